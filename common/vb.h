@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+// Small conversions with the rules of the original's language: whole numbers
+// rounded half to even, 16- and 32-bit ranges checked, day-first date texts.
+namespace kalvor::vb {
+
+// Rounds to the nearest whole number, a half going to the even one.
+double RoundHalfEven(double value);
+
+// True for a number, or a text that reads as one ("12", " 2.5", "2,5").
+bool IsNumeric(const QVariant& value);
+
+// Conversions that raise Error 13 (not a number), 6 (out of range).
+double CDbl(const QVariant& value);
+qint16 CInt(const QVariant& value);
+qint32 CLng(const QVariant& value);
+
+// Format of a date with the tokens dd, d, mm, m, yyyy, yy, hh, h, nn, ss:
+// Format(t, "dd/mm/yyyy"), Format(t, "dd/mm/yy hh:nn").
+QString Format(const QDateTime& when, const QString& pattern);
+
+// A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid
+// when the text is not a date.
+QDateTime ParseDayFirst(const QString& text);
+
+// The clock of the whole program; tests replace it.
+QDateTime Now();
+class ScopedClock {
+  public:
+    explicit ScopedClock(const QDateTime& fixed);
+    ~ScopedClock();
+    ScopedClock(const ScopedClock&) = delete;
+    ScopedClock& operator=(const ScopedClock&) = delete;
+
+  private:
+    std::function<QDateTime()> previous_;
+};
+
+// A row counter of the original's 16-bit kind: going past 32,767 raises the
+// overflow error, which ends the run through its failure path.
+class Int16Counter {
+  public:
+    Int16Counter& operator++();
+    qint16 value() const { return value_; }
+    void reset() { value_ = 0; }
+
+  private:
+    qint16 value_ = 0;
+};
+
+}  // namespace kalvor::vb

@@ -1,0 +1,212 @@
+#include "platform/registry/reg_file.h"
+
+#include <QStringDecoder>
+
+namespace kalvor::reg {
+namespace {
+
+// Reads a quoted string starting at pos (on the opening quote); pos ends after
+// the closing quote. False when the quote is never closed.
+bool readQuoted(const QString& line, qsizetype& pos, QString& out) {
+    out.clear();
+    ++pos;
+    while (pos < line.size()) {
+        const QChar c = line.at(pos);
+        if (c == u'\\' && pos + 1 < line.size()) {
+            out.append(line.at(pos + 1));
+            pos += 2;
+            continue;
+        }
+        if (c == u'"') {
+            ++pos;
+            return true;
+        }
+        out.append(c);
+        ++pos;
+    }
+    return false;
+}
+
+// hex(1): UTF-16LE bytes, NUL-terminated, as regedit writes multi-line text.
+bool decodeHex1(const QString& data, QString& out) {
+    QByteArray bytes;
+    for (const QString& part : data.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int b = part.trimmed().toInt(&ok, 16);
+        if (!ok || b < 0 || b > 255) {
+            return false;
+        }
+        bytes.append(static_cast<char>(b));
+    }
+    out.clear();
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const char16_t c =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (c == 0) {
+            break;
+        }
+        out.append(QChar(c));
+    }
+    return true;
+}
+
+QString encodeHex1(const QString& text) {
+    QStringList parts;
+    for (QChar c : text + QChar(0)) {
+        parts << QStringLiteral("%1").arg(c.unicode() & 0xFF, 2, 16, QLatin1Char('0'))
+              << QStringLiteral("%1").arg(c.unicode() >> 8, 2, 16, QLatin1Char('0'));
+    }
+    return QStringLiteral("hex(1):") + parts.join(u',');
+}
+
+}  // namespace
+
+QString escapeString(const QString& text) {
+    QString out;
+    out.reserve(text.size() + 2);
+    out.append(u'"');
+    for (QChar c : text) {
+        if (c == u'\\' || c == u'"') {
+            out.append(u'\\');
+        }
+        out.append(c);
+    }
+    out.append(u'"');
+    return out;
+}
+
+Document parse(const QByteArray& bytes) {
+    Document doc;
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
+    const QStringList rawLines = text.split(u'\n');
+    QStringList lines;
+    // Joins hex continuation lines ending with a backslash.
+    for (qsizetype i = 0; i < rawLines.size(); ++i) {
+        QString line = rawLines[i];
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        if (!lines.isEmpty() && lines.last().endsWith(u'\\') && lines.last().contains(u'=') &&
+            !lines.last().trimmed().endsWith(u'"')) {
+            lines.last().chop(1);
+            lines.last().append(line.trimmed());
+            continue;
+        }
+        lines << line;
+    }
+
+    bool headerSeen = false;
+    Key* current = nullptr;
+    bool skipping = false;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString line = lines[n].trimmed();
+        if (line.isEmpty() || line.startsWith(u';')) {
+            continue;
+        }
+        if (!headerSeen) {
+            headerSeen = true;
+            if (line != kHeader && line != QStringLiteral("REGEDIT4")) {
+                doc.problems << QStringLiteral("ligne %1 : en-tête inattendu").arg(n + 1);
+            } else {
+                continue;
+            }
+        }
+        if (line.startsWith(u'[')) {
+            if (!line.endsWith(u']') || line.startsWith(QStringLiteral("[-"))) {
+                doc.problems << QStringLiteral("ligne %1 : clé illisible").arg(n + 1);
+                current = nullptr;
+                skipping = true;
+                continue;
+            }
+            QString path = line.mid(1, line.size() - 2);
+            const QString rootPrefix = kRoot + u'\\';
+            if (!path.startsWith(rootPrefix, Qt::CaseInsensitive)) {
+                doc.problems << QStringLiteral("ligne %1 : clé hors de %2").arg(n + 1).arg(kRoot);
+                current = nullptr;
+                skipping = true;
+                continue;
+            }
+            path = path.mid(rootPrefix.size());
+            doc.keys.append(Key{path, {}});
+            current = &doc.keys.last();
+            skipping = false;
+            continue;
+        }
+        if (current == nullptr) {
+            if (!skipping) {
+                doc.problems << QStringLiteral("ligne %1 : valeur hors de toute clé").arg(n + 1);
+            }
+            continue;
+        }
+        Value value;
+        qsizetype pos = 0;
+        if (line.startsWith(u'@')) {
+            pos = 1;
+        } else if (line.startsWith(u'"')) {
+            if (!readQuoted(line, pos, value.name)) {
+                doc.problems << QStringLiteral("ligne %1 : nom non fermé").arg(n + 1);
+                continue;
+            }
+        } else {
+            doc.problems << QStringLiteral("ligne %1 : ligne illisible").arg(n + 1);
+            continue;
+        }
+        while (pos < line.size() && line.at(pos).isSpace()) {
+            ++pos;
+        }
+        if (pos >= line.size() || line.at(pos) != u'=') {
+            doc.problems << QStringLiteral("ligne %1 : « = » manquant").arg(n + 1);
+            continue;
+        }
+        ++pos;
+        while (pos < line.size() && line.at(pos).isSpace()) {
+            ++pos;
+        }
+        const QString rhs = line.mid(pos);
+        if (rhs.startsWith(u'"')) {
+            qsizetype p = 0;
+            if (!readQuoted(rhs, p, value.text)) {
+                doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
+                continue;
+            }
+        } else if (rhs.startsWith(QStringLiteral("hex(1):"), Qt::CaseInsensitive) &&
+                   decodeHex1(rhs.mid(7), value.text)) {
+            // multi-line text
+        } else if (rhs == u'-') {
+            continue;  // a deletion line: nothing to hold
+        } else {
+            value.isText = false;
+            value.rawData = rhs;
+        }
+        current->values.append(value);
+    }
+    if (!headerSeen && !text.trimmed().isEmpty()) {
+        doc.problems << QStringLiteral("en-tête manquant");
+    }
+    return doc;
+}
+
+QByteArray serialize(const QList<Key>& keys) {
+    QString out = kHeader + QStringLiteral("\r\n");
+    for (const Key& key : keys) {
+        out += QStringLiteral("\r\n[") + kRoot + u'\\' + key.path + QStringLiteral("]\r\n");
+        for (const Value& v : key.values) {
+            out += v.name.isEmpty() ? QStringLiteral("@") : escapeString(v.name);
+            out += u'=';
+            if (!v.isText) {
+                out += v.rawData;
+            } else if (v.text.contains(u'\n') || v.text.contains(u'\r')) {
+                out += encodeHex1(v.text);
+            } else {
+                out += escapeString(v.text);
+            }
+            out += QStringLiteral("\r\n");
+        }
+    }
+    return out.toUtf8();
+}
+
+}  // namespace kalvor::reg

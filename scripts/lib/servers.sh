@@ -1,0 +1,52 @@
+# Private MariaDB and PHP servers for the end-to-end tests. Sourced by
+# scripts/test; exports KALVOR_TEST_* for the tests and stops both on exit.
+
+start_servers() {
+  KALVOR_TEST_DIR=$(mktemp -d /tmp/kalvor-test.XXXXXX)
+  local data="$KALVOR_TEST_DIR/mysql"
+  export KALVOR_TEST_MYSQL_SOCKET="$KALVOR_TEST_DIR/mysql.sock"
+  export KALVOR_TEST_MYSQL_PORT=$((34000 + RANDOM % 2000))
+  export KALVOR_TEST_PHP_PORT=$((36000 + RANDOM % 2000))
+  export KALVOR_TEST_PHP_ROOT="$KALVOR_TEST_DIR/www"
+  export KALVOR_TEST_PHP_URL="http://127.0.0.1:$KALVOR_TEST_PHP_PORT"
+  mkdir -p "$KALVOR_TEST_PHP_ROOT"
+
+  local user_opt=()
+  if [ "$(id -u)" -eq 0 ]; then user_opt=(--user=root); fi
+  mariadb-install-db --no-defaults --datadir="$data" "${user_opt[@]}" \
+    --auth-root-authentication-method=normal >"$KALVOR_TEST_DIR/install-db.log" 2>&1
+  mariadbd --no-defaults --datadir="$data" "${user_opt[@]}" \
+    --socket="$KALVOR_TEST_MYSQL_SOCKET" --port="$KALVOR_TEST_MYSQL_PORT" --bind-address=127.0.0.1 \
+    --pid-file="$KALVOR_TEST_DIR/mysql.pid" --log-error="$KALVOR_TEST_DIR/mysql.err" \
+    --skip-log-bin >/dev/null 2>&1 &
+  KALVOR_TEST_MYSQL_PID=$!
+  for _ in $(seq 1 100); do
+    if mariadb-admin --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot ping >/dev/null 2>&1; then break; fi
+    sleep 0.2
+  done
+  mariadb --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot -e \
+    "CREATE USER IF NOT EXISTS 'kalvor'@'127.0.0.1' IDENTIFIED BY 'kalvor';
+     CREATE USER IF NOT EXISTS 'kalvor'@'localhost' IDENTIFIED BY 'kalvor';
+     GRANT ALL ON *.* TO 'kalvor'@'127.0.0.1'; GRANT ALL ON *.* TO 'kalvor'@'localhost';"
+
+  php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
+    -d display_errors=1 -d error_reporting=E_ALL -d log_errors=0 \
+    -d mysqli.default_socket="$KALVOR_TEST_MYSQL_SOCKET" >"$KALVOR_TEST_DIR/php.log" 2>&1 &
+  KALVOR_TEST_PHP_PID=$!
+  for _ in $(seq 1 50); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$KALVOR_TEST_PHP_PORT") 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  export KALVOR_TEST_MYSQL_USER=kalvor KALVOR_TEST_MYSQL_PASSWORD=kalvor
+  export KALVOR_TEST_DIR
+}
+
+stop_servers() {
+  [ -n "${KALVOR_TEST_PHP_PID:-}" ] && kill "$KALVOR_TEST_PHP_PID" 2>/dev/null || true
+  if [ -n "${KALVOR_TEST_MYSQL_PID:-}" ]; then
+    kill "$KALVOR_TEST_MYSQL_PID" 2>/dev/null || true
+    wait "$KALVOR_TEST_MYSQL_PID" 2>/dev/null || true
+  fi
+  [ -n "${KALVOR_TEST_DIR:-}" ] && rm -rf "$KALVOR_TEST_DIR"
+  return 0
+}

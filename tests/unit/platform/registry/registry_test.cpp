@@ -1,0 +1,103 @@
+#include "platform/registry/registry.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+class RegistryTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    QString store() const { return dir.path() + QStringLiteral("/kalvor/registry.reg"); }
+    QString wine() const { return dir.path() + QStringLiteral("/wine"); }
+};
+
+TEST_F(RegistryTest, NamesCompareWithoutCaseAndTheFirstSpellingIsKept) {
+    Registry reg(store(), wine());
+    reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("Export"),
+                 QStringLiteral("/srv/site"));
+    EXPECT_EQ(reg.value(QStringLiteral("Software\\KALVOr\\Config"), QStringLiteral("EXPORT")),
+              QStringLiteral("/srv/site"));
+    reg.setValue(QStringLiteral("SOFTWARE\\kalvor\\config"), QStringLiteral("export"),
+                 QStringLiteral("/x"));
+    const QByteArray text = test::readAll(store());
+    EXPECT_TRUE(
+        text.contains("[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n\"Export\"=\"/x\"\r\n"))
+        << text.constData();
+}
+
+TEST_F(RegistryTest, AStoreWrittenIsReadBackByAFreshInstance) {
+    {
+        Registry reg(store(), wine());
+        reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("pwd"),
+                     QStringLiteral("a\"b\\c é"));
+        reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("multi"),
+                     QStringLiteral("l1\nl2"));
+        reg.setValue(QStringLiteral("software\\Kalvor\\Stats"), QStringLiteral("n"), QString());
+    }
+    Registry again(store(), wine());
+    EXPECT_EQ(again.value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("pwd")),
+              QStringLiteral("a\"b\\c é"));
+    EXPECT_EQ(again.value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("multi")),
+              QStringLiteral("l1\nl2"));
+    EXPECT_EQ(again.value(QStringLiteral("software\\Kalvor\\Stats"), QStringLiteral("n")),
+              QString());
+    EXPECT_TRUE(again.takeProblem().isEmpty());
+    const QByteArray bytes = test::readAll(store());
+    EXPECT_TRUE(bytes.startsWith("Windows Registry Editor Version 5.00\r\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(store()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(RegistryTest, AHandEditedFileWithLfEndsAndOtherTypesIsReadAndKept) {
+    test::writeAll(store(),
+                   "Windows Registry Editor Version 5.00\n\n"
+                   "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\n"
+                   "\"Site\"=\"http://exemple.fr\"\n"
+                   "\"Count\"=dword:00000010\n");
+    Registry reg(store(), wine());
+    EXPECT_EQ(reg.value(QStringLiteral("software\\kalvor\\config"), QStringLiteral("site")),
+              QStringLiteral("http://exemple.fr"));
+    EXPECT_FALSE(reg.value(QStringLiteral("software\\kalvor\\config"), QStringLiteral("count")));
+    reg.setValue(QStringLiteral("software\\kalvor\\config"), QStringLiteral("Site"),
+                 QStringLiteral("y"));
+    EXPECT_TRUE(test::readAll(store()).contains("\"Count\"=dword:00000010"));
+}
+
+TEST_F(RegistryTest, ACorruptFileIsReportedOnceAndCopiedBeforeTheFirstSave) {
+    const QByteArray corrupt =
+        "garbage\n[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\n\"a\"=\"1\"\nzzz\n";
+    test::writeAll(store(), corrupt);
+    Registry reg(store(), wine());
+    const QString problem = reg.takeProblem();
+    EXPECT_TRUE(problem.contains(QStringLiteral("illisible"))) << problem.toStdString();
+    EXPECT_TRUE(reg.takeProblem().isEmpty());
+    EXPECT_EQ(reg.value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("a")),
+              QStringLiteral("1"));
+    reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("b"),
+                 QStringLiteral("2"));
+    EXPECT_EQ(test::readAll(store() + QStringLiteral(".bak")), corrupt);
+}
+
+TEST_F(RegistryTest, CatalogueApplicationKeysComeFromWineReadOnly) {
+    test::writeAll(wine() + QStringLiteral("/user.reg"),
+                   "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21\n\n"
+                   "[Software\\\\Ormelo6] 1700000000\n#time=1d9\n"
+                   "\"CheminBase\"=\"C:\\\\Mes Documents\\\\bd.mdb\"\n"
+                   "\"Perso1\"=\"Libell\\xe9\"\n");
+    Registry reg(store(), wine());
+    EXPECT_TRUE(reg.keyExists(QStringLiteral("Software\\Ormelo6")));
+    EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v5")));
+    EXPECT_EQ(reg.value(QStringLiteral("software\\ormelo6"), QStringLiteral("perso1")),
+              QStringLiteral("Libellé"));
+    EXPECT_TRUE(reg.value(QStringLiteral("Software\\Ormelo6"), QStringLiteral("CheminBase"))
+                    ->endsWith(QStringLiteral("/Mes Documents/bd.mdb")));
+    EXPECT_FALSE(QFileInfo::exists(store()));  // nothing was written
+}
