@@ -1,0 +1,107 @@
+#include "sitegen/site_file.h"
+
+#include <QFile>
+
+#include "common/banner.h"
+#include "common/vb.h"
+#include "platform/error.h"
+
+namespace kalvor::sitegen {
+namespace {
+
+QString phpSingleQuoted(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\'', QStringLiteral("\\'"));
+    return text;
+}
+
+QString phpDoubleQuoted(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'"', QStringLiteral("\\\""));
+    text.replace(u'$', QStringLiteral("\\$"));
+    return text;
+}
+
+}  // namespace
+
+QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when) {
+    const QString stamp = vb::Format(when, QStringLiteral("dd/mm/yy hh:nn"));
+    const QString stars(banner.size() + 39, u'*');
+    switch (box) {
+        case SiteBox::Php: {
+            const QString line = QStringLiteral("// ") + stars;
+            return {line,
+                    QStringLiteral("// * Page générée par ") + banner + QStringLiteral(" le ") +
+                        stamp + QStringLiteral(" *"),
+                    line};
+        }
+        case SiteBox::Html: {
+            const QString line = QStringLiteral("<!-- ") + stars + QStringLiteral(" -->");
+            return {line,
+                    QStringLiteral("<!-- * Page générée par ") + banner + QStringLiteral(" le ") +
+                        stamp + QStringLiteral(" * -->"),
+                    line};
+        }
+        case SiteBox::StyleSheet: {
+            const QString line = QStringLiteral("/*") + QString(banner.size() + 41, u'*') + u'/';
+            const QString stampLine = QStringLiteral("/* Page générée par ") + banner +
+                                      QStringLiteral(" le ") + stamp + QStringLiteral("    */");
+            QString credit = QStringLiteral("/* Feuille de style du site de la collection");
+            credit = credit.leftJustified(stampLine.size() - 2, u' ') + QStringLiteral("*/");
+            return {line, stampLine, credit, line};
+        }
+        case SiteBox::None:
+            break;
+    }
+    return {};
+}
+
+QStringList templateLines(const QString& name, const SiteTarget& target) {
+    QFile file(QStringLiteral(":/site/") + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(err::FileNotFound, QStringLiteral("Modèle de page introuvable : %1").arg(name));
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    text.remove(u'\r');
+    text.replace(QStringLiteral("{{GV_Require|sq}}"), phpSingleQuoted(target.GV_Require));
+    text.replace(QStringLiteral("{{GV_Require|dq}}"), phpDoubleQuoted(target.GV_Require));
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();  // the template's own final line end
+    }
+    return lines;
+}
+
+void writeSiteFile(const SiteTarget& target, const SiteFileLayout& layout) {
+    const QStringList body = templateLines(layout.name, target);
+    TextFile file(target.GV_Export + u'/' + layout.name);
+    // Short open tags are off on today's hosts: every file opens with "<?php".
+    switch (layout.box) {
+        case SiteBox::Php:
+            file.WriteLine(QStringLiteral("<?php"));
+            break;
+        case SiteBox::StyleSheet:
+            file.WriteLine(QStringLiteral("<?php"));
+            file.WriteLine(QStringLiteral("header('Content-type: text/css');"));
+            file.WriteLine(QStringLiteral("?>"));
+            break;
+        case SiteBox::Html:
+        case SiteBox::None:
+            break;
+    }
+    for (const QString& line : commentBox(layout.box, kBanner, vb::Now())) {
+        file.WriteLine(line);
+    }
+    if (layout.box == SiteBox::Html) {
+        file.WriteLine(QString());
+        file.WriteLine(QStringLiteral("<?php"));
+    } else if (layout.blankAfterBox && layout.box != SiteBox::None) {
+        file.WriteLine(QString());
+    }
+    for (const QString& line : body) {
+        file.WriteLine(line);
+    }
+    file.Close();
+}
+
+}  // namespace kalvor::sitegen

@@ -1,0 +1,4 @@
+echo "a";
+$r = "{{GV_Require|dq}}";
+$s = '{{GV_Require|sq}}';
+?>

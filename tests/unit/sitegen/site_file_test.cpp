@@ -1,0 +1,82 @@
+#include "sitegen/site_file.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "common/vb.h"
+#include "platform/error.h"
+#include "sitegen/site_files.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::sitegen;
+
+namespace {
+const QDateTime kWhen(QDate(2026, 12, 6), QTime(21, 5));
+}
+
+TEST(SiteFileBox, EachBoxKeepsOneWidthWhateverTheBanner) {
+    for (const QString& banner : {QStringLiteral("Kalvor 1.8.3"), QStringLiteral("Kalvor 10.0")}) {
+        for (auto [box, width] : {std::pair{SiteBox::Php, 54}, std::pair{SiteBox::Html, 60},
+                                  std::pair{SiteBox::StyleSheet, 56}}) {
+            const QStringList lines = commentBox(box, banner, kWhen);
+            for (const QString& line : lines) {
+                EXPECT_EQ(line.size(), width - (12 - banner.size())) << line.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(
+        commentBox(SiteBox::Php, QStringLiteral("Kalvor 1.8.3"), kWhen),
+        (QStringList{QStringLiteral("// ***************************************************"),
+                     QStringLiteral("// * Page générée par Kalvor 1.8.3 le 06/12/26 21:05 *"),
+                     QStringLiteral("// ***************************************************")}));
+}
+
+TEST(SiteFileWrite, PhpFileOpensWithFullTagBoxBlankAndEscapedRequireFolder) {
+    QTemporaryDir dir;
+    vb::ScopedClock clock(kWhen);
+    writeSiteFile({dir.path(), QStringLiteral("../d'o$\"/")},
+                  {QStringLiteral("test_page.php"), SiteBox::Php, true});
+    const QByteArray expected =
+        "<?php\r\n"
+        "// ***************************************************\r\n"
+        "// * Page g\xE9n\xE9r\xE9"
+        "e par Kalvor 1.8.3 le 06/12/26 21:05 *\r\n"
+        "// ***************************************************\r\n"
+        "\r\n"
+        "echo \"a\";\r\n"
+        "$r = \"../d'o\\$\\\"/\";\r\n"
+        "$s = '../d\\'o$\"/';\r\n"
+        "?>\r\n";
+    EXPECT_EQ(test::readAll(dir.path() + QStringLiteral("/test_page.php")), expected);
+}
+
+TEST(SiteFileWrite, MenuBoxIsHtmlThenBlankThenPhpTag) {
+    QTemporaryDir dir;
+    vb::ScopedClock clock(kWhen);
+    writeSiteFile({dir.path(), QString()}, {QStringLiteral("test_page.php"), SiteBox::Html, true});
+    const QList<QByteArray> lines =
+        test::readAll(dir.path() + QStringLiteral("/test_page.php")).split('\n');
+    EXPECT_EQ(lines[0],
+              QByteArray("<!-- *************************************************** -->\r"));
+    EXPECT_EQ(lines[3], QByteArray("\r"));
+    EXPECT_EQ(lines[4], QByteArray("<?php\r"));
+    EXPECT_EQ(lines[5], QByteArray("echo \"a\";\r"));
+}
+
+TEST(SiteFileWrite, AMissingExportFolderWritesNothingAndSaysSo) {
+    QTemporaryDir dir;
+    const QString gone = dir.path() + QStringLiteral("/gone");
+    EXPECT_THROW(
+        writeSiteFile({gone, QString()}, {QStringLiteral("test_page.php"), SiteBox::Php, true}),
+        Error);
+    EXPECT_FALSE(QDir(gone).exists());
+}
+
+TEST(SiteFiles, ThirtyTwoFilesEndingWithRecovery) {
+    ASSERT_EQ(siteFiles().size(), 32);
+    EXPECT_EQ(siteFiles().front().name, QStringLiteral("_bas.php"));
+    EXPECT_EQ(siteFiles().back().name, QStringLiteral("recovery.php"));
+}
