@@ -1,0 +1,28 @@
+#include "catalogue/catalogue_counts.h"
+
+#include "platform/dao/db_engine.h"
+
+namespace kalvor::catalogue {
+
+Counts ReadCounts(const QString& GV_Chemin_Base) {
+    auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+    Counts counts;
+    auto series = db->OpenRecordset(QStringLiteral("SERIES"));
+    auto albums = db->OpenRecordset(QStringLiteral("ALBUMS"));
+    counts.albums = albums->RecordCount();
+    counts.series = series->RecordCount();
+    series->Close();
+    albums->Close();
+    db->Close();
+    return counts;
+}
+
+QString AlbumsPanelText(const Counts& counts) {
+    return QString::number(counts.albums) + QStringLiteral(" albums");
+}
+
+QString SeriesPanelText(const Counts& counts) {
+    return QString::number(counts.series) + QStringLiteral(" series");
+}
+
+}  // namespace kalvor::catalogue
