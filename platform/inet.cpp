@@ -1,0 +1,72 @@
+#include "platform/inet.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+
+#include "platform/cp1252.h"
+#include "platform/error.h"
+
+namespace kalvor {
+
+Inet::Inet(int timeoutMs) : timeoutMs_(timeoutMs) {}
+
+Inet::~Inet() {
+    delete manager_;
+}
+
+QNetworkAccessManager* Inet::manager() {
+    if (manager_ == nullptr) {
+        manager_ = new QNetworkAccessManager();
+    }
+    return manager_;
+}
+
+QString Inet::OpenURL(const QString& url) {
+    if (busy_) {
+        throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
+    }
+    lastStatus_ = 0;
+    const QUrl target = QUrl::fromUserInput(url);
+    if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https")) {
+        throw Error(err::HttpError, QStringLiteral("Adresse invalide : %1").arg(url));
+    }
+    QNetworkRequest request(target);
+    request.setTransferTimeout(timeoutMs_);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    busy_ = true;
+    QNetworkReply* reply = manager()->get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished()) {
+        loop.exec();  // window events run meanwhile
+    }
+    busy_ = false;
+    lastStatus_ = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray body = reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    reply->deleteLater();
+
+    if (lastStatus_ == 0 ||
+        (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)) {
+        if (error == QNetworkReply::OperationCanceledError ||
+            error == QNetworkReply::TimeoutError) {
+            throw Error(err::HttpError,
+                        QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
+        }
+        throw Error(err::HttpError,
+                    QStringLiteral("Impossible de joindre %1 (%2).").arg(url, errorText));
+    }
+    if (lastStatus_ != 200) {
+        throw Error(
+            err::HttpError,
+            QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(lastStatus_).arg(reason, url));
+    }
+    return cp1252::decode(body);
+}
+
+}  // namespace kalvor
