@@ -1,0 +1,85 @@
+require '{{GV_Require|sq}}require.php';
+
+// Only a JPEG of one of the site's image folders is resized, and only into the
+// thumbnail folder of the same kind under the name the site core gives it:
+// anything else is answered 404 and nothing is written.
+function Refuse_Miniature()
+{
+  http_response_code(404);
+  exit;
+}
+
+function Parametre_Miniature($nom)
+{
+  if (!isset($_GET[$nom]) || !is_string($_GET[$nom])) {
+    Refuse_Miniature();
+  }
+  return $_GET[$nom];
+}
+
+function Taille_Miniature($nom)
+{
+  $valeur = Parametre_Miniature($nom);
+  if (!is_numeric($valeur)) {
+    Refuse_Miniature();
+  }
+  return max(1, min(1000, (int) $valeur));
+}
+
+// The name below the image folder: plain segments, none empty, "." or "..".
+function Nom_Image_Valide($nom)
+{
+  if ($nom === '' || strpbrk($nom, "\\\0") !== false || !preg_match('/\.jpe?g$/i', $nom)) {
+    return false;
+  }
+  foreach (explode('/', $nom) as $segment) {
+    if ($segment === '' || $segment === '.' || $segment === '..') {
+      return false;
+    }
+  }
+  return true;
+}
+
+$image = str_replace('@', "'", Parametre_Miniature('image'));
+$miniature = str_replace('@', "'", Parametre_Miniature('miniature'));
+$width = Taille_Miniature('width');
+$height = Taille_Miniature('height');
+
+$prefixe = isset($GV_prefix) ? (string) $GV_prefix : '';
+$autorise = false;
+foreach (array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues') as $type) {
+  $dossier = isset($GLOBALS['PATH_' . $type]) ? (string) $GLOBALS['PATH_' . $type] : '';
+  $dossier_miniature = isset($GLOBALS['THUMB_' . $type]) ? (string) $GLOBALS['THUMB_' . $type] : '';
+  if ($dossier === '' || $dossier_miniature === '' || strpos($image, $dossier . '/') !== 0) {
+    continue;
+  }
+  $nom = substr($image, strlen($dossier) + 1);
+  if (Nom_Image_Valide($nom) && $miniature === $dossier_miniature . '/' . $prefixe . $nom
+      && Nom_Image_Valide(substr($miniature, strlen($dossier_miniature) + 1))) {
+    $autorise = true;
+    break;
+  }
+}
+if (!$autorise || !is_file($image)
+    || (file_exists($miniature) && realpath($miniature) === realpath($image))) {
+  Refuse_Miniature();
+}
+$taille = @getimagesize($image);
+if ($taille === false || $taille[2] != 2 || !function_exists('imagecreatefromjpeg')) {
+  Refuse_Miniature();
+}
+$source = @imagecreatefromjpeg($image);
+if ($source === false) {
+  Refuse_Miniature();
+}
+if (function_exists('imagecreatetruecolor')) {
+  $vignette = imagecreatetruecolor($width, $height);
+} else {
+  $vignette = imagecreate($width, $height);
+}
+imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($source), imagesy($source));
+// 75% de qualité devrait être suffisant
+@imagejpeg($vignette, $miniature, 75);
+header('Content-type: image/jpeg');
+imagejpeg($vignette, null, 75);
+?>
