@@ -11,6 +11,8 @@ start_servers() {
   export KALVOR_TEST_PHP_URL="http://127.0.0.1:$KALVOR_TEST_PHP_PORT"
   mkdir -p "$KALVOR_TEST_PHP_ROOT"
 
+  # Debian's own server defaults (50-server.cnf) set utf8mb4; the compiled
+  # ones are latin1. Scripts must load as a real host would take them.
   local user_opt=()
   if [ "$(id -u)" -eq 0 ]; then user_opt=(--user=root); fi
   mariadb-install-db --no-defaults --datadir="$data" "${user_opt[@]}" \
@@ -18,7 +20,8 @@ start_servers() {
   mariadbd --no-defaults --datadir="$data" "${user_opt[@]}" \
     --socket="$KALVOR_TEST_MYSQL_SOCKET" --port="$KALVOR_TEST_MYSQL_PORT" --bind-address=127.0.0.1 \
     --pid-file="$KALVOR_TEST_DIR/mysql.pid" --log-error="$KALVOR_TEST_DIR/mysql.err" \
-    --skip-log-bin >/dev/null 2>&1 &
+    --skip-log-bin --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+    >/dev/null 2>&1 &
   KALVOR_TEST_MYSQL_PID=$!
   for _ in $(seq 1 100); do
     if mariadb-admin --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot ping >/dev/null 2>&1; then break; fi

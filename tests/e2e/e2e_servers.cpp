@@ -5,6 +5,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUuid>
 
@@ -71,6 +72,43 @@ SqlResult runSqlFile(const QString& database, const QString& path) {
         return SqlResult{false, QStringLiteral("cannot read ") + path, {}};
     }
     return runSql(database, file.readAll());
+}
+
+LoadResult loadScript(const QString& database, const QByteArray& script) {
+    QProcess client;
+    QStringList args = clientArgs();
+    args << QStringLiteral("--show-warnings");
+    if (!database.isEmpty()) {
+        args << database;
+    }
+    client.start(QStringLiteral("mariadb"), args);
+    LoadResult result;
+    if (!client.waitForStarted()) {
+        result.errors = QStringLiteral("mariadb client did not start");
+        return result;
+    }
+    client.write(script);
+    client.closeWriteChannel();
+    client.waitForFinished(120000);
+    result.errors = QString::fromUtf8(client.readAllStandardError());
+    result.ok = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
+    static const QRegularExpression diagnostic(
+        QStringLiteral("^(Note|Warning|Error) \\(Code \\d+\\): "));
+    for (const QByteArray& line : client.readAllStandardOutput().split('\n')) {
+        const QString text = QString::fromUtf8(line);
+        if (diagnostic.match(text).hasMatch()) {
+            result.diagnostics.append(text);
+        }
+    }
+    return result;
+}
+
+LoadResult loadScriptFile(const QString& database, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return LoadResult{false, QStringLiteral("cannot read ") + path, {}};
+    }
+    return loadScript(database, file.readAll());
 }
 
 QString phpRoot() {

@@ -25,6 +25,18 @@ struct SqlResult {
 SqlResult runSql(const QString& database, const QByteArray& script);
 SqlResult runSqlFile(const QString& database, const QString& path);
 
+// Loads a script as runSql does, with the client's --show-warnings: every
+// note, warning and error that the server raised, as the client prints them
+// ("Note (Code 1051): Unknown table 'db.t'"). A script that loads as a real
+// host should take it gives ok and no diagnostics.
+struct LoadResult {
+    bool ok = false;
+    QString errors;           // what the client printed on stderr
+    QStringList diagnostics;  // notes and warnings, in order
+};
+LoadResult loadScript(const QString& database, const QByteArray& script);
+LoadResult loadScriptFile(const QString& database, const QString& path);
+
 // Folder served by PHP, and its address.
 QString phpRoot();
 QString phpUrl();

@@ -1,0 +1,176 @@
+#include "sqlscripts/sql_values.h"
+
+#include <QDateTime>
+
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/error.h"
+#include "sqlscripts/site_codes.h"
+
+namespace kalvor::sql {
+namespace {
+
+constexpr int kInvalidUseOfNull = 94;
+
+bool isNull(const QVariant& value) {
+    return !value.isValid() || value.isNull();
+}
+
+QString quoted(const QString& text) {
+    return u'\'' + text + u'\'';
+}
+
+QString numberText(double d) {
+    return QString::number(d, 'g', 15);
+}
+
+// A value that stands bare in the row: a number, or (what would break the
+// statement otherwise) a text that is not one, quoted.
+QString bareNumber(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return YesNo(value);
+        case QMetaType::QString:
+            if (vb::IsNumeric(value)) {
+                return numberText(vb::CDbl(value));
+            }
+            return quoted(Escaped(value));
+        case QMetaType::QDate:
+        case QMetaType::QDateTime:
+            return quoted(TextForm(value));
+        default:
+            return TextForm(value);
+    }
+}
+
+QDate dateOf(const QVariant& value) {
+    QDate date;
+    switch (value.typeId()) {
+        case QMetaType::QDateTime:
+            date = value.toDateTime().date();
+            break;
+        case QMetaType::QDate:
+            date = value.toDate();
+            break;
+        default: {
+            const QString text = value.toString().trimmed();
+            date = QDate::fromString(text.left(10), Qt::ISODate);
+            if (!date.isValid()) {
+                date = vb::ParseDayFirst(text).date();
+            }
+        }
+    }
+    if (!date.isValid()) {
+        throw Error(err::TypeMismatch, QStringLiteral("Incompatibilité de type"));
+    }
+    return date;
+}
+
+QString fourDigitYear(const QDate& date) {
+    return QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+}
+
+QString twoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString TextForm(const QVariant& value) {
+    if (isNull(value)) {
+        return QString();
+    }
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return numberText(value.toDouble());
+        case QMetaType::QDate:
+            return vb::Format(QDateTime(value.toDate(), QTime(0, 0)), QStringLiteral("dd/mm/yyyy"));
+        case QMetaType::QDateTime: {
+            const QDateTime when = value.toDateTime();
+            return vb::Format(when, when.time() == QTime(0, 0)
+                                        ? QStringLiteral("dd/mm/yyyy")
+                                        : QStringLiteral("dd/mm/yyyy hh:nn:ss"));
+        }
+        default:
+            return value.toString();
+    }
+}
+
+QString Escaped(const QVariant& value) {
+    QString text = TextForm(value);
+    return general::Escape_Texte(text);
+}
+
+QString QuotedText(const QVariant& value) {
+    return quoted(Escaped(value));
+}
+
+QString Identifier(const QVariant& value) {
+    if (isNull(value)) {
+        throw Error(kInvalidUseOfNull, QStringLiteral("Utilisation incorrecte de Null"));
+    }
+    return bareNumber(value);
+}
+
+QString BareValue(const QVariant& value) {
+    return isNull(value) ? QStringLiteral("0") : bareNumber(value);
+}
+
+QString NumberOrNull(const QVariant& value) {
+    return isNull(value) ? Null() : bareNumber(value);
+}
+
+QString Null() {
+    return QStringLiteral("null");
+}
+
+QString QuotedDate(const QVariant& value) {
+    if (isNull(value)) {
+        return QStringLiteral("'0000-00-00'");
+    }
+    const QDate date = dateOf(value);
+    return quoted(fourDigitYear(date) + u'-' + twoDigits(date.month()) + u'-' +
+                  twoDigits(date.day()));
+}
+
+QString LegalDeposit(const QVariant& value) {
+    if (isNull(value)) {
+        return Null();
+    }
+    const QDate date = dateOf(value);
+    return quoted(twoDigits(date.month()) + u'/' + fourDigitYear(date));
+}
+
+QString YesNo(const QVariant& value) {
+    if (isNull(value)) {
+        return QStringLiteral("0");
+    }
+    if (value.typeId() == QMetaType::Bool) {
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return vb::CDbl(value) != 0 ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString Rating(const QVariant& value) {
+    if (!isNull(value) && vb::IsNumeric(value)) {
+        return quoted(site_codes::GetNote(TextForm(value)));
+    }
+    return QuotedText(value);
+}
+
+QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom) {
+    const QString pen = Escaped(pseudo);
+    if (!pen.isEmpty()) {
+        return quoted(pen);
+    }
+    const QString first = Escaped(prenom);
+    if (first.isEmpty()) {
+        return quoted(Escaped(nom));
+    }
+    return quoted(Escaped(nom) + QStringLiteral(", ") + first);
+}
+
+}  // namespace kalvor::sql

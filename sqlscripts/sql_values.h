@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace kalvor::sql {
+
+// The value kinds of a data-script row. Each takes a catalogue value as the
+// database layer gives it (Null is a null QVariant) and returns its SQL text,
+// quotes included. Numbers are written with a decimal point whatever the
+// locale; a Yes/No column goes through YesNo (the catalogue reads True as -1).
+
+// 'text' escaped for the script; Null gives ''.
+QString QuotedText(const QVariant& value);
+// The key of a row, bare. Null cannot be a key: Error 94.
+QString Identifier(const QVariant& value);
+// A number, bare; Null gives 0, the default of the site columns written so.
+QString BareValue(const QVariant& value);
+// A number, bare; Null gives null.
+QString NumberOrNull(const QVariant& value);
+// The word null, for the columns the export does not fill.
+QString Null();
+// 'YYYY-MM-DD'; Null gives '0000-00-00'.
+QString QuotedDate(const QVariant& value);
+// Legal deposit as 'MM/YYYY'; Null gives null.
+QString LegalDeposit(const QVariant& value);
+// 1 for Yes, 0 for No (and for Null).
+QString YesNo(const QVariant& value);
+// The album rating: a number becomes the site's rating text, anything else
+// is kept as text; always quoted, Null gives ''.
+QString Rating(const QVariant& value);
+// The author's display name from the catalogue's Pseudo, Nom and Prenom: the
+// pen name when there is one, else "Nom, Prenom", or Nom alone; quoted.
+QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom);
+
+// The value's text as the scripts write it: digits with a decimal point,
+// dates as dd/mm/yyyy, Yes/No as 1/0, Null as the empty text.
+QString TextForm(const QVariant& value);
+// The text escaped for a quoted value (Null as the empty text).
+QString Escaped(const QVariant& value);
+
+}  // namespace kalvor::sql

@@ -1,0 +1,428 @@
+#pragma once
+
+// "tables.sql" as it must come out, written from the schema of the site.
+// {NAMES} is latin1 or utf8, {P} the table prefix, {CS} the table charset,
+// {D} the date of the day.
+inline const char* const kExpectedTablesSql = R"SQL(SET NAMES {NAMES};
+SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';
+# -------------------------------
+# Structure de la table `series` 
+# -------------------------------
+CREATE TABLE {P}series (
+idserie int(8) NOT NULL default '0',
+titre varchar(255) default NULL,
+style varchar(255) default NULL,
+commentaire blob,
+planche varchar(255) default NULL,
+internet varchar(255) default NULL,
+encours int(2) default '0',
+PRIMARY KEY  (idserie),
+key idserie(idserie),
+KEY style (style)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table séries basée sur ormelo 4.22';
+# -------------------------------
+# Structure de la table `series2`
+# -------------------------------
+CREATE TABLE {P}series2 (
+idserie int(8) NOT NULL default '0',
+titre varchar(255) default NULL,
+style varchar(255) default NULL,
+commentaire blob,
+planche varchar(255) default NULL,
+internet varchar(255) default NULL,
+encours int(2) default '0',
+PRIMARY KEY  (idserie),
+key idserie(idserie)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table séries pour les albums à acheter basée sur ormelo 4.22';
+# -------------------------------
+# Structure de la table `series3`
+# -------------------------------
+CREATE TABLE {P}series3 (
+idserie int(8) NOT NULL default '0',
+titre varchar(255) default NULL,
+style varchar(255) default NULL,
+commentaire blob,
+planche varchar(255) default NULL,
+internet varchar(255) default NULL,
+encours int(2) default '0',
+PRIMARY KEY  (idserie),
+key idserie(idserie)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table séries pour le parabd basée sur ormelo 4.22';
+# -------------------------------
+# Structure de la table `series4`
+# -------------------------------
+CREATE TABLE {P}series4 (
+idserie int(8) NOT NULL default '0',
+titre varchar(255) default NULL,
+style varchar(255) default NULL,
+commentaire blob,
+planche varchar(255) default NULL,
+internet varchar(255) default NULL,
+encours int(2) default '0',
+PRIMARY KEY  (idserie),
+key idserie(idserie)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table séries pour les revues basée sur ormelo 4.22';
+# --------------------------------
+# Structure de la table `auteurs` 
+# --------------------------------
+CREATE TABLE {P}auteurs (
+idauteur int(4) NOT NULL default '0',
+nom varchar(255) default NULL,
+prenom varchar(255) default NULL,
+photo varchar(255) default NULL,
+datenaissance date default '0000-00-00',
+datedeces date default '0000-00-00',
+pays varchar(255) default NULL,
+pseudo varchar(255) default NULL,
+commentaire blob,
+scenario int(1) default '0',
+dessin int(1) default '0',
+couleur int(1) default '0',
+internet varchar(255) default NULL,
+display varchar(255) default NULL,
+PRIMARY KEY  (idauteur),
+UNIQUE KEY idauteur (idauteur),
+key idauteur_2(idauteur),
+key display(display)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs basée sur ormelo 4.22';
+# --------------------------------
+# Structure de la table `auteurs2`
+# --------------------------------
+CREATE TABLE {P}auteurs2 (
+idauteur int(4) NOT NULL default '0',
+nom varchar(255) default NULL,
+prenom varchar(255) default NULL,
+photo varchar(255) default NULL,
+datenaissance date default '0000-00-00',
+datedeces date default '0000-00-00',
+pays varchar(255) default NULL,
+pseudo varchar(255) default NULL,
+commentaire blob,
+scenario int(1) default '0',
+dessin int(1) default '0',
+couleur int(1) default '0',
+internet varchar(255) default NULL,
+display varchar(255) default NULL,
+PRIMARY KEY  (idauteur),
+UNIQUE KEY idauteur (idauteur),
+key idauteur_2(idauteur),
+key display(display)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs pour les albums à acheter basée sur ormelo 4.22';
+# --------------------------------
+# Structure de la table `auteurs3`
+# --------------------------------
+CREATE TABLE {P}auteurs3 (
+idauteur int(4) NOT NULL default '0',
+nom varchar(255) default NULL,
+prenom varchar(255) default NULL,
+photo varchar(255) default NULL,
+datenaissance date default '0000-00-00',
+datedeces date default '0000-00-00',
+pays varchar(255) default NULL,
+pseudo varchar(255) default NULL,
+commentaire blob,
+scenario int(1) default '0',
+dessin int(1) default '0',
+couleur int(1) default '0',
+internet varchar(255) default NULL,
+display varchar(255) default NULL,
+PRIMARY KEY  (idauteur),
+UNIQUE KEY idauteur (idauteur),
+key idauteur_2(idauteur),
+key display(display)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs pour le parabd basée sur ormelo 4.22';
+# ------------------------------
+# Structure de la table `albums`
+# ------------------------------
+CREATE TABLE {P}albums (
+idalbum int(8) NOT NULL default '0',
+num integer(8) default NULL,
+titre varchar(255) default NULL,
+idserie int(8) default '0',
+iddessinateur int(8) default '0',
+idscenariste int(8) default '0',
+dateachat date default NULL,
+editeur varchar(255) default NULL,
+format int(8) default '0',
+collection varchar(255) default NULL,
+coteactuelle int(6) default NULL,
+reference varchar(255) default NULL,
+dl varchar(7) default NULL,
+couverture varchar(255) default NULL,
+notealbum varchar(50) default NULL,
+idcoloriste int(8) default '0',
+broche int(4) default '0',
+nbpages int(4) default NULL,
+numa varchar(255) default NULL,
+verso varchar(255) default NULL,
+edo int(1) default '0',
+integrale int(1) default '0',
+dedicace varchar(255) default NULL,
+commentaire blob,
+perso1 varchar(255) default NULL,
+perso2 varchar(255) default NULL,
+perso3 varchar(255) default NULL,
+perso4 int(8) default '0',
+horsserie int(1) default '0',
+editionlimitee int(1) default '0',
+PRIMARY KEY  (idalbum),
+UNIQUE KEY idalbum (idalbum),
+KEY idalbum_2(idalbum),
+KEY idserie (idserie),
+KEY iddessinateur (iddessinateur),
+KEY idscenariste (idscenariste),
+KEY idcoloriste (idcoloriste),
+KEY dateachat(dateachat),
+KEY horsserie(horsserie),
+KEY editeur(editeur),
+KEY collection(collection)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table albums basée sur ormelo 4.22';
+# -------------------------------
+# Structure de la table `acheter`
+# -------------------------------
+CREATE TABLE {P}acheter (
+idalbum int(8) NOT NULL default '0',
+num integer(8) default NULL,
+titre varchar(255) default NULL,
+idserie int(8) default '0',
+iddessinateur int(8) default '0',
+idscenariste int(8) default '0',
+dateachat date default NULL,
+editeur varchar(255) default NULL,
+format int(8) default '0',
+collection varchar(255) default NULL,
+coteactuelle int(6) default NULL,
+reference varchar(255) default NULL,
+dl varchar(7) default NULL,
+couverture varchar(255) default NULL,
+notealbum varchar(50) default NULL,
+idcoloriste int(8) default '0',
+broche int(4) default '0',
+nbpages int(4) default NULL,
+numa varchar(255) default NULL,
+verso varchar(255) default NULL,
+edo int(1) default '0',
+integrale int(1) default '0',
+dedicace varchar(255) default NULL,
+commentaire blob,
+perso1 varchar(255) default NULL,
+perso2 varchar(255) default NULL,
+perso3 varchar(255) default NULL,
+perso4 int(8) default '0',
+horsserie int(1) default '0',
+editionlimitee int(1) default '0',
+PRIMARY KEY  (idalbum),
+UNIQUE KEY idalbum (idalbum),
+key idalbum_2(idalbum),
+KEY idserie (idserie),
+KEY iddessinateur (iddessinateur),
+KEY idscenariste (idscenariste),
+KEY idcoloriste (idcoloriste)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table acheter basée sur ormelo 4.22';
+# -------------------------------
+# Structure de la table `parabd` 
+# -------------------------------
+CREATE TABLE {P}parabd (
+  idparabd int(8) NOT NULL default '0',
+  idalbum int(8) default '0',
+  idserie int(8) default '0',
+  description varchar(255)  default '',
+  iddessinateur int(8) default '0',
+  dl varchar(7) default '',
+  numero int(4) default '0',
+  nombre int(4) default '0',
+  largeur varchar(8) default NULL,
+  longueur varchar(8) default NULL,
+  libraire varchar(255) default '',
+  editeur varchar(255) default '',
+  signe int(1) default '0',
+  hc int(1) default '0',
+  ea int(1) default '0',
+  tireapart int(1) default '0',
+  typeobjet int(3) default '0',
+  typecouleur int(1) default '0',
+  imageex varchar(255) default '',
+  commentaire blob,
+  idscenariste int(8) default '0',
+  idcoloriste int(8) default '0',
+  dateachat date default '0000-00-00',
+  PRIMARY KEY  (idparabd),
+  UNIQUE KEY idparabd (idparabd),
+  key idparabd_2(idparabd, idalbum, idserie, iddessinateur)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table parabd basée sur ormelo 4.22';
+# --------------------------------
+# Table parametres 
+# --------------------------------
+CREATE TABLE {P}kalvor (
+  last_update date default '0000-00-00'
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='parametres de kalvor';
+INSERT INTO {P}kalvor VALUES ('{D}');
+# --------------------------------
+# Table Model
+# --------------------------------
+CREATE TABLE {P}model (
+  model int(2) NOT NULL default '0',
+  model_desc varchar(255) default NULL,
+  PRIMARY KEY  (model)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table parent structure Kalvor';
+INSERT INTO {P}model VALUES (0, 'Type d\'objet Parabd');
+INSERT INTO {P}model VALUES (1, 'eo');
+INSERT INTO {P}model VALUES (98, 'SignéNonSigné');
+INSERT INTO {P}model VALUES (99, 'OuiNon');
+# --------------------------------
+# Table Model_Item
+# --------------------------------
+CREATE TABLE {P}model_item (
+  model int(2) NOT NULL default '0',
+  model_item int(3) NOT NULL default '0',
+  item_desc varchar(255) default NULL,
+  PRIMARY KEY  (model,model_item),
+  UNIQUE KEY model_item (model,model_item),
+  KEY model (model)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table enfant structure Kalvor';
+{LIST0}INSERT INTO {P}model_item VALUES (1, 0, 'Réédition');
+INSERT INTO {P}model_item VALUES (1, 1, 'Édition originale');
+INSERT INTO {P}model_item VALUES (98, 0, 'Non Signé');
+INSERT INTO {P}model_item VALUES (98, 1, 'Signé');
+INSERT INTO {P}model_item VALUES (99, 0, 'Non');
+INSERT INTO {P}model_item VALUES (99, 1, 'Oui');
+# --------------------------------
+# Table Collaborateurs
+# --------------------------------
+CREATE TABLE `{P}collaborateurs` (
+  `idalbum` INT (8) DEFAULT '0' NOT NULL, 
+  `idauteur` INT (8) DEFAULT '0' NOT NULL, 
+  `typecollaboration` TINYINT (3) DEFAULT '0' NOT NULL, 
+  PRIMARY KEY(`idalbum`,`idauteur`,`typecollaboration`), 
+  INDEX(`idalbum`,`idauteur`,`typecollaboration`)
+)  ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT = 'table collaborateurs basée sur ormelo 5';
+# --------------------------------
+# Table Revues
+# --------------------------------
+CREATE TABLE {P}revues (
+idrevue int(8) NOT NULL default '0',
+idserie int(8) default '0',
+num integer(8) default NULL,
+date date default '0000-00-00',
+editeur varchar(255) default NULL,
+periodicite varchar(255) default NULL,
+reliure int(4) default '0',
+prix_achat int(6) default NULL,
+cote int(6) default NULL,
+commentaire blob,
+serie1 varchar(255) default NULL,
+serie2 varchar(255) default NULL,
+serie3 varchar(255) default NULL,
+serie4 varchar(255) default NULL,
+sujet1 varchar(255) default NULL,
+sujet2 varchar(255) default NULL,
+sujet3 varchar(255) default NULL,
+sujet4 varchar(255) default NULL,
+sujet5 varchar(255) default NULL,
+couverture varchar(255) default NULL,
+PRIMARY KEY  (idrevue),
+UNIQUE KEY idalbum (idrevue),
+KEY idserie (idserie),
+key editeur(editeur)
+) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table albums basée sur ormelo 4.22';
+)SQL";
+
+// The 30 rows of list 0, the object types, shared by "tables.sql" and the
+// upgrade script.
+inline const char* const kExpectedList0 =
+    R"SQL(INSERT INTO {P}model_item VALUES (0, 1000, 'Divers');
+INSERT INTO {P}model_item VALUES (0, 1001, 'Ex-Libris');
+INSERT INTO {P}model_item VALUES (0, 1002, 'Portfolio');
+INSERT INTO {P}model_item VALUES (0, 1003, 'Dossier de Presse');
+INSERT INTO {P}model_item VALUES (0, 1004, 'Affiche');
+INSERT INTO {P}model_item VALUES (0, 1005, 'Sérigraphie');
+INSERT INTO {P}model_item VALUES (0, 1006, 'Lithographie');
+INSERT INTO {P}model_item VALUES (0, 1007, 'Carte');
+INSERT INTO {P}model_item VALUES (0, 1008, 'Timbre');
+INSERT INTO {P}model_item VALUES (0, 1009, 'Marque Page');
+INSERT INTO {P}model_item VALUES (0, 1010, 'Coffret');
+INSERT INTO {P}model_item VALUES (0, 1011, 'Publicité / PLV');
+INSERT INTO {P}model_item VALUES (0, 1012, 'Plaque émaillée');
+INSERT INTO {P}model_item VALUES (0, 1013, 'Calendrier');
+INSERT INTO {P}model_item VALUES (0, 1014, 'Objet promotionnel');
+INSERT INTO {P}model_item VALUES (0, 1015, 'Etiquette');
+INSERT INTO {P}model_item VALUES (0, 2001, 'Statuette');
+INSERT INTO {P}model_item VALUES (0, 2002, 'Vaisselle');
+INSERT INTO {P}model_item VALUES (0, 2003, 'Textile');
+INSERT INTO {P}model_item VALUES (0, 2004, 'Véhicule');
+INSERT INTO {P}model_item VALUES (0, 3001, 'Vidéo');
+INSERT INTO {P}model_item VALUES (0, 3002, 'Jeux');
+INSERT INTO {P}model_item VALUES (0, 3003, 'Musique');
+INSERT INTO {P}model_item VALUES (0, 4001, 'Planche');
+INSERT INTO {P}model_item VALUES (0, 4002, 'Dessin / Croquis');
+INSERT INTO {P}model_item VALUES (0, 4003, 'Bleu');
+INSERT INTO {P}model_item VALUES (0, 4004, 'Crayonné');
+INSERT INTO {P}model_item VALUES (0, 4005, 'Scénario');
+INSERT INTO {P}model_item VALUES (0, 4006, 'Illustration');
+INSERT INTO {P}model_item VALUES (0, 4007, 'Couverture');
+)SQL";
+
+inline const char* const kExpectedDeleteTablesSql = R"SQL(SET NAMES {NAMES};
+SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';
+# --------------------------------
+# Suppression des tables 
+# --------------------------------
+DROP TABLE IF EXISTS `{P}albums`;
+DROP TABLE IF EXISTS `{P}acheter`;
+DROP TABLE IF EXISTS `{P}parabd`;
+DROP TABLE IF EXISTS `{P}auteurs`;
+DROP TABLE IF EXISTS `{P}auteurs2`;
+DROP TABLE IF EXISTS `{P}auteurs3`;
+DROP TABLE IF EXISTS `{P}series`;
+DROP TABLE IF EXISTS `{P}series2`;
+DROP TABLE IF EXISTS `{P}series3`;
+DROP TABLE IF EXISTS `{P}series4`;
+DROP TABLE IF EXISTS `{P}kalvor`;
+DROP TABLE IF EXISTS `{P}model`;
+DROP TABLE IF EXISTS `{P}model_item`;
+DROP TABLE IF EXISTS `{P}collaborateurs`;
+DROP TABLE IF EXISTS `{P}revues`;
+)SQL";
+
+inline const char* const kExpectedUpgradeSql = R"SQL(SET NAMES {NAMES};
+SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';
+ALTER TABLE {P}model_item CHANGE 
+  model_item model_item int(3) NOT NULL default '0';
+# --------------------------------
+# Table PARABD
+# --------------------------------
+ALTER TABLE {P}parabd 
+  CHANGE idalbum idalbum int(8) default NULL default '0',
+  CHANGE idserie idserie int(8) default NULL default '0',
+  CHANGE description description varchar(255) default NULL default '',
+  CHANGE iddessinateur iddessinateur int(8) default NULL default '0',
+  CHANGE dl dl varchar(7) default NULL default '',
+  CHANGE numero numero int(4) default NULL default '0',
+  CHANGE nombre nombre int(4) default NULL default '0',
+  CHANGE largeur largeur varchar(8) default NULL,
+  CHANGE longueur longueur varchar(8) default NULL,
+  CHANGE libraire libraire varchar(255) default NULL default '',
+  CHANGE editeur editeur varchar(255) default NULL default '',
+  CHANGE signe signe int(1) default NULL default '0',
+  CHANGE hc hc int(1) default NULL default '0',
+  CHANGE ea ea int(1) default NULL default '0',
+  CHANGE tireapart tireapart int(1) default NULL default '0',
+  CHANGE typeobjet typeobjet int(3) default NULL default '0',
+  CHANGE typecouleur typecouleur int(1) default NULL default '0',
+  CHANGE imageex imageex varchar(255) default NULL default '',
+  CHANGE commentaire commentaire blob default NULL,
+  CHANGE idscenariste idscenariste int(8) default NULL default '0',
+  CHANGE idcoloriste idcoloriste int(8) default NULL default '0',
+  CHANGE dateachat dateachat date default '0000-00-00';
+# --------------------------------
+# Table Model_Item
+# --------------------------------
+delete from {P}model_item where model = 0;
+{LIST0}update {P}parabd set typeobjet = 1001 where typeobjet=0;
+update {P}parabd set typeobjet = 1009 where typeobjet=1;
+update {P}parabd set typeobjet = 2001 where typeobjet=2;
+update {P}parabd set typeobjet = 1004 where typeobjet=3;
+update {P}parabd set typeobjet = 1000 where typeobjet=4;
+update {P}parabd set typeobjet = 1002 where typeobjet=5;
+delete from {P}model_item where model = 0 and model_item <= 5;
+)SQL";
