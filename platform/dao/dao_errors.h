@@ -19,5 +19,6 @@ constexpr int ConversionError = 3421;     // a value the column's type cannot ta
 constexpr int NoAddNewOrEdit = 3020;      // Update without AddNew or Edit
 constexpr int InvalidOperation = 3219;    // e.g. Edit on a query with no single table behind it
 constexpr int ObjectClosed = 3420;        // the database or recordset was closed
+constexpr int FieldTooSmall = 3163;       // a text longer than its column
 constexpr int EngineError = 3000;         // any other failure of the engine
 }  // namespace kalvor::dao::errors

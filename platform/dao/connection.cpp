@@ -1,0 +1,229 @@
+#include "platform/dao/connection.h"
+
+#include <sqlite3.h>
+
+#include <QFileInfo>
+#include <QMutex>
+
+#include "platform/dao/dao_errors.h"
+#include "platform/dao/jet_sql.h"
+#include "platform/dao/mdb_import.h"
+#include "platform/dao/sqlite_functions.h"
+
+namespace kalvor::dao {
+namespace {
+
+// Changes to an Access file's own tables cannot reach the file: refuse them.
+int authorizer(void* self, int action, const char* a, const char* b, const char*, const char*) {
+    auto* c = static_cast<Connection*>(self);
+    const char* table = nullptr;
+    switch (action) {
+        case SQLITE_INSERT:
+        case SQLITE_DELETE:
+        case SQLITE_DROP_TABLE:
+        case SQLITE_CREATE_INDEX:
+        case SQLITE_DROP_INDEX:
+            table = action == SQLITE_CREATE_INDEX || action == SQLITE_DROP_INDEX ? b : a;
+            break;
+        case SQLITE_UPDATE:
+            table = a;
+            break;
+        case SQLITE_ALTER_TABLE:
+            table = b;
+            break;
+        default:
+            return SQLITE_OK;
+    }
+    if (table && c->isProtected(QString::fromUtf8(table)))
+        return SQLITE_DENY;
+    return SQLITE_OK;
+}
+
+struct CachedCopy {
+    std::shared_ptr<Connection> connection;
+    qint64 size = -1;
+    QDateTime modified;
+};
+
+QMutex cacheMutex;
+QHash<QString, CachedCopy>& cache() {
+    static QHash<QString, CachedCopy> copies;
+    return copies;
+}
+
+}  // namespace
+
+Connection::~Connection() {
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+void Connection::close() {
+    if (accessCopy_ || !db_)
+        return;
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+void Connection::setUp() {
+    RegisterJetFunctions(db_);
+    sqlite3_busy_timeout(db_, 2000);
+    sqlite3_extended_result_codes(db_, 0);
+}
+
+std::shared_ptr<Connection> Connection::OpenFile(const QString& path, bool create) {
+    std::shared_ptr<Connection> c(new Connection);
+    c->path_ = path;
+    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        // A file that cannot be written is still read.
+        if (c->db_)
+            sqlite3_close_v2(c->db_);
+        c->db_ = nullptr;
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db_, SQLITE_OPEN_READONLY,
+                             nullptr);
+        if (rc != SQLITE_OK)
+            c->fail(rc, QString());
+    }
+    c->setUp();
+    // Reading the schema now tells a file that is no database.
+    rc = sqlite3_exec(c->db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_NOTADB)
+        throw Error(errors::UnrecognizedFormat,
+                    QStringLiteral("Format de base de données « %1 » non reconnu.").arg(path));
+    if (rc != SQLITE_OK)
+        c->fail(rc, QString());
+    return c;
+}
+
+std::shared_ptr<Connection> Connection::AccessCopy(const QString& path) {
+    const QFileInfo info(path);
+    const QString key = info.canonicalFilePath();
+    QMutexLocker lock(&cacheMutex);
+    auto found = cache().find(key);
+    if (found != cache().end() && found->size == info.size() &&
+        found->modified == info.lastModified())
+        return found->connection;
+
+    std::shared_ptr<Connection> c(new Connection);
+    c->path_ = path;
+    c->accessCopy_ = true;
+    if (sqlite3_open_v2(":memory:", &c->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        c->fail(SQLITE_NOMEM, QString());
+    c->setUp();
+    for (const QString& table : ImportAccessFile(path, c->db_))
+        c->protected_.insert(table.toLower());
+    sqlite3_set_authorizer(c->db_, authorizer, c.get());
+    cache().insert(key, CachedCopy{c, info.size(), info.lastModified()});
+    return c;
+}
+
+void Connection::unlockTable(const QString& table) {
+    auto it = openTables_.find(table.toLower());
+    if (it != openTables_.end() && --*it <= 0)
+        openTables_.erase(it);
+}
+
+void Connection::fail(int rc, const QString& sql) const {
+    const QString message = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
+    const QString where = sql.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(sql);
+    switch (rc & 0xff) {
+        case SQLITE_AUTH:
+            throw Error(errors::ReadOnly,
+                        QStringLiteral("La base Access « %1 » ne peut pas être modifiée par "
+                                       "Kalvor : seules ses tables de travail peuvent l'être%2.")
+                            .arg(path_, where));
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            throw Error(errors::TableLocked,
+                        QStringLiteral("Impossible de verrouiller la table : elle est en cours "
+                                       "d'utilisation%1.")
+                            .arg(where));
+        case SQLITE_CANTOPEN:
+            throw Error(errors::FileNotFound,
+                        QStringLiteral("Fichier « %1 » introuvable.").arg(path_));
+        case SQLITE_NOTADB:
+            throw Error(errors::UnrecognizedFormat,
+                        QStringLiteral("Format de base de données « %1 » non reconnu.").arg(path_));
+        case SQLITE_READONLY:
+            throw Error(errors::ReadOnly,
+                        QStringLiteral("Impossible de mettre à jour : la base « %1 » est en "
+                                       "lecture seule%2.")
+                            .arg(path_, where));
+        case SQLITE_CONSTRAINT:
+            if (message.contains(QLatin1String("UNIQUE")) ||
+                message.contains(QLatin1String("PRIMARY")))
+                throw Error(errors::DuplicateKey,
+                            QStringLiteral("Les modifications n'ont pas été effectuées : elles "
+                                           "créeraient des doublons dans la clé%1.")
+                                .arg(where));
+            throw Error(errors::ConversionError,
+                        QStringLiteral("Valeur refusée par la table (%1)%2.").arg(message, where));
+        default:
+            break;
+    }
+    if (message.startsWith(QLatin1String("no such table")))
+        throw Error(errors::TableNotFound, QStringLiteral("Table ou requête « %1 » introuvable%2.")
+                                               .arg(message.section(u':', 1).trimmed(), where));
+    if (message.startsWith(QLatin1String("no such column")) ||
+        (message.startsWith(QLatin1String("table")) &&
+         message.contains(QLatin1String("no column"))))
+        throw Error(errors::TooFewParameters,
+                    QStringLiteral("Trop peu de paramètres : champ « %1 » inconnu%2.")
+                        .arg(message.section(u':', 1).trimmed(), where));
+    if (message.contains(QLatin1String("already exists")))
+        throw Error(errors::TableExists, QStringLiteral("La table existe déjà%1.").arg(where));
+    if (message.contains(QLatin1String("syntax error")) ||
+        message.contains(QLatin1String("unrecognized token")))
+        throw Error(errors::SyntaxError,
+                    QStringLiteral("Erreur de syntaxe dans la requête%1.").arg(where));
+    throw Error(errors::EngineError,
+                QStringLiteral("Erreur du moteur de base de données : %1%2.").arg(message, where));
+}
+
+sqlite3_stmt* Connection::prepare(const QString& sql) const {
+    if (!db_)
+        throw Error(errors::ObjectClosed, QStringLiteral("La base de données est fermée."));
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, sql);
+    if (!stmt)
+        throw Error(errors::SyntaxError, QStringLiteral("Requête vide."));
+    return stmt;
+}
+
+void Connection::exec(const QString& sql) const {
+    if (!db_)
+        throw Error(errors::ObjectClosed, QStringLiteral("La base de données est fermée."));
+    int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, sql.left(200));
+}
+
+QStringList Connection::tableNames() const {
+    Statement s(prepare(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+        "ESCAPE '\\' ORDER BY rowid")));
+    QStringList names;
+    while (sqlite3_step(s.stmt) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, 0)));
+    return names;
+}
+
+QString Connection::tableName(const QString& anyCase) const {
+    for (const QString& name : tableNames())
+        if (name.compare(anyCase, Qt::CaseInsensitive) == 0)
+            return name;
+    return QString();
+}
+
+Statement::~Statement() {
+    if (stmt)
+        sqlite3_finalize(stmt);
+}
+
+}  // namespace kalvor::dao

@@ -1,0 +1,268 @@
+#include "platform/dao/mdb_import.h"
+
+// libmdb's header needs glib's types declared first.
+#include <glib.h>
+#include <mdbtools.h>
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "platform/dao/dao_errors.h"
+#include "platform/dao/jet_sql.h"
+
+namespace kalvor::dao {
+namespace {
+
+// libmdb prints numbers with the C library's locale: keep the decimal point.
+class CNumericLocale {
+  public:
+    CNumericLocale() {
+        const char* current = std::setlocale(LC_NUMERIC, nullptr);
+        saved_ = current ? current : "C";
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    ~CNumericLocale() { std::setlocale(LC_NUMERIC, saved_.c_str()); }
+
+  private:
+    std::string saved_;
+};
+
+struct MdbCloser {
+    MdbHandle* mdb;
+    ~MdbCloser() {
+        if (mdb)
+            mdb_close(mdb);
+    }
+};
+
+struct TableCloser {
+    MdbTableDef* table;
+    ~TableCloser() {
+        if (table)
+            mdb_free_tabledef(table);
+    }
+};
+
+// The type names of the catalogue's SQLite form, so that both forms read back
+// alike.
+QString declaredType(const MdbColumn* col) {
+    switch (col->col_type) {
+        case MDB_BOOL:
+            return QStringLiteral("YESNO");
+        case MDB_BYTE:
+            return QStringLiteral("BYTE");
+        case MDB_INT:
+            return QStringLiteral("INTEGER");
+        case MDB_LONGINT:
+            return col->is_long_auto ? QStringLiteral("COUNTER") : QStringLiteral("LONG");
+        case MDB_MONEY:
+            return QStringLiteral("CURRENCY");
+        case MDB_FLOAT:
+            return QStringLiteral("SINGLE");
+        case MDB_DOUBLE:
+            return QStringLiteral("DOUBLE");
+        case MDB_DATETIME:
+            return QStringLiteral("DATETIME");
+        case MDB_TEXT:
+            // Sizes are in bytes of UCS-2.
+            return QStringLiteral("TEXT(%1) COLLATE JET").arg(col->col_size / 2);
+        case MDB_MEMO:
+            return QStringLiteral("MEMO COLLATE JET");
+        case MDB_NUMERIC:
+            return QStringLiteral("DECIMAL");
+        case MDB_REPID:
+            return QStringLiteral("GUID");
+        default:
+            return QStringLiteral("BLOB");
+    }
+}
+
+[[noreturn]] void sqliteFailure(sqlite3* db, const QString& path) {
+    throw Error(errors::EngineError, QStringLiteral("Impossible de lire la base Access « %1 » : %2")
+                                         .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
+void exec(sqlite3* db, const QString& sql, const QString& path) {
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqliteFailure(db, path);
+}
+
+constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
+
+void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
+    TableCloser table{mdb_read_table(entry)};
+    if (!table.table)
+        throw Error(errors::EngineError,
+                    QStringLiteral("Impossible de lire la table %1 de la base Access « %2 ».")
+                        .arg(QString::fromUtf8(entry->object_name), path));
+    mdb_read_columns(table.table);
+    mdb_read_indices(table.table);
+    const QString name = QString::fromUtf8(table.table->name);
+    const int n = int(table.table->num_cols);
+
+    QStringList defs;
+    QList<int> types;
+    for (int i = 0; i < n; ++i) {
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table.table->columns, i));
+        defs << jetsql::QuoteName(QString::fromUtf8(col->name)) + u' ' + declaredType(col);
+        types << col->col_type;
+    }
+    for (unsigned i = 0; i < table.table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table.table->indices, i));
+        if (idx->index_type != 1)
+            continue;
+        QStringList keys;
+        for (unsigned k = 0; k < idx->num_keys; ++k) {
+            auto* col = static_cast<MdbColumn*>(
+                g_ptr_array_index(table.table->columns, idx->key_col_num[k] - 1));
+            keys << jetsql::QuoteName(QString::fromUtf8(col->name));
+        }
+        defs << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u','));
+    }
+    exec(db, QStringLiteral("CREATE TABLE %1 (%2)").arg(jetsql::QuoteName(name), defs.join(u',')),
+         path);
+
+    std::vector<std::vector<char>> buffers(n, std::vector<char>(kBindSize));
+    std::vector<int> lengths(n, 0);
+    for (int i = 0; i < n; ++i)
+        mdb_bind_column(table.table, i + 1, buffers[i].data(), &lengths[i]);
+
+    QString placeholders = QStringLiteral("?");
+    for (int i = 1; i < n; ++i)
+        placeholders += QStringLiteral(",?");
+    const QByteArray insert = QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                                  .arg(jetsql::QuoteName(name), placeholders)
+                                  .toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, insert.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        sqliteFailure(db, path);
+    struct Finalizer {
+        sqlite3_stmt* s;
+        ~Finalizer() { sqlite3_finalize(s); }
+    } finalizer{stmt};
+
+    std::vector<MdbField> fields(n + 1);
+    std::vector<char> isNull(n, 0);
+    mdb_rewind_table(table.table);
+    while (mdb_fetch_row(table.table)) {
+        // libmdb gives a Null and an empty text alike: ask the row's Null
+        // marks when a text came back empty.
+        bool emptyText = false;
+        for (int i = 0; i < n && !emptyText; ++i)
+            emptyText = lengths[i] == 0 && (types[i] == MDB_TEXT || types[i] == MDB_MEMO);
+        if (emptyText) {
+            std::fill(isNull.begin(), isNull.end(), 1);
+            int start = 0;
+            size_t size = 0;
+            if (mdb_find_row(mdb, int(table.table->cur_row) - 1, &start, &size) == 0) {
+                int count = mdb_crack_row(table.table, start, size, fields.data());
+                for (int k = 0; k < count && k <= n; ++k)
+                    if (fields[k].colnum >= 0 && fields[k].colnum < n)
+                        isNull[fields[k].colnum] = fields[k].is_null;
+            }
+        }
+        for (int i = 0; i < n; ++i) {
+            const int len = lengths[i];
+            const char* text = buffers[i].data();
+            const int column = i + 1;
+            switch (types[i]) {
+                case MDB_BOOL:
+                    // Yes/No has no Null in Access; it reads -1 or 0.
+                    sqlite3_bind_int(stmt, column, (len > 0 && text[0] == '1') ? -1 : 0);
+                    break;
+                case MDB_BYTE:
+                case MDB_INT:
+                case MDB_LONGINT:
+                    if (len == 0)
+                        sqlite3_bind_null(stmt, column);
+                    else
+                        sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
+                    break;
+                case MDB_MONEY:
+                case MDB_FLOAT:
+                case MDB_DOUBLE:
+                case MDB_NUMERIC:
+                    if (len == 0)
+                        sqlite3_bind_null(stmt, column);
+                    else
+                        sqlite3_bind_double(stmt, column, std::strtod(text, nullptr));
+                    break;
+                case MDB_OLE:
+                case MDB_BINARY:
+                    if (len == 0)
+                        sqlite3_bind_null(stmt, column);
+                    else
+                        sqlite3_bind_blob(stmt, column, text, len, SQLITE_TRANSIENT);
+                    break;
+                default:
+                    // Texts, memos, dates (already in the stored form).
+                    if (len == 0 && (types[i] == MDB_TEXT || types[i] == MDB_MEMO) && !isNull[i])
+                        sqlite3_bind_text(stmt, column, "", 0, SQLITE_STATIC);
+                    else if (len == 0)
+                        sqlite3_bind_null(stmt, column);
+                    else
+                        sqlite3_bind_text(stmt, column, text, len, SQLITE_TRANSIENT);
+            }
+        }
+        if (sqlite3_step(stmt) != SQLITE_DONE)
+            sqliteFailure(db, path);
+        sqlite3_reset(stmt);
+    }
+
+    // Plain indexes, for the joins and conditions of the readers.
+    for (unsigned i = 0; i < table.table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table.table->indices, i));
+        if (idx->index_type != 0)
+            continue;
+        QStringList keys;
+        for (unsigned k = 0; k < idx->num_keys; ++k) {
+            auto* col = static_cast<MdbColumn*>(
+                g_ptr_array_index(table.table->columns, idx->key_col_num[k] - 1));
+            keys << jetsql::QuoteName(QString::fromUtf8(col->name));
+        }
+        exec(db,
+             QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                 .arg(jetsql::QuoteName(name + u'_' + QString::fromUtf8(idx->name)),
+                      jetsql::QuoteName(name), keys.join(u',')),
+             path);
+    }
+}
+
+}  // namespace
+
+QStringList ImportAccessFile(const QString& path, sqlite3* db) {
+    CNumericLocale cLocale;
+    MdbCloser mdb{mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS)};
+    if (!mdb.mdb)
+        throw Error(errors::UnrecognizedFormat,
+                    QStringLiteral("Impossible d'ouvrir la base Access « %1 ».").arg(path));
+    mdb_set_bind_size(mdb.mdb, kBindSize);
+    mdb_set_date_fmt(mdb.mdb, "%Y-%m-%d %H:%M:%S");
+    if (!mdb_read_catalog(mdb.mdb, MDB_TABLE))
+        throw Error(
+            errors::UnrecognizedFormat,
+            QStringLiteral("Le catalogue de la base Access « %1 » est illisible.").arg(path));
+
+    QStringList tables;
+    exec(db, QStringLiteral("BEGIN"), path);
+    for (unsigned i = 0; i < mdb.mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb.mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE)
+            continue;
+        const QString name = QString::fromUtf8(entry->object_name);
+        if (name.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive) || name.startsWith(u'~') ||
+            mdb_is_system_table(entry))
+            continue;
+        copyTable(mdb.mdb, entry, db, path);
+        tables << name;
+    }
+    exec(db, QStringLiteral("COMMIT"), path);
+    return tables;
+}
+
+}  // namespace kalvor::dao
