@@ -71,8 +71,9 @@ class Settings {
     QString GV_Export;
     QString GV_Require;  // empty or ending with "/"
     QString GV_Prefixe_Table;
-    QString GV_Collection_Bits;  // albums 1, acheter 2, parabd 4, collaborateurs 8, revues 16
-    QString GV_Verso;            // "left", "none", "right"
+    QString GV_Collection_Bits =
+        QStringLiteral("0");  // albums 1, acheter 2, parabd 4, collaborateurs 8, revues 16
+    QString GV_Verso = QStringLiteral("none");  // "left", "none", "right"
     int GV_Auteur = 0;
     int GV_Nb_Col = 0;
     int GV_Dedi_Place = 0;
@@ -157,7 +158,8 @@ class Settings {
 
     // ---- What the handlers show, hide, enable and caption
 
-    std::array<bool, 8> TabNavig_TabEnabled{true, true, true, true, true, true, true, true};
+    // Statistics and thumbnails start off, as their check boxes do.
+    std::array<bool, 8> TabNavig_TabEnabled{true, true, true, false, true, false, true, true};
     // The seven image labels lbl_couvertures.. and boxes path_couvertures..
     bool image_folders_Visible = true;
     bool lbl_choix_parabd_Visible = false, opt_path_parabd_Visible = false,
