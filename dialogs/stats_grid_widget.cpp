@@ -1,0 +1,246 @@
+#include "dialogs/stats_grid_widget.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include "settings/settings.h"
+#include "settings/stats_grid.h"
+
+namespace kalvor {
+namespace {
+
+// Widths of the ten columns, in pixels.
+constexpr int kWidths[StatsGrid::kColumns] = {267, 17, 17, 47, 40, 47, 20, 20, 20, 30};
+const QColor kLockedColour(200, 200, 200);
+
+QIcon primitiveIcon(const QStyle* style, QStyle::PrimitiveElement element, QStyle::State state) {
+    QPixmap pixmap(13, 13);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QStyleOptionButton option;
+    option.rect = pixmap.rect();
+    option.state = state | QStyle::State_Enabled;
+    style->drawPrimitive(element, &option, &painter);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
+    : QTableWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("MSFlexGrid_Stats"));
+    checked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_On);
+    unchecked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_Off);
+    comboDown_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowDown, QStyle::State_None);
+    comboUp_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowUp, QStyle::State_None);
+    bas_ = style()->standardIcon(QStyle::SP_ArrowDown);
+    haut_ = style()->standardIcon(QStyle::SP_ArrowUp);
+
+    setRowCount(StatsGrid::kRows);
+    setColumnCount(StatsGrid::kColumns);
+    setHorizontalHeaderLabels({QString(), QString(), QString(), QStringLiteral(" Valeurs"),
+                               QStringLiteral(" Type"), QStringLiteral(" Autres"), QString(),
+                               QString(), QString(), QString()});
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setMinimumSectionSize(12);
+    for (int c = 0; c < StatsGrid::kColumns; ++c) {
+        setColumnWidth(c, kWidths[c]);
+    }
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    setIconSize(QSize(13, 13));
+    setFixedHeight(200);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setWordWrap(false);
+
+    editor_ = new QLineEdit(viewport());
+    editor_->setObjectName(QStringLiteral("TextSaisie"));
+    editor_->setFrame(false);
+    editor_->hide();
+    editor_->installEventFilter(this);
+
+    // LeaveCell
+    connect(this, &QTableWidget::currentCellChanged, this, [this] { CheckTexte(); });
+    connect(this, &QTableWidget::cellClicked, this, &StatsGridWidget::MSFlexGrid_Stats_Click);
+    connect(this, &QTableWidget::cellDoubleClicked, this, [this] {
+        if (editable()) {
+            Start_Saisie(32);
+        }
+    });
+    redraw();
+}
+
+void StatsGridWidget::Prepare_Grid(const Settings& settings) {
+    model_.Load(settings.GV_Perso1, settings.GV_Perso2, settings.GV_Perso3, settings.GV_Perso4);
+    redraw();
+    setCurrentCell(0, StatsGrid::ColPicture);
+}
+
+void StatsGridWidget::Save_Stats() {
+    model_.Save();
+}
+
+void StatsGridWidget::setCell(int row, int column, const QString& text, const QIcon& icon,
+                              Qt::Alignment alignment) {
+    QTableWidgetItem* cell = item(row, column);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem;
+        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        setItem(row, column, cell);
+    }
+    cell->setText(text);
+    cell->setIcon(icon);
+    cell->setTextAlignment(alignment | Qt::AlignVCenter);
+}
+
+void StatsGridWidget::redraw() {
+    const Qt::Alignment left = Qt::AlignLeft;
+    const Qt::Alignment right = Qt::AlignRight;
+    const Qt::Alignment centre = Qt::AlignHCenter;
+    for (int r = 1; r <= StatsGrid::kRows; ++r) {
+        const StatsChart& chart = model_.chart(r);
+        const int row = r - 1;
+        setCell(row, StatsGrid::ColLabel, chart.label, QIcon(), left);
+        setCell(row, StatsGrid::ColPicture, QString(), chart.used ? checked_ : unchecked_, centre);
+        setCell(row, StatsGrid::ColUse, model_.cellText(r, StatsGrid::ColUse), QIcon(), left);
+        setCell(row, StatsGrid::ColValue, model_.cellText(r, StatsGrid::ColValue), QIcon(), left);
+        setCell(row, StatsGrid::ColType, model_.cellText(r, StatsGrid::ColType),
+                chart.percent ? comboDown_ : comboUp_, right);
+        setCell(row, StatsGrid::ColAutres, model_.cellText(r, StatsGrid::ColAutres),
+                chart.autres ? comboDown_ : comboUp_, right);
+        setCell(row, StatsGrid::ColDown, QString(), r < StatsGrid::kRows ? bas_ : QIcon(), centre);
+        setCell(row, StatsGrid::ColUp, QString(), r > 1 ? haut_ : QIcon(), centre);
+        setCell(row, StatsGrid::ColSequence, model_.cellText(r, StatsGrid::ColSequence), QIcon(),
+                right);
+        setCell(row, StatsGrid::ColCode, chart.code, QIcon(), right);
+        const QBrush back = model_.isLocked(r) ? QBrush(kLockedColour) : QBrush();
+        item(row, StatsGrid::ColValue)->setBackground(back);
+        item(row, StatsGrid::ColAutres)->setBackground(back);
+    }
+}
+
+void StatsGridWidget::MSFlexGrid_Stats_Click(int row, int column) {
+    if (!model_.click(row + 1, column)) {
+        return;
+    }
+    redraw();
+    if (column == StatsGrid::ColDown || column == StatsGrid::ColUp) {
+        setCurrentCell(0, StatsGrid::ColPicture);
+    }
+}
+
+bool StatsGridWidget::editable() const {
+    return currentColumn() == StatsGrid::ColValue && currentRow() >= 0 &&
+           !model_.isLocked(currentRow() + 1);
+}
+
+void StatsGridWidget::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (editable() && !text.isEmpty() && !(event->modifiers() & Qt::ControlModifier)) {
+        Start_Saisie(text.at(0).unicode());
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+// Receiving the focus commits an open edit.
+void StatsGridWidget::focusInEvent(QFocusEvent* event) {
+    CheckTexte();
+    QTableWidget::focusInEvent(event);
+}
+
+void StatsGridWidget::Start_Saisie(int code) {
+    QTableWidgetItem* cell = currentItem();
+    if (cell == nullptr) {
+        return;
+    }
+    editRow_ = currentRow();
+    editor_->setGeometry(visualItemRect(cell));
+    editor_->setText(cell->text());
+    editor_->show();
+    editor_->setFocus();
+    cell->setBackground(editor_->palette().color(QPalette::Base));
+    if (code >= 0 && code <= 32) {
+        editor_->setCursorPosition(int(editor_->text().size()));
+    } else {
+        editor_->setText(QString(QChar(code)));
+        editor_->setCursorPosition(1);
+    }
+}
+
+void StatsGridWidget::closeEditor() {
+    editor_->hide();
+    editor_->clear();
+    redraw();
+}
+
+void StatsGridWidget::CheckTexte() {
+    if (!editor_->isVisible()) {
+        return;
+    }
+    // The row the editor was opened on: a click elsewhere has already moved
+    // the current cell when the grid reports it.
+    model_.setValue(editRow_ + 1, editor_->text());
+    closeEditor();
+    setFocus();
+}
+
+bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != editor_ || event->type() != QEvent::KeyPress) {
+        return QTableWidget::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int row = currentRow();
+    const int column = currentColumn();
+    auto moveTo = [this](int r, int c) {
+        if (r >= 0 && r < rowCount() && c >= 0 && c < columnCount()) {
+            setCurrentCell(r, c);
+        }
+    };
+    switch (key->key()) {
+        case Qt::Key_Escape:
+            closeEditor();
+            setFocus();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            CheckTexte();
+            return true;
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+            CheckTexte();
+            QApplication::processEvents();
+            moveTo(row + (key->key() == Qt::Key_Down ? 1 : -1), column);
+            return true;
+        case Qt::Key_Left:
+            if (editor_->cursorPosition() != 0) {
+                break;
+            }
+            CheckTexte();
+            QApplication::processEvents();
+            moveTo(row, column - 1);
+            return true;
+        case Qt::Key_Right:
+            if (editor_->cursorPosition() != editor_->text().size()) {
+                break;
+            }
+            CheckTexte();
+            QApplication::processEvents();
+            moveTo(row, column + 1);
+            return true;
+        default:
+            break;
+    }
+    return QTableWidget::eventFilter(watched, event);
+}
+
+}  // namespace kalvor

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QIcon>
+#include <QTableWidget>
+
+class QLineEdit;
+
+namespace kalvor {
+
+class Settings;
+class StatsGrid;
+
+// The grid of the tab "4. Statistiques" (MSFlexGrid_Stats): draws the
+// statistics model, one row per chart, and hands it the clicks and the value
+// edits made in its in-place editor TextSaisie.
+class StatsGridWidget : public QTableWidget {
+    Q_OBJECT
+  public:
+    explicit StatsGridWidget(StatsGrid& model, QWidget* parent = nullptr);
+
+    // Loads the charts from the registry (custom-field captions of the
+    // settings in four labels) and draws them.
+    void Prepare_Grid(const Settings& settings);
+    // Writes the charts back to the registry.
+    void Save_Stats();
+    // Draws the model as it stands.
+    void redraw();
+
+    // Commits an open edit; a value that is no whole number keeps the old one.
+    void CheckTexte();
+    // Opens the editor over the current cell; a code above 32 replaces the
+    // value with that character.
+    void Start_Saisie(int code);
+
+    QLineEdit* TextSaisie() const { return editor_; }
+    StatsGrid& model() const { return model_; }
+    // The grid row (1 to 11) and column of the current cell.
+    int Row() const { return currentRow() + 1; }
+    int Col() const { return currentColumn(); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void MSFlexGrid_Stats_Click(int row, int column);
+    bool editable() const;
+    void setCell(int row, int column, const QString& text, const QIcon& icon,
+                 Qt::Alignment alignment);
+    void closeEditor();
+
+    StatsGrid& model_;
+    QLineEdit* editor_ = nullptr;
+    int editRow_ = -1;
+    QIcon checked_, unchecked_, comboDown_, comboUp_, bas_, haut_;
+};
+
+}  // namespace kalvor

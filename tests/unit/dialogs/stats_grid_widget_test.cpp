@@ -1,0 +1,145 @@
+#include "dialogs/stats_grid_widget.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include "settings/settings.h"
+#include "settings/stats_grid.h"
+#include "support/test_paths.h"
+
+namespace kalvor {
+namespace {
+
+class StatsGridWidgetTest : public ::testing::Test {
+  protected:
+    test::IsolatedEnvironment env;
+    Settings settings;
+    StatsGrid model;
+    StatsGridWidget grid{model};
+
+    void SetUp() override {
+        settings.GV_Perso1 = "Lieu d'achat";
+        grid.Prepare_Grid(settings);
+        grid.show();
+    }
+    // Grid rows and columns as the model counts them: rows from 1.
+    QString text(int row, int column) { return grid.item(row - 1, column)->text(); }
+    bool grey(int row, int column) {
+        return grid.item(row - 1, column)->background().style() != Qt::NoBrush;
+    }
+    void click(int row, int column) {
+        grid.setCurrentCell(row - 1, column);
+        emit grid.cellClicked(row - 1, column);
+    }
+    static void press(QWidget* target, int key, const QString& text = QString()) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &event);
+    }
+};
+
+TEST_F(StatsGridWidgetTest, ShowsTheChartsWithTheirHeaders) {
+    EXPECT_EQ(grid.objectName(), "MSFlexGrid_Stats");
+    EXPECT_EQ(grid.rowCount(), 11);
+    EXPECT_EQ(grid.columnCount(), 10);
+    EXPECT_EQ(grid.horizontalHeaderItem(3)->text(), " Valeurs");
+    EXPECT_EQ(grid.horizontalHeaderItem(4)->text(), " Type");
+    EXPECT_EQ(grid.horizontalHeaderItem(5)->text(), " Autres");
+    EXPECT_EQ(text(6, 0), "Nombre d'albums achetés par Lieu d'achat");
+    EXPECT_EQ(text(1, 9), "ST01");
+    EXPECT_EQ(text(1, 4), "%");
+    EXPECT_TRUE(grid.item(0, 7)->icon().isNull());
+    EXPECT_FALSE(grid.item(0, 6)->icon().isNull());
+    EXPECT_TRUE(grid.item(10, 6)->icon().isNull());
+    EXPECT_TRUE(grey(9, 3) && grey(9, 5) && grey(10, 3) && grey(10, 5));
+    EXPECT_FALSE(grey(11, 3));
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(grid.Col(), 1);
+}
+
+TEST_F(StatsGridWidgetTest, ClicksToggleAndMoveRows) {
+    click(3, 1);
+    EXPECT_EQ(text(3, 2), "1");
+    click(3, 5);
+    EXPECT_EQ(text(3, 5), "oui");
+    click(9, 5);
+    EXPECT_EQ(text(9, 5), "non");
+
+    click(11, 7);  // ST11 up over ST10: the lock follows ST10
+    EXPECT_EQ(text(10, 9), "ST11");
+    EXPECT_EQ(text(11, 9), "ST10");
+    EXPECT_FALSE(grey(10, 3));
+    EXPECT_FALSE(grey(10, 5));
+    EXPECT_TRUE(grey(11, 3));
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(grid.Col(), 1);
+    EXPECT_TRUE(grid.item(10, 6)->icon().isNull());
+}
+
+TEST_F(StatsGridWidgetTest, TypingADigitReplacesTheValue) {
+    grid.setCurrentCell(2, 3);
+    press(&grid, Qt::Key_8, "8");
+    ASSERT_TRUE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(grid.TextSaisie()->text(), "8");
+    press(grid.TextSaisie(), Qt::Key_4, "4");
+    press(grid.TextSaisie(), Qt::Key_Return);
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(text(3, 3), "84");
+    EXPECT_EQ(model.chart(3).nb, 84);
+}
+
+TEST_F(StatsGridWidgetTest, DoubleClickKeepsTheValueAndEscapeDropsTheEdit) {
+    grid.setCurrentCell(0, 3);
+    emit grid.cellDoubleClicked(0, 3);
+    ASSERT_TRUE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(grid.TextSaisie()->text(), "12");
+    EXPECT_EQ(grid.TextSaisie()->cursorPosition(), 2);
+    grid.TextSaisie()->setText("3");
+    press(grid.TextSaisie(), Qt::Key_Escape);
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(text(1, 3), "12");
+}
+
+TEST_F(StatsGridWidgetTest, ATextThatIsNoWholeNumberKeepsTheOldValue) {
+    grid.setCurrentCell(3, 3);
+    press(&grid, Qt::Key_A, "a");
+    press(grid.TextSaisie(), Qt::Key_B, "b");
+    press(grid.TextSaisie(), Qt::Key_Down);
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(text(4, 3), "10");
+    EXPECT_EQ(grid.Row(), 5);  // the arrow still moves on
+}
+
+TEST_F(StatsGridWidgetTest, LeavingTheCellCommitsTheEdit) {
+    grid.setCurrentCell(4, 3);
+    press(&grid, Qt::Key_7, "7");
+    click(7, 0);
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(text(5, 3), "7");
+    EXPECT_EQ(text(7, 3), "10");
+}
+
+TEST_F(StatsGridWidgetTest, LockedRowsOpenNoEditor) {
+    grid.setCurrentCell(8, 3);
+    press(&grid, Qt::Key_5, "5");
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    emit grid.cellDoubleClicked(8, 3);
+    EXPECT_FALSE(grid.TextSaisie()->isVisible());
+    EXPECT_EQ(text(9, 3), "10");
+}
+
+TEST_F(StatsGridWidgetTest, SavedOrderComesBackAtTheNextStart) {
+    click(2, 6);  // ST02 down to row 3
+    click(5, 5);  // ST05 with "Autres"
+    grid.Save_Stats();
+    StatsGrid again;
+    StatsGridWidget next(again);
+    next.Prepare_Grid(settings);
+    EXPECT_EQ(next.item(2, 9)->text(), "ST02");
+    EXPECT_EQ(next.item(4, 5)->text(), "oui");
+}
+
+}  // namespace
+}  // namespace kalvor
