@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QRegularExpression>
 
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_date.h"
@@ -207,6 +208,10 @@ QString QuoteName(const QString& name) {
 }
 
 QString AddTextCollation(const QString& sqlite) {
+    static const QRegularExpression createTable(QStringLiteral("create\\s+table"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    if (!sqlite.contains(createTable))
+        return sqlite;
     QList<Token> t = tokenize(sqlite, false);
     QList<Token> out;
     bool inCreate = false;

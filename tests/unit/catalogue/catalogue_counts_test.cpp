@@ -6,6 +6,8 @@
 
 #include "catalogue/catalogue_schema.h"
 #include "catalogue/sqlite_catalogue.h"
+#include "catalogue/synthetic_catalogue.h"
+#include "platform/dao/db_engine.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -34,4 +36,20 @@ TEST(CatalogueSchema, GenerationSwitch) {
     EXPECT_EQ(catalogue::album::NoteAlbum, 22);
     EXPECT_EQ(catalogue::album::Count, 34);
     EXPECT_EQ(catalogue::exlibris::CategorieObjet, 20);
+}
+
+TEST(SyntheticCatalogue, BothGenerationsReadLikeTheRealOnes) {
+    QTemporaryDir dir;
+    const QString v6 = dir.filePath(QStringLiteral("v6.db"));
+    const QString v5 = dir.filePath(QStringLiteral("v5.db"));
+    catalogue::WriteSyntheticCatalogue(v6, catalogue::Generation::V6, 60);
+    catalogue::WriteSyntheticCatalogue(v5, catalogue::Generation::Older, 60);
+    EXPECT_EQ(catalogue::ReadCounts(v6).albums, 60);  // wish list included
+    const auto older = catalogue::ReadCounts(v5);
+    EXPECT_EQ(older.albums, 50);
+    EXPECT_EQ(older.series, 7);
+    auto db = dao::DBEngine::OpenDatabase(v5);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("ACHETER"))->RecordCount(), 10);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from ACHETER"))->FieldName(22),
+              QStringLiteral("NoteAlbum"));
 }
