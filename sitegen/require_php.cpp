@@ -1,0 +1,445 @@
+#include "sitegen/require_php.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "platform/textfile.h"
+#include "settings/settings.h"
+#include "sitegen/site_file.h"
+
+namespace kalvor::sitegen {
+namespace {
+
+// Values go between double quotes: these three would end the string or
+// interpolate a variable.
+QString phpQuoted(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'"', QStringLiteral("\\\""));
+    text.replace(u'$', QStringLiteral("\\$"));
+    return u'"' + text + u'"';
+}
+
+QString assign(const QString& name, const QString& value, const QString& tail, int width = 19) {
+    return name.leftJustified(width, u' ') + QStringLiteral("= ") + value + tail;
+}
+
+QString quoted(const QString& name, const QString& value,
+               const QString& tail = QStringLiteral(";")) {
+    return assign(name, phpQuoted(value), tail);
+}
+
+QString bare(const QString& name, int value, const QString& tail) {
+    return assign(name, QString::number(value), tail);
+}
+
+QString bare(const QString& name, const QString& value, const QString& tail) {
+    return assign(name, value, tail);
+}
+
+void section(QStringList& lines, const QString& title) {
+    lines << title << QStringLiteral("//") + QString(title.size() - 2, u'-');
+}
+
+QString flagTail(const QString& what) {
+    return QStringLiteral("; //(Affichage ") + what + QStringLiteral(" => 1: oui - 0: non)");
+}
+
+bool isWholeNumber(const QString& text) {
+    static const QRegularExpression whole(QStringLiteral("^-?[0-9]+$"));
+    return whole.match(text).hasMatch();
+}
+
+QStringList compatibilityBlock() {
+    QFile file(QStringLiteral(":/sitegen/require_compat.php"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(err::FileNotFound,
+                    QStringLiteral("Modèle de page introuvable : require_compat.php"));
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    text.remove(u'\r');
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+const QString kTitleConfig = kBanner + QStringLiteral("Config - PHP");
+const QString kTitleGeneration = kBanner + QStringLiteral(" - Génération PHP");
+const QString kTitlePhp = kBanner + QStringLiteral(" - PHP");
+
+}  // namespace
+
+ConfigSettings configSettings(const Settings& s) {
+    ConfigSettings c;
+    c.GV_Export = s.GV_Export;
+    c.opt_albums = s.opt_albums;
+    c.opt_acheter = s.opt_acheter;
+    c.opt_parabd = s.opt_parabd;
+    c.opt_revues = s.opt_revues;
+    c.Opt_Collaborateurs = s.Opt_Collaborateurs;
+    c.Opt_Absolu = s.Opt_Absolu();
+    c.Opt_versonone = s.Opt_versonone();
+    c.path_versos = s.path_versos;
+    c.box_host = s.box_host;
+    c.box_login = s.box_login;
+    c.box_password = s.box_password;
+    c.box_base = s.box_base;
+    c.box_prefixe_table = s.box_prefixe_table;
+    c.opt_imprimer = s.opt_imprimer;
+    c.box_titre = s.box_titre;
+    c.GV_Verso = s.GV_Verso;
+    c.GV_Auteur = s.GV_Auteur;
+    c.GV_Nb_Col = s.GV_Nb_Col;
+    c.GV_Dedi_Place = s.GV_Dedi_Place;
+    c.opt_colorauteur = s.opt_colorauteur;
+    c.opt_commentaire = s.opt_commentaire;
+    c.opt_nb_liste = s.opt_nb_liste;
+    c.opt_icones = s.opt_icones;
+    c.opt_eo = s.opt_eo;
+    c.opt_int = s.opt_int;
+    c.opt_dedicace = s.opt_dedicace;
+    c.opt_reliure = s.opt_reliure;
+    c.opt_tt = s.opt_tt;
+    c.opt_listecollection = s.opt_listecollection;
+    c.opt_listestyle = s.opt_listestyle;
+    c.opt_listedl = s.opt_listedl;
+    c.opt_listeachat = s.opt_listeachat;
+    c.opt_listenotes = s.opt_listenotes;
+    c.opt_moteur = s.opt_moteur;
+    c.opt_miniatures = s.opt_miniatures;
+    c.opt_manual = s.opt_manual;
+    c.box_prefix = s.box_prefix;
+    c.opt_email = s.opt_email;
+    c.opt_quitter = s.opt_quitter;
+    c.box_email = s.box_email;
+    c.box_siteprincipal = s.box_siteprincipal;
+    c.box_series_accueil = s.box_series_accueil;
+    c.opt_image_accueil = s.opt_image_accueil;
+    c.box_col_accueil = s.box_col_accueil;
+    c.box_ligne_accueil = s.box_ligne_accueil;
+    c.box_albums_accueil = s.box_albums_accueil;
+    c.opt_stats = s.opt_stats;
+    c.opt_baspage = s.opt_baspage;
+    c.box_baspage = s.box_baspage;
+    c.GV_Rep_Couvertures = s.GV_Rep_Couvertures;
+    c.GV_Rep_Planches = s.GV_Rep_Planches;
+    c.GV_Rep_Versos = s.GV_Rep_Versos;
+    c.GV_Rep_Photos = s.GV_Rep_Photos;
+    c.GV_Rep_Dedicaces = s.GV_Rep_Dedicaces;
+    c.GV_Rep_Parabd = s.GV_Rep_Parabd;
+    c.GV_Rep_Revues = s.GV_Rep_Revues;
+    c.box_thumb_couvertures = s.box_thumb_couvertures;
+    c.box_thumb_planches = s.box_thumb_planches;
+    c.box_thumb_versos = s.box_thumb_versos;
+    c.box_thumb_photos = s.box_thumb_photos;
+    c.box_thumb_dedicaces = s.box_thumb_dedicaces;
+    c.box_thumb_parabd = s.box_thumb_parabd;
+    c.box_thumb_revues = s.box_thumb_revues;
+    c.opt_perso1 = s.opt_perso1;
+    c.opt_perso2 = s.opt_perso2;
+    c.opt_perso3 = s.opt_perso3;
+    c.opt_perso4 = s.opt_perso4;
+    c.GV_Perso1 = s.GV_Perso1;
+    c.GV_Perso2 = s.GV_Perso2;
+    c.GV_Perso3 = s.GV_Perso3;
+    c.GV_Perso4 = s.GV_Perso4;
+    c.GV_Tri_Para_1 = s.GV_Tri_Para_1;
+    c.GV_Tri_Para_2 = s.GV_Tri_Para_2;
+    c.GV_Tri_Para_3 = s.GV_Tri_Para_3;
+    c.GV_Tri_Para_4 = s.GV_Tri_Para_4;
+    c.GV_Tri_Para_5 = s.GV_Tri_Para_5;
+    c.GV_Tri_Para_6 = s.GV_Tri_Para_6;
+    c.GV_Tri_Para_7 = s.GV_Tri_Para_7;
+    c.GV_Plugin_Tintin_Id = s.GV_Plugin_Tintin_Id;
+    c.GV_Plugin_Tintin_Path = s.GV_Plugin_Tintin_Path;
+    return c;
+}
+
+QStringList requirePhpLines(const ConfigSettings& s, const QList<RequireStat>& stats,
+                            const QDateTime& when) {
+    QStringList l;
+    // A full tag: with short tags off a "<?" file would be sent as text,
+    // password included.
+    l << QStringLiteral("<?php");
+    l << commentBox(SiteBox::Php, kBanner, when);
+    l << QString();
+
+    section(l, QStringLiteral("//Config base de données MYSQL"));
+    l << quoted(QStringLiteral("$host"), s.box_host);
+    l << quoted(QStringLiteral("$login"), s.box_login);
+    l << quoted(QStringLiteral("$password"), s.box_password);
+    l << quoted(QStringLiteral("$base"), s.box_base);
+    l << quoted(QStringLiteral("$prefixe_table"), s.box_prefixe_table);
+    l << QString() << QString();
+
+    section(l, QStringLiteral("//Options d'affichage"));
+    QString collection = QStringLiteral("acheter");
+    if (s.opt_albums == 1 && s.opt_acheter == 1) {
+        collection = QStringLiteral("both");
+    } else if (s.opt_albums == 1) {
+        collection = QStringLiteral("albums");
+    }
+    l << quoted(QStringLiteral("$GV_collection"), collection,
+                QStringLiteral(";  //(valeurs possibles albums, acheter ou both)"));
+    l << bare(QStringLiteral("$GV_parabd"), s.opt_parabd, flagTail(QStringLiteral("du Para-BD")));
+    l << bare(QStringLiteral("$GV_revue"), s.opt_revues, flagTail(QStringLiteral("des Revues")));
+    l << bare(QStringLiteral("$GV_imprimer"), s.opt_imprimer,
+              flagTail(QStringLiteral("des listes imprimables")));
+    l << bare(QStringLiteral("$GV_collaborateurs"), s.Opt_Collaborateurs,
+              flagTail(QStringLiteral("des collaborateurs")));
+    l << QString();
+    l << quoted(QStringLiteral("$GV_titre"), s.box_titre,
+                QStringLiteral(";  //(Titre affiché dans la barre + page accueil)"));
+    l << quoted(QStringLiteral("$GV_verso"), s.GV_Verso,
+                QStringLiteral(";  //(valeurs possibles left, right ou none)"));
+    l << bare(QStringLiteral("$GV_auteur"), s.GV_Auteur,
+              QStringLiteral(";  //(valeurs possibles 0, 1 ou 2)"));
+    l << bare(QStringLiteral("$GV_colorauteur"), s.opt_colorauteur,
+              flagTail(QStringLiteral("couleur différente auteur avec photo")));
+    l << bare(
+        QStringLiteral("$GV_nbcol"), s.GV_Nb_Col,
+        QStringLiteral("; // (0 : automatique - 1: 1 album par ligne - 2: 2 albums par ligne)"));
+    l << bare(QStringLiteral("$GV_commentaire"), s.opt_commentaire,
+              QStringLiteral("; //(Affichage les commentaires des albums =>1: oui - 0: non)"));
+    l << bare(QStringLiteral("$GV_nb_liste"), s.opt_nb_liste,
+              QStringLiteral("; //(Affichage du nb d'album par série, auteur =>1: oui - 0: non)"));
+    l << bare(QStringLiteral("$GV_dedi_place"), s.GV_Dedi_Place,
+              QStringLiteral(";  //(0 : sur la ligne format - 1: sur la ligne titre)"));
+    l << QString();
+    l << bare(QStringLiteral("$GV_icone"), s.opt_icones,
+              flagTail(QStringLiteral("d'icones dans le menu du haut")));
+    l << bare(QStringLiteral("$GV_eo"), s.opt_eo, flagTail(QStringLiteral("de l'icone Eo")));
+    l << bare(QStringLiteral("$GV_integrale"), s.opt_int,
+              flagTail(QStringLiteral("de l'icone Intégrale")));
+    l << bare(QStringLiteral("$GV_dedicace"), s.opt_dedicace,
+              flagTail(QStringLiteral("de l'icone et lien Dédicace")));
+    l << bare(QStringLiteral("$GV_reliure"), s.opt_reliure,
+              flagTail(QStringLiteral("de l'icone reliure")));
+    l << bare(QStringLiteral("$GV_tt"), s.opt_tt, flagTail(QStringLiteral("de l'icone TT")));
+    l << QString() << QString();
+    l << bare(QStringLiteral("$GV_listecollec"), s.opt_listecollection,
+              flagTail(QStringLiteral("d'une liste par collection")));
+    l << bare(QStringLiteral("$GV_listestyle"), s.opt_listestyle,
+              flagTail(QStringLiteral("d'une liste par style")));
+    l << bare(QStringLiteral("$GV_listedl"), s.opt_listedl,
+              flagTail(QStringLiteral("d'une liste par DL")));
+    l << bare(QStringLiteral("$GV_listeachat"), s.opt_listeachat,
+              flagTail(QStringLiteral("d'une liste par date d'achat")));
+    l << bare(QStringLiteral("$GV_listenotes"), s.opt_listenotes,
+              flagTail(QStringLiteral("d'une liste par note")));
+    l << bare(QStringLiteral("$GV_moteur"), s.opt_moteur,
+              flagTail(QStringLiteral("du moteur de recherches")));
+    l << QString();
+    l << bare(QStringLiteral("$GV_miniature"), s.opt_miniatures + s.opt_manual,
+              QStringLiteral("; //(Affichage des images sous forme de miniature => 0:non - 1: "
+                             "oui - 2: oui avec génération manuelle)"));
+    l << quoted(QStringLiteral("$GV_prefix"), s.box_prefix);
+    l << QString();
+    l << bare(QStringLiteral("$GV_email"), s.opt_email,
+              flagTail(QStringLiteral("de l'icone email")));
+    l << quoted(QStringLiteral("$GV_email_txt"), s.box_email);
+    l << QStringLiteral("$GV_currency       = \"&euro;\";");
+    l << QString();
+    l << bare(QStringLiteral("$GV_quitter"), s.opt_quitter,
+              flagTail(QStringLiteral("de l'icone quitter")));
+    l << quoted(QStringLiteral("$GV_siteprincipal"), s.box_siteprincipal,
+                QStringLiteral("; //(site qui est retourné lors du clic sur quitter)"));
+    l << QString();
+
+    section(l, QStringLiteral("//Page d'accueil"));
+    l << bare(QStringLiteral("$GV_series_accueil"), s.box_series_accueil,
+              QStringLiteral("; //(nombre de dernières séries à afficher)"));
+    l << bare(QStringLiteral("$GV_images_accueil"), s.opt_image_accueil,
+              QStringLiteral("; //(afficher les miniatures des derniers albums)"));
+    QString colonnes = QStringLiteral("0");
+    QString lignes = QStringLiteral("0");
+    if (s.opt_image_accueil == 1) {
+        if (s.box_col_accueil == QStringLiteral("Auto")) {
+            colonnes = QStringLiteral("1");
+            lignes = s.box_albums_accueil;
+        } else {
+            colonnes = s.box_col_accueil;
+            lignes = s.box_ligne_accueil;
+        }
+    }
+    l << bare(QStringLiteral("$GV_col_accueil"), colonnes,
+              QStringLiteral("; // (nb de colonnes pour miniatures page accueil)"));
+    l << bare(QStringLiteral("$GV_ligne_accueil"), lignes,
+              QStringLiteral("; // (nb de lignes pour miniatures page accueil)"));
+    l << QString();
+
+    section(l, QStringLiteral("//Statistiques"));
+    l << bare(QStringLiteral("$GV_stats"), s.opt_stats,
+              QStringLiteral("; //(Affichage des stastistiques => 1: oui - 0: non)"));
+    l << QStringLiteral("$GV_stats_large    = 250; // (longueur maxi de la barre dans les stats)");
+    for (int i = 0; i < stats.size(); ++i) {
+        const RequireStat& st = stats[i];
+        l << QStringLiteral(
+                 "$GV_Stats_array[%1] = array(\"stat\" => %2, \"use\" => %3, \"nb\" => %4, "
+                 "\"type\" => %5,\"autres\" => %6);")
+                 .arg(i)
+                 .arg(phpQuoted(st.stat))
+                 .arg(st.use)
+                 .arg(st.nb)
+                 .arg(st.type)
+                 .arg(st.autres);
+    }
+    l << QString();
+
+    section(l, QStringLiteral("//Bas de page"));
+    l << bare(QStringLiteral("$GV_baspage"), s.opt_baspage,
+              flagTail(QStringLiteral("d'un bas de page")));
+    if (s.opt_baspage == 1) {
+        l << bare(
+            QStringLiteral("$GV_taille_baspage"), s.box_baspage,
+            QStringLiteral(
+                "; // Hauteur du bas de page en px (0 pour définition manuelle dans la css)"));
+    }
+    l << QString() << QString();
+
+    section(l, QStringLiteral("//Répertoires images"));
+    l << quoted(QStringLiteral("$PATH_couvertures"), s.GV_Rep_Couvertures);
+    l << quoted(QStringLiteral("$PATH_planches"), s.GV_Rep_Planches);
+    l << quoted(QStringLiteral("$PATH_versos"), s.GV_Rep_Versos);
+    l << quoted(QStringLiteral("$PATH_photos"), s.GV_Rep_Photos);
+    l << quoted(QStringLiteral("$PATH_dedicaces"), s.GV_Rep_Dedicaces);
+    l << quoted(QStringLiteral("$PATH_parabd"), s.GV_Rep_Parabd);
+    l << quoted(QStringLiteral("$PATH_revues"), s.GV_Rep_Revues);
+    l << QStringLiteral("$PATH_images       = \"images\";");
+    l << QString() << QString();
+
+    section(l, QStringLiteral("//Répertoires miniatures"));
+    const bool thumbs = s.opt_miniatures == 1;
+    l << quoted(QStringLiteral("$THUMB_couvertures"),
+                thumbs ? s.box_thumb_couvertures : s.GV_Rep_Couvertures);
+    l << quoted(QStringLiteral("$THUMB_planches"),
+                thumbs ? s.box_thumb_planches : s.GV_Rep_Planches);
+    l << quoted(QStringLiteral("$THUMB_versos"), thumbs ? s.box_thumb_versos : s.GV_Rep_Versos);
+    l << quoted(QStringLiteral("$THUMB_photos"), thumbs ? s.box_thumb_photos : s.GV_Rep_Photos);
+    l << quoted(QStringLiteral("$THUMB_dedicaces"),
+                thumbs ? s.box_thumb_dedicaces : s.GV_Rep_Dedicaces);
+    l << quoted(QStringLiteral("$THUMB_parabd"), thumbs ? s.box_thumb_parabd : s.GV_Rep_Parabd);
+    l << quoted(QStringLiteral("$THUMB_revues"), thumbs ? s.box_thumb_revues : s.GV_Rep_Revues);
+    l << QString() << QString();
+
+    section(l, QStringLiteral("//valeurs des champs perso 1 à 4"));
+    const int display[4] = {s.opt_perso1, s.opt_perso2, s.opt_perso3, s.opt_perso4};
+    for (int i = 0; i < 4; ++i) {
+        const QString n = QString::number(i + 1);
+        l << bare(QStringLiteral("$GV_Perso%1_display").arg(n), display[i],
+                  QStringLiteral("; //(Affichage du champ Perso%1 = >1: oui - 0: non)").arg(n));
+    }
+    QString captions[4] = {s.GV_Perso1, s.GV_Perso2, s.GV_Perso3, s.GV_Perso4};
+    for (int i = 0; i < 4; ++i) {
+        l << quoted(QStringLiteral("$GV_Perso%1").arg(i + 1),
+                    general::Convert_Espaces(captions[i]));
+    }
+    l << QString();
+    const QStringList tri = {s.GV_Tri_Para_1, s.GV_Tri_Para_2, s.GV_Tri_Para_3, s.GV_Tri_Para_4,
+                             s.GV_Tri_Para_5, s.GV_Tri_Para_6, s.GV_Tri_Para_7};
+    l << quoted(QStringLiteral("$GV_Tri_Para"), tri.join(u','),
+                QStringLiteral("; //Tri du parabd"));
+    l << QString();
+
+    section(l, QStringLiteral("//Plugins"));
+    l << assign(QStringLiteral("$plugin_voitures_idserie"), QString::number(s.GV_Plugin_Tintin_Id),
+                QStringLiteral(";"), 25);
+    l << assign(QStringLiteral("$plugin_voitures_path"), phpQuoted(s.GV_Plugin_Tintin_Path),
+                QStringLiteral(";"), 25);
+    l << QString();
+
+    l << compatibilityBlock();
+
+    l << QString();
+    l << QStringLiteral("error_reporting(E_ERROR | E_WARNING | E_PARSE);");
+    l << QStringLiteral("?>");
+    return l;
+}
+
+ConfigRefusal checkConfig(const ConfigSettings& s) {
+    if (s.opt_albums == 0 && s.opt_acheter == 0) {
+        return {QStringLiteral("Veuillez sélection Albums, Acheter ou les deux"), kTitleConfig};
+    }
+    if (s.Opt_Absolu && !s.Opt_versonone && s.path_versos.isEmpty()) {
+        return {QStringLiteral("Veuillez renseigner l'endroit où sont stockées les versos"),
+                kTitleConfig};
+    }
+    if (s.box_base.isEmpty() || s.box_host.isEmpty() || s.box_login.isEmpty()) {
+        return {
+            QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
+            kTitleGeneration};
+    }
+    if (s.opt_email == 1 && (s.box_email.isEmpty() || !s.box_email.contains(u'@'))) {
+        return {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"),
+                kTitleGeneration};
+    }
+    if (s.opt_quitter == 1 && s.box_siteprincipal.isEmpty()) {
+        return {QStringLiteral("le site pour le l'option quitter n'est pas renseigné"),
+                kTitleGeneration};
+    }
+    // These texts are written without quotes: anything but a whole number
+    // would stop every page of the site with a parse error.
+    struct Number {
+        const QString& text;
+        bool written;
+        const char* field;
+    };
+    const bool images = s.opt_image_accueil == 1;
+    const bool automatic = s.box_col_accueil == QStringLiteral("Auto");
+    const Number numbers[] = {
+        {s.box_series_accueil, true, "nombre de dernières séries de la page d'accueil"},
+        {s.box_col_accueil, images && !automatic, "nombre de colonnes de la page d'accueil"},
+        {s.box_ligne_accueil, images && !automatic, "nombre de lignes de la page d'accueil"},
+        {s.box_albums_accueil, images && automatic, "nombre de miniatures de la page d'accueil"},
+        {s.box_baspage, s.opt_baspage == 1, "hauteur du bas de page"},
+    };
+    for (const Number& n : numbers) {
+        if (n.written && !isWholeNumber(n.text)) {
+            return {QStringLiteral("Le champ « %1 » doit être un nombre entier (valeur : « %2 »)")
+                        .arg(QString::fromUtf8(n.field), n.text),
+                    kTitleGeneration, PromptIcon::Exclamation};
+        }
+    }
+    return {};
+}
+
+bool btn_Create_Config_Click(const ConfigSettings& s, const QList<RequireStat>& stats,
+                             Prompt& prompt, QString& GV_Erreurs) {
+    try {
+        const ConfigRefusal refusal = checkConfig(s);
+        if (!refusal.isEmpty()) {
+            prompt.message(refusal.text, refusal.title, refusal.icon);
+            return false;
+        }
+        const QString path = s.GV_Export + QStringLiteral("/require.php");
+        TextFile file = CreateTextFile(path);
+        for (const QString& line : requirePhpLines(s, stats, vb::Now())) {
+            file.WriteLine(line);
+        }
+        file.Close();
+        prompt.message(QStringLiteral("Fichier configuration généré \n") + path, kTitlePhp,
+                       PromptIcon::Information);
+        return true;
+    } catch (const Error& e) {
+        prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
+                       kTitlePhp, PromptIcon::Critical);
+        GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
+    } catch (const std::exception& e) {
+        prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
+                       kTitlePhp, PromptIcon::Critical);
+        GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
+    }
+    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_Config_click"), GV_Erreurs);
+    return false;
+}
+
+bool btn_Create_Config_Click(Settings& settings, const QList<RequireStat>& stats, Prompt& prompt) {
+    return btn_Create_Config_Click(configSettings(settings), stats, prompt, settings.GV_Erreurs);
+}
+
+}  // namespace kalvor::sitegen

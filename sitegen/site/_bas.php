@@ -1,0 +1,2 @@
+?>
+personnalisez ici votre bas de page

@@ -1,0 +1,225 @@
+require '{{GV_Require|sq}}require.php';
+
+// A request value becomes a global of the same name; a global already set
+// (by require.php or an earlier call) stays when the request has none.
+function GetVariable($nom, $default)
+{
+  if (isset($_GET[$nom])) {
+    $valeur = $_GET[$nom];
+    if (is_array($valeur)) {
+      $valeur = '';
+    }
+    if (get_magic_quotes_gpc()) {
+      $valeur = stripslashes($valeur);
+    }
+    $GLOBALS[$nom] = $valeur;
+  }
+  if (!isset($GLOBALS[$nom])) {
+    $GLOBALS[$nom] = $default;
+  }
+}
+
+if (!extension_loaded('ctype')) {
+  function ctype_alpha($c)
+  {
+    return preg_match('/^[\w]+$/', $c) && !preg_match('/[\d_]/', $c);
+  }
+}
+
+function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
+{
+  $dir = @opendir($fpath_thumb);
+  if ($dir === false) {
+    @mkdir($fpath_thumb, 0777);
+  } else {
+    closedir($dir);
+  }
+  $miniature = "$fpath_thumb/$fprefix$fimage";
+  if (file_exists($miniature)) {
+    return $miniature;
+  }
+  $taille = @getimagesize("$fpath/$fimage");
+  if (is_array($taille) && $taille[2] == 2) {
+    return '_retaille.php?image=' . urlencode(str_replace("'", '@', $fpath)) . '/'
+      . urlencode(str_replace("'", '@', $fimage))
+      . '&amp;miniature=' . urlencode(str_replace("'", '@', $miniature))
+      . '&amp;width=' . $fw . '&amp;height=' . $fh;
+  }
+  return "$fpath/$fimage";
+}
+
+function AfficheImage($fpath, $fimage, $fw)
+{
+  $nom = urlencode(str_replace("'", '&#39;', $fpath) . '/' . str_replace("'", '&#39;', $fimage));
+  $taille = @getimagesize("$fpath/$fimage");
+  if (is_array($taille) && $taille[2] == 2) {
+    $largeur = $taille[0] + $fw;
+    $hauteur = $taille[1] + 30;
+  } else {
+    $largeur = 450;
+    $hauteur = 601;
+  }
+  $defile = 'no';
+  if ($hauteur > 600) {
+    $hauteur = 600;
+    $defile = 'yes';
+  }
+  echo '<a href="_image.php?image=' . $nom . '" target="_blank" Onclick="'
+    . " javascript:window.open(this.href,'','menubar=no, toolbar=no, location=no,directories=no,status=no,scrollbars="
+    . $defile . ', resizable=yes, copyhistory=no,width=' . $largeur . ',height=' . $hauteur
+    . ", left=10, top=10');return false;\">";
+}
+
+$dblink = mysql_connect($host, $login, $password);
+mysql_select_db($base);
+
+// Collection and list kind come from the address: anything unknown falls back
+// to the default, so that no request text reaches a page unchecked.
+if ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums') {
+  $coll_defaut = 'albums';
+} else {
+  $coll_defaut = 'acheter';
+}
+GetVariable('coll', $coll_defaut);
+if ($coll == $coll_defaut) {
+  GetVariable('current_coll', $coll_defaut);
+  $coll = $current_coll;
+}
+if (!in_array($coll, array('albums', 'acheter', 'dedicace', 'parabd', 'revue'), true)) {
+  $coll = $coll_defaut;
+}
+unset($coll_defaut);
+
+$liste_defaut = ($coll == 'revue') ? 'revue' : 'series';
+GetVariable('liste', $liste_defaut);
+if (!in_array($liste, array('notes', 'series', 'auteurs', 'styles', 'collections', 'types', 'dl', 'dt-achat', 'revue'), true)) {
+  $liste = $liste_defaut;
+}
+unset($liste_defaut);
+
+switch ($coll) {
+  case 'albums':
+    $tables = array('series' => $prefixe_table . 'series', 'auteurs' => $prefixe_table . 'auteurs',
+      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'albums',
+      'models' => $prefixe_table . 'model_item');
+    break;
+  case 'acheter':
+    $tables = array('series' => $prefixe_table . 'series2', 'auteurs' => $prefixe_table . 'auteurs2',
+      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'acheter',
+      'models' => $prefixe_table . 'model_item');
+    break;
+  case 'dedicace':
+    $tables = array('series' => $prefixe_table . 'series', 'auteurs' => $prefixe_table . 'auteurs',
+      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'albums',
+      'filtre' => 'and a.horsserie=1', 'models' => $prefixe_table . 'model_item');
+    break;
+  case 'parabd':
+    $tables = array('series' => $prefixe_table . 'series3', 'auteurs' => $prefixe_table . 'auteurs3',
+      'albums' => $prefixe_table . 'parabd', 'tomes' => $prefixe_table . 'albums',
+      'models' => $prefixe_table . 'model_item');
+    break;
+  case 'revue':
+    $tables = array('series' => $prefixe_table . 'series4', 'auteurs' => $prefixe_table . 'auteurs3',
+      'albums' => $prefixe_table . 'revues', 'models' => $prefixe_table . 'model_item');
+    break;
+}
+
+function Entete($titre, $id)
+{
+  global $coll;
+  echo '<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">' . "\n";
+  echo "<html>\n";
+  echo "<head>\n";
+  echo '<meta http-equiv="content-type" content="text/html; charset=ISO-8859-1">' . "\n";
+  echo "<title>Orme Lo' &amp; Kalvor - " . $titre . "</title>\n";
+  echo '<link rel="stylesheet" type="text/css" href="kalvor.php">' . "\n";
+  echo '<link rel="stylesheet" type="text/css" href="print.css" media="print">' . "\n";
+  echo '<style type="text/css">' . "\n";
+  if ($GLOBALS['GV_icone'] == 1) {
+    echo ".bouton span { display: none; }\n";
+  } else {
+    echo ".bouton img { display: none; }\n";
+  }
+  if ($GLOBALS['GV_baspage'] && isset($GLOBALS['GV_taille_baspage']) && $GLOBALS['GV_taille_baspage'] > 0) {
+    $bas = $GLOBALS['GV_taille_baspage'] + 8;
+    echo '.principal { bottom: ' . $bas . 'px; height: expression((document.body.clientHeight - '
+      . $bas . ' - 21) + "px"); }' . "\n";
+    echo '#baspage { height: ' . $GLOBALS['GV_taille_baspage'] . "px; }\n";
+  }
+  echo "</style>\n";
+  echo "</head>\n";
+  echo "<body>\n";
+  include 'menu.php';
+  Liste();
+  echo '  <div id="' . $id . '" class="principal">' . "\n";
+}
+
+function Pied()
+{
+  echo "  </div>\n";
+  if ($GLOBALS['GV_baspage']) {
+    echo '  <div id="baspage">' . "\n";
+    require '_bas.php';
+    echo "  </div>\n";
+  }
+  echo "</body>\n";
+  echo "</html>\n";
+}
+
+function LinkRef($page, $vals)
+{
+  global $coll, $liste;
+  switch ($page) {
+    case 'serie':
+    case 'revue':
+      $cles = array('idserie');
+      break;
+    case 'auteur':
+      $cles = array('idauteur', 'tri', 'sens');
+      break;
+    case 'style':
+      $cles = array('style', 'tri', 'sens');
+      break;
+    case 'collection':
+      $cles = array('edit', 'collec', 'tri', 'sens');
+      break;
+    case 'type':
+      $cles = array('typeobjet', 'tri', 'sens');
+      break;
+    case 'dl':
+    case 'dt-achat':
+      $cles = array('date', 'tri', 'sens');
+      break;
+    case 'notes':
+      $cles = array('notes', 'tri', 'sens');
+      break;
+    default:
+      $cles = array();
+  }
+  $lien = $page . '.php?coll=' . $coll;
+  foreach ($cles as $i => $cle) {
+    if (isset($vals[$i])) {
+      $lien .= '&amp;' . $cle . '=' . urlencode($vals[$i]);
+    } elseif ($cle != 'tri' && $cle != 'sens') {
+      $lien .= '&amp;' . $cle . '=';
+    }
+  }
+  return $lien . '&amp;liste=' . $liste;
+}
+
+function Liste()
+{
+  global $coll, $liste;
+  $date = '';
+  if ($liste == 'dl' || $liste == 'dt-achat') {
+    GetVariable('date', '');
+    $date = '&amp;date=' . htmlspecialchars($GLOBALS['date'], ENT_QUOTES, 'ISO-8859-1');
+  }
+  $adresse = 'liste.php?coll=' . $coll . '&amp;liste=' . $liste . $date;
+  echo '<div id="iliste">' . "\n";
+  echo '<iframe name="liste" frameborder="0" src="' . $adresse . '">' . "\n";
+  echo '<a href="' . $adresse . '">Liste par ' . $liste . "</a>\n";
+  echo "</iframe>\n";
+  echo "</div>\n";
+}
+?>

@@ -1,0 +1,175 @@
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_servers.h"
+#include "e2e/site/site_harness.h"
+#include "platform/cp1252.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+QByteArray latin1(const char* utf8) {
+    return cp1252::encode(QString::fromUtf8(utf8));
+}
+
+// The bracketed texts of the menu, in page order.
+QStringList menuTexts(const QByteArray& body) {
+    const QString text = cp1252::decode(body);
+    const qsizetype start = text.indexOf(QStringLiteral("<ul id=\"menu\""));
+    const qsizetype end = text.indexOf(QStringLiteral("<div id=\"iliste\">"));
+    QStringList texts;
+    static const QRegularExpression span(QStringLiteral("<span>([^<]*)</span>"));
+    auto it = span.globalMatch(text.mid(start, end - start));
+    while (it.hasNext()) {
+        texts << it.next().captured(1);
+    }
+    return texts;
+}
+
+class SiteFrame : public testing::Test {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        site_ = std::make_unique<SiteHarness>(QStringLiteral("cadre"));
+        const QString failed = site_->build(siteSettings());
+        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+        site_->writeFramePage();
+    }
+    std::unique_ptr<SiteHarness> site_;
+};
+
+}  // namespace
+
+TEST_F(SiteFrame, EveryCollectionServesItsFrameAndMenuInLatin1WithoutAMessage) {
+    const QStringList commun = {"[Accueil]"};
+    const struct {
+        const char* coll;
+        const char* liste;
+        QStringList menu;
+    } cases[] = {
+        {"albums",
+         "series",
+         {"[Accueil]",
+          "[Ma collection]",
+          "[Recherches]",
+          "[Dédicaces]",
+          "[Para-BD]",
+          "[Revues]",
+          "Trier par&nbsp;",
+          "[Séries]",
+          "[Auteurs]",
+          "[Notes]",
+          "[Collections]",
+          "[Styles]",
+          "[DL]",
+          "[Date achat]",
+          "[Moteur]",
+          "[Imprimer]",
+          "[Imprimer/Serie]",
+          "[Imprimer/Style]",
+          "[Stats]",
+          "[M'écrire]",
+          "[Quitter]"}},
+        {"acheter",
+         "series",
+         {"[Accueil]", "[Recherches]", "[Ma collection]", "[Dédicaces]", "[Para-BD]", "[Revues]",
+          "Trier par&nbsp;", "[Séries]", "[Auteurs]", "[Notes]", "[DL]", "[Moteur]", "[Imprimer]",
+          "[Imprimer/Serie]", "[Imprimer/Style]", "[M'écrire]", "[Quitter]"}},
+        {"dedicace",
+         "series",
+         {"[Accueil]", "[Dédicaces]", "[Ma collection]", "[Recherches]", "[Para-BD]", "[Revues]",
+          "Trier par&nbsp;", "[Séries]", "[Auteurs]", "[Moteur]", "[M'écrire]", "[Quitter]"}},
+        {"parabd",
+         "series",
+         {"[Accueil]", "[Para-BD]", "[Ma collection]", "[Recherches]", "[Dédicaces]", "[Revues]",
+          "Trier par&nbsp;", "[Séries]", "[Auteurs]", "[Types]", "[Moteur]", "[M'écrire]",
+          "[Quitter]"}},
+        {"revue",
+         "revue",
+         {"[Accueil]", "[Revues]", "[Ma collection]", "[Recherches]", "[Dédicaces]", "[Para-BD]",
+          "[Moteur]", "[M'écrire]", "[Quitter]"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.coll);
+        const SitePage page = site_->get(QStringLiteral("cadre.php?coll=") + c.coll);
+        ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_EQ(page.contentType.toLower(), QByteArray("text/html; charset=iso-8859-1"));
+        EXPECT_TRUE(page.body.contains(
+            latin1("<title>Orme Lo' &amp; Kalvor - Ma collection de Bandes Dessinées</title>")));
+        EXPECT_TRUE(page.body.contains(latin1("<p class=\"serie\">Les Aventures de Léon</p>")));
+        EXPECT_TRUE(page.body.contains(latin1("<p class=\"serie\">Château d'Ébène</p>")));
+        EXPECT_TRUE(page.body.contains(QStringLiteral("<p id=\"etat\">coll=%1;liste=%2;</p>")
+                                           .arg(c.coll, c.liste)
+                                           .toLatin1()));
+        EXPECT_TRUE(page.body.contains(QStringLiteral("src=\"liste.php?coll=%1&amp;liste=%2\"")
+                                           .arg(c.coll, c.liste)
+                                           .toLatin1()));
+        EXPECT_EQ(menuTexts(page.body), c.menu);
+        // Icons on: the texts are hidden; a 30-pixel footer band.
+        EXPECT_TRUE(page.body.contains(".bouton span { display: none; }"));
+        EXPECT_TRUE(page.body.contains(".principal { bottom: 38px;"));
+        EXPECT_TRUE(page.body.contains(
+            "<div id=\"baspage\">\npersonnalisez ici votre bas de page\r\n  </div>\n"));
+        EXPECT_TRUE(page.body.endsWith("</body>\n</html>\n"));
+        const bool narrow = QByteArray(c.coll) == "albums";
+        EXPECT_EQ(page.body.count("<li class=\"narrow\">"), narrow ? 4 : 0);
+    }
+    const SitePage older = site_->get(QStringLiteral("cadre.php?current_coll=parabd"));
+    EXPECT_TRUE(older.body.contains("<p id=\"etat\">coll=parabd;liste=series;</p>"));
+    const SitePage dates = site_->get(QStringLiteral("cadre.php?coll=albums&liste=dl&date=2004"));
+    EXPECT_TRUE(dates.body.contains("src=\"liste.php?coll=albums&amp;liste=dl&amp;date=2004\""));
+}
+
+TEST_F(SiteFrame, HostileCollectionListAndDateFallBackOrAreEscaped) {
+    for (const QString& value : hostileValues()) {
+        SCOPED_TRACE(value.left(40).toStdString());
+        const SitePage page =
+            site_->getWith(QStringLiteral("cadre.php"),
+                           {QStringLiteral("coll"), QStringLiteral("current_coll"),
+                            QStringLiteral("liste"), QStringLiteral("date")},
+                           value);
+        ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_TRUE(page.body.contains("<p id=\"etat\">coll=albums;liste=series;</p>"));
+        EXPECT_FALSE(page.body.contains("<script>"));
+        EXPECT_EQ(page.body.count("<p class=\"serie\">"), 2);
+
+        const SitePage dated =
+            site_->get(QStringLiteral("cadre.php?coll=acheter&liste=dt-achat&date=") +
+                       QString::fromLatin1(QUrl::toPercentEncoding(value)));
+        ASSERT_TRUE(dated.problem().isEmpty()) << dated.problem().toStdString();
+        EXPECT_FALSE(dated.body.contains("<script>"));
+        EXPECT_FALSE(dated.body.contains("date='"));
+    }
+}
+
+TEST_F(SiteFrame, SettingsSwitchTheMenuStyleAndFooter) {
+    sitegen::ConfigSettings s = siteSettings();
+    s.opt_icones = 0;
+    s.opt_baspage = 0;
+    s.opt_acheter = 0;
+    s.opt_dedicace = s.opt_parabd = s.opt_revues = 0;
+    s.opt_stats = 0;
+    s.opt_email = s.opt_quitter = 0;
+    s.opt_imprimer = s.opt_moteur = 0;
+    s.opt_listenotes = s.opt_listecollection = s.opt_listestyle = 0;
+    s.opt_listedl = s.opt_listeachat = 0;
+    SiteHarness bare(QStringLiteral("sobre"));
+    const QString failed = bare.build(s);
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    bare.writeFramePage();
+    const SitePage page = bare.get(QStringLiteral("cadre.php"));
+    ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+    EXPECT_EQ(menuTexts(page.body), (QStringList{"[Accueil]", "[Ma collection]", "Trier par&nbsp;",
+                                                 "[Séries]", "[Auteurs]"}));
+    EXPECT_TRUE(
+        page.body.contains("<li class=\"sub\"><img src=\"images/bt_albums.gif\" width=\"67\" "
+                           "height=\"18\" alt=\"Ma collection\"><span>[Ma collection]</span>\r\n"
+                           "<ul>\r\n</ul>\r\n</li>"));
+    EXPECT_TRUE(page.body.contains(".bouton img { display: none; }"));
+    EXPECT_FALSE(page.body.contains(".principal {"));
+    EXPECT_FALSE(page.body.contains("baspage"));
+}

@@ -1,0 +1,259 @@
+#include "e2e/site/site_harness.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+#include <QUuid>
+
+#include "common/vb.h"
+#include "e2e/e2e_servers.h"
+#include "platform/cp1252.h"
+#include "platform/error.h"
+#include "platform/textfile.h"
+#include "sitegen/site_files.h"
+#include "sqlscripts/schema_scripts.h"
+#include "support/test_paths.h"
+
+namespace kalvor::e2e {
+namespace {
+
+QByteArray readSample(const QString& name, const QString& prefix) {
+    QByteArray bytes =
+        test::readAll(test::sourceDir() + QStringLiteral("/tests/e2e/site/data/") + name);
+    bytes.replace("{prefix}", prefix.toUtf8());
+    return bytes;
+}
+
+bool copyFile(const QString& from, const QString& to) {
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+}  // namespace
+
+const QStringList& hostileValues() {
+    static const QStringList values = {
+        QStringLiteral("'"),
+        QStringLiteral("\\'"),
+        QStringLiteral("1 or 1=1"),
+        QStringLiteral("<script>alert(1)</script>"),
+        QStringLiteral("../../etc/passwd"),
+        QString(5000, u'x'),
+    };
+    return values;
+}
+
+QString SitePage::problem() const {
+    if (status != 200) {
+        return QStringLiteral("statut %1").arg(status);
+    }
+    for (const char* word : {"Warning", "Notice", "Deprecated", "Fatal error", "Parse error"}) {
+        const qsizetype at = body.indexOf(word);
+        if (at >= 0) {
+            return cp1252::decode(body.mid(qMax<qsizetype>(0, at - 20), 300));
+        }
+    }
+    return QString();
+}
+
+QList<SqlScript> sampleData(const SiteInputs& inputs) {
+    const QString prefix = inputs.settings.box_prefixe_table;
+    schema_scripts::Create_Tables_Sql({inputs.exportFolder, prefix, true});
+    return {{QStringLiteral("tables.sql"),
+             test::readAll(schema_scripts::ScriptsFolder(inputs.exportFolder) +
+                           QStringLiteral("/tables.sql"))},
+            {QStringLiteral("donnees.sql"), readSample(QStringLiteral("donnees.sql"), prefix)}};
+}
+
+sitegen::ConfigSettings siteSettings() {
+    sitegen::ConfigSettings s;
+    s.opt_albums = s.opt_acheter = s.opt_parabd = s.opt_revues = s.Opt_Collaborateurs = 1;
+    s.Opt_Absolu = false;
+    s.box_prefixe_table = QStringLiteral("kv_");
+    s.opt_imprimer = 1;
+    s.box_titre = QStringLiteral("Ma collection de Bandes Dessinées");
+    s.GV_Verso = QStringLiteral("right");
+    s.GV_Auteur = 1;
+    s.opt_colorauteur = s.opt_commentaire = s.opt_nb_liste = 1;
+    s.opt_icones = s.opt_eo = s.opt_int = s.opt_dedicace = s.opt_reliure = s.opt_tt = 1;
+    s.opt_listecollection = s.opt_listestyle = s.opt_listedl = s.opt_listeachat = 1;
+    s.opt_listenotes = s.opt_moteur = 1;
+    s.opt_miniatures = 1;
+    s.box_prefix = QStringLiteral("m_");
+    s.opt_email = 1;
+    s.box_email = QStringLiteral("lecteur@exemple.fr");
+    s.opt_quitter = 1;
+    s.box_siteprincipal = QStringLiteral("http://exemple.fr/");
+    s.box_series_accueil = QStringLiteral("10");
+    s.opt_image_accueil = 1;
+    s.box_col_accueil = QStringLiteral("Auto");
+    s.box_ligne_accueil = QStringLiteral("2");
+    s.box_albums_accueil = QStringLiteral("12");
+    s.opt_stats = 1;
+    s.opt_baspage = 1;
+    s.box_baspage = QStringLiteral("30");
+    s.GV_Rep_Couvertures = QStringLiteral("couvertures");
+    s.GV_Rep_Planches = QStringLiteral("planches");
+    s.GV_Rep_Versos = QStringLiteral("versos");
+    s.GV_Rep_Photos = QStringLiteral("photos");
+    s.GV_Rep_Dedicaces = QStringLiteral("dedicaces");
+    s.GV_Rep_Parabd = QStringLiteral("parabd");
+    s.GV_Rep_Revues = QStringLiteral("revues");
+    s.box_thumb_couvertures = QStringLiteral("mini/couvertures");
+    s.box_thumb_planches = QStringLiteral("mini/planches");
+    s.box_thumb_versos = QStringLiteral("mini/versos");
+    s.box_thumb_photos = QStringLiteral("mini/photos");
+    s.box_thumb_dedicaces = QStringLiteral("mini/dedicaces");
+    s.box_thumb_parabd = QStringLiteral("mini/parabd");
+    s.box_thumb_revues = QStringLiteral("mini/revues");
+    s.opt_perso1 = s.opt_perso2 = s.opt_perso3 = s.opt_perso4 = 1;
+    s.GV_Perso1 = QStringLiteral("Lieu de rangement");
+    s.GV_Perso2 = QStringLiteral("État");
+    s.GV_Perso3 = QStringLiteral("Prêté à");
+    s.GV_Perso4 = QStringLiteral("Lu");
+    s.GV_Tri_Para_1 = QStringLiteral("typeobjet");
+    s.GV_Tri_Para_2 = QStringLiteral("a.editeur");
+    s.GV_Tri_Para_3 = QStringLiteral("c.num");
+    s.GV_Tri_Para_4 = QStringLiteral("numero");
+    s.GV_Tri_Para_5 = QStringLiteral("right(a.dl, 4), left(a.dl, 2)");
+    s.GV_Tri_Para_6 = QStringLiteral("libraire");
+    s.GV_Tri_Para_7 = QStringLiteral("description");
+    s.GV_Plugin_Tintin_Path = QStringLiteral("voitures/");
+    return s;
+}
+
+QList<sitegen::RequireStat> siteStats() {
+    QList<sitegen::RequireStat> stats;
+    for (int i = 1; i <= 11; ++i) {
+        stats.append({QStringLiteral("ST%1").arg(i, 2, 10, QLatin1Char('0')), 1, 10, 1, 1});
+    }
+    return stats;
+}
+
+QString siteImagesFolder() {
+    return test::sourceDir() + QStringLiteral("/site-images");
+}
+
+SiteHarness::SiteHarness(const QString& hint, const QString& root, const QString& rootUrl) {
+    const QString unique = hint + u'_' + QUuid::createUuid().toString(QUuid::Id128).left(8);
+    folder_ = root + u'/' + unique;
+    url_ = rootUrl + u'/' + unique;
+    QDir().mkpath(folder_);
+    database_ = QStringLiteral("s_") + unique;
+    runSql(QString(), QStringLiteral("CREATE DATABASE `%1`;").arg(database_).toUtf8());
+}
+
+SiteHarness::SiteHarness(const QString& hint) : SiteHarness(hint, phpRoot(), phpUrl()) {}
+
+QString SiteHarness::build(const sitegen::ConfigSettings& given,
+                           const QList<sitegen::RequireStat>& stats, const SiteData& data,
+                           const QString& catalogue, bool strict) {
+    sitegen::ConfigSettings settings = given;
+    settings.GV_Export = folder_;
+    settings.box_host = mysqlHost();
+    settings.box_login = mysqlUser();
+    settings.box_password = mysqlPassword();
+    settings.box_base = database_;
+    try {
+        TextFile require(folder_ + QStringLiteral("/require.php"));
+        for (QString line : sitegen::requirePhpLines(settings, stats, vb::Now())) {
+            if (strict &&
+                line == QStringLiteral("error_reporting(E_ERROR | E_WARNING | E_PARSE);")) {
+                line = QStringLiteral("error_reporting(E_ALL);");
+            }
+            require.WriteLine(line);
+        }
+        require.Close();
+
+        const sitegen::SiteTarget target{folder_, QString()};
+        for (const sitegen::SiteFileLayout& layout : sitegen::siteFiles()) {
+            if (QFile::exists(QStringLiteral(":/site/") + layout.name)) {
+                sitegen::writeSiteFile(target, layout);
+            }
+        }
+    } catch (const Error& e) {
+        return QStringLiteral("écriture du site : ") + e.Description();
+    }
+
+    const QString scripts = folder_ + QStringLiteral("/scripts");
+    QDir().mkpath(scripts);
+    QList<SqlScript> sql;
+    try {
+        sql = data(SiteInputs{catalogue, settings, folder_});
+    } catch (const Error& e) {
+        return QStringLiteral("scripts SQL : ") + e.Description();
+    }
+    for (const SqlScript& script : sql) {
+        const QString path = scripts + u'/' + script.name;
+        test::writeAll(path, script.bytes);
+        const SqlResult loaded = runSqlFile(database_, path);
+        if (!loaded.ok || !loaded.errors.isEmpty()) {
+            return script.name + QStringLiteral(" : ") + loaded.errors;
+        }
+    }
+
+    const QDir images(siteImagesFolder());
+    QDir().mkpath(folder_ + QStringLiteral("/images"));
+    for (const QString& name : images.entryList(QDir::Files)) {
+        if (name.endsWith(QStringLiteral(".gif")) || name.endsWith(QStringLiteral(".jpg"))) {
+            copyFile(images.filePath(name), folder_ + QStringLiteral("/images/") + name);
+        }
+    }
+    // The placeholder picture of the kinds that show one, in folders that lie
+    // inside the site.
+    for (const QString& rep : {settings.GV_Rep_Couvertures, settings.GV_Rep_Parabd,
+                               settings.GV_Rep_Revues, settings.GV_Rep_Planches}) {
+        if (rep.isEmpty() || QDir::isAbsolutePath(rep) || rep.startsWith(QStringLiteral(".."))) {
+            continue;
+        }
+        QDir().mkpath(folder_ + u'/' + rep);
+        copyFile(images.filePath(QStringLiteral("Encours.jpg")),
+                 folder_ + u'/' + rep + QStringLiteral("/Encours.jpg"));
+    }
+    return QString();
+}
+
+void SiteHarness::writeFramePage(const QString& name) const {
+    const QString page = QStringLiteral(
+        "<?php\n"
+        "require_once 'coeur.php';\n"
+        "Entete($GV_titre, 'accueil');\n"
+        "echo '<p id=\"etat\">coll=' . $coll . ';liste=' . $liste . ';</p>' . \"\\n\";\n"
+        "$r = mysql_query('SELECT titre FROM ' . $prefixe_table . 'series ORDER BY idserie');\n"
+        "while ($row = mysql_fetch_row($r)) {\n"
+        "  echo '<p class=\"serie\">' . $row[0] . \"</p>\\n\";\n"
+        "}\n"
+        "Pied();\n"
+        "?>\n");
+    test::writeAll(folder_ + u'/' + name, cp1252::encode(page));
+}
+
+SitePage SiteHarness::get(const QString& pageAndQuery) const {
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
+    request.setTransferTimeout(30000);
+    QNetworkReply* reply = manager.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    SitePage page;
+    page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    page.body = reply->readAll();
+    page.contentType = reply->rawHeader("Content-Type");
+    reply->deleteLater();
+    return page;
+}
+
+SitePage SiteHarness::getWith(const QString& page, const QStringList& parameters,
+                              const QString& value) const {
+    QStringList pairs;
+    for (const QString& name : parameters) {
+        pairs << name + u'=' + QString::fromLatin1(QUrl::toPercentEncoding(value));
+    }
+    return get(page + u'?' + pairs.join(u'&'));
+}
+
+}  // namespace kalvor::e2e

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "sitegen/require_php.h"
+
+// The generated site, served for real: require.php from a set of settings,
+// the SQL scripts loaded into the private MariaDB, the site files written so
+// far, the site images; then pages fetched from PHP 8 and judged.
+namespace kalvor::e2e {
+
+// What every page test sends in every parameter.
+const QStringList& hostileValues();
+
+struct SitePage {
+    int status = 0;
+    QByteArray body;
+    QByteArray contentType;
+    // Empty when the page is good: status 200 and no PHP message in the body.
+    QString problem() const;
+};
+
+// One SQL script of the site, in the order the scripts load.
+struct SqlScript {
+    QString name;
+    QByteArray bytes;
+};
+
+// What the data step gets: the catalogue to publish (empty for the built-in
+// sample), the settings, and the folder the export writes into.
+struct SiteInputs {
+    QString catalogue;
+    sitegen::ConfigSettings settings;
+    QString exportFolder;
+};
+
+// Makes the schema and data scripts of the site. The full export plugs in
+// here; until then the hand-written sample below stands in for it.
+using SiteData = std::function<QList<SqlScript>(const SiteInputs&)>;
+
+// The schema of the site's schema writer and a few rows with accented texts
+// written by hand.
+QList<SqlScript> sampleData(const SiteInputs&);
+
+// Settings of a site with every option on, pointed at the private servers;
+// image folders relative to the site folder.
+sitegen::ConfigSettings siteSettings();
+QList<sitegen::RequireStat> siteStats();
+
+class SiteHarness {
+  public:
+    // A fresh folder under `root` (the PHP server's root) and a fresh database.
+    SiteHarness(const QString& hint, const QString& root, const QString& rootUrl);
+    // Under e2e::phpRoot() / e2e::phpUrl().
+    explicit SiteHarness(const QString& hint);
+
+    // Writes and loads everything; an empty text when it all went well, else
+    // what failed. `strict` makes require.php report every PHP message, where
+    // the generated one leaves out notices and deprecations.
+    QString build(const sitegen::ConfigSettings& settings,
+                  const QList<sitegen::RequireStat>& stats = siteStats(),
+                  const SiteData& data = sampleData, const QString& catalogue = QString(),
+                  bool strict = true);
+
+    // A test page that frames itself with Entete and Pied and prints the
+    // request's collection and list kind and the sample's series titles.
+    void writeFramePage(const QString& name = QStringLiteral("cadre.php")) const;
+
+    SitePage get(const QString& pageAndQuery) const;
+    // The page with every parameter named set to `value`, URL-encoded.
+    SitePage getWith(const QString& page, const QStringList& parameters,
+                     const QString& value) const;
+
+    const QString& folder() const { return folder_; }
+    const QString& url() const { return url_; }
+    const QString& database() const { return database_; }
+
+  private:
+    QString folder_;
+    QString url_;
+    QString database_;
+};
+
+// The site-images folder of the source tree.
+QString siteImagesFolder();
+
+}  // namespace kalvor::e2e

@@ -1,0 +1,326 @@
+#include "sitegen/require_php.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/cp1252.h"
+#include "platform/prompt.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::sitegen;
+
+namespace {
+
+const QDateTime kWhen(QDate(2026, 12, 6), QTime(21, 5));
+
+ConfigSettings fullSettings(const QString& exportFolder = QString()) {
+    ConfigSettings s;
+    s.GV_Export = exportFolder;
+    s.opt_albums = s.opt_acheter = s.opt_parabd = s.opt_revues = s.Opt_Collaborateurs = 1;
+    s.Opt_Absolu = true;
+    s.path_versos = QStringLiteral("/srv/bd/versos");
+    s.box_host = QStringLiteral("localhost");
+    s.box_login = QStringLiteral("bd");
+    s.box_password = QStringLiteral("secret");
+    s.box_base = QStringLiteral("collection");
+    s.box_prefixe_table = QStringLiteral("kv_");
+    s.opt_imprimer = 1;
+    s.box_titre = QStringLiteral("Ma collection de Bandes Dessinées");
+    s.GV_Verso = QStringLiteral("left");
+    s.GV_Auteur = 2;
+    s.GV_Nb_Col = 1;
+    s.GV_Dedi_Place = 1;
+    s.opt_colorauteur = s.opt_commentaire = 1;
+    s.opt_icones = s.opt_eo = s.opt_dedicace = s.opt_reliure = 1;
+    s.opt_listecollection = s.opt_listestyle = s.opt_listeachat = s.opt_listenotes = 1;
+    s.opt_moteur = 1;
+    s.opt_miniatures = s.opt_manual = 1;
+    s.box_prefix = QStringLiteral("m_");
+    s.opt_email = 1;
+    s.box_email = QStringLiteral("moi@exemple.fr");
+    s.opt_quitter = 1;
+    s.box_siteprincipal = QStringLiteral("http://exemple.fr/");
+    s.box_series_accueil = QStringLiteral("10");
+    s.opt_image_accueil = 1;
+    s.box_col_accueil = QStringLiteral("3");
+    s.box_ligne_accueil = QStringLiteral("4");
+    s.box_albums_accueil = QStringLiteral("12");
+    s.opt_stats = 1;
+    s.opt_baspage = 1;
+    s.box_baspage = QStringLiteral("40");
+    const QStringList kinds = {"couvertures", "planches", "versos", "photos",
+                               "dedicaces",   "parabd",   "revues"};
+    QString* reps[] = {&s.GV_Rep_Couvertures, &s.GV_Rep_Planches,  &s.GV_Rep_Versos,
+                       &s.GV_Rep_Photos,      &s.GV_Rep_Dedicaces, &s.GV_Rep_Parabd,
+                       &s.GV_Rep_Revues};
+    QString* thumbs[] = {&s.box_thumb_couvertures, &s.box_thumb_planches,  &s.box_thumb_versos,
+                         &s.box_thumb_photos,      &s.box_thumb_dedicaces, &s.box_thumb_parabd,
+                         &s.box_thumb_revues};
+    for (int i = 0; i < 7; ++i) {
+        *reps[i] = QStringLiteral("../") + kinds[i];
+        *thumbs[i] = QStringLiteral("../mini/") + kinds[i];
+    }
+    s.opt_perso1 = s.opt_perso3 = 1;
+    s.GV_Perso1 = QStringLiteral("Lieu de rangement");
+    s.GV_Perso2 = QStringLiteral("Etat");
+    s.GV_Perso3 = QStringLiteral("Prix payé");
+    s.GV_Perso4 = QStringLiteral("Lu");
+    s.GV_Tri_Para_1 = QStringLiteral("typeobjet");
+    s.GV_Tri_Para_2 = QStringLiteral("a.editeur");
+    s.GV_Tri_Para_3 = QStringLiteral("c.num");
+    s.GV_Tri_Para_4 = QStringLiteral("numero");
+    s.GV_Tri_Para_5 = QStringLiteral("right(a.dl, 4), left(a.dl, 2)");
+    s.GV_Tri_Para_6 = QStringLiteral("libraire");
+    s.GV_Tri_Para_7 = QStringLiteral("description");
+    s.GV_Plugin_Tintin_Id = 12;
+    s.GV_Plugin_Tintin_Path = QStringLiteral("voitures/");
+    return s;
+}
+
+QList<RequireStat> someStats() {
+    QList<RequireStat> stats;
+    for (int i = 1; i <= 11; ++i) {
+        stats.append({QStringLiteral("ST%1").arg(i, 2, 10, QLatin1Char('0')), 1, 10, 1, 1});
+    }
+    std::swap(stats[1], stats[2]);
+    stats[1].use = 0;
+    stats[1].nb = 5;
+    stats[1].type = stats[1].autres = 0;
+    stats[2].nb = 15;
+    stats[2].type = 0;
+    stats[3].autres = 0;
+    for (int i : {9, 10}) {
+        stats[i].nb = stats[i].type = stats[i].autres = 0;
+    }
+    return stats;
+}
+
+QStringList expectedLines(const QString& name) {
+    QString text = QString::fromUtf8(
+        test::readAll(test::sourceDir() + QStringLiteral("/tests/unit/sitegen/expected/") + name));
+    QStringList lines = text.split(u'\n');
+    lines.removeLast();
+    return lines;
+}
+
+QString lineOf(const QStringList& lines, const QString& start) {
+    for (const QString& line : lines) {
+        if (line.startsWith(start)) {
+            return line;
+        }
+    }
+    return QString();
+}
+
+bool havePhp() {
+    return !QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty();
+}
+
+// Runs PHP code after loading the file; standard output.
+QByteArray runPhp(const QString& requireFile, const QString& code) {
+    QProcess php;
+    php.start(QStringLiteral("php"),
+              {QStringLiteral("-r"), QStringLiteral("include '%1'; %2").arg(requireFile, code)});
+    php.waitForFinished(30000);
+    return php.readAllStandardOutput() + php.readAllStandardError();
+}
+
+}  // namespace
+
+TEST(RequirePhp, FullSettingsGiveTheWholeFileThenTheCompatibilityBlockAndClosingLines) {
+    const QStringList lines = requirePhpLines(fullSettings(), someStats(), kWhen);
+    const QStringList expected = expectedLines(QStringLiteral("require_full.php"));
+    ASSERT_GT(lines.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(lines[i], expected[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(
+        lines.mid(lines.size() - 3),
+        (QStringList{QString(), QStringLiteral("error_reporting(E_ERROR | E_WARNING | E_PARSE);"),
+                     QStringLiteral("?>")}));
+    const QStringList block = lines.mid(expected.size(), lines.size() - 3 - expected.size());
+    EXPECT_TRUE(block.join(u'\n').contains(QStringLiteral("function mysql_connect(")));
+    EXPECT_TRUE(
+        block.join(u'\n').contains(QStringLiteral("ini_set('default_charset', 'ISO-8859-1');")));
+}
+
+TEST(RequirePhp, FooterOffThumbnailsOffAndHomeImageRules) {
+    ConfigSettings s = fullSettings();
+    s.opt_baspage = 0;
+    s.box_baspage = QStringLiteral("n'importe quoi");  // not written, so not checked
+    s.opt_miniatures = 0;
+    s.box_col_accueil = QStringLiteral("Auto");
+    QStringList lines = requirePhpLines(s, someStats(), kWhen);
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_baspage")),
+              QStringLiteral(
+                  "$GV_baspage        = 0; //(Affichage d'un bas de page => 1: oui - 0: non)"));
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_taille_baspage")), QString());
+    EXPECT_EQ(lines[lines.indexOf(lineOf(lines, QStringLiteral("$GV_baspage"))) + 1], QString());
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$THUMB_versos")),
+              QStringLiteral("$THUMB_versos      = \"../versos\";"));
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_miniature")).left(22),
+              QStringLiteral("$GV_miniature      = 1"));
+    EXPECT_EQ(
+        lineOf(lines, QStringLiteral("$GV_col_accueil")),
+        QStringLiteral("$GV_col_accueil    = 1; // (nb de colonnes pour miniatures page accueil)"));
+    EXPECT_EQ(
+        lineOf(lines, QStringLiteral("$GV_ligne_accueil")),
+        QStringLiteral("$GV_ligne_accueil  = 12; // (nb de lignes pour miniatures page accueil)"));
+    EXPECT_TRUE(checkConfig(s).isEmpty());
+
+    s.opt_image_accueil = 0;
+    s.box_albums_accueil = QString();
+    lines = requirePhpLines(s, someStats(), kWhen);
+    EXPECT_EQ(
+        lineOf(lines, QStringLiteral("$GV_col_accueil")),
+        QStringLiteral("$GV_col_accueil    = 0; // (nb de colonnes pour miniatures page accueil)"));
+    EXPECT_EQ(
+        lineOf(lines, QStringLiteral("$GV_ligne_accueil")),
+        QStringLiteral("$GV_ligne_accueil  = 0; // (nb de lignes pour miniatures page accueil)"));
+    EXPECT_TRUE(checkConfig(s).isEmpty());
+
+    s.opt_acheter = 0;
+    EXPECT_EQ(lineOf(requirePhpLines(s, {}, kWhen), QStringLiteral("$GV_collection")).left(30),
+              QStringLiteral("$GV_collection     = \"albums\";"));
+    s.opt_albums = 0;
+    s.opt_acheter = 1;
+    EXPECT_EQ(lineOf(requirePhpLines(s, {}, kWhen), QStringLiteral("$GV_collection")).left(31),
+              QStringLiteral("$GV_collection     = \"acheter\";"));
+}
+
+TEST(RequirePhp, ButtonWritesWindows1252WithCrLfAndPhpReadsTheValuesBack) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    ConfigSettings s = fullSettings(dir.path());
+    s.box_password = QStringLiteral("a\"b$c\\d'e{$x}");
+    s.box_titre = QStringLiteral("Séries « à lire »");
+    RecordingPrompt prompt;
+    QString erreurs;
+    vb::ScopedClock clock(kWhen);
+    ASSERT_TRUE(btn_Create_Config_Click(s, someStats(), prompt, erreurs));
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Fichier configuration généré \n") +
+                                          dir.path() + QStringLiteral("/require.php"));
+    EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3 - PHP"));
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
+
+    const QString path = dir.path() + QStringLiteral("/require.php");
+    const QByteArray bytes = test::readAll(path);
+    EXPECT_TRUE(bytes.startsWith("<?php\r\n// ****"));
+    EXPECT_TRUE(
+        bytes.contains("//Config base de donn\xE9"
+                       "es MYSQL\r\n"));
+    EXPECT_TRUE(bytes.endsWith("error_reporting(E_ERROR | E_WARNING | E_PARSE);\r\n?>\r\n"));
+    EXPECT_EQ(bytes.count("\n"), bytes.count("\r\n"));
+
+    if (!havePhp()) {
+        GTEST_SKIP() << "php is not installed";
+    }
+    QProcess lint;
+    lint.start(QStringLiteral("php"), {QStringLiteral("-l"), path});
+    lint.waitForFinished(30000);
+    EXPECT_EQ(lint.exitCode(), 0) << lint.readAllStandardOutput().toStdString();
+
+    EXPECT_EQ(runPhp(path, QStringLiteral("echo $password;")), QByteArray("a\"b$c\\d'e{$x}"));
+    EXPECT_EQ(runPhp(path, QStringLiteral("echo $GV_titre;")),
+              cp1252::encode(QStringLiteral("Séries « à lire »")));
+    EXPECT_EQ(runPhp(path, QStringLiteral("echo $GV_Stats_array[10]['stat'], "
+                                          "count($GV_Stats_array), $GV_series_accueil + 1;")),
+              QByteArray("ST111111"));
+    EXPECT_EQ(runPhp(path, QStringLiteral("echo function_exists('mysql_query') ? 'oui' : 'non', "
+                                          "get_magic_quotes_gpc() ? 1 : 0, "
+                                          "ini_get('default_charset');")),
+              QByteArray("oui0ISO-8859-1"));
+}
+
+TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    ConfigSettings s = fullSettings(dir.path());
+    // Every check fails at once; fixing them one by one shows them in order.
+    s.opt_albums = s.opt_acheter = 0;
+    s.path_versos.clear();
+    s.box_login.clear();
+    s.box_email = QStringLiteral("moi.exemple.fr");
+    s.box_siteprincipal.clear();
+    s.box_series_accueil = QStringLiteral("dix");
+
+    const QString config = QStringLiteral("Kalvor 1.8.3Config - PHP");
+    const QString generation = QStringLiteral("Kalvor 1.8.3 - Génération PHP");
+    struct Step {
+        QString text;
+        QString title;
+        std::function<void(ConfigSettings&)> fix;
+    };
+    const std::vector<Step> steps = {
+        {QStringLiteral("Veuillez sélection Albums, Acheter ou les deux"), config,
+         [](ConfigSettings& c) { c.opt_acheter = 1; }},
+        {QStringLiteral("Veuillez renseigner l'endroit où sont stockées les versos"), config,
+         [](ConfigSettings& c) { c.Opt_versonone = true; }},
+        {QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
+         generation, [](ConfigSettings& c) { c.box_login = QStringLiteral(" "); }},
+        {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"), generation,
+         [](ConfigSettings& c) { c.box_email = QStringLiteral("@"); }},
+        {QStringLiteral("le site pour le l'option quitter n'est pas renseigné"), generation,
+         [](ConfigSettings& c) { c.opt_quitter = 0; }},
+    };
+    for (const Step& step : steps) {
+        RecordingPrompt prompt;
+        QString erreurs;
+        EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt, erreurs));
+        ASSERT_EQ(prompt.shown().size(), 1u);
+        EXPECT_EQ(prompt.shown()[0].text, step.text);
+        EXPECT_EQ(prompt.shown()[0].title, step.title);
+        EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+        EXPECT_TRUE(erreurs.isEmpty());
+        EXPECT_TRUE(QDir(dir.path()).isEmpty());
+        step.fix(s);
+    }
+
+    // Then a bare number that is not one, named by its field.
+    RecordingPrompt prompt;
+    QString erreurs;
+    EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt, erreurs));
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text,
+              QStringLiteral("Le champ « nombre de dernières séries de la page d'accueil » doit "
+                             "être un nombre entier (valeur : « dix »)"));
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    s.box_series_accueil = QStringLiteral("10");
+    for (auto [field, value] : {std::pair{&ConfigSettings::box_ligne_accueil, "4.5"},
+                                std::pair{&ConfigSettings::box_col_accueil, ""},
+                                std::pair{&ConfigSettings::box_baspage, "40px"}}) {
+        ConfigSettings wrong = s;
+        wrong.*field = QString::fromUtf8(value);
+        EXPECT_FALSE(checkConfig(wrong).isEmpty()) << value;
+    }
+    RecordingPrompt ok;
+    EXPECT_TRUE(btn_Create_Config_Click(s, {}, ok, erreurs));
+}
+
+TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    const QString gone = dir.path() + QStringLiteral("/parti");
+    RecordingPrompt prompt;
+    QString erreurs = QStringLiteral("avant");
+    EXPECT_FALSE(btn_Create_Config_Click(fullSettings(gone), someStats(), prompt, erreurs));
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text,
+              QStringLiteral("Erreur lors de la création du fichier Configuration"));
+    EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3 - PHP"));
+    EXPECT_TRUE(erreurs.startsWith(QStringLiteral("avant\nerreur : ")));
+    EXPECT_FALSE(QDir(gone).exists());
+    const QByteArray log = test::readAll(general::Log_Path());
+    EXPECT_TRUE(log.startsWith("Kalvorform.btn_Create_Config_click\r\n")) << log.toStdString();
+}
