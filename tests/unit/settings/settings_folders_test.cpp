@@ -224,16 +224,3 @@ TEST(SettingsFolders, FolderBoxesAreNormalisedIntoTheirVariables) {
     EXPECT_EQ(s.GV_Rep_Planches, QString());
     EXPECT_EQ(s.GV_Thumb_Dedicaces, QString());
 }
-
-TEST(SettingsFolders, MajThumbsOverwritesEveryThumbnailFolder) {
-    RecordingPrompt prompt;
-    Settings s;
-    s.Opt_Relatif_Click(prompt);
-    s.GV_Thumb_Photos = QStringLiteral("ailleurs");
-    s.Maj_Thumbs();
-    for (const QString& t : thumbs(s)) {
-        EXPECT_TRUE(t.startsWith(QStringLiteral("../")) && t.endsWith(QStringLiteral("/thumbs")))
-            << t.toStdString();
-    }
-    EXPECT_EQ(thumbBoxes(s), thumbs(s));
-}

@@ -180,35 +180,3 @@ TEST(SettingsOptions, HomePageGridAsksForAlbumsOrLines) {
     EXPECT_FALSE(t.box_col_accueil_Visible || t.box_ligne_accueil_Visible ||
                  t.box_albums_accueil_Visible || t.lbl_col_Visible || t.lbl_ligne_Visible);
 }
-
-TEST(SettingsOptions, OptionButtonsKeepTheirVariablesInStep) {
-    Settings s;
-    s.opt_auteur1_Click();
-    s.opt_col2_Click();
-    s.opt_dedi_place1_Click();
-    s.Opt_versoright_Click();
-    EXPECT_EQ(s.GV_Auteur, 1);
-    EXPECT_TRUE(s.opt_auteur1());
-    EXPECT_EQ(s.GV_Nb_Col, 2);
-    EXPECT_EQ(s.GV_Dedi_Place, 1);
-    EXPECT_EQ(s.GV_Verso, QStringLiteral("right"));
-    s.Opt_versoleft_Click();
-    EXPECT_EQ(s.GV_Verso, QStringLiteral("left"));
-    EXPECT_TRUE(s.Opt_versoleft() && !s.Opt_versoright());
-
-    s.opt_stats = 1;
-    s.opt_stats_Click();
-    EXPECT_TRUE(s.TabNavig_TabEnabled[Settings::kTabStatistiques]);
-    s.opt_stats = 2;
-    s.opt_stats_Click();
-    EXPECT_FALSE(s.TabNavig_TabEnabled[Settings::kTabStatistiques]);
-
-    s.opt_baspage = 1;
-    s.opt_baspage_Click();
-    EXPECT_EQ(s.box_baspage, QStringLiteral("25"));
-    EXPECT_TRUE(s.box_baspage_Visible && s.lbl_baspage_Visible);
-    s.Opt_split_yes_Click();
-    EXPECT_TRUE(s.box_SplitGroup_Visible && s.lbl_groupe_Visible);
-    s.Opt_split_no_Click();
-    EXPECT_FALSE(s.box_SplitGroup_Visible || s.lbl_groupe_Visible);
-}
