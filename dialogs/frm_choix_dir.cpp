@@ -152,7 +152,9 @@ QStringList FrmChoixDir::Drives() {
     QStringList others;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString root = volume.rootPath();
-        if (volume.isValid() && volume.isReady() && root != u"/" && !others.contains(root)) {
+        // Files bound into a container are mount points too: folders only.
+        if (volume.isValid() && volume.isReady() && root != u"/" && QFileInfo(root).isDir() &&
+            !others.contains(root)) {
             others << root;
         }
     }

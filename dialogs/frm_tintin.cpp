@@ -65,6 +65,7 @@ FrmTintin::FrmTintin(Settings& settings, Prompt& prompt, QWidget* parent)
     connect(desactiver_, &QPushButton::clicked, this, &FrmTintin::btn_desactiver_Click);
     connect(default_, &QPushButton::clicked, this, &FrmTintin::btn_default_Click);
     connect(annuler_, &QPushButton::clicked, this, &FrmTintin::btn_annuler_Click);
+    clearOptions();
 }
 
 void FrmTintin::clearOptions() {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <algorithm>
 
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
@@ -51,12 +52,11 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setMinimumSectionSize(12);
-    for (int c = 0; c < StatsGrid::kColumns; ++c) {
-        setColumnWidth(c, kWidths[c]);
-    }
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     setIconSize(QSize(13, 13));
-    setFixedHeight(200);
+    setFixedHeight(horizontalHeader()->sizeHint().height() +
+                   StatsGrid::kRows * verticalHeader()->defaultSectionSize() + 2 * frameWidth());
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -77,11 +77,25 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
         }
     });
     redraw();
+    fitColumns();
+}
+
+// The widths of the original, widened where today's fonts need more room.
+void StatsGridWidget::fitColumns() {
+    int width = 2 * frameWidth();
+    for (int c = 0; c < StatsGrid::kColumns; ++c) {
+        const int w =
+            std::max({kWidths[c], sizeHintForColumn(c), horizontalHeader()->sectionSizeHint(c)});
+        setColumnWidth(c, w);
+        width += w;
+    }
+    setMinimumWidth(width);
 }
 
 void StatsGridWidget::Prepare_Grid(const Settings& settings) {
     model_.Load(settings.GV_Perso1, settings.GV_Perso2, settings.GV_Perso3, settings.GV_Perso4);
     redraw();
+    fitColumns();
     setCurrentCell(0, StatsGrid::ColPicture);
 }
 
@@ -145,7 +159,8 @@ bool StatsGridWidget::editable() const {
 
 void StatsGridWidget::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
-    if (editable() && !text.isEmpty() && !(event->modifiers() & Qt::ControlModifier)) {
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (editable() && !text.isEmpty() && !tab && !(event->modifiers() & Qt::ControlModifier)) {
         Start_Saisie(text.at(0).unicode());
         return;
     }

@@ -46,6 +46,7 @@ class StatsGridWidget : public QTableWidget {
   private:
     void MSFlexGrid_Stats_Click(int row, int column);
     bool editable() const;
+    void fitColumns();
     void setCell(int row, int column, const QString& text, const QIcon& icon,
                  Qt::Alignment alignment);
     void closeEditor();
