@@ -60,6 +60,9 @@ struct Variant {
     QString prefix;
     bool utf8;
 };
+void PrintTo(const Variant& v, std::ostream* os) {
+    *os << '"' << v.prefix.toStdString() << (v.utf8 ? "\" utf8" : "\" latin1");
+}
 
 class SchemaScripts : public ::testing::TestWithParam<Variant> {
   protected:
