@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Serveurs absents : lancer scripts/preview\n");
         return 1;
     }
+    // The data step of the harness: the catalogue reaches the site once the
+    // full export is plugged in there; until then the sample rows stand in.
+    std::fprintf(stderr, "Données : exemple intégré au banc d'essai\n");
     e2e::SiteHarness site(QStringLiteral("apercu"));
     const QString failed =
         site.build(e2e::siteSettings(), e2e::siteStats(), e2e::sampleData, catalogue, false);
