@@ -4,12 +4,11 @@
 #include <QStringList>
 #include <array>
 
+#include "common/banner.h"
+
 namespace kalvor {
 
 class Prompt;
-
-// Title of every message box, alone or followed by a suffix (" - PHP").
-inline const QString kBanner = QStringLiteral("Kalvor 1.8.3");
 
 // The settings of the main window: every control value of the option, folder
 // and connection tabs and every module variable (GV_...), under the names the
