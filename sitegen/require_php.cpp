@@ -3,12 +3,12 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include "common/banner.h"
 #include "common/general.h"
 #include "common/vb.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/textfile.h"
-#include "settings/settings.h"
 #include "sitegen/site_file.h"
 
 namespace kalvor::sitegen {
@@ -74,93 +74,7 @@ const QString kTitlePhp = kBanner + QStringLiteral(" - PHP");
 
 }  // namespace
 
-ConfigSettings configSettings(const Settings& s) {
-    ConfigSettings c;
-    c.GV_Export = s.GV_Export;
-    c.opt_albums = s.opt_albums;
-    c.opt_acheter = s.opt_acheter;
-    c.opt_parabd = s.opt_parabd;
-    c.opt_revues = s.opt_revues;
-    c.Opt_Collaborateurs = s.Opt_Collaborateurs;
-    c.Opt_Absolu = s.Opt_Absolu();
-    c.Opt_versonone = s.Opt_versonone();
-    c.path_versos = s.path_versos;
-    c.box_host = s.box_host;
-    c.box_login = s.box_login;
-    c.box_password = s.box_password;
-    c.box_base = s.box_base;
-    c.box_prefixe_table = s.box_prefixe_table;
-    c.opt_imprimer = s.opt_imprimer;
-    c.box_titre = s.box_titre;
-    c.GV_Verso = s.GV_Verso;
-    c.GV_Auteur = s.GV_Auteur;
-    c.GV_Nb_Col = s.GV_Nb_Col;
-    c.GV_Dedi_Place = s.GV_Dedi_Place;
-    c.opt_colorauteur = s.opt_colorauteur;
-    c.opt_commentaire = s.opt_commentaire;
-    c.opt_nb_liste = s.opt_nb_liste;
-    c.opt_icones = s.opt_icones;
-    c.opt_eo = s.opt_eo;
-    c.opt_int = s.opt_int;
-    c.opt_dedicace = s.opt_dedicace;
-    c.opt_reliure = s.opt_reliure;
-    c.opt_tt = s.opt_tt;
-    c.opt_listecollection = s.opt_listecollection;
-    c.opt_listestyle = s.opt_listestyle;
-    c.opt_listedl = s.opt_listedl;
-    c.opt_listeachat = s.opt_listeachat;
-    c.opt_listenotes = s.opt_listenotes;
-    c.opt_moteur = s.opt_moteur;
-    c.opt_miniatures = s.opt_miniatures;
-    c.opt_manual = s.opt_manual;
-    c.box_prefix = s.box_prefix;
-    c.opt_email = s.opt_email;
-    c.opt_quitter = s.opt_quitter;
-    c.box_email = s.box_email;
-    c.box_siteprincipal = s.box_siteprincipal;
-    c.box_series_accueil = s.box_series_accueil;
-    c.opt_image_accueil = s.opt_image_accueil;
-    c.box_col_accueil = s.box_col_accueil;
-    c.box_ligne_accueil = s.box_ligne_accueil;
-    c.box_albums_accueil = s.box_albums_accueil;
-    c.opt_stats = s.opt_stats;
-    c.opt_baspage = s.opt_baspage;
-    c.box_baspage = s.box_baspage;
-    c.GV_Rep_Couvertures = s.GV_Rep_Couvertures;
-    c.GV_Rep_Planches = s.GV_Rep_Planches;
-    c.GV_Rep_Versos = s.GV_Rep_Versos;
-    c.GV_Rep_Photos = s.GV_Rep_Photos;
-    c.GV_Rep_Dedicaces = s.GV_Rep_Dedicaces;
-    c.GV_Rep_Parabd = s.GV_Rep_Parabd;
-    c.GV_Rep_Revues = s.GV_Rep_Revues;
-    c.box_thumb_couvertures = s.box_thumb_couvertures;
-    c.box_thumb_planches = s.box_thumb_planches;
-    c.box_thumb_versos = s.box_thumb_versos;
-    c.box_thumb_photos = s.box_thumb_photos;
-    c.box_thumb_dedicaces = s.box_thumb_dedicaces;
-    c.box_thumb_parabd = s.box_thumb_parabd;
-    c.box_thumb_revues = s.box_thumb_revues;
-    c.opt_perso1 = s.opt_perso1;
-    c.opt_perso2 = s.opt_perso2;
-    c.opt_perso3 = s.opt_perso3;
-    c.opt_perso4 = s.opt_perso4;
-    c.GV_Perso1 = s.GV_Perso1;
-    c.GV_Perso2 = s.GV_Perso2;
-    c.GV_Perso3 = s.GV_Perso3;
-    c.GV_Perso4 = s.GV_Perso4;
-    c.GV_Tri_Para_1 = s.GV_Tri_Para_1;
-    c.GV_Tri_Para_2 = s.GV_Tri_Para_2;
-    c.GV_Tri_Para_3 = s.GV_Tri_Para_3;
-    c.GV_Tri_Para_4 = s.GV_Tri_Para_4;
-    c.GV_Tri_Para_5 = s.GV_Tri_Para_5;
-    c.GV_Tri_Para_6 = s.GV_Tri_Para_6;
-    c.GV_Tri_Para_7 = s.GV_Tri_Para_7;
-    c.GV_Plugin_Tintin_Id = s.GV_Plugin_Tintin_Id;
-    c.GV_Plugin_Tintin_Path = s.GV_Plugin_Tintin_Path;
-    return c;
-}
-
-QStringList requirePhpLines(const ConfigSettings& s, const QList<RequireStat>& stats,
+QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
                             const QDateTime& when) {
     QStringList l;
     // A full tag: with short tags off a "<?" file would be sent as text,
@@ -278,7 +192,7 @@ QStringList requirePhpLines(const ConfigSettings& s, const QList<RequireStat>& s
               QStringLiteral("; //(Affichage des stastistiques => 1: oui - 0: non)"));
     l << QStringLiteral("$GV_stats_large    = 250; // (longueur maxi de la barre dans les stats)");
     for (int i = 0; i < stats.size(); ++i) {
-        const RequireStat& st = stats[i];
+        const StatsEntry& st = stats[i];
         l << QStringLiteral(
                  "$GV_Stats_array[%1] = array(\"stat\" => %2, \"use\" => %3, \"nb\" => %4, "
                  "\"type\" => %5,\"autres\" => %6);")
@@ -361,11 +275,11 @@ QStringList requirePhpLines(const ConfigSettings& s, const QList<RequireStat>& s
     return l;
 }
 
-ConfigRefusal checkConfig(const ConfigSettings& s) {
+ConfigRefusal checkConfig(const Settings& s) {
     if (s.opt_albums == 0 && s.opt_acheter == 0) {
         return {QStringLiteral("Veuillez sélection Albums, Acheter ou les deux"), kTitleConfig};
     }
-    if (s.Opt_Absolu && !s.Opt_versonone && s.path_versos.isEmpty()) {
+    if (s.Opt_Absolu() && !s.Opt_versonone() && s.path_versos.isEmpty()) {
         return {QStringLiteral("Veuillez renseigner l'endroit où sont stockées les versos"),
                 kTitleConfig};
     }
@@ -408,8 +322,7 @@ ConfigRefusal checkConfig(const ConfigSettings& s) {
     return {};
 }
 
-bool btn_Create_Config_Click(const ConfigSettings& s, const QList<RequireStat>& stats,
-                             Prompt& prompt, QString& GV_Erreurs) {
+bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt& prompt) {
     try {
         const ConfigRefusal refusal = checkConfig(s);
         if (!refusal.isEmpty()) {
@@ -428,18 +341,14 @@ bool btn_Create_Config_Click(const ConfigSettings& s, const QList<RequireStat>& 
     } catch (const Error& e) {
         prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
                        kTitlePhp, PromptIcon::Critical);
-        GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
     } catch (const std::exception& e) {
         prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
                        kTitlePhp, PromptIcon::Critical);
-        GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
     }
-    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_Config_click"), GV_Erreurs);
+    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_Config_click"), s.GV_Erreurs);
     return false;
-}
-
-bool btn_Create_Config_Click(Settings& settings, const QList<RequireStat>& stats, Prompt& prompt) {
-    return btn_Create_Config_Click(configSettings(settings), stats, prompt, settings.GV_Erreurs);
 }
 
 }  // namespace kalvor::sitegen

@@ -147,7 +147,7 @@ TEST_F(SiteFrame, HostileCollectionListAndDateFallBackOrAreEscaped) {
 }
 
 TEST_F(SiteFrame, SettingsSwitchTheMenuStyleAndFooter) {
-    sitegen::ConfigSettings s = siteSettings();
+    Settings s = siteSettings();
     s.opt_icones = 0;
     s.opt_baspage = 0;
     s.opt_acheter = 0;

@@ -68,10 +68,11 @@ QList<SqlScript> sampleData(const SiteInputs& inputs) {
             {QStringLiteral("donnees.sql"), readSample(QStringLiteral("donnees.sql"), prefix)}};
 }
 
-sitegen::ConfigSettings siteSettings() {
-    sitegen::ConfigSettings s;
+Settings siteSettings() {
+    Settings s;
     s.opt_albums = s.opt_acheter = s.opt_parabd = s.opt_revues = s.Opt_Collaborateurs = 1;
-    s.Opt_Absolu = false;
+    s.repertoire = Settings::Repertoire::Sousrep;
+    s.verso = Settings::Verso::Right;
     s.box_prefixe_table = QStringLiteral("kv_");
     s.opt_imprimer = 1;
     s.box_titre = QStringLiteral("Ma collection de Bandes Dessinées");
@@ -125,8 +126,8 @@ sitegen::ConfigSettings siteSettings() {
     return s;
 }
 
-QList<sitegen::RequireStat> siteStats() {
-    QList<sitegen::RequireStat> stats;
+QList<StatsEntry> siteStats() {
+    QList<StatsEntry> stats;
     for (int i = 1; i <= 11; ++i) {
         stats.append({QStringLiteral("ST%1").arg(i, 2, 10, QLatin1Char('0')), 1, 10, 1, 1});
     }
@@ -148,10 +149,9 @@ SiteHarness::SiteHarness(const QString& hint, const QString& root, const QString
 
 SiteHarness::SiteHarness(const QString& hint) : SiteHarness(hint, phpRoot(), phpUrl()) {}
 
-QString SiteHarness::build(const sitegen::ConfigSettings& given,
-                           const QList<sitegen::RequireStat>& stats, const SiteData& data,
-                           const QString& catalogue, bool strict) {
-    sitegen::ConfigSettings settings = given;
+QString SiteHarness::build(const Settings& given, const QList<StatsEntry>& stats,
+                           const SiteData& data, const QString& catalogue, bool strict) {
+    Settings settings = given;
     settings.GV_Export = folder_;
     settings.box_host = mysqlHost();
     settings.box_login = mysqlUser();

@@ -34,7 +34,7 @@ struct SqlScript {
 // sample), the settings, and the folder the export writes into.
 struct SiteInputs {
     QString catalogue;
-    sitegen::ConfigSettings settings;
+    Settings settings;
     QString exportFolder;
 };
 
@@ -48,8 +48,8 @@ QList<SqlScript> sampleData(const SiteInputs&);
 
 // Settings of a site with every option on, pointed at the private servers;
 // image folders relative to the site folder.
-sitegen::ConfigSettings siteSettings();
-QList<sitegen::RequireStat> siteStats();
+Settings siteSettings();
+QList<StatsEntry> siteStats();
 
 class SiteHarness {
   public:
@@ -61,8 +61,7 @@ class SiteHarness {
     // Writes and loads everything; an empty text when it all went well, else
     // what failed. `strict` makes require.php report every PHP message, where
     // the generated one leaves out notices and deprecations.
-    QString build(const sitegen::ConfigSettings& settings,
-                  const QList<sitegen::RequireStat>& stats = siteStats(),
+    QString build(const Settings& settings, const QList<StatsEntry>& stats = siteStats(),
                   const SiteData& data = sampleData, const QString& catalogue = QString(),
                   bool strict = true);
 

@@ -21,11 +21,12 @@ namespace {
 
 const QDateTime kWhen(QDate(2026, 12, 6), QTime(21, 5));
 
-ConfigSettings fullSettings(const QString& exportFolder = QString()) {
-    ConfigSettings s;
+Settings fullSettings(const QString& exportFolder = QString()) {
+    Settings s;
     s.GV_Export = exportFolder;
     s.opt_albums = s.opt_acheter = s.opt_parabd = s.opt_revues = s.Opt_Collaborateurs = 1;
-    s.Opt_Absolu = true;
+    s.repertoire = Settings::Repertoire::Absolu;
+    s.verso = Settings::Verso::Left;
     s.path_versos = QStringLiteral("/srv/bd/versos");
     s.box_host = QStringLiteral("localhost");
     s.box_login = QStringLiteral("bd");
@@ -85,8 +86,8 @@ ConfigSettings fullSettings(const QString& exportFolder = QString()) {
     return s;
 }
 
-QList<RequireStat> someStats() {
-    QList<RequireStat> stats;
+QList<StatsEntry> someStats() {
+    QList<StatsEntry> stats;
     for (int i = 1; i <= 11; ++i) {
         stats.append({QStringLiteral("ST%1").arg(i, 2, 10, QLatin1Char('0')), 1, 10, 1, 1});
     }
@@ -153,7 +154,7 @@ TEST(RequirePhp, FullSettingsGiveTheWholeFileThenTheCompatibilityBlockAndClosing
 }
 
 TEST(RequirePhp, FooterOffThumbnailsOffAndHomeImageRules) {
-    ConfigSettings s = fullSettings();
+    Settings s = fullSettings();
     s.opt_baspage = 0;
     s.box_baspage = QStringLiteral("n'importe quoi");  // not written, so not checked
     s.opt_miniatures = 0;
@@ -199,13 +200,12 @@ TEST(RequirePhp, FooterOffThumbnailsOffAndHomeImageRules) {
 TEST(RequirePhp, ButtonWritesWindows1252WithCrLfAndPhpReadsTheValuesBack) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
-    ConfigSettings s = fullSettings(dir.path());
+    Settings s = fullSettings(dir.path());
     s.box_password = QStringLiteral("a\"b$c\\d'e{$x}");
     s.box_titre = QStringLiteral("Séries « à lire »");
     RecordingPrompt prompt;
-    QString erreurs;
     vb::ScopedClock clock(kWhen);
-    ASSERT_TRUE(btn_Create_Config_Click(s, someStats(), prompt, erreurs));
+    ASSERT_TRUE(btn_Create_Config_Click(s, someStats(), prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Fichier configuration généré \n") +
                                           dir.path() + QStringLiteral("/require.php"));
@@ -244,7 +244,7 @@ TEST(RequirePhp, ButtonWritesWindows1252WithCrLfAndPhpReadsTheValuesBack) {
 TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
-    ConfigSettings s = fullSettings(dir.path());
+    Settings s = fullSettings(dir.path());
     // Every check fails at once; fixing them one by one shows them in order.
     s.opt_albums = s.opt_acheter = 0;
     s.path_versos.clear();
@@ -258,37 +258,35 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     struct Step {
         QString text;
         QString title;
-        std::function<void(ConfigSettings&)> fix;
+        std::function<void(Settings&)> fix;
     };
     const std::vector<Step> steps = {
         {QStringLiteral("Veuillez sélection Albums, Acheter ou les deux"), config,
-         [](ConfigSettings& c) { c.opt_acheter = 1; }},
+         [](Settings& c) { c.opt_acheter = 1; }},
         {QStringLiteral("Veuillez renseigner l'endroit où sont stockées les versos"), config,
-         [](ConfigSettings& c) { c.Opt_versonone = true; }},
+         [](Settings& c) { c.verso = Settings::Verso::None; }},
         {QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
-         generation, [](ConfigSettings& c) { c.box_login = QStringLiteral(" "); }},
+         generation, [](Settings& c) { c.box_login = QStringLiteral(" "); }},
         {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"), generation,
-         [](ConfigSettings& c) { c.box_email = QStringLiteral("@"); }},
+         [](Settings& c) { c.box_email = QStringLiteral("@"); }},
         {QStringLiteral("le site pour le l'option quitter n'est pas renseigné"), generation,
-         [](ConfigSettings& c) { c.opt_quitter = 0; }},
+         [](Settings& c) { c.opt_quitter = 0; }},
     };
     for (const Step& step : steps) {
         RecordingPrompt prompt;
-        QString erreurs;
-        EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt, erreurs));
+        EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
         ASSERT_EQ(prompt.shown().size(), 1u);
         EXPECT_EQ(prompt.shown()[0].text, step.text);
         EXPECT_EQ(prompt.shown()[0].title, step.title);
         EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
-        EXPECT_TRUE(erreurs.isEmpty());
+        EXPECT_TRUE(s.GV_Erreurs.isEmpty());
         EXPECT_TRUE(QDir(dir.path()).isEmpty());
         step.fix(s);
     }
 
     // Then a bare number that is not one, named by its field.
     RecordingPrompt prompt;
-    QString erreurs;
-    EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt, erreurs));
+    EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].text,
               QStringLiteral("Le champ « nombre de dernières séries de la page d'accueil » doit "
@@ -297,15 +295,15 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 
     s.box_series_accueil = QStringLiteral("10");
-    for (auto [field, value] : {std::pair{&ConfigSettings::box_ligne_accueil, "4.5"},
-                                std::pair{&ConfigSettings::box_col_accueil, ""},
-                                std::pair{&ConfigSettings::box_baspage, "40px"}}) {
-        ConfigSettings wrong = s;
+    for (auto [field, value] :
+         {std::pair{&Settings::box_ligne_accueil, "4.5"}, std::pair{&Settings::box_col_accueil, ""},
+          std::pair{&Settings::box_baspage, "40px"}}) {
+        Settings wrong = s;
         wrong.*field = QString::fromUtf8(value);
         EXPECT_FALSE(checkConfig(wrong).isEmpty()) << value;
     }
     RecordingPrompt ok;
-    EXPECT_TRUE(btn_Create_Config_Click(s, {}, ok, erreurs));
+    EXPECT_TRUE(btn_Create_Config_Click(s, {}, ok));
 }
 
 TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
@@ -313,13 +311,14 @@ TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
     QTemporaryDir dir;
     const QString gone = dir.path() + QStringLiteral("/parti");
     RecordingPrompt prompt;
-    QString erreurs = QStringLiteral("avant");
-    EXPECT_FALSE(btn_Create_Config_Click(fullSettings(gone), someStats(), prompt, erreurs));
+    Settings s = fullSettings(gone);
+    s.GV_Erreurs = QStringLiteral("avant");
+    EXPECT_FALSE(btn_Create_Config_Click(s, someStats(), prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].text,
               QStringLiteral("Erreur lors de la création du fichier Configuration"));
     EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3 - PHP"));
-    EXPECT_TRUE(erreurs.startsWith(QStringLiteral("avant\nerreur : ")));
+    EXPECT_TRUE(s.GV_Erreurs.startsWith(QStringLiteral("avant\nerreur : ")));
     EXPECT_FALSE(QDir(gone).exists());
     const QByteArray log = test::readAll(general::Log_Path());
     EXPECT_TRUE(log.startsWith("Kalvorform.btn_Create_Config_click\r\n")) << log.toStdString();
