@@ -6,6 +6,7 @@
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
+#include "support/test_paths.h"
 
 using namespace kalvor;
 using namespace kalvor::e2e;
@@ -172,4 +173,18 @@ TEST_F(SiteFrame, SettingsSwitchTheMenuStyleAndFooter) {
     EXPECT_TRUE(page.body.contains(".bouton img { display: none; }"));
     EXPECT_FALSE(page.body.contains(".principal {"));
     EXPECT_FALSE(page.body.contains("baspage"));
+}
+
+TEST_F(SiteFrame, AFailedQueryOrAnUndefinedValueFailsThePage) {
+    test::writeAll(site_->folder() + QStringLiteral("/faute.php"),
+                   "<?php require_once 'coeur.php'; $r = mysql_query('SELECT nope FROM rien');\n"
+                   "while ($row = mysql_fetch_row($r)) { echo $row[0]; } echo 'fin';");
+    const SitePage failed = site_->get(QStringLiteral("faute.php"));
+    EXPECT_TRUE(failed.body.endsWith("fin"));
+    EXPECT_TRUE(failed.problem().contains(QStringLiteral("mysql_query()")))
+        << failed.problem().toStdString();
+
+    test::writeAll(site_->folder() + QStringLiteral("/indefini.php"),
+                   "<?php require_once 'coeur.php'; echo $nulle_part;");
+    EXPECT_FALSE(site_->get(QStringLiteral("indefini.php")).problem().isEmpty());
 }
