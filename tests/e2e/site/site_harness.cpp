@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUuid>
 
@@ -57,6 +58,11 @@ QString SitePage::problem() const {
         }
     }
     return QString();
+}
+
+bool SitePage::echoesRaw(const QString& value) const {
+    static const QRegularExpression markup(QStringLiteral("[<>\"]"));
+    return value.contains(markup) && body.contains(cp1252::encode(value));
 }
 
 QList<SqlScript> sampleData(const SiteInputs& inputs) {

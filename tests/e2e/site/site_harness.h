@@ -22,6 +22,9 @@ struct SitePage {
     QByteArray contentType;
     // Empty when the page is good: status 200 and no PHP message in the body.
     QString problem() const;
+    // True when a value that HTML would read as markup stands in the body as
+    // it was sent.
+    bool echoesRaw(const QString& value) const;
 };
 
 // One SQL script of the site, in the order the scripts load.
