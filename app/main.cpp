@@ -1,15 +1,60 @@
 #include <QApplication>
-#include <QTimer>
+#include <QCoreApplication>
 
+#include "app/command_line.h"
+#include "app/kalvorform.h"
+#include "app/start_up.h"
 #include "platform/program_folder.h"
+#include "platform/prompt.h"
+#include "platform/registry/registry.h"
+#include "settings/settings.h"
+
+using namespace kalvor;
+
+namespace {
+
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
+}
+
+void reportRegistryProblem(Prompt& prompt) {
+    const QString problem = Registry::currentUser().takeProblem();
+    if (!problem.isEmpty()) {
+        prompt.message(problem, kBanner, PromptIcon::Critical);
+    }
+}
+
+// A scheduled job has no display: no window system, messages on the console.
+int runUnattended(int argc, char** argv, const CommandLine& line) {
+    QCoreApplication app(argc, argv);
+    setProgramFolder(QCoreApplication::applicationDirPath());
+    ConsolePrompt prompt;
+    Settings settings;
+    start_up::Form_Load(settings, line, prompt);
+    reportRegistryProblem(prompt);
+    return start_up::Run_Command_Export(settings, line, prompt, DataExports::Built());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const CommandLine line = CommandLine::Parse(argumentsOf(argc, argv));
+    if (line.runsExport()) {
+        return runUnattended(argc, argv, line);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     QApplication::setApplicationVersion(QStringLiteral("1.8.3"));
-    kalvor::setProgramFolder(QApplication::applicationDirPath());
-    if (qEnvironmentVariableIsSet("KALVOR_QUIT_AT_ONCE")) {
-        QTimer::singleShot(0, &app, &QApplication::quit);
-    }
+    setProgramFolder(QApplication::applicationDirPath());
+    Settings settings;
+    Kalvorform window(settings);
+    start_up::Form_Load(settings, line, window.prompt());
+    reportRegistryProblem(window.prompt());
+    window.Form_Load_Interactive();
+    window.show();
     return QApplication::exec();
 }

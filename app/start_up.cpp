@@ -1,0 +1,86 @@
+#include "app/start_up.h"
+
+#include "common/general.h"
+#include "platform/error.h"
+#include "platform/program_folder.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+
+namespace kalvor::start_up {
+namespace {
+
+const QString kOrmelo6 = QStringLiteral("Software\\Ormelo6");
+const QString kOrmeLoV5 = QStringLiteral("Software\\Orme Lo v5");
+
+QString textOf(const QVariant& value) {
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+}  // namespace
+
+QString Rep_Base_Of(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+void Locate_Catalogue(Settings& s) {
+    if (general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmelo6)) {
+        s.GV_Version_Base = QStringLiteral("v6");
+        s.GV_Chemin_Base = textOf(
+            general::Get_Registry_Value(HKEY_CURRENT_USER, kOrmelo6, QStringLiteral("CheminBase")));
+    } else {
+        s.GV_Version_Base = general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmeLoV5)
+                                ? QStringLiteral("v5")
+                                : QStringLiteral("v4");
+        s.GV_Chemin_Base = textOf(general::Get_Registry_Value(
+            HKEY_CURRENT_USER, QStringLiteral("Software\\Orme Lo ") + s.GV_Version_Base + "\\Base",
+            QStringLiteral("CheminBase")));
+    }
+    s.GV_Rep_Base = Rep_Base_Of(s.GV_Chemin_Base);
+}
+
+void Form_Load_Failed(Settings& s, const QString& description) {
+    s.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
+    general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
+}
+
+void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
+    try {
+        s.GV_App_Path = programFolder();
+        s.GV_LastRun_Changed = false;
+        Locate_Catalogue(s);
+        s.Check_Config(prompt);
+        s.Mode_Commande = false;
+        if (line.format == CommandLine::Format::Utf8) {
+            s.opt_utf8_Click();
+        } else if (line.format == CommandLine::Format::Latin1) {
+            s.opt_latin1_Click();
+        }
+    } catch (const Error& e) {
+        Form_Load_Failed(s, e.Description());
+    } catch (const std::exception& e) {
+        Form_Load_Failed(s, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
+                       const DataExports& exports) {
+    s.Mode_Commande = true;
+    const bool incremental = line.exportWord == CommandLine::Export::DernieresDonnees;
+    const DataExports::Export& run =
+        incremental ? exports.btn_LastDonnees_SQL_Click : exports.btn_Donnees_SQL_Click;
+    bool done = false;
+    if (run) {
+        done = run(s, prompt);
+    } else {
+        prompt.message(
+            QStringLiteral("L'export ") +
+                (incremental ? QStringLiteral("dernieres_donnees") : QStringLiteral("donnees")) +
+                QStringLiteral(" n'est pas disponible dans cette version."),
+            kBanner + QStringLiteral(" - Génération SQL"), PromptIcon::Critical);
+    }
+    s.Save_LastRun();
+    return done ? 0 : 1;
+}
+
+}  // namespace kalvor::start_up

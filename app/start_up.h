@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include "app/command_line.h"
+#include "app/data_exports.h"
+
+namespace kalvor {
+
+class Prompt;
+class Settings;
+
+// The load step of the main window that both modes share, and the
+// unattended run of a command-line export.
+namespace start_up {
+
+// The catalogue's version and path from the catalogue application's keys
+// (our store first, then its Wine prefix), and the catalogue's folder.
+void Locate_Catalogue(Settings& s);
+// The path up to and including its last separator; "" without one.
+QString Rep_Base_Of(const QString& GV_Chemin_Base);
+
+// Program folder, catalogue, every setting, then the command line's data
+// format. Never throws: a failure is noted in GV_Erreurs and logged.
+void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
+
+// The failure handler of the start-up: "erreur : " and the description in
+// GV_Erreurs, then the log, and no message.
+void Form_Load_Failed(Settings& s, const QString& description);
+
+// The export the line names, then the last-export marks and nothing else.
+// 0 when the export went through, 1 when it failed or is not in this build.
+int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
+                       const DataExports& exports);
+
+}  // namespace start_up
+}  // namespace kalvor

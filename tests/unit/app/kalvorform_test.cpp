@@ -1,0 +1,256 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/kalvorform.h"
+#include "app/start_up.h"
+#include "common/general.h"
+#include "dialogs/stats_grid_widget.h"
+#include "platform/prompt.h"
+#include "platform/registry/registry.h"
+#include "settings/settings.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+namespace {
+
+void setValue(const QString& key, const QString& name, const QString& value) {
+    general::Set_Registry_Value(HKEY_CURRENT_USER, key, name, value);
+}
+const QString kConfig = QStringLiteral("software\\Kalvor\\Config");
+
+// One run of the program: the settings, the window, the start-up as main()
+// does it.
+struct ProgramRun {
+    RecordingPrompt prompt;
+    Settings settings;
+    Kalvorform window{settings, &prompt};
+    explicit ProgramRun(const QString& arguments = QString()) {
+        start_up::Form_Load(settings, CommandLine::Parse(arguments), prompt);
+        window.Form_Load_Interactive();
+    }
+    template <class W>
+    W* find(const char* name) {
+        W* w = window.findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // The user types into a box and leaves it.
+    void type(const char* name, const QString& text) {
+        auto* box = find<QLineEdit>(name);
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        box->insert(text);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(box, &out);
+    }
+};
+
+class KalvorformTest : public ::testing::Test {
+  protected:
+    test::IsolatedEnvironment env;
+    void useCatalogue(const QString& key, const QString& path) {
+        setValue(key, QStringLiteral("CheminBase"), path);
+    }
+};
+
+}  // namespace
+
+TEST_F(KalvorformTest, StartsOnAVersionSixCatalogueWithItsCounts) {
+    const QString path = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), path);
+    ProgramRun run;
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
+    EXPECT_EQ(run.window.windowTitle(), QStringLiteral("Kalvor 1.8.3"));
+    EXPECT_EQ(run.window.statusPanel(1), path);
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("85 albums"));
+    EXPECT_EQ(run.window.statusPanel(3), QStringLiteral("12 series"));
+    EXPECT_EQ(run.window.helpFile(), env.programFolder() + QStringLiteral("/Kalvor.chm"));
+    // An empty store: statistics and thumbnails are off, so are their tabs.
+    EXPECT_FALSE(run.window.TabNavig()->isTabEnabled(Settings::kTabStatistiques));
+    EXPECT_FALSE(run.window.TabNavig()->isTabEnabled(Settings::kTabMiniatures));
+    EXPECT_EQ(run.window.TabNavig()->count(), 7);
+    EXPECT_EQ(run.window.TabNavig()->tabText(6), QStringLiteral("7. Génération"));
+    EXPECT_TRUE(run.prompt.shown().empty());
+    // The help file is optional: F1 without it does nothing and logs nothing.
+    run.window.aide_aide_Click();
+    EXPECT_FALSE(QFileInfo::exists(general::Log_Path()));
+}
+
+TEST_F(KalvorformTest, StartsOnAVersionFiveCatalogue) {
+    Registry::currentUser().createKey(QStringLiteral("Software\\Orme Lo v5"));
+    useCatalogue(QStringLiteral("Software\\Orme Lo v5\\Base"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb")));
+    ProgramRun run;
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v5"));
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+    EXPECT_EQ(run.window.statusPanel(3), QStringLiteral("12 series"));
+}
+
+TEST_F(KalvorformTest, StartsWithoutCatalogue) {
+    setValue(QStringLiteral("software\\Kalvor\\Stats"), QStringLiteral("ST03_use"),
+             QStringLiteral("1"));
+    setValue(kConfig, QStringLiteral("stats"), QStringLiteral("1"));
+    ProgramRun run;
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+    EXPECT_TRUE(run.window.statusPanel(1).isEmpty());
+    EXPECT_TRUE(run.window.statusPanel(2).isEmpty());
+    EXPECT_EQ(run.settings.GV_Erreurs.count(QStringLiteral("\nerreur : ")), 1);
+    EXPECT_TRUE(QString::fromLatin1(test::readAll(general::Log_Path()))
+                    .startsWith(QStringLiteral("Kalvorform.form_load")));
+    EXPECT_TRUE(run.prompt.shown().empty());
+    // The rest of the window is still prepared, so that leaving it does not
+    // write default charts over the saved ones.
+    EXPECT_TRUE(run.window.TabNavig()->isTabEnabled(Settings::kTabStatistiques));
+    EXPECT_TRUE(run.window.statsGrid().chart(3).used);
+    run.window.close();
+    EXPECT_EQ(
+        general::Get_Registry_Value(HKEY_CURRENT_USER, QStringLiteral("software\\Kalvor\\Stats"),
+                                    QStringLiteral("ST03_use"))
+            .toString(),
+        QStringLiteral("1"));
+}
+
+TEST_F(KalvorformTest, ControlsShowTheLoadedSettingsAndRunTheirHandlers) {
+    setValue(kConfig, QStringLiteral("collection"), QStringLiteral("21"));
+    setValue(kConfig, QStringLiteral("split"), QStringLiteral("true"));
+    setValue(kConfig, QStringLiteral("auteur"), QStringLiteral("2"));
+    setValue(kConfig, QStringLiteral("image_accueil"), QStringLiteral("1"));
+    setValue(kConfig, QStringLiteral("col_accueil"), QStringLiteral("3"));
+    setValue(kConfig, QStringLiteral("ligne_accueil"), QStringLiteral("7"));
+    ProgramRun run;
+    EXPECT_TRUE(run.find<QCheckBox>("opt_revues")->isChecked());
+    EXPECT_TRUE(run.find<QCheckBox>("opt_albums")->isChecked());
+    EXPECT_FALSE(run.find<QCheckBox>("opt_acheter")->isChecked());
+    EXPECT_TRUE(run.find<QRadioButton>("Opt_split_yes")->isChecked());
+    EXPECT_FALSE(run.find<QLineEdit>("box_SplitGroup")->isHidden());
+    EXPECT_TRUE(run.find<QRadioButton>("opt_auteur2")->isChecked());
+    EXPECT_EQ(run.find<QComboBox>("box_col_accueil")->currentText(), QStringLiteral("3"));
+    EXPECT_EQ(run.find<QComboBox>("box_ligne_accueil")->currentText(), QStringLiteral("7"));
+    EXPECT_TRUE(run.find<QComboBox>("box_albums_accueil")->isHidden());
+
+    // Clicks go through the handlers of the settings.
+    run.find<QCheckBox>("opt_acheter")->click();
+    EXPECT_EQ(run.settings.GV_Collection_Bits, QStringLiteral("23"));
+    run.find<QRadioButton>("Opt_split_no")->click();
+    EXPECT_TRUE(run.find<QLineEdit>("box_SplitGroup")->isHidden());
+    run.find<QCheckBox>("opt_stats")->click();
+    EXPECT_TRUE(run.window.TabNavig()->isTabEnabled(Settings::kTabStatistiques));
+    run.find<QCheckBox>("opt_miniatures")->click();
+    EXPECT_TRUE(run.window.TabNavig()->isTabEnabled(Settings::kTabMiniatures));
+    EXPECT_EQ(run.find<QLineEdit>("box_prefix")->text(), QStringLiteral("m_"));
+    EXPECT_FALSE(run.find<QLineEdit>("box_thumb_couvertures")->text().isEmpty());
+
+    // The relative mode asks its question; Yes moves the thumbnail folders.
+    run.prompt.queueAnswers({true});
+    run.find<QRadioButton>("Opt_Relatif")->click();
+    EXPECT_EQ(run.find<QLineEdit>("box_thumb_couvertures")->text(),
+              QStringLiteral("../Couvertures/thumbs"));
+    EXPECT_TRUE(run.find<QLineEdit>("path_couvertures")->isHidden());
+    EXPECT_FALSE(run.find<QRadioButton>("opt_path_exlibris")->isHidden());
+    // A second click on the chosen option changes nothing and asks nothing.
+    run.prompt.clear();
+    run.find<QRadioButton>("Opt_Relatif")->click();
+    EXPECT_TRUE(run.prompt.shown().empty());
+
+    // Leaving a box runs its check.
+    run.type("box_SplitGroup", QStringLiteral("50"));
+    EXPECT_EQ(run.find<QLineEdit>("box_SplitGroup")->text(), QStringLiteral("500"));
+    EXPECT_TRUE(run.prompt.texts().contains(QStringLiteral("Minimum 100 !")));
+    run.type("box_require", QStringLiteral("config"));
+    EXPECT_EQ(run.settings.GV_Require, QStringLiteral("config/"));
+    EXPECT_EQ(run.find<QLineEdit>("box_require")->text(), QStringLiteral("config/"));
+}
+
+TEST_F(KalvorformTest, ClosingSavesWhatTheWidgetsChangedForTheNextStart) {
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    {
+        ProgramRun run;
+        run.type("box_titre", QStringLiteral("Mes Bandes Dessinées"));
+        run.type("box_host", QStringLiteral("db.example"));
+        run.find<QCheckBox>("opt_eo")->click();
+        run.find<QRadioButton>("Opt_versoleft")->click();
+        run.find<QRadioButton>("opt_latin1")->click();
+        run.window.MSFlexGrid_Stats()->model().moveDown(1);
+        run.window.close();
+    }
+    ProgramRun next;
+    EXPECT_EQ(next.find<QLineEdit>("box_titre")->text(), QStringLiteral("Mes Bandes Dessinées"));
+    EXPECT_EQ(next.find<QLineEdit>("box_host")->text(), QStringLiteral("db.example"));
+    EXPECT_TRUE(next.find<QCheckBox>("opt_eo")->isChecked());
+    EXPECT_TRUE(next.find<QRadioButton>("Opt_versoleft")->isChecked());
+    EXPECT_EQ(next.settings.GV_Verso, QStringLiteral("left"));
+    EXPECT_TRUE(next.find<QRadioButton>("opt_latin1")->isChecked());
+    EXPECT_EQ(next.window.statsGrid().chart(1).code, QStringLiteral("ST02"));
+}
+
+TEST_F(KalvorformTest, CommandLineLatinIsSavedAtExit) {
+    {
+        ProgramRun run(QStringLiteral("latin1"));
+        EXPECT_TRUE(run.find<QRadioButton>("opt_latin1")->isChecked());
+        run.window.fichier_quitter_Click();
+    }
+    EXPECT_EQ(general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, QStringLiteral("latin1"))
+                  .toString()
+                  .toLower(),
+              QStringLiteral("true"));
+}
+
+TEST_F(KalvorformTest, NothingIsSavedWhenACommandLineExportRan) {
+    ProgramRun run;
+    const QByteArray before = test::readAll(env.registryPath());
+    run.settings.Mode_Commande = true;
+    run.type("box_titre", QStringLiteral("Autre"));
+    run.window.close();
+    EXPECT_EQ(test::readAll(env.registryPath()), before);
+}
+
+TEST_F(KalvorformTest, OpeningAnotherCatalogueCountsItFirst) {
+    const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), v6);
+    ProgramRun run;
+    const QString repBase = run.settings.GV_Rep_Base;
+
+    // A file that is no catalogue: a message, and the catalogue in use stays.
+    const QString bad = env.path() + QStringLiteral("/notes.mdb");
+    test::writeAll(bad, "pas une base");
+    EXPECT_FALSE(run.window.Open_Collection(bad));
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_EQ(run.prompt.shown()[0].icon, PromptIcon::Critical);
+    EXPECT_TRUE(run.prompt.shown()[0].text.contains(bad));
+    EXPECT_EQ(run.settings.GV_Chemin_Base, v6);
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("85 albums"));
+
+    const QString v5 = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"));
+    EXPECT_TRUE(run.window.Open_Collection(v5));
+    EXPECT_EQ(run.settings.GV_Chemin_Base, v5);
+    EXPECT_EQ(run.settings.GV_Rep_Base, repBase);  // the start-up folder stays
+    EXPECT_EQ(run.window.statusPanel(1), v5);
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+}
+
+// Writes the window as the sample catalogue shows it, when asked to.
+TEST_F(KalvorformTest, Screenshot) {
+    const QString target = qEnvironmentVariable("KALVOR_SCREENSHOT");
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::sourceDir() + QStringLiteral("/samples/catalogue-v6.mdb"));
+    ProgramRun run;
+    run.window.resize(run.window.sizeHint());
+    const QPixmap shot = run.window.grab();
+    EXPECT_FALSE(shot.isNull());
+    if (!target.isEmpty()) {
+        const int tab = qEnvironmentVariableIntValue("KALVOR_SCREENSHOT_TAB");
+        run.window.TabNavig()->setCurrentIndex(tab);
+        EXPECT_TRUE(run.window.grab().save(target));
+    }
+}

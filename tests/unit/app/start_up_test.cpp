@@ -1,0 +1,197 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include "app/start_up.h"
+#include "common/general.h"
+#include "platform/prompt.h"
+#include "platform/registry/registry.h"
+#include "settings/settings.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+namespace {
+
+void setValue(const QString& key, const QString& name, const QString& value) {
+    general::Set_Registry_Value(HKEY_CURRENT_USER, key, name, value);
+}
+const QString kConfig = QStringLiteral("software\\Kalvor\\Config");
+
+class StartUpTest : public ::testing::Test {
+  protected:
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+};
+
+}  // namespace
+
+TEST_F(StartUpTest, VersionSixKeyGivesPathAndFolder) {
+    setValue(QStringLiteral("Software\\Ormelo6"), QStringLiteral("CheminBase"),
+             QStringLiteral("/srv/bd/catalogue.mdb"));
+    setValue(QStringLiteral("Software\\Orme Lo v5\\Base"), QStringLiteral("CheminBase"),
+             QStringLiteral("/old/v5.mdb"));
+    Settings s;
+    start_up::Locate_Catalogue(s);
+    EXPECT_EQ(s.GV_Version_Base, QStringLiteral("v6"));  // v6 wins over v5
+    EXPECT_EQ(s.GV_Chemin_Base, QStringLiteral("/srv/bd/catalogue.mdb"));
+    EXPECT_EQ(s.GV_Rep_Base, QStringLiteral("/srv/bd/"));
+}
+
+TEST_F(StartUpTest, VersionFiveReadsItsBaseSubKey) {
+    Registry::currentUser().createKey(QStringLiteral("Software\\Orme Lo v5"));
+    setValue(QStringLiteral("Software\\Orme Lo v5\\Base"), QStringLiteral("CheminBase"),
+             QStringLiteral("C:\\BD\\v5.mdb"));
+    Settings s;
+    start_up::Locate_Catalogue(s);
+    EXPECT_EQ(s.GV_Version_Base, QStringLiteral("v5"));
+    EXPECT_EQ(s.GV_Chemin_Base, QStringLiteral("C:\\BD\\v5.mdb"));
+    EXPECT_EQ(s.GV_Rep_Base, QStringLiteral("C:\\BD\\"));
+}
+
+TEST_F(StartUpTest, NoKeyAtAllIsVersionFourWithoutPath) {
+    Settings s;
+    start_up::Locate_Catalogue(s);
+    EXPECT_EQ(s.GV_Version_Base, QStringLiteral("v4"));
+    EXPECT_TRUE(s.GV_Chemin_Base.isEmpty());
+    EXPECT_TRUE(s.GV_Rep_Base.isEmpty());
+
+    setValue(QStringLiteral("Software\\Orme Lo v4\\Base"), QStringLiteral("CheminBase"),
+             QStringLiteral("catalogue.mdb"));
+    start_up::Locate_Catalogue(s);
+    EXPECT_EQ(s.GV_Chemin_Base, QStringLiteral("catalogue.mdb"));
+    EXPECT_TRUE(s.GV_Rep_Base.isEmpty());  // no separator in the path
+}
+
+TEST_F(StartUpTest, WinePrefixKeyIsMappedToALinuxPath) {
+    const QString wine = env.path() + QStringLiteral("/wine");
+    QDir().mkpath(wine + QStringLiteral("/drive_c/BD"));
+    QDir().mkpath(wine + QStringLiteral("/dosdevices"));
+    QFile::link(QStringLiteral("../drive_c"), wine + QStringLiteral("/dosdevices/c:"));
+    test::writeAll(wine + QStringLiteral("/drive_c/BD/bd.mdb"), "x");
+    test::writeAll(wine + QStringLiteral("/user.reg"),
+                   "WINE REGISTRY Version 2\n\n[Software\\\\Ormelo6] 1700000000\n"
+                   "\"CheminBase\"=\"C:\\\\BD\\\\bd.mdb\"\n");
+    Registry::reopenCurrentUser();
+    Settings s;
+    start_up::Locate_Catalogue(s);
+    EXPECT_EQ(s.GV_Version_Base, QStringLiteral("v6"));
+    EXPECT_TRUE(s.GV_Chemin_Base.endsWith(QStringLiteral("/drive_c/BD/bd.mdb")))
+        << s.GV_Chemin_Base.toStdString();
+    EXPECT_TRUE(s.GV_Rep_Base.endsWith(QStringLiteral("/drive_c/BD/")));
+}
+
+TEST_F(StartUpTest, CommandLineFormatOverridesTheStoredOne) {
+    setValue(kConfig, QStringLiteral("latin1"), QStringLiteral("True"));
+    Settings stored;
+    start_up::Form_Load(stored, CommandLine::Parse(QString()), prompt);
+    EXPECT_TRUE(stored.opt_latin1());
+
+    Settings utf8;
+    start_up::Form_Load(utf8, CommandLine::Parse(QStringLiteral("utf8")), prompt);
+    EXPECT_TRUE(utf8.opt_utf8());
+
+    setValue(kConfig, QStringLiteral("latin1"), QStringLiteral("False"));
+    Settings latin;
+    start_up::Form_Load(latin, CommandLine::Parse(QStringLiteral("latin1")), prompt);
+    EXPECT_TRUE(latin.opt_latin1());
+    EXPECT_FALSE(latin.Mode_Commande);
+    EXPECT_EQ(latin.GV_App_Path, env.programFolder());
+}
+
+namespace {
+
+// An export that moves every mark and also changes a setting, as a careless
+// export might: the unattended run must keep only the marks.
+DataExports movingExports(bool result, bool* sawCommandMode = nullptr) {
+    DataExports exports;
+    auto run = [=](Settings& s, Prompt&) {
+        if (sawCommandMode != nullptr) {
+            *sawCommandMode = s.Mode_Commande;
+        }
+        s.GV_LastRun = QStringLiteral("05/06/2024");
+        s.GV_LastId = 120;
+        s.GV_LastIdPara = 30;
+        s.GV_LastIdRevue = 12;
+        s.GV_LastRun_Changed = true;
+        s.box_titre = QStringLiteral("Changé");
+        return result;
+    };
+    exports.btn_Donnees_SQL_Click = run;
+    exports.btn_LastDonnees_SQL_Click = run;
+    return exports;
+}
+
+QString config(const QString& name) {
+    const QVariant v = general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, name);
+    return v.typeId() == QMetaType::QString ? v.toString() : QStringLiteral("<absent>");
+}
+
+}  // namespace
+
+TEST_F(StartUpTest, UnattendedRunSavesTheMarksAndNothingElse) {
+    setValue(kConfig, QStringLiteral("Titre"), QStringLiteral("Ma BD"));
+    const CommandLine line = CommandLine::Parse(QStringLiteral("dernieres_donnees utf8"));
+    Settings s;
+    start_up::Form_Load(s, line, prompt);
+    const QByteArray before = test::readAll(env.registryPath());
+
+    bool commandMode = false;
+    EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, movingExports(true, &commandMode)), 0);
+    EXPECT_TRUE(commandMode);
+    EXPECT_EQ(config(QStringLiteral("lastrun")), QStringLiteral("05/06/2024"));
+    EXPECT_EQ(config(QStringLiteral("lastid")), QStringLiteral("120"));
+    EXPECT_EQ(config(QStringLiteral("lastidpara")), QStringLiteral("30"));
+    EXPECT_EQ(config(QStringLiteral("lastidrevue")), QStringLiteral("12"));
+    EXPECT_EQ(config(QStringLiteral("Titre")), QStringLiteral("Ma BD"));
+
+    // Apart from the four marks, the store is byte for byte what it was.
+    QStringList changed;
+    const QStringList old = QString::fromUtf8(before).split(QStringLiteral("\r\n"));
+    for (const QString& l :
+         QString::fromUtf8(test::readAll(env.registryPath())).split(QStringLiteral("\r\n"))) {
+        if (!old.contains(l)) {
+            changed << l.section(u'=', 0, 0);
+        }
+    }
+    changed.sort();
+    EXPECT_EQ(changed,
+              (QStringList{"\"lastid\"", "\"lastidpara\"", "\"lastidrevue\"", "\"lastrun\""}));
+}
+
+TEST_F(StartUpTest, UnattendedExitCodes) {
+    const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
+    Settings failed;
+    EXPECT_EQ(start_up::Run_Command_Export(failed, line, prompt, movingExports(false)), 1);
+    // The marks an export moved before failing are kept, as any run keeps them.
+    EXPECT_EQ(config(QStringLiteral("lastid")), QStringLiteral("120"));
+
+    Settings missing;
+    EXPECT_EQ(start_up::Run_Command_Export(missing, line, prompt, DataExports{}), 1);
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+    EXPECT_TRUE(prompt.shown()[0].text.contains(QStringLiteral("donnees")));
+}
+
+TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
+    const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
+    Settings s;
+    start_up::Form_Load(s, line, prompt);
+    const QByteArray before = test::readAll(env.registryPath());
+    DataExports exports;
+    exports.btn_Donnees_SQL_Click = [](Settings&, Prompt&) { return true; };
+    EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, exports), 0);
+    EXPECT_EQ(test::readAll(env.registryPath()), before);
+}
+
+TEST_F(StartUpTest, FailureOfTheLoadIsNotedAndLogged) {
+    Settings s;
+    s.GV_Erreurs = QStringLiteral("trace");
+    start_up::Form_Load_Failed(s, QStringLiteral("Fichier introuvable"));
+    EXPECT_TRUE(s.GV_Erreurs.endsWith(QStringLiteral("\nerreur : Fichier introuvable")));
+    const QString log = QString::fromLatin1(test::readAll(general::Log_Path()));
+    EXPECT_TRUE(log.startsWith(QStringLiteral("Kalvorform.form_load\r\n"))) << log.toStdString();
+    EXPECT_TRUE(prompt.shown().empty());
+}
