@@ -1,0 +1,430 @@
+// Album and collectible cards, shared by every page that lists items.
+
+// The globals a page sets for its own sort links; a page that does not use one
+// leaves it unset.
+function kalvor_page_valeur($nom)
+{
+  return isset($GLOBALS[$nom]) ? $GLOBALS[$nom] : '';
+}
+
+function sort_header($title, $id, $page, $tri, $sens)
+{
+  $lien = '<a';
+  $direction = null;
+  if ((string) $id === (string) $tri) {
+    if ($sens != 'desc') {
+      $lien .= ' class="asc"';
+      $direction = 'desc';
+    } else {
+      $lien .= ' class="desc"';
+    }
+  }
+  switch ($page) {
+    case 'style':
+      $vals = array(kalvor_page_valeur('style'), $id, $direction);
+      break;
+    case 'collection':
+      $vals = array(kalvor_page_valeur('edit'), kalvor_page_valeur('collec'), $id, $direction);
+      break;
+    case 'type':
+      $vals = array(kalvor_page_valeur('typeobjet'), $id, $direction);
+      break;
+    case 'dl':
+    case 'dt-achat':
+      $vals = array(kalvor_page_valeur('date'), $id, $direction);
+      break;
+    case 'auteur':
+      $vals = array(kalvor_page_valeur('idauteur'), $id, $direction);
+      break;
+    case 'notes':
+      $vals = array(kalvor_page_valeur('notes'), $id, $direction);
+      break;
+    default:
+      $vals = array();
+  }
+  return $lien . ' href="' . LinkRef($page, $vals) . '">' . $title . '</a>';
+}
+
+function AfficheCollaborateurs($id_album, $type_collaboration)
+{
+  extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
+  $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration from ' . $t_collaborateurs
+    . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . (int) $id_album
+    . ' and c.typecollaboration = ' . (int) $type_collaboration . ' order by a.display');
+  $precedent = null;
+  $premier = true;
+  while ($row = mysql_fetch_row($resultat)) {
+    if ($row[0] === $precedent) {
+      continue;
+    }
+    $precedent = $row[0];
+    if (!$premier) {
+      echo '<br />';
+    }
+    $premier = false;
+    if ($row[0] != 1) {
+      echo '<a href="' . LinkRef('auteur', array($row[0])) . '">' . $row[1] . '</a>';
+    } else {
+      echo $row[1];
+    }
+  }
+}
+
+// One picture of a card: the pop-up link around the image or thumbnail, or the
+// placeholder when there is no file.
+function kalvor_cellule_image($fichier, $path, $thumb, $alt)
+{
+  $G = $GLOBALS;
+  echo '<span class="Illus">';
+  if ($fichier) {
+    AfficheImage($path, $fichier, 20);
+    if ($G['GV_miniature'] == 1) {
+      $src = Miniature($fichier, $path, $thumb, $G['GV_prefix'], 107, 145);
+    } elseif ($G['GV_miniature'] == 2) {
+      $src = $thumb . '/' . $G['GV_prefix'] . $fichier;
+    } else {
+      $src = $path . '/' . $fichier;
+    }
+    echo '<img src="' . $src . '" height="145" width="107" alt="' . $alt . '"></a></span>' . "\n";
+  } else {
+    echo '<img src="' . $G['PATH_couvertures'] . '/Encours.jpg" height="145" width="107" alt="Image non disponible"></span>' . "\n";
+  }
+}
+
+function kalvor_entete_serie($idserie, $titre, $bulle)
+{
+  $images = $GLOBALS['PATH_images'];
+  echo '<h1><a href="#Entete"' . $bulle . '><img class="G" src="' . $images . '/gotop.gif" width="16" height="17" alt="^">'
+    . '<img class="D" src="' . $images . '/gotop.gif" width="16" height="17" alt="^"></a> <a href="'
+    . LinkRef('serie', array($idserie)) . '">' . $titre . '</a></h1>';
+}
+
+function kalvor_icone_dedicace($fichier)
+{
+  $G = $GLOBALS;
+  if ($fichier != '') {
+    AfficheImage($G['PATH_dedicaces'], $fichier, 40);
+    echo '<img src="' . $G['PATH_images'] . '/dedicace.gif" width="12" height="12" alt="Dédicacé" title="Cliquez pour voir la dédicace"></a>';
+  } else {
+    echo '<img src="' . $G['PATH_images'] . '/dedicace.gif" width="12" height="12" alt="Dédicacé" title="Dédicace non disponible">';
+  }
+}
+
+function kalvor_ligne($entete, $donnee)
+{
+  echo '<tr><th>' . $entete . '</th><td>' . $donnee . "</td></tr>\n";
+}
+
+function DetailSerie($requete, $count_requete_fin)
+{
+  global $coll;
+  if (!is_array($GLOBALS['tables'] ?? null)) {
+    return;
+  }
+  extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
+  if ($coll == 'parabd') {
+    kalvor_detail_objets($requete, $t_tomes, $t_models);
+    return;
+  }
+  $G = $GLOBALS;
+  $images = $G['PATH_images'];
+  $col = 0;
+  $seriesauv = '';
+  // The back covers of a series are counted once per call: every card of the
+  // series asks the same question.
+  $versos = array();
+  while ($row = mysql_fetch_row($requete)) {
+    $num = (string) $row[1];
+    $suffixe = $row[18] ? '(' . $row[18] . ')' : '';
+    $separateur = ($row[18] || $num != '') ? ' - ' : '';
+    $cote = ((string) $row[10] != '') ? $row[10] . '&nbsp;' . $G['GV_currency'] : '';
+
+    switch ((string) $row[8]) {
+      case '0':
+        $format = 'Normal';
+        break;
+      case '1':
+        $format = 'Grand';
+        break;
+      case '2':
+        $format = "À l'italienne";
+        break;
+      case '3':
+        $format = 'Autre';
+        break;
+      default:
+        $format = '';
+    }
+    switch ((string) $row[16]) {
+      case '0':
+        $reliure = 'Cartonné';
+        $icone_reliure = 'broche_no.gif';
+        break;
+      case '1':
+        $reliure = 'Broché';
+        $icone_reliure = 'broche.gif';
+        break;
+      default:
+        $reliure = '';
+        $icone_reliure = '';
+    }
+    if ($G['GV_eo'] == 1) {
+      if ((string) $row[20] == '1') {
+        $format .= ' <img src="' . $images . '/edo.gif" width="12" height="12" alt="EO" title="Édition Originale">';
+      } elseif ((string) $row[20] == '0') {
+        $format .= ' <img src="' . $images . '/edo_no.gif" width="12" height="12" alt="Réédition" title="Réédition">';
+      }
+    }
+    if ($G['GV_reliure'] == 1 && $icone_reliure != '') {
+      $format .= ' <img src="' . $images . '/' . $icone_reliure . '" width="12" height="12" alt="' . $reliure . '" title="' . $reliure . '">';
+    }
+    if ($G['GV_integrale'] == 1 && (string) $row[21] == '1') {
+      $format .= ' <img src="' . $images . '/integrale.gif" width="12" height="12" alt="Intégrale" title="Intégrale">';
+    }
+    if ($G['GV_tt'] == 1 && (string) $row[29] == '1') {
+      $format .= ' <img src="' . $images . '/tt.gif" width="12" height="12" alt="Tirage de Tête" title="Tirage de Tête">';
+    }
+
+    if (isset($row[33]) && (string) $row[33] !== $seriesauv) {
+      if ($col == 1) {
+        echo "<hr>\n";
+      }
+      kalvor_entete_serie($row[3], $row[33], ' title="Retour en haut"');
+      echo "\n";
+      $seriesauv = (string) $row[33];
+      $col = 0;
+    }
+
+    $cle = (string) $row[3];
+    if (!isset($versos[$cle])) {
+      $resultat = mysql_query("SELECT count(*) from $t_albums a where idserie='" . mysql_real_escape_string($cle)
+        . "' and verso <> '' $count_requete_fin");
+      $compte = mysql_fetch_row($resultat);
+      $versos[$cle] = $compte ? (int) $compte[0] : 0;
+    }
+    $nbversos = $versos[$cle];
+
+    $large = ($G['GV_verso'] != 'none' && $nbversos != 0 && $G['GV_nbcol'] != 2)
+      || $G['GV_nbcol'] == 1 || $coll == 'dedicace';
+
+    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row[0] . '">' . "\n";
+    echo '<h2>' . $num . $suffixe . $separateur . $row[2];
+    if ($row[14]) {
+      $note = 2 * substr_count($row[14], '¤') + substr_count($row[14], 'l');
+      echo '&nbsp;<img src="' . $images . '/note' . $note . '.gif" width="49" height="11" alt="' . $note . '/10">';
+    }
+    $dedicace = $G['GV_dedicace'] == 1 && (string) $row[28] == '1';
+    if ($dedicace && $G['GV_dedi_place'] == 1) {
+      echo '&nbsp;&nbsp;';
+      kalvor_icone_dedicace($row[22]);
+    }
+    echo "</h2>\n";
+
+    if ($G['GV_verso'] == 'left' && $row[19] && $coll != 'dedicace') {
+      kalvor_cellule_image($row[19], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+    }
+    kalvor_cellule_image($row[13], $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
+    if ($G['GV_verso'] == 'right' && $row[19] && $coll != 'dedicace') {
+      kalvor_cellule_image($row[19], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+    }
+    if ($coll == 'dedicace' && $row[22]) {
+      kalvor_cellule_image($row[22], $G['PATH_dedicaces'], $G['THUMB_dedicaces'], 'dedicace');
+    }
+
+    echo '<table cellpadding="0" cellspacing="0">' . "\n";
+    $roles = array(
+      array('Scénario&nbsp;:', 5, 30, 0),
+      array('Dessin&nbsp;:', 4, 31, 1),
+      array('Couleurs&nbsp;:', 15, 32, 2),
+    );
+    foreach ($roles as $role) {
+      echo '<tr><th>' . $role[0] . '</th><td>';
+      if ($G['GV_collaborateurs'] != 1) {
+        if ($row[$role[1]] != 1) {
+          echo '<a href="' . LinkRef('auteur', array($row[$role[1]])) . '">' . $row[$role[2]] . '</a>';
+        } else {
+          echo $row[$role[2]];
+        }
+      } else {
+        AfficheCollaborateurs($row[0], $role[3]);
+      }
+      echo "</td></tr>\n";
+    }
+    if ($coll == 'albums' && (string) $row[7] != '') {
+      $editeur = '<a href="' . LinkRef('collection', array($row[7], 'AllVolumes')) . '">' . $row[7] . '</a>';
+    } else {
+      $editeur = $row[7];
+    }
+    kalvor_ligne('Éditeur&nbsp;:', $editeur);
+    if ($coll == 'albums' && (string) $row[9] != '' && (string) $row[7] != '') {
+      $collection = '<a href="' . LinkRef('collection', array($row[7], $row[9])) . '">' . $row[9] . '</a>';
+    } else {
+      $collection = $row[9];
+    }
+    kalvor_ligne('Collection&nbsp;:', $collection);
+    kalvor_ligne('<abbr title="Dépot légal">DL</abbr>&nbsp;:', $row[12]);
+    kalvor_ligne('Cote&nbsp;:', $cote);
+    echo '<tr><th>Format&nbsp;:</th><td>' . $format . '&nbsp;';
+    if ($dedicace && $G['GV_dedi_place'] == 0) {
+      kalvor_icone_dedicace($row[22]);
+    }
+    echo "</td></tr>\n";
+    if ($G['GV_reliure'] == 0) {
+      kalvor_ligne('Reliure&nbsp;:', $reliure);
+    }
+    kalvor_ligne('<abbr title="International Standard Book Number">ISBN</abbr>&nbsp;:', $row[11]);
+    kalvor_ligne('<abbr title="Nombre de">Nb.</abbr> Pages&nbsp;:', $row[17]);
+    if ($coll == 'acheter' && (string) $row[6] != '' && $row[6] != '0000-00-00') {
+      kalvor_ligne('Parution&nbsp;:', substr($row[6], 8, 2) . '/' . substr($row[6], 5, 2) . '/' . substr($row[6], 0, 4));
+    }
+    for ($i = 1; $i <= 3; $i++) {
+      if (($G['GV_Perso' . $i . '_display'] ?? 0) == 1) {
+        kalvor_ligne($G['GV_Perso' . $i] . '&nbsp;:', $row[23 + $i]);
+      }
+    }
+    if (($G['GV_Perso4_display'] ?? 0) == 1) {
+      if ($row[27] == 1) {
+        $lu = '<img src="' . $images . '/icone_on.gif" width="12" height="12" alt="oui">';
+      } else {
+        $lu = '<img src="' . $images . '/icone_off.gif" width="12" height="12" alt="non">';
+      }
+      kalvor_ligne($G['GV_Perso4'] . '&nbsp;:', $lu);
+    }
+    echo "</table>\n";
+
+    if ((string) $row[23] != '' && $G['GV_commentaire'] == 1) {
+      echo '<span class="G"><span class="I">' . nl2br($row[23]) . "</span></span>\n";
+    }
+    echo "</div>\n";
+
+    if ($large) {
+      echo "<hr>\n";
+    } else {
+      if ($col == 1) {
+        echo "<hr>\n";
+      }
+      $col = 1 - $col;
+    }
+  }
+}
+
+function kalvor_detail_objets($requete, $t_tomes, $t_models)
+{
+  $G = $GLOBALS;
+  $images = $G['PATH_images'];
+  $col = 0;
+  $seriesauv = '';
+  $types = array();
+  while ($row = mysql_fetch_row($requete)) {
+    $num = '';
+    $suffixe = '';
+    $separateur = '';
+    $titre = '';
+    $couverture = '';
+    if ($row[1]) {
+      $resultat = mysql_query("SELECT Num, NumA, Titre, Couverture from $t_tomes where idalbum='"
+        . mysql_real_escape_string($row[1]) . "'");
+      $album = mysql_fetch_row($resultat);
+      if ($album) {
+        $num = (string) $album[0];
+        $suffixe = $album[1] ? '(' . $album[1] . ')' : '';
+        $separateur = ($album[1] || $num != '') ? ' - ' : '';
+        $titre = $album[2];
+        $couverture = $album[3];
+      }
+    }
+    $dimensions = ($row[8] && $row[9]) ? $row[8] . ' x ' . $row[9] : '';
+    $tirage = $row[7] ? '&nbsp;/&nbsp;' . $row[7] : '';
+    if ((string) $row[19] != '' && $G['GV_commentaire'] == 1) {
+      $libelle = 'Commentaire&nbsp;:&nbsp;';
+      $commentaire = nl2br($row[19]);
+    } else {
+      $libelle = '';
+      $commentaire = '';
+    }
+    $code = (int) $row[16];
+    if (!isset($types[$code])) {
+      $resultat = mysql_query('SELECT item_desc from ' . $t_models . ' where model= 0 and model_item=' . $code);
+      $type = mysql_fetch_row($resultat);
+      $types[$code] = $type ? (string) $type[0] : '';
+    }
+    $typeobjet = $types[$code];
+    switch ((string) $row[17]) {
+      case '0':
+        $impression = 'Noir & Blanc';
+        break;
+      case '1':
+        $impression = 'Quadrichromie';
+        break;
+      case '2':
+        $impression = 'Sérigraphie';
+        break;
+      case '3':
+        $impression = 'Autre';
+        break;
+      default:
+        $impression = '';
+    }
+    if ($row[12] == 1) {
+      $typeobjet .= ' <img src="' . $images . '/signe.gif" width="16" height="15" alt="signé" title="Signé">';
+    }
+    if ($row[13] == 1) {
+      $typeobjet .= ' <img src="' . $images . '/hc.gif" width="17" height="15" alt="HC" title="Hors Commerce">';
+    }
+    if ($row[14] == 1) {
+      $typeobjet .= ' <img src="' . $images . '/ex_auteur.gif" width="15" height="15" alt="EA" title="Exemplaire Auteur">';
+    }
+    if ($row[15] == 1) {
+      $typeobjet .= ' <img src="' . $images . '/tire_a_part.gif" width="15" height="15" alt="TàP" title="Tiré à Part">';
+    }
+
+    if (isset($row[24]) && (string) $row[24] !== $seriesauv) {
+      if ($col == 1) {
+        echo "<hr>\n";
+      }
+      kalvor_entete_serie($row[2], $row[24], '');
+      $seriesauv = (string) $row[24];
+      $col = 0;
+    }
+
+    $large = $G['GV_nbcol'] != 2;
+    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row[0] . '">' . "\n";
+    echo '<h2>' . $num . $suffixe . $separateur . $titre . "</h2>\n";
+    if ($couverture) {
+      kalvor_cellule_image($couverture, $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
+    }
+    kalvor_cellule_image($row[18], $G['PATH_parabd'], $G['THUMB_parabd'], 'objet');
+    echo '<span class="typeobjet">' . $typeobjet . "</span>\n";
+
+    echo '<table cellpadding="0" cellspacing="0">' . "\n";
+    kalvor_ligne('Description&nbsp;:&nbsp;', $row[3]);
+    if ($row[4] != 1) {
+      kalvor_ligne('Auteur&nbsp;:&nbsp;', '<a href="' . LinkRef('auteur', array($row[4])) . '">' . $row[23] . '</a>');
+    } else {
+      kalvor_ligne('Auteur&nbsp;:&nbsp;', $row[23]);
+    }
+    kalvor_ligne('Fabricant&nbsp;:&nbsp;', $row[10]);
+    kalvor_ligne('Editeur&nbsp;:&nbsp;', $row[11]);
+    kalvor_ligne('Date&nbsp;:&nbsp;', $row[5]);
+    kalvor_ligne('Num&eacute;ro&nbsp;:&nbsp;', $row[6] . $tirage);
+    kalvor_ligne('Format&nbsp;:&nbsp;', $dimensions);
+    kalvor_ligne('Impression&nbsp;:&nbsp;', $impression);
+    if ($G['plugin_voitures_idserie'] == $row[2] && $code == 2004 && stripos((string) $row[10], 'atlas') !== false) {
+      $anim = $G['plugin_voitures_path'] . '/voiture_' . substr('00' . $row[6], -2) . '/voiture.swf';
+      kalvor_ligne('&nbsp;', '<a href="' . htmlspecialchars($anim, ENT_QUOTES, 'ISO-8859-1', false)
+        . '" target="_blank" onclick="window.open(this.href,\'\',\'menubar=no, toolbar=no, location=no, directories=no, status=no, scrollbars=yes, resizable=yes, width=450, height=600, left=10, top=10\');return false;">vue 3D</a>');
+    }
+    kalvor_ligne($libelle, $commentaire);
+    echo "</table>\n";
+    echo "</div>\n";
+
+    if ($large) {
+      echo "<hr>\n";
+    } else {
+      if ($col == 1) {
+        echo "<hr>\n";
+      }
+      $col = 1 - $col;
+    }
+  }
+}
