@@ -46,9 +46,7 @@ QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when
             const QString line = QStringLiteral("/*") + QString(banner.size() + 41, u'*') + u'/';
             const QString stampLine = QStringLiteral("/* Page générée par ") + banner +
                                       QStringLiteral(" le ") + stamp + QStringLiteral("    */");
-            QString credit = QStringLiteral("/* Feuille de style du site de la collection");
-            credit = credit.leftJustified(stampLine.size() - 2, u' ') + QStringLiteral("*/");
-            return {line, stampLine, credit, line};
+            return {line, stampLine, line};
         }
         case SiteBox::None:
             break;
