@@ -1,0 +1,57 @@
+#include "sitegen/php_button.h"
+
+#include "common/banner.h"
+#include "common/general.h"
+#include "platform/error.h"
+#include "sitegen/site_files.h"
+
+namespace kalvor::sitegen {
+
+bool thumbnailsClashWithImages(const Settings& s) {
+    if (s.opt_miniatures != 1 || !s.box_prefix.isEmpty()) {
+        return false;
+    }
+    const std::pair<const QString&, const QString&> kinds[] = {
+        {s.box_thumb_couvertures, s.path_couvertures}, {s.box_thumb_versos, s.path_versos},
+        {s.box_thumb_planches, s.path_planches},       {s.box_thumb_photos, s.path_photos},
+        {s.box_thumb_dedicaces, s.path_dedicaces},     {s.box_thumb_parabd, s.path_parabd},
+        {s.box_thumb_revues, s.path_revues},
+    };
+    for (const auto& [thumb, image] : kinds) {
+        if (thumb.isEmpty() || thumb == image) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
+    const QString title = kBanner + QStringLiteral(" - PHP");
+    try {
+        if (thumbnailsClashWithImages(s)) {
+            prompt.message(QStringLiteral("Erreur dans la Configuration des miniatures"), kBanner,
+                           PromptIcon::Critical);
+            return false;
+        }
+        // An export folder never chosen would put the site at the root of
+        // the file system.
+        if (s.GV_Export.isEmpty()) {
+            throw Error(err::PathNotFound,
+                        QStringLiteral("Aucun répertoire d'export n'est choisi."));
+        }
+        Create_Pages({s.GV_Export, s.GV_Require});
+        prompt.message(QStringLiteral("Fichiers PHP générés dans ") + s.GV_Export, title,
+                       PromptIcon::Information);
+        return true;
+    } catch (const Error& e) {
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
+    } catch (const std::exception& e) {
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
+    }
+    prompt.message(QStringLiteral("Erreur lors de la création des fichiers PHP"), title,
+                   PromptIcon::Critical);
+    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_PHP_click"), s.GV_Erreurs);
+    return false;
+}
+
+}  // namespace kalvor::sitegen

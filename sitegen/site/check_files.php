@@ -1,0 +1,49 @@
+header('Content-Type: text/plain');
+require_once ('{{GV_Require|sq}}require.php');
+
+
+$current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
+if ($current_rep === "kalvorhelper") {
+   echo "PATH_couvertures : " . $PATH_couvertures . "\n";
+   echo "PATH_planches : " . $PATH_planches . "\n";
+   echo "PATH_versos : " . $PATH_versos . "\n";
+   echo "PATH_photos : " . $PATH_photos . "\n";
+   echo "PATH_dedicaces : " . $PATH_dedicaces . "\n";
+   echo "PATH_parabd : " . $PATH_parabd . "\n";
+   echo "PATH_revues : " . $PATH_revues . "\n";
+   echo "PATH_images : " . $PATH_images . "\n";
+   echo "THUMB_couvertures : " . $THUMB_couvertures . "\n";
+   echo "THUMB_planches : " . $THUMB_planches . "\n";
+   echo "THUMB_versos : " . $THUMB_versos . "\n";
+   echo "THUMB_photos : " . $THUMB_photos . "\n";
+   echo "THUMB_dedicaces : " . $THUMB_dedicaces . "\n";
+   echo "THUMB_parabd : " . $THUMB_parabd . "\n";
+   echo "THUMB_revues : " . $THUMB_revues . "\n";
+}
+else {
+   $chemin = false;
+   if ($current_rep === "couvertures") $chemin = $PATH_couvertures;
+   if ($current_rep === "planches") $chemin = $PATH_planches;
+   if ($current_rep === "versos") $chemin = $PATH_versos;
+   if ($current_rep === "dedicaces") $chemin = $PATH_dedicaces;
+   if ($current_rep === "photos") $chemin = $PATH_photos;
+   if ($current_rep === "parabd") $chemin = $PATH_parabd;
+   if ($current_rep === "revues") $chemin = $PATH_revues;
+
+   // Si le dernier caractère de $chemin est "/", il faut le supprimer :
+   if ($chemin !== false && substr($chemin, -1) == "/") $chemin = substr($chemin, 0, -1);
+
+   $handle = ($chemin === false || $chemin === '') ? false : @opendir($chemin);
+   if ($handle === false) {
+      echo "Le répertoire n'est pas valide !";
+      exit;
+   }
+   // Only the end of the folder stops the loop: a file named "0" is listed.
+   while (($fichier = readdir($handle)) !== false) {
+      if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
+         echo $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier));
+         echo "\n";
+      }
+   }
+}
+?>

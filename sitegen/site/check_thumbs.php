@@ -1,0 +1,29 @@
+header('Content-Type: text/plain');
+require_once ('{{GV_Require|sq}}require.php');
+
+$current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
+$chemin = false;
+if ($current_rep === "couvertures") $chemin = $THUMB_couvertures;
+if ($current_rep === "planches") $chemin = $THUMB_planches;
+if ($current_rep === "versos") $chemin = $THUMB_versos;
+if ($current_rep === "dedicaces") $chemin = $THUMB_dedicaces;
+if ($current_rep === "photos") $chemin = $THUMB_photos;
+if ($current_rep === "parabd") $chemin = $THUMB_parabd;
+if ($current_rep === "revues") $chemin = $THUMB_revues;
+
+// Si le dernier caractère de $chemin est "/", il faut le supprimer :
+if ($chemin !== false && substr($chemin, -1) == "/") $chemin = substr($chemin, 0, -1);
+
+$handle = ($chemin === false || $chemin === '') ? false : @opendir($chemin);
+if ($handle === false) {
+   echo "Le répertoire n'est pas valide !";
+   exit;
+}
+// Only the end of the folder stops the loop: a file named "0" is listed.
+while (($fichier = readdir($handle)) !== false) {
+   if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
+      echo $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier));
+      echo "\n";
+   }
+}
+?>

@@ -1,0 +1,60 @@
+require_once ('{{GV_Require|sq}}require.php');
+// The program parses every reply: no PHP message may ever stand in one.
+ini_set('display_errors', '0');
+$pwd = (isset($_GET['pwd']) && is_string($_GET['pwd'])) ? $_GET['pwd'] : '';
+if (!hash_equals((string) $password, $pwd)){
+   echo "invalid password";
+}
+else {
+   $W_SQL = '';
+   $nb_fields = 0;
+   $tablename = (isset($_GET['tablename']) && is_string($_GET['tablename'])) ? $_GET['tablename'] : '';
+   switch ($tablename){
+      Case "series":
+         $W_SQL = "SELECT * from " . $prefixe_table . "series union SELECT * from " . $prefixe_table . "series2 union SELECT * from " . $prefixe_table . "series3 order by 1";
+         $nb_fields = 5;
+         break;
+      Case "auteurs":
+         $W_SQL = "SELECT * from " . $prefixe_table . "auteurs union SELECT * from " . $prefixe_table . "auteurs2 union SELECT * from " . $prefixe_table . "auteurs3 order by 1";
+         $nb_fields = 11;
+         break;
+      Case "albums":
+         $W_SQL = "SELECT * from " . $prefixe_table . "albums order by 1";
+         $nb_fields = 28;
+         break;
+      Case "acheter":
+         $W_SQL = "SELECT * from " . $prefixe_table . "acheter order by 1";
+         $nb_fields = 28;
+         break;
+      Case "collaborateurs":
+         $W_SQL = "SELECT * from " . $prefixe_table . "collaborateurs order by 1";
+         $nb_fields = 1;
+         break;
+      Case "parabd":
+         $W_SQL = "SELECT * from " . $prefixe_table . "parabd order by 1";
+         $nb_fields = 20;
+         break;
+      Case "revues":
+         $W_SQL = "SELECT r.*,s.titre from " . $prefixe_table . "revues r, " . $prefixe_table . "series4 s where r.idserie=s.idserie order by 1";
+         $nb_fields = 19;
+         break;
+   }
+   // An unknown table gets an empty reply; a database that cannot be read
+   // gets a reply that no table could give, so that the recovery stops.
+   if ($W_SQL != '') {
+      $dblink = @mysql_connect($host,$login,$password);
+      $requete = $dblink ? @mysql_db_query($base, $W_SQL, $dblink) : false;
+      if (!$requete) {
+         echo "erreur de lecture de la table " . $tablename;
+      }
+      else {
+         while($row=mysql_fetch_row($requete)) {
+            for ($i = 0; $i <= $nb_fields; $i++) {
+               echo (isset($row[$i]) ? $row[$i] : '') . "@@@";
+            }
+            echo (isset($row[$i]) ? $row[$i] : '') . "#end#";
+         }
+      }
+   }
+}
+?>
