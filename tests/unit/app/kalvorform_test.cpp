@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -244,6 +246,9 @@ TEST_F(KalvorformTest, Screenshot) {
     const QString target = qEnvironmentVariable("KALVOR_SCREENSHOT");
     useCatalogue(QStringLiteral("Software\\Ormelo6"),
                  test::sourceDir() + QStringLiteral("/samples/catalogue-v6.mdb"));
+    // The store that scripts/run writes at a first start.
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             QDir::homePath() + QStringLiteral("/kalvor-export"));
     ProgramRun run;
     run.window.resize(run.window.sizeHint());
     const QPixmap shot = run.window.grab();
@@ -252,5 +257,30 @@ TEST_F(KalvorformTest, Screenshot) {
         const int tab = qEnvironmentVariableIntValue("KALVOR_SCREENSHOT_TAB");
         run.window.TabNavig()->setCurrentIndex(tab);
         EXPECT_TRUE(run.window.grab().save(target));
+    }
+}
+
+TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    ProgramRun run;
+    run.type("box_host", QStringLiteral("localhost"));
+    run.type("box_login", QStringLiteral("kalvor"));
+    run.type("box_base", QStringLiteral("bd"));
+    run.type("box_prefixe_table", QStringLiteral("kv_"));
+
+    run.find<QPushButton>("btn_Create_Config")->click();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/require.php")))
+        << run.prompt.texts().join(u'|').toStdString();
+    run.find<QPushButton>("btn_Create_Structure")->click();
+    const QString tables =
+        QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/scripts/tables.sql")));
+    EXPECT_TRUE(tables.contains(QStringLiteral("kv_albums")));
+    for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
+        EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
 }
