@@ -37,6 +37,7 @@
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "sitecheck/site_work_tables.h"
+#include "sitegen/php_button.h"
 #include "sitegen/require_php.h"
 #include "sqlscripts/structure_button.h"
 
@@ -768,6 +769,12 @@ QWidget* Kalvorform::buildGeneration() {
                            "alimenter les tables MySQL)"),
             [this] { runExport(exports_.btn_Donnees_SQL_Click); }));
     }
+    commands->addWidget(button("btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),
+                               QStringLiteral("crée les fichiers php à transférer sur le site"),
+                               [this] {
+                                   grid_->CheckTexte();
+                                   sitegen::btn_Create_PHP_Click(settings_, *prompt_);
+                               }));
     layout->addLayout(commands, 2, 0, 1, 2);
     return page(layout);
 }
