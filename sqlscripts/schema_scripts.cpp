@@ -202,7 +202,8 @@ const QStringList kRevuesLines = {
     QStringLiteral("date date default '0000-00-00',"),
     QStringLiteral("editeur varchar(255) default NULL,"),
     QStringLiteral("periodicite varchar(255) default NULL,"),
-    QStringLiteral("reliure int(4) default '0',"),
+    // The catalogue's AuNumero is a text ("Abonnement", "Au numéro"), which an int drops.
+    QStringLiteral("reliure varchar(255) default NULL,"),
     QStringLiteral("prix_achat int(6) default NULL,"),
     QStringLiteral("cote int(6) default NULL,"),
     QStringLiteral("commentaire blob,"),

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "sqlscripts/export_group.h"
+#include "sqlscripts/script_line.h"
+
+namespace kalvor {
+class DataScript;
+namespace dao {
+class Database;
+class Recordset;
+}  // namespace dao
+namespace collaborator_rows {
+class LinkWriter;
+}
+
+// Rows of the site tables albums and acheter (same 30 columns).
+namespace album_rows {
+
+// The 34 album columns of the group (Albums or Acheter): an explicit list
+// from ALBUMS in "v6", the table itself (ALBUMS or ACHETER) otherwise.
+QString AlbumSource(ExportGroup group, const QString& GV_Version_Base);
+std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
+                                           const QString& GV_Version_Base);
+
+// How coteactuelle is written: rounded to a whole number (the full export),
+// or as the catalogue gives it.
+enum class Cote { Whole, AsIs };
+
+// The line of the album the recordset stands on (positions of
+// catalogue::album).
+ScriptLine AlbumRow(const QString& prefix, const QString& table, const dao::Recordset& album,
+                    Cote cote = Cote::Whole);
+
+// One line per album, each followed by the album's own links; afterRow runs
+// after the links.
+void WriteAlbums(dao::Recordset& albums, const QString& prefix, const QString& table,
+                 DataScript& out, collaborator_rows::LinkWriter& links,
+                 const std::function<void()>& afterRow = {});
+
+}  // namespace album_rows
+}  // namespace kalvor

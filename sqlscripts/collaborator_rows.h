@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QVariant>
+
+#include "sqlscripts/export_group.h"
+
+namespace kalvor {
+class DataScript;
+namespace dao {
+class Database;
+}
+
+// Rows of the site table collaborateurs, which links the albums of both
+// collections to their authors: 0 script, 1 drawing, 2 colour.
+namespace collaborator_rows {
+
+// "INSERT INTO " prefix "collaborateurs VALUES (" album ", " author ", " type ");"
+QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant& idAuteur,
+                 const QVariant& type);
+
+// The catalogue's COLLABORATEURS rows of the group's albums, with the
+// album's own three author ids, ordered by album, author and type.
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
+
+// Writes the link lines of one export so that the site table, whose key is
+// the whole link, never receives one twice.
+class LinkWriter {
+  public:
+    explicit LinkWriter(const QString& prefix) : prefix_(prefix) {}
+
+    // Where the lines go; the album pass may move it between files.
+    void SetTarget(DataScript* out) { out_ = out; }
+    // Each album first deletes the links the site holds for it: for a wish
+    // list exported without the collection, whose table is not emptied.
+    void SetReplacing(bool replacing) { replacing_ = replacing; }
+
+    // The album's own links, in the order script, drawing, colour. A Null
+    // author id brings no link.
+    void WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenariste,
+                       const QVariant& idDessinateur, const QVariant& idColoriste);
+    // The extra collaborators of the group's albums, except those that
+    // repeat one of the album's own links or an earlier row.
+    void WriteExtraCollaborators(dao::Database& db, ExportGroup group,
+                                 const QString& GV_Version_Base);
+
+    // Older catalogues keep the wish list in a table of its own, whose ids
+    // may repeat those of the collection: the links the collection already
+    // wrote for such ids are not written again for the wish list.
+    void ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras);
+
+  private:
+    void write(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
+    static QString key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
+
+    QString prefix_;
+    DataScript* out_ = nullptr;
+    bool replacing_ = false;
+    QSet<QString> excluded_;
+};
+
+}  // namespace collaborator_rows
+}  // namespace kalvor

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "sqlscripts/script_line.h"
+
+namespace kalvor {
+class DataScript;
+namespace dao {
+class Database;
+class Recordset;
+}  // namespace dao
+
+// Rows of the site table parabd: collectibles of PARABD ("v6") or EXLIBRIS,
+// read under the older table's column names.
+namespace collectible_rows {
+
+// Every collectible, 21 columns (positions of catalogue::exlibris), then
+// its comment.
+QString CollectibleQuery(const QString& GV_Version_Base);
+
+// The line of the collectible the recordset stands on. The comment is a
+// 22nd column when the recordset has one, else it is read from the
+// catalogue in pieces.
+ScriptLine CollectibleRow(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
+                          const dao::Recordset& item);
+
+// One line per collectible. The DELETE line is the caller's.
+void WriteCollectibles(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
+                       DataScript& out);
+
+}  // namespace collectible_rows
+}  // namespace kalvor

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "sqlscripts/script_line.h"
+
+namespace kalvor {
+
+class TextFile;
+
+// The file a data export is writing, in the encoding the user chose. Every
+// file starts with the script header; every line but comment text follows
+// the encoding, so that the header's SET NAMES matches the bytes (a table
+// prefix with an accent included).
+class DataScript {
+  public:
+    explicit DataScript(bool utf8);
+    ~DataScript();  // an unclosed file is discarded
+    DataScript(DataScript&&) noexcept;
+    DataScript& operator=(DataScript&&) noexcept;
+
+    // Closes the current file, then creates `path` anew.
+    void Open(const QString& path);
+    // Gives the file its name; nothing when none is open.
+    void Close();
+    bool IsOpen() const;
+    QString Path() const;
+    bool Utf8() const { return utf8_; }
+
+    // Error 91 when no file is open.
+    void Write(const ScriptLine& line);
+    void Write(const QString& statement) { Write(ScriptLine(statement)); }
+
+  private:
+    std::unique_ptr<TextFile> file_;
+    bool utf8_;
+};
+
+}  // namespace kalvor

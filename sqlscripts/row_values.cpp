@@ -1,0 +1,37 @@
+#include "sqlscripts/row_values.h"
+
+#include <cmath>
+
+#include "common/vb.h"
+#include "sqlscripts/sql_values.h"
+
+namespace kalvor::sql {
+namespace {
+bool isNull(const QVariant& value) {
+    return !value.isValid() || value.isNull();
+}
+}  // namespace
+
+QString WholeOrNull(const QVariant& value) {
+    if (isNull(value)) {
+        return Null();
+    }
+    return QString::number(static_cast<qint64>(std::round(vb::CDbl(value))));
+}
+
+QString DateOrNull(const QVariant& value) {
+    return isNull(value) ? Null() : QuotedDate(value);
+}
+
+QString CustomNumber(const QVariant& value) {
+    return isNull(value) ? QStringLiteral("0") : QString::number(vb::CLng(value));
+}
+
+QString NumeroOrNull(const QVariant& value) {
+    if (isNull(value) || (vb::IsNumeric(value) && vb::CDbl(value) == 0)) {
+        return Null();
+    }
+    return NumberOrNull(value);
+}
+
+}  // namespace kalvor::sql
