@@ -1,9 +1,15 @@
 #include "app/data_exports.h"
 
+#include "sqlscripts/full_export.h"
+
 namespace kalvor {
 
 DataExports DataExports::Built() {
-    return {};
+    DataExports exports;
+    exports.btn_Donnees_SQL_Click = [](Settings& s, Prompt& p) {
+        return kalvor::btn_Donnees_SQL_Click(s, p);
+    };
+    return exports;
 }
 
 }  // namespace kalvor

@@ -280,6 +280,9 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     const QString tables =
         QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/scripts/tables.sql")));
     EXPECT_TRUE(tables.contains(QStringLiteral("kv_albums")));
+    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
+    EXPECT_TRUE(run.settings.GV_LastRun_Changed);
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
