@@ -1,0 +1,295 @@
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/sqlite_catalogue.h"
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/cp1252.h"
+#include "platform/dao/db_engine.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sqlscripts/full_export.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+namespace {
+
+const QDateTime kNow(QDate(2024, 3, 9), QTime(14, 5));
+const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
+
+class FullExport : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        s.GV_Export = dir.path();
+        s.GV_Version_Base = QStringLiteral("v6");
+        s.format = Settings::FormatDonnees::Latin1;
+        s.box_SplitGroup = QStringLiteral("500");
+        s.GV_LastRun = QStringLiteral("01/01/2020");
+        s.GV_LastId = 7;
+        s.GV_LastIdRevue = 8;
+        s.GV_LastIdPara = 9;
+    }
+
+    QString fixtureCopy(const char* generation, const QString& mend = {}) {
+        const QString path = dir.filePath(QStringLiteral("catalogue-%1.sqlite").arg(n++));
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-%1.sql").arg(generation)), path);
+        if (!mend.isEmpty()) {
+            dao::DBEngine::OpenDatabase(path)->ExecuteScript(mend);
+        }
+        return path;
+    }
+
+    // A catalogue of `count` owned albums, album i by author i alone.
+    QString numberedCatalogue(int count) {
+        return fixtureCopy(
+            "v6", QStringLiteral(
+                      "DELETE FROM COLLABORATEURS; DELETE FROM PARABD; DELETE FROM ALBUMS;"
+                      "DELETE FROM AUTEURS;"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                      " INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur)"
+                      " SELECT i, 'Auteur ' || i, 0, -1, 0 FROM n WHERE %1 > 0;"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1)"
+                      " INSERT INTO ALBUMS (IdAlbum, Num, Titre, IdSerie, IdDessinateur,"
+                      " IdScenariste, idColoriste, AAcheter, EdO, HorsSerie, Integrale,"
+                      " EditionLimitee, Possede, Broche, Prete)"
+                      " SELECT i, i, 'Album ' || i, 1, i, i, i, 0, 0, 0, 0, 0, -1, 0, 0 FROM n"
+                      " WHERE %1 > 0;")
+                      .arg(count));
+    }
+
+    bool run() { return btn_Donnees_SQL_Click(s, prompt); }
+
+    QStringList scripts() const {
+        return QDir(dir.filePath("scripts")).entryList(QDir::Files, QDir::Name);
+    }
+    // A script's statements, without its two header lines.
+    QStringList statements(const QString& name) const {
+        QStringList lines =
+            cp1252::decode(test::readAll(dir.filePath("scripts/" + name))).split("\r\n");
+        EXPECT_EQ(lines.takeLast(), "") << name.toStdString();
+        return lines.mid(2);
+    }
+
+    test::IsolatedEnvironment env;
+    vb::ScopedClock clock{kNow};
+    QTemporaryDir dir;
+    Settings s;
+    RecordingPrompt prompt;
+    int n = 0;
+};
+
+struct SplitCase {
+    int rows;
+    QStringList authorFiles;
+    QList<int> firstIds;  // first author of each file
+};
+
+class SplitRule : public FullExport, public ::testing::WithParamInterface<SplitCase> {};
+
+TEST_P(SplitRule, CutsAuthorsAndAlbumsIntoFilesOfTheGroupSize) {
+    const SplitCase& c = GetParam();
+    s.GV_Chemin_Base = numberedCatalogue(c.rows);
+    s.split = Settings::Split::Yes;
+    s.opt_albums = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+
+    QStringList albumFiles = c.authorFiles;
+    albumFiles.replaceInStrings("AUTEURS", "ALBUMS");
+    QStringList expected = c.authorFiles + albumFiles;
+    expected << "donnees_SERIES.sql";
+    expected.sort();
+    EXPECT_EQ(scripts(), expected);
+
+    for (const QString& stem : {QStringLiteral("AUTEURS"), QStringLiteral("ALBUMS")}) {
+        QStringList files = c.authorFiles;
+        files.replaceInStrings("AUTEURS", stem);
+        const QString table = stem == "AUTEURS" ? "auteurs" : "albums";
+        int written = 0;
+        for (qsizetype k = 0; k < files.size(); ++k) {
+            const QStringList rows =
+                statements(files[k]).filter(QRegularExpression("^INSERT INTO " + table + " "));
+            written += int(rows.size());
+            EXPECT_LE(rows.size(), 500);
+            if (c.rows > 0) {
+                EXPECT_TRUE(rows.value(0).startsWith(
+                    QStringLiteral("INSERT INTO %1 VALUES (%2,").arg(table).arg(c.firstIds[k])))
+                    << files[k].toStdString() << rows.value(0).toStdString();
+            }
+        }
+        EXPECT_EQ(written, c.rows) << stem.toStdString();
+        // The table's DELETE lines open its first file.
+        EXPECT_EQ(statements(files.first()).first(), "DELETE FROM " + table + ";");
+    }
+    const QStringList firstAlbums = statements(albumFiles.first());
+    EXPECT_EQ(firstAlbums.value(1), "DELETE FROM collaborateurs;");
+    // The links follow their album, and the last line closes the last file.
+    EXPECT_EQ(statements(albumFiles.last()).last(),
+              "update kalvor set last_update = '2024-03-09';");
+    if (c.rows > 0) {
+        EXPECT_EQ(statements(albumFiles.last()).filter("INSERT INTO collaborateurs").size(),
+                  3 * (c.rows - 500 * (albumFiles.size() - 1)));
+    }
+
+    QString summary = "Génération des donnees terminée";
+    for (const QString& f : c.authorFiles + QStringList{"donnees_SERIES.sql"} + albumFiles) {
+        summary += "\n" + dir.path() + "/scripts/" + f;
+    }
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text, summary);
+    EXPECT_EQ(prompt.shown()[0].title, kTitle);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, SplitRule,
+    ::testing::Values(
+        SplitCase{0, {"donnees_AUTEURS.sql"}, {}}, SplitCase{500, {"donnees_AUTEURS.sql"}, {1}},
+        SplitCase{1000, {"donnees_AUTEURS_1sur2.sql", "donnees_AUTEURS_2sur2.sql"}, {1, 501}},
+        SplitCase{
+            1001,
+            {"donnees_AUTEURS_1sur3.sql", "donnees_AUTEURS_2sur3.sql", "donnees_AUTEURS_3sur3.sql"},
+            {1, 501, 1001}}),
+    [](const auto& info) { return "T" + std::to_string(info.param.rows); });
+
+TEST_F(FullExport, SplitFilesOfEveryGroupAndTheirOrderInTheSummary) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.split = Settings::Split::Yes;
+    s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+    s.Opt_Collaborateurs = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QStringList files = {"donnees_AUTEURS.sql",  "donnees_SERIES.sql",  "donnees_ALBUMS.sql",
+                               "donnees_AUTEURS2.sql", "donnees_SERIES2.sql", "donnees_ACHETER.sql",
+                               "donnees_AUTEURS3.sql", "donnees_SERIES3.sql", "donnees_PARABD.sql",
+                               "donnees_REVUES.sql"};
+    QString summary = "Génération des donnees terminée";
+    for (const QString& f : files) {
+        summary += "\n" + dir.path() + "/scripts/" + f;
+    }
+    EXPECT_EQ(prompt.texts(), QStringList{summary});
+    EXPECT_EQ(statements("donnees_REVUES.sql").mid(0, 2),
+              (QStringList{"DELETE FROM series4;", "DELETE FROM revues;"}));
+    // The closing line goes to the last file written: the collectibles'.
+    EXPECT_EQ(statements("donnees_PARABD.sql").last(),
+              "update kalvor set last_update = '2024-03-09';");
+    // The wish list's links join the collection's after the one DELETE, so
+    // that the files load in any order.
+    EXPECT_TRUE(statements("donnees_ACHETER.sql").filter("collaborateurs").isEmpty());
+    const QStringList albums = statements("donnees_ALBUMS.sql");
+    EXPECT_GT(albums.indexOf("INSERT INTO collaborateurs VALUES (73, 24, 2);"),
+              albums.indexOf("INSERT INTO collaborateurs VALUES (5, 19, 2);"));
+}
+
+TEST_F(FullExport, NoGroupWritesTheClosingLineAlone) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    ASSERT_TRUE(run());
+    EXPECT_EQ(statements("donnees.sql"),
+              QStringList{"update kalvor set last_update = '2024-03-09';"});
+    EXPECT_EQ(prompt.texts(), QStringList{"Génération des donnees terminée\n" + dir.path() +
+                                          "/scripts/donnees.sql"});
+    EXPECT_FALSE(s.GV_LastRun_Changed);
+
+    // Split with nothing to write has no file for that line: a failure.
+    prompt.clear();
+    s.split = Settings::Split::Yes;
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+}
+
+TEST_F(FullExport, MarksMoveWhenTheWholeRunSucceeded) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(s.GV_LastRun, "09/03/2024");
+    EXPECT_EQ(s.GV_LastId, 85);
+    EXPECT_EQ(s.GV_LastIdRevue, 20);
+    EXPECT_EQ(s.GV_LastIdPara, 12);
+    EXPECT_TRUE(s.GV_LastRun_Changed);
+}
+
+TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyWishListKeepsItsMark) {
+    s.GV_Chemin_Base = fixtureCopy("v5", "DELETE FROM ACHETER;");
+    s.GV_Version_Base = QStringLiteral("v5");
+    s.opt_acheter = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(s.GV_LastRun, "01/01/2020");
+    EXPECT_EQ(s.GV_LastId, 7);
+    EXPECT_TRUE(s.GV_LastRun_Changed);
+}
+
+TEST_F(FullExport, AFailedRunLeavesEveryMarkAndReportsOnce) {
+    // The collectibles, the last group, meet a catalogue without PARABD.
+    s.GV_Chemin_Base = fixtureCopy("v6", "DROP TABLE PARABD;");
+    s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+    s.GV_Erreurs = "avant";
+    EXPECT_FALSE(run());
+    EXPECT_EQ(s.GV_LastRun, "01/01/2020");
+    EXPECT_EQ(s.GV_LastId, 7);
+    EXPECT_EQ(s.GV_LastIdRevue, 8);
+    EXPECT_EQ(s.GV_LastIdPara, 9);
+    EXPECT_FALSE(s.GV_LastRun_Changed);
+
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text, "Erreur lors de la création des donnees");
+    EXPECT_EQ(prompt.shown()[0].title, kTitle);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+    EXPECT_FALSE(prompt.busy());
+    EXPECT_TRUE(s.GV_Erreurs.startsWith("avant\nerreur : ")) << s.GV_Erreurs.toStdString();
+    EXPECT_GT(s.GV_Erreurs.size(), QString("avant\nerreur : ").size());
+    const QString log = QString::fromUtf8(test::readAll(general::Log_Path()));
+    EXPECT_TRUE(log.startsWith("Kalvorform.btn_donnees_SQL_click")) << log.toStdString();
+    // The unfinished script does not take its name.
+    EXPECT_TRUE(scripts().isEmpty()) << scripts().join(" ").toStdString();
+}
+
+TEST_F(FullExport, AFailureShowsItsMessageInUnattendedModeButNoSummary) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.Mode_Commande = true;
+    s.opt_albums = 1;
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(prompt.shown().empty());
+
+    s.GV_Export = dir.filePath("missing");  // the export folder must exist
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+    EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+}
+
+TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.opt_acheter = 1;
+    ASSERT_TRUE(run());
+    const QStringList lines = statements("donnees.sql");
+    EXPECT_FALSE(lines.contains("DELETE FROM collaborateurs;"));
+    const qsizetype album =
+        lines.indexOf(QRegularExpression("^INSERT INTO acheter VALUES \\(73,.*"));
+    ASSERT_GT(album, 0);
+    EXPECT_EQ(lines.mid(album + 1, 4),
+              (QStringList{"DELETE FROM collaborateurs where idalbum = 73;",
+                           "INSERT INTO collaborateurs VALUES (73, 6, 0);",
+                           "INSERT INTO collaborateurs VALUES (73, 12, 1);",
+                           "INSERT INTO collaborateurs VALUES (73, 11, 2);"}));
+}
+
+TEST_F(FullExport, OlderWishListIdsThatRepeatCollectionIdsGiveEachLinkOnce) {
+    // An older catalogue counts its wish list apart: album 5 is in both tables,
+    // with the same writer, and COLLABORATEURS rows belong to both.
+    s.GV_Chemin_Base = fixtureCopy(
+        "v5",
+        "UPDATE ACHETER SET IdAlbum = 5, IdScenariste = 4, IdDessinateur = 99 WHERE IdAlbum = 80;"
+        "DELETE FROM COLLABORATEURS WHERE IdAlbum = 80;");
+    s.GV_Version_Base = QStringLiteral("v5");
+    s.opt_albums = s.opt_acheter = 1;
+    s.Opt_Collaborateurs = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QStringList lines = statements("donnees.sql");
+    EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 4, 0);"), 1);
+    EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 19, 2);"), 1);
+    EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 99, 1);"), 1);
+}
+
+}  // namespace
