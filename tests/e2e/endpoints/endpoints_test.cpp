@@ -1,0 +1,333 @@
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_servers.h"
+#include "e2e/site/site_harness.h"
+#include "platform/cp1252.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+const QByteArray kInvalidFolder = "Le r\xE9pertoire n'est pas valide !";
+const QDateTime kTime(QDate(2026, 12, 6), QTime(21, 5, 9), Qt::UTC);
+const QByteArray kStamp = "06/12/2026 21:05:09";
+
+void touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write("x");
+    file.flush();
+    ASSERT_TRUE(file.setFileTime(kTime, QFileDevice::FileModificationTime));
+}
+
+// Separators as the program finds them: each search starts after the last.
+int separators(const QByteArray& row) {
+    int n = 0;
+    for (qsizetype at = row.indexOf("@@@"); at >= 0; at = row.indexOf("@@@", at + 3)) {
+        ++n;
+    }
+    return n;
+}
+
+QList<QByteArray> sortedLines(QByteArray body) {
+    QList<QByteArray> lines = body.split('\n');
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// One row of a site table: its SQL values, and the field the recovery sends
+// for each (NULL as an empty field, quoted texts as stored).
+struct Row {
+    QStringList sql;
+    QByteArray insert(const QString& table) const {
+        return "INSERT INTO kv_" + table.toUtf8() + " VALUES (" + sql.join(u',').toUtf8() + ");\n";
+    }
+    QByteArray reply(int fields) const {
+        QStringList sent;
+        for (const QString& value : sql.first(fields)) {
+            if (value == QStringLiteral("NULL")) {
+                sent << QString();
+            } else if (value.startsWith(u'\'')) {
+                QString text = value.mid(1, value.size() - 2);
+                text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+                text.replace(QStringLiteral("\\'"), QStringLiteral("'"));
+                sent << text;
+            } else {
+                sent << value;
+            }
+        }
+        return cp1252::encode(sent.join(QStringLiteral("@@@"))) + "#end#";
+    }
+};
+
+Row row(std::initializer_list<const char*> values) {
+    Row r;
+    for (const char* v : values) {
+        r.sql << QString::fromUtf8(v);
+    }
+    return r;
+}
+
+class Endpoints : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!serversAnnounced()) {
+            return;
+        }
+        site_ = new SiteHarness(QStringLiteral("points"));
+        Settings s = siteSettings();
+        s.GV_Rep_Planches = QStringLiteral("planches/");
+        s.GV_Rep_Versos = QStringLiteral("absent");
+        built_ = site_->build(s);
+    }
+    static void TearDownTestSuite() {
+        delete site_;
+        site_ = nullptr;
+    }
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        ASSERT_TRUE(built_.isEmpty()) << built_.toStdString();
+    }
+
+    static SiteHarness* site_;
+    static QString built_;
+};
+
+SiteHarness* Endpoints::site_ = nullptr;
+QString Endpoints::built_;
+
+}  // namespace
+
+TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainText) {
+    const QString root = site_->folder();
+    // A file named "0" once ended the loop as if the folder were done.
+    touch(root + QStringLiteral("/dedicaces/0"));
+    touch(root + QStringLiteral("/dedicaces/sous/cache.jpg"));
+    touch(root + QStringLiteral("/planches/p1.jpg"));
+    touch(root + QStringLiteral("/couvertures/a.jpg"));
+    touch(root + QStringLiteral("/couvertures/Encours.jpg"));
+    touch(root + QStringLiteral("/couvertures/b@@@c.jpg"));
+    QDir().mkpath(root + QStringLiteral("/photos/vide/encore"));
+    touch(root + QStringLiteral("/mini/couvertures/m_a.jpg"));
+
+    const SitePage dedicaces = site_->get(QStringLiteral("check_files.php?current_rep=dedicaces"));
+    EXPECT_EQ(dedicaces.status, 200);
+    EXPECT_TRUE(dedicaces.contentType.startsWith("text/plain")) << dedicaces.contentType.data();
+    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n");
+
+    // The folder setting ends with "/": the same listing as without it.
+    touch(root + QStringLiteral("/planches/Encours.jpg"));
+    EXPECT_EQ(sortedLines(site_->get(QStringLiteral("check_files.php?current_rep=planches")).body),
+              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n"));
+
+    const SitePage couvertures =
+        site_->get(QStringLiteral("check_files.php?current_rep=couvertures"));
+    EXPECT_TRUE(couvertures.body.endsWith('\n'));
+    EXPECT_FALSE(couvertures.body.contains('\r'));
+    EXPECT_EQ(sortedLines(couvertures.body),
+              sortedLines("Encours.jpg@@@" + kStamp + "\na.jpg@@@" + kStamp + "\nb@@@c.jpg@@@" +
+                          kStamp + "\n"));
+
+    // Only sub-folders: nothing at all.
+    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body, "");
+
+    EXPECT_EQ(site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures")).body,
+              "m_a.jpg@@@" + kStamp + "\n");
+}
+
+TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
+    for (const QString& query :
+         {QStringLiteral("check_files.php?current_rep=versos"),  // folder missing
+          QStringLiteral("check_files.php?current_rep=inconnu"), QStringLiteral("check_files.php"),
+          QStringLiteral("check_files.php?current_rep[]=photos"),
+          QStringLiteral("check_thumbs.php?current_rep=kalvorhelper"),
+          QStringLiteral("check_thumbs.php?current_rep=planches"),  // no thumbnails made yet
+          QStringLiteral("check_thumbs.php")}) {
+        const SitePage page = site_->get(query);
+        EXPECT_EQ(page.status, 200) << query.toStdString();
+        EXPECT_EQ(page.body, kInvalidFolder) << query.toStdString();
+    }
+    for (const QString& value : hostileValues()) {
+        for (const QString& page :
+             {QStringLiteral("check_files.php"), QStringLiteral("check_thumbs.php")}) {
+            EXPECT_EQ(site_->getWith(page, {QStringLiteral("current_rep")}, value).body,
+                      kInvalidFolder)
+                << page.toStdString() << " " << value.left(40).toStdString();
+        }
+    }
+}
+
+TEST_F(Endpoints, TheHelperValueListsTheFifteenFolderSettings) {
+    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=kalvorhelper")).body,
+              QByteArray("PATH_couvertures : couvertures\n"
+                         "PATH_planches : planches/\n"
+                         "PATH_versos : absent\n"
+                         "PATH_photos : photos\n"
+                         "PATH_dedicaces : dedicaces\n"
+                         "PATH_parabd : parabd\n"
+                         "PATH_revues : revues\n"
+                         "PATH_images : images\n"
+                         "THUMB_couvertures : mini/couvertures\n"
+                         "THUMB_planches : mini/planches\n"
+                         "THUMB_versos : mini/versos\n"
+                         "THUMB_photos : mini/photos\n"
+                         "THUMB_dedicaces : mini/dedicaces\n"
+                         "THUMB_parabd : mini/parabd\n"
+                         "THUMB_revues : mini/revues\n"));
+}
+
+TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
+    // Same values in series and series2: sent once. Differing in series3:
+    // both rows, whichever first.
+    const Row asterix = row({"1", "'Astérix'", "'Humour'", "'Un &lt;grand&gt; classique'",
+                             "'p1.jpg'", "'http://a.fr'", "0"});
+    const Row blake =
+        row({"2", "'Blake'", "'Aventure'", "'ligne 1\\nligne 2'", "NULL", "NULL", "1"});
+    const Row blake3 = row({"2", "'Blake et Mortimer'", "'Aventure'", "NULL", "NULL", "NULL", "1"});
+    const Row sansAuteur = row({"1", "''", "''", "''", "'0000-00-00'", "'0000-00-00'", "''", "''",
+                                "''", "0", "0", "0", "''", "''"});
+    const Row goscinny =
+        row({"5", "'Goscinny'", "'René'", "'goscinny.jpg'", "'1926-08-14'", "'1977-11-05'",
+             "'France'", "''", "'l\\'auteur'", "1", "0", "0", "NULL", "'Goscinny, René'"});
+    const Row morris =
+        row({"7", "'Morris'", "''", "''", "'1923-12-01'", "'0000-00-00'", "'Belgique'", "'Morris'",
+             "NULL", "0", "1", "0", "'http://m.be'", "'Morris'"});
+    const Row album = row({"10",        "12",        "'Le &lt;Tour&gt;'",
+                           "1",         "5",         "5",
+                           "NULL",      "'Dargaud'", "0",
+                           "'Pilote'",  "15",        "'2-205'",
+                           "'03/1965'", "'c10.jpg'", "'¤¤l'",
+                           "6",         "0",         "48",
+                           "'a'",       "'v10.jpg'", "1",
+                           "0",         "''",        "'Un album'",
+                           "'p1'",      "'p2'",      "'p3'",
+                           "1",         "0",         "0"});
+    const Row album2 =
+        row({"11",   "NULL", "'Sans numéro'", "2",    "1",    "1",    "'2024-05-01'", "NULL",
+             "3",    "NULL", "NULL",          "NULL", "NULL", "NULL", "NULL",         "1",
+             "1",    "NULL", "NULL",          "NULL", "0",    "1",    "NULL",         "NULL",
+             "NULL", "NULL", "NULL",          "0",    "1",    "1"});
+    const Row souhait =
+        row({"20", "3",    "'Souhait'", "2",  "7",    "7",   "'2024-05-01'", "'Dupuis'",
+             "2",  "''",   "NULL",      "''", "NULL", "''",  "''",           "7",
+             "1",  "NULL", "''",        "''", "0",    "0",   "''",           "NULL",
+             "''", "''",   "''",        "0",  "0",    "NULL"});
+    const Row collab1 = row({"3", "5", "2"});
+    const Row collab2 = row({"10", "5", "0"});
+    const Row collab3 = row({"11", "7", "1"});
+    const Row exlibris = row({"30",     "10",        "1",           "'Ex-libris &lt;signé&gt;'",
+                              "7",      "'04/1990'", "2",           "100",
+                              "'21.5'", "'29.7'",    "'Librairie'", "'Dargaud'",
+                              "1",      "0",         "1",           "0",
+                              "1001",   "1",         "'ex30.jpg'",  "'commentaire'",
+                              "NULL",   "NULL",      "'2020-01-02'"});
+    const Row spirou = row({"1", "'Spirou'", "'Revue'", "NULL", "NULL", "NULL", "NULL"});
+    const Row numero =
+        row({"40",      "1",    "1234", "'1961-05-04'", "'Dupuis'", "'Hebdomadaire'", "0",
+             "NULL",    "NULL", "NULL", "'Gaston'",     "NULL",     "NULL",           "NULL",
+             "'sujet'", "NULL", "NULL", "NULL",         "NULL",     "'r40.jpg'"});
+    const Row orphelin = row({"41",   "9",    "1",    "'0000-00-00'", "''",   "''",   "0",
+                              "NULL", "NULL", "NULL", "NULL",         "NULL", "NULL", "NULL",
+                              "NULL", "NULL", "NULL", "NULL",         "NULL", "NULL"});
+
+    QByteArray sql = "SET NAMES utf8;\nSET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';\n";
+    for (const char* table :
+         {"series", "series2", "series3", "series4", "auteurs", "auteurs2", "auteurs3", "albums",
+          "acheter", "collaborateurs", "parabd", "revues"}) {
+        sql += QByteArray("DELETE FROM kv_") + table + ";\n";
+    }
+    sql += asterix.insert("series") + asterix.insert("series2") + blake.insert("series2") +
+           blake3.insert("series3") + spirou.insert("series4");
+    sql += sansAuteur.insert("auteurs") + goscinny.insert("auteurs") + goscinny.insert("auteurs2") +
+           morris.insert("auteurs3");
+    sql += album.insert("albums") + album2.insert("albums") + souhait.insert("acheter");
+    sql += collab2.insert("collaborateurs") + collab3.insert("collaborateurs") +
+           collab1.insert("collaborateurs");
+    sql += exlibris.insert("parabd") + orphelin.insert("revues") + numero.insert("revues");
+    const SqlResult loaded = runSql(site_->database(), sql);
+    ASSERT_TRUE(loaded.ok && loaded.errors.isEmpty()) << loaded.errors.toStdString();
+
+    const auto recovery = [&](const QString& password, const QString& table) {
+        return site_->get(QStringLiteral("recovery.php?pwd=%1&tablename=%2")
+                              .arg(QString::fromLatin1(QUrl::toPercentEncoding(password)), table));
+    };
+    const QString pwd = mysqlPassword();
+
+    const QByteArray series = recovery(pwd, QStringLiteral("series")).body;
+    EXPECT_TRUE(series == asterix.reply(7) + blake.reply(7) + blake3.reply(7) ||
+                series == asterix.reply(7) + blake3.reply(7) + blake.reply(7))
+        << series.toStdString();
+    EXPECT_EQ(recovery(pwd, QStringLiteral("auteurs")).body,
+              sansAuteur.reply(13) + goscinny.reply(13) + morris.reply(13));
+    EXPECT_EQ(recovery(pwd, QStringLiteral("albums")).body, album.reply(30) + album2.reply(30));
+    EXPECT_EQ(recovery(pwd, QStringLiteral("acheter")).body, souhait.reply(30));
+    EXPECT_EQ(recovery(pwd, QStringLiteral("collaborateurs")).body,
+              collab1.reply(3) + collab2.reply(3) + collab3.reply(3));
+    // No idscenariste nor idcoloriste: two empty fields before the row end.
+    const QByteArray parabd = recovery(pwd, QStringLiteral("parabd")).body;
+    EXPECT_EQ(parabd, exlibris.reply(22));
+    EXPECT_TRUE(parabd.endsWith("ex30.jpg@@@commentaire@@@@@@#end#"));
+    // The magazine without its series4 row is not sent; the title comes last.
+    EXPECT_EQ(recovery(pwd, QStringLiteral("revues")).body,
+              numero.reply(20).chopped(5) + "@@@Spirou#end#");
+
+    // Counted the way the program splits them: n - 1 separators, one end.
+    const struct {
+        const char* table;
+        int fields;
+    } counts[] = {{"series", 7},         {"auteurs", 13}, {"albums", 30}, {"acheter", 30},
+                  {"collaborateurs", 3}, {"parabd", 22},  {"revues", 21}};
+    for (const auto& c : counts) {
+        const QByteArray body = recovery(pwd, QString::fromLatin1(c.table)).body;
+        qsizetype start = 0;
+        int n = 0;
+        for (qsizetype end = body.indexOf("#end#"); end >= 0;
+             start = end + 5, end = body.indexOf("#end#", start)) {
+            const QByteArray one = body.mid(start, end - start);
+            EXPECT_EQ(separators(one), c.fields - 1) << c.table << ": " << one.data();
+            ++n;
+        }
+        EXPECT_GT(n, 0) << c.table;
+        EXPECT_EQ(start, body.size()) << c.table;
+    }
+
+    // Refusals: the same 16 characters for every table, nothing more.
+    for (const char* table : {"series", "auteurs", "albums", "acheter", "collaborateurs", "parabd",
+                              "revues", "inconnue"}) {
+        for (const QString& wrong : {QStringLiteral("KALVOR"), QStringLiteral("mauvais"), QString(),
+                                     pwd + u' ', QStringLiteral("' or '1'='1")}) {
+            EXPECT_EQ(recovery(wrong, QString::fromLatin1(table)).body, "invalid password")
+                << table << " " << wrong.toStdString();
+        }
+    }
+    EXPECT_EQ(site_->get(QStringLiteral("recovery.php?tablename=albums")).body, "invalid password");
+    EXPECT_EQ(site_->get(QStringLiteral("recovery.php?pwd[]=x&tablename=albums")).body,
+              "invalid password");
+
+    // An unknown or missing table name: an empty reply, no engine message.
+    for (const QString& table : hostileValues() + QStringList{QStringLiteral("Series")}) {
+        const SitePage page = recovery(pwd, QString::fromLatin1(QUrl::toPercentEncoding(table)));
+        EXPECT_EQ(page.status, 200);
+        EXPECT_EQ(page.body, "") << table.left(40).toStdString();
+    }
+    EXPECT_EQ(site_->get(QStringLiteral("recovery.php?pwd=%1").arg(pwd)).body, "");
+
+    // An empty table: zero characters.
+    ASSERT_TRUE(runSql(site_->database(), "DELETE FROM kv_collaborateurs;").ok);
+    EXPECT_EQ(recovery(pwd, QStringLiteral("collaborateurs")).body, "");
+
+    // A table that cannot be read: a reply the recovery cannot take for rows,
+    // and no engine message in it.
+    ASSERT_TRUE(runSql(site_->database(), "DROP TABLE kv_revues;").ok);
+    const SitePage broken = recovery(pwd, QStringLiteral("revues"));
+    EXPECT_EQ(broken.problem(), QString());
+    EXPECT_EQ(broken.body, "erreur de lecture de la table revues");
+}
