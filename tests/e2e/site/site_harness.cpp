@@ -237,11 +237,9 @@ void SiteHarness::writeFramePage(const QString& name) const {
     test::writeAll(folder_ + u'/' + name, cp1252::encode(page));
 }
 
-SitePage SiteHarness::get(const QString& pageAndQuery) const {
-    QNetworkAccessManager manager;
-    QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
-    request.setTransferTimeout(30000);
-    QNetworkReply* reply = manager.get(request);
+namespace {
+
+SitePage waitForPage(QNetworkReply* reply) {
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
@@ -251,6 +249,32 @@ SitePage SiteHarness::get(const QString& pageAndQuery) const {
     page.contentType = reply->rawHeader("Content-Type");
     reply->deleteLater();
     return page;
+}
+
+}  // namespace
+
+SitePage SiteHarness::get(const QString& pageAndQuery) const {
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
+    request.setTransferTimeout(30000);
+    return waitForPage(manager.get(request));
+}
+
+SitePage SiteHarness::post(const QString& pageAndQuery,
+                           const QList<std::pair<QString, QString>>& fields) const {
+    QByteArray form;
+    for (const auto& [name, value] : fields) {
+        if (!form.isEmpty()) {
+            form += '&';
+        }
+        form += QUrl::toPercentEncoding(name) + '=' + cp1252::encode(value).toPercentEncoding();
+    }
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
+    request.setTransferTimeout(30000);
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArray("application/x-www-form-urlencoded"));
+    return waitForPage(manager.post(request, form));
 }
 
 SitePage SiteHarness::getWith(const QString& page, const QStringList& parameters,

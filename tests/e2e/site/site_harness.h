@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 #include "sitegen/require_php.h"
 
@@ -76,6 +77,10 @@ class SiteHarness {
     // The page with every parameter named set to `value`, URL-encoded.
     SitePage getWith(const QString& page, const QStringList& parameters,
                      const QString& value) const;
+    // The page with a form posted to it, as a browser sends it from an
+    // ISO-8859-1 page: each field's value in Windows-1252, URL-encoded.
+    SitePage post(const QString& pageAndQuery,
+                  const QList<std::pair<QString, QString>>& fields) const;
 
     const QString& folder() const { return folder_; }
     const QString& url() const { return url_; }

@@ -1,0 +1,228 @@
+require_once 'coeur.php';
+require_once '_serie.php';
+extract($tables, EXTR_PREFIX_ALL, 't');
+
+// A posted field as it may stand inside a quoted SQL text: escaped by the
+// connection, so a quote cannot end the text, while "%" and "_" stay the
+// wildcards they are. Missing and empty fields give the empty text.
+function ChampRecherche($nom)
+{
+  if (!isset($_POST[$nom]) || !is_string($_POST[$nom])) {
+    return '';
+  }
+  $valeur = $_POST[$nom];
+  if (get_magic_quotes_gpc()) {
+    $valeur = stripslashes($valeur);
+  }
+  return mysql_real_escape_string($valeur);
+}
+
+$fserie = ChampRecherche('fserie');
+$ftitre = ChampRecherche('ftitre');
+$fnom = ChampRecherche('fnom');
+$fprenom = ChampRecherche('fprenom');
+$fediteur = ChampRecherche('fediteur');
+$fcollection = ChampRecherche('fcollection');
+// The references are compared without their dashes: so is the typed prefix.
+$fisbn = str_replace('-', '', ChampRecherche('fisbn'));
+$ftype = ChampRecherche('ftype');
+$fdescription = ChampRecherche('fdescription');
+$fnum = ChampRecherche('fnum');
+$fperiodicite = ChampRecherche('fperiodicite');
+
+$end_sql = '';
+switch ($coll) {
+  case 'albums':
+  case 'acheter':
+  case 'dedicace':
+    if ($ftitre != '') {
+      $end_sql .= " and a.titre like '%$ftitre%' ";
+    }
+    if ($fserie != '') {
+      $end_sql .= " and s.titre like '%$fserie%' ";
+    }
+    if ($fnom != '') {
+      $end_sql .= " and (b.nom like '%$fnom%' or b.pseudo like '%$fnom%' or c.nom like '%$fnom%' or c.pseudo like '%$fnom%' or d.nom like '%$fnom%' or d.pseudo like '%$fnom%') ";
+    }
+    if ($fprenom != '') {
+      $end_sql .= " and (b.prenom like '%$fprenom%' or c.prenom like '%$fprenom%' or d.prenom like '%$fprenom%') ";
+    }
+    if ($fediteur != '') {
+      $end_sql .= " and a.editeur like '%$fediteur%' ";
+    }
+    if ($fcollection != '') {
+      $end_sql .= " and a.collection like '%$fcollection%' ";
+    }
+    if ($fisbn != '') {
+      $end_sql .= " and replace(a.reference, '-', '') like '$fisbn%' ";
+    }
+    if ($coll == 'dedicace') {
+      $w_where = 'where horsserie = 1 and a.idserie = s.idserie';
+    } else {
+      $w_where = 'where a.idserie = s.idserie';
+    }
+    $SQL_sentence = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s $w_where and a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
+    $wlibelle = "d'albums";
+    break;
+  case 'parabd':
+    if ($ftype != '') {
+      $end_sql .= " and a.typeobjet = '$ftype' ";
+    }
+    if ($fserie != '') {
+      $end_sql .= " and s.titre like '%$fserie%' ";
+    }
+    if ($fnom != '') {
+      $end_sql .= " and (b.nom like '%$fnom%' or b.pseudo like '%$fnom%') ";
+    }
+    if ($fprenom != '') {
+      $end_sql .= " and b.prenom like '%$fprenom%' ";
+    }
+    if ($fediteur != '') {
+      $end_sql .= " and a.editeur like '%$fediteur%' ";
+    }
+    if ($fdescription != '') {
+      $end_sql .= " and a.description like '%$fdescription%' ";
+    }
+    $SQL_sentence = "SELECT a.*, b.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_series s where a.idserie = s.idserie and a.iddessinateur = b.idauteur $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
+    $wlibelle = 'de para-bd';
+    break;
+  case 'revue':
+    if ($ftitre != '') {
+      $end_sql .= " and s.titre like '%$ftitre%' ";
+    }
+    if ($fnum != '') {
+      $end_sql .= " and a.num = '$fnum' ";
+    }
+    if ($fperiodicite != '') {
+      $end_sql .= " and a.periodicite = '$fperiodicite' ";
+    }
+    if ($fediteur != '') {
+      $end_sql .= " and a.editeur like '%$fediteur%' ";
+    }
+    $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ";
+    $wlibelle = 'de revues';
+    break;
+}
+
+entete('Résultat de la recherche', 'albums');
+
+if ($end_sql == '') {
+  echo '<h2 align="center">Veuillez renseigner au moins une zone</h2>' . "\n";
+  echo '<p align="center"><a href="moteur.php?coll=' . $coll . '"><img src="' . $PATH_images
+    . '/bt_moteur.gif" width="83" height="18" alt="Recherches" title="Moteur de recherche"></a></p>' . "\n";
+} else {
+  $w_resultat = mysql_query($SQL_sentence);
+  $nb = mysql_num_rows($w_resultat);
+  echo "<p>Nombre $wlibelle sélectionnés&nbsp;:&nbsp;$nb</p>\n<br>\n";
+  echo '<table id="Recap" width="100%" cellpadding="0" cellspacing="0">' . "\n";
+  switch ($coll) {
+    case 'parabd':
+      echo '<tr><th width="38%" title="Série">Série</th><th width="38%" title="Description">Description</th>'
+        . '<th width="24%" title="Editeur">Editeur</th></tr>' . "\n";
+      break;
+    case 'revue':
+      echo '<tr><th width="30%" title="Revue">Revue</th><th width="20%" title="Numéro">#</th>'
+        . '<th width="20%" title="Date">Date</th><th width="30%" title="Editeur">Editeur</th></tr>' . "\n";
+      break;
+    default:
+      echo '<tr><th width="25%" title="Série">Série</th><th width="8%" title="Numéro">#</th>'
+        . '<th width="32%" title="Titre">Titre</th><th width="8%" title="Dépot légal">D.L.</th>'
+        . '<th width="12%" title="International Standard Book Number">ISBN</th></tr>' . "\n";
+  }
+  $parite = 0;
+  while ($row = mysql_fetch_row($w_resultat)) {
+    echo ($parite == 0) ? '<tr>' : '<tr class="Paire">';
+    $parite = 1 - $parite;
+    $lien = '<a href="#i' . $row[0] . '">';
+    switch ($coll) {
+      case 'parabd':
+        $cellules = array($row[24], $row[3], $row[11]);
+        break;
+      case 'revue':
+        $w_jour = (string) $row[3];
+        $w_date = substr($w_jour, 8, 2) . '/' . substr($w_jour, 5, 2) . '/' . substr($w_jour, 0, 4);
+        $cellules = array($row[20], $row[2], $w_date, $row[4]);
+        break;
+      default:
+        $w_num = '';
+        if ($row[1] != '' && $row[1] != '0') {
+          $w_num = $row[1];
+        }
+        if ($row[18] != '' && $row[18] != '0') {
+          $w_num .= '(' . $row[18] . ')';
+        }
+        $cellules = array($row[33], $w_num, $row[2], $row[12], $row[11]);
+    }
+    foreach ($cellules as $cellule) {
+      echo '<td>' . $lien . $cellule . '</a></td>';
+    }
+    echo "</tr>\n";
+  }
+  echo "</table>\n";
+
+  if ($coll != 'revue') {
+    DetailSerie(mysql_query($SQL_sentence), ' ');
+  } else {
+    $w_resultat = mysql_query("SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ");
+    $col = 0;
+    $seriesauv = '';
+    $w_class = ($GV_nbcol == 1) ? 'FicheLarge' : 'Fiche';
+    while ($row = mysql_fetch_row($w_resultat)) {
+      $w_jour = (string) $row[3];
+      $w_date = '';
+      if ($w_jour != '' && $w_jour != '0000-00-00') {
+        $w_date = substr($w_jour, 8, 2) . '/' . substr($w_jour, 5, 2) . '/' . substr($w_jour, 0, 4);
+      }
+      $w_libelle_com = '';
+      $w_commentaire = '';
+      if ($row[9] != '') {
+        $w_libelle_com = 'Commentaire&nbsp;:&nbsp;';
+        $w_commentaire = nl2br($row[9]);
+      }
+      if ($row[1] && $row[1] != $seriesauv) {
+        if ($col == 1) {
+          echo "<hr>\n";
+        }
+        echo '<h1><a href="#Entete"><img class="G" src="' . $PATH_images . '/gotop.gif" width="16" height="17" alt="^">'
+          . '<img class="D" src="' . $PATH_images . '/gotop.gif" width="16" height="17" alt="^"></a>' . $row[20] . "</h1>\n";
+        $seriesauv = $row[1];
+        $col = 0;
+      }
+      echo '<div class="' . $w_class . '" id="i' . $row[0] . '"><br>' . "\n";
+      echo '<span class="Illus">';
+      if ($row[19] != '') {
+        AfficheImage($PATH_revues, $row[19], 20);
+        switch ($GV_miniature) {
+          case 1:
+            $w_image = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
+            break;
+          case 2:
+            $w_image = $THUMB_revues . '/' . $GV_prefix . $row[19];
+            break;
+          default:
+            $w_image = $PATH_revues . '/' . $row[19];
+        }
+        echo '<img src="' . $w_image . '" height="145" width="107" alt="objet"></a></span>' . "\n";
+      } else {
+        echo '<img src="' . $PATH_revues . '/Encours.jpg" height="145" width="107" alt="Image non disponible"></span>' . "\n";
+      }
+      echo '<table cellpadding="0" cellspacing="0">' . "\n";
+      echo '<tr><th>Numéro&nbsp;:&nbsp;</th><td>' . $row[2] . "</td></tr>\n";
+      echo '<tr><th>Date&nbsp;:&nbsp;</th><td>' . $w_date . "</td></tr>\n";
+      echo '<tr><th>Editeur&nbsp;:&nbsp;</th><td>' . $row[4] . "</td></tr>\n";
+      echo '<tr><th>Periodicit&eacute;&nbsp;:&nbsp;</th><td>' . $row[5] . "</td></tr>\n";
+      echo '<tr><th>' . $w_libelle_com . '</th><td>' . $w_commentaire . "</td></tr>\n";
+      echo "</table>\n</div>\n";
+      if ($GV_nbcol == 1) {
+        echo "<hr>\n";
+      } else {
+        if ($col == 1) {
+          echo "<hr>\n";
+        }
+        $col = 1 - $col;
+      }
+    }
+  }
+}
+Pied();
+?>
