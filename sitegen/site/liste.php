@@ -1,0 +1,232 @@
+require 'coeur.php';
+
+function ListeIdx()
+{
+  echo '<div id="titre-lst">' . "\n";
+  foreach (range('A', 'Z') as $lettre) {
+    echo '<a href="#' . $lettre . '">' . $lettre . "</a>\n";
+  }
+  echo "</div>\n";
+}
+
+echo '<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">' . "\n";
+echo "<html>\n";
+echo "<head>\n";
+echo '<meta http-equiv="content-type" content="text/html; charset=ISO-8859-1">' . "\n";
+echo "<title>Orme Lo' &amp; Kalvor - liste par " . $liste . "</title>\n";
+echo '<link rel="stylesheet" type="text/css" href="kalvor.php">' . "\n";
+echo '<link rel="stylesheet" type="text/css" href="print.css" media="print">' . "\n";
+echo '<script type="text/javascript" src="fonctions.js"></script>' . "\n";
+echo "</head>\n";
+
+extract($tables, EXTR_PREFIX_ALL, 't');
+if (!isset($t_filtre)) {
+  $t_filtre = '';
+}
+
+$mois_noms = array('Janvier', 'Février', 'Mars', 'Avril', 'Mai', 'Juin', 'Juillet', 'Août',
+  'Septembre', 'Octobre', 'Novembre', 'Décembre');
+
+// The lists of album pages serve the album collections only; a list whose
+// tables lack its columns stays empty rather than sending a failing query.
+$albums_seuls = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
+$requete = '';
+$date_liste = false;
+$idxnom2 = -1;
+$idxspecial = -1;
+$sansnom = '';
+$cle2 = false;
+switch ($liste) {
+  case 'notes':
+    $page = 'notes';
+    $idxnom1 = 0;
+    $idxnb = 1;
+    $sansnom = '(sans note)';
+    if ($albums_seuls) {
+      $requete = "SELECT COALESCE(notealbum, '') as note, count(*) from $t_albums a where 1 = 1 $t_filtre group by note ORDER BY note";
+    }
+    break;
+  case 'series':
+    $page = 'serie';
+    $idxnom1 = 1;
+    $idxnb = 2;
+    $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre";
+    break;
+  case 'auteurs':
+    $page = 'auteur';
+    $idxnom1 = 1;
+    $idxnb = 3;
+    $idxspecial = 2;
+    if ($GLOBALS['GV_collaborateurs'] != 1 || $coll == 'parabd') {
+      if ($coll != 'revue') {
+        $requete = "SELECT idauteur, display, photo, count(distinct a.idalbum) from $t_auteurs inner join $t_albums a on (idauteur = iddessinateur or idauteur = idscenariste or idauteur = idcoloriste) where idauteur <> 1 $t_filtre group by idauteur, display, photo order by display";
+      }
+    } elseif ($albums_seuls) {
+      $requete = "SELECT c.idauteur, display, photo, count(distinct c.idalbum) from $t_collaborateurs c, $t_auteurs b, $t_albums a where c.idauteur = b.idauteur and c.idauteur <> 1  $t_filtre and a.idalbum=c.idalbum group by c.idauteur, display, photo order by display";
+    }
+    break;
+  case 'styles':
+    $page = 'style';
+    $idxnom1 = 0;
+    $idxnb = 1;
+    $sansnom = '(style non précisé)';
+    if ($albums_seuls) {
+      $requete = "SELECT COALESCE(style, '') as genre, count(*) FROM $t_series s, $t_albums a WHERE s.idserie = a.idserie $t_filtre GROUP BY genre ORDER BY genre";
+    }
+    break;
+  case 'collections':
+    $page = 'collection';
+    $idxnom1 = 0;
+    $idxnom2 = 1;
+    $idxnb = 2;
+    $cle2 = true;
+    if ($albums_seuls) {
+      $requete = "SELECT editeur, COALESCE(collection, '') as collec, count(*) FROM $t_albums a where 1 = 1 $t_filtre GROUP BY editeur, collec ORDER BY editeur, collec";
+    }
+    break;
+  case 'types':
+    $page = 'type';
+    $idxnom1 = 1;
+    $idxnb = 2;
+    if ($coll == 'parabd') {
+      // Counted as the type page lists them: with their series and author.
+      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item inner join $t_series s on a.idserie = s.idserie inner join $t_auteurs b on a.iddessinateur = b.idauteur where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
+    }
+    break;
+  case 'revue':
+    $page = 'revue';
+    $idxnom1 = 1;
+    $idxnb = 2;
+    if ($coll == 'revue') {
+      $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre";
+    }
+    break;
+  case 'dl':
+    $page = 'dl';
+    $date_liste = true;
+    $formated_field = 'a.dl';
+    $tri = 'DL';
+    $titre_action = 'publiés';
+    $titre_liste = 'Tri par dépôt légal';
+    break;
+  case 'dt-achat':
+    $page = 'dt-achat';
+    $date_liste = true;
+    // The update script writes a missing purchase date as the zero date.
+    $formated_field = "date_format(nullif(a.dateachat, '0000-00-00'), '%m/%Y')";
+    $tri = "date d'achat";
+    $titre_action = 'achetés';
+    $titre_liste = "Tri par date d'achat";
+    break;
+}
+
+if ($date_liste) {
+  echo '<body class="date">' . "\n";
+  echo '<div id="titre-lst">' . $titre_liste . "</div>\n";
+  if ($albums_seuls) {
+    $requete = "select right($formated_field, 4) annee, left($formated_field,2) mois, count(a.idalbum) from $t_albums a where $formated_field is not null $t_filtre group by annee, mois"
+      . " union select right($formated_field, 4) annee, '', count(a.idalbum) from $t_albums a where 1 = 1 $t_filtre group by annee order by annee, mois asc";
+  }
+} else {
+  echo "<body>\n";
+  ListeIdx();
+}
+echo '<ul id="liste">' . "\n";
+
+if (!$date_liste) {
+  $total = '';
+  if ($coll == 'dedicace' && $liste == 'series') {
+    $total = '(toutes les dédicaces)';
+    $requete_total = 'SELECT count(*) from ' . $prefixe_table . 'albums where horsserie = 1 ';
+  } elseif ($coll == 'revue' && $liste == 'revue') {
+    $total = '(toutes les revues)';
+    $requete_total = 'SELECT count(*) from ' . $prefixe_table . 'revues';
+  }
+  if ($total != '') {
+    $nb = 0;
+    $result = mysql_query($requete_total);
+    if ($row = mysql_fetch_row($result)) {
+      $nb = $row[0];
+    }
+    echo '<li><a href="' . LinkRef($page, array('all')) . '" target="_top">' . $total
+      . '<span class="nb_albums">&nbsp;[' . $nb . ']</span></a></li>' . "\n";
+  }
+
+  if ($requete != '') {
+    $result = mysql_query($requete);
+    $derniere = '';
+    while ($row = mysql_fetch_row($result)) {
+      $nom = (string) $row[$idxnom1];
+      $initiale = substr($nom, 0, 1);
+      $attributs = '';
+      if ($initiale != '' && $initiale != $derniere && ctype_alpha($initiale)) {
+        $attributs .= ' id="' . $initiale . '"';
+        $derniere = $initiale;
+      }
+      if ($idxspecial != -1 && (string) $row[$idxspecial] != '' && $GLOBALS['GV_colorauteur'] == 1) {
+        $attributs .= ' class="special"';
+      }
+      if ($cle2) {
+        $cles = array($row[0], (string) $row[1]);
+      } else {
+        $cles = array($row[0]);
+      }
+      if ($nom == '') {
+        $texte = $sansnom;
+      } elseif ($liste == 'notes') {
+        $points = 2 * substr_count($nom, '¤') + substr_count($nom, 'l');
+        $texte = '<img src="' . $PATH_images . '/note' . $points . '.gif" width="49" height="11" alt="'
+          . $points . '/10">';
+      } else {
+        $texte = $nom;
+      }
+      if ($idxnom2 != -1) {
+        $texte .= ' - ' . $row[$idxnom2];
+      }
+      if ($GLOBALS['GV_nb_liste'] == 1 && $row[$idxnb] != 0) {
+        $texte .= ' <span class="nb_albums">&nbsp;[' . $row[$idxnb] . ']</span>';
+      }
+      echo '<li><a' . $attributs . ' href="' . LinkRef($page, $cles) . '" target="_top">' . $texte
+        . "</a></li>\n";
+    }
+  }
+} elseif ($requete != '') {
+  GetVariable('date', '');
+  $date = (string) $date;
+  $ouvert = false;
+  $result = mysql_query($requete);
+  while ($row = mysql_fetch_row($result)) {
+    $annee = (string) $row[0];
+    $mois = (string) $row[1];
+    $nb = $row[2];
+    if ($mois == '' && $ouvert) {
+      echo "</ul></li>\n";
+      $ouvert = false;
+    }
+    $actif = $date != '' && ($annee . '/' . $mois == $date || ($mois == '' && $annee != '' && $annee == substr($date, 0, 4)));
+    echo '<li' . ($actif ? ' class="actif"' : '') . '><a href="' . LinkRef($page, array($annee . '/' . $mois))
+      . '" target="_top" title="' . $nb . ' albums';
+    if ($annee == '') {
+      echo " qui n'ont pas de " . $tri . '">(albums sans ' . $tri . ')&nbsp;<span class="nb_albums">['
+        . $nb . "]</span></a></li>\n";
+    } elseif ($mois == '') {
+      echo ' ' . $titre_action . ' en ' . $annee . '">' . $annee . '&nbsp;<span class="nb_albums">['
+        . $nb . "]</span></a>\n<ul>\n";
+      $ouvert = true;
+    } else {
+      // A month outside the calendar is shown as it is stored.
+      $rang = ctype_digit($mois) ? (int) $mois : 0;
+      $nom_mois = ($rang >= 1 && $rang <= 12) ? $mois_noms[$rang - 1] : $mois;
+      echo ' ' . $titre_action . ' en ' . $nom_mois . ' ' . $annee . '">' . $nom_mois . ' ' . $annee
+        . '&nbsp;<span class="nb_albums">[' . $nb . "]</span></a></li>\n";
+    }
+  }
+  if ($ouvert) {
+    echo "</ul></li>\n";
+  }
+}
+
+echo "</ul>\n";
+echo "</body>\n";
+echo "</html>\n";
+?>
