@@ -1,0 +1,31 @@
+$nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
+echo '<h2>Les ' . $nb_images_accueil . " derniers albums&nbsp;:</h2>\n";
+$requete = mysql_db_query($base, 'SELECT distinct a.idserie, s.titre, a.dateachat, a.idalbum, a.couverture, a.num, a.titre from '
+  . $prefixe_table . 'albums a, ' . $prefixe_table . 'series s where a.idserie = s.idserie '
+  . "order by a.dateachat desc, s.titre, a.num limit 0, $nb_images_accueil", $dblink);
+echo '<span class="Thumb">' . "\n";
+$i = 0;
+while ($row = mysql_fetch_row($requete)) {
+  $w_current = LinkRef('serie', array($row[0])) . '#i' . $row[3];
+  if ((string) $row[4] != '') {
+    if ($GV_miniature == 1) {
+      $w_filename = Miniature($row[4], $PATH_couvertures, $THUMB_couvertures, $GV_prefix, 107, 145);
+    } elseif ($GV_miniature == 2) {
+      $w_filename = $THUMB_couvertures . '/' . $GV_prefix . $row[4];
+    } else {
+      $w_filename = $PATH_couvertures . '/' . $row[4];
+    }
+  } else {
+    $w_filename = $PATH_couvertures . '/Encours.jpg';
+  }
+  $w_texte = $row[1] . ' - ' . (((string) $row[5] != '') ? $row[5] . '. ' : '') . $row[6];
+  $w_texte = htmlspecialchars($w_texte, ENT_QUOTES, 'ISO-8859-1', false);
+  echo '<a href="' . $w_current . '"><img src="' . $w_filename . '" height="145" width="107" alt="' . $w_texte
+    . '" title="' . $w_texte . '"></a>' . "\n";
+  $i++;
+  // Fixed columns end each full row; automatic ones wrap with the block.
+  if ($GV_col_accueil > 1 && $i % $GV_col_accueil == 0) {
+    echo "<br />\n";
+  }
+}
+echo "</span>\n";

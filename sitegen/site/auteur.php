@@ -1,0 +1,208 @@
+require_once 'coeur.php';
+require_once '_serie.php';
+
+GetVariable('idauteur', -1);
+GetVariable('tri', 'serie');
+GetVariable('sens', '');
+// Only a whole number names an author.
+$idauteur = is_numeric($idauteur) ? (int) $idauteur : -1;
+extract($tables, EXTR_PREFIX_ALL, 't');
+if (!isset($t_filtre)) {
+  $t_filtre = '';
+}
+
+$auteur = mysql_fetch_row(mysql_query("SELECT * from $t_auteurs where idauteur=$idauteur"));
+if (!$auteur) {
+  $auteur = array_fill(0, 14, '');
+}
+
+switch ((int) $auteur[9] + 4 * (int) $auteur[10] + 8 * (int) $auteur[11]) {
+  case 1:
+    $fonction = 'Scénariste';
+    break;
+  case 4:
+    $fonction = 'Dessinateur';
+    break;
+  case 8:
+    $fonction = 'Coloriste';
+    break;
+  case 5:
+    $fonction = 'Scénariste/Dessinateur';
+    break;
+  case 9:
+    $fonction = 'Scénariste/Coloriste';
+    break;
+  case 12:
+    $fonction = 'Dessinateur/Coloriste';
+    break;
+  case 13:
+    $fonction = 'Scénariste/Dessinateur/Coloriste';
+    break;
+  default:
+    $fonction = '';
+}
+
+$commentaire = nl2br((string) $auteur[8]);
+// An author without a row, or a date never set, has no date to show.
+function kalvor_date_auteur($date)
+{
+  $date = (string) $date;
+  if ($date == '' || $date == '0000-00-00') {
+    return '';
+  }
+  return substr($date, 8, 2) . '/' . substr($date, 5, 2) . '/' . substr($date, 0, 4);
+}
+$naissance = kalvor_date_auteur($auteur[4]);
+$deces = kalvor_date_auteur($auteur[5]);
+$pays = (string) $auteur[6];
+
+Entete("Détails pour l'auteur", 'albums');
+
+$photo = (string) $auteur[3];
+echo '<div id="auteur"' . ($photo != '' ? ' class="Photo"' : '') . ">\n";
+if ($photo != '') {
+  if ($GV_miniature == 1) {
+    $src = Miniature($photo, $PATH_photos, $THUMB_photos, $GV_prefix, 120, 150);
+  } elseif ($GV_miniature == 2) {
+    $src = $THUMB_photos . '/' . $GV_prefix . $photo;
+  } else {
+    $src = $PATH_photos . '/' . $photo;
+  }
+  echo '<span class="Illus"><img src="' . $src . '" width="120" height="150" alt="photo"></span>' . "\n";
+}
+if ((string) $auteur[7] != '') {
+  echo '<h1>' . $auteur[7] . ' <span class="VraiNom">' . $auteur[1] . ', ' . $auteur[2] . "</span></h1>\n";
+} else {
+  echo '<h1>' . $auteur[1] . ', ' . $auteur[2] . "</h1>\n";
+}
+echo '<p class="Fonction">' . $fonction . "</p>\n";
+if ($naissance != '' && $pays != '') {
+  echo '<p class="Ne">Né le ' . $naissance . ' en ' . $pays . ".</p>\n";
+} elseif ($naissance != '') {
+  echo '<p class="Ne">Né le ' . $naissance . ".</p>\n";
+} elseif ($pays != '') {
+  echo '<p class="Ne">Né en ' . $pays . ".</p>\n";
+}
+if ($deces != '') {
+  echo '<p class="Decede">Décédé le ' . $deces . ".</p>\n";
+}
+if ((string) $auteur[12] != '') {
+  echo '<p class="Site">Site Internet&nbsp;: <a href="' . htmlspecialchars($auteur[12], ENT_QUOTES, 'ISO-8859-1', false)
+    . '" target="_blank">' . $auteur[12] . "</a></p>\n";
+}
+if ($commentaire != '') {
+  echo '<p class="Comments">' . $commentaire . "</p>\n";
+}
+
+// Sort keys the collection's table can sort on; any other falls back to the series.
+$cles = array('serie' => 'titreserie ', 'dl' => 'concat(right(a.dl, 4), left(a.dl, 2)) ', 'editeur' => 'a.editeur ');
+if ($coll == 'parabd') {
+  $cles['description'] = 'a.description ';
+} else {
+  $cles['titre'] = 'a.titre ';
+  $cles['isbn'] = 'a.reference ';
+}
+if (!is_string($tri) || !isset($cles[$tri])) {
+  $tri = 'serie';
+}
+if ($sens != 'desc') {
+  $sens = '';
+}
+$sql_order = $cles[$tri] . $sens;
+
+// Magazines have no authors of their own: the card stands alone.
+if ($coll == 'revue') {
+  echo "</div>\n";
+} elseif ($GV_auteur == 0) {
+  $where_hs = ($coll == 'dedicace') ? 'and a.horsserie = 1' : '';
+  echo "<h2>Série(s) réalisée(s)</h2>\n";
+  echo "<ul>\n";
+  $requete = mysql_query("SELECT distinct a.idserie, b.titre from $t_albums a, $t_series b where a.idserie = b.idserie "
+    . "$where_hs and (idcoloriste=$idauteur or idscenariste=$idauteur or iddessinateur=$idauteur) order by b.titre");
+  while ($row = mysql_fetch_row($requete)) {
+    echo '<li><a href="' . LinkRef('serie', $row) . '">' . $row[1] . "</a></li>\n";
+  }
+  echo "</ul>\n";
+  echo "</div>\n";
+} else {
+  if ($coll == 'parabd') {
+    $base_sql = "SELECT a.*, b.display, s.titre as titreserie from $t_albums a, $t_auteurs b, $t_series s "
+      . "where a.iddessinateur = b.idauteur and a.idserie = s.idserie and iddessinateur = $idauteur ";
+    $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2)";
+    $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2)';
+  } elseif ($GV_collaborateurs == 1) {
+    // One row per album that has a writer, an artist and a colourist among its
+    // collaborators, the author being one of them.
+    $role = "select %s from $t_collaborateurs c inner join $t_auteurs x on c.idauteur = x.idauteur "
+      . 'where c.idalbum = a.idalbum and c.typecollaboration = %d';
+    $base_sql = 'select a.*, (' . sprintf($role, 'min(x.display)', 0) . '), (' . sprintf($role, 'min(x.display)', 1)
+      . '), (' . sprintf($role, 'min(x.display)', 2) . "), s.titre as 'titreserie' "
+      . "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
+      . 'where exists (' . sprintf($role, '1', 0) . ') and exists (' . sprintf($role, '1', 1) . ') and exists ('
+      . sprintf($role, '1', 2) . ") and exists (select 1 from $t_collaborateurs c inner join $t_auteurs x on c.idauteur = x.idauteur "
+      . "where c.idalbum = a.idalbum and c.idauteur = $idauteur and c.typecollaboration in (0, 1, 2)) $t_filtre ";
+    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2)";
+    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2)';
+  } else {
+    $base_sql = "SELECT DISTINCT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, "
+      . "$t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s where a.idserie = s.idserie "
+      . 'and a.idscenariste = b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur '
+      . "and (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";
+    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
+    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)';
+  }
+  $requete = mysql_query($table_sql);
+  echo "</div>\n";
+  echo '<br clear="left">' . "\n";
+  switch ($coll) {
+    case 'parabd':
+      $libelle = "d'objets";
+      break;
+    case 'dedicace':
+      $libelle = 'de d&eacute;dicaces';
+      break;
+    default:
+      $libelle = "d'albums";
+  }
+  echo '<p>Nombre total ' . $libelle . '&nbsp;: ' . mysql_num_rows($requete) . "</p>\n";
+  echo '<table id="Recap" width="100%" cellpadding="0" cellspacing="0">' . "\n";
+  if ($coll == 'parabd') {
+    echo '<tr><th width="38%">' . sort_header('Série', 'serie', 'auteur', $tri, $sens) . '</th><th width="38%">'
+      . sort_header('Description', 'description', 'auteur', $tri, $sens) . '</th><th width="24%">'
+      . sort_header('Éditeur', 'editeur', 'auteur', $tri, $sens) . "</th></tr>\n";
+  } else {
+    echo '<tr><th width="25%">' . sort_header('Série', 'serie', 'auteur', $tri, $sens)
+      . '</th><th width="8%" title="Numéro">#</th><th width="32%">' . sort_header('Titre', 'titre', 'auteur', $tri, $sens)
+      . '</th><th width="8%" title="Dépot légal">' . sort_header('DL', 'dl', 'auteur', $tri, $sens)
+      . '</th><th width="12%" title="International Standard Book Number">'
+      . sort_header('ISBN', 'isbn', 'auteur', $tri, $sens) . "</th></tr>\n";
+  }
+  $paire = false;
+  while ($row = mysql_fetch_row($requete)) {
+    $idserie_ligne = ($coll == 'parabd') ? $row[2] : $row[3];
+    $wpage = ($GV_auteur == 1) ? LinkRef('serie', array($idserie_ligne)) : '';
+    $lien = '<a href="' . $wpage . '#i' . $row[0] . '">';
+    if ($coll == 'parabd') {
+      $cellules = array($row[24], $row[3], $row[11]);
+    } else {
+      $numero = ((string) $row[1] != '' && $row[1] != 0) ? $row[1] : '';
+      if ((string) $row[18] != '') {
+        $numero .= '(' . $row[18] . ')';
+      }
+      $cellules = array($row[33], $numero, $row[2], $row[12], $row[11]);
+    }
+    echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
+    foreach ($cellules as $cellule) {
+      echo '<td>' . $lien . $cellule . '</a></td>';
+    }
+    echo "</tr>\n";
+    $paire = !$paire;
+  }
+  echo "</table>\n";
+  if ($GV_auteur == 2) {
+    DetailSerie(mysql_query($cartes_sql), '');
+  }
+}
+
+Pied();
+?>

@@ -1,0 +1,420 @@
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "e2e/catalogpages/catalogue_site.h"
+#include "e2e/e2e_servers.h"
+#include "platform/cp1252.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/dao/recordset.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+const QStringList kCollections = {"albums", "acheter", "dedicace", "parabd", "revue"};
+
+QByteArray latin1(const QString& text) {
+    return cp1252::encode(text);
+}
+
+SitePage fetchPage(const QString& url) {
+    const Page fetched = fetch(url);
+    SitePage page;
+    page.status = fetched.status;
+    page.body = fetched.body;
+    return page;
+}
+
+// A published fixture catalogue: one generation, one encoding of its scripts.
+struct PublishedCatalogue {
+    QString version;
+    std::unique_ptr<QTemporaryDir> scratch;
+    QString catalogue;
+    std::unique_ptr<SiteHarness> site;
+    QString failed;
+
+    QString prefix() const { return siteSettings().box_prefixe_table; }
+
+    // Values of a query on the site's database.
+    QList<QStringList> rows(const QString& sql) const {
+        return runSql(site->database(), sql.toUtf8()).rows;
+    }
+    QStringList column(const QString& sql) const {
+        QStringList values;
+        for (const QStringList& row : rows(sql)) {
+            values << row.value(0);
+        }
+        return values;
+    }
+    long catalogueCount(const QString& sql) const {
+        auto db = dao::DBEngine::OpenDatabase(catalogue);
+        auto rs = db->OpenRecordset(sql);
+        return rs->Fields(0).toLongLong();
+    }
+};
+
+Settings publishingSettings(const QString& version, Settings::FormatDonnees format) {
+    Settings s = siteSettings();
+    s.GV_Version_Base = version;
+    s.format = format;
+    return s;
+}
+
+// Built once per generation for the whole run.
+PublishedCatalogue& published(const QString& version) {
+    static QMap<QString, std::shared_ptr<PublishedCatalogue>> sites;
+    if (!sites.contains(version)) {
+        auto p = std::make_shared<PublishedCatalogue>();
+        p->version = version;
+        p->scratch = std::make_unique<QTemporaryDir>();
+        p->catalogue = mendedCatalogue(version, p->scratch->path());
+        p->site = std::make_unique<SiteHarness>(QStringLiteral("catalogue_") + version);
+        // One generation in each encoding of the data scripts.
+        const auto format = version == QStringLiteral("v6") ? Settings::FormatDonnees::Latin1
+                                                            : Settings::FormatDonnees::Utf8;
+        p->failed = p->site->build(publishingSettings(version, format), siteStats(), fullExportData,
+                                   p->catalogue);
+        sites.insert(version, p);
+    }
+    return *sites[version];
+}
+
+// Links to the series and author pages of one collection found in a page,
+// with "&amp;" read back as "&".
+QStringList pageLinks(const QByteArray& body, const QString& coll) {
+    static const QRegularExpression link(
+        QStringLiteral("href=\"((?:serie|auteur)\\.php\\?coll=([a-z]+)[^\"#]*)"));
+    QStringList links;
+    auto it = link.globalMatch(QString::fromLatin1(body));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (m.captured(2) == coll) {
+            links << m.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        }
+    }
+    return links;
+}
+
+// The same page whatever its sort: the crawl opens each author once.
+QString withoutSort(QString link) {
+    static const QRegularExpression sort(QStringLiteral("&(tri|sens)=[^&]*"));
+    return link.remove(sort);
+}
+
+class CatalogPages : public testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        p_ = &published(QString::fromLatin1(GetParam()));
+        ASSERT_TRUE(p_->failed.isEmpty()) << p_->failed.toStdString();
+    }
+    const SiteHarness& site() const { return *p_->site; }
+    QString table(const QString& name) const { return p_->prefix() + name; }
+
+    PublishedCatalogue* p_ = nullptr;
+};
+
+TEST_P(CatalogPages, EveryHomeSeriesAndAuthorPageOfEveryCollectionServesCleanly) {
+    const QMap<QString, QString> seriesTable = {{"albums", "series"},
+                                                {"acheter", "series2"},
+                                                {"dedicace", "series"},
+                                                {"parabd", "series3"},
+                                                {"revue", "series4"}};
+    for (const QString& coll : kCollections) {
+        SCOPED_TRACE(coll.toStdString());
+        const SitePage home = site().get(QStringLiteral("index.php?coll=") + coll);
+        ASSERT_TRUE(home.problem().isEmpty()) << home.problem().toStdString();
+
+        QStringList queue = pageLinks(home.body, coll);
+        for (const QString& id :
+             p_->column(QStringLiteral("SELECT idserie FROM ") + table(seriesTable[coll]))) {
+            queue << QStringLiteral("serie.php?coll=%1&idserie=%2&liste=series").arg(coll, id);
+        }
+        if (coll == QStringLiteral("dedicace")) {
+            queue << QStringLiteral("serie.php?coll=dedicace&idserie=all&liste=series");
+        }
+        QSet<QString> seen;
+        int series = 0, authors = 0;
+        while (!queue.isEmpty()) {
+            const QString link = queue.takeFirst();
+            if (seen.contains(withoutSort(link))) {
+                continue;
+            }
+            seen.insert(withoutSort(link));
+            const SitePage page = site().get(link);
+            EXPECT_TRUE(page.problem().isEmpty())
+                << link.toStdString() << " : " << page.problem().toStdString();
+            (link.startsWith(QStringLiteral("serie")) ? series : authors)++;
+            queue << pageLinks(page.body, coll);
+        }
+        EXPECT_GT(series, 0);
+        // Every author of the collection is reached, but the one that stands
+        // for no author.
+        const QMap<QString, QString> authorsTable = {
+            {"albums", "auteurs"}, {"acheter", "auteurs2"}, {"parabd", "auteurs3"}};
+        if (authorsTable.contains(coll)) {
+            const int known =
+                p_->column(QStringLiteral("SELECT count(*) FROM %1 WHERE idauteur <> 1")
+                               .arg(table(authorsTable[coll])))
+                    .value(0)
+                    .toInt();
+            EXPECT_GE(authors, known);
+        }
+    }
+}
+
+TEST_P(CatalogPages, HomeCountsAreTheCatalogues) {
+    const bool v6 = p_->version == QStringLiteral("v6");
+    const QString owned =
+        v6 ? QStringLiteral("ALBUMS WHERE AAcheter = 0") : QStringLiteral("ALBUMS");
+    const QString wished =
+        v6 ? QStringLiteral("ALBUMS WHERE AAcheter = 1") : QStringLiteral("ACHETER");
+    const QString objects = v6 ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS");
+    auto seriesOf = [&](const QString& items) {
+        return p_->catalogueCount(
+            QStringLiteral("SELECT count(*) FROM SERIES WHERE IdSerie IN (SELECT IdSerie FROM %1)")
+                .arg(items));
+    };
+    auto authorsOf = [&](const QString& albums, const QString& where) {
+        return p_->catalogueCount(
+            QStringLiteral("SELECT count(*) FROM AUTEURS WHERE IdAuteur IN ("
+                           "SELECT IdDessinateur FROM %1 %2 UNION SELECT IdScenariste FROM %1 %2 "
+                           "UNION SELECT idColoriste FROM %1 %2 UNION SELECT C.IdAuteur FROM %1 "
+                           "INNER JOIN COLLABORATEURS C ON %1.IdAlbum = C.IdAlbum %2)")
+                .arg(albums, where));
+    };
+    const QString ownedTable = QStringLiteral("ALBUMS");
+    const QString ownedWhere = v6 ? QStringLiteral("WHERE AAcheter = 0") : QString();
+    const QString wishedTable = v6 ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
+    const QString wishedWhere = v6 ? QStringLiteral("WHERE AAcheter = 1") : QString();
+
+    const long nOwned = p_->catalogueCount(QStringLiteral("SELECT count(*) FROM ") + owned);
+    const long nWished = p_->catalogueCount(QStringLiteral("SELECT count(*) FROM ") + wished);
+    ASSERT_EQ(nOwned, 70);
+    ASSERT_EQ(nWished, 15);
+    const QMap<QString, QString> expected = {
+        {"albums", QStringLiteral("%1 Séries, %2 Albums, %3 Auteurs")
+                       .arg(seriesOf(owned))
+                       .arg(nOwned)
+                       .arg(authorsOf(ownedTable, ownedWhere))},
+        {"acheter", QStringLiteral("%1 Séries, %2 Albums, %3 Auteurs")
+                        .arg(seriesOf(wished))
+                        .arg(nWished)
+                        .arg(authorsOf(wishedTable, wishedWhere))},
+        {"dedicace", QStringLiteral("%1 Albums")
+                         .arg(p_->catalogueCount(
+                             QStringLiteral("SELECT count(*) FROM ALBUMS WHERE HorsSerie <> 0 ") +
+                             (v6 ? QStringLiteral("AND AAcheter = 0") : QString())))},
+        {"parabd", QStringLiteral("%1 objets")
+                       .arg(p_->catalogueCount(QStringLiteral("SELECT count(*) FROM ") + objects))},
+        {"revue", QStringLiteral("%1 revues")
+                      .arg(p_->catalogueCount(QStringLiteral("SELECT count(*) FROM REVUES")))},
+    };
+    for (const QString& coll : kCollections) {
+        SCOPED_TRACE(coll.toStdString());
+        const SitePage home = site().get(QStringLiteral("index.php?coll=") + coll);
+        ASSERT_TRUE(home.problem().isEmpty()) << home.problem().toStdString();
+        EXPECT_TRUE(
+            home.body.contains(latin1(QStringLiteral("<div class=\"stats\">\r\n") + expected[coll] +
+                                      QStringLiteral("<br>dernière mise à jour : "))))
+            << expected[coll].toStdString();
+    }
+}
+
+TEST_P(CatalogPages, CardsShowTheCataloguesTextsAndPictures) {
+    // Album 1: apostrophe in the title, rating 7, cover in mixed case.
+    const SitePage first = site().get(QStringLiteral("serie.php?coll=albums&idserie=1"));
+    ASSERT_TRUE(first.problem().isEmpty()) << first.problem().toStdString();
+    EXPECT_TRUE(first.body.contains(latin1(QStringLiteral(
+        "<h2>1 - L'Ombre du phare&nbsp;<img src=\"images/note7.gif\" width=\"49\" height=\"11\" "
+        "alt=\"7/10\">"))));
+    EXPECT_TRUE(
+        first.body.contains("<img src=\"couvertures/Couv_Album01.JPG\" height=\"145\" "
+                            "width=\"107\" alt=\"recto\">"));
+    EXPECT_TRUE(first.body.contains(latin1(QStringLiteral("<h1>L'Ombre du phare</h1>"))));
+    EXPECT_TRUE(
+        first.body.contains(latin1(QStringLiteral("<p class=\"Encours\">Série finie</p>"))));
+
+    // Album 56: double quotes kept; its authors by their display names.
+    const SitePage fort = site().get(QStringLiteral("serie.php?coll=albums&idserie=9"));
+    ASSERT_TRUE(fort.problem().isEmpty()) << fort.problem().toStdString();
+    EXPECT_TRUE(
+        fort.body.contains(latin1(QStringLiteral("<h2>6 - Le \"Dernier\" Train pour Fort-Bâton"))));
+    const QStringList authors =
+        p_->rows(QStringLiteral(
+                     "SELECT s.idauteur, s.display FROM %1 a, %2 s WHERE a.idalbum = 56 AND "
+                     "s.idauteur = a.idscenariste")
+                     .arg(table("albums"), table("auteurs")))
+            .value(0);
+    ASSERT_EQ(authors.size(), 2);
+    EXPECT_TRUE(fort.body.contains(latin1(
+        QStringLiteral("<a href=\"auteur.php?coll=albums&amp;idauteur=%1&amp;liste=series\">%2</a>")
+            .arg(authors[0], authors[1]))));
+
+    // Author 5: apostrophe in the name, on her page and on her cards.
+    const SitePage aubrac = site().get(QStringLiteral("auteur.php?coll=albums&idauteur=5"));
+    ASSERT_TRUE(aubrac.problem().isEmpty()) << aubrac.problem().toStdString();
+    EXPECT_TRUE(aubrac.body.contains(latin1(QStringLiteral("<h1>D'Aubrac, Léonie</h1>"))));
+    EXPECT_TRUE(
+        aubrac.body.contains(latin1(QStringLiteral("<p class=\"Fonction\">Dessinateur</p>"))));
+    EXPECT_TRUE(aubrac.body.contains(latin1(QStringLiteral("<p class=\"Ne\">Né le 14/07/1962"))));
+    const QString series5 =
+        p_->column(QStringLiteral("SELECT min(idserie) FROM %1 WHERE iddessinateur = 5")
+                       .arg(table("albums")))
+            .value(0);
+    const SitePage drawn = site().get(QStringLiteral("serie.php?coll=albums&idserie=") + series5);
+    EXPECT_TRUE(drawn.body.contains(latin1(QStringLiteral(">D'Aubrac, Léonie</a>"))));
+
+    // The wish list shows its own albums; the collectibles their type.
+    const SitePage wished = site().get(QStringLiteral("serie.php?coll=acheter&idserie=10"));
+    ASSERT_TRUE(wished.problem().isEmpty()) << wished.problem().toStdString();
+    EXPECT_TRUE(wished.body.contains(latin1(QStringLiteral("<h2>1 - L'Horloge d'Orion"))));
+    const SitePage objects = site().get(QStringLiteral("serie.php?coll=parabd&idserie=1"));
+    ASSERT_TRUE(objects.problem().isEmpty()) << objects.problem().toStdString();
+    EXPECT_TRUE(
+        objects.body.contains(latin1(QStringLiteral("<span class=\"typeobjet\">Ex-Libris"))));
+    EXPECT_TRUE(objects.body.contains(latin1(QStringLiteral("Ex-libris « Le Gardien »"))));
+    EXPECT_TRUE(objects.body.contains("id=\"i1\""));
+}
+
+TEST_P(CatalogPages, HostileParametersNeitherBreakNorWidenNorEcho) {
+    const QString normalAuthor = QStringLiteral("auteur.php?coll=albums&idauteur=4");
+    const SitePage normal = site().get(normalAuthor);
+    ASSERT_TRUE(normal.problem().isEmpty());
+    const int normalRows = normal.body.count("<tr");
+
+    for (const QString& value : hostileValues()) {
+        SCOPED_TRACE(value.left(40).toStdString());
+        const QString v = QString::fromLatin1(QUrl::toPercentEncoding(value));
+        for (const QString& page : {QStringLiteral("index.php"), QStringLiteral("serie.php"),
+                                    QStringLiteral("auteur.php")}) {
+            const SitePage all = site().getWith(
+                page, {"coll", "idserie", "idauteur", "tri", "sens", "liste"}, value);
+            EXPECT_TRUE(all.problem().isEmpty())
+                << page.toStdString() << all.problem().toStdString();
+            EXPECT_FALSE(all.echoesRaw(value)) << page.toStdString();
+            EXPECT_EQ(all.body.count("class=\"Fiche"), 0) << page.toStdString();
+        }
+        // A hostile sort on a real author gives the same rows as the normal page.
+        const SitePage sorted =
+            site().get(normalAuthor + QStringLiteral("&tri=") + v + QStringLiteral("&sens=") + v);
+        EXPECT_TRUE(sorted.problem().isEmpty()) << sorted.problem().toStdString();
+        EXPECT_FALSE(sorted.echoesRaw(value));
+        EXPECT_EQ(sorted.body.count("<tr"), normalRows);
+        const SitePage dedicated =
+            site().get(QStringLiteral("serie.php?coll=dedicace&idserie=") + v);
+        EXPECT_TRUE(dedicated.problem().isEmpty()) << dedicated.problem().toStdString();
+        EXPECT_EQ(dedicated.body.count("class=\"Fiche"), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Generations, CatalogPages, testing::Values("v6", "v5"));
+
+// Display settings on the v6 catalogue: other require.php files beside the
+// same pages and data.
+class CardSettings : public testing::Test {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        p_ = &published(QStringLiteral("v6"));
+        ASSERT_TRUE(p_->failed.isEmpty()) << p_->failed.toStdString();
+    }
+    SitePage page(const QString& name, Settings s, const QString& query) {
+        static int n = 0;
+        const QString url = variantSite(*p_->site, name + QString::number(++n), s);
+        return fetchPage(url + u'/' + query);
+    }
+    Settings base() const {
+        return publishingSettings(QStringLiteral("v6"), Settings::FormatDonnees::Latin1);
+    }
+    PublishedCatalogue* p_ = nullptr;
+};
+
+// The card classes and rules of a page, in order: "L" wide, "F" narrow, "-" a rule.
+QString cardFlow(const QByteArray& body) {
+    static const QRegularExpression mark(
+        QStringLiteral("<div class=\"(FicheLarge|Fiche)\"|<hr>|<h1>"));
+    QString flow;
+    auto it = mark.globalMatch(QString::fromLatin1(body));
+    while (it.hasNext()) {
+        const QString m = it.next().captured(0);
+        flow += m == QStringLiteral("<hr>")           ? u'-'
+                : m == QStringLiteral("<h1>")         ? u'H'
+                : m.contains(QStringLiteral("Large")) ? u'L'
+                                                      : u'F';
+    }
+    return flow;
+}
+
+TEST_F(CardSettings, LayoutsPairNarrowCardsAndRuleWideOnes) {
+    // Series 4 has albums 21-26; 21 and 25 have back covers.
+    Settings s = base();
+    s.GV_Nb_Col = 1;
+    EXPECT_EQ(cardFlow(page("une", s, "serie.php?coll=albums&idserie=4").body), "HL-L-L-L-L-L-");
+    s.GV_Nb_Col = 2;
+    EXPECT_EQ(cardFlow(page("deux", s, "serie.php?coll=albums&idserie=4").body), "HFF-FF-FF-");
+    s.GV_Nb_Col = 0;
+    s.GV_Verso = QStringLiteral("none");
+    EXPECT_EQ(cardFlow(page("auto", s, "serie.php?coll=albums&idserie=4").body), "HFF-FF-FF-");
+    s.GV_Verso = QStringLiteral("right");
+    EXPECT_EQ(cardFlow(page("auto", s, "serie.php?coll=albums&idserie=4").body), "HL-L-L-L-L-L-");
+    // Dedicated albums are always wide; headings break the pairs.
+    s.GV_Nb_Col = 2;
+    const QString all = cardFlow(page("dedi", s, "serie.php?coll=dedicace&idserie=all").body);
+    EXPECT_FALSE(all.contains(u'F')) << all.toStdString();
+    // On the author page the cards come by series: a heading after an odd
+    // narrow card rules it off first.
+    s.GV_Auteur = 2;
+    const QString flow = cardFlow(page("deux", s, "auteur.php?coll=albums&idauteur=4").body);
+    EXPECT_TRUE(flow.contains(QStringLiteral("-H"))) << flow.toStdString();
+    EXPECT_FALSE(flow.contains(QStringLiteral("FH"))) << flow.toStdString();
+}
+
+TEST_F(CardSettings, BackCoverSideAndDedicationPlace) {
+    Settings s = base();
+    const auto order = [](const QByteArray& body, const char* card) {
+        const qsizetype at = body.indexOf(QByteArray("id=\"") + card + "\"");
+        const qsizetype end = body.indexOf("</div>", at);
+        const QByteArray c = body.mid(at, end - at);
+        const qsizetype recto = c.indexOf("alt=\"recto\"");
+        const qsizetype verso = c.indexOf("alt=\"verso\"");
+        return verso < 0       ? QStringLiteral("recto")
+               : verso < recto ? QStringLiteral("verso recto")
+                               : QStringLiteral("recto verso");
+    };
+    s.GV_Verso = QStringLiteral("left");
+    EXPECT_EQ(order(page("gauche", s, "serie.php?coll=albums&idserie=4").body, "i21"),
+              "verso recto");
+    s.GV_Verso = QStringLiteral("right");
+    EXPECT_EQ(order(page("droite", s, "serie.php?coll=albums&idserie=4").body, "i21"),
+              "recto verso");
+    s.GV_Verso = QStringLiteral("none");
+    EXPECT_EQ(order(page("aucun", s, "serie.php?coll=albums&idserie=4").body, "i21"), "recto");
+    // Dedicated albums never show their back cover but show the dedication.
+    s.GV_Verso = QStringLiteral("left");
+    const SitePage dedicated = page("dedi", s, "serie.php?coll=dedicace&idserie=4");
+    EXPECT_TRUE(dedicated.body.contains("alt=\"dedicace\""));
+
+    // Album 26, dedicated, with a dedication picture.
+    s.GV_Dedi_Place = 1;
+    const QByteArray title = page("titre", s, "serie.php?coll=albums&idserie=4").body;
+    const qsizetype h2 = title.indexOf("id=\"i26\"");
+    EXPECT_LT(title.indexOf("dedicace.gif", h2), title.indexOf("</h2>", h2));
+    s.GV_Dedi_Place = 0;
+    const QByteArray format = page("format", s, "serie.php?coll=albums&idserie=4").body;
+    const qsizetype card = format.indexOf("id=\"i26\"");
+    EXPECT_GT(format.indexOf("dedicace.gif", card), format.indexOf("Format&nbsp;:", card));
+    s.opt_dedicace = 0;
+    const QByteArray none = page("sans", s, "serie.php?coll=albums&idserie=4").body;
+    EXPECT_FALSE(none.contains("dedicace.gif"));
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "e2e/catalogpages/catalogue_site.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "catalogue/sqlite_catalogue.h"
+#include "common/vb.h"
+#include "e2e/e2e_servers.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "platform/textfile.h"
+#include "sitegen/require_php.h"
+#include "sqlscripts/full_export.h"
+#include "sqlscripts/schema_scripts.h"
+#include "support/test_paths.h"
+
+namespace kalvor::e2e {
+
+QString mendedCatalogue(const QString& generation, const QString& folder) {
+    const QString path =
+        folder + QStringLiteral("/catalogue-") + generation + QStringLiteral(".db");
+    QFile::remove(path);
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-") +
+                                                      generation + QStringLiteral(".sql")),
+                                    path);
+    auto db = dao::DBEngine::OpenDatabase(path);
+    if (generation == QStringLiteral("v6")) {
+        db->Execute(QStringLiteral("UPDATE PARABD SET TypeObjet = 1 WHERE IdParabd = 12"));
+    } else {
+        db->Execute(QStringLiteral("UPDATE EXLIBRIS SET TypeObjet = 4 WHERE IdExlibris = 12"));
+    }
+    db->Execute(
+        QStringLiteral("UPDATE REVUES SET NomRevue = 'Phylactère Hebdo' WHERE idRevue = 20"));
+    db->Execute(QStringLiteral(
+        "DELETE FROM COLLABORATEURS WHERE IdAlbum = 5 AND IdAuteur = 4 AND TypeCollaboration = 0"));
+    db->Close();
+    return path;
+}
+
+QList<SqlScript> fullExportData(const SiteInputs& inputs) {
+    Settings s = inputs.settings;
+    s.GV_Export = inputs.exportFolder;
+    s.GV_Chemin_Base = inputs.catalogue;
+    s.Mode_Commande = true;
+    s.split = Settings::Split::No;
+    s.GV_Prefixe_Table = s.box_prefixe_table;
+    schema_scripts::Create_Tables_Sql({inputs.exportFolder, s.box_prefixe_table, s.opt_utf8()});
+    RecordingPrompt prompt;
+    if (!btn_Donnees_SQL_Click(s, prompt)) {
+        throw Error(0, QStringLiteral("export complet en échec : ") + s.GV_Erreurs);
+    }
+    const QString scripts = schema_scripts::ScriptsFolder(inputs.exportFolder);
+    return {
+        {QStringLiteral("tables.sql"), test::readAll(scripts + QStringLiteral("/tables.sql"))},
+        {QStringLiteral("donnees.sql"), test::readAll(scripts + QStringLiteral("/donnees.sql"))}};
+}
+
+QString variantSite(const SiteHarness& base, const QString& name, Settings settings) {
+    const QString folder = base.folder() + u'_' + name;
+    QDir().mkpath(folder);
+    const QDir from(base.folder());
+    for (const QFileInfo& entry :
+         from.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString to = folder + u'/' + entry.fileName();
+        if (entry.fileName() == QStringLiteral("require.php") ||
+            entry.fileName() == QStringLiteral("scripts") || QFileInfo::exists(to)) {
+            continue;
+        }
+        // Picture folders are shared; pages are copied so that each finds its
+        // own require.php beside it.
+        if (entry.isDir()) {
+            QFile::link(entry.filePath(), to);
+        } else {
+            QFile::copy(entry.filePath(), to);
+        }
+    }
+    settings.GV_Export = folder;
+    settings.box_host = mysqlHost();
+    settings.box_login = mysqlUser();
+    settings.box_password = mysqlPassword();
+    settings.box_base = base.database();
+    TextFile require(folder + QStringLiteral("/require.php"));
+    for (QString line : sitegen::requirePhpLines(settings, siteStats(), vb::Now())) {
+        if (line == QStringLiteral("error_reporting(E_ERROR | E_WARNING | E_PARSE);")) {
+            line = QStringLiteral("error_reporting(E_ALL);");
+        }
+        require.WriteLine(line);
+    }
+    require.Close();
+    return base.url() + u'_' + name;
+}
+
+}  // namespace kalvor::e2e

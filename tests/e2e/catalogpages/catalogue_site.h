@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include "e2e/site/site_harness.h"
+
+// Sites built from the fixture catalogues through the full data export.
+namespace kalvor::e2e {
+
+// A SQLite copy of tests/fixtures/catalogue/catalogue-<generation>.sql under
+// `folder`, with the three rows that stop an export mended as the fixtures'
+// README says.
+QString mendedCatalogue(const QString& generation, const QString& folder);
+
+// Data step of the harness: the schema and the full export of the catalogue
+// of the inputs, in the version and encoding their settings name.
+QList<SqlScript> fullExportData(const SiteInputs& inputs);
+
+// Another site on the database and the files of `base`, with its own
+// require.php; returns its folder's address.
+QString variantSite(const SiteHarness& base, const QString& name, Settings settings);
+
+}  // namespace kalvor::e2e
