@@ -229,7 +229,7 @@ void Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, Kind kind, i
             if (value.typeId() == QMetaType::QDateTime)
                 when = value.toDateTime();
             else if (value.typeId() == QMetaType::QDate)
-                when = QDateTime(value.toDate(), QTime(0, 0));
+                when = QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
             else if (value.typeId() == QMetaType::QString)
                 when = jetdate::ParseText(value.toString());
             else if (parseNumber(value, number))

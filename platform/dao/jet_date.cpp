@@ -11,7 +11,9 @@ QDateTime build(int y, int m, int d, int h, int n, int s) {
     QTime time(h, n, s);
     if (!date.isValid() || !time.isValid())
         return {};
-    return QDateTime(date, time);
+    // Catalogue dates carry no zone: kept as UTC they read back exactly as
+    // stored (no daylight-saving gap shifts them) and cost no zone look-up.
+    return QDateTime(date, time, Qt::UTC);
 }
 
 int fullYear(int y, int digits) {
@@ -31,7 +33,7 @@ QDateTime FromOleDays(double days) {
     double whole = std::trunc(days);
     double fraction = std::fabs(days - whole);
     qint64 seconds = qint64(std::llround(fraction * 86400.0));
-    QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
+    QDateTime base(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC);
     return base.addDays(qint64(whole)).addSecs(seconds);
 }
 
