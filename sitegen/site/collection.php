@@ -1,0 +1,123 @@
+require_once 'coeur.php';
+require_once '_serie.php';
+
+GetVariable('edit', '');
+GetVariable('collec', '');
+GetVariable('tri', 'serie');
+GetVariable('sens', '');
+// Recuperation des parametres de l'ancienne version, pour compatibilite
+if ($edit == '') {
+  GetVariable('cle1', '');
+  $edit = $cle1;
+}
+if ($collec == '') {
+  GetVariable('cle2', '');
+  $collec = $cle2;
+}
+$edit = (string) $edit;
+$collec = (string) $collec;
+if ($sens != 'desc') {
+  $sens = '';
+}
+
+$texte0 = htmlspecialchars($edit, ENT_QUOTES, 'ISO-8859-1');
+if ($collec == '') {
+  $texte1 = '(sans collection)';
+} elseif ($collec == 'AllVolumes') {
+  $texte1 = '(tous les albums)';
+} else {
+  $texte1 = htmlspecialchars($collec, ENT_QUOTES, 'ISO-8859-1');
+}
+
+extract($tables, EXTR_PREFIX_ALL, 't');
+if (!isset($t_filtre)) {
+  $t_filtre = '';
+}
+
+Entete("Détails pour $texte0 - $texte1", 'albums');
+?>
+<table id="Entete">
+<tr><th>Éditeur&nbsp;:</th><td><?php echo $texte0; ?></td></tr>
+<tr><th>Collection&nbsp;:</th><td><?php echo $texte1; ?></td></tr>
+</table>
+<?php
+switch ($tri) {
+  case 'titre':
+    $sql_order = 'a.titre ';
+    break;
+  case 'dl':
+    $sql_order = 'concat(right(a.dl, 4), left(a.dl, 2)) ';
+    break;
+  case 'isbn':
+    $sql_order = 'a.reference ';
+    break;
+  default:
+    $tri = 'serie';
+    $sql_order = 'titreserie ';
+}
+if ($sens == 'desc') {
+  $sql_order .= 'desc';
+}
+
+$edit_sql = mysql_real_escape_string($edit);
+$collec_sql = mysql_real_escape_string($collec);
+if ($collec == 'AllVolumes') {
+  $sql_collec = '';
+} elseif ($collec == '') {
+  // The list frame shows a missing collection as the empty one.
+  $sql_collec = "and (a.collection='' or a.collection is null)";
+} else {
+  $sql_collec = "and a.collection='$collec_sql'";
+}
+
+// Album rows exist in the album collections only.
+$albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
+$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s where a.idserie = s.idserie and a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur and a.editeur='$edit_sql' $sql_collec $t_filtre";
+$result = $albums ? mysql_query("$debut order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)") : false;
+
+if ($coll == 'parabd') {
+  $mots = "d'objets";
+} elseif ($coll == 'dedicace') {
+  $mots = 'de d&eacute;dicaces';
+} else {
+  $mots = "d'albums";
+}
+echo '<p>Nombre total ' . $mots . '&nbsp;: ' . ($albums ? mysql_num_rows($result) : '') . "</p>\n";
+?>
+<table id="Recap" width="100%" cellpadding="0" cellspacing="0">
+<tr>
+<th width="25%"><?php echo sort_header('Série', 'serie', 'collection', $tri, $sens); ?></th>
+<th width="8%" title="Numéro">#</th>
+<th width="32%"><?php echo sort_header('Titre', 'titre', 'collection', $tri, $sens); ?></th>
+<th width="8%" title="Dépot légal"><?php echo sort_header('DL', 'dl', 'collection', $tri, $sens); ?></th>
+<th width="12%" title="International Standard Book Number"><?php echo sort_header('ISBN', 'isbn', 'collection', $tri, $sens); ?></th>
+</tr>
+<?php
+$paire = false;
+while ($row = mysql_fetch_row($result)) {
+  $lien = '<a href="#i' . $row[0] . '">';
+  $numero = '';
+  if ((string) $row[1] != '' && $row[1] != '0') {
+    $numero = $row[1];
+    if ((string) $row[18] != '') {
+      $numero .= '(' . $row[18] . ')';
+    }
+  }
+  echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
+  echo '<td>' . $lien . $row[33] . '</a></td>';
+  echo '<td>' . $lien . $numero . '</a></td>';
+  echo '<td>' . $lien . $row[2] . '</a></td>';
+  echo '<td>' . $lien . $row[12] . '</a></td>';
+  echo '<td>' . $lien . $row[11] . '</a></td>';
+  echo "</tr>\n";
+  $paire = !$paire;
+}
+mysql_free_result($result);
+echo "</table>\n";
+
+$condition = " and editeur='$edit_sql' $sql_collec";
+if ($albums) {
+  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)"), $condition);
+}
+Pied();
+?>

@@ -1,0 +1,119 @@
+require_once 'coeur.php';
+require_once '_serie.php';
+
+GetVariable('date', '');
+GetVariable('tri', 'serie');
+GetVariable('sens', '');
+$date = (string) $date;
+if ($sens != 'desc') {
+  $sens = '';
+}
+
+$mois_noms = array('Janvier', 'Février', 'Mars', 'Avril', 'Mai', 'Juin', 'Juillet', 'Août',
+  'Septembre', 'Octobre', 'Novembre', 'Décembre');
+// The request text stays in $date for the sort links; its parts are the year
+// and the month.
+$parties = explode('/', $date, 2);
+$annee = $parties[0];
+$mois = isset($parties[1]) ? $parties[1] : '';
+// Only digits reach the SQL text; any other date selects nothing.
+$chiffres = ($annee == '' || ctype_digit($annee)) && ($mois == '' || ctype_digit($mois));
+if ($annee == '') {
+  $titre_prefix = '';
+  $titre = 'sans dépot légal';
+  $condition = 'a.dl is null';
+} elseif ($mois == '') {
+  $titre_prefix = 'publiés pendant ';
+  $titre = "toute l'année " . $annee;
+  $condition = "right(a.dl, 4) = '$annee'";
+} else {
+  $titre_prefix = 'publiés en ';
+  // A month outside the calendar is shown as it was asked.
+  $rang = ctype_digit($mois) ? (int) $mois : 0;
+  $titre = (($rang >= 1 && $rang <= 12) ? $mois_noms[$rang - 1] : $mois) . ' ' . $annee;
+  $condition = "a.dl = '$mois/$annee'";
+}
+if (!$chiffres) {
+  $condition = '1 = 0';
+}
+$titre = htmlspecialchars($titre, ENT_QUOTES, 'ISO-8859-1');
+
+extract($tables, EXTR_PREFIX_ALL, 't');
+if (!isset($t_filtre)) {
+  $t_filtre = '';
+}
+
+Entete("Albums $titre_prefix $titre", 'albums');
+?>
+<table id="Entete">
+<tr><th>Dépot légal&nbsp;:</th><td><?php echo $titre; ?></td></tr>
+</table>
+<?php
+switch ($tri) {
+  case 'titre':
+    $sql_order = 'a.titre ';
+    break;
+  case 'dl':
+    $sql_order = 'concat(right(a.dl, 4), left(a.dl, 2)) ';
+    break;
+  case 'isbn':
+    $sql_order = 'a.reference ';
+    break;
+  default:
+    $tri = 'serie';
+    $sql_order = 'titreserie ';
+}
+if ($sens == 'desc') {
+  $sql_order .= 'desc';
+}
+
+// Album rows exist in the album collections only.
+$albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
+$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s where a.idserie = s.idserie and a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur and $condition $t_filtre";
+$result = $albums ? mysql_query("$debut order by $sql_order, titreserie, num, numa") : false;
+
+if ($coll == 'parabd') {
+  $mots = "d'objets";
+} elseif ($coll == 'dedicace') {
+  $mots = 'de d&eacute;dicaces';
+} else {
+  $mots = "d'albums";
+}
+echo '<p>Nombre total ' . $mots . '&nbsp;: ' . ($albums ? mysql_num_rows($result) : '') . "</p>\n";
+?>
+<table id="Recap" width="100%" cellpadding="0" cellspacing="0">
+<tr>
+<th width="25%"><?php echo sort_header('Série', 'serie', 'dl', $tri, $sens); ?></th>
+<th width="8%" title="Numéro">#</th>
+<th width="32%"><?php echo sort_header('Titre', 'titre', 'dl', $tri, $sens); ?></th>
+<th width="8%" title="Dépot légal"><?php echo sort_header('DL', 'dl', 'dl', $tri, $sens); ?></th>
+<th width="12%" title="International Standard Book Number"><?php echo sort_header('ISBN', 'isbn', 'dl', $tri, $sens); ?></th>
+</tr>
+<?php
+$paire = false;
+while ($row = mysql_fetch_row($result)) {
+  $lien = '<a href="#i' . $row[0] . '">';
+  $numero = '';
+  if ((string) $row[1] != '' && $row[1] != '0') {
+    $numero = $row[1];
+    if ((string) $row[18] != '') {
+      $numero .= '(' . $row[18] . ')';
+    }
+  }
+  echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
+  echo '<td>' . $lien . $row[33] . '</a></td>';
+  echo '<td>' . $lien . $numero . '</a></td>';
+  echo '<td>' . $lien . $row[2] . '</a></td>';
+  echo '<td>' . $lien . $row[12] . '</a></td>';
+  echo '<td>' . $lien . $row[11] . '</a></td>';
+  echo "</tr>\n";
+  $paire = !$paire;
+}
+mysql_free_result($result);
+echo "</table>\n";
+
+if ($albums) {
+  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)"), ' ');
+}
+Pied();
+?>

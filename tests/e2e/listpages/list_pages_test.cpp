@@ -1,0 +1,310 @@
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_servers.h"
+#include "e2e/listpages/list_site.h"
+#include "platform/cp1252.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+using namespace kalvor::e2e::listpages;
+
+namespace {
+
+const char* const kCollections[] = {"albums", "acheter", "dedicace", "parabd", "revue"};
+const char* const kKinds[] = {"notes", "series", "auteurs",  "styles", "collections",
+                              "types", "dl",     "dt-achat", "revue"};
+
+// The pages of this list whose count line must agree with the list.
+const QSet<QString> kCounted = {QStringLiteral("notes"),      QStringLiteral("style"),
+                                QStringLiteral("collection"), QStringLiteral("dl"),
+                                QStringLiteral("dt-achat"),   QStringLiteral("type"),
+                                QStringLiteral("revue")};
+
+QByteArray latin1(const QString& text) {
+    return cp1252::encode(text);
+}
+
+QString encoded(const QString& value) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+// One site per way of publishing, built once for all the tests that use it.
+SiteHarness& siteFor(const Published& how) {
+    static std::map<QString, std::unique_ptr<SiteHarness>> sites;
+    const QString key = QString::fromLatin1(how.catalogue) + (how.utf8 ? u'u' : u'l') +
+                        (how.withUpdate ? u'+' : u'-');
+    auto& site = sites[key];
+    if (!site) {
+        site = std::make_unique<SiteHarness>(QStringLiteral("listes"));
+        const QString failed = publish(*site, how);
+        EXPECT_TRUE(failed.isEmpty()) << failed.toStdString();
+    }
+    return *site;
+}
+
+const Published kFull{"catalogue-v5.mdb", "v5", false, false};
+const Published kUpdated{"catalogue-v6.mdb", "v6", true, true};
+
+class ListPages : public testing::TestWithParam<Published> {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        site_ = &siteFor(GetParam());
+    }
+    SitePage get(const QString& query) const { return site_->get(query); }
+    SiteHarness* site_ = nullptr;
+};
+
+std::string nameOf(const testing::TestParamInfo<Published>& info) {
+    return std::string(info.param.version) + (info.param.utf8 ? "_utf8" : "_latin1") +
+           (info.param.withUpdate ? "_mise_a_jour" : "");
+}
+
+}  // namespace
+
+TEST_P(ListPages, EveryListAndEveryLinkServesAndAgreesOnItsCount) {
+    // The kinds each collection's menu offers hold entries; the others may
+    // stay empty but still serve.
+    const std::map<QString, QStringList> filled = {
+        {"albums", {"notes", "series", "auteurs", "styles", "collections", "dl", "dt-achat"}},
+        {"acheter", {"notes", "series", "auteurs", "dl"}},
+        {"dedicace", {"series", "auteurs"}},
+        {"parabd", {"series", "auteurs", "types"}},
+        {"revue", {"revue"}},
+    };
+    const bool pagesOfOthers = QFile::exists(site_->folder() + QStringLiteral("/serie.php")) &&
+                               QFile::exists(site_->folder() + QStringLiteral("/auteur.php"));
+    QSet<QString> fetched;
+    for (const char* coll : kCollections) {
+        for (const char* kind : kKinds) {
+            SCOPED_TRACE(std::string(coll) + "/" + kind);
+            const SitePage list = get(QStringLiteral("liste.php?coll=%1&liste=%2").arg(coll, kind));
+            ASSERT_TRUE(list.problem().isEmpty()) << list.problem().toStdString();
+            EXPECT_TRUE(list.body.endsWith("</ul>\n</body>\n</html>\n"));
+            const QList<ListLink> links = listLinks(list.body);
+            if (filled.at(coll).contains(kind)) {
+                EXPECT_FALSE(links.isEmpty());
+            }
+            for (const ListLink& link : links) {
+                SCOPED_TRACE(link.href.toStdString());
+                EXPECT_TRUE(link.href.contains(QStringLiteral("?coll=%1&").arg(coll)));
+                EXPECT_TRUE(link.href.endsWith(QStringLiteral("&liste=") + kind));
+                const bool counted = kCounted.contains(link.page);
+                if ((!counted && !pagesOfOthers) || fetched.contains(link.href)) {
+                    continue;
+                }
+                fetched.insert(link.href);
+                const SitePage page = get(link.href);
+                ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+                if (counted) {
+                    EXPECT_EQ(totalCount(page.body), link.count);
+                    // The page frames the same list again.
+                    EXPECT_TRUE(
+                        page.body.contains(QStringLiteral("src=\"liste.php?coll=%1&amp;liste=%2")
+                                               .arg(coll, kind)
+                                               .toLatin1()));
+                }
+            }
+        }
+    }
+}
+
+TEST_P(ListPages, NameListsIndexTheirInitialsAndShowEmptyNames) {
+    const SitePage series = get(QStringLiteral("liste.php?coll=albums&liste=series"));
+    EXPECT_TRUE(series.body.contains("<a href=\"#Z\">Z</a>"));
+    // "Le Secret", "Les Aventures"...: one anchor for the first L only.
+    EXPECT_EQ(series.body.count(" id=\"L\""), 1);
+    EXPECT_EQ(series.body.count(" id=\"C\""), 1);
+    EXPECT_TRUE(series.body.contains(
+        latin1(QStringLiteral(" href=\"serie.php?coll=albums&amp;idserie=9&amp;liste=series\" "
+                              "target=\"_top\">Crépuscule à Fort-Bâton <span "
+                              "class=\"nb_albums\">&nbsp;[8]</span></a></li>"))));
+
+    const SitePage dedications = get(QStringLiteral("liste.php?coll=dedicace&liste=series"));
+    EXPECT_TRUE(dedications.body.contains(latin1(QStringLiteral(
+        "<li><a href=\"serie.php?coll=dedicace&amp;idserie=all&amp;liste=series\" "
+        "target=\"_top\">(toutes les dédicaces)<span class=\"nb_albums\">&nbsp;["))));
+    const SitePage magazines = get(QStringLiteral("liste.php?coll=revue"));
+    EXPECT_TRUE(magazines.body.contains("<title>Orme Lo' &amp; Kalvor - liste par revue</title>"));
+    EXPECT_TRUE(
+        magazines.body.contains("href=\"revue.php?coll=revue&amp;idserie=all&amp;liste=revue\" "
+                                "target=\"_top\">(toutes les revues)"));
+    const ListLink all = listLinks(magazines.body).value(0);
+    const SitePage every = get(all.href);
+    EXPECT_TRUE(every.body.contains("<tr><th>Revues&nbsp;:</th><td>Toutes les Revues</td></tr>"));
+    EXPECT_GT(totalCount(every.body), 0);
+
+    const SitePage ratings = get(QStringLiteral("liste.php?coll=albums&liste=notes"));
+    EXPECT_TRUE(ratings.body.contains("target=\"_top\">(sans note) <span"));
+    EXPECT_TRUE(ratings.body.contains("/note7.gif\" width=\"49\" height=\"11\" alt=\"7/10\">"));
+    EXPECT_TRUE(ratings.body.contains(
+        "href=\"notes.php?coll=albums&amp;notes=%A4%A4%A4l&amp;liste=notes\""));
+
+    const SitePage authors = get(QStringLiteral("liste.php?coll=albums&liste=auteurs"));
+    EXPECT_FALSE(authors.body.contains("idauteur=1&amp;"));
+    EXPECT_TRUE(authors.body.contains(" class=\"special\""));
+}
+
+TEST_P(ListPages, DateListsNestMonthsUnderTheirYearAndMarkTheSelection) {
+    const SitePage dl = get(QStringLiteral("liste.php?coll=albums&liste=dl&date=2004/05"));
+    ASSERT_TRUE(dl.problem().isEmpty()) << dl.problem().toStdString();
+    const QByteArray body = dl.body;
+    EXPECT_TRUE(body.contains("<body class=\"date\">"));
+    EXPECT_TRUE(
+        body.contains(latin1(QStringLiteral("<div id=\"titre-lst\">Tri par dépôt légal</div>"))));
+    EXPECT_TRUE(body.contains(latin1(QStringLiteral(
+        "<li><a href=\"dl.php?coll=albums&amp;date=%2F&amp;liste=dl\" target=\"_top\" "
+        "title=\"2 albums qui n'ont pas de DL\">(albums sans DL)&nbsp;<span "
+        "class=\"nb_albums\">[2]</span></a></li>"))));
+    EXPECT_TRUE(body.contains(latin1(QStringLiteral(
+        "<li class=\"actif\"><a href=\"dl.php?coll=albums&amp;date=2004%2F&amp;liste=dl\" "
+        "target=\"_top\" title=\"1 albums publiés en 2004\">2004&nbsp;<span "
+        "class=\"nb_albums\">[1]</span></a>\n"
+        "<ul>\n"
+        "<li class=\"actif\"><a href=\"dl.php?coll=albums&amp;date=2004%2F05&amp;liste=dl\" "
+        "target=\"_top\" title=\"1 albums publiés en Mai 2004\">Mai 2004&nbsp;<span "
+        "class=\"nb_albums\">[1]</span></a></li>\n"
+        "</ul></li>\n"))));
+    EXPECT_EQ(body.count("<ul>"), body.count("</ul></li>"));
+
+    const SitePage none = get(QStringLiteral("liste.php?coll=albums&liste=dt-achat&date=/"));
+    EXPECT_TRUE(none.body.contains(
+        latin1(QStringLiteral("<div id=\"titre-lst\">Tri par date d'achat</div>"))));
+    EXPECT_TRUE(none.body.contains(latin1(
+        QStringLiteral(
+            "<li class=\"actif\"><a "
+            "href=\"dt-achat.php?coll=albums&amp;date=%2F&amp;liste=dt-achat\" target=\"_top\" "
+            "title=\"%1 albums qui n'ont pas de date d'achat\">(albums sans date d'achat)&nbsp;")
+            .arg(GetParam().withUpdate ? 4 : 3))));
+    // The update script's zero date is no year of its own.
+    EXPECT_FALSE(none.body.contains("0000"));
+    EXPECT_EQ(none.body.count(" class=\"actif\""), 1);
+}
+
+TEST_P(ListPages, DatePagesSelectAYearAMonthNoDateAndNothingForAMalformedDate) {
+    const int undated = GetParam().withUpdate ? 4 : 3;
+    const struct {
+        const char* query;
+        const char* title;
+        const char* box;
+        int count;
+    } cases[] = {
+        {"dl.php?date=2004", "Albums publiés pendant  toute l'année 2004", "toute l'année 2004", 1},
+        {"dl.php?date=2004/", "Albums publiés pendant  toute l'année 2004", "toute l'année 2004",
+         1},
+        {"dl.php?date=2004/05", "Albums publiés en  Mai 2004", "Mai 2004", 1},
+        {"dl.php?date=2004/5", "Albums publiés en  Mai 2004", "Mai 2004", 0},
+        {"dl.php?date=2004/13", "Albums publiés en  13 2004", "13 2004", 0},
+        {"dl.php?date=/", "Albums  sans dépot légal", "sans dépot légal", 2},
+        {"dl.php", "Albums  sans dépot légal", "sans dépot légal", 2},
+        {"dl.php?date=20x4/05", "Albums publiés en  Mai 20x4", "Mai 20x4", 0},
+        {"dt-achat.php?date=2019", "Albums achetés pendant  toute l'année 2019",
+         "toute l'année 2019", 14},
+        {"dt-achat.php?date=2019/01", "Albums achetés en  Janvier 2019", "Janvier 2019", 2},
+        {"dt-achat.php?date=/", "Albums  sans date d'achat", "sans date d'achat", undated},
+        {"dt-achat.php?date=2019/1x", "Albums achetés en  1x 2019", "1x 2019", 0},
+        {"dt-achat.php?date=0000", "Albums achetés pendant  toute l'année 0000",
+         "toute l'année 0000", -3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        const SitePage page = get(QString::fromLatin1(c.query));
+        ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_TRUE(
+            page.body.contains(latin1(QStringLiteral("<title>Orme Lo' &amp; Kalvor - %1</title>")
+                                          .arg(QString::fromUtf8(c.title).toHtmlEscaped().replace(
+                                              u'\'', QStringLiteral("&#039;"))))))
+            << page.body.left(400).toStdString();
+        EXPECT_TRUE(page.body.contains(
+            latin1(QString::fromUtf8(c.box).replace(u'\'', QStringLiteral("&#039;")))));
+        if (c.count != -3) {
+            EXPECT_EQ(totalCount(page.body), c.count);
+            EXPECT_EQ(page.body.count("<div class=\"Fiche"), c.count);
+        }
+    }
+    const SitePage undatedPage = get(QStringLiteral("dt-achat.php?date=/"));
+    EXPECT_EQ(undatedPage.body.contains(latin1(QString::fromUtf8(kUpdatedTitle))),
+              GetParam().withUpdate);
+    // The sort headers keep the date as it was asked.
+    EXPECT_TRUE(undatedPage.body.contains(
+        "href=\"dt-achat.php?coll=albums&amp;date=%2F&amp;tri=titre&amp;liste=series\""));
+}
+
+TEST_P(ListPages, SelectionPagesSortTheSummaryButNotTheCards) {
+    const SitePage byTitle = get(QStringLiteral("dt-achat.php?date=2019&tri=titre&sens=desc"));
+    ASSERT_TRUE(byTitle.problem().isEmpty()) << byTitle.problem().toStdString();
+    EXPECT_TRUE(
+        byTitle.body.contains("<a class=\"desc\" "
+                              "href=\"dt-achat.php?coll=albums&amp;date=2019&amp;tri=titre&amp;"
+                              "liste=series\">Titre</a>"));
+    const SitePage unknown = get(QStringLiteral("dt-achat.php?date=2019&tri=nimporte"));
+    EXPECT_TRUE(unknown.body.contains(
+        latin1(QStringLiteral("<a class=\"asc\" "
+                              "href=\"dt-achat.php?coll=albums&amp;date=2019&amp;tri=serie&amp;"
+                              "sens=desc&amp;liste=series\">Série</a>"))));
+    // Same cards in the same order, whatever the summary's order.
+    auto cards = [](const QByteArray& body) { return body.mid(body.indexOf("</table>\n<h1>")); };
+    EXPECT_EQ(cards(byTitle.body), cards(unknown.body));
+    EXPECT_NE(byTitle.body.left(byTitle.body.indexOf("</table>\n<h1>")),
+              unknown.body.left(unknown.body.indexOf("</table>\n<h1>")));
+
+    const SitePage publisher = get(QStringLiteral("liste.php?coll=albums&liste=collections"));
+    const QList<ListLink> collections = listLinks(publisher.body);
+    ASSERT_FALSE(collections.isEmpty());
+    // The publisher as the list encoded it.
+    static const QRegularExpression editKey(QStringLiteral("[?&]edit=([^&]*)"));
+    const QString edit = editKey.match(collections.first().href).captured(1);
+    const SitePage all = get(QStringLiteral("collection.php?edit=%1&collec=AllVolumes").arg(edit));
+    EXPECT_TRUE(all.body.contains("<tr><th>Collection&nbsp;:</th><td>(tous les albums)</td></tr>"));
+    EXPECT_GE(totalCount(all.body), collections.first().count);
+    const SitePage older = get(QStringLiteral("collection.php?cle1=%1&cle2=AllVolumes").arg(edit));
+    EXPECT_EQ(totalCount(older.body), totalCount(all.body));
+}
+
+TEST_P(ListPages, HostileValuesInEveryParameterSelectNothingMoreAndEchoNothingRaw) {
+    const struct {
+        const char* base;
+        QStringList parameters;
+    } pages[] = {
+        {"liste.php?coll=albums&liste=dl&date=2019", {"coll", "liste", "date"}},
+        {"collection.php?coll=albums&edit=x&collec=AllVolumes&tri=titre&sens=desc",
+         {"coll", "liste", "edit", "collec", "cle1", "cle2", "tri", "sens"}},
+        {"style.php?coll=albums&style=Aventure&tri=dl",
+         {"coll", "liste", "style", "cle1", "tri", "sens"}},
+        {"dl.php?coll=albums&date=2004&tri=isbn", {"coll", "liste", "date", "tri", "sens"}},
+        {"dt-achat.php?coll=albums&date=2019/01", {"coll", "liste", "date", "tri", "sens"}},
+        {"notes.php?coll=albums&notes=%A4%A4%A4l", {"coll", "liste", "notes", "tri", "sens"}},
+        {"type.php?coll=parabd&typeobjet=1001", {"coll", "liste", "typeobjet", "tri", "sens"}},
+        {"revue.php?coll=revue&idserie=all", {"coll", "liste", "idserie"}},
+        {"revue.php?coll=revue&idserie=1", {"coll", "liste", "idserie"}},
+    };
+    for (const auto& p : pages) {
+        const QString base = QString::fromLatin1(p.base);
+        const SitePage reference = get(base);
+        ASSERT_TRUE(reference.problem().isEmpty()) << p.base << reference.problem().toStdString();
+        const int rows = totalCount(reference.body);
+        const qsizetype links = listLinks(reference.body).size();
+        for (const QString& parameter : p.parameters) {
+            for (const QString& value : hostileValues()) {
+                SCOPED_TRACE(
+                    QStringLiteral("%1 %2=%3").arg(base, parameter, value.left(30)).toStdString());
+                const SitePage page = get(base + u'&' + parameter + u'=' + encoded(value));
+                ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+                EXPECT_FALSE(page.echoesRaw(value));
+                const int shown = totalCount(page.body);
+                EXPECT_TRUE(shown == rows || shown == 0 || shown == -2) << shown << " / " << rows;
+                if (base.startsWith(QStringLiteral("liste.php"))) {
+                    EXPECT_LE(listLinks(page.body).size(), qMax<qsizetype>(links, 40));
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ListPages, testing::Values(kFull, kUpdated), nameOf);
