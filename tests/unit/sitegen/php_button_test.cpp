@@ -188,7 +188,7 @@ TEST(PhpButton, AFileThatCannotBeReplacedStopsTheRunThereAndIsReportedOnceWithTh
     s.GV_Erreurs = QStringLiteral("trace");
     RecordingPrompt prompt;
     {
-        Unwritable blocked(dir.path() + QStringLiteral("/_image.php"));
+        Unwritable blocked(dir.path() + u'/' + files[k].name);
         if (!blocked.holds()) {
             GTEST_SKIP() << "no way to make a file unwritable here";
         }
