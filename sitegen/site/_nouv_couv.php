@@ -1,7 +1,18 @@
 $nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
 echo '<h2>Les ' . $nb_images_accueil . " derniers albums&nbsp;:</h2>\n";
+// The latest albums all lie on or after the purchase date of the last one
+// shown: reading from that date on spares sorting the whole collection.
+$w_depuis = '';
+if ($nb_images_accueil > 0) {
+  $row = mysql_fetch_row(mysql_db_query($base, 'SELECT a.dateachat from ' . $prefixe_table . 'albums a, '
+    . $prefixe_table . 'series s where a.idserie = s.idserie order by a.dateachat desc limit '
+    . ($nb_images_accueil - 1) . ', 1', $dblink));
+  if ($row && $row[0] !== null) {
+    $w_depuis = "and a.dateachat >= '" . mysql_real_escape_string($row[0]) . "' ";
+  }
+}
 $requete = mysql_db_query($base, 'SELECT distinct a.idserie, s.titre, a.dateachat, a.idalbum, a.couverture, a.num, a.titre from '
-  . $prefixe_table . 'albums a, ' . $prefixe_table . 'series s where a.idserie = s.idserie '
+  . $prefixe_table . 'albums a, ' . $prefixe_table . 'series s where a.idserie = s.idserie ' . $w_depuis
   . "order by a.dateachat desc, s.titre, a.num limit 0, $nb_images_accueil", $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;

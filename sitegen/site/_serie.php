@@ -47,13 +47,23 @@ function sort_header($title, $id, $page, $tri, $sens)
 
 function AfficheCollaborateurs($id_album, $type_collaboration)
 {
-  extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
-  $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration from ' . $t_collaborateurs
-    . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . (int) $id_album
-    . ' and c.typecollaboration = ' . (int) $type_collaboration . ' order by a.display');
+  $id_album = (int) $id_album;
+  $type_collaboration = (int) $type_collaboration;
+  if (isset($GLOBALS['kalvor_collaborateurs'][$id_album])) {
+    $lignes = $GLOBALS['kalvor_collaborateurs'][$id_album][$type_collaboration] ?? array();
+  } else {
+    extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
+    $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration from ' . $t_collaborateurs
+      . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . $id_album
+      . ' and c.typecollaboration = ' . $type_collaboration . ' order by a.display');
+    $lignes = array();
+    while ($row = mysql_fetch_row($resultat)) {
+      $lignes[] = $row;
+    }
+  }
   $precedent = null;
   $premier = true;
-  while ($row = mysql_fetch_row($resultat)) {
+  foreach ($lignes as $row) {
     if ($row[0] === $precedent) {
       continue;
     }
@@ -133,7 +143,26 @@ function DetailSerie($requete, $count_requete_fin)
   // The back covers of a series are counted once per call: every card of the
   // series asks the same question.
   $versos = array();
+  $lignes = array();
   while ($row = mysql_fetch_row($requete)) {
+    $lignes[] = $row;
+  }
+  // The collaborators of every card in one query rather than three per card.
+  $GLOBALS['kalvor_collaborateurs'] = array();
+  if ($G['GV_collaborateurs'] == 1 && $lignes && isset($t_collaborateurs)) {
+    $ids = array();
+    foreach ($lignes as $row) {
+      $ids[(int) $row[0]] = array();
+    }
+    $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
+      . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
+      . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display');
+    while ($row = mysql_fetch_row($resultat)) {
+      $ids[(int) $row[3]][(int) $row[2]][] = $row;
+    }
+    $GLOBALS['kalvor_collaborateurs'] = $ids;
+  }
+  foreach ($lignes as $row) {
     $num = (string) $row[1];
     $suffixe = $row[18] ? '(' . $row[18] . ')' : '';
     $separateur = ($row[18] || $num != '') ? ' - ' : '';
@@ -306,6 +335,7 @@ function DetailSerie($requete, $count_requete_fin)
       $col = 1 - $col;
     }
   }
+  unset($GLOBALS['kalvor_collaborateurs']);
 }
 
 function kalvor_detail_objets($requete, $t_tomes, $t_models)

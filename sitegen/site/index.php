@@ -160,8 +160,11 @@ switch ($coll) {
     echo '  <ul id="derseries">' . "\n";
     $nb_series_accueil = (int) $GV_series_accueil;
     if ($nb_series_accueil > 0) {
-      $requete = mysql_query("SELECT distinct a.idserie, b.titre, MAX(a.dateachat) FROM $t_albums a, $t_series b "
-        . "WHERE a.idserie = b.idserie GROUP BY a.idserie, b.titre ORDER BY 3 DESC, 2 LIMIT 0, $nb_series_accueil");
+      // Each series' latest purchase, grouped on the albums alone before the
+      // titles join: the same rows, without sorting the whole collection.
+      $requete = mysql_query("SELECT a.idserie, b.titre, a.derniere FROM (SELECT idserie, MAX(dateachat) AS derniere "
+        . "FROM $t_albums GROUP BY idserie) a, $t_series b WHERE a.idserie = b.idserie ORDER BY 3 DESC, 2 "
+        . "LIMIT 0, $nb_series_accueil");
       while ($row = mysql_fetch_row($requete)) {
         if ((string) $row[1] == '') {
           continue;

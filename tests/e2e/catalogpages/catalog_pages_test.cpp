@@ -418,3 +418,33 @@ TEST_F(CardSettings, BackCoverSideAndDedicationPlace) {
 }
 
 }  // namespace
+
+TEST_F(CardSettings, AuthorLayoutsInEveryCollectionWithAndWithoutCollaborators) {
+    for (const int collaborateurs : {0, 1}) {
+        for (const int layout : {0, 1, 2}) {
+            Settings s = base();
+            s.Opt_Collaborateurs = collaborateurs;
+            s.GV_Auteur = layout;
+            const QString name = QStringLiteral("auteur%1%2").arg(collaborateurs).arg(layout);
+            for (const QString& coll : kCollections) {
+                SCOPED_TRACE((name + u' ' + coll).toStdString());
+                // Author 5 draws albums and makes collectibles.
+                const SitePage author =
+                    page(name, s, QStringLiteral("auteur.php?coll=%1&idauteur=5").arg(coll));
+                ASSERT_TRUE(author.problem().isEmpty()) << author.problem().toStdString();
+                if (coll == QStringLiteral("revue")) {
+                    continue;
+                }
+                const QByteArray& body = author.body;
+                EXPECT_EQ(body.contains(latin1(QStringLiteral("<h2>Série(s) réalisée(s)</h2>"))),
+                          layout == 0);
+                EXPECT_EQ(body.contains("<table id=\"Recap\""), layout != 0);
+                if (coll == QStringLiteral("albums") || coll == QStringLiteral("parabd")) {
+                    EXPECT_EQ(body.contains("<td><a href=\"serie.php?"), layout == 1);
+                    EXPECT_EQ(body.contains("<td><a href=\"#i"), layout == 2);
+                    EXPECT_EQ(body.contains("class=\"Fiche"), layout == 2);
+                }
+            }
+        }
+    }
+}
