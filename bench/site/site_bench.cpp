@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "common/vb.h"
+#include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/textfile.h"
@@ -265,6 +266,23 @@ int main(int argc, char** argv) {
                     qPrintable(counts.value(0)), qPrintable(serie), qPrintable(counts.value(1)),
                     qPrintable(auteur.value(0)), qPrintable(auteur.value(1)));
 
+        // The heaviest selections: the legal-deposit and purchase years and the
+        // genre with the most albums.
+        auto largest = [&](const QString& query) {
+            return mariadb(name, {QStringLiteral("-e"), query}).value(0).value(0);
+        };
+        const QString anneeDl = largest(
+            QStringLiteral("SELECT right(dl, 4) y FROM kv_albums WHERE dl IS NOT NULL GROUP BY y "
+                           "ORDER BY count(*) DESC, y LIMIT 1"));
+        const QString anneeAchat = largest(QStringLiteral(
+            "SELECT year(dateachat) y FROM kv_albums WHERE dateachat IS NOT NULL GROUP BY y "
+            "ORDER BY count(*) DESC, y LIMIT 1"));
+        const QString genre = largest(QStringLiteral(
+            "SELECT s.style g FROM kv_albums a JOIN kv_series s ON a.idserie = s.idserie "
+            "GROUP BY g ORDER BY count(*) DESC, g LIMIT 1"));
+        std::printf("DL %s, achat %s, genre %s\n", qPrintable(anneeDl), qPrintable(anneeAchat),
+                    qPrintable(genre));
+
         const QByteArray prefix = base.path().toUtf8() + '/' + name.toUtf8() + '/';
         const struct {
             const char* label;
@@ -273,6 +291,13 @@ int main(int argc, char** argv) {
             {"accueil", prefix + "index.php?coll=albums"},
             {"série", prefix + "serie.php?coll=albums&idserie=" + serie.toUtf8()},
             {"auteur", prefix + "auteur.php?coll=albums&idauteur=" + auteur.value(0).toUtf8()},
+            {"liste DL", prefix + "liste.php?coll=albums&liste=dl"},
+            {"liste aut", prefix + "liste.php?coll=albums&liste=auteurs"},
+            {"liste col", prefix + "liste.php?coll=albums&liste=collections"},
+            {"DL année", prefix + "dl.php?coll=albums&date=" + anneeDl.toUtf8()},
+            {"achat an", prefix + "dt-achat.php?coll=albums&date=" + anneeAchat.toUtf8()},
+            {"genre", prefix + "style.php?coll=albums&style=" +
+                          QUrl::toPercentEncoding(cp1252::encode(genre))},
         };
         std::printf("%d clients, %d requêtes par page\n", clients, requests);
         for (const auto& page : pages) {
