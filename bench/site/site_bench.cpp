@@ -283,6 +283,21 @@ int main(int argc, char** argv) {
         std::printf("DL %s, achat %s, genre %s\n", qPrintable(anneeDl), qPrintable(anneeAchat),
                     qPrintable(genre));
 
+        // The endpoints the program calls: the listing of a cover folder that
+        // holds every cover of the catalogue, the recovery of the largest tables.
+        QDir().mkpath(site + QStringLiteral("/couvertures"));
+        int covers = 0;
+        for (const QStringList& row :
+             mariadb(name, {QStringLiteral("-e"),
+                            QStringLiteral("SELECT DISTINCT couverture FROM kv_albums")})) {
+            const QString cover = row.value(0);
+            QFile file(site + QStringLiteral("/couvertures/") + cover);
+            if (!cover.isEmpty() && !cover.contains(u'/') && file.open(QIODevice::WriteOnly)) {
+                ++covers;
+            }
+        }
+        std::printf("couvertures %d\n", covers);
+
         const QByteArray prefix = base.path().toUtf8() + '/' + name.toUtf8() + '/';
         const struct {
             const char* label;
@@ -298,6 +313,9 @@ int main(int argc, char** argv) {
             {"achat an", prefix + "dt-achat.php?coll=albums&date=" + anneeAchat.toUtf8()},
             {"genre", prefix + "style.php?coll=albums&style=" +
                           QUrl::toPercentEncoding(cp1252::encode(genre))},
+            {"listing", prefix + "check_files.php?current_rep=couvertures"},
+            {"récup alb", prefix + "recovery.php?pwd=kalvor&tablename=albums"},
+            {"récup aut", prefix + "recovery.php?pwd=kalvor&tablename=auteurs"},
         };
         std::printf("%d clients, %d requêtes par page\n", clients, requests);
         for (const auto& page : pages) {
