@@ -10,10 +10,16 @@
 
 namespace kalvor::album_rows {
 
-QString AlbumSource(ExportGroup group, const QString& GV_Version_Base) {
+QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
     const bool wishList = group == ExportGroup::Acheter;
     if (!catalogue::IsV6(GV_Version_Base)) {
-        return wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
+        const QString table = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
+        return condition.isEmpty() ? table
+                                   : QStringLiteral("select * from ") + table +
+                                         QStringLiteral(" where ") + condition;
+    }
+    if (!condition.isEmpty()) {
+        return AlbumSource(group, GV_Version_Base).chopped(1) + QStringLiteral(" and ") + condition;
     }
     return QStringLiteral(
                "select IdAlbum, Num, Titre, IdSerie, IdDessinateur, IdScenariste, DateAchat, "

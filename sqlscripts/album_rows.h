@@ -21,8 +21,10 @@ class LinkWriter;
 namespace album_rows {
 
 // The 34 album columns of the group (Albums or Acheter): an explicit list
-// from ALBUMS in "v6", the table itself (ALBUMS or ACHETER) otherwise.
-QString AlbumSource(ExportGroup group, const QString& GV_Version_Base);
+// from ALBUMS in "v6", the table itself (ALBUMS or ACHETER) otherwise. A
+// condition limits the albums (the incremental export's new ones).
+QString AlbumSource(ExportGroup group, const QString& GV_Version_Base,
+                    const QString& condition = {});
 std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
                                            const QString& GV_Version_Base);
 

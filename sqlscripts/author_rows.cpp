@@ -52,19 +52,27 @@ ScriptLine AuthorRow(dao::Database& db, const QString& prefix, const QString& ta
          sql::AuthorDisplay(author.Fields(Pseudo), author.Fields(Nom), author.Fields(Prenom))});
 }
 
-QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base) {
+QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
+    const auto where = [&condition](const QString& own) {
+        if (condition.isEmpty()) {
+            return own.isEmpty() ? own : QStringLiteral("where ") + own + u' ';
+        }
+        return QStringLiteral("where ") +
+               (own.isEmpty() ? QString() : own + QStringLiteral(" and ")) + condition + u' ';
+    };
     switch (group) {
         case ExportGroup::Albums:
-            return v6 ? albumIds(QStringLiteral("ALBUMS"), QStringLiteral("where AAcheter = 0 "))
-                      : albumIds(QStringLiteral("ALBUMS"), QString());
+            return v6 ? albumIds(QStringLiteral("ALBUMS"), where(QStringLiteral("AAcheter = 0")))
+                      : albumIds(QStringLiteral("ALBUMS"), where({}));
         case ExportGroup::Acheter:
-            return v6 ? albumIds(QStringLiteral("ALBUMS"), QStringLiteral("where AAcheter=1 "))
-                      : albumIds(QStringLiteral("ACHETER"), QString());
+            return v6 ? albumIds(QStringLiteral("ALBUMS"), where(QStringLiteral("AAcheter=1")))
+                      : albumIds(QStringLiteral("ACHETER"), where({}));
         default:
-            return v6 ? QStringLiteral(
-                            "SELECT distinct PARABD.IdAuteur as IdDessinateur FROM PARABD")
-                      : QStringLiteral("SELECT distinct EXLIBRIS.IdDessinateur FROM EXLIBRIS");
+            return (v6 ? QStringLiteral(
+                             "SELECT distinct PARABD.IdAuteur as IdDessinateur FROM PARABD")
+                       : QStringLiteral("SELECT distinct EXLIBRIS.IdDessinateur FROM EXLIBRIS")) +
+                   (condition.isEmpty() ? QString() : QStringLiteral(" where ") + condition);
     }
 }
 

@@ -30,8 +30,10 @@ ScriptLine AuthorRow(dao::Database& db, const QString& prefix, const QString& ta
 
 // The ids the group's items name, as one query: writers, artists,
 // colourists and extra collaborators of the albums; the authors of the
-// collectibles.
-QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base);
+// collectibles. A condition limits the items (the incremental export's new
+// ones); its columns name their table, as the albums' query joins two.
+QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base,
+                      const QString& condition = {});
 
 // The authors of an id query that AUTEURS holds, each once, by id, with
 // their comment: a Null id or one that names no author brings no row, so

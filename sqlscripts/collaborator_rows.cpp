@@ -22,7 +22,8 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
            QStringLiteral(", ") + sql::Identifier(type) + QStringLiteral(");");
 }
 
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base) {
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
+                                const QString& idAlbum) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
     QString albums;
     if (group == ExportGroup::Acheter) {
@@ -35,9 +36,9 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
     return QStringLiteral(
                "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration, a.IdScenariste, "
                "a.IdDessinateur, a.idColoriste from COLLABORATEURS c, ") +
-           albums +
-           QStringLiteral(
-               " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
+           albums + QStringLiteral(" a.idalbum=c.idalbum") +
+           (idAlbum.isEmpty() ? QString() : QStringLiteral(" and c.IdAlbum = ") + idAlbum) +
+           QStringLiteral(" order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
 QString LinkWriter::key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type) {
@@ -63,8 +64,8 @@ void LinkWriter::WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenar
 }
 
 void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
-                                         const QString& GV_Version_Base) {
-    auto links = db.OpenRecordset(ExtraCollaboratorsQuery(group, GV_Version_Base));
+                                         const QString& GV_Version_Base, const QString& idAlbum) {
+    auto links = db.OpenRecordset(ExtraCollaboratorsQuery(group, GV_Version_Base, idAlbum));
     QString previous;
     for (; !links->Eof(); links->MoveNext()) {
         const QVariant album = links->Fields(0);

@@ -21,8 +21,10 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
                  const QVariant& type);
 
 // The catalogue's COLLABORATEURS rows of the group's albums, with the
-// album's own three author ids, ordered by album, author and type.
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
+// album's own three author ids, ordered by album, author and type; those of
+// one album when its id is given.
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
+                                const QString& idAlbum = {});
 
 // Writes the link lines of one export so that the site table, whose key is
 // the whole link, never receives one twice.
@@ -40,10 +42,11 @@ class LinkWriter {
     // author id brings no link.
     void WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenariste,
                        const QVariant& idDessinateur, const QVariant& idColoriste);
-    // The extra collaborators of the group's albums, except those that
-    // repeat one of the album's own links or an earlier row.
+    // The extra collaborators of the group's albums (of one album when its
+    // id is given), except those that repeat one of the album's own links or
+    // an earlier row.
     void WriteExtraCollaborators(dao::Database& db, ExportGroup group,
-                                 const QString& GV_Version_Base);
+                                 const QString& GV_Version_Base, const QString& idAlbum = {});
 
     // Older catalogues keep the wish list in a table of its own, whose ids
     // may repeat those of the collection: the links the collection already

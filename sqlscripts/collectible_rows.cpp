@@ -23,20 +23,23 @@ int typeCode(const QVariant& type, const QVariant& category) {
 
 }  // namespace
 
-QString CollectibleQuery(const QString& GV_Version_Base) {
+QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> aboveId) {
     if (catalogue::IsV6(GV_Version_Base)) {
         return QStringLiteral(
-            "select IdParabd as IdExlibris, IdAlbum,IdSerie,descriptif as "
-            "Description,IdAuteur as IdDessinateur,DateSortie as DL,Numero,Tirage as "
-            "Nombre,Largeur,Hauteur,Fabricant as Libraire,Editeur,Signe,HorsCommerce as HC,0 as "
-            "EA,0 as TireAPart,TypeObjet,Aspect as TypeCouleur,Image1 as "
-            "ImageEx,DateAchat,CategorieObjet,Commentaire from PARABD");
+                   "select IdParabd as IdExlibris, IdAlbum,IdSerie,descriptif as "
+                   "Description,IdAuteur as IdDessinateur,DateSortie as DL,Numero,Tirage as "
+                   "Nombre,Largeur,Hauteur,Fabricant as Libraire,Editeur,Signe,HorsCommerce as "
+                   "HC,%1 as EA,0 as TireAPart,TypeObjet,Aspect as TypeCouleur,Image1 as "
+                   "ImageEx,DateAchat,CategorieObjet,Commentaire from PARABD")
+                   .arg(aboveId ? QStringLiteral("CategorieObjet") : QStringLiteral("0")) +
+               (aboveId ? QStringLiteral(" where idParabd > %1").arg(*aboveId) : QString());
     }
     return QStringLiteral(
-        "select IdExlibris, "
-        "IdAlbum,IdSerie,Description,IdDessinateur,DL,Numero,Nombre,Largeur,Hauteur,Libraire,"
-        "Editeur,Signe,HC,EA,TireAPart,TypeObjet,TypeCouleur,ImageEx,DateAchat,999 as "
-        "CategorieObjet,Commentaire from EXLIBRIS");
+               "select IdExlibris, "
+               "IdAlbum,IdSerie,Description,IdDessinateur,DL,Numero,Nombre,Largeur,Hauteur,"
+               "Libraire,Editeur,Signe,HC,EA,TireAPart,TypeObjet,TypeCouleur,ImageEx,DateAchat,"
+               "999 as CategorieObjet,Commentaire from EXLIBRIS") +
+           (aboveId ? QStringLiteral(" where idExlibris > %1").arg(*aboveId) : QString());
 }
 
 ScriptLine CollectibleRow(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "sqlscripts/script_line.h"
 
@@ -16,8 +17,10 @@ class Recordset;
 namespace collectible_rows {
 
 // Every collectible, 21 columns (positions of catalogue::exlibris), then
-// its comment.
-QString CollectibleQuery(const QString& GV_Version_Base);
+// its comment. With `aboveId`, the incremental export's query: the objects
+// above that id, and in "v6" the category read as EA too.
+QString CollectibleQuery(const QString& GV_Version_Base,
+                         std::optional<qint32> aboveId = std::nullopt);
 
 // The line of the collectible the recordset stands on. The comment is a
 // 22nd column when the recordset has one, else it is read from the

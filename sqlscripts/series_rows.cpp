@@ -9,7 +9,7 @@
 
 namespace kalvor::series_rows {
 
-QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base) {
+QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
     QString items;
     switch (group) {
@@ -21,6 +21,11 @@ QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base) {
             break;
         default:
             items = v6 ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS");
+    }
+    if (!condition.isEmpty()) {
+        items += (items.contains(QStringLiteral(" where ")) ? QStringLiteral(" and ")
+                                                            : QStringLiteral(" where ")) +
+                 condition;
     }
     // Each series once without sorting the items: the comment comes with it.
     return QStringLiteral(

@@ -16,8 +16,10 @@ class Recordset;
 namespace series_rows {
 
 // The series that hold at least one item of the group, each once, by id:
-// IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire.
-QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base);
+// IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire. A
+// condition on the items limits them (the incremental export's new ones).
+QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base,
+                    const QString& condition = {});
 
 // The line of the series the recordset stands on (IdSerie, Titre, Style,
 // Planche, Internet, EnCours). The comment is a seventh column when the

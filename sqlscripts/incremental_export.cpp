@@ -1,0 +1,415 @@
+#include "sqlscripts/incremental_export.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+#include <optional>
+
+#include "catalogue/catalogue_schema.h"
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sqlscripts/album_rows.h"
+#include "sqlscripts/author_rows.h"
+#include "sqlscripts/collaborator_rows.h"
+#include "sqlscripts/collectible_rows.h"
+#include "sqlscripts/data_script.h"
+#include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/series_rows.h"
+#include "sqlscripts/sql_statements.h"
+#include "sqlscripts/sql_values.h"
+
+namespace kalvor {
+namespace {
+
+const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
+const QString kFile = QStringLiteral("dernieres_donnees.sql");
+
+bool checked(int box) {
+    return box == 1;
+}
+
+QString number(qint32 n) {
+    return QString::number(n);
+}
+
+// The marks a run moves; given to the settings only when the whole run
+// succeeded, since a failed run's rows reach no complete script.
+struct Marks {
+    std::optional<QString> lastRun;
+    std::optional<qint32> lastId, lastIdRevue, lastIdPara;
+    bool changed = false;
+};
+
+// Rows written by a group, for its summary.
+struct Written {
+    qint32 items = 0, series = 0, authors = 0;
+    qint32 total() const { return items + series + authors; }
+    QString counts(const QString& items) const {
+        return number(this->items) + u' ' + items + QStringLiteral(" - ") + number(series) +
+               QStringLiteral(" série(s) - ") + number(authors) + QStringLiteral(" auteur(s)");
+    }
+};
+
+class IncrementalExport {
+  public:
+    explicit IncrementalExport(const Settings& s)
+        : s_(s),
+          folder_(schema_scripts::ScriptsFolder(s.GV_Export)),
+          prefix_(s.GV_Prefixe_Table),
+          version_(s.GV_Version_Base),
+          v6_(catalogue::IsV6(s.GV_Version_Base)),
+          out_(s.opt_utf8()) {}
+
+    QString Run() {
+        makeFolder();
+        out_.Open(path());
+        if (checked(s_.opt_albums)) {
+            collection();
+        }
+        if (checked(s_.opt_acheter)) {
+            wishList();
+        }
+        if (checked(s_.opt_revues)) {
+            magazines();
+        }
+        if (checked(s_.opt_parabd)) {
+            collectibles();
+        }
+        out_.Write(sql::LastUpdate(prefix_));
+        out_.Close();
+        return summary();
+    }
+
+    const Marks& marks() const { return marks_; }
+
+  private:
+    QString path() const { return folder_ + u'/' + kFile; }
+
+    void makeFolder() {
+        if (QFileInfo(folder_).isDir()) {
+            return;
+        }
+        // Only the last level is made: the export folder must exist.
+        if (!QFileInfo(s_.GV_Export).isDir() ||
+            !QDir(s_.GV_Export).mkdir(QStringLiteral("scripts"))) {
+            throw Error(err::PathNotFound,
+                        QStringLiteral("Chemin d'accès introuvable : %1").arg(folder_));
+        }
+    }
+
+    std::unique_ptr<dao::Database> openCatalogue() const {
+        return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
+    }
+
+    static qint32 countOf(dao::Database& db, const QString& sql) {
+        auto rs = db.OpenRecordset(sql);
+        const qint32 n = vb::CLng(rs->Fields(0));
+        rs->Close();
+        return n;
+    }
+
+    static std::optional<qint32> highest(dao::Database& db, const QString& sql) {
+        auto rs = db.OpenRecordset(sql);
+        const QVariant max = rs->Fields(0);
+        rs->Close();
+        if (max.isNull()) {
+            return std::nullopt;
+        }
+        return vb::CLng(max);
+    }
+
+    // The site may hold the row already (a purchase date moved back, an
+    // album dated ahead that a full export sent, a wish-list album bought
+    // since): the row replaces it instead of stopping the script's load.
+    void writeRow(const QString& table, const QString& key, const QString& id,
+                  const ScriptLine& row) {
+        out_.Write(QStringLiteral("DELETE FROM ") + prefix_ + table + QStringLiteral(" where ") +
+                   key + QStringLiteral(" = ") + id + u';');
+        out_.Write(row);
+    }
+
+    // The authors of an id query that the site does not hold yet: those for
+    // whom `earlier` (a count query with %1 for the author id) counts 0.
+    qint32 writeAuthors(dao::Database& db, const QString& idQuery, const QString& earlier,
+                        const QString& table) {
+        qint32 written = 0;
+        auto authors = author_rows::OpenAuthors(db, idQuery);
+        for (; !authors->Eof(); authors->MoveNext()) {
+            const QString id = sql::Identifier(authors->Fields(catalogue::auteur::IdAuteur));
+            if (countOf(db, earlier.arg(id)) != 0) {
+                continue;
+            }
+            writeRow(table, QStringLiteral("idauteur"), id,
+                     author_rows::AuthorRow(db, prefix_, table, *authors));
+            ++written;
+        }
+        authors->Close();
+        return written;
+    }
+
+    // The same for the series of the new items.
+    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& items,
+                       const QString& earlier) {
+        qint32 written = 0;
+        const QString table = SeriesTable(group);
+        auto series = db.OpenRecordset(series_rows::SeriesQuery(group, version_, items));
+        for (; !series->Eof(); series->MoveNext()) {
+            const QString id = sql::Identifier(series->Fields(catalogue::serie::IdSerie));
+            if (countOf(db, earlier.arg(id)) != 0) {
+                continue;
+            }
+            writeRow(table, QStringLiteral("idserie"), id,
+                     series_rows::SeriesRow(db, prefix_, table, *series));
+            ++written;
+        }
+        series->Close();
+        return written;
+    }
+
+    // Each album, then its links: the site's links of that id are replaced.
+    qint32 writeAlbums(dao::Database& db, ExportGroup group, const QString& condition,
+                       album_rows::Cote cote) {
+        using namespace catalogue::album;
+        const QString table = AlbumsTable(group);
+        collaborator_rows::LinkWriter links(prefix_);
+        links.SetTarget(&out_);
+        links.SetReplacing(true);
+        qint32 written = 0;
+        auto albums = db.OpenRecordset(album_rows::AlbumSource(group, version_, condition));
+        for (; !albums->Eof(); albums->MoveNext()) {
+            const QString id = sql::Identifier(albums->Fields(IdAlbum));
+            writeRow(table, QStringLiteral("idalbum"), id,
+                     album_rows::AlbumRow(prefix_, table, *albums, cote));
+            links.WriteOwnLinks(albums->Fields(IdAlbum), albums->Fields(IdScenariste),
+                                albums->Fields(IdDessinateur), albums->Fields(idColoriste));
+            if (s_.Opt_Collaborateurs != 0) {
+                links.WriteExtraCollaborators(db, group, version_, id);
+            }
+            ++written;
+        }
+        albums->Close();
+        return written;
+    }
+
+    // An author counts as sent when one of the group's earlier albums names
+    // them, as writer, artist, colourist or through COLLABORATEURS: the
+    // exports send the collaborators of every album to the authors' table.
+    static QString namedBy(const QString& table) {
+        return QStringLiteral(
+                   "(idscenariste = %1 or iddessinateur = %1 or idcoloriste = %1 or %2.IdAlbum in "
+                   "(select IdAlbum from COLLABORATEURS where IdAuteur = %1))")
+            .arg(QStringLiteral("%1"), table);
+    }
+
+    // Group A: the collection's albums bought after the last export's day
+    // and not after today, their new authors and series.
+    void collection() {
+        const QDateTime last = vb::ParseDayFirst(s_.box_LastRun);
+        if (!last.isValid()) {
+            throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
+        }
+        const QString L = vb::Format(last, QStringLiteral("mm/dd/yyyy"));
+        const QString U = vb::Format(vb::Now(), QStringLiteral("mm/dd/yyyy"));
+        const QString window =
+            QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
+        const QString owned = v6_ ? QStringLiteral("AAcheter = 0 and ") : QString();
+        // Earlier albums: undated, or bought on or before the last export's day.
+        const QString earlier = QStringLiteral(
+                                    "(ALBUMS.DateAchat is null or (ALBUMS.DateAchat <= #%1# and "
+                                    "ALBUMS.DateAchat <= #%2#))")
+                                    .arg(L, U);
+
+        auto db = openCatalogue();
+        Written w;
+        w.authors = writeAuthors(
+            *db, author_rows::AuthorIdQuery(ExportGroup::Albums, version_, window),
+            QStringLiteral("select count(*) from ALBUMS where ") + owned +
+                namedBy(QStringLiteral("ALBUMS")) + QStringLiteral(" and ") + earlier + u';',
+            QStringLiteral("auteurs"));
+        w.series = writeSeries(*db, ExportGroup::Albums, window,
+                               QStringLiteral("select count(*) from ALBUMS where ") + owned +
+                                   QStringLiteral("idserie = %1 and ") + earlier + u';');
+        w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
+        db->Close();
+        if (w.items > 0) {
+            marks_.lastRun = vb::Format(vb::Now(), QStringLiteral("dd/mm/yyyy"));
+            marks_.changed = true;
+        }
+        if (w.total() > 0) {
+            collectionText_ = QStringLiteral("\nALBUMS DE LA COLLECTION\n") +
+                              w.counts(QStringLiteral("album(s)"));
+        }
+    }
+
+    // Group B: the wish-list albums above the mark, their new authors and
+    // series; the mark becomes the highest wish-list id.
+    void wishList() {
+        const QString mark = number(s_.GV_LastId);
+        const QString table = v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
+        const QString wished = v6_ ? QStringLiteral("AAcheter = 1 and ") : QString();
+        const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
+        const QString before =
+            QStringLiteral(" and ") + table + QStringLiteral(".IdAlbum <= ") + mark + u';';
+
+        auto db = openCatalogue();
+        Written w;
+        w.authors =
+            writeAuthors(*db, author_rows::AuthorIdQuery(ExportGroup::Acheter, version_, above),
+                         QStringLiteral("select count(*) from ") + table +
+                             QStringLiteral(" where ") + wished + namedBy(table) + before,
+                         QStringLiteral("auteurs2"));
+        w.series = writeSeries(*db, ExportGroup::Acheter, above,
+                               QStringLiteral("select count(*) from ") + table +
+                                   QStringLiteral(" where ") + wished +
+                                   QStringLiteral("idserie = %1") + before);
+        w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
+        if (w.total() > 0) {
+            wishListText_ =
+                QStringLiteral("\nALBUMS A ACHETER\n") + w.counts(QStringLiteral("album(s)"));
+        }
+        if (const auto id = highest(
+                *db, v6_ ? QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")
+                         : QStringLiteral("select max(IdAlbum) from ACHETER"))) {
+            marks_.lastId = *id;
+        }
+        marks_.changed = true;
+        db->Close();
+    }
+
+    // Group C: when an issue is above the mark, both magazine tables are
+    // written again whole, as the full export writes them.
+    void magazines() {
+        auto db = openCatalogue();
+        auto fresh = db->OpenRecordset(QStringLiteral("SELECT * FROM REVUES where idRevue > ") +
+                                       number(s_.GV_LastIdRevue));
+        const qint32 issues = qint32(fresh->RecordCount());
+        fresh->Close();
+        if (issues > 0) {
+            out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series4")));
+            out_.Write(sql::DeleteRows(prefix_, QStringLiteral("revues")));
+            magazine_rows::WriteMagazines(*db, version_, prefix_, out_);
+            marks_.lastIdRevue = highest(*db, QStringLiteral("select max(IdRevue) from REVUES"));
+            marks_.changed = true;
+            magazinesText_ =
+                QStringLiteral("\nREVUES \n") + number(issues) + QStringLiteral(" revue(s)");
+        }
+        db->Close();
+    }
+
+    // Group D: the collectibles above the mark, their new authors and series.
+    void collectibles() {
+        const qint32 mark = s_.GV_LastIdPara;
+        const QString table = v6_ ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS");
+        const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
+        const QString above = key + QStringLiteral(" > ") + number(mark);
+        const QString before =
+            QStringLiteral(" and ") + key + QStringLiteral(" <= ") + number(mark) + u';';
+
+        auto db = openCatalogue();
+        Written w;
+        w.authors = writeAuthors(
+            *db, author_rows::AuthorIdQuery(ExportGroup::Parabd, version_, above),
+            QStringLiteral("select count(*) from ") + table + QStringLiteral(" where (") +
+                (v6_ ? QStringLiteral("idAuteur") : QStringLiteral("iddessinateur")) +
+                QStringLiteral(" = %1)") + before,
+            QStringLiteral("auteurs3"));
+        w.series = writeSeries(*db, ExportGroup::Parabd, above,
+                               QStringLiteral("select count(*) from ") + table +
+                                   QStringLiteral(" where idserie = %1") + before);
+        auto items = db->OpenRecordset(collectible_rows::CollectibleQuery(version_, mark));
+        for (; !items->Eof(); items->MoveNext()) {
+            writeRow(QStringLiteral("parabd"), QStringLiteral("idparabd"),
+                     sql::Identifier(items->Fields(catalogue::exlibris::IdExlibris)),
+                     collectible_rows::CollectibleRow(*db, version_, prefix_, *items));
+            ++w.items;
+        }
+        items->Close();
+        if (w.items > 0) {
+            marks_.lastIdPara =
+                highest(*db, v6_ ? QStringLiteral("select max(IdParabd) from PARABD")
+                                 : QStringLiteral("select max(IdEXlibris) from EXLIBRIS"));
+            marks_.changed = true;
+        }
+        db->Close();
+        if (w.total() > 0) {
+            collectiblesText_ = QStringLiteral("\nPARABD\n") + w.counts(QStringLiteral("objet(s)"));
+        }
+    }
+
+    // The groups in the order collection, collectibles, magazines, wish
+    // list, each after an empty line.
+    QString summary() const {
+        QString text = collectionText_;
+        if (!text.isEmpty()) {
+            text += u'\n';
+        }
+        if (!collectiblesText_.isEmpty()) {
+            text += collectiblesText_ + u'\n';
+        }
+        if (!magazinesText_.isEmpty()) {
+            text += magazinesText_ + u'\n';
+        }
+        QString wishList = wishListText_;
+        if (wishList.isEmpty() && text.isEmpty()) {
+            wishList = QStringLiteral("\nPas de nouvelles données");
+        }
+        return QStringLiteral("fichier ") + path() + QStringLiteral(" généré\n") + text + wishList;
+    }
+
+    const Settings& s_;
+    QString folder_, prefix_, version_;
+    bool v6_;
+    DataScript out_;
+    Marks marks_;
+    QString collectionText_, wishListText_, magazinesText_, collectiblesText_;
+};
+
+}  // namespace
+
+bool btn_LastDonnees_SQL_Click(Settings& settings, Prompt& prompt) {
+    BusyPointer busy(prompt);
+    QString description;
+    try {
+        IncrementalExport run(settings);
+        const QString summary = run.Run();
+        const Marks& marks = run.marks();
+        if (marks.lastRun) {
+            settings.GV_LastRun = *marks.lastRun;
+            // The next run of this session starts from the new date.
+            settings.box_LastRun = *marks.lastRun;
+        }
+        if (marks.lastId) {
+            settings.GV_LastId = *marks.lastId;
+        }
+        if (marks.lastIdRevue) {
+            settings.GV_LastIdRevue = *marks.lastIdRevue;
+        }
+        if (marks.lastIdPara) {
+            settings.GV_LastIdPara = *marks.lastIdPara;
+        }
+        if (marks.changed) {
+            settings.GV_LastRun_Changed = true;
+        }
+        if (!settings.Mode_Commande) {
+            prompt.message(summary, kTitle, PromptIcon::Information);
+        }
+        return true;
+    } catch (const Error& e) {
+        description = e.Description();
+    } catch (const std::exception& e) {
+        description = QString::fromLocal8Bit(e.what());
+    }
+    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
+                   PromptIcon::Critical);
+    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
+    general::Write_Log(QStringLiteral("Kalvorform.btn_LastDonnees_SQL_click"), settings.GV_Erreurs);
+    return false;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,22 @@
+#pragma once
+
+namespace kalvor {
+
+class Prompt;
+class Settings;
+
+// The main window's button "Générer les données depuis la dernière Mise à
+// Jour", also run by the command-line word "dernieres_donnees". Writes
+// GV_Export/scripts/dernieres_donnees.sql with what the catalogue gained
+// since the last export, group by ticked group: the collection's albums
+// bought after the date of box_LastRun (and not after today), the wish-list
+// albums, magazine issues and collectibles above their marks, with the
+// authors and series the site does not hold yet. Every row the site may
+// hold already is deleted first, so the script never inserts a key twice.
+// On success moves the last-export marks, shows the new date in box_LastRun
+// and shows the summary (not in Mode_Commande); on failure shows the error,
+// adds it to GV_Erreurs, writes the log and leaves every mark as it was.
+// Returns true when the script was written.
+bool btn_LastDonnees_SQL_Click(Settings& settings, Prompt& prompt);
+
+}  // namespace kalvor

@@ -1,0 +1,314 @@
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/sqlite_catalogue.h"
+#include "common/general.h"
+#include "common/vb.h"
+#include "platform/cp1252.h"
+#include "platform/dao/db_engine.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sqlscripts/incremental_export.h"
+#include "support/test_paths.h"
+#include "unit/sqlscripts/grown_catalogue.h"
+
+using namespace kalvor;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
+const QString kLastLine = QStringLiteral("update kalvor set last_update = '2027-01-20';");
+
+// The state a full export of the fixture left on 10/01/2027, seen from the
+// next start ten days later.
+class IncrementalExport : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        s.GV_Export = dir.path();
+        s.GV_Version_Base = QString::fromLatin1(GetParam());
+        s.format = Settings::FormatDonnees::Latin1;
+        s.box_LastRun = s.GV_LastRun = QStringLiteral("10/01/2027");
+        s.GV_LastId = 85;
+        s.GV_LastIdRevue = 20;
+        s.GV_LastIdPara = 12;
+    }
+
+    bool v6() const { return s.GV_Version_Base == "v6"; }
+
+    QString catalogue(const QString& mend = {}) {
+        const QString path = dir.filePath(QStringLiteral("catalogue-%1.sqlite").arg(n++));
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-%1.sql").arg(GetParam())), path);
+        dao::DBEngine::OpenDatabase(path)->ExecuteScript(test::GrownCatalogue(v6()) + mend);
+        return path;
+    }
+
+    void allGroups() { s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1; }
+
+    bool run() { return btn_LastDonnees_SQL_Click(s, prompt); }
+
+    QString script() const { return dir.filePath("scripts/dernieres_donnees.sql"); }
+    // The statements, without the script's two header lines.
+    QStringList statements() const {
+        QStringList lines = cp1252::decode(test::readAll(script())).split("\r\n");
+        EXPECT_EQ(lines.takeLast(), "");
+        return lines.mid(2);
+    }
+    QStringList inserted(const QString& table) const {
+        QStringList ids;
+        const QRegularExpression row("^INSERT INTO " + table + " VALUES \\(([0-9]+),");
+        for (const QString& line : statements()) {
+            if (const auto m = row.match(line); m.hasMatch()) {
+                ids << m.captured(1);
+            }
+        }
+        return ids;
+    }
+    QString message(const QString& groups) const {
+        return "fichier " + script() + " généré\n" + groups;
+    }
+
+    test::IsolatedEnvironment env;
+    vb::ScopedClock clock{QDateTime(QDate(2027, 1, 20), QTime(9, 30))};
+    QTemporaryDir dir;
+    Settings s;
+    RecordingPrompt prompt;
+    int n = 0;
+};
+
+TEST_P(IncrementalExport, WritesWhatTheCatalogueGainedAndMovesEveryMark) {
+    s.GV_Chemin_Base = catalogue();
+    allGroups();
+    s.Opt_Collaborateurs = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+
+    // Authors the site holds already are not sent again: 24 is known as a
+    // collaborator of older albums of both collections.
+    EXPECT_EQ(inserted("auteurs"), (QStringList{"26", "27"}));
+    EXPECT_EQ(inserted("series"), QStringList{"13"});
+    EXPECT_EQ(inserted("albums"), (QStringList{"90", "91"}));
+    EXPECT_EQ(inserted("auteurs2"), (QStringList{"1", "28"}));
+    EXPECT_EQ(inserted("series2"), QStringList{"14"});
+    EXPECT_EQ(inserted("acheter"), (QStringList{"93", "94"}));
+    EXPECT_EQ(inserted("series4"), (QStringList{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(inserted("revues").size(), 22);
+    EXPECT_EQ(inserted("auteurs3"), QStringList{"29"});
+    EXPECT_EQ(inserted("series3"), QStringList{"15"});
+    EXPECT_EQ(inserted("parabd"), (QStringList{"13", "14"}));
+
+    const QStringList lines = statements();
+    // Each album replaces what the site may hold under its id, then its
+    // links; the COLLABORATEURS row that repeats its writer is left out.
+    const qsizetype album = lines.indexOf("DELETE FROM albums where idalbum = 91;");
+    ASSERT_GE(album, 0);
+    EXPECT_TRUE(lines[album + 1].startsWith("INSERT INTO albums VALUES (91,7,'Le Bélier noir',"));
+    EXPECT_EQ(lines.mid(album + 2, 5),
+              (QStringList{"DELETE FROM collaborateurs where idalbum = 91;",
+                           "INSERT INTO collaborateurs VALUES (91, 6, 0);",
+                           "INSERT INTO collaborateurs VALUES (91, 24, 1);",
+                           "INSERT INTO collaborateurs VALUES (91, 7, 2);",
+                           "INSERT INTO collaborateurs VALUES (91, 27, 2);"}));
+    EXPECT_TRUE(lines.contains("DELETE FROM auteurs where idauteur = 26;"));
+    // The collection's value as the catalogue gives it, the wish list's whole.
+    EXPECT_TRUE(lines.filter("INSERT INTO albums VALUES (90,").value(0).contains(",12.5,"));
+    // Undated wish-list albums have no purchase date, as in the full export.
+    const QString wished = lines.filter("INSERT INTO acheter VALUES (93,").value(0);
+    EXPECT_TRUE(
+        wished.startsWith("INSERT INTO acheter VALUES (93,1,'Prière "
+                          "d\\'attendre',14,28,28,null,'Rire & Cie',0,'',10,"))
+        << wished.toStdString();
+    // "v6" objects carry their item in ea; older ones their own flag.
+    const QString object = lines.filter("INSERT INTO parabd VALUES (13,").value(0);
+    EXPECT_TRUE(object.contains(v6() ? ",1,0,3,0,2003," : ",1,0,1,0,2001,"))
+        << object.toStdString();
+    EXPECT_EQ(lines.last(), kLastLine);
+
+    // Authors and series before the rows that name them, group by group.
+    EXPECT_LT(lines.indexOf(QRegularExpression("^INSERT INTO series VALUES .*")),
+              lines.indexOf(QRegularExpression("^INSERT INTO albums VALUES .*")));
+    EXPECT_LT(lines.indexOf(QRegularExpression("^INSERT INTO acheter VALUES .*")),
+              lines.indexOf("DELETE FROM series4;"));
+    EXPECT_LT(lines.indexOf("DELETE FROM revues;"),
+              lines.indexOf(QRegularExpression("^INSERT INTO auteurs3 VALUES .*")));
+
+    EXPECT_EQ(s.GV_LastRun, "20/01/2027");
+    EXPECT_EQ(s.box_LastRun, "20/01/2027");
+    EXPECT_EQ(s.GV_LastId, 94);
+    EXPECT_EQ(s.GV_LastIdRevue, 22);
+    EXPECT_EQ(s.GV_LastIdPara, 14);
+    EXPECT_TRUE(s.GV_LastRun_Changed);
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text,
+              message("\nALBUMS DE LA COLLECTION\n2 album(s) - 1 série(s) - 2 auteur(s)\n"
+                      "\nPARABD\n2 objet(s) - 1 série(s) - 1 auteur(s)\n"
+                      "\nREVUES \n2 revue(s)\n"
+                      "\nALBUMS A ACHETER\n2 album(s) - 1 série(s) - 2 auteur(s)"));
+    EXPECT_EQ(prompt.shown()[0].title, kTitle);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
+    EXPECT_FALSE(prompt.busy());
+
+    // The box now holds the new date: a second run finds nothing new.
+    prompt.clear();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(statements(), QStringList{kLastLine});
+    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+}
+
+TEST_P(IncrementalExport, OnlyCollaboratorsOfTheOptionAreLinked) {
+    s.GV_Chemin_Base = catalogue();
+    s.opt_albums = 1;
+    ASSERT_TRUE(run());
+    const QStringList links = statements().filter("collaborateurs VALUES (91,");
+    EXPECT_EQ(links.size(), 3);
+    EXPECT_FALSE(links.join(' ').contains("(91, 27, 2)"));
+}
+
+struct Group {
+    const char* name;
+    int Settings::*box;
+    QStringList tables;  // tables the group inserts into
+    QString summary;
+};
+
+class EachGroup : public IncrementalExport {};
+
+TEST_P(EachGroup, WritesItsOwnTablesAndMovesItsOwnMark) {
+    const std::vector<Group> groups = {
+        {"albums",
+         &Settings::opt_albums,
+         {"auteurs", "series", "albums", "collaborateurs"},
+         "\nALBUMS DE LA COLLECTION\n2 album(s) - 1 série(s) - 2 auteur(s)\n"},
+        {"acheter",
+         &Settings::opt_acheter,
+         {"auteurs2", "series2", "acheter", "collaborateurs"},
+         "\nALBUMS A ACHETER\n2 album(s) - 1 série(s) - 2 auteur(s)"},
+        {"revues", &Settings::opt_revues, {"series4", "revues"}, "\nREVUES \n2 revue(s)\n"},
+        {"parabd",
+         &Settings::opt_parabd,
+         {"auteurs3", "series3", "parabd"},
+         "\nPARABD\n2 objet(s) - 1 série(s) - 1 auteur(s)\n"},
+    };
+    const QString path = catalogue();
+    for (const Group& g : groups) {
+        SCOPED_TRACE(g.name);
+        s = Settings();
+        SetUp();
+        s.GV_Chemin_Base = path;
+        s.*g.box = 1;
+        prompt.clear();
+        ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+        QSet<QString> tables;
+        for (const QString& line : statements()) {
+            if (const auto m = QRegularExpression("^INSERT INTO (\\w+) ").match(line);
+                m.hasMatch()) {
+                tables.insert(m.captured(1));
+            }
+        }
+        EXPECT_EQ(tables, QSet<QString>(g.tables.begin(), g.tables.end()));
+        EXPECT_EQ(prompt.texts(), QStringList{message(g.summary)});
+        EXPECT_EQ(s.GV_LastRun,
+                  QString(g.box == &Settings::opt_albums ? "20/01/2027" : "10/01/2027"));
+        EXPECT_EQ(s.GV_LastId, g.box == &Settings::opt_acheter ? 94 : 85);
+        EXPECT_EQ(s.GV_LastIdRevue, g.box == &Settings::opt_revues ? 22 : 20);
+        EXPECT_EQ(s.GV_LastIdPara, g.box == &Settings::opt_parabd ? 14 : 12);
+        EXPECT_TRUE(s.GV_LastRun_Changed);
+    }
+
+    // No group: the last line alone, and nothing moves.
+    s = Settings();
+    SetUp();
+    s.GV_Chemin_Base = path;
+    prompt.clear();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(statements(), QStringList{kLastLine});
+    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    EXPECT_FALSE(s.GV_LastRun_Changed);
+}
+
+TEST_P(IncrementalExport, NeverExportedIdsFindNothingAndTheWishListTakesItsMark) {
+    s.GV_Chemin_Base = catalogue();
+    s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+    s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(statements(), QStringList{kLastLine});
+    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    EXPECT_EQ(s.GV_LastId, 94);
+    EXPECT_EQ(s.GV_LastIdRevue, Settings::kNeverExported);
+    EXPECT_EQ(s.GV_LastIdPara, Settings::kNeverExported);
+    EXPECT_TRUE(s.GV_LastRun_Changed);
+    // The box may be empty when only ids were ever exported.
+    s.box_LastRun.clear();
+    EXPECT_TRUE(run());
+}
+
+TEST_P(IncrementalExport, TheWindowTakesDaysAfterTheLastExportUpToToday) {
+    // 92 was bought on the day of the last export, 95 tomorrow, 96 is
+    // undated; 97 today, by author 30 in series 16, as 96.
+    s.GV_Chemin_Base = catalogue(
+        QStringLiteral("INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
+                       "(30, 'Nouveau', 0, 0, 0);"
+                       "INSERT INTO SERIES (IdSerie, Titre, EnCours) VALUES (16, 'Neuve', 1);"
+                       "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, IdDessinateur, "
+                       "IdScenariste, idColoriste, DateAchat) VALUES "
+                       "(92, 'Le jour même', 16, 30, 30, 30, '2027-01-10 00:00:00'),"
+                       "(95, 'Demain', 16, 30, 30, 30, '2027-01-21 00:00:00'),"
+                       "(96, 'Sans date', 16, 30, 30, 30, NULL),"
+                       "(97, 'Aujourd''hui', 16, 30, 30, 30, '2027-01-20 00:00:00');") +
+        (v6() ? QStringLiteral("UPDATE ALBUMS SET AAcheter = 0 WHERE IdAlbum > 91;") : QString()));
+    s.opt_albums = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(inserted("albums"), (QStringList{"90", "91", "97"}));
+    // The undated album counts as sent, with its author and series.
+    EXPECT_EQ(inserted("auteurs"), (QStringList{"26", "27"}));
+    EXPECT_EQ(inserted("series"), QStringList{"13"});
+}
+
+TEST_P(IncrementalExport, AFailedRunLeavesTheMarksAndReportsOnce) {
+    // The catalogue loses its magazines: the collection and the wish list
+    // are written, then the magazines fail.
+    s.GV_Chemin_Base = catalogue("DROP TABLE REVUES;");
+    allGroups();
+    s.GV_Erreurs = "avant";
+    EXPECT_FALSE(run());
+    EXPECT_EQ(s.GV_LastRun, "10/01/2027");
+    EXPECT_EQ(s.box_LastRun, "10/01/2027");
+    EXPECT_EQ(s.GV_LastId, 85);
+    EXPECT_EQ(s.GV_LastIdRevue, 20);
+    EXPECT_EQ(s.GV_LastIdPara, 12);
+    EXPECT_FALSE(s.GV_LastRun_Changed);
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text, "Erreur lors de la création des donnees");
+    EXPECT_EQ(prompt.shown()[0].title, kTitle);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+    EXPECT_FALSE(prompt.busy());
+    EXPECT_TRUE(s.GV_Erreurs.startsWith("avant\nerreur : ")) << s.GV_Erreurs.toStdString();
+    const QString log = QString::fromUtf8(test::readAll(general::Log_Path()));
+    EXPECT_TRUE(log.startsWith("Kalvorform.btn_LastDonnees_SQL_click")) << log.toStdString();
+    // The unfinished script does not take its name.
+    EXPECT_FALSE(QFileInfo::exists(script()));
+}
+
+TEST_P(IncrementalExport, UnattendedRunsShowOnlyFailures) {
+    s.GV_Chemin_Base = catalogue();
+    s.Mode_Commande = true;
+    s.opt_albums = 1;
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(prompt.shown().empty());
+
+    s.box_LastRun = "pas une date";
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+
+    s.box_LastRun = "10/01/2027";
+    s.GV_Export = dir.filePath("missing");  // the export folder must exist
+    EXPECT_FALSE(run());
+    EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(Generations, IncrementalExport, ::testing::Values("v6", "v5"));
+INSTANTIATE_TEST_SUITE_P(Generations, EachGroup, ::testing::Values("v6", "v5"));
+
+}  // namespace
