@@ -287,3 +287,20 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
 }
+
+TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
+    {
+        ProgramRun never;
+        EXPECT_FALSE(never.find<QPushButton>("btn_LastDonnees_SQL")->isEnabled());
+        EXPECT_TRUE(never.find<QLineEdit>("box_LastRun")->isHidden());
+    }
+    setValue(kConfig, QStringLiteral("Lastrun"), QStringLiteral("01/02/2024"));
+    ProgramRun run;
+    auto* button = run.find<QPushButton>("btn_LastDonnees_SQL");
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->toolTip(),
+              QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le "
+                             "01/02/2024)"));
+    EXPECT_EQ(run.find<QLineEdit>("box_LastRun")->text(), QStringLiteral("01/02/2024"));
+    EXPECT_FALSE(run.find<QLineEdit>("box_LastRun")->isHidden());
+}

@@ -76,3 +76,14 @@ TEST(UnattendedRun, AFailedExportEndsWithAnErrorCode) {
     EXPECT_TRUE(job.output.contains(QStringLiteral("Erreur lors de la création des donnees")))
         << job.output.toStdString();
 }
+
+TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    writeStore(env, exportFolder);
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    const Job job = runProgram(env, {QStringLiteral("donnees dernieres_donnees")});
+    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")));
+}
