@@ -1,5 +1,7 @@
 #include "sitegen/php_button.h"
 
+#include "common/export_folder.h"
+
 #include "common/banner.h"
 #include "common/general.h"
 #include "platform/error.h"
@@ -33,12 +35,7 @@ bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
                            PromptIcon::Critical);
             return false;
         }
-        // An export folder never chosen would put the site at the root of
-        // the file system.
-        if (s.GV_Export.isEmpty()) {
-            throw Error(err::PathNotFound,
-                        QStringLiteral("Aucun répertoire d'export n'est choisi."));
-        }
+        RequireExportFolder(s.GV_Export);
         Create_Pages({s.GV_Export, s.GV_Require});
         prompt.message(QStringLiteral("Fichiers PHP générés dans ") + s.GV_Export, title,
                        PromptIcon::Information);

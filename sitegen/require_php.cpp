@@ -1,5 +1,7 @@
 #include "sitegen/require_php.h"
 
+#include "common/export_folder.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -329,6 +331,7 @@ bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt
             prompt.message(refusal.text, refusal.title, refusal.icon);
             return false;
         }
+        RequireExportFolder(s.GV_Export);
         const QString path = s.GV_Export + QStringLiteral("/require.php");
         TextFile file = CreateTextFile(path);
         for (const QString& line : requirePhpLines(s, stats, vb::Now())) {

@@ -113,17 +113,7 @@ class FullExport {
         qint32 count_ = 0;
     };
 
-    void makeFolder() {
-        if (QFileInfo(folder_).isDir()) {
-            return;
-        }
-        // Only the last level is made: the export folder must exist.
-        if (!QFileInfo(s_.GV_Export).isDir() ||
-            !QDir(s_.GV_Export).mkdir(QStringLiteral("scripts"))) {
-            throw Error(err::PathNotFound,
-                        QStringLiteral("Chemin d'accès introuvable : %1").arg(folder_));
-        }
-    }
+    void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
 
     void open(const QString& name) { out_.Open(folder_ + u'/' + name); }
     void openIfSplit(const QString& name) {

@@ -1,5 +1,7 @@
 #include "sqlscripts/schema_scripts.h"
 
+#include "common/export_folder.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -421,16 +423,21 @@ QString ScriptsFolder(const QString& GV_Export) {
     return GV_Export + QStringLiteral("/scripts");
 }
 
-void Create_Tables_Sql(const SchemaScriptSettings& settings) {
-    const QString folder = ScriptsFolder(settings.GV_Export);
+QString MakeScriptsFolder(const QString& GV_Export) {
+    RequireExportFolder(GV_Export);
+    const QString folder = ScriptsFolder(GV_Export);
     if (!QFileInfo(folder).isDir()) {
         // Only the last level is made: a missing export folder is an error.
-        if (!QFileInfo(settings.GV_Export).isDir() ||
-            !QDir(settings.GV_Export).mkdir(QStringLiteral("scripts"))) {
+        if (!QFileInfo(GV_Export).isDir() || !QDir(GV_Export).mkdir(QStringLiteral("scripts"))) {
             throw Error(err::PathNotFound,
                         QStringLiteral("Chemin d'accès introuvable : %1").arg(folder));
         }
     }
+    return folder;
+}
+
+void Create_Tables_Sql(const SchemaScriptSettings& settings) {
+    const QString folder = MakeScriptsFolder(settings.GV_Export);
     const QString& prefix = settings.GV_Prefixe_Table;
     writeTables(folder + QStringLiteral("/tables.sql"), prefix, settings.opt_utf8);
     writeDeleteTables(folder + QStringLiteral("/delete_tables.sql"), prefix, settings.opt_utf8);

@@ -21,6 +21,9 @@ void Create_Tables_Sql(const SchemaScriptSettings& settings);
 
 // The folder the scripts go into.
 QString ScriptsFolder(const QString& GV_Export);
+// The scripts folder, made when missing; raises the French error when the
+// export folder is not chosen or does not exist.
+QString MakeScriptsFolder(const QString& GV_Export);
 
 }  // namespace schema_scripts
 }  // namespace kalvor

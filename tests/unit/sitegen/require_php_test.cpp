@@ -323,3 +323,13 @@ TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
     const QByteArray log = test::readAll(general::Log_Path());
     EXPECT_TRUE(log.startsWith("Kalvorform.btn_Create_Config_click\r\n")) << log.toStdString();
 }
+
+TEST(RequirePhp, AnExportFolderNeverChosenIsAFailureNotTheRootOfTheDisk) {
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+    Settings s = fullSettings(QString());
+    EXPECT_FALSE(btn_Create_Config_Click(s, someStats(), prompt));
+    EXPECT_TRUE(
+        s.GV_Erreurs.endsWith(QStringLiteral("erreur : Aucun répertoire d'export n'est choisi.")));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/require.php")));
+}

@@ -167,6 +167,15 @@ TEST(StructureButton, MissingExportFolderGivesTheErrorALineInGvErreursAndTheLog)
     EXPECT_EQ(log, cp1252::encode("Kalvorform.btn_Create_structure_click\r\n" + errors + "\r\n"));
 }
 
+TEST(StructureButton, AnExportFolderNeverChosenWritesNothingAtTheRoot) {
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+    QString errors;
+    btn_Create_Structure_Click({QString(), "", false}, prompt, errors);
+    EXPECT_EQ(errors, QStringLiteral("\nerreur : Aucun répertoire d'export n'est choisi."));
+    EXPECT_FALSE(QDir(QStringLiteral("/scripts")).exists());
+}
+
 TEST(StructureButton, AScriptThatCannotBeWrittenStopsTheLaterOnes) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
