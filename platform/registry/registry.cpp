@@ -162,14 +162,20 @@ const reg::Key* Registry::findKey(const QString& key) const {
 }
 
 bool Registry::keyExists(const QString& key) const {
-    if (findKey(key) != nullptr) {
-        return true;
+    // A key holding only sub-keys exists too, as it does on Windows.
+    const QString k = normalizeKey(key);
+    const QString below = k + u'\\';
+    for (const reg::Key& candidate : keys_) {
+        if (sameName(candidate.path, k) || candidate.path.startsWith(below, Qt::CaseInsensitive)) {
+            return true;
+        }
     }
-    return isCatalogueApplicationKey(normalizeKey(key)) && wine_->keyExists(key);
+    return isCatalogueApplicationKey(k) && wine_->keyExists(key);
 }
 
 bool Registry::createKey(const QString& key) {
-    if (keyExists(key)) {
+    // The catalogue application's keys are only read, never made here.
+    if (keyExists(key) || isCatalogueApplicationKey(normalizeKey(key))) {
         return true;
     }
     if (!writable_) {

@@ -118,7 +118,18 @@ void WineRegistry::load() {
 }
 
 bool WineRegistry::keyExists(const QString& key) const {
-    return keys_.contains(normalizeKey(key));
+    // Wine writes no section for a key that holds only sub-keys.
+    const QString k = normalizeKey(key);
+    if (keys_.contains(k)) {
+        return true;
+    }
+    const QString below = k + u'\\';
+    for (auto it = keys_.constBegin(); it != keys_.constEnd(); ++it) {
+        if (it.key().startsWith(below)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<QString> WineRegistry::value(const QString& key, const QString& name) const {

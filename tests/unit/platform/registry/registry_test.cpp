@@ -101,3 +101,16 @@ TEST_F(RegistryTest, CatalogueApplicationKeysComeFromWineReadOnly) {
                     ->endsWith(QStringLiteral("/Mes Documents/bd.mdb")));
     EXPECT_FALSE(QFileInfo::exists(store()));  // nothing was written
 }
+
+TEST_F(RegistryTest, AKeyHoldingOnlySubKeysExistsAndCatalogueKeysAreNeverCreatedHere) {
+    test::writeAll(wine() + QStringLiteral("/user.reg"),
+                   "WINE REGISTRY Version 2\n\n[Software\\\\Orme Lo v5\\\\Base] 1\n"
+                   "\"CheminBase\"=\"C:\\\\bd.mdb\"\n");
+    Registry reg(store(), wine());
+    EXPECT_TRUE(reg.keyExists(QStringLiteral("Software\\Orme Lo v5")));
+    EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v")));
+    EXPECT_TRUE(reg.createKey(QStringLiteral("Software\\Orme Lo v4\\Base")));
+    EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v4")));
+    reg.createKey(QStringLiteral("software\\Kalvor\\Config"));
+    EXPECT_TRUE(reg.keyExists(QStringLiteral("software\\Kalvor")));
+}
