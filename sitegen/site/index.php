@@ -160,11 +160,24 @@ switch ($coll) {
     echo '  <ul id="derseries">' . "\n";
     $nb_series_accueil = (int) $GV_series_accueil;
     if ($nb_series_accueil > 0) {
-      // Each series' latest purchase, grouped on the albums alone before the
-      // titles join: the same rows, without sorting the whole collection.
+      // The latest series all have a purchase on or after the day when the
+      // latest purchases, newest first, have reached that many series: the
+      // grouping reads from that day on rather than the whole collection.
+      $depuis = '';
+      $lus = $nb_series_accueil * 50;
+      $requete = mysql_query("SELECT a.idserie, a.dateachat FROM $t_albums a, $t_series b WHERE a.idserie = b.idserie "
+        . "AND a.dateachat IS NOT NULL ORDER BY a.dateachat DESC LIMIT 0, $lus");
+      $vues = array();
+      while ($row = mysql_fetch_row($requete)) {
+        $vues[$row[0]] = true;
+        if (count($vues) == $nb_series_accueil) {
+          $depuis = "AND dateachat >= '" . mysql_real_escape_string($row[1]) . "' ";
+          break;
+        }
+      }
       $requete = mysql_query("SELECT a.idserie, b.titre, a.derniere FROM (SELECT idserie, MAX(dateachat) AS derniere "
-        . "FROM $t_albums GROUP BY idserie) a, $t_series b WHERE a.idserie = b.idserie ORDER BY 3 DESC, 2 "
-        . "LIMIT 0, $nb_series_accueil");
+        . "FROM $t_albums WHERE 1 = 1 $depuis GROUP BY idserie) a, $t_series b WHERE a.idserie = b.idserie "
+        . "ORDER BY 3 DESC, 2 LIMIT 0, $nb_series_accueil");
       while ($row = mysql_fetch_row($requete)) {
         if ((string) $row[1] == '') {
           continue;

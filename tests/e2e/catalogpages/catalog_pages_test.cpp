@@ -448,3 +448,44 @@ TEST_F(CardSettings, AuthorLayoutsInEveryCollectionWithAndWithoutCollaborators) 
         }
     }
 }
+
+TEST_F(CardSettings, HomePageFollowsItsSettings) {
+    Settings s = base();
+    s.box_col_accueil = QStringLiteral("3");
+    s.box_ligne_accueil = QStringLiteral("2");
+    const SitePage rows = page("accueil", s, "index.php?coll=albums");
+    ASSERT_TRUE(rows.problem().isEmpty()) << rows.problem().toStdString();
+    const qsizetype thumbs = rows.body.indexOf("<span class=\"Thumb\">");
+    const QByteArray block = rows.body.mid(thumbs, rows.body.indexOf("</span>", thumbs) - thumbs);
+    EXPECT_EQ(block.count("<img "), 6);
+    EXPECT_EQ(block.count("<br />"), 2);
+    // The latest purchases first: album 89 (2026-12-24), then 87 and 88 the
+    // same day, by number.
+    EXPECT_LT(block.indexOf("#i89\""), block.indexOf("#i87\""));
+    EXPECT_LT(block.indexOf("#i87\""), block.indexOf("#i88\""));
+    EXPECT_TRUE(rows.body.contains(latin1(QStringLiteral(
+        "<a href=\"serie.php?coll=albums&amp;idserie=12&amp;liste=series\">Sous le Signe du "
+        "Bélier</a>&nbsp;<span class=\"date\">le 24/12/2026</span>"))));
+
+    s.opt_image_accueil = 0;
+    s.opt_listenotes = s.opt_listedl = 0;
+    s.opt_eo = s.opt_int = s.opt_dedicace = s.opt_reliure = s.opt_tt = 0;
+    const SitePage plain = page("accueil", s, "index.php?coll=albums");
+    EXPECT_FALSE(plain.body.contains("class=\"col1\""));
+    EXPECT_FALSE(plain.body.contains("Thumb"));
+    EXPECT_TRUE(plain.body.contains("<ul id=\"derseries\">"));
+    EXPECT_FALSE(plain.body.contains(latin1(QStringLiteral("Légende"))));
+    const SitePage wished = page("accueil", s, "index.php?coll=acheter");
+    ASSERT_TRUE(wished.problem().isEmpty()) << wished.problem().toStdString();
+    EXPECT_TRUE(wished.body.contains(latin1(QStringLiteral("selon 2 méthodes&nbsp;:"))));
+    EXPECT_TRUE(wished.body.contains("href=\"index.php?coll=acheter&amp;liste=auteurs\">"));
+    const SitePage objects = page("accueil", s, "index.php?coll=parabd");
+    EXPECT_TRUE(objects.body.contains(latin1(QStringLiteral("<dd>Tiré à Part.</dd>"))));
+    EXPECT_FALSE(objects.body.contains("methodes"));
+
+    // "all" names every dedicated album, and nothing elsewhere.
+    const SitePage all = page("tout", s, "serie.php?coll=albums&idserie=all");
+    ASSERT_TRUE(all.problem().isEmpty()) << all.problem().toStdString();
+    EXPECT_TRUE(all.body.contains("<table id=\"Recap\""));
+    EXPECT_FALSE(all.body.contains("class=\"Fiche"));
+}
