@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <exception>
 #include <optional>
 
@@ -107,11 +108,17 @@ class IncrementalExport {
         return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
     }
 
-    static qint32 countOf(dao::Database& db, const QString& sql) {
+    // The ids of a query's first column: what the earlier exports sent.
+    static QSet<QString> sent(dao::Database& db, const QString& sql) {
+        QSet<QString> ids;
         auto rs = db.OpenRecordset(sql);
-        const qint32 n = vb::CLng(rs->Fields(0));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            if (!rs->Fields(0).isNull()) {
+                ids.insert(sql::Identifier(rs->Fields(0)));
+            }
+        }
         rs->Close();
-        return n;
+        return ids;
     }
 
     static std::optional<qint32> highest(dao::Database& db, const QString& sql) {
@@ -134,15 +141,19 @@ class IncrementalExport {
         out_.Write(row);
     }
 
-    // The authors of an id query that the site does not hold yet: those for
-    // whom `earlier` (a count query with %1 for the author id) counts 0.
-    qint32 writeAuthors(dao::Database& db, const QString& idQuery, const QString& earlier,
-                        const QString& table) {
+    // The authors the new items name that no earlier item of the group
+    // names, as writer, artist, colourist or through COLLABORATEURS (the
+    // exports send an album's collaborators to the authors' table too).
+    qint32 writeAuthors(dao::Database& db, ExportGroup group, const QString& fresh,
+                        const QString& earlier) {
+        const QString table = AuthorsTable(group);
+        const QSet<QString> known = sent(db, author_rows::AuthorIdQuery(group, version_, earlier));
         qint32 written = 0;
-        auto authors = author_rows::OpenAuthors(db, idQuery);
+        auto authors =
+            author_rows::OpenAuthors(db, author_rows::AuthorIdQuery(group, version_, fresh));
         for (; !authors->Eof(); authors->MoveNext()) {
             const QString id = sql::Identifier(authors->Fields(catalogue::auteur::IdAuteur));
-            if (countOf(db, earlier.arg(id)) != 0) {
+            if (known.contains(id)) {
                 continue;
             }
             writeRow(table, QStringLiteral("idauteur"), id,
@@ -153,15 +164,17 @@ class IncrementalExport {
         return written;
     }
 
-    // The same for the series of the new items.
-    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& items,
+    // The series of the new items that hold no earlier item (`earlier`
+    // gives the series of the earlier items).
+    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& fresh,
                        const QString& earlier) {
+        const QSet<QString> known = sent(db, earlier);
         qint32 written = 0;
         const QString table = SeriesTable(group);
-        auto series = db.OpenRecordset(series_rows::SeriesQuery(group, version_, items));
+        auto series = db.OpenRecordset(series_rows::SeriesQuery(group, version_, fresh));
         for (; !series->Eof(); series->MoveNext()) {
             const QString id = sql::Identifier(series->Fields(catalogue::serie::IdSerie));
-            if (countOf(db, earlier.arg(id)) != 0) {
+            if (known.contains(id)) {
                 continue;
             }
             writeRow(table, QStringLiteral("idserie"), id,
@@ -197,16 +210,6 @@ class IncrementalExport {
         return written;
     }
 
-    // An author counts as sent when one of the group's earlier albums names
-    // them, as writer, artist, colourist or through COLLABORATEURS: the
-    // exports send the collaborators of every album to the authors' table.
-    static QString namedBy(const QString& table) {
-        return QStringLiteral(
-                   "(idscenariste = %1 or iddessinateur = %1 or idcoloriste = %1 or %2.IdAlbum in "
-                   "(select IdAlbum from COLLABORATEURS where IdAuteur = %1))")
-            .arg(QStringLiteral("%1"), table);
-    }
-
     // Group A: the collection's albums bought after the last export's day
     // and not after today, their new authors and series.
     void collection() {
@@ -227,14 +230,10 @@ class IncrementalExport {
 
         auto db = openCatalogue();
         Written w;
-        w.authors = writeAuthors(
-            *db, author_rows::AuthorIdQuery(ExportGroup::Albums, version_, window),
-            QStringLiteral("select count(*) from ALBUMS where ") + owned +
-                namedBy(QStringLiteral("ALBUMS")) + QStringLiteral(" and ") + earlier + u';',
-            QStringLiteral("auteurs"));
-        w.series = writeSeries(*db, ExportGroup::Albums, window,
-                               QStringLiteral("select count(*) from ALBUMS where ") + owned +
-                                   QStringLiteral("idserie = %1 and ") + earlier + u';');
+        w.authors = writeAuthors(*db, ExportGroup::Albums, window, earlier);
+        w.series = writeSeries(
+            *db, ExportGroup::Albums, window,
+            QStringLiteral("SELECT DISTINCT IdSerie FROM ALBUMS where ") + owned + earlier);
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -254,20 +253,14 @@ class IncrementalExport {
         const QString table = v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
         const QString wished = v6_ ? QStringLiteral("AAcheter = 1 and ") : QString();
         const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
-        const QString before =
-            QStringLiteral(" and ") + table + QStringLiteral(".IdAlbum <= ") + mark + u';';
+        const QString before = table + QStringLiteral(".IdAlbum <= ") + mark;
 
         auto db = openCatalogue();
         Written w;
-        w.authors =
-            writeAuthors(*db, author_rows::AuthorIdQuery(ExportGroup::Acheter, version_, above),
-                         QStringLiteral("select count(*) from ") + table +
-                             QStringLiteral(" where ") + wished + namedBy(table) + before,
-                         QStringLiteral("auteurs2"));
+        w.authors = writeAuthors(*db, ExportGroup::Acheter, above, before);
         w.series = writeSeries(*db, ExportGroup::Acheter, above,
-                               QStringLiteral("select count(*) from ") + table +
-                                   QStringLiteral(" where ") + wished +
-                                   QStringLiteral("idserie = %1") + before);
+                               QStringLiteral("SELECT DISTINCT IdSerie FROM ") + table +
+                                   QStringLiteral(" where ") + wished + before);
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -308,20 +301,14 @@ class IncrementalExport {
         const QString table = v6_ ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS");
         const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
         const QString above = key + QStringLiteral(" > ") + number(mark);
-        const QString before =
-            QStringLiteral(" and ") + key + QStringLiteral(" <= ") + number(mark) + u';';
+        const QString before = key + QStringLiteral(" <= ") + number(mark);
 
         auto db = openCatalogue();
         Written w;
-        w.authors = writeAuthors(
-            *db, author_rows::AuthorIdQuery(ExportGroup::Parabd, version_, above),
-            QStringLiteral("select count(*) from ") + table + QStringLiteral(" where (") +
-                (v6_ ? QStringLiteral("idAuteur") : QStringLiteral("iddessinateur")) +
-                QStringLiteral(" = %1)") + before,
-            QStringLiteral("auteurs3"));
+        w.authors = writeAuthors(*db, ExportGroup::Parabd, above, before);
         w.series = writeSeries(*db, ExportGroup::Parabd, above,
-                               QStringLiteral("select count(*) from ") + table +
-                                   QStringLiteral(" where idserie = %1") + before);
+                               QStringLiteral("SELECT DISTINCT IdSerie FROM ") + table +
+                                   QStringLiteral(" where ") + before);
         auto items = db->OpenRecordset(collectible_rows::CollectibleQuery(version_, mark));
         for (; !items->Eof(); items->MoveNext()) {
             writeRow(QStringLiteral("parabd"), QStringLiteral("idparabd"),
