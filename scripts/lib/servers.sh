@@ -1,12 +1,17 @@
 # Private MariaDB and PHP servers for the end-to-end tests. Sourced by
 # scripts/test; exports KALVOR_TEST_* for the tests and stops both on exit.
 
+# A port nobody listens on now, chosen by the system.
+free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
 start_servers() {
   KALVOR_TEST_DIR=$(mktemp -d /tmp/kalvor-test.XXXXXX)
   local data="$KALVOR_TEST_DIR/mysql"
   export KALVOR_TEST_MYSQL_SOCKET="$KALVOR_TEST_DIR/mysql.sock"
-  export KALVOR_TEST_MYSQL_PORT=$((34000 + RANDOM % 2000))
-  export KALVOR_TEST_PHP_PORT=$((36000 + RANDOM % 2000))
+  export KALVOR_TEST_MYSQL_PORT=$(free_port)
+  export KALVOR_TEST_PHP_PORT=$(free_port)
   export KALVOR_TEST_PHP_ROOT="$KALVOR_TEST_DIR/www"
   export KALVOR_TEST_PHP_URL="http://127.0.0.1:$KALVOR_TEST_PHP_PORT"
   mkdir -p "$KALVOR_TEST_PHP_ROOT"
@@ -23,23 +28,32 @@ start_servers() {
     --skip-log-bin --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
     >/dev/null 2>&1 &
   KALVOR_TEST_MYSQL_PID=$!
-  for _ in $(seq 1 100); do
-    if mariadb-admin --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot ping >/dev/null 2>&1; then break; fi
+  local up=""
+  for _ in $(seq 1 300); do
+    if mariadb-admin --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot ping >/dev/null 2>&1; then up=1; break; fi
     sleep 0.2
   done
+  if [ -z "$up" ]; then
+    echo "MariaDB did not start:" >&2; cat "$KALVOR_TEST_DIR/mysql.err" >&2; return 1
+  fi
   mariadb --no-defaults --socket="$KALVOR_TEST_MYSQL_SOCKET" -uroot -e \
     "CREATE USER IF NOT EXISTS 'kalvor'@'127.0.0.1' IDENTIFIED BY 'kalvor';
      CREATE USER IF NOT EXISTS 'kalvor'@'localhost' IDENTIFIED BY 'kalvor';
      GRANT ALL ON *.* TO 'kalvor'@'127.0.0.1'; GRANT ALL ON *.* TO 'kalvor'@'localhost';"
 
-  php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
+  # Several workers, so that tests running side by side do not queue.
+  PHP_CLI_SERVER_WORKERS=8 php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
     -d display_errors=1 -d error_reporting=E_ALL -d log_errors=0 \
     -d mysqli.default_socket="$KALVOR_TEST_MYSQL_SOCKET" >"$KALVOR_TEST_DIR/php.log" 2>&1 &
   KALVOR_TEST_PHP_PID=$!
-  for _ in $(seq 1 50); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$KALVOR_TEST_PHP_PORT") 2>/dev/null; then break; fi
+  up=""
+  for _ in $(seq 1 200); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$KALVOR_TEST_PHP_PORT") 2>/dev/null; then up=1; break; fi
     sleep 0.1
   done
+  if [ -z "$up" ]; then
+    echo "PHP did not start:" >&2; cat "$KALVOR_TEST_DIR/php.log" >&2; return 1
+  fi
   export KALVOR_TEST_MYSQL_USER=kalvor KALVOR_TEST_MYSQL_PASSWORD=kalvor
   export KALVOR_TEST_DIR
 }
