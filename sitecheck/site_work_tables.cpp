@@ -6,24 +6,69 @@
 #include "settings/settings.h"
 
 namespace kalvor::site {
+namespace {
+
+void reportLocked(const Error& e, const QString& GV_Chemin_Base, Prompt& prompt) {
+    if (e.Number() == dao::errors::TableLocked) {
+        prompt.message(QStringLiteral("Veuillez fermer la base ") + GV_Chemin_Base +
+                           QStringLiteral(" et relancer le traitement."),
+                       kBanner, PromptIcon::Critical);
+    }
+}
+
+dao::TableDef workTable(const dao::Database& db, const QString& name, bool thumbnails) {
+    dao::TableDef table = db.CreateTableDef(name);
+    table.Append(table.CreateField(QStringLiteral("key"), dao::FieldType::Text, 2));
+    table.Append(table.CreateField(QStringLiteral("type"), dao::FieldType::Text, 20));
+    table.Append(table.CreateField(QStringLiteral("file"), dao::FieldType::Text, kFileNameSize));
+    table.Append(table.CreateField(QStringLiteral("creation"), dao::FieldType::Date));
+    table.Append(table.CreateField(QStringLiteral("ok"), dao::FieldType::Boolean));
+    if (thumbnails) {
+        table.Append(table.CreateField(QStringLiteral("probleme"), dao::FieldType::Text, 255));
+    }
+    return table;
+}
+
+}  // namespace
 
 bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
         const dao::TableDefs tables = db->TableDefs();
-        for (const QString& name : {kTableFiles, kTableThumbs}) {
-            if (tables.Contains(name)) {
-                db->Execute(QStringLiteral("DROP table ") + name);
-            }
+        // The names are matched exactly: a table of the same name in another
+        // letter case is not ours.
+        bool files = false;
+        bool thumbs = false;
+        for (int i = 0; i < tables.Count(); ++i) {
+            files = files || tables.Item(i).Name() == kTableFiles;
+            thumbs = thumbs || tables.Item(i).Name() == kTableThumbs;
+        }
+        if (files) {
+            db->Execute(QStringLiteral("DROP table ") + kTableFiles);
+        }
+        if (thumbs) {
+            db->Execute(QStringLiteral("DROP table ") + kTableThumbs);
         }
         db->Close();
         return true;
     } catch (const Error& e) {
-        if (e.Number() == dao::errors::TableLocked) {
-            prompt.message(QStringLiteral("Veuillez fermer la base ") + GV_Chemin_Base +
-                               QStringLiteral(" et relancer le traitement."),
-                           kBanner, PromptIcon::Critical);
-        }
+        reportLocked(e, GV_Chemin_Base, prompt);
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
+    try {
+        auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+        dao::TableDefs tables = db->TableDefs();
+        tables.Append(workTable(*db, kTableFiles, false));
+        tables.Append(workTable(*db, kTableThumbs, true));
+        db->Close();
+        return true;
+    } catch (const Error& e) {
+        reportLocked(e, GV_Chemin_Base, prompt);
         return false;
     } catch (const std::exception&) {
         return false;

@@ -13,10 +13,23 @@ namespace site {
 inline const QString kTableFiles = QStringLiteral("TEMP_KALVOR_FILES");
 inline const QString kTableThumbs = QStringLiteral("TEMP_KALVOR_THUMBS");
 
+// Row kinds of the `key` column.
+inline const QString kKeyListed = QStringLiteral("EX");
+inline const QString kKeyMissing = QStringLiteral("MI");
+
+// Room for any name: the catalogue's image columns and the site's file
+// systems both allow 255 characters.
+constexpr int kFileNameSize = 255;
+
 // Removes both work tables from the catalogue when they are there. A
 // catalogue held by another user is reported; any other failure is silent.
 // False after a failure.
 bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt);
+
+// Creates both work tables, empty: key, type, file, creation, ok, and for the
+// thumbnails probleme. Reports a catalogue held by another user as the drop
+// does; false after any failure (what was created stays).
+bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt);
 
 }  // namespace site
 }  // namespace kalvor

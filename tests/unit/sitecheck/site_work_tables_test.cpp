@@ -68,3 +68,49 @@ TEST_F(DropTablesTempTest, AMissingCatalogueFailsSilently) {
     EXPECT_FALSE(site::Drop_Tables_Temp(env.path() + QStringLiteral("/absent.mdb"), prompt));
     EXPECT_TRUE(prompt.shown().empty());
 }
+
+TEST_F(DropTablesTempTest, CreatesBothTablesWithTheirColumnsInOrder) {
+    const QString path = catalogueWithWorkTables(QString());
+    ASSERT_TRUE(site::Create_Tables_Temp(path, prompt));
+    auto db = dao::DBEngine::OpenDatabase(path);
+    const dao::TableDefs defs = db->TableDefs();
+    const auto columns = [&](const QString& table) {
+        QStringList list;
+        for (const dao::Field& f : defs.Item(table).Fields()) {
+            list << QStringLiteral("%1:%2:%3").arg(f.Name).arg(int(f.Type)).arg(f.Size);
+        }
+        return list;
+    };
+    const QStringList files = {"key:10:2", "type:10:20", "file:10:255", "creation:8:0", "ok:1:0"};
+    EXPECT_EQ(columns(site::kTableFiles), files);
+    EXPECT_EQ(columns(site::kTableThumbs), files + QStringList{"probleme:10:255"});
+    db->Close();
+    // A second creation meets the tables it made.
+    EXPECT_FALSE(site::Create_Tables_Temp(path, prompt));
+    EXPECT_TRUE(prompt.shown().empty());
+}
+
+TEST_F(DropTablesTempTest, OnlyTheExactNamesAreDropped) {
+    const QString path =
+        catalogueWithWorkTables(QStringLiteral("temp_kalvor_files TEMP_KALVOR_THUMBS"));
+    EXPECT_TRUE(site::Drop_Tables_Temp(path, prompt));
+    const QStringList after = tablesOf(path);
+    EXPECT_TRUE(after.contains(QStringLiteral("temp_kalvor_files")));
+    EXPECT_FALSE(after.contains(site::kTableThumbs));
+    EXPECT_FALSE(site::Create_Tables_Temp(path, prompt));
+}
+
+TEST_F(DropTablesTempTest, ATableInUseIsReported) {
+    const QString mdb = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"));
+    ASSERT_TRUE(site::Drop_Tables_Temp(mdb, prompt));
+    ASSERT_TRUE(site::Create_Tables_Temp(mdb, prompt));
+    auto db = dao::DBEngine::OpenDatabase(mdb);
+    auto open = db->OpenRecordset(site::kTableFiles);
+    EXPECT_FALSE(site::Drop_Tables_Temp(mdb, prompt));
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Veuillez fermer la base ") + mdb +
+                                          QStringLiteral(" et relancer le traitement."));
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+    open->Close();
+    EXPECT_TRUE(site::Drop_Tables_Temp(mdb, prompt));
+}

@@ -1,0 +1,106 @@
+#include "sitecheck/check_result.h"
+
+#include "platform/dao/db_engine.h"
+#include "sitecheck/site_work_tables.h"
+
+namespace kalvor::site {
+namespace {
+
+QList<TreeNode> nodes(const QList<CheckEntry>& entries, const QString& prefix, bool problem) {
+    QList<TreeNode> list;
+    int counter = 1;
+    for (const CheckEntry& e : entries) {
+        list.append({e.type.left(2).toUpper(), prefix + QString::number(counter++),
+                     problem ? e.file + QStringLiteral(" : ") + e.probleme : e.file});
+    }
+    return list;
+}
+
+void readRows(dao::Database& db, const QString& sql, QList<CheckEntry>& into) {
+    auto rows = db.OpenRecordset(sql);
+    const bool problem = rows->FieldCount() > 5;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        into.append({rows->Fields(QStringLiteral("type")).toString(),
+                     rows->Fields(QStringLiteral("file")).toString(),
+                     problem ? rows->Fields(QStringLiteral("probleme")).toString() : QString()});
+    }
+    rows->Close();
+}
+
+}  // namespace
+
+const QList<TreeRoot>& Tree_Roots() {
+    static const QList<TreeRoot> roots = {
+        {QStringLiteral("CO"), QStringLiteral("Couvertures"), QStringLiteral("couvertures")},
+        {QStringLiteral("VE"), QStringLiteral("Versos"), QStringLiteral("versos")},
+        {QStringLiteral("DE"), QStringLiteral("Dédicaces"), QStringLiteral("dedicaces")},
+        {QStringLiteral("PL"), QStringLiteral("Planches"), QStringLiteral("planches")},
+        {QStringLiteral("PA"), QStringLiteral("Para-BD"), QStringLiteral("parabd")},
+        {QStringLiteral("PH"), QStringLiteral("Photos"), QStringLiteral("photos")},
+        {QStringLiteral("RE"), QStringLiteral("Revues"), QStringLiteral("revues")},
+    };
+    return roots;
+}
+
+QStringList CheckResult::Missing_Files(const QString& type) const {
+    QStringList files;
+    for (const CheckEntry& e : missing) {
+        if (e.type == type) {
+            files << e.file;
+        }
+    }
+    return files;
+}
+
+QStringList CheckResult::Unreferenced_Files(const QString& type) const {
+    QStringList files;
+    for (const CheckEntry& e : unreferenced) {
+        if (e.type == type) {
+            files << e.file;
+        }
+    }
+    return files;
+}
+
+QList<CheckEntry> CheckResult::Thumbnail_Problems(const QString& type) const {
+    QList<CheckEntry> list;
+    for (const CheckEntry& e : thumbnails) {
+        if (e.type == type) {
+            list << e;
+        }
+    }
+    return list;
+}
+
+QList<TreeNode> CheckResult::Missing_Nodes() const {
+    return nodes(missing, QStringLiteral("MI"), false);
+}
+
+QList<TreeNode> CheckResult::Unreferenced_Nodes() const {
+    return nodes(unreferenced, QStringLiteral("EX"), false);
+}
+
+QList<TreeNode> CheckResult::Thumbnail_Nodes() const {
+    return nodes(thumbnails, QStringLiteral("TH"), true);
+}
+
+void Read_Check_Result(const QString& GV_Chemin_Base, CheckResult& result) {
+    result = CheckResult();
+    auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+    // Every missing name once, whatever its `ok`; of the listed files those
+    // nothing references; every thumbnail the check kept.
+    readRows(*db,
+             QStringLiteral("select * from ") + kTableFiles +
+                 QStringLiteral(" where key = 'MI' order by 2, 3"),
+             result.missing);
+    readRows(*db,
+             QStringLiteral("select * from ") + kTableFiles +
+                 QStringLiteral(" where key = 'EX' and OK = false order by 2, 3"),
+             result.unreferenced);
+    readRows(*db,
+             QStringLiteral("select * from ") + kTableThumbs + QStringLiteral(" order by 2, 3"),
+             result.thumbnails);
+    db->Close();
+}
+
+}  // namespace kalvor::site

@@ -1,0 +1,138 @@
+#include "sitecheck/site_check.h"
+
+#include "common/banner.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sitecheck/site_comparison.h"
+#include "sitecheck/site_listing.h"
+#include "sitecheck/site_work_tables.h"
+
+namespace kalvor::site {
+namespace {
+
+const QString kFiles = QStringLiteral("check_files");
+const QString kThumbs = QStringLiteral("check_thumbs");
+
+}  // namespace
+
+SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
+    : inet_(inet), prompt_(prompt), view_(view) {}
+
+void SiteCheck::btn_check_files_Click(const Settings& settings) {
+    if (settings.box_site.isEmpty()) {
+        prompt_.message(QStringLiteral("Veuillez renseigner l'URL de votre site"), kBanner,
+                        PromptIcon::Exclamation);
+        return;
+    }
+    Check_Fichiers_Site(settings);
+}
+
+void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
+    if (running_) {
+        return;
+    }
+    running_ = true;
+    stopping_ = false;
+    Ending ending = Ending::Error;
+    {
+        BusyPointer busy(prompt_);
+        view_.Enable_Check(false);
+        view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
+        try {
+            ending = run(settings);
+        } catch (const std::exception&) {
+            ending = Ending::Error;
+        }
+        if (ending == Ending::Error && !stopping_) {
+            prompt_.message(QStringLiteral("Error"), kBanner, PromptIcon::Critical);
+        }
+    }
+    view_.Enable_Check(true);
+    view_.Show_Phase(settings.GV_Chemin_Base);
+    running_ = false;
+    stopping_ = false;
+}
+
+SiteCheck::Ending SiteCheck::run(const Settings& settings) {
+    // Events run while the site answers: the settings are taken as they stood
+    // when the check began.
+    const QString base = settings.GV_Chemin_Base;
+    const QString site = settings.box_site;
+    const QString prefix = settings.box_prefix;
+    const CompareOptions options{settings.opt_albums == 1, settings.opt_acheter == 1,
+                                 settings.Opt_Collaborateurs == 1, settings.opt_parabd == 1,
+                                 settings.opt_revues == 1};
+
+    if (!Drop_Tables_Temp(base, prompt_) || !Create_Tables_Temp(base, prompt_)) {
+        return Ending::Error;
+    }
+    view_.Show_Phase(QStringLiteral("Recherche des informations sur le site ..."));
+    state_ = SiteCheckState();
+    Get_Fichiers_Site(inet_, site, base, kFiles, kTableFiles, QStringLiteral("couvertures"),
+                      state_);
+    if (stopping_) {
+        return Ending::Quiet;
+    }
+    if (!state_.GV_Site_OK) {
+        prompt_.message(QStringLiteral("Erreur lors de l'importation des données.\nVérifiez que "
+                                       "le fichier ") +
+                            kFiles + QStringLiteral(".php est présent sur votre site"),
+                        kBanner, PromptIcon::Critical);
+        return Ending::Quiet;
+    }
+
+    QList<std::pair<const QString*, QString>> listings;
+    for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
+        listings.append({&kFiles, QString::fromLatin1(rep)});
+    }
+    if (options.parabd) {
+        listings.append({&kFiles, QStringLiteral("parabd")});
+    }
+    if (options.revues) {
+        listings.append({&kFiles, QStringLiteral("revues")});
+    }
+    for (const char* rep : {"dedicaces", "versos", "photos", "planches", "couvertures"}) {
+        listings.append({&kThumbs, QString::fromLatin1(rep)});
+    }
+    if (options.parabd) {
+        listings.append({&kThumbs, QStringLiteral("parabd")});
+    }
+    if (options.revues) {
+        listings.append({&kThumbs, QStringLiteral("revues")});
+    }
+    for (const auto& [script, rep] : listings) {
+        if (stopping_) {
+            return Ending::Quiet;
+        }
+        Get_Fichiers_Site(inet_, site, base, *script,
+                          *script == kFiles ? kTableFiles : kTableThumbs, rep, state_);
+    }
+    if (stopping_) {
+        return Ending::Quiet;
+    }
+    if (state_.GV_Nb_Rep == 0) {
+        return Ending::Error;
+    }
+
+    view_.Show_Phase(QStringLiteral("Comparaison ..."));
+    for (const CatalogueReference& ref : Catalogue_References(base, options)) {
+        if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {
+            return Ending::Error;
+        }
+    }
+    Compare_Miniatures(base, prefix, prompt_);
+
+    try {
+        Read_Check_Result(base, result_);
+    } catch (const Error& e) {
+        // What could be read is shown all the same.
+        prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
+    }
+    view_.Fill_TreeViews(result_);
+    GV_Vue_Fichiers = true;
+    view_.Enable_Results();
+    return Ending::Done;
+}
+
+}  // namespace kalvor::site

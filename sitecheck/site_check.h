@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+
+#include "sitecheck/check_result.h"
+#include "sitecheck/site_check_state.h"
+
+namespace kalvor {
+
+class Inet;
+class Prompt;
+class Settings;
+
+namespace site {
+
+// What the check shows in the main window while it runs and at its end.
+class SiteCheckView {
+  public:
+    virtual ~SiteCheckView() = default;
+    virtual void Show_Phase(const QString& text) = 0;  // panel 1 of the status bar
+    virtual void Enable_Check(bool enabled) = 0;       // the button that starts it
+    virtual void Fill_TreeViews(const CheckResult& result) = 0;
+    virtual void Enable_Results() = 0;  // the view toggle, the buttons of the trees, the report
+};
+
+// The site file check: the listings of the site's image and thumbnail
+// folders are loaded into the work tables of the catalogue, compared with the
+// image names the catalogue references, and the result shown.
+class SiteCheck {
+  public:
+    SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view);
+
+    // Runs the check unless the site address is empty.
+    void btn_check_files_Click(const Settings& settings);
+    // The check itself, with the settings as they stand when it starts.
+    void Check_Fichiers_Site(const Settings& settings);
+
+    // True while a check waits for the site or compares.
+    bool Running() const { return running_; }
+    // Ends a running check once the request under way is answered, quietly,
+    // leaving the result shown before.
+    void Stop() { stopping_ = running_; }
+
+    const SiteCheckState& state() const { return state_; }
+    const CheckResult& result() const { return result_; }
+
+    // True while the trees are meant to show the file result, false for the
+    // thumbnail result.
+    bool GV_Vue_Fichiers = false;
+
+  private:
+    enum class Ending { Done, Error, Quiet };
+    Ending run(const Settings& settings);
+
+    Inet& inet_;
+    Prompt& prompt_;
+    SiteCheckView& view_;
+    SiteCheckState state_;
+    CheckResult result_;
+    bool running_ = false;
+    bool stopping_ = false;
+};
+
+}  // namespace site
+}  // namespace kalvor

@@ -1,0 +1,109 @@
+#include "sitecheck/site_listing.h"
+
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/inet.h"
+#include "sitecheck/site_work_tables.h"
+#include "sitecheck/work_batch.h"
+
+namespace kalvor::site {
+namespace {
+
+constexpr int kNotFound = 404;
+const QString kSeparator = QStringLiteral("@@@");
+const QString kPlaceholder = QStringLiteral("ENCOURS.JPG");
+
+// The site writes PHP's "d/m/Y H:i:s", whatever the locale of either side.
+QDateTime siteTime(QStringView text) {
+    if (text.size() != 19) {
+        return {};
+    }
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("dd/MM/yyyy"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid() || text[10] != u' ') {
+        return {};
+    }
+    return QDateTime(date, time);
+}
+
+}  // namespace
+
+QString Listing_Url(const QString& box_site, const QString& script, const QString& rep) {
+    return box_site + u'/' + script + QStringLiteral(".php?current_rep=") + rep;
+}
+
+Listing Parse_Listing(const QString& reply) {
+    Listing listing;
+    qsizetype from = 0;
+    while (from < reply.size()) {
+        qsizetype end = reply.indexOf(u'\n', from);
+        if (end < 0) {
+            end = reply.size();  // a last line without its line feed still counts
+        }
+        QStringView line = QStringView(reply).mid(from, end - from);
+        from = end + 1;
+        if (line == u"\r" || line.left(11).toString().toUpper() == kPlaceholder) {
+            continue;
+        }
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        // The date never holds the separator; a name may.
+        const qsizetype at = line.lastIndexOf(kSeparator);
+        const QDateTime creation =
+            at > 0 ? siteTime(line.mid(at + kSeparator.size())) : QDateTime();
+        if (!creation.isValid()) {
+            ++listing.malformed;
+            continue;
+        }
+        listing.files.append({line.left(at).toString(), creation});
+    }
+    return listing;
+}
+
+ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
+                                 const QString& script, const QString& table, const QString& rep,
+                                 SiteCheckState& state) {
+    QString reply;
+    try {
+        reply = inet.OpenURL(Listing_Url(box_site, script, rep));
+    } catch (const Error&) {
+        // Only the status tells a missing script: a listing may name a file
+        // "404 not found.jpg".
+        if (inet.lastStatus() == kNotFound) {
+            state.GV_Site_OK = false;
+            return ListingOutcome::NotListed;
+        }
+        throw;
+    }
+    if (reply == kInvalidFolder) {
+        return ListingOutcome::NotListed;
+    }
+    ++state.GV_Nb_Rep;
+    const Listing listing = Parse_Listing(reply);
+    state.malformedLines += listing.malformed;
+    try {
+        auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+        auto rows = db->OpenRecordset(table);
+        const WorkBatch batch(*db);
+        for (const ListedFile& f : listing.files) {
+            if (f.file.size() > kFileNameSize) {
+                ++state.malformedLines;  // no file system names a file so
+                continue;
+            }
+            rows->AddNew();
+            rows->SetField(QStringLiteral("key"), kKeyListed);
+            rows->SetField(QStringLiteral("type"), rep);
+            rows->SetField(QStringLiteral("file"), f.file);
+            rows->SetField(QStringLiteral("creation"), f.creation);
+            rows->SetField(QStringLiteral("ok"), false);
+            rows->Update();
+        }
+        rows->Close();
+        return ListingOutcome::Read;
+    } catch (const Error&) {
+        return ListingOutcome::Failed;
+    }
+}
+
+}  // namespace kalvor::site

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include "sitecheck/site_check_state.h"
+
+namespace kalvor {
+
+class Inet;
+
+// Module `site`: the listings of the site's image and thumbnail folders,
+// fetched from check_files.php and check_thumbs.php.
+namespace site {
+
+// The whole reply of a listing script for a folder it cannot open.
+inline const QString kInvalidFolder = QStringLiteral("Le répertoire n'est pas valide !");
+
+struct ListedFile {
+    QString file;
+    QDateTime creation;
+};
+
+struct Listing {
+    QList<ListedFile> files;
+    int malformed = 0;  // lines skipped because they were not "name@@@date"
+};
+
+// The address of a listing, joined as typed: `box_site` "/" script ".php?current_rep=" rep.
+QString Listing_Url(const QString& box_site, const QString& script, const QString& rep);
+
+// Reads a listing reply: one "name@@@dd/mm/yyyy hh:mm:ss" line per file, the
+// name running to the last "@@@". The
+// site's placeholder (any name beginning with "Encours.jpg") and lone carriage
+// returns are passed over; any other line that is not a name, "@@@" and a
+// date is counted in `malformed` and the reading goes on.
+Listing Parse_Listing(const QString& reply);
+
+enum class ListingOutcome {
+    Read,       // stored to its end
+    Failed,     // storing stopped on an error; the rows stored so far stay
+    NotListed,  // the script was not found, or the folder is not valid
+};
+
+// Fetches one listing and stores a row ("EX", rep, file, date, false) in
+// `table` per listed file. A script that is not found lowers GV_Site_OK; a
+// listing read counts in GV_Nb_Rep. A request that fails otherwise raises
+// kalvor::Error.
+ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
+                                 const QString& script, const QString& table, const QString& rep,
+                                 SiteCheckState& state);
+
+}  // namespace site
+}  // namespace kalvor

@@ -1,0 +1,49 @@
+#include "canned_site.h"
+
+#include <QTcpSocket>
+
+namespace kalvor::test {
+
+CannedSite::CannedSite() {
+    server_.listen(QHostAddress::LocalHost);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+        QTcpSocket* socket = server_.nextPendingConnection();
+        auto* request = new QByteArray;
+        QObject::connect(socket, &QObject::destroyed, [request] { delete request; });
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, request] {
+            *request += socket->readAll();
+            if (!request->contains("\r\n\r\n") || silent_) {
+                return;
+            }
+            ++requests_;
+            const QString target = QString::fromLatin1(request->split(' ').value(1));
+            const Reply reply = pages_.value(target, {404, "<h1>Not Found</h1>"});
+            QByteArray response = "HTTP/1.0 " + QByteArray::number(reply.status) +
+                                  (reply.status == 200 ? " OK" : " Error") +
+                                  "\r\nContent-Type: text/plain;charset=ISO-8859-1\r\n"
+                                  "Content-Length: " +
+                                  QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body;
+            socket->write(response);
+            socket->disconnectFromHost();
+        });
+    });
+}
+
+void CannedSite::page(const QString& pathAndQuery, const QByteArray& body, int status) {
+    pages_.insert(pathAndQuery, {status, body});
+}
+
+void CannedSite::files(const QString& rep, const QByteArray& body) {
+    page(QStringLiteral("/check_files.php?current_rep=") + rep, body);
+}
+
+void CannedSite::thumbs(const QString& rep, const QByteArray& body) {
+    page(QStringLiteral("/check_thumbs.php?current_rep=") + rep, body);
+}
+
+QString CannedSite::url() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort());
+}
+
+}  // namespace kalvor::test

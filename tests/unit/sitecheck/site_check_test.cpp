@@ -1,0 +1,168 @@
+#include "sitecheck/site_check.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include "canned_site.h"
+#include "catalogue/sqlite_catalogue.h"
+#include "platform/dao/db_engine.h"
+#include "platform/inet.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sitecheck/site_work_tables.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::site;
+
+namespace {
+
+class RecordingView : public SiteCheckView {
+  public:
+    void Show_Phase(const QString& text) override { phases << text; }
+    void Enable_Check(bool enabled) override { checkEnabled << enabled; }
+    void Fill_TreeViews(const CheckResult& r) override {
+        ++fills;
+        result = r;
+    }
+    void Enable_Results() override { ++resultsEnabled; }
+
+    QStringList phases;
+    QList<bool> checkEnabled;
+    CheckResult result;
+    int fills = 0;
+    int resultsEnabled = 0;
+};
+
+const QByteArray kStamp = "@@@01/06/2024 10:00:00\n";
+
+class Driver : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        settings.GV_Chemin_Base = env.path() + QStringLiteral("/catalogue.db");
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+            settings.GV_Chemin_Base);
+        settings.box_site = site.url();
+        settings.box_prefix = QStringLiteral("m_");
+        settings.opt_albums = 1;
+    }
+    QStringList texts() const { return prompt.texts(); }
+
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+    RecordingView view;
+    test::CannedSite site;
+    Inet inet{5000};
+    Settings settings;
+    SiteCheck check{inet, prompt, view};
+};
+
+}  // namespace
+
+TEST_F(Driver, AnEmptySiteAddressStopsBeforeAnything) {
+    settings.box_site.clear();
+    check.btn_check_files_Click(settings);
+    EXPECT_EQ(texts(), QStringList{"Veuillez renseigner l'URL de votre site"});
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
+    EXPECT_TRUE(view.phases.isEmpty());
+    EXPECT_EQ(site.requests(), 0);
+}
+
+TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
+    // Album 1's cover is listed, album 2's in another case.
+    site.files(QStringLiteral("couvertures"), "Couv_Album01.JPG" + kStamp + "COUV_ALBUM02.jpg" +
+                                                  kStamp + "orphan.jpg" + kStamp + "garbage\n");
+    for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
+        site.files(QString::fromLatin1(rep), QByteArray());
+    }
+    site.thumbs(QStringLiteral("couvertures"), "m_orphan.jpg" + kStamp + "x.jpg" + kStamp);
+    // The other thumbnail folders are missing: the check goes on.
+    check.btn_check_files_Click(settings);
+
+    EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();
+    EXPECT_EQ(view.phases, (QStringList{"Création des tables temporaires ...",
+                                        "Recherche des informations sur le site ...",
+                                        "Comparaison ...", settings.GV_Chemin_Base}));
+    EXPECT_EQ(view.checkEnabled, (QList<bool>{false, true}));
+    EXPECT_EQ(view.fills, 1);
+    EXPECT_EQ(view.resultsEnabled, 1);
+    EXPECT_TRUE(check.GV_Vue_Fichiers);
+    EXPECT_FALSE(prompt.busy());
+    EXPECT_EQ(check.state().malformedLines, 1);
+    EXPECT_EQ(check.state().GV_Nb_Rep, 6);  // five image listings and one thumbnail listing
+    // Parabd and magazines are not asked for when they are off.
+    EXPECT_EQ(site.requests(), 10);
+
+    const CheckResult& r = view.result;
+    EXPECT_EQ(r.Unreferenced_Files(QStringLiteral("couvertures")),
+              (QStringList{"COUV_ALBUM02.jpg", "orphan.jpg"}));
+    const QStringList missing = r.Missing_Files(QStringLiteral("couvertures"));
+    EXPECT_TRUE(missing.contains(QStringLiteral("couv_album02.jpg")));
+    EXPECT_FALSE(missing.contains(QStringLiteral("Couv_Album01.JPG")));
+    EXPECT_EQ(missing.size(), 67);
+    ASSERT_EQ(r.thumbnails.size(), 1);
+    EXPECT_EQ(r.thumbnails[0].file, QStringLiteral("x.jpg"));
+    EXPECT_EQ(r.thumbnails[0].probleme, QStringLiteral("format du fichier non conforme (m_)"));
+}
+
+TEST_F(Driver, AMissingFirstListingIsNamed) {
+    check.btn_check_files_Click(settings);
+    EXPECT_EQ(texts(), QStringList{"Erreur lors de l'importation des données.\nVérifiez que le "
+                                   "fichier check_files.php est présent sur votre site"});
+    EXPECT_EQ(site.requests(), 1);
+    EXPECT_EQ(view.fills, 0);
+    EXPECT_EQ(view.phases.last(), settings.GV_Chemin_Base);
+    EXPECT_EQ(view.checkEnabled.last(), true);
+}
+
+TEST_F(Driver, NoListingAcceptedEndsInError) {
+    const QByteArray invalid = "Le r\xE9pertoire n'est pas valide !";
+    site.files(QStringLiteral("couvertures"), invalid);
+    check.btn_check_files_Click(settings);
+    EXPECT_EQ(texts(), QStringList{"Error"});
+    EXPECT_EQ(view.fills, 0);
+    EXPECT_FALSE(check.GV_Vue_Fichiers);
+}
+
+TEST_F(Driver, ASiteThatDoesNotAnswerEndsInErrorWithinTheTimeout) {
+    site.setSilent(true);
+    inet.setTimeout(300);
+    QElapsedTimer clock;
+    clock.start();
+    check.btn_check_files_Click(settings);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(texts(), QStringList{"Error"});
+    EXPECT_FALSE(check.Running());
+    EXPECT_EQ(view.checkEnabled.last(), true);
+}
+
+TEST_F(Driver, ANewerCatalogueIsComparedWithItsOwnTables) {
+    settings.opt_acheter = settings.opt_parabd = settings.opt_revues = 1;
+    for (const char* rep :
+         {"couvertures", "versos", "photos", "planches", "dedicaces", "parabd", "revues"}) {
+        site.files(QString::fromLatin1(rep), "unknown.jpg" + kStamp);
+    }
+    check.btn_check_files_Click(settings);
+    EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();
+    for (const TreeRoot& root : Tree_Roots()) {
+        EXPECT_FALSE(view.result.Missing_Files(root.type).isEmpty()) << root.type.toStdString();
+        EXPECT_EQ(view.result.Unreferenced_Files(root.type), QStringList{"unknown.jpg"});
+    }
+}
+
+TEST_F(Driver, AStoppedCheckEndsQuietlyAfterTheRequestUnderWay) {
+    site.files(QStringLiteral("couvertures"), "a.jpg" + kStamp);
+    check.Stop();  // no check yet: nothing to stop
+    EXPECT_FALSE(check.Running());
+    // Stopped as soon as it waits for the site.
+    QObject guard;
+    QMetaObject::invokeMethod(
+        &guard, [this] { check.Stop(); }, Qt::QueuedConnection);
+    check.btn_check_files_Click(settings);
+    EXPECT_TRUE(texts().isEmpty());
+    EXPECT_EQ(site.requests(), 1);
+    EXPECT_EQ(view.fills, 0);
+    EXPECT_EQ(view.checkEnabled.last(), true);
+}

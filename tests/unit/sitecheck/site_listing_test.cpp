@@ -1,0 +1,204 @@
+#include "sitecheck/site_listing.h"
+
+#include <gtest/gtest.h>
+
+#include "canned_site.h"
+#include "catalogue/sqlite_catalogue.h"
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/inet.h"
+#include "platform/prompt.h"
+#include "sitecheck/site_work_tables.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::site;
+
+namespace {
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+struct ParseCase {
+    const char* name;
+    QString reply;
+    QStringList files;
+    int malformed;
+};
+
+}  // namespace
+
+TEST(ParseListing, ReadsNamesAndDatesAndCountsWhatItCannotRead) {
+    const QString a = QStringLiteral("a.jpg@@@06/12/2026 21:05:09\n");
+    const QString b = QStringLiteral("B.JPG@@@31/01/2024 00:00:00\n");
+    const ParseCase cases[] = {
+        {"two lines", a + b, {"a.jpg", "B.JPG"}, 0},
+        {"empty folder", QString(), {}, 0},
+        {"placeholder in any case, and names that begin with it",
+         QStringLiteral("Encours.jpg@@@01/01/2020 00:00:00\nENCOURS.JPG.bak@@@x\n") + a +
+             QStringLiteral("encours.jpg@@@01/01/2020 00:00:00\n"),
+         {"a.jpg"},
+         0},
+        {"a lone carriage return", QStringLiteral("\r\n") + a, {"a.jpg"}, 0},
+        {"line ends of a Windows server",
+         QStringLiteral("c.jpg@@@01/02/2003 04:05:06\r\n"),
+         {"c.jpg"},
+         0},
+        {"a line that is no listing line, then more files",
+         QStringLiteral("<b>Warning</b>: something\n\n") + a + b,
+         {"a.jpg", "B.JPG"},
+         2},
+        {"a last line without its line feed",
+         a + QStringLiteral("z.jpg@@@02/02/2022 02:02:02"),
+         {"a.jpg", "z.jpg"},
+         0},
+        {"one stray character at the end", a + QStringLiteral("x"), {"a.jpg"}, 1},
+        {"month first is no date of the site",
+         QStringLiteral("m.jpg@@@12/31/2024 10:00:00\n"),
+         {},
+         1},
+        {"a date without its time", QStringLiteral("m.jpg@@@31/12/2024\n"), {}, 1},
+        {"no name", QStringLiteral("@@@31/12/2024 10:00:00\n"), {}, 1},
+        {"a name holding the separator",
+         QStringLiteral("b@@@c.jpg@@@06/12/2026 21:05:09\n"),
+         {"b@@@c.jpg"},
+         0},
+        {"a name that speaks of a missing page",
+         QStringLiteral("404 NOT FOUND.jpg@@@06/12/2026 21:05:09\n"),
+         {"404 NOT FOUND.jpg"},
+         0},
+    };
+    for (const ParseCase& c : cases) {
+        const Listing listing = Parse_Listing(c.reply);
+        QStringList names;
+        for (const ListedFile& f : listing.files) {
+            names << f.file;
+        }
+        EXPECT_EQ(names, c.files) << c.name;
+        EXPECT_EQ(listing.malformed, c.malformed) << c.name;
+    }
+    const Listing dated = Parse_Listing(a + b);
+    EXPECT_EQ(dated.files[0].creation, at(2026, 12, 6, 21, 5, 9));
+    EXPECT_EQ(dated.files[1].creation, at(2024, 1, 31, 0, 0, 0));
+}
+
+TEST(ParseListing, DatesDoNotDependOnTheLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const Listing listing = Parse_Listing(QStringLiteral("a.jpg@@@05/04/2023 13:14:15\n"));
+    QLocale::setDefault(before);
+    ASSERT_EQ(listing.files.size(), 1);
+    EXPECT_EQ(listing.files[0].creation, at(2023, 4, 5, 13, 14, 15));
+}
+
+TEST(ListingUrl, JoinsTheAddressAsTyped) {
+    EXPECT_EQ(Listing_Url(QStringLiteral("http://bd.example/site"), QStringLiteral("check_files"),
+                          QStringLiteral("couvertures")),
+              QStringLiteral("http://bd.example/site/check_files.php?current_rep=couvertures"));
+    EXPECT_EQ(Listing_Url(QStringLiteral("http://bd.example/"), QStringLiteral("check_thumbs"),
+                          QStringLiteral("revues")),
+              QStringLiteral("http://bd.example//check_thumbs.php?current_rep=revues"));
+}
+
+class GetFichiersSite : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        base = env.path() + QStringLiteral("/catalogue.db");
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")), base);
+        ASSERT_TRUE(Create_Tables_Temp(base, prompt));
+    }
+    ListingOutcome fetch(const QString& rep, const QString& script = QStringLiteral("check_files"),
+                         const QString& table = kTableFiles) {
+        return Get_Fichiers_Site(inet, site.url(), base, script, table, rep, state);
+    }
+    QStringList rows(const QString& table = kTableFiles) {
+        auto db = dao::DBEngine::OpenDatabase(base);
+        auto rs = db->OpenRecordset(QStringLiteral("select key, type, file, ok from ") + table +
+                                    QStringLiteral(" order by file"));
+        QStringList list;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            list << QStringLiteral("%1 %2 %3 %4")
+                        .arg(rs->Fields(0).toString(), rs->Fields(1).toString(),
+                             rs->Fields(2).toString())
+                        .arg(rs->Fields(3).toInt());
+        }
+        return list;
+    }
+
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+    test::CannedSite site;
+    Inet inet{5000};
+    SiteCheckState state;
+    QString base;
+};
+
+TEST_F(GetFichiersSite, StoresOneListedRowPerFileAndCountsTheListing) {
+    site.files(QStringLiteral("couvertures"),
+               "Cl\xE9mence.JPG@@@06/12/2026 21:05:09\nEncours.jpg@@@06/12/2026 21:05:09\n"
+               "it's.jpg@@@01/01/2020 10:00:00\nnot a line\n");
+    EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Read);
+    EXPECT_EQ(rows(), (QStringList{"EX couvertures Clémence.JPG 0", "EX couvertures it's.jpg 0"}));
+    EXPECT_EQ(state.GV_Nb_Rep, 1);
+    EXPECT_EQ(state.malformedLines, 1);
+    EXPECT_TRUE(state.GV_Site_OK);
+
+    auto db = dao::DBEngine::OpenDatabase(base);
+    auto rs = db->OpenRecordset(
+        QStringLiteral("select creation from TEMP_KALVOR_FILES where file = 'Clémence.JPG'"));
+    EXPECT_EQ(rs->Fields(0).toDateTime(), at(2026, 12, 6, 21, 5, 9));
+}
+
+TEST_F(GetFichiersSite, AnEmptyFolderCountsAndStoresNothing) {
+    site.thumbs(QStringLiteral("versos"), QByteArray());
+    EXPECT_EQ(fetch(QStringLiteral("versos"), QStringLiteral("check_thumbs"), kTableThumbs),
+              ListingOutcome::Read);
+    EXPECT_EQ(state.GV_Nb_Rep, 1);
+    EXPECT_TRUE(rows(kTableThumbs).isEmpty());
+}
+
+TEST_F(GetFichiersSite, NotFoundIsTheStatusNotTheWords) {
+    // A missing script, whatever the server's page says.
+    site.page(QStringLiteral("/check_files.php?current_rep=versos"),
+              "a.jpg@@@06/12/2026 21:05:09\n", 404);
+    EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::NotListed);
+    EXPECT_FALSE(state.GV_Site_OK);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+    EXPECT_TRUE(rows().isEmpty());
+
+    // A listing that mentions a not-found page is a listing.
+    state = SiteCheckState();
+    site.files(QStringLiteral("photos"),
+               "Erreur 404 NOT FOUND.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n");
+    EXPECT_EQ(fetch(QStringLiteral("photos")), ListingOutcome::Read);
+    EXPECT_TRUE(state.GV_Site_OK);
+    EXPECT_EQ(rows(), (QStringList{"EX photos b.jpg 0", "EX photos Erreur 404 NOT FOUND.jpg 0"}));
+}
+
+TEST_F(GetFichiersSite, TheInvalidFolderReplyIsNotCountedUnlessItIsMore) {
+    site.files(QStringLiteral("planches"), "Le r\xE9pertoire n'est pas valide !");
+    EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::NotListed);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+    EXPECT_TRUE(state.GV_Site_OK);
+
+    site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide !\n");
+    EXPECT_EQ(fetch(QStringLiteral("revues")), ListingOutcome::Read);
+    EXPECT_EQ(state.GV_Nb_Rep, 1);
+    EXPECT_EQ(state.malformedLines, 1);
+}
+
+TEST_F(GetFichiersSite, AFailedRequestOtherThanNotFoundIsAnError) {
+    site.page(QStringLiteral("/check_files.php?current_rep=parabd"), "Internal error", 500);
+    EXPECT_THROW(fetch(QStringLiteral("parabd")), Error);
+    EXPECT_TRUE(state.GV_Site_OK);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+}
+
+TEST_F(GetFichiersSite, AListingIntoATableThatIsGoneFails) {
+    site.files(QStringLiteral("couvertures"), "a.jpg@@@06/12/2026 21:05:09\n");
+    ASSERT_TRUE(Drop_Tables_Temp(base, prompt));
+    EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Failed);
+    EXPECT_EQ(state.GV_Nb_Rep, 1);
+}
