@@ -1,0 +1,175 @@
+#include "dialogs/frm_recovery.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "platform/inet.h"
+#include "platform/program_folder.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+
+namespace kalvor {
+namespace {
+QPointer<FrmRecovery> defaultInstance;
+
+// Shown until a site address is known.
+const QString kExampleSite = QStringLiteral("http://www.monsite.fr/bd");
+}  // namespace
+
+FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      prompt_(prompt),
+      ownInet_(inet ? nullptr : std::make_unique<Inet>()),
+      inet_(inet ? inet : ownInet_.get()),
+      driver_(*this, prompt) {
+    setObjectName(QStringLiteral("frmRecovery"));
+    setWindowTitle(QStringLiteral("Recovery"));
+
+    auto* caption = new QLabel(QStringLiteral("Site :"), this);
+    caption->setObjectName(QStringLiteral("Label8"));
+    site_ = new QLineEdit(kExampleSite, this);
+    site_->setObjectName(QStringLiteral("box_site"));
+    site_->setMinimumWidth(320);
+    process_ = new QPushButton(QStringLiteral("Récupérer"), this);
+    process_->setObjectName(QStringLiteral("btn_process"));
+    fermer_ = new QPushButton(QStringLiteral("Fermer"), this);
+    fermer_->setObjectName(QStringLiteral("btn_fermer"));
+    connect(process_, &QPushButton::clicked, this, &FrmRecovery::btn_process_Click);
+    connect(fermer_, &QPushButton::clicked, this, &QWidget::close);
+
+    const QString designTexts[] = {QStringLiteral("Résultat de la récupération :"),
+                                   QStringLiteral("0 albums"),
+                                   QStringLiteral("0 albums à acheter"),
+                                   QStringLiteral("0 Parabd"),
+                                   QStringLiteral("0 revues"),
+                                   QStringLiteral("0 Auteurs"),
+                                   QStringLiteral("0 Séries"),
+                                   QStringLiteral("0 Collaborateurs")};
+    auto* results = new QVBoxLayout;
+    for (int i = 0; i < 8; ++i) {
+        labels_.at(i) = new QLabel(designTexts[i], this);
+        labels_.at(i)->setObjectName(QStringLiteral("Label%1").arg(i));
+        results->addWidget(labels_.at(i));
+    }
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("RecoveryStatusBar"));
+    bar->setSizeGripEnabled(false);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("RecoveryStatusBar_Panel1"));
+    bar->addWidget(status_, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(caption);
+    top->addWidget(site_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(process_);
+    buttons->addWidget(fermer_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(results);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    layout->addWidget(bar);
+
+    // Form_Load
+    Labels_Show(false);
+    if (!settings_.box_site.isEmpty()) {
+        site_->setText(settings_.box_site);
+    }
+}
+
+FrmRecovery::~FrmRecovery() = default;
+
+FrmRecovery* FrmRecovery::ShowDefault(Settings& settings, Prompt& prompt, Inet* inet) {
+    if (!defaultInstance) {
+        defaultInstance = new FrmRecovery(settings, prompt, inet);
+        defaultInstance->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    defaultInstance->show();
+    defaultInstance->raise();
+    defaultInstance->activateWindow();
+    return defaultInstance;
+}
+
+FrmRecovery* FrmRecovery::Default() {
+    return defaultInstance;
+}
+
+void FrmRecovery::btn_process_Click() {
+    if (running_) {
+        return;
+    }
+    driver_.btn_process_Click(site_->text(), settings_.box_password, *inet_);
+}
+
+QString FrmRecovery::statusText() const {
+    return status_->text();
+}
+
+// A run waits for the site with window events running: the dialog stays
+// until it ends.
+void FrmRecovery::reject() {
+    if (!running_) {
+        QDialog::reject();
+    }
+}
+
+void FrmRecovery::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void FrmRecovery::SetStatus(const QString& text) {
+    status_->setText(text);
+}
+
+QString FrmRecovery::ChooseDatabase() {
+    if (chooser_) {
+        return chooser_();
+    }
+    return QFileDialog::getOpenFileName(
+        this, QStringLiteral("Sélectionner la base Recovery.db"), programFolder(),
+        QStringLiteral("Base Recovery (recovery.db recovery.mdb);;Tous les fichiers (*)"));
+}
+
+void FrmRecovery::Labels_Show(bool status) {
+    for (QLabel* label : labels_) {
+        label->setVisible(status);
+    }
+}
+
+void FrmRecovery::ShowCounts(const recovery::RecoveryCounts& counts) {
+    const auto caption = [](qint64 n, const char* suffix) {
+        return QString::number(n) + QString::fromUtf8(suffix);
+    };
+    labels_[1]->setText(caption(counts.albums, " Albums"));
+    labels_[2]->setText(caption(counts.acheter, " Albums à acheter"));
+    labels_[3]->setText(caption(counts.exlibris, " ParaBd"));
+    labels_[4]->setText(caption(counts.revues, " Revues"));
+    labels_[5]->setText(caption(counts.auteurs, " Auteurs"));
+    labels_[6]->setText(caption(counts.series, " Séries"));
+    labels_[7]->setText(caption(counts.collaborateurs, " Collaborateurs"));
+}
+
+void FrmRecovery::SetRunning(bool running) {
+    running_ = running;
+    process_->setEnabled(!running);
+    fermer_->setEnabled(!running);
+    prompt_.setBusy(running);
+}
+
+}  // namespace kalvor

@@ -1,0 +1,109 @@
+#include "recovery/recovery_driver.h"
+
+#include "common/banner.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "recovery/collaborator_cleanup.h"
+
+namespace kalvor::recovery {
+
+const QList<ImportStep>& ImportSteps() {
+    // Every row must carry exactly dimension + 1 fields.
+    static const QList<ImportStep> steps = {
+        {QStringLiteral("series"), 6, QStringLiteral("Importation des séries ...")},
+        {QStringLiteral("auteurs"), 12, QStringLiteral("Importation des auteurs ...")},
+        {QStringLiteral("collaborateurs"), 2, QStringLiteral("Importation des collaborateurs ...")},
+        {QStringLiteral("albums"), 29, QStringLiteral("Importation des albums ...")},
+        {QStringLiteral("acheter"), 29, QStringLiteral("Importation des albums à acheter ...")},
+        {QStringLiteral("parabd"), 21, QStringLiteral("Importation des parabd ...")},
+        {QStringLiteral("revues"), 20, QStringLiteral("Importation des revues ...")},
+    };
+    return steps;
+}
+
+void RecoveryDriver::btn_process_Click(const QString& site, const QString& password, Inet& inet) {
+    if (site.isEmpty()) {
+        prompt_.message(QStringLiteral("Veuillez renseigner le nom du site"), kBanner,
+                        PromptIcon::Critical);
+        return;
+    }
+    view_.Labels_Show(false);
+    state_ = RecoveryState();
+
+    view_.SetStatus(QStringLiteral("Sélection de la base Recovery ..."));
+    const QString chosen = view_.ChooseDatabase();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    state_.GV_Recovery_DB = chosen;
+    view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
+    QString why;
+    if (!Check_Base_Is_Empty(state_, why)) {
+        if (state_.Continue_Error != QLatin1String("non vide")) {
+            QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
+            if (!why.isEmpty()) {
+                text += u'\n' + why;
+            }
+            prompt_.message(text, kBanner, PromptIcon::Critical);
+            view_.SetStatus(QString());
+            return;
+        }
+        if (!prompt_.askYesNo(
+                QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"), kBanner,
+                PromptIcon::Exclamation)) {
+            return;
+        }
+        if (!Cleanup_Tables_Recovery(state_, why)) {
+            prompt_.message(QStringLiteral("Impossible de vider la base Recovery : ") + why,
+                            kBanner, PromptIcon::Critical);
+            return;
+        }
+    }
+
+    view_.SetRunning(true);
+    try {
+        runSteps(SiteAccess{site, password, inet});
+        if (state_.Continue_Recovery) {
+            prompt_.message(QStringLiteral("Récupération réussie"), kBanner,
+                            PromptIcon::Information);
+        } else {
+            prompt_.message(state_.Continue_Error, kBanner, PromptIcon::Critical);
+        }
+    } catch (const Error& e) {
+        prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
+    }
+    view_.SetStatus(QString());
+    view_.SetRunning(false);
+}
+
+void RecoveryDriver::runSteps(const SiteAccess& access) {
+    const QList<ImportStep>& steps = ImportSteps();
+    view_.SetStatus(steps[0].status);
+    Import_MYSQL_Tables(state_, access, steps[0].tablename, steps[0].dimension);
+    // The next step's text is up before the flag is looked at.
+    view_.SetStatus(steps[1].status);
+    for (qsizetype i = 1; i < steps.size(); ++i) {
+        if (!state_.Continue_Recovery) {
+            return;
+        }
+        if (i > 1) {
+            view_.SetStatus(steps[i].status);
+        }
+        Import_MYSQL_Tables(state_, access, steps[i].tablename, steps[i].dimension);
+    }
+    if (!state_.Continue_Recovery) {
+        return;
+    }
+    view_.SetStatus(QStringLiteral("traitement des collaborateurs ..."));
+    Cleanup_Collaborateurs(state_);
+    if (!state_.Continue_Recovery) {
+        return;
+    }
+    view_.SetStatus(QStringLiteral("Comptage des enregistrements ..."));
+    if (const std::optional<RecoveryCounts> counts = Recovery_Comptage(state_)) {
+        view_.ShowCounts(*counts);
+        view_.Labels_Show(true);
+    }
+}
+
+}  // namespace kalvor::recovery

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include "recovery/recovery_steps.h"
+#include "recovery/table_import.h"
+
+namespace kalvor {
+class Inet;
+class Prompt;
+
+namespace recovery {
+
+// What the recovery shows and asks of its dialog.
+class RecoveryView {
+  public:
+    virtual ~RecoveryView() = default;
+    // The first panel of the status bar.
+    virtual void SetStatus(const QString& text) = 0;
+    // The recovery database the user picks; empty when none was.
+    virtual QString ChooseDatabase() = 0;
+    // Shows or hides the result lines.
+    virtual void Labels_Show(bool status) = 0;
+    virtual void ShowCounts(const RecoveryCounts& counts) = 0;
+    // While running: both buttons disabled and the hourglass pointer.
+    virtual void SetRunning(bool running) = 0;
+};
+
+// One import of the run: the site table, the highest field index of its rows
+// and the status text shown before it.
+struct ImportStep {
+    QString tablename;
+    qint16 dimension;
+    QString status;
+};
+const QList<ImportStep>& ImportSteps();
+
+// The recovery command: checks (or empties) the chosen database, imports the
+// seven site tables in order until one fails, removes the collaborator rows
+// that repeat an album's own authors, counts the rows and says how it went.
+class RecoveryDriver {
+  public:
+    RecoveryDriver(RecoveryView& view, Prompt& prompt) : view_(view), prompt_(prompt) {}
+
+    void btn_process_Click(const QString& site, const QString& password, Inet& inet);
+
+    const RecoveryState& state() const { return state_; }
+
+  private:
+    void runSteps(const SiteAccess& access);
+
+    RecoveryView& view_;
+    Prompt& prompt_;
+    RecoveryState state_;
+};
+
+}  // namespace recovery
+}  // namespace kalvor

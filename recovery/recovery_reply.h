@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kalvor::recovery {
+
+// The rows of a reply of the site's recovery.php, one at a time: each row
+// ends with "#end#", its fields are separated by "@@@".
+class RecoveryReply {
+  public:
+    explicit RecoveryReply(const QString& reply) : reply_(reply) {}
+
+    // The next row's fields; false when the reply holds no more rows. A row
+    // ending with "@@@" has an empty last field. Raises kalvor::Error when
+    // text that is not blank follows the last row end.
+    bool Next(QStringList& fields);
+
+    // 1 for the first row read.
+    qint64 RowNumber() const { return row_; }
+
+  private:
+    QString reply_;
+    qint64 position_ = 0;
+    qint64 row_ = 0;
+};
+
+}  // namespace kalvor::recovery

@@ -1,0 +1,297 @@
+#include "recovery/table_import.h"
+
+#include <QSet>
+#include <optional>
+#include <vector>
+
+#include "platform/cp1252.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/inet.h"
+#include "recovery/field_conversions.h"
+#include "recovery/recovery_reply.h"
+
+namespace kalvor::recovery {
+namespace {
+
+enum class Conversion { Text, Value, Number, Date, LegalDeposit, Rating, MarquePage };
+
+struct Column {
+    int position;
+    const char* name;
+    Conversion conversion;
+};
+
+struct Constant {
+    const char* name;
+    QVariant value;
+};
+
+struct TableMap {
+    const char* site;
+    const char* local;
+    bool keyed;  // position 0 is the local table's key
+    std::vector<Column> columns;
+    std::vector<Constant> constants;
+};
+
+using C = Conversion;
+
+// The text columns are all unescaped: the data scripts escaped every one.
+std::vector<Column> albumColumns() {
+    return {{0, "idAlbum", C::Value},        {1, "Num", C::Number},
+            {2, "Titre", C::Text},           {3, "IdSerie", C::Value},
+            {4, "IdDessinateur", C::Value},  {5, "IdScenariste", C::Value},
+            {6, "DateAchat", C::Date},       {7, "Editeur", C::Text},
+            {8, "Format", C::Value},         {9, "Collection", C::Text},
+            {10, "CoteActuelle", C::Number}, {11, "Reference", C::Text},
+            {12, "DL", C::LegalDeposit},     {13, "Couverture", C::Text},
+            {14, "NoteAlbum", C::Rating},    {15, "IdColoriste", C::Value},
+            {16, "Broche", C::Value},        {17, "NbPages", C::Number},
+            {18, "NumA", C::Text},           {19, "Exlibris", C::Text},
+            {20, "EdO", C::Value},           {21, "Integrale", C::Value},
+            {22, "Dedicace", C::Text},       {23, "Commentaire", C::Text},
+            {24, "Perso1", C::Text},         {25, "Perso2", C::Text},
+            {26, "Perso3", C::Text},         {27, "Perso4", C::Value},
+            {28, "HorsSerie", C::Value},     {29, "EditionLimitee", C::Value}};
+}
+
+const std::vector<TableMap>& maps() {
+    static const std::vector<TableMap> all = {
+        {"series",
+         "series",
+         true,
+         {{0, "idSerie", C::Value},
+          {1, "Titre", C::Text},
+          {2, "Style", C::Text},
+          {3, "Commentaire", C::Text},
+          {4, "Planche", C::Text},
+          {5, "Internet", C::Text},
+          {6, "Encours", C::Value}},
+         {{"NoteDessin", {}}, {"NoteScenario", {}}, {"NoteGlobale", {}}, {"MajBEL", {}}}},
+        {"auteurs",
+         "auteurs",
+         true,
+         {{0, "idAuteur", C::Value},
+          {1, "Nom", C::Text},
+          {2, "Prenom", C::Text},
+          {3, "Surnom", C::Text},
+          {4, "DateNaissance", C::Date},
+          {5, "DateDeces", C::Date},
+          {6, "Pays", C::Text},
+          {7, "Pseudo", C::Text},
+          {8, "Commentaire", C::Text},
+          {9, "Scenario", C::Value},
+          {10, "Dessin", C::Value},
+          {11, "couleur", C::Value},
+          {12, "Internet", C::Text}},
+         {}},
+        {"collaborateurs",
+         "collaborateurs",
+         false,
+         {{0, "idAlbum", C::Value}, {1, "idAuteur", C::Value}, {2, "TypeCollaboration", C::Value}},
+         {}},
+        {"albums",
+         "albums",
+         true,
+         albumColumns(),
+         {{"PrixAchat", {}}, {"Etat", qint16(0)}, {"Possede", qint16(1)}, {"Prete", qint16(0)}}},
+        // The wish list is not owned.
+        {"acheter",
+         "acheter",
+         true,
+         albumColumns(),
+         {{"PrixAchat", {}}, {"Etat", qint16(0)}, {"Possede", qint16(0)}, {"Prete", qint16(0)}}},
+        // Positions 20 and 21 (the object's writer and colourist) have no
+        // column in the older layout.
+        {"parabd",
+         "ExLibris",
+         true,
+         {{0, "idExlibris", C::Value},    {1, "idAlbum", C::Number},
+          {2, "idSerie", C::Value},       {3, "Description", C::Text},
+          {4, "idDessinateur", C::Value}, {5, "DL", C::LegalDeposit},
+          {6, "Numero", C::Number},       {7, "Nombre", C::Number},
+          {8, "Largeur", C::Number},      {9, "Hauteur", C::Number},
+          {10, "Libraire", C::Text},      {11, "Editeur", C::Text},
+          {12, "Signe", C::Value},        {13, "HC", C::Value},
+          {14, "EA", C::Value},           {15, "TireAPart", C::Value},
+          {16, "TypeObjet", C::Value},    {16, "MarquePage", C::MarquePage},
+          {17, "TypeCouleur", C::Value},  {18, "ImageEx", C::Text},
+          {19, "Commentaire", C::Text}},
+         {{"DateAchat", {}}, {"PrixAchat", {}}, {"CoteActuelle", {}}, {"Ville", {}}}},
+        // The site's idserie (position 1) only numbers the magazine titles;
+        // the title itself comes last. AuNumero is the catalogue's text.
+        {"revues",
+         "revues",
+         true,
+         {{0, "IdRevue", C::Value},    {2, "Num", C::Number},       {3, "Date", C::Date},
+          {4, "Editeur", C::Text},     {5, "Periodicite", C::Text}, {6, "AuNumero", C::Text},
+          {7, "PrixAchat", C::Number}, {8, "Cote", C::Number},      {9, "Commentaire", C::Text},
+          {10, "Serie1", C::Text},     {11, "Serie2", C::Text},     {12, "Serie3", C::Text},
+          {13, "Serie4", C::Text},     {14, "Sujet1", C::Text},     {15, "Sujet2", C::Text},
+          {16, "Sujet3", C::Text},     {17, "Sujet4", C::Text},     {18, "Sujet5", C::Text},
+          {19, "Couverture", C::Text}, {20, "NomRevue", C::Text}},
+         {{"SujetSerie1", {}},
+          {"SujetSerie2", {}},
+          {"SujetSerie3", {}},
+          {"SujetSerie4", {}},
+          {"SujetSerie5", {}},
+          {"SujetAuteur1", {}},
+          {"SujetAuteur2", {}},
+          {"SujetAuteur3", {}},
+          {"SujetAuteur4", {}},
+          {"SujetAuteur5", {}}}},
+    };
+    return all;
+}
+
+const TableMap* mapOf(const QString& tablename) {
+    for (const TableMap& map : maps()) {
+        if (tablename == QLatin1String(map.site)) {
+            return &map;
+        }
+    }
+    return nullptr;
+}
+
+QVariant converted(const QString& field, Conversion conversion) {
+    namespace cv = conversions;
+    switch (conversion) {
+        case C::Text:
+            return cv::Unescaped(field);
+        case C::Value:
+            return cv::Value(field);
+        case C::Number:
+            return cv::Number(field);
+        case C::Date:
+            return cv::Date(field);
+        case C::LegalDeposit:
+            return cv::LegalDeposit(field);
+        case C::Rating:
+            return cv::Rating(field);
+        case C::MarquePage:
+            return qint16(cv::MarquePage(field));
+    }
+    return {};
+}
+
+[[noreturn]] void fail(const QString& cause) {
+    throw Error(err::InvalidArgument, cause);
+}
+
+QString percent(const QString& text) {
+    return QString::fromLatin1(cp1252::encode(text).toPercentEncoding());
+}
+
+// The site's reply; nothing when the fetch failed, with the failure in the
+// state. Messages never carry the address, which holds the password.
+std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
+                             const QString& tablename) {
+    const QString url = RecoveryUrl(access.site, access.password, tablename);
+    try {
+        return access.inet.OpenURL(url);
+    } catch (const Error& e) {
+        state.Continue_Recovery = false;
+        if (access.inet.lastStatus() == 404) {
+            state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
+            return std::nullopt;
+        }
+        QString cause = e.Description();
+        cause.replace(url, access.site + QStringLiteral("/recovery.php"));
+        const QString query = url.mid(url.indexOf(QStringLiteral("?pwd=")));
+        cause.replace(query, QString());
+        state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
+                                   .arg(tablename, cause);
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename) {
+    return site + QStringLiteral("/recovery.php?pwd=") + percent(password) +
+           QStringLiteral("&tablename=") + percent(tablename);
+}
+
+QString LocalTable(const QString& tablename) {
+    const TableMap* map = mapOf(tablename);
+    return map ? QString::fromLatin1(map->local) : QString();
+}
+
+QStringList ImportedColumns(const QString& tablename) {
+    QStringList names;
+    if (const TableMap* map = mapOf(tablename)) {
+        for (const Column& c : map->columns) {
+            names << QString::fromLatin1(c.name);
+        }
+        for (const Constant& c : map->constants) {
+            names << QString::fromLatin1(c.name);
+        }
+    }
+    return names;
+}
+
+void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
+                         qint16 dimension) {
+    const std::optional<QString> reply = fetch(state, access, tablename);
+    if (!reply) {
+        return;
+    }
+    if (*reply == QLatin1String("invalid password")) {
+        state.Continue_Error = QStringLiteral("Mot de passe invalide !");
+        state.Continue_Recovery = false;
+        return;
+    }
+
+    RecoveryReply rows(*reply);
+    try {
+        const TableMap* map = mapOf(tablename);
+        if (map == nullptr) {
+            fail(QStringLiteral("table inconnue"));
+        }
+        const qint64 fieldCount = qint64(dimension) + 1;
+        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto table = db->OpenRecordset(QString::fromLatin1(map->local));
+        QSet<QString> stored;
+        QStringList fields;
+        while (rows.Next(fields)) {
+            if (fields.size() != fieldCount) {
+                fail(QStringLiteral("la ligne %1 compte %2 champs au lieu de %3 (un texte "
+                                    "contient-il « @@@ » ?)")
+                         .arg(rows.RowNumber())
+                         .arg(fields.size())
+                         .arg(fieldCount));
+            }
+            // The site's merged series and author tables may send an id
+            // twice; the first row wins.
+            if (map->keyed) {
+                if (stored.contains(fields.at(0))) {
+                    continue;
+                }
+                stored.insert(fields.at(0));
+            }
+            try {
+                table->AddNew();
+                for (const Column& c : map->columns) {
+                    table->SetField(QString::fromLatin1(c.name),
+                                    converted(fields.at(c.position), c.conversion));
+                }
+                for (const Constant& c : map->constants) {
+                    table->SetField(QString::fromLatin1(c.name), c.value);
+                }
+                table->Update();
+            } catch (const Error& e) {
+                table->CancelUpdate();
+                fail(QStringLiteral("ligne %1 : %2").arg(rows.RowNumber()).arg(e.Description()));
+            }
+        }
+        table->Close();
+    } catch (const Error& e) {
+        state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
+                                   .arg(tablename, e.Description());
+        state.Continue_Recovery = false;
+    }
+}
+
+}  // namespace kalvor::recovery

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kalvor {
+class Inet;
+
+namespace recovery {
+
+// What the steps of one recovery share: the local database chosen for the
+// run, whether the run may go on, and the text shown when it stops.
+struct RecoveryState {
+    QString GV_Recovery_DB;
+    bool Continue_Recovery = true;
+    QString Continue_Error;
+};
+
+// Where the site is and how to ask it.
+struct SiteAccess {
+    QString site;      // base address, as typed
+    QString password;  // the site's MySQL password
+    Inet& inet;
+};
+
+// The address of recovery.php for one table; the password and the table
+// name are sent URL-encoded in the site's Windows-1252.
+QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename);
+
+// Fetches one site table through recovery.php and appends its rows to the
+// local table of the same name (parabd to ExLibris). Every row must carry
+// `dimension` + 1 fields. On failure the rows stored so far stay,
+// Continue_Recovery turns False and Continue_Error names the table and the
+// cause.
+void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
+                         qint16 dimension);
+
+// The local table that receives a site table's rows; empty when unknown.
+QString LocalTable(const QString& tablename);
+
+// The columns of the local table that the import sets, by local table.
+QStringList ImportedColumns(const QString& tablename);
+
+}  // namespace recovery
+}  // namespace kalvor

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTcpServer>
+
+namespace kalvor::test {
+
+// A site's recovery.php served from this thread (it answers while the
+// program waits with events running): canned replies per table name, the
+// password test, a missing script, and tables where the site stops answering.
+class FakeSite {
+  public:
+    FakeSite();
+
+    // Base address, without a closing "/".
+    QString url() const;
+
+    void setReply(const QString& table, const QByteArray& body) { bodies_[table] = body; }
+    // Expected password, compared with the request's decoded bytes.
+    void setPassword(const QByteArray& password) { password_ = password; }
+    // Every request answered 404 with a not-found page.
+    void setMissing(bool missing) { missing_ = missing; }
+    // The connection is dropped, without a reply, from this table on.
+    void stopAt(const QString& table) { stopAt_ = table; }
+
+    // Query parameters as received, decoded to bytes, one map per request.
+    struct Request {
+        QByteArray path;
+        QByteArray pwd;
+        QByteArray tablename;
+    };
+    const QList<Request>& requests() const { return requests_; }
+
+    // The reply a row of fields gives: "@@@" between, "#end#" after, in
+    // Windows-1252.
+    static QByteArray row(const QStringList& fields);
+
+  private:
+    void answer(class QTcpSocket* socket, const QByteArray& request);
+
+    QTcpServer server_;
+    QHash<QString, QByteArray> bodies_;
+    QByteArray password_ = "secret";
+    bool missing_ = false;
+    QString stopAt_;
+    bool stopped_ = false;
+    QList<Request> requests_;
+};
+
+}  // namespace kalvor::test

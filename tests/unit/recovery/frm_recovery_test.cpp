@@ -1,0 +1,120 @@
+#include "dialogs/frm_recovery.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/inet.h"
+#include "platform/prompt.h"
+#include "recovery/recovery_database.h"
+#include "settings/settings.h"
+#include "support/test_paths.h"
+#include "unit/recovery/fake_site.h"
+
+namespace kalvor {
+namespace {
+
+using test::FakeSite;
+
+class FrmRecoveryTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        database = dir.path() + QStringLiteral("/recovery.db");
+        recovery::CreateRecoveryDatabase(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), database);
+        settings.box_password = QStringLiteral("secret");
+        site.setReply(QStringLiteral("series"),
+                      FakeSite::row({"1", "Série", "", "", "", "", "0"}) +
+                          FakeSite::row({"2", "Autre", "", "", "", "", "0"}));
+    }
+    QStringList labels(const FrmRecovery& dialog) const {
+        QStringList out;
+        for (int i = 0; i < 8; ++i) {
+            out << dialog.Label(i)->text();
+        }
+        return out;
+    }
+
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    QString database;
+    Settings settings;
+    RecordingPrompt prompt;
+    FakeSite site;
+    Inet inet{5000};
+};
+
+TEST_F(FrmRecoveryTest, LoadsWithTheMainWindowsSiteAndTheResultLinesHidden) {
+    FrmRecovery example(settings, prompt, &inet);
+    EXPECT_EQ(example.windowTitle(), QStringLiteral("Recovery"));
+    EXPECT_FALSE(example.box_site()->text().isEmpty());
+    EXPECT_EQ(example.btn_process()->text(), QStringLiteral("Récupérer"));
+    EXPECT_EQ(example.btn_fermer()->text(), QStringLiteral("Fermer"));
+
+    settings.box_site = site.url();
+    FrmRecovery dialog(settings, prompt, &inet);
+    dialog.show();
+    EXPECT_EQ(dialog.box_site()->text(), site.url());
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_FALSE(dialog.Label(i)->isVisible()) << i;
+    }
+}
+
+TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForTheFile) {
+    settings.box_site = site.url();
+    FrmRecovery dialog(settings, prompt, &inet);
+    dialog.show();
+    bool buttonsDuringChoice = false;
+    dialog.setDatabaseChooser([&] {
+        buttonsDuringChoice = dialog.btn_process()->isEnabled();
+        return database;
+    });
+    dialog.btn_process()->click();
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_TRUE(buttonsDuringChoice);
+    EXPECT_EQ(labels(dialog),
+              (QStringList{"Résultat de la récupération :", "0 Albums", "0 Albums à acheter",
+                           "0 ParaBd", "0 Revues", "0 Auteurs", "2 Séries", "0 Collaborateurs"}));
+    EXPECT_TRUE(dialog.Label(6)->isVisible());
+    EXPECT_TRUE(dialog.btn_process()->isEnabled());
+    EXPECT_TRUE(dialog.btn_fermer()->isEnabled());
+    EXPECT_EQ(dialog.statusText(), QString());
+    EXPECT_FALSE(prompt.busy());
+
+    bool shownDuringChoice = true;
+    dialog.setDatabaseChooser([&] {
+        shownDuringChoice = dialog.Label(1)->isVisible();
+        return QString();
+    });
+    dialog.btn_process()->click();
+    EXPECT_FALSE(shownDuringChoice);
+    EXPECT_FALSE(dialog.Label(1)->isVisible());
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Sélection de la base Recovery ..."));
+}
+
+TEST_F(FrmRecoveryTest, TheDialogCannotBeClosedWhileARunWaitsForTheSite) {
+    settings.box_site = site.url();
+    auto* dialog = FrmRecovery::ShowDefault(settings, prompt, &inet);
+    EXPECT_EQ(FrmRecovery::ShowDefault(settings, prompt, &inet), dialog);
+    // A close asked while the import waits for the site: the window stays.
+    bool closedDuringRun = true;
+    dialog->setDatabaseChooser([&] {
+        QMetaObject::invokeMethod(
+            dialog, [&] { closedDuringRun = dialog->close(); }, Qt::QueuedConnection);
+        return database;
+    });
+    dialog->btn_process()->click();
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->btn_fermer()->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(FrmRecovery::Default(), nullptr);
+}
+
+}  // namespace
+}  // namespace kalvor

@@ -1,0 +1,265 @@
+#include "recovery/recovery_driver.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/inet.h"
+#include "platform/prompt.h"
+#include "recovery/recovery_database.h"
+#include "support/test_paths.h"
+#include "unit/recovery/fake_site.h"
+
+namespace kalvor::recovery {
+namespace {
+
+using test::FakeSite;
+
+// The dialog as the driver sees it; each message notes the status line
+// shown with it.
+class FakeDialog : public RecoveryView, public RecordingPrompt {
+  public:
+    void SetStatus(const QString& text) override {
+        status = text;
+        statuses << text;
+    }
+    QString ChooseDatabase() override {
+        ++chooserCalls;
+        labelsWhenChoosing = labels;
+        return chosen;
+    }
+    void Labels_Show(bool shown) override { labels = shown; }
+    void ShowCounts(const RecoveryCounts& c) override { counts = c; }
+    void SetRunning(bool r) override {
+        running = r;
+        ++runningChanges;
+    }
+    void message(const QString& text, const QString& title, PromptIcon icon) override {
+        statusAtMessage << status;
+        RecordingPrompt::message(text, title, icon);
+    }
+
+    QString chosen;
+    QString status;
+    QStringList statuses, statusAtMessage;
+    bool labels = true, labelsWhenChoosing = true, running = false;
+    int chooserCalls = 0, runningChanges = 0;
+    RecoveryCounts counts;
+};
+
+QByteArray rows(std::initializer_list<QStringList> list) {
+    QByteArray reply;
+    for (const QStringList& fields : list) {
+        reply += FakeSite::row(fields);
+    }
+    return reply;
+}
+
+QStringList album(const char* id, const char* writer, const char* artist, const char* colour) {
+    return {id,     "1", "Titre", "1", artist, writer, "",  "", "0", "", "", "", "", "",  "",
+            colour, "0", "",      "",  "",     "0",    "0", "", "",  "", "", "", "", "0", "0"};
+}
+
+class Recovery : public testing::Test {
+  protected:
+    void SetUp() override {
+        ui.chosen = dir.path() + QStringLiteral("/recovery.db");
+        CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")),
+                               ui.chosen);
+        site.setReply(QStringLiteral("series"), rows({{"1", "Série", "", "", "", "", "0"},
+                                                      {"2", "Autre", "", "", "", "", "1"}}));
+        site.setReply(QStringLiteral("auteurs"),
+                      rows({{"5", "Nom", "", "", "", "", "", "", "", "1", "1", "0", ""}}));
+        // Album 10: writer 5, artist 5, colourist 6; wish-list album 20:
+        // writer 7, artist 8, colourist 9.
+        site.setReply(QStringLiteral("collaborateurs"), rows({{"10", "5", "0"},
+                                                              {"10", "5", "1"},
+                                                              {"10", "6", "2"},
+                                                              {"10", "6", "1"},
+                                                              {"10", "5", "2"},
+                                                              {"20", "8", "1"},
+                                                              {"20", "7", "2"},
+                                                              {"99", "5", "0"}}));
+        site.setReply(QStringLiteral("albums"), rows({album("10", "5", "5", "6")}));
+        site.setReply(QStringLiteral("acheter"), rows({album("20", "7", "8", "9")}));
+        site.setReply(QStringLiteral("parabd"),
+                      rows({{"30", "10", "1", "Ex", "5", "",     "",  "", "", "", "",
+                             "",   "0",  "0", "0",  "0", "1009", "1", "", "", "", ""}}));
+        site.setReply(QStringLiteral("revues"),
+                      rows({{"40", "1", "1", "", "", "", "", "", "", "",      "",
+                             "",   "",  "",  "", "", "", "", "", "", "Spirou"}}));
+    }
+
+    void run(const QString& address = QString()) {
+        driver.btn_process_Click(address.isNull() ? site.url() : address, QStringLiteral("secret"),
+                                 inet);
+    }
+    QList<QStringList> collaborators() const {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        auto rs = db->OpenRecordset(
+            QStringLiteral("select IdAlbum, IdAuteur, TypeCollaboration from collaborateurs "
+                           "order by IdAlbum, IdAuteur, TypeCollaboration"));
+        QList<QStringList> out;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            out << QStringList{rs->Fields(0).toString(), rs->Fields(1).toString(),
+                               rs->Fields(2).toString()};
+        }
+        return out;
+    }
+    qint64 count(const QString& table) const {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        return db->OpenRecordset(QStringLiteral("select * from ") + table)->RecordCount();
+    }
+
+    QTemporaryDir dir;
+    FakeSite site;
+    Inet inet{5000};
+    FakeDialog ui;
+    RecoveryDriver driver{ui, ui};
+};
+
+TEST_F(Recovery, ARunImportsEveryTableRemovesRepeatedAuthorsAndShowsTheCounts) {
+    run();
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(ui.shown().at(0).icon, PromptIcon::Information);
+    EXPECT_EQ(
+        ui.statuses,
+        (QStringList{"Sélection de la base Recovery ...", "Vérification de la base Recovery ...",
+                     "Importation des séries ...", "Importation des auteurs ...",
+                     "Importation des collaborateurs ...", "Importation des albums ...",
+                     "Importation des albums à acheter ...", "Importation des parabd ...",
+                     "Importation des revues ...", "traitement des collaborateurs ...",
+                     "Comptage des enregistrements ...", ""}));
+    EXPECT_TRUE(ui.labels);
+    EXPECT_FALSE(ui.running);
+    EXPECT_EQ(ui.runningChanges, 2);
+    EXPECT_FALSE(ui.busy());
+
+    // The same author in another role stays, and so do albums of neither table.
+    EXPECT_EQ(collaborators(),
+              (QList<QStringList>{
+                  {"10", "5", "2"}, {"10", "6", "1"}, {"20", "7", "2"}, {"99", "5", "0"}}));
+    EXPECT_EQ(ui.counts.series, 2);
+    EXPECT_EQ(ui.counts.auteurs, 1);
+    EXPECT_EQ(ui.counts.albums, 1);
+    EXPECT_EQ(ui.counts.acheter, 1);
+    EXPECT_EQ(ui.counts.exlibris, 1);
+    EXPECT_EQ(ui.counts.revues, 1);
+    EXPECT_EQ(ui.counts.collaborateurs, 4);
+}
+
+TEST_F(Recovery, NoSiteOrNoFileStopsBeforeAnythingIsTouched) {
+    run(QStringLiteral(""));
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Veuillez renseigner le nom du site")});
+    EXPECT_EQ(ui.shown().at(0).icon, PromptIcon::Critical);
+    EXPECT_EQ(ui.chooserCalls, 0);
+    EXPECT_TRUE(ui.labels);
+
+    ui.clear();
+    ui.chosen.clear();
+    run();
+    EXPECT_EQ(ui.texts(), QStringList());
+    // The result lines were hidden before the file was asked for.
+    EXPECT_FALSE(ui.labelsWhenChoosing);
+    EXPECT_EQ(ui.status, QStringLiteral("Sélection de la base Recovery ..."));
+    EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST_F(Recovery, ANonEmptyBaseIsEmptiedOnYesAndLeftAloneOnNo) {
+    {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
+    }
+    run();
+    EXPECT_EQ(
+        ui.texts(),
+        QStringList{QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?")});
+    EXPECT_TRUE(ui.shown().at(0).question);
+    EXPECT_EQ(ui.status, QStringLiteral("Vérification de la base Recovery ..."));
+    EXPECT_EQ(count(QStringLiteral("revues")), 1);
+    EXPECT_TRUE(site.requests().isEmpty());
+
+    ui.clear();
+    ui.queueAnswers({true});
+    run();
+    EXPECT_EQ(ui.texts().last(), QStringLiteral("Récupération réussie"));
+    EXPECT_EQ(count(QStringLiteral("revues")), 1);
+    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 0);
+    EXPECT_EQ(driver.state().Continue_Error, QStringLiteral("non vide"));
+}
+
+TEST_F(Recovery, ABaseThatCannotServeIsRefusedWithTheReason) {
+    const struct {
+        QString file;
+        QString reason;
+    } cases[] = {
+        {test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb")),
+         QStringLiteral("base Access")},
+        {dir.path() + QStringLiteral("/absente.db"), QString()},
+        {test::fixturePath(QStringLiteral("catalogue/README.md")), QString()},
+    };
+    for (const auto& c : cases) {
+        ui.clear();
+        ui.chosen = c.file;
+        run();
+        ASSERT_EQ(ui.texts().size(), 1) << c.file.toStdString();
+        EXPECT_TRUE(ui.texts().at(0).startsWith(
+            QStringLiteral("la structure de la base sélectionnée est invalide !\n")))
+            << ui.texts().at(0).toStdString();
+        EXPECT_TRUE(ui.texts().at(0).contains(c.reason));
+        EXPECT_EQ(ui.status, QString());
+    }
+
+    ui.clear();
+    ui.chosen = dir.path() + QStringLiteral("/recovery.db");
+    {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->ExecuteScript(
+            QStringLiteral("DROP TABLE EXLIBRIS;"
+                           "CREATE TABLE EXLIBRIS (IdExlibris LONG, IdAlbum LONG);"));
+    }
+    run();
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_TRUE(
+        ui.texts().at(0).endsWith(QStringLiteral("la table exlibris n'a pas de colonne idSerie.")))
+        << ui.texts().at(0).toStdString();
+    EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST_F(Recovery, ASiteThatStopsAnsweringLeavesTheRowsStoredAndNamesTheTable) {
+    site.stopAt(QStringLiteral("albums"));
+    run();
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_EQ(ui.shown().at(0).icon, PromptIcon::Critical);
+    EXPECT_TRUE(ui.texts().at(0).startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : ")))
+        << ui.texts().at(0).toStdString();
+    EXPECT_EQ(ui.statusAtMessage, QStringList{QStringLiteral("Importation des albums ...")});
+    EXPECT_EQ(ui.status, QString());
+    EXPECT_FALSE(ui.labels);
+    EXPECT_FALSE(ui.running);
+    EXPECT_EQ(count(QStringLiteral("series")), 2);
+    EXPECT_EQ(count(QStringLiteral("auteurs")), 1);
+    EXPECT_EQ(count(QStringLiteral("collaborateurs")), 8);
+    EXPECT_EQ(count(QStringLiteral("albums")), 0);
+}
+
+TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatus) {
+    ui.chosen = dir.path() + QStringLiteral("/recovery.db");
+    run();  // a first run fills the base
+    ui.clear();
+    ui.statuses.clear();
+    ui.queueAnswers({true});
+    run(site.url() + QStringLiteral("/ailleurs"));
+    EXPECT_EQ(ui.texts().last(), QStringLiteral("fichier recovery.php introuvable !"));
+    EXPECT_EQ(ui.statusAtMessage.last(), QStringLiteral("Importation des auteurs ..."));
+    EXPECT_EQ(ui.statuses.filter(QStringLiteral("Importation")).size(), 2);
+    // Emptied, then nothing imported.
+    EXPECT_EQ(count(QStringLiteral("series")), 0);
+}
+
+}  // namespace
+}  // namespace kalvor::recovery

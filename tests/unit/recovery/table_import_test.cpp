@@ -1,0 +1,351 @@
+#include "recovery/table_import.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/inet.h"
+#include "recovery/recovery_database.h"
+#include "recovery/recovery_driver.h"
+#include "support/test_paths.h"
+#include "unit/recovery/fake_site.h"
+
+namespace kalvor::recovery {
+namespace {
+
+using test::FakeSite;
+
+QByteArray rows(std::initializer_list<QStringList> list) {
+    QByteArray reply;
+    for (const QStringList& fields : list) {
+        reply += FakeSite::row(fields);
+    }
+    return reply;
+}
+
+const QStringList kAlbum = {"10",
+                            "12",
+                            "Le &lt;Tour&gt; &amp;",
+                            "1",
+                            "5",
+                            "5",
+                            "",
+                            "Dargaud &lt;x&gt;",
+                            "0",
+                            "Pilote",
+                            "",
+                            "2-205",
+                            "03/1965",
+                            "c10.jpg",
+                            "¤¤l",
+                            "6",
+                            "0",
+                            "48",
+                            "a",
+                            "v10.jpg",
+                            "1",
+                            "0",
+                            "",
+                            "Un album",
+                            "p1",
+                            "p2",
+                            "p3",
+                            "2.5",
+                            "0",
+                            "1"};
+
+class TableImport : public testing::Test {
+  protected:
+    void SetUp() override {
+        state.GV_Recovery_DB = dir.path() + QStringLiteral("/recovery.db");
+        CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")),
+                               state.GV_Recovery_DB);
+    }
+
+    void import(const QString& table, const QString& password = QStringLiteral("secret")) {
+        for (const ImportStep& step : ImportSteps()) {
+            if (step.tablename == table) {
+                Import_MYSQL_Tables(state, SiteAccess{site.url(), password, inet}, table,
+                                    step.dimension);
+                return;
+            }
+        }
+        Import_MYSQL_Tables(state, SiteAccess{site.url(), password, inet}, table, 2);
+    }
+
+    // The first column of every row of a query.
+    QVariantList column(const QString& sql) const {
+        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto rs = db->OpenRecordset(sql);
+        QVariantList out;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            out << rs->Fields(0);
+        }
+        return out;
+    }
+    QVariant value(const QString& sql) const { return column(sql).value(0); }
+
+    QTemporaryDir dir;
+    FakeSite site;
+    Inet inet{5000};
+    RecoveryState state;
+};
+
+TEST_F(TableImport, SeriesAndAuthorsKeepTheFirstRowOfAnIdAndTheirTextsDatesAndEmptyFields) {
+    site.setReply(QStringLiteral("series"),
+                  rows({{"1", "L'Ombre", "SF &lt;rétro&gt;", "Un &lt;grand&gt; classique", "p1.jpg",
+                         "http://a.fr", "0"},
+                        {"1", "L'Ombre bis", "", "", "", "", "1"},
+                        {"3", "Cœur d'Acier", "Science-fiction", "", "", "", "1"}}));
+    site.setReply(QStringLiteral("auteurs"),
+                  rows({{"5", "Goscinny", "René", "goscinny.jpg", "1926-08-14", "1977-11-05",
+                         "France", "", "l'auteur", "1", "0", "0", ""},
+                        {"7", "Garnier", "Joëlle", "", "0000-00-00", "0000-00-00", "",
+                         "Jo&lt;G&gt;", "", "0", "1", "0", "http://m.be"},
+                        {"7", "Garnier", "Joëlle", "", "", "", "", "", "", "0", "1", "0", ""}}));
+    import(QStringLiteral("series"));
+    import(QStringLiteral("auteurs"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+
+    EXPECT_EQ(column(QStringLiteral("select Titre from series order by IdSerie")),
+              (QVariantList{QStringLiteral("L'Ombre"), QStringLiteral("Cœur d'Acier")}));
+    EXPECT_EQ(value(QStringLiteral("select Style from series where IdSerie = 1")),
+              QVariant(QStringLiteral("SF <rétro>")));
+    EXPECT_EQ(value(QStringLiteral("select Commentaire from series where IdSerie = 1")),
+              QVariant(QStringLiteral("Un <grand> classique")));
+    EXPECT_EQ(value(QStringLiteral("select EnCours from series where IdSerie = 3")), QVariant(1));
+    EXPECT_EQ(value(QStringLiteral("select Internet from series where IdSerie = 3")),
+              QVariant(QStringLiteral("")));
+    EXPECT_TRUE(value(QStringLiteral("select NoteGlobale from series where IdSerie = 3")).isNull());
+
+    EXPECT_EQ(value(QStringLiteral("select DateNaissance from auteurs where IdAuteur = 5"))
+                  .toDateTime()
+                  .date(),
+              QDate(1926, 8, 14));
+    EXPECT_EQ(value(QStringLiteral("select DateDeces from auteurs where IdAuteur = 5"))
+                  .toDateTime()
+                  .date(),
+              QDate(1977, 11, 5));
+    EXPECT_TRUE(
+        value(QStringLiteral("select DateNaissance from auteurs where IdAuteur = 7")).isNull());
+    EXPECT_TRUE(value(QStringLiteral("select DateDeces from auteurs where IdAuteur = 7")).isNull());
+    EXPECT_EQ(value(QStringLiteral("select Internet from auteurs where IdAuteur = 5")),
+              QVariant(QStringLiteral("")));
+    EXPECT_EQ(value(QStringLiteral("select Pays from auteurs where IdAuteur = 7")),
+              QVariant(QStringLiteral("")));
+    EXPECT_EQ(value(QStringLiteral("select Pseudo from auteurs where IdAuteur = 7")),
+              QVariant(QStringLiteral("Jo<G>")));
+    EXPECT_EQ(value(QStringLiteral("select Internet from auteurs where IdAuteur = 7")),
+              QVariant(QStringLiteral("http://m.be")));
+    EXPECT_EQ(value(QStringLiteral("select Scenario from auteurs where IdAuteur = 5")),
+              QVariant(-1));
+}
+
+TEST_F(TableImport, AlbumsConvertNumbersDatesRatingAndLegalDepositAndFillTheLocalColumns) {
+    QStringList wish = kAlbum;
+    wish[0] = QStringLiteral("20");
+    site.setReply(QStringLiteral("albums"), rows({kAlbum}));
+    site.setReply(QStringLiteral("acheter"), rows({wish}));
+    import(QStringLiteral("albums"));
+    import(QStringLiteral("acheter"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+
+    auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+    auto album = db->OpenRecordset(QStringLiteral("select * from albums"));
+    ASSERT_EQ(album->RecordCount(), 1);
+    const auto f = [&](const char* name) { return album->Fields(QString::fromLatin1(name)); };
+    EXPECT_EQ(f("IdAlbum"), QVariant(10));
+    EXPECT_EQ(f("Num"), QVariant(12));
+    EXPECT_EQ(f("Titre"), QVariant(QStringLiteral("Le <Tour> &amp;")));
+    EXPECT_EQ(f("Editeur"), QVariant(QStringLiteral("Dargaud <x>")));
+    EXPECT_TRUE(f("DateAchat").isNull());
+    EXPECT_EQ(f("CoteActuelle"), QVariant(0.0));
+    EXPECT_EQ(f("DL").toDateTime().date(), QDate(1965, 3, 1));
+    EXPECT_EQ(f("NoteAlbum"), QVariant(5));
+    EXPECT_EQ(f("idColoriste"), QVariant(6));
+    EXPECT_EQ(f("NbPAges"), QVariant(48));
+    EXPECT_EQ(f("ExLibris"), QVariant(QStringLiteral("v10.jpg")));
+    EXPECT_EQ(f("EdO"), QVariant(-1));
+    EXPECT_EQ(f("Dedicace"), QVariant(QStringLiteral("")));
+    EXPECT_EQ(f("Perso4"), QVariant(2.5));
+    EXPECT_EQ(f("EditionLimitee"), QVariant(-1));
+    EXPECT_TRUE(f("PrixAchat").isNull());
+    EXPECT_EQ(f("Etat"), QVariant(0));
+    EXPECT_EQ(f("Possede"), QVariant(-1));
+    EXPECT_EQ(f("Prete"), QVariant(0));
+    // The wish list is not owned.
+    EXPECT_EQ(value(QStringLiteral("select Possede from acheter where IdAlbum = 20")), QVariant(0));
+    EXPECT_EQ(value(QStringLiteral("select NoteAlbum from acheter where IdAlbum = 20")),
+              QVariant(5));
+}
+
+TEST_F(TableImport, CollectiblesKeepAllTheirFieldsAndMagazinesTheirTitleAndReliure) {
+    site.setReply(QStringLiteral("parabd"),
+                  rows({{"30",   "10",      "1",         "Ex-libris &lt;signé&gt;",
+                         "7",    "04/1990", "2",         "100",
+                         "21.5", "29.7",    "Librairie", "Dargaud",
+                         "1",    "0",       "1",         "0",
+                         "1009", "1",       "ex30.jpg",  "commentaire",
+                         "3",    "4"},
+                        {"31", "",  "",  "Statuette", "9", "",     "",  "", "", "", "",
+                         "",   "0", "0", "0",         "0", "2001", "3", "", "", "", ""}}));
+    site.setReply(QStringLiteral("revues"),
+                  rows({{"40",         "1",       "1234",
+                         "1961-05-04", "Dupuis",  "Hebdomadaire",
+                         "Hors-série", "2.5",     "",
+                         "",           "Gaston",  "",
+                         "",           "",        "sujet &lt;x&gt;",
+                         "",           "",        "",
+                         "",           "r40.jpg", "Spirou &amp; Fantasio"}}));
+    site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5", "2"}, {"3", "5", "2"}}));
+    import(QStringLiteral("parabd"));
+    import(QStringLiteral("revues"));
+    import(QStringLiteral("collaborateurs"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+
+    auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+    auto item = db->OpenRecordset(QStringLiteral("select * from exlibris order by IdExlibris"));
+    ASSERT_EQ(item->RecordCount(), 2);
+    const auto f = [&](const char* name) { return item->Fields(QString::fromLatin1(name)); };
+    EXPECT_EQ(f("Description"), QVariant(QStringLiteral("Ex-libris <signé>")));
+    EXPECT_EQ(f("DL").toDateTime().date(), QDate(1990, 4, 1));
+    EXPECT_EQ(f("Largeur"), QVariant(21.5));
+    EXPECT_EQ(f("Hauteur"), QVariant(29.7));
+    EXPECT_EQ(f("TypeObjet"), QVariant(1009));
+    EXPECT_EQ(f("MarquePage"), QVariant(-1));
+    EXPECT_EQ(f("EA"), QVariant(-1));
+    EXPECT_TRUE(f("Ville").isNull());
+    EXPECT_TRUE(f("DateAchat").isNull());
+    item->MoveNext();
+    EXPECT_EQ(f("IdAlbum"), QVariant(0));
+    EXPECT_TRUE(f("IdSerie").isNull());
+    EXPECT_TRUE(f("DL").isNull());
+    EXPECT_EQ(f("Numero"), QVariant(0));
+    EXPECT_EQ(f("MarquePage"), QVariant(0));
+
+    auto issue = db->OpenRecordset(QStringLiteral("select * from revues"));
+    ASSERT_EQ(issue->RecordCount(), 1);
+    const auto r = [&](const char* name) { return issue->Fields(QString::fromLatin1(name)); };
+    EXPECT_EQ(r("NomRevue"), QVariant(QStringLiteral("Spirou &amp; Fantasio")));
+    EXPECT_EQ(r("Num"), QVariant(1234));
+    EXPECT_EQ(r("Date").toDateTime().date(), QDate(1961, 5, 4));
+    EXPECT_EQ(r("AuNumero"), QVariant(QStringLiteral("Hors-série")));
+    EXPECT_EQ(r("PrixAchat"), QVariant(2.5));
+    EXPECT_EQ(r("Cote"), QVariant(0.0));
+    EXPECT_EQ(r("Serie1"), QVariant(QStringLiteral("Gaston")));
+    EXPECT_EQ(r("Sujet1"), QVariant(QStringLiteral("sujet <x>")));
+    EXPECT_TRUE(r("SujetAuteur5").isNull());
+
+    // A table without a key keeps every row.
+    EXPECT_EQ(column(QStringLiteral("select IdAuteur from collaborateurs")).size(), 2);
+}
+
+TEST_F(TableImport, ARowWithAFieldTooManyOrTooFewStopsTheTableAfterTheRowsBeforeIt) {
+    QStringList shifted = kAlbum;
+    shifted[0] = QStringLiteral("11");
+    shifted[23] = QStringLiteral("Un @@@ album");
+    QStringList second = kAlbum;
+    second[0] = QStringLiteral("12");
+    site.setReply(QStringLiteral("albums"), rows({kAlbum, shifted, second}));
+    import(QStringLiteral("albums"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : la ligne 2 compte 31 "
+                       "champs au lieu de 30")))
+        << state.Continue_Error.toStdString();
+    EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{10});
+
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5"}}));
+    import(QStringLiteral("collaborateurs"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("collaborateurs")));
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("compte 2 champs au lieu de 3")));
+}
+
+TEST_F(TableImport, AValueTheColumnRefusesNamesTheTableTheRowAndTheCause) {
+    QStringList bad = kAlbum;
+    bad[0] = QStringLiteral("11");
+    bad[12] = QStringLiteral("13/2020");
+    site.setReply(QStringLiteral("albums"), rows({kAlbum, bad}));
+    import(QStringLiteral("albums"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : ligne 2 : ")))
+        << state.Continue_Error.toStdString();
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("DL")));
+    EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{10});
+
+    // Text after the last row end is not left aside.
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5", "2"}}) + "4@@@5");
+    import(QStringLiteral("collaborateurs"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("ligne 2 n'a pas de fin")))
+        << state.Continue_Error.toStdString();
+}
+
+TEST_F(TableImport, PasswordAndTableTravelEncodedAndTheRefusalIsRecognisedExactly) {
+    site.setPassword("p&s+\xE9 %");
+    site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5", "2"}}));
+    import(QStringLiteral("collaborateurs"), QStringLiteral("p&s+é %"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    EXPECT_EQ(site.requests().last().pwd, QByteArray("p&s+\xE9 %"));
+    EXPECT_EQ(site.requests().last().tablename, QByteArray("collaborateurs"));
+    EXPECT_EQ(site.requests().last().path, QByteArray("/recovery.php"));
+
+    import(QStringLiteral("albums"), QStringLiteral("P&S+é %"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_EQ(state.Continue_Error, QStringLiteral("Mot de passe invalide !"));
+    EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{});
+}
+
+TEST_F(TableImport, NotFoundComesFromTheStatusAndAFailedFetchNeverShowsThePassword) {
+    // Words of a not-found page inside the data are data.
+    site.setReply(QStringLiteral("series"),
+                  rows({{"1", "Error 404 not found", "", "", "", "", "0"}}));
+    import(QStringLiteral("series"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    EXPECT_EQ(value(QStringLiteral("select Titre from series")),
+              QVariant(QStringLiteral("Error 404 not found")));
+
+    site.setMissing(true);
+    import(QStringLiteral("auteurs"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
+
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    site.setMissing(false);
+    site.stopAt(QStringLiteral("albums"));
+    import(QStringLiteral("albums"), QStringLiteral("motdepasse-très-secret"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : ")))
+        << state.Continue_Error.toStdString();
+    EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("motdepasse")));
+    EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("pwd")));
+}
+
+TEST_F(TableImport, AnEmptyTableStoresNothingAndAMissingLocalTableFails) {
+    import(QStringLiteral("collaborateurs"));
+    EXPECT_TRUE(state.Continue_Recovery);
+    EXPECT_EQ(column(QStringLiteral("select IdAlbum from collaborateurs")), QVariantList{});
+
+    {
+        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        db->Execute(QStringLiteral("DROP TABLE REVUES"));
+    }
+    site.setReply(QStringLiteral("revues"),
+                  rows({{"40", "1", "1", "", "", "", "", "", "", "",      "",
+                         "",   "",  "",  "", "", "", "", "", "", "Spirou"}}));
+    import(QStringLiteral("revues"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("table revues")));
+}
+
+}  // namespace
+}  // namespace kalvor::recovery
