@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/site_check_tab.h"
 #include "app/start_up.h"
 #include "catalogue/catalogue_counts.h"
 #include "dialogs/frm_about.h"
@@ -79,6 +80,9 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     tabs_->addTab(buildRepertoires(), QStringLiteral("5. Répertoires"));
     tabs_->addTab(buildMiniatures(), QStringLiteral("6. Miniatures"));
     tabs_->addTab(buildGeneration(), QStringLiteral("7. Génération"));
+    siteCheck_ = new SiteCheckTab(settings_, *prompt_, inetKalvor_,
+                                  [this](const QString& text) { panels_[0]->setText(text); });
+    tabs_->addTab(siteCheck_, QStringLiteral("Vérification Site"));
     setCentralWidget(tabs_);
     buildMenus();
     buildStatusBar();
@@ -901,6 +905,9 @@ void Kalvorform::Form_Unload() {
 }
 
 void Kalvorform::fichier_quitter_Click() {
+    if (siteCheck_->Defer_Close()) {
+        return;
+    }
     Form_Unload();
     ended_ = true;
     close();
@@ -908,6 +915,10 @@ void Kalvorform::fichier_quitter_Click() {
 }
 
 void Kalvorform::closeEvent(QCloseEvent* event) {
+    if (siteCheck_->Defer_Close()) {
+        event->ignore();
+        return;
+    }
     if (!ended_) {
         ended_ = true;
         Form_Unload();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/data_exports.h"
+#include "platform/inet.h"
 #include "settings/stats_grid.h"
 
 class QButtonGroup;
@@ -21,6 +22,7 @@ namespace kalvor {
 
 class Prompt;
 class Settings;
+class SiteCheckTab;
 class StatsGridWidget;
 
 // The main window: seven tabs of settings and commands, the menus and the
@@ -65,6 +67,9 @@ class Kalvorform : public QMainWindow {
     StatsGrid& statsGrid() { return stats_; }
     StatsGridWidget* MSFlexGrid_Stats() const { return grid_; }
     QTabWidget* TabNavig() const { return tabs_; }
+    // The transfer control of the site check and the recovery.
+    Inet& inetKalvor() { return inetKalvor_; }
+    SiteCheckTab* siteCheck() const { return siteCheck_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -129,9 +134,11 @@ class Kalvorform : public QMainWindow {
     Prompt* prompt_;
     DataExports exports_;
     StatsGrid stats_;
+    Inet inetKalvor_;
 
     QTabWidget* tabs_ = nullptr;
     StatsGridWidget* grid_ = nullptr;
+    SiteCheckTab* siteCheck_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     QPushButton* lastDonnees_ = nullptr;
     QLabel* lbl_ligne_ = nullptr;

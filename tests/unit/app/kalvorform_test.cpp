@@ -80,7 +80,7 @@ TEST_F(KalvorformTest, StartsOnAVersionSixCatalogueWithItsCounts) {
     // An empty store: statistics and thumbnails are off, so are their tabs.
     EXPECT_FALSE(run.window.TabNavig()->isTabEnabled(Settings::kTabStatistiques));
     EXPECT_FALSE(run.window.TabNavig()->isTabEnabled(Settings::kTabMiniatures));
-    EXPECT_EQ(run.window.TabNavig()->count(), 7);
+    EXPECT_EQ(run.window.TabNavig()->count(), 8);
     EXPECT_EQ(run.window.TabNavig()->tabText(6), QStringLiteral("7. Génération"));
     EXPECT_TRUE(run.prompt.shown().empty());
     // The help file is optional: F1 without it does nothing and logs nothing.

@@ -1,0 +1,216 @@
+#include "app/site_check_tab.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "platform/prompt.h"
+#include "settings/settings.h"
+
+namespace kalvor {
+
+SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
+                           std::function<void(const QString&)> showStatus, QWidget* parent)
+    : QWidget(parent),
+      settings_(settings),
+      showStatus_(std::move(showStatus)),
+      check_(inet, prompt, *this) {
+    setObjectName(QStringLiteral("tab_verification"));
+    btn_check_files_ =
+        button("btn_check_files", QStringLiteral("Analyse"), &SiteCheckTab::btn_check_files_Click);
+    btn_check_files_->setToolTip(QStringLiteral(
+        "Analyse la cohérence entre les fichiers utilisés et ceux présent sur le site"));
+    btn_compare_files_ = button("btn_compare_files", QStringLiteral("Voir Résulats Miniatures"),
+                                &SiteCheckTab::btn_compare_files_Click);
+    btn_TV_Missing_plus_ = button("btn_TV_Missing_plus", QStringLiteral("+"),
+                                  &SiteCheckTab::btn_TV_Missing_plus_Click);
+    btn_TV_Missing_moins_ = button("btn_TV_Missing_moins", QStringLiteral("-"),
+                                   &SiteCheckTab::btn_TV_Missing_moins_Click);
+    btn_TV_Excess_plus_ =
+        button("btn_TV_Excess_plus", QStringLiteral("+"), &SiteCheckTab::btn_TV_Excess_plus_Click);
+    btn_TV_Excess_Moins_ = button("btn_TV_Excess_Moins", QStringLiteral("-"),
+                                  &SiteCheckTab::btn_TV_Excess_Moins_Click);
+    for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
+                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
+        b->setEnabled(false);
+    }
+    for (QPushButton* b :
+         {btn_TV_Missing_plus_, btn_TV_Missing_moins_, btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
+        b->setFixedWidth(28);
+    }
+    TV_missing_ = tree("TV_missing");
+    TV_excess_ = tree("TV_excess");
+    TV_thumbs_ = tree("TV_thumbs");
+    TV_thumbs_->hide();
+    lbl_TV_missing_ = new QLabel(QStringLiteral("Fichiers manquants :"));
+    lbl_TV_missing_->setObjectName(QStringLiteral("lbl_TV_missing"));
+    lbl_TV_excess_ = new QLabel(QStringLiteral("Fichiers non utilisés :"));
+    lbl_TV_excess_->setObjectName(QStringLiteral("lbl_TV_excess"));
+    lbl_lignes_ignorees_ = new QLabel;
+    lbl_lignes_ignorees_->setObjectName(QStringLiteral("lbl_lignes_ignorees"));
+    lbl_lignes_ignorees_->hide();
+
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(btn_check_files_);
+    commands->addWidget(btn_compare_files_);
+    commands->addStretch(1);
+
+    const auto heading = [](QLabel* label, QPushButton* plus, QPushButton* minus) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(label);
+        row->addStretch(1);
+        row->addWidget(plus);
+        row->addWidget(minus);
+        return row;
+    };
+    auto* grid = new QGridLayout;
+    grid->addLayout(heading(lbl_TV_missing_, btn_TV_Missing_plus_, btn_TV_Missing_moins_), 0, 0);
+    grid->addLayout(heading(lbl_TV_excess_, btn_TV_Excess_plus_, btn_TV_Excess_Moins_), 0, 1);
+    grid->addWidget(TV_missing_, 1, 0);
+    grid->addWidget(TV_excess_, 1, 1);
+    grid->addWidget(TV_thumbs_, 1, 0, 1, 2);  // in the space of both
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(commands);
+    layout->addLayout(grid, 1);
+    layout->addWidget(lbl_lignes_ignorees_);
+}
+
+QPushButton* SiteCheckTab::button(const char* name, const QString& caption,
+                                  void (SiteCheckTab::*click)()) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    connect(b, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
+    return b;
+}
+
+QTreeWidget* SiteCheckTab::tree(const char* name) {
+    auto* t = new QTreeWidget;
+    t->setObjectName(QString::fromLatin1(name));
+    t->setHeaderHidden(true);
+    t->setColumnCount(1);
+    t->setRootIsDecorated(true);
+    t->header()->setStretchLastSection(true);
+    return t;
+}
+
+bool SiteCheckTab::Defer_Close() {
+    if (!check_.Running()) {
+        return false;
+    }
+    check_.Stop();
+    closeAfter_ = true;
+    return true;
+}
+
+void SiteCheckTab::btn_check_files_Click() {
+    check_.btn_check_files_Click(settings_);
+    if (closeAfter_) {
+        closeAfter_ = false;
+        // Once this handler has returned, nothing of the check is left running.
+        QMetaObject::invokeMethod(window(), &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+// ------------------------------------------------------------ view of the check
+
+void SiteCheckTab::Show_Phase(const QString& text) {
+    if (showStatus_) {
+        showStatus_(text);
+    }
+}
+
+void SiteCheckTab::Enable_Check(bool enabled) {
+    btn_check_files_->setEnabled(enabled);
+}
+
+void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
+    QTreeWidget* trees[] = {TV_missing_, TV_excess_, TV_thumbs_};
+    const QList<site::TreeNode> children[] = {result.Missing_Nodes(), result.Unreferenced_Nodes(),
+                                              result.Thumbnail_Nodes()};
+    for (int t = 0; t < 3; ++t) {
+        trees[t]->clear();
+        QHash<QString, QTreeWidgetItem*> roots;
+        for (const site::TreeRoot& root : site::Tree_Roots()) {
+            auto* item = new QTreeWidgetItem(trees[t], QStringList{root.text});
+            item->setData(0, Qt::UserRole, root.key);
+            roots.insert(root.key, item);
+        }
+        for (const site::TreeNode& node : children[t]) {
+            QTreeWidgetItem* parent = roots.value(node.rootKey);
+            if (parent == nullptr) {
+                continue;  // a kind the trees do not show
+            }
+            auto* item = new QTreeWidgetItem(parent, QStringList{node.text});
+            item->setData(0, Qt::UserRole, node.key);
+        }
+    }
+    const int skipped = check_.state().malformedLines;
+    lbl_lignes_ignorees_->setText(
+        QStringLiteral("%1 ligne(s) des listes du site illisible(s), ignorée(s).").arg(skipped));
+    lbl_lignes_ignorees_->setVisible(skipped > 0);
+    // A completed check always shows the file result first.
+    showFileView();
+}
+
+void SiteCheckTab::Enable_Results() {
+    for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
+                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
+        b->setEnabled(true);
+    }
+}
+
+// ------------------------------------------------------------ result views
+
+void SiteCheckTab::showFileView() {
+    btn_compare_files_->setText(QStringLiteral("Voir Résultats Miniatures"));
+    TV_excess_->show();
+    TV_missing_->show();
+    TV_thumbs_->hide();
+    lbl_TV_excess_->show();
+    btn_TV_Excess_Moins_->show();
+    btn_TV_Excess_plus_->show();
+    lbl_TV_missing_->setText(QStringLiteral("Fichiers manquants :"));
+    check_.GV_Vue_Fichiers = true;
+}
+
+void SiteCheckTab::showThumbnailView() {
+    btn_compare_files_->setText(QStringLiteral("Voir Résultats Fichiers"));
+    TV_excess_->hide();
+    TV_missing_->hide();
+    TV_thumbs_->show();
+    lbl_TV_excess_->hide();
+    lbl_TV_missing_->setText(QStringLiteral("Problèmes miniatures :"));
+    btn_TV_Excess_Moins_->hide();
+    btn_TV_Excess_plus_->hide();
+    check_.GV_Vue_Fichiers = false;
+}
+
+void SiteCheckTab::btn_compare_files_Click() {
+    if (check_.GV_Vue_Fichiers) {
+        showThumbnailView();
+    } else {
+        showFileView();
+    }
+}
+
+void SiteCheckTab::btn_TV_Missing_plus_Click() {
+    (check_.GV_Vue_Fichiers ? TV_missing_ : TV_thumbs_)->expandAll();
+}
+
+void SiteCheckTab::btn_TV_Missing_moins_Click() {
+    (check_.GV_Vue_Fichiers ? TV_missing_ : TV_thumbs_)->collapseAll();
+}
+
+void SiteCheckTab::btn_TV_Excess_plus_Click() {
+    TV_excess_->expandAll();
+}
+
+void SiteCheckTab::btn_TV_Excess_Moins_Click() {
+    TV_excess_->collapseAll();
+}
+
+}  // namespace kalvor

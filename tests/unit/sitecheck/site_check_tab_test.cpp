@@ -1,0 +1,232 @@
+// The tab "Vérification Site" in the real main window, offscreen, against a
+// canned site on loopback.
+#include "app/site_check_tab.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "app/kalvorform.h"
+#include "canned_site.h"
+#include "catalogue/sqlite_catalogue.h"
+#include "platform/dao/db_engine.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sitecheck/site_work_tables.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+namespace {
+
+const QByteArray kStamp = "@@@01/06/2024 10:00:00\n";
+
+class SiteCheckTabTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        settings.GV_Chemin_Base = env.path() + QStringLiteral("/catalogue.db");
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+            settings.GV_Chemin_Base);
+        settings.box_site = site.url();
+        settings.box_prefix = QStringLiteral("m_");
+        settings.opt_albums = 1;
+        window = std::make_unique<Kalvorform>(settings, &prompt);
+        window->refresh();
+        window->show();
+    }
+    template <class W>
+    W* find(const char* name) {
+        W* w = window->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QPushButton* button(const char* name) { return find<QPushButton>(name); }
+    QTreeWidget* tree(const char* name) { return find<QTreeWidget>(name); }
+    // "ROOT:key=text" of every child, in tree order.
+    QStringList children(const char* name) {
+        QStringList list;
+        QTreeWidget* t = tree(name);
+        for (int r = 0; r < t->topLevelItemCount(); ++r) {
+            QTreeWidgetItem* root = t->topLevelItem(r);
+            for (int c = 0; c < root->childCount(); ++c) {
+                list << root->data(0, Qt::UserRole).toString() + u':' +
+                            root->child(c)->data(0, Qt::UserRole).toString() + u'=' +
+                            root->child(c)->text(0);
+            }
+        }
+        return list;
+    }
+    QStringList roots(const char* name) {
+        QStringList list;
+        QTreeWidget* t = tree(name);
+        for (int r = 0; r < t->topLevelItemCount(); ++r) {
+            list << t->topLevelItem(r)->text(0);
+        }
+        return list;
+    }
+    bool workTablesPresent() {
+        auto db = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
+        return db->TableDefs().Contains(site::kTableFiles);
+    }
+
+    test::IsolatedEnvironment env;
+    RecordingPrompt prompt;
+    Settings settings;
+    test::CannedSite site;
+    std::unique_ptr<Kalvorform> window;
+};
+
+}  // namespace
+
+TEST_F(SiteCheckTabTest, TheTabOpensWithEmptyTreesAndOnlyItsStartButtonEnabled) {
+    QTabWidget* tabs = window->TabNavig();
+    ASSERT_EQ(tabs->count(), 8);
+    EXPECT_EQ(tabs->tabText(7), QStringLiteral("Vérification Site"));
+    EXPECT_TRUE(tabs->isTabEnabled(7));
+    EXPECT_EQ(button("btn_check_files")->text(), QStringLiteral("Analyse"));
+    EXPECT_TRUE(button("btn_check_files")->isEnabled());
+    EXPECT_EQ(button("btn_compare_files")->text(), QStringLiteral("Voir Résulats Miniatures"));
+    for (const char* name : {"btn_compare_files", "btn_TV_Missing_plus", "btn_TV_Missing_moins",
+                             "btn_TV_Excess_plus", "btn_TV_Excess_Moins"}) {
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+    }
+    tabs->setCurrentIndex(7);
+    EXPECT_TRUE(tree("TV_missing")->isVisible());
+    EXPECT_TRUE(tree("TV_excess")->isVisible());
+    EXPECT_FALSE(tree("TV_thumbs")->isVisible());
+    EXPECT_EQ(tree("TV_missing")->topLevelItemCount(), 0);
+    EXPECT_EQ(find<QLabel>("lbl_TV_missing")->text(), QStringLiteral("Fichiers manquants :"));
+    EXPECT_EQ(find<QLabel>("lbl_TV_excess")->text(), QStringLiteral("Fichiers non utilisés :"));
+}
+
+TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem) {
+    window->TabNavig()->setCurrentIndex(7);
+    site.files(QStringLiteral("couvertures"),
+               "Couv_Album01.JPG" + kStamp + "zz.jpg" + kStamp + "Encours.jpg" + kStamp);
+    site.files(QStringLiteral("versos"), "Verso.jpg" + kStamp + "?\n");
+    site.thumbs(QStringLiteral("couvertures"), "x.jpg" + kStamp);
+    button("btn_check_files")->click();
+
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    EXPECT_EQ(window->statusPanel(1), settings.GV_Chemin_Base);
+    const QStringList kinds = {"Couvertures", "Versos", "Dédicaces", "Planches",
+                               "Para-BD",     "Photos", "Revues"};
+    EXPECT_EQ(roots("TV_missing"), kinds);
+    EXPECT_EQ(roots("TV_excess"), kinds);
+    EXPECT_EQ(roots("TV_thumbs"), kinds);
+    EXPECT_EQ(children("TV_excess"), (QStringList{"CO:EX1=zz.jpg", "VE:EX2=Verso.jpg"}));
+    EXPECT_EQ(children("TV_thumbs"),
+              QStringList{"CO:TH1=x.jpg : format du fichier non conforme (m_)"});
+    const QStringList missing = children("TV_missing");
+    EXPECT_TRUE(missing.contains(QStringLiteral("CO:MI1=couv_album02.jpg")));
+    EXPECT_FALSE(missing.join(u'|').contains(QStringLiteral("Couv_Album01.JPG")));
+    // Keys count the rows in kind and name order, across the roots.
+    QList<int> numbers;
+    for (const QString& node : missing) {
+        numbers << node.section(u':', 1).section(u'=', 0, 0).mid(2).toInt();
+    }
+    QList<int> sorted = numbers;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < sorted.size(); ++i) {
+        EXPECT_EQ(sorted[i], i + 1);
+    }
+    EXPECT_LT(numbers.first(), numbers[1]);
+    EXPECT_EQ(find<QLabel>("lbl_lignes_ignorees")->text(),
+              QStringLiteral("1 ligne(s) des listes du site illisible(s), ignorée(s)."));
+    EXPECT_TRUE(find<QLabel>("lbl_lignes_ignorees")->isVisible());
+    EXPECT_FALSE(tree("TV_missing")->topLevelItem(0)->isExpanded());
+
+    QPushButton* toggle = button("btn_compare_files");
+    ASSERT_TRUE(toggle->isEnabled());
+    toggle->click();
+    EXPECT_EQ(toggle->text(), QStringLiteral("Voir Résultats Fichiers"));
+    EXPECT_TRUE(tree("TV_thumbs")->isVisible());
+    EXPECT_FALSE(tree("TV_missing")->isVisible());
+    EXPECT_FALSE(tree("TV_excess")->isVisible());
+    EXPECT_FALSE(find<QLabel>("lbl_TV_excess")->isVisible());
+    EXPECT_FALSE(button("btn_TV_Excess_plus")->isVisible());
+    EXPECT_EQ(find<QLabel>("lbl_TV_missing")->text(), QStringLiteral("Problèmes miniatures :"));
+    // The buttons of the missing side act on the tree on screen.
+    button("btn_TV_Missing_plus")->click();
+    EXPECT_TRUE(tree("TV_thumbs")->topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(tree("TV_missing")->topLevelItem(0)->isExpanded());
+    button("btn_TV_Missing_moins")->click();
+    EXPECT_FALSE(tree("TV_thumbs")->topLevelItem(0)->isExpanded());
+
+    toggle->click();
+    EXPECT_EQ(toggle->text(), QStringLiteral("Voir Résultats Miniatures"));
+    EXPECT_TRUE(tree("TV_missing")->isVisible());
+    EXPECT_TRUE(tree("TV_excess")->isVisible());
+    EXPECT_EQ(find<QLabel>("lbl_TV_missing")->text(), QStringLiteral("Fichiers manquants :"));
+    button("btn_TV_Missing_plus")->click();
+    EXPECT_TRUE(tree("TV_missing")->topLevelItem(0)->isExpanded());
+    button("btn_TV_Excess_plus")->click();
+    EXPECT_TRUE(tree("TV_excess")->topLevelItem(1)->isExpanded());
+    button("btn_TV_Excess_Moins")->click();
+    EXPECT_FALSE(tree("TV_excess")->topLevelItem(1)->isExpanded());
+
+    // A check run from the thumbnail view brings the file view back.
+    toggle->click();
+    button("btn_check_files")->click();
+    EXPECT_TRUE(tree("TV_missing")->isVisible());
+    EXPECT_EQ(toggle->text(), QStringLiteral("Voir Résultats Miniatures"));
+    EXPECT_EQ(children("TV_excess").size(), 2);
+}
+
+TEST_F(SiteCheckTabTest, ASiteThatDoesNotAnswerEndsTheCheckAndTheWindowStaysUsable) {
+    window->TabNavig()->setCurrentIndex(7);
+    site.setSilent(true);
+    window->inetKalvor().setTimeout(500);
+    QString phase;
+    bool startDisabled = false;
+    int shownTab = -1;
+    QTimer::singleShot(100, [&] {
+        phase = window->statusPanel(1);
+        startDisabled = !button("btn_check_files")->isEnabled();
+        window->TabNavig()->setCurrentIndex(0);  // the user goes on meanwhile
+        shownTab = window->TabNavig()->currentIndex();
+    });
+    button("btn_check_files")->click();
+    EXPECT_EQ(phase, QStringLiteral("Recherche des informations sur le site ..."));
+    EXPECT_TRUE(startDisabled);
+    EXPECT_EQ(shownTab, 0);
+    EXPECT_EQ(prompt.texts(), QStringList{"Error"});
+    EXPECT_TRUE(button("btn_check_files")->isEnabled());
+    EXPECT_EQ(window->statusPanel(1), settings.GV_Chemin_Base);
+    EXPECT_FALSE(button("btn_compare_files")->isEnabled());
+}
+
+TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
+    for (const bool menu : {false, true}) {
+        SCOPED_TRACE(menu ? "Quitter" : "closing the window");
+        if (menu) {
+            window = std::make_unique<Kalvorform>(settings, &prompt);
+            window->show();
+        }
+        site.setSilent(true);
+        window->inetKalvor().setTimeout(400);
+        bool openAfterClose = false;
+        QTimer::singleShot(50, [&] {
+            if (menu) {
+                window->fichier_quitter_Click();
+            } else {
+                window->close();
+            }
+            openAfterClose = window->isVisible();
+        });
+        button("btn_check_files")->click();
+        EXPECT_TRUE(openAfterClose);
+        EXPECT_TRUE(window->isVisible());  // the click handler has not returned yet
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+        EXPECT_FALSE(workTablesPresent());  // the close dropped them
+    }
+}
