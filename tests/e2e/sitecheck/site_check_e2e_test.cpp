@@ -1,0 +1,151 @@
+// The site check as a user runs it: a site generated for the fixture
+// catalogue is served by PHP 8, image files and thumbnails are put in its
+// folders, and the button "Analyse" of the real main window is clicked.
+#include <QDir>
+#include <QFile>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "app/kalvorform.h"
+#include "e2e/e2e_servers.h"
+#include "e2e/site/site_harness.h"
+#include "platform/dao/db_engine.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sitecheck/site_work_tables.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+const QDateTime kImageTime(QDate(2024, 6, 1), QTime(10, 0, 0), Qt::UTC);
+
+void put(const QString& path, const QDateTime& when = kImageTime) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write("jpg");
+    file.flush();
+    ASSERT_TRUE(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// "ROOT:key=text" of every child, in tree order.
+QStringList children(QTreeWidget* tree) {
+    QStringList list;
+    for (int r = 0; r < tree->topLevelItemCount(); ++r) {
+        QTreeWidgetItem* root = tree->topLevelItem(r);
+        for (int c = 0; c < root->childCount(); ++c) {
+            list << root->data(0, Qt::UserRole).toString() + u':' +
+                        root->child(c)->data(0, Qt::UserRole).toString() + u'=' +
+                        root->child(c)->text(0);
+        }
+    }
+    return list;
+}
+
+QStringList texts(const QStringList& nodes) {
+    QStringList list;
+    for (const QString& node : nodes) {
+        list << node.section(u'=', 1);
+    }
+    return list;
+}
+
+class SiteCheckEndToEnd : public ::testing::TestWithParam<const char*> {};
+
+}  // namespace
+
+TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyThumbnails) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("check"));
+    Settings published = siteSettings();
+    ASSERT_EQ(site.build(published), QString());
+
+    const QString root = site.folder();
+    // Covers: one as referenced, one in another letter case, one unknown.
+    put(root + QStringLiteral("/couvertures/Couv_Album01.JPG"));
+    put(root + QStringLiteral("/couvertures/COUV_ALBUM02.JPG"));
+    put(root + QStringLiteral("/couvertures/orphan.jpg"));
+    // Two spellings of one plate on a case-sensitive server: the referenced
+    // one is found whichever the server lists first.
+    put(root + QStringLiteral("/planches/planche_ombre01.jpg"));
+    put(root + QStringLiteral("/planches/Planche_Ombre01.JPG"));
+    // A collaborator's photo is referenced; the photo of an author with no
+    // album is not.
+    put(root + QStringLiteral("/photos/Marquet.JPG"));
+    put(root + QStringLiteral("/photos/bellamy.JPG"));
+    put(root + QStringLiteral("/versos/verso01.jpg"));
+    put(root + QStringLiteral("/parabd/ExLibris_Ombre01.JPG"));
+    put(root + QStringLiteral("/revues/Revue_PH101.JPG"));
+    // Thumbnails: newer than their image, older, without the prefix, alone.
+    const QDateTime later = kImageTime.addDays(1);
+    put(root + QStringLiteral("/mini/couvertures/m_Couv_Album01.JPG"), later);
+    put(root + QStringLiteral("/mini/couvertures/m_couv_album02.jpg"), later);
+    put(root + QStringLiteral("/mini/couvertures/m_orphan.jpg"), kImageTime.addDays(-1));
+    put(root + QStringLiteral("/mini/couvertures/sans_prefixe.jpg"), later);
+    put(root + QStringLiteral("/mini/couvertures/m_absent.jpg"), later);
+
+    RecordingPrompt prompt;
+    Settings settings = published;
+    settings.GV_Chemin_Base =
+        test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam()));
+    Kalvorform window(settings, &prompt);
+    window.refresh();
+    window.show();
+    auto* address = window.findChild<QLineEdit*>(QStringLiteral("box_site"));
+    ASSERT_NE(address, nullptr);
+    address->selectAll();
+    QTest::keyClick(address, Qt::Key_Delete);
+    address->insert(site.url());
+    EXPECT_EQ(settings.box_site, site.url());
+
+    window.findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    EXPECT_EQ(window.statusPanel(1), settings.GV_Chemin_Base);
+
+    EXPECT_EQ(children(window.findChild<QTreeWidget*>(QStringLiteral("TV_excess"))),
+              (QStringList{"CO:EX1=COUV_ALBUM02.JPG", "CO:EX2=orphan.jpg",
+                           "PL:EX4=planche_ombre01.jpg", "PH:EX3=bellamy.JPG"}));
+    EXPECT_EQ(
+        children(window.findChild<QTreeWidget*>(QStringLiteral("TV_thumbs"))),
+        (QStringList{"CO:TH1=m_absent.jpg : Pas d'image correspondante",
+                     "CO:TH2=m_orphan.jpg : Dates incohérentes : fichier (01/06/2024 10:00:00) "
+                     "- miniature (31/05/2024 10:00:00)",
+                     "CO:TH3=sans_prefixe.jpg : format du fichier non conforme (m_)"}));
+
+    const QStringList missing =
+        children(window.findChild<QTreeWidget*>(QStringLiteral("TV_missing")));
+    const QStringList names = texts(missing);
+    for (const char* present : {"Couv_Album01.JPG", "Planche_Ombre01.JPG", "Marquet.JPG",
+                                "verso01.jpg", "ExLibris_Ombre01.JPG", "Revue_PH101.JPG", ""}) {
+        EXPECT_FALSE(names.contains(QString::fromUtf8(present))) << present;
+    }
+    EXPECT_EQ(names.count(QStringLiteral("couv_album02.jpg")), 1);
+    for (const char* node : {"PH:", "DE:", "VE:", "PA:", "RE:", "PL:"}) {
+        EXPECT_FALSE(missing.filter(QString::fromLatin1(node)).isEmpty()) << node;
+    }
+    // The wish list's covers are checked too.
+    EXPECT_TRUE(names.contains(QStringLiteral("couv_album71.jpg")));
+    EXPECT_EQ(names.count(QStringLiteral("OSTROWSKI.JPG")), 1);
+
+    // Leaving the program removes the work tables from the catalogue.
+    window.close();
+    EXPECT_TRUE(prompt.texts().isEmpty());
+    EXPECT_FALSE(dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base)
+                     ->TableDefs()
+                     .Contains(site::kTableFiles));
+}
+
+INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,
+                         ::testing::Values("catalogue-v6.mdb", "catalogue-v5.mdb"),
+                         [](const auto& info) {
+                             return std::string(info.param[11] == '6' ? "Newer" : "Older");
+                         });
