@@ -14,7 +14,7 @@ start_servers() {
   export KALVOR_TEST_PHP_PORT=$(free_port)
   export KALVOR_TEST_PHP_ROOT="$KALVOR_TEST_DIR/www"
   export KALVOR_TEST_PHP_URL="http://127.0.0.1:$KALVOR_TEST_PHP_PORT"
-  mkdir -p "$KALVOR_TEST_PHP_ROOT"
+  mkdir -p "$KALVOR_TEST_PHP_ROOT" "$KALVOR_TEST_DIR/tmp"
 
   # Debian's own server defaults (50-server.cnf) set utf8mb4; the compiled
   # ones are latin1. Scripts must load as a real host would take them.
@@ -25,7 +25,7 @@ start_servers() {
   mariadbd --no-defaults --datadir="$data" "${user_opt[@]}" \
     --socket="$KALVOR_TEST_MYSQL_SOCKET" --port="$KALVOR_TEST_MYSQL_PORT" --bind-address=127.0.0.1 \
     --pid-file="$KALVOR_TEST_DIR/mysql.pid" --log-error="$KALVOR_TEST_DIR/mysql.err" \
-    --skip-log-bin --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+    --tmpdir="$KALVOR_TEST_DIR/tmp" --skip-log-bin --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
     >/dev/null 2>&1 &
   KALVOR_TEST_MYSQL_PID=$!
   local up=""
