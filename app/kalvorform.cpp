@@ -31,6 +31,7 @@
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_choix_dir.h"
 #include "dialogs/frm_para.h"
+#include "dialogs/frm_recovery.h"
 #include "dialogs/frm_tintin.h"
 #include "dialogs/qt_prompt.h"
 #include "dialogs/stats_grid_widget.h"
@@ -807,6 +808,11 @@ void Kalvorform::buildMenus() {
     QAction* help = aide->addAction(QStringLiteral("&Aide"));
     help->setObjectName(QStringLiteral("aide_aide"));
     connect(help, &QAction::triggered, this, &Kalvorform::aide_aide_Click);
+
+    QAction* recovery = new QAction(QStringLiteral("Recover&y"), this);
+    recovery->setObjectName(QStringLiteral("recovery"));
+    menuBar()->insertAction(aide->menuAction(), recovery);
+    connect(recovery, &QAction::triggered, this, &Kalvorform::recovery_Click);
 }
 
 void Kalvorform::buildStatusBar() {
@@ -933,6 +939,10 @@ void Kalvorform::kalvor_Click() {
 
 void Kalvorform::aide_propos_Click() {
     FrmAbout::ShowDefault();
+}
+
+void Kalvorform::recovery_Click() {
+    FrmRecovery::ShowDefault(settings_, *prompt_, &inetKalvor_, this);
 }
 
 void Kalvorform::aide_aide_Click() {

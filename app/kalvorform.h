@@ -56,6 +56,8 @@ class Kalvorform : public QMainWindow {
     void kalvor_Click();
     void aide_propos_Click();
     void aide_aide_Click();
+    // Shows the Recovery dialog, modeless.
+    void recovery_Click();
 
     // Settings save and removal of the site-check work tables, as leaving the
     // program does outside the command-line mode.

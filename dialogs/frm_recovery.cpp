@@ -91,9 +91,10 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget
 
 FrmRecovery::~FrmRecovery() = default;
 
-FrmRecovery* FrmRecovery::ShowDefault(Settings& settings, Prompt& prompt, Inet* inet) {
+FrmRecovery* FrmRecovery::ShowDefault(Settings& settings, Prompt& prompt, Inet* inet,
+                                      QWidget* parent) {
     if (!defaultInstance) {
-        defaultInstance = new FrmRecovery(settings, prompt, inet);
+        defaultInstance = new FrmRecovery(settings, prompt, inet, parent);
         defaultInstance->setAttribute(Qt::WA_DeleteOnClose);
     }
     defaultInstance->show();

@@ -30,8 +30,9 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     ~FrmRecovery() override;
 
     // The single modeless instance, created and loaded on first use, raised
-    // when already open.
-    static FrmRecovery* ShowDefault(Settings& settings, Prompt& prompt, Inet* inet = nullptr);
+    // when already open; it goes with `parent`, whose transfer control it uses.
+    static FrmRecovery* ShowDefault(Settings& settings, Prompt& prompt, Inet* inet = nullptr,
+                                    QWidget* parent = nullptr);
     static FrmRecovery* Default();
 
     void btn_process_Click();

@@ -1,0 +1,396 @@
+#include <QAction>
+#include <QDateTime>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <cmath>
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "app/kalvorform.h"
+#include "dialogs/frm_recovery.h"
+#include "e2e/catalogpages/catalogue_site.h"
+#include "e2e/e2e_servers.h"
+#include "e2e/site/site_harness.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+#include "sqlscripts/site_codes.h"
+#include "support/test_paths.h"
+#include "unit/recovery/fake_site.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+// The fixture catalogue of the older layout, published once for the run.
+struct Published {
+    std::unique_ptr<QTemporaryDir> scratch;
+    QString catalogue;
+    std::unique_ptr<SiteHarness> site;
+    QString failed;
+};
+
+Published& published() {
+    static Published p;
+    if (!p.site) {
+        p.scratch = std::make_unique<QTemporaryDir>();
+        p.catalogue = mendedCatalogue(QStringLiteral("v5"), p.scratch->path());
+        p.site = std::make_unique<SiteHarness>(QStringLiteral("recuperation"));
+        Settings s = siteSettings();
+        s.GV_Version_Base = QStringLiteral("v5");
+        s.format = Settings::FormatDonnees::Utf8;
+        p.failed = p.site->build(s, siteStats(), fullExportData, p.catalogue);
+    }
+    return p;
+}
+
+// Values compared as texts: Null as "", dates as yyyy-MM-dd, numbers by value.
+QString canonical(const QVariant& v) {
+    if (v.isNull()) {
+        return QString();
+    }
+    if (v.typeId() == QMetaType::QDateTime) {
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Double ||
+        v.typeId() == QMetaType::LongLong) {
+        return QString::number(v.toDouble());
+    }
+    return v.toString();
+}
+
+using Row = QMap<QString, QString>;
+
+QMap<QString, Row> rowsByKey(const QString& path, const QString& sql, const QStringList& columns) {
+    auto db = dao::DBEngine::OpenDatabase(path);
+    auto rs = db->OpenRecordset(sql);
+    QMap<QString, Row> out;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        Row row;
+        for (const QString& c : columns) {
+            row[c] = canonical(rs->Fields(c));
+        }
+        out[canonical(rs->Fields(0))] = row;
+    }
+    return out;
+}
+
+// How a recovered value stands for the catalogue's where the site does not
+// keep it as such: a Null number comes back as 0, a rating of 0 as Null, an
+// amount as a whole number, a comment's line ends as line feeds, a magazine
+// title in the letter case of its first issue.
+struct Column {
+    QString name;
+    std::function<bool(const QString& got, const QString& catalogue)> same =
+        [](const QString& got, const QString& catalogue) { return got == catalogue; };
+};
+Column zeroForNull(const char* name) {
+    return {QString::fromLatin1(name), [](const QString& got, const QString& catalogue) {
+                return got == (catalogue.isEmpty() ? QStringLiteral("0") : catalogue);
+            }};
+}
+Column nullForZero(const char* name) {
+    return {QString::fromLatin1(name), [](const QString& got, const QString& catalogue) {
+                return got == (catalogue == QStringLiteral("0") ? QString() : catalogue);
+            }};
+}
+Column whole(const char* name) {
+    return {QString::fromLatin1(name), [](const QString& got, const QString& catalogue) {
+                return std::abs(got.toDouble() - catalogue.toDouble()) <= 0.5;
+            }};
+}
+Column lineFeeds(const char* name) {
+    return {QString::fromLatin1(name), [](const QString& got, QString catalogue) {
+                return got == catalogue.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            }};
+}
+Column anyCase(const char* name) {
+    return {QString::fromLatin1(name), [](const QString& got, const QString& catalogue) {
+                return got.compare(catalogue, Qt::CaseInsensitive) == 0;
+            }};
+}
+
+// Compares every row of a catalogue table with the recovered one.
+void expectSameRows(const QString& catalogue, const QString& recovered, const QString& table,
+                    const QString& key, const QList<Column>& columns,
+                    const QString& recoveredTable = QString()) {
+    QStringList names{key};
+    for (const Column& c : columns) {
+        names << c.name;
+    }
+    const QString select =
+        QStringLiteral("select ") + names.join(QStringLiteral(", ")) + QStringLiteral(" from ");
+    const auto expected = rowsByKey(catalogue, select + table, names);
+    const auto got =
+        rowsByKey(recovered, select + (recoveredTable.isEmpty() ? table : recoveredTable), names);
+    ASSERT_EQ(got.keys(), expected.keys()) << table.toStdString();
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        for (const Column& c : columns) {
+            EXPECT_TRUE(c.same(got[it.key()][c.name], it.value()[c.name]))
+                << table.toStdString() << " " << it.key().toStdString() << " "
+                << c.name.toStdString() << ": " << got[it.key()][c.name].toStdString() << " for "
+                << it.value()[c.name].toStdString();
+        }
+    }
+}
+
+qint64 siteCount(const QString& sql) {
+    const SqlResult r = runSql(published().site->database(), sql.toUtf8());
+    return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
+}
+
+class RecoveryRoundTrip : public testing::Test {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        ASSERT_TRUE(published().failed.isEmpty()) << published().failed.toStdString();
+        database = dir.path() + QStringLiteral("/recovery.db");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KALVOR_RECOVERY_DB), database));
+        QFile(database).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        settings.box_site = published().site->url();
+        settings.box_password = mysqlPassword();
+    }
+
+    // The dialog as the menu item "Recover&y" of the main window opens it.
+    FrmRecovery* openRecovery() {
+        auto* item = window.findChild<QAction*>(QStringLiteral("recovery"));
+        if (item == nullptr) {
+            ADD_FAILURE() << "no menu item recovery";
+            return nullptr;
+        }
+        EXPECT_EQ(item->text(), QStringLiteral("Recover&y"));
+        item->trigger();
+        FrmRecovery* dialog = FrmRecovery::Default();
+        if (dialog != nullptr) {
+            dialog->setDatabaseChooser([this] { return database; });
+        }
+        return dialog;
+    }
+    qint64 count(const QString& table) const {
+        auto db = dao::DBEngine::OpenDatabase(database);
+        return db->OpenRecordset(QStringLiteral("select * from ") + table)->RecordCount();
+    }
+
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    QString database;
+    RecordingPrompt prompt;
+    Settings settings;
+    Kalvorform window{settings, &prompt};
+};
+
+TEST_F(RecoveryRoundTrip, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
+    FrmRecovery* dialog = openRecovery();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->box_site()->text(), published().site->url());
+    dialog->btn_process()->click();
+    ASSERT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+
+    // Row counts as the site holds them (merged tables once per id).
+    const struct {
+        const char* local;
+        const char* site;
+    } counts[] = {
+        {"series",
+         "SELECT COUNT(DISTINCT idserie) FROM (SELECT idserie FROM kv_series UNION ALL SELECT "
+         "idserie FROM kv_series2 UNION ALL SELECT idserie FROM kv_series3) t"},
+        {"auteurs",
+         "SELECT COUNT(DISTINCT idauteur) FROM (SELECT idauteur FROM kv_auteurs UNION ALL SELECT "
+         "idauteur FROM kv_auteurs2 UNION ALL SELECT idauteur FROM kv_auteurs3) t"},
+        {"albums", "SELECT COUNT(*) FROM kv_albums"},
+        {"acheter", "SELECT COUNT(*) FROM kv_acheter"},
+        {"exlibris", "SELECT COUNT(*) FROM kv_parabd"},
+        {"revues", "SELECT COUNT(*) FROM kv_revues r, kv_series4 s WHERE r.idserie = s.idserie"},
+    };
+    for (const auto& c : counts) {
+        EXPECT_EQ(count(QString::fromLatin1(c.local)), siteCount(QString::fromLatin1(c.site)))
+            << c.local;
+    }
+    EXPECT_EQ(dialog->Label(1)->text(), QStringLiteral("70 Albums"));
+    EXPECT_EQ(dialog->Label(2)->text(), QStringLiteral("15 Albums à acheter"));
+    EXPECT_EQ(dialog->Label(3)->text(), QStringLiteral("12 ParaBd"));
+    EXPECT_EQ(dialog->Label(4)->text(), QStringLiteral("20 Revues"));
+
+    const QString catalogue = published().catalogue;
+    expectSameRows(
+        catalogue, database, QStringLiteral("SERIES"), QStringLiteral("IdSerie"),
+        {{"Titre"}, {"Style"}, {"Planche"}, {"Internet"}, {"EnCours"}, lineFeeds("Commentaire")});
+    expectSameRows(catalogue, database, QStringLiteral("AUTEURS"), QStringLiteral("IdAuteur"),
+                   {{"Nom"},
+                    {"Prenom"},
+                    {"Surnom"},
+                    {"DateNaissance"},
+                    {"DateDeces"},
+                    {"Pays"},
+                    {"Pseudo"},
+                    {"Scenario"},
+                    {"Dessin"},
+                    {"Couleur"},
+                    {"Internet"},
+                    lineFeeds("Commentaire")});
+    const QList<Column> album = {zeroForNull("Num"),
+                                 {"Titre"},
+                                 {"IdSerie"},
+                                 {"IdDessinateur"},
+                                 {"IdScenariste"},
+                                 {"DateAchat"},
+                                 {"Editeur"},
+                                 {"Format"},
+                                 {"EdO"},
+                                 {"HorsSerie"},
+                                 {"Integrale"},
+                                 {"EditionLimitee"},
+                                 {"Collection"},
+                                 whole("CoteActuelle"),
+                                 {"Reference"},
+                                 {"DL"},
+                                 lineFeeds("Commentaire"),
+                                 {"Couverture"},
+                                 nullForZero("NoteAlbum"),
+                                 {"idColoriste"},
+                                 {"Broche"},
+                                 {"Dedicace"},
+                                 {"ExLibris"},
+                                 zeroForNull("NbPAges"),
+                                 {"Perso1"},
+                                 {"Perso2"},
+                                 {"Perso3"},
+                                 {"NumA"},
+                                 whole("Perso4")};
+    expectSameRows(catalogue, database, QStringLiteral("ALBUMS"), QStringLiteral("IdAlbum"), album);
+    expectSameRows(catalogue, database, QStringLiteral("ACHETER"), QStringLiteral("IdAlbum"),
+                   album);
+    expectSameRows(catalogue, database, QStringLiteral("EXLIBRIS"), QStringLiteral("IdExlibris"),
+                   {zeroForNull("IdAlbum"),
+                    {"IdSerie"},
+                    {"Description"},
+                    {"IdDessinateur"},
+                    {"DL"},
+                    zeroForNull("Numero"),
+                    zeroForNull("Nombre"),
+                    zeroForNull("Largeur"),
+                    zeroForNull("Hauteur"),
+                    {"Libraire"},
+                    {"Editeur"},
+                    {"Signe"},
+                    {"HC"},
+                    {"EA"},
+                    {"TireAPart"},
+                    {"TypeCouleur"},
+                    {"ImageEx"},
+                    lineFeeds("Commentaire")});
+    expectSameRows(catalogue, database, QStringLiteral("REVUES"), QStringLiteral("idRevue"),
+                   {anyCase("NomRevue"),
+                    zeroForNull("Num"),
+                    {"Date"},
+                    {"Editeur"},
+                    {"Periodicite"},
+                    {"AuNumero"},
+                    whole("PrixAchat"),
+                    whole("Cote"),
+                    lineFeeds("Commentaire"),
+                    {"Serie1"},
+                    {"Serie2"},
+                    {"Serie3"},
+                    {"Serie4"},
+                    {"Sujet1"},
+                    {"Sujet2"},
+                    {"Sujet3"},
+                    {"Sujet4"},
+                    {"Sujet5"},
+                    {"Couverture"}});
+
+    // The collectible kinds come back as the site's codes, bookmarks marked.
+    const auto kinds =
+        rowsByKey(catalogue, QStringLiteral("select IdExlibris, TypeObjet from EXLIBRIS"),
+                  {QStringLiteral("TypeObjet")});
+    const auto codes = rowsByKey(
+        database, QStringLiteral("select IdExlibris, TypeObjet, MarquePage from EXLIBRIS"),
+        {QStringLiteral("TypeObjet"), QStringLiteral("MarquePage")});
+    for (auto it = kinds.begin(); it != kinds.end(); ++it) {
+        const int code =
+            site_codes::GetTypeObjet(it.value()[QStringLiteral("TypeObjet")].toInt(), 999);
+        EXPECT_EQ(codes[it.key()][QStringLiteral("TypeObjet")], QString::number(code))
+            << it.key().toStdString();
+        EXPECT_EQ(codes[it.key()][QStringLiteral("MarquePage")],
+                  code == 1009 ? QStringLiteral("-1") : QStringLiteral("0"));
+    }
+
+    // Only the catalogue's own collaborators remain.
+    const auto collaborators = [](const QString& path) {
+        auto db = dao::DBEngine::OpenDatabase(path);
+        auto rs = db->OpenRecordset(QStringLiteral(
+            "select IdAlbum, IdAuteur, TypeCollaboration from COLLABORATEURS order by 1, 2, 3"));
+        QStringList out;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            out << canonical(rs->Fields(0)) + u'/' + canonical(rs->Fields(1)) + u'/' +
+                       canonical(rs->Fields(2));
+        }
+        return out;
+    };
+    EXPECT_EQ(collaborators(database), collaborators(catalogue));
+    EXPECT_EQ(dialog->Label(7)->text(),
+              QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
+}
+
+TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
+    settings.box_password = QStringLiteral("pas le bon");
+    FrmRecovery* dialog = openRecovery();
+    ASSERT_NE(dialog, nullptr);
+    dialog->btn_process()->click();
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Mot de passe invalide !")});
+    EXPECT_EQ(count(QStringLiteral("series")), 0);
+
+    // A site that answers the first three tables, then no more.
+    test::FakeSite halfway;
+    halfway.setPassword(mysqlPassword().toLatin1());
+    for (const char* table : {"series", "auteurs", "collaborateurs"}) {
+        const Page page = fetch(published().site->url() + QStringLiteral("/recovery.php?pwd=") +
+                                QString::fromLatin1(QUrl::toPercentEncoding(mysqlPassword())) +
+                                QStringLiteral("&tablename=") + QString::fromLatin1(table));
+        ASSERT_EQ(page.status, 200);
+        halfway.setReply(QString::fromLatin1(table), page.body);
+    }
+    halfway.stopAt(QStringLiteral("albums"));
+    settings.box_password = mysqlPassword();
+    dialog->box_site()->setText(halfway.url());
+    prompt.clear();
+    dialog->btn_process()->click();
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_TRUE(prompt.texts().at(0).startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : ")))
+        << prompt.texts().at(0).toStdString();
+    EXPECT_FALSE(prompt.texts().at(0).contains(mysqlPassword()));
+    EXPECT_EQ(count(QStringLiteral("series")), 12);
+    EXPECT_GT(count(QStringLiteral("collaborateurs")), 0);
+    EXPECT_EQ(count(QStringLiteral("albums")), 0);
+
+    // Not emptied: nothing more happens.
+    prompt.clear();
+    dialog->box_site()->setText(published().site->url());
+    dialog->btn_process()->click();
+    EXPECT_EQ(
+        prompt.texts(),
+        QStringList{QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?")});
+    EXPECT_EQ(count(QStringLiteral("series")), 12);
+    EXPECT_EQ(count(QStringLiteral("albums")), 0);
+
+    // Emptied first, then recovered whole.
+    prompt.clear();
+    prompt.queueAnswers({true});
+    dialog->btn_process()->click();
+    EXPECT_EQ(prompt.texts().last(), QStringLiteral("Récupération réussie"));
+    EXPECT_EQ(count(QStringLiteral("albums")), 70);
+    EXPECT_EQ(count(QStringLiteral("series")), 12);
+    dialog->close();
+}
+
+}  // namespace
