@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/renamer_frame.h"
 #include "app/site_check_tab.h"
 #include "app/start_up.h"
 #include "catalogue/catalogue_counts.h"
@@ -84,7 +85,15 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     siteCheck_ = new SiteCheckTab(settings_, *prompt_, inetKalvor_,
                                   [this](const QString& text) { panels_[0]->setText(text); });
     tabs_->addTab(siteCheck_, QStringLiteral("Vérification Site"));
-    setCentralWidget(tabs_);
+    // The tabs and the renamer view take turns in the window.
+    renommer_ = new RenamerFrame(settings_, *prompt_);
+    renommer_->hide();
+    auto* views = new QWidget;
+    auto* viewsLayout = new QVBoxLayout(views);
+    viewsLayout->setContentsMargins(0, 0, 0, 0);
+    viewsLayout->addWidget(tabs_);
+    viewsLayout->addWidget(renommer_);
+    setCentralWidget(views);
     buildMenus();
     buildStatusBar();
 
@@ -799,6 +808,9 @@ void Kalvorform::buildMenus() {
     QAction* kalvor = application->addAction(QStringLiteral("&Kalvor"));
     kalvor->setObjectName(QStringLiteral("kalvor"));
     connect(kalvor, &QAction::triggered, this, &Kalvorform::kalvor_Click);
+    QAction* renommer = application->addAction(QStringLiteral("&Renommer"));
+    renommer->setObjectName(QStringLiteral("Renommer"));
+    connect(renommer, &QAction::triggered, this, &Kalvorform::Renommer_Click);
 
     QMenu* aide = menuBar()->addMenu(QStringLiteral("&?"));
     aide->setObjectName(QStringLiteral("aide"));
@@ -864,6 +876,7 @@ void Kalvorform::Form_Load_Interactive() {
         s.TabNavig_TabEnabled[Settings::kTabMiniatures] = false;
     }
     s.TabNavig_TabEnabled[Settings::kTabStatistiques] = s.opt_stats == 1;
+    renommer_->Form_Load(s.GV_Rep_Base);
     helpFile_ = s.GV_App_Path + QStringLiteral("/Kalvor.chm");
     grid_->Prepare_Grid(s);
     tabs_->setCurrentIndex(0);
@@ -934,7 +947,13 @@ void Kalvorform::closeEvent(QCloseEvent* event) {
 }
 
 void Kalvorform::kalvor_Click() {
+    renommer_->hide();
     tabs_->show();
+}
+
+void Kalvorform::Renommer_Click() {
+    tabs_->hide();
+    renommer_->show();
 }
 
 void Kalvorform::aide_propos_Click() {

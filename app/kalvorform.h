@@ -21,6 +21,7 @@ class QTabWidget;
 namespace kalvor {
 
 class Prompt;
+class RenamerFrame;
 class Settings;
 class SiteCheckTab;
 class StatsGridWidget;
@@ -54,6 +55,7 @@ class Kalvorform : public QMainWindow {
     bool Open_Collection(const QString& path);
     void fichier_quitter_Click();
     void kalvor_Click();
+    void Renommer_Click();
     void aide_propos_Click();
     void aide_aide_Click();
     // Shows the Recovery dialog, modeless.
@@ -69,6 +71,7 @@ class Kalvorform : public QMainWindow {
     StatsGrid& statsGrid() { return stats_; }
     StatsGridWidget* MSFlexGrid_Stats() const { return grid_; }
     QTabWidget* TabNavig() const { return tabs_; }
+    RenamerFrame* FrameRenommer() const { return renommer_; }
     // The transfer control of the site check and the recovery.
     Inet& inetKalvor() { return inetKalvor_; }
     SiteCheckTab* siteCheck() const { return siteCheck_; }
@@ -139,6 +142,7 @@ class Kalvorform : public QMainWindow {
     Inet inetKalvor_;
 
     QTabWidget* tabs_ = nullptr;
+    RenamerFrame* renommer_ = nullptr;
     StatsGridWidget* grid_ = nullptr;
     SiteCheckTab* siteCheck_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};

@@ -1,0 +1,179 @@
+#include "app/renamer_frame.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/dir_list_box.h"
+#include "app/drive_list_box.h"
+#include "app/file_list_box.h"
+#include "app/frame_updbase.h"
+#include "sitecheck/collaborators_check.h"
+
+namespace kalvor {
+
+RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent)
+    : QWidget(parent), settings_(settings), prompt_(prompt) {
+    setObjectName(QStringLiteral("FrameRenommer"));
+    drive_ = new DriveListBox;
+    dir_ = new DirListBox;
+    file_ = new FileListBox;
+    connect(drive_, &DriveListBox::driveChanged, this, &RenamerFrame::Drive1_Change);
+    connect(dir_, &DirListBox::pathChanged, this, &RenamerFrame::Dir1_Change);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(buildConversion());
+    left->addWidget(buildSelection());
+    auto* convertir = new QPushButton(QStringLiteral("Convertir"));
+    convertir->setObjectName(QStringLiteral("btn_convertir"));
+    connect(convertir, &QPushButton::clicked, this, &RenamerFrame::btn_convertir_Click);
+    left->addWidget(convertir);
+    left->addStretch(1);
+
+    auto* folders = new QVBoxLayout;
+    folders->addWidget(drive_);
+    folders->addWidget(dir_, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addLayout(folders, 1);
+    top->addWidget(file_, 1);
+
+    updbase_ = new FrameUpdbase(settings_, prompt_);
+    auto* collaborateurs = new QPushButton(
+        QStringLiteral("Vérifier la cohérence des collaborateurs de la base Orme Lo'"));
+    collaborateurs->setObjectName(QStringLiteral("btn_collaborateurs"));
+    connect(collaborateurs, &QPushButton::clicked, this, &RenamerFrame::btn_collaborateurs_Click);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(updbase_);
+    layout->addWidget(collaborateurs, 0, Qt::AlignLeft);
+
+    // Until the start-up says otherwise, the lists show the current folder.
+    const QString current = QDir::currentPath();
+    drive_->setDriveOf(current);
+    dir_->setPath(current);
+}
+
+QRadioButton* RenamerFrame::option(const char* name, const QString& caption) {
+    auto* button = new QRadioButton(caption);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QWidget* RenamerFrame::buildConversion() {
+    auto* frame = new QGroupBox(QStringLiteral(" Conversion "));
+    frame->setObjectName(QStringLiteral("frame_typeconversion"));
+    auto* grid = new QGridLayout(frame);
+    auto* group = new QButtonGroup(frame);
+    majuscule_ = option("opt_majuscule", QStringLiteral("majuscule"));
+    minuscule_ = option("opt_minuscule", QStringLiteral("minuscule"));
+    caractere_ = option("opt_caractere", QStringLiteral("Remplacer"));
+    for (QRadioButton* b : {majuscule_, minuscule_, caractere_}) {
+        group->addButton(b);
+    }
+    from_ = new QLineEdit;
+    from_->setObjectName(QStringLiteral("box_caract_from"));
+    to_ = new QLineEdit;
+    to_->setObjectName(QStringLiteral("box_caract_to"));
+    auto* par = new QLabel(QStringLiteral("par"));
+    par->setObjectName(QStringLiteral("lbl_par"));
+    // Typing a text to replace chooses the replacement.
+    for (QLineEdit* box : {from_, to_}) {
+        connect(box, &QLineEdit::textChanged, caractere_, [this] { caractere_->setChecked(true); });
+    }
+    grid->addWidget(majuscule_, 0, 0, 1, 4);
+    grid->addWidget(minuscule_, 1, 0, 1, 4);
+    grid->addWidget(caractere_, 2, 0);
+    grid->addWidget(from_, 2, 1);
+    grid->addWidget(par, 2, 2);
+    grid->addWidget(to_, 2, 3);
+    return frame;
+}
+
+QWidget* RenamerFrame::buildSelection() {
+    auto* frame = new QGroupBox(QStringLiteral("Sélection"));
+    frame->setObjectName(QStringLiteral("frame_selectionconversion"));
+    auto* layout = new QVBoxLayout(frame);
+    auto* group = new QButtonGroup(frame);
+    repertoire_ = option("opt_repertoire", QStringLiteral("Un répertoire complet"));
+    fichier_ = option("opt_fichier", QStringLiteral("Un fichier"));
+    group->addButton(repertoire_);
+    group->addButton(fichier_);
+    layout->addWidget(repertoire_);
+    layout->addWidget(fichier_);
+    fichier_->setChecked(true);
+    // The file list serves the single-file mode only.
+    connect(fichier_, &QRadioButton::toggled, file_, &QWidget::setVisible);
+    return frame;
+}
+
+void RenamerFrame::Form_Load(const QString& GV_Rep_Base) {
+    QString folder = GV_Rep_Base;
+    while (folder.size() > 1 && folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    if (!folder.isEmpty() && QDir(folder).exists()) {
+        QDir::setCurrent(folder);
+    }
+    file_->show();
+    const QString current = QDir::currentPath();
+    drive_->setDriveOf(current);
+    dir_->setPath(current);
+    file_->setPath(dir_->Path());
+}
+
+renamer::Request RenamerFrame::Request() const {
+    renamer::Request r;
+    if (minuscule_->isChecked()) {
+        r.conversion = renamer::Conversion::Minuscule;
+    } else if (majuscule_->isChecked()) {
+        r.conversion = renamer::Conversion::Majuscule;
+    } else if (caractere_->isChecked()) {
+        r.conversion = renamer::Conversion::Caractere;
+    }
+    if (fichier_->isChecked()) {
+        r.selection = renamer::Selection::Fichier;
+    } else if (repertoire_->isChecked()) {
+        r.selection = renamer::Selection::Repertoire;
+    }
+    r.from = from_->text();
+    r.to = to_->text();
+    r.folder = dir_->Path();
+    r.file = file_->FileName();
+    return r;
+}
+
+void RenamerFrame::Drive1_Change(const QString& root) {
+    dir_->setPath(folderOfDrive_.value(root, root));
+}
+
+void RenamerFrame::Dir1_Change(const QString& path) {
+    folderOfDrive_[drive_->DriveOf(path)] = path;
+    file_->setPath(path);
+}
+
+void RenamerFrame::btn_convertir_Click() {
+    const QString folder = renamer::btn_convertir_Click(Request(), settings_, prompt_);
+    if (folder.isEmpty()) {
+        return;
+    }
+    // The folder may have a new name; the lists show what is there now.
+    dir_->setPath(folder);
+    dir_->Refresh();
+    file_->setPath(folder);
+}
+
+void RenamerFrame::btn_collaborateurs_Click() {
+    collaborators::btn_collaborateurs_Click(settings_, prompt_);
+}
+
+}  // namespace kalvor
