@@ -64,6 +64,11 @@ Listing Parse_Listing(const QString& reply) {
 ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state) {
+    // Busy with another caller's request: a failure of this one, not a
+    // status to read.
+    if (inet.StillExecuting()) {
+        throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
+    }
     QString reply;
     try {
         reply = inet.OpenURL(Listing_Url(box_site, script, rep));
