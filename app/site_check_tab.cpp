@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "dialogs/check_report.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -16,6 +17,7 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
                            std::function<void(const QString&)> showStatus, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
+      prompt_(prompt),
       showStatus_(std::move(showStatus)),
       check_(inet, prompt, *this) {
     setObjectName(QStringLiteral("tab_verification"));
@@ -33,8 +35,10 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
         button("btn_TV_Excess_plus", QStringLiteral("+"), &SiteCheckTab::btn_TV_Excess_plus_Click);
     btn_TV_Excess_Moins_ = button("btn_TV_Excess_Moins", QStringLiteral("-"),
                                   &SiteCheckTab::btn_TV_Excess_Moins_Click);
+    btn_imprimer_ = button("btn_imprimer", QStringLiteral("Imprimer le rapport d'Analyse"),
+                           &SiteCheckTab::btn_imprimer_Click);
     for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
-                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
+                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_, btn_imprimer_}) {
         b->setEnabled(false);
     }
     for (QPushButton* b :
@@ -56,6 +60,7 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
     auto* commands = new QHBoxLayout;
     commands->addWidget(btn_check_files_);
     commands->addWidget(btn_compare_files_);
+    commands->addWidget(btn_imprimer_);
     commands->addStretch(1);
 
     const auto heading = [](QLabel* label, QPushButton* plus, QPushButton* minus) {
@@ -158,7 +163,7 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
 
 void SiteCheckTab::Enable_Results() {
     for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
-                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
+                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_, btn_imprimer_}) {
         b->setEnabled(true);
     }
 }
@@ -211,6 +216,10 @@ void SiteCheckTab::btn_TV_Excess_plus_Click() {
 
 void SiteCheckTab::btn_TV_Excess_Moins_Click() {
     TV_excess_->collapseAll();
+}
+
+void SiteCheckTab::btn_imprimer_Click() {
+    site::Print_Rapport(settings_, prompt_, site::Printer_Dialog(window()));
 }
 
 }  // namespace kalvor

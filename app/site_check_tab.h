@@ -37,6 +37,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     void btn_TV_Missing_moins_Click();
     void btn_TV_Excess_plus_Click();
     void btn_TV_Excess_Moins_Click();
+    void btn_imprimer_Click();
 
     // site::SiteCheckView
     void Show_Phase(const QString& text) override;
@@ -51,6 +52,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     void showThumbnailView();
 
     Settings& settings_;
+    Prompt& prompt_;
     std::function<void(const QString&)> showStatus_;
     site::SiteCheck check_;
     bool closeAfter_ = false;
@@ -61,6 +63,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     QPushButton* btn_TV_Missing_moins_ = nullptr;
     QPushButton* btn_TV_Excess_plus_ = nullptr;
     QPushButton* btn_TV_Excess_Moins_ = nullptr;
+    QPushButton* btn_imprimer_ = nullptr;
     QTreeWidget* TV_missing_ = nullptr;
     QTreeWidget* TV_excess_ = nullptr;
     QTreeWidget* TV_thumbs_ = nullptr;
