@@ -24,10 +24,10 @@ QNetworkAccessManager* Inet::manager() {
 }
 
 QString Inet::OpenURL(const QString& url) {
+    lastStatus_ = 0;
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
     }
-    lastStatus_ = 0;
     const QUrl target = QUrl::fromUserInput(url);
     if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https")) {
         throw Error(err::HttpError, QStringLiteral("Adresse invalide : %1").arg(url));
@@ -45,7 +45,8 @@ QString Inet::OpenURL(const QString& url) {
     }
     busy_ = false;
     lastStatus_ = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
+    // A timed-out reply is closed: reading it would only print a warning.
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const QNetworkReply::NetworkError error = reply->error();
     const QString errorText = reply->errorString();
     const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
