@@ -15,10 +15,7 @@ constexpr double kRight = 190;
 CheckReportLayout::CheckReportLayout(double pageHeight, const QString& GV_Chemin_Base,
                                      const QString& box_site, const QString& logoFile,
                                      const QString& today)
-    : pageHeight_(pageHeight),
-      base_(GV_Chemin_Base),
-      site_(box_site),
-      today_(today) {
+    : pageHeight_(pageHeight), base_(GV_Chemin_Base), site_(box_site), today_(today) {
     if (QFileInfo::exists(logoFile)) {
         logo_.load(logoFile);
     }

@@ -127,19 +127,4 @@ TEST(CheckReportLayout, AnEmptySectionIsItsTitleItsBarAndTwoEmptyBoxes) {
     }
 }
 
-TEST(CheckReportLayout, ThePageHeaderShowsTheNameWithoutALogo) {
-    CheckReportLayout report = started(280);
-    const QList<Placed> name = find(report, "Kalvor");
-    ASSERT_EQ(name.size(), 1);
-    for (const ReportItem& item : report.pages()[0]) {
-        if (item.text == "Kalvor") {
-            EXPECT_TRUE(item.font.bold && item.font.italic);
-            EXPECT_EQ(item.font.size, 10);
-        }
-    }
-    EXPECT_EQ(find(report, "la base : C:/bd.mdb")[0].y, 4);
-    EXPECT_EQ(find(report, "et le site : http://s/")[0].y, 8);
-    EXPECT_EQ(find(report, "07/03/2024")[0].y, 0);
-}
-
 }  // namespace
