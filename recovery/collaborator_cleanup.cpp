@@ -7,29 +7,17 @@
 namespace kalvor::recovery {
 namespace {
 
+// One statement per table: each collaborator row is looked up by its album's
+// key, where one delete per album and role would search by author.
 void cleanupFrom(dao::Database& db, const QString& table) {
-    auto albums = db.OpenRecordset(
-        QStringLiteral("select IdAlbum, IdDessinateur, IdScenariste, IdColoriste from ") + table);
-    const struct {
-        const char* author;
-        int role;
-    } roles[] = {{"IdScenariste", 0}, {"IdDessinateur", 1}, {"IdColoriste", 2}};
-    for (; !albums->Eof(); albums->MoveNext()) {
-        const QVariant album = albums->Fields(QStringLiteral("IdAlbum"));
-        for (const auto& r : roles) {
-            const QVariant author = albums->Fields(QString::fromLatin1(r.author));
-            // No author in that role: no row can repeat it.
-            if (author.isNull()) {
-                continue;
-            }
-            db.Execute(QStringLiteral("delete from collaborateurs where IdAlbum = %1 and "
-                                      "IdAuteur = %2 and TypeCollaboration = %3")
-                           .arg(album.toLongLong())
-                           .arg(author.toLongLong())
-                           .arg(r.role));
-        }
-    }
-    albums->Close();
+    db.Execute(QStringLiteral(
+                   "delete from collaborateurs where exists (select 1 from %1 a where a.IdAlbum = "
+                   "collaborateurs.IdAlbum and ((collaborateurs.TypeCollaboration = 0 and "
+                   "collaborateurs.IdAuteur = a.IdScenariste) or (collaborateurs.TypeCollaboration "
+                   "= 1 and collaborateurs.IdAuteur = a.IdDessinateur) or "
+                   "(collaborateurs.TypeCollaboration = 2 and collaborateurs.IdAuteur = "
+                   "a.IdColoriste)))")
+                   .arg(table));
 }
 
 }  // namespace

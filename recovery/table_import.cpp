@@ -11,6 +11,7 @@
 #include "platform/inet.h"
 #include "recovery/field_conversions.h"
 #include "recovery/recovery_reply.h"
+#include "recovery/stored_together.h"
 
 namespace kalvor::recovery {
 namespace {
@@ -253,6 +254,7 @@ void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const Q
         const qint64 fieldCount = qint64(dimension) + 1;
         auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
         auto table = db->OpenRecordset(QString::fromLatin1(map->local));
+        StoredTogether batch(*db);
         QSet<QString> stored;
         QStringList fields;
         while (rows.Next(fields)) {
@@ -286,6 +288,7 @@ void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const Q
                 fail(QStringLiteral("ligne %1 : %2").arg(rows.RowNumber()).arg(e.Description()));
             }
         }
+        batch.Commit();
         table->Close();
     } catch (const Error& e) {
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
