@@ -17,6 +17,7 @@
 #include "sqlscripts/author_rows.h"
 #include "sqlscripts/collaborator_rows.h"
 #include "sqlscripts/collectible_rows.h"
+#include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/schema_scripts.h"
@@ -25,8 +26,6 @@
 
 namespace kalvor {
 namespace {
-
-const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
 
 bool checked(int box) {
     return box == 1;
@@ -48,14 +47,6 @@ QStringList partNames(const QString& stem, qint32 parts) {
     }
     return names;
 }
-
-// The marks a run moves; given to the settings only when the whole run
-// succeeded, since a failed run's rows reach no complete script.
-struct Marks {
-    std::optional<QString> lastRun;
-    std::optional<qint32> lastId, lastIdRevue, lastIdPara;
-    bool changed = false;
-};
 
 class FullExport {
   public:
@@ -90,7 +81,7 @@ class FullExport {
         return summary();
     }
 
-    const Marks& marks() const { return marks_; }
+    const ExportMarks& marks() const { return marks_; }
 
   private:
     // Counts the rows of a table cut into parts and starts the next part
@@ -325,47 +316,19 @@ class FullExport {
     DataScript linkFile_;  // the last album file while the wish list adds its links
     qint32 authorsParts_ = 0, albumsParts_ = 0;
     bool collectionExported_ = false;
-    Marks marks_;
+    ExportMarks marks_;
 };
 
 }  // namespace
 
 bool btn_Donnees_SQL_Click(Settings& settings, Prompt& prompt) {
-    BusyPointer busy(prompt);
-    QString description;
-    try {
-        FullExport run(settings);
-        const QString summary = run.Run();
-        const Marks& marks = run.marks();
-        if (marks.lastRun) {
-            settings.GV_LastRun = *marks.lastRun;
-        }
-        if (marks.lastId) {
-            settings.GV_LastId = *marks.lastId;
-        }
-        if (marks.lastIdRevue) {
-            settings.GV_LastIdRevue = *marks.lastIdRevue;
-        }
-        if (marks.lastIdPara) {
-            settings.GV_LastIdPara = *marks.lastIdPara;
-        }
-        if (marks.changed) {
-            settings.GV_LastRun_Changed = true;
-        }
-        if (!settings.Mode_Commande) {
-            prompt.message(summary, kTitle, PromptIcon::Information);
-        }
-        return true;
-    } catch (const Error& e) {
-        description = e.Description();
-    } catch (const std::exception& e) {
-        description = QString::fromLocal8Bit(e.what());
-    }
-    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
-                   PromptIcon::Critical);
-    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
-    general::Write_Log(QStringLiteral("Kalvorform.btn_donnees_SQL_click"), settings.GV_Erreurs);
-    return false;
+    return RunDataExport(settings, prompt, QStringLiteral("Kalvorform.btn_donnees_SQL_click"),
+                         [&](ExportMarks& marks) {
+                             FullExport run(settings);
+                             const QString summary = run.Run();
+                             marks = run.marks();
+                             return summary;
+                         });
 }
 
 }  // namespace kalvor

@@ -18,6 +18,7 @@
 #include "sqlscripts/author_rows.h"
 #include "sqlscripts/collaborator_rows.h"
 #include "sqlscripts/collectible_rows.h"
+#include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/schema_scripts.h"
@@ -28,7 +29,6 @@
 namespace kalvor {
 namespace {
 
-const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
 const QString kFile = QStringLiteral("dernieres_donnees.sql");
 
 bool checked(int box) {
@@ -38,14 +38,6 @@ bool checked(int box) {
 QString number(qint32 n) {
     return QString::number(n);
 }
-
-// The marks a run moves; given to the settings only when the whole run
-// succeeded, since a failed run's rows reach no complete script.
-struct Marks {
-    std::optional<QString> lastRun;
-    std::optional<qint32> lastId, lastIdRevue, lastIdPara;
-    bool changed = false;
-};
 
 // Rows written by a group, for its summary.
 struct Written {
@@ -87,22 +79,12 @@ class IncrementalExport {
         return summary();
     }
 
-    const Marks& marks() const { return marks_; }
+    const ExportMarks& marks() const { return marks_; }
 
   private:
     QString path() const { return folder_ + u'/' + kFile; }
 
-    void makeFolder() {
-        if (QFileInfo(folder_).isDir()) {
-            return;
-        }
-        // Only the last level is made: the export folder must exist.
-        if (!QFileInfo(s_.GV_Export).isDir() ||
-            !QDir(s_.GV_Export).mkdir(QStringLiteral("scripts"))) {
-            throw Error(err::PathNotFound,
-                        QStringLiteral("Chemin d'accès introuvable : %1").arg(folder_));
-        }
-    }
+    void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
 
     std::unique_ptr<dao::Database> openCatalogue() const {
         return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
@@ -353,50 +335,28 @@ class IncrementalExport {
     QString folder_, prefix_, version_;
     bool v6_;
     DataScript out_;
-    Marks marks_;
+    ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;
 };
 
 }  // namespace
 
 bool btn_LastDonnees_SQL_Click(Settings& settings, Prompt& prompt) {
-    BusyPointer busy(prompt);
-    QString description;
-    try {
-        IncrementalExport run(settings);
-        const QString summary = run.Run();
-        const Marks& marks = run.marks();
-        if (marks.lastRun) {
-            settings.GV_LastRun = *marks.lastRun;
-            // The next run of this session starts from the new date.
-            settings.box_LastRun = *marks.lastRun;
-        }
-        if (marks.lastId) {
-            settings.GV_LastId = *marks.lastId;
-        }
-        if (marks.lastIdRevue) {
-            settings.GV_LastIdRevue = *marks.lastIdRevue;
-        }
-        if (marks.lastIdPara) {
-            settings.GV_LastIdPara = *marks.lastIdPara;
-        }
-        if (marks.changed) {
-            settings.GV_LastRun_Changed = true;
-        }
-        if (!settings.Mode_Commande) {
-            prompt.message(summary, kTitle, PromptIcon::Information);
-        }
-        return true;
-    } catch (const Error& e) {
-        description = e.Description();
-    } catch (const std::exception& e) {
-        description = QString::fromLocal8Bit(e.what());
+    std::optional<QString> lastRun;
+    const bool ok =
+        RunDataExport(settings, prompt, QStringLiteral("Kalvorform.btn_LastDonnees_SQL_click"),
+                      [&](ExportMarks& marks) {
+                          IncrementalExport run(settings);
+                          const QString summary = run.Run();
+                          marks = run.marks();
+                          lastRun = marks.lastRun;
+                          return summary;
+                      });
+    if (ok && lastRun) {
+        // The next run of this session starts from the new date.
+        settings.box_LastRun = *lastRun;
     }
-    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
-                   PromptIcon::Critical);
-    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
-    general::Write_Log(QStringLiteral("Kalvorform.btn_LastDonnees_SQL_click"), settings.GV_Erreurs);
-    return false;
+    return ok;
 }
 
 }  // namespace kalvor

@@ -1,0 +1,57 @@
+#include "sqlscripts/data_export_run.h"
+
+#include <exception>
+
+#include "common/general.h"
+#include "platform/error.h"
+#include "platform/prompt.h"
+#include "settings/settings.h"
+
+namespace kalvor {
+namespace {
+const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
+}
+
+void ExportMarks::ApplyTo(Settings& settings) const {
+    if (lastRun) {
+        settings.GV_LastRun = *lastRun;
+    }
+    if (lastId) {
+        settings.GV_LastId = *lastId;
+    }
+    if (lastIdRevue) {
+        settings.GV_LastIdRevue = *lastIdRevue;
+    }
+    if (lastIdPara) {
+        settings.GV_LastIdPara = *lastIdPara;
+    }
+    if (changed) {
+        settings.GV_LastRun_Changed = true;
+    }
+}
+
+bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
+                   const std::function<QString(ExportMarks&)>& run) {
+    BusyPointer busy(prompt);
+    QString description;
+    try {
+        ExportMarks marks;
+        const QString summary = run(marks);
+        marks.ApplyTo(settings);
+        if (!settings.Mode_Commande) {
+            prompt.message(summary, kTitle, PromptIcon::Information);
+        }
+        return true;
+    } catch (const Error& e) {
+        description = e.Description();
+    } catch (const std::exception& e) {
+        description = QString::fromLocal8Bit(e.what());
+    }
+    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
+                   PromptIcon::Critical);
+    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
+    general::Write_Log(logLabel, settings.GV_Erreurs);
+    return false;
+}
+
+}  // namespace kalvor
