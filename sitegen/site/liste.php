@@ -59,7 +59,12 @@ switch ($liste) {
     $idxspecial = 2;
     if ($GLOBALS['GV_collaborateurs'] != 1 || $coll == 'parabd') {
       if ($coll != 'revue') {
-        $requete = "SELECT idauteur, display, photo, count(distinct a.idalbum) from $t_auteurs inner join $t_albums a on (idauteur = iddessinateur or idauteur = idscenariste or idauteur = idcoloriste) where idauteur <> 1 $t_filtre group by idauteur, display, photo order by display";
+        // One join per role: a join on "or" reads every album for every author.
+        $roles = array();
+        foreach (array('iddessinateur', 'idscenariste', 'idcoloriste') as $role) {
+          $roles[] = "SELECT b.idauteur, b.display, b.photo, a.idalbum from $t_auteurs b inner join $t_albums a on b.idauteur = a.$role where b.idauteur <> 1 $t_filtre";
+        }
+        $requete = "SELECT idauteur, display, photo, count(distinct idalbum) from (" . implode(' union all ', $roles) . ") r group by idauteur, display, photo order by display";
       }
     } elseif ($albums_seuls) {
       $requete = "SELECT c.idauteur, display, photo, count(distinct c.idalbum) from $t_collaborateurs c, $t_auteurs b, $t_albums a where c.idauteur = b.idauteur and c.idauteur <> 1  $t_filtre and a.idalbum=c.idalbum group by c.idauteur, display, photo order by display";
