@@ -91,6 +91,7 @@ Settings benchSettings(const QString& folder, const QString& database) {
     s.opt_commentaire = s.opt_eo = s.opt_int = s.opt_dedicace = s.opt_reliure = s.opt_tt = 1;
     s.opt_listecollection = s.opt_listestyle = s.opt_listedl = s.opt_listeachat = 1;
     s.opt_listenotes = 1;
+    s.opt_stats = 1;
     s.opt_miniatures = 1;
     s.box_prefix = QStringLiteral("m_");
     s.box_series_accueil = QStringLiteral("10");
@@ -114,9 +115,10 @@ Settings benchSettings(const QString& folder, const QString& database) {
     return s;
 }
 
-// One GET over a fresh loopback connection, as a browser without keep-alive;
-// the whole reply read. Returns false unless it is a 200.
-bool get(int port, const QByteArray& path) {
+// One request over a fresh loopback connection, as a browser without
+// keep-alive: a GET, or a form POST when there is a body; the whole reply
+// read. Returns false unless it is a 200.
+bool get(int port, const QByteArray& path, const QByteArray& form = QByteArray()) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -127,7 +129,11 @@ bool get(int port, const QByteArray& path) {
         return false;
     }
     const QByteArray request =
-        "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+        form.isEmpty() ? "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"
+                       : "POST " + path +
+                             " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+                             "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                             QByteArray::number(form.size()) + "\r\n\r\n" + form;
     if (::write(fd, request.constData(), request.size()) != request.size()) {
         ::close(fd);
         return false;
@@ -148,7 +154,7 @@ struct Figures {
     qint64 bytes = 0;
 };
 
-Figures load(int port, const QByteArray& path, int clients, int requests) {
+Figures load(int port, const QByteArray& path, const QByteArray& form, int clients, int requests) {
     std::vector<double> times(static_cast<size_t>(requests));
     std::atomic<int> next{0};
     std::atomic<int> failures{0};
@@ -157,7 +163,7 @@ Figures load(int port, const QByteArray& path, int clients, int requests) {
         threads.emplace_back([&] {
             for (int i = next++; i < requests; i = next++) {
                 const auto start = std::chrono::steady_clock::now();
-                if (!get(port, path)) {
+                if (!get(port, path, form)) {
                     ++failures;
                 }
                 times[static_cast<size_t>(i)] = std::chrono::duration<double, std::milli>(
@@ -232,7 +238,7 @@ int main(int argc, char** argv) {
         std::printf("chargement %7lld ms\n", timer.restart());
 
         TextFile require(site + QStringLiteral("/require.php"));
-        QList<StatsEntry> stats;
+        const QList<StatsEntry> stats = StatsGrid().Entries();  // the default charts
         for (const QString& line : sitegen::requirePhpLines(s, stats, vb::Now())) {
             require.WriteLine(line);
         }
@@ -302,6 +308,7 @@ int main(int argc, char** argv) {
         const struct {
             const char* label;
             QByteArray path;
+            QByteArray form = {};
         } pages[] = {
             {"accueil", prefix + "index.php?coll=albums"},
             {"série", prefix + "serie.php?coll=albums&idserie=" + serie.toUtf8()},
@@ -316,11 +323,14 @@ int main(int argc, char** argv) {
             {"listing", prefix + "check_files.php?current_rep=couvertures"},
             {"récup alb", prefix + "recovery.php?pwd=kalvor&tablename=albums"},
             {"récup aut", prefix + "recovery.php?pwd=kalvor&tablename=auteurs"},
+            {"stats", prefix + "stats.php?coll=albums"},
+            // A broad search: every title holding an "e".
+            {"recherche", prefix + "search.php?coll=albums", "ftitre=e"},
         };
         std::printf("%d clients, %d requêtes par page\n", clients, requests);
         for (const auto& page : pages) {
-            get(base.port(), page.path);  // warm-up
-            const Figures f = load(base.port(), page.path, clients, requests);
+            get(base.port(), page.path, page.form);  // warm-up
+            const Figures f = load(base.port(), page.path, page.form, clients, requests);
             std::printf("%-8s p50 %7.1f ms  p95 %7.1f ms  moyenne %7.1f ms  échecs %d\n",
                         page.label, f.p50, f.p95, f.mean, f.failures);
         }
