@@ -794,37 +794,31 @@ QWidget* Kalvorform::buildGeneration() {
 }
 
 void Kalvorform::buildMenus() {
-    QMenu* fichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
-    fichier->setObjectName(QStringLiteral("fichier"));
-    QAction* ouvrir = fichier->addAction(QStringLiteral("&Ouvrir une Collection"));
-    ouvrir->setObjectName(QStringLiteral("fichier_ouvrir"));
-    connect(ouvrir, &QAction::triggered, this, &Kalvorform::fichier_ouvrir_Click);
-    QAction* quitter = fichier->addAction(QStringLiteral("&Quitter"));
-    quitter->setObjectName(QStringLiteral("fichier_quitter"));
-    connect(quitter, &QAction::triggered, this, &Kalvorform::fichier_quitter_Click);
+    const auto menu = [this](const QString& caption, const char* name) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    const auto item = [this](QMenu* m, const QString& caption, const char* name,
+                             void (Kalvorform::*slot)()) {
+        QAction* action = m->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    QMenu* fichier = menu(QStringLiteral("&Fichier"), "fichier");
+    item(fichier, QStringLiteral("&Ouvrir une Collection"), "fichier_ouvrir",
+         &Kalvorform::fichier_ouvrir_Click);
+    item(fichier, QStringLiteral("&Quitter"), "fichier_quitter",
+         &Kalvorform::fichier_quitter_Click);
 
-    QMenu* application = menuBar()->addMenu(QStringLiteral("&Application"));
-    application->setObjectName(QStringLiteral("application"));
-    QAction* kalvor = application->addAction(QStringLiteral("&Kalvor"));
-    kalvor->setObjectName(QStringLiteral("kalvor"));
-    connect(kalvor, &QAction::triggered, this, &Kalvorform::kalvor_Click);
-    QAction* renommer = application->addAction(QStringLiteral("&Renommer"));
-    renommer->setObjectName(QStringLiteral("Renommer"));
-    connect(renommer, &QAction::triggered, this, &Kalvorform::Renommer_Click);
+    QMenu* application = menu(QStringLiteral("&Application"), "application");
+    item(application, QStringLiteral("&Kalvor"), "kalvor", &Kalvorform::kalvor_Click);
+    item(application, QStringLiteral("&Renommer"), "Renommer", &Kalvorform::Renommer_Click);
+    item(application, QStringLiteral("Recover&y"), "recovery", &Kalvorform::recovery_Click);
 
-    QMenu* aide = menuBar()->addMenu(QStringLiteral("&?"));
-    aide->setObjectName(QStringLiteral("aide"));
-    QAction* propos = aide->addAction(QStringLiteral("A &propos de"));
-    propos->setObjectName(QStringLiteral("aide_propos"));
-    connect(propos, &QAction::triggered, this, &Kalvorform::aide_propos_Click);
-    QAction* help = aide->addAction(QStringLiteral("&Aide"));
-    help->setObjectName(QStringLiteral("aide_aide"));
-    connect(help, &QAction::triggered, this, &Kalvorform::aide_aide_Click);
-
-    QAction* recovery = new QAction(QStringLiteral("Recover&y"), this);
-    recovery->setObjectName(QStringLiteral("recovery"));
-    menuBar()->insertAction(aide->menuAction(), recovery);
-    connect(recovery, &QAction::triggered, this, &Kalvorform::recovery_Click);
+    QMenu* aide = menu(QStringLiteral("&?"), "aide");
+    item(aide, QStringLiteral("A &propos de"), "aide_propos", &Kalvorform::aide_propos_Click);
+    item(aide, QStringLiteral("&Aide"), "aide_aide", &Kalvorform::aide_aide_Click);
 }
 
 void Kalvorform::buildStatusBar() {

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -86,6 +88,21 @@ TEST_F(KalvorformTest, StartsOnAVersionSixCatalogueWithItsCounts) {
     // The help file is optional: F1 without it does nothing and logs nothing.
     run.window.aide_aide_Click();
     EXPECT_FALSE(QFileInfo::exists(general::Log_Path()));
+}
+
+TEST_F(KalvorformTest, MenusHoldTheirItemsInOrder) {
+    ProgramRun run;
+    QStringList seen;
+    for (QAction* top : run.window.menuBar()->actions()) {
+        QStringList items;
+        for (QAction* a : top->menu()->actions()) {
+            items << a->objectName();
+        }
+        seen << top->menu()->objectName() + u':' + items.join(u',');
+    }
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("fichier:fichier_ouvrir,fichier_quitter"),
+                                 QStringLiteral("application:kalvor,Renommer,recovery"),
+                                 QStringLiteral("aide:aide_propos,aide_aide")}));
 }
 
 TEST_F(KalvorformTest, StartsOnAVersionFiveCatalogue) {
