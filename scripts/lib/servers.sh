@@ -41,8 +41,9 @@ start_servers() {
      CREATE USER IF NOT EXISTS 'kalvor'@'localhost' IDENTIFIED BY 'kalvor';
      GRANT ALL ON *.* TO 'kalvor'@'127.0.0.1'; GRANT ALL ON *.* TO 'kalvor'@'localhost';"
 
-  # Several workers, so that tests running side by side do not queue.
-  PHP_CLI_SERVER_WORKERS=8 php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
+  # Several workers, so that tests running side by side do not queue; in a
+  # process group of their own, so that stopping the server stops them all.
+  PHP_CLI_SERVER_WORKERS=8 setsid php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
     -d display_errors=1 -d error_reporting=E_ALL -d log_errors=0 \
     -d mysqli.default_socket="$KALVOR_TEST_MYSQL_SOCKET" >"$KALVOR_TEST_DIR/php.log" 2>&1 &
   KALVOR_TEST_PHP_PID=$!
@@ -59,7 +60,7 @@ start_servers() {
 }
 
 stop_servers() {
-  [ -n "${KALVOR_TEST_PHP_PID:-}" ] && kill "$KALVOR_TEST_PHP_PID" 2>/dev/null || true
+  [ -n "${KALVOR_TEST_PHP_PID:-}" ] && kill -- -"$KALVOR_TEST_PHP_PID" 2>/dev/null || true
   if [ -n "${KALVOR_TEST_MYSQL_PID:-}" ]; then
     kill "$KALVOR_TEST_MYSQL_PID" 2>/dev/null || true
     wait "$KALVOR_TEST_MYSQL_PID" 2>/dev/null || true
