@@ -414,6 +414,10 @@ void writeUpgrade(const QString& path, const QString& p, bool utf8) {
     }
     s.Line(QStringLiteral("delete from ") + p +
            QStringLiteral("model_item where model = 0 and model_item <= 5;"));
+    // Sites made with reliure int(4) stored 0 for every "Au numéro" text.
+    s.Box(32, QStringLiteral("# Table Revues"));
+    s.Line(QStringLiteral("ALTER TABLE ") + p +
+           QStringLiteral("revues CHANGE reliure reliure varchar(255) default NULL;"));
     s.Close();
 }
 

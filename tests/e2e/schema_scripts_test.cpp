@@ -179,8 +179,8 @@ TEST_P(SchemaOnMariaDb, DeleteTablesClearsAFullAndAPartialSchema) {
 }
 
 // The layout that the upgrade script starts from: every column of parabd
-// NOT NULL, type codes 0 to 5 in a tinyint, and list 0 of model_item holding
-// those six codes.
+// NOT NULL, type codes 0 to 5 in a tinyint, list 0 of model_item holding
+// those six codes, and revues.reliure a number.
 const char* const kVersion173 = R"SQL(SET NAMES utf8;
 CREATE TABLE bd_parabd (
   idparabd int(8) NOT NULL default '0',
@@ -217,6 +217,29 @@ CREATE TABLE bd_model_item (
 INSERT INTO bd_model_item VALUES (0, 0, 'Ex-Libris'), (0, 1, 'Marque Page'), (0, 2, 'Statuette'),
   (0, 3, 'Affiche'), (0, 4, 'Divers'), (0, 5, 'Portfolio'), (1, 0, 'Réédition'),
   (1, 1, 'Édition originale'), (98, 0, 'Non Signé'), (98, 1, 'Signé'), (99, 0, 'Non'), (99, 1, 'Oui');
+CREATE TABLE bd_revues (
+idrevue int(8) NOT NULL default '0',
+idserie int(8) default '0',
+num integer(8) default NULL,
+date date default '0000-00-00',
+editeur varchar(255) default NULL,
+periodicite varchar(255) default NULL,
+reliure int(4) default '0',
+prix_achat int(6) default NULL,
+cote int(6) default NULL,
+commentaire blob,
+serie1 varchar(255) default NULL,
+serie2 varchar(255) default NULL,
+serie3 varchar(255) default NULL,
+serie4 varchar(255) default NULL,
+sujet1 varchar(255) default NULL,
+sujet2 varchar(255) default NULL,
+sujet3 varchar(255) default NULL,
+sujet4 varchar(255) default NULL,
+sujet5 varchar(255) default NULL,
+couverture varchar(255) default NULL,
+PRIMARY KEY  (idrevue)
+) ENGINE=MyISAM DEFAULT CHARSET=latin1;
 INSERT INTO bd_parabd (idparabd, typeobjet, commentaire, description)
   VALUES (10, 0, '', 'a'), (11, 1, '', 'b'), (12, 2, '', 'c'), (13, 3, '', 'd'), (14, 4, '', 'e'),
          (15, 5, '', 'f');
@@ -244,6 +267,16 @@ TEST_P(SchemaOnMariaDb, UpgradeTakesTheEarlierLayoutToTheCurrentOne) {
     ASSERT_TRUE(e2e::loadScriptFile(fresh, script("tables.sql")).ok);
     EXPECT_EQ(columnLines(showCreate(db, "bd_parabd")),
               columnLines(showCreate(fresh, "bd_parabd")));
+    EXPECT_EQ(columnLines(showCreate(db, "bd_revues")),
+              columnLines(showCreate(fresh, "bd_revues")));
+    // An issue's "Au numéro" text loads as a data script writes it.
+    const e2e::LoadResult issue =
+        e2e::loadScript(db, (sql::ScriptHeader(true).join('\n') +
+                             "\nINSERT INTO bd_revues (idrevue, reliure) VALUES (1, 'Au numéro');")
+                                .toUtf8());
+    ASSERT_TRUE(issue.ok) << issue.errors.toStdString();
+    EXPECT_TRUE(issue.diagnostics.isEmpty()) << issue.diagnostics.join("\n").toStdString();
+    EXPECT_EQ(column(db, "SELECT reliure FROM bd_revues;"), QStringList{"Au numéro"});
 
     // Run again on rows that already hold new codes: they stay as they are.
     ASSERT_TRUE(

@@ -425,4 +425,8 @@ update {P}parabd set typeobjet = 1004 where typeobjet=3;
 update {P}parabd set typeobjet = 1000 where typeobjet=4;
 update {P}parabd set typeobjet = 1002 where typeobjet=5;
 delete from {P}model_item where model = 0 and model_item <= 5;
+# --------------------------------
+# Table Revues
+# --------------------------------
+ALTER TABLE {P}revues CHANGE reliure reliure varchar(255) default NULL;
 )SQL";
