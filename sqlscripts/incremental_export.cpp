@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 #include <exception>
 #include <optional>
 
@@ -90,19 +89,6 @@ class IncrementalExport {
         return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
     }
 
-    // The ids of a query's first column: what the earlier exports sent.
-    static QSet<QString> sent(dao::Database& db, const QString& sql) {
-        QSet<QString> ids;
-        auto rs = db.OpenRecordset(sql);
-        for (; !rs->Eof(); rs->MoveNext()) {
-            if (!rs->Fields(0).isNull()) {
-                ids.insert(sql::Identifier(rs->Fields(0)));
-            }
-        }
-        rs->Close();
-        return ids;
-    }
-
     static std::optional<qint32> highest(dao::Database& db, const QString& sql) {
         auto rs = db.OpenRecordset(sql);
         const QVariant max = rs->Fields(0);
@@ -123,22 +109,19 @@ class IncrementalExport {
         out_.Write(row);
     }
 
-    // The authors the new items name that no earlier item of the group
-    // names, as writer, artist, colourist or through COLLABORATEURS (the
-    // exports send an album's collaborators to the authors' table too).
-    qint32 writeAuthors(dao::Database& db, ExportGroup group, const QString& fresh,
-                        const QString& earlier) {
+    // Every author the new items name, as writer, artist, colourist or
+    // through COLLABORATEURS, and every series they belong to. What an
+    // earlier item names may never have reached the site (an album added
+    // undated, or with a purchase date already past): the row replaces the
+    // site's copy, if any.
+    qint32 writeAuthors(dao::Database& db, ExportGroup group, const QString& fresh) {
         const QString table = AuthorsTable(group);
-        const QSet<QString> known = sent(db, author_rows::AuthorIdQuery(group, version_, earlier));
         qint32 written = 0;
         auto authors =
             author_rows::OpenAuthors(db, author_rows::AuthorIdQuery(group, version_, fresh));
         for (; !authors->Eof(); authors->MoveNext()) {
-            const QString id = sql::Identifier(authors->Fields(catalogue::auteur::IdAuteur));
-            if (known.contains(id)) {
-                continue;
-            }
-            writeRow(table, QStringLiteral("idauteur"), id,
+            writeRow(table, QStringLiteral("idauteur"),
+                     sql::Identifier(authors->Fields(catalogue::auteur::IdAuteur)),
                      author_rows::AuthorRow(db, prefix_, table, *authors));
             ++written;
         }
@@ -146,20 +129,13 @@ class IncrementalExport {
         return written;
     }
 
-    // The series of the new items that hold no earlier item (`earlier`
-    // gives the series of the earlier items).
-    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& fresh,
-                       const QString& earlier) {
-        const QSet<QString> known = sent(db, earlier);
-        qint32 written = 0;
+    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& fresh) {
         const QString table = SeriesTable(group);
+        qint32 written = 0;
         auto series = db.OpenRecordset(series_rows::SeriesQuery(group, version_, fresh));
         for (; !series->Eof(); series->MoveNext()) {
-            const QString id = sql::Identifier(series->Fields(catalogue::serie::IdSerie));
-            if (known.contains(id)) {
-                continue;
-            }
-            writeRow(table, QStringLiteral("idserie"), id,
+            writeRow(table, QStringLiteral("idserie"),
+                     sql::Identifier(series->Fields(catalogue::serie::IdSerie)),
                      series_rows::SeriesRow(db, prefix_, table, *series));
             ++written;
         }
@@ -193,7 +169,8 @@ class IncrementalExport {
     }
 
     // Group A: the collection's albums bought after the last export's day
-    // and not after today, their new authors and series.
+    // and not after today, with their authors and series. An undated album
+    // is never in the window: only the full export sends it.
     void collection() {
         const QDateTime last = vb::ParseDayFirst(s_.box_LastRun);
         if (!last.isValid()) {
@@ -203,19 +180,11 @@ class IncrementalExport {
         const QString U = vb::Format(vb::Now(), QStringLiteral("mm/dd/yyyy"));
         const QString window =
             QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
-        const QString owned = v6_ ? QStringLiteral("AAcheter = 0 and ") : QString();
-        // Earlier albums: undated, or bought on or before the last export's day.
-        const QString earlier = QStringLiteral(
-                                    "(ALBUMS.DateAchat is null or (ALBUMS.DateAchat <= #%1# and "
-                                    "ALBUMS.DateAchat <= #%2#))")
-                                    .arg(L, U);
 
         auto db = openCatalogue();
         Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Albums, window, earlier);
-        w.series = writeSeries(
-            *db, ExportGroup::Albums, window,
-            QStringLiteral("SELECT DISTINCT IdSerie FROM ALBUMS where ") + owned + earlier);
+        w.authors = writeAuthors(*db, ExportGroup::Albums, window);
+        w.series = writeSeries(*db, ExportGroup::Albums, window);
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -228,21 +197,17 @@ class IncrementalExport {
         }
     }
 
-    // Group B: the wish-list albums above the mark, their new authors and
+    // Group B: the wish-list albums above the mark, with their authors and
     // series; the mark becomes the highest wish-list id.
     void wishList() {
         const QString mark = number(s_.GV_LastId);
         const QString table = v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
-        const QString wished = v6_ ? QStringLiteral("AAcheter = 1 and ") : QString();
         const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
-        const QString before = table + QStringLiteral(".IdAlbum <= ") + mark;
 
         auto db = openCatalogue();
         Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Acheter, above, before);
-        w.series = writeSeries(*db, ExportGroup::Acheter, above,
-                               QStringLiteral("SELECT DISTINCT IdSerie FROM ") + table +
-                                   QStringLiteral(" where ") + wished + before);
+        w.authors = writeAuthors(*db, ExportGroup::Acheter, above);
+        w.series = writeSeries(*db, ExportGroup::Acheter, above);
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -277,20 +242,16 @@ class IncrementalExport {
         db->Close();
     }
 
-    // Group D: the collectibles above the mark, their new authors and series.
+    // Group D: the collectibles above the mark, with their authors and series.
     void collectibles() {
         const qint32 mark = s_.GV_LastIdPara;
-        const QString table = v6_ ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS");
         const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
         const QString above = key + QStringLiteral(" > ") + number(mark);
-        const QString before = key + QStringLiteral(" <= ") + number(mark);
 
         auto db = openCatalogue();
         Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Parabd, above, before);
-        w.series = writeSeries(*db, ExportGroup::Parabd, above,
-                               QStringLiteral("SELECT DISTINCT IdSerie FROM ") + table +
-                                   QStringLiteral(" where ") + before);
+        w.authors = writeAuthors(*db, ExportGroup::Parabd, above);
+        w.series = writeSeries(*db, ExportGroup::Parabd, above);
         auto items = db->OpenRecordset(collectible_rows::CollectibleQuery(version_, mark));
         for (; !items->Eof(); items->MoveNext()) {
             writeRow(QStringLiteral("parabd"), QStringLiteral("idparabd"),
