@@ -24,6 +24,7 @@ namespace err {
 constexpr int TypeMismatch = 13;
 constexpr int Overflow = 6;
 constexpr int InvalidArgument = 5;
+constexpr int InvalidSetting = 380;  // a setting the writers refuse
 constexpr int FileNotFound = 53;
 constexpr int PathNotFound = 76;
 constexpr int PermissionDenied = 70;

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/general.h"
+#include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/error.h"
 #include "platform/program_folder.h"
@@ -104,18 +105,6 @@ QString trimCaption(QString caption) {
         caption.chop(1);
     }
     return caption;
-}
-
-bool isTablePrefix(const QString& text) {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool ok = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
-                        (u >= u'0' && u <= u'9') || u == u'_';
-        if (!ok) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void normalise(QString& box, QString& variable) {
@@ -733,13 +722,15 @@ void Settings::Save_LastRun() {
 // ---------------------------------------------------------------- options
 
 void Settings::box_prefixe_table_Change(Prompt& prompt) {
-    // Anything else would break every generated script and require.php.
-    if (!isTablePrefix(box_prefixe_table)) {
-        prompt.message(QStringLiteral("Le préfixe des tables ne peut contenir que des lettres, "
-                                      "des chiffres et le caractère _"),
-                       kBanner, PromptIcon::Critical);
-        box_prefixe_table = GV_Prefixe_Table;
-        return;
+    if (!IsTablePrefix(box_prefixe_table)) {
+        prompt.message(TablePrefixRefusal(), kBanner, PromptIcon::Critical);
+        // A stored prefix stays as stored, and every writer refuses it until
+        // it is corrected: dropping it would aim the scripts at other tables.
+        // A typed one falls back to the prefix in force when that one is good.
+        if (!GV_Loading_Config && IsTablePrefix(GV_Prefixe_Table)) {
+            box_prefixe_table = GV_Prefixe_Table;
+            return;
+        }
     }
     GV_Prefixe_Table = box_prefixe_table;
 }

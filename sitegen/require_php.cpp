@@ -7,6 +7,7 @@
 
 #include "common/banner.h"
 #include "common/general.h"
+#include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
@@ -289,6 +290,9 @@ ConfigRefusal checkConfig(const Settings& s) {
         return {
             QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
             kTitleGeneration};
+    }
+    if (!IsTablePrefix(s.box_prefixe_table)) {
+        return {TablePrefixRefusal(), kTitleGeneration};
     }
     if (s.opt_email == 1 && (s.box_email.isEmpty() || !s.box_email.contains(u'@'))) {
         return {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"),

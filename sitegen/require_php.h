@@ -24,8 +24,9 @@ struct ConfigRefusal {
     bool isEmpty() const { return text.isEmpty(); }
 };
 
-// The five checks of the command in their order, then the texts that are
-// written as bare numbers; the first that fails, or an empty refusal.
+// The five checks of the command in their order (the table prefix checked
+// after the database settings), then the texts that are written as bare
+// numbers; the first that fails, or an empty refusal.
 ConfigRefusal checkConfig(const Settings& s);
 
 // Kalvorform.btn_Create_Config_Click: checks, writes GV_Export/require.php

@@ -33,7 +33,7 @@ void ExportMarks::ApplyTo(Settings& settings) const {
 bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
                    const std::function<QString(ExportMarks&)>& run) {
     BusyPointer busy(prompt);
-    QString description;
+    QString description, shown = QStringLiteral("Erreur lors de la création des donnees");
     try {
         ExportMarks marks;
         const QString summary = run(marks);
@@ -44,11 +44,13 @@ bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
         return true;
     } catch (const Error& e) {
         description = e.Description();
+        if (e.Number() == err::InvalidSetting) {
+            shown = description;  // the user must correct it: say which
+        }
     } catch (const std::exception& e) {
         description = QString::fromLocal8Bit(e.what());
     }
-    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
-                   PromptIcon::Critical);
+    prompt.message(shown, kTitle, PromptIcon::Critical);
     settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
     general::Write_Log(logLabel, settings.GV_Erreurs);
     return false;

@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue_schema.h"
 #include "common/general.h"
+#include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
@@ -60,6 +61,7 @@ class FullExport {
           linkFile_(s.opt_utf8()) {}
 
     QString Run() {
+        RequireTablePrefix(prefix_);
         makeFolder();
         if (!split_) {
             open(QStringLiteral("donnees.sql"));

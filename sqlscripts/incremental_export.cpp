@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue_schema.h"
 #include "common/general.h"
+#include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
@@ -59,6 +60,7 @@ class IncrementalExport {
           out_(s.opt_utf8()) {}
 
     QString Run() {
+        RequireTablePrefix(prefix_);
         makeFolder();
         out_.Open(path());
         if (checked(s_.opt_albums)) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/error.h"
 #include "platform/textfile.h"
@@ -441,6 +442,7 @@ QString MakeScriptsFolder(const QString& GV_Export) {
 }
 
 void Create_Tables_Sql(const SchemaScriptSettings& settings) {
+    RequireTablePrefix(settings.GV_Prefixe_Table);
     const QString folder = MakeScriptsFolder(settings.GV_Export);
     const QString& prefix = settings.GV_Prefixe_Table;
     writeTables(folder + QStringLiteral("/tables.sql"), prefix, settings.opt_utf8);

@@ -40,14 +40,17 @@ Job runProgram(const kalvor::test::IsolatedEnvironment& env, const QStringList& 
     return job;
 }
 
-void writeStore(const kalvor::test::IsolatedEnvironment& env, const QString& exportFolder) {
+// `config`: lines of the program's Config key.
+void writeStore(const kalvor::test::IsolatedEnvironment& env, const QString& exportFolder,
+                const QString& config = {}) {
     const QString store =
         QStringLiteral(
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
-            "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n")
+            "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n%3")
             .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
-                 exportFolder);
+                 exportFolder, config);
     kalvor::test::writeAll(env.registryPath(), store.toUtf8());
 }
 
@@ -86,4 +89,30 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
     const Job job = runProgram(env, {QStringLiteral("donnees dernieres_donnees")});
     EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
     EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")));
+}
+
+TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    writeStore(env, exportFolder,
+               QStringLiteral("\"prefixe_table\"=\"kv x\"\r\n\"Lastrun\"=\"01/01/2000\"\r\n"));
+    const QByteArray store = kalvor::test::readAll(env.registryPath());
+    const QString refusal = QStringLiteral(
+        "Le préfixe des tables ne peut contenir que des lettres, des chiffres et le caractère _");
+    for (const QString word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
+        const Job job = runProgram(env, {word});
+        EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();
+        // Once from the load, once from the export.
+        EXPECT_EQ(job.output.count(refusal), 2) << job.output.toStdString();
+        EXPECT_FALSE(QDir(exportFolder + QStringLiteral("/scripts")).exists());
+        EXPECT_EQ(kalvor::test::readAll(env.registryPath()), store);
+    }
+
+    writeStore(env, exportFolder, QStringLiteral("\"prefixe_table\"=\"kv$\"\r\n"));
+    EXPECT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    const QByteArray script =
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/donnees.sql"));
+    EXPECT_TRUE(script.contains("DELETE FROM kv$albums;"));
+    EXPECT_FALSE(script.contains("INTO albums"));
 }

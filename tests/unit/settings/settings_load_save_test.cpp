@@ -285,14 +285,20 @@ TEST(SettingsLoad, CustomFieldCaptionsComeFromTheCatalogueApplication) {
     EXPECT_EQ(v5.s.GV_Perso1, QStringLiteral("Ancien"));
 }
 
-TEST(SettingsLoad, ARefusedTablePrefixIsReportedAndNotUsed) {
+TEST(SettingsLoad, ARefusedTablePrefixIsReportedAndKeptAsStored) {
     test::IsolatedEnvironment env;
     setConfig(QStringLiteral("prefixe_table"), QStringLiteral("kv'; drop"));
     Loaded l;
-    EXPECT_EQ(l.s.GV_Prefixe_Table, QString());
-    EXPECT_EQ(l.s.box_prefixe_table, QString());
+    EXPECT_EQ(l.s.GV_Prefixe_Table, QStringLiteral("kv'; drop"));
+    EXPECT_EQ(l.s.box_prefixe_table, QStringLiteral("kv'; drop"));
     ASSERT_EQ(l.prompt.shown().size(), 1u);
     EXPECT_EQ(l.prompt.shown()[0].icon, PromptIcon::Critical);
+    // Corrected a key at a time: the texts on the way are refused, not undone.
+    for (const char* typed : {"kv'; dro", "kv"}) {
+        l.s.box_prefixe_table = QString::fromLatin1(typed);
+        l.s.box_prefixe_table_Change(l.prompt);
+        EXPECT_EQ(l.s.GV_Prefixe_Table, QString::fromLatin1(typed));
+    }
 }
 
 // ---------------------------------------------------------------- save

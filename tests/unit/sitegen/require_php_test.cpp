@@ -252,6 +252,7 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     s.box_email = QStringLiteral("moi.exemple.fr");
     s.box_siteprincipal.clear();
     s.box_series_accueil = QStringLiteral("dix");
+    s.box_prefixe_table = QStringLiteral("kv x");
 
     const QString config = QStringLiteral("Kalvor 1.8.3Config - PHP");
     const QString generation = QStringLiteral("Kalvor 1.8.3 - Génération PHP");
@@ -267,6 +268,9 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
          [](Settings& c) { c.verso = Settings::Verso::None; }},
         {QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
          generation, [](Settings& c) { c.box_login = QStringLiteral(" "); }},
+        {QStringLiteral("Le préfixe des tables ne peut contenir que des lettres, des chiffres et "
+                        "le caractère _"),
+         generation, [](Settings& c) { c.box_prefixe_table = QStringLiteral("kv$"); }},
         {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"), generation,
          [](Settings& c) { c.box_email = QStringLiteral("@"); }},
         {QStringLiteral("le site pour le l'option quitter n'est pas renseigné"), generation,

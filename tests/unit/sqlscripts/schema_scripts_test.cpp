@@ -176,6 +176,17 @@ TEST(StructureButton, AnExportFolderNeverChosenWritesNothingAtTheRoot) {
     EXPECT_FALSE(QDir(QStringLiteral("/scripts")).exists());
 }
 
+TEST(StructureButton, ARefusedTablePrefixIsNamedAndNothingIsWritten) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    RecordingPrompt prompt;
+    QString errors;
+    btn_Create_Structure_Click({dir.path(), "kv x", false}, prompt, errors);
+    EXPECT_EQ(prompt.texts(), QStringList{"Le préfixe des tables ne peut contenir que des lettres, "
+                                          "des chiffres et le caractère _"});
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
 TEST(StructureButton, AScriptThatCannotBeWrittenStopsTheLaterOnes) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;

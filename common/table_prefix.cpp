@@ -1,0 +1,37 @@
+#include "common/table_prefix.h"
+
+#include <QRegularExpression>
+
+#include "platform/cp1252.h"
+#include "platform/error.h"
+
+namespace kalvor {
+
+bool IsTablePrefix(const QString& prefix) {
+    // MySQL reads "1e2albums" as the number 1e2 followed by a name.
+    static const QRegularExpression exponent(QStringLiteral("^[0-9]+[eE][0-9]"));
+    if (exponent.match(prefix).hasMatch()) {
+        return false;
+    }
+    for (const QChar c : prefix) {
+        const char16_t u = c.unicode();
+        const bool ascii = (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
+        if (!ascii && !(c.isLetter() && cp1252::decode(cp1252::encode(QString(c))) == c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString TablePrefixRefusal() {
+    return QStringLiteral(
+        "Le préfixe des tables ne peut contenir que des lettres, des chiffres et le caractère _");
+}
+
+void RequireTablePrefix(const QString& prefix) {
+    if (!IsTablePrefix(prefix)) {
+        throw Error(err::InvalidSetting, TablePrefixRefusal());
+    }
+}
+
+}  // namespace kalvor
