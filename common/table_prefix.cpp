@@ -25,7 +25,8 @@ bool IsTablePrefix(const QString& prefix) {
 
 QString TablePrefixRefusal() {
     return QStringLiteral(
-        "Le préfixe des tables ne peut contenir que des lettres, des chiffres et le caractère _");
+        "Le champ « préfixe pour les tables » ne peut contenir que des lettres, des chiffres et "
+        "les caractères _ et $");
 }
 
 void RequireTablePrefix(const QString& prefix) {

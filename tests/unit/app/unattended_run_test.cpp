@@ -99,7 +99,8 @@ TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
                QStringLiteral("\"prefixe_table\"=\"kv x\"\r\n\"Lastrun\"=\"01/01/2000\"\r\n"));
     const QByteArray store = kalvor::test::readAll(env.registryPath());
     const QString refusal = QStringLiteral(
-        "Le préfixe des tables ne peut contenir que des lettres, des chiffres et le caractère _");
+        "Le champ « préfixe pour les tables » ne peut contenir que des lettres, des chiffres et "
+        "les caractères _ et $");
     for (const QString word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
         const Job job = runProgram(env, {word});
         EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();

@@ -268,8 +268,9 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
          [](Settings& c) { c.verso = Settings::Verso::None; }},
         {QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
          generation, [](Settings& c) { c.box_login = QStringLiteral(" "); }},
-        {QStringLiteral("Le préfixe des tables ne peut contenir que des lettres, des chiffres et "
-                        "le caractère _"),
+        {QStringLiteral("Le champ « préfixe pour les tables » ne peut contenir que des lettres, "
+                        "des chiffres et "
+                        "les caractères _ et $"),
          generation, [](Settings& c) { c.box_prefixe_table = QStringLiteral("kv$"); }},
         {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"), generation,
          [](Settings& c) { c.box_email = QStringLiteral("@"); }},

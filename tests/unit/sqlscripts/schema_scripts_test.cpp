@@ -182,8 +182,9 @@ TEST(StructureButton, ARefusedTablePrefixIsNamedAndNothingIsWritten) {
     RecordingPrompt prompt;
     QString errors;
     btn_Create_Structure_Click({dir.path(), "kv x", false}, prompt, errors);
-    EXPECT_EQ(prompt.texts(), QStringList{"Le préfixe des tables ne peut contenir que des lettres, "
-                                          "des chiffres et le caractère _"});
+    EXPECT_EQ(prompt.texts(), QStringList{"Le champ « préfixe pour les tables » ne peut contenir "
+                                          "que des lettres, des chiffres et "
+                                          "les caractères _ et $"});
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
