@@ -47,8 +47,13 @@ bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
     } catch (const std::exception& e) {
         description = QString::fromLocal8Bit(e.what());
     }
-    prompt.message(QStringLiteral("Erreur lors de la création des donnees"), kTitle,
-                   PromptIcon::Critical);
+    QString text = QStringLiteral("Erreur lors de la création des donnees");
+    if (settings.Mode_Commande) {
+        // A scheduled run has no one to read the log: the cause goes with the
+        // message, on one line as the log has it.
+        text += QStringLiteral("\nerreur : ") + QString(description).replace(u'\n', u' ');
+    }
+    prompt.message(text, kTitle, PromptIcon::Critical);
     settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
     general::Write_Log(logLabel, settings.GV_Erreurs);
     return false;
