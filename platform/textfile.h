@@ -33,6 +33,8 @@ class TextFile {
 
   private:
     void writeBytes(const QByteArray& bytes);
+    // Drops the temporary file and throws the write error.
+    [[noreturn]] void discard(int errnum);
 
     QString path_;
     std::unique_ptr<QSaveFile> file_;

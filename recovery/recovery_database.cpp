@@ -2,10 +2,13 @@
 
 #include <QFile>
 #include <QStringList>
+#include <cerrno>
+#include <cstdio>
 
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::recovery {
 namespace {
@@ -79,10 +82,13 @@ void CreateRecoveryDatabase(const QString& layoutScript, const QString& path) {
         }
         db->Close();
     }
-    QFile::remove(path);
-    if (!QFile::rename(building, path)) {
+    // rename() replaces the old base in one step: it stays whole until then.
+    if (::rename(QFile::encodeName(building).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        const QString reason = SystemReason(errno);
+        QFile::remove(building);
         throw Error(err::PermissionDenied,
-                    QStringLiteral("Impossible d'écrire la base « %1 ».").arg(path));
+                    QStringLiteral("Impossible d'écrire la base « %1 » (%2).").arg(path, reason));
     }
 }
 

@@ -8,11 +8,11 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "common/general.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "platform/system_reason.h"
 #include "settings/settings.h"
 
 namespace kalvor::renamer {
@@ -56,7 +56,7 @@ void renameKeepingOthers(const QString& from, const QString& to) {
         }
         e = errno;
     }
-    const QString reason = QString::fromLocal8Bit(std::strerror(e));
+    const QString reason = SystemReason(e);
     if (e == ENOENT) {
         throw Error(err::FileNotFound, QStringLiteral("Fichier introuvable : ") + from +
                                            QStringLiteral(" (") + reason + QStringLiteral(")"));

@@ -50,7 +50,13 @@ bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
     } catch (const std::exception& e) {
         description = QString::fromLocal8Bit(e.what());
     }
-    prompt.message(shown, kTitle, PromptIcon::Critical);
+    QString text = shown;
+    if (settings.Mode_Commande && shown != description) {
+        // A scheduled run has no one to read the log: the cause goes with the
+        // message, on one line as the log has it.
+        text += QStringLiteral("\nerreur : ") + QString(description).replace(u'\n', u' ');
+    }
+    prompt.message(text, kTitle, PromptIcon::Critical);
     settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
     general::Write_Log(logLabel, settings.GV_Erreurs);
     return false;

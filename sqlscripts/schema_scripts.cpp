@@ -2,12 +2,17 @@
 
 #include "common/export_folder.h"
 
+#include <sys/stat.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include "common/table_prefix.h"
+
 #include "common/vb.h"
 #include "platform/error.h"
+#include "platform/system_reason.h"
 #include "platform/textfile.h"
 #include "sqlscripts/script_line.h"
 #include "sqlscripts/sql_statements.h"
@@ -433,9 +438,13 @@ QString MakeScriptsFolder(const QString& GV_Export) {
     const QString folder = ScriptsFolder(GV_Export);
     if (!QFileInfo(folder).isDir()) {
         // Only the last level is made: a missing export folder is an error.
-        if (!QFileInfo(GV_Export).isDir() || !QDir(GV_Export).mkdir(QStringLiteral("scripts"))) {
+        if (!QFileInfo(GV_Export).isDir()) {
             throw Error(err::PathNotFound,
                         QStringLiteral("Chemin d'accès introuvable : %1").arg(folder));
+        }
+        if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) {
+            throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
+                                            .arg(folder, SystemReason(errno)));
         }
     }
     return folder;

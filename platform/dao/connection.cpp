@@ -9,6 +9,7 @@
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/mdb_import.h"
 #include "platform/dao/sqlite_functions.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::dao {
 namespace {
@@ -152,6 +153,16 @@ void Connection::fail(int rc, const QString& sql) const {
                         QStringLiteral("Impossible de mettre à jour : la base « %1 » est en "
                                        "lecture seule%2.")
                             .arg(path_, where));
+        case SQLITE_FULL:
+        case SQLITE_IOERR: {
+            const int errnum = db_ ? sqlite3_system_errno(db_) : 0;
+            const QString reason = errnum != 0                  ? SystemReason(errnum)
+                                   : (rc & 0xff) == SQLITE_FULL ? QStringLiteral("disque plein")
+                                                                : message;
+            throw Error(errors::EngineError,
+                        QStringLiteral("Erreur d'écriture dans la base « %1 » (%2)%3.")
+                            .arg(path_, reason, where));
+        }
         case SQLITE_CONSTRAINT:
             if (message.contains(QLatin1String("UNIQUE")) ||
                 message.contains(QLatin1String("PRIMARY")))

@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 
 #include "platform/dao/connection.h"
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/database_impl.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::dao {
 namespace {
@@ -35,9 +37,11 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& path) {
     if (IsAccessFile(path))
         return wrap(Connection::AccessCopy(path), path);
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw Error(errors::FileNotFound,
-                    QStringLiteral("Impossible d'ouvrir le fichier « %1 ».").arg(path));
+                    QStringLiteral("Impossible d'ouvrir le fichier « %1 » (%2).")
+                        .arg(path, FileReason(file, errno)));
     const QByteArray header = file.read(16);
     if (!header.isEmpty() && header != QByteArrayLiteral("SQLite format 3\0"))
         throw Error(errors::UnrecognizedFormat,

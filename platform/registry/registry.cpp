@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/system_reason.h"
+
 namespace kalvor {
 namespace {
 
@@ -42,7 +44,7 @@ QString writeAtomically(const QString& path, const QByteArray& bytes) {
     QByteArray tmpl = QFile::encodeName(path + QStringLiteral(".XXXXXX"));
     const int fd = mkstemp(tmpl.data());
     if (fd < 0) {
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return SystemReason(errno);
     }
     fchmod(fd, 0600);
     qsizetype done = 0;
@@ -52,7 +54,7 @@ QString writeAtomically(const QString& path, const QByteArray& bytes) {
             if (errno == EINTR) {
                 continue;
             }
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            const QString reason = SystemReason(errno);
             ::close(fd);
             ::unlink(tmpl.constData());
             return reason;
@@ -60,12 +62,12 @@ QString writeAtomically(const QString& path, const QByteArray& bytes) {
         done += n;
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = SystemReason(errno);
         ::unlink(tmpl.constData());
         return reason;
     }
     if (::rename(tmpl.constData(), QFile::encodeName(path).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = SystemReason(errno);
         ::unlink(tmpl.constData());
         return reason;
     }
@@ -108,11 +110,12 @@ void Registry::load() {
         return;
     }
     if (!file.open(QIODevice::ReadOnly)) {
+        const int errnum = errno;
         writable_ = false;
         problem_ = QStringLiteral(
                        "Le fichier des réglages %1 ne peut pas être lu (%2). Les réglages de "
                        "cette session ne seront pas enregistrés.")
-                       .arg(storePath_, file.errorString());
+                       .arg(storePath_, FileReason(file, errnum));
         return;
     }
     reg::Document doc = reg::parse(file.readAll());

@@ -1,60 +1,13 @@
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include "support/test_paths.h"
+#include "program_job.h"
 
-namespace {
-
-// The program as a scheduled job starts it: no display and no platform
-// named, nothing on its standard input.
-struct Job {
-    int exitCode = -1;
-    QString output;
-};
-
-Job runProgram(const kalvor::test::IsolatedEnvironment& env, const QStringList& arguments) {
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        e.remove(QString::fromLatin1(name));
-    }
-    e.insert(QStringLiteral("KALVOR_REGISTRY"), env.registryPath());
-    e.insert(QStringLiteral("WINEPREFIX"), env.path() + QStringLiteral("/wine"));
-    e.insert(QStringLiteral("XDG_STATE_HOME"), env.path() + QStringLiteral("/state"));
-    QProcess process;
-    process.setProcessEnvironment(e);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral(KALVOR_BINARY), arguments);
-    Job job;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "the program waited";
-        return job;
-    }
-    job.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    job.output = QString::fromUtf8(process.readAll());
-    return job;
-}
-
-// `config`: lines of the program's Config key.
-void writeStore(const kalvor::test::IsolatedEnvironment& env, const QString& exportFolder,
-                const QString& config = {}) {
-    const QString store =
-        QStringLiteral(
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
-            "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
-            "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n%3")
-            .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
-                 exportFolder, config);
-    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
-}
-
-}  // namespace
+using kalvor::test::Job;
+using kalvor::test::runProgram;
+using kalvor::test::writeStore;
 
 TEST(UnattendedRun, FullExportRunsWithoutADisplay) {
     kalvor::test::IsolatedEnvironment env;

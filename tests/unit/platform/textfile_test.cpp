@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "support/file_size_limit.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -60,5 +61,28 @@ TEST_F(TextFileTest, AMissingFolderIsAFrenchError) {
     } catch (const Error& e) {
         EXPECT_EQ(e.Number(), err::PathNotFound);
         EXPECT_TRUE(e.Description().startsWith(QStringLiteral("Chemin d'accès introuvable")));
+    }
+}
+
+TEST_F(TextFileTest, AFullDiskKeepsTheOldFileAndSaysWhy) {
+    // 6 KB fail at the last flush, in Close(); 60 KB on a write on the way.
+    const QString target = path(QStringLiteral("d.sql"));
+    for (const int lines : {100, 1000}) {
+        test::writeAll(target, "kept\r\n");
+        try {
+            test::FileSizeLimit limit(4096);
+            TextFile f(target);
+            for (int i = 0; i < lines; ++i) {
+                f.WriteLine(QString(60, u'x'));
+            }
+            f.Close();
+            ADD_FAILURE() << lines << " lines written on a full disk";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), err::DiskError);
+            EXPECT_TRUE(e.Description().contains(QStringLiteral("(fichier trop volumineux (")))
+                << e.Description().toStdString();
+        }
+        EXPECT_EQ(test::readAll(target), QByteArray("kept\r\n"));
+        EXPECT_EQ(leftovers(), QStringList{QStringLiteral("d.sql")});
     }
 }

@@ -255,7 +255,10 @@ TEST_F(FullExport, AFailureShowsItsMessageInUnattendedModeButNoSummary) {
 
     s.GV_Export = dir.filePath("missing");  // the export folder must exist
     EXPECT_FALSE(run());
-    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+    // No one reads the log of a scheduled run: its cause follows the message.
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees\nerreur : "
+                                          "Chemin d'accès introuvable : " +
+                                          dir.filePath("missing/scripts")});
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
 }
 

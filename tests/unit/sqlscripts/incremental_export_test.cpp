@@ -301,7 +301,11 @@ TEST_P(IncrementalExport, UnattendedRunsShowOnlyFailures) {
 
     s.box_LastRun = "pas une date";
     EXPECT_FALSE(run());
-    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+    ASSERT_EQ(prompt.texts().size(), 1);
+    const QStringList lines = prompt.texts()[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "Erreur lors de la création des donnees");
+    EXPECT_TRUE(s.GV_Erreurs.endsWith(u'\n' + lines[1])) << lines[1].toStdString();
 
     s.box_LastRun = "10/01/2027";
     s.GV_Export = dir.filePath("missing");  // the export folder must exist

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QFileDevice;
+
+namespace kalvor {
+
+// Why a file operation failed, in French, the system's own text after it:
+// "disque plein (No space left on device)". Every message about a file that
+// cannot be opened, written or renamed words its cause with these.
+QString SystemReason(int errnum);
+
+// For a Qt file: Qt keeps no errno, so the caller reads errno right after the
+// call that failed; 0 falls back on the file's error() and errorString().
+QString FileReason(const QFileDevice& file, int errnum);
+
+}  // namespace kalvor
