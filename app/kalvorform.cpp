@@ -38,6 +38,7 @@
 #include "dialogs/stats_grid_widget.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "sitecheck/site_work_tables.h"
 #include "sitegen/php_button.h"
@@ -912,8 +913,15 @@ void Kalvorform::Form_Unload() {
         return;
     }
     grid_->CheckTexte();
+    Registry& store = Registry::currentUser();
+    Registry::Batch batch(store);  // the settings and the charts in one write
     settings_.save_Config();
     grid_->Save_Stats();
+    batch.commit();
+    const QString problem = store.takeProblem();
+    if (!problem.isEmpty()) {
+        prompt_->message(problem, kBanner, PromptIcon::Critical);
+    }
     site::Drop_Tables_Temp(settings_.GV_Chemin_Base, *prompt_);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/error.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 
 namespace kalvor::start_up {
@@ -45,6 +46,8 @@ void Form_Load_Failed(Settings& s, const QString& description) {
 }
 
 void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
+    // Keys the load creates on a fresh store go to the file in one write.
+    Registry::Batch batch(Registry::currentUser());
     try {
         s.GV_App_Path = programFolder();
         s.GV_LastRun_Changed = false;
@@ -79,8 +82,13 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                 QStringLiteral(" n'est pas disponible dans cette version."),
             kBanner + QStringLiteral(" - Génération SQL"), PromptIcon::Critical);
     }
-    s.Save_LastRun();
-    return done ? 0 : 1;
+    // Marks left unsaved would make the next incremental export repeat this one.
+    const bool saved = s.Save_LastRun();
+    const QString problem = Registry::currentUser().takeProblem();
+    if (!problem.isEmpty()) {
+        prompt.message(problem, kBanner, PromptIcon::Critical);
+    }
+    return done && saved ? 0 : 1;
 }
 
 }  // namespace kalvor::start_up

@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 
 namespace kalvor {
 namespace {
@@ -600,7 +601,8 @@ void Settings::Check_Config(Prompt& prompt) {
 
 // ---------------------------------------------------------------- save
 
-void Settings::save_Config() {
+bool Settings::save_Config() {
+    Registry::Batch batch(Registry::currentUser());
     const QString& C = kConfigWrite;
     const QString& R = kFoldersWrite;
     const auto state = [](int s) { return QString::number(s); };
@@ -707,16 +709,19 @@ void Settings::save_Config() {
     for (int i = 0; i < 7; ++i) {
         write(C, QStringLiteral("Tri_Para%1").arg(i + 1), *tri[i]);
     }
+    return batch.commit();
 }
 
-void Settings::Save_LastRun() {
+bool Settings::Save_LastRun() {
     if (!GV_LastRun_Changed) {
-        return;
+        return true;
     }
+    Registry::Batch batch(Registry::currentUser());
     write(kConfigWrite, QStringLiteral("lastrun"), GV_LastRun);
     write(kConfigWrite, QStringLiteral("lastid"), QString::number(GV_LastId));
     write(kConfigWrite, QStringLiteral("lastidpara"), QString::number(GV_LastIdPara));
     write(kConfigWrite, QStringLiteral("lastidrevue"), QString::number(GV_LastIdRevue));
+    return batch.commit();
 }
 
 // ---------------------------------------------------------------- options

@@ -52,10 +52,12 @@ class Settings {
     // GV_Rep_Base (absolute image folders). Never throws: a value that cannot
     // be read is noted in GV_Erreurs and the log is written at the end.
     void Check_Config(Prompt& prompt);
-    // Everything but the statistics grid, which saves itself afterwards.
-    void save_Config();
+    // Everything but the statistics grid, which saves itself afterwards. Each
+    // writes the store once; false when it could not be written (the store's
+    // takeProblem() says why).
+    bool save_Config();
     // The last-export marks, only when an export of this run moved them.
-    void Save_LastRun();
+    bool Save_LastRun();
 
     // ---- Module variables
 

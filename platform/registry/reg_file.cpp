@@ -1,18 +1,23 @@
 #include "platform/registry/reg_file.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace kalvor::reg {
 namespace {
 
 // Reads a quoted string starting at pos (on the opening quote); pos ends after
-// the closing quote. False when the quote is never closed.
+// the closing quote. False when the quote is never closed. \\ and \" are
+// escapes; any other backslash is one a person typed by hand and is kept.
 bool readQuoted(const QString& line, qsizetype& pos, QString& out) {
     out.clear();
     ++pos;
     while (pos < line.size()) {
         const QChar c = line.at(pos);
-        if (c == u'\\' && pos + 1 < line.size()) {
+        if (c == u'\\' && pos + 1 < line.size() &&
+            (line.at(pos + 1) == u'\\' || line.at(pos + 1) == u'"')) {
             out.append(line.at(pos + 1));
             pos += 2;
             continue;
@@ -25,6 +30,31 @@ bool readQuoted(const QString& line, qsizetype& pos, QString& out) {
         ++pos;
     }
     return false;
+}
+
+// A quoted value at the end of its line. "C:\dir\" is the folder a person
+// meant, not a quote left open: its last backslash escapes nothing.
+bool readQuotedValue(const QString& rhs, QString& out) {
+    qsizetype pos = 0;
+    if (readQuoted(rhs, pos, out)) {
+        return true;
+    }
+    if (rhs.size() >= 2 && rhs.endsWith(u'"')) {
+        pos = 0;
+        readQuoted(rhs.chopped(1), pos, out);
+        return true;
+    }
+    return false;
+}
+
+// A line that carries on a hex value: bytes, commas, and maybe another "\".
+bool isHexContinuation(const QString& line) {
+    const QString t = line.trimmed();
+    if (t.isEmpty()) {
+        return false;
+    }
+    static const QString allowed = QStringLiteral("0123456789abcdefABCDEF,\\ \t");
+    return std::all_of(t.begin(), t.end(), [](QChar c) { return allowed.contains(c); });
 }
 
 // hex(1): UTF-16LE bytes, NUL-terminated, as regedit writes multi-line text.
@@ -81,21 +111,11 @@ Document parse(const QByteArray& bytes) {
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1);
     }
-    const QStringList rawLines = text.split(u'\n');
-    QStringList lines;
-    // Joins hex continuation lines ending with a backslash.
-    for (qsizetype i = 0; i < rawLines.size(); ++i) {
-        QString line = rawLines[i];
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines) {
         if (line.endsWith(u'\r')) {
             line.chop(1);
         }
-        if (!lines.isEmpty() && lines.last().endsWith(u'\\') && lines.last().contains(u'=') &&
-            !lines.last().trimmed().endsWith(u'"')) {
-            lines.last().chop(1);
-            lines.last().append(line.trimmed());
-            continue;
-        }
-        lines << line;
     }
 
     bool headerSeen = false;
@@ -165,10 +185,22 @@ Document parse(const QByteArray& bytes) {
         while (pos < line.size() && line.at(pos).isSpace()) {
             ++pos;
         }
-        const QString rhs = line.mid(pos);
+        QString rhs = line.mid(pos);
+        const qsizetype first = n;
+        if (rhs.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
+            // Long hex values go on over lines ending with a backslash; only
+            // lines of bytes carry on, never the next value or key.
+            while (rhs.endsWith(u'\\') && n + 1 < lines.size() && isHexContinuation(lines[n + 1])) {
+                rhs.chop(1);
+                rhs.append(lines[++n].trimmed());
+            }
+            if (rhs.endsWith(u'\\')) {
+                doc.problems << QStringLiteral("ligne %1 : valeur incomplète").arg(first + 1);
+                continue;
+            }
+        }
         if (rhs.startsWith(u'"')) {
-            qsizetype p = 0;
-            if (!readQuoted(rhs, p, value.text)) {
+            if (!readQuotedValue(rhs, value.text)) {
                 doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
                 continue;
             }
@@ -178,6 +210,13 @@ Document parse(const QByteArray& bytes) {
         } else if (rhs == u'-') {
             continue;  // a deletion line: nothing to hold
         } else {
+            // Another kind (dword, hex) is kept as written; anything else is
+            // kept too, but was not understood.
+            static const QRegularExpression kind(QStringLiteral("^(dword|hex(\\([0-9a-f]+\\))?):"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+            if (!kind.match(rhs).hasMatch()) {
+                doc.problems << QStringLiteral("ligne %1 : valeur illisible").arg(first + 1);
+            }
             value.isText = false;
             value.rawData = rhs;
         }

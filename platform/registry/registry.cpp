@@ -5,10 +5,12 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <utility>
 
 #include "platform/system_reason.h"
 
@@ -35,12 +37,110 @@ std::unique_ptr<Registry>& current() {
     return registry;
 }
 
+reg::Key* findIn(QList<reg::Key>& keys, const QString& normalized) {
+    for (reg::Key& candidate : keys) {
+        if (sameName(candidate.path, normalized)) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+// The keys of a parsed file, one entry per key however often it appears.
+QList<reg::Key> keysOf(const reg::Document& doc) {
+    QList<reg::Key> keys;
+    for (reg::Key key : doc.keys) {
+        key.path = normalizeKey(key.path);
+        if (reg::Key* existing = findIn(keys, key.path)) {
+            existing->values.append(key.values);
+        } else {
+            keys.append(key);
+        }
+    }
+    return keys;
+}
+
+void apply(QList<reg::Key>& keys, const QString& key, const QString& name, const QString& text) {
+    reg::Key* k = findIn(keys, key);
+    if (k == nullptr) {
+        keys.append(reg::Key{key, {}});
+        k = &keys.last();
+    }
+    for (reg::Value& v : k->values) {
+        if (sameName(v.name, name)) {
+            v.isText = true;
+            v.text = text;
+            v.rawData.clear();
+            return;
+        }
+    }
+    k->values.append(reg::Value{name, text, true, {}});
+}
+
+void apply(QList<reg::Key>& keys, const QString& key) {
+    if (findIn(keys, key) == nullptr) {
+        keys.append(reg::Key{key, {}});
+    }
+}
+
+QString unreadableProblem(const QString& store, const QStringList& problems) {
+    return QStringLiteral(
+               "Le fichier des réglages %1 est en partie illisible (%2). Les valeurs "
+               "lisibles sont conservées ; une copie du fichier sera gardée sous %1.bak.")
+        .arg(store, problems.mid(0, 3).join(QStringLiteral(", ")));
+}
+
+// The file a save replaces: the target of the store when it is a symbolic
+// link, so that the link stays.
+QString resolveLinks(const QString& path) {
+    QString target = path;
+    for (int depth = 0; depth < 40 && QFileInfo(target).isSymLink(); ++depth) {
+        target = QFileInfo(target).symLinkTarget();
+    }
+    return target;
+}
+
+// Held while a save reads the store again and replaces it, so that two
+// processes saving at once keep each other's changes. A lock file beside the
+// store, since the store itself is replaced by each save.
+class StoreLock {
+  public:
+    ~StoreLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    QString acquire(const QString& path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            return SystemReason(errno);
+        }
+        // Another save holds it for a moment only; a process stuck with it
+        // must not freeze this one for ever.
+        for (int tries = 0;; ++tries) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                return {};
+            }
+            const int error = errno;
+            if (error == EINTR) {
+                continue;
+            }
+            if (error != EWOULDBLOCK) {
+                return SystemReason(error);
+            }
+            if (tries == 200) {
+                return QStringLiteral("le fichier est tenu par un autre programme");
+            }
+            ::usleep(50000);
+        }
+    }
+
+  private:
+    int fd_ = -1;
+};
+
 // Writes bytes to path through a temporary file of the same folder, mode 0600.
 QString writeAtomically(const QString& path, const QByteArray& bytes) {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        return QStringLiteral("impossible de créer le dossier %1").arg(folder);
-    }
     QByteArray tmpl = QFile::encodeName(path + QStringLiteral(".XXXXXX"));
     const int fd = mkstemp(tmpl.data());
     if (fd < 0) {
@@ -75,6 +175,22 @@ QString writeAtomically(const QString& path, const QByteArray& bytes) {
 }
 
 }  // namespace
+
+Registry::Batch::Batch(Registry& registry) : registry_(&registry) {
+    ++registry.batchDepth_;
+}
+
+Registry::Batch::~Batch() {
+    commit();
+}
+
+bool Registry::Batch::commit() {
+    Registry* registry = std::exchange(registry_, nullptr);
+    if (registry == nullptr) {
+        return true;
+    }
+    return --registry->batchDepth_ > 0 || registry->save();
+}
 
 Registry::Registry(const QString& storePath, const QString& winePrefix)
     : storePath_(storePath), wine_(std::make_unique<WineRegistry>(winePrefix)) {
@@ -118,32 +234,22 @@ void Registry::load() {
                        .arg(storePath_, FileReason(file, errnum));
         return;
     }
-    reg::Document doc = reg::parse(file.readAll());
-    for (reg::Key& key : doc.keys) {
-        key.path = normalizeKey(key.path);
-        reg::Key* existing = findKey(key.path);
-        if (existing == nullptr) {
-            keys_.append(key);
-            continue;
-        }
-        for (const reg::Value& v : key.values) {
-            existing->values.append(v);
-        }
-    }
+    seen_ = file.readAll();
+    const reg::Document doc = reg::parse(seen_);
+    keys_ = keysOf(doc);
     if (!doc.problems.isEmpty()) {
-        problem_ = QStringLiteral(
-                       "Le fichier des réglages %1 est en partie illisible (%2). Les valeurs "
-                       "lisibles sont conservées ; une copie du fichier sera gardée sous %1.bak.")
-                       .arg(storePath_, doc.problems.mid(0, 3).join(QStringLiteral(", ")));
+        problem_ = unreadableProblem(storePath_, doc.problems);
     }
 }
 
 QString Registry::takeProblem() {
-    if (problemTaken_) {
-        return {};
+    return std::exchange(problem_, QString());
+}
+
+void Registry::setProblem(const QString& problem) {
+    if (problem_.isEmpty()) {
+        problem_ = problem;
     }
-    problemTaken_ = true;
-    return problem_;
 }
 
 bool Registry::isCatalogueApplicationKey(const QString& key) {
@@ -151,13 +257,7 @@ bool Registry::isCatalogueApplicationKey(const QString& key) {
 }
 
 reg::Key* Registry::findKey(const QString& key) {
-    const QString k = normalizeKey(key);
-    for (reg::Key& candidate : keys_) {
-        if (sameName(candidate.path, k)) {
-            return &candidate;
-        }
-    }
-    return nullptr;
+    return findIn(keys_, normalizeKey(key));
 }
 
 const reg::Key* Registry::findKey(const QString& key) const {
@@ -184,8 +284,7 @@ bool Registry::createKey(const QString& key) {
     if (!writable_) {
         return false;
     }
-    keys_.append(reg::Key{normalizeKey(key), {}});
-    save();
+    record(Change{normalizeKey(key), {}, {}, true});
     return writable_;
 }
 
@@ -207,43 +306,114 @@ void Registry::setValue(const QString& key, const QString& name, const QString& 
     if (!writable_) {
         return;
     }
-    reg::Key* k = findKey(key);
-    if (k == nullptr) {
-        keys_.append(reg::Key{normalizeKey(key), {}});
-        k = &keys_.last();
-    }
-    for (reg::Value& v : k->values) {
-        if (sameName(v.name, name)) {
-            if (v.isText && v.text == text) {
-                return;
+    if (const reg::Key* k = findKey(key)) {
+        for (const reg::Value& v : k->values) {
+            if (sameName(v.name, name)) {
+                if (v.isText && v.text == text) {
+                    return;
+                }
+                break;
             }
-            v.isText = true;
-            v.text = text;
-            save();
-            return;
         }
     }
-    k->values.append(reg::Value{name, text, true, {}});
-    save();
+    record(Change{normalizeKey(key), name, text, false});
 }
 
-void Registry::save() {
-    if (!backupDone_ && QFile::exists(storePath_)) {
+void Registry::record(const Change& change) {
+    if (change.keyOnly) {
+        apply(keys_, change.key);
+        changes_.append(change);
+    } else {
+        apply(keys_, change.key, change.name, change.text);
+        auto same = [&](const Change& c) {
+            return !c.keyOnly && sameName(c.key, change.key) && sameName(c.name, change.name);
+        };
+        auto earlier = std::find_if(changes_.begin(), changes_.end(), same);
+        if (earlier != changes_.end()) {
+            earlier->text = change.text;
+        } else {
+            changes_.append(change);
+        }
+    }
+    if (batchDepth_ == 0) {
+        save();
+    }
+}
+
+bool Registry::save() {
+    if (changes_.isEmpty()) {
+        return true;
+    }
+    const QString failure = write();
+    if (!failure.isEmpty()) {
+        // The changes stay: the next save tries them again.
+        setProblem(QStringLiteral("Les réglages ne peuvent pas être enregistrés dans %1 (%2).")
+                       .arg(storePath_, failure));
+        return false;
+    }
+    changes_.clear();
+    ++writes_;
+    return true;
+}
+
+QString Registry::write() {
+    const QString target = resolveLinks(storePath_);
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        return QStringLiteral("impossible de créer le dossier %1").arg(folder);
+    }
+    StoreLock lock;
+    if (const QString failure = lock.acquire(target + QStringLiteral(".lock"));
+        !failure.isEmpty()) {
+        return failure;
+    }
+
+    // What is on disk now, with what another process wrote since the load.
+    QList<reg::Key> keys;
+    QFile file(target);
+    const bool exists = file.exists();
+    if (exists) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            return QStringLiteral("le fichier ne peut pas être relu : ") + file.errorString();
+        }
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            return QStringLiteral("le fichier ne peut pas être relu : ") + file.errorString();
+        }
+        file.close();
+        const reg::Document doc = reg::parse(bytes);
+        keys = keysOf(doc);
+        if (bytes != seen_ && !doc.problems.isEmpty()) {
+            // Edited meanwhile, and badly: say so and keep that text too.
+            setProblem(unreadableProblem(storePath_, doc.problems));
+            backupDone_ = false;
+        }
+    }
+    if (!backupDone_ && exists) {
         // The first save of a run keeps the previous file: a hand edit gone
         // wrong is never lost without a trace.
         const QString backup = storePath_ + QStringLiteral(".bak");
         QFile::remove(backup);
-        if (QFile::copy(storePath_, backup)) {
+        if (QFile::copy(target, backup)) {
             QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
         }
     }
     backupDone_ = true;
-    const QString failure = writeAtomically(storePath_, reg::serialize(keys_));
-    if (!failure.isEmpty() && problem_.isEmpty()) {
-        problem_ = QStringLiteral("Les réglages ne peuvent pas être enregistrés dans %1 (%2).")
-                       .arg(storePath_, failure);
-        problemTaken_ = false;
+
+    for (const Change& c : changes_) {
+        if (c.keyOnly) {
+            apply(keys, c.key);
+        } else {
+            apply(keys, c.key, c.name, c.text);
+        }
     }
+    const QByteArray bytes = reg::serialize(keys);
+    if (const QString failure = writeAtomically(target, bytes); !failure.isEmpty()) {
+        return failure;
+    }
+    keys_ = keys;
+    seen_ = bytes;
+    return {};
 }
 
 }  // namespace kalvor

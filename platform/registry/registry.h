@@ -11,12 +11,31 @@
 namespace kalvor {
 
 // HKEY_CURRENT_USER, kept in a .reg text file. Key and value names compare
-// without regard to case. Every change is written through at once, whole, to a
-// temporary file renamed over the store (mode 0600: it holds the MySQL
-// password). The catalogue application's keys are also looked up, read-only,
-// in the Wine prefix.
+// without regard to case. Another process may write the same file while this
+// one runs: a save reads the file again under a lock and applies only what
+// this object changed, then writes it whole to a temporary file renamed over
+// the store (through a symbolic link, if the store is one; mode 0600: it holds
+// the MySQL password). A change is saved at once, unless a Batch is open. The
+// catalogue application's keys are also looked up, read-only, in the Wine
+// prefix.
 class Registry {
   public:
+    // Changes made while a batch is open are saved together, once, when the
+    // outermost batch ends.
+    class Batch {
+      public:
+        explicit Batch(Registry& registry);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // Ends the batch now. False when the store could not be written
+        // (takeProblem() says why); an inner batch leaves it to the outermost.
+        bool commit();
+
+      private:
+        Registry* registry_;
+    };
+
     Registry(const QString& storePath, const QString& winePrefix);
 
     // $KALVOR_REGISTRY, else $XDG_CONFIG_HOME/kalvor/registry.reg
@@ -34,24 +53,41 @@ class Registry {
     void setValue(const QString& key, const QString& name, const QString& text);
 
     // A French description of what went wrong reading or writing the store,
-    // given once: the caller shows it, later calls return "".
+    // given once: the caller shows it, later calls return "" until another
+    // fault.
     QString takeProblem();
     const QString& storePath() const { return storePath_; }
+    // How many times the store file was written by this object.
+    int writes() const { return writes_; }
 
   private:
     reg::Key* findKey(const QString& key);
     const reg::Key* findKey(const QString& key) const;
     static bool isCatalogueApplicationKey(const QString& key);
+    // A change this object made, applied again to the file read at save.
+    struct Change {
+        QString key;
+        QString name;
+        QString text;
+        bool keyOnly = false;
+    };
+
     void load();
-    void save();
+    void record(const Change& change);
+    bool save();
+    QString write();
+    void setProblem(const QString& problem);
 
     QString storePath_;
     std::unique_ptr<WineRegistry> wine_;
     QList<reg::Key> keys_;
+    QList<Change> changes_;  // not yet saved
+    QByteArray seen_;        // the file as last read or written here
     QString problem_;
-    bool problemTaken_ = false;
     bool writable_ = true;  // false when the store exists but could not be read
     bool backupDone_ = false;
+    int batchDepth_ = 0;
+    int writes_ = 0;
 };
 
 }  // namespace kalvor

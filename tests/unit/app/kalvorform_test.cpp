@@ -21,6 +21,7 @@
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
+#include "support/file_size_limit.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -223,6 +224,20 @@ TEST_F(KalvorformTest, CommandLineLatinIsSavedAtExit) {
                   .toString()
                   .toLower(),
               QStringLiteral("true"));
+}
+
+TEST_F(KalvorformTest, SettingsThatCannotBeSavedAtExitAreReported) {
+    ProgramRun run;
+    run.type("box_titre", QStringLiteral("Autre"));
+    const QByteArray before = test::readAll(env.registryPath());
+    {
+        test::FileSizeLimit full(16);
+        run.window.close();
+    }
+    EXPECT_EQ(test::readAll(env.registryPath()), before);
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_TRUE(run.prompt.shown()[0].text.startsWith(
+        QStringLiteral("Les réglages ne peuvent pas être enregistrés")));
 }
 
 TEST_F(KalvorformTest, NothingIsSavedWhenACommandLineExportRan) {

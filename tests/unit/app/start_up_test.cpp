@@ -9,6 +9,7 @@
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
+#include "support/file_size_limit.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -173,6 +174,25 @@ TEST_F(StartUpTest, UnattendedExitCodes) {
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
     EXPECT_TRUE(prompt.shown()[0].text.contains(QStringLiteral("donnees")));
+}
+
+TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
+    const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
+    Settings s;
+    start_up::Form_Load(s, line, prompt);
+    Registry::currentUser().takeProblem();  // as main() shows it
+    const QByteArray before = test::readAll(env.registryPath());
+    {
+        test::FileSizeLimit full(16);
+        EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, movingExports(true)), 1);
+    }
+    EXPECT_EQ(test::readAll(env.registryPath()), before);
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+    EXPECT_TRUE(prompt.shown()[0].text.startsWith(
+        QStringLiteral("Les réglages ne peuvent pas être enregistrés dans ") + env.registryPath() +
+        QStringLiteral(" (fichier trop volumineux")))
+        << prompt.shown()[0].text.toStdString();
 }
 
 TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {

@@ -333,6 +333,45 @@ TEST(SettingsSave, TheMarksAreWrittenOnlyWhenAnExportMovedThem) {
     EXPECT_EQ(config(QStringLiteral("Titre")), kAbsent);
 }
 
+// The window stays open while a scheduled export moves the marks and another
+// program adds a value; each save writes the file once and keeps theirs.
+TEST(SettingsSave, ASaveKeepsWhatAnotherProcessWroteMeanwhile) {
+    test::IsolatedEnvironment env;
+    setConfig(QStringLiteral("Lastrun"), QStringLiteral("01/01/2020"));
+    setConfig(QStringLiteral("Lastid"), QStringLiteral("5"));
+    Loaded window;
+    const auto elsewhere = [&](const QString& key, const QString& name, const QString& value) {
+        Registry(env.registryPath(), env.path()).setValue(key, name, value);
+    };
+    const auto onDisk = [&](const QString& key, const QString& name) {
+        return Registry(env.registryPath(), env.path()).value(key, name).value_or(kAbsent);
+    };
+    elsewhere(kConfig, QStringLiteral("Lastrun"), QStringLiteral("02/02/2022"));
+    elsewhere(kConfig, QStringLiteral("Lastid"), QStringLiteral("40"));
+    elsewhere(kFolders, QStringLiteral("Autre"), QStringLiteral("x"));
+
+    Registry& store = Registry::currentUser();
+    const int writes = store.writes();
+    window.s.box_titre = QStringLiteral("Nouveau titre");
+    EXPECT_TRUE(window.s.save_Config());
+    EXPECT_EQ(store.writes(), writes + 1);
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Titre")), QStringLiteral("Nouveau titre"));
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastrun")), QStringLiteral("02/02/2022"));
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("40"));
+    EXPECT_EQ(onDisk(kFolders, QStringLiteral("Autre")), QStringLiteral("x"));
+
+    // Marks this run moved are written over the other process's.
+    elsewhere(kFolders, QStringLiteral("Autre"), QStringLiteral("y"));
+    window.s.GV_LastRun_Changed = true;
+    window.s.GV_LastRun = QStringLiteral("03/03/2023");
+    window.s.GV_LastId = 50;
+    EXPECT_TRUE(window.s.Save_LastRun());
+    EXPECT_EQ(store.writes(), writes + 2);
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastrun")), QStringLiteral("03/03/2023"));
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("50"));
+    EXPECT_EQ(onDisk(kFolders, QStringLiteral("Autre")), QStringLiteral("y"));
+}
+
 TEST(SettingsSave, SwitchedOffValuesAreWrittenEmptyOrFixed) {
     test::IsolatedEnvironment env;
     RecordingPrompt prompt;

@@ -1,5 +1,7 @@
 #include "platform/registry/registry.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -113,4 +115,52 @@ TEST_F(RegistryTest, AKeyHoldingOnlySubKeysExistsAndCatalogueKeysAreNeverCreated
     EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v4")));
     reg.createKey(QStringLiteral("software\\Kalvor\\Config"));
     EXPECT_TRUE(reg.keyExists(QStringLiteral("software\\Kalvor")));
+}
+
+TEST_F(RegistryTest, HandEditedBackslashesAreKeptAndALineEndingInOneSwallowsNothing) {
+    test::writeAll(store(),
+                   "Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n"
+                   "\"Export\"=\"C:\\Site\\BD\"\r\n"
+                   "\"Dossier\"=\"C:\\Site\\\"\r\n"
+                   "\"Echappe\"=\"a\\\\b\\\"c\"\r\n"
+                   "\"Nu\"=C:\\Site\\\r\n"
+                   "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n"
+                   "\"Couvertures\"=\"Couv\"\r\n"
+                   "\"Octets\"=hex:01,02,\\\r\n  03,04\r\n"
+                   "\"Coupe\"=hex:01,\\\r\n"
+                   "\"Site\"=\"s\"\r\n");
+    const QString config = QStringLiteral("software\\Kalvor\\Config");
+    const QString folders = QStringLiteral("software\\Kalvor\\Repertoires");
+    Registry reg(store(), wine());
+    EXPECT_EQ(reg.value(config, QStringLiteral("Export")), QStringLiteral("C:\\Site\\BD"));
+    EXPECT_EQ(reg.value(config, QStringLiteral("Dossier")), QStringLiteral("C:\\Site\\"));
+    EXPECT_EQ(reg.value(config, QStringLiteral("Echappe")), QStringLiteral("a\\b\"c"));
+    EXPECT_FALSE(reg.value(config, QStringLiteral("Couvertures")));
+    EXPECT_EQ(reg.value(folders, QStringLiteral("Couvertures")), QStringLiteral("Couv"));
+    EXPECT_EQ(reg.value(folders, QStringLiteral("Site")), QStringLiteral("s"));
+    const QString problem = reg.takeProblem();
+    EXPECT_TRUE(problem.contains(QStringLiteral("ligne 7 : valeur illisible")) &&
+                problem.contains(QStringLiteral("ligne 12 : valeur incomplète")))
+        << problem.toStdString();
+
+    reg.setValue(config, QStringLiteral("Site"), QStringLiteral("x"));
+    EXPECT_TRUE(test::readAll(store()).contains("\"Octets\"=hex:01,02,03,04\r\n"));
+    Registry again(store(), wine());
+    EXPECT_EQ(again.value(config, QStringLiteral("Dossier")), QStringLiteral("C:\\Site\\"));
+}
+
+TEST_F(RegistryTest, ASaveWritesThroughASymbolicLink) {
+    const QString target = dir.path() + QStringLiteral("/dotfiles/registry.reg");
+    test::writeAll(target, "Windows Registry Editor Version 5.00\r\n");
+    QDir().mkpath(QFileInfo(store()).absolutePath());
+    ASSERT_TRUE(QFile::link(QStringLiteral("../dotfiles/registry.reg"), store()));
+    Registry reg(store(), wine());
+    reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("site"),
+                 QStringLiteral("s"));
+    EXPECT_TRUE(QFileInfo(store()).isSymLink());
+    EXPECT_TRUE(test::readAll(target).contains("\"site\"=\"s\""));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
