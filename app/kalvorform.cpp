@@ -925,8 +925,15 @@ void Kalvorform::Form_Unload() {
     site::Drop_Tables_Temp(settings_.GV_Chemin_Base, *prompt_);
 }
 
+// A recovery runs to its end first: what it writes is the user's copy of the
+// site. A site check is only stopped: its result goes with the window.
+bool Kalvorform::Defer_Close() {
+    FrmRecovery* recovery = FrmRecovery::Default();
+    return siteCheck_->Defer_Close() || (recovery != nullptr && recovery->Defer_Close(this));
+}
+
 void Kalvorform::fichier_quitter_Click() {
-    if (siteCheck_->Defer_Close()) {
+    if (Defer_Close()) {
         return;
     }
     Form_Unload();
@@ -936,7 +943,7 @@ void Kalvorform::fichier_quitter_Click() {
 }
 
 void Kalvorform::closeEvent(QCloseEvent* event) {
-    if (siteCheck_->Defer_Close()) {
+    if (Defer_Close()) {
         event->ignore();
         return;
     }

@@ -129,6 +129,8 @@ class Kalvorform : public QMainWindow {
     // Runs a handler of the settings, then redraws.
     void handle(const std::function<void()>& handler);
 
+    // True when leaving must wait for a site check or a recovery to end.
+    bool Defer_Close();
     void showCounts();
     void btn_Create_Config_Click();
     void btn_Create_Structure_Click();

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -112,14 +111,32 @@ void FrmRecovery::btn_process_Click() {
         return;
     }
     driver_.btn_process_Click(site_->text(), settings_.box_password, *inet_);
+    // Once this handler has returned, nothing of the run is left waiting.
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    if (closeWindowAfterRun_) {
+        QMetaObject::invokeMethod(closeWindowAfterRun_.data(), &QWidget::close,
+                                  Qt::QueuedConnection);
+        closeWindowAfterRun_ = nullptr;
+    }
+}
+
+bool FrmRecovery::Defer_Close(QWidget* window) {
+    if (!running_) {
+        return false;
+    }
+    closeWindowAfterRun_ = window;
+    return true;
 }
 
 QString FrmRecovery::statusText() const {
     return status_->text();
 }
 
-// A run waits for the site with window events running: the dialog stays
-// until it ends.
+// A run waits for the site with window events running: Escape leaves it be,
+// while closing the window cancels it and closes once it has ended.
 void FrmRecovery::reject() {
     if (!running_) {
         QDialog::reject();
@@ -128,6 +145,8 @@ void FrmRecovery::reject() {
 
 void FrmRecovery::closeEvent(QCloseEvent* event) {
     if (running_) {
+        closeAfterRun_ = true;
+        driver_.Cancel();
         event->ignore();
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -49,6 +50,9 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     const recovery::RecoveryState& state() const { return driver_.state(); }
     bool running() const { return running_; }
 
+    // True while a run goes on: `window` is then closed once it has ended.
+    bool Defer_Close(QWidget* window);
+
   public slots:
     void reject() override;
 
@@ -69,6 +73,8 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     recovery::RecoveryDriver driver_;
     std::function<QString()> chooser_;
     bool running_ = false;
+    bool closeAfterRun_ = false;
+    QPointer<QWidget> closeWindowAfterRun_;
 
     QLineEdit* site_ = nullptr;
     QPushButton* process_ = nullptr;

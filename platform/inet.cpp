@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 #include <QUrl>
 
 #include "platform/cp1252.h"
@@ -10,7 +11,7 @@
 
 namespace kalvor {
 
-Inet::Inet(int timeoutMs) : timeoutMs_(timeoutMs) {}
+Inet::Inet(int timeoutMs, int deadlineMs) : timeoutMs_(timeoutMs), deadlineMs_(deadlineMs) {}
 
 Inet::~Inet() {
     delete manager_;
@@ -23,7 +24,7 @@ QNetworkAccessManager* Inet::manager() {
     return manager_;
 }
 
-QString Inet::OpenURL(const QString& url) {
+QString Inet::OpenURL(const QString& url, const QByteArray& endMark) {
     lastStatus_ = 0;
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
@@ -33,28 +34,54 @@ QString Inet::OpenURL(const QString& url) {
         throw Error(err::HttpError, QStringLiteral("Adresse invalide : %1").arg(url));
     }
     QNetworkRequest request(target);
+    // Only a silence: a site that sends a byte now and then never reaches it.
     request.setTransferTimeout(timeoutMs_);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     busy_ = true;
+    aborted_ = false;
     QNetworkReply* reply = manager()->get(request);
+    current_ = reply;
+    bool late = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [&late, reply] {
+        late = true;
+        reply->abort();
+    });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished()) {
+        deadline.start(deadlineMs_);
         loop.exec();  // window events run meanwhile
     }
+    deadline.stop();
+    current_ = nullptr;
     busy_ = false;
+    // The loop also ends when the program quits: the request goes with it.
+    if (!reply->isFinished()) {
+        aborted_ = true;
+        reply->abort();
+    }
     lastStatus_ = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // A timed-out reply is closed: reading it would only print a warning.
-    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
+    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const QNetworkReply::NetworkError error = reply->error();
     const QString errorText = reply->errorString();
     const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    // Qt inflates a compressed body: its length is not the one announced.
+    const QByteArray encoding = reply->rawHeader("Content-Encoding");
+    const bool marked = reply->hasRawHeader(kEndMarkHeader);
     reply->deleteLater();
 
-    if (lastStatus_ == 0 ||
+    if (aborted_) {
+        lastStatus_ = 0;
+        throw Error(err::HttpError, QStringLiteral("La requête vers %1 a été annulée.").arg(url));
+    }
+    if (late || lastStatus_ == 0 ||
         (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)) {
-        if (error == QNetworkReply::OperationCanceledError ||
+        if (late || error == QNetworkReply::OperationCanceledError ||
             error == QNetworkReply::TimeoutError) {
             throw Error(err::HttpError,
                         QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
@@ -67,7 +94,35 @@ QString Inet::OpenURL(const QString& url) {
             err::HttpError,
             QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(lastStatus_).arg(reason, url));
     }
+    // Qt takes a close of the connection for the end of the body, even
+    // before the length the reply announced.
+    if (length.isValid() && (encoding.isEmpty() || encoding == "identity") &&
+        body.size() < length.toLongLong()) {
+        throw Error(err::HttpError,
+                    QStringLiteral("La réponse du site pour %1 est incomplète (%2 octets reçus "
+                                   "sur %3).")
+                        .arg(url)
+                        .arg(body.size())
+                        .arg(length.toLongLong()));
+    }
+    if (!endMark.isEmpty()) {
+        if (body.endsWith(endMark)) {
+            body.chop(endMark.size());
+        } else if (marked) {
+            throw Error(err::HttpError,
+                        QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
+                                       "manque).")
+                            .arg(url));
+        }
+    }
     return cp1252::decode(body);
+}
+
+void Inet::Abort() {
+    if (current_) {
+        aborted_ = true;
+        current_->abort();
+    }
 }
 
 }  // namespace kalvor

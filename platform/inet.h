@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QPointer>
 #include <QString>
 
 class QNetworkAccessManager;
+class QNetworkReply;
 
 namespace kalvor {
 
@@ -12,26 +15,46 @@ namespace kalvor {
 // reply other than 200 is a failure, not a text to parse.
 class Inet {
   public:
-    explicit Inet(int timeoutMs = 60000);
+    // The longest a whole reply may take. The largest one, the albums of a
+    // 20,000-album site (some 18 MB), needs about five minutes on a 512 kbit/s
+    // line; twice that is left before the site is given up.
+    static constexpr int kDeadlineMs = 10 * 60 * 1000;
+
+    // The site's endpoints that end their reply with a mark send this header,
+    // so that a reply cut short can be told from the reply of an older site.
+    static constexpr char kEndMarkHeader[] = "X-Kalvor-Fin";
+
+    // `timeoutMs` bounds a silence, `deadlineMs` the whole reply.
+    explicit Inet(int timeoutMs = 60000, int deadlineMs = kDeadlineMs);
     ~Inet();
     Inet(const Inet&) = delete;
     Inet& operator=(const Inet&) = delete;
 
-    // Throws kalvor::Error (err::HttpError) on any failure.
-    QString OpenURL(const QString& url);
+    // Throws kalvor::Error (err::HttpError) on any failure, a reply shorter
+    // than its Content-Length included. With an `endMark`, a reply that ends
+    // with it comes back without it, and a reply whose header announces the
+    // mark but does not end with it was cut short: a failure.
+    QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray());
+
+    // Drops the request under way: OpenURL fails at once, saying so.
+    void Abort();
 
     bool StillExecuting() const { return busy_; }
     // HTTP status of the last reply, 0 when none came.
     int lastStatus() const { return lastStatus_; }
     void setTimeout(int ms) { timeoutMs_ = ms; }
+    void setDeadline(int ms) { deadlineMs_ = ms; }
 
   private:
     QNetworkAccessManager* manager();
 
     int timeoutMs_;
+    int deadlineMs_;
     bool busy_ = false;
+    bool aborted_ = false;
     int lastStatus_ = 0;
     QNetworkAccessManager* manager_ = nullptr;
+    QPointer<QNetworkReply> current_;
 };
 
 }  // namespace kalvor

@@ -2,6 +2,7 @@
 
 #include "common/banner.h"
 #include "platform/error.h"
+#include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/collaborator_cleanup.h"
 
@@ -61,19 +62,43 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     }
 
     view_.SetRunning(true);
+    importing_ = &inet;
+    cancelled_ = false;
     try {
         runSteps(SiteAccess{site, password, inet});
-        if (state_.Continue_Recovery) {
+        importing_ = nullptr;
+        if (cancelled_) {
+            reportCancel();
+        } else if (state_.Continue_Recovery) {
             prompt_.message(QStringLiteral("Récupération réussie"), kBanner,
                             PromptIcon::Information);
         } else {
             prompt_.message(state_.Continue_Error, kBanner, PromptIcon::Critical);
         }
     } catch (const Error& e) {
+        importing_ = nullptr;
         prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
     }
     view_.SetStatus(QString());
     view_.SetRunning(false);
+}
+
+void RecoveryDriver::Cancel() {
+    if (importing_ != nullptr) {
+        cancelled_ = true;
+        importing_->Abort();
+    }
+}
+
+// The base was empty when the imports began: emptied again, it holds no
+// copy of the site cut at some table.
+void RecoveryDriver::reportCancel() {
+    QString text = QStringLiteral("Récupération annulée");
+    QString why;
+    if (!Cleanup_Tables_Recovery(state_, why)) {
+        text += QStringLiteral(" : la base Recovery n'a pas pu être vidée (%1)").arg(why);
+    }
+    prompt_.message(text, kBanner, PromptIcon::Exclamation);
 }
 
 void RecoveryDriver::runSteps(const SiteAccess& access) {
@@ -83,7 +108,7 @@ void RecoveryDriver::runSteps(const SiteAccess& access) {
     // The next step's text is up before the flag is looked at.
     view_.SetStatus(steps[1].status);
     for (qsizetype i = 1; i < steps.size(); ++i) {
-        if (!state_.Continue_Recovery) {
+        if (!state_.Continue_Recovery || cancelled_) {
             return;
         }
         if (i > 1) {
@@ -91,7 +116,7 @@ void RecoveryDriver::runSteps(const SiteAccess& access) {
         }
         Import_MYSQL_Tables(state_, access, steps[i].tablename, steps[i].dimension);
     }
-    if (!state_.Continue_Recovery) {
+    if (!state_.Continue_Recovery || cancelled_) {
         return;
     }
     view_.SetStatus(QStringLiteral("traitement des collaborateurs ..."));

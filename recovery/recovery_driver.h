@@ -44,14 +44,21 @@ class RecoveryDriver {
 
     void btn_process_Click(const QString& site, const QString& password, Inet& inet);
 
+    // Ends the imports at once, the request under way dropped: the run
+    // empties the base again, as it found it, and says it was cancelled.
+    void Cancel();
+
     const RecoveryState& state() const { return state_; }
 
   private:
     void runSteps(const SiteAccess& access);
+    void reportCancel();
 
     RecoveryView& view_;
     Prompt& prompt_;
     RecoveryState state_;
+    Inet* importing_ = nullptr;  // while the imports run
+    bool cancelled_ = false;
 };
 
 }  // namespace recovery

@@ -191,7 +191,9 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                              const QString& tablename) {
     const QString url = RecoveryUrl(access.site, access.password, tablename);
     try {
-        return access.inet.OpenURL(url);
+        // What follows the last row of a whole reply from the site's newer
+        // recovery.php.
+        return access.inet.OpenURL(url, QByteArrayLiteral("#fin#"));
     } catch (const Error& e) {
         state.Continue_Recovery = false;
         if (access.inet.lastStatus() == 404) {

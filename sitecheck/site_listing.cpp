@@ -12,6 +12,8 @@ namespace {
 constexpr int kNotFound = 404;
 const QString kSeparator = QStringLiteral("@@@");
 const QString kPlaceholder = QStringLiteral("ENCOURS.JPG");
+// The last line of a whole listing from the site's newer scripts.
+const QByteArray kListingEnd = QByteArrayLiteral("#fin#\n");
 
 // The site writes PHP's "d/m/Y H:i:s", whatever the locale of either side.
 QDateTime siteTime(QStringView text) {
@@ -71,7 +73,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     }
     QString reply;
     try {
-        reply = inet.OpenURL(Listing_Url(box_site, script, rep));
+        reply = inet.OpenURL(Listing_Url(box_site, script, rep), kListingEnd);
     } catch (const Error&) {
         // Only the status tells a missing script: a listing may name a file
         // "404 not found.jpg".

@@ -38,6 +38,8 @@ else {
       echo "Le répertoire n'est pas valide !";
       exit;
    }
+   // The last line tells the program that the listing came whole.
+   header('X-Kalvor-Fin: #fin#');
    // Only the end of the folder stops the loop: a file named "0" is listed.
    while (($fichier = readdir($handle)) !== false) {
       if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
@@ -45,5 +47,6 @@ else {
          echo "\n";
       }
    }
+   echo "#fin#\n";
 }
 ?>

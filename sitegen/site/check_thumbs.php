@@ -19,6 +19,8 @@ if ($handle === false) {
    echo "Le répertoire n'est pas valide !";
    exit;
 }
+// The last line tells the program that the listing came whole.
+header('X-Kalvor-Fin: #fin#');
 // Only the end of the folder stops the loop: a file named "0" is listed.
 while (($fichier = readdir($handle)) !== false) {
    if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
@@ -26,4 +28,5 @@ while (($fichier = readdir($handle)) !== false) {
       echo "\n";
    }
 }
+echo "#fin#\n";
 ?>

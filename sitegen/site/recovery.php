@@ -48,12 +48,15 @@ else {
          echo "erreur de lecture de la table " . $tablename;
       }
       else {
+         // The last five characters tell the program that the reply came whole.
+         header('X-Kalvor-Fin: #fin#');
          while($row=mysql_fetch_row($requete)) {
             for ($i = 0; $i <= $nb_fields; $i++) {
                echo (isset($row[$i]) ? $row[$i] : '') . "@@@";
             }
             echo (isset($row[$i]) ? $row[$i] : '') . "#end#";
          }
+         echo "#fin#";
       }
    }
 }

@@ -121,26 +121,28 @@ TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainTe
     const SitePage dedicaces = site_->get(QStringLiteral("check_files.php?current_rep=dedicaces"));
     EXPECT_EQ(dedicaces.status, 200);
     EXPECT_TRUE(dedicaces.contentType.startsWith("text/plain")) << dedicaces.contentType.data();
-    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n");
+    EXPECT_TRUE(dedicaces.endMarked);
+    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n#fin#\n");
 
     // The folder setting ends with "/": the same listing as without it.
     touch(root + QStringLiteral("/planches/Encours.jpg"));
     EXPECT_EQ(sortedLines(site_->get(QStringLiteral("check_files.php?current_rep=planches")).body),
-              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n"));
+              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n#fin#\n"));
 
     const SitePage couvertures =
         site_->get(QStringLiteral("check_files.php?current_rep=couvertures"));
-    EXPECT_TRUE(couvertures.body.endsWith('\n'));
+    EXPECT_TRUE(couvertures.body.endsWith("\n#fin#\n"));
     EXPECT_FALSE(couvertures.body.contains('\r'));
     EXPECT_EQ(sortedLines(couvertures.body),
               sortedLines("Encours.jpg@@@" + kStamp + "\na.jpg@@@" + kStamp + "\nb@@@c.jpg@@@" +
-                          kStamp + "\n"));
+                          kStamp + "\n#fin#\n"));
 
-    // Only sub-folders: nothing at all.
-    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body, "");
+    // Only sub-folders: no file, only the end mark.
+    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body, "#fin#\n");
 
-    EXPECT_EQ(site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures")).body,
-              "m_a.jpg@@@" + kStamp + "\n");
+    const SitePage thumbs = site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures"));
+    EXPECT_TRUE(thumbs.endMarked);
+    EXPECT_EQ(thumbs.body, "m_a.jpg@@@" + kStamp + "\n#fin#\n");
 }
 
 TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
@@ -260,24 +262,30 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
                               .arg(QString::fromLatin1(QUrl::toPercentEncoding(password)), table));
     };
     const QString pwd = mysqlPassword();
+    // The rows of a whole reply, before its end mark.
+    const auto rowsOf = [&](const QString& table) {
+        const SitePage page = recovery(pwd, table);
+        EXPECT_TRUE(page.endMarked) << table.toStdString();
+        EXPECT_TRUE(page.body.endsWith("#end##fin#") || page.body == "#fin#") << page.body.data();
+        return page.body.chopped(5);
+    };
 
-    const QByteArray series = recovery(pwd, QStringLiteral("series")).body;
+    const QByteArray series = rowsOf(QStringLiteral("series"));
     EXPECT_TRUE(series == asterix.reply(7) + blake.reply(7) + blake3.reply(7) ||
                 series == asterix.reply(7) + blake3.reply(7) + blake.reply(7))
         << series.toStdString();
-    EXPECT_EQ(recovery(pwd, QStringLiteral("auteurs")).body,
+    EXPECT_EQ(rowsOf(QStringLiteral("auteurs")),
               sansAuteur.reply(13) + goscinny.reply(13) + morris.reply(13));
-    EXPECT_EQ(recovery(pwd, QStringLiteral("albums")).body, album.reply(30) + album2.reply(30));
-    EXPECT_EQ(recovery(pwd, QStringLiteral("acheter")).body, souhait.reply(30));
-    EXPECT_EQ(recovery(pwd, QStringLiteral("collaborateurs")).body,
+    EXPECT_EQ(rowsOf(QStringLiteral("albums")), album.reply(30) + album2.reply(30));
+    EXPECT_EQ(rowsOf(QStringLiteral("acheter")), souhait.reply(30));
+    EXPECT_EQ(rowsOf(QStringLiteral("collaborateurs")),
               collab1.reply(3) + collab2.reply(3) + collab3.reply(3));
     // No idscenariste nor idcoloriste: two empty fields before the row end.
-    const QByteArray parabd = recovery(pwd, QStringLiteral("parabd")).body;
+    const QByteArray parabd = rowsOf(QStringLiteral("parabd"));
     EXPECT_EQ(parabd, exlibris.reply(22));
     EXPECT_TRUE(parabd.endsWith("ex30.jpg@@@commentaire@@@@@@#end#"));
     // The magazine without its series4 row is not sent; the title comes last.
-    EXPECT_EQ(recovery(pwd, QStringLiteral("revues")).body,
-              numero.reply(20).chopped(5) + "@@@Spirou#end#");
+    EXPECT_EQ(rowsOf(QStringLiteral("revues")), numero.reply(20).chopped(5) + "@@@Spirou#end#");
 
     // Counted the way the program splits them: n - 1 separators, one end.
     const struct {
@@ -286,7 +294,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     } counts[] = {{"series", 7},         {"auteurs", 13}, {"albums", 30}, {"acheter", 30},
                   {"collaborateurs", 3}, {"parabd", 22},  {"revues", 21}};
     for (const auto& c : counts) {
-        const QByteArray body = recovery(pwd, QString::fromLatin1(c.table)).body;
+        const QByteArray body = rowsOf(QString::fromLatin1(c.table));
         qsizetype start = 0;
         int n = 0;
         for (qsizetype end = body.indexOf("#end#"); end >= 0;
@@ -320,9 +328,9 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     }
     EXPECT_EQ(site_->get(QStringLiteral("recovery.php?pwd=%1").arg(pwd)).body, "");
 
-    // An empty table: zero characters.
+    // An empty table: no row, only the end mark.
     ASSERT_TRUE(runSql(site_->database(), "DELETE FROM kv_collaborateurs;").ok);
-    EXPECT_EQ(recovery(pwd, QStringLiteral("collaborateurs")).body, "");
+    EXPECT_EQ(rowsOf(QStringLiteral("collaborateurs")), "");
 
     // A table that cannot be read: a reply the recovery cannot take for rows,
     // and no engine message in it.

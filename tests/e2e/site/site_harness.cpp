@@ -13,6 +13,7 @@
 #include "e2e/e2e_servers.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
+#include "platform/inet.h"
 #include "platform/textfile.h"
 #include "sitegen/site_files.h"
 #include "sqlscripts/schema_scripts.h"
@@ -247,6 +248,7 @@ SitePage waitForPage(QNetworkReply* reply) {
     page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     page.body = reply->readAll();
     page.contentType = reply->rawHeader("Content-Type");
+    page.endMarked = reply->hasRawHeader(Inet::kEndMarkHeader);
     reply->deleteLater();
     return page;
 }

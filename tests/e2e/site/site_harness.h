@@ -21,6 +21,7 @@ struct SitePage {
     int status = 0;
     QByteArray body;
     QByteArray contentType;
+    bool endMarked = false;  // the header that announces an end mark came
     // Empty when the page is good: status 200 and no PHP message in the body.
     QString problem() const;
     // True when a value that HTML would read as markup stands in the body as

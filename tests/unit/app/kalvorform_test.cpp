@@ -17,12 +17,15 @@
 #include "app/kalvorform.h"
 #include "app/start_up.h"
 #include "common/general.h"
+#include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
+#include "recovery/recovery_database.h"
 #include "settings/settings.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
+#include "unit/recovery/fake_site.h"
 
 using namespace kalvor;
 
@@ -335,4 +338,33 @@ TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
                              "01/02/2024)"));
     EXPECT_EQ(run.find<QLineEdit>("box_LastRun")->text(), QStringLiteral("01/02/2024"));
     EXPECT_FALSE(run.find<QLineEdit>("box_LastRun")->isHidden());
+}
+
+TEST_F(KalvorformTest, ClosingTheWindowDuringARecoveryWaitsForItsEnd) {
+    const QString base = env.path() + QStringLiteral("/recovery.db");
+    recovery::CreateRecoveryDatabase(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), base);
+    test::FakeSite site;
+    site.setReply(QStringLiteral("series"),
+                  test::FakeSite::row({"1", "Série", "", "", "", "", "0"}));
+    ProgramRun run;
+    run.settings.box_site = site.url();
+    run.settings.box_password = QStringLiteral("secret");
+    run.window.show();
+    run.window.recovery_Click();
+    FrmRecovery::Default()->setDatabaseChooser([&] { return base; });
+    bool openAfterClose = false;
+    site.onRequest = [&](const QString& table) {
+        if (table == QStringLiteral("auteurs")) {
+            run.window.close();
+            openAfterClose = run.window.isVisible();
+        }
+    };
+    FrmRecovery::Default()->btn_process()->click();
+    EXPECT_TRUE(openAfterClose);
+    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(site.requests().size(), 7);
+    EXPECT_TRUE(run.window.isVisible());  // the click handler has not returned yet
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(run.window.isVisible());
 }

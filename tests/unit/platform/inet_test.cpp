@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,38 @@ using namespace kalvor;
 namespace {
 
 // A one-page HTTP server in this thread: it answers while Inet waits, which
-// also shows that events keep running during the wait.
+// also shows that events keep running during the wait. Given `everyMs`, it
+// sends `piece` bytes of the response at each tick and closes a tick after
+// the last.
 class TinyServer {
   public:
-    explicit TinyServer(QByteArray response) : response_(std::move(response)) {
+    explicit TinyServer(QByteArray response, int everyMs = 0, int piece = 1)
+        : response_(std::move(response)), everyMs_(everyMs), piece_(piece) {
         server_.listen(QHostAddress::LocalHost);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             QTcpSocket* socket = server_.nextPendingConnection();
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 request_ += socket->readAll();
-                if (request_.contains("\r\n\r\n") && !response_.isEmpty()) {
+                if (!request_.contains("\r\n\r\n") || response_.isEmpty()) {
+                    return;
+                }
+                if (everyMs_ == 0) {
                     socket->write(response_);
                     socket->disconnectFromHost();
+                    return;
                 }
+                socket->write(response_.left(piece_));
+                auto* tick = new QTimer(socket);
+                QObject::connect(tick, &QTimer::timeout, socket,
+                                 [this, socket, sent = qsizetype(piece_)]() mutable {
+                                     if (sent < response_.size()) {
+                                         socket->write(response_.mid(sent, piece_));
+                                         sent += piece_;
+                                     } else {
+                                         socket->disconnectFromHost();
+                                     }
+                                 });
+                tick->start(everyMs_);
             });
         });
     }
@@ -36,6 +56,8 @@ class TinyServer {
   private:
     QTcpServer server_;
     QByteArray response_;
+    int everyMs_;
+    int piece_;
     QByteArray request_;
 };
 
@@ -46,6 +68,15 @@ int failureNumber(Inet& inet, const QString& url) {
         return e.Number();
     }
     return 0;
+}
+
+// The body read, or the failure's text.
+QString outcome(Inet& inet, const QString& url, const QByteArray& endMark = QByteArray()) {
+    try {
+        return inet.OpenURL(url, endMark);
+    } catch (const Error& e) {
+        return e.Description();
+    }
 }
 
 }  // namespace
@@ -81,4 +112,41 @@ TEST(Inet, NoServerAndNoAnswerAreFailuresNotTexts) {
     TinyServer silent{QByteArray()};
     EXPECT_EQ(failureNumber(inet, silent.url(QStringLiteral("/"))), err::HttpError);
     EXPECT_EQ(failureNumber(inet, QStringLiteral("ftp://example/")), err::HttpError);
+}
+
+TEST(Inet, ASiteThatSendsAByteNowAndThenIsGivenUpAtTheDeadline) {
+    TinyServer trickling("HTTP/1.0 200 OK\r\n\r\n" + QByteArray(60, 'x'), 20);
+    Inet inet(1000, 300);
+    const QString url = trickling.url(QStringLiteral("/recovery.php"));
+    EXPECT_EQ(outcome(inet, url), QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
+    EXPECT_FALSE(inet.StillExecuting());
+}
+
+TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
+    const QString cut = QStringLiteral("La réponse du site pour %1 est incomplète (%2).");
+    // When the close follows the body by a moment, Qt often takes the body
+    // for whole.
+    for (int i = 0; i < 20; ++i) {
+        TinyServer server("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nabc", 1, 1000);
+        Inet inet;
+        ASSERT_EQ(failureNumber(inet, server.url(QStringLiteral("/"))), err::HttpError) << i;
+    }
+    const struct {
+        const char* name;
+        QByteArray head;
+        QByteArray body;
+        QString read;  // null: cut
+    } cases[] = {
+        {"cut after a whole line", "X-Kalvor-Fin: #fin#\r\n", "a\n", QString()},
+        {"the mark before the end", "X-Kalvor-Fin: #fin#\r\n", "#fin#\na\n", QString()},
+        {"the header lost on the way", "", "a\n#fin#\n", "a\n"},
+    };
+    for (const auto& c : cases) {
+        TinyServer server("HTTP/1.0 200 OK\r\n" + c.head + "\r\n" + c.body);
+        Inet inet;
+        const QString url = server.url(QStringLiteral("/check_files.php"));
+        EXPECT_EQ(outcome(inet, url, "#fin#\n"),
+                  c.read.isNull() ? cut.arg(url, QStringLiteral("sa fin manque")) : c.read)
+            << c.name;
+    }
 }

@@ -53,6 +53,9 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     requests_ << r;
 
     const QString table = QString::fromLatin1(r.tablename);
+    if (onRequest) {
+        onRequest(table);
+    }
     if (!stopAt_.isEmpty() && (stopped_ || table == stopAt_)) {
         stopped_ = true;
         socket->abort();
@@ -60,6 +63,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     }
     int status = 200;
     QByteArray body;
+    bool marked = false;
     if (missing_ || r.path != "/recovery.php") {
         status = 404;
         body = "<html><body><h1>Not Found</h1></body></html>";
@@ -67,11 +71,14 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         body = "invalid password";
     } else {
         body = bodies_.value(table);
+        marked = endMarked_;
     }
     socket->write("HTTP/1.1 " + QByteArray::number(status) +
                   (status == 200 ? " OK" : " Not Found") +
-                  "\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: " +
-                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                  "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+                  (marked ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
+                          : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
+                  "\r\n" + body);
     socket->disconnectFromHost();
 }
 

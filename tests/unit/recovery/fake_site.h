@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTcpServer>
+#include <functional>
 
 namespace kalvor::test {
 
@@ -26,6 +27,11 @@ class FakeSite {
     void setMissing(bool missing) { missing_ = missing; }
     // The connection is dropped, without a reply, from this table on.
     void stopAt(const QString& table) { stopAt_ = table; }
+    // Rows sent as this version's recovery.php sends them: the end mark
+    // announced in a header, and no length (the close ends the reply).
+    void setEndMarked(bool marked) { endMarked_ = marked; }
+    // Called with each request's table name before it is answered.
+    std::function<void(const QString&)> onRequest;
 
     // Query parameters as received, decoded to bytes, one map per request.
     struct Request {
@@ -48,6 +54,7 @@ class FakeSite {
     bool missing_ = false;
     QString stopAt_;
     bool stopped_ = false;
+    bool endMarked_ = false;
     QList<Request> requests_;
 };
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/dao/db_engine.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/recovery_database.h"
@@ -97,21 +98,26 @@ TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForT
     EXPECT_EQ(dialog.statusText(), QStringLiteral("Sélection de la base Recovery ..."));
 }
 
-TEST_F(FrmRecoveryTest, TheDialogCannotBeClosedWhileARunWaitsForTheSite) {
+TEST_F(FrmRecoveryTest, ClosingTheDialogWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses) {
     settings.box_site = site.url();
     auto* dialog = FrmRecovery::ShowDefault(settings, prompt, &inet);
     EXPECT_EQ(FrmRecovery::ShowDefault(settings, prompt, &inet), dialog);
-    // A close asked while the import waits for the site: the window stays.
-    bool closedDuringRun = true;
-    dialog->setDatabaseChooser([&] {
-        QMetaObject::invokeMethod(
-            dialog, [&] { closedDuringRun = dialog->close(); }, Qt::QueuedConnection);
-        return database;
-    });
+    dialog->setDatabaseChooser([&] { return database; });
+    // The series are stored; the authors never come.
+    bool closedAtOnce = true;
+    site.onRequest = [&](const QString& table) {
+        if (table == QStringLiteral("auteurs")) {
+            closedAtOnce = dialog->close();
+        }
+    };
     dialog->btn_process()->click();
-    EXPECT_FALSE(closedDuringRun);
-    EXPECT_TRUE(dialog->isVisible());
-    dialog->btn_fermer()->click();
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération annulée")});
+    EXPECT_EQ(site.requests().size(), 2);
+    auto db = dao::DBEngine::OpenDatabase(database);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from series"))->RecordCount(), 0);
+    EXPECT_TRUE(dialog->isVisible());  // until the click handler has returned
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(FrmRecovery::Default(), nullptr);
 }

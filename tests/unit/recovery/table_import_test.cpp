@@ -347,5 +347,35 @@ TEST_F(TableImport, AnEmptyTableStoresNothingAndAMissingLocalTableFails) {
     EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("table revues")));
 }
 
+TEST_F(TableImport, ACutReplyOfANewerSiteStoresNothingWhileAnOlderSitesReplyImports) {
+    QByteArray fifty;
+    QByteArray half;
+    for (int id = 1; id <= 50; ++id) {
+        fifty += FakeSite::row({QString::number(id), QStringLiteral("5"), QStringLiteral("2")});
+        half = id == 25 ? fifty : half;
+    }
+    // The rows stored and whether the run may go on.
+    const auto imported = [&](const QByteArray& body) {
+        dao::DBEngine::OpenDatabase(state.GV_Recovery_DB)
+            ->Execute(QStringLiteral("delete from collaborateurs"));
+        state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+        site.setReply(QStringLiteral("collaborateurs"), body);
+        import(QStringLiteral("collaborateurs"));
+        return std::pair(column(QStringLiteral("select IdAlbum from collaborateurs")).size(),
+                         state.Continue_Recovery);
+    };
+    site.setEndMarked(true);
+    EXPECT_EQ(imported(fifty + "#fin#"), std::pair(qsizetype(50), true));
+    EXPECT_EQ(imported("#fin#"), std::pair(qsizetype(0), true));
+    EXPECT_EQ(imported(half), std::pair(qsizetype(0), false));
+    EXPECT_TRUE(state.Continue_Error.startsWith(QStringLiteral(
+        "Erreur lors de l'importation de la table collaborateurs : La réponse du site pour ")))
+        << state.Continue_Error.toStdString();
+    EXPECT_TRUE(state.Continue_Error.endsWith(QStringLiteral("est incomplète (sa fin manque).")));
+    // A site published before the mark existed sends neither mark nor header.
+    site.setEndMarked(false);
+    EXPECT_EQ(imported(fifty), std::pair(qsizetype(50), true));
+}
+
 }  // namespace
 }  // namespace kalvor::recovery

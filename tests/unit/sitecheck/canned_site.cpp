@@ -19,11 +19,13 @@ CannedSite::CannedSite() {
             ++requests_;
             const QString target = QString::fromLatin1(request->split(' ').value(1));
             const Reply reply = pages_.value(target, {404, "<h1>Not Found</h1>"});
-            QByteArray response = "HTTP/1.0 " + QByteArray::number(reply.status) +
-                                  (reply.status == 200 ? " OK" : " Error") +
-                                  "\r\nContent-Type: text/plain;charset=ISO-8859-1\r\n"
-                                  "Content-Length: " +
-                                  QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body;
+            QByteArray response =
+                "HTTP/1.0 " + QByteArray::number(reply.status) +
+                (reply.status == 200 ? " OK" : " Error") +
+                "\r\nContent-Type: text/plain;charset=ISO-8859-1\r\n" +
+                (endMarked_ ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
+                            : "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n") +
+                "\r\n" + reply.body;
             socket->write(response);
             socket->disconnectFromHost();
         });

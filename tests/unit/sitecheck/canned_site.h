@@ -21,6 +21,9 @@ class CannedSite {
     void thumbs(const QString& rep, const QByteArray& body);
     // Connections are taken and never answered.
     void setSilent(bool silent) { silent_ = silent; }
+    // Replies as this version's listings come: the end mark announced in a
+    // header, and no length (the close ends the reply).
+    void setEndMarked(bool marked) { endMarked_ = marked; }
 
     QString url() const;  // no trailing slash
     int requests() const { return requests_; }
@@ -33,6 +36,7 @@ class CannedSite {
     QTcpServer server_;
     QHash<QString, Reply> pages_;
     bool silent_ = false;
+    bool endMarked_ = false;
     int requests_ = 0;
 };
 

@@ -202,3 +202,17 @@ TEST_F(GetFichiersSite, AListingIntoATableThatIsGoneFails) {
     EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Failed);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
 }
+
+TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {
+    site.setEndMarked(true);
+    site.files(QStringLiteral("couvertures"), "a.jpg@@@06/12/2026 21:05:09\n#fin#\n");
+    EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Read);
+    EXPECT_EQ(rows(), QStringList{"EX couvertures a.jpg 0"});
+    EXPECT_EQ(state.malformedLines, 0);
+
+    // Cut after a whole line: the files it lacks would be reported missing.
+    site.files(QStringLiteral("versos"), "b.jpg@@@06/12/2026 21:05:09\n");
+    EXPECT_THROW(fetch(QStringLiteral("versos")), Error);
+    EXPECT_EQ(rows().size(), 1);
+    EXPECT_EQ(state.GV_Nb_Rep, 1);
+}
