@@ -54,7 +54,7 @@ TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
     const QString refusal = QStringLiteral(
         "Le champ « préfixe pour les tables » ne peut contenir que des lettres, des chiffres et "
         "les caractères _ et $");
-    for (const QString word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
+    for (const QString& word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
         const Job job = runProgram(env, {word});
         EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();
         // Once from the load, once from the export.
