@@ -12,13 +12,21 @@ namespace kalvor {
 // reply other than 200 is a failure, not a text to parse.
 class Inet {
   public:
+    enum class Text {
+        Windows1252,
+        // Each line in UTF-8 when it is valid UTF-8, else in Windows-1252: a
+        // listing names files as the host stores them, and hosts store names
+        // uploaded from Linux or by most FTP clients in UTF-8.
+        LinesInTheirOwnEncoding,
+    };
+
     explicit Inet(int timeoutMs = 60000);
     ~Inet();
     Inet(const Inet&) = delete;
     Inet& operator=(const Inet&) = delete;
 
     // Throws kalvor::Error (err::HttpError) on any failure.
-    QString OpenURL(const QString& url);
+    QString OpenURL(const QString& url, Text text = Text::Windows1252);
 
     bool StillExecuting() const { return busy_; }
     // HTTP status of the last reply, 0 when none came.
