@@ -10,6 +10,27 @@
 #include "platform/error.h"
 
 namespace kalvor {
+namespace {
+
+QString decodeLines(const QByteArray& body) {
+    QString text;
+    qsizetype from = 0;
+    while (from <= body.size()) {
+        qsizetype end = body.indexOf('\n', from);
+        if (end < 0) {
+            end = body.size();
+        }
+        const QByteArrayView line = QByteArrayView(body).sliced(from, end - from);
+        text += line.isValidUtf8() ? QString::fromUtf8(line) : cp1252::decode(line.toByteArray());
+        if (end < body.size()) {
+            text += u'\n';
+        }
+        from = end + 1;
+    }
+    return text;
+}
+
+}  // namespace
 
 Inet::Inet(int timeoutMs, int deadlineMs) : timeoutMs_(timeoutMs), deadlineMs_(deadlineMs) {}
 
@@ -24,7 +45,7 @@ QNetworkAccessManager* Inet::manager() {
     return manager_;
 }
 
-QString Inet::OpenURL(const QString& url, const QByteArray& endMark) {
+QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) {
     lastStatus_ = 0;
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
@@ -115,7 +136,7 @@ QString Inet::OpenURL(const QString& url, const QByteArray& endMark) {
                             .arg(url));
         }
     }
-    return cp1252::decode(body);
+    return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 
 void Inet::Abort() {

@@ -25,6 +25,14 @@ class Inet {
     static constexpr char kEndMarkHeader[] = "X-Kalvor-Fin";
 
     // `timeoutMs` bounds a silence, `deadlineMs` the whole reply.
+    enum class Text {
+        Windows1252,
+        // Each line in UTF-8 when it is valid UTF-8, else in Windows-1252: a
+        // listing names files as the host stores them, and hosts store names
+        // uploaded from Linux or by most FTP clients in UTF-8.
+        LinesInTheirOwnEncoding,
+    };
+
     explicit Inet(int timeoutMs = 60000, int deadlineMs = kDeadlineMs);
     ~Inet();
     Inet(const Inet&) = delete;
@@ -34,7 +42,8 @@ class Inet {
     // than its Content-Length included. With an `endMark`, a reply that ends
     // with it comes back without it, and a reply whose header announces the
     // mark but does not end with it was cut short: a failure.
-    QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray());
+    QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
+                    Text text = Text::Windows1252);
 
     // Drops the request under way: OpenURL fails at once, saying so.
     void Abort();

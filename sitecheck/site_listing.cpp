@@ -73,7 +73,8 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     }
     QString reply;
     try {
-        reply = inet.OpenURL(Listing_Url(box_site, script, rep), kListingEnd);
+        reply = inet.OpenURL(Listing_Url(box_site, script, rep), kListingEnd,
+                             Inet::Text::LinesInTheirOwnEncoding);
     } catch (const Error&) {
         // Only the status tells a missing script: a listing may name a file
         // "404 not found.jpg".

@@ -22,9 +22,9 @@ while ($row = mysql_fetch_row($requete)) {
     if ($GV_miniature == 1) {
       $w_filename = Miniature($row[4], $PATH_couvertures, $THUMB_couvertures, $GV_prefix, 107, 145);
     } elseif ($GV_miniature == 2) {
-      $w_filename = $THUMB_couvertures . '/' . $GV_prefix . $row[4];
+      $w_filename = LienImage($THUMB_couvertures, $GV_prefix . $row[4]);
     } else {
-      $w_filename = $PATH_couvertures . '/' . $row[4];
+      $w_filename = LienImage($PATH_couvertures, $row[4]);
     }
   } else {
     $w_filename = $PATH_couvertures . '/Encours.jpg';

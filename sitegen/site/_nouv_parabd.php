@@ -11,9 +11,9 @@ while ($row = mysql_fetch_row($requete)) {
     if ($GV_miniature == 1) {
       $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 107, 145);
     } elseif ($GV_miniature == 2) {
-      $w_filename = $THUMB_parabd . '/' . $GV_prefix . $row[4];
+      $w_filename = LienImage($THUMB_parabd, $GV_prefix . $row[4]);
     } else {
-      $w_filename = $PATH_parabd . '/' . $row[4];
+      $w_filename = LienImage($PATH_parabd, $row[4]);
     }
   } else {
     $w_filename = $PATH_parabd . '/Encours.jpg';

@@ -11,9 +11,9 @@ while ($row = mysql_fetch_row($requete)) {
     if ($GV_miniature == 1) {
       $w_filename = Miniature($row[4], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
     } elseif ($GV_miniature == 2) {
-      $w_filename = $THUMB_revues . '/' . $GV_prefix . $row[4];
+      $w_filename = LienImage($THUMB_revues, $GV_prefix . $row[4]);
     } else {
-      $w_filename = $PATH_revues . '/' . $row[4];
+      $w_filename = LienImage($PATH_revues, $row[4]);
     }
   } else {
     $w_filename = $PATH_revues . '/Encours.jpg';

@@ -91,9 +91,9 @@ function kalvor_cellule_image($fichier, $path, $thumb, $alt)
     if ($G['GV_miniature'] == 1) {
       $src = Miniature($fichier, $path, $thumb, $G['GV_prefix'], 107, 145);
     } elseif ($G['GV_miniature'] == 2) {
-      $src = $thumb . '/' . $G['GV_prefix'] . $fichier;
+      $src = LienImage($thumb, $G['GV_prefix'] . $fichier);
     } else {
-      $src = $path . '/' . $fichier;
+      $src = LienImage($path, $fichier);
     }
     echo '<img src="' . $src . '" height="145" width="107" alt="' . $alt . '"></a></span>' . "\n";
   } else {

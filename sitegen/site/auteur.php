@@ -64,9 +64,9 @@ if ($photo != '') {
   if ($GV_miniature == 1) {
     $src = Miniature($photo, $PATH_photos, $THUMB_photos, $GV_prefix, 120, 150);
   } elseif ($GV_miniature == 2) {
-    $src = $THUMB_photos . '/' . $GV_prefix . $photo;
+    $src = LienImage($THUMB_photos, $GV_prefix . $photo);
   } else {
-    $src = $PATH_photos . '/' . $photo;
+    $src = LienImage($PATH_photos, $photo);
   }
   echo '<span class="Illus"><img src="' . $src . '" width="120" height="150" alt="photo"></span>' . "\n";
 }

@@ -26,6 +26,45 @@ if (!extension_loaded('ctype')) {
   }
 }
 
+// An image's name as the host spells it: as stored (Windows-1252), else in
+// UTF-8, as hosts keep names uploaded from Linux or by most FTP clients; the
+// stored name when neither is there. The conversion is done here, since
+// hosts may lack mbstring and utf8_encode knows only Latin-1: the list holds
+// the code points of Windows-1252's bytes 80 to 9F.
+function NomImage($dossier, $nom)
+{
+  if (!preg_match('/[\x80-\xFF]/', $nom) || file_exists("$dossier/$nom")) {
+    return $nom;
+  }
+  $c1 = explode(' ', '20AC 81 201A 192 201E 2026 2020 2021 2C6 2030 160 2039 152 8D 17D 8F '
+    . '90 2018 2019 201C 201D 2022 2013 2014 2DC 2122 161 203A 153 9D 17E 178');
+  $utf8 = '';
+  for ($i = 0; $i < strlen($nom); $i++) {
+    $c = ord($nom[$i]);
+    if ($c < 0x80) {
+      $utf8 .= $nom[$i];
+      continue;
+    }
+    if ($c < 0xA0) {
+      $c = hexdec($c1[$c - 0x80]);
+    }
+    if ($c < 0x800) {
+      $utf8 .= chr(0xC0 | ($c >> 6)) . chr(0x80 | ($c & 0x3F));
+    } else {
+      $utf8 .= chr(0xE0 | ($c >> 12)) . chr(0x80 | (($c >> 6) & 0x3F)) . chr(0x80 | ($c & 0x3F));
+    }
+  }
+  return file_exists("$dossier/$utf8") ? $utf8 : $nom;
+}
+
+// The address of an image in a page: a UTF-8 spelling URL-encoded, the stored
+// one as the pages have always written it.
+function LienImage($dossier, $nom)
+{
+  $hote = NomImage($dossier, $nom);
+  return $dossier . '/' . ($hote === $nom ? $nom : rawurlencode($hote));
+}
+
 function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
   $dir = @opendir($fpath_thumb);
@@ -34,24 +73,26 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
   } else {
     closedir($dir);
   }
-  $miniature = "$fpath_thumb/$fprefix$fimage";
-  if (file_exists($miniature)) {
-    return $miniature;
+  if (file_exists("$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage))) {
+    return LienImage($fpath_thumb, $fprefix . $fimage);
   }
-  $taille = @getimagesize("$fpath/$fimage");
+  // A thumbnail still to make takes the spelling of its image.
+  $image = NomImage($fpath, $fimage);
+  $miniature = "$fpath_thumb/$fprefix$image";
+  $taille = @getimagesize("$fpath/$image");
   if (is_array($taille) && $taille[2] == 2) {
     return '_retaille.php?image=' . urlencode(str_replace("'", '@', $fpath)) . '/'
-      . urlencode(str_replace("'", '@', $fimage))
+      . urlencode(str_replace("'", '@', $image))
       . '&amp;miniature=' . urlencode(str_replace("'", '@', $miniature))
       . '&amp;width=' . $fw . '&amp;height=' . $fh;
   }
-  return "$fpath/$fimage";
+  return LienImage($fpath, $fimage);
 }
 
 function AfficheImage($fpath, $fimage, $fw)
 {
-  $nom = urlencode(str_replace("'", '&#39;', $fpath) . '/' . str_replace("'", '&#39;', $fimage));
-  $taille = @getimagesize("$fpath/$fimage");
+  $nom = urlencode(str_replace("'", '&#39;', LienImage($fpath, $fimage)));
+  $taille = @getimagesize("$fpath/" . NomImage($fpath, $fimage));
   if (is_array($taille) && $taille[2] == 2) {
     $largeur = $taille[0] + $fw;
     $hauteur = $taille[1] + 30;

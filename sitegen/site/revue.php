@@ -98,10 +98,10 @@ while ($row = mysql_fetch_row($result)) {
         $source = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
         break;
       case 2:
-        $source = $THUMB_revues . '/' . $GV_prefix . $row[19];
+        $source = LienImage($THUMB_revues, $GV_prefix . $row[19]);
         break;
       default:
-        $source = $PATH_revues . '/' . $row[19];
+        $source = LienImage($PATH_revues, $row[19]);
     }
     echo '<img src="' . $source . '" height="145" width="107" alt="revue"></a>';
   } else {

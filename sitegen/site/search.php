@@ -197,10 +197,10 @@ if ($end_sql == '') {
             $w_image = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
             break;
           case 2:
-            $w_image = $THUMB_revues . '/' . $GV_prefix . $row[19];
+            $w_image = LienImage($THUMB_revues, $GV_prefix . $row[19]);
             break;
           default:
-            $w_image = $PATH_revues . '/' . $row[19];
+            $w_image = LienImage($PATH_revues, $row[19]);
         }
         echo '<img src="' . $w_image . '" height="145" width="107" alt="objet"></a></span>' . "\n";
       } else {

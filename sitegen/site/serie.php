@@ -88,9 +88,9 @@ if ($idserie === 'all') {
     if ($GV_miniature == 1) {
       $src = Miniature($serie[4], $PATH_planches, $THUMB_planches, $GV_prefix, 200, 280);
     } elseif ($GV_miniature == 2) {
-      $src = $THUMB_planches . '/' . $GV_prefix . $serie[4];
+      $src = LienImage($THUMB_planches, $GV_prefix . $serie[4]);
     } else {
-      $src = $PATH_planches . '/' . $serie[4];
+      $src = LienImage($PATH_planches, $serie[4]);
     }
     echo '<img src="' . $src . '" width="200" height="280" alt="une planche extraite de cette BD"></a></span>' . "\n";
   } elseif (file_exists($PATH_planches . '/Encours.jpg')) {

@@ -1,8 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <filesystem>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -76,6 +79,12 @@ PublishedCatalogue& published(const QString& version) {
         p->version = version;
         p->scratch = std::make_unique<QTemporaryDir>();
         p->catalogue = mendedCatalogue(version, p->scratch->path());
+        // Two accented cover names, whose files a test puts on the host.
+        auto db = dao::DBEngine::OpenDatabase(p->catalogue);
+        db->Execute(
+            QStringLiteral("UPDATE ALBUMS SET Couverture = 'Cœur d''été.JPG' WHERE IdAlbum = 89"));
+        db->Execute(QStringLiteral("UPDATE ALBUMS SET Couverture = 'Noël.JPG' WHERE IdAlbum = 88"));
+        db->Close();
         p->site = std::make_unique<SiteHarness>(QStringLiteral("catalogue_") + version);
         // One generation in each encoding of the data scripts.
         const auto format = version == QStringLiteral("v6") ? Settings::FormatDonnees::Latin1
@@ -283,6 +292,58 @@ TEST_P(CatalogPages, CardsShowTheCataloguesTextsAndPictures) {
         objects.body.contains(latin1(QStringLiteral("<span class=\"typeobjet\">Ex-Libris"))));
     EXPECT_TRUE(objects.body.contains(latin1(QStringLiteral("Ex-libris « Le Gardien »"))));
     EXPECT_TRUE(objects.body.contains("id=\"i1\""));
+}
+
+TEST_P(CatalogPages, AccentedCoversAreLinkedAsTheHostSpellsThem) {
+    // Album 89's cover is on the host in UTF-8 only, album 88's as stored
+    // (Windows-1252).
+    const QString jpeg = siteImagesFolder() + QStringLiteral("/Encours.jpg");
+    const QString covers = site().folder() + QStringLiteral("/couvertures/");
+    QDir().mkpath(site().folder() + QStringLiteral("/mini/couvertures"));
+    ASSERT_TRUE(QFile::copy(jpeg, covers + QStringLiteral("Cœur d'été.JPG")));
+    std::filesystem::copy_file(
+        QFile::encodeName(jpeg).toStdString(),
+        (QFile::encodeName(covers) + latin1(QStringLiteral("Noël.JPG"))).toStdString());
+    const auto cover = [](const QByteArray& body, const char* card) {
+        const qsizetype alt = body.indexOf("alt=\"recto\"", body.indexOf(card));
+        const qsizetype src = body.lastIndexOf("<img src=\"", alt) + 10;
+        return body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&").toStdString();
+    };
+    const QString page = QStringLiteral("serie.php?coll=albums&idserie=12");
+
+    // Thumbnails are made on demand, each under its image's spelling.
+    const SitePage made = site().get(page);
+    ASSERT_TRUE(made.problem().isEmpty()) << made.problem().toStdString();
+    const std::string utf8 = "C%C5%93ur+d%40%C3%A9t%C3%A9.JPG";
+    EXPECT_EQ(cover(made.body, "id=\"i89\""), "_retaille.php?image=couvertures/" + utf8 +
+                                                  "&miniature=mini%2Fcouvertures%2Fm_" + utf8 +
+                                                  "&width=107&height=145");
+    EXPECT_EQ(cover(made.body, "id=\"i88\""),
+              "_retaille.php?image=couvertures/No%EBl.JPG&miniature=mini%2Fcouvertures%2Fm_"
+              "No%EBl.JPG&width=107&height=145");
+    for (const char* card : {"id=\"i89\"", "id=\"i88\""}) {
+        EXPECT_EQ(site().get(QString::fromStdString(cover(made.body, card))).contentType,
+                  "image/jpeg");
+    }
+    const QByteArray shown = site().get(page).body;
+    EXPECT_EQ(cover(shown, "id=\"i89\""), "mini/couvertures/m_C%C5%93ur%20d%27%C3%A9t%C3%A9.JPG");
+    EXPECT_EQ(cover(shown, "id=\"i88\""), "mini/couvertures/m_No\xEBl.JPG");
+    EXPECT_EQ(site().get(QString::fromStdString(cover(shown, "id=\"i89\""))).status, 200);
+
+    // The pop-up and, without thumbnails, the card show the image itself.
+    const QString popUp = QStringLiteral(
+        "_image.php?image=couvertures%2FC%25C5%2593ur%2520d%2527%25C3%25A9t%25C3%25A9.JPG");
+    EXPECT_TRUE(shown.contains(popUp.toLatin1()));
+    EXPECT_TRUE(site().get(popUp).body.contains(
+        "<img src=\"couvertures/C%C5%93ur%20d%27%C3%A9t%C3%A9.JPG\""));
+    EXPECT_TRUE(shown.contains("_image.php?image=couvertures%2FNo%EBl.JPG"));
+    Settings whole = publishingSettings(p_->version, Settings::FormatDonnees::Latin1);
+    whole.opt_miniatures = 0;
+    const QByteArray direct =
+        fetchPage(variantSite(site(), QStringLiteral("entiere"), whole) + u'/' + page).body;
+    EXPECT_EQ(cover(direct, "id=\"i89\""), "couvertures/C%C5%93ur%20d%27%C3%A9t%C3%A9.JPG");
+    EXPECT_EQ(cover(direct, "id=\"i88\""), "couvertures/No\xEBl.JPG");
+    EXPECT_EQ(site().get(QString::fromStdString(cover(direct, "id=\"i89\""))).status, 200);
 }
 
 TEST_P(CatalogPages, HostileParametersNeitherBreakNorWidenNorEcho) {

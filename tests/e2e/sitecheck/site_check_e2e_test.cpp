@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <memory>
+
 #include "app/kalvorform.h"
+#include "catalogue/sqlite_catalogue.h"
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
 #include "platform/dao/db_engine.h"
@@ -58,6 +62,21 @@ QStringList texts(const QStringList& nodes) {
     return list;
 }
 
+// Clicks "Analyse" in the main window, the site's address typed in.
+std::unique_ptr<Kalvorform> runCheck(Settings& settings, RecordingPrompt& prompt,
+                                     const QString& url) {
+    auto window = std::make_unique<Kalvorform>(settings, &prompt);
+    window->refresh();
+    window->show();
+    auto* address = window->findChild<QLineEdit*>(QStringLiteral("box_site"));
+    address->selectAll();
+    QTest::keyClick(address, Qt::Key_Delete);
+    address->insert(url);
+    EXPECT_EQ(settings.box_site, url);
+    window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    return window;
+}
+
 class SiteCheckEndToEnd : public ::testing::TestWithParam<const char*> {};
 
 }  // namespace
@@ -97,17 +116,8 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
     Settings settings = published;
     settings.GV_Chemin_Base =
         test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam()));
-    Kalvorform window(settings, &prompt);
-    window.refresh();
-    window.show();
-    auto* address = window.findChild<QLineEdit*>(QStringLiteral("box_site"));
-    ASSERT_NE(address, nullptr);
-    address->selectAll();
-    QTest::keyClick(address, Qt::Key_Delete);
-    address->insert(site.url());
-    EXPECT_EQ(settings.box_site, site.url());
-
-    window.findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    const std::unique_ptr<Kalvorform> shown = runCheck(settings, prompt, site.url());
+    Kalvorform& window = *shown;
     EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
     EXPECT_EQ(window.statusPanel(1), settings.GV_Chemin_Base);
 
@@ -142,6 +152,40 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
     EXPECT_FALSE(dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base)
                      ->TableDefs()
                      .Contains(site::kTableFiles));
+}
+
+TEST(SiteCheckAccents, AnImageUnderItsUtf8NameIsNeitherMissingNorInExcess) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("accents"));
+    Settings settings = siteSettings();
+    ASSERT_EQ(site.build(settings), QString());
+    settings.GV_Chemin_Base = env.path() + QStringLiteral("/catalogue.db");
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+                                    settings.GV_Chemin_Base);
+    auto db = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
+    db->Execute(
+        QStringLiteral("UPDATE ALBUMS SET Couverture = 'Cœur d''été.JPG' WHERE IdAlbum = 1"));
+    db->Execute(QStringLiteral("UPDATE ALBUMS SET Couverture = 'Noël.JPG' WHERE IdAlbum = 2"));
+    db->Close();
+    // The first as uploaded from Linux (QFile names files in UTF-8), the
+    // second as stored, in Windows-1252; with a thumbnail each.
+    put(site.folder() + QStringLiteral("/couvertures/Cœur d'été.JPG"));
+    put(site.folder() + QStringLiteral("/mini/couvertures/m_Cœur d'été.JPG"));
+    for (const char* name : {"/couvertures/No\xEBl.JPG", "/mini/couvertures/m_No\xEBl.JPG"}) {
+        std::ofstream(QFile::encodeName(site.folder()).toStdString() + name) << "jpg";
+    }
+
+    RecordingPrompt prompt;
+    const std::unique_ptr<Kalvorform> window = runCheck(settings, prompt, site.url());
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    EXPECT_TRUE(children(window->findChild<QTreeWidget*>(QStringLiteral("TV_excess"))).isEmpty());
+    EXPECT_TRUE(children(window->findChild<QTreeWidget*>(QStringLiteral("TV_thumbs"))).isEmpty());
+    const QStringList missing =
+        texts(children(window->findChild<QTreeWidget*>(QStringLiteral("TV_missing"))));
+    EXPECT_TRUE(missing.contains(QStringLiteral("COUV_ALBUM03.Jpg")));
+    EXPECT_FALSE(missing.contains(QStringLiteral("Cœur d'été.JPG")));
+    EXPECT_FALSE(missing.contains(QStringLiteral("Noël.JPG")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,

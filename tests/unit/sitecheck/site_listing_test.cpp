@@ -136,11 +136,17 @@ class GetFichiersSite : public ::testing::Test {
 };
 
 TEST_F(GetFichiersSite, StoresOneListedRowPerFileAndCountsTheListing) {
+    // Each line in its own encoding: UTF-8 when the whole line is valid
+    // UTF-8, else Windows-1252.
     site.files(QStringLiteral("couvertures"),
                "Cl\xE9mence.JPG@@@06/12/2026 21:05:09\nEncours.jpg@@@06/12/2026 21:05:09\n"
-               "it's.jpg@@@01/01/2020 10:00:00\nnot a line\n");
+               "it's.jpg@@@01/01/2020 10:00:00\nnot a line\n"
+               "No\xC3\xABl.jpg@@@01/01/2020 10:00:00\nC\xC5\x93ur d'\xE9t\xE9.jpg"
+               "@@@01/01/2020 10:00:00\n\x9Cuvre.jpg@@@01/01/2020 10:00:00\n");
     EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Read);
-    EXPECT_EQ(rows(), (QStringList{"EX couvertures Clémence.JPG 0", "EX couvertures it's.jpg 0"}));
+    EXPECT_EQ(rows(), (QStringList{"EX couvertures CÅ“ur d'été.jpg 0",
+                                   "EX couvertures Clémence.JPG 0", "EX couvertures it's.jpg 0",
+                                   "EX couvertures Noël.jpg 0", "EX couvertures œuvre.jpg 0"}));
     EXPECT_EQ(state.GV_Nb_Rep, 1);
     EXPECT_EQ(state.malformedLines, 1);
     EXPECT_TRUE(state.GV_Site_OK);

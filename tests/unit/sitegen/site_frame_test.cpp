@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/vb.h"
 #include "platform/cp1252.h"
 #include "sitegen/site_files.h"
@@ -211,4 +213,32 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
                   "Onclick=\" javascript:window.open(this.href,'','menubar=no, toolbar=no, "
                   "location=no,directories=no,status=no,scrollbars=yes, resizable=yes, "
                   "copyhistory=no,width=450,height=600, left=10, top=10');return false;\">")));
+
+    // Accented names as the host spells them: "Noël" as stored, "Cœur d'été"
+    // only in UTF-8, which links carry URL-encoded.
+    const QString coeur = QStringLiteral("\"C\\x9Cur d'\\xE9t\\xE9.jpg\"");
+    EXPECT_EQ(
+        run(QStringLiteral("array()"),
+            QStringLiteral(
+                "copy(\"couv/L'ile.jpg\", \"couv/C\\xC5\\x93ur d'\\xC3\\xA9t\\xC3\\xA9.jpg\"); "
+                "copy(\"couv/L'ile.jpg\", 'couv/Noël.jpg'); "
+                "echo Miniature(%1, 'couv', 'couv/mini', 'm_', 107, 145), ' ', "
+                "Miniature('Noël.jpg', 'couv', 'couv/mini', 'm_', 107, 145), ' ', "
+                "LienImage('couv', %1), ' ', LienImage('couv', 'Noël.jpg'), ' ', "
+                "LienImage('couv', 'Léa.jpg'), '|'; AfficheImage('couv', %1, 20); "
+                "touch(\"couv/mini/m_C\\xC5\\x93ur d'\\xC3\\xA9t\\xC3\\xA9.jpg\"); "
+                "echo '|', Miniature(%1, 'couv', 'couv/mini', 'm_', 107, 145);")
+                .arg(coeur)),
+        cp1252::encode(QStringLiteral(
+            "_retaille.php?image=couv/C%C5%93ur+d%40%C3%A9t%C3%A9.jpg&amp;miniature=couv%2F"
+            "mini%2Fm_C%C5%93ur+d%40%C3%A9t%C3%A9.jpg&amp;width=107&amp;height=145 "
+            "_retaille.php?image=couv/No%EBl.jpg&amp;miniature=couv%2Fmini%2Fm_No%EBl.jpg"
+            "&amp;width=107&amp;height=145 couv/C%C5%93ur%20d%27%C3%A9t%C3%A9.jpg "
+            "couv/Noël.jpg couv/Léa.jpg|<a href=\"_image.php?image=couv%2FC%25C5%2593ur%2520d"
+            "%2527%25C3%25A9t%25C3%25A9.jpg\" target=\"_blank\" Onclick=\" javascript:window."
+            "open(this.href,'','menubar=no, toolbar=no, location=no,directories=no,status=no,"
+            "scrollbars=no, resizable=yes, copyhistory=no,width=320,height=430, left=10, "
+            "top=10');return false;\">|couv/mini/m_C%C5%93ur%20d%27%C3%A9t%C3%A9.jpg")));
+    // A name that is not UTF-8, which QTemporaryDir cannot remove.
+    std::filesystem::remove(QFile::encodeName(dir_.path()).toStdString() + "/couv/No\xEBl.jpg");
 }
