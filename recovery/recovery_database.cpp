@@ -1,12 +1,15 @@
 #include "recovery/recovery_database.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
 
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/error.h"
 #include "platform/system_reason.h"
 
@@ -24,7 +27,7 @@ struct ExtraColumn {
 const ExtraColumn kExtraColumns[] = {
     {"SERIES", "NoteDessin", "INTEGER"},      {"SERIES", "NoteScenario", "INTEGER"},
     {"SERIES", "NoteGlobale", "INTEGER"},     {"SERIES", "MajBEL", "DATETIME"},
-    {"EXLIBRIS", "MarquePage", "YESNO"},      {"EXLIBRIS", "Ville", "TEXT(100) COLLATE JET"},
+    {"EXLIBRIS", "MarquePage", "YESNO"},      {"EXLIBRIS", "Ville", "TEXT(100) COLLATE NOCASE"},
     {"EXLIBRIS", "CoteActuelle", "CURRENCY"}, {"EXLIBRIS", "PrixAchat", "CURRENCY"},
     {"REVUES", "SujetSerie1", "LONG"},        {"REVUES", "SujetSerie2", "LONG"},
     {"REVUES", "SujetSerie3", "LONG"},        {"REVUES", "SujetSerie4", "LONG"},
@@ -32,6 +35,43 @@ const ExtraColumn kExtraColumns[] = {
     {"REVUES", "SujetAuteur2", "LONG"},       {"REVUES", "SujetAuteur3", "LONG"},
     {"REVUES", "SujetAuteur4", "LONG"},       {"REVUES", "SujetAuteur5", "LONG"},
 };
+
+// The statements without the indexes on text columns: the program orders
+// those by Jet's comparison, other tools by their own, and each would find
+// the other's index out of order.
+QString WithoutTextIndexes(const QString& schema) {
+    static const QRegularExpression statement(QStringLiteral("CREATE [^;]*;\\n"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression table(QStringLiteral("^CREATE TABLE (\\w+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression textColumn(
+        QStringLiteral("^(\\w+) (TEXT|MEMO)\\b"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+    static const QRegularExpression index(
+        QStringLiteral("^CREATE (?:UNIQUE )?INDEX \\w+ ON (\\w+) \\(([^)]*)\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QSet<QString> texts;  // "TABLE.COLUMN", upper case
+    QString kept;
+    for (const auto& m : statement.globalMatch(schema)) {
+        const QString s = m.captured();
+        if (const auto t = table.match(s); t.hasMatch()) {
+            for (const auto& c : textColumn.globalMatch(s)) {
+                texts.insert((t.captured(1) + u'.' + c.captured(1)).toUpper());
+            }
+        } else if (const auto i = index.match(s); i.hasMatch()) {
+            bool onText = false;
+            for (const QString& column : i.captured(2).split(u',')) {
+                const QString name = column.trimmed().section(u' ', 0, 0);
+                onText = onText || texts.contains((i.captured(1) + u'.' + name).toUpper());
+            }
+            if (onText) {
+                continue;
+            }
+        }
+        kept += s;
+    }
+    return kept;
+}
 
 }  // namespace
 
@@ -59,7 +99,11 @@ void CreateRecoveryDatabase(const QString& layoutScript, const QString& path) {
         throw Error(err::FileNotFound,
                     QStringLiteral("Fichier « %1 » introuvable.").arg(layoutScript));
     }
-    const QString schema = SchemaStatements(QString::fromUtf8(script.readAll()));
+    // NOCASE rather than the program's own collation, so that any SQLite tool
+    // opens and sorts the recovered tables.
+    const QString schema = dao::jetsql::AddTextCollation(
+        WithoutTextIndexes(SchemaStatements(QString::fromUtf8(script.readAll()))),
+        QStringLiteral("NOCASE"));
     const QString building = path + QStringLiteral(".part");
     QFile::remove(building);
     {

@@ -35,6 +35,17 @@ std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
     return db.OpenRecordset(AlbumSource(group, GV_Version_Base));
 }
 
+std::unique_ptr<dao::Recordset> OpenAlbumsById(dao::Database& db, ExportGroup group,
+                                               const QString& GV_Version_Base) {
+    QString source = AlbumSource(group, GV_Version_Base);
+    if (catalogue::IsV6(GV_Version_Base)) {
+        source.chop(1);  // its ";"
+    } else {
+        source = QStringLiteral("select * from ") + source;
+    }
+    return db.OpenRecordset(source + QStringLiteral(" order by IdAlbum"));
+}
+
 ScriptLine AlbumRow(const QString& prefix, const QString& table, const dao::Recordset& album,
                     Cote cote) {
     using namespace catalogue::album;

@@ -27,6 +27,10 @@ QString AlbumSource(ExportGroup group, const QString& GV_Version_Base,
                     const QString& condition = {});
 std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
                                            const QString& GV_Version_Base);
+// The same albums in the order of their ids, so that consecutive rows make a
+// range of ids.
+std::unique_ptr<dao::Recordset> OpenAlbumsById(dao::Database& db, ExportGroup group,
+                                               const QString& GV_Version_Base);
 
 // How coteactuelle is written: rounded to a whole number (the full export),
 // or as the catalogue gives it.

@@ -41,6 +41,18 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
            QStringLiteral(" order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
+void LinkBuffer::Add(const QVariant& idAlbum, const QString& line) {
+    lines_.emplace(idAlbum.toLongLong(), line);
+}
+
+void LinkBuffer::WriteUpTo(DataScript& out, const QVariant& last) {
+    const auto end = isNull(last) ? lines_.end() : lines_.upper_bound(last.toLongLong());
+    for (auto it = lines_.begin(); it != end; ++it) {
+        out.Write(it->second);
+    }
+    lines_.erase(lines_.begin(), end);
+}
+
 QString LinkWriter::key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type) {
     return sql::TextForm(idAlbum) + u',' + sql::TextForm(idAuteur) + u',' + sql::TextForm(type);
 }
@@ -50,7 +62,11 @@ void LinkWriter::write(const QVariant& idAlbum, const QVariant& idAuteur, const 
         (!excluded_.isEmpty() && excluded_.contains(key(idAlbum, idAuteur, type)))) {
         return;
     }
-    out_->Write(LinkLine(prefix_, idAlbum, idAuteur, type));
+    if (buffer_) {
+        buffer_->Add(idAlbum, LinkLine(prefix_, idAlbum, idAuteur, type));
+    } else if (out_) {
+        out_->Write(LinkLine(prefix_, idAlbum, idAuteur, type));
+    }
 }
 
 void LinkWriter::WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenariste,

@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <QVariant>
+#include <map>
 
 #include "sqlscripts/export_group.h"
 
@@ -26,14 +27,30 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
 QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
                                 const QString& idAlbum = {});
 
+// Link lines kept back until the file that replaces their album's id range
+// is being written.
+class LinkBuffer {
+  public:
+    void Add(const QVariant& idAlbum, const QString& line);
+    // Writes, in the order they came, the lines of the albums up to `last`,
+    // or every line left when `last` is Null.
+    void WriteUpTo(DataScript& out, const QVariant& last = {});
+
+  private:
+    std::multimap<qint64, QString> lines_;  // equal ids keep their order
+};
+
 // Writes the link lines of one export so that the site table, whose key is
 // the whole link, never receives one twice.
 class LinkWriter {
   public:
     explicit LinkWriter(const QString& prefix) : prefix_(prefix) {}
 
-    // Where the lines go; the album pass may move it between files.
+    // Where the lines go; the album pass may move it between files. Without
+    // a target (nor a buffer) they are dropped: another file holds them.
     void SetTarget(DataScript* out) { out_ = out; }
+    // Keeps the lines back instead.
+    void SetBuffer(LinkBuffer* buffer) { buffer_ = buffer; }
     // Each album first deletes the links the site holds for it: for a wish
     // list exported without the collection, whose table is not emptied.
     void SetReplacing(bool replacing) { replacing_ = replacing; }
@@ -59,6 +76,7 @@ class LinkWriter {
 
     QString prefix_;
     DataScript* out_ = nullptr;
+    LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;
     QSet<QString> excluded_;
 };

@@ -24,6 +24,7 @@
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
+#include "sqlscripts/sql_values.h"
 
 namespace kalvor {
 namespace {
@@ -57,8 +58,7 @@ class FullExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           split_(s.Opt_split_yes()),
-          out_(s.opt_utf8()),
-          linkFile_(s.opt_utf8()) {}
+          out_(s.opt_utf8()) {}
 
     QString Run() {
         RequireTablePrefix(prefix_);
@@ -86,23 +86,77 @@ class FullExport {
     const ExportMarks& marks() const { return marks_; }
 
   private:
-    // Counts the rows of a table cut into parts and starts the next part
-    // file when one is full and more rows follow.
+    // A table cut into part files of `size` rows, read in the order of its
+    // ids: each part replaces the rows of its own id range (the first from
+    // the lowest id, the last with no top), so the parts load in any order,
+    // and rows gone from the catalogue go at the load of their range's part.
     class Parts {
       public:
-        Parts(FullExport* run, QString stem, qint32 rows, qint32 size, qint32 parts)
-            : run_(run), stem_(std::move(stem)), rows_(rows), size_(size), parts_(parts) {}
+        struct Table {
+            QString name, id;
+        };
+        Parts(FullExport* run, QString stem, dao::Recordset& rows, int idField, qint32 size,
+              QList<Table> tables, collaborator_rows::LinkBuffer* held = nullptr)
+            : run_(run),
+              stem_(std::move(stem)),
+              tables_(std::move(tables)),
+              held_(held),
+              rows_(qint32(rows.RecordCount())),
+              size_(size),
+              parts_(partCount(rows_, size)) {
+            if (parts_ > 1) {
+                qint32 n = 0;
+                for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+                    if (++n % size_ == 0 && n < rows_) {
+                        lasts_ << rows.Fields(idField);
+                    }
+                }
+            }
+        }
+        qint32 count() const { return parts_; }
+
+        void Start() { open(1); }
         void Row() {
             ++count_;
             if (count_ % size_ == 0 && count_ < rows_) {
-                run_->open(partName(stem_, count_ / size_ + 1, parts_));
+                const qint32 k = count_ / size_;
+                release(lasts_.at(k - 1));
+                open(k + 1);
+            }
+        }
+        void End() { release({}); }
+
+      private:
+        void open(qint32 k) {
+            run_->open(partName(stem_, k, parts_));
+            for (const Table& t : tables_) {
+                run_->out_.Write(parts_ <= 1
+                                     ? sql::DeleteRows(run_->prefix_, t.name)
+                                     : sql::DeleteWhere(run_->prefix_, t.name, range(t.id, k)));
+            }
+        }
+        QString range(const QString& id, qint32 k) const {
+            QStringList terms;
+            if (k > 1) {
+                terms << id + QStringLiteral(" > ") + sql::Identifier(lasts_.at(k - 2));
+            }
+            if (k < parts_) {
+                terms << id + QStringLiteral(" <= ") + sql::Identifier(lasts_.at(k - 1));
+            }
+            return terms.join(QStringLiteral(" and "));
+        }
+        void release(const QVariant& last) {
+            if (held_) {
+                held_->WriteUpTo(run_->out_, last);
             }
         }
 
-      private:
         FullExport* run_;
         QString stem_;
+        QList<Table> tables_;
+        collaborator_rows::LinkBuffer* held_;
         qint32 rows_, size_, parts_;
+        QVariantList lasts_;  // the id of the last row of each part but the last
         qint32 count_ = 0;
     };
 
@@ -150,12 +204,14 @@ class FullExport {
         const qint32 size = split_ ? splitSize() : 0;
         std::optional<Parts> authorParts;
         if (split_) {
-            const qint32 rows = qint32(authors->RecordCount());
-            authorsParts_ = partCount(rows, size);
-            authorParts.emplace(this, QStringLiteral("AUTEURS"), rows, size, authorsParts_);
-            open(partName(QStringLiteral("AUTEURS"), 1, authorsParts_));
+            authorParts.emplace(
+                this, QStringLiteral("AUTEURS"), *authors, catalogue::auteur::IdAuteur, size,
+                QList<Parts::Table>{{QStringLiteral("auteurs"), QStringLiteral("idauteur")}});
+            authorsParts_ = authorParts->count();
+            authorParts->Start();
+        } else {
+            out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs")));
         }
-        out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs")));
         author_rows::WriteAuthors(*db, *authors, prefix_, QStringLiteral("auteurs"), out_,
                                   [&authorParts] {
                                       if (authorParts) {
@@ -168,18 +224,25 @@ class FullExport {
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series")));
         series_rows::WriteSeries(*db, ExportGroup::Albums, version_, prefix_, out_);
 
-        auto albums = album_rows::OpenAlbums(*db, ExportGroup::Albums, version_);
-        std::optional<Parts> albumParts;
-        if (split_) {
-            const qint32 rows = qint32(albums->RecordCount());
-            albumsParts_ = partCount(rows, size);
-            albumParts.emplace(this, QStringLiteral("ALBUMS"), rows, size, albumsParts_);
-            open(partName(QStringLiteral("ALBUMS"), 1, albumsParts_));
-        }
-        out_.Write(sql::DeleteRows(prefix_, QStringLiteral("albums")));
-        out_.Write(sql::DeleteRows(prefix_, QStringLiteral("collaborateurs")));
         collaborator_rows::LinkWriter links(prefix_);
         links.SetTarget(&out_);
+        collaborator_rows::LinkBuffer held;
+        std::optional<Parts> albumParts;
+        auto albums = split_ ? album_rows::OpenAlbumsById(*db, ExportGroup::Albums, version_)
+                             : album_rows::OpenAlbums(*db, ExportGroup::Albums, version_);
+        if (split_) {
+            holdLinks(*db, held);
+            albumParts.emplace(
+                this, QStringLiteral("ALBUMS"), *albums, catalogue::album::IdAlbum, size,
+                QList<Parts::Table>{{QStringLiteral("albums"), QStringLiteral("idalbum")},
+                                    {QStringLiteral("collaborateurs"), QStringLiteral("idalbum")}},
+                &held);
+            albumsParts_ = albumParts->count();
+            albumParts->Start();
+        } else {
+            out_.Write(sql::DeleteRows(prefix_, QStringLiteral("albums")));
+            out_.Write(sql::DeleteRows(prefix_, QStringLiteral("collaborateurs")));
+        }
         album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("albums"), out_, links,
                                 [&albumParts] {
                                     if (albumParts) {
@@ -187,7 +250,9 @@ class FullExport {
                                     }
                                 });
         albums.reset();
-        if (s_.Opt_Collaborateurs != 0) {
+        if (albumParts) {
+            albumParts->End();
+        } else if (s_.Opt_Collaborateurs != 0) {
             links.WriteExtraCollaborators(*db, ExportGroup::Albums, version_);
         }
         db->Close();
@@ -196,13 +261,39 @@ class FullExport {
         marks_.changed = true;
     }
 
-    void wishList() {
-        // The links of the wish list follow the collection's, after the one
-        // line that empties the table, whatever order the files are loaded in.
-        if (split_ && collectionExported_) {
-            linkFile_ = std::move(out_);
-            out_ = DataScript(s_.opt_utf8());
+    // The links that follow no album line of the collection's files: its
+    // extra collaborators and, with the wish list, the wish list's links
+    // (whose ids may fall in any range). The album file of their id's range
+    // writes them, as it deletes that range's links.
+    void holdLinks(dao::Database& db, collaborator_rows::LinkBuffer& held) {
+        const bool extras = s_.Opt_Collaborateurs != 0;
+        collaborator_rows::LinkWriter collection(prefix_);
+        collection.SetBuffer(&held);
+        if (extras) {
+            collection.WriteExtraCollaborators(db, ExportGroup::Albums, version_);
         }
+        if (!checked(s_.opt_acheter)) {
+            return;
+        }
+        collaborator_rows::LinkWriter wished(prefix_);
+        wished.SetBuffer(&held);
+        if (!catalogue::IsV6(version_)) {
+            wished.ExcludeCollectionLinksOfWishList(db, extras);
+        }
+        using namespace catalogue::album;
+        auto albums = album_rows::OpenAlbums(db, ExportGroup::Acheter, version_);
+        for (; !albums->Eof(); albums->MoveNext()) {
+            wished.WriteOwnLinks(albums->Fields(IdAlbum), albums->Fields(IdScenariste),
+                                 albums->Fields(IdDessinateur), albums->Fields(idColoriste));
+        }
+        albums->Close();
+        if (extras) {
+            wished.WriteExtraCollaborators(db, ExportGroup::Acheter, version_);
+        }
+        wishLinksHeld_ = true;
+    }
+
+    void wishList() {
         openIfSplit(QStringLiteral("donnees_AUTEURS2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs2")));
         auto db = openCatalogue();
@@ -219,10 +310,11 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_ACHETER.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("acheter")));
         collaborator_rows::LinkWriter links(prefix_);
-        links.SetTarget(linkFile_.IsOpen() ? &linkFile_ : &out_);
+        // Split, the collection's album files already hold these links.
+        links.SetTarget(wishLinksHeld_ ? nullptr : &out_);
         // Without the collection the site's links are not emptied first.
         links.SetReplacing(!collectionExported_);
-        if (collectionExported_ && !catalogue::IsV6(version_)) {
+        if (collectionExported_ && !wishLinksHeld_ && !catalogue::IsV6(version_)) {
             links.ExcludeCollectionLinksOfWishList(*db, s_.Opt_Collaborateurs != 0);
         }
         album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("acheter"), out_, links);
@@ -234,11 +326,10 @@ class FullExport {
             marks_.lastId = *id;
         }
         marks_.changed = true;
-        if (s_.Opt_Collaborateurs != 0) {
+        if (s_.Opt_Collaborateurs != 0 && !wishLinksHeld_) {
             links.WriteExtraCollaborators(*db, ExportGroup::Acheter, version_);
         }
         db->Close();
-        linkFile_.Close();
     }
 
     void magazines() {
@@ -315,9 +406,9 @@ class FullExport {
     QString folder_, prefix_, version_;
     bool split_;
     DataScript out_;
-    DataScript linkFile_;  // the last album file while the wish list adds its links
     qint32 authorsParts_ = 0, albumsParts_ = 0;
     bool collectionExported_ = false;
+    bool wishLinksHeld_ = false;  // written with the collection's album files
     ExportMarks marks_;
 };
 

@@ -34,6 +34,11 @@ QString DeleteRows(const QString& prefix, const QString& table) {
     return QStringLiteral("DELETE FROM ") + prefix + table + u';';
 }
 
+QString DeleteWhere(const QString& prefix, const QString& table, const QString& condition) {
+    return QStringLiteral("DELETE FROM ") + prefix + table + QStringLiteral(" where ") + condition +
+           u';';
+}
+
 QString DeleteCollaborateurs(const QString& prefix, const QVariant& idAlbum) {
     return QStringLiteral("DELETE FROM ") + prefix +
            QStringLiteral("collaborateurs where idalbum = ") + Identifier(idAlbum) + u';';

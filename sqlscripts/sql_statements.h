@@ -31,6 +31,8 @@ QStringList ScriptHeader(bool utf8);
 ScriptLine InsertRow(const QString& prefix, const QString& table, const QList<RowValue>& values);
 // "DELETE FROM " prefix table ";"
 QString DeleteRows(const QString& prefix, const QString& table);
+// "DELETE FROM " prefix table " where " condition ";"
+QString DeleteWhere(const QString& prefix, const QString& table, const QString& condition);
 // "DELETE FROM " prefix "collaborateurs where idalbum = " id ";"
 QString DeleteCollaborateurs(const QString& prefix, const QVariant& idAlbum);
 // "update " prefix "kalvor set last_update = '" today "';", today from vb::Now().

@@ -207,7 +207,7 @@ QString QuoteName(const QString& name) {
     return u'"' + q + u'"';
 }
 
-QString AddTextCollation(const QString& sqlite) {
+QString AddTextCollation(const QString& sqlite, const QString& collation) {
     static const QRegularExpression createTable(QStringLiteral("create\\s+table"),
                                                 QRegularExpression::CaseInsensitiveOption);
     if (!sqlite.contains(createTable))
@@ -256,7 +256,7 @@ QString AddTextCollation(const QString& sqlite) {
                     hasCollate = true;
             }
             if (!hasCollate)
-                out.append({T::Word, QStringLiteral(" COLLATE JET")});
+                out.append({T::Word, QStringLiteral(" COLLATE ") + collation});
         }
     }
     return join(out);

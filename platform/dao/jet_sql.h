@@ -21,7 +21,9 @@ Translated Translate(const QString& jet);
 
 // Adds the text collation to the text columns of CREATE TABLE statements
 // (TEXT, MEMO, VARCHAR, CHAR, LONGTEXT) that have none; the rest unchanged.
-QString AddTextCollation(const QString& sqlite);
+// NOCASE is also Jet's comparison on the program's connections, and other
+// tools know it.
+QString AddTextCollation(const QString& sqlite, const QString& collation = QStringLiteral("JET"));
 
 // A name as a quoted SQLite identifier.
 QString QuoteName(const QString& name);

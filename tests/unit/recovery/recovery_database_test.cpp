@@ -1,5 +1,7 @@
 #include "recovery/recovery_database.h"
 
+#include <sqlite3.h>
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -54,6 +56,49 @@ TEST(RecoveryDatabase, HasTheOlderLayoutsTablesInOrderEmptyWithTheColumnsTheImpo
     EXPECT_EQ(recovered->OpenRecordset(QStringLiteral("select * from series where Titre = 'éCUME'"))
                   ->RecordCount(),
               1);
+}
+
+// The first column of a query on a plain SQLite connection, with no
+// collation of ours, or the engine's error; rows joined by "|".
+std::string plainSqlite(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    QStringList rows;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+        rows << QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+        rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows.join(u'|').toStdString();
+}
+
+TEST(RecoveryDatabase, AnySqliteToolSortsItsTextsWhileTheProgramKeepsJetsOrder) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/recovery.db");
+    CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), path);
+    {
+        auto db = dao::DBEngine::OpenDatabase(path);
+        int id = 0;
+        for (const char* title : {"eden", "Zorro", "Écume", "Eau", "ange"}) {
+            db->Execute(QStringLiteral("insert into SERIES (IdSerie, Titre) values (%1, '%2')")
+                            .arg(++id)
+                            .arg(QString::fromUtf8(title)));
+        }
+        auto sorted = db->OpenRecordset(QStringLiteral("select Titre from SERIES order by Titre"));
+        QStringList titles;
+        for (; !sorted->Eof(); sorted->MoveNext()) {
+            titles << sorted->Fields(0).toString();
+        }
+        EXPECT_EQ(titles.join(u'|').toStdString(), "ange|Eau|Écume|eden|Zorro");
+    }
+    EXPECT_EQ(plainSqlite(path, "SELECT Titre FROM SERIES ORDER BY Titre"),
+              "ange|Eau|eden|Zorro|Écume");
+    EXPECT_EQ(plainSqlite(path, "SELECT Ville FROM EXLIBRIS ORDER BY Ville"), "");
+    EXPECT_EQ(plainSqlite(path, "PRAGMA integrity_check"), "ok");
 }
 
 TEST(RecoveryDatabase, TheSchemaIsTheCreateStatementsOfTheScriptOnly) {
