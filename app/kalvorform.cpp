@@ -892,15 +892,27 @@ void Kalvorform::fichier_ouvrir_Click() {
 
 bool Kalvorform::Open_Collection(const QString& path) {
     catalogue::Counts counts;
+    QString refusal;
     try {
         counts = catalogue::ReadCounts(path);
+        if (!counts.generation) {
+            refusal = QStringLiteral(
+                "Ce fichier n'est pas une base Ormelo' : il n'a ni les tables d'une base v6 "
+                "(ALBUMS avec la colonne AAcheter) ni celles d'une base v5 ou v4 (ACHETER, "
+                "EXLIBRIS).");
+        }
     } catch (const Error& e) {
+        refusal = e.Description();
+    }
+    if (!refusal.isEmpty()) {
         prompt_->message(QStringLiteral("Impossible d'ouvrir la collection ") + path +
-                             QStringLiteral(" :\n") + e.Description(),
+                             QStringLiteral(" :\n") + refusal,
                          kBanner, PromptIcon::Critical);
         return false;
     }
     settings_.GV_Chemin_Base = path;
+    // Every reader picks its tables by the version: it follows the catalogue.
+    settings_.GV_Version_Base = start_up::Version_Of(*counts.generation, settings_.GV_Version_Base);
     panels_[0]->setText(path);
     panels_[1]->setText(catalogue::AlbumsPanelText(counts));
     panels_[2]->setText(catalogue::SeriesPanelText(counts));

@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/data_exports.h"
+#include "catalogue/catalogue_schema.h"
 
 namespace kalvor {
 
@@ -17,6 +18,10 @@ namespace start_up {
 // The catalogue's version and path from the catalogue application's keys
 // (our store first, then its Wine prefix), and the catalogue's folder.
 void Locate_Catalogue(Settings& s);
+// The version text of a catalogue of generation `g`: "v6", or for the older
+// one `current` unless that is "v6", else "v5" or "v4" as the catalogue
+// application's keys say.
+QString Version_Of(catalogue::Generation g, const QString& current);
 // The path up to and including its last separator; "" without one.
 QString Rep_Base_Of(const QString& GV_Chemin_Base);
 

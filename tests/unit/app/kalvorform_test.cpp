@@ -16,6 +16,7 @@
 
 #include "app/kalvorform.h"
 #include "app/start_up.h"
+#include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/prompt.h"
@@ -255,6 +256,53 @@ TEST_F(KalvorformTest, OpeningAnotherCatalogueCountsItFirst) {
     EXPECT_EQ(run.settings.GV_Chemin_Base, v5);
     EXPECT_EQ(run.settings.GV_Rep_Base, repBase);  // the start-up folder stays
     EXPECT_EQ(run.window.statusPanel(1), v5);
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+}
+
+TEST_F(KalvorformTest, AnOpenedCatalogueIsReadAsItsTablesSay) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    setValue(kConfig, QStringLiteral("collection"), QStringLiteral("3"));  // and the wish list
+    ProgramRun run;  // no key of the catalogue application: "v4"
+    ASSERT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+    const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    ASSERT_TRUE(run.window.Open_Collection(v6));
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
+    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_EQ(run.prompt.shown()[0].icon, PromptIcon::Information)
+        << run.prompt.texts()[0].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
+
+    // A SQLite file of neither generation is refused; the catalogue in use stays.
+    run.prompt.clear();
+    const QString script = env.path() + QStringLiteral("/autre.sql");
+    test::writeAll(script,
+                   "CREATE TABLE ALBUMS (IdAlbum INTEGER);\n"
+                   "CREATE TABLE SERIES (IdSerie INTEGER);\n");
+    const QString other = env.path() + QStringLiteral("/autre.sqlite");
+    catalogue::BuildSqliteCatalogue(script, other);
+    EXPECT_FALSE(run.window.Open_Collection(other));
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_TRUE(run.prompt.texts()[0].contains(QStringLiteral("n'est pas une base Ormelo'")))
+        << run.prompt.texts()[0].toStdString();
+    EXPECT_EQ(run.settings.GV_Chemin_Base, v6);
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
+    EXPECT_EQ(run.window.statusPanel(1), v6);
+
+    // Back to the older generation: "v5" only with the application's v5 key.
+    ASSERT_TRUE(run.window.Open_Collection(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"))));
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+}
+
+TEST_F(KalvorformTest, AtStartTheCatalogueTablesOutweighTheKeys) {
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb")));
+    ProgramRun run;
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
 }
 
