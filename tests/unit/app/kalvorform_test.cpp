@@ -1,20 +1,27 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
 #include "app/kalvorform.h"
+#include "app/qt_translations.h"
 #include "app/start_up.h"
 #include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
@@ -304,6 +311,61 @@ TEST_F(KalvorformTest, AtStartTheCatalogueTablesOutweighTheKeys) {
     ProgramRun run;
     EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+}
+
+TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
+    ProgramRun run;
+    QSet<QString> names;
+    const QList<QLineEdit*> boxes = run.window.findChildren<QLineEdit*>();
+    ASSERT_GE(boxes.size(), 33);
+    for (QLineEdit* box : boxes) {
+        // What a screen reader hears.
+        const QString name = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << box->objectName().toStdString();
+        EXPECT_FALSE(names.contains(name)) << name.toStdString();
+        names.insert(name);
+    }
+    for (QLabel* label : run.window.findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            const QString caption = label->text().simplified().remove(QRegularExpression(" ?:$"));
+            EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption))
+                << caption.toStdString();
+        }
+    }
+    const std::pair<const char*, const char*> some[] = {
+        {"box_host", "Serveur"},
+        {"path_couvertures", "Couvertures"},
+        {"box_thumb_couvertures", "Couvertures (miniatures)"},
+        {"box_email", "Afficher mon e-mail"},
+        {"box_LastRun", "après le (jj/mm/aaaa)"}};
+    for (const auto& [box, name] : some) {
+        EXPECT_EQ(run.find<QLineEdit>(box)->accessibleName(), QString::fromUtf8(name));
+    }
+}
+
+TEST_F(KalvorformTest, CaptionsOfUnnamedCustomFieldsAndOfTheLastExportDate) {
+    setValue(QStringLiteral("Software\\Orme Lo v4\\Config"), QStringLiteral("Perso2"),
+             QStringLiteral("Prêté à : "));
+    ProgramRun run;
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso1")->text(), QStringLiteral("Perso 1"));
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso2")->text(), QStringLiteral("Prêté à"));
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso4")->text(), QStringLiteral("Perso 4"));
+    EXPECT_TRUE(run.settings.GV_Perso1.isEmpty());  // what the site is given stays
+    EXPECT_EQ(run.find<QLabel>("lbl_lastrun")->text(), QStringLiteral("après le (jj/mm/aaaa) :"));
+}
+
+TEST(QtFrench, QtDialogsSpeakFrench) {
+    QTranslator* french = InstallQtFrench();
+    ASSERT_NE(french, nullptr);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
+    EXPECT_NE(lookIn->text(), QStringLiteral("Look in:"));
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimer"));
+    QCoreApplication::removeTranslator(french);
+    delete french;
 }
 
 // Writes the window as the sample catalogue shows it, when asked to.
