@@ -5,6 +5,7 @@
 #include "platform/error.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 
 namespace kalvor::start_up {
@@ -103,6 +104,12 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
             kBanner + QStringLiteral(" - Génération SQL"), PromptIcon::Critical);
     }
     s.Save_LastRun();
+    // Marks left unsaved would send the same rows again next time.
+    const QString problem = Registry::currentUser().takeProblem();
+    if (!problem.isEmpty()) {
+        prompt.message(problem, kBanner, PromptIcon::Critical);
+        return 1;
+    }
     return done ? 0 : 1;
 }
 

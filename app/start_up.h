@@ -34,7 +34,8 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
 void Form_Load_Failed(Settings& s, const QString& description);
 
 // The export the line names, then the last-export marks and nothing else.
-// 0 when the export went through, 1 when it failed or is not in this build.
+// 0 when the export went through, 1 when it failed, is not in this build, or
+// its marks could not be saved (said through the prompt).
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports);
 

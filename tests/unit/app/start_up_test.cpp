@@ -175,6 +175,22 @@ TEST_F(StartUpTest, UnattendedExitCodes) {
     EXPECT_TRUE(prompt.shown()[0].text.contains(QStringLiteral("donnees")));
 }
 
+TEST_F(StartUpTest, UnattendedRunWhoseMarksCannotBeSavedFails) {
+    const QByteArray store = qgetenv("KALVOR_REGISTRY");
+    qputenv("KALVOR_REGISTRY", "/proc/self/kalvor/registry.reg");  // no folder can be made there
+    Registry::reopenCurrentUser();
+    Settings s;
+    const int code = start_up::Run_Command_Export(s, CommandLine::Parse(QStringLiteral("donnees")),
+                                                  prompt, movingExports(true));
+    qputenv("KALVOR_REGISTRY", store);
+    Registry::reopenCurrentUser();
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_TRUE(prompt.texts()[0].startsWith(
+        QStringLiteral("Les réglages ne peuvent pas être enregistrés dans /proc/self/")))
+        << prompt.texts()[0].toStdString();
+}
+
 TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
     Settings s;
