@@ -1,5 +1,6 @@
 #include "app/kalvorform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -51,6 +52,26 @@ namespace {
 QGroupBox* frame(const char* name, const QString& caption) {
     auto* box = new QGroupBox(caption);
     box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+// Screen readers, and the tools that drive the window, name a box after its
+// label (Qt would give every box of a frame the frame's title): the label's
+// text without its closing colon, with `qualifier` where two labels agree.
+QLineEdit* named(QLineEdit* box, QWidget* label, const QString& qualifier = {}) {
+    QString text;
+    if (auto* l = qobject_cast<QLabel*>(label)) {
+        l->setBuddy(box);
+        text = l->text();
+    } else if (auto* b = qobject_cast<QAbstractButton*>(label)) {
+        text = b->text();
+    }
+    text = text.simplified();
+    while (text.endsWith(u':') || text.endsWith(u' ')) {
+        text.chop(1);
+    }
+    box->setAccessibleName(qualifier.isEmpty() ? text
+                                               : text + QStringLiteral(" (") + qualifier + u')');
     return box;
 }
 
@@ -231,7 +252,9 @@ void Kalvorform::refresh() {
     const QString* captions[] = {&settings_.opt_perso1_Caption, &settings_.opt_perso2_Caption,
                                  &settings_.opt_perso3_Caption, &settings_.opt_perso4_Caption};
     for (int i = 0; i < 4; ++i) {
-        perso_[i]->setText(*captions[i]);
+        // Unnamed in the catalogue application, a field still needs a caption.
+        perso_[i]->setText(captions[i]->isEmpty() ? QStringLiteral("Perso %1").arg(i + 1)
+                                                  : *captions[i]);
     }
     if (lastDonnees_ != nullptr) {
         lastDonnees_->setEnabled(settings_.btn_LastDonnees_SQL_Enabled);
@@ -268,35 +291,39 @@ QWidget* Kalvorform::buildConfiguration() {
 
     auto* base = frame("frame_base", QStringLiteral("Base MySQL du site"));
     auto* grid = new QGridLayout(base);
-    grid->addWidget(label("lbl_host", QStringLiteral("Serveur :")), 0, 0);
-    grid->addWidget(text("box_host", &Settings::box_host), 0, 1);
-    grid->addWidget(label("lbl_login", QStringLiteral("Utilisateur :")), 1, 0);
-    grid->addWidget(text("box_login", &Settings::box_login), 1, 1);
-    grid->addWidget(label("lbl_password", QStringLiteral("Mot de passe :")), 2, 0);
-    QLineEdit* password = text("box_password", &Settings::box_password);
-    password->setEchoMode(QLineEdit::Password);
-    grid->addWidget(password, 2, 1);
-    grid->addWidget(label("lbl_base", QStringLiteral("Base :")), 3, 0);
-    grid->addWidget(text("box_base", &Settings::box_base), 3, 1);
-    grid->addWidget(label("lblPrefixeTable", QStringLiteral("préfixe pour les tables :")), 4, 0);
-    grid->addWidget(text("box_prefixe_table", &Settings::box_prefixe_table,
-                         [this] { settings_.box_prefixe_table_Change(*prompt_); }),
-                    4, 1);
+    const auto row = [grid](int r, QLabel* l, QLineEdit* box) {
+        grid->addWidget(l, r, 0);
+        grid->addWidget(named(box, l), r, 1);
+        return box;
+    };
+    row(0, label("lbl_host", QStringLiteral("Serveur :")), text("box_host", &Settings::box_host));
+    row(1, label("lbl_login", QStringLiteral("Utilisateur :")),
+        text("box_login", &Settings::box_login));
+    row(2, label("lbl_password", QStringLiteral("Mot de passe :")),
+        text("box_password", &Settings::box_password))
+        ->setEchoMode(QLineEdit::Password);
+    row(3, label("lbl_base", QStringLiteral("Base :")), text("box_base", &Settings::box_base));
+    row(4, label("lblPrefixeTable", QStringLiteral("préfixe pour les tables :")),
+        text("box_prefixe_table", &Settings::box_prefixe_table,
+             [this] { settings_.box_prefixe_table_Change(*prompt_); }));
     layout->addWidget(base);
 
     auto* site = frame("frame_site", QStringLiteral("Site"));
     auto* siteGrid = new QGridLayout(site);
-    siteGrid->addWidget(label("lbl_titre", QStringLiteral("Titre :")), 0, 0);
-    siteGrid->addWidget(text("box_titre", &Settings::box_titre), 0, 1, 1, 2);
-    siteGrid->addWidget(label("lbl_site", QStringLiteral("Adresse du site :")), 1, 0);
-    siteGrid->addWidget(text("box_site", &Settings::box_site), 1, 1, 1, 2);
-    siteGrid->addWidget(label("lbl_repertoire_export", QStringLiteral("Répertoire d'export :")), 2,
-                        0);
-    siteGrid->addWidget(text("box_phpexport", &Settings::box_phpexport, {},
-                             [this] {
-                                 settings_.box_phpexport_LostFocus(*prompt_);
-                                 return false;
-                             }),
+    QLabel* titre = label("lbl_titre", QStringLiteral("Titre :"));
+    siteGrid->addWidget(titre, 0, 0);
+    siteGrid->addWidget(named(text("box_titre", &Settings::box_titre), titre), 0, 1, 1, 2);
+    QLabel* adresse = label("lbl_site", QStringLiteral("Adresse du site :"));
+    siteGrid->addWidget(adresse, 1, 0);
+    siteGrid->addWidget(named(text("box_site", &Settings::box_site), adresse), 1, 1, 1, 2);
+    QLabel* exportLabel = label("lbl_repertoire_export", QStringLiteral("Répertoire d'export :"));
+    siteGrid->addWidget(exportLabel, 2, 0);
+    siteGrid->addWidget(named(text("box_phpexport", &Settings::box_phpexport, {},
+                                   [this] {
+                                       settings_.box_phpexport_LostFocus(*prompt_);
+                                       return false;
+                                   }),
+                              exportLabel),
                         2, 1);
     siteGrid->addWidget(button("btn_open_path", QStringLiteral("..."), {},
                                [this] {
@@ -305,15 +332,16 @@ QWidget* Kalvorform::buildConfiguration() {
                                            &Kalvorform::refresh, Qt::UniqueConnection);
                                }),
                         2, 2);
-    siteGrid->addWidget(
+    QLabel* require =
         label("lbl_require", QStringLiteral("répertoire où se trouvera le  fichier require.php "
-                                            "(configuration) :")),
-        3, 0, 1, 3);
-    siteGrid->addWidget(text("box_require", &Settings::box_require, {},
-                             [this] {
-                                 settings_.box_require_LostFocus();
-                                 return false;
-                             }),
+                                            "(configuration) :"));
+    siteGrid->addWidget(require, 3, 0, 1, 3);
+    siteGrid->addWidget(named(text("box_require", &Settings::box_require, {},
+                                   [this] {
+                                       settings_.box_require_LostFocus();
+                                       return false;
+                                   }),
+                              require),
                         4, 0, 1, 3);
     siteGrid->addWidget(
         label("lbl_require_suite",
@@ -444,9 +472,10 @@ QWidget* Kalvorform::buildOptions2() {
     listesLayout->addWidget(check("opt_stats", QStringLiteral("Afficher mes statistiques"),
                                   &Settings::opt_stats, [&s = settings_] { s.opt_stats_Click(); }));
     auto* mail = new QHBoxLayout;
-    mail->addWidget(check("opt_email", QStringLiteral("Afficher mon e-mail"), &Settings::opt_email,
-                          [&s = settings_] { s.opt_email_Click(); }));
-    QLineEdit* email = text("box_email", &Settings::box_email);
+    QCheckBox* showMail = check("opt_email", QStringLiteral("Afficher mon e-mail"),
+                                &Settings::opt_email, [&s = settings_] { s.opt_email_Click(); });
+    mail->addWidget(showMail);
+    QLineEdit* email = named(text("box_email", &Settings::box_email), showMail);
     shown(email, [&s = settings_] { return s.box_email_Visible; });
     mail->addWidget(email);
     listesLayout->addLayout(mail);
@@ -455,7 +484,7 @@ QWidget* Kalvorform::buildOptions2() {
                                &Settings::opt_quitter, [&s = settings_] { s.opt_quitter_Click(); });
     quitter->setToolTip(QStringLiteral("permet de renvoyer vers un site principal"));
     quit->addWidget(quitter);
-    QLineEdit* principal = text("box_siteprincipal", &Settings::box_siteprincipal);
+    QLineEdit* principal = named(text("box_siteprincipal", &Settings::box_siteprincipal), quitter);
     shown(principal, [&s = settings_] { return s.box_siteprincipal_Visible; });
     quit->addWidget(principal);
     listesLayout->addLayout(quit);
@@ -463,8 +492,10 @@ QWidget* Kalvorform::buildOptions2() {
 
     auto* accueil = frame("frm_accueil", QStringLiteral("Page d'accueil"));
     auto* accueilGrid = new QGridLayout(accueil);
-    accueilGrid->addWidget(label("lbl_series_accueil", QStringLiteral("Nombre de séries :")), 0, 0);
-    accueilGrid->addWidget(text("box_series_accueil", &Settings::box_series_accueil), 0, 1);
+    QLabel* series = label("lbl_series_accueil", QStringLiteral("Nombre de séries :"));
+    accueilGrid->addWidget(series, 0, 0);
+    accueilGrid->addWidget(named(text("box_series_accueil", &Settings::box_series_accueil), series),
+                           0, 1);
     accueilGrid->addWidget(
         check("opt_image_accueil", QStringLiteral("Afficher les miniatures des derniers albums"),
               &Settings::opt_image_accueil, [&s = settings_] { s.opt_image_accueil_Click(); }),
@@ -500,10 +531,12 @@ QWidget* Kalvorform::buildOptions2() {
     QLabel* hauteur = label("lbl_baspage", QStringLiteral("Hauteur du bas de page :"));
     shown(hauteur, [&s = settings_] { return s.lbl_baspage_Visible; });
     basGrid->addWidget(hauteur, 1, 0);
-    QLineEdit* height = text("box_baspage", &Settings::box_baspage, {}, [this] {
-        settings_.box_baspage_LostFocus(*prompt_);
-        return false;
-    });
+    QLineEdit* height = named(text("box_baspage", &Settings::box_baspage, {},
+                                   [this] {
+                                       settings_.box_baspage_LostFocus(*prompt_);
+                                       return false;
+                                   }),
+                              hauteur);
     shown(height, [&s = settings_] { return s.box_baspage_Visible; });
     basGrid->addWidget(height, 1, 1);
     layout->addWidget(baspage, 1, 1);
@@ -613,10 +646,12 @@ QWidget* Kalvorform::buildRepertoires() {
     for (const Folder& f : folders) {
         QLabel* l = label(f.label, f.caption);
         auto lostFocus = f.lostFocus;
-        QLineEdit* box = text(f.box, f.member, {}, [this, lostFocus] {
-            (settings_.*lostFocus)();
-            return false;
-        });
+        QLineEdit* box = named(text(f.box, f.member, {},
+                                    [this, lostFocus] {
+                                        (settings_.*lostFocus)();
+                                        return false;
+                                    }),
+                               l);
         shown(l, [&s = settings_] { return s.image_folders_Visible; });
         shown(box, [&s = settings_] { return s.image_folders_Visible; });
         grid->addWidget(l, row, 0);
@@ -668,21 +703,25 @@ QWidget* Kalvorform::buildMiniatures() {
     int row = 0;
     for (const Folder& f : folders) {
         auto lostFocus = f.lostFocus;
-        grid->addWidget(label(f.label, f.caption), row, 0);
-        grid->addWidget(text(f.box, f.member, {},
-                             [this, lostFocus] {
-                                 (settings_.*lostFocus)();
-                                 return false;
-                             }),
+        QLabel* l = label(f.label, f.caption);
+        grid->addWidget(l, row, 0);
+        // The image folders of tab 5 have the same labels.
+        grid->addWidget(named(text(f.box, f.member, {},
+                                   [this, lostFocus] {
+                                       (settings_.*lostFocus)();
+                                       return false;
+                                   }),
+                              l, QStringLiteral("miniatures")),
                         row, 1);
         ++row;
     }
     layout->addWidget(thumbs);
 
     auto* prefix = new QGridLayout;
-    prefix->addWidget(
-        label("lbl_prefix", QStringLiteral("Préfixe figurant devant le nom du fichier")), 0, 0);
-    prefix->addWidget(text("box_prefix", &Settings::box_prefix), 0, 1);
+    QLabel* prefixLabel =
+        label("lbl_prefix", QStringLiteral("Préfixe figurant devant le nom du fichier"));
+    prefix->addWidget(prefixLabel, 0, 0);
+    prefix->addWidget(named(text("box_prefix", &Settings::box_prefix), prefixLabel), 0, 1);
     prefix->addWidget(label("lbl_obligatoire",
                             QStringLiteral("Préfixe obligatoire si le répertoire miniature est "
                                            "identique au répertoire image")),
@@ -715,13 +754,15 @@ QWidget* Kalvorform::buildGeneration() {
         expLayout->addWidget(lastDonnees_);
     }
     auto* lastRun = new QHBoxLayout;
-    QLabel* lastRunLabel = label("lbl_lastrun", QStringLiteral("après le (jj/mm/aa) :"));
+    QLabel* lastRunLabel = label("lbl_lastrun", QStringLiteral("après le (jj/mm/aaaa) :"));
     shown(lastRunLabel, [&s = settings_] { return s.lbl_lastrun_Visible; });
     lastRun->addWidget(lastRunLabel);
-    QLineEdit* lastRunBox = text("box_LastRun", &Settings::box_LastRun, {}, [this] {
-        settings_.box_LastRun_LostFocus(*prompt_);
-        return false;
-    });
+    QLineEdit* lastRunBox = named(text("box_LastRun", &Settings::box_LastRun, {},
+                                       [this] {
+                                           settings_.box_LastRun_LostFocus(*prompt_);
+                                           return false;
+                                       }),
+                                  lastRunLabel);
     shown(lastRunBox, [&s = settings_] { return s.box_LastRun_Visible; });
     lastRun->addWidget(lastRunBox);
     expLayout->addLayout(lastRun);
@@ -742,10 +783,11 @@ QWidget* Kalvorform::buildGeneration() {
     QLabel* groupe = label("lbl_groupe", QStringLiteral("regrouper les albums par"));
     shown(groupe, [&s = settings_] { return s.lbl_groupe_Visible; });
     group->addWidget(groupe);
-    QLineEdit* size = text(
-        "box_SplitGroup", &Settings::box_SplitGroup,
-        [this] { settings_.box_SplitGroup_Change(*prompt_); },
-        [this] { return settings_.box_SplitGroup_LostFocus(*prompt_); });
+    QLineEdit* size = named(text(
+                                "box_SplitGroup", &Settings::box_SplitGroup,
+                                [this] { settings_.box_SplitGroup_Change(*prompt_); },
+                                [this] { return settings_.box_SplitGroup_LostFocus(*prompt_); }),
+                            groupe);
     shown(size, [&s = settings_] { return s.box_SplitGroup_Visible; });
     group->addWidget(size);
     splitLayout->addLayout(group);
@@ -893,15 +935,27 @@ void Kalvorform::fichier_ouvrir_Click() {
 
 bool Kalvorform::Open_Collection(const QString& path) {
     catalogue::Counts counts;
+    QString refusal;
     try {
         counts = catalogue::ReadCounts(path);
+        if (!counts.generation) {
+            refusal = QStringLiteral(
+                "Ce fichier n'est pas une base Ormelo' : il n'a ni les tables d'une base v6 "
+                "(ALBUMS avec la colonne AAcheter) ni celles d'une base v5 ou v4 (ACHETER, "
+                "EXLIBRIS).");
+        }
     } catch (const Error& e) {
+        refusal = e.Description();
+    }
+    if (!refusal.isEmpty()) {
         prompt_->message(QStringLiteral("Impossible d'ouvrir la collection ") + path +
-                             QStringLiteral(" :\n") + e.Description(),
+                             QStringLiteral(" :\n") + refusal,
                          kBanner, PromptIcon::Critical);
         return false;
     }
     settings_.GV_Chemin_Base = path;
+    // Every reader picks its tables by the version: it follows the catalogue.
+    settings_.GV_Version_Base = start_up::Version_Of(*counts.generation, settings_.GV_Version_Base);
     panels_[0]->setText(path);
     panels_[1]->setText(catalogue::AlbumsPanelText(counts));
     panels_[2]->setText(catalogue::SeriesPanelText(counts));

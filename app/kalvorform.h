@@ -50,7 +50,8 @@ class Kalvorform : public QMainWindow {
 
     void fichier_ouvrir_Click();
     // Counts the catalogue at `path` and, only when that worked, makes it the
-    // catalogue of the program. A file that cannot be read is reported and the
+    // catalogue of the program, of the generation its tables show. A file
+    // that cannot be read, or is of neither generation, is reported and the
     // catalogue in use stays.
     bool Open_Collection(const QString& path);
     void fichier_quitter_Click();

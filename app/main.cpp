@@ -3,6 +3,7 @@
 
 #include "app/command_line.h"
 #include "app/kalvorform.h"
+#include "app/qt_translations.h"
 #include "app/start_up.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));
     QApplication::setApplicationVersion(QStringLiteral("1.8.3"));
+    InstallQtFrench();
     setProgramFolder(QApplication::applicationDirPath());
     Settings settings;
     Kalvorform window(settings);

@@ -86,6 +86,10 @@ QWidget* RenamerFrame::buildConversion() {
     to_->setObjectName(QStringLiteral("box_caract_to"));
     auto* par = new QLabel(QStringLiteral("par"));
     par->setObjectName(QStringLiteral("lbl_par"));
+    // Named after their labels, not after the frame.
+    from_->setAccessibleName(caractere_->text());
+    par->setBuddy(to_);
+    to_->setAccessibleName(par->text());
     // Typing a text to replace chooses the replacement.
     for (QLineEdit* box : {from_, to_}) {
         connect(box, &QLineEdit::textChanged, caractere_, [this] { caractere_->setChecked(true); });

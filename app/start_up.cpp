@@ -1,5 +1,6 @@
 #include "app/start_up.h"
 
+#include "catalogue/catalogue_counts.h"
 #include "common/general.h"
 #include "platform/error.h"
 #include "platform/program_folder.h"
@@ -24,6 +25,17 @@ QString Rep_Base_Of(const QString& path) {
     return cut < 0 ? QString() : path.left(cut + 1);
 }
 
+QString Version_Of(catalogue::Generation g, const QString& current) {
+    if (g == catalogue::Generation::V6) {
+        return QStringLiteral("v6");
+    }
+    if (!catalogue::IsV6(current)) {
+        return current;
+    }
+    return general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmeLoV5) ? QStringLiteral("v5")
+                                                                     : QStringLiteral("v4");
+}
+
 void Locate_Catalogue(Settings& s) {
     if (general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmelo6)) {
         s.GV_Version_Base = QStringLiteral("v6");
@@ -38,6 +50,17 @@ void Locate_Catalogue(Settings& s) {
             QStringLiteral("CheminBase")));
     }
     s.GV_Rep_Base = Rep_Base_Of(s.GV_Chemin_Base);
+    // The keys may name a catalogue of the other generation (a path copied
+    // by hand, or no key of the application at all): its tables decide. A
+    // catalogue that cannot be read is reported where it is first used.
+    if (!s.GV_Chemin_Base.isEmpty()) {
+        try {
+            if (const auto g = catalogue::ReadCounts(s.GV_Chemin_Base).generation) {
+                s.GV_Version_Base = Version_Of(*g, s.GV_Version_Base);
+            }
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 void Form_Load_Failed(Settings& s, const QString& description) {

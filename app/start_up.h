@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/data_exports.h"
+#include "catalogue/catalogue_schema.h"
 
 namespace kalvor {
 
@@ -17,6 +18,10 @@ namespace start_up {
 // The catalogue's version and path from the catalogue application's keys
 // (our store first, then its Wine prefix), and the catalogue's folder.
 void Locate_Catalogue(Settings& s);
+// The version text of a catalogue of generation `g`: "v6", or for the older
+// one `current` unless that is "v6", else "v5" or "v4" as the catalogue
+// application's keys say.
+QString Version_Of(catalogue::Generation g, const QString& current);
 // The path up to and including its last separator; "" without one.
 QString Rep_Base_Of(const QString& GV_Chemin_Base);
 
@@ -29,7 +34,8 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
 void Form_Load_Failed(Settings& s, const QString& description);
 
 // The export the line names, then the last-export marks and nothing else.
-// 0 when the export went through, 1 when it failed or is not in this build.
+// 0 when the export went through, 1 when it failed, is not in this build, or
+// its marks could not be saved (said through the prompt).
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports);
 

@@ -1,12 +1,14 @@
 #include "catalogue/catalogue_counts.h"
 
 #include "platform/dao/db_engine.h"
+#include "platform/dao/table_defs.h"
 
 namespace kalvor::catalogue {
 
 Counts ReadCounts(const QString& GV_Chemin_Base) {
     auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
     Counts counts;
+    counts.generation = GenerationOfTables(db->TableDefs());
     auto series = db->OpenRecordset(QStringLiteral("SERIES"));
     auto albums = db->OpenRecordset(QStringLiteral("ALBUMS"));
     counts.albums = albums->RecordCount();

@@ -2,6 +2,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+namespace kalvor::dao {
+class TableDefs;
+}
 
 // The catalogue's tables as its readers rely on them: column orders (readers
 // take columns by position) and the two generations of the catalogue.
@@ -14,6 +19,12 @@ Generation GenerationOf(const QString& GV_Version_Base);
 inline bool IsV6(const QString& GV_Version_Base) {
     return GV_Version_Base == QLatin1String("v6");
 }
+
+// The generation a catalogue's own tables show, whatever the registry says:
+// the older one keeps its wish list in ACHETER or its collectibles in
+// EXLIBRIS, the newer one marks its wish list in ALBUMS.AAcheter. Nothing
+// for a file without ALBUMS and SERIES, or that is neither.
+std::optional<Generation> GenerationOfTables(const dao::TableDefs& tables);
 
 // Album rows, positions 0-33, the same for ALBUMS and ACHETER; position 22
 // is NoteAlbum (read from Appreciation in "v6").

@@ -64,6 +64,7 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
 
     editor_ = new QLineEdit(viewport());
     editor_->setObjectName(QStringLiteral("TextSaisie"));
+    editor_->setAccessibleName(QStringLiteral("Titre du graphique"));
     editor_->setFrame(false);
     editor_->hide();
     editor_->installEventFilter(this);

@@ -39,13 +39,19 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
         BusyPointer busy(prompt_);
         view_.Enable_Check(false);
         view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
+        cause_.clear();
         try {
             ending = run(settings);
-        } catch (const std::exception&) {
+        } catch (const Error& e) {
             ending = Ending::Error;
+            cause_ = e.Description();
+        } catch (const std::exception& e) {
+            ending = Ending::Error;
+            cause_ = QString::fromLocal8Bit(e.what());
         }
         if (ending == Ending::Error && !stopping_) {
-            prompt_.message(QStringLiteral("Error"), kBanner, PromptIcon::Critical);
+            prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,
+                            PromptIcon::Critical);
         }
     }
     view_.Enable_Check(true);
@@ -64,7 +70,9 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
                                  settings.Opt_Collaborateurs == 1, settings.opt_parabd == 1,
                                  settings.opt_revues == 1};
 
-    if (!Drop_Tables_Temp(base, prompt_) || !Create_Tables_Temp(base, prompt_)) {
+    if (!Drop_Tables_Temp(base, prompt_, &cause_) || !Create_Tables_Temp(base, prompt_, &cause_)) {
+        cause_ = QStringLiteral("les tables de travail n'ont pas pu être préparées dans la base ") +
+                 base + QStringLiteral(" : ") + cause_;
         return Ending::Error;
     }
     view_.Show_Phase(QStringLiteral("Recherche des informations sur le site ..."));
@@ -112,12 +120,19 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         return Ending::Quiet;
     }
     if (state_.GV_Nb_Rep == 0) {
+        cause_ = QStringLiteral("aucun répertoire d'images du site n'a pu être listé (réponse « ") +
+                 kInvalidFolder +
+                 QStringLiteral(
+                     " » ou page introuvable). Vérifiez les répertoires de l'onglet « 5. "
+                     "Répertoires » et les fichiers check_files.php et check_thumbs.php du site.");
         return Ending::Error;
     }
 
     view_.Show_Phase(QStringLiteral("Comparaison ..."));
     for (const CatalogueReference& ref : Catalogue_References(base, options)) {
         if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {
+            cause_ = QStringLiteral("la comparaison des fichiers « ") + ref.rep +
+                     QStringLiteral(" » avec la base n'a pas abouti.");
             return Ending::Error;
         }
     }

@@ -57,6 +57,7 @@ class SiteCheck {
     SiteCheckView& view_;
     SiteCheckState state_;
     CheckResult result_;
+    QString cause_;  // why the check ended in error, for its message
     bool running_ = false;
     bool stopping_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "catalogue/catalogue_schema.h"
 #include "common/banner.h"
 #include "common/vb.h"
 #include "platform/dao/db_engine.h"
@@ -74,9 +75,8 @@ struct ListedImage {
 QList<CatalogueReference> Catalogue_References(const QString& GV_Chemin_Base,
                                                const CompareOptions& options) {
     auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
-    const dao::TableDefs tables = db->TableDefs();
     const bool older =
-        tables.Contains(QStringLiteral("ACHETER")) || tables.Contains(QStringLiteral("EXLIBRIS"));
+        catalogue::GenerationOfTables(db->TableDefs()) == catalogue::Generation::Older;
     db->Close();
 
     QList<CatalogueReference> refs;

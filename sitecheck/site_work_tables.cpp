@@ -8,11 +8,14 @@
 namespace kalvor::site {
 namespace {
 
-void reportLocked(const Error& e, const QString& GV_Chemin_Base, Prompt& prompt) {
+void reportLocked(const Error& e, const QString& GV_Chemin_Base, Prompt& prompt, QString* cause) {
     if (e.Number() == dao::errors::TableLocked) {
         prompt.message(QStringLiteral("Veuillez fermer la base ") + GV_Chemin_Base +
                            QStringLiteral(" et relancer le traitement."),
                        kBanner, PromptIcon::Critical);
+    }
+    if (cause != nullptr) {
+        *cause = e.Description();
     }
 }
 
@@ -31,7 +34,7 @@ dao::TableDef workTable(const dao::Database& db, const QString& name, bool thumb
 
 }  // namespace
 
-bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
+bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* cause) {
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
         const dao::TableDefs tables = db->TableDefs();
@@ -52,14 +55,17 @@ bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
         db->Close();
         return true;
     } catch (const Error& e) {
-        reportLocked(e, GV_Chemin_Base, prompt);
+        reportLocked(e, GV_Chemin_Base, prompt, cause);
         return false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (cause != nullptr) {
+            *cause = QString::fromLocal8Bit(e.what());
+        }
         return false;
     }
 }
 
-bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
+bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* cause) {
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
         dao::TableDefs tables = db->TableDefs();
@@ -68,9 +74,12 @@ bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt) {
         db->Close();
         return true;
     } catch (const Error& e) {
-        reportLocked(e, GV_Chemin_Base, prompt);
+        reportLocked(e, GV_Chemin_Base, prompt, cause);
         return false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (cause != nullptr) {
+            *cause = QString::fromLocal8Bit(e.what());
+        }
         return false;
     }
 }

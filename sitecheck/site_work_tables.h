@@ -23,13 +23,14 @@ constexpr int kFileNameSize = 255;
 
 // Removes both work tables from the catalogue when they are there. A
 // catalogue held by another user is reported; any other failure is silent.
-// False after a failure.
-bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt);
+// False after a failure, whose description goes to `cause` when given.
+bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* cause = nullptr);
 
 // Creates both work tables, empty: key, type, file, creation, ok, and for the
 // thumbnails probleme. Reports a catalogue held by another user as the drop
-// does; false after any failure (what was created stays).
-bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt);
+// does; false after any failure (what was created stays), described in
+// `cause` when given.
+bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* cause = nullptr);
 
 }  // namespace site
 }  // namespace kalvor

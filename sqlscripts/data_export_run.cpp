@@ -10,7 +10,25 @@
 namespace kalvor {
 namespace {
 const QString kTitle = QStringLiteral("Kalvor 1.8.3 - Génération SQL");
+
+// The summary as one line of a scheduled job's log: its paragraphs joined by
+// " ; ", the lines of each after its first by ", " following " : ".
+QString oneLine(const QString& summary) {
+    QStringList paragraphs;
+    for (const QString& paragraph : summary.split(QStringLiteral("\n\n"))) {
+        QStringList lines = paragraph.split(u'\n', Qt::SkipEmptyParts);
+        if (lines.isEmpty()) {
+            continue;
+        }
+        const QString first = lines.takeFirst();
+        paragraphs << (lines.isEmpty()
+                           ? first
+                           : first + QStringLiteral(" : ") + lines.join(QStringLiteral(", ")));
+    }
+    return paragraphs.join(QStringLiteral(" ; "));
 }
+
+}  // namespace
 
 void ExportMarks::ApplyTo(Settings& settings) const {
     if (lastRun) {
@@ -38,9 +56,9 @@ bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
         ExportMarks marks;
         const QString summary = run(marks);
         marks.ApplyTo(settings);
-        if (!settings.Mode_Commande) {
-            prompt.message(summary, kTitle, PromptIcon::Information);
-        }
+        // A scheduled run says on one line what it wrote, where.
+        prompt.message(settings.Mode_Commande ? oneLine(summary) : summary, kTitle,
+                       PromptIcon::Information);
         return true;
     } catch (const Error& e) {
         description = e.Description();

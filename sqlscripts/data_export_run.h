@@ -20,7 +20,7 @@ struct ExportMarks {
 };
 
 // What both data exports do around their run: the hourglass; on success the
-// marks and the summary (not in the command-line mode); on failure the
+// marks and the summary (on one line in the command-line mode); on failure the
 // message, the line in GV_Erreurs and the log under `logLabel`. `run` writes
 // the scripts, fills the marks and returns the summary.
 bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,

@@ -1,21 +1,29 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
 #include "app/kalvorform.h"
+#include "app/qt_translations.h"
 #include "app/start_up.h"
+#include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
@@ -274,6 +282,108 @@ TEST_F(KalvorformTest, OpeningAnotherCatalogueCountsItFirst) {
     EXPECT_EQ(run.settings.GV_Rep_Base, repBase);  // the start-up folder stays
     EXPECT_EQ(run.window.statusPanel(1), v5);
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+}
+
+TEST_F(KalvorformTest, AnOpenedCatalogueIsReadAsItsTablesSay) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    setValue(kConfig, QStringLiteral("collection"), QStringLiteral("3"));  // and the wish list
+    ProgramRun run;  // no key of the catalogue application: "v4"
+    ASSERT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+    const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    ASSERT_TRUE(run.window.Open_Collection(v6));
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
+    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_EQ(run.prompt.shown()[0].icon, PromptIcon::Information)
+        << run.prompt.texts()[0].toStdString();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
+
+    // A SQLite file of neither generation is refused; the catalogue in use stays.
+    run.prompt.clear();
+    const QString script = env.path() + QStringLiteral("/autre.sql");
+    test::writeAll(script,
+                   "CREATE TABLE ALBUMS (IdAlbum INTEGER);\n"
+                   "CREATE TABLE SERIES (IdSerie INTEGER);\n");
+    const QString other = env.path() + QStringLiteral("/autre.sqlite");
+    catalogue::BuildSqliteCatalogue(script, other);
+    EXPECT_FALSE(run.window.Open_Collection(other));
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_TRUE(run.prompt.texts()[0].contains(QStringLiteral("n'est pas une base Ormelo'")))
+        << run.prompt.texts()[0].toStdString();
+    EXPECT_EQ(run.settings.GV_Chemin_Base, v6);
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
+    EXPECT_EQ(run.window.statusPanel(1), v6);
+
+    // Back to the older generation: "v5" only with the application's v5 key.
+    ASSERT_TRUE(run.window.Open_Collection(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"))));
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+}
+
+TEST_F(KalvorformTest, AtStartTheCatalogueTablesOutweighTheKeys) {
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb")));
+    ProgramRun run;
+    EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+}
+
+TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
+    ProgramRun run;
+    QSet<QString> names;
+    const QList<QLineEdit*> boxes = run.window.findChildren<QLineEdit*>();
+    ASSERT_GE(boxes.size(), 33);
+    for (QLineEdit* box : boxes) {
+        // What a screen reader hears.
+        const QString name = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << box->objectName().toStdString();
+        EXPECT_FALSE(names.contains(name)) << name.toStdString();
+        names.insert(name);
+    }
+    for (QLabel* label : run.window.findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            const QString caption = label->text().simplified().remove(QRegularExpression(" ?:$"));
+            EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption))
+                << caption.toStdString();
+        }
+    }
+    const std::pair<const char*, const char*> some[] = {
+        {"box_host", "Serveur"},
+        {"path_couvertures", "Couvertures"},
+        {"box_thumb_couvertures", "Couvertures (miniatures)"},
+        {"box_email", "Afficher mon e-mail"},
+        {"box_LastRun", "après le (jj/mm/aaaa)"}};
+    for (const auto& [box, name] : some) {
+        EXPECT_EQ(run.find<QLineEdit>(box)->accessibleName(), QString::fromUtf8(name));
+    }
+}
+
+TEST_F(KalvorformTest, CaptionsOfUnnamedCustomFieldsAndOfTheLastExportDate) {
+    setValue(QStringLiteral("Software\\Orme Lo v4\\Config"), QStringLiteral("Perso2"),
+             QStringLiteral("Prêté à : "));
+    ProgramRun run;
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso1")->text(), QStringLiteral("Perso 1"));
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso2")->text(), QStringLiteral("Prêté à"));
+    EXPECT_EQ(run.find<QCheckBox>("opt_perso4")->text(), QStringLiteral("Perso 4"));
+    EXPECT_TRUE(run.settings.GV_Perso1.isEmpty());  // what the site is given stays
+    EXPECT_EQ(run.find<QLabel>("lbl_lastrun")->text(), QStringLiteral("après le (jj/mm/aaaa) :"));
+}
+
+TEST(QtFrench, QtDialogsSpeakFrench) {
+    QTranslator* french = InstallQtFrench();
+    ASSERT_NE(french, nullptr);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_EQ(lookIn->text(), QCoreApplication::translate("QFileDialog", "Look in:"));
+    EXPECT_NE(lookIn->text(), QStringLiteral("Look in:"));
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimer"));
+    QCoreApplication::removeTranslator(french);
+    delete french;
 }
 
 // Writes the window as the sample catalogue shows it, when asked to.

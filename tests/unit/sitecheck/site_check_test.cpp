@@ -117,13 +117,29 @@ TEST_F(Driver, AMissingFirstListingIsNamed) {
     EXPECT_EQ(view.checkEnabled.last(), true);
 }
 
-TEST_F(Driver, NoListingAcceptedEndsInError) {
+TEST_F(Driver, AFailedCheckSaysWhy) {
     const QByteArray invalid = "Le r\xE9pertoire n'est pas valide !";
     site.files(QStringLiteral("couvertures"), invalid);
     check.btn_check_files_Click(settings);
-    EXPECT_EQ(texts(), QStringList{"Error"});
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_TRUE(
+        texts()[0].startsWith("La vérification du site a échoué : aucun répertoire "
+                              "d'images du site n'a pu être listé"))
+        << texts()[0].toStdString();
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
     EXPECT_EQ(view.fills, 0);
     EXPECT_FALSE(check.GV_Vue_Fichiers);
+
+    prompt.clear();
+    const QString missing = env.path() + QStringLiteral("/absente.db");
+    settings.GV_Chemin_Base = missing;
+    check.btn_check_files_Click(settings);
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_TRUE(
+        texts()[0].startsWith("La vérification du site a échoué : les tables de travail "
+                              "n'ont pas pu être préparées dans la base " +
+                              missing + " : "))
+        << texts()[0].toStdString();
 }
 
 TEST_F(Driver, ASiteThatDoesNotAnswerEndsInErrorWithinTheTimeout) {
@@ -133,7 +149,9 @@ TEST_F(Driver, ASiteThatDoesNotAnswerEndsInErrorWithinTheTimeout) {
     clock.start();
     check.btn_check_files_Click(settings);
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(texts(), QStringList{"Error"});
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_TRUE(texts()[0].startsWith("La vérification du site a échoué : Le site "));
+    EXPECT_TRUE(texts()[0].endsWith(" n'a pas répondu à temps.")) << texts()[0].toStdString();
     EXPECT_FALSE(check.Running());
     EXPECT_EQ(view.checkEnabled.last(), true);
 }

@@ -261,12 +261,14 @@ TEST_F(FullExport, AFailedRunLeavesEveryMarkAndReportsOnce) {
     EXPECT_TRUE(scripts().isEmpty()) << scripts().join(" ").toStdString();
 }
 
-TEST_F(FullExport, AFailureShowsItsMessageInUnattendedModeButNoSummary) {
+TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
     s.GV_Chemin_Base = fixtureCopy("v6");
     s.Mode_Commande = true;
     s.opt_albums = 1;
     EXPECT_TRUE(run());
-    EXPECT_TRUE(prompt.shown().empty());
+    EXPECT_EQ(prompt.texts(), QStringList{"Génération des donnees terminée : " +
+                                          dir.filePath("scripts/donnees.sql")});
+    prompt.clear();
 
     s.GV_Export = dir.filePath("missing");  // the export folder must exist
     EXPECT_FALSE(run());

@@ -292,12 +292,18 @@ TEST_P(IncrementalExport, AFailedRunLeavesTheMarksAndReportsOnce) {
     EXPECT_FALSE(QFileInfo::exists(script()));
 }
 
-TEST_P(IncrementalExport, UnattendedRunsShowOnlyFailures) {
+TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
     s.GV_Chemin_Base = catalogue();
     s.Mode_Commande = true;
     s.opt_albums = 1;
     EXPECT_TRUE(run());
-    EXPECT_TRUE(prompt.shown().empty());
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_EQ(prompt.texts()[0], "fichier " + script() +
+                                     " généré ; ALBUMS DE LA COLLECTION : 2 album(s) - 1 "
+                                     "série(s) - 2 auteur(s)")
+        << prompt.texts()[0].toStdString();
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
+    prompt.clear();
 
     s.box_LastRun = "pas une date";
     EXPECT_FALSE(run());
