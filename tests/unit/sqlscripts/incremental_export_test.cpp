@@ -299,8 +299,8 @@ TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed
     EXPECT_TRUE(run());
     ASSERT_EQ(prompt.texts().size(), 1);
     EXPECT_EQ(prompt.texts()[0], "fichier " + script() +
-                                     " généré ; ALBUMS DE LA COLLECTION : 2 album(s) - 1 "
-                                     "série(s) - 2 auteur(s)")
+                                     " généré ; ALBUMS DE LA COLLECTION : 2 album(s) - 2 "
+                                     "série(s) - 6 auteur(s)")
         << prompt.texts()[0].toStdString();
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
     prompt.clear();
