@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -40,14 +41,15 @@ Job runProgram(const kalvor::test::IsolatedEnvironment& env, const QStringList& 
     return job;
 }
 
-void writeStore(const kalvor::test::IsolatedEnvironment& env, const QString& exportFolder) {
+void writeStore(const kalvor::test::IsolatedEnvironment& env, const QString& exportFolder,
+                const QString& catalogue =
+                    kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"))) {
     const QString store =
         QStringLiteral(
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
             "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n")
-            .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
-                 exportFolder);
+            .arg(catalogue, exportFolder);
     kalvor::test::writeAll(env.registryPath(), store.toUtf8());
 }
 
@@ -86,4 +88,32 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
     const Job job = runProgram(env, {QStringLiteral("donnees dernieres_donnees")});
     EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
     EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")));
+}
+
+TEST(UnattendedRun, ADamagedCatalogueIsRefusedWithoutWritingOrMovingAMark) {
+    QByteArray crashing = kalvor::test::readAll(
+        kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    QByteArray cut = crashing.left(307200);
+    crashing[0x18037] = char(0x9c);
+    for (const QByteArray& damaged : {crashing, cut}) {
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        const QString catalogue = env.path() + QStringLiteral("/catalogue.mdb");
+        QDir().mkpath(exportFolder);
+        kalvor::test::writeAll(catalogue, damaged);
+        writeStore(env, exportFolder, catalogue);
+        const Job job = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();
+        EXPECT_TRUE(job.output.contains(QStringLiteral("Erreur lors de la création des donnees")))
+            << job.output.toStdString();
+        // libmdb's own complaints stay off the console.
+        EXPECT_FALSE(job.output.contains(QStringLiteral("EOF"))) << job.output.toStdString();
+        QDirIterator written(exportFolder, QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+        EXPECT_FALSE(written.hasNext()) << written.next().toStdString();
+        const QString after = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        EXPECT_FALSE(after.contains(QStringLiteral("\"lastrun\""), Qt::CaseInsensitive) ||
+                     after.contains(QStringLiteral("\"lastid"), Qt::CaseInsensitive))
+            << after.toStdString();
+    }
 }
