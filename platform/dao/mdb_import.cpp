@@ -369,7 +369,8 @@ void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
 bool tellsOfDamage(const QByteArray& diagnostics) {
     for (const char* sign :
          {"beyond EOF", "Invalid data location", "Invalid page buffer", "incorrect memo length",
-          "reading page", "Unable to", "can't find index", "not a valid table definition"})
+          "reading page", "Unable to", "can't find index", "not a valid table definition",
+          "didn't get a full page"})
         if (diagnostics.contains(sign))
             return true;
     return false;
