@@ -415,8 +415,23 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     constexpr qint64 kMiB = 1 << 20;
     const auto limit = std::chrono::seconds(60 + 2 * size / kMiB);
     const qint64 memory = 2048 * kMiB + 16 * size;
-    const ChildOutcome outcome =
-        CallInChild([&path] { return importedImage(path); }, limit, memory);
+    const ChildOutcome outcome = CallInChild(
+        [&] {
+            try {
+                return importedImage(path);
+            } catch (const std::bad_alloc&) {
+                damaged(path, QStringLiteral("sa lecture demande plus que les %1 Mo de mémoire "
+                                             "permis")
+                                  .arg(memory / kMiB));
+            } catch (const Error&) {
+                throw;
+            } catch (const std::exception& e) {
+                damaged(
+                    path,
+                    QStringLiteral("sa lecture a échoué (%1)").arg(QString::fromUtf8(e.what())));
+            }
+        },
+        limit, memory);
     QString reason;
     switch (outcome.end) {
         case ChildOutcome::End::Done:
