@@ -34,6 +34,12 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir())
         throw Error(errors::FileNotFound, QStringLiteral("Fichier « %1 » introuvable.").arg(path));
+    // SQLite would take an empty file for an empty database, and the first
+    // table read would then be reported missing.
+    if (info.size() == 0)
+        throw Error(errors::UnrecognizedFormat,
+                    QStringLiteral("Le fichier « %1 » est vide : ce n'est pas une base de données.")
+                        .arg(path));
     if (IsAccessFile(path))
         return wrap(Connection::AccessCopy(path), path);
     QFile file(path);

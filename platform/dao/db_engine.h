@@ -14,7 +14,8 @@ namespace kalvor::dao {
 // outlive the Database that created them, but not the process.
 class DBEngine {
   public:
-    // Error 3024 when there is no such file, 3343 when it is neither format.
+    // Error 3024 when there is no such file, 3343 when it is empty, neither
+    // format, or an Access file that is damaged or cut short.
     static std::unique_ptr<Database> OpenDatabase(const QString& path);
     // A new empty SQLite database file. Error 3000 when it exists.
     static std::unique_ptr<Database> CreateDatabase(const QString& path);

@@ -7,13 +7,17 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <clocale>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/dao/child_call.h"
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/sqlite_functions.h"
 
 namespace kalvor::dao {
 namespace {
@@ -82,6 +86,23 @@ QString declaredType(const MdbColumn* col) {
     }
 }
 
+// Access's own limits: a table beyond them is a damaged definition.
+constexpr unsigned kMaxColumns = 255;
+constexpr unsigned kMaxIndexes = 64;
+
+QString damagedText(const QString& path, const QString& reason) {
+    return QStringLiteral("La base Access « %1 » est endommagée ou incomplète : %2.")
+        .arg(path, reason);
+}
+
+[[noreturn]] void damaged(const QString& path, const QString& reason) {
+    throw Error(errors::UnrecognizedFormat, damagedText(path, reason));
+}
+
+[[noreturn]] void inconsistent(const QString& path, const QString& table) {
+    damaged(path, QStringLiteral("la définition de la table %1 est incohérente").arg(table));
+}
+
 [[noreturn]] void sqliteFailure(sqlite3* db, const QString& path) {
     throw Error(errors::EngineError, QStringLiteral("Impossible de lire la base Access « %1 » : %2")
                                          .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
@@ -97,18 +118,37 @@ constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
 void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
     TableCloser table{mdb_read_table(entry)};
     if (!table.table)
-        throw Error(errors::EngineError,
-                    QStringLiteral("Impossible de lire la table %1 de la base Access « %2 ».")
-                        .arg(QString::fromUtf8(entry->object_name), path));
-    mdb_read_columns(table.table);
-    mdb_read_indices(table.table);
+        damaged(path, QStringLiteral("la définition de la table %1 est illisible")
+                          .arg(QString::fromUtf8(entry->object_name)));
     const QString name = QString::fromUtf8(table.table->name);
-    const int n = int(table.table->num_cols);
+    MdbTableDef* def = table.table;
+    // Both readers trust the definition's counts; their results are what
+    // the loops below walk through.
+    if (def->num_cols == 0 || def->num_cols > kMaxColumns || def->num_idxs > kMaxIndexes ||
+        def->num_real_idxs > kMaxIndexes)
+        inconsistent(path, name);
+    mdb_read_columns(def);
+    if (!def->columns || def->columns->len != def->num_cols)
+        inconsistent(path, name);
+    const int n = int(def->num_cols);
+    mdb_read_indices(def);
+    if (def->num_idxs > 0 && (!def->indices || def->indices->len != def->num_idxs))
+        inconsistent(path, name);
+    for (unsigned i = 0; i < def->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(def->indices, i));
+        if (!idx || idx->num_keys > MDB_MAX_IDX_COLS)
+            inconsistent(path, name);
+        for (unsigned k = 0; k < idx->num_keys; ++k)
+            if (idx->key_col_num[k] < 1 || idx->key_col_num[k] > n)
+                inconsistent(path, name);
+    }
 
     QStringList defs;
     QList<int> types;
     for (int i = 0; i < n; ++i) {
         auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table.table->columns, i));
+        if (!col)
+            inconsistent(path, name);
         defs << jetsql::QuoteName(QString::fromUtf8(col->name)) + u' ' + declaredType(col);
         types << col->col_type;
     }
@@ -124,13 +164,20 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
         }
         defs << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u','));
     }
-    exec(db, QStringLiteral("CREATE TABLE %1 (%2)").arg(jetsql::QuoteName(name), defs.join(u',')),
-         path);
+    // Names that clash or are empty come from a damaged definition.
+    if (sqlite3_exec(db,
+                     QStringLiteral("CREATE TABLE %1 (%2)")
+                         .arg(jetsql::QuoteName(name), defs.join(u','))
+                         .toUtf8()
+                         .constData(),
+                     nullptr, nullptr, nullptr) != SQLITE_OK)
+        inconsistent(path, name);
 
     std::vector<std::vector<char>> buffers(n, std::vector<char>(kBindSize));
     std::vector<int> lengths(n, 0);
     for (int i = 0; i < n; ++i)
-        mdb_bind_column(table.table, i + 1, buffers[i].data(), &lengths[i]);
+        if (mdb_bind_column(table.table, i + 1, buffers[i].data(), &lengths[i]) < 0)
+            inconsistent(path, name);
 
     QString placeholders = QStringLiteral("?");
     for (int i = 1; i < n; ++i)
@@ -148,8 +195,10 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
 
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
+    unsigned rows = 0;
     mdb_rewind_table(table.table);
     while (mdb_fetch_row(table.table)) {
+        ++rows;
         // libmdb gives a Null and an empty text alike: ask the row's Null
         // marks when a text came back empty.
         bool emptyText = false;
@@ -209,10 +258,20 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                         sqlite3_bind_text(stmt, column, text, len, SQLITE_TRANSIENT);
             }
         }
-        if (sqlite3_step(stmt) != SQLITE_DONE)
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_CONSTRAINT)
+            damaged(path, QStringLiteral("la table %1 a plusieurs lignes de même clé").arg(name));
+        if (rc != SQLITE_DONE)
             sqliteFailure(db, path);
         sqlite3_reset(stmt);
     }
+    // Pages lost at the end of a cut file, or a broken page chain, end the
+    // table early without a word from libmdb: its own count tells.
+    if (rows != table.table->num_rows)
+        damaged(path, QStringLiteral("la table %1 compte %2 lignes, %3 ont pu être lues")
+                          .arg(name)
+                          .arg(table.table->num_rows)
+                          .arg(rows));
 
     // Plain indexes, for the joins and conditions of the readers.
     for (unsigned i = 0; i < table.table->num_idxs; ++i) {
@@ -225,17 +284,18 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                 g_ptr_array_index(table.table->columns, idx->key_col_num[k] - 1));
             keys << jetsql::QuoteName(QString::fromUtf8(col->name));
         }
-        exec(db,
-             QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                 .arg(jetsql::QuoteName(name + u'_' + QString::fromUtf8(idx->name)),
-                      jetsql::QuoteName(name), keys.join(u',')),
-             path);
+        if (sqlite3_exec(db,
+                         QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                             .arg(jetsql::QuoteName(name + u'_' + QString::fromUtf8(idx->name)),
+                                  jetsql::QuoteName(name), keys.join(u','))
+                             .toUtf8()
+                             .constData(),
+                         nullptr, nullptr, nullptr) != SQLITE_OK)
+            inconsistent(path, name);
     }
 }
 
-}  // namespace
-
-QStringList ImportAccessFile(const QString& path, sqlite3* db) {
+void importInto(const QString& path, sqlite3* db) {
     CNumericLocale cLocale;
     MdbCloser mdb{mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS)};
     if (!mdb.mdb)
@@ -244,11 +304,8 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     mdb_set_bind_size(mdb.mdb, kBindSize);
     mdb_set_date_fmt(mdb.mdb, "%Y-%m-%d %H:%M:%S");
     if (!mdb_read_catalog(mdb.mdb, MDB_TABLE))
-        throw Error(
-            errors::UnrecognizedFormat,
-            QStringLiteral("Le catalogue de la base Access « %1 » est illisible.").arg(path));
+        damaged(path, QStringLiteral("la liste de ses tables est illisible"));
 
-    QStringList tables;
     exec(db, QStringLiteral("BEGIN"), path);
     for (unsigned i = 0; i < mdb.mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb.mdb->catalog, i));
@@ -259,9 +316,152 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
             mdb_is_system_table(entry))
             continue;
         copyTable(mdb.mdb, entry, db, path);
-        tables << name;
     }
     exec(db, QStringLiteral("COMMIT"), path);
+}
+
+// Run in the child: the whole import, handed back as a database image. The
+// database is built in one block of memory, so that the image is that block
+// itself; it stays open, as the child ends once the image is sent.
+QByteArray importedImage(const QString& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_deserialize(db, "main", nullptr, 0, 0,
+                            SQLITE_DESERIALIZE_RESIZEABLE | SQLITE_DESERIALIZE_FREEONCLOSE) !=
+            SQLITE_OK)
+        throw std::bad_alloc();
+    sqlite3_int64 unbounded = std::numeric_limits<sqlite3_int64>::max();
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_SIZE_LIMIT, &unbounded);
+    RegisterJetFunctions(db);
+    importInto(path, db);
+    sqlite3_int64 size = 0;
+    const unsigned char* image = sqlite3_serialize(db, "main", &size, SQLITE_SERIALIZE_NOCOPY);
+    if (!image)
+        throw std::bad_alloc();
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(image), qsizetype(size));
+}
+
+void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
+    sqlite3* source = nullptr;
+    struct Closer {
+        sqlite3*& db;
+        ~Closer() { sqlite3_close_v2(db); }
+    } closer{source};
+    if (sqlite3_open_v2(":memory:", &source, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        sqliteFailure(source, path);
+    RegisterJetFunctions(source);
+    // Read in place: the copy below is the one this process keeps.
+    auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(image.constData()));
+    if (sqlite3_deserialize(source, "main", bytes, image.size(), image.size(),
+                            SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
+        sqliteFailure(source, path);
+    sqlite3_backup* backup = sqlite3_backup_init(db, "main", source, "main");
+    if (!backup)
+        sqliteFailure(db, path);
+    sqlite3_backup_step(backup, -1);
+    if (sqlite3_backup_finish(backup) != SQLITE_OK)
+        sqliteFailure(db, path);
+}
+
+// What libmdb prints when a page lies beyond the file's end or does not hold
+// what it should; it reads on regardless, so the copy would lack rows or values.
+bool tellsOfDamage(const QByteArray& diagnostics) {
+    for (const char* sign :
+         {"beyond EOF", "Invalid data location", "Invalid page buffer", "incorrect memo length",
+          "reading page", "Unable to", "can't find index", "not a valid table definition",
+          "didn't get a full page"})
+        if (diagnostics.contains(sign))
+            return true;
+    return false;
+}
+
+// The first line libmdb printed, as a detail for the log.
+QString withDetail(QString description, const QByteArray& diagnostics) {
+    const QString first =
+        QString::fromUtf8(diagnostics.left(diagnostics.indexOf('\n'))).trimmed().left(200);
+    if (first.isEmpty())
+        return description;
+    if (description.endsWith(u'.'))
+        description.chop(1);
+    return description + QStringLiteral(" (mdbtools : %1).").arg(first);
+}
+
+// Jet 3 files have pages of 2 KiB, later ones of 4 KiB.
+void checkWholePages(const QString& path, qint64 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(errors::FileNotFound,
+                    QStringLiteral("Impossible d'ouvrir le fichier « %1 ».").arg(path));
+    const QByteArray header = file.read(0x15);
+    const qint64 page = header.size() > 0x14 && header[0x14] == 0 ? 2048 : 4096;
+    if (size < 2 * page)
+        damaged(path, QStringLiteral("elle n'a que %1 octets").arg(size));
+    if (size % page != 0)
+        damaged(path, QStringLiteral("sa taille (%1 octets) n'est pas un multiple de ses pages "
+                                     "de %2 octets")
+                          .arg(size)
+                          .arg(page));
+}
+
+}  // namespace
+
+QStringList ImportAccessFile(const QString& path, sqlite3* db) {
+    const qint64 size = QFileInfo(path).size();
+    checkWholePages(path, size);
+    // libmdb trusts the file's offsets and counts: a damaged file can crash
+    // it or keep it looping, so it reads in a child process. The bounds are
+    // far beyond what a sound catalogue needs (a second and 100 MB for 40 MB).
+    constexpr qint64 kMiB = 1 << 20;
+    const auto limit = std::chrono::seconds(60 + 2 * size / kMiB);
+    const qint64 memory = 2048 * kMiB + 16 * size;
+    const ChildOutcome outcome = CallInChild(
+        [&] {
+            try {
+                return importedImage(path);
+            } catch (const std::bad_alloc&) {
+                damaged(path, QStringLiteral("sa lecture demande plus que les %1 Mo de mémoire "
+                                             "permis")
+                                  .arg(memory / kMiB));
+            } catch (const Error&) {
+                throw;
+            } catch (const std::exception& e) {
+                damaged(
+                    path,
+                    QStringLiteral("sa lecture a échoué (%1)").arg(QString::fromUtf8(e.what())));
+            }
+        },
+        limit, memory);
+    QString reason;
+    switch (outcome.end) {
+        case ChildOutcome::End::Done:
+            if (tellsOfDamage(outcome.diagnostics))
+                reason = QStringLiteral("des pages ou des valeurs sont illisibles");
+            break;
+        case ChildOutcome::End::Failed:
+            throw Error(outcome.errorNumber, withDetail(outcome.description, outcome.diagnostics));
+        case ChildOutcome::End::Crashed:
+            reason = QStringLiteral("sa lecture s'est arrêtée brutalement");
+            if (outcome.signal > 0)
+                reason += QStringLiteral(" (signal %1)").arg(outcome.signal);
+            break;
+        case ChildOutcome::End::TimedOut:
+            reason = QStringLiteral("sa lecture n'a pas abouti en %1 secondes").arg(limit.count());
+            break;
+    }
+    if (!reason.isEmpty())
+        throw Error(errors::UnrecognizedFormat,
+                    withDetail(damagedText(path, reason), outcome.diagnostics));
+    loadImage(outcome.result, db, path);
+
+    QStringList tables;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        sqliteFailure(db, path);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
     return tables;
 }
 

@@ -151,6 +151,29 @@ TEST_F(KalvorformTest, StartsWithoutCatalogue) {
         QStringLiteral("1"));
 }
 
+TEST_F(KalvorformTest, ADamagedCatalogueIsRefusedAndTheWindowGoesOn) {
+    const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    QByteArray bytes = test::readAll(v6);
+    bytes[0x18037] = char(0x9c);  // sends libmdb's row reader out of bounds
+    const QString damaged = env.path() + QStringLiteral("/damaged.mdb");
+    test::writeAll(damaged, bytes);
+    const QString refusal = QStringLiteral("La base Access « %1 » est endommagée").arg(damaged);
+
+    // At start-up, as any catalogue that cannot be read: noted and logged.
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), damaged);
+    ProgramRun run;
+    EXPECT_TRUE(run.window.statusPanel(2).isEmpty());
+    EXPECT_TRUE(run.settings.GV_Erreurs.contains(refusal)) << run.settings.GV_Erreurs.toStdString();
+    EXPECT_TRUE(run.prompt.shown().empty());
+
+    // Opened by hand: its message, then another catalogue opens.
+    EXPECT_FALSE(run.window.Open_Collection(damaged));
+    ASSERT_EQ(run.prompt.shown().size(), 1u);
+    EXPECT_TRUE(run.prompt.shown()[0].text.contains(refusal));
+    EXPECT_TRUE(run.window.Open_Collection(v6));
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("85 albums"));
+}
+
 TEST_F(KalvorformTest, ControlsShowTheLoadedSettingsAndRunTheirHandlers) {
     setValue(kConfig, QStringLiteral("collection"), QStringLiteral("21"));
     setValue(kConfig, QStringLiteral("split"), QStringLiteral("true"));

@@ -31,14 +31,16 @@ Job runProgram(const IsolatedEnvironment& env, const QStringList& arguments) {
     return job;
 }
 
-void writeStore(const IsolatedEnvironment& env, const QString& exportFolder,
-                const QString& config) {
+void writeStore(const IsolatedEnvironment& env, const QString& exportFolder, const QString& config,
+                const QString& catalogue) {
     const QString store =
         QStringLiteral(
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
             "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n")
-            .arg(fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")), exportFolder) +
+            .arg(catalogue.isEmpty() ? fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"))
+                                     : catalogue,
+                 exportFolder) +
         (config.isEmpty()
              ? QString()
              : QStringLiteral("\r\n[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n") + config);

@@ -17,9 +17,9 @@ struct Job {
 // platform named, nothing on its standard input.
 Job runProgram(const IsolatedEnvironment& env, const QStringList& arguments);
 
-// The store of `env`: the v6 catalogue, `exportFolder`, and `config` lines of
-// the program's own key.
+// The store of `env`: the catalogue (the v6 fixture when empty),
+// `exportFolder`, and `config` lines of the program's own key.
 void writeStore(const IsolatedEnvironment& env, const QString& exportFolder,
-                const QString& config = QString());
+                const QString& config = QString(), const QString& catalogue = QString());
 
 }  // namespace kalvor::test

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -91,4 +92,34 @@ TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
         kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/donnees.sql"));
     EXPECT_TRUE(script.contains("DELETE FROM kv$albums;"));
     EXPECT_FALSE(script.contains("INTO albums"));
+}
+
+TEST(UnattendedRun, ADamagedCatalogueIsRefusedWithoutWritingOrMovingAMark) {
+    QByteArray crashing = kalvor::test::readAll(
+        kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    QByteArray cut = crashing.left(307200);
+    crashing[0x18037] = char(0x9c);
+    for (const QByteArray& damaged : {crashing, cut}) {
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        const QString catalogue = env.path() + QStringLiteral("/catalogue.mdb");
+        QDir().mkpath(exportFolder);
+        kalvor::test::writeAll(catalogue, damaged);
+        writeStore(env, exportFolder, QString(), catalogue);
+        const Job job = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();
+        EXPECT_TRUE(job.output.contains(QStringLiteral("Erreur lors de la création des donnees")))
+            << job.output.toStdString();
+        EXPECT_TRUE(job.output.contains(QStringLiteral("est endommagée ou incomplète")))
+            << job.output.toStdString();
+        // libmdb's own complaints stay off the console.
+        EXPECT_FALSE(job.output.contains(QStringLiteral("EOF"))) << job.output.toStdString();
+        QDirIterator written(exportFolder, QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+        EXPECT_FALSE(written.hasNext()) << written.next().toStdString();
+        const QString after = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        EXPECT_FALSE(after.contains(QStringLiteral("\"lastrun\""), Qt::CaseInsensitive) ||
+                     after.contains(QStringLiteral("\"lastid"), Qt::CaseInsensitive))
+            << after.toStdString();
+    }
 }
