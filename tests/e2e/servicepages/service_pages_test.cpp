@@ -459,6 +459,16 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
     }
 }
 
+TEST(ServicePages, IncludeFilesFetchedByThemselvesAnswerNothing) {
+    KALVOR_REQUIRE_SERVERS();
+    for (const char* name : {"menu.php", "_bas.php", "_detail_stats.php", "_nouv_couv.php",
+                             "_nouv_parabd.php", "_nouv_revue.php", "_serie.php", "coeur.php"}) {
+        const SitePage page = site("v6").get(QString::fromLatin1(name));
+        EXPECT_EQ(page.status, 200) << name;
+        EXPECT_EQ(page.body.left(300).toStdString(), "") << name;
+    }
+}
+
 TEST(ServicePages, EmptySearchShowsTheMessageAndHostileFieldsFindNothing) {
     KALVOR_REQUIRE_SERVERS();
     SiteHarness& s = site("v6");
