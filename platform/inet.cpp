@@ -46,7 +46,22 @@ QNetworkAccessManager* Inet::manager() {
 }
 
 QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) {
+    return fetch(url, nullptr, endMark, text);
+}
+
+QString Inet::PostForm(const QString& url, const QByteArray& form, const QByteArray& endMark,
+                       Text text) {
+    return fetch(url, &form, endMark, text);
+}
+
+bool Inet::lastHadHeader(const QByteArray& name) const {
+    return lastHeaders_.contains(name.toLower());
+}
+
+QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray& endMark,
+                    Text text) {
     lastStatus_ = 0;
+    lastHeaders_.clear();
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
     }
@@ -54,27 +69,56 @@ QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) 
     if (!target.isValid() || (target.scheme() != u"http" && target.scheme() != u"https")) {
         throw Error(err::HttpError, QStringLiteral("Adresse invalide : %1").arg(url));
     }
-    QNetworkRequest request(target);
-    // Only a silence: a site that sends a byte now and then never reaches it.
-    request.setTransferTimeout(timeoutMs_);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
     busy_ = true;
     aborted_ = false;
-    QNetworkReply* reply = manager()->get(request);
-    current_ = reply;
     bool late = false;
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&late, reply] {
+    QObject::connect(&deadline, &QTimer::timeout, [this, &late] {
         late = true;
-        reply->abort();
+        if (current_) {
+            current_->abort();
+        }
     });
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished()) {
-        deadline.start(deadlineMs_);
-        loop.exec();  // window events run meanwhile
+    deadline.start(deadlineMs_);
+    QNetworkReply* reply = nullptr;
+    QUrl at = target;
+    for (int hops = 0;; ++hops) {
+        QNetworkRequest request(at);
+        // Only a silence: a site that sends a byte now and then never reaches it.
+        request.setTransferTimeout(timeoutMs_);
+        if (form != nullptr) {
+            // Qt would follow a redirection of a post with a GET that drops
+            // the form: the redirections are followed below.
+            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                 QNetworkRequest::ManualRedirectPolicy);
+            request.setHeader(QNetworkRequest::ContentTypeHeader,
+                              QByteArrayLiteral("application/x-www-form-urlencoded"));
+            reply = manager()->post(request, *form);
+        } else {
+            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                 QNetworkRequest::NoLessSafeRedirectPolicy);
+            reply = manager()->get(request);
+        }
+        current_ = reply;
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!reply->isFinished()) {
+            loop.exec();  // window events run meanwhile
+        }
+        if (form == nullptr || !reply->isFinished() || late || aborted_ || hops == 10) {
+            break;
+        }
+        // Followed as Qt follows a GET: never from https to http.
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QUrl next =
+            at.resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+        if (status < 300 || status > 399 || !next.isValid() ||
+            (next.scheme() != u"https" && (next.scheme() != u"http" || at.scheme() == u"https"))) {
+            break;
+        }
+        reply->deleteLater();
+        at = next;
     }
     deadline.stop();
     current_ = nullptr;
@@ -94,6 +138,9 @@ QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) 
     // Qt inflates a compressed body: its length is not the one announced.
     const QByteArray encoding = reply->rawHeader("Content-Encoding");
     const bool marked = reply->hasRawHeader(kEndMarkHeader);
+    for (const QByteArray& name : reply->rawHeaderList()) {
+        lastHeaders_ << name.toLower();
+    }
     reply->deleteLater();
 
     if (aborted_) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPointer>
 #include <QString>
 
@@ -9,10 +10,11 @@ class QNetworkReply;
 
 namespace kalvor {
 
-// The transfer control: a GET of a whole URL whose body comes back as text
-// (the site serves ISO-8859-1, read as Windows-1252). Window events keep
-// running while it waits; one request at a time; a time limit; no retry. A
-// reply other than 200 is a failure, not a text to parse.
+// The transfer control: a GET of a whole URL, or a form posted to it, whose
+// body comes back as text (the site serves ISO-8859-1, read as
+// Windows-1252). Window events keep running while it waits; one request at a
+// time; a time limit; no retry. A reply other than 200 is a failure, not a
+// text to parse.
 class Inet {
   public:
     // The longest a whole reply may take. The largest one, the albums of a
@@ -44,6 +46,10 @@ class Inet {
     // mark but does not end with it was cut short: a failure.
     QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
                     Text text = Text::Windows1252);
+    // The same for a POST of `form`, already URL-encoded; a redirection is
+    // followed with the form posted again.
+    QString PostForm(const QString& url, const QByteArray& form,
+                     const QByteArray& endMark = QByteArray(), Text text = Text::Windows1252);
 
     // Drops the request under way: OpenURL fails at once, saying so.
     void Abort();
@@ -51,17 +57,21 @@ class Inet {
     bool StillExecuting() const { return busy_; }
     // HTTP status of the last reply, 0 when none came.
     int lastStatus() const { return lastStatus_; }
+    // Whether the last reply carried this header.
+    bool lastHadHeader(const QByteArray& name) const;
     void setTimeout(int ms) { timeoutMs_ = ms; }
     void setDeadline(int ms) { deadlineMs_ = ms; }
 
   private:
     QNetworkAccessManager* manager();
+    QString fetch(const QString& url, const QByteArray* form, const QByteArray& endMark, Text text);
 
     int timeoutMs_;
     int deadlineMs_;
     bool busy_ = false;
     bool aborted_ = false;
     int lastStatus_ = 0;
+    QList<QByteArray> lastHeaders_;
     QNetworkAccessManager* manager_ = nullptr;
     QPointer<QNetworkReply> current_;
 };

@@ -185,15 +185,31 @@ QString percent(const QString& text) {
     return QString::fromLatin1(cp1252::encode(text).toPercentEncoding());
 }
 
+// Sent by a recovery.php that reads a posted password.
+constexpr char kPostHeader[] = "X-Kalvor-Recovery";
+
 // The site's reply; nothing when the fetch failed, with the failure in the
-// state. Messages never carry the address, which holds the password.
+// state. The password goes in the body of a POST, out of the access logs. A
+// recovery.php of an earlier version reads it only from the address: it
+// refuses the post without the header of a newer one, and is asked once more
+// the way it knows. Messages never carry that address, which holds the
+// password.
 std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                              const QString& tablename) {
     const QString url = RecoveryUrl(access.site, access.password, tablename);
+    const QString posted =
+        access.site + QStringLiteral("/recovery.php?tablename=") + percent(tablename);
     try {
         // What follows the last row of a whole reply from the site's newer
         // recovery.php.
-        return access.inet.OpenURL(url, QByteArrayLiteral("#fin#"));
+        const QByteArray endMark = QByteArrayLiteral("#fin#");
+        const QString reply =
+            access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
+        if (reply.endsWith(QLatin1String("invalid password")) &&
+            !access.inet.lastHadHeader(kPostHeader)) {
+            return access.inet.OpenURL(url, endMark);
+        }
+        return reply;
     } catch (const Error& e) {
         state.Continue_Recovery = false;
         if (access.inet.lastStatus() == 404) {
@@ -202,6 +218,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         }
         QString cause = e.Description();
         cause.replace(url, access.site + QStringLiteral("/recovery.php"));
+        cause.replace(posted, access.site + QStringLiteral("/recovery.php"));
         const QString query = url.mid(url.indexOf(QStringLiteral("?pwd=")));
         cause.replace(query, QString());
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")

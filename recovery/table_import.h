@@ -23,7 +23,8 @@ struct SiteAccess {
     Inet& inet;
 };
 
-// The address of recovery.php for one table; the password and the table
+// The address of recovery.php for one table as sites of earlier versions are
+// asked (the newer ones get the password posted); the password and the table
 // name are sent URL-encoded in the site's Windows-1252.
 QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename);
 

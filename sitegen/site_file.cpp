@@ -73,6 +73,14 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
 void writeSiteFile(const SiteTarget& target, const SiteFileLayout& layout) {
     const QStringList body = templateLines(layout.name, target);
     TextFile file(target.GV_Export + u'/' + layout.name);
+    // coeur.php defines the mark: an include file fetched by itself would
+    // otherwise run without the variables of its page and print the host's
+    // paths in PHP's messages. The guard of menu.php stands before its HTML
+    // box, and the line end after "?>" is not output.
+    const QString guard = QStringLiteral("if (!defined('KALVOR_SITE')) { return; }");
+    if (layout.includedOnly && layout.box == SiteBox::Html) {
+        file.WriteLine(QStringLiteral("<?php ") + guard + QStringLiteral(" ?>"));
+    }
     // Short open tags are off on today's hosts: every file opens with "<?php".
     switch (layout.box) {
         case SiteBox::Php:
@@ -95,6 +103,9 @@ void writeSiteFile(const SiteTarget& target, const SiteFileLayout& layout) {
         file.WriteLine(QStringLiteral("<?php"));
     } else if (layout.blankAfterBox && layout.box != SiteBox::None) {
         file.WriteLine(QString());
+    }
+    if (layout.includedOnly && layout.box == SiteBox::Php) {
+        file.WriteLine(guard);
     }
     for (const QString& line : body) {
         file.WriteLine(line);

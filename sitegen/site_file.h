@@ -20,6 +20,9 @@ struct SiteFileLayout {
     QString name;  // file name in the export folder, also the template's name
     SiteBox box;
     bool blankAfterBox;
+    // Meant only to be included by the site's pages: fetched by itself it
+    // answers nothing.
+    bool includedOnly = false;
 };
 
 // Where the site goes and what the computed lines need.

@@ -5,12 +5,12 @@ namespace kalvor::sitegen {
 const QList<SiteFileLayout>& siteFiles() {
     using B = SiteBox;
     static const QList<SiteFileLayout> files = {
-        {QStringLiteral("_bas.php"), B::Php, true},
-        {QStringLiteral("_detail_stats.php"), B::Php, true},
+        {QStringLiteral("_bas.php"), B::Php, true, true},
+        {QStringLiteral("_detail_stats.php"), B::Php, true, true},
         {QStringLiteral("_image.php"), B::Php, true},
-        {QStringLiteral("_nouv_couv.php"), B::Php, false},
-        {QStringLiteral("_nouv_revue.php"), B::Php, true},
-        {QStringLiteral("_nouv_parabd.php"), B::Php, false},
+        {QStringLiteral("_nouv_couv.php"), B::Php, false, true},
+        {QStringLiteral("_nouv_revue.php"), B::Php, true, true},
+        {QStringLiteral("_nouv_parabd.php"), B::Php, false, true},
         {QStringLiteral("_retaille.php"), B::Php, true},
         {QStringLiteral("_serie.php"), B::Php, false},
         {QStringLiteral("auteur.php"), B::Php, true},
@@ -22,7 +22,7 @@ const QList<SiteFileLayout>& siteFiles() {
         {QStringLiteral("dl.php"), B::Php, true},
         {QStringLiteral("dt-achat.php"), B::Php, true},
         {QStringLiteral("index.php"), B::Php, true},
-        {QStringLiteral("menu.php"), B::Html, true},
+        {QStringLiteral("menu.php"), B::Html, true, true},
         {QStringLiteral("notes.php"), B::Php, true},
         {QStringLiteral("print.css"), B::None, false},
         {QStringLiteral("revue.php"), B::Php, true},

@@ -1,4 +1,6 @@
 require '{{GV_Require|sq}}require.php';
+// The mark the include files look for.
+define('KALVOR_SITE', 1);
 
 // A request value becomes a global of the same name; a global already set
 // (by require.php or an earlier call) stays when the request has none.

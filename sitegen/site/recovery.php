@@ -1,14 +1,30 @@
 require_once ('{{GV_Require|sq}}require.php');
 // The program parses every reply: no PHP message may ever stand in one.
 ini_set('display_errors', '0');
-$pwd = (isset($_GET['pwd']) && is_string($_GET['pwd'])) ? $_GET['pwd'] : '';
+// The program posts the password, which so stays out of the server's access
+// log; programs of earlier versions send both values in the address.
+function kalvor_recovery_valeur($nom)
+{
+   foreach (array($_POST, $_GET) as $source) {
+      if (isset($source[$nom]) && is_string($source[$nom])) {
+         return $source[$nom];
+      }
+   }
+   return '';
+}
+// Tells the program that this script reads a posted password: a recovery.php
+// of an earlier version refuses every post, and says nothing of it.
+header('X-Kalvor-Recovery: post');
+$pwd = kalvor_recovery_valeur('pwd');
 if (!hash_equals((string) $password, $pwd)){
+   // A second per guess, as a login form gives.
+   sleep(1);
    echo "invalid password";
 }
 else {
    $W_SQL = '';
    $nb_fields = 0;
-   $tablename = (isset($_GET['tablename']) && is_string($_GET['tablename'])) ? $_GET['tablename'] : '';
+   $tablename = kalvor_recovery_valeur('tablename');
    switch ($tablename){
       Case "series":
          $W_SQL = "SELECT * from " . $prefixe_table . "series union SELECT * from " . $prefixe_table . "series2 union SELECT * from " . $prefixe_table . "series3 order by 1";

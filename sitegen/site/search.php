@@ -2,10 +2,13 @@ require_once 'coeur.php';
 require_once '_serie.php';
 extract($tables, EXTR_PREFIX_ALL, 't');
 
-// A posted field as it may stand inside a quoted SQL text: escaped by the
-// connection, so a quote cannot end the text, while "%" and "_" stay the
-// wildcards they are. Missing and empty fields give the empty text.
-function ChampRecherche($nom)
+// A posted field as it may stand inside a quoted SQL text. The tables hold
+// "<" and ">" as the export wrote them, "&lt;" and "&gt;", so the typed text
+// is written the same way; for LIKE a backslash is doubled, as LIKE itself
+// reads one, while "%" and "_" stay the wildcards they are. The connection
+// escapes the result, so a quote cannot end the text. Missing and empty
+// fields give the empty text.
+function ChampRecherche($nom, $like = true)
 {
   if (!isset($_POST[$nom]) || !is_string($_POST[$nom])) {
     return '';
@@ -13,6 +16,10 @@ function ChampRecherche($nom)
   $valeur = $_POST[$nom];
   if (get_magic_quotes_gpc()) {
     $valeur = stripslashes($valeur);
+  }
+  $valeur = str_replace(array('<', '>'), array('&lt;', '&gt;'), $valeur);
+  if ($like) {
+    $valeur = str_replace('\\', '\\\\', $valeur);
   }
   return mysql_real_escape_string($valeur);
 }
@@ -25,10 +32,10 @@ $fediteur = ChampRecherche('fediteur');
 $fcollection = ChampRecherche('fcollection');
 // The references are compared without their dashes: so is the typed prefix.
 $fisbn = str_replace('-', '', ChampRecherche('fisbn'));
-$ftype = ChampRecherche('ftype');
+$ftype = ChampRecherche('ftype', false);
 $fdescription = ChampRecherche('fdescription');
-$fnum = ChampRecherche('fnum');
-$fperiodicite = ChampRecherche('fperiodicite');
+$fnum = ChampRecherche('fnum', false);
+$fperiodicite = ChampRecherche('fperiodicite', false);
 
 $end_sql = '';
 switch ($coll) {

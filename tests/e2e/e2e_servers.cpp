@@ -117,6 +117,18 @@ QString phpRoot() {
 QString phpUrl() {
     return qEnvironmentVariable("KALVOR_TEST_PHP_URL");
 }
+QStringList phpLogLines(const QString& text) {
+    QFile log(qEnvironmentVariable("KALVOR_TEST_DIR") + QStringLiteral("/php.log"));
+    QStringList lines;
+    if (log.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            if (line.contains(text.toUtf8())) {
+                lines << QString::fromUtf8(line);
+            }
+        }
+    }
+    return lines;
+}
 QString mysqlHost() {
     return QStringLiteral("127.0.0.1:") + qEnvironmentVariable("KALVOR_TEST_MYSQL_PORT");
 }

@@ -40,6 +40,9 @@ LoadResult loadScriptFile(const QString& database, const QString& path);
 // Folder served by PHP, and its address.
 QString phpRoot();
 QString phpUrl();
+// The lines of the PHP server's log, its access log among them, that hold
+// `text`.
+QStringList phpLogLines(const QString& text);
 
 struct Page {
     int status = 0;

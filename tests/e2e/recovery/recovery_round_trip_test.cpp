@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 #include <cmath>
 #include <functional>
@@ -140,6 +141,18 @@ void expectSameRows(const QString& catalogue, const QString& recovered, const QS
                 << it.value()[c.name].toStdString();
         }
     }
+}
+
+// The server's log lines of the site's recovery.php, once there are at least
+// `expected` (a request is logged after its reply).
+QStringList recoveryRequests(qsizetype expected) {
+    const QString script = QUrl(published().site->url()).path() + QStringLiteral("/recovery.php");
+    QStringList lines = phpLogLines(script);
+    for (int wait = 0; wait < 20 && lines.size() < expected; ++wait) {
+        QThread::msleep(100);
+        lines = phpLogLines(script);
+    }
+    return lines;
 }
 
 qint64 siteCount(const QString& sql) {
@@ -339,6 +352,15 @@ TEST_F(RecoveryRoundTrip, ThePublishedCatalogueComesBackFromTheSiteThroughTheWin
     EXPECT_EQ(collaborators(database), collaborators(catalogue));
     EXPECT_EQ(dialog->Label(7)->text(),
               QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
+
+    // Each table asked once, by a POST: the password stays out of the log.
+    const QStringList asked = recoveryRequests(7);
+    EXPECT_EQ(asked.size(), 7);
+    for (const QString& line : asked) {
+        EXPECT_TRUE(line.contains(QStringLiteral("]: POST ")) && !line.contains(u'&') &&
+                    !line.contains(QStringLiteral("pwd")))
+            << line.toStdString();
+    }
 }
 
 TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
@@ -348,16 +370,25 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     dialog->btn_process()->click();
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Mot de passe invalide !")});
     EXPECT_EQ(count(QStringLiteral("series")), 0);
+    // Refused once, with no second try that would show the password.
+    EXPECT_EQ(recoveryRequests(1).size(), 1);
 
-    // A site that answers the first three tables, then no more.
+    // A site that answers the first three tables, then no more; and one of
+    // an earlier version, which reads the password only from the address.
     test::FakeSite halfway;
-    halfway.setPassword(mysqlPassword().toLatin1());
-    for (const char* table : {"series", "auteurs", "collaborateurs"}) {
+    test::FakeSite older;
+    older.setAddressOnly(true);
+    for (test::FakeSite* fake : {&halfway, &older}) {
+        fake->setPassword(mysqlPassword().toLatin1());
+    }
+    for (const char* table :
+         {"series", "auteurs", "collaborateurs", "albums", "acheter", "parabd", "revues"}) {
         const Page page = fetch(published().site->url() + QStringLiteral("/recovery.php?pwd=") +
                                 QString::fromLatin1(QUrl::toPercentEncoding(mysqlPassword())) +
                                 QStringLiteral("&tablename=") + QString::fromLatin1(table));
         ASSERT_EQ(page.status, 200);
         halfway.setReply(QString::fromLatin1(table), page.body);
+        older.setReply(QString::fromLatin1(table), page.body);
     }
     halfway.stopAt(QStringLiteral("albums"));
     settings.box_password = mysqlPassword();
@@ -383,13 +414,20 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     EXPECT_EQ(count(QStringLiteral("series")), 12);
     EXPECT_EQ(count(QStringLiteral("albums")), 0);
 
-    // Emptied first, then recovered whole.
+    // Emptied first, then recovered whole from the older site: each table
+    // posted, refused, then asked by the address.
     prompt.clear();
     prompt.queueAnswers({true});
+    dialog->box_site()->setText(older.url());
     dialog->btn_process()->click();
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("Récupération réussie"));
     EXPECT_EQ(count(QStringLiteral("albums")), 70);
     EXPECT_EQ(count(QStringLiteral("series")), 12);
+    ASSERT_EQ(older.requests().size(), 14);
+    for (qsizetype i = 0; i < older.requests().size(); ++i) {
+        EXPECT_EQ(older.requests()[i].method, i % 2 ? "GET" : "POST");
+        EXPECT_EQ(older.requests()[i].target.contains("pwd="), i % 2 == 1);
+    }
     dialog->close();
 }
 

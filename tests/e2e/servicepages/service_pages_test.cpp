@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/general.h"
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
@@ -423,6 +424,49 @@ TEST(ServicePages, SearchFieldsAloneAndTogether) {
     EXPECT_TRUE(undated.contains(QStringLiteral("<td><a href=\"#i7\">00/00/0000</a></td>")));
     EXPECT_TRUE(undated.contains(QStringLiteral("<tr><th>Date&nbsp;:&nbsp;</th><td></td></tr>")));
     EXPECT_TRUE(undated.contains(QStringLiteral("<div class=\"Fiche\" id=\"i7\"><br>")));
+}
+
+TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
+    KALVOR_REQUIRE_SERVERS();
+    SiteHarness& s = site("v6");
+    // Titles written the way the data export writes them.
+    const auto append = [&](const QString& ids, QString text) {
+        const SqlResult r = runSql(s.database(), "UPDATE kv_albums SET titre = CONCAT(titre, '" +
+                                                     general::Escape_Texte(text).toUtf8() +
+                                                     "') WHERE idalbum IN (" + ids.toUtf8() + ");");
+        ASSERT_TRUE(r.ok && r.errors.isEmpty()) << r.errors.toStdString();
+    };
+    append(QStringLiteral("1, 2"), QStringLiteral(" a\\b"));
+    append(QStringLiteral("4"), QStringLiteral(" <Retour>"));
+    append(QStringLiteral("5"), QStringLiteral(" 100% a_b"));
+    const struct {
+        Fields fields;
+        QStringList found;
+    } cases[] = {
+        {{{"ftitre", "a\\b"}}, {"1", "2"}},  // not the titles that hold "ab"
+        {{{"ftitre", "<Retour>"}}, {"4"}},
+        {{{"fnom", "Jo<G>"}}, {"45", "46", "47", "48", "49", "50"}},
+        {{{"fediteur", "&"}}, {"27", "28", "29", "30", "31", "32", "33"}},
+        {{{"ftitre", "1_0%a_b"}}, {"5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields.first().second.toStdString());
+        const SitePage page = s.post(QStringLiteral("strict_search.php?coll=albums"), c.fields);
+        ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        QStringList ids = found(page).anchors;
+        ids.sort();
+        EXPECT_EQ(ids.join(u' ').toStdString(), c.found.join(u' ').toStdString());
+    }
+}
+
+TEST(ServicePages, IncludeFilesFetchedByThemselvesAnswerNothing) {
+    KALVOR_REQUIRE_SERVERS();
+    for (const char* name : {"menu.php", "_bas.php", "_detail_stats.php", "_nouv_couv.php",
+                             "_nouv_parabd.php", "_nouv_revue.php", "_serie.php", "coeur.php"}) {
+        const SitePage page = site("v6").get(QString::fromLatin1(name));
+        EXPECT_EQ(page.status, 200) << name;
+        EXPECT_EQ(page.body.left(300).toStdString(), "") << name;
+    }
 }
 
 TEST(ServicePages, EmptySearchShowsTheMessageAndHostileFieldsFindNothing) {

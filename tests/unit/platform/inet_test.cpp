@@ -150,3 +150,18 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
             << c.name;
     }
 }
+
+TEST(Inet, APostedFormFollowsARedirectionWithItsBody) {
+    TinyServer moved("HTTP/1.0 200 OK\r\nX-Kalvor-Recovery: post\r\n\r\nrows");
+    TinyServer site("HTTP/1.0 301 Moved Permanently\r\nLocation: " +
+                    moved.url(QStringLiteral("/site/recovery.php?tablename=albums")).toLatin1() +
+                    "\r\n\r\n");
+    Inet inet;
+    EXPECT_EQ(
+        inet.PostForm(site.url(QStringLiteral("/recovery.php?tablename=albums")), "pwd=a%26b"),
+        QStringLiteral("rows"));
+    EXPECT_TRUE(inet.lastHadHeader("x-kalvor-recovery"));
+    EXPECT_TRUE(site.request().startsWith("POST /recovery.php?tablename=albums "));
+    EXPECT_TRUE(moved.request().startsWith("POST /site/recovery.php?tablename=albums "));
+    EXPECT_TRUE(moved.request().endsWith("\r\n\r\npwd=a%26b")) << moved.request().toStdString();
+}

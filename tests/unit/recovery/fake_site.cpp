@@ -1,5 +1,6 @@
 #include "unit/recovery/fake_site.h"
 
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 #include "platform/cp1252.h"
@@ -14,10 +15,19 @@ FakeSite::FakeSite() {
             // The request so far rides on the socket itself.
             QByteArray request = socket->property("request").toByteArray() + socket->readAll();
             socket->setProperty("request", request);
-            if (request.contains("\r\n\r\n")) {
-                socket->setProperty("request", QByteArray());
-                answer(socket, request);
+            const qsizetype head = request.indexOf("\r\n\r\n");
+            if (head < 0) {
+                return;
             }
+            static const QRegularExpression lengthLine(
+                QStringLiteral("\r\ncontent-length: *(\\d+)"),
+                QRegularExpression::CaseInsensitiveOption);
+            const auto length = lengthLine.match(QString::fromLatin1(request.left(head)));
+            if (length.hasMatch() && request.size() < head + 4 + length.captured(1).toLongLong()) {
+                return;
+            }
+            socket->setProperty("request", QByteArray());
+            answer(socket, request);
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     });
@@ -31,25 +41,35 @@ QByteArray FakeSite::row(const QStringList& fields) {
     return cp1252::encode(fields.join(QStringLiteral("@@@"))) + "#end#";
 }
 
-void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
-    const QByteArray target = request.split(' ').value(1);
-    Request r;
-    r.path = target.left(target.indexOf('?'));
-    const QByteArray query =
-        target.indexOf('?') < 0 ? QByteArray() : target.mid(target.indexOf('?') + 1);
-    for (const QByteArray& pair : query.split('&')) {
+namespace {
+
+// name=value pairs as PHP reads them: "+" as a blank, then %XX.
+QHash<QByteArray, QByteArray> formValues(const QByteArray& encoded) {
+    QHash<QByteArray, QByteArray> values;
+    for (const QByteArray& pair : encoded.split('&')) {
         const qsizetype eq = pair.indexOf('=');
-        const QByteArray name = pair.left(eq);
-        // A "+" reads as a blank, as PHP reads it.
         QByteArray value = eq < 0 ? QByteArray() : pair.mid(eq + 1);
         value.replace('+', ' ');
-        value = QByteArray::fromPercentEncoding(value);
-        if (name == "pwd") {
-            r.pwd = value;
-        } else if (name == "tablename") {
-            r.tablename = value;
-        }
+        values.insert(pair.left(eq), QByteArray::fromPercentEncoding(value));
     }
+    return values;
+}
+
+}  // namespace
+
+void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
+    const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
+    Request r;
+    r.method = line.value(0);
+    r.target = line.value(1);
+    r.path = r.target.left(r.target.indexOf('?'));
+    const auto address = formValues(
+        r.target.indexOf('?') < 0 ? QByteArray() : r.target.mid(r.target.indexOf('?') + 1));
+    const auto posted = r.method == "POST" && !addressOnly_
+                            ? formValues(request.mid(request.indexOf("\r\n\r\n") + 4))
+                            : QHash<QByteArray, QByteArray>();
+    r.pwd = posted.value("pwd", address.value("pwd"));
+    r.tablename = posted.value("tablename", address.value("tablename"));
     requests_ << r;
 
     const QString table = QString::fromLatin1(r.tablename);
@@ -76,6 +96,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     socket->write("HTTP/1.1 " + QByteArray::number(status) +
                   (status == 200 ? " OK" : " Not Found") +
                   "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+                  (addressOnly_ ? QByteArray() : QByteArray("X-Kalvor-Recovery: post\r\n")) +
                   (marked ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
                           : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
                   "\r\n" + body);

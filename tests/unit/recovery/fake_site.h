@@ -13,6 +13,9 @@ namespace kalvor::test {
 // A site's recovery.php served from this thread (it answers while the
 // program waits with events running): canned replies per table name, the
 // password test, a missing script, and tables where the site stops answering.
+// It reads the values from a posted form first, then from the address, as
+// this version's script does; or, as the scripts of earlier versions, only
+// from the address.
 class FakeSite {
   public:
     FakeSite();
@@ -30,11 +33,15 @@ class FakeSite {
     // Rows sent as this version's recovery.php sends them: the end mark
     // announced in a header, and no length (the close ends the reply).
     void setEndMarked(bool marked) { endMarked_ = marked; }
+    // Values read only from the address, and no header that says otherwise.
+    void setAddressOnly(bool only) { addressOnly_ = only; }
     // Called with each request's table name before it is answered.
     std::function<void(const QString&)> onRequest;
 
-    // Query parameters as received, decoded to bytes, one map per request.
+    // Requests as received, the values read decoded to bytes.
     struct Request {
+        QByteArray method;
+        QByteArray target;  // as in the request line
         QByteArray path;
         QByteArray pwd;
         QByteArray tablename;
@@ -55,6 +62,7 @@ class FakeSite {
     QString stopAt_;
     bool stopped_ = false;
     bool endMarked_ = false;
+    bool addressOnly_ = false;
     QList<Request> requests_;
 };
 

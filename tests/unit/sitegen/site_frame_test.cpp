@@ -91,6 +91,7 @@ TEST(SiteFrameFiles, FooterIsThePlaceholderAfterTheBoxAndTheCoreIncludesRequireF
                          "e par Kalvor 1.8.3 le 06/12/26 21:05 *\r\n"
                          "// ***************************************************\r\n"
                          "\r\n"
+                         "if (!defined('KALVOR_SITE')) { return; }\r\n"
                          "?>\r\n"
                          "personnalisez ici votre bas de page\r\n"));
 
@@ -106,9 +107,10 @@ TEST(SiteFrameFiles, FooterIsThePlaceholderAfterTheBoxAndTheCoreIncludesRequireF
     writeSiteFile({dir.path(), QString()}, layoutOf(QStringLiteral("menu.php")));
     const QList<QByteArray> menu =
         test::readAll(dir.path() + QStringLiteral("/menu.php")).split('\n');
-    EXPECT_EQ(menu[0],
+    EXPECT_EQ(menu[0], QByteArray("<?php if (!defined('KALVOR_SITE')) { return; } ?>\r"));
+    EXPECT_EQ(menu[1],
               QByteArray("<!-- *************************************************** -->\r"));
-    EXPECT_EQ(menu[4], QByteArray("<?php\r"));
+    EXPECT_EQ(menu[5], QByteArray("<?php\r"));
 
     if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {
         GTEST_SKIP() << "php is not installed";
