@@ -88,7 +88,8 @@ void writeSiteFile(const SiteTarget& target, const SiteFileLayout& layout) {
             break;
         case SiteBox::StyleSheet:
             file.WriteLine(QStringLiteral("<?php"));
-            file.WriteLine(QStringLiteral("header('Content-type: text/css');"));
+            // The header comes before require.php sets the default charset.
+            file.WriteLine(QStringLiteral("header('Content-type: text/css; charset=ISO-8859-1');"));
             file.WriteLine(QStringLiteral("?>"));
             break;
         case SiteBox::Html:

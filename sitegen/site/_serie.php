@@ -125,6 +125,17 @@ function kalvor_ligne($entete, $donnee)
   echo '<tr><th>' . $entete . '</th><td>' . $donnee . "</td></tr>\n";
 }
 
+// The number cell of the summary tables: the number unless empty or 0, then
+// the suffix whenever the card shows it.
+function kalvor_numero($num, $numa)
+{
+  $numero = ((string) $num != '' && $num != 0) ? (string) $num : '';
+  if ($numa) {
+    $numero .= '(' . $numa . ')';
+  }
+  return $numero;
+}
+
 function DetailSerie($requete, $count_requete_fin)
 {
   global $coll;
@@ -269,7 +280,8 @@ function DetailSerie($requete, $count_requete_fin)
     foreach ($roles as $role) {
       echo '<tr><th>' . $role[0] . '</th><td>';
       if ($G['GV_collaborateurs'] != 1) {
-        if ($row[$role[1]] != 1) {
+        // No name: the id is absent or names no author row, and links nowhere.
+        if ($row[$role[1]] != 1 && $row[$role[2]] !== null) {
           echo '<a href="' . LinkRef('auteur', array($row[$role[1]])) . '">' . $row[$role[2]] . '</a>';
         } else {
           echo $row[$role[2]];
@@ -428,7 +440,7 @@ function kalvor_detail_objets($requete, $t_tomes, $t_models)
 
     echo '<table cellpadding="0" cellspacing="0">' . "\n";
     kalvor_ligne('Description&nbsp;:&nbsp;', $row[3]);
-    if ($row[4] != 1) {
+    if ($row[4] != 1 && $row[23] !== null) {
       kalvor_ligne('Auteur&nbsp;:&nbsp;', '<a href="' . LinkRef('auteur', array($row[4])) . '">' . $row[23] . '</a>');
     } else {
       kalvor_ligne('Auteur&nbsp;:&nbsp;', $row[23]);

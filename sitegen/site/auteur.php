@@ -126,13 +126,13 @@ if ($coll == 'revue') {
   echo "</div>\n";
 } else {
   if ($coll == 'parabd') {
-    $base_sql = "SELECT a.*, b.display, s.titre as titreserie from $t_albums a, $t_auteurs b, $t_series s "
-      . "where a.iddessinateur = b.idauteur and a.idserie = s.idserie and iddessinateur = $idauteur ";
+    $base_sql = "SELECT a.*, b.display, s.titre as titreserie from $t_albums a inner join $t_series s "
+      . "on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.iddessinateur = $idauteur ";
     $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2)';
   } elseif ($GV_collaborateurs == 1) {
-    // One row per album that has a writer, an artist and a colourist among its
-    // collaborators, the author being one of them. The author's albums are
+    // One row per album the author writes, draws or colours, whether or not
+    // it has collaborators of the other roles. The author's albums are
     // looked up once for both lists; the links table has no index by author,
     // and reading it straight is quicker than through its other indexes.
     $albums = array();
@@ -147,15 +147,15 @@ if ($coll == 'revue') {
     $base_sql = 'select a.*, (' . sprintf($role, 'min(x.display)', 0) . '), (' . sprintf($role, 'min(x.display)', 1)
       . '), (' . sprintf($role, 'min(x.display)', 2) . "), s.titre as 'titreserie' "
       . "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
-      . "where a.idalbum in ($albums) and exists (" . sprintf($role, '1', 0) . ') and exists ('
-      . sprintf($role, '1', 1) . ') and exists (' . sprintf($role, '1', 2) . ") $t_filtre ";
+      . "where a.idalbum in ($albums) $t_filtre ";
     $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2)';
   } else {
-    $base_sql = "SELECT DISTINCT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, "
-      . "$t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s where a.idserie = s.idserie "
-      . 'and a.idscenariste = b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur '
-      . "and (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";
+    // An absent or unknown co-author leaves a name empty but keeps the album.
+    $base_sql = "SELECT DISTINCT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a "
+      . "inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur "
+      . "left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur "
+      . "where (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";
     $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)';
   }
@@ -193,11 +193,7 @@ if ($coll == 'revue') {
     if ($coll == 'parabd') {
       $cellules = array($row[24], $row[3], $row[11]);
     } else {
-      $numero = ((string) $row[1] != '' && $row[1] != 0) ? $row[1] : '';
-      if ((string) $row[18] != '') {
-        $numero .= '(' . $row[18] . ')';
-      }
-      $cellules = array($row[33], $numero, $row[2], $row[12], $row[11]);
+      $cellules = array($row[33], kalvor_numero($row[1], $row[18]), $row[2], $row[12], $row[11]);
     }
     echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
     foreach ($cellules as $cellule) {

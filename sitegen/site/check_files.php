@@ -1,4 +1,4 @@
-header('Content-Type: text/plain');
+header('Content-Type: text/plain; charset=ISO-8859-1');
 require_once ('{{GV_Require|sq}}require.php');
 
 

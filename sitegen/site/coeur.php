@@ -71,7 +71,8 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
   $dir = @opendir($fpath_thumb);
   if ($dir === false) {
-    @mkdir($fpath_thumb, 0777);
+    // A nested thumbnail folder ("mini/couvertures") comes with its parents.
+    @mkdir($fpath_thumb, 0777, true);
   } else {
     closedir($dir);
   }

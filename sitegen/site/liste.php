@@ -75,9 +75,8 @@ switch ($liste) {
     $idxnom1 = 0;
     $idxnb = 1;
     $sansnom = '(style non précisé)';
-    if ($albums_seuls) {
-      $requete = "SELECT COALESCE(style, '') as genre, count(*) FROM $t_series s, $t_albums a WHERE s.idserie = a.idserie $t_filtre GROUP BY genre ORDER BY genre";
-    }
+    // Every collection's series have a genre.
+    $requete = "SELECT COALESCE(style, '') as genre, count(*) FROM $t_series s, $t_albums a WHERE s.idserie = a.idserie $t_filtre GROUP BY genre ORDER BY genre";
     break;
   case 'collections':
     $page = 'collection';
@@ -94,8 +93,8 @@ switch ($liste) {
     $idxnom1 = 1;
     $idxnb = 2;
     if ($coll == 'parabd') {
-      // Counted as the type page lists them: with their series and author.
-      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item inner join $t_series s on a.idserie = s.idserie inner join $t_auteurs b on a.iddessinateur = b.idauteur where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
+      // Counted as the type page lists them: with their series, whatever their author.
+      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item inner join $t_series s on a.idserie = s.idserie where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
     }
     break;
   case 'revue':
@@ -128,9 +127,12 @@ switch ($liste) {
 if ($date_liste) {
   echo '<body class="date">' . "\n";
   echo '<div id="titre-lst">' . $titre_liste . "</div>\n";
-  if ($albums_seuls) {
-    $requete = "select right($formated_field, 4) annee, left($formated_field,2) mois, count(a.idalbum) from $t_albums a where $formated_field is not null $t_filtre group by annee, mois"
-      . " union select right($formated_field, 4) annee, '', count(a.idalbum) from $t_albums a where 1 = 1 $t_filtre group by annee order by annee, mois asc";
+  // Albums and collectibles both have dates. In the dedications collection
+  // every album of a date counts, as its date page lists them. An object may
+  // belong to no album: rows are counted, not album ids.
+  if ($albums_seuls || $coll == 'parabd') {
+    $requete = "select right($formated_field, 4) annee, left($formated_field,2) mois, count(*) from $t_albums a where $formated_field is not null group by annee, mois"
+      . " union select right($formated_field, 4) annee, '', count(*) from $t_albums a group by annee order by annee, mois asc";
   }
 } else {
   echo "<body>\n";
@@ -143,9 +145,11 @@ if (!$date_liste) {
   if ($coll == 'dedicace' && $liste == 'series') {
     $total = '(toutes les dédicaces)';
     $requete_total = 'SELECT count(*) from ' . $prefixe_table . 'albums where horsserie = 1 ';
-  } elseif ($coll == 'revue' && $liste == 'revue') {
+  } elseif ($coll == 'revue') {
+    // Only the magazine page shows them all, whichever list leads to it.
     $total = '(toutes les revues)';
     $requete_total = 'SELECT count(*) from ' . $prefixe_table . 'revues';
+    $page_total = 'revue';
   }
   if ($total != '') {
     $nb = 0;
@@ -153,7 +157,7 @@ if (!$date_liste) {
     if ($row = mysql_fetch_row($result)) {
       $nb = $row[0];
     }
-    echo '<li><a href="' . LinkRef($page, array('all')) . '" target="_top">' . $total
+    echo '<li><a href="' . LinkRef($page_total ?? $page, array('all')) . '" target="_top">' . $total
       . '<span class="nb_albums">&nbsp;[' . $nb . ']</span></a></li>' . "\n";
   }
 

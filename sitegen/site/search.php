@@ -63,12 +63,10 @@ switch ($coll) {
     if ($fisbn != '') {
       $end_sql .= " and replace(a.reference, '-', '') like '$fisbn%' ";
     }
-    if ($coll == 'dedicace') {
-      $w_where = 'where horsserie = 1 and a.idserie = s.idserie';
-    } else {
-      $w_where = 'where a.idserie = s.idserie';
-    }
-    $SQL_sentence = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s $w_where and a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
+    $w_where = ($coll == 'dedicace') ? 'where horsserie = 1' : 'where 1 = 1';
+    // An album is found whatever its author ids hold; an absent author
+    // matches no name.
+    $SQL_sentence = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
     $wlibelle = "d'albums";
     break;
   case 'parabd':
@@ -90,7 +88,7 @@ switch ($coll) {
     if ($fdescription != '') {
       $end_sql .= " and a.description like '%$fdescription%' ";
     }
-    $SQL_sentence = "SELECT a.*, b.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_series s where a.idserie = s.idserie and a.iddessinateur = b.idauteur $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
+    $SQL_sentence = "SELECT a.*, b.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
     $wlibelle = 'de para-bd';
     break;
   case 'revue':
@@ -151,14 +149,7 @@ if ($end_sql == '') {
         $cellules = array($row[20], $row[2], $w_date, $row[4]);
         break;
       default:
-        $w_num = '';
-        if ($row[1] != '' && $row[1] != '0') {
-          $w_num = $row[1];
-        }
-        if ($row[18] != '' && $row[18] != '0') {
-          $w_num .= '(' . $row[18] . ')';
-        }
-        $cellules = array($row[33], $w_num, $row[2], $row[12], $row[11]);
+        $cellules = array($row[33], kalvor_numero($row[1], $row[18]), $row[2], $row[12], $row[11]);
     }
     foreach ($cellules as $cellule) {
       echo '<td>' . $lien . $cellule . '</a></td>';

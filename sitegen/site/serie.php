@@ -10,20 +10,21 @@ extract($tables, EXTR_PREFIX_ALL, 't');
 $count_requete_fin = '';
 
 $all_sql = ($idserie === 'all') ? '' : "and a.idserie=$idserie ";
+// An album shows whatever its author ids hold: an absent author leaves its name empty.
+$auteurs_sql = "left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur "
+  . "left join $t_auteurs d on a.idcoloriste = d.idauteur";
 $SQL = '';
 switch ($coll) {
   case 'albums':
   case 'acheter':
     if ($idserie !== 'all') {
-      $SQL = "SELECT a.*, b.display, c.display , d.display from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d "
-        . "where a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur "
-        . "and idserie=$idserie order by num, numa, right(a.dl, 4), left(a.dl, 2)";
+      $SQL = "SELECT a.*, b.display, c.display , d.display from $t_albums a $auteurs_sql "
+        . "where a.idserie=$idserie order by num, numa, right(a.dl, 4), left(a.dl, 2)";
     }
     break;
   case 'dedicace':
-    $SQL = "SELECT a.*, b.display, c.display , d.display , s.titre from $t_albums a, $t_auteurs b, $t_auteurs c, "
-      . "$t_auteurs d , $t_series s where s.idserie=a.idserie and a.idscenariste=b.idauteur "
-      . "and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur $all_sql and horsserie <> '' "
+    $SQL = "SELECT a.*, b.display, c.display , d.display , s.titre from $t_albums a "
+      . "inner join $t_series s on s.idserie = a.idserie $auteurs_sql where a.horsserie <> '' $all_sql "
       . "order by s.titre, num, numa, right(a.dl, 4), left(a.dl, 2)";
     break;
   case 'parabd':
@@ -34,7 +35,7 @@ switch ($coll) {
         $tri_para = 'typeobjet, a.editeur, c.num, numero, right(a.dl, 4), left(a.dl, 2), description';
       }
       $SQL = "SELECT a.*, b.display, s.titre, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) "
-        . "inner join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie  "
+        . "left join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie  "
         . "where a.idserie=$idserie order by $tri_para";
     }
     break;
@@ -51,10 +52,7 @@ if ($idserie === 'all') {
     while ($row = mysql_fetch_row($requete)) {
       $wpage = ($GV_auteur == 1) ? LinkRef('serie', array($row[3])) : '';
       $lien = '<a href="' . $wpage . '#i' . $row[0] . '">';
-      $numero = ((string) $row[1] != '' && $row[1] != 0) ? $row[1] : '';
-      if ((string) $row[18] != '') {
-        $numero .= '(' . $row[18] . ')';
-      }
+      $numero = kalvor_numero($row[1], $row[18]);
       echo '<tr' . ($paire ? ' class="Paire"' : '') . '><td>' . $lien . $row[33] . '</a></td><td>' . $lien . $numero
         . '</a></td><td>' . $lien . $row[2] . '</a></td><td>' . $lien . $row[12] . "</a></td></tr>\n";
       $paire = !$paire;

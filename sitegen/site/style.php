@@ -55,9 +55,12 @@ if ($style == '') {
 } else {
   $condition = "s.style='" . mysql_real_escape_string($style) . "'";
 }
-// Album rows exist in the album collections only.
+// Album rows exist in the album collections only. An absent or unknown author
+// leaves its name empty but keeps the album.
 $albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
-$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_auteurs c, $t_auteurs d, $t_series s where a.idserie = s.idserie and a.idscenariste=b.idauteur and a.iddessinateur = c.idauteur and a.idcoloriste = d.idauteur and $condition $t_filtre";
+// The dedications collection keeps to its dedicated albums, as the list
+// frame counts them.
+$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition $t_filtre";
 $result = $albums ? mysql_query("$debut order by $sql_order, titreserie, num, numa") : false;
 
 if ($coll == 'parabd') {
@@ -81,13 +84,7 @@ echo '<p>Nombre total ' . $mots . '&nbsp;: ' . ($albums ? mysql_num_rows($result
 $paire = false;
 while ($row = mysql_fetch_row($result)) {
   $lien = '<a href="#i' . $row[0] . '">';
-  $numero = '';
-  if ((string) $row[1] != '' && $row[1] != '0') {
-    $numero = $row[1];
-    if ((string) $row[18] != '') {
-      $numero .= '(' . $row[18] . ')';
-    }
-  }
+  $numero = kalvor_numero($row[1], $row[18]);
   echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
   echo '<td>' . $lien . $row[33] . '</a></td>';
   echo '<td>' . $lien . $numero . '</a></td>';

@@ -44,7 +44,8 @@ if ($sens == 'desc') {
   $sql_order .= 'desc';
 }
 
-$result = $objets ? mysql_query("SELECT a.*, b.display, s.titre as 'titreserie' from $t_albums a, $t_auteurs b, $t_series s where a.idserie = s.idserie and a.iddessinateur = b.idauteur and a.typeobjet = $code order by $sql_order, typeobjet, editeur, numero, right(a.dl, 4), left(a.dl, 2), description") : false;
+// An object without a known artist shows with an empty name.
+$result = $objets ? mysql_query("SELECT a.*, b.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.typeobjet = $code order by $sql_order, typeobjet, editeur, numero, right(a.dl, 4), left(a.dl, 2), description") : false;
 
 if ($coll == 'parabd') {
   $mots = "d'objets";
@@ -78,7 +79,7 @@ echo "</table>\n";
 if ($objets) {
   $tri_para = (isset($GV_Tri_Para) && $GV_Tri_Para != '') ? $GV_Tri_Para
     : 'typeobjet, a.editeur, c.num, numero, right(a.dl, 4), left(a.dl, 2), description';
-  DetailSerie(mysql_query("SELECT a.*, b.display, s.titre, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) inner join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie where a.typeobjet = $code order by s.titre, $tri_para"), ' ');
+  DetailSerie(mysql_query("SELECT a.*, b.display, s.titre, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) left join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie where a.typeobjet = $code order by s.titre, $tri_para"), ' ');
 }
 Pied();
 ?>

@@ -550,3 +550,102 @@ TEST_F(CardSettings, HomePageFollowsItsSettings) {
     EXPECT_TRUE(all.body.contains("<table id=\"Recap\""));
     EXPECT_FALSE(all.body.contains("class=\"Fiche"));
 }
+
+// Albums whose writer, artist or colourist is absent (0, as the exports write
+// a Null id, or Null) or names no author row: each still shows on every page
+// that lists it, the absent name empty and linked nowhere, and the list frame
+// counts it as the pages do. Collectible 201 has no artist.
+TEST(AbsentAuthors, AlbumsShowOnEveryPageWhateverTheirAuthorIdsHold) {
+    KALVOR_REQUIRE_SERVERS();
+    const QByteArray rows =
+        "SET NAMES utf8;\nSET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';\n"
+        "INSERT INTO kv_auteurs VALUES (4,'Varenne','Claire','','0000-00-00','0000-00-00','','',"
+        "'',1,1,1,'','Varenne, Claire'),(5,'Aubrac','Léon','','0000-00-00','0000-00-00','','','',"
+        "1,1,1,'','Aubrac, Léon');\n"
+        "INSERT INTO kv_albums VALUES "
+        "(101,1,'Sans coloriste',1,5,4,'2020-03-01','Phare',0,'Poche',NULL,'111','03/2020','',"
+        "'¤¤',0,0,48,'0','',0,0,'','','','','',0,1,0),"
+        "(102,2,'Scénariste inconnu',1,5,999,'2020-03-02','Phare',0,'Poche',NULL,'112','03/2020',"
+        "'','¤¤',4,0,48,'b','',0,0,'','','','','',0,1,0),"
+        "(103,NULL,'Sans scénariste',1,4,NULL,'2020-03-03','Phare',0,'Poche',NULL,'113',"
+        "'03/2020','','¤¤',5,0,48,'c','',0,0,'','','','','',0,1,0);\n"
+        "INSERT INTO kv_collaborateurs VALUES (101,4,0),(101,5,1),(102,999,0),(102,5,1),(102,4,2),"
+        "(103,4,1),(103,5,2);\n"
+        "INSERT INTO kv_series3 VALUES (1,'Ex-libris','Aventure','','','',0);\n"
+        "INSERT INTO kv_parabd VALUES (201,NULL,1,'Sans artiste',NULL,'05/2020',1,100,NULL,NULL,"
+        "'','Phare',0,0,0,0,1001,1,'','',NULL,NULL,'2020-05-01');\n";
+    SiteHarness site(QStringLiteral("absents"));
+    const QString failed = site.build(siteSettings(), siteStats(), [&](const SiteInputs& in) {
+        return sampleData(in) << SqlScript{QStringLiteral("absents.sql"), rows};
+    });
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+    const auto shows = [](const SitePage& page, const QList<int>& ids, int total) {
+        EXPECT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        for (const int id : ids) {
+            EXPECT_TRUE(page.body.contains("i" + QByteArray::number(id) + '"')) << id;
+        }
+        if (total >= 0) {
+            EXPECT_TRUE(page.body.contains("&nbsp;: " + QByteArray::number(total) + "</p>") ||
+                        page.body.contains("&nbsp;:&nbsp;" + QByteArray::number(total) + "</p>"))
+                << total;
+        }
+        // No link to an author page for an absent author.
+        for (const char* link : {"idauteur=0&", "idauteur=999&", "idauteur=&"}) {
+            EXPECT_FALSE(page.body.contains(link)) << link;
+        }
+    };
+    const QList<int> all = {101, 102, 103};
+    // With collaborators (the harness's setting), then with the album's own
+    // author ids, cards on the author pages.
+    Settings own = siteSettings();
+    own.Opt_Collaborateurs = 0;
+    own.GV_Auteur = 2;
+    const QString ownUrl = variantSite(site, QStringLiteral("ids"), own);
+    for (const QString& base : {QString(), ownUrl + u'/'}) {
+        SCOPED_TRACE(base.isEmpty() ? "collaborateurs" : "identifiants");
+        const auto get = [&](const QString& query) {
+            return base.isEmpty() ? site.get(query) : fetchPage(base + query);
+        };
+        shows(get(QStringLiteral("serie.php?coll=albums&idserie=1")), all, -1);
+        shows(get(QStringLiteral("serie.php?coll=dedicace&idserie=all")), all, -1);
+        shows(get(QStringLiteral("auteur.php?coll=albums&idauteur=4")), all, 3);
+        shows(get(QStringLiteral("auteur.php?coll=albums&idauteur=5")), all, 3);
+        // Both authors are counted in the list frame as their pages count them.
+        const QByteArray authors = get(QStringLiteral("liste.php?coll=albums&liste=auteurs")).body;
+        EXPECT_EQ(authors.count("&nbsp;[3]</span>"), 2);
+        shows(get(QStringLiteral("serie.php?coll=parabd&idserie=1")), {201}, -1);
+    }
+    const SitePage card = fetchPage(ownUrl + QStringLiteral("/serie.php?coll=albums&idserie=1"));
+    EXPECT_TRUE(card.body.contains("<tr><th>Couleurs&nbsp;:</th><td></td></tr>"));
+    EXPECT_TRUE(
+        card.body.contains(latin1(QStringLiteral("<tr><th>Scénario&nbsp;:</th><td></td></tr>"))));
+
+    // The selection pages, the ratings page and the search: each album once in
+    // the summary, its number as the card shows it ("1", not "1(0)"; "(c)"
+    // without a number), and once as a card.
+    const SitePage search =
+        site.post(QStringLiteral("search.php?coll=albums"), {{"fserie", "Aventures"}});
+    for (const SitePage& page :
+         {site.get(QStringLiteral("collection.php?coll=albums&edit=Phare&collec=AllVolumes")),
+          site.get(QStringLiteral("style.php?coll=albums&style=Aventure")),
+          site.get(QStringLiteral("dl.php?coll=albums&date=2020/03")),
+          site.get(QStringLiteral("dt-achat.php?coll=albums&date=2020")),
+          site.get(QStringLiteral("notes.php?coll=albums&notes=%A4%A4")), search}) {
+        shows(page, all, 3);
+        EXPECT_EQ(page.body.count("<div class=\"Fiche"), 3);
+        EXPECT_TRUE(page.body.contains("<td><a href=\"#i101\">1</a></td>"));
+        EXPECT_TRUE(page.body.contains("<td><a href=\"#i102\">2(b)</a></td>"));
+        EXPECT_TRUE(page.body.contains("<td><a href=\"#i103\">(c)</a></td>"));
+    }
+    const QByteArray styles = site.get(QStringLiteral("liste.php?coll=albums&liste=styles")).body;
+    EXPECT_TRUE(styles.contains(">Aventure <span class=\"nb_albums\">&nbsp;[3]</span>"));
+    shows(site.get(QStringLiteral("type.php?coll=parabd&typeobjet=1001")), {201}, 1);
+    EXPECT_TRUE(site.get(QStringLiteral("liste.php?coll=parabd&liste=types"))
+                    .body.contains("&nbsp;[1]</span>"));
+    const QByteArray printed =
+        site.get(QStringLiteral("imprimer.php?coll=albums&liste=serie")).body;
+    for (const char* title : {"Sans coloriste", "Scénariste inconnu", "Sans scénariste"}) {
+        EXPECT_TRUE(printed.contains(latin1(QString::fromUtf8(title)))) << title;
+    }
+}

@@ -121,7 +121,13 @@ TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainTe
 
     const SitePage dedicaces = site_->get(QStringLiteral("check_files.php?current_rep=dedicaces"));
     EXPECT_EQ(dedicaces.status, 200);
-    EXPECT_TRUE(dedicaces.contentType.startsWith("text/plain")) << dedicaces.contentType.data();
+    // The names are Latin-1, as the header says.
+    EXPECT_EQ(dedicaces.contentType.toLower(), "text/plain; charset=iso-8859-1");
+    EXPECT_EQ(site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures"))
+                  .contentType.toLower(),
+              "text/plain; charset=iso-8859-1");
+    EXPECT_EQ(site_->get(QStringLiteral("kalvor.php")).contentType.toLower(),
+              "text/css; charset=iso-8859-1");
     EXPECT_TRUE(dedicaces.endMarked);
     EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n#fin#\n");
 

@@ -42,7 +42,7 @@ TEST(EndpointFiles, OpenWithTheBoxThenTheirHeaderAndTheRequireOfTheirFolder) {
 
     const QList<QByteArray> files = written(dir.path(), QStringLiteral("check_files.php"));
     EXPECT_EQ(files.mid(0, 4).join('\n') + '\n', kBox);
-    EXPECT_EQ(files[4], QByteArray("header('Content-Type: text/plain');\r"));
+    EXPECT_EQ(files[4], QByteArray("header('Content-Type: text/plain; charset=ISO-8859-1');\r"));
     EXPECT_EQ(files[5], include);
     EXPECT_EQ(files[6], QByteArray("\r"));
     EXPECT_EQ(files[7], QByteArray("\r"));

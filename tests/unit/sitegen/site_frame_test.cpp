@@ -203,6 +203,13 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
                   QStringLiteral("Miniature('a.gif', 'couv', 'neuf', '', 1, 1); "
                                  "echo is_dir('neuf') ? 'fait' : 'absent';")),
               "fait");
+    // A nested folder comes with its parents; one that cannot be made is no
+    // message on the page.
+    EXPECT_EQ(run(QStringLiteral("array()"),
+                  QStringLiteral("Miniature('a.gif', 'couv', 'mini/couv', '', 1, 1); "
+                                 "Miniature('a.gif', 'couv', 'couv/a.gif/mini', '', 1, 1); "
+                                 "echo is_dir('mini/couv') ? 'fait' : 'absent';")),
+              "fait");
     EXPECT_EQ(run(QStringLiteral("array()"),
                   QStringLiteral("AfficheImage('couv', \"L'ile.jpg\", 20); echo '|'; "
                                  "AfficheImage('couv', 'a.gif', 40);")),

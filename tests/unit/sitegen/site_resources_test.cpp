@@ -98,11 +98,11 @@ TEST(StyleSheet, OpensAsCssThenBoxThenTheIncludeOfRequire) {
     const QStringList lines =
         generate(dir.path(), QStringLiteral("kalvor.php"), QStringLiteral("../conf/"));
     const QString stars = QStringLiteral("/*") + QString(53, u'*') + u'/';
-    const QStringList box{stars,
-                          QStringLiteral("/* Page générée par Kalvor 1.8.3 le 06/12/26 21:05    */"),
-                          stars};
+    const QStringList box{
+        stars, QStringLiteral("/* Page générée par Kalvor 1.8.3 le 06/12/26 21:05    */"), stars};
     const QStringList head =
-        QStringList{QStringLiteral("<?php"), QStringLiteral("header('Content-type: text/css');"),
+        QStringList{QStringLiteral("<?php"),
+                    QStringLiteral("header('Content-type: text/css; charset=ISO-8859-1');"),
                     QStringLiteral("?>")} +
         box +
         QStringList{QString(), QStringLiteral("<?php require \"../conf/require.php\";?>"),
