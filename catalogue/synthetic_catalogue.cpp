@@ -1,6 +1,7 @@
 #include "catalogue/synthetic_catalogue.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/dao/db_engine.h"
 
@@ -78,58 +79,161 @@ QString date(int n) {
         .arg(1 + n % 28, 2, 10, QLatin1Char('0'));
 }
 
+QString id(int n) {
+    return QString::number(n);
+}
+
+const QString kNull = QStringLiteral("NULL");
+
+// Row counts of a catalogue of `albums` albums.
+struct Sizes {
+    explicit Sizes(const SyntheticOptions& o)
+        : albums(o.albums),
+          series(std::max(1, o.albums / 8)),
+          authors(std::max(3, o.albums / 10)),
+          collectibles(std::max(1, o.albums / 12)),
+          magazines(std::max(1, o.albums / 20)),
+          authorOne(o.authorOne) {}
+    // The n-th regular author; author 1 is one of them only when it is a
+    // regular author itself.
+    int author(int n) const {
+        return authorOne == SyntheticOptions::AuthorOne::Regular ? n % authors + 1
+                                                                 : n % (authors - 1) + 2;
+    }
+    // The author and the series that only undated albums name.
+    int undatedAuthor() const { return authors + 1; }
+    int undatedSeries() const { return series + 1; }
+    int albums, series, authors, collectibles, magazines;
+    SyntheticOptions::AuthorOne authorOne;
+};
+
+struct Album {
+    int id = 0;
+    int series = 0;
+    QString artist, writer, colourist = QStringLiteral("1");
+    QString bought;  // DateAchat as an SQL value
+    bool wish = false;
+};
+
+QString albumRow(bool v6, const Album& a) {
+    const QString table = a.wish && !v6 ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
+    return QStringLiteral(
+               "INSERT INTO %1 VALUES (%2, %3, 'Album n°%2 « Élan »', %4, %5, %6, %7, 12.5, "
+               "'Éditions Pélican', 3, 0, %8, 0, 0, 0, 'Collection', NULL, 'REF-%2', %9, "
+               "'Commentaire de l''album %2', 'Couv_%2.JPG', %10, %11, %12, 0, NULL, NULL, 48, "
+               "'Étagère', NULL, NULL, '', 0, 0%13);")
+        .arg(table)
+        .arg(a.id)
+        .arg(a.id % 40 + 1)
+        .arg(a.series)
+        .arg(a.artist)
+        .arg(a.writer)
+        .arg(a.bought)
+        .arg(a.id % 9 ? 0 : -1)
+        .arg(date(a.id + 3))
+        .arg(a.wish ? 0 : -1)
+        .arg(a.id % 11)
+        .arg(a.colourist)
+        .arg(v6 ? QStringLiteral(", %1").arg(a.wish ? 1 : 0) : QString());
+}
+
+QString authorRow(int i) {
+    return QStringLiteral(
+               "INSERT INTO AUTEURS VALUES (%1, 'Nom%1', 'Prénom', 'Photo_%1.jpg', "
+               "%2, NULL, 'France', %3, -1, 0, 0, NULL, 'Biographie %1');")
+        .arg(i)
+        .arg(date(i))
+        .arg(i % 4 ? kNull : QStringLiteral("'Pseudo%1'").arg(i));
+}
+
+QString seriesRow(int i) {
+    return QStringLiteral(
+               "INSERT INTO SERIES VALUES (%1, 'Série n°%1 l''Étoile', 'Aventure', "
+               "'Planche_%1.JPG', NULL, %2, 'Commentaire de la série %1');")
+        .arg(i)
+        .arg(i % 3);
+}
+
+// The awkward cases, in turn over the owned albums: in a cycle of 16, the
+// writer, the artist and the colourist left Null then 0 (1-6), an id without
+// a row in each role (7-9), no author at all (10), no purchase date (11-12).
+void shape(Album& a, const SyntheticOptions& o, const Sizes& z) {
+    const int k = a.id % 16;
+    QString* roles[] = {&a.writer, &a.artist, &a.colourist};
+    if (o.absentAuthors && k >= 1 && k <= 6) {
+        *roles[(k - 1) / 2] = k % 2 ? kNull : id(0);
+    }
+    if (o.absentAuthors && k == 10) {
+        a.writer = a.colourist = kNull;
+        a.artist = id(0);
+    }
+    if (o.danglingAuthors && k >= 7 && k <= 9) {
+        *roles[k - 7] = id(9000 + a.id);
+    }
+    if (o.undatedAlbums && (k == 11 || k == 12)) {
+        a.bought = kNull;
+        if (k == 11) {
+            a.writer = id(z.undatedAuthor());
+            a.series = z.undatedSeries();
+        }
+    }
+}
+
 }  // namespace
 
 long WriteSyntheticCatalogue(const QString& databasePath, Generation g, int albums) {
+    SyntheticOptions o;
+    o.albums = albums;
+    return WriteSyntheticCatalogue(databasePath, g, o);
+}
+
+long WriteSyntheticCatalogue(const QString& databasePath, Generation g, const SyntheticOptions& o) {
+    using AuthorOne = SyntheticOptions::AuthorOne;
     const bool v6 = g == Generation::V6;
-    const int series = std::max(1, albums / 8);
-    const int authors = std::max(3, albums / 10);
-    const int collectibles = std::max(1, albums / 12);
-    const int magazines = std::max(1, albums / 20);
+    const Sizes z(o);
+    const int albums = z.albums, series = z.series, authors = z.authors;
     long rows = 0;
     QString sql = QStringLiteral("BEGIN;");
     for (int i = 1; i <= series; ++i, ++rows)
-        sql += QStringLiteral(
-                   "INSERT INTO SERIES VALUES (%1, 'Série n°%1 l''Étoile', 'Aventure', "
-                   "'Planche_%1.JPG', NULL, %2, 'Commentaire de la série %1');")
-                   .arg(i)
-                   .arg(i % 3);
-    for (int i = 1; i <= authors; ++i, ++rows)
-        sql += QStringLiteral(
-                   "INSERT INTO AUTEURS VALUES (%1, 'Nom%1', 'Prénom', 'Photo_%1.jpg', "
-                   "%2, NULL, 'France', %3, -1, 0, 0, NULL, 'Biographie %1');")
-                   .arg(i)
-                   .arg(date(i))
-                   .arg(i % 4 ? QStringLiteral("NULL") : QStringLiteral("'Pseudo%1'").arg(i));
+        sql += seriesRow(i);
+    if (o.undatedAlbums) {
+        sql += seriesRow(z.undatedSeries());
+        ++rows;
+    }
+    for (int i = 1; i <= authors; ++i) {
+        if (i == 1 && o.authorOne == AuthorOne::Missing)
+            continue;
+        sql += i == 1 && o.authorOne == AuthorOne::NoAuthor
+                   ? QStringLiteral(
+                         "INSERT INTO AUTEURS VALUES (1, 'Aucun', NULL, NULL, NULL, NULL, NULL, "
+                         "NULL, 0, 0, 0, NULL, 'Pas d''auteur');")
+                   : authorRow(i);
+        ++rows;
+    }
+    if (o.undatedAlbums) {
+        sql += authorRow(z.undatedAuthor());
+        ++rows;
+    }
     for (int i = 1; i <= albums; ++i, ++rows) {
-        const bool wish = i % 6 == 0;
-        const QString table = wish && !v6 ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
-        sql += QStringLiteral(
-                   "INSERT INTO %1 VALUES (%2, %3, 'Album n°%2 « Élan »', %4, %5, %6, %7, 12.5, "
-                   "'Éditions Pélican', 3, 0, %8, 0, 0, 0, 'Collection', NULL, 'REF-%2', %9, "
-                   "'Commentaire de l''album %2', 'Couv_%2.JPG', %10, %11, 1, 0, NULL, NULL, 48, "
-                   "'Étagère', NULL, NULL, '', 0, 0%12);")
-                   .arg(table)
-                   .arg(i)
-                   .arg(i % 40 + 1)
-                   .arg(i % series + 1)
-                   .arg(i % authors + 1)
-                   .arg((i * 7) % authors + 1)
-                   .arg(wish ? QStringLiteral("NULL") : date(i))
-                   .arg(i % 9 ? 0 : -1)
-                   .arg(date(i + 3))
-                   .arg(wish ? 0 : -1)
-                   .arg(i % 11)
-                   .arg(v6 ? QStringLiteral(", %1").arg(wish ? 1 : 0) : QString());
+        Album a;
+        a.id = i;
+        a.wish = i % 6 == 0;
+        a.series = i % series + 1;
+        a.artist = id(z.author(i));
+        a.writer = id(z.author(i * 7));
+        a.bought = a.wish ? kNull : date(i);
+        if (!a.wish)
+            shape(a, o, z);
+        sql += albumRow(v6, a);
         if (i % 8 == 0) {
             sql += QStringLiteral("INSERT INTO COLLABORATEURS VALUES (%1, %2, %3);")
                        .arg(i)
-                       .arg((i * 3) % authors + 1)
+                       .arg(z.author(i * 3))
                        .arg(i % 3);
             ++rows;
         }
     }
-    for (int i = 1; i <= collectibles; ++i, ++rows)
+    for (int i = 1; i <= z.collectibles; ++i, ++rows)
         sql += v6 ? QStringLiteral(
                         "INSERT INTO PARABD VALUES (%1, %2, %3, 'Ex-libris %1', %4, %5, "
                         "%1, 300, 15, 21, 'Atelier', 'Éditeur', -1, 0, %6, 1, 1, "
@@ -137,7 +241,7 @@ long WriteSyntheticCatalogue(const QString& databasePath, Generation g, int albu
                         .arg(i)
                         .arg(i * 12 % albums + 1)
                         .arg(i % series + 1)
-                        .arg(i % authors + 1)
+                        .arg(z.author(i))
                         .arg(date(i))
                         .arg(i % 9 + 1)
                   : QStringLiteral(
@@ -147,10 +251,10 @@ long WriteSyntheticCatalogue(const QString& databasePath, Generation g, int albu
                         .arg(i)
                         .arg(i * 12 % albums + 1)
                         .arg(i % series + 1)
-                        .arg(i % authors + 1)
+                        .arg(z.author(i))
                         .arg(date(i))
                         .arg(i % 6);
-    for (int i = 1; i <= magazines; ++i, ++rows)
+    for (int i = 1; i <= z.magazines; ++i, ++rows)
         sql +=
             QStringLiteral(
                 "INSERT INTO REVUES VALUES (%1, 'Revue %2', %1, %3, 'Presse', "
@@ -163,6 +267,43 @@ long WriteSyntheticCatalogue(const QString& databasePath, Generation g, int albu
     sql += QStringLiteral("COMMIT;");
     auto db = dao::DBEngine::CreateDatabase(databasePath);
     db->ExecuteScript(schema(g));
+    db->ExecuteScript(sql);
+    db->Close();
+    return rows;
+}
+
+long GrowSyntheticCatalogue(const QString& databasePath, Generation g, const SyntheticOptions& o,
+                            const QDate& lastExport) {
+    const bool v6 = g == Generation::V6;
+    const Sizes z(o);
+    const auto day = [&lastExport](int n) {
+        return QStringLiteral("'%1 00:00:00'").arg(lastExport.addDays(n).toString(Qt::ISODate));
+    };
+    const int newArtist = z.authors + 2, newWriter = z.authors + 3;
+    const int newSeries = z.series + 2, laterSeries = z.series + 3;
+    QString sql = QStringLiteral("BEGIN;") + authorRow(newArtist) + authorRow(newWriter) +
+                  seriesRow(newSeries) + seriesRow(laterSeries);
+    long rows = 4;
+    const auto add = [&](int n, int series, const QString& artist, const QString& writer,
+                         const QString& colourist, const QString& bought) {
+        Album a;
+        a.id = z.albums + n;
+        a.series = series;
+        a.artist = artist;
+        a.writer = writer;
+        a.colourist = colourist;
+        a.bought = bought;
+        sql += albumRow(v6, a);
+        ++rows;
+    };
+    add(1, newSeries, id(newArtist), id(z.author(1)), kNull, day(1));
+    add(2, laterSeries, id(z.author(2)), id(newWriter), id(0), kNull);
+    add(3, laterSeries, id(z.author(3)), id(newWriter), id(1), day(2));
+    add(4, o.undatedAlbums ? z.undatedSeries() : 1, id(9000 + z.albums + 4),
+        id(o.undatedAlbums ? z.undatedAuthor() : z.author(4)), id(0), day(3));
+    add(5, 1, kNull, id(0), id(newArtist), day(4));
+    sql += QStringLiteral("COMMIT;");
+    auto db = dao::DBEngine::OpenDatabase(databasePath);
     db->ExecuteScript(sql);
     db->Close();
     return rows;
