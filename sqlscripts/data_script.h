@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -12,7 +13,8 @@ class TextFile;
 // The file a data export is writing, in the encoding the user chose. Every
 // file starts with the script header; every line but comment text follows
 // the encoding, so that the header's SET NAMES matches the bytes (a table
-// prefix with an accent included).
+// prefix with an accent included). Lines are gathered and written in large
+// pieces; every write is checked, so a full disk still fails the export.
 class DataScript {
   public:
     explicit DataScript(bool utf8);
@@ -31,10 +33,16 @@ class DataScript {
     // Error 91 when no file is open.
     void Write(const ScriptLine& line);
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
+    // A line already in the script's encoding, without its line end.
+    void WriteBytes(const QByteArray& line);
 
   private:
+    void requireOpen() const;
+    void flush();
+
     std::unique_ptr<TextFile> file_;
     bool utf8_;
+    QByteArray pending_;
 };
 
 }  // namespace kalvor

@@ -3,9 +3,7 @@
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/memo_text.h"
-#include "sqlscripts/sql_statements.h"
-#include "sqlscripts/sql_values.h"
+#include "sqlscripts/row_line.h"
 
 namespace kalvor::series_rows {
 
@@ -34,29 +32,26 @@ QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base, const QSt
            items + QStringLiteral(") order by IdSerie;");
 }
 
-ScriptLine SeriesRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& series) {
+const QByteArray& SeriesRow(RowLine& line, const dao::RowCursor& series) {
     using namespace catalogue::serie;
-    const QString id = sql::Identifier(series.Fields(IdSerie));
-    const QString comment = series.FieldCount() > Count
-                                ? sql::Escaped(series.Fields(Count))
-                                : memo_text::GetCommentaire(db, QStringLiteral("SERIES"),
-                                                            QStringLiteral("IdSerie"), id);
-    return sql::InsertRow(
-        prefix, table,
-        {id, sql::QuotedText(series.Fields(Titre)), sql::QuotedText(series.Fields(Style)),
-         sql::Memo(comment), sql::QuotedText(series.Fields(Planche)),
-         sql::QuotedText(series.Fields(Internet)), sql::BareValue(series.Fields(EnCours))});
+    return line.Start()
+        .Identifier(series, IdSerie)
+        .QuotedText(series, Titre)
+        .QuotedText(series, Style)
+        .Comment(series, Count)
+        .QuotedText(series, Planche)
+        .QuotedText(series, Internet)
+        .BareValue(series, EnCours)
+        .Bytes();
 }
 
 void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
                  const QString& prefix, DataScript& out) {
-    auto series = db.OpenRecordset(SeriesQuery(group, GV_Version_Base));
-    const QString table = SeriesTable(group);
-    for (; !series->Eof(); series->MoveNext()) {
-        out.Write(SeriesRow(db, prefix, table, *series));
+    auto series = db.OpenCursor(SeriesQuery(group, GV_Version_Base));
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, SeriesTable(group)));
+    while (series->Next()) {
+        out.WriteBytes(SeriesRow(line, *series));
     }
-    series->Close();
 }
 
 }  // namespace kalvor::series_rows

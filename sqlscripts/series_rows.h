@@ -1,15 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "sqlscripts/export_group.h"
-#include "sqlscripts/script_line.h"
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 
 // Rows of the site tables series, series2 and series3.
@@ -21,11 +22,9 @@ namespace series_rows {
 QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base,
                     const QString& condition = {});
 
-// The line of the series the recordset stands on (IdSerie, Titre, Style,
-// Planche, Internet, EnCours). The comment is a seventh column when the
-// recordset has one, else it is read from the catalogue in pieces.
-ScriptLine SeriesRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& series);
+// The line of the series the cursor stands on (the columns of
+// SeriesQuery), built in `line`.
+const QByteArray& SeriesRow(RowLine& line, const dao::RowCursor& series);
 
 // Every series of the group, one line each.
 void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
