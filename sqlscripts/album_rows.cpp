@@ -43,7 +43,7 @@ QString AlbumsByIdSource(ExportGroup group, const QString& GV_Version_Base) {
     return source + QStringLiteral(" order by IdAlbum");
 }
 
-const QByteArray& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote) {
+const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote) {
     using namespace catalogue::album;
     line.Start()
         .Identifier(album, IdAlbum)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "sqlscripts/export_group.h"
 
@@ -38,7 +38,7 @@ enum class Cote { Whole, AsIs };
 
 // The line of the album the cursor stands on (positions of catalogue::album),
 // built in `line`.
-const QByteArray& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote = Cote::Whole);
+const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote = Cote::Whole);
 
 // One line per album, each followed by the album's own links; afterRow runs
 // after the links.

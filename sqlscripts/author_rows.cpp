@@ -32,7 +32,7 @@ QString AuthorQuery(const QVariant& id) {
            QStringLiteral(" from AUTEURS where IdAuteur = ") + sql::Identifier(id);
 }
 
-const QByteArray& AuthorRow(RowLine& line, const dao::RowCursor& author) {
+const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author) {
     using namespace catalogue::auteur;
     return line.Start()
         .Identifier(author, IdAuteur)
@@ -82,16 +82,26 @@ QString AuthorsSource(const QString& idQuery) {
            QStringLiteral(") order by IdAuteur");
 }
 
-void WriteAuthors(dao::Database& db, const QString& idQuery, const QString& prefix,
-                  const QString& table, DataScript& out, const std::function<void()>& afterRow) {
-    auto authors = db.OpenCursor(AuthorsSource(idQuery));
+QString AllAuthors() {
+    return QStringLiteral("select ") + kColumns +
+           QStringLiteral(", Commentaire from AUTEURS order by IdAuteur");
+}
+
+void ForEachAuthor(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                   const std::function<void(const dao::RowCursor&)>& row) {
+    referenced_rows::ForEach(db, ids, AllAuthors(), AuthorsSource(idQuery), row);
+}
+
+void WriteAuthors(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                  const QString& prefix, const QString& table, DataScript& out,
+                  const std::function<void()>& afterRow) {
     RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, table));
-    while (authors->Next()) {
-        out.WriteBytes(AuthorRow(line, *authors));
+    ForEachAuthor(db, ids, idQuery, [&](const dao::RowCursor& author) {
+        out.WriteBytes(AuthorRow(line, author));
         if (afterRow) {
             afterRow();
         }
-    }
+    });
 }
 
 }  // namespace kalvor::author_rows

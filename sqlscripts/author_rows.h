@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "sqlscripts/export_group.h"
+#include "sqlscripts/referenced_rows.h"
 
 namespace kalvor {
 class DataScript;
@@ -25,7 +26,7 @@ QString AuthorQuery(const QVariant& id);
 
 // The line of the author the cursor stands on (columns of AuthorQuery,
 // then the comment), built in `line`.
-const QByteArray& AuthorRow(RowLine& line, const dao::RowCursor& author);
+const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author);
 
 // The ids the group's items name, as one query: writers, artists,
 // colourists and extra collaborators of the albums; the authors of the
@@ -38,10 +39,14 @@ QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base,
 // their comment: a Null id or one that names no author brings no row.
 QString AuthorsSource(const QString& idQuery);
 
-// One line per author of AuthorsSource(idQuery); afterRow runs after each
-// line.
-void WriteAuthors(dao::Database& db, const QString& idQuery, const QString& prefix,
-                  const QString& table, DataScript& out,
+// The authors of AuthorsSource(idQuery), chosen among all by their `ids`
+// when there are (referenced_rows).
+void ForEachAuthor(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                   const std::function<void(const dao::RowCursor&)>& row);
+
+// One line per author of ForEachAuthor; afterRow runs after each line.
+void WriteAuthors(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                  const QString& prefix, const QString& table, DataScript& out,
                   const std::function<void()>& afterRow = {});
 
 }  // namespace author_rows

@@ -21,7 +21,7 @@ script_text::Encoding encodingOf(bool utf8) {
 }
 
 // sql::Identifier of the value, whole numbers without a detour.
-void appendIdentifier(QByteArray& out, const QVariant& value, bool utf8) {
+void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
     if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, value.toLongLong()).ptr;
@@ -31,8 +31,8 @@ void appendIdentifier(QByteArray& out, const QVariant& value, bool utf8) {
     }
 }
 
-QByteArray encoded(const QString& text, bool utf8) {
-    QByteArray bytes;
+std::string encoded(const QString& text, bool utf8) {
+    std::string bytes;
     script_text::Append(bytes, text, false, encodingOf(utf8));
     return bytes;
 }
@@ -66,7 +66,7 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
            QStringLiteral(" order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
-void LinkBuffer::Add(const QVariant& idAlbum, const QByteArray& line) {
+void LinkBuffer::Add(const QVariant& idAlbum, const std::string& line) {
     lines_.emplace(idAlbum.toLongLong(), line);
 }
 
@@ -120,7 +120,7 @@ void LinkWriter::WriteOwnLinks(const dao::RowCursor& album) {
     if (replacing_) {
         line_ = deleteHead_;
         appendIdentifier(line_, id, utf8_);
-        line_.append(';');
+        line_ += ';';
         out_->WriteBytes(line_);
     }
     write(id, album.Value(IdScenariste), 0);

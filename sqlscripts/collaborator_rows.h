@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <string>
 
 #include "sqlscripts/export_group.h"
 
@@ -35,13 +36,13 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
 // is being written.
 class LinkBuffer {
   public:
-    void Add(const QVariant& idAlbum, const QByteArray& line);
+    void Add(const QVariant& idAlbum, const std::string& line);
     // Writes, in the order they came, the lines of the albums up to `last`,
     // or every line left when `last` is Null.
     void WriteUpTo(DataScript& out, const QVariant& last = {});
 
   private:
-    std::multimap<qint64, QByteArray> lines_;  // equal ids keep their order
+    std::multimap<qint64, std::string> lines_;  // equal ids keep their order
 };
 
 // Writes the link lines of one export so that the site table, whose key is
@@ -90,8 +91,8 @@ class LinkWriter {
 
     QString prefix_;
     bool utf8_;
-    QByteArray head_, deleteHead_;
-    QByteArray line_;
+    std::string head_, deleteHead_;
+    std::string line_;
     DataScript* out_ = nullptr;
     LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;

@@ -41,8 +41,8 @@ QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> a
            (aboveId ? QStringLiteral(" where idExlibris > %1").arg(*aboveId) : QString());
 }
 
-const QByteArray& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
-                                 const dao::RowCursor& item) {
+const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
+                                  const dao::RowCursor& item) {
     using namespace catalogue::exlibris;
     line.Start()
         .Identifier(item, IdExlibris)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace kalvor {
 class DataScript;
@@ -24,8 +24,8 @@ QString CollectibleQuery(const QString& GV_Version_Base,
 
 // The line of the collectible the cursor stands on (the columns of
 // CollectibleQuery), built in `line`.
-const QByteArray& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
-                                 const dao::RowCursor& item);
+const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
+                                  const dao::RowCursor& item);
 
 // One line per collectible. The DELETE line is the caller's.
 void WriteCollectibles(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,

@@ -6,8 +6,13 @@
 
 namespace kalvor {
 namespace {
-constexpr qsizetype kPiece = 1 << 18;
+constexpr size_t kPiece = 1 << 18;
+
+// The gathered lines, written without a copy.
+QByteArray piece(const std::string& bytes) {
+    return QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
 }
+}  // namespace
 
 DataScript::DataScript(bool utf8) : utf8_(utf8) {}
 DataScript::~DataScript() = default;
@@ -28,7 +33,7 @@ void DataScript::Close() {
     if (file_) {
         // Drop the file even when closing fails, so that it is not closed twice.
         std::unique_ptr<TextFile> file = std::move(file_);
-        file->Write(pending_);
+        file->Write(piece(pending_));
         pending_.clear();
         file->Close();
     }
@@ -50,19 +55,20 @@ void DataScript::requireOpen() const {
 
 void DataScript::flush() {
     if (pending_.size() >= kPiece) {
-        file_->Write(pending_);
-        pending_.truncate(0);
+        file_->Write(piece(pending_));
+        pending_.clear();
     }
 }
 
 void DataScript::Write(const ScriptLine& line) {
     requireOpen();
-    pending_ += line.Bytes(utf8_);
+    const QByteArray bytes = line.Bytes(utf8_);
+    pending_.append(bytes.constData(), size_t(bytes.size()));
     pending_.append("\r\n", 2);
     flush();
 }
 
-void DataScript::WriteBytes(const QByteArray& line) {
+void DataScript::WriteBytes(std::string_view line) {
     requireOpen();
     pending_ += line;
     pending_.append("\r\n", 2);

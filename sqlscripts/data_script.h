@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "sqlscripts/script_line.h"
 
@@ -34,7 +35,7 @@ class DataScript {
     void Write(const ScriptLine& line);
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
     // A line already in the script's encoding, without its line end.
-    void WriteBytes(const QByteArray& line);
+    void WriteBytes(std::string_view line);
 
   private:
     void requireOpen() const;
@@ -42,7 +43,7 @@ class DataScript {
 
     std::unique_ptr<TextFile> file_;
     bool utf8_;
-    QByteArray pending_;
+    std::string pending_;
 };
 
 }  // namespace kalvor

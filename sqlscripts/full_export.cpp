@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
+#include <functional>
 #include <optional>
 
 #include "catalogue/catalogue_schema.h"
@@ -21,6 +22,7 @@
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
@@ -95,22 +97,22 @@ class FullExport {
         struct Table {
             QString name, id;
         };
-        // `rows` is the query the part files write, read once here for its
-        // count and the ids that close each part.
-        Parts(FullExport* run, QString stem, dao::Database& db, const QString& rows, int idField,
-              qint32 size, QList<Table> tables, collaborator_rows::LinkBuffer* held = nullptr)
+        // Walks the rows the part files write, in their order, giving each
+        // row's id.
+        using IdWalk = std::function<void(const std::function<void(const QVariant&)>&)>;
+        // `walk` is read once here for the count and the ids that close each part.
+        Parts(FullExport* run, QString stem, const IdWalk& walk, qint32 size, QList<Table> tables,
+              collaborator_rows::LinkBuffer* held = nullptr)
             : run_(run),
               stem_(std::move(stem)),
               tables_(std::move(tables)),
               held_(held),
               size_(size) {
-            auto ids = db.OpenCursor(rows);
-            rows_ = 0;
-            while (ids->Next()) {
+            walk([this](const QVariant& id) {
                 if (++rows_ % size_ == 0) {
-                    lasts_ << ids->Value(idField);
+                    lasts_ << id;
                 }
-            }
+            });
             parts_ = partCount(rows_, size_);
             // The last row of the last part closes no range.
             if (!lasts_.isEmpty() && rows_ % size_ == 0) {
@@ -203,21 +205,27 @@ class FullExport {
 
     void collection() {
         auto db = openCatalogue();
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Albums, version_);
         const QString authorIds = author_rows::AuthorIdQuery(ExportGroup::Albums, version_);
         const qint32 size = split_ ? splitSize() : 0;
         std::optional<Parts> authorParts;
         if (split_) {
             authorParts.emplace(
-                this, QStringLiteral("AUTEURS"), *db, author_rows::AuthorsSource(authorIds),
-                catalogue::auteur::IdAuteur, size,
-                QList<Parts::Table>{{QStringLiteral("auteurs"), QStringLiteral("idauteur")}});
+                this, QStringLiteral("AUTEURS"),
+                [&](const std::function<void(const QVariant&)>& id) {
+                    author_rows::ForEachAuthor(*db, refs.authors, authorIds,
+                                               [&](const dao::RowCursor& author) {
+                                                   id(author.Value(catalogue::auteur::IdAuteur));
+                                               });
+                },
+                size, QList<Parts::Table>{{QStringLiteral("auteurs"), QStringLiteral("idauteur")}});
             authorsParts_ = authorParts->count();
             authorParts->Start();
         } else {
             out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs")));
         }
-        author_rows::WriteAuthors(*db, authorIds, prefix_, QStringLiteral("auteurs"), out_,
-                                  [&authorParts] {
+        author_rows::WriteAuthors(*db, refs.authors, authorIds, prefix_, QStringLiteral("auteurs"),
+                                  out_, [&authorParts] {
                                       if (authorParts) {
                                           authorParts->Row();
                                       }
@@ -225,7 +233,7 @@ class FullExport {
 
         openIfSplit(QStringLiteral("donnees_SERIES.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series")));
-        series_rows::WriteSeries(*db, ExportGroup::Albums, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Albums, version_, prefix_, out_);
 
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
@@ -237,7 +245,14 @@ class FullExport {
         if (split_) {
             holdLinks(*db, held);
             albumParts.emplace(
-                this, QStringLiteral("ALBUMS"), *db, albumSource, catalogue::album::IdAlbum, size,
+                this, QStringLiteral("ALBUMS"),
+                [&](const std::function<void(const QVariant&)>& id) {
+                    auto albums = db->OpenCursor(albumSource);
+                    while (albums->Next()) {
+                        id(albums->Value(catalogue::album::IdAlbum));
+                    }
+                },
+                size,
                 QList<Parts::Table>{{QStringLiteral("albums"), QStringLiteral("idalbum")},
                                     {QStringLiteral("collaborateurs"), QStringLiteral("idalbum")}},
                 &held);
@@ -300,12 +315,14 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_AUTEURS2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs2")));
         auto db = openCatalogue();
-        author_rows::WriteAuthors(*db, author_rows::AuthorIdQuery(ExportGroup::Acheter, version_),
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Acheter, version_);
+        author_rows::WriteAuthors(*db, refs.authors,
+                                  author_rows::AuthorIdQuery(ExportGroup::Acheter, version_),
                                   prefix_, QStringLiteral("auteurs2"), out_);
 
         openIfSplit(QStringLiteral("donnees_SERIES2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series2")));
-        series_rows::WriteSeries(*db, ExportGroup::Acheter, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Acheter, version_, prefix_, out_);
 
         openIfSplit(QStringLiteral("donnees_ACHETER.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("acheter")));
@@ -350,12 +367,14 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_AUTEURS3.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs3")));
         auto db = openCatalogue();
-        author_rows::WriteAuthors(*db, author_rows::AuthorIdQuery(ExportGroup::Parabd, version_),
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Parabd, version_);
+        author_rows::WriteAuthors(*db, refs.authors,
+                                  author_rows::AuthorIdQuery(ExportGroup::Parabd, version_),
                                   prefix_, QStringLiteral("auteurs3"), out_);
 
         openIfSplit(QStringLiteral("donnees_SERIES3.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series3")));
-        series_rows::WriteSeries(*db, ExportGroup::Parabd, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Parabd, version_, prefix_, out_);
 
         openIfSplit(QStringLiteral("donnees_PARABD.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("parabd")));

@@ -21,6 +21,7 @@
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/row_line.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/script_text.h"
@@ -111,7 +112,7 @@ class IncrementalExport {
         RowWriter(IncrementalExport& run, const QString& table, const QString& key)
             : out_(run.out_),
               line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
-              id_(out_.Utf8(), QByteArray()) {
+              id_(out_.Utf8(), std::string()) {
             script_text::Append(
                 deleteHead_,
                 QStringLiteral("DELETE FROM ") + run.prefix_ + table + QStringLiteral(" where ") +
@@ -119,11 +120,11 @@ class IncrementalExport {
                 false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
         }
         RowLine& line() { return line_; }
-        void Write(const dao::RowCursor& row, int idColumn, const QByteArray& bytes) {
+        void Write(const dao::RowCursor& row, int idColumn, const std::string& bytes) {
             id_.Start().Identifier(row, idColumn);
             delete_ = deleteHead_;
             delete_ += id_.Unclosed();
-            delete_.append(';');
+            delete_ += ';';
             out_.WriteBytes(delete_);
             out_.WriteBytes(bytes);
         }
@@ -131,7 +132,7 @@ class IncrementalExport {
       private:
         DataScript& out_;
         RowLine line_, id_;
-        QByteArray deleteHead_, delete_;
+        std::string deleteHead_, delete_;
     };
 
     // Every author the new items name, as writer, artist, colourist or
@@ -139,29 +140,39 @@ class IncrementalExport {
     // earlier item names may never have reached the site (an album added
     // undated, or with a purchase date already past): the row replaces the
     // site's copy, if any.
-    qint32 writeAuthors(dao::Database& db, ExportGroup group, const QString& fresh) {
+    qint32 writeAuthors(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                        const QString& fresh) {
         RowWriter writer(*this, AuthorsTable(group), QStringLiteral("idauteur"));
         qint32 written = 0;
-        auto authors = db.OpenCursor(
-            author_rows::AuthorsSource(author_rows::AuthorIdQuery(group, version_, fresh)));
-        while (authors->Next()) {
-            writer.Write(*authors, catalogue::auteur::IdAuteur,
-                         author_rows::AuthorRow(writer.line(), *authors));
-            ++written;
-        }
+        author_rows::ForEachAuthor(db, ids, author_rows::AuthorIdQuery(group, version_, fresh),
+                                   [&](const dao::RowCursor& author) {
+                                       writer.Write(author, catalogue::auteur::IdAuteur,
+                                                    author_rows::AuthorRow(writer.line(), author));
+                                       ++written;
+                                   });
         return written;
     }
 
-    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& fresh) {
+    qint32 writeSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                       const QString& fresh) {
         RowWriter writer(*this, SeriesTable(group), QStringLiteral("idserie"));
         qint32 written = 0;
-        auto series = db.OpenCursor(series_rows::SeriesQuery(group, version_, fresh));
-        while (series->Next()) {
-            writer.Write(*series, catalogue::serie::IdSerie,
-                         series_rows::SeriesRow(writer.line(), *series));
-            ++written;
-        }
+        series_rows::ForEachSeries(db, ids, group, version_, fresh,
+                                   [&](const dao::RowCursor& series) {
+                                       writer.Write(series, catalogue::serie::IdSerie,
+                                                    series_rows::SeriesRow(writer.line(), series));
+                                       ++written;
+                                   });
         return written;
+    }
+
+    // The authors and series of the group's new items, then the items.
+    Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh) {
+        const auto refs = referenced_rows::Read(db, group, version_, fresh);
+        Written w;
+        w.authors = writeAuthors(db, refs.authors, group, fresh);
+        w.series = writeSeries(db, refs.series, group, fresh);
+        return w;
     }
 
     // Each album, then its links: the site's links of that id are replaced.
@@ -208,9 +219,7 @@ class IncrementalExport {
             QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Albums, window);
-        w.series = writeSeries(*db, ExportGroup::Albums, window);
+        Written w = writeReferences(*db, ExportGroup::Albums, window);
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -231,9 +240,7 @@ class IncrementalExport {
         const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Acheter, above);
-        w.series = writeSeries(*db, ExportGroup::Acheter, above);
+        Written w = writeReferences(*db, ExportGroup::Acheter, above);
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -276,9 +283,7 @@ class IncrementalExport {
         const QString above = key + QStringLiteral(" > ") + number(mark);
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Parabd, above);
-        w.series = writeSeries(*db, ExportGroup::Parabd, above);
+        Written w = writeReferences(*db, ExportGroup::Parabd, above);
         {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));

@@ -50,8 +50,8 @@ IssueColumns::IssueColumns(const dao::RowCursor& issues) {
     }
 }
 
-const QByteArray& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
-                           const TitleList& titles) {
+const std::string& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
+                            const TitleList& titles) {
     using namespace catalogue::revue;
     const int number = titles.Find(issue.Value(NomRevue));
     const std::vector<int>& at = columns.byName;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "sqlscripts/script_line.h"
@@ -52,8 +53,8 @@ struct IssueColumns {
 
 // The line of the issue the cursor stands on, built in `line`; idserie is
 // the title's number in `titles`, null when the title is not there.
-const QByteArray& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
-                           const TitleList& titles);
+const std::string& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
+                            const TitleList& titles);
 
 // Both tables: the series4 rows of the distinct titles, then one revues row
 // per issue. The DELETE lines are the caller's.

@@ -44,18 +44,18 @@ Form formOf(const dao::RowCursor& c, int column) {
     }
 }
 
-void appendInt(QByteArray& out, qint64 n) {
+void appendInt(std::string& out, qint64 n) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
     out.append(digits, end - digits);
 }
 
 // QString::number(d, 'g', 15), as sql_values writes numbers.
-void appendDouble(QByteArray& out, double d) {
+void appendDouble(std::string& out, double d) {
     if (d == std::trunc(d) && std::fabs(d) < 1e15 && !(d == 0 && std::signbit(d))) {
         appendInt(out, qint64(d));
     } else {
-        out += QString::number(d, 'g', 15).toLatin1();
+        out += QString::number(d, 'g', 15).toStdString();
     }
 }
 
@@ -83,8 +83,9 @@ bool storedDate(std::string_view text, int& y, int& m, int& d) {
            digits(14, 2, n) && digits(17, 2, s) && h < 24 && n < 60 && s < 60;
 }
 
-void twoDigits(QByteArray& out, int n) {
-    out.append(char('0' + n / 10)).append(char('0' + n % 10));
+void twoDigits(std::string& out, int n) {
+    out += char('0' + n / 10);
+    out += char('0' + n % 10);
 }
 
 bool isNull(const QVariant& v) {
@@ -93,13 +94,13 @@ bool isNull(const QVariant& v) {
 
 }  // namespace
 
-RowLine::RowLine(bool utf8, const QByteArray& head)
+RowLine::RowLine(bool utf8, const std::string& head)
     : utf8_(utf8), headSize_(head.size()), bytes_(head) {
     bytes_.reserve(4096);
 }
 
-QByteArray RowLine::Head(bool utf8, const QString& prefix, const QString& table) {
-    QByteArray head;
+std::string RowLine::Head(bool utf8, const QString& prefix, const QString& table) {
+    std::string head;
     script_text::Append(
         head,
         QString(QStringLiteral("INSERT INTO ") + prefix + table + QStringLiteral(" VALUES (")),
@@ -108,19 +109,19 @@ QByteArray RowLine::Head(bool utf8, const QString& prefix, const QString& table)
 }
 
 RowLine& RowLine::Start() {
-    bytes_.truncate(headSize_);
+    bytes_.resize(headSize_);
     first_ = true;
     return *this;
 }
 
-const QByteArray& RowLine::Bytes() {
+const std::string& RowLine::Bytes() {
     bytes_.append(");", 2);
     return bytes_;
 }
 
 void RowLine::separate() {
     if (!first_)
-        bytes_.append(',');
+        bytes_ += ',';
     first_ = false;
 }
 
@@ -135,13 +136,13 @@ void RowLine::text(const QString& sqlText) {
 }
 
 bool RowLine::quotedUtf8(std::string_view utf8, script_text::Encoding encoding) {
-    const qsizetype at = bytes_.size();
-    bytes_.append('\'');
+    const size_t at = bytes_.size();
+    bytes_ += '\'';
     if (!script_text::AppendUtf8(bytes_, utf8, true, encoding)) {
-        bytes_.truncate(at);
+        bytes_.resize(at);
         return false;
     }
-    bytes_.append('\'');
+    bytes_ += '\'';
     return true;
 }
 
@@ -176,9 +177,9 @@ RowLine& RowLine::QuotedText(const Cursor& c, int column) {
 
 RowLine& RowLine::EscapedComment(const QString& escaped) {
     separate();
-    bytes_.append('\'');
+    bytes_ += '\'';
     script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
-    bytes_.append('\'');
+    bytes_ += '\'';
     return *this;
 }
 
@@ -254,13 +255,13 @@ RowLine& RowLine::QuotedDate(const Cursor& c, int column) {
     if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
         storedDate(c.Utf8(column), y, m, d)) {
         separate();
-        bytes_.append('\'');
+        bytes_ += '\'';
         bytes_.append(c.Utf8(column).data(), 4);  // the year's four digits
-        bytes_.append('-');
+        bytes_ += '-';
         twoDigits(bytes_, m);
-        bytes_.append('-');
+        bytes_ += '-';
         twoDigits(bytes_, d);
-        bytes_.append('\'');
+        bytes_ += '\'';
         return *this;
     }
     text(sql::QuotedDate(c.Value(column)));
@@ -284,11 +285,11 @@ RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
     if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
         storedDate(c.Utf8(column), y, m, d)) {
         separate();
-        bytes_.append('\'');
+        bytes_ += '\'';
         twoDigits(bytes_, m);
-        bytes_.append('/');
+        bytes_ += '/';
         bytes_.append(c.Utf8(column).data(), 4);
-        bytes_.append('\'');
+        bytes_ += '\'';
         return *this;
     }
     text(sql::LegalDeposit(c.Value(column)));
@@ -337,16 +338,16 @@ RowLine& RowLine::Rating(const Cursor& c, int column) {
         }
         if (n <= std::numeric_limits<qint32>::max()) {
             separate();
-            bytes_.append('\'');
+            bytes_ += '\'';
             for (qint64 i = 0; i < n / 2; ++i) {
                 if (utf8_)
                     bytes_.append("\xC2\xA4", 2);
                 else
-                    bytes_.append('\xA4');
+                    bytes_ += '\xA4';
             }
             if (n % 2)
-                bytes_.append('l');
-            bytes_.append('\'');
+                bytes_ += 'l';
+            bytes_ += '\'';
             return *this;
         }
     }
@@ -358,7 +359,7 @@ RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom
     const Form p = formOf(c, pseudo), n = formOf(c, nom), f = formOf(c, prenom);
     const auto plain = [](Form form) { return form == Form::Null || form == Form::Text; };
     if (plain(p) && plain(n) && plain(f)) {
-        const qsizetype at = bytes_.size();
+        const size_t at = bytes_.size();
         const bool wasFirst = first_;
         separate();
         const std::string_view pen = p == Form::Null ? std::string_view() : c.Utf8(pseudo);
@@ -371,15 +372,15 @@ RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom
         } else if (first.empty()) {
             ok = quotedUtf8(last, enc);
         } else {
-            bytes_.append('\'');
+            bytes_ += '\'';
             ok = script_text::AppendUtf8(bytes_, last, true, enc);
             bytes_.append(", ", 2);
             ok = ok && script_text::AppendUtf8(bytes_, first, true, enc);
-            bytes_.append('\'');
+            bytes_ += '\'';
         }
         if (ok)
             return *this;
-        bytes_.truncate(at);
+        bytes_.resize(at);
         first_ = wasFirst;
     }
     text(sql::AuthorDisplay(c.Value(pseudo), c.Value(nom), c.Value(prenom)));

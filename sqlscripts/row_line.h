@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <string>
 
 #include "sqlscripts/script_text.h"
 
@@ -20,14 +20,14 @@ class RowCursor;
 class RowLine {
   public:
     // `head` is the statement up to "VALUES (", already encoded (Head()).
-    RowLine(bool utf8, const QByteArray& head);
-    static QByteArray Head(bool utf8, const QString& prefix, const QString& table);
+    RowLine(bool utf8, const std::string& head);
+    static std::string Head(bool utf8, const QString& prefix, const QString& table);
 
     // Starts the next row's line.
     RowLine& Start();
-    const QByteArray& Bytes();  // the whole line, ");" included
+    const std::string& Bytes();  // the whole line, ");" included
     // The line so far, not closed: the values alone with an empty head.
-    const QByteArray& Unclosed() const { return bytes_; }
+    const std::string& Unclosed() const { return bytes_; }
 
     using Cursor = dao::RowCursor;
     RowLine& QuotedText(const Cursor& c, int column);
@@ -59,8 +59,8 @@ class RowLine {
     }
 
     bool utf8_;
-    qsizetype headSize_;
-    QByteArray bytes_;
+    size_t headSize_;
+    std::string bytes_;
     bool first_ = true;
 };
 

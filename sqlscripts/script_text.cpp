@@ -8,7 +8,7 @@ namespace kalvor::script_text {
 namespace {
 
 // Longest replacement of one character: "&lt;" for a byte.
-constexpr qsizetype kGrowth = 4;
+constexpr size_t kGrowth = 4;
 
 inline char* escapedAscii(char* p, char c, bool escape) {
     if (escape) {
@@ -77,9 +77,9 @@ char32_t decode(const unsigned char* s, const unsigned char* end, int& length) {
 
 }  // namespace
 
-bool AppendUtf8(QByteArray& out, std::string_view utf8, bool escape, Encoding encoding) {
-    const qsizetype start = out.size();
-    out.resize(start + qsizetype(utf8.size()) * kGrowth);
+bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding encoding) {
+    const size_t start = out.size();
+    out.resize(start + utf8.size() * kGrowth);
     char* p = out.data() + start;
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const unsigned char* end = s + utf8.size();
@@ -91,7 +91,7 @@ bool AppendUtf8(QByteArray& out, std::string_view utf8, bool escape, Encoding en
         int length = 0;
         const char32_t c = decode(s, end, length);
         if (c == char32_t(-1)) {
-            out.truncate(start);
+            out.resize(start);
             return false;
         }
         if (encoding == Encoding::Utf8) {
@@ -101,17 +101,15 @@ bool AppendUtf8(QByteArray& out, std::string_view utf8, bool escape, Encoding en
         }
         s += length;
     }
-    out.truncate(p - out.constData());
+    out.resize(p - out.data());
     return true;
 }
 
-void Append(QByteArray& out, QStringView text, bool escape, Encoding encoding) {
+void Append(std::string& out, QStringView text, bool escape, Encoding encoding) {
     if (!escape) {
-        if (encoding == Encoding::Utf8) {
-            out += text.toUtf8();
-        } else {
-            cp1252::Append(out, text);
-        }
+        const QByteArray bytes =
+            encoding == Encoding::Utf8 ? text.toUtf8() : cp1252::encode(text.toString());
+        out.append(bytes.constData(), size_t(bytes.size()));
         return;
     }
     QString escaped;

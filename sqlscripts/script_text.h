@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QStringView>
+#include <string>
 #include <string_view>
 
 // Text put into a data script in one pass: escaped as general::Escape_Texte
@@ -14,8 +14,8 @@ enum class Encoding { Utf8, Cp1252 };
 // Text held as UTF-8 (the engine's). False, with nothing appended, when the
 // bytes are not well-formed UTF-8: the caller then goes through QString,
 // whose decoding replaces what cannot be read.
-bool AppendUtf8(QByteArray& out, std::string_view utf8, bool escape, Encoding encoding);
+bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding encoding);
 
-void Append(QByteArray& out, QStringView text, bool escape, Encoding encoding);
+void Append(std::string& out, QStringView text, bool escape, Encoding encoding);
 
 }  // namespace kalvor::script_text

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/row_line.h"
 
 namespace kalvor::series_rows {
@@ -32,7 +33,7 @@ QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base, const QSt
            items + QStringLiteral(") order by IdSerie;");
 }
 
-const QByteArray& SeriesRow(RowLine& line, const dao::RowCursor& series) {
+const std::string& SeriesRow(RowLine& line, const dao::RowCursor& series) {
     using namespace catalogue::serie;
     return line.Start()
         .Identifier(series, IdSerie)
@@ -45,13 +46,21 @@ const QByteArray& SeriesRow(RowLine& line, const dao::RowCursor& series) {
         .Bytes();
 }
 
-void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-                 const QString& prefix, DataScript& out) {
-    auto series = db.OpenCursor(SeriesQuery(group, GV_Version_Base));
+void ForEachSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                   const QString& GV_Version_Base, const QString& condition,
+                   const std::function<void(const dao::RowCursor&)>& row) {
+    referenced_rows::ForEach(
+        db, ids,
+        QStringLiteral("SELECT IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire "
+                       "FROM SERIES order by IdSerie"),
+        SeriesQuery(group, GV_Version_Base, condition), row);
+}
+
+void WriteSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                 const QString& GV_Version_Base, const QString& prefix, DataScript& out) {
     RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, SeriesTable(group)));
-    while (series->Next()) {
-        out.WriteBytes(SeriesRow(line, *series));
-    }
+    ForEachSeries(db, ids, group, GV_Version_Base, {},
+                  [&](const dao::RowCursor& series) { out.WriteBytes(SeriesRow(line, series)); });
 }
 
 }  // namespace kalvor::series_rows

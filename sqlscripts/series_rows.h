@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "sqlscripts/export_group.h"
+#include "sqlscripts/referenced_rows.h"
 
 namespace kalvor {
 class DataScript;
@@ -24,11 +26,17 @@ QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base,
 
 // The line of the series the cursor stands on (the columns of
 // SeriesQuery), built in `line`.
-const QByteArray& SeriesRow(RowLine& line, const dao::RowCursor& series);
+const std::string& SeriesRow(RowLine& line, const dao::RowCursor& series);
+
+// The series of SeriesQuery, chosen among all by their `ids` when there
+// are (referenced_rows).
+void ForEachSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                   const QString& GV_Version_Base, const QString& condition,
+                   const std::function<void(const dao::RowCursor&)>& row);
 
 // Every series of the group, one line each.
-void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-                 const QString& prefix, DataScript& out);
+void WriteSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                 const QString& GV_Version_Base, const QString& prefix, DataScript& out);
 
 }  // namespace series_rows
 }  // namespace kalvor
