@@ -46,8 +46,7 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
            QStringLiteral(", ") + sql::Identifier(type) + QStringLiteral(");");
 }
 
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
-                                const QString& albumIds) {
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
     QString albums;
     if (group == ExportGroup::Acheter) {
@@ -60,10 +59,9 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
     return QStringLiteral(
                "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration, a.IdScenariste, "
                "a.IdDessinateur, a.idColoriste from COLLABORATEURS c, ") +
-           albums + QStringLiteral(" a.idalbum=c.idalbum") +
-           (albumIds.isEmpty() ? QString()
-                               : QStringLiteral(" and c.IdAlbum in (") + albumIds + u')') +
-           QStringLiteral(" order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
+           albums +
+           QStringLiteral(
+               " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
 void LinkBuffer::Add(const QVariant& idAlbum, const std::string& line) {
@@ -164,9 +162,9 @@ void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
 }
 
 void LinkWriter::HoldExtraCollaborators(dao::Database& db, ExportGroup group,
-                                        const QString& GV_Version_Base, const QString& albumIds) {
+                                        const QString& GV_Version_Base) {
     held_.clear();
-    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base, albumIds),
+    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base),
                [this](const Link& link) { held_[sql::TextForm(link.album)].append(link); });
 }
 

@@ -27,10 +27,8 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
                  const QVariant& type);
 
 // The catalogue's COLLABORATEURS rows of the group's albums, with the
-// album's own three author ids, ordered by album, author and type; those of
-// the albums whose ids `albumIds` (a query) gives, when it is given.
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
-                                const QString& albumIds = {});
+// album's own three author ids, ordered by album, author and type.
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
 
 // Link lines kept back until the file that replaces their album's id range
 // is being written.
@@ -68,10 +66,10 @@ class LinkWriter {
     // repeat one of the album's own links or an earlier row.
     void WriteExtraCollaborators(dao::Database& db, ExportGroup group,
                                  const QString& GV_Version_Base);
-    // The same for the albums of an id query, kept until WriteHeldExtras
-    // writes those of each album: one query for all of them.
+    // The same, kept by album until WriteHeldExtras writes those of an
+    // album: one query instead of one for each album written.
     void HoldExtraCollaborators(dao::Database& db, ExportGroup group,
-                                const QString& GV_Version_Base, const QString& albumIds);
+                                const QString& GV_Version_Base);
     void WriteHeldExtras(const QVariant& idAlbum);
 
     // Older catalogues keep the wish list in a table of its own, whose ids

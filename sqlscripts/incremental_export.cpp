@@ -186,11 +186,7 @@ class IncrementalExport {
         links.SetReplacing(true);
         const bool extras = s_.Opt_Collaborateurs != 0;
         if (extras) {
-            const QString table = !v6_ && group == ExportGroup::Acheter ? QStringLiteral("ACHETER")
-                                                                        : QStringLiteral("ALBUMS");
-            links.HoldExtraCollaborators(
-                db, group, version_,
-                QStringLiteral("select %1.IdAlbum from %1 where ").arg(table) + condition);
+            links.HoldExtraCollaborators(db, group, version_);
         }
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));

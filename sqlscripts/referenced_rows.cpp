@@ -66,9 +66,12 @@ Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
         const QString own = !v6        ? QString()
                             : wishList ? QStringLiteral("AAcheter = 1")
                                        : QStringLiteral("AAcheter = 0");
+        // One pass in the table's order: an index on the condition's column
+        // would fetch the albums one by one, all of them when the condition
+        // holds for all.
         auto albums = db.OpenCursor(
             QStringLiteral("SELECT %1.IdDessinateur, %1.IdScenariste, %1.IdColoriste, %1.IdSerie "
-                           "FROM %1")
+                           "FROM %1 NOT INDEXED")
                 .arg(table) +
             where(own));
         while (albums->Next()) {
@@ -76,8 +79,8 @@ Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
             collect(*albums, {3}, refs.series);
         }
         auto links = db.OpenCursor(
-            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM %1 INNER JOIN COLLABORATEURS ON "
-                           "%1.IdAlbum = COLLABORATEURS.IdAlbum")
+            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM %1 NOT INDEXED INNER JOIN "
+                           "COLLABORATEURS ON %1.IdAlbum = COLLABORATEURS.IdAlbum")
                 .arg(table) +
             where(own));
         while (links->Next()) {
