@@ -7,10 +7,9 @@
 //   export_bench [file.mdb] [--albums N,M,...] [--runs R]
 //   export_bench --make file.db N [v5]   (a synthetic catalogue, for profiling)
 //   export_bench --one catalogue version exportFolder [utf8|latin] [split] [incremental]
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -27,10 +26,19 @@ using namespace kalvor;
 
 namespace {
 
+// The process's own peak: getrusage would count the parent's memory that
+// the fork copied before the program started.
 long peakKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return 0;
 }
 
 // Child: one export, every group ticked; prints its peak memory in kB.
