@@ -12,33 +12,58 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char encodeChar(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-        return static_cast<char>(c);
-    }
-    for (std::size_t i = 0; i < kHigh.size(); ++i) {
-        if (kHigh[i] == c) {
-            return static_cast<char>(0x80 + i);
+// The byte of every character up to the highest the page holds; 0 for none
+// (U+0000 is the only character whose byte is 0).
+constexpr char32_t kTableEnd = 0x2200;
+using Table = std::array<unsigned char, kTableEnd>;
+
+constexpr Table makeTable() {
+    Table table{};
+    for (char32_t c = 0; c < 0x100; ++c) {
+        if (c < 0x80 || c >= 0xA0) {
+            table[c] = static_cast<unsigned char>(c);
         }
     }
-    return '?';
+    for (std::size_t i = 0; i < kHigh.size(); ++i) {
+        table[kHigh[i]] = static_cast<unsigned char>(0x80 + i);
+    }
+    return table;
 }
+
+constexpr Table kTable = makeTable();
 
 }  // namespace
 
+char FromCodePoint(char32_t c) {
+    if (c >= kTableEnd || (kTable[c] == 0 && c != 0)) {
+        return '?';
+    }
+    return static_cast<char>(kTable[c]);
+}
+
+void Append(QByteArray& out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* p = out.data() + start;
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            ++i;  // one character outside the page, one "?"
+            *p++ = '?';
+        } else {
+            *p++ = FromCodePoint(c);
+        }
+    }
+    out.truncate(p - out.constData());
+}
+
 QByteArray encode(const QString& text) {
     QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            ++i;  // one character outside the page, one "?"
-            out.append('?');
-            continue;
-        }
-        out.append(encodeChar(c));
-    }
+    Append(out, text);
     return out;
 }
 

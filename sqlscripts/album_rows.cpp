@@ -4,9 +4,7 @@
 #include "platform/dao/database.h"
 #include "sqlscripts/collaborator_rows.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/row_values.h"
-#include "sqlscripts/sql_statements.h"
-#include "sqlscripts/sql_values.h"
+#include "sqlscripts/row_line.h"
 
 namespace kalvor::album_rows {
 
@@ -30,71 +28,68 @@ QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QSt
            (wishList ? QStringLiteral("1;") : QStringLiteral("0;"));
 }
 
-std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
+std::unique_ptr<dao::RowCursor> OpenAlbums(dao::Database& db, ExportGroup group,
                                            const QString& GV_Version_Base) {
-    return db.OpenRecordset(AlbumSource(group, GV_Version_Base));
+    return db.OpenCursor(AlbumSource(group, GV_Version_Base));
 }
 
-std::unique_ptr<dao::Recordset> OpenAlbumsById(dao::Database& db, ExportGroup group,
-                                               const QString& GV_Version_Base) {
+QString AlbumsByIdSource(ExportGroup group, const QString& GV_Version_Base) {
     QString source = AlbumSource(group, GV_Version_Base);
     if (catalogue::IsV6(GV_Version_Base)) {
         source.chop(1);  // its ";"
     } else {
         source = QStringLiteral("select * from ") + source;
     }
-    return db.OpenRecordset(source + QStringLiteral(" order by IdAlbum"));
+    return source + QStringLiteral(" order by IdAlbum");
 }
 
-ScriptLine AlbumRow(const QString& prefix, const QString& table, const dao::Recordset& album,
-                    Cote cote) {
+const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote) {
     using namespace catalogue::album;
-    const auto f = [&album](int position) { return album.Fields(position); };
-    return sql::InsertRow(prefix, table,
-                          {sql::Identifier(f(IdAlbum)),
-                           sql::NumberOrNull(f(Num)),
-                           sql::QuotedText(f(Titre)),
-                           sql::BareValue(f(IdSerie)),
-                           sql::BareValue(f(IdDessinateur)),
-                           sql::BareValue(f(IdScenariste)),
-                           sql::DateOrNull(f(DateAchat)),
-                           sql::QuotedText(f(Editeur)),
-                           sql::BareValue(f(Format)),
-                           sql::QuotedText(f(Collection)),
-                           cote == Cote::Whole ? sql::WholeOrNull(f(CoteActuelle))
-                                               : sql::NumberOrNull(f(CoteActuelle)),
-                           sql::QuotedText(f(Reference)),
-                           sql::LegalDeposit(f(DL)),
-                           sql::QuotedText(f(Couverture)),
-                           sql::Rating(f(NoteAlbum)),
-                           sql::BareValue(f(idColoriste)),
-                           sql::YesNo(f(Broche)),
-                           sql::NumberOrNull(f(NbPAges)),
-                           sql::QuotedText(f(NumA)),
-                           sql::QuotedText(f(ExLibris)),
-                           sql::YesNo(f(EdO)),
-                           sql::YesNo(f(Integrale)),
-                           sql::QuotedText(f(Dedicace)),
-                           sql::Memo(sql::Escaped(f(Commentaire))),
-                           sql::QuotedText(f(Perso1)),
-                           sql::QuotedText(f(Perso2)),
-                           sql::QuotedText(f(Perso3)),
-                           sql::CustomNumber(f(Perso4)),
-                           sql::YesNo(f(HorsSerie)),
-                           sql::YesNo(f(EditionLimitee))});
+    line.Start()
+        .Identifier(album, IdAlbum)
+        .NumberOrNull(album, Num)
+        .QuotedText(album, Titre)
+        .BareValue(album, IdSerie)
+        .BareValue(album, IdDessinateur)
+        .BareValue(album, IdScenariste)
+        .DateOrNull(album, DateAchat)
+        .QuotedText(album, Editeur)
+        .BareValue(album, Format)
+        .QuotedText(album, Collection);
+    if (cote == Cote::Whole) {
+        line.WholeOrNull(album, CoteActuelle);
+    } else {
+        line.NumberOrNull(album, CoteActuelle);
+    }
+    return line.QuotedText(album, Reference)
+        .LegalDeposit(album, DL)
+        .QuotedText(album, Couverture)
+        .Rating(album, NoteAlbum)
+        .BareValue(album, idColoriste)
+        .YesNo(album, Broche)
+        .NumberOrNull(album, NbPAges)
+        .QuotedText(album, NumA)
+        .QuotedText(album, ExLibris)
+        .YesNo(album, EdO)
+        .YesNo(album, Integrale)
+        .QuotedText(album, Dedicace)
+        .Comment(album, Commentaire)
+        .QuotedText(album, Perso1)
+        .QuotedText(album, Perso2)
+        .QuotedText(album, Perso3)
+        .CustomNumber(album, Perso4)
+        .YesNo(album, HorsSerie)
+        .YesNo(album, EditionLimitee)
+        .Bytes();
 }
 
-void WriteAlbums(dao::Recordset& albums, const QString& prefix, const QString& table,
+void WriteAlbums(dao::RowCursor& albums, const QString& prefix, const QString& table,
                  DataScript& out, collaborator_rows::LinkWriter& links,
                  const std::function<void()>& afterRow) {
-    using namespace catalogue::album;
-    if (albums.RecordCount() == 0) {
-        return;
-    }
-    for (albums.MoveFirst(); !albums.Eof(); albums.MoveNext()) {
-        out.Write(AlbumRow(prefix, table, albums));
-        links.WriteOwnLinks(albums.Fields(IdAlbum), albums.Fields(IdScenariste),
-                            albums.Fields(IdDessinateur), albums.Fields(idColoriste));
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, table));
+    while (albums.Next()) {
+        out.WriteBytes(AlbumRow(line, albums));
+        links.WriteOwnLinks(albums);
         if (afterRow) {
             afterRow();
         }

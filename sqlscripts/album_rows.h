@@ -3,15 +3,16 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "sqlscripts/export_group.h"
-#include "sqlscripts/script_line.h"
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 namespace collaborator_rows {
 class LinkWriter;
@@ -25,25 +26,23 @@ namespace album_rows {
 // condition limits the albums (the incremental export's new ones).
 QString AlbumSource(ExportGroup group, const QString& GV_Version_Base,
                     const QString& condition = {});
-std::unique_ptr<dao::Recordset> OpenAlbums(dao::Database& db, ExportGroup group,
+std::unique_ptr<dao::RowCursor> OpenAlbums(dao::Database& db, ExportGroup group,
                                            const QString& GV_Version_Base);
 // The same albums in the order of their ids, so that consecutive rows make a
 // range of ids.
-std::unique_ptr<dao::Recordset> OpenAlbumsById(dao::Database& db, ExportGroup group,
-                                               const QString& GV_Version_Base);
+QString AlbumsByIdSource(ExportGroup group, const QString& GV_Version_Base);
 
 // How coteactuelle is written: rounded to a whole number (the full export),
 // or as the catalogue gives it.
 enum class Cote { Whole, AsIs };
 
-// The line of the album the recordset stands on (positions of
-// catalogue::album).
-ScriptLine AlbumRow(const QString& prefix, const QString& table, const dao::Recordset& album,
-                    Cote cote = Cote::Whole);
+// The line of the album the cursor stands on (positions of catalogue::album),
+// built in `line`.
+const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote = Cote::Whole);
 
 // One line per album, each followed by the album's own links; afterRow runs
 // after the links.
-void WriteAlbums(dao::Recordset& albums, const QString& prefix, const QString& table,
+void WriteAlbums(dao::RowCursor& albums, const QString& prefix, const QString& table,
                  DataScript& out, collaborator_rows::LinkWriter& links,
                  const std::function<void()>& afterRow = {});
 

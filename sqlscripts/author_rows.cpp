@@ -3,8 +3,7 @@
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/memo_text.h"
-#include "sqlscripts/sql_statements.h"
+#include "sqlscripts/row_line.h"
 #include "sqlscripts/sql_values.h"
 
 namespace kalvor::author_rows {
@@ -33,23 +32,24 @@ QString AuthorQuery(const QVariant& id) {
            QStringLiteral(" from AUTEURS where IdAuteur = ") + sql::Identifier(id);
 }
 
-ScriptLine AuthorRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& author) {
+const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author) {
     using namespace catalogue::auteur;
-    const QString id = sql::Identifier(author.Fields(IdAuteur));
-    const QString comment = author.FieldCount() > Count
-                                ? sql::Escaped(author.Fields(Count))
-                                : memo_text::GetCommentaire(db, QStringLiteral("AUTEURS"),
-                                                            QStringLiteral("IdAuteur"), id);
-    return sql::InsertRow(
-        prefix, table,
-        {id, sql::QuotedText(author.Fields(Nom)), sql::QuotedText(author.Fields(Prenom)),
-         sql::QuotedText(author.Fields(Surnom)), sql::QuotedDate(author.Fields(DateNaissance)),
-         sql::QuotedDate(author.Fields(DateDeces)), sql::QuotedText(author.Fields(Pays)),
-         sql::QuotedText(author.Fields(Pseudo)), sql::Memo(comment),
-         sql::YesNo(author.Fields(Scenario)), sql::YesNo(author.Fields(Dessin)),
-         sql::YesNo(author.Fields(Couleur)), sql::QuotedText(author.Fields(Internet)),
-         sql::AuthorDisplay(author.Fields(Pseudo), author.Fields(Nom), author.Fields(Prenom))});
+    return line.Start()
+        .Identifier(author, IdAuteur)
+        .QuotedText(author, Nom)
+        .QuotedText(author, Prenom)
+        .QuotedText(author, Surnom)
+        .QuotedDate(author, DateNaissance)
+        .QuotedDate(author, DateDeces)
+        .QuotedText(author, Pays)
+        .QuotedText(author, Pseudo)
+        .Comment(author, Count)
+        .YesNo(author, Scenario)
+        .YesNo(author, Dessin)
+        .YesNo(author, Couleur)
+        .QuotedText(author, Internet)
+        .AuthorDisplay(author, Pseudo, Nom, Prenom)
+        .Bytes();
 }
 
 QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
@@ -76,23 +76,32 @@ QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base, const Q
     }
 }
 
-std::unique_ptr<dao::Recordset> OpenAuthors(dao::Database& db, const QString& idQuery) {
-    return db.OpenRecordset(QStringLiteral("select ") + kColumns +
-                            QStringLiteral(", Commentaire from AUTEURS where IdAuteur in (") +
-                            idQuery + QStringLiteral(") order by IdAuteur"));
+QString AuthorsSource(const QString& idQuery) {
+    return QStringLiteral("select ") + kColumns +
+           QStringLiteral(", Commentaire from AUTEURS where IdAuteur in (") + idQuery +
+           QStringLiteral(") order by IdAuteur");
 }
 
-void WriteAuthors(dao::Database& db, dao::Recordset& authors, const QString& prefix,
-                  const QString& table, DataScript& out, const std::function<void()>& afterRow) {
-    if (authors.RecordCount() == 0) {
-        return;
-    }
-    for (authors.MoveFirst(); !authors.Eof(); authors.MoveNext()) {
-        out.Write(AuthorRow(db, prefix, table, authors));
+QString AllAuthors() {
+    return QStringLiteral("select ") + kColumns +
+           QStringLiteral(", Commentaire from AUTEURS order by IdAuteur");
+}
+
+void ForEachAuthor(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                   const std::function<void(const dao::RowCursor&)>& row) {
+    referenced_rows::ForEach(db, ids, AllAuthors(), AuthorsSource(idQuery), row);
+}
+
+void WriteAuthors(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                  const QString& prefix, const QString& table, DataScript& out,
+                  const std::function<void()>& afterRow) {
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, table));
+    ForEachAuthor(db, ids, idQuery, [&](const dao::RowCursor& author) {
+        out.WriteBytes(AuthorRow(line, author));
         if (afterRow) {
             afterRow();
         }
-    }
+    });
 }
 
 }  // namespace kalvor::author_rows

@@ -4,15 +4,17 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "sqlscripts/export_group.h"
-#include "sqlscripts/script_line.h"
+#include "sqlscripts/referenced_rows.h"
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 
 // Rows of the site tables auteurs, auteurs2 and auteurs3.
@@ -22,11 +24,9 @@ namespace author_rows {
 // the twelve columns of an author row, in the readers' order.
 QString AuthorQuery(const QVariant& id);
 
-// The line of the author the recordset stands on (columns of AuthorQuery).
-// The comment is a thirteenth column when the recordset has one, else it is
-// read from the catalogue in pieces.
-ScriptLine AuthorRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& author);
+// The line of the author the cursor stands on (columns of AuthorQuery,
+// then the comment), built in `line`.
+const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author);
 
 // The ids the group's items name, as one query: writers, artists,
 // colourists and extra collaborators of the albums; the authors of the
@@ -36,14 +36,17 @@ QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base,
                       const QString& condition = {});
 
 // The authors of an id query that AUTEURS holds, each once, by id, with
-// their comment: a Null id or one that names no author brings no row, so
-// the count is that of the rows to write.
-std::unique_ptr<dao::Recordset> OpenAuthors(dao::Database& db, const QString& idQuery);
+// their comment: a Null id or one that names no author brings no row.
+QString AuthorsSource(const QString& idQuery);
 
-// One line per author of `authors` (from OpenAuthors); afterRow runs after
-// each line.
-void WriteAuthors(dao::Database& db, dao::Recordset& authors, const QString& prefix,
-                  const QString& table, DataScript& out,
+// The authors of AuthorsSource(idQuery), chosen among all by their `ids`
+// when there are (referenced_rows).
+void ForEachAuthor(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                   const std::function<void(const dao::RowCursor&)>& row);
+
+// One line per author of ForEachAuthor; afterRow runs after each line.
+void WriteAuthors(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
+                  const QString& prefix, const QString& table, DataScript& out,
                   const std::function<void()>& afterRow = {});
 
 }  // namespace author_rows

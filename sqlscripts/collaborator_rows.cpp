@@ -1,8 +1,11 @@
 #include "sqlscripts/collaborator_rows.h"
 
+#include <charconv>
+
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/script_text.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
 
@@ -11,6 +14,27 @@ namespace {
 
 bool isNull(const QVariant& value) {
     return !value.isValid() || value.isNull();
+}
+
+script_text::Encoding encodingOf(bool utf8) {
+    return utf8 ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
+}
+
+// sql::Identifier of the value, whole numbers without a detour.
+void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
+    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.toLongLong()).ptr;
+        out.append(digits, end - digits);
+    } else {
+        script_text::Append(out, sql::Identifier(value), false, encodingOf(utf8));
+    }
+}
+
+std::string encoded(const QString& text, bool utf8) {
+    std::string bytes;
+    script_text::Append(bytes, text, false, encodingOf(utf8));
+    return bytes;
 }
 
 }  // namespace
@@ -22,8 +46,7 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
            QStringLiteral(", ") + sql::Identifier(type) + QStringLiteral(");");
 }
 
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
-                                const QString& idAlbum) {
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
     QString albums;
     if (group == ExportGroup::Acheter) {
@@ -36,22 +59,32 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
     return QStringLiteral(
                "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration, a.IdScenariste, "
                "a.IdDessinateur, a.idColoriste from COLLABORATEURS c, ") +
-           albums + QStringLiteral(" a.idalbum=c.idalbum") +
-           (idAlbum.isEmpty() ? QString() : QStringLiteral(" and c.IdAlbum = ") + idAlbum) +
-           QStringLiteral(" order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
+           albums +
+           QStringLiteral(
+               " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
-void LinkBuffer::Add(const QVariant& idAlbum, const QString& line) {
+void LinkBuffer::Add(const QVariant& idAlbum, const std::string& line) {
     lines_.emplace(idAlbum.toLongLong(), line);
 }
 
 void LinkBuffer::WriteUpTo(DataScript& out, const QVariant& last) {
     const auto end = isNull(last) ? lines_.end() : lines_.upper_bound(last.toLongLong());
     for (auto it = lines_.begin(); it != end; ++it) {
-        out.Write(it->second);
+        out.WriteBytes(it->second);
     }
     lines_.erase(lines_.begin(), end);
 }
+
+LinkWriter::LinkWriter(const QString& prefix, bool utf8)
+    : prefix_(prefix),
+      utf8_(utf8),
+      head_(encoded(
+          QStringLiteral("INSERT INTO ") + prefix + QStringLiteral("collaborateurs VALUES ("),
+          utf8)),
+      deleteHead_(encoded(QStringLiteral("DELETE FROM ") + prefix +
+                              QStringLiteral("collaborateurs where idalbum = "),
+                          utf8)) {}
 
 QString LinkWriter::key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type) {
     return sql::TextForm(idAlbum) + u',' + sql::TextForm(idAuteur) + u',' + sql::TextForm(type);
@@ -62,31 +95,45 @@ void LinkWriter::write(const QVariant& idAlbum, const QVariant& idAuteur, const 
         (!excluded_.isEmpty() && excluded_.contains(key(idAlbum, idAuteur, type)))) {
         return;
     }
+    if (!buffer_ && !out_) {
+        return;
+    }
+    line_ = head_;
+    appendIdentifier(line_, idAlbum, utf8_);
+    line_.append(", ", 2);
+    appendIdentifier(line_, idAuteur, utf8_);
+    line_.append(", ", 2);
+    appendIdentifier(line_, type, utf8_);
+    line_.append(");", 2);
     if (buffer_) {
-        buffer_->Add(idAlbum, LinkLine(prefix_, idAlbum, idAuteur, type));
-    } else if (out_) {
-        out_->Write(LinkLine(prefix_, idAlbum, idAuteur, type));
+        buffer_->Add(idAlbum, line_);
+    } else {
+        out_->WriteBytes(line_);
     }
 }
 
-void LinkWriter::WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenariste,
-                               const QVariant& idDessinateur, const QVariant& idColoriste) {
+void LinkWriter::WriteOwnLinks(const dao::RowCursor& album) {
+    using namespace catalogue::album;
+    const QVariant id = album.Value(IdAlbum);
     if (replacing_) {
-        out_->Write(sql::DeleteCollaborateurs(prefix_, idAlbum));
+        line_ = deleteHead_;
+        appendIdentifier(line_, id, utf8_);
+        line_ += ';';
+        out_->WriteBytes(line_);
     }
-    write(idAlbum, idScenariste, 0);
-    write(idAlbum, idDessinateur, 1);
-    write(idAlbum, idColoriste, 2);
+    write(id, album.Value(IdScenariste), 0);
+    write(id, album.Value(IdDessinateur), 1);
+    write(id, album.Value(idColoriste), 2);
 }
 
-void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
-                                         const QString& GV_Version_Base, const QString& idAlbum) {
-    auto links = db.OpenRecordset(ExtraCollaboratorsQuery(group, GV_Version_Base, idAlbum));
+template <typename Take>
+void LinkWriter::readExtras(dao::Database& db, const QString& sql, Take take) {
+    auto links = db.OpenCursor(sql);
     QString previous;
-    for (; !links->Eof(); links->MoveNext()) {
-        const QVariant album = links->Fields(0);
-        const QVariant author = links->Fields(1);
-        const QVariant type = links->Fields(2);
+    while (links->Next()) {
+        const QVariant album = links->Value(0);
+        const QVariant author = links->Value(1);
+        const QVariant type = links->Value(2);
         if (isNull(album) || isNull(author) || isNull(type)) {
             continue;
         }
@@ -98,34 +145,58 @@ void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
         // Types 0, 1 and 2 are also the album's own links of that role.
         const QString t = sql::TextForm(type);
         const int own = t == u"0" ? 3 : t == u"1" ? 4 : t == u"2" ? 5 : -1;
-        if (own >= 0 && !isNull(links->Fields(own)) &&
-            sql::TextForm(links->Fields(own)) == sql::TextForm(author)) {
-            continue;
+        if (own >= 0) {
+            const QVariant ownId = links->Value(own);
+            if (!isNull(ownId) && sql::TextForm(ownId) == sql::TextForm(author)) {
+                continue;
+            }
         }
-        write(album, author, type);
+        take(Link{album, author, type});
     }
-    links->Close();
+}
+
+void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
+                                         const QString& GV_Version_Base) {
+    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base),
+               [this](const Link& link) { write(link.album, link.author, link.type); });
+}
+
+void LinkWriter::HoldExtraCollaborators(dao::Database& db, ExportGroup group,
+                                        const QString& GV_Version_Base) {
+    held_.clear();
+    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base),
+               [this](const Link& link) { held_[sql::TextForm(link.album)].append(link); });
+}
+
+void LinkWriter::WriteHeldExtras(const QVariant& idAlbum) {
+    const auto at = held_.constFind(sql::TextForm(idAlbum));
+    if (at == held_.constEnd()) {
+        return;
+    }
+    for (const Link& link : *at) {
+        write(link.album, link.author, link.type);
+    }
 }
 
 void LinkWriter::ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras) {
-    auto own = db.OpenRecordset(QStringLiteral(
+    auto own = db.OpenCursor(QStringLiteral(
         "select a.IdAlbum, a.IdScenariste, a.IdDessinateur, a.idColoriste from ALBUMS a "
         "INNER JOIN ACHETER b ON a.IdAlbum = b.IdAlbum"));
-    for (; !own->Eof(); own->MoveNext()) {
+    while (own->Next()) {
         for (int type = 0; type < 3; ++type) {
-            if (!isNull(own->Fields(1 + type))) {
-                excluded_.insert(key(own->Fields(0), own->Fields(1 + type), type));
+            if (!own->IsNull(1 + type)) {
+                excluded_.insert(key(own->Value(0), own->Value(1 + type), type));
             }
         }
     }
     if (!extras) {
         return;
     }
-    auto shared = db.OpenRecordset(QStringLiteral(
+    auto shared = db.OpenCursor(QStringLiteral(
         "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration from (COLLABORATEURS c INNER JOIN "
         "ALBUMS a ON c.IdAlbum = a.IdAlbum) INNER JOIN ACHETER b ON c.IdAlbum = b.IdAlbum"));
-    for (; !shared->Eof(); shared->MoveNext()) {
-        excluded_.insert(key(shared->Fields(0), shared->Fields(1), shared->Fields(2)));
+    while (shared->Next()) {
+        excluded_.insert(key(shared->Value(0), shared->Value(1), shared->Value(2)));
     }
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <string>
 
 #include "sqlscripts/export_group.h"
 
@@ -11,7 +15,8 @@ namespace kalvor {
 class DataScript;
 namespace dao {
 class Database;
-}
+class RowCursor;
+}  // namespace dao
 
 // Rows of the site table collaborateurs, which links the albums of both
 // collections to their authors: 0 script, 1 drawing, 2 colour.
@@ -22,29 +27,27 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
                  const QVariant& type);
 
 // The catalogue's COLLABORATEURS rows of the group's albums, with the
-// album's own three author ids, ordered by album, author and type; those of
-// one album when its id is given.
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
-                                const QString& idAlbum = {});
+// album's own three author ids, ordered by album, author and type.
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
 
 // Link lines kept back until the file that replaces their album's id range
 // is being written.
 class LinkBuffer {
   public:
-    void Add(const QVariant& idAlbum, const QString& line);
+    void Add(const QVariant& idAlbum, const std::string& line);
     // Writes, in the order they came, the lines of the albums up to `last`,
     // or every line left when `last` is Null.
     void WriteUpTo(DataScript& out, const QVariant& last = {});
 
   private:
-    std::multimap<qint64, QString> lines_;  // equal ids keep their order
+    std::multimap<qint64, std::string> lines_;  // equal ids keep their order
 };
 
 // Writes the link lines of one export so that the site table, whose key is
 // the whole link, never receives one twice.
 class LinkWriter {
   public:
-    explicit LinkWriter(const QString& prefix) : prefix_(prefix) {}
+    LinkWriter(const QString& prefix, bool utf8);
 
     // Where the lines go; the album pass may move it between files. Without
     // a target (nor a buffer) they are dropped: another file holds them.
@@ -55,15 +58,19 @@ class LinkWriter {
     // list exported without the collection, whose table is not emptied.
     void SetReplacing(bool replacing) { replacing_ = replacing; }
 
-    // The album's own links, in the order script, drawing, colour. A Null
+    // The own links of the album the cursor stands on (positions of
+    // catalogue::album), in the order script, drawing, colour. A Null
     // author id brings no link.
-    void WriteOwnLinks(const QVariant& idAlbum, const QVariant& idScenariste,
-                       const QVariant& idDessinateur, const QVariant& idColoriste);
-    // The extra collaborators of the group's albums (of one album when its
-    // id is given), except those that repeat one of the album's own links or
-    // an earlier row.
+    void WriteOwnLinks(const dao::RowCursor& album);
+    // The extra collaborators of the group's albums, except those that
+    // repeat one of the album's own links or an earlier row.
     void WriteExtraCollaborators(dao::Database& db, ExportGroup group,
-                                 const QString& GV_Version_Base, const QString& idAlbum = {});
+                                 const QString& GV_Version_Base);
+    // The same, kept by album until WriteHeldExtras writes those of an
+    // album: one query instead of one for each album written.
+    void HoldExtraCollaborators(dao::Database& db, ExportGroup group,
+                                const QString& GV_Version_Base);
+    void WriteHeldExtras(const QVariant& idAlbum);
 
     // Older catalogues keep the wish list in a table of its own, whose ids
     // may repeat those of the collection: the links the collection already
@@ -71,14 +78,24 @@ class LinkWriter {
     void ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras);
 
   private:
+    struct Link {
+        QVariant album, author, type;
+    };
+    // The extra links of a query, in its order, each once.
+    template <typename Take>
+    void readExtras(dao::Database& db, const QString& sql, Take take);
     void write(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
     static QString key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
 
     QString prefix_;
+    bool utf8_;
+    std::string head_, deleteHead_;
+    std::string line_;
     DataScript* out_ = nullptr;
     LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;
     QSet<QString> excluded_;
+    QHash<QString, QList<Link>> held_;
 };
 
 }  // namespace collaborator_rows

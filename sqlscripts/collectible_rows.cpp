@@ -4,10 +4,9 @@
 #include "common/vb.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/memo_text.h"
+#include "sqlscripts/row_line.h"
 #include "sqlscripts/row_values.h"
 #include "sqlscripts/site_codes.h"
-#include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
 
 namespace kalvor::collectible_rows {
@@ -42,38 +41,48 @@ QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> a
            (aboveId ? QStringLiteral(" where idExlibris > %1").arg(*aboveId) : QString());
 }
 
-ScriptLine CollectibleRow(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
-                          const dao::Recordset& item) {
+const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
+                                  const dao::RowCursor& item) {
     using namespace catalogue::exlibris;
-    const bool v6 = catalogue::IsV6(GV_Version_Base);
-    const auto f = [&item](int position) { return item.Fields(position); };
-    const QString id = sql::Identifier(f(IdExlibris));
-    const QString comment = item.FieldCount() > Count ? sql::Escaped(f(Count))
-                            : v6 ? memo_text::GetCommentaire(db, QStringLiteral("PARABD"),
-                                                             QStringLiteral("IdParabd"), id)
-                                 : memo_text::GetCommentaire(db, QStringLiteral("EXLIBRIS"),
-                                                             QStringLiteral("IdExlibris"), id);
-    return sql::InsertRow(
-        prefix, QStringLiteral("parabd"),
-        {id, sql::NumberOrNull(f(IdAlbum)), sql::NumberOrNull(f(IdSerie)),
-         sql::QuotedText(f(Description)), sql::NumberOrNull(f(IdDessinateur)),
-         sql::LegalDeposit(f(DL)), sql::NumeroOrNull(f(Numero)), sql::NumberOrNull(f(Nombre)),
-         sql::QuotedText(f(Largeur)), sql::QuotedText(f(Hauteur)), sql::QuotedText(f(Libraire)),
-         sql::QuotedText(f(Editeur)), sql::YesNo(f(Signe)), sql::YesNo(f(HC)),
-         // A "v6" query may put the category here, a number rather than a flag.
-         v6 ? sql::BareValue(f(EA)) : sql::YesNo(f(EA)), sql::YesNo(f(TireAPart)),
-         QString::number(typeCode(f(TypeObjet), f(CategorieObjet))), sql::BareValue(f(TypeCouleur)),
-         sql::QuotedText(f(ImageEx)), sql::Memo(comment), sql::Null(), sql::Null(),
-         sql::QuotedDate(f(DateAchat))});
+    line.Start()
+        .Identifier(item, IdExlibris)
+        .NumberOrNull(item, IdAlbum)
+        .NumberOrNull(item, IdSerie)
+        .QuotedText(item, Description)
+        .NumberOrNull(item, IdDessinateur)
+        .LegalDeposit(item, DL)
+        .Value(sql::NumeroOrNull(item.Value(Numero)))
+        .NumberOrNull(item, Nombre)
+        .QuotedText(item, Largeur)
+        .QuotedText(item, Hauteur)
+        .QuotedText(item, Libraire)
+        .QuotedText(item, Editeur)
+        .YesNo(item, Signe)
+        .YesNo(item, HC);
+    // A "v6" query may put the category here, a number rather than a flag.
+    if (catalogue::IsV6(GV_Version_Base)) {
+        line.BareValue(item, EA);
+    } else {
+        line.YesNo(item, EA);
+    }
+    return line.YesNo(item, TireAPart)
+        .Value(typeCode(item.Value(TypeObjet), item.Value(CategorieObjet)))
+        .BareValue(item, TypeCouleur)
+        .QuotedText(item, ImageEx)
+        .Comment(item, Count)
+        .Value(sql::Null())
+        .Value(sql::Null())
+        .QuotedDate(item, DateAchat)
+        .Bytes();
 }
 
 void WriteCollectibles(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
                        DataScript& out) {
-    auto items = db.OpenRecordset(CollectibleQuery(GV_Version_Base));
-    for (; !items->Eof(); items->MoveNext()) {
-        out.Write(CollectibleRow(db, GV_Version_Base, prefix, *items));
+    auto items = db.OpenCursor(CollectibleQuery(GV_Version_Base));
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, QStringLiteral("parabd")));
+    while (items->Next()) {
+        out.WriteBytes(CollectibleRow(line, GV_Version_Base, *items));
     }
-    items->Close();
 }
 
 }  // namespace kalvor::collectible_rows

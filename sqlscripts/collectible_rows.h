@@ -2,14 +2,14 @@
 
 #include <QString>
 #include <optional>
-
-#include "sqlscripts/script_line.h"
+#include <string>
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 
 // Rows of the site table parabd: collectibles of PARABD ("v6") or EXLIBRIS,
@@ -22,11 +22,10 @@ namespace collectible_rows {
 QString CollectibleQuery(const QString& GV_Version_Base,
                          std::optional<qint32> aboveId = std::nullopt);
 
-// The line of the collectible the recordset stands on. The comment is a
-// 22nd column when the recordset has one, else it is read from the
-// catalogue in pieces.
-ScriptLine CollectibleRow(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
-                          const dao::Recordset& item);
+// The line of the collectible the cursor stands on (the columns of
+// CollectibleQuery), built in `line`.
+const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
+                                  const dao::RowCursor& item);
 
 // One line per collectible. The DELETE line is the caller's.
 void WriteCollectibles(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,

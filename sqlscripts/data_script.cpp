@@ -5,6 +5,14 @@
 #include "sqlscripts/sql_statements.h"
 
 namespace kalvor {
+namespace {
+constexpr size_t kPiece = 1 << 18;
+
+// The gathered lines, written without a copy.
+QByteArray piece(const std::string& bytes) {
+    return QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+}
+}  // namespace
 
 DataScript::DataScript(bool utf8) : utf8_(utf8) {}
 DataScript::~DataScript() = default;
@@ -14,6 +22,8 @@ DataScript& DataScript::operator=(DataScript&&) noexcept = default;
 void DataScript::Open(const QString& path) {
     Close();
     file_ = std::make_unique<TextFile>(CreateTextFile(path));
+    pending_.clear();
+    pending_.reserve(kPiece + 4096);
     for (const QString& line : sql::ScriptHeader(utf8_)) {
         Write(line);
     }
@@ -23,6 +33,8 @@ void DataScript::Close() {
     if (file_) {
         // Drop the file even when closing fails, so that it is not closed twice.
         std::unique_ptr<TextFile> file = std::move(file_);
+        file->Write(piece(pending_));
+        pending_.clear();
         file->Close();
     }
 }
@@ -35,11 +47,32 @@ QString DataScript::Path() const {
     return file_ ? file_->path() : QString();
 }
 
-void DataScript::Write(const ScriptLine& line) {
+void DataScript::requireOpen() const {
     if (!file_) {
         throw Error(91, QStringLiteral("Variable objet ou variable de bloc With non définie"));
     }
-    line.WriteTo(*file_, utf8_);
+}
+
+void DataScript::flush() {
+    if (pending_.size() >= kPiece) {
+        file_->Write(piece(pending_));
+        pending_.clear();
+    }
+}
+
+void DataScript::Write(const ScriptLine& line) {
+    requireOpen();
+    const QByteArray bytes = line.Bytes(utf8_);
+    pending_.append(bytes.constData(), size_t(bytes.size()));
+    pending_.append("\r\n", 2);
+    flush();
+}
+
+void DataScript::WriteBytes(std::string_view line) {
+    requireOpen();
+    pending_ += line;
+    pending_.append("\r\n", 2);
+    flush();
 }
 
 }  // namespace kalvor

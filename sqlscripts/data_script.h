@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "sqlscripts/script_line.h"
 
@@ -12,7 +14,8 @@ class TextFile;
 // The file a data export is writing, in the encoding the user chose. Every
 // file starts with the script header; every line but comment text follows
 // the encoding, so that the header's SET NAMES matches the bytes (a table
-// prefix with an accent included).
+// prefix with an accent included). Lines are gathered and written in large
+// pieces; every write is checked, so a full disk still fails the export.
 class DataScript {
   public:
     explicit DataScript(bool utf8);
@@ -31,10 +34,16 @@ class DataScript {
     // Error 91 when no file is open.
     void Write(const ScriptLine& line);
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
+    // A line already in the script's encoding, without its line end.
+    void WriteBytes(std::string_view line);
 
   private:
+    void requireOpen() const;
+    void flush();
+
     std::unique_ptr<TextFile> file_;
     bool utf8_;
+    std::string pending_;
 };
 
 }  // namespace kalvor

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <exception>
+#include <functional>
 #include <optional>
 
 #include "catalogue/catalogue_schema.h"
@@ -21,6 +22,7 @@
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
@@ -95,22 +97,26 @@ class FullExport {
         struct Table {
             QString name, id;
         };
-        Parts(FullExport* run, QString stem, dao::Recordset& rows, int idField, qint32 size,
-              QList<Table> tables, collaborator_rows::LinkBuffer* held = nullptr)
+        // Walks the rows the part files write, in their order, giving each
+        // row's id.
+        using IdWalk = std::function<void(const std::function<void(const QVariant&)>&)>;
+        // `walk` is read once here for the count and the ids that close each part.
+        Parts(FullExport* run, QString stem, const IdWalk& walk, qint32 size, QList<Table> tables,
+              collaborator_rows::LinkBuffer* held = nullptr)
             : run_(run),
               stem_(std::move(stem)),
               tables_(std::move(tables)),
               held_(held),
-              rows_(qint32(rows.RecordCount())),
-              size_(size),
-              parts_(partCount(rows_, size)) {
-            if (parts_ > 1) {
-                qint32 n = 0;
-                for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-                    if (++n % size_ == 0 && n < rows_) {
-                        lasts_ << rows.Fields(idField);
-                    }
+              size_(size) {
+            walk([this](const QVariant& id) {
+                if (++rows_ % size_ == 0) {
+                    lasts_ << id;
                 }
+            });
+            parts_ = partCount(rows_, size_);
+            // The last row of the last part closes no range.
+            if (!lasts_.isEmpty() && rows_ % size_ == 0) {
+                lasts_.removeLast();
             }
         }
         qint32 count() const { return parts_; }
@@ -155,7 +161,7 @@ class FullExport {
         QString stem_;
         QList<Table> tables_;
         collaborator_rows::LinkBuffer* held_;
-        qint32 rows_, size_, parts_;
+        qint32 rows_ = 0, size_, parts_ = 0;
         QVariantList lasts_;  // the id of the last row of each part but the last
         qint32 count_ = 0;
     };
@@ -199,41 +205,54 @@ class FullExport {
 
     void collection() {
         auto db = openCatalogue();
-        auto authors = author_rows::OpenAuthors(
-            *db, author_rows::AuthorIdQuery(ExportGroup::Albums, version_));
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Albums, version_);
+        const QString authorIds = author_rows::AuthorIdQuery(ExportGroup::Albums, version_);
         const qint32 size = split_ ? splitSize() : 0;
         std::optional<Parts> authorParts;
         if (split_) {
             authorParts.emplace(
-                this, QStringLiteral("AUTEURS"), *authors, catalogue::auteur::IdAuteur, size,
-                QList<Parts::Table>{{QStringLiteral("auteurs"), QStringLiteral("idauteur")}});
+                this, QStringLiteral("AUTEURS"),
+                [&](const std::function<void(const QVariant&)>& id) {
+                    author_rows::ForEachAuthor(*db, refs.authors, authorIds,
+                                               [&](const dao::RowCursor& author) {
+                                                   id(author.Value(catalogue::auteur::IdAuteur));
+                                               });
+                },
+                size, QList<Parts::Table>{{QStringLiteral("auteurs"), QStringLiteral("idauteur")}});
             authorsParts_ = authorParts->count();
             authorParts->Start();
         } else {
             out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs")));
         }
-        author_rows::WriteAuthors(*db, *authors, prefix_, QStringLiteral("auteurs"), out_,
-                                  [&authorParts] {
+        author_rows::WriteAuthors(*db, refs.authors, authorIds, prefix_, QStringLiteral("auteurs"),
+                                  out_, [&authorParts] {
                                       if (authorParts) {
                                           authorParts->Row();
                                       }
                                   });
-        authors.reset();
 
         openIfSplit(QStringLiteral("donnees_SERIES.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series")));
-        series_rows::WriteSeries(*db, ExportGroup::Albums, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Albums, version_, prefix_, out_);
 
-        collaborator_rows::LinkWriter links(prefix_);
+        collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
         collaborator_rows::LinkBuffer held;
         std::optional<Parts> albumParts;
-        auto albums = split_ ? album_rows::OpenAlbumsById(*db, ExportGroup::Albums, version_)
-                             : album_rows::OpenAlbums(*db, ExportGroup::Albums, version_);
+        const QString albumSource =
+            split_ ? album_rows::AlbumsByIdSource(ExportGroup::Albums, version_)
+                   : album_rows::AlbumSource(ExportGroup::Albums, version_);
         if (split_) {
             holdLinks(*db, held);
             albumParts.emplace(
-                this, QStringLiteral("ALBUMS"), *albums, catalogue::album::IdAlbum, size,
+                this, QStringLiteral("ALBUMS"),
+                [&](const std::function<void(const QVariant&)>& id) {
+                    auto albums = db->OpenCursor(albumSource);
+                    while (albums->Next()) {
+                        id(albums->Value(catalogue::album::IdAlbum));
+                    }
+                },
+                size,
                 QList<Parts::Table>{{QStringLiteral("albums"), QStringLiteral("idalbum")},
                                     {QStringLiteral("collaborateurs"), QStringLiteral("idalbum")}},
                 &held);
@@ -243,6 +262,7 @@ class FullExport {
             out_.Write(sql::DeleteRows(prefix_, QStringLiteral("albums")));
             out_.Write(sql::DeleteRows(prefix_, QStringLiteral("collaborateurs")));
         }
+        auto albums = db->OpenCursor(albumSource);
         album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("albums"), out_, links,
                                 [&albumParts] {
                                     if (albumParts) {
@@ -267,7 +287,7 @@ class FullExport {
     // writes them, as it deletes that range's links.
     void holdLinks(dao::Database& db, collaborator_rows::LinkBuffer& held) {
         const bool extras = s_.Opt_Collaborateurs != 0;
-        collaborator_rows::LinkWriter collection(prefix_);
+        collaborator_rows::LinkWriter collection(prefix_, out_.Utf8());
         collection.SetBuffer(&held);
         if (extras) {
             collection.WriteExtraCollaborators(db, ExportGroup::Albums, version_);
@@ -275,18 +295,16 @@ class FullExport {
         if (!checked(s_.opt_acheter)) {
             return;
         }
-        collaborator_rows::LinkWriter wished(prefix_);
+        collaborator_rows::LinkWriter wished(prefix_, out_.Utf8());
         wished.SetBuffer(&held);
         if (!catalogue::IsV6(version_)) {
             wished.ExcludeCollectionLinksOfWishList(db, extras);
         }
-        using namespace catalogue::album;
         auto albums = album_rows::OpenAlbums(db, ExportGroup::Acheter, version_);
-        for (; !albums->Eof(); albums->MoveNext()) {
-            wished.WriteOwnLinks(albums->Fields(IdAlbum), albums->Fields(IdScenariste),
-                                 albums->Fields(IdDessinateur), albums->Fields(idColoriste));
+        while (albums->Next()) {
+            wished.WriteOwnLinks(*albums);
         }
-        albums->Close();
+        albums.reset();
         if (extras) {
             wished.WriteExtraCollaborators(db, ExportGroup::Acheter, version_);
         }
@@ -297,19 +315,18 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_AUTEURS2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs2")));
         auto db = openCatalogue();
-        auto authors = author_rows::OpenAuthors(
-            *db, author_rows::AuthorIdQuery(ExportGroup::Acheter, version_));
-        author_rows::WriteAuthors(*db, *authors, prefix_, QStringLiteral("auteurs2"), out_);
-        authors.reset();
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Acheter, version_);
+        author_rows::WriteAuthors(*db, refs.authors,
+                                  author_rows::AuthorIdQuery(ExportGroup::Acheter, version_),
+                                  prefix_, QStringLiteral("auteurs2"), out_);
 
         openIfSplit(QStringLiteral("donnees_SERIES2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series2")));
-        series_rows::WriteSeries(*db, ExportGroup::Acheter, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Acheter, version_, prefix_, out_);
 
-        auto albums = album_rows::OpenAlbums(*db, ExportGroup::Acheter, version_);
         openIfSplit(QStringLiteral("donnees_ACHETER.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("acheter")));
-        collaborator_rows::LinkWriter links(prefix_);
+        collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         // Split, the collection's album files already hold these links.
         links.SetTarget(wishLinksHeld_ ? nullptr : &out_);
         // Without the collection the site's links are not emptied first.
@@ -317,6 +334,7 @@ class FullExport {
         if (collectionExported_ && !wishLinksHeld_ && !catalogue::IsV6(version_)) {
             links.ExcludeCollectionLinksOfWishList(*db, s_.Opt_Collaborateurs != 0);
         }
+        auto albums = album_rows::OpenAlbums(*db, ExportGroup::Acheter, version_);
         album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("acheter"), out_, links);
         albums.reset();
         if (const auto id = highest(
@@ -349,14 +367,14 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_AUTEURS3.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs3")));
         auto db = openCatalogue();
-        auto authors = author_rows::OpenAuthors(
-            *db, author_rows::AuthorIdQuery(ExportGroup::Parabd, version_));
-        author_rows::WriteAuthors(*db, *authors, prefix_, QStringLiteral("auteurs3"), out_);
-        authors.reset();
+        const auto refs = referenced_rows::Read(*db, ExportGroup::Parabd, version_);
+        author_rows::WriteAuthors(*db, refs.authors,
+                                  author_rows::AuthorIdQuery(ExportGroup::Parabd, version_),
+                                  prefix_, QStringLiteral("auteurs3"), out_);
 
         openIfSplit(QStringLiteral("donnees_SERIES3.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series3")));
-        series_rows::WriteSeries(*db, ExportGroup::Parabd, version_, prefix_, out_);
+        series_rows::WriteSeries(*db, refs.series, ExportGroup::Parabd, version_, prefix_, out_);
 
         openIfSplit(QStringLiteral("donnees_PARABD.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("parabd")));

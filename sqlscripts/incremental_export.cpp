@@ -21,7 +21,10 @@
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/referenced_rows.h"
+#include "sqlscripts/row_line.h"
 #include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/script_text.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
@@ -104,69 +107,97 @@ class IncrementalExport {
     // The site may hold the row already (a purchase date moved back, an
     // album dated ahead that a full export sent, a wish-list album bought
     // since): the row replaces it instead of stopping the script's load.
-    void writeRow(const QString& table, const QString& key, const QString& id,
-                  const ScriptLine& row) {
-        out_.Write(QStringLiteral("DELETE FROM ") + prefix_ + table + QStringLiteral(" where ") +
-                   key + QStringLiteral(" = ") + id + u';');
-        out_.Write(row);
-    }
+    class RowWriter {
+      public:
+        RowWriter(IncrementalExport& run, const QString& table, const QString& key)
+            : out_(run.out_),
+              line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
+              id_(out_.Utf8(), std::string()) {
+            script_text::Append(
+                deleteHead_,
+                QStringLiteral("DELETE FROM ") + run.prefix_ + table + QStringLiteral(" where ") +
+                    key + QStringLiteral(" = "),
+                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+        }
+        RowLine& line() { return line_; }
+        void Write(const dao::RowCursor& row, int idColumn, const std::string& bytes) {
+            id_.Start().Identifier(row, idColumn);
+            delete_ = deleteHead_;
+            delete_ += id_.Unclosed();
+            delete_ += ';';
+            out_.WriteBytes(delete_);
+            out_.WriteBytes(bytes);
+        }
+
+      private:
+        DataScript& out_;
+        RowLine line_, id_;
+        std::string deleteHead_, delete_;
+    };
 
     // Every author the new items name, as writer, artist, colourist or
     // through COLLABORATEURS, and every series they belong to. What an
     // earlier item names may never have reached the site (an album added
     // undated, or with a purchase date already past): the row replaces the
     // site's copy, if any.
-    qint32 writeAuthors(dao::Database& db, ExportGroup group, const QString& fresh) {
-        const QString table = AuthorsTable(group);
+    qint32 writeAuthors(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                        const QString& fresh) {
+        RowWriter writer(*this, AuthorsTable(group), QStringLiteral("idauteur"));
         qint32 written = 0;
-        auto authors =
-            author_rows::OpenAuthors(db, author_rows::AuthorIdQuery(group, version_, fresh));
-        for (; !authors->Eof(); authors->MoveNext()) {
-            writeRow(table, QStringLiteral("idauteur"),
-                     sql::Identifier(authors->Fields(catalogue::auteur::IdAuteur)),
-                     author_rows::AuthorRow(db, prefix_, table, *authors));
-            ++written;
-        }
-        authors->Close();
+        author_rows::ForEachAuthor(db, ids, author_rows::AuthorIdQuery(group, version_, fresh),
+                                   [&](const dao::RowCursor& author) {
+                                       writer.Write(author, catalogue::auteur::IdAuteur,
+                                                    author_rows::AuthorRow(writer.line(), author));
+                                       ++written;
+                                   });
         return written;
     }
 
-    qint32 writeSeries(dao::Database& db, ExportGroup group, const QString& fresh) {
-        const QString table = SeriesTable(group);
+    qint32 writeSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                       const QString& fresh) {
+        RowWriter writer(*this, SeriesTable(group), QStringLiteral("idserie"));
         qint32 written = 0;
-        auto series = db.OpenRecordset(series_rows::SeriesQuery(group, version_, fresh));
-        for (; !series->Eof(); series->MoveNext()) {
-            writeRow(table, QStringLiteral("idserie"),
-                     sql::Identifier(series->Fields(catalogue::serie::IdSerie)),
-                     series_rows::SeriesRow(db, prefix_, table, *series));
-            ++written;
-        }
-        series->Close();
+        series_rows::ForEachSeries(db, ids, group, version_, fresh,
+                                   [&](const dao::RowCursor& series) {
+                                       writer.Write(series, catalogue::serie::IdSerie,
+                                                    series_rows::SeriesRow(writer.line(), series));
+                                       ++written;
+                                   });
         return written;
+    }
+
+    // The authors and series of the group's new items, then the items.
+    Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh) {
+        const auto refs = referenced_rows::Read(db, group, version_, fresh);
+        Written w;
+        w.authors = writeAuthors(db, refs.authors, group, fresh);
+        w.series = writeSeries(db, refs.series, group, fresh);
+        return w;
     }
 
     // Each album, then its links: the site's links of that id are replaced.
+    // The extra collaborators of all the albums come from one query.
     qint32 writeAlbums(dao::Database& db, ExportGroup group, const QString& condition,
                        album_rows::Cote cote) {
         using namespace catalogue::album;
-        const QString table = AlbumsTable(group);
-        collaborator_rows::LinkWriter links(prefix_);
+        RowWriter writer(*this, AlbumsTable(group), QStringLiteral("idalbum"));
+        collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
         links.SetReplacing(true);
+        const bool extras = s_.Opt_Collaborateurs != 0;
+        if (extras) {
+            links.HoldExtraCollaborators(db, group, version_);
+        }
         qint32 written = 0;
-        auto albums = db.OpenRecordset(album_rows::AlbumSource(group, version_, condition));
-        for (; !albums->Eof(); albums->MoveNext()) {
-            const QString id = sql::Identifier(albums->Fields(IdAlbum));
-            writeRow(table, QStringLiteral("idalbum"), id,
-                     album_rows::AlbumRow(prefix_, table, *albums, cote));
-            links.WriteOwnLinks(albums->Fields(IdAlbum), albums->Fields(IdScenariste),
-                                albums->Fields(IdDessinateur), albums->Fields(idColoriste));
-            if (s_.Opt_Collaborateurs != 0) {
-                links.WriteExtraCollaborators(db, group, version_, id);
+        auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
+        while (albums->Next()) {
+            writer.Write(*albums, IdAlbum, album_rows::AlbumRow(writer.line(), *albums, cote));
+            links.WriteOwnLinks(*albums);
+            if (extras) {
+                links.WriteHeldExtras(albums->Value(IdAlbum));
             }
             ++written;
         }
-        albums->Close();
         return written;
     }
 
@@ -184,9 +215,7 @@ class IncrementalExport {
             QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Albums, window);
-        w.series = writeSeries(*db, ExportGroup::Albums, window);
+        Written w = writeReferences(*db, ExportGroup::Albums, window);
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -207,9 +236,7 @@ class IncrementalExport {
         const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Acheter, above);
-        w.series = writeSeries(*db, ExportGroup::Acheter, above);
+        Written w = writeReferences(*db, ExportGroup::Acheter, above);
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -228,9 +255,10 @@ class IncrementalExport {
     // written again whole, as the full export writes them.
     void magazines() {
         auto db = openCatalogue();
-        auto fresh = db->OpenRecordset(QStringLiteral("SELECT * FROM REVUES where idRevue > ") +
-                                       number(s_.GV_LastIdRevue));
-        const qint32 issues = qint32(fresh->RecordCount());
+        auto fresh =
+            db->OpenRecordset(QStringLiteral("SELECT count(*) FROM REVUES where idRevue > ") +
+                              number(s_.GV_LastIdRevue));
+        const qint32 issues = vb::CLng(fresh->Fields(0));
         fresh->Close();
         if (issues > 0) {
             out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series4")));
@@ -251,17 +279,16 @@ class IncrementalExport {
         const QString above = key + QStringLiteral(" > ") + number(mark);
 
         auto db = openCatalogue();
-        Written w;
-        w.authors = writeAuthors(*db, ExportGroup::Parabd, above);
-        w.series = writeSeries(*db, ExportGroup::Parabd, above);
-        auto items = db->OpenRecordset(collectible_rows::CollectibleQuery(version_, mark));
-        for (; !items->Eof(); items->MoveNext()) {
-            writeRow(QStringLiteral("parabd"), QStringLiteral("idparabd"),
-                     sql::Identifier(items->Fields(catalogue::exlibris::IdExlibris)),
-                     collectible_rows::CollectibleRow(*db, version_, prefix_, *items));
-            ++w.items;
+        Written w = writeReferences(*db, ExportGroup::Parabd, above);
+        {
+            RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
+            auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));
+            while (items->Next()) {
+                writer.Write(*items, catalogue::exlibris::IdExlibris,
+                             collectible_rows::CollectibleRow(writer.line(), version_, *items));
+                ++w.items;
+            }
         }
-        items->Close();
         if (w.items > 0) {
             marks_.lastIdPara =
                 highest(*db, v6_ ? QStringLiteral("select max(IdParabd) from PARABD")

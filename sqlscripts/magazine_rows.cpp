@@ -4,7 +4,7 @@
 #include "platform/dao/database.h"
 #include "platform/dao/jet_text.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/row_values.h"
+#include "sqlscripts/row_line.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
 
@@ -42,53 +42,58 @@ QString IssueSource(const QString& GV_Version_Base) {
         "sujetSerie2,0 as sujetSerie3,0 as sujetSerie4,0 as sujetSerie5 from REVUES; ");
 }
 
-ScriptLine IssueRow(const QString& prefix, const dao::Recordset& issue, const TitleList& titles) {
+IssueColumns::IssueColumns(const dao::RowCursor& issues) {
+    for (const char* name :
+         {"AuNumero", "PrixAchat", "Cote", "Commentaire", "Serie1", "Serie2", "Serie3", "Serie4",
+          "Sujet1", "Sujet2", "Sujet3", "Sujet4", "Sujet5", "Couverture"}) {
+        byName.push_back(issues.IndexOf(QString::fromLatin1(name)));
+    }
+}
+
+const std::string& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
+                            const TitleList& titles) {
     using namespace catalogue::revue;
-    const int number = titles.Find(issue.Fields(NomRevue));
-    const auto text = [&issue](const char* name) {
-        return sql::QuotedText(issue.Fields(QString::fromLatin1(name)));
-    };
-    return sql::InsertRow(prefix, QStringLiteral("revues"),
-                          {sql::Identifier(issue.Fields(idRevue)),
-                           number > 0 ? QString::number(number) : sql::Null(),
-                           sql::NumberOrNull(issue.Fields(Num)),
-                           sql::QuotedDate(issue.Fields(Date)),
-                           sql::QuotedText(issue.Fields(Editeur)),
-                           sql::QuotedText(issue.Fields(Periodicite)),
-                           text("AuNumero"),
-                           sql::WholeOrNull(issue.Fields(QStringLiteral("PrixAchat"))),
-                           sql::WholeOrNull(issue.Fields(QStringLiteral("Cote"))),
-                           sql::Memo(sql::Escaped(issue.Fields(QStringLiteral("Commentaire")))),
-                           text("Serie1"),
-                           text("Serie2"),
-                           text("Serie3"),
-                           text("Serie4"),
-                           text("Sujet1"),
-                           text("Sujet2"),
-                           text("Sujet3"),
-                           text("Sujet4"),
-                           text("Sujet5"),
-                           text("Couverture")});
+    const int number = titles.Find(issue.Value(NomRevue));
+    const std::vector<int>& at = columns.byName;
+    line.Start().Identifier(issue, idRevue);
+    if (number > 0) {
+        line.Value(number);
+    } else {
+        line.Value(sql::Null());
+    }
+    line.NumberOrNull(issue, Num)
+        .QuotedDate(issue, Date)
+        .QuotedText(issue, Editeur)
+        .QuotedText(issue, Periodicite)
+        .QuotedText(issue, at[0])
+        .WholeOrNull(issue, at[1])
+        .WholeOrNull(issue, at[2])
+        .Comment(issue, at[3]);
+    for (size_t k = 4; k < at.size(); ++k) {
+        line.QuotedText(issue, at[k]);
+    }
+    return line.Bytes();
 }
 
 void WriteMagazines(dao::Database& db, const QString& GV_Version_Base, const QString& prefix,
                     DataScript& out) {
     TitleList titles;
-    auto names = db.OpenRecordset(QStringLiteral("SELECT DISTINCT NomRevue FROM REVUES;"));
-    for (; !names->Eof(); names->MoveNext()) {
-        const QVariant title = names->Fields(0);
+    auto names = db.OpenCursor(QStringLiteral("SELECT DISTINCT NomRevue FROM REVUES;"));
+    while (names->Next()) {
+        const QVariant title = names->Value(0);
         const auto [number, added] = titles.Add(title);
         if (added) {
             out.Write(PseudoSeriesRow(prefix, number, title));
         }
     }
-    names->Close();
+    names.reset();
 
-    auto issues = db.OpenRecordset(IssueSource(GV_Version_Base));
-    for (; !issues->Eof(); issues->MoveNext()) {
-        out.Write(IssueRow(prefix, *issues, titles));
+    auto issues = db.OpenCursor(IssueSource(GV_Version_Base));
+    const IssueColumns columns(*issues);
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, QStringLiteral("revues")));
+    while (issues->Next()) {
+        out.WriteBytes(IssueRow(line, *issues, columns, titles));
     }
-    issues->Close();
 }
 
 }  // namespace kalvor::magazine_rows

@@ -3,14 +3,17 @@
 #include <QString>
 #include <QVariant>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "sqlscripts/script_line.h"
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 
 // Rows of the site tables series4 (one pseudo-series per magazine title) and
@@ -42,9 +45,16 @@ ScriptLine PseudoSeriesRow(const QString& prefix, int number, const QVariant& ti
 // and sujet1-5), the table itself otherwise.
 QString IssueSource(const QString& GV_Version_Base);
 
-// The line of the issue the recordset stands on; idserie is the title's
-// number in `titles`, null when the title is not there.
-ScriptLine IssueRow(const QString& prefix, const dao::Recordset& issue, const TitleList& titles);
+// Positions of the issue columns read by name.
+struct IssueColumns {
+    explicit IssueColumns(const dao::RowCursor& issues);
+    std::vector<int> byName;
+};
+
+// The line of the issue the cursor stands on, built in `line`; idserie is
+// the title's number in `titles`, null when the title is not there.
+const std::string& IssueRow(RowLine& line, const dao::RowCursor& issue, const IssueColumns& columns,
+                            const TitleList& titles);
 
 // Both tables: the series4 rows of the distinct titles, then one revues row
 // per issue. The DELETE lines are the caller's.

@@ -3,9 +3,8 @@
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
-#include "sqlscripts/memo_text.h"
-#include "sqlscripts/sql_statements.h"
-#include "sqlscripts/sql_values.h"
+#include "sqlscripts/referenced_rows.h"
+#include "sqlscripts/row_line.h"
 
 namespace kalvor::series_rows {
 
@@ -34,29 +33,34 @@ QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base, const QSt
            items + QStringLiteral(") order by IdSerie;");
 }
 
-ScriptLine SeriesRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& series) {
+const std::string& SeriesRow(RowLine& line, const dao::RowCursor& series) {
     using namespace catalogue::serie;
-    const QString id = sql::Identifier(series.Fields(IdSerie));
-    const QString comment = series.FieldCount() > Count
-                                ? sql::Escaped(series.Fields(Count))
-                                : memo_text::GetCommentaire(db, QStringLiteral("SERIES"),
-                                                            QStringLiteral("IdSerie"), id);
-    return sql::InsertRow(
-        prefix, table,
-        {id, sql::QuotedText(series.Fields(Titre)), sql::QuotedText(series.Fields(Style)),
-         sql::Memo(comment), sql::QuotedText(series.Fields(Planche)),
-         sql::QuotedText(series.Fields(Internet)), sql::BareValue(series.Fields(EnCours))});
+    return line.Start()
+        .Identifier(series, IdSerie)
+        .QuotedText(series, Titre)
+        .QuotedText(series, Style)
+        .Comment(series, Count)
+        .QuotedText(series, Planche)
+        .QuotedText(series, Internet)
+        .BareValue(series, EnCours)
+        .Bytes();
 }
 
-void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-                 const QString& prefix, DataScript& out) {
-    auto series = db.OpenRecordset(SeriesQuery(group, GV_Version_Base));
-    const QString table = SeriesTable(group);
-    for (; !series->Eof(); series->MoveNext()) {
-        out.Write(SeriesRow(db, prefix, table, *series));
-    }
-    series->Close();
+void ForEachSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                   const QString& GV_Version_Base, const QString& condition,
+                   const std::function<void(const dao::RowCursor&)>& row) {
+    referenced_rows::ForEach(
+        db, ids,
+        QStringLiteral("SELECT IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire "
+                       "FROM SERIES order by IdSerie"),
+        SeriesQuery(group, GV_Version_Base, condition), row);
+}
+
+void WriteSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                 const QString& GV_Version_Base, const QString& prefix, DataScript& out) {
+    RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, SeriesTable(group)));
+    ForEachSeries(db, ids, group, GV_Version_Base, {},
+                  [&](const dao::RowCursor& series) { out.WriteBytes(SeriesRow(line, series)); });
 }
 
 }  // namespace kalvor::series_rows

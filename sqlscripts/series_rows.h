@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <string>
 
 #include "sqlscripts/export_group.h"
-#include "sqlscripts/script_line.h"
+#include "sqlscripts/referenced_rows.h"
 
 namespace kalvor {
 class DataScript;
+class RowLine;
 namespace dao {
 class Database;
-class Recordset;
+class RowCursor;
 }  // namespace dao
 
 // Rows of the site tables series, series2 and series3.
@@ -21,15 +24,19 @@ namespace series_rows {
 QString SeriesQuery(ExportGroup group, const QString& GV_Version_Base,
                     const QString& condition = {});
 
-// The line of the series the recordset stands on (IdSerie, Titre, Style,
-// Planche, Internet, EnCours). The comment is a seventh column when the
-// recordset has one, else it is read from the catalogue in pieces.
-ScriptLine SeriesRow(dao::Database& db, const QString& prefix, const QString& table,
-                     const dao::Recordset& series);
+// The line of the series the cursor stands on (the columns of
+// SeriesQuery), built in `line`.
+const std::string& SeriesRow(RowLine& line, const dao::RowCursor& series);
+
+// The series of SeriesQuery, chosen among all by their `ids` when there
+// are (referenced_rows).
+void ForEachSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                   const QString& GV_Version_Base, const QString& condition,
+                   const std::function<void(const dao::RowCursor&)>& row);
 
 // Every series of the group, one line each.
-void WriteSeries(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-                 const QString& prefix, DataScript& out);
+void WriteSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+                 const QString& GV_Version_Base, const QString& prefix, DataScript& out);
 
 }  // namespace series_rows
 }  // namespace kalvor

@@ -1,16 +1,18 @@
-// Times the full data export against the floor of merely reading the same
-// tables, and shows how it grows with the catalogue.
-//   export_bench [file.mdb] [--albums N,M,...]
-//   export_bench --make file.db N     (a synthetic catalogue, for profiling)
-//   export_bench --one catalogue version exportFolder
-// Each export runs in a child process of its own, so that the Access import
-// is timed with it and its peak memory is its own.
-#include <sys/resource.h>
-
+// Times the data exports against their floor, measured in the same run:
+// mdb-export of the Access catalogue's tables, sqlite3 .dump of a SQLite
+// one; the incremental export of a window holding every item against the
+// full export of the same catalogue. Each export is a whole process (the
+// Access import included) whose peak memory is its own; the two commands of
+// a pair run in turn and the medians are compared.
+//   export_bench [file.mdb] [--albums N,M,...] [--runs R]
+//   export_bench --make file.db N [v5]   (a synthetic catalogue, for profiling)
+//   export_bench --one catalogue version exportFolder [utf8|latin] [split] [incremental]
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 #include "catalogue/synthetic_catalogue.h"
@@ -18,96 +20,109 @@
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "sqlscripts/full_export.h"
+#include "sqlscripts/incremental_export.h"
 
 using namespace kalvor;
 
 namespace {
 
+// The process's own peak: getrusage would count the parent's memory that
+// the fork copied before the program started.
 long peakKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return 0;
 }
 
-// Child: one export, printed as "<ms> <peak kB>".
-int exportOnce(const QString& catalogue, const QString& version, const QString& out) {
+// Child: one export, every group ticked; prints its peak memory in kB.
+int exportOnce(const QStringList& args) {
     Settings s;
-    s.GV_Chemin_Base = catalogue;
-    s.GV_Version_Base = version;
-    s.GV_Export = out;
+    s.GV_Chemin_Base = args.value(0);
+    s.GV_Version_Base = args.value(1);
+    s.GV_Export = args.value(2);
+    s.format = args.contains(QStringLiteral("latin")) ? Settings::FormatDonnees::Latin1
+                                                      : Settings::FormatDonnees::Utf8;
+    s.split = args.contains(QStringLiteral("split")) ? Settings::Split::Yes : Settings::Split::No;
     s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
     s.Opt_Collaborateurs = 1;
     s.Mode_Commande = true;
     s.box_SplitGroup = QStringLiteral("500");
+    // The window of the incremental export holds every dated album and every item.
+    s.box_LastRun = QStringLiteral("01/01/1900");
+    s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = 0;
     ConsolePrompt prompt;
-    QElapsedTimer timer;
-    timer.start();
-    const bool ok = btn_Donnees_SQL_Click(s, prompt);
-    std::printf("%lld %ld\n", timer.elapsed(), peakKb());
+    const bool ok = args.contains(QStringLiteral("incremental"))
+                        ? btn_LastDonnees_SQL_Click(s, prompt)
+                        : btn_Donnees_SQL_Click(s, prompt);
+    std::printf("%ld\n", peakKb());
     return ok ? 0 : 1;
 }
 
-struct Child {
+struct Run {
     qint64 ms = -1;
     long kb = 0;
 };
 
-Child runOnce(const QString& catalogue, const QString& version, const QString& out) {
-    QProcess p;
-    p.start(QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--one"), catalogue, version, out});
-    p.waitForFinished(-1);
-    const QStringList parts = QString::fromLatin1(p.readAllStandardOutput()).split(u' ');
-    if (p.exitCode() != 0 || parts.size() < 2) {
-        std::fprintf(stderr, "export failed: %s\n", p.readAllStandardError().constData());
-        return {};
-    }
-    return {parts[0].toLongLong(), parts[1].trimmed().toLong()};
-}
-
-// The machine is shared: the best of a few runs, for the export and its floor alike.
-constexpr int kRuns = 3;
-
-Child runChild(const QString& catalogue, const QString& version, const QString& out) {
-    Child best;
-    for (int i = 0; i < kRuns; ++i) {
-        const Child c = runOnce(catalogue, version, out);
-        if (c.ms < 0) {
-            return c;
-        }
-        if (best.ms < 0 || c.ms < best.ms) {
-            best = c;
-        }
-    }
-    return best;
-}
-
-qint64 timeOnce(const QString& shell) {
+Run runProgram(const QString& program, const QStringList& args) {
     QElapsedTimer timer;
     timer.start();
     QProcess p;
-    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), shell});
+    p.start(program, args);
     p.waitForFinished(-1);
-    if (p.exitCode() != 0) {
-        std::fprintf(stderr, "floor command failed: %s\n", qPrintable(shell));
+    Run run{timer.elapsed(), p.readAllStandardOutput().trimmed().toLong()};
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "failed: %s %s\n%s\n", qPrintable(program),
+                     qPrintable(args.join(u' ')), p.readAllStandardError().constData());
+        run.ms = -1;
     }
-    return timer.elapsed();
+    return run;
 }
 
-qint64 timeCommand(const QString& shell) {
-    qint64 best = -1;
-    for (int i = 0; i < kRuns; ++i) {
-        const qint64 ms = timeOnce(shell);
-        if (best < 0 || ms < best) {
-            best = ms;
+Run exportRun(const QStringList& args) {
+    return runProgram(QCoreApplication::applicationFilePath(), QStringList{"--one"} + args);
+}
+
+Run shellRun(const QString& shell) {
+    Run run = runProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), shell});
+    run.kb = 0;
+    return run;
+}
+
+qint64 median(QList<qint64> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values[values.size() / 2];
+}
+
+int runs = 5;
+
+// The export and its floor in turn; medians, and the export's largest peak.
+void pair(const char* what, const std::function<Run()>& work, const char* floorName,
+          const std::function<Run()>& floor) {
+    QList<qint64> workMs, floorMs;
+    long kb = 0;
+    work();  // warm-up: caches, and the first run's surprises
+    for (int i = 0; i < runs; ++i) {
+        const Run w = work();
+        const Run f = floor();
+        if (w.ms < 0 || f.ms < 0) {
+            std::printf("%-34s failed\n", what);
+            return;
         }
+        workMs << w.ms;
+        floorMs << f.ms;
+        kb = std::max(kb, w.kb);
     }
-    return best;
-}
-
-void report(const char* what, const Child& c, qint64 floorMs, const char* floorName) {
-    std::printf("%-34s export %6lld ms  peak %7ld kB | floor (%s) %6lld ms | ratio %.2f\n", what,
-                c.ms, c.kb, floorName, floorMs, floorMs > 0 ? double(c.ms) / double(floorMs) : 0.0);
+    const qint64 w = median(workMs), f = median(floorMs);
+    std::printf("%-34s %6lld ms  peak %6.1f MiB | %-18s %6lld ms | ratio %.2f\n", what, w,
+                double(kb) / 1024.0, floorName, f, f > 0 ? double(w) / double(f) : 0.0);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -116,14 +131,17 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.value(0) == QStringLiteral("--one")) {
-        return exportOnce(args.value(1), args.value(2), args.value(3));
+        return exportOnce(args.mid(1));
     }
     if (args.value(0) == QStringLiteral("--make")) {
-        catalogue::WriteSyntheticCatalogue(args.value(1), catalogue::Generation::V6,
+        catalogue::WriteSyntheticCatalogue(args.value(1),
+                                           args.value(3) == QStringLiteral("v5")
+                                               ? catalogue::Generation::Older
+                                               : catalogue::Generation::V6,
                                            args.value(2).toInt());
         return 0;
     }
-    QList<int> sizes{50000, 100000};
+    QList<int> sizes{20000, 100000};
     const int flag = int(args.indexOf(QStringLiteral("--albums")));
     if (flag >= 0 && flag + 1 < args.size()) {
         sizes.clear();
@@ -131,34 +149,39 @@ int main(int argc, char** argv) {
             sizes << n.toInt();
         args.remove(flag, 2);
     }
+    const int runsFlag = int(args.indexOf(QStringLiteral("--runs")));
+    if (runsFlag >= 0 && runsFlag + 1 < args.size()) {
+        runs = std::max(1, args[runsFlag + 1].toInt());
+        args.remove(runsFlag, 2);
+    }
     const QString mdb =
         args.value(0, QStringLiteral("/work/shared/fixtures/large/catalogue-20k-v6.mdb"));
     QTemporaryDir dir;
+    const QString out = dir.path();
+    const QString v6 = QStringLiteral("v6");
     try {
-        const Child access = runChild(mdb, QStringLiteral("v6"), dir.path());
-        const qint64 accessFloor =
-            timeCommand(QStringLiteral("for t in $(mdb-tables -1 '%1'); do mdb-export '%1' \"$t\" "
-                                       ">/dev/null || exit 1; done")
-                            .arg(mdb));
-        report("Access 20k (import included)", access, accessFloor, "mdb-export");
-
-        qint64 firstMs = 0;
-        int firstSize = 0;
+        std::printf("medians of %d runs, each export a whole process\n", runs);
+        const auto full = [&](const QString& db) {
+            return [=] { return exportRun({db, v6, out}); };
+        };
+        const auto incremental = [&](const QString& db) {
+            return [=] { return exportRun({db, v6, out, QStringLiteral("incremental")}); };
+        };
+        pair("Access 20k, full (import included)", full(mdb), "mdb-export", [&] {
+            return shellRun(QStringLiteral("for t in $(mdb-tables -1 '%1'); do mdb-export '%1' "
+                                           "\"$t\" >/dev/null || exit 1; done")
+                                .arg(mdb));
+        });
+        pair("Access 20k, incremental", incremental(mdb), "full export", full(mdb));
         for (int albums : sizes) {
             const QString db = dir.filePath(QStringLiteral("synthetic-%1.db").arg(albums));
             catalogue::WriteSyntheticCatalogue(db, catalogue::Generation::V6, albums);
-            const Child c = runChild(db, QStringLiteral("v6"), dir.path());
-            const qint64 floor =
-                timeCommand(QStringLiteral("sqlite3 '%1' .dump >/dev/null").arg(db));
-            const QByteArray label = QStringLiteral("SQLite synthetic %1").arg(albums).toUtf8();
-            report(label.constData(), c, floor, "sqlite3 .dump");
-            if (firstSize == 0) {
-                firstSize = albums;
-                firstMs = c.ms;
-            } else if (firstMs > 0) {
-                std::printf("  %d albums take %.2f times the time of %d\n", albums,
-                            double(c.ms) / double(firstMs), firstSize);
-            }
+            const QByteArray label = QStringLiteral("SQLite %1, full").arg(albums).toUtf8();
+            pair(label.constData(), full(db), "sqlite3 .dump",
+                 [&] { return shellRun(QStringLiteral("sqlite3 '%1' .dump >/dev/null").arg(db)); });
+            const QByteArray incLabel =
+                QStringLiteral("SQLite %1, incremental").arg(albums).toUtf8();
+            pair(incLabel.constData(), incremental(db), "full export", full(db));
         }
     } catch (const Error& e) {
         std::fprintf(stderr, "%d %s\n", e.Number(), qPrintable(e.Description()));

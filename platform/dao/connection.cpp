@@ -75,15 +75,16 @@ void Connection::setUp() {
 std::shared_ptr<Connection> Connection::OpenFile(const QString& path, bool create) {
     std::shared_ptr<Connection> c(new Connection);
     c->path_ = path;
-    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is used by one thread at a time: no lock on every call.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         // A file that cannot be written is still read.
         if (c->db_)
             sqlite3_close_v2(c->db_);
         c->db_ = nullptr;
-        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db_, SQLITE_OPEN_READONLY,
-                             nullptr);
+        rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db_,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK)
             c->fail(rc, QString());
     }
@@ -110,8 +111,9 @@ std::shared_ptr<Connection> Connection::AccessCopy(const QString& path) {
     std::shared_ptr<Connection> c(new Connection);
     c->path_ = path;
     c->accessCopy_ = true;
-    if (sqlite3_open_v2(":memory:", &c->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
+    if (sqlite3_open_v2(":memory:", &c->db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
         c->fail(SQLITE_NOMEM, QString());
     c->setUp();
     for (const QString& table : ImportAccessFile(path, c->db_))

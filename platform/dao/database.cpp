@@ -10,6 +10,7 @@
 #include "platform/dao/field_value.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/recordset_impl.h"
+#include "platform/dao/row_cursor.h"
 
 namespace kalvor::dao {
 
@@ -34,11 +35,30 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sqlOrTableName
             impl_->connection,
             QStringLiteral("SELECT _rowid_, * FROM %1").arg(jetsql::QuoteName(table)), table));
     }
+    return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
+        impl_->connection, selectSql(c, t, sqlOrTableName), QString()));
+}
+
+std::unique_ptr<RowCursor> Database::OpenCursor(const QString& select) {
+    Connection& c = impl_->live();
+    const jetsql::Translated t = jetsql::Translate(select);
+    if (t.kind == jetsql::Kind::TableName) {
+        const QString table = c.tableName(t.sql);
+        if (table.isEmpty())
+            throw Error(errors::TableNotFound,
+                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
+        return std::make_unique<RowCursor>(
+            impl_->connection, QStringLiteral("SELECT * FROM %1").arg(jetsql::QuoteName(table)));
+    }
+    return std::make_unique<RowCursor>(impl_->connection, selectSql(c, t, select));
+}
+
+QString Database::selectSql(Connection& c, const jetsql::Translated& t, const QString& jet) {
     if (t.kind != jetsql::Kind::Select)
         throw Error(errors::InvalidOperation,
                     QStringLiteral("Opération non valide : « %1 » n'est pas une requête de "
                                    "sélection.")
-                        .arg(sqlOrTableName));
+                        .arg(jet));
     QString sql = t.sql;
     if (t.distinctWithoutOrder) {
         // The engine sorts to remove repeats, so its rows come in order.
@@ -48,8 +68,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sqlOrTableName
             terms << QString::number(i);
         sql += QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
-    return std::make_unique<Recordset>(
-        std::make_unique<Recordset::Impl>(impl_->connection, sql, QString()));
+    return sql;
 }
 
 void Database::Execute(const QString& jet) {

@@ -4,10 +4,16 @@
 #include <memory>
 
 #include "platform/dao/recordset.h"
+#include "platform/dao/row_cursor.h"
 #include "platform/dao/table_def.h"
 #include "platform/dao/table_defs.h"
 
 namespace kalvor::dao {
+
+namespace jetsql {
+struct Translated;
+}
+class Connection;
 
 // An open catalogue or work database. The SQL it takes is Jet's (translated
 // for the engine): #m/d/yyyy# dates, like with * and ?, lcase/ucase/mid/left/
@@ -24,6 +30,9 @@ class Database {
     // A SELECT statement or a table's name alone (then the table's own column
     // order, and the recordset may add, edit and delete rows).
     std::unique_ptr<Recordset> OpenRecordset(const QString& sqlOrTableName);
+    // A SELECT statement (or a table's name) read row by row, for whole-table
+    // passes.
+    std::unique_ptr<RowCursor> OpenCursor(const QString& select);
     // Runs an action statement (UPDATE, DELETE, INSERT, CREATE, DROP, ALTER).
     void Execute(const QString& sql);
     // Rows changed by the last Execute.
@@ -51,6 +60,7 @@ class Database {
 
   private:
     friend class TableDefs;
+    static QString selectSql(Connection& c, const jetsql::Translated& t, const QString& jet);
     std::unique_ptr<Impl> impl_;
 };
 

@@ -14,8 +14,10 @@ namespace {
 
 QString baseType(const QString& declared) {
     QString t = declared.trimmed().toUpper();
-    qsizetype cut = t.indexOf(QRegularExpression(QStringLiteral("[ (]")));
-    return cut < 0 ? t : t.left(cut);
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t[i] == u' ' || t[i] == u'(')
+            return t.left(i);
+    return t;
 }
 
 [[noreturn]] void conversion(const QVariant& value, const QString& field) {

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QtEndian>
 #include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <limits>
 #include <string>
 #include <vector>
@@ -103,6 +107,10 @@ QString damagedText(const QString& path, const QString& reason) {
     damaged(path, QStringLiteral("la définition de la table %1 est incohérente").arg(table));
 }
 
+const MdbColumn* columnAt(const MdbTableDef* table, int i) {
+    return static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, i));
+}
+
 [[noreturn]] void sqliteFailure(sqlite3* db, const QString& path) {
     throw Error(errors::EngineError, QStringLiteral("Impossible de lire la base Access « %1 » : %2")
                                          .arg(path, QString::fromUtf8(sqlite3_errmsg(db))));
@@ -114,6 +122,66 @@ void exec(sqlite3* db, const QString& sql, const QString& path) {
 }
 
 constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
+// Any other value lies within one page: its text takes at most three bytes
+// for each of a page's 4096.
+constexpr size_t kFieldBindSize = 1 << 16;
+
+// Money and dates are read from the row's bytes: libmdb's texts for them
+// cost more than the rest of the row.
+bool readRaw(int type) {
+    return type == MDB_MONEY || type == MDB_DATETIME;
+}
+
+size_t bindSize(int type) {
+    switch (type) {
+        case MDB_MEMO:
+        case MDB_OLE:
+        case MDB_BINARY:
+            return kBindSize;
+        default:
+            return readRaw(type) ? 0 : kFieldBindSize;
+    }
+}
+
+// The stored number of a money value: a count of ten-thousandths.
+void bindMoney(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* col) {
+    if (col->cur_value_len == 0) {
+        sqlite3_bind_null(stmt, column);
+    } else if (col->cur_value_len == 8) {
+        qint64 units = 0;
+        std::memcpy(&units, mdb->pg_buf + col->cur_value_start, 8);
+        sqlite3_bind_double(stmt, column, double(qFromLittleEndian(units)) / 10000.0);
+    } else {
+        char* text = mdb_money_to_string(mdb, col->cur_value_start);
+        sqlite3_bind_double(stmt, column, std::strtod(text, nullptr));
+        g_free(text);
+    }
+}
+
+// The stored form of a date, as libmdb writes it with the format
+// "%Y-%m-%d %H:%M:%S" (its own calendar, a time rounded to the second).
+void bindDate(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* col) {
+    const int start = col->cur_value_start, len = col->cur_value_len;
+    if (len == 0) {
+        sqlite3_bind_null(stmt, column);
+        return;
+    }
+    const double days = len == 8 ? mdb_get_double(mdb->pg_buf, start) : -1;
+    if (days >= 0.0 && days <= 1e6) {
+        tm t{};
+        mdb_date_to_tm(days, &t);
+        char text[64];
+        const int n =
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
+                          t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+        sqlite3_bind_text(stmt, column, text, n, SQLITE_TRANSIENT);
+        return;
+    }
+    // Dates libmdb leaves unconverted: its own text.
+    char* text = mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_DATETIME, len);
+    sqlite3_bind_text(stmt, column, text, -1, SQLITE_TRANSIENT);
+    g_free(text);
+}
 
 void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
     TableCloser table{mdb_read_table(entry)};
@@ -173,11 +241,15 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                      nullptr, nullptr, nullptr) != SQLITE_OK)
         inconsistent(path, name);
 
-    std::vector<std::vector<char>> buffers(n, std::vector<char>(kBindSize));
+    std::vector<std::vector<char>> buffers(n);
     std::vector<int> lengths(n, 0);
-    for (int i = 0; i < n; ++i)
-        if (mdb_bind_column(table.table, i + 1, buffers[i].data(), &lengths[i]) < 0)
+    for (int i = 0; i < n; ++i) {
+        buffers[i].resize(bindSize(types[i]));
+        // Without a buffer libmdb only marks where the value lies.
+        if (mdb_bind_column(table.table, i + 1, readRaw(types[i]) ? nullptr : buffers[i].data(),
+                            &lengths[i]) < 0)
             inconsistent(path, name);
+    }
 
     QString placeholders = QStringLiteral("?");
     for (int i = 1; i < n; ++i)
@@ -233,6 +305,11 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                         sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
                     break;
                 case MDB_MONEY:
+                    bindMoney(stmt, column, mdb, columnAt(table.table, i));
+                    break;
+                case MDB_DATETIME:
+                    bindDate(stmt, column, mdb, columnAt(table.table, i));
+                    break;
                 case MDB_FLOAT:
                 case MDB_DOUBLE:
                 case MDB_NUMERIC:
@@ -249,7 +326,7 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                         sqlite3_bind_blob(stmt, column, text, len, SQLITE_TRANSIENT);
                     break;
                 default:
-                    // Texts, memos, dates (already in the stored form).
+                    // Texts and memos.
                     if (len == 0 && (types[i] == MDB_TEXT || types[i] == MDB_MEMO) && !isNull[i])
                         sqlite3_bind_text(stmt, column, "", 0, SQLITE_STATIC);
                     else if (len == 0)

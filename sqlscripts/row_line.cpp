@@ -1,0 +1,386 @@
+#include "sqlscripts/row_line.h"
+
+#include <sqlite3.h>
+
+#include <QDate>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "common/vb.h"
+#include "platform/dao/row_cursor.h"
+#include "sqlscripts/row_values.h"
+#include "sqlscripts/sql_values.h"
+
+namespace kalvor {
+namespace {
+
+using dao::fieldvalue::Kind;
+
+// What the database layer would make of the current value, for the forms
+// written directly; Other goes through sql_values.
+enum class Form { Null, Text, Integer, Double, YesNo, Other };
+
+Form formOf(const dao::RowCursor& c, int column) {
+    const int type = c.Type(column);
+    const Kind kind = c.Kind(column);
+    switch (type) {
+        case SQLITE_NULL:
+            return Form::Null;
+        case SQLITE_TEXT:
+            return kind == Kind::Date ? Form::Other : Form::Text;
+        case SQLITE_INTEGER:
+            if (kind == Kind::Integer || kind == Kind::Untyped)
+                return Form::Integer;
+            if (kind == Kind::Number)
+                return Form::Double;
+            return kind == Kind::YesNo ? Form::YesNo : Form::Other;
+        case SQLITE_FLOAT:
+            if (kind == Kind::Integer || kind == Kind::Number || kind == Kind::Untyped)
+                return Form::Double;
+            return kind == Kind::YesNo ? Form::YesNo : Form::Other;
+        default:
+            return Form::Other;
+    }
+}
+
+void appendInt(std::string& out, qint64 n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end - digits);
+}
+
+// QString::number(d, 'g', 15), as sql_values writes numbers.
+void appendDouble(std::string& out, double d) {
+    if (d == std::trunc(d) && std::fabs(d) < 1e15 && !(d == 0 && std::signbit(d))) {
+        appendInt(out, qint64(d));
+    } else {
+        out += QString::number(d, 'g', 15).toStdString();
+    }
+}
+
+// A date in the stored form, "yyyy-MM-dd" or "yyyy-MM-dd hh:mm:ss", that
+// the database layer reads as a date; false for any other text.
+bool storedDate(std::string_view text, int& y, int& m, int& d) {
+    const auto digits = [&text](size_t at, size_t count, int& value) {
+        value = 0;
+        for (size_t i = at; i < at + count; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            value = value * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    if (text.size() != 10 && text.size() != 19)
+        return false;
+    if (text[4] != '-' || text[7] != '-' || !digits(0, 4, y) || !digits(5, 2, m) ||
+        !digits(8, 2, d) || !QDate::isValid(y, m, d))
+        return false;
+    if (text.size() == 10)
+        return true;
+    int h = 0, n = 0, s = 0;
+    return text[10] == ' ' && text[13] == ':' && text[16] == ':' && digits(11, 2, h) &&
+           digits(14, 2, n) && digits(17, 2, s) && h < 24 && n < 60 && s < 60;
+}
+
+void twoDigits(std::string& out, int n) {
+    out += char('0' + n / 10);
+    out += char('0' + n % 10);
+}
+
+}  // namespace
+
+RowLine::RowLine(bool utf8, const std::string& head)
+    : utf8_(utf8), headSize_(head.size()), bytes_(head) {
+    bytes_.reserve(4096);
+}
+
+std::string RowLine::Head(bool utf8, const QString& prefix, const QString& table) {
+    std::string head;
+    script_text::Append(
+        head,
+        QString(QStringLiteral("INSERT INTO ") + prefix + table + QStringLiteral(" VALUES (")),
+        false, utf8 ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+    return head;
+}
+
+RowLine& RowLine::Start() {
+    bytes_.resize(headSize_);
+    first_ = true;
+    return *this;
+}
+
+const std::string& RowLine::Bytes() {
+    bytes_.append(");", 2);
+    return bytes_;
+}
+
+void RowLine::separate() {
+    if (!first_)
+        bytes_ += ',';
+    first_ = false;
+}
+
+void RowLine::ascii(const char* text) {
+    separate();
+    bytes_.append(text);
+}
+
+void RowLine::text(const QString& sqlText) {
+    separate();
+    script_text::Append(bytes_, sqlText, false, encoding());
+}
+
+bool RowLine::quotedUtf8(std::string_view utf8, script_text::Encoding encoding) {
+    const size_t at = bytes_.size();
+    bytes_ += '\'';
+    if (!script_text::AppendUtf8(bytes_, utf8, true, encoding)) {
+        bytes_.resize(at);
+        return false;
+    }
+    bytes_ += '\'';
+    return true;
+}
+
+RowLine& RowLine::Value(const QString& sql) {
+    text(sql);
+    return *this;
+}
+
+RowLine& RowLine::Value(qint64 number) {
+    separate();
+    appendInt(bytes_, number);
+    return *this;
+}
+
+RowLine& RowLine::QuotedText(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Null:
+            ascii("''");
+            return *this;
+        case Form::Text:
+            separate();
+            if (quotedUtf8(c.Utf8(column), encoding()))
+                return *this;
+            first_ = true;
+            break;
+        default:
+            break;
+    }
+    text(sql::QuotedText(c.Value(column)));
+    return *this;
+}
+
+RowLine& RowLine::EscapedComment(const QString& escaped) {
+    separate();
+    bytes_ += '\'';
+    script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
+    bytes_ += '\'';
+    return *this;
+}
+
+RowLine& RowLine::Comment(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Null:
+            ascii("''");
+            return *this;
+        case Form::Text:
+            separate();
+            if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252))
+                return *this;
+            first_ = true;
+            break;
+        default:
+            break;
+    }
+    return EscapedComment(sql::Escaped(c.Value(column)));
+}
+
+RowLine& RowLine::Identifier(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Integer:
+            return Value(c.Int(column));
+        case Form::Double:
+            separate();
+            appendDouble(bytes_, c.Double(column));
+            return *this;
+        default:
+            text(sql::Identifier(c.Value(column)));
+            return *this;
+    }
+}
+
+RowLine& RowLine::BareValue(const Cursor& c, int column) {
+    if (c.IsNull(column)) {
+        ascii("0");
+        return *this;
+    }
+    return Identifier(c, column);
+}
+
+RowLine& RowLine::NumberOrNull(const Cursor& c, int column) {
+    if (c.IsNull(column)) {
+        ascii("null");
+        return *this;
+    }
+    return Identifier(c, column);
+}
+
+RowLine& RowLine::YesNo(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Null:
+            ascii("0");
+            return *this;
+        case Form::Integer:
+        case Form::Double:
+        case Form::YesNo:
+            ascii(c.Double(column) != 0 ? "1" : "0");
+            return *this;
+        default:
+            text(sql::YesNo(c.Value(column)));
+            return *this;
+    }
+}
+
+RowLine& RowLine::QuotedDate(const Cursor& c, int column) {
+    if (c.IsNull(column)) {
+        ascii("'0000-00-00'");
+        return *this;
+    }
+    int y = 0, m = 0, d = 0;
+    if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
+        storedDate(c.Utf8(column), y, m, d)) {
+        separate();
+        bytes_ += '\'';
+        bytes_.append(c.Utf8(column).data(), 4);  // the year's four digits
+        bytes_ += '-';
+        twoDigits(bytes_, m);
+        bytes_ += '-';
+        twoDigits(bytes_, d);
+        bytes_ += '\'';
+        return *this;
+    }
+    text(sql::QuotedDate(c.Value(column)));
+    return *this;
+}
+
+RowLine& RowLine::DateOrNull(const Cursor& c, int column) {
+    if (c.IsNull(column)) {
+        ascii("null");
+        return *this;
+    }
+    return QuotedDate(c, column);
+}
+
+RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
+    if (c.IsNull(column)) {
+        ascii("null");
+        return *this;
+    }
+    int y = 0, m = 0, d = 0;
+    if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
+        storedDate(c.Utf8(column), y, m, d)) {
+        separate();
+        bytes_ += '\'';
+        twoDigits(bytes_, m);
+        bytes_ += '/';
+        bytes_.append(c.Utf8(column).data(), 4);
+        bytes_ += '\'';
+        return *this;
+    }
+    text(sql::LegalDeposit(c.Value(column)));
+    return *this;
+}
+
+RowLine& RowLine::WholeOrNull(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Null:
+            ascii("null");
+            return *this;
+        case Form::Integer:
+        case Form::Double:
+            return Value(static_cast<qint64>(std::round(c.Double(column))));
+        default:
+            text(sql::WholeOrNull(c.Value(column)));
+            return *this;
+    }
+}
+
+RowLine& RowLine::CustomNumber(const Cursor& c, int column) {
+    switch (formOf(c, column)) {
+        case Form::Null:
+            ascii("0");
+            return *this;
+        case Form::Integer:
+        case Form::Double: {
+            const double d = vb::RoundHalfEven(c.Double(column));
+            if (d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max())
+                return Value(qint64(d));
+            break;
+        }
+        default:
+            break;
+    }
+    text(sql::CustomNumber(c.Value(column)));  // raises the overflow
+    return *this;
+}
+
+RowLine& RowLine::Rating(const Cursor& c, int column) {
+    if (formOf(c, column) == Form::Integer) {
+        const qint64 n = c.Int(column);
+        if (n < 0) {
+            ascii("''");
+            return *this;
+        }
+        if (n <= std::numeric_limits<qint32>::max()) {
+            separate();
+            bytes_ += '\'';
+            for (qint64 i = 0; i < n / 2; ++i) {
+                if (utf8_)
+                    bytes_.append("\xC2\xA4", 2);
+                else
+                    bytes_ += '\xA4';
+            }
+            if (n % 2)
+                bytes_ += 'l';
+            bytes_ += '\'';
+            return *this;
+        }
+    }
+    text(sql::Rating(c.Value(column)));
+    return *this;
+}
+
+RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom) {
+    const Form p = formOf(c, pseudo), n = formOf(c, nom), f = formOf(c, prenom);
+    const auto plain = [](Form form) { return form == Form::Null || form == Form::Text; };
+    if (plain(p) && plain(n) && plain(f)) {
+        const size_t at = bytes_.size();
+        const bool wasFirst = first_;
+        separate();
+        const std::string_view pen = p == Form::Null ? std::string_view() : c.Utf8(pseudo);
+        const std::string_view last = n == Form::Null ? std::string_view() : c.Utf8(nom);
+        const std::string_view first = f == Form::Null ? std::string_view() : c.Utf8(prenom);
+        const auto enc = encoding();
+        bool ok;
+        if (!pen.empty()) {
+            ok = quotedUtf8(pen, enc);
+        } else if (first.empty()) {
+            ok = quotedUtf8(last, enc);
+        } else {
+            bytes_ += '\'';
+            ok = script_text::AppendUtf8(bytes_, last, true, enc);
+            bytes_.append(", ", 2);
+            ok = ok && script_text::AppendUtf8(bytes_, first, true, enc);
+            bytes_ += '\'';
+        }
+        if (ok)
+            return *this;
+        bytes_.resize(at);
+        first_ = wasFirst;
+    }
+    text(sql::AuthorDisplay(c.Value(pseudo), c.Value(nom), c.Value(prenom)));
+    return *this;
+}
+
+}  // namespace kalvor

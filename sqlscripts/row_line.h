@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <string>
+
+#include "sqlscripts/script_text.h"
+
+namespace kalvor {
+namespace dao {
+class RowCursor;
+}
+
+// The line "INSERT INTO <table> VALUES (...);" of one catalogue row, built
+// straight in the script's bytes from the values where the engine holds
+// them. Each value takes the form of its namesake in sql_values.h, byte for
+// byte: the usual values (texts, whole numbers, stored dates) are written
+// directly, any other goes through that function. Comment text stays
+// Windows-1252 in both encodings.
+class RowLine {
+  public:
+    // `head` is the statement up to "VALUES (", already encoded (Head()).
+    RowLine(bool utf8, const std::string& head);
+    static std::string Head(bool utf8, const QString& prefix, const QString& table);
+
+    // Starts the next row's line.
+    RowLine& Start();
+    const std::string& Bytes();  // the whole line, ");" included
+    // The line so far, not closed: the values alone with an empty head.
+    const std::string& Unclosed() const { return bytes_; }
+
+    using Cursor = dao::RowCursor;
+    RowLine& QuotedText(const Cursor& c, int column);
+    RowLine& Comment(const Cursor& c, int column);
+    RowLine& Identifier(const Cursor& c, int column);
+    RowLine& BareValue(const Cursor& c, int column);
+    RowLine& NumberOrNull(const Cursor& c, int column);
+    RowLine& YesNo(const Cursor& c, int column);
+    RowLine& QuotedDate(const Cursor& c, int column);
+    RowLine& DateOrNull(const Cursor& c, int column);
+    RowLine& LegalDeposit(const Cursor& c, int column);
+    RowLine& WholeOrNull(const Cursor& c, int column);
+    RowLine& CustomNumber(const Cursor& c, int column);
+    RowLine& Rating(const Cursor& c, int column);
+    RowLine& AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom);
+    // A value already in its SQL form.
+    RowLine& Value(const QString& sql);
+    RowLine& Value(qint64 number);
+    // A comment already escaped.
+    RowLine& EscapedComment(const QString& escaped);
+
+  private:
+    void separate();
+    void ascii(const char* text);
+    void text(const QString& sqlText);
+    bool quotedUtf8(std::string_view utf8, script_text::Encoding encoding);
+    script_text::Encoding encoding() const {
+        return utf8_ ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
+    }
+
+    bool utf8_;
+    size_t headSize_;
+    std::string bytes_;
+    bool first_ = true;
+};
+
+}  // namespace kalvor

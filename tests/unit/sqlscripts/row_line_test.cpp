@@ -1,0 +1,86 @@
+#include "sqlscripts/row_line.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "sqlscripts/row_values.h"
+#include "sqlscripts/sql_statements.h"
+#include "sqlscripts/sql_values.h"
+
+using namespace kalvor;
+
+namespace {
+
+// The row line writes the usual values itself and must give the bytes the
+// value functions give, for every kind a catalogue may hold in any column.
+TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
+    QTemporaryDir dir;
+    auto db = dao::DBEngine::CreateDatabase(dir.filePath("kinds.db"));
+    db->ExecuteScript(QStringLiteral(
+        "CREATE TABLE T (t TEXT(50), n LONG, d DOUBLE, w DATETIME, y YESNO, u);"
+        "INSERT INTO T VALUES ('é\\''' || char(128, 129, 8364, 128512, 20013) || '<>', 7, 2.5,"
+        "  '2021-02-03 04:05:06', -1, x'4142');"
+        "INSERT INTO T VALUES (CAST(x'41C3' AS TEXT), 5000000000, -0.0, '0999-12-31', 0, 12);"
+        "INSERT INTO T VALUES ('', -3, 1e20, ' 2020-1-2 ', 1, 2.25);"
+        "INSERT INTO T VALUES (12, 3.5, 120.5, 45000.5, 0.0, '7');"
+        "INSERT INTO T VALUES ('x', '12', '1,5', '2021-02-03 24:00:00', '1', -8);"
+        "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, NULL);"));
+    auto rows = db->OpenCursor(QStringLiteral("select * from T"));
+    int checked = 0;
+    while (rows->Next()) {
+        for (bool utf8 : {true, false}) {
+            for (int c = 0; c < rows->FieldCount(); ++c) {
+                const QVariant v = rows->Value(c);
+                // Each form beside the value function it stands for; a
+                // function that refuses the value refuses it in both.
+                const QList<
+                    std::pair<std::function<void(RowLine&)>, std::function<sql::RowValue()>>>
+                    forms = {
+                        {[&](RowLine& l) { l.QuotedText(*rows, c); },
+                         [&] { return sql::QuotedText(v); }},
+                        {[&](RowLine& l) { l.Comment(*rows, c); },
+                         [&] { return sql::Memo(sql::Escaped(v)); }},
+                        {[&](RowLine& l) { l.NumberOrNull(*rows, c); },
+                         [&] { return sql::NumberOrNull(v); }},
+                        {[&](RowLine& l) { l.BareValue(*rows, c); },
+                         [&] { return sql::BareValue(v); }},
+                        {[&](RowLine& l) { l.YesNo(*rows, c); }, [&] { return sql::YesNo(v); }},
+                        {[&](RowLine& l) { l.DateOrNull(*rows, c); },
+                         [&] { return sql::DateOrNull(v); }},
+                        {[&](RowLine& l) { l.LegalDeposit(*rows, c); },
+                         [&] { return sql::LegalDeposit(v); }},
+                        {[&](RowLine& l) { l.WholeOrNull(*rows, c); },
+                         [&] { return sql::WholeOrNull(v); }},
+                        {[&](RowLine& l) { l.CustomNumber(*rows, c); },
+                         [&] { return sql::CustomNumber(v); }},
+                        {[&](RowLine& l) { l.Rating(*rows, c); }, [&] { return sql::Rating(v); }},
+                        {[&](RowLine& l) { l.AuthorDisplay(*rows, c, 0, c); },
+                         [&] { return sql::AuthorDisplay(v, rows->Value(0), v); }},
+                    };
+                for (const auto& [form, function] : forms) {
+                    RowLine line(utf8, RowLine::Head(utf8, QString(), QStringLiteral("t")));
+                    std::optional<QByteArray> direct, expected;
+                    try {
+                        form(line.Start());
+                        direct = QByteArray::fromStdString(line.Bytes());
+                    } catch (const std::exception&) {
+                    }
+                    try {
+                        expected = sql::InsertRow(QString(), QStringLiteral("t"), {function()})
+                                       .Bytes(utf8);
+                    } catch (const std::exception&) {
+                    }
+                    EXPECT_EQ(direct, expected)
+                        << "column " << c << " utf8 " << utf8 << " " << v.toString().toStdString();
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(checked, 6 * 2 * 6 * 11);
+}
+
+}  // namespace
