@@ -71,7 +71,7 @@ QString lookupKey(const QString& type, const QString& file) {
 // a cached copy of an Access file keeps from one comparison to the next):
 // the statement's rows in its order; each distinct name once, numbered by its
 // first row, with its count and whether a listed file or a missing row of the
-// kind has it; the kind's rows of the work table.
+// kind has it; the work table's rows of the kind that bear one of the names.
 class ComparisonTables {
   public:
     explicit ComparisonTables(dao::Database& db) : db_(db) {
