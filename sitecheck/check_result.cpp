@@ -16,13 +16,13 @@ QList<TreeNode> nodes(const QList<CheckEntry>& entries, const QString& prefix, b
     return list;
 }
 
+// Only the columns shown: a date column would be read for nothing.
 void readRows(dao::Database& db, const QString& sql, QList<CheckEntry>& into) {
     auto rows = db.OpenRecordset(sql);
-    const bool problem = rows->FieldCount() > 5;
+    const bool problem = rows->FieldCount() > 2;
     for (; !rows->Eof(); rows->MoveNext()) {
-        into.append({rows->Fields(QStringLiteral("type")).toString(),
-                     rows->Fields(QStringLiteral("file")).toString(),
-                     problem ? rows->Fields(QStringLiteral("probleme")).toString() : QString()});
+        into.append({rows->Fields(0).toString(), rows->Fields(1).toString(),
+                     problem ? rows->Fields(2).toString() : QString()});
     }
     rows->Close();
 }
@@ -90,15 +90,16 @@ void Read_Check_Result(const QString& GV_Chemin_Base, CheckResult& result) {
     // Every missing name once, whatever its `ok`; of the listed files those
     // nothing references; every thumbnail the check kept.
     readRows(*db,
-             QStringLiteral("select * from ") + kTableFiles +
-                 QStringLiteral(" where key = 'MI' order by 2, 3"),
+             QStringLiteral("select type, file from ") + kTableFiles +
+                 QStringLiteral(" where key = 'MI' order by 1, 2"),
              result.missing);
     readRows(*db,
-             QStringLiteral("select * from ") + kTableFiles +
-                 QStringLiteral(" where key = 'EX' and OK = false order by 2, 3"),
+             QStringLiteral("select type, file from ") + kTableFiles +
+                 QStringLiteral(" where key = 'EX' and OK = false order by 1, 2"),
              result.unreferenced);
     readRows(*db,
-             QStringLiteral("select * from ") + kTableThumbs + QStringLiteral(" order by 2, 3"),
+             QStringLiteral("select type, file, probleme from ") + kTableThumbs +
+                 QStringLiteral(" order by 1, 2"),
              result.thumbnails);
     db->Close();
 }

@@ -5,7 +5,9 @@
 #include "catalogue/catalogue_schema.h"
 #include "common/banner.h"
 #include "common/vb.h"
+#include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/dao/jet_text.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
@@ -65,6 +67,43 @@ QString lookupKey(const QString& type, const QString& file) {
     return type + u'\n' + file.toCaseFolded();
 }
 
+// What one comparison works on, in the connection's temporary schema (which
+// a cached copy of an Access file keeps from one comparison to the next):
+// the statement's rows in its order; each distinct name once, numbered by its
+// first row, with its count and whether a listed file or a missing row of the
+// kind has it; the work table's rows of the kind that bear one of the names.
+class ComparisonTables {
+  public:
+    explicit ComparisonTables(dao::Database& db) : db_(db) {
+        drop();
+        db_.ExecuteScript(QStringLiteral(
+            "CREATE TEMP TABLE kalvor_site_rows (name TEXT COLLATE BINARY); "
+            "CREATE TEMP TABLE kalvor_site_names (name TEXT COLLATE BINARY PRIMARY KEY, "
+            "seq INTEGER, n INTEGER DEFAULT 1, listed INTEGER DEFAULT 0, "
+            "known INTEGER DEFAULT 0) WITHOUT ROWID; "
+            "CREATE TEMP TABLE kalvor_site_kind (id INTEGER, listed INTEGER, "
+            "file TEXT COLLATE BINARY, ok INTEGER)"));
+    }
+    ~ComparisonTables() {
+        try {
+            drop();
+        } catch (const Error&) {
+            // The next comparison replaces them.
+        }
+    }
+    ComparisonTables(const ComparisonTables&) = delete;
+    ComparisonTables& operator=(const ComparisonTables&) = delete;
+
+  private:
+    void drop() {
+        db_.ExecuteScript(
+            QStringLiteral("DROP TABLE IF EXISTS temp.kalvor_site_rows; "
+                           "DROP TABLE IF EXISTS temp.kalvor_site_names; "
+                           "DROP TABLE IF EXISTS temp.kalvor_site_kind"));
+    }
+    dao::Database& db_;
+};
+
 struct ListedImage {
     QString file;
     QDateTime creation;
@@ -109,76 +148,65 @@ bool Compare_Fichiers(const QString& GV_Chemin_Base, const QString& rep, const Q
                       Prompt& prompt) {
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
-        // Each distinct name once, in the engine's order, with its count.
-        QStringList names;
-        QHash<QString, int> references;
-        {
-            auto catalogue = db->OpenRecordset(sql);
-            for (; !catalogue->Eof(); catalogue->MoveNext()) {
-                const QString name = catalogue->Fields(0).toString();
-                if (references[name]++ == 0) {
-                    names << name;
-                }
-            }
-        }
-        if (names.isEmpty()) {
+        const WorkBatch batch(*db);
+        const ComparisonTables tables(*db);
+        const auto run = [&](const char* statement, const QVariantList& values = {}) {
+            QString text = QString::fromLatin1(statement);
+            db->ExecuteBound(
+                text.replace(QStringLiteral("%1"), dao::jetsql::QuoteName(kTableFiles)), {values});
+        };
+        if (db->InsertSelect(QStringLiteral("INSERT INTO temp.kalvor_site_rows (name)"), sql) ==
+            0) {
             return true;
         }
+        // A Null is read as an empty name.
+        run("INSERT INTO temp.kalvor_site_names (name, seq) SELECT coalesce(name, ''), _rowid_ "
+            "FROM temp.kalvor_site_rows WHERE true ORDER BY _rowid_ "
+            "ON CONFLICT (name) DO UPDATE SET n = n + 1");
+        // Names compare exactly, letter case included. A name that listed
+        // files of the kind bear marks them all; else the first row that has
+        // it missing already; else it is added as missing, `ok` already when
+        // referenced more than once.
+        run("INSERT INTO temp.kalvor_site_kind (id, listed, file, ok) "
+            "SELECT _rowid_, key IS ?2 COLLATE BINARY, file, coalesce(ok, 0) <> 0 FROM %1 "
+            "WHERE type = ?1 COLLATE BINARY "
+            "AND file COLLATE BINARY IN (SELECT name FROM temp.kalvor_site_names)",
+            {rep, kKeyListed});
+        run("UPDATE temp.kalvor_site_names SET listed = 1 "
+            "WHERE name IN (SELECT file FROM temp.kalvor_site_kind WHERE listed)");
+        run("UPDATE temp.kalvor_site_names SET known = 1 WHERE NOT listed "
+            "AND name IN (SELECT file FROM temp.kalvor_site_kind WHERE NOT listed)");
+        run("UPDATE %1 SET ok = -1 WHERE _rowid_ IN "
+            "(SELECT id FROM temp.kalvor_site_kind WHERE listed AND NOT ok)");
+        run("UPDATE %1 SET ok = -1 WHERE _rowid_ IN (SELECT id FROM temp.kalvor_site_kind "
+            "WHERE NOT ok AND id IN (SELECT min(id) FROM temp.kalvor_site_kind "
+            "WHERE NOT listed AND file IN (SELECT name FROM temp.kalvor_site_names "
+            "WHERE known) GROUP BY file))");
 
-        // The kind's rows, listed ("EX") and missing ("MI"), by exact name.
-        auto work = db->OpenRecordset(kTableFiles);
-        QHash<QString, QList<int>> listed;
-        QHash<QString, int> missing;
-        QList<bool> ok;
-        for (int row = 0; !work->Eof(); work->MoveNext(), ++row) {
-            const QString file = work->Fields(QStringLiteral("file")).toString();
-            ok << (work->Fields(QStringLiteral("ok")).toInt() != 0);
-            if (work->Fields(QStringLiteral("type")).toString() != rep) {
-                continue;
-            }
-            if (work->Fields(QStringLiteral("key")).toString() == kKeyListed) {
-                listed[file] << row;
-            } else if (!missing.contains(file)) {
-                missing.insert(file, row);
-            }
-        }
-
-        QList<bool> found(ok.size(), false);
-        QList<std::pair<QString, bool>> added;
-        for (const QString& name : names) {
-            if (listed.contains(name)) {
-                for (int row : listed.value(name)) {
-                    found[row] = true;
+        // The first name to add that is longer than the work table's column
+        // cannot be added: the names before it are, then the comparison fails.
+        // Only a name of more UTF-8 bytes than that can be one.
+        qsizetype limit = -1;
+        {
+            auto longNames = db->OpenRecordset(
+                QStringLiteral(
+                    "select seq, name from temp.kalvor_site_names where not listed and not known "
+                    "and length(cast(name as blob)) > ") +
+                QString::number(kFileNameSize) + QStringLiteral(" order by seq"));
+            for (; !longNames->Eof() && limit < 0; longNames->MoveNext()) {
+                if (longNames->Fields(1).toString().size() > kFileNameSize) {
+                    limit = longNames->Fields(0).toLongLong();
                 }
-            } else if (missing.contains(name)) {
-                found[missing.value(name)] = true;
-            } else {
-                added.append({name, references.value(name) > 1});
             }
         }
-
-        const WorkBatch batch(*db);
-        if (work->RecordCount() > 0) {
-            work->MoveFirst();
+        run("INSERT INTO %1 (key, type, file, creation, ok) "
+            "SELECT ?4, ?1, name, ?2, CASE WHEN n > 1 THEN -1 ELSE 0 END "
+            "FROM temp.kalvor_site_names WHERE NOT listed AND NOT known AND (?3 < 0 OR seq < ?3) "
+            "ORDER BY seq",
+            {rep, vb::Now(), limit, kKeyMissing});
+        if (limit >= 0) {
+            throw Error(dao::errors::FieldTooSmall, QStringLiteral("file"));
         }
-        for (int row = 0; row < ok.size(); ++row, work->MoveNext()) {
-            if (found[row] && !ok[row]) {
-                work->Edit();
-                work->SetField(QStringLiteral("OK"), true);
-                work->Update();
-            }
-        }
-        const QDateTime now = vb::Now();
-        for (const auto& [name, again] : added) {
-            work->AddNew();
-            work->SetField(QStringLiteral("Key"), kKeyMissing);
-            work->SetField(QStringLiteral("Type"), rep);
-            work->SetField(QStringLiteral("file"), name);
-            work->SetField(QStringLiteral("Creation"), now);
-            work->SetField(QStringLiteral("OK"), again);
-            work->Update();
-        }
-        work->Close();
         return true;
     } catch (const Error&) {
         prompt.message(QStringLiteral("Problème lors de la comparaison des fichiers."), kBanner,
@@ -203,11 +231,19 @@ void Compare_Miniatures(const QString& GV_Chemin_Base, const QString& prefix, Pr
             }
         }
 
-        auto thumbs = db->OpenRecordset(kTableThumbs);
-        const WorkBatch batch(*db);
-        while (!thumbs->Eof()) {
-            const QString type = thumbs->Fields(QStringLiteral("type")).toString();
-            const QString file = thumbs->Fields(QStringLiteral("file")).toString();
+        // The verdicts are written once all are known, in stored order: a
+        // problem text longer than its column stops there, the thumbnails
+        // after it stay unjudged.
+        QList<QVariantList> deleted;
+        QList<QVariantList> problems;
+        bool tooLong = false;
+        auto thumbs =
+            db->OpenRecordset(QStringLiteral("select _rowid_, type, file, creation from ") +
+                              kTableThumbs + QStringLiteral(" order by _rowid_"));
+        for (; !thumbs->Eof() && !tooLong; thumbs->MoveNext()) {
+            const QVariant row = thumbs->Fields(0);
+            const QString type = thumbs->Fields(1).toString();
+            const QString file = thumbs->Fields(2).toString();
             QString problem;
             if (file.startsWith(prefix)) {
                 const QString image = file.mid(prefix.size());
@@ -228,8 +264,7 @@ void Compare_Miniatures(const QString& GV_Chemin_Base, const QString& prefix, Pr
                 if (match == nullptr) {
                     problem = QStringLiteral("Pas d'image correspondante");
                 } else {
-                    const QDateTime thumbTime =
-                        thumbs->Fields(QStringLiteral("creation")).toDateTime();
+                    const QDateTime thumbTime = thumbs->Fields(3).toDateTime();
                     if (match->creation > thumbTime) {
                         const QString pattern = QStringLiteral("dd/mm/yyyy hh:nn:ss");
                         problem = QStringLiteral("Dates incohérentes : fichier (") +
@@ -242,16 +277,25 @@ void Compare_Miniatures(const QString& GV_Chemin_Base, const QString& prefix, Pr
                 problem = QStringLiteral("format du fichier non conforme (") + prefix + u')';
             }
             if (problem.isEmpty()) {
-                thumbs->Delete();
+                deleted.append({row});
+            } else if (problem.size() > kProblemSize) {
+                tooLong = true;
             } else {
-                thumbs->Edit();
-                thumbs->SetField(QStringLiteral("probleme"), problem);
-                thumbs->SetField(QStringLiteral("OK"), false);
-                thumbs->Update();
+                problems.append({problem, row});
             }
-            thumbs->MoveNext();
         }
         thumbs->Close();
+
+        const WorkBatch batch(*db);
+        const QString table = dao::jetsql::QuoteName(kTableThumbs);
+        db->ExecuteBound(
+            QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE _rowid_ = ?"), deleted);
+        db->ExecuteBound(QStringLiteral("UPDATE ") + table +
+                             QStringLiteral(" SET probleme = ?, ok = 0 WHERE _rowid_ = ?"),
+                         problems);
+        if (tooLong) {
+            throw Error(dao::errors::FieldTooSmall, QStringLiteral("probleme"));
+        }
     } catch (const Error&) {
         prompt.message(QStringLiteral("erreur pendant la comparaison des miniatures"), kBanner,
                        PromptIcon::Critical);

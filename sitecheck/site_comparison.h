@@ -36,8 +36,10 @@ QList<CatalogueReference> Catalogue_References(const QString& GV_Chemin_Base,
 
 // Marks `ok` every listed file of kind `rep` whose name a row of `sql` gives
 // exactly (letter case included), and adds one "MI" row per referenced name
-// that no listed file matches; a name already added so is marked `ok` when
-// referenced again. Reports its own failure; false then.
+// that no listed file matches, in the order the statement first gives them;
+// a name already added so is marked `ok` when referenced again. A name longer
+// than the `file` column fails the comparison once the names before it are
+// added. Reports its own failure; false then.
 bool Compare_Fichiers(const QString& GV_Chemin_Base, const QString& rep, const QString& sql,
                       Prompt& prompt);
 

@@ -1,6 +1,7 @@
 #include "sitecheck/site_listing.h"
 
 #include "platform/dao/db_engine.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/error.h"
 #include "platform/inet.h"
 #include "sitecheck/site_work_tables.h"
@@ -92,22 +93,20 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     state.malformedLines += listing.malformed;
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
-        auto rows = db->OpenRecordset(table);
-        const WorkBatch batch(*db);
+        QList<QVariantList> rows;
+        rows.reserve(listing.files.size());
         for (const ListedFile& f : listing.files) {
             if (f.file.size() > kFileNameSize) {
                 ++state.malformedLines;  // no file system names a file so
                 continue;
             }
-            rows->AddNew();
-            rows->SetField(QStringLiteral("key"), kKeyListed);
-            rows->SetField(QStringLiteral("type"), rep);
-            rows->SetField(QStringLiteral("file"), f.file);
-            rows->SetField(QStringLiteral("creation"), f.creation);
-            rows->SetField(QStringLiteral("ok"), false);
-            rows->Update();
+            rows.append({kKeyListed, rep, f.file, f.creation, false});
         }
-        rows->Close();
+        const WorkBatch batch(*db);
+        db->ExecuteBound(
+            QStringLiteral("INSERT INTO ") + dao::jetsql::QuoteName(table) +
+                QStringLiteral(" (key, type, file, creation, ok) VALUES (?, ?, ?, ?, ?)"),
+            rows);
         return ListingOutcome::Read;
     } catch (const Error&) {
         return ListingOutcome::Failed;

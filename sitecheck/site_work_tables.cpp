@@ -27,7 +27,8 @@ dao::TableDef workTable(const dao::Database& db, const QString& name, bool thumb
     table.Append(table.CreateField(QStringLiteral("creation"), dao::FieldType::Date));
     table.Append(table.CreateField(QStringLiteral("ok"), dao::FieldType::Boolean));
     if (thumbnails) {
-        table.Append(table.CreateField(QStringLiteral("probleme"), dao::FieldType::Text, 255));
+        table.Append(
+            table.CreateField(QStringLiteral("probleme"), dao::FieldType::Text, kProblemSize));
     }
     return table;
 }

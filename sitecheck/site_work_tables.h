@@ -20,6 +20,8 @@ inline const QString kKeyMissing = QStringLiteral("MI");
 // Room for any name: the catalogue's image columns and the site's file
 // systems both allow 255 characters.
 constexpr int kFileNameSize = 255;
+// Room for the text of a thumbnail's problem.
+constexpr int kProblemSize = 255;
 
 // Removes both work tables from the catalogue when they are there. A
 // catalogue held by another user is reported; any other failure is silent.

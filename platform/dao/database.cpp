@@ -8,6 +8,7 @@
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/database_impl.h"
 #include "platform/dao/field_value.h"
+#include "platform/dao/jet_date.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/recordset_impl.h"
 #include "platform/dao/row_cursor.h"
@@ -23,37 +24,10 @@ Database::~Database() {
     }
 }
 
-std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sqlOrTableName) {
-    Connection& c = impl_->live();
-    jetsql::Translated t = jetsql::Translate(sqlOrTableName);
-    if (t.kind == jetsql::Kind::TableName) {
-        const QString table = c.tableName(t.sql);
-        if (table.isEmpty())
-            throw Error(errors::TableNotFound,
-                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
-        return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
-            impl_->connection,
-            QStringLiteral("SELECT _rowid_, * FROM %1").arg(jetsql::QuoteName(table)), table));
-    }
-    return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
-        impl_->connection, selectSql(c, t, sqlOrTableName), QString()));
-}
+namespace {
 
-std::unique_ptr<RowCursor> Database::OpenCursor(const QString& select) {
-    Connection& c = impl_->live();
-    const jetsql::Translated t = jetsql::Translate(select);
-    if (t.kind == jetsql::Kind::TableName) {
-        const QString table = c.tableName(t.sql);
-        if (table.isEmpty())
-            throw Error(errors::TableNotFound,
-                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
-        return std::make_unique<RowCursor>(
-            impl_->connection, QStringLiteral("SELECT * FROM %1").arg(jetsql::QuoteName(table)));
-    }
-    return std::make_unique<RowCursor>(impl_->connection, selectSql(c, t, select));
-}
-
-QString Database::selectSql(Connection& c, const jetsql::Translated& t, const QString& jet) {
+// The SQLite text of a SELECT statement as its recordset runs it.
+QString selectStatement(Connection& c, const QString& jet, const jetsql::Translated& t) {
     if (t.kind != jetsql::Kind::Select)
         throw Error(errors::InvalidOperation,
                     QStringLiteral("Opération non valide : « %1 » n'est pas une requête de "
@@ -69,6 +43,52 @@ QString Database::selectSql(Connection& c, const jetsql::Translated& t, const QS
         sql += QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
     return sql;
+}
+
+}  // namespace
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sqlOrTableName) {
+    Connection& c = impl_->live();
+    jetsql::Translated t = jetsql::Translate(sqlOrTableName);
+    if (t.kind == jetsql::Kind::TableName) {
+        const QString table = c.tableName(t.sql);
+        if (table.isEmpty())
+            throw Error(errors::TableNotFound,
+                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
+        return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
+            impl_->connection,
+            QStringLiteral("SELECT _rowid_, * FROM %1").arg(jetsql::QuoteName(table)), table));
+    }
+    return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
+        impl_->connection, selectStatement(c, sqlOrTableName, t), QString()));
+}
+
+std::unique_ptr<RowCursor> Database::OpenCursor(const QString& select) {
+    Connection& c = impl_->live();
+    const jetsql::Translated t = jetsql::Translate(select);
+    if (t.kind == jetsql::Kind::TableName) {
+        const QString table = c.tableName(t.sql);
+        if (table.isEmpty())
+            throw Error(errors::TableNotFound,
+                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
+        return std::make_unique<RowCursor>(
+            impl_->connection, QStringLiteral("SELECT * FROM %1").arg(jetsql::QuoteName(table)));
+    }
+    return std::make_unique<RowCursor>(impl_->connection, selectStatement(c, select, t));
+}
+
+long Database::InsertSelect(const QString& sqliteInsert, const QString& jetSelect) {
+    Connection& c = impl_->live();
+    const QString sql =
+        sqliteInsert + u' ' + selectStatement(c, jetSelect, jetsql::Translate(jetSelect));
+    Statement s(c.prepare(sql));
+    int rc = sqlite3_step(s.stmt);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(s.stmt);
+    if (rc != SQLITE_DONE)
+        c.fail(rc, jetSelect);
+    impl_->affected = sqlite3_changes(c.handle());
+    return impl_->affected;
 }
 
 void Database::Execute(const QString& jet) {
@@ -133,6 +153,58 @@ TableDefs Database::TableDefs() {
 
 void Database::ExecuteScript(const QString& sqliteScript) {
     impl_->live().exec(jetsql::AddTextCollation(sqliteScript));
+}
+
+namespace {
+
+void bindValue(sqlite3_stmt* stmt, int parameter, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        sqlite3_bind_null(stmt, parameter);
+        return;
+    }
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            sqlite3_bind_int(stmt, parameter, value.toBool() ? -1 : 0);
+            return;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+            return;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(stmt, parameter, value.toDouble());
+            return;
+        default:
+            break;
+    }
+    const QByteArray utf8 = value.typeId() == QMetaType::QDateTime
+                                ? jetdate::ToStored(value.toDateTime()).toUtf8()
+                                : value.toString().toUtf8();
+    sqlite3_bind_text(stmt, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+void Database::ExecuteBound(const QString& sqliteStatement, const QList<QVariantList>& rows) {
+    Connection& c = impl_->live();
+    Statement s(c.prepare(sqliteStatement));
+    long affected = 0;
+    for (const QVariantList& values : rows) {
+        sqlite3_reset(s.stmt);
+        sqlite3_clear_bindings(s.stmt);
+        for (qsizetype i = 0; i < values.size(); ++i)
+            bindValue(s.stmt, int(i + 1), values[i]);
+        int rc = sqlite3_step(s.stmt);
+        while (rc == SQLITE_ROW)
+            rc = sqlite3_step(s.stmt);
+        if (rc != SQLITE_DONE)
+            c.fail(rc, sqliteStatement);
+        affected += sqlite3_changes(c.handle());
+    }
+    impl_->affected = affected;
 }
 
 bool Database::IsAccessCopy() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <memory>
 
 #include "platform/dao/recordset.h"
@@ -9,11 +10,6 @@
 #include "platform/dao/table_defs.h"
 
 namespace kalvor::dao {
-
-namespace jetsql {
-struct Translated;
-}
-class Connection;
 
 // An open catalogue or work database. The SQL it takes is Jet's (translated
 // for the engine): #m/d/yyyy# dates, like with * and ?, lcase/ucase/mid/left/
@@ -47,6 +43,15 @@ class Database {
     // Runs SQLite statements as they are, several at once (building test and
     // benchmark catalogues from scripts). Not for Jet SQL.
     void ExecuteScript(const QString& sqliteScript);
+    // Runs one SQLite statement, not Jet SQL, once per list of values bound
+    // in order to its parameters: texts, numbers, Yes/No as -1 / 0, dates in
+    // their stored form, Null. One preparation for many rows; RecordsAffected
+    // then counts them all.
+    void ExecuteBound(const QString& sqliteStatement, const QList<QVariantList>& rows);
+    // Stores the rows of a SELECT statement (Jet SQL), the same rows in the
+    // same order as its recordset reads them, through `sqliteInsert`, an
+    // "INSERT INTO table (columns)" of SQLite. Returns their number.
+    long InsertSelect(const QString& sqliteInsert, const QString& jetSelect);
 
     // True for an Access file read into memory: work tables may be created
     // and changed, its own tables are read-only (Error 3027 on change).
@@ -60,7 +65,6 @@ class Database {
 
   private:
     friend class TableDefs;
-    static QString selectSql(Connection& c, const jetsql::Translated& t, const QString& jet);
     std::unique_ptr<Impl> impl_;
 };
 

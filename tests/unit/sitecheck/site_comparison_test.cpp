@@ -6,6 +6,7 @@
 #include "common/vb.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
+#include "sitecheck/check_result.h"
 #include "sitecheck/site_work_tables.h"
 #include "support/test_paths.h"
 
@@ -51,8 +52,8 @@ class WorkTables : public ::testing::Test {
             base, rep, QStringLiteral("select nom from REFS where lot = %1").arg(lot), prompt);
     }
     // "key type file ok" of every files row, or "type file : probleme" of
-    // every thumbnail, sorted.
-    QStringList files() {
+    // every thumbnail, sorted (the files rows also as stored).
+    QStringList files(bool sorted = true) {
         auto db = dao::DBEngine::OpenDatabase(base);
         auto rs =
             db->OpenRecordset(QStringLiteral("select key, type, file, ok from ") + kTableFiles);
@@ -63,7 +64,9 @@ class WorkTables : public ::testing::Test {
                              rs->Fields(2).toString())
                         .arg(rs->Fields(3).toInt() != 0);
         }
-        list.sort();
+        if (sorted) {
+            list.sort();
+        }
         return list;
     }
     QStringList thumbs() {
@@ -126,6 +129,78 @@ TEST_F(WorkTables, ANameIsFoundOnlyWhenAListedFileHasItsExactSpelling) {
     auto added = db->OpenRecordset(
         QStringLiteral("select creation from TEMP_KALVOR_FILES where file = 'new.jpg'"));
     EXPECT_EQ(added->Fields(0).toDateTime(), kDay);
+}
+
+// Missing names are added in the order the statements first give them: the
+// trees show names equal but for letter case in that order.
+TEST_F(WorkTables, MissingNamesAreAddedInStatementOrderKindByKind) {
+    vb::ScopedClock clock(kDay);
+    const QString c = QStringLiteral("couvertures");
+    const QString v = QStringLiteral("versos");
+    add(kTableFiles, kKeyListed, c, QStringLiteral("a.jpg"));
+    add(kTableFiles, kKeyListed, c, QStringLiteral("A.jpg"));
+    add(kTableFiles, kKeyListed, c, QStringLiteral("same.jpg"));
+    add(kTableFiles, kKeyListed, c, QStringLiteral("same.jpg"));  // listed twice
+    add(kTableFiles, kKeyListed, v, QStringLiteral("shared.jpg"));
+    for (const char* name : {"b.jpg", "shared.jpg", "B.jpg", "same.jpg", "a.jpg", "b.jpg"}) {
+        reference(QString::fromLatin1(name), 1);
+    }
+    for (const char* name : {"shared.jpg", "b.jpg"}) {
+        reference(QString::fromLatin1(name), 2);
+    }
+    for (const char* name : {"d.jpg", "B.jpg", "c.jpg", "d.jpg"}) {
+        reference(QString::fromLatin1(name), 3);
+    }
+    ASSERT_TRUE(compare(c, 1));
+    ASSERT_TRUE(compare(v, 2));
+    // Without an order of its own a distinct statement gives its names sorted.
+    ASSERT_TRUE(Compare_Fichiers(
+        base, c, QStringLiteral("select distinct nom from REFS where lot = 3"), prompt));
+    EXPECT_EQ(files(false), (QStringList{
+                                "EX couvertures a.jpg 1",
+                                "EX couvertures A.jpg 0",
+                                "EX couvertures same.jpg 1",
+                                "EX couvertures same.jpg 1",
+                                "EX versos shared.jpg 1",
+                                "MI couvertures b.jpg 1",
+                                "MI couvertures shared.jpg 0",
+                                "MI couvertures B.jpg 1",
+                                "MI versos b.jpg 0",
+                                "MI couvertures c.jpg 0",
+                                "MI couvertures d.jpg 0",
+                            }));
+
+    add(kTableThumbs, kKeyListed, c, QStringLiteral("m_Z.jpg"));
+    add(kTableThumbs, kKeyListed, c, QStringLiteral("m_a.jpg"));
+    add(kTableThumbs, kKeyListed, c, QStringLiteral("m_z.jpg"));
+    Compare_Miniatures(base, QStringLiteral("m_"), prompt);
+    CheckResult result;
+    Read_Check_Result(base, result);
+    EXPECT_EQ(result.Missing_Files(c),
+              (QStringList{"b.jpg", "B.jpg", "c.jpg", "d.jpg", "shared.jpg"}));
+    EXPECT_EQ(result.Missing_Files(v), QStringList{"b.jpg"});
+    EXPECT_EQ(result.Unreferenced_Files(c), QStringList{"A.jpg"});
+    ASSERT_EQ(result.thumbnails.size(), 2);
+    EXPECT_EQ(result.thumbnails[0].file, QStringLiteral("m_Z.jpg"));
+    EXPECT_EQ(result.thumbnails[1].file, QStringLiteral("m_z.jpg"));
+    EXPECT_TRUE(prompt.shown().empty());
+}
+
+// The column holds 255 characters, whatever their bytes.
+TEST_F(WorkTables, ANameTooLongForTheTableEndsTheAdditionsThere) {
+    add(kTableFiles, kKeyListed, QStringLiteral("photos"), QStringLiteral("p0.jpg"));
+    const QString accented(200, QChar(0xE9));
+    reference(QStringLiteral("p1.jpg"));
+    reference(accented);
+    auto db = dao::DBEngine::OpenDatabase(base);
+    db->ExecuteScript(QStringLiteral("INSERT INTO REFS VALUES ('%1', 1)").arg(QString(256, u'x')));
+    reference(QStringLiteral("p2.jpg"));
+    reference(QStringLiteral("p0.jpg"));
+
+    EXPECT_FALSE(compare(QStringLiteral("photos")));
+    EXPECT_EQ(prompt.texts(), QStringList{"Problème lors de la comparaison des fichiers."});
+    EXPECT_EQ(files(false), (QStringList{"EX photos p0.jpg 1", "MI photos p1.jpg 0",
+                                         "MI photos " + accented + " 0"}));
 }
 
 TEST_F(WorkTables, NothingReferencedChangesNothing) {
