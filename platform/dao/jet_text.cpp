@@ -1,5 +1,6 @@
 #include "platform/dao/jet_text.h"
 
+#include <QStringDecoder>
 #include <QVarLengthArray>
 #include <array>
 #include <memory>
@@ -72,6 +73,14 @@ bool isAscii(QStringView s) {
     return true;
 }
 
+QStringView decodeUtf8(const char* text, int length, QVarLengthArray<QChar, 256>& out) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QByteArrayView bytes(text, length);
+    out.resize(decoder.requiredSpace(bytes.size()));
+    const QChar* end = decoder.appendToBuffer(out.data(), bytes);
+    return QStringView(out.data(), end - out.data());
+}
+
 }  // namespace
 
 int Compare(QStringView a, QStringView b) {
@@ -113,7 +122,9 @@ int CompareUtf8(const char* a, int lengthA, const char* b, int lengthB) {
         }
         return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
     }
-    return Compare(QString::fromUtf8(a, lengthA), QString::fromUtf8(b, lengthB));
+    // Decoded on the stack: the engine calls this for every comparison.
+    QVarLengthArray<QChar, 256> ua, ub;
+    return Compare(decodeUtf8(a, lengthA, ua), decodeUtf8(b, lengthB, ub));
 }
 
 namespace {
