@@ -1,4 +1,4 @@
-#include "sitecheck/file_renamer.h"
+#include "catalogue_tools/file_renamer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

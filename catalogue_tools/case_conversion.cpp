@@ -1,4 +1,4 @@
-#include "sitecheck/case_conversion.h"
+#include "catalogue_tools/case_conversion.h"
 
 #include <memory>
 

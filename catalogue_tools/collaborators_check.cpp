@@ -1,4 +1,4 @@
-#include "sitecheck/collaborators_check.h"
+#include "catalogue_tools/collaborators_check.h"
 
 #include <memory>
 
