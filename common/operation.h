@@ -22,10 +22,10 @@ std::optional<Failure> Attempt(const std::function<void()>& work);
 // How an operation reports its failure: each keeps its own box, its own line
 // in GV_Erreurs and its own log label, which its users know.
 struct OnFailure {
-    QString title;
+    QString title{};
     // The box's text; the cause follows it when `withCause`. No box when the
     // message is empty and the cause is not shown.
-    QString message;
+    QString message{};
     PromptIcon icon = PromptIcon::Critical;
     bool withCause = false;
     // A setting the writers refuse (err::InvalidSetting) is shown by its own
@@ -38,7 +38,7 @@ struct OnFailure {
     // log under `logLabel` when one is given.
     QString* erreurs = nullptr;
     QString erreursPrefix = QStringLiteral("\nerreur : ");
-    QString logLabel;
+    QString logLabel{};
     bool busy = false;  // the hourglass while `work` runs
 };
 
