@@ -2,7 +2,7 @@
 
 #include <QGroupBox>
 
-#include "sitecheck/case_conversion.h"
+#include "catalogue_tools/case_conversion.h"
 
 class QCheckBox;
 

@@ -15,7 +15,7 @@
 #include "app/drive_list_box.h"
 #include "app/file_list_box.h"
 #include "app/frame_updbase.h"
-#include "sitecheck/collaborators_check.h"
+#include "catalogue_tools/collaborators_check.h"
 
 namespace kalvor {
 

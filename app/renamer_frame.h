@@ -3,7 +3,7 @@
 #include <QMap>
 #include <QWidget>
 
-#include "sitecheck/file_renamer.h"
+#include "catalogue_tools/file_renamer.h"
 
 class QLineEdit;
 class QPushButton;

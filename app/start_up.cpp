@@ -2,7 +2,7 @@
 
 #include "catalogue/catalogue_counts.h"
 #include "common/general.h"
-#include "platform/error.h"
+#include "common/operation.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
@@ -54,12 +54,11 @@ void Locate_Catalogue(Settings& s) {
     // by hand, or no key of the application at all): its tables decide. A
     // catalogue that cannot be read is reported where it is first used.
     if (!s.GV_Chemin_Base.isEmpty()) {
-        try {
+        Attempt([&] {
             if (const auto g = catalogue::ReadCounts(s.GV_Chemin_Base).generation) {
                 s.GV_Version_Base = Version_Of(*g, s.GV_Version_Base);
             }
-        } catch (const std::exception&) {
-        }
+        });
     }
 }
 
@@ -71,7 +70,7 @@ void Form_Load_Failed(Settings& s, const QString& description) {
 void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
     // Keys the load creates on a fresh store go to the file in one write.
     Registry::Batch batch(Registry::currentUser());
-    try {
+    const std::optional<Failure> failure = Attempt([&] {
         s.GV_App_Path = programFolder();
         s.GV_LastRun_Changed = false;
         Locate_Catalogue(s);
@@ -82,10 +81,9 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
         } else if (line.format == CommandLine::Format::Latin1) {
             s.opt_latin1_Click();
         }
-    } catch (const Error& e) {
-        Form_Load_Failed(s, e.Description());
-    } catch (const std::exception& e) {
-        Form_Load_Failed(s, QString::fromLocal8Bit(e.what()));
+    });
+    if (failure) {
+        Form_Load_Failed(s, failure->description);
     }
 }
 

@@ -8,11 +8,6 @@
 namespace kalvor::vb {
 namespace {
 
-std::function<QDateTime()>& clock() {
-    static std::function<QDateTime()> fn = [] { return QDateTime::currentDateTime(); };
-    return fn;
-}
-
 [[noreturn]] void typeMismatch() {
     throw Error(err::TypeMismatch, QStringLiteral("Incompatibilité de type"));
 }
@@ -142,18 +137,6 @@ QDateTime ParseDayFirst(const QString& text) {
         }
     }
     return {};
-}
-
-QDateTime Now() {
-    return clock()();
-}
-
-ScopedClock::ScopedClock(const QDateTime& fixed) : previous_(clock()) {
-    clock() = [fixed] { return fixed; };
-}
-
-ScopedClock::~ScopedClock() {
-    clock() = previous_;
 }
 
 Int16Counter& Int16Counter::operator++() {

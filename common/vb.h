@@ -3,7 +3,8 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
-#include <functional>
+
+#include "platform/clock.h"
 
 // Small conversions with the rules of the original's language: whole numbers
 // rounded half to even, 16- and 32-bit ranges checked, day-first date texts.
@@ -27,19 +28,6 @@ QString Format(const QDateTime& when, const QString& pattern);
 // A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid
 // when the text is not a date.
 QDateTime ParseDayFirst(const QString& text);
-
-// The clock of the whole program; tests replace it.
-QDateTime Now();
-class ScopedClock {
-  public:
-    explicit ScopedClock(const QDateTime& fixed);
-    ~ScopedClock();
-    ScopedClock(const ScopedClock&) = delete;
-    ScopedClock& operator=(const ScopedClock&) = delete;
-
-  private:
-    std::function<QDateTime()> previous_;
-};
 
 // A row counter of the original's 16-bit kind: going past 32,767 raises the
 // overflow error, which ends the run through its failure path.

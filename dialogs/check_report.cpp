@@ -7,6 +7,7 @@
 #include <QPrinter>
 
 #include "common/banner.h"
+#include "common/operation.h"
 #include "common/vb.h"
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
@@ -87,21 +88,23 @@ void Print_Pages(const QList<ReportPage>& pages, QPrinter& printer) {
 }
 
 void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter& choosePrinter) {
-    const auto failed = [&](const Error& e) {
-        prompt.message(QStringLiteral("Erreur (") + QString::number(e.Number()) +
+    const auto failed = [&](const Failure& failure) {
+        prompt.message(QStringLiteral("Erreur (") + QString::number(failure.number) +
                            QStringLiteral(") lors de l'impression"),
                        kBanner, PromptIcon::Exclamation);
     };
     std::unique_ptr<dao::Database> GV_Base_Site;
-    try {
-        GV_Base_Site = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
-        if (!Check_Tables_Present(*GV_Base_Site)) {
-            prompt.message(QStringLiteral("veuillez lancer la vérification avant l'impression"),
-                           kBanner, PromptIcon::Exclamation);
-            return;
-        }
-    } catch (const Error& e) {
-        failed(e);
+    bool checked = false;
+    if (const std::optional<Failure> failure = Attempt([&] {
+            GV_Base_Site = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
+            checked = Check_Tables_Present(*GV_Base_Site);
+        })) {
+        failed(*failure);
+        return;
+    }
+    if (!checked) {
+        prompt.message(QStringLiteral("veuillez lancer la vérification avant l'impression"),
+                       kBanner, PromptIcon::Exclamation);
         return;
     }
 
@@ -109,7 +112,7 @@ void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter
     if (!choosePrinter(printer)) {
         return;
     }
-    try {
+    const std::optional<Failure> failure = Attempt([&] {
         const double pageHeight = printer.pageRect(QPrinter::Millimeter).height();
         CheckReportLayout report(
             pageHeight, settings.GV_Chemin_Base, settings.box_site,
@@ -125,8 +128,9 @@ void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter
         }
         GV_Base_Site->Close();
         Print_Pages(report.pages(), printer);
-    } catch (const Error& e) {
-        failed(e);
+    });
+    if (failure) {
+        failed(*failure);
     }
 }
 

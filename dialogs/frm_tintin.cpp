@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/error.h"
+#include "common/operation.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -83,12 +83,14 @@ bool FrmTintin::Form_Load() {
     Nb_Find = 0;
     Tablo_Plugin.clear();
     QList<TintinSeries> found;
-    try {
-        found = Find_Tintin_Series(settings_.GV_Chemin_Base, settings_.GV_Version_Base);
-    } catch (const Error& e) {
-        prompt_.message(QStringLiteral("Impossible de lire les séries du catalogue ") +
-                            settings_.GV_Chemin_Base + QStringLiteral(" :\n") + e.Description(),
-                        kBanner, PromptIcon::Critical);
+    const OnFailure onFailure{
+        .title = kBanner,
+        .message = QStringLiteral("Impossible de lire les séries du catalogue ") +
+                   settings_.GV_Chemin_Base + QStringLiteral(" :\n"),
+        .withCause = true};
+    if (!RunOperation(prompt_, onFailure, [&] {
+            found = Find_Tintin_Series(settings_.GV_Chemin_Base, settings_.GV_Version_Base);
+        })) {
         return false;
     }
     if (found.size() > kOptions) {

@@ -1,7 +1,7 @@
 #include "recovery/recovery_driver.h"
 
 #include "common/banner.h"
-#include "platform/error.h"
+#include "common/operation.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/collaborator_cleanup.h"
@@ -64,9 +64,11 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     view_.SetRunning(true);
     importing_ = &inet;
     cancelled_ = false;
-    try {
+    const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
         runSteps(SiteAccess{site, password, inet});
-        importing_ = nullptr;
+    });
+    importing_ = nullptr;
+    if (ran) {
         if (cancelled_) {
             reportCancel();
         } else if (state_.Continue_Recovery) {
@@ -75,9 +77,6 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         } else {
             prompt_.message(state_.Continue_Error, kBanner, PromptIcon::Critical);
         }
-    } catch (const Error& e) {
-        importing_ = nullptr;
-        prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
     }
     view_.SetStatus(QString());
     view_.SetRunning(false);

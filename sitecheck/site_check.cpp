@@ -1,6 +1,7 @@
 #include "sitecheck/site_check.h"
 
 #include "common/banner.h"
+#include "common/operation.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -40,14 +41,9 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
         view_.Enable_Check(false);
         view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
         cause_.clear();
-        try {
-            ending = run(settings);
-        } catch (const Error& e) {
+        if (const std::optional<Failure> failure = Attempt([&] { ending = run(settings); })) {
             ending = Ending::Error;
-            cause_ = e.Description();
-        } catch (const std::exception& e) {
-            ending = Ending::Error;
-            cause_ = QString::fromLocal8Bit(e.what());
+            cause_ = failure->description;
         }
         if (ending == Ending::Error && !stopping_) {
             prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,

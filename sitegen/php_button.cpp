@@ -3,8 +3,7 @@
 #include "common/export_folder.h"
 
 #include "common/banner.h"
-#include "common/general.h"
-#include "platform/error.h"
+#include "common/operation.h"
 #include "sitegen/site_files.h"
 
 namespace kalvor::sitegen {
@@ -28,27 +27,23 @@ bool thumbnailsClashWithImages(const Settings& s) {
 }
 
 bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
+    if (thumbnailsClashWithImages(s)) {
+        prompt.message(QStringLiteral("Erreur dans la Configuration des miniatures"), kBanner,
+                       PromptIcon::Critical);
+        return false;
+    }
     const QString title = kBanner + QStringLiteral(" - PHP");
-    try {
-        if (thumbnailsClashWithImages(s)) {
-            prompt.message(QStringLiteral("Erreur dans la Configuration des miniatures"), kBanner,
-                           PromptIcon::Critical);
-            return false;
-        }
+    const OnFailure onFailure{
+        .title = title,
+        .message = QStringLiteral("Erreur lors de la création des fichiers PHP"),
+        .erreurs = &s.GV_Erreurs,
+        .logLabel = QStringLiteral("Kalvorform.btn_Create_PHP_click")};
+    return RunOperation(prompt, onFailure, [&] {
         RequireExportFolder(s.GV_Export);
         Create_Pages({s.GV_Export, s.GV_Require});
         prompt.message(QStringLiteral("Fichiers PHP générés dans ") + s.GV_Export, title,
                        PromptIcon::Information);
-        return true;
-    } catch (const Error& e) {
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
-    } catch (const std::exception& e) {
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
-    }
-    prompt.message(QStringLiteral("Erreur lors de la création des fichiers PHP"), title,
-                   PromptIcon::Critical);
-    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_PHP_click"), s.GV_Erreurs);
-    return false;
+    });
 }
 
 }  // namespace kalvor::sitegen

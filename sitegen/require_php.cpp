@@ -7,6 +7,7 @@
 
 #include "common/banner.h"
 #include "common/general.h"
+#include "common/operation.h"
 #include "common/table_prefix.h"
 #include "common/vb.h"
 #include "platform/error.h"
@@ -329,12 +330,17 @@ ConfigRefusal checkConfig(const Settings& s) {
 }
 
 bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt& prompt) {
-    try {
-        const ConfigRefusal refusal = checkConfig(s);
-        if (!refusal.isEmpty()) {
-            prompt.message(refusal.text, refusal.title, refusal.icon);
-            return false;
-        }
+    const ConfigRefusal refusal = checkConfig(s);
+    if (!refusal.isEmpty()) {
+        prompt.message(refusal.text, refusal.title, refusal.icon);
+        return false;
+    }
+    const OnFailure onFailure{
+        .title = kTitlePhp,
+        .message = QStringLiteral("Erreur lors de la création du fichier Configuration"),
+        .erreurs = &s.GV_Erreurs,
+        .logLabel = QStringLiteral("Kalvorform.btn_Create_Config_click")};
+    return RunOperation(prompt, onFailure, [&] {
         RequireExportFolder(s.GV_Export);
         const QString path = s.GV_Export + QStringLiteral("/require.php");
         TextFile file = CreateTextFile(path);
@@ -344,18 +350,7 @@ bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt
         file.Close();
         prompt.message(QStringLiteral("Fichier configuration généré \n") + path, kTitlePhp,
                        PromptIcon::Information);
-        return true;
-    } catch (const Error& e) {
-        prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
-                       kTitlePhp, PromptIcon::Critical);
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
-    } catch (const std::exception& e) {
-        prompt.message(QStringLiteral("Erreur lors de la création du fichier Configuration"),
-                       kTitlePhp, PromptIcon::Critical);
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromLocal8Bit(e.what());
-    }
-    general::Write_Log(QStringLiteral("Kalvorform.btn_Create_Config_click"), s.GV_Erreurs);
-    return false;
+    });
 }
 
 }  // namespace kalvor::sitegen

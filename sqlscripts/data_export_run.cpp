@@ -1,9 +1,6 @@
 #include "sqlscripts/data_export_run.h"
 
-#include <exception>
-
-#include "common/general.h"
-#include "platform/error.h"
+#include "common/operation.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -50,34 +47,21 @@ void ExportMarks::ApplyTo(Settings& settings) const {
 
 bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
                    const std::function<QString(ExportMarks&)>& run) {
-    BusyPointer busy(prompt);
-    QString description, shown = QStringLiteral("Erreur lors de la création des donnees");
-    try {
+    const OnFailure onFailure{.title = kTitle,
+                              .message = QStringLiteral("Erreur lors de la création des donnees"),
+                              .settingShown = true,
+                              .unattended = settings.Mode_Commande,
+                              .erreurs = &settings.GV_Erreurs,
+                              .logLabel = logLabel,
+                              .busy = true};
+    return RunOperation(prompt, onFailure, [&] {
         ExportMarks marks;
         const QString summary = run(marks);
         marks.ApplyTo(settings);
         // A scheduled run says on one line what it wrote, where.
         prompt.message(settings.Mode_Commande ? oneLine(summary) : summary, kTitle,
                        PromptIcon::Information);
-        return true;
-    } catch (const Error& e) {
-        description = e.Description();
-        if (e.Number() == err::InvalidSetting) {
-            shown = description;  // the user must correct it: say which
-        }
-    } catch (const std::exception& e) {
-        description = QString::fromLocal8Bit(e.what());
-    }
-    QString text = shown;
-    if (settings.Mode_Commande && shown != description) {
-        // A scheduled run has no one to read the log: the cause goes with the
-        // message, on one line as the log has it.
-        text += QStringLiteral("\nerreur : ") + QString(description).replace(u'\n', u' ');
-    }
-    prompt.message(text, kTitle, PromptIcon::Critical);
-    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
-    general::Write_Log(logLabel, settings.GV_Erreurs);
-    return false;
+    });
 }
 
 }  // namespace kalvor

@@ -5,7 +5,7 @@
 #include <QString>
 #include <cmath>
 
-#include "common/vb.h"
+#include "platform/clock.h"
 #include "platform/dao/jet_date.h"
 #include "platform/dao/jet_text.h"
 

@@ -50,12 +50,3 @@ TEST(Vb, DayFirstDateTexts) {
     EXPECT_EQ(ParseDayFirst(QStringLiteral("25/12/2024 10:30:00")).time(), QTime(10, 30));
     EXPECT_FALSE(ParseDayFirst(QStringLiteral("31/02/2024")).isValid());
 }
-
-TEST(Vb, TheClockCanBeFixed) {
-    const QDateTime fixed(QDate(2026, 1, 2), QTime(3, 4));
-    {
-        ScopedClock clock(fixed);
-        EXPECT_EQ(Now(), fixed);
-    }
-    EXPECT_NE(Now(), fixed);
-}

@@ -27,7 +27,7 @@ class FrmRecoveryTest : public testing::Test {
     void SetUp() override {
         database = dir.path() + QStringLiteral("/recovery.db");
         recovery::CreateRecoveryDatabase(
-            test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), database);
+            test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"), database);
         settings.box_password = QStringLiteral("secret");
         site.setReply(QStringLiteral("series"),
                       FakeSite::row({"1", "Série", "", "", "", "", "0"}) +

@@ -26,12 +26,14 @@ QStringList columns(dao::Database& db, const QString& table) {
 
 TEST(RecoveryDatabase, HasTheOlderLayoutsTablesInOrderEmptyWithTheColumnsTheImportsFill) {
     QTemporaryDir dir;
-    const QString layout = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql"));
+    const QString layout = test::sourceDir() + QStringLiteral("/recovery/older_layout.sql");
     const QString path = dir.path() + QStringLiteral("/recovery.db");
     CreateRecoveryDatabase(layout, path);
     CreateRecoveryDatabase(layout, path);  // made again over the old one
+    // The layout the program ships is that of a real older catalogue.
     const QString catalogue = dir.path() + QStringLiteral("/catalogue.db");
-    catalogue::BuildSqliteCatalogue(layout, catalogue);
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")),
+                                    catalogue);
 
     auto recovered = dao::DBEngine::OpenDatabase(path);
     auto original = dao::DBEngine::OpenDatabase(catalogue);
@@ -79,7 +81,7 @@ std::string plainSqlite(const QString& path, const char* sql) {
 TEST(RecoveryDatabase, AnySqliteToolSortsItsTextsWhileTheProgramKeepsJetsOrder) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/recovery.db");
-    CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), path);
+    CreateRecoveryDatabase(test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"), path);
     {
         auto db = dao::DBEngine::OpenDatabase(path);
         int id = 0;

@@ -67,7 +67,7 @@ class Recovery : public testing::Test {
   protected:
     void SetUp() override {
         ui.chosen = dir.path() + QStringLiteral("/recovery.db");
-        CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")),
+        CreateRecoveryDatabase(test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"),
                                ui.chosen);
         site.setReply(QStringLiteral("series"), rows({{"1", "Série", "", "", "", "", "0"},
                                                       {"2", "Autre", "", "", "", "", "1"}}));

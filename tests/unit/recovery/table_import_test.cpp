@@ -62,7 +62,7 @@ class TableImport : public testing::Test {
   protected:
     void SetUp() override {
         state.GV_Recovery_DB = dir.path() + QStringLiteral("/recovery.db");
-        CreateRecoveryDatabase(test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")),
+        CreateRecoveryDatabase(test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"),
                                state.GV_Recovery_DB);
     }
 

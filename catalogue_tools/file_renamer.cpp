@@ -1,4 +1,4 @@
-#include "sitecheck/file_renamer.h"
+#include "catalogue_tools/file_renamer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "common/general.h"
+#include "common/operation.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/system_reason.h"
@@ -208,21 +208,19 @@ QString btn_convertir_Click(const Request& request, Settings& settings, Prompt& 
         return request.folder;
     }
 
-    QString failure;
-    try {
-        BusyPointer busy(prompt);
-        return Convertir(request,
-                         {settings.GV_Chemin_Base, settings.GV_App_Path, QDir::currentPath()});
-    } catch (const Error& e) {
-        failure = e.Description();
-    } catch (const std::exception& e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    settings.GV_Erreurs += QStringLiteral("\nerreur : ") + failure;
-    general::Write_Log(QStringLiteral("Kalvorform.btn_convertir_click"), settings.GV_Erreurs);
-    prompt.message(QStringLiteral("Le renommage s'est arrêté sur une erreur :\n") + failure,
-                   kRefusal, PromptIcon::Critical);
-    return QString();
+    const OnFailure onFailure{
+        .title = kRefusal,
+        .message = QStringLiteral("Le renommage s'est arrêté sur une erreur :\n"),
+        .withCause = true,
+        .erreurs = &settings.GV_Erreurs,
+        .logLabel = QStringLiteral("Kalvorform.btn_convertir_click"),
+        .busy = true};
+    QString folder;
+    RunOperation(prompt, onFailure, [&] {
+        folder = Convertir(request,
+                           {settings.GV_Chemin_Base, settings.GV_App_Path, QDir::currentPath()});
+    });
+    return folder;
 }
 
 }  // namespace kalvor::renamer

@@ -1,9 +1,9 @@
-#include "sitecheck/collaborators_check.h"
+#include "catalogue_tools/collaborators_check.h"
 
 #include <memory>
 
 #include "common/banner.h"
-#include "common/general.h"
+#include "common/operation.h"
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
@@ -125,25 +125,17 @@ QString Check_Collaborateurs(const QString& path, const QString& version) {
 }
 
 void btn_collaborateurs_Click(Settings& settings, Prompt& prompt) {
+    const OnFailure onFailure{
+        .title = kBanner,
+        .message = QStringLiteral("impossible d'effectuer la vérification de la base"),
+        .erreurs = &settings.GV_Erreurs,
+        .erreursPrefix = QStringLiteral("\nerreur vérification base : "),
+        .logLabel = QStringLiteral("Kalvorform.btn_collaborateurs_click"),
+        .busy = true};
     QString report;
-    QString failure;
-    bool failed = false;
-    try {
-        BusyPointer busy(prompt);
-        report = Check_Collaborateurs(settings.GV_Chemin_Base, settings.GV_Version_Base);
-    } catch (const Error& e) {
-        failed = true;
-        failure = e.Description();
-    } catch (const std::exception& e) {
-        failed = true;
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    if (failed) {
-        prompt.message(QStringLiteral("impossible d'effectuer la vérification de la base"), kBanner,
-                       PromptIcon::Critical);
-        settings.GV_Erreurs += QStringLiteral("\nerreur vérification base : ") + failure;
-        general::Write_Log(QStringLiteral("Kalvorform.btn_collaborateurs_click"),
-                           settings.GV_Erreurs);
+    if (!RunOperation(prompt, onFailure, [&] {
+            report = Check_Collaborateurs(settings.GV_Chemin_Base, settings.GV_Version_Base);
+        })) {
         return;
     }
     if (report.isEmpty()) {

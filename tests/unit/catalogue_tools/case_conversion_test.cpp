@@ -4,11 +4,11 @@
 #include <QMap>
 
 #include "catalogue/sqlite_catalogue.h"
+#include "catalogue_tools/case_conversion.h"
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
-#include "sitecheck/case_conversion.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;

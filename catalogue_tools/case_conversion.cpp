@@ -1,10 +1,10 @@
-#include "sitecheck/case_conversion.h"
+#include "catalogue_tools/case_conversion.h"
 
 #include <memory>
 
 #include "common/banner.h"
+#include "common/operation.h"
 #include "platform/dao/db_engine.h"
-#include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -52,20 +52,16 @@ void run(Settings& settings, const Tables& tables, Prompt& prompt, Case letterCa
                          PromptIcon::Exclamation)) {
         return;
     }
-    QString failure;
-    try {
-        BusyPointer busy(prompt);
+    const OnFailure onFailure{
+        .title = kBanner,
+        .message = QStringLiteral("Erreur lors de la modification de la base : "),
+        .withCause = true,
+        .busy = true};
+    RunOperation(prompt, onFailure, [&] {
         Convert_Base(settings.GV_Chemin_Base,
                      Statements(tables, settings.GV_Version_Base, letterCase));
         prompt.message(QStringLiteral("base modifiée"), kBanner, PromptIcon::Information);
-        return;
-    } catch (const Error& e) {
-        failure = e.Description();
-    } catch (const std::exception& e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    prompt.message(QStringLiteral("Erreur lors de la modification de la base : ") + failure,
-                   kBanner, PromptIcon::Critical);
+    });
 }
 
 }  // namespace

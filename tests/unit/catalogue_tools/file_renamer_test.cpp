@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "catalogue_tools/file_renamer.h"
 #include "common/general.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
-#include "sitecheck/file_renamer.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/sqlite_catalogue.h"
+#include "catalogue_tools/collaborators_check.h"
 #include "common/general.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
-#include "sitecheck/collaborators_check.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;

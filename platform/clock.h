@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDateTime>
+#include <functional>
+
+namespace kalvor::vb {
+
+// The clock of the whole program; tests replace it.
+QDateTime Now();
+class ScopedClock {
+  public:
+    explicit ScopedClock(const QDateTime& fixed);
+    ~ScopedClock();
+    ScopedClock(const ScopedClock&) = delete;
+    ScopedClock& operator=(const ScopedClock&) = delete;
+
+  private:
+    std::function<QDateTime()> previous_;
+};
+
+}  // namespace kalvor::vb
