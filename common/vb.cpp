@@ -136,7 +136,7 @@ QDateTime ParseDayFirst(const QString& text) {
         QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
         if (dt.isValid()) {
             if (QString::fromLatin1(f).endsWith(QStringLiteral("yy")) && dt.date().year() < 1930) {
-                dt = dt.addYears(100);  // two-digit years as the original reads them
+                dt = dt.addYears(100);  // 00 to 29 are 2000 to 2029
             }
             return dt;
         }

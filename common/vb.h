@@ -5,8 +5,9 @@
 #include <QVariant>
 #include <functional>
 
-// Small conversions with the rules of the original's language: whole numbers
-// rounded half to even, 16- and 32-bit ranges checked, day-first date texts.
+// Small conversions with fixed rules: whole numbers rounded half to even,
+// 16- and 32-bit ranges checked, a comma or a point before decimals,
+// day-first date texts.
 namespace kalvor::vb {
 
 // Rounds to the nearest whole number, a half going to the even one.
@@ -41,8 +42,8 @@ class ScopedClock {
     std::function<QDateTime()> previous_;
 };
 
-// A row counter of the original's 16-bit kind: going past 32,767 raises the
-// overflow error, which ends the run through its failure path.
+// A 16-bit row counter: going past 32,767 raises the overflow error, which
+// ends the run through its failure path.
 class Int16Counter {
   public:
     Int16Counter& operator++();
