@@ -3,15 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
+#include "platform/save_file.h"
 #include "platform/system_reason.h"
 
 namespace kalvor {
@@ -139,39 +140,24 @@ class StoreLock {
     int fd_ = -1;
 };
 
-// Writes bytes to path through a temporary file of the same folder, mode 0600.
-QString writeAtomically(const QString& path, const QByteArray& bytes) {
-    QByteArray tmpl = QFile::encodeName(path + QStringLiteral(".XXXXXX"));
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0) {
-        return SystemReason(errno);
+// Replaces the file at path with bytes, whole or not at all, mode 0600 (it
+// holds the MySQL password). QSaveFile would give it the permissions of the
+// file it replaces, or the umask's.
+QString saveWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (QString failure = OpenSaveFile(file); !failure.isEmpty()) {
+        return failure;
     }
-    fchmod(fd, 0600);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const QString reason = SystemReason(errno);
-            ::close(fd);
-            ::unlink(tmpl.constData());
-            return reason;
-        }
-        done += n;
+    errno = 0;
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size()) {
+        return FileReason(file, errno);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const QString reason = SystemReason(errno);
-        ::unlink(tmpl.constData());
-        return reason;
+    if (QString failure = FlushSaveFile(file); !failure.isEmpty()) {
+        return failure;
     }
-    if (::rename(tmpl.constData(), QFile::encodeName(path).constData()) != 0) {
-        const QString reason = SystemReason(errno);
-        ::unlink(tmpl.constData());
-        return reason;
-    }
-    return {};
+    return CommitSaveFile(file);
 }
 
 }  // namespace
@@ -408,7 +394,7 @@ QString Registry::write() {
         }
     }
     const QByteArray bytes = reg::serialize(keys);
-    if (const QString failure = writeAtomically(target, bytes); !failure.isEmpty()) {
+    if (const QString failure = saveWhole(target, bytes); !failure.isEmpty()) {
         return failure;
     }
     keys_ = keys;
