@@ -21,10 +21,6 @@ double CDbl(const QVariant& value);
 qint16 CInt(const QVariant& value);
 qint32 CLng(const QVariant& value);
 
-// Format of a date with the tokens dd, d, mm, m, yyyy, yy, hh, h, nn, ss:
-// Format(t, "dd/mm/yyyy"), Format(t, "dd/mm/yy hh:nn").
-QString Format(const QDateTime& when, const QString& pattern);
-
 // A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid
 // when the text is not a date.
 QDateTime ParseDayFirst(const QString& text);
