@@ -1,9 +1,11 @@
 #include "common/vb.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
 #include "platform/error.h"
+#include "platform/two_digit_year.h"
 
 namespace kalvor::vb {
 namespace {
@@ -90,13 +92,15 @@ qint32 CLng(const QVariant& value) {
 }
 
 QDateTime ParseDayFirst(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* f : {"d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy", "d/M/yy"}) {
-        QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
+    QString t = text.trimmed();
+    static const QRegularExpression shortYear(
+        QStringLiteral("^([0-9]{1,2}/[0-9]{1,2}/)([0-9]{2})$"));
+    if (const QRegularExpressionMatch m = shortYear.match(t); m.hasMatch()) {
+        t = m.captured(1) + QString::number(FullYear(m.captured(2).toInt()));
+    }
+    for (const char* f : {"d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy"}) {
+        const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
         if (dt.isValid()) {
-            if (QString::fromLatin1(f).endsWith(QStringLiteral("yy")) && dt.date().year() < 1930) {
-                dt = dt.addYears(100);  // 00 to 29 are 2000 to 2029
-            }
             return dt;
         }
     }
