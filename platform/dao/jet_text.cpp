@@ -1,6 +1,7 @@
 #include "platform/dao/jet_text.h"
 
 #include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -66,10 +67,7 @@ int compareBuffers(const Buffer& a, const Buffer& b) {
 }
 
 bool isAscii(QStringView s) {
-    for (QChar c : s)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 }  // namespace

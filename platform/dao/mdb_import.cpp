@@ -6,9 +6,11 @@
 #include <sqlite3.h>
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <algorithm>
 #include <clocale>
 #include <limits>
 #include <memory>
@@ -363,13 +365,17 @@ void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
 // What libmdb prints when a page lies beyond the file's end or does not hold
 // what it should; it reads on regardless, so the copy would lack rows or values.
 bool tellsOfDamage(const QByteArray& diagnostics) {
-    for (const char* sign :
-         {"beyond EOF", "Invalid data location", "Invalid page buffer", "incorrect memo length",
-          "reading page", "Unable to", "can't find index", "not a valid table definition",
-          "didn't get a full page"})
-        if (diagnostics.contains(sign))
-            return true;
-    return false;
+    static const QByteArrayList signs = {"beyond EOF",
+                                         "Invalid data location",
+                                         "Invalid page buffer",
+                                         "incorrect memo length",
+                                         "reading page",
+                                         "Unable to",
+                                         "can't find index",
+                                         "not a valid table definition",
+                                         "didn't get a full page"};
+    return std::any_of(signs.begin(), signs.end(),
+                       [&](const QByteArray& sign) { return diagnostics.contains(sign); });
 }
 
 // The first line libmdb printed, as a detail for the log.

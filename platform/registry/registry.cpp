@@ -39,12 +39,17 @@ std::unique_ptr<Registry>& current() {
 }
 
 reg::Key* findIn(QList<reg::Key>& keys, const QString& normalized) {
-    for (reg::Key& candidate : keys) {
-        if (sameName(candidate.path, normalized)) {
-            return &candidate;
-        }
-    }
-    return nullptr;
+    const auto k = std::find_if(keys.begin(), keys.end(), [&](const reg::Key& candidate) {
+        return sameName(candidate.path, normalized);
+    });
+    return k == keys.end() ? nullptr : &*k;
+}
+
+// The first value of that name.
+template <typename Values>
+auto findValue(Values& values, const QString& name) {
+    return std::find_if(values.begin(), values.end(),
+                        [&](const reg::Value& v) { return sameName(v.name, name); });
 }
 
 // The keys of a parsed file, one entry per key however often it appears.
@@ -67,15 +72,13 @@ void apply(QList<reg::Key>& keys, const QString& key, const QString& name, const
         keys.append(reg::Key{key, {}});
         k = &keys.last();
     }
-    for (reg::Value& v : k->values) {
-        if (sameName(v.name, name)) {
-            v.isText = true;
-            v.text = text;
-            v.rawData.clear();
-            return;
-        }
+    if (const auto v = findValue(k->values, name); v != k->values.end()) {
+        v->isText = true;
+        v->text = text;
+        v->rawData.clear();
+    } else {
+        k->values.append(reg::Value{name, text, true, {}});
     }
-    k->values.append(reg::Value{name, text, true, {}});
 }
 
 void apply(QList<reg::Key>& keys, const QString& key) {
@@ -254,12 +257,10 @@ bool Registry::keyExists(const QString& key) const {
     // A key holding only sub-keys exists too, as it does on Windows.
     const QString k = normalizeKey(key);
     const QString below = k + u'\\';
-    for (const reg::Key& candidate : keys_) {
-        if (sameName(candidate.path, k) || candidate.path.startsWith(below, Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return isCatalogueApplicationKey(k) && wine_->keyExists(key);
+    const bool here = std::any_of(keys_.begin(), keys_.end(), [&](const reg::Key& candidate) {
+        return sameName(candidate.path, k) || candidate.path.startsWith(below, Qt::CaseInsensitive);
+    });
+    return here || (isCatalogueApplicationKey(k) && wine_->keyExists(key));
 }
 
 bool Registry::createKey(const QString& key) {
@@ -276,10 +277,12 @@ bool Registry::createKey(const QString& key) {
 
 std::optional<QString> Registry::value(const QString& key, const QString& name) const {
     if (const reg::Key* k = findKey(key)) {
-        for (const reg::Value& v : k->values) {
-            if (v.isText && sameName(v.name, name)) {
-                return v.text;
-            }
+        const auto v =
+            std::find_if(k->values.begin(), k->values.end(), [&](const reg::Value& candidate) {
+                return candidate.isText && sameName(candidate.name, name);
+            });
+        if (v != k->values.end()) {
+            return v->text;
         }
     }
     if (isCatalogueApplicationKey(normalizeKey(key))) {
@@ -293,13 +296,9 @@ void Registry::setValue(const QString& key, const QString& name, const QString& 
         return;
     }
     if (const reg::Key* k = findKey(key)) {
-        for (const reg::Value& v : k->values) {
-            if (sameName(v.name, name)) {
-                if (v.isText && v.text == text) {
-                    return;
-                }
-                break;
-            }
+        const auto v = findValue(k->values, name);
+        if (v != k->values.end() && v->isText && v->text == text) {
+            return;
         }
     }
     record(Change{normalizeKey(key), name, text, false});
