@@ -1,6 +1,7 @@
 #include "common/table_prefix.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "platform/cp1252.h"
 #include "platform/error.h"
@@ -13,14 +14,11 @@ bool IsTablePrefix(const QString& prefix) {
     if (exponent.match(prefix).hasMatch()) {
         return false;
     }
-    for (const QChar c : prefix) {
+    return std::all_of(prefix.begin(), prefix.end(), [](QChar c) {
         const char16_t u = c.unicode();
         const bool ascii = (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
-        if (!ascii && !(c.isLetter() && cp1252::decode(cp1252::encode(QString(c))) == c)) {
-            return false;
-        }
-    }
-    return true;
+        return ascii || (c.isLetter() && cp1252::decode(cp1252::encode(QString(c))) == c);
+    });
 }
 
 QString TablePrefixRefusal() {

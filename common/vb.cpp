@@ -1,9 +1,11 @@
 #include "common/vb.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
 #include "platform/error.h"
+#include "platform/two_digit_year.h"
 
 namespace kalvor::vb {
 namespace {
@@ -84,55 +86,16 @@ qint32 CLng(const QVariant& value) {
     return static_cast<qint32>(d);
 }
 
-QString Format(const QDateTime& when, const QString& pattern) {
-    QString out;
-    const QDate date = when.date();
-    const QTime time = when.time();
-    qsizetype i = 0;
-    auto run = [&](QChar c) {
-        qsizetype n = 0;
-        while (i + n < pattern.size() && pattern.at(i + n).toLower() == c) {
-            ++n;
-        }
-        return n;
-    };
-    auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-    while (i < pattern.size()) {
-        const QChar c = pattern.at(i).toLower();
-        const qsizetype n =
-            (c == u'd' || c == u'm' || c == u'y' || c == u'h' || c == u'n' || c == u's') ? run(c)
-                                                                                         : 0;
-        if (n == 0) {
-            out.append(pattern.at(i++));
-            continue;
-        }
-        if (c == u'd') {
-            out += n >= 2 ? two(date.day()) : QString::number(date.day());
-        } else if (c == u'm') {
-            out += n >= 2 ? two(date.month()) : QString::number(date.month());
-        } else if (c == u'y') {
-            out += n >= 4 ? QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'))
-                          : two(date.year() % 100);
-        } else if (c == u'h') {
-            out += n >= 2 ? two(time.hour()) : QString::number(time.hour());
-        } else if (c == u'n') {
-            out += n >= 2 ? two(time.minute()) : QString::number(time.minute());
-        } else {
-            out += n >= 2 ? two(time.second()) : QString::number(time.second());
-        }
-        i += n;
-    }
-    return out;
-}
-
 QDateTime ParseDayFirst(const QString& text) {
-    const QString t = text.trimmed();
-    for (const char* f : {"d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy", "d/M/yy"}) {
-        QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
+    QString t = text.trimmed();
+    static const QRegularExpression shortYear(
+        QStringLiteral("^([0-9]{1,2}/[0-9]{1,2}/)([0-9]{2})$"));
+    if (const QRegularExpressionMatch m = shortYear.match(t); m.hasMatch()) {
+        t = m.captured(1) + QString::number(FullYear(m.captured(2).toInt()));
+    }
+    for (const char* f : {"d/M/yyyy H:mm:ss", "d/M/yyyy H:mm", "d/M/yyyy"}) {
+        const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
         if (dt.isValid()) {
-            if (QString::fromLatin1(f).endsWith(QStringLiteral("yy")) && dt.date().year() < 1930) {
-                dt = dt.addYears(100);  // two-digit years as the original reads them
-            }
             return dt;
         }
     }

@@ -6,8 +6,9 @@
 
 #include "platform/clock.h"
 
-// Small conversions with the rules of the original's language: whole numbers
-// rounded half to even, 16- and 32-bit ranges checked, day-first date texts.
+// Small conversions with fixed rules: whole numbers rounded half to even,
+// 16- and 32-bit ranges checked, a comma or a point before decimals,
+// day-first date texts.
 namespace kalvor::vb {
 
 // Rounds to the nearest whole number, a half going to the even one.
@@ -21,16 +22,12 @@ double CDbl(const QVariant& value);
 qint16 CInt(const QVariant& value);
 qint32 CLng(const QVariant& value);
 
-// Format of a date with the tokens dd, d, mm, m, yyyy, yy, hh, h, nn, ss:
-// Format(t, "dd/mm/yyyy"), Format(t, "dd/mm/yy hh:nn").
-QString Format(const QDateTime& when, const QString& pattern);
-
 // A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid
 // when the text is not a date.
 QDateTime ParseDayFirst(const QString& text);
 
-// A row counter of the original's 16-bit kind: going past 32,767 raises the
-// overflow error, which ends the run through its failure path.
+// A 16-bit row counter: going past 32,767 raises the overflow error, which
+// ends the run through its failure path.
 class Int16Counter {
   public:
     Int16Counter& operator++();

@@ -117,7 +117,7 @@ void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter
         CheckReportLayout report(
             pageHeight, settings.GV_Chemin_Base, settings.box_site,
             QDir(programFolder()).filePath(QStringLiteral("images/kalvor.gif")),
-            vb::Format(vb::Now(), QStringLiteral("dd/mm/yyyy")));
+            vb::Now().toString(QStringLiteral("dd/MM/yyyy")));
         report.Print_Entete_Page();
         report.GV_Print_Y = 0;
         for (const ReportSection& section : Report_Sections()) {

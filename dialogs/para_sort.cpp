@@ -1,5 +1,7 @@
 #include "dialogs/para_sort.h"
 
+#include <algorithm>
+
 #include "settings/settings.h"
 
 namespace kalvor {
@@ -100,12 +102,8 @@ void ParaSort::btn_tri_defaut_Click() {
 }
 
 bool ParaSort::CanClose() const {
-    for (const QString& shown : shown_) {
-        if (shown.isEmpty()) {
-            return false;
-        }
-    }
-    return true;
+    return std::none_of(shown_.begin(), shown_.end(),
+                        [](const QString& shown) { return shown.isEmpty(); });
 }
 
 }  // namespace kalvor

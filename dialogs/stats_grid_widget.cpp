@@ -81,7 +81,8 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
     fitColumns();
 }
 
-// The widths of the original, widened where today's fonts need more room.
+// Each column at least its fixed width, wider where its header or its texts
+// need more room in the current font.
 void StatsGridWidget::fitColumns() {
     int width = 2 * frameWidth();
     for (int c = 0; c < StatsGrid::kColumns; ++c) {

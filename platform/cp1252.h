@@ -6,8 +6,8 @@
 
 namespace kalvor::cp1252 {
 
-// The Windows ANSI code page of the original platform. Characters outside it
-// become "?", as the system converter does.
+// Windows-1252, the code page of the catalogue's texts and of the generated
+// site. A character it lacks becomes "?", as Windows' own converter makes it.
 QByteArray encode(const QString& text);
 QString decode(const QByteArray& bytes);
 

@@ -30,19 +30,22 @@ QString decodeLines(const QByteArray& body) {
     return text;
 }
 
+// A reply goes once the event loop is done with it.
+struct DeleteLater {
+    void operator()(QObject* object) const { object->deleteLater(); }
+};
+
 }  // namespace
 
 Inet::Inet(int timeoutMs, int deadlineMs) : timeoutMs_(timeoutMs), deadlineMs_(deadlineMs) {}
 
-Inet::~Inet() {
-    delete manager_;
-}
+Inet::~Inet() = default;
 
 QNetworkAccessManager* Inet::manager() {
-    if (manager_ == nullptr) {
-        manager_ = new QNetworkAccessManager();
+    if (!manager_) {
+        manager_ = std::make_unique<QNetworkAccessManager>();
     }
-    return manager_;
+    return manager_.get();
 }
 
 QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) {
@@ -81,7 +84,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         }
     });
     deadline.start(deadlineMs_);
-    QNetworkReply* reply = nullptr;
+    std::unique_ptr<QNetworkReply, DeleteLater> reply;
     QUrl at = target;
     for (int hops = 0;; ++hops) {
         QNetworkRequest request(at);
@@ -94,15 +97,15 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
                                  QNetworkRequest::ManualRedirectPolicy);
             request.setHeader(QNetworkRequest::ContentTypeHeader,
                               QByteArrayLiteral("application/x-www-form-urlencoded"));
-            reply = manager()->post(request, *form);
+            reply.reset(manager()->post(request, *form));
         } else {
             request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                                  QNetworkRequest::NoLessSafeRedirectPolicy);
-            reply = manager()->get(request);
+            reply.reset(manager()->get(request));
         }
-        current_ = reply;
+        current_ = reply.get();
         QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
         if (!reply->isFinished()) {
             loop.exec();  // window events run meanwhile
         }
@@ -117,7 +120,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
             (next.scheme() != u"https" && (next.scheme() != u"http" || at.scheme() == u"https"))) {
             break;
         }
-        reply->deleteLater();
+        reply.reset();
         at = next;
     }
     deadline.stop();
@@ -141,7 +144,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     for (const QByteArray& name : reply->rawHeaderList()) {
         lastHeaders_ << name.toLower();
     }
-    reply->deleteLater();
+    reply.reset();
 
     if (aborted_) {
         lastStatus_ = 0;

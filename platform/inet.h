@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -72,7 +73,7 @@ class Inet {
     bool aborted_ = false;
     int lastStatus_ = 0;
     QList<QByteArray> lastHeaders_;
-    QNetworkAccessManager* manager_ = nullptr;
+    std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;
 };
 

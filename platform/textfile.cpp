@@ -1,26 +1,19 @@
 #include "platform/textfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/cp1252.h"
 #include "platform/error.h"
+#include "platform/save_file.h"
 #include "platform/system_reason.h"
 
 namespace kalvor {
 namespace {
 const QByteArray kCrLf("\r\n");
-
-// A file system that cannot sync says so; that is no failure to write.
-bool syncUnsupported(int errnum) {
-    return errnum == EINVAL || errnum == ENOSYS || errnum == EOPNOTSUPP;
-}
 }  // namespace
 
 TextFile::TextFile(const QString& path) : path_(path), file_(std::make_unique<QSaveFile>(path)) {
@@ -37,12 +30,7 @@ TextFile::TextFile(const QString& path) : path_(path), file_(std::make_unique<QS
             err::PermissionDenied,
             QStringLiteral("Impossible de créer le fichier %1 : c'est un dossier.").arg(path));
     }
-    // Qt refuses a read-only target without saying why: ask the system.
-    const QByteArray name = QFile::encodeName(path);
-    errno = 0;
-    if ((info.exists() && ::access(name.constData(), W_OK) != 0) ||
-        !file_->open(QIODevice::WriteOnly)) {
-        const QString reason = FileReason(*file_, errno);
+    if (const QString reason = OpenSaveFile(*file_); !reason.isEmpty()) {
         file_.reset();
         throw Error(err::PermissionDenied,
                     QStringLiteral("Impossible de créer le fichier %1 (%2).").arg(path, reason));
@@ -65,12 +53,11 @@ void TextFile::writeBytes(const QByteArray& bytes) {
     }
     errno = 0;
     if (file_->write(bytes) != bytes.size() || file_->error() != QFileDevice::NoError) {
-        discard(errno);
+        discard(FileReason(*file_, errno));
     }
 }
 
-void TextFile::discard(int errnum) {
-    const QString reason = FileReason(*file_, errnum);
+void TextFile::discard(const QString& reason) {
     file_->cancelWriting();
     file_.reset();  // removes the temporary file
     throw Error(err::DiskError,
@@ -97,22 +84,14 @@ void TextFile::Close() {
     if (!file_) {
         return;
     }
-    // commit() renames the file even when its last buffered bytes could not
-    // be written (Qt 6.4): everything is written and on disk before it runs.
-    errno = 0;
-    if (!file_->flush() || file_->error() != QFileDevice::NoError) {
-        discard(errno);
+    if (const QString reason = FlushSaveFile(*file_); !reason.isEmpty()) {
+        discard(reason);
     }
-    if (::fsync(file_->handle()) != 0 && !syncUnsupported(errno)) {
-        discard(errno);
-    }
-    std::unique_ptr<QSaveFile> file = std::move(file_);
-    errno = 0;
-    const bool committed = file->commit();
-    const int errnum = errno;
-    if (!committed || file->error() != QFileDevice::NoError) {
-        throw Error(err::DiskError, QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
-                                        .arg(path_, FileReason(*file, errnum)));
+    const std::unique_ptr<QSaveFile> file = std::move(file_);
+    if (const QString reason = CommitSaveFile(*file); !reason.isEmpty()) {
+        throw Error(
+            err::DiskError,
+            QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).").arg(path_, reason));
     }
 }
 

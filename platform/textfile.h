@@ -34,7 +34,7 @@ class TextFile {
   private:
     void writeBytes(const QByteArray& bytes);
     // Drops the temporary file and throws the write error.
-    [[noreturn]] void discard(int errnum);
+    [[noreturn]] void discard(const QString& reason);
 
     QString path_;
     std::unique_ptr<QSaveFile> file_;

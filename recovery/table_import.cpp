@@ -1,6 +1,7 @@
 #include "recovery/table_import.h"
 
 #include <QSet>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -148,12 +149,11 @@ const std::vector<TableMap>& maps() {
 }
 
 const TableMap* mapOf(const QString& tablename) {
-    for (const TableMap& map : maps()) {
-        if (tablename == QLatin1String(map.site)) {
-            return &map;
-        }
-    }
-    return nullptr;
+    const auto& all = maps();
+    const auto map = std::find_if(all.begin(), all.end(), [&](const TableMap& m) {
+        return tablename == QLatin1String(m.site);
+    });
+    return map == all.end() ? nullptr : &*map;
 }
 
 QVariant converted(const QString& field, Conversion conversion) {

@@ -17,8 +17,8 @@ class Prompt;
 //
 // A control's Click/Change/LostFocus effect is one member function here. The
 // widget's signal calls it after storing the new value, and the load calls it
-// on every assignment, as the original window fired its handlers whenever code
-// set a control. After a handler returns, the window refreshes its widgets
+// on every assignment: a handler runs whenever a value is set, by the user or
+// by code, unchanged values included. After a handler returns, the window refreshes its widgets
 // from the members (values, _Visible, _Enabled, _Caption).
 //
 // Check boxes hold their state as an int: 0 unticked, 1 ticked, 2 greyed;

@@ -266,11 +266,11 @@ void Compare_Miniatures(const QString& GV_Chemin_Base, const QString& prefix, Pr
                 } else {
                     const QDateTime thumbTime = thumbs->Fields(3).toDateTime();
                     if (match->creation > thumbTime) {
-                        const QString pattern = QStringLiteral("dd/mm/yyyy hh:nn:ss");
+                        const QString pattern = QStringLiteral("dd/MM/yyyy hh:mm:ss");
                         problem = QStringLiteral("Dates incohérentes : fichier (") +
-                                  vb::Format(match->creation, pattern) +
-                                  QStringLiteral(") - miniature (") +
-                                  vb::Format(thumbTime, pattern) + u')';
+                                  match->creation.toString(pattern) +
+                                  QStringLiteral(") - miniature (") + thumbTime.toString(pattern) +
+                                  u')';
                     }
                 }
             } else {

@@ -25,7 +25,7 @@ QString phpDoubleQuoted(QString text) {
 }  // namespace
 
 QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when) {
-    const QString stamp = vb::Format(when, QStringLiteral("dd/mm/yy hh:nn"));
+    const QString stamp = when.toString(QStringLiteral("dd/MM/yy hh:mm"));
     const QString stars(banner.size() + 39, u'*');
     switch (box) {
         case SiteBox::Php: {

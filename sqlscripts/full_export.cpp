@@ -277,7 +277,7 @@ class FullExport {
         }
         db->Close();
         collectionExported_ = true;
-        marks_.lastRun = vb::Format(vb::Now(), QStringLiteral("dd/mm/yyyy"));
+        marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
         marks_.changed = true;
     }
 

@@ -209,8 +209,8 @@ class IncrementalExport {
         if (!last.isValid()) {
             throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
         }
-        const QString L = vb::Format(last, QStringLiteral("mm/dd/yyyy"));
-        const QString U = vb::Format(vb::Now(), QStringLiteral("mm/dd/yyyy"));
+        const QString L = last.toString(QStringLiteral("MM/dd/yyyy"));
+        const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
         const QString window =
             QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
 
@@ -219,7 +219,7 @@ class IncrementalExport {
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
-            marks_.lastRun = vb::Format(vb::Now(), QStringLiteral("dd/mm/yyyy"));
+            marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
             marks_.changed = true;
         }
         if (w.total() > 0) {

@@ -87,12 +87,12 @@ QString TextForm(const QVariant& value) {
         case QMetaType::Float:
             return numberText(value.toDouble());
         case QMetaType::QDate:
-            return vb::Format(QDateTime(value.toDate(), QTime(0, 0)), QStringLiteral("dd/mm/yyyy"));
+            return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
         case QMetaType::QDateTime: {
             const QDateTime when = value.toDateTime();
-            return vb::Format(when, when.time() == QTime(0, 0)
-                                        ? QStringLiteral("dd/mm/yyyy")
-                                        : QStringLiteral("dd/mm/yyyy hh:nn:ss"));
+            return when.toString(when.time() == QTime(0, 0)
+                                     ? QStringLiteral("dd/MM/yyyy")
+                                     : QStringLiteral("dd/MM/yyyy hh:mm:ss"));
         }
         default:
             return value.toString();

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QMutex>
+#include <algorithm>
 
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_sql.h"
@@ -228,10 +229,11 @@ QStringList Connection::tableNames() const {
 }
 
 QString Connection::tableName(const QString& anyCase) const {
-    for (const QString& name : tableNames())
-        if (name.compare(anyCase, Qt::CaseInsensitive) == 0)
-            return name;
-    return QString();
+    const QStringList names = tableNames();
+    const auto found = std::find_if(names.begin(), names.end(), [&](const QString& name) {
+        return name.compare(anyCase, Qt::CaseInsensitive) == 0;
+    });
+    return found == names.end() ? QString() : *found;
 }
 
 Statement::~Statement() {

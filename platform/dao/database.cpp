@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "platform/dao/connection.h"
 #include "platform/dao/dao_errors.h"
@@ -235,19 +236,22 @@ const TableDef& TableDefs::Item(int index) const {
     return tables_[index];
 }
 
+namespace {
+auto named(const QString& name) {
+    return [&name](const TableDef& t) { return t.Name().compare(name, Qt::CaseInsensitive) == 0; };
+}
+}  // namespace
+
 const TableDef& TableDefs::Item(const QString& name) const {
-    for (const TableDef& t : tables_)
-        if (t.Name().compare(name, Qt::CaseInsensitive) == 0)
-            return t;
-    throw Error(errors::ItemNotFound,
-                QStringLiteral("Élément « %1 » non trouvé dans cette collection.").arg(name));
+    const auto t = std::find_if(tables_.begin(), tables_.end(), named(name));
+    if (t == tables_.end())
+        throw Error(errors::ItemNotFound,
+                    QStringLiteral("Élément « %1 » non trouvé dans cette collection.").arg(name));
+    return *t;
 }
 
 bool TableDefs::Contains(const QString& name) const {
-    for (const TableDef& t : tables_)
-        if (t.Name().compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return std::any_of(tables_.begin(), tables_.end(), named(name));
 }
 
 void TableDefs::Append(const TableDef& table) {

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "platform/two_digit_year.h"
+
 namespace kalvor::dao::jetdate {
 namespace {
 
@@ -14,12 +16,6 @@ QDateTime build(int y, int m, int d, int h, int n, int s) {
     // Catalogue dates carry no zone: kept as UTC they read back exactly as
     // stored (no daylight-saving gap shifts them) and cost no zone look-up.
     return QDateTime(date, time, Qt::UTC);
-}
-
-int fullYear(int y, int digits) {
-    if (digits > 2)
-        return y;
-    return y < 30 ? 2000 + y : 1900 + y;  // the engine's two-digit window
 }
 
 }  // namespace
@@ -64,7 +60,8 @@ QDateTime parseSlashed(const QString& text, bool monthFirst) {
     if (!m.hasMatch())
         return {};
     int a = m.captured(1).toInt(), b = m.captured(2).toInt();
-    int y = fullYear(m.captured(3).toInt(), int(m.captured(3).size()));
+    const int written = m.captured(3).toInt();
+    int y = m.captured(3).size() == 2 ? FullYear(written) : written;
     int h = m.captured(4).toInt(), n = m.captured(5).toInt(), s = m.captured(6).toInt();
     const QString ampm = m.captured(7).toUpper();
     if (!ampm.isEmpty()) {

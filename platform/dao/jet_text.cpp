@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QVarLengthArray>
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -67,10 +68,7 @@ int compareBuffers(const Buffer& a, const Buffer& b) {
 }
 
 bool isAscii(QStringView s) {
-    for (QChar c : s)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 QStringView decodeUtf8(const char* text, int length, QVarLengthArray<QChar, 256>& out) {

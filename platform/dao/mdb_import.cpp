@@ -6,15 +6,18 @@
 #include <sqlite3.h>
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QtEndian>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,21 +43,18 @@ class CNumericLocale {
     std::string saved_;
 };
 
-struct MdbCloser {
-    MdbHandle* mdb;
-    ~MdbCloser() {
-        if (mdb)
-            mdb_close(mdb);
+// Owners of the C libraries' handles, each freed by its library's function.
+template <auto release>
+struct FreeWith {
+    template <typename T>
+    void operator()(T* handle) const {
+        release(handle);
     }
 };
-
-struct TableCloser {
-    MdbTableDef* table;
-    ~TableCloser() {
-        if (table)
-            mdb_free_tabledef(table);
-    }
-};
+using MdbFile = std::unique_ptr<MdbHandle, FreeWith<mdb_close>>;
+using MdbTable = std::unique_ptr<MdbTableDef, FreeWith<mdb_free_tabledef>>;
+using SqliteStatement = std::unique_ptr<sqlite3_stmt, FreeWith<sqlite3_finalize>>;
+using SqliteDatabase = std::unique_ptr<sqlite3, FreeWith<sqlite3_close_v2>>;
 
 // The type names of the catalogue's SQLite form, so that both forms read back
 // alike.
@@ -184,12 +184,12 @@ void bindDate(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* c
 }
 
 void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
-    TableCloser table{mdb_read_table(entry)};
-    if (!table.table)
+    const MdbTable table(mdb_read_table(entry));
+    if (!table)
         damaged(path, QStringLiteral("la définition de la table %1 est illisible")
                           .arg(QString::fromUtf8(entry->object_name)));
-    const QString name = QString::fromUtf8(table.table->name);
-    MdbTableDef* def = table.table;
+    const QString name = QString::fromUtf8(table->name);
+    MdbTableDef* def = table.get();
     // Both readers trust the definition's counts; their results are what
     // the loops below walk through.
     if (def->num_cols == 0 || def->num_cols > kMaxColumns || def->num_idxs > kMaxIndexes ||
@@ -214,20 +214,20 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
     QStringList defs;
     QList<int> types;
     for (int i = 0; i < n; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table.table->columns, i));
+        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         if (!col)
             inconsistent(path, name);
         defs << jetsql::QuoteName(QString::fromUtf8(col->name)) + u' ' + declaredType(col);
         types << col->col_type;
     }
-    for (unsigned i = 0; i < table.table->num_idxs; ++i) {
-        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table.table->indices, i));
+    for (unsigned i = 0; i < table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         if (idx->index_type != 1)
             continue;
         QStringList keys;
         for (unsigned k = 0; k < idx->num_keys; ++k) {
-            auto* col = static_cast<MdbColumn*>(
-                g_ptr_array_index(table.table->columns, idx->key_col_num[k] - 1));
+            auto* col =
+                static_cast<MdbColumn*>(g_ptr_array_index(table->columns, idx->key_col_num[k] - 1));
             keys << jetsql::QuoteName(QString::fromUtf8(col->name));
         }
         defs << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u','));
@@ -246,7 +246,7 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
     for (int i = 0; i < n; ++i) {
         buffers[i].resize(bindSize(types[i]));
         // Without a buffer libmdb only marks where the value lies.
-        if (mdb_bind_column(table.table, i + 1, readRaw(types[i]) ? nullptr : buffers[i].data(),
+        if (mdb_bind_column(table.get(), i + 1, readRaw(types[i]) ? nullptr : buffers[i].data(),
                             &lengths[i]) < 0)
             inconsistent(path, name);
     }
@@ -257,19 +257,17 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
     const QByteArray insert = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                                   .arg(jetsql::QuoteName(name), placeholders)
                                   .toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, insert.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, insert.constData(), -1, &prepared, nullptr) != SQLITE_OK)
         sqliteFailure(db, path);
-    struct Finalizer {
-        sqlite3_stmt* s;
-        ~Finalizer() { sqlite3_finalize(s); }
-    } finalizer{stmt};
+    const SqliteStatement statement(prepared);
+    sqlite3_stmt* stmt = statement.get();
 
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
     unsigned rows = 0;
-    mdb_rewind_table(table.table);
-    while (mdb_fetch_row(table.table)) {
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
         ++rows;
         // libmdb gives a Null and an empty text alike: ask the row's Null
         // marks when a text came back empty.
@@ -280,8 +278,8 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
             std::fill(isNull.begin(), isNull.end(), 1);
             int start = 0;
             size_t size = 0;
-            if (mdb_find_row(mdb, int(table.table->cur_row) - 1, &start, &size) == 0) {
-                int count = mdb_crack_row(table.table, start, size, fields.data());
+            if (mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) == 0) {
+                int count = mdb_crack_row(table.get(), start, size, fields.data());
                 for (int k = 0; k < count && k <= n; ++k)
                     if (fields[k].colnum >= 0 && fields[k].colnum < n)
                         isNull[fields[k].colnum] = fields[k].is_null;
@@ -305,10 +303,10 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                         sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
                     break;
                 case MDB_MONEY:
-                    bindMoney(stmt, column, mdb, columnAt(table.table, i));
+                    bindMoney(stmt, column, mdb, columnAt(table.get(), i));
                     break;
                 case MDB_DATETIME:
-                    bindDate(stmt, column, mdb, columnAt(table.table, i));
+                    bindDate(stmt, column, mdb, columnAt(table.get(), i));
                     break;
                 case MDB_FLOAT:
                 case MDB_DOUBLE:
@@ -344,21 +342,21 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
     }
     // Pages lost at the end of a cut file, or a broken page chain, end the
     // table early without a word from libmdb: its own count tells.
-    if (rows != table.table->num_rows)
+    if (rows != table->num_rows)
         damaged(path, QStringLiteral("la table %1 compte %2 lignes, %3 ont pu être lues")
                           .arg(name)
-                          .arg(table.table->num_rows)
+                          .arg(table->num_rows)
                           .arg(rows));
 
     // Plain indexes, for the joins and conditions of the readers.
-    for (unsigned i = 0; i < table.table->num_idxs; ++i) {
-        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table.table->indices, i));
+    for (unsigned i = 0; i < table->num_idxs; ++i) {
+        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         if (idx->index_type != 0)
             continue;
         QStringList keys;
         for (unsigned k = 0; k < idx->num_keys; ++k) {
-            auto* col = static_cast<MdbColumn*>(
-                g_ptr_array_index(table.table->columns, idx->key_col_num[k] - 1));
+            auto* col =
+                static_cast<MdbColumn*>(g_ptr_array_index(table->columns, idx->key_col_num[k] - 1));
             keys << jetsql::QuoteName(QString::fromUtf8(col->name));
         }
         if (sqlite3_exec(db,
@@ -374,25 +372,25 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
 
 void importInto(const QString& path, sqlite3* db) {
     CNumericLocale cLocale;
-    MdbCloser mdb{mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS)};
-    if (!mdb.mdb)
+    const MdbFile mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
+    if (!mdb)
         throw Error(errors::UnrecognizedFormat,
                     QStringLiteral("Impossible d'ouvrir la base Access « %1 ».").arg(path));
-    mdb_set_bind_size(mdb.mdb, kBindSize);
-    mdb_set_date_fmt(mdb.mdb, "%Y-%m-%d %H:%M:%S");
-    if (!mdb_read_catalog(mdb.mdb, MDB_TABLE))
+    mdb_set_bind_size(mdb.get(), kBindSize);
+    mdb_set_date_fmt(mdb.get(), "%Y-%m-%d %H:%M:%S");
+    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
         damaged(path, QStringLiteral("la liste de ses tables est illisible"));
 
     exec(db, QStringLiteral("BEGIN"), path);
-    for (unsigned i = 0; i < mdb.mdb->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb.mdb->catalog, i));
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (entry->object_type != MDB_TABLE)
             continue;
         const QString name = QString::fromUtf8(entry->object_name);
         if (name.startsWith(QLatin1String("MSys"), Qt::CaseInsensitive) || name.startsWith(u'~') ||
             mdb_is_system_table(entry))
             continue;
-        copyTable(mdb.mdb, entry, db, path);
+        copyTable(mdb.get(), entry, db, path);
     }
     exec(db, QStringLiteral("COMMIT"), path);
 }
@@ -420,12 +418,12 @@ QByteArray importedImage(const QString& path) {
 }
 
 void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
-    sqlite3* source = nullptr;
-    struct Closer {
-        sqlite3*& db;
-        ~Closer() { sqlite3_close_v2(db); }
-    } closer{source};
-    if (sqlite3_open_v2(":memory:", &source, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    sqlite3* opened = nullptr;
+    // A handle comes back even when the opening fails: it is closed too.
+    const int opening = sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE, nullptr);
+    const SqliteDatabase owner(opened);
+    sqlite3* source = owner.get();
+    if (opening != SQLITE_OK)
         sqliteFailure(source, path);
     RegisterJetFunctions(source);
     // Read in place: the copy below is the one this process keeps.
@@ -444,13 +442,17 @@ void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
 // What libmdb prints when a page lies beyond the file's end or does not hold
 // what it should; it reads on regardless, so the copy would lack rows or values.
 bool tellsOfDamage(const QByteArray& diagnostics) {
-    for (const char* sign :
-         {"beyond EOF", "Invalid data location", "Invalid page buffer", "incorrect memo length",
-          "reading page", "Unable to", "can't find index", "not a valid table definition",
-          "didn't get a full page"})
-        if (diagnostics.contains(sign))
-            return true;
-    return false;
+    static const QByteArrayList signs = {"beyond EOF",
+                                         "Invalid data location",
+                                         "Invalid page buffer",
+                                         "incorrect memo length",
+                                         "reading page",
+                                         "Unable to",
+                                         "can't find index",
+                                         "not a valid table definition",
+                                         "didn't get a full page"};
+    return std::any_of(signs.begin(), signs.end(),
+                       [&](const QByteArray& sign) { return diagnostics.contains(sign); });
 }
 
 // The first line libmdb printed, as a detail for the log.

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/recordset_impl.h"
@@ -69,10 +71,10 @@ QList<QVariant> Recordset::Impl::readRow(qint64 rowid) {
 }
 
 int Recordset::Impl::indexOf(const QString& name) const {
-    for (int i = 0; i < names.size(); ++i)
-        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    const auto found = std::find_if(names.begin(), names.end(), [&](const QString& n) {
+        return n.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return found == names.end() ? -1 : int(found - names.begin());
 }
 
 void Recordset::Impl::checkOpen() const {

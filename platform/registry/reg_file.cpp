@@ -1,7 +1,7 @@
 #include "platform/registry/reg_file.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -57,36 +57,29 @@ bool isHexContinuation(const QString& line) {
     return std::all_of(t.begin(), t.end(), [](QChar c) { return allowed.contains(c); });
 }
 
-// hex(1): UTF-16LE bytes, NUL-terminated, as regedit writes multi-line text.
+// hex(1): UTF-16LE bytes, NUL-terminated, as regedit writes multi-line text,
+// two hex digits a byte with commas between them.
 bool decodeHex1(const QString& data, QString& out) {
-    QByteArray bytes;
-    for (const QString& part : data.split(u',', Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const int b = part.trimmed().toInt(&ok, 16);
-        if (!ok || b < 0 || b > 255) {
-            return false;
-        }
-        bytes.append(static_cast<char>(b));
+    static const QRegularExpression bytesText(
+        QStringLiteral("^\\s*(?:[0-9a-f]{2}\\s*,\\s*)*(?:[0-9a-f]{2}\\s*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!bytesText.match(data).hasMatch()) {
+        return false;
     }
-    out.clear();
-    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
-        const char16_t c =
-            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        if (c == 0) {
-            break;
-        }
-        out.append(QChar(c));
+    const QByteArray bytes = QByteArray::fromHex(data.toLatin1());
+    out.resize(bytes.size() / 2);
+    qFromLittleEndian<char16_t>(bytes.constData(), out.size(), out.data());
+    if (const qsizetype end = out.indexOf(QChar(0)); end >= 0) {
+        out.truncate(end);
     }
     return true;
 }
 
 QString encodeHex1(const QString& text) {
-    QStringList parts;
-    for (QChar c : text + QChar(0)) {
-        parts << QStringLiteral("%1").arg(c.unicode() & 0xFF, 2, 16, QLatin1Char('0'))
-              << QStringLiteral("%1").arg(c.unicode() >> 8, 2, 16, QLatin1Char('0'));
-    }
-    return QStringLiteral("hex(1):") + parts.join(u',');
+    const QString terminated = text + QChar(0);
+    QByteArray bytes(terminated.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(terminated.utf16(), terminated.size(), bytes.data());
+    return QStringLiteral("hex(1):") + QString::fromLatin1(bytes.toHex(','));
 }
 
 }  // namespace

@@ -3,15 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 
+#include "platform/save_file.h"
 #include "platform/system_reason.h"
 
 namespace kalvor {
@@ -38,12 +39,17 @@ std::unique_ptr<Registry>& current() {
 }
 
 reg::Key* findIn(QList<reg::Key>& keys, const QString& normalized) {
-    for (reg::Key& candidate : keys) {
-        if (sameName(candidate.path, normalized)) {
-            return &candidate;
-        }
-    }
-    return nullptr;
+    const auto k = std::find_if(keys.begin(), keys.end(), [&](const reg::Key& candidate) {
+        return sameName(candidate.path, normalized);
+    });
+    return k == keys.end() ? nullptr : &*k;
+}
+
+// The first value of that name.
+template <typename Values>
+auto findValue(Values& values, const QString& name) {
+    return std::find_if(values.begin(), values.end(),
+                        [&](const reg::Value& v) { return sameName(v.name, name); });
 }
 
 // The keys of a parsed file, one entry per key however often it appears.
@@ -66,15 +72,13 @@ void apply(QList<reg::Key>& keys, const QString& key, const QString& name, const
         keys.append(reg::Key{key, {}});
         k = &keys.last();
     }
-    for (reg::Value& v : k->values) {
-        if (sameName(v.name, name)) {
-            v.isText = true;
-            v.text = text;
-            v.rawData.clear();
-            return;
-        }
+    if (const auto v = findValue(k->values, name); v != k->values.end()) {
+        v->isText = true;
+        v->text = text;
+        v->rawData.clear();
+    } else {
+        k->values.append(reg::Value{name, text, true, {}});
     }
-    k->values.append(reg::Value{name, text, true, {}});
 }
 
 void apply(QList<reg::Key>& keys, const QString& key) {
@@ -139,39 +143,24 @@ class StoreLock {
     int fd_ = -1;
 };
 
-// Writes bytes to path through a temporary file of the same folder, mode 0600.
-QString writeAtomically(const QString& path, const QByteArray& bytes) {
-    QByteArray tmpl = QFile::encodeName(path + QStringLiteral(".XXXXXX"));
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0) {
-        return SystemReason(errno);
+// Replaces the file at path with bytes, whole or not at all, mode 0600 (it
+// holds the MySQL password). QSaveFile would give it the permissions of the
+// file it replaces, or the umask's.
+QString saveWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (QString failure = OpenSaveFile(file); !failure.isEmpty()) {
+        return failure;
     }
-    fchmod(fd, 0600);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            const QString reason = SystemReason(errno);
-            ::close(fd);
-            ::unlink(tmpl.constData());
-            return reason;
-        }
-        done += n;
+    errno = 0;
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size()) {
+        return FileReason(file, errno);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const QString reason = SystemReason(errno);
-        ::unlink(tmpl.constData());
-        return reason;
+    if (QString failure = FlushSaveFile(file); !failure.isEmpty()) {
+        return failure;
     }
-    if (::rename(tmpl.constData(), QFile::encodeName(path).constData()) != 0) {
-        const QString reason = SystemReason(errno);
-        ::unlink(tmpl.constData());
-        return reason;
-    }
-    return {};
+    return CommitSaveFile(file);
 }
 
 }  // namespace
@@ -268,12 +257,10 @@ bool Registry::keyExists(const QString& key) const {
     // A key holding only sub-keys exists too, as it does on Windows.
     const QString k = normalizeKey(key);
     const QString below = k + u'\\';
-    for (const reg::Key& candidate : keys_) {
-        if (sameName(candidate.path, k) || candidate.path.startsWith(below, Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return isCatalogueApplicationKey(k) && wine_->keyExists(key);
+    const bool here = std::any_of(keys_.begin(), keys_.end(), [&](const reg::Key& candidate) {
+        return sameName(candidate.path, k) || candidate.path.startsWith(below, Qt::CaseInsensitive);
+    });
+    return here || (isCatalogueApplicationKey(k) && wine_->keyExists(key));
 }
 
 bool Registry::createKey(const QString& key) {
@@ -290,10 +277,12 @@ bool Registry::createKey(const QString& key) {
 
 std::optional<QString> Registry::value(const QString& key, const QString& name) const {
     if (const reg::Key* k = findKey(key)) {
-        for (const reg::Value& v : k->values) {
-            if (v.isText && sameName(v.name, name)) {
-                return v.text;
-            }
+        const auto v =
+            std::find_if(k->values.begin(), k->values.end(), [&](const reg::Value& candidate) {
+                return candidate.isText && sameName(candidate.name, name);
+            });
+        if (v != k->values.end()) {
+            return v->text;
         }
     }
     if (isCatalogueApplicationKey(normalizeKey(key))) {
@@ -307,13 +296,9 @@ void Registry::setValue(const QString& key, const QString& name, const QString& 
         return;
     }
     if (const reg::Key* k = findKey(key)) {
-        for (const reg::Value& v : k->values) {
-            if (sameName(v.name, name)) {
-                if (v.isText && v.text == text) {
-                    return;
-                }
-                break;
-            }
+        const auto v = findValue(k->values, name);
+        if (v != k->values.end() && v->isText && v->text == text) {
+            return;
         }
     }
     record(Change{normalizeKey(key), name, text, false});
@@ -408,7 +393,7 @@ QString Registry::write() {
         }
     }
     const QByteArray bytes = reg::serialize(keys);
-    if (const QString failure = writeAtomically(target, bytes); !failure.isEmpty()) {
+    if (const QString failure = saveWhole(target, bytes); !failure.isEmpty()) {
         return failure;
     }
     keys_ = keys;

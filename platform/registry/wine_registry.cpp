@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace kalvor {
 namespace {
@@ -124,12 +125,8 @@ bool WineRegistry::keyExists(const QString& key) const {
         return true;
     }
     const QString below = k + u'\\';
-    for (auto it = keys_.constBegin(); it != keys_.constEnd(); ++it) {
-        if (it.key().startsWith(below)) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(keys_.keyBegin(), keys_.keyEnd(),
+                       [&](const QString& candidate) { return candidate.startsWith(below); });
 }
 
 std::optional<QString> WineRegistry::value(const QString& key, const QString& name) const {
