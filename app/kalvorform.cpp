@@ -20,11 +20,11 @@
 #include "app/start_up.h"
 #include "app/tabs.h"
 #include "catalogue/catalogue_counts.h"
+#include "common/operation.h"
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/qt_prompt.h"
 #include "dialogs/stats_grid_widget.h"
-#include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
@@ -148,10 +148,8 @@ void Kalvorform::Form_Load_Interactive() {
     // A catalogue that cannot be read is noted and logged, and the window is
     // still prepared: a grid left unprepared would be saved over the charts
     // at exit, and empty thumbnail boxes over the thumbnail folders.
-    try {
-        showCounts();
-    } catch (const Error& e) {
-        start_up::Form_Load_Failed(s, e.Description());
+    if (const auto failure = Attempt([this] { showCounts(); })) {
+        start_up::Form_Load_Failed(s, failure->description);
     }
     if (s.opt_miniatures == 1) {
         s.box_thumb_couvertures = s.GV_Thumb_Couvertures;
@@ -187,16 +185,13 @@ void Kalvorform::fichier_ouvrir_Click() {
 bool Kalvorform::Open_Collection(const QString& path) {
     catalogue::Counts counts;
     QString refusal;
-    try {
-        counts = catalogue::ReadCounts(path);
-        if (!counts.generation) {
-            refusal = QStringLiteral(
-                "Ce fichier n'est pas une base Ormelo' : il n'a ni les tables d'une base v6 "
-                "(ALBUMS avec la colonne AAcheter) ni celles d'une base v5 ou v4 (ACHETER, "
-                "EXLIBRIS).");
-        }
-    } catch (const Error& e) {
-        refusal = e.Description();
+    if (const auto failure = Attempt([&] { counts = catalogue::ReadCounts(path); })) {
+        refusal = failure->description;
+    } else if (!counts.generation) {
+        refusal = QStringLiteral(
+            "Ce fichier n'est pas une base Ormelo' : il n'a ni les tables d'une base v6 "
+            "(ALBUMS avec la colonne AAcheter) ni celles d'une base v5 ou v4 (ACHETER, "
+            "EXLIBRIS).");
     }
     if (!refusal.isEmpty()) {
         prompt_->message(QStringLiteral("Impossible d'ouvrir la collection ") + path +
