@@ -30,6 +30,44 @@ QHBoxLayout* checkWithBox(FormBinding& bind, const FormBinding::Check& c, const 
     return line;
 }
 
+// The home page: how many series, and the thumbnails of the last albums.
+QGroupBox* Accueil(FormBinding& bind) {
+    using S = Settings;
+    Settings& s = bind.settings();
+    auto* accueil = frame("frm_accueil", QStringLiteral("Page d'accueil"));
+    auto* accueilGrid = new QGridLayout(accueil);
+    QLabel* series = bind.label("lbl_series_accueil", QStringLiteral("Nombre de séries :"));
+    accueilGrid->addWidget(series, 0, 0);
+    accueilGrid->addWidget(named(bind.text("box_series_accueil", &S::box_series_accueil), series),
+                           0, 1);
+    accueilGrid->addWidget(bind.check("opt_image_accueil",
+                                      QStringLiteral("Afficher les miniatures des derniers albums"),
+                                      &S::opt_image_accueil, &S::opt_image_accueil_Click),
+                           1, 0, 1, 2);
+    QLabel* col = bind.label("lbl_col", QStringLiteral("nb de colonnes :"));
+    bind.shown(col, [&s] { return s.lbl_col_Visible; });
+    accueilGrid->addWidget(col, 2, 0);
+    QComboBox* colBox = bind.combo("box_col_accueil", S::ColAccueilItems(), &S::box_col_accueil,
+                                   &S::box_col_accueil_Click);
+    bind.shown(colBox, [&s] { return s.box_col_accueil_Visible; });
+    accueilGrid->addWidget(colBox, 2, 1);
+    QLabel* ligne = bind.label("lbl_ligne", s.lbl_ligne_Caption);
+    bind.shown(ligne, [&s] { return s.lbl_ligne_Visible; });
+    accueilGrid->addWidget(ligne, 3, 0);
+    auto* counts = new QHBoxLayout;
+    QComboBox* lignes =
+        bind.combo("box_ligne_accueil", S::LigneAccueilItems(), &S::box_ligne_accueil);
+    bind.shown(lignes, [&s] { return s.box_ligne_accueil_Visible; });
+    counts->addWidget(lignes);
+    QComboBox* albums =
+        bind.combo("box_albums_accueil", S::AlbumsAccueilItems(), &S::box_albums_accueil);
+    bind.shown(albums, [&s] { return s.box_albums_accueil_Visible; });
+    counts->addWidget(albums);
+    accueilGrid->addLayout(counts, 3, 1);
+    bind.onRefresh([&s, ligne] { ligne->setText(s.lbl_ligne_Caption); });
+    return accueil;
+}
+
 }  // namespace
 
 QWidget* Options2(FormBinding& bind) {
@@ -64,37 +102,7 @@ QWidget* Options2(FormBinding& bind) {
     listesLayout->addLayout(quit);
     layout->addWidget(listes, 0, 0, 2, 1);
 
-    auto* accueil = frame("frm_accueil", QStringLiteral("Page d'accueil"));
-    auto* accueilGrid = new QGridLayout(accueil);
-    QLabel* series = bind.label("lbl_series_accueil", QStringLiteral("Nombre de séries :"));
-    accueilGrid->addWidget(series, 0, 0);
-    accueilGrid->addWidget(named(bind.text("box_series_accueil", &S::box_series_accueil), series),
-                           0, 1);
-    accueilGrid->addWidget(bind.check("opt_image_accueil",
-                                      QStringLiteral("Afficher les miniatures des derniers albums"),
-                                      &S::opt_image_accueil, &S::opt_image_accueil_Click),
-                           1, 0, 1, 2);
-    QLabel* col = bind.label("lbl_col", QStringLiteral("nb de colonnes :"));
-    bind.shown(col, [&s] { return s.lbl_col_Visible; });
-    accueilGrid->addWidget(col, 2, 0);
-    QComboBox* colBox = bind.combo("box_col_accueil", S::ColAccueilItems(), &S::box_col_accueil,
-                                   &S::box_col_accueil_Click);
-    bind.shown(colBox, [&s] { return s.box_col_accueil_Visible; });
-    accueilGrid->addWidget(colBox, 2, 1);
-    QLabel* ligne = bind.label("lbl_ligne", s.lbl_ligne_Caption);
-    bind.shown(ligne, [&s] { return s.lbl_ligne_Visible; });
-    accueilGrid->addWidget(ligne, 3, 0);
-    auto* counts = new QHBoxLayout;
-    QComboBox* lignes =
-        bind.combo("box_ligne_accueil", S::LigneAccueilItems(), &S::box_ligne_accueil);
-    bind.shown(lignes, [&s] { return s.box_ligne_accueil_Visible; });
-    counts->addWidget(lignes);
-    QComboBox* albums =
-        bind.combo("box_albums_accueil", S::AlbumsAccueilItems(), &S::box_albums_accueil);
-    bind.shown(albums, [&s] { return s.box_albums_accueil_Visible; });
-    counts->addWidget(albums);
-    accueilGrid->addLayout(counts, 3, 1);
-    layout->addWidget(accueil, 0, 1);
+    layout->addWidget(Accueil(bind), 0, 1);
 
     auto* baspage = frame("frm_baspage", QStringLiteral("Bas de Page"));
     auto* basGrid = new QGridLayout(baspage);
@@ -124,8 +132,7 @@ QWidget* Options2(FormBinding& bind) {
     }
     persoLayout->addStretch(1);
     layout->addWidget(perso, 2, 0, 1, 2);
-    bind.onRefresh([&s, ligne, persoBoxes] {
-        ligne->setText(s.lbl_ligne_Caption);
+    bind.onRefresh([&s, persoBoxes] {
         const QString* captions[] = {&s.opt_perso1_Caption, &s.opt_perso2_Caption,
                                      &s.opt_perso3_Caption, &s.opt_perso4_Caption};
         for (int i = 0; i < 4; ++i) {
