@@ -1,0 +1,26 @@
+#pragma once
+
+class QWidget;
+
+namespace kalvor {
+
+struct DataExports;
+class FormBinding;
+class StatsGrid;
+class StatsGridWidget;
+
+// The tabs of the main window with the settings and commands, each bound
+// through `bind`.
+namespace tabs {
+
+QWidget* Configuration(FormBinding& bind);
+QWidget* Options1(FormBinding& bind);
+QWidget* Options2(FormBinding& bind);
+QWidget* Repertoires(FormBinding& bind);
+QWidget* Miniatures(FormBinding& bind);
+// `grid` shows `stats`, which the configuration file carries.
+QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidget& grid,
+                    StatsGrid& stats);
+
+}  // namespace tabs
+}  // namespace kalvor
