@@ -22,7 +22,7 @@ const QString kConfigWrite = QStringLiteral("software\\Kalvor\\Config");
 const QString kFoldersWrite = QStringLiteral("software\\Kalvor\\Repertoires");
 
 // clang-format off
-const Row kRows[] = {
+constexpr Row kRows[] = {
     {Key::Export,           R, "Export",           Text,   &S::GV_Export},
     {Key::Titre,            C, "Titre",            Text,   &S::box_titre, {}, "Ma collection de Bandes Dessinées"},
     {Key::Couvertures,      R, "Couvertures",      Text,   &S::GV_Rep_Couvertures},
@@ -103,7 +103,31 @@ const Row kRows[] = {
     {Key::TriPara7,         C, "Tri_Para7",        Text,   &S::GV_Tri_Para_7},
 };
 // clang-format on
+
+constexpr char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+constexpr bool sameName(const char* a, const char* b) {
+    for (; *a != 0 && lower(*a) == lower(*b); ++a, ++b) {
+    }
+    return lower(*a) == lower(*b);
+}
+// row() finds a row by its key's position, and the store ignores case.
+constexpr bool wellFormed() {
+    for (std::size_t i = 0; i < std::size(kRows); ++i) {
+        if (kRows[i].key != static_cast<Key>(i)) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (kRows[j].section == kRows[i].section && sameName(kRows[j].name, kRows[i].name)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 static_assert(std::size(kRows) == static_cast<std::size_t>(Key::Count));
+static_assert(wellFormed(), "rows out of key order or a name stored twice");
 
 const QString& readKey(Section section) {
     return section == Section::Config ? kConfigRead : kFoldersRead;
@@ -115,9 +139,7 @@ const QString& writeKey(Section section) {
 }  // namespace
 
 const Row& row(Key key) {
-    const Row& r = kRows[static_cast<int>(key)];
-    Q_ASSERT(r.key == key);
-    return r;
+    return kRows[static_cast<int>(key)];
 }
 
 Key next(Key key, int steps) {
