@@ -46,7 +46,8 @@ class Settings {
 
     Settings();
 
-    // ---- Load and save (registry: software\Kalvor\Config and \Repertoires)
+    // ---- Load and save (registry: software\Kalvor\Config and \Repertoires;
+    // every stored value, its name and its default in settings_store.cpp)
 
     // Reads every setting; needs GV_Version_Base (custom-field captions) and
     // GV_Rep_Base (absolute image folders). Never throws: a value that cannot

@@ -23,6 +23,13 @@ const QString kAchetesPar = QStringLiteral("Nombre d'albums achetés par ");
 const QString kLocked1 = QStringLiteral("ST09");
 const QString kLocked2 = QStringLiteral("ST10");
 
+// The five values stored for each chart, named after its code.
+enum class Field { Use, Nb, Type, Autres, Sequence };
+QString valueName(const QString& code, Field field) {
+    static const char* const suffixes[] = {"_use", "_nb", "_type", "_autres", "_sequence"};
+    return code + QLatin1String(suffixes[static_cast<int>(field)]);
+}
+
 std::optional<QString> readValue(const QString& name) {
     const QVariant value =
         general::Get_Registry_Value(HKEY_CURRENT_USER, StatsGrid::RegistryKey(), name);
@@ -97,23 +104,23 @@ void StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2, const Q
     setDefaults(GV_Perso1, GV_Perso2, GV_Perso3, GV_Perso4);
     for (StatsChart& chart : rows_) {
         const QString& c = chart.code;
-        if (const auto use = readValue(c + QStringLiteral("_use"))) {
+        if (const auto use = readValue(valueName(c, Field::Use))) {
             chart.used = readsAsOne(*use);
         }
         // A count that is no whole number would break require.php: the
         // default stands in for it.
-        if (const auto nb = readValue(c + QStringLiteral("_nb"))) {
+        if (const auto nb = readValue(valueName(c, Field::Nb))) {
             if (const auto number = wholeNumber(*nb)) {
                 chart.nb = int(*number);
             }
         }
-        if (const auto type = readValue(c + QStringLiteral("_type"))) {
+        if (const auto type = readValue(valueName(c, Field::Type))) {
             chart.percent = *type == u"pct";
         }
-        if (const auto autres = readValue(c + QStringLiteral("_autres"))) {
+        if (const auto autres = readValue(valueName(c, Field::Autres))) {
             chart.autres = *autres == u"1";
         }
-        if (const auto sequence = readValue(c + QStringLiteral("_sequence"))) {
+        if (const auto sequence = readValue(valueName(c, Field::Sequence))) {
             if (const auto number = wholeNumber(*sequence)) {
                 chart.sequence = int(*number);
             }
@@ -130,15 +137,15 @@ void StatsGrid::Save() const {
     for (int r = 1; r <= kRows; ++r) {
         const StatsChart& chart = this->chart(r);
         const QString& c = chart.code;
-        general::Set_Registry_Value(HKEY_CURRENT_USER, key, c + QStringLiteral("_use"),
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, valueName(c, Field::Use),
                                     chart.used ? QStringLiteral("1") : QStringLiteral("0"));
-        general::Set_Registry_Value(HKEY_CURRENT_USER, key, c + QStringLiteral("_nb"),
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, valueName(c, Field::Nb),
                                     QString::number(chart.nb));
-        general::Set_Registry_Value(HKEY_CURRENT_USER, key, c + QStringLiteral("_type"),
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, valueName(c, Field::Type),
                                     chart.percent ? QStringLiteral("pct") : QStringLiteral("nb"));
-        general::Set_Registry_Value(HKEY_CURRENT_USER, key, c + QStringLiteral("_autres"),
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, valueName(c, Field::Autres),
                                     chart.autres ? QStringLiteral("1") : QStringLiteral("0"));
-        general::Set_Registry_Value(HKEY_CURRENT_USER, key, c + QStringLiteral("_sequence"),
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, valueName(c, Field::Sequence),
                                     QString::number(r));
     }
 }

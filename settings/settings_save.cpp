@@ -1,0 +1,97 @@
+#include "platform/registry/registry.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+
+namespace kalvor {
+
+using store::Key;
+using store::save;
+using store::write;
+
+// In the order the file has always been written: new values are added to a
+// key in the order they are first written.
+bool Settings::save_Config() {
+    Registry::Batch batch(Registry::currentUser());
+
+    save(*this, Key::Titre);
+    write(Key::Repertoire, Opt_Absolu()    ? QStringLiteral("absolu")
+                           : Opt_Sousrep() ? QStringLiteral("sousrep")
+                                           : QStringLiteral("relatif"));
+    for (int i : store::kBoxOrder) {
+        save(*this, store::imageKinds()[i].rep);
+    }
+    save(*this, Key::Require);
+    save(*this, Key::Export);
+
+    const bool thumbs = opt_miniatures == 1;
+    if (thumbs) {
+        save(*this, Key::Prefix);
+    }
+    for (int i : {store::kCouvertures, store::kVersos, store::kPlanches, store::kPhotos,
+                  store::kDedicaces, store::kParabd, store::kRevues}) {
+        const store::ImageKind& k = store::imageKinds()[i];
+        write(k.thumb, thumbs ? this->*k.thumbVar : QString());
+    }
+
+    write(Key::Email, opt_email == 1 ? box_email : QString());
+    write(Key::SitePrincipal, opt_quitter == 1 ? box_siteprincipal : QString());
+    for (Key k : {Key::Stats, Key::NbCol, Key::Collection, Key::Verso, Key::Host, Key::Login,
+                  Key::Password, Key::Base, Key::PrefixeTable, Key::Manuel}) {
+        save(*this, k);
+    }
+
+    const bool split = Opt_split_yes();
+    write(Key::Split, split ? QStringLiteral("true") : QStringLiteral("false"));
+    write(Key::SplitGroup, split ? box_SplitGroup : QStringLiteral("500"));
+
+    for (Key k = Key::Eo; k <= Key::NbListe; k = store::next(k)) {
+        if (k != Key::Miniature) {
+            save(*this, k);
+        }
+    }
+    for (Key k = Key::Perso1; k <= Key::Perso4; k = store::next(k)) {
+        save(*this, k);
+    }
+    save(*this, Key::Miniature);
+
+    Save_LastRun();
+
+    save(*this, Key::SeriesAccueil);
+    save(*this, Key::ImageAccueil);
+    if (opt_image_accueil != 1) {
+        write(Key::ColAccueil, QString());
+        write(Key::LigneAccueil, QString());
+    } else if (box_col_accueil == u"Auto") {
+        write(Key::ColAccueil, QStringLiteral("1"));
+        write(Key::LigneAccueil, box_albums_accueil);
+    } else {
+        write(Key::ColAccueil, box_col_accueil);
+        write(Key::LigneAccueil, box_ligne_accueil);
+    }
+
+    for (Key k : {Key::Commentaire, Key::Imprimer, Key::BaspageUse, Key::BaspageHaut, Key::Auteur,
+                  Key::DediPlace, Key::Site}) {
+        save(*this, k);
+    }
+    write(Key::OptPathParabd, opt_path_parabd() ? QStringLiteral("1") : QStringLiteral("2"));
+    save(*this, Key::PluginTintinId);
+    save(*this, Key::PluginTintin);
+    write(Key::Latin1, opt_latin1() ? QStringLiteral("True") : QStringLiteral("False"));
+    for (Key k = Key::TriPara1; k <= Key::TriPara7; k = store::next(k)) {
+        save(*this, k);
+    }
+    return batch.commit();
+}
+
+bool Settings::Save_LastRun() {
+    if (!GV_LastRun_Changed) {
+        return true;
+    }
+    Registry::Batch batch(Registry::currentUser());
+    for (Key k : {Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue}) {
+        save(*this, k);
+    }
+    return batch.commit();
+}
+
+}  // namespace kalvor
