@@ -195,9 +195,7 @@ function CacheDebut()
   foreach ($fichiers as $fichier) {
     $date = @filemtime($fichier);
     $etat[] = $fichier . ':' . $date . ':' . @filesize($fichier);
-    if (substr($fichier, -4) == '.php') {
-      $recent = max($recent, (int) $date);
-    }
+    $recent = max($recent, (int) $date);
   }
   $requete = $_GET;
   ksort($requete);
@@ -215,9 +213,10 @@ function CacheDebut()
     exit;
   }
 
-  // A page made just after the data changed might mix old and new rows
-  // within the second the tables' times can tell apart; just after a PHP
-  // file changed, OPcache may still run the former one: neither is kept.
+  // Times tell seconds apart: a page made just after the data or a file
+  // changed might not differ from the page after a second change in the
+  // same second. Besides, OPcache may still run a PHP file's former text
+  // for a while. Such a page is not kept.
   if ($marque[4] - max($marque[2], $marque[3]) < 2
     || time() - $recent < 2 + (int) ini_get('opcache.revalidate_freq')) {
     return;
