@@ -245,6 +245,14 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$THUMB_revues"), thumbs ? s.box_thumb_revues : s.GV_Rep_Revues);
     l << QString() << QString();
 
+    // Like the thumbnails, a folder of the site that the pages fill.
+    section(l, QStringLiteral("//Cache des pages"));
+    l << QStringLiteral(
+        "$GV_cache          = \"cache\"; //(dossier des pages déjà calculées, vide : pas de "
+        "cache)");
+    l << QStringLiteral("$GV_cache_taille   = 256; //(taille maximale du cache en Mo)");
+    l << QString() << QString();
+
     section(l, QStringLiteral("//valeurs des champs perso 1 à 4"));
     const int display[4] = {s.opt_perso1, s.opt_perso2, s.opt_perso3, s.opt_perso4};
     for (int i = 0; i < 4; ++i) {

@@ -117,6 +117,195 @@ function AfficheImage($fpath, $fimage, $fw)
 $dblink = mysql_connect($host, $login, $password);
 mysql_select_db($base);
 
+// Catalogue pages already made are sent again from the cache folder while
+// nothing they are made from has changed: the request, the data (the
+// last-update mark, and the tables' own change times, finer than that date),
+// require.php and the site's files, the image folders the pages look into.
+// Only a page made in full, without a warning, with the data unchanged from
+// start to end, is kept. A folder that cannot be written means no cache.
+function CacheMarque()
+{
+  $prefixe = $GLOBALS['prefixe_table'];
+  $motif = str_replace(array('|', '_', '%'), array('||', '|_', '|%'), $prefixe) . '%';
+  // MySQL 8 would otherwise give table times up to a day old.
+  @mysql_query('SET /*!80000 SESSION information_schema_stats_expiry = 0, */ @kalvor_cache = 1');
+  $r = @mysql_query("SELECT (SELECT max(last_update) FROM " . $prefixe . "kalvor), count(*), "
+    . "UNIX_TIMESTAMP(max(CREATE_TIME)), UNIX_TIMESTAMP(max(UPDATE_TIME)), UNIX_TIMESTAMP() "
+    . "FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() "
+    . "AND TABLE_NAME LIKE '" . mysql_real_escape_string($motif) . "' ESCAPE '|'");
+  $ligne = $r ? @mysql_fetch_row($r) : false;
+  return is_array($ligne) ? $ligne : false;
+}
+
+// The entries of a folder, none when it cannot be read.
+function CacheListe($dossier)
+{
+  $noms = @scandir($dossier);
+  $liste = array();
+  foreach (is_array($noms) ? $noms : array() as $nom) {
+    if ($nom != '.' && $nom != '..') {
+      $liste[] = $dossier . '/' . $nom;
+    }
+  }
+  return $liste;
+}
+
+function CacheDebut()
+{
+  $dossier = isset($GLOBALS['GV_cache']) ? (string) $GLOBALS['GV_cache'] : 'cache';
+  $pages = array('index.php', 'serie.php', 'auteur.php', 'revue.php', 'collection.php',
+    'style.php', 'type.php', 'dl.php', 'dt-achat.php', 'notes.php', 'liste.php', 'stats.php',
+    'imprimer.php', 'moteur.php', 'search.php');
+  $page = isset($_SERVER['SCRIPT_FILENAME']) ? basename($_SERVER['SCRIPT_FILENAME']) : '';
+  if ($dossier === '' || !in_array($page, $pages, true) || !empty($_POST)
+    || !isset($_SERVER['REQUEST_METHOD']) || $_SERVER['REQUEST_METHOD'] !== 'GET') {
+    return;
+  }
+  $marque = CacheMarque();
+  if ($marque === false) {
+    return;
+  }
+  // The end of the page may run in another working folder.
+  if (!preg_match('#^([/\\\\]|[A-Za-z]:)#', $dossier)) {
+    $ici = getcwd();
+    if ($ici === false) {
+      return;
+    }
+    $dossier = $ici . '/' . $dossier;
+  }
+  $fichiers = get_included_files();
+  foreach (CacheListe(dirname(__FILE__)) as $fichier) {
+    if (substr($fichier, -4) == '.php') {
+      $fichiers[] = $fichier;
+    }
+  }
+  $sortes = array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues');
+  foreach ($sortes as $sorte) {
+    foreach (array('PATH_', 'THUMB_') as $genre) {
+      if (isset($GLOBALS[$genre . $sorte])) {
+        $fichiers[] = $GLOBALS[$genre . $sorte];
+      }
+    }
+  }
+  $etat = array_slice($marque, 0, 4);
+  $recent = 0;
+  // The same list for every page.
+  $fichiers = array_unique($fichiers);
+  sort($fichiers);
+  foreach ($fichiers as $fichier) {
+    $date = @filemtime($fichier);
+    $etat[] = $fichier . ':' . $date . ':' . @filesize($fichier);
+    $recent = max($recent, (int) $date);
+  }
+  $requete = $_GET;
+  ksort($requete);
+  $generation = $dossier . '/' . substr(md5(implode("\n", $etat)), 0, 16);
+  $nom = $generation . '/' . md5($page . "\n" . serialize($requete)) . '.html';
+
+  $f = @fopen($nom, 'rb');
+  if ($f !== false) {
+    $entete = rtrim(fread($f, 128));
+    if ($entete !== '') {
+      header($entete);
+    }
+    fpassthru($f);
+    fclose($f);
+    exit;
+  }
+
+  // Times tell seconds apart: a page made just after the data or a file
+  // changed might not differ from the page after a second change in the
+  // same second. Besides, OPcache may still run a PHP file's former text
+  // for a while. Such a page is not kept.
+  if ($marque[4] - max($marque[2], $marque[3]) < 2
+    || time() - $recent < 2 + (int) ini_get('opcache.revalidate_freq')) {
+    return;
+  }
+  if (!is_dir($generation)) {
+    if (!@mkdir($generation, 0777, true)) {
+      return;
+    }
+    // Pages of earlier data will not be asked for again.
+    foreach (CacheListe($dossier) as $ancienne) {
+      if ($ancienne !== $generation && is_dir($ancienne)) {
+        foreach (CacheListe($ancienne) as $fichier) {
+          @unlink($fichier);
+        }
+        @rmdir($ancienne);
+      }
+    }
+  }
+  $taille = 0;
+  foreach (CacheListe($generation) as $fichier) {
+    $taille += (int) @filesize($fichier);
+  }
+  $limite = isset($GLOBALS['GV_cache_taille']) ? (float) $GLOBALS['GV_cache_taille'] : 256;
+  if ($taille >= $limite * 1048576) {
+    return;
+  }
+  $temp = $nom . '.' . getmypid() . '-' . mt_rand() . '.tmp';
+  $f = @fopen($temp, 'xb');
+  if ($f === false) {
+    return;
+  }
+  $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
+    'marque' => $marque, 'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
+  set_error_handler('CacheErreur');
+  ob_start('CacheTampon', 65536);
+  $GLOBALS['kalvor_cache']['niveau'] = ob_get_level();
+  register_shutdown_function('CacheFin');
+}
+
+// A warning that was not silenced may come from the moment (a lost
+// connection, a failed query): the page is sent but not kept.
+function CacheErreur($type, $texte)
+{
+  if (($type & (E_WARNING | E_USER_WARNING | E_USER_ERROR | E_RECOVERABLE_ERROR))
+    && (error_reporting() & E_WARNING)) {
+    $GLOBALS['kalvor_cache']['echec'] = true;
+  }
+  return false;
+}
+
+function CacheTampon($morceau, $phase)
+{
+  $c = &$GLOBALS['kalvor_cache'];
+  if (!$c['echec'] && $morceau !== '' && fwrite($c['f'], $morceau) !== strlen($morceau)) {
+    $c['echec'] = true;
+  }
+  return $morceau;
+}
+
+function CacheFin()
+{
+  $c = &$GLOBALS['kalvor_cache'];
+  while (ob_get_level() >= $c['niveau'] && ob_end_flush()) {
+  }
+  $erreur = error_get_last();
+  $fatale = E_ERROR | E_PARSE | E_CORE_ERROR | E_COMPILE_ERROR | E_USER_ERROR;
+  $garde = !$c['echec'] && connection_status() == CONNECTION_NORMAL
+    && (!$erreur || !($erreur['type'] & $fatale)) && http_response_code() == 200;
+  // Only the headers a page sent from the cache sends too.
+  $type = '';
+  foreach (headers_list() as $entete) {
+    if (stripos($entete, 'Content-Type:') === 0) {
+      $type = $entete;
+    } elseif (stripos($entete, 'X-Powered-By:') !== 0) {
+      $garde = false;
+    }
+  }
+  $marque = $garde ? CacheMarque() : false;
+  $garde = $garde && strlen($type) < 127 && is_array($marque)
+    && array_slice($marque, 0, 4) === array_slice($c['marque'], 0, 4)
+    && fseek($c['f'], 0) === 0 && fwrite($c['f'], $type) === strlen($type);
+  $garde = fclose($c['f']) && $garde;
+  if (!$garde || !@rename($c['temp'], $c['nom'])) {
+    @unlink($c['temp']);
+  }
+}
+
+CacheDebut();
+
 // Collection and list kind come from the address: anything unknown falls back
 // to the default, so that no request text reaches a page unchecked.
 if ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums') {

@@ -12,10 +12,14 @@
 #include "common/vb.h"
 #include "e2e/e2e_servers.h"
 #include "platform/cp1252.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/inet.h"
+#include "platform/prompt.h"
 #include "platform/textfile.h"
 #include "sitegen/site_files.h"
+#include "sqlscripts/full_export.h"
 #include "sqlscripts/schema_scripts.h"
 #include "support/test_paths.h"
 
@@ -73,6 +77,37 @@ QList<SqlScript> sampleData(const SiteInputs& inputs) {
              test::readAll(schema_scripts::ScriptsFolder(inputs.exportFolder) +
                            QStringLiteral("/tables.sql"))},
             {QStringLiteral("donnees.sql"), readSample(QStringLiteral("donnees.sql"), prefix)}};
+}
+
+namespace {
+
+// The catalogue's own generation, read from its tables: the registry keys
+// that tell it to the program belong to the user's Wine prefix.
+QString versionOf(const QString& catalogue) {
+    auto db = dao::DBEngine::OpenDatabase(catalogue);
+    const bool v6 = db->TableDefs().Contains(QStringLiteral("PARABD"));
+    db->Close();
+    return v6 ? QStringLiteral("v6") : QStringLiteral("v5");
+}
+
+}  // namespace
+
+QList<SqlScript> publishedData(const SiteInputs& in) {
+    Settings s = in.settings;
+    s.GV_Export = in.exportFolder;
+    s.GV_Chemin_Base = in.catalogue;
+    s.GV_Version_Base = versionOf(in.catalogue);
+    s.GV_Prefixe_Table = s.box_prefixe_table;
+    s.Mode_Commande = true;
+    schema_scripts::Create_Tables_Sql({in.exportFolder, s.box_prefixe_table, s.opt_utf8()});
+    RecordingPrompt prompt;
+    if (!btn_Donnees_SQL_Click(s, prompt)) {
+        throw Error(0, QStringLiteral("export des données en échec : ") + s.GV_Erreurs);
+    }
+    const QString scripts = schema_scripts::ScriptsFolder(in.exportFolder);
+    return {
+        {QStringLiteral("tables.sql"), test::readAll(scripts + QStringLiteral("/tables.sql"))},
+        {QStringLiteral("donnees.sql"), test::readAll(scripts + QStringLiteral("/donnees.sql"))}};
 }
 
 Settings siteSettings() {

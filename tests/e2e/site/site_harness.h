@@ -51,6 +51,10 @@ using SiteData = std::function<QList<SqlScript>(const SiteInputs&)>;
 // written by hand.
 QList<SqlScript> sampleData(const SiteInputs&);
 
+// The schema and the full data export of the catalogue, as the program
+// publishes them.
+QList<SqlScript> publishedData(const SiteInputs& inputs);
+
 // Settings of a site with every option on, pointed at the private servers;
 // image folders relative to the site folder.
 Settings siteSettings();

@@ -106,6 +106,12 @@ $THUMB_parabd      = "../mini/parabd";
 $THUMB_revues      = "../mini/revues";
 
 
+//Cache des pages
+//---------------
+$GV_cache          = "cache"; //(dossier des pages déjà calculées, vide : pas de cache)
+$GV_cache_taille   = 256; //(taille maximale du cache en Mo)
+
+
 //valeurs des champs perso 1 à 4
 //------------------------------
 $GV_Perso1_display = 1; //(Affichage du champ Perso1 = >1: oui - 0: non)

@@ -1,0 +1,113 @@
+// The cache of made pages: it sends the page as made, a fresh one once the
+// data or require.php changed, never for a posted form, and nothing at all,
+// silently, when its folder cannot be written.
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_servers.h"
+#include "e2e/site/site_harness.h"
+#include "platform/cp1252.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+using namespace kalvor::e2e;
+
+namespace {
+
+QStringList cachedPages(const SiteHarness& site) {
+    QStringList pages;
+    QDirIterator it(site.folder() + QStringLiteral("/cache"), {QStringLiteral("*.html")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        pages << it.next();
+    }
+    return pages;
+}
+
+// The page, asked for until the cache holds it: a page made within a few
+// seconds of a change of the data or of the site's files is not kept.
+SitePage getUntilCached(const SiteHarness& site, const QString& page) {
+    const QStringList before = cachedPages(site);
+    const auto kept = [&] {
+        for (const QString& entry : cachedPages(site)) {
+            if (!before.contains(entry)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    SitePage made = site.get(page);
+    while (!kept() && waited.elapsed() < 10000) {
+        QThread::msleep(200);
+        made = site.get(page);
+    }
+    return made;
+}
+
+}  // namespace
+
+TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("cache"));
+    const QString failed =
+        site.build(siteSettings(), siteStats(), publishedData,
+                   test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+    const QString liste = QStringLiteral("liste.php?coll=albums&liste=series");
+    const SitePage made = getUntilCached(site, liste);
+    ASSERT_EQ(cachedPages(site).size(), 1);
+    const SitePage sent = site.get(liste);
+    EXPECT_EQ(sent.body, made.body);
+    EXPECT_EQ(sent.contentType, made.contentType);
+
+    // A data script loaded: the next page is made again.
+    const SqlResult loaded =
+        runSql(site.database(),
+               QByteArrayLiteral("UPDATE kv_series SET titre = 'Titre tout neuf' WHERE idserie = "
+                                 "(SELECT min(idserie) FROM kv_albums);\n"
+                                 "UPDATE kv_kalvor SET last_update = '2030-01-01';\n"));
+    ASSERT_TRUE(loaded.ok) << loaded.errors.toStdString();
+    EXPECT_TRUE(site.get(liste).body.contains("Titre tout neuf"));
+
+    // require.php rewritten: so is the page.
+    ASSERT_TRUE(getUntilCached(site, QStringLiteral("index.php")).problem().isEmpty());
+    const QString require = site.folder() + QStringLiteral("/require.php");
+    QByteArray settings = test::readAll(require);
+    ASSERT_TRUE(settings.contains(cp1252::encode(siteSettings().box_titre)));
+    settings.replace(cp1252::encode(siteSettings().box_titre), "Titre du site remanie");
+    test::writeAll(require, settings);
+    // OPcache may run the former file for a while, whatever the cache does.
+    QElapsedTimer waited;
+    waited.start();
+    while (!site.get(QStringLiteral("index.php")).body.contains("Titre du site remanie") &&
+           waited.elapsed() < 10000) {
+        QThread::msleep(200);
+    }
+    EXPECT_LT(waited.elapsed(), 10000);
+
+    // A posted search is answered by the search, not by the page of the
+    // same address kept from a plain visit.
+    const QString search = QStringLiteral("search.php?coll=albums");
+    const SitePage everything = getUntilCached(site, search);
+    EXPECT_NE(site.post(search, {{QStringLiteral("ftitre"), QStringLiteral("zqzqzq")}}).body,
+              everything.body);
+
+    // A cache folder that cannot be made: the same page, no message.
+    const SitePage before = getUntilCached(site, liste);
+    ASSERT_TRUE(QDir(site.folder() + QStringLiteral("/cache")).removeRecursively());
+    test::writeAll(site.folder() + QStringLiteral("/cache"), "pas un dossier");
+    for (int i = 0; i < 2; ++i) {
+        const SitePage page = site.get(liste);
+        EXPECT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_EQ(page.body, before.body);
+        EXPECT_EQ(page.contentType, before.contentType);
+    }
+}
