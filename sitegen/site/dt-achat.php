@@ -69,11 +69,8 @@ if ($sens == 'desc') {
 // leaves its name empty but keeps the album. The dedications collection lists
 // every album of the date, dedicated or not, as its date list counts them.
 $albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
-$selection = "where $condition";
-$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $selection";
-// The summary shows a few columns: it reads neither the comment nor the authors.
-$resume = "SELECT a.idalbum, a.num, a.titre, a.dl, a.reference, a.numa, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie $selection";
-$result = $albums ? mysql_query("$resume order by $sql_order, titreserie, num, numa") : false;
+$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition";
+$result = $albums ? mysql_query("$debut order by $sql_order, titreserie, num, numa") : false;
 
 if ($coll == 'parabd') {
   $mots = "d'objets";
@@ -96,13 +93,13 @@ echo '<p>Nombre total ' . $mots . '&nbsp;: ' . ($albums ? mysql_num_rows($result
 $paire = false;
 while ($row = mysql_fetch_row($result)) {
   $lien = '<a href="#i' . $row[0] . '">';
-  $numero = kalvor_numero($row[1], $row[5]);
+  $numero = kalvor_numero($row[1], $row[18]);
   echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
-  echo '<td>' . $lien . $row[6] . '</a></td>';
+  echo '<td>' . $lien . $row[33] . '</a></td>';
   echo '<td>' . $lien . $numero . '</a></td>';
   echo '<td>' . $lien . $row[2] . '</a></td>';
-  echo '<td>' . $lien . $row[3] . '</a></td>';
-  echo '<td>' . $lien . $row[4] . '</a></td>';
+  echo '<td>' . $lien . $row[12] . '</a></td>';
+  echo '<td>' . $lien . $row[11] . '</a></td>';
   echo "</tr>\n";
   $paire = !$paire;
 }

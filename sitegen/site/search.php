@@ -66,10 +66,7 @@ switch ($coll) {
     $w_where = ($coll == 'dedicace') ? 'where horsserie = 1' : 'where 1 = 1';
     // An album is found whatever its author ids hold; an absent author
     // matches no name.
-    $depuis = "from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
-    $SQL_sentence = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' $depuis";
-    // The summary shows a few columns: it leaves the comment out.
-    $SQL_resume = "SELECT a.idalbum, a.num, a.titre, a.dl, a.reference, a.numa, s.titre as 'titreserie' $depuis";
+    $SQL_sentence = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
     $wlibelle = "d'albums";
     break;
   case 'parabd':
@@ -119,7 +116,7 @@ if ($end_sql == '') {
   echo '<p align="center"><a href="moteur.php?coll=' . $coll . '"><img src="' . $PATH_images
     . '/bt_moteur.gif" width="83" height="18" alt="Recherches" title="Moteur de recherche"></a></p>' . "\n";
 } else {
-  $w_resultat = mysql_query($SQL_resume ?? $SQL_sentence);
+  $w_resultat = mysql_query($SQL_sentence);
   $nb = mysql_num_rows($w_resultat);
   echo "<p>Nombre $wlibelle sélectionnés&nbsp;:&nbsp;$nb</p>\n<br>\n";
   echo '<table id="Recap" width="100%" cellpadding="0" cellspacing="0">' . "\n";
@@ -152,7 +149,7 @@ if ($end_sql == '') {
         $cellules = array($row[20], $row[2], $w_date, $row[4]);
         break;
       default:
-        $cellules = array($row[6], kalvor_numero($row[1], $row[5]), $row[2], $row[3], $row[4]);
+        $cellules = array($row[33], kalvor_numero($row[1], $row[18]), $row[2], $row[12], $row[11]);
     }
     foreach ($cellules as $cellule) {
       echo '<td>' . $lien . $cellule . '</a></td>';
