@@ -189,7 +189,7 @@ function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
   }
   $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
     . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
-    . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display');
+    . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display, a.idauteur');
   while ($row = mysql_fetch_row($resultat)) {
     $ids[(int) $row[3]][(int) $row[2]][] = $row;
   }
