@@ -293,7 +293,8 @@ void writeTables(const QString& path, const QString& p, bool utf8) {
                                        QStringLiteral("KEY dateachat(dateachat),"),
                                        QStringLiteral("KEY horsserie(horsserie),"),
                                        QStringLiteral("KEY editeur(editeur),"),
-                                       QStringLiteral("KEY collection(collection)")});
+                                       QStringLiteral("KEY collection(collection),"),
+                                       QStringLiteral("KEY notealbum(notealbum)")});
     s.Line(closing(QStringLiteral("table albums basée sur ormelo 4.22"), utf8));
 
     s.Box(31, QStringLiteral("# Structure de la table `acheter`"));
@@ -304,7 +305,8 @@ void writeTables(const QString& path, const QString& p, bool utf8) {
                                        QStringLiteral("KEY idserie (idserie),"),
                                        QStringLiteral("KEY iddessinateur (iddessinateur),"),
                                        QStringLiteral("KEY idscenariste (idscenariste),"),
-                                       QStringLiteral("KEY idcoloriste (idcoloriste)")});
+                                       QStringLiteral("KEY idcoloriste (idcoloriste),"),
+                                       QStringLiteral("KEY notealbum(notealbum)")});
     s.Line(closing(QStringLiteral("table acheter basée sur ormelo 4.22"), utf8));
 
     s.Box(31, QStringLiteral("# Structure de la table `parabd` "));
@@ -424,6 +426,21 @@ void writeUpgrade(const QString& path, const QString& p, bool utf8) {
     s.Box(32, QStringLiteral("# Table Revues"));
     s.Line(QStringLiteral("ALTER TABLE ") + p +
            QStringLiteral("revues CHANGE reliure reliure varchar(255) default NULL;"));
+    // The rating pages look albums up by their rating. The index is added
+    // only where it is missing, so that the script can run again, and
+    // through a prepared statement, which MySQL takes as MariaDB does.
+    s.Box(32, QStringLiteral("# Index des notes"));
+    for (const QString& table : {QStringLiteral("albums"), QStringLiteral("acheter")}) {
+        s.Line(
+            QStringLiteral("SET @kalvor_index = (SELECT IF(COUNT(*) = 0, 'ALTER TABLE %1%2 ADD KEY "
+                           "notealbum(notealbum)', 'DO 0') FROM information_schema.STATISTICS "
+                           "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '%1%2' AND "
+                           "INDEX_NAME = 'notealbum');")
+                .arg(p, table));
+        s.Line(QStringLiteral("PREPARE kalvor_index FROM @kalvor_index;"));
+        s.Line(QStringLiteral("EXECUTE kalvor_index;"));
+        s.Line(QStringLiteral("DEALLOCATE PREPARE kalvor_index;"));
+    }
     s.Close();
 }
 

@@ -147,32 +147,84 @@ function DetailSerie($requete, $count_requete_fin)
     kalvor_detail_objets($requete, $t_tomes, $t_models);
     return;
   }
-  $G = $GLOBALS;
-  $images = $G['PATH_images'];
   $col = 0;
   $seriesauv = '';
-  // The back covers of a series are counted once per call: every card of the
+  // The back covers of a series are counted once per page: every card of the
   // series asks the same question.
   $versos = array();
+  // The cards are written a batch of rows at a time, with one query for the
+  // batch's collaborators and one for its new series' back covers: a long
+  // list never sits whole in memory.
+  while ($lignes = kalvor_lot($requete)) {
+    kalvor_collaborateurs_lot($lignes, $t_collaborateurs ?? null, $t_auteurs);
+    kalvor_versos_lot($lignes, $versos, $t_albums, $count_requete_fin);
+    kalvor_cartes_lot($lignes, $versos, $col, $seriesauv);
+  }
+  if ($requete) {
+    mysql_free_result($requete);
+  }
+  unset($GLOBALS['kalvor_collaborateurs']);
+}
+
+// The next rows of a result, at most a batch of them; none at its end.
+function kalvor_lot($requete)
+{
   $lignes = array();
-  while ($row = mysql_fetch_row($requete)) {
+  while (count($lignes) < 250 && ($row = mysql_fetch_row($requete))) {
     $lignes[] = $row;
   }
-  // The collaborators of every card in one query rather than three per card.
+  return $lignes;
+}
+
+// The collaborators of every card of a batch in one query rather than three per card.
+function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
+{
   $GLOBALS['kalvor_collaborateurs'] = array();
-  if ($G['GV_collaborateurs'] == 1 && $lignes && isset($t_collaborateurs)) {
-    $ids = array();
-    foreach ($lignes as $row) {
-      $ids[(int) $row[0]] = array();
-    }
-    $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
-      . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
-      . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display');
-    while ($row = mysql_fetch_row($resultat)) {
-      $ids[(int) $row[3]][(int) $row[2]][] = $row;
-    }
-    $GLOBALS['kalvor_collaborateurs'] = $ids;
+  if ($GLOBALS['GV_collaborateurs'] != 1 || $t_collaborateurs === null) {
+    return;
   }
+  $ids = array();
+  foreach ($lignes as $row) {
+    $ids[(int) $row[0]] = array();
+  }
+  $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
+    . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
+    . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display, a.idauteur');
+  while ($row = mysql_fetch_row($resultat)) {
+    $ids[(int) $row[3]][(int) $row[2]][] = $row;
+  }
+  mysql_free_result($resultat);
+  $GLOBALS['kalvor_collaborateurs'] = $ids;
+}
+
+// The back covers of the series that a batch brings in, counted in one query.
+function kalvor_versos_lot($lignes, &$versos, $t_albums, $count_requete_fin)
+{
+  $nouvelles = array();
+  foreach ($lignes as $row) {
+    $cle = (int) $row[3];
+    if (!isset($versos[$cle])) {
+      $versos[$cle] = 0;
+      $nouvelles[] = $cle;
+    }
+  }
+  if (!$nouvelles) {
+    return;
+  }
+  $resultat = mysql_query("SELECT idserie, count(*) from $t_albums a where idserie in (" . implode(', ', $nouvelles)
+    . ") and verso <> '' $count_requete_fin group by idserie");
+  while ($compte = mysql_fetch_row($resultat)) {
+    $versos[(int) $compte[0]] = (int) $compte[1];
+  }
+  mysql_free_result($resultat);
+}
+
+// The cards of one batch; the column and the current series carry over to the next.
+function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
+{
+  global $coll;
+  $G = $GLOBALS;
+  $images = $G['PATH_images'];
   foreach ($lignes as $row) {
     $num = (string) $row[1];
     $suffixe = $row[18] ? '(' . $row[18] . ')' : '';
@@ -235,14 +287,7 @@ function DetailSerie($requete, $count_requete_fin)
       $col = 0;
     }
 
-    $cle = (string) $row[3];
-    if (!isset($versos[$cle])) {
-      $resultat = mysql_query("SELECT count(*) from $t_albums a where idserie='" . mysql_real_escape_string($cle)
-        . "' and verso <> '' $count_requete_fin");
-      $compte = mysql_fetch_row($resultat);
-      $versos[$cle] = $compte ? (int) $compte[0] : 0;
-    }
-    $nbversos = $versos[$cle];
+    $nbversos = $versos[(int) $row[3]];
 
     $large = ($G['GV_verso'] != 'none' && $nbversos != 0 && $G['GV_nbcol'] != 2)
       || $G['GV_nbcol'] == 1 || $coll == 'dedicace';
@@ -347,7 +392,6 @@ function DetailSerie($requete, $count_requete_fin)
       $col = 1 - $col;
     }
   }
-  unset($GLOBALS['kalvor_collaborateurs']);
 }
 
 function kalvor_detail_objets($requete, $t_tomes, $t_models)

@@ -59,15 +59,18 @@ switch ($liste) {
     $idxspecial = 2;
     if ($GLOBALS['GV_collaborateurs'] != 1 || $coll == 'parabd') {
       if ($coll != 'revue') {
-        // One join per role: a join on "or" reads every album for every author.
+        // One pass per role: a join on "or" reads every album for every author.
+        // Albums are counted by author id alone, a short key, and the names
+        // joined to the counts.
         $roles = array();
         foreach (array('iddessinateur', 'idscenariste', 'idcoloriste') as $role) {
-          $roles[] = "SELECT b.idauteur, b.display, b.photo, a.idalbum from $t_auteurs b inner join $t_albums a on b.idauteur = a.$role where b.idauteur <> 1 $t_filtre";
+          $roles[] = "SELECT a.$role idauteur, a.idalbum from $t_albums a where 1 = 1 $t_filtre";
         }
-        $requete = "SELECT idauteur, display, photo, count(distinct idalbum) from (" . implode(' union all ', $roles) . ") r group by idauteur, display, photo order by display";
+        $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT idauteur, count(distinct idalbum) n from ("
+          . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
       }
     } elseif ($albums_seuls) {
-      $requete = "SELECT c.idauteur, display, photo, count(distinct c.idalbum) from $t_collaborateurs c, $t_auteurs b, $t_albums a where c.idauteur = b.idauteur and c.idauteur <> 1  $t_filtre and a.idalbum=c.idalbum group by c.idauteur, display, photo order by display";
+      $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT c.idauteur, count(distinct c.idalbum) n from $t_collaborateurs c inner join $t_albums a on a.idalbum = c.idalbum where c.idauteur <> 1 $t_filtre group by c.idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
     }
     break;
   case 'styles':
@@ -85,7 +88,9 @@ switch ($liste) {
     $idxnb = 2;
     $cle2 = true;
     if ($albums_seuls) {
-      $requete = "SELECT editeur, COALESCE(collection, '') as collec, count(*) FROM $t_albums a where 1 = 1 $t_filtre GROUP BY editeur, collec ORDER BY editeur, collec";
+      // Grouped by sorting: the two long texts make a key too long for a
+      // temporary table in memory in UTF-8 tables, and one on disk is slower.
+      $requete = "SELECT SQL_BIG_RESULT editeur, COALESCE(collection, '') as collec, count(*) FROM $t_albums a where 1 = 1 $t_filtre GROUP BY editeur, collec ORDER BY editeur, collec";
     }
     break;
   case 'types':

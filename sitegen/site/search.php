@@ -157,11 +157,15 @@ if ($end_sql == '') {
     echo "</tr>\n";
   }
   echo "</table>\n";
+  // The cards show the same rows in the same order: the result is read again
+  // rather than asked for again, and a broad search holds one list.
+  if ($nb > 0) {
+    mysql_data_seek($w_resultat, 0);
+  }
 
   if ($coll != 'revue') {
-    DetailSerie(mysql_query($SQL_sentence), ' ');
+    DetailSerie($w_resultat, ' ');
   } else {
-    $w_resultat = mysql_query("SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ");
     $col = 0;
     $seriesauv = '';
     $w_class = ($GV_nbcol == 1) ? 'FicheLarge' : 'Fiche';

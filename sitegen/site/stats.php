@@ -38,13 +38,16 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST01':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par Style";
-      $SQL = "select a.style, count(b.idalbum) from $t_series a, $t_albums b where a.idserie = b.idserie group by a.style order by 2 desc";
+      // Albums are counted by series through the series index, then the
+      // few series are added up by genre.
+      $SQL = "select a.style, sum(b.n) from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by a.style order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST02':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par &Eacute;diteur";
-      $SQL = "select editeur, count(idalbum) from $t_albums group by editeur order by 2 desc";
+      // count(*): the publisher index alone answers it.
+      $SQL = "select editeur, count(*) from $t_albums group by editeur order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST03':
@@ -57,49 +60,54 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST04':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par série ($display_nb séries avec le plus d'albums)";
-      $SQL = "select a.titre, count(b.idalbum) from $t_series a inner join $t_albums b on (a.idserie = b.idserie) group by a.idserie, a.titre order by 2 desc, 1 asc";
+      $SQL = "select a.titre, b.n from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie order by 2 desc, 1 asc";
       require '_detail_stats.php';
       break;
     case 'ST05':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par auteur ($display_nb auteurs avec le plus d'albums)";
-      $SQL = "select a.display, count(b.idalbum) from $t_auteurs a inner join $t_albums b on (a.idauteur = b.iddessinateur or a.idauteur = b.idscenariste or a.idauteur = b.idcoloriste) where idauteur <> 1 and idauteur <> 2 and idauteur <> 3 group by a.idauteur, a.display order by 2 desc, 1 asc";
+      // One pass per role: a join on "or" reads every album for every author.
+      // An album counts once for an author who holds several of its roles.
+      $SQL = "select a.display, r.n from $t_auteurs a inner join (select idauteur, count(distinct idalbum) n from ("
+        . "select iddessinateur idauteur, idalbum from $t_albums union all select idscenariste, idalbum from $t_albums"
+        . " union all select idcoloriste, idalbum from $t_albums) u where idauteur <> 1 and idauteur <> 2 and idauteur <> 3"
+        . " group by idauteur) r on a.idauteur = r.idauteur order by 2 desc, 1 asc";
       require '_detail_stats.php';
       break;
     case 'ST06':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par $GV_Perso1";
-      $SQL = "select perso1, count(idalbum) from $t_albums group by perso1 order by 2 desc";
+      $SQL = "select perso1, count(idalbum) from $t_albums group by perso1 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST07':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par $GV_Perso2";
-      $SQL = "select perso2, count(idalbum) from $t_albums group by perso2 order by 2 desc";
+      $SQL = "select perso2, count(idalbum) from $t_albums group by perso2 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST08':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par $GV_Perso3";
-      $SQL = "select perso3, count(idalbum) from $t_albums group by perso3 order by 2 desc";
+      $SQL = "select perso3, count(idalbum) from $t_albums group by perso3 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST09':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par $GV_Perso4";
-      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=99 and a.perso4 = b.model_item group by item_desc order by 2 desc";
+      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=99 and a.perso4 = b.model_item group by item_desc order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST10':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre &eacute;ditions originales / r&eacute;&eacute;ditions";
-      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=1 and a.edo = b.model_item group by edo, item_desc order by 2 desc";
+      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=1 and a.edo = b.model_item group by edo, item_desc order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST11':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = 'R&eacute;partition des objets ParaBD';
-      $SQL = "select item_desc, count(idparabd) from " . $prefixe_table . "parabd a, $t_models b where b.model=0 and a.typeobjet = b.model_item group by item_desc order by 2 desc";
+      $SQL = "select item_desc, count(idparabd) from " . $prefixe_table . "parabd a, $t_models b where b.model=0 and a.typeobjet = b.model_item group by item_desc order by 2 desc, 1";
       require '_detail_stats.php';
       break;
   }

@@ -180,7 +180,8 @@ TEST_P(SchemaOnMariaDb, DeleteTablesClearsAFullAndAPartialSchema) {
 
 // The layout that the upgrade script starts from: every column of parabd
 // NOT NULL, type codes 0 to 5 in a tinyint, list 0 of model_item holding
-// those six codes, and revues.reliure a number.
+// those six codes, revues.reliure a number, and the album tables without an
+// index on the rating.
 const char* const kVersion173 = R"SQL(SET NAMES utf8;
 CREATE TABLE bd_parabd (
   idparabd int(8) NOT NULL default '0',
@@ -240,6 +241,12 @@ sujet5 varchar(255) default NULL,
 couverture varchar(255) default NULL,
 PRIMARY KEY  (idrevue)
 ) ENGINE=MyISAM DEFAULT CHARSET=latin1;
+CREATE TABLE bd_albums (
+  idalbum int(8) NOT NULL default '0',
+  notealbum varchar(50) default NULL,
+  PRIMARY KEY  (idalbum)
+) ENGINE=MyISAM DEFAULT CHARSET=latin1;
+CREATE TABLE bd_acheter LIKE bd_albums;
 INSERT INTO bd_parabd (idparabd, typeobjet, commentaire, description)
   VALUES (10, 0, '', 'a'), (11, 1, '', 'b'), (12, 2, '', 'c'), (13, 3, '', 'd'), (14, 4, '', 'e'),
          (15, 5, '', 'f');
@@ -277,6 +284,12 @@ TEST_P(SchemaOnMariaDb, UpgradeTakesTheEarlierLayoutToTheCurrentOne) {
     ASSERT_TRUE(issue.ok) << issue.errors.toStdString();
     EXPECT_TRUE(issue.diagnostics.isEmpty()) << issue.diagnostics.join("\n").toStdString();
     EXPECT_EQ(column(db, "SELECT reliure FROM bd_revues;"), QStringList{"Au numéro"});
+    const QString ratingIndex =
+        "SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = "
+        "DATABASE() AND INDEX_NAME = 'notealbum' ORDER BY TABLE_NAME;";
+    const QStringList ratingIndexes{"bd_acheter|notealbum", "bd_albums|notealbum"};
+    EXPECT_EQ(column(db, ratingIndex), ratingIndexes);
+    EXPECT_EQ(column(fresh, ratingIndex), ratingIndexes);
 
     // Run again on rows that already hold new codes: they stay as they are.
     ASSERT_TRUE(
@@ -287,6 +300,7 @@ TEST_P(SchemaOnMariaDb, UpgradeTakesTheEarlierLayoutToTheCurrentOne) {
     EXPECT_EQ(column(db, "SELECT typeobjet FROM bd_parabd WHERE idparabd >= 20 ORDER BY idparabd;"),
               (QStringList{"1004", "2003"}));
     EXPECT_EQ(column(db, "SELECT COUNT(*) FROM bd_model_item WHERE model = 0;"), QStringList{"30"});
+    EXPECT_EQ(column(db, ratingIndex), ratingIndexes);
 }
 
 // Rows built from the value kinds, with the characters that have broken

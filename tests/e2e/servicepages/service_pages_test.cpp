@@ -1,11 +1,13 @@
 #include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <map>
 #include <memory>
 
 #include <gtest/gtest.h>
 
+#include "catalogue/synthetic_catalogue.h"
 #include "common/general.h"
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
@@ -457,6 +459,32 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
         ids.sort();
         EXPECT_EQ(ids.join(u' ').toStdString(), c.found.join(u' ').toStdString());
     }
+}
+
+// A search that every album matches, on a catalogue whose rows held twice,
+// as the page once held them, pass a small memory limit: the page stays
+// within it and shows every album.
+TEST(ServicePages, ABroadSearchCompletesWithinASmallMemoryLimit) {
+    KALVOR_REQUIRE_SERVERS();
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("grand.db"));
+    catalogue::WriteSyntheticCatalogue(catalogue, catalogue::Generation::V6, 3000);
+    SiteHarness s(QStringLiteral("service_grand"));
+    const QString failed =
+        s.build(siteSettings(), siteStats(), catalogueData(QStringLiteral("v6"), true), catalogue);
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    test::writeAll(s.folder() + QStringLiteral("/limited_search.php"),
+                   "<?php\nini_set('memory_limit', '8M');\nrequire 'search.php';\n");
+
+    const SitePage page =
+        s.post(QStringLiteral("limited_search.php?coll=albums"), {{"ftitre", "e"}});
+    ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+    const Found f = found(page);
+    EXPECT_EQ(f.count, 2500);
+    EXPECT_EQ(f.anchors.size(), 2500);
+    const QString body = text(page);
+    EXPECT_EQ(body.count(QStringLiteral("<div class=\"Fiche")), 2500);
+    EXPECT_TRUE(body.endsWith(QStringLiteral("</body>\n</html>\n")));
 }
 
 TEST(ServicePages, IncludeFilesFetchedByThemselvesAnswerNothing) {

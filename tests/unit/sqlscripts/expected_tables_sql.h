@@ -175,7 +175,8 @@ KEY idcoloriste (idcoloriste),
 KEY dateachat(dateachat),
 KEY horsserie(horsserie),
 KEY editeur(editeur),
-KEY collection(collection)
+KEY collection(collection),
+KEY notealbum(notealbum)
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table albums basée sur ormelo 4.22';
 # -------------------------------
 # Structure de la table `acheter`
@@ -217,7 +218,8 @@ key idalbum_2(idalbum),
 KEY idserie (idserie),
 KEY iddessinateur (iddessinateur),
 KEY idscenariste (idscenariste),
-KEY idcoloriste (idcoloriste)
+KEY idcoloriste (idcoloriste),
+KEY notealbum(notealbum)
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table acheter basée sur ormelo 4.22';
 # -------------------------------
 # Structure de la table `parabd` 
@@ -429,4 +431,15 @@ delete from {P}model_item where model = 0 and model_item <= 5;
 # Table Revues
 # --------------------------------
 ALTER TABLE {P}revues CHANGE reliure reliure varchar(255) default NULL;
+# --------------------------------
+# Index des notes
+# --------------------------------
+SET @kalvor_index = (SELECT IF(COUNT(*) = 0, 'ALTER TABLE {P}albums ADD KEY notealbum(notealbum)', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}albums' AND INDEX_NAME = 'notealbum');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+SET @kalvor_index = (SELECT IF(COUNT(*) = 0, 'ALTER TABLE {P}acheter ADD KEY notealbum(notealbum)', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}acheter' AND INDEX_NAME = 'notealbum');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
 )SQL";
