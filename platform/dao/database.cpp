@@ -46,16 +46,34 @@ QString selectStatement(Connection& c, const QString& jet, const jetsql::Transla
     return sql;
 }
 
+// The stored name of a table opened by its name, whatever its letter case.
+QString existingTable(Connection& c, const QString& name) {
+    const QString table = c.tableName(name);
+    if (table.isEmpty())
+        throw Error(errors::TableNotFound,
+                    QStringLiteral("Table ou requête « %1 » introuvable.").arg(name));
+    return table;
+}
+
+// Runs a statement that returns no rows the caller wants; its count of
+// changed rows.
+long runToEnd(Connection& c, const QString& sql, const QString& jet) {
+    Statement s(c.prepare(sql));
+    int rc = sqlite3_step(s.stmt);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(s.stmt);
+    if (rc != SQLITE_DONE)
+        c.fail(rc, jet);
+    return sqlite3_changes(c.handle());
+}
+
 }  // namespace
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& sqlOrTableName) {
     Connection& c = impl_->live();
     jetsql::Translated t = jetsql::Translate(sqlOrTableName);
     if (t.kind == jetsql::Kind::TableName) {
-        const QString table = c.tableName(t.sql);
-        if (table.isEmpty())
-            throw Error(errors::TableNotFound,
-                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
+        const QString table = existingTable(c, t.sql);
         return std::make_unique<Recordset>(std::make_unique<Recordset::Impl>(
             impl_->connection,
             QStringLiteral("SELECT _rowid_, * FROM %1").arg(jetsql::QuoteName(table)), table));
@@ -68,10 +86,7 @@ std::unique_ptr<RowCursor> Database::OpenCursor(const QString& select) {
     Connection& c = impl_->live();
     const jetsql::Translated t = jetsql::Translate(select);
     if (t.kind == jetsql::Kind::TableName) {
-        const QString table = c.tableName(t.sql);
-        if (table.isEmpty())
-            throw Error(errors::TableNotFound,
-                        QStringLiteral("Table ou requête « %1 » introuvable.").arg(t.sql));
+        const QString table = existingTable(c, t.sql);
         return std::make_unique<RowCursor>(
             impl_->connection, QStringLiteral("SELECT * FROM %1").arg(jetsql::QuoteName(table)));
     }
@@ -82,13 +97,7 @@ long Database::InsertSelect(const QString& sqliteInsert, const QString& jetSelec
     Connection& c = impl_->live();
     const QString sql =
         sqliteInsert + u' ' + selectStatement(c, jetSelect, jetsql::Translate(jetSelect));
-    Statement s(c.prepare(sql));
-    int rc = sqlite3_step(s.stmt);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(s.stmt);
-    if (rc != SQLITE_DONE)
-        c.fail(rc, jetSelect);
-    impl_->affected = sqlite3_changes(c.handle());
+    impl_->affected = runToEnd(c, sql, jetSelect);
     return impl_->affected;
 }
 
@@ -119,13 +128,7 @@ void Database::Execute(const QString& jet) {
                             .arg(name));
     }
 
-    Statement s(c.prepare(sql));
-    int rc = sqlite3_step(s.stmt);
-    while (rc == SQLITE_ROW)
-        rc = sqlite3_step(s.stmt);
-    if (rc != SQLITE_DONE)
-        c.fail(rc, jet);
-    impl_->affected = sqlite3_changes(c.handle());
+    impl_->affected = runToEnd(c, sql, jet);
 }
 
 long Database::RecordsAffected() const {

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QUuid>
 
+#include "catalogue/catalogue_schema.h"
 #include "common/vb.h"
 #include "e2e/e2e_servers.h"
 #include "platform/cp1252.h"
@@ -85,7 +86,7 @@ namespace {
 // that tell it to the program belong to the user's Wine prefix.
 QString versionOf(const QString& catalogue) {
     auto db = dao::DBEngine::OpenDatabase(catalogue);
-    const bool v6 = db->TableDefs().Contains(QStringLiteral("PARABD"));
+    const bool v6 = catalogue::GenerationOfTables(db->TableDefs()) == catalogue::Generation::V6;
     db->Close();
     return v6 ? QStringLiteral("v6") : QStringLiteral("v5");
 }
