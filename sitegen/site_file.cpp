@@ -46,7 +46,9 @@ QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when
             const QString line = QStringLiteral("/*") + QString(banner.size() + 41, u'*') + u'/';
             const QString stampLine = QStringLiteral("/* Page générée par ") + banner +
                                       QStringLiteral(" le ") + stamp + QStringLiteral("    */");
-            return {line, stampLine, line};
+            QString credit = QStringLiteral("/* Feuille de style du site publié par ") + banner;
+            credit += QString(line.size() - credit.size() - 2, u' ') + QStringLiteral("*/");
+            return {line, stampLine, credit, line};
         }
         case SiteBox::None:
             break;

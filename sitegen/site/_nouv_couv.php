@@ -30,6 +30,7 @@ while ($row = mysql_fetch_row($requete)) {
     $w_filename = $PATH_couvertures . '/Encours.jpg';
   }
   $w_texte = $row[1] . ' - ' . (((string) $row[5] != '') ? $row[5] . '. ' : '') . $row[6];
+  // Escaped, not written as stored: a quote in a title would end the attribute.
   $w_texte = htmlspecialchars($w_texte, ENT_QUOTES, 'ISO-8859-1', false);
   echo '<a href="' . $w_current . '"><img src="' . $w_filename . '" height="145" width="107" alt="' . $w_texte
     . '" title="' . $w_texte . '"></a>' . "\n";

@@ -61,12 +61,14 @@ switch ($liste) {
       if ($coll != 'revue') {
         // One pass per role: a join on "or" reads every album for every author.
         // Albums are counted by author id alone, a short key, and the names
-        // joined to the counts.
+        // joined to the counts. Collectibles count themselves, as in the date
+        // lists, not the albums they belong to.
+        $cle_item = ($coll == 'parabd') ? 'idparabd' : 'idalbum';
         $roles = array();
         foreach (array('iddessinateur', 'idscenariste', 'idcoloriste') as $role) {
-          $roles[] = "SELECT a.$role idauteur, a.idalbum from $t_albums a where 1 = 1 $t_filtre";
+          $roles[] = "SELECT a.$role idauteur, a.$cle_item iditem from $t_albums a where 1 = 1 $t_filtre";
         }
-        $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT idauteur, count(distinct idalbum) n from ("
+        $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT idauteur, count(distinct iditem) n from ("
           . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
       }
     } elseif ($albums_seuls) {
@@ -147,9 +149,11 @@ echo '<ul id="liste">' . "\n";
 
 if (!$date_liste) {
   $total = '';
-  if ($coll == 'dedicace' && $liste == 'series') {
+  if ($coll == 'dedicace') {
+    // Only the series page shows them all: an author or genre page keyed "all" is empty.
     $total = '(toutes les dédicaces)';
     $requete_total = 'SELECT count(*) from ' . $prefixe_table . 'albums where horsserie = 1 ';
+    $page_total = 'serie';
   } elseif ($coll == 'revue') {
     // Only the magazine page shows them all, whichever list leads to it.
     $total = '(toutes les revues)';
@@ -162,7 +166,7 @@ if (!$date_liste) {
     if ($row = mysql_fetch_row($result)) {
       $nb = $row[0];
     }
-    echo '<li><a href="' . LinkRef($page_total ?? $page, array('all')) . '" target="_top">' . $total
+    echo '<li><a href="' . LinkRef($page_total, array('all')) . '" target="_top">' . $total
       . '<span class="nb_albums">&nbsp;[' . $nb . ']</span></a></li>' . "\n";
   }
 

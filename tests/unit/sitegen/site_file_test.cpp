@@ -22,6 +22,8 @@ TEST(SiteFileBox, EachBoxKeepsOneWidthWhateverTheBanner) {
         for (auto [box, width] : {std::pair{SiteBox::Php, 54}, std::pair{SiteBox::Html, 60},
                                   std::pair{SiteBox::StyleSheet, 56}}) {
             const QStringList lines = commentBox(box, banner, kWhen);
+            // The style sheet's box carries a credit line.
+            EXPECT_EQ(lines.size(), box == SiteBox::StyleSheet ? 4 : 3);
             for (const QString& line : lines) {
                 EXPECT_EQ(line.size(), width - (12 - banner.size())) << line.toStdString();
             }

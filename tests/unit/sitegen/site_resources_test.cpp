@@ -99,7 +99,8 @@ TEST(StyleSheet, OpensAsCssThenBoxThenTheIncludeOfRequire) {
         generate(dir.path(), QStringLiteral("kalvor.php"), QStringLiteral("../conf/"));
     const QString stars = QStringLiteral("/*") + QString(53, u'*') + u'/';
     const QStringList box{
-        stars, QStringLiteral("/* Page générée par Kalvor 1.8.3 le 06/12/26 21:05    */"), stars};
+        stars, QStringLiteral("/* Page générée par Kalvor 1.8.3 le 06/12/26 21:05    */"),
+        QStringLiteral("/* Feuille de style du site publié par Kalvor 1.8.3   */"), stars};
     const QStringList head =
         QStringList{QStringLiteral("<?php"),
                     QStringLiteral("header('Content-type: text/css; charset=ISO-8859-1');"),
@@ -110,7 +111,7 @@ TEST(StyleSheet, OpensAsCssThenBoxThenTheIncludeOfRequire) {
     EXPECT_EQ(lines.mid(0, head.size()).join(u'\n').toStdString(), head.join(u'\n').toStdString());
 
     const QStringList here = generate(dir.path(), QStringLiteral("kalvor.php"));
-    EXPECT_EQ(here.at(7), QStringLiteral("<?php require \"require.php\";?>"));
+    EXPECT_EQ(here.at(8), QStringLiteral("<?php require \"require.php\";?>"));
 }
 
 TEST(StyleSheet, SectionsAndSelectorsComeInTheirOrder) {
