@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 #include "common/banner.h"
 
@@ -57,7 +58,8 @@ class Settings {
     // writes the store once; false when it could not be written (the store's
     // takeProblem() says why).
     bool save_Config();
-    // The last-export marks, only when an export of this run moved them.
+    // The last-export marks an export of this run moved since they were
+    // loaded or last saved; nothing when no export moved them.
     bool Save_LastRun();
 
     // ---- Module variables
@@ -241,6 +243,12 @@ class Settings {
     void box_thumb_revues_LostFocus();
 
   private:
+    // The marks as this run last read or wrote them. Another process (a
+    // scheduled export) may store newer ones while the window is open: a mark
+    // this run did not move since is never written back over them.
+    std::optional<std::array<QString, 4>> savedMarks_;
+    std::array<QString, 4> marks() const;
+
     void relativeOrSubfolder(Repertoire mode, Prompt& prompt);
     void nomParabd(NomParabd nom, Prompt& prompt);
     void collectionClick();

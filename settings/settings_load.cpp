@@ -440,6 +440,7 @@ void Settings::Check_Config(Prompt& prompt) {
     ConfigLoad load(*this, prompt);
     load.run();
     GV_Loading_Config = false;
+    savedMarks_ = marks();
     if (load.failures() > 0) {
         general::Write_Log(QStringLiteral("Kalvorform.Check_config"), GV_Erreurs);
     }
