@@ -88,6 +88,9 @@ class Settings {
         GV_Thumb_Dedicaces, GV_Thumb_Parabd, GV_Thumb_Revues;
 
     QString GV_Perso1, GV_Perso2, GV_Perso3, GV_Perso4;
+    // Custom field n (1 to 4) as the window, the chart grid and the site name
+    // it: "Perso n" when the catalogue application names none.
+    QString PersoCaption(int n) const;
     QString GV_Tri_Para_1, GV_Tri_Para_2, GV_Tri_Para_3, GV_Tri_Para_4, GV_Tri_Para_5,
         GV_Tri_Para_6, GV_Tri_Para_7;
     qint32 GV_Plugin_Tintin_Id = 0;  // series id, 0 = off
