@@ -357,6 +357,29 @@ TEST_F(KalvorformTest, AtStartTheCatalogueTablesOutweighTheKeys) {
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
 }
 
+// Named in the settings, a file of neither generation is no catalogue either:
+// noted and logged as one that cannot be read, and no counts shown.
+TEST_F(KalvorformTest, AtStartAFileOfNeitherGenerationIsNoCatalogue) {
+    const QString script = env.path() + QStringLiteral("/autre.sql");
+    test::writeAll(script,
+                   "CREATE TABLE ALBUMS (IdAlbum INTEGER);\n"
+                   "CREATE TABLE SERIES (IdSerie INTEGER);\n"
+                   "INSERT INTO ALBUMS VALUES (1);\n");
+    const QString other = env.path() + QStringLiteral("/autre.sqlite");
+    catalogue::BuildSqliteCatalogue(script, other);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), other);
+    ProgramRun run;
+    EXPECT_TRUE(run.window.statusPanel(1).isEmpty());
+    EXPECT_TRUE(run.window.statusPanel(2).isEmpty());
+    EXPECT_EQ(run.settings.GV_Erreurs.count(QStringLiteral("\nerreur : ")), 1);
+    EXPECT_TRUE(run.settings.GV_Erreurs.contains(
+        QStringLiteral("Le fichier « %1 » n'est pas une base Ormelo'").arg(other)))
+        << run.settings.GV_Erreurs.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(test::readAll(general::Log_Path()))
+                    .startsWith(QStringLiteral("Kalvorform.form_load")));
+    EXPECT_TRUE(run.prompt.shown().empty());
+}
+
 TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
     ProgramRun run;
     QSet<QString> names;
