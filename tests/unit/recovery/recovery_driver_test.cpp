@@ -283,6 +283,15 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
     }
     site.setPassword("secret");
 
+    // Cancelled while the site answers the first table: not emptied either.
+    ui.clear();
+    ui.queueAnswers({true});
+    site.onRequest = [this](const QString&) { driver.Cancel(); };
+    run();
+    site.onRequest = nullptr;
+    EXPECT_EQ(ui.texts().last(), QStringLiteral("Récupération annulée"));
+    EXPECT_TRUE(whole());
+
     // Emptied once the site gave the first table.
     ui.clear();
     ui.queueAnswers({true});
