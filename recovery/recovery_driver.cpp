@@ -39,6 +39,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     state_.GV_Recovery_DB = chosen;
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
+    bool emptyFirst = false;
     if (!Check_Base_Is_Empty(state_, why)) {
         if (state_.Continue_Error != QLatin1String("non vide")) {
             QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
@@ -54,18 +55,17 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
                 PromptIcon::Exclamation)) {
             return;
         }
-        if (!Cleanup_Tables_Recovery(state_, why)) {
-            prompt_.message(QStringLiteral("Impossible de vider la base Recovery : ") + why,
-                            kBanner, PromptIcon::Critical);
-            return;
-        }
+        // Emptied once the site has given the first table: a refused
+        // password or a missing site leaves the last recovery whole.
+        emptyFirst = true;
     }
 
     view_.SetRunning(true);
     importing_ = &inet;
     cancelled_ = false;
+    baseEmpty_ = !emptyFirst;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
-        runSteps(SiteAccess{site, password, inet});
+        runSteps(SiteAccess{site, password, inet}, emptyFirst);
     });
     importing_ = nullptr;
     if (ran) {
@@ -89,21 +89,32 @@ void RecoveryDriver::Cancel() {
     }
 }
 
-// The base was empty when the imports began: emptied again, it holds no
-// copy of the site cut at some table.
+// A base that was empty, or emptied, when the imports began is emptied
+// again: it holds no copy of the site cut at some table. One not emptied yet
+// keeps the last recovery.
 void RecoveryDriver::reportCancel() {
     QString text = QStringLiteral("Récupération annulée");
     QString why;
-    if (!Cleanup_Tables_Recovery(state_, why)) {
+    if (baseEmpty_ && !Cleanup_Tables_Recovery(state_, why)) {
         text += QStringLiteral(" : la base Recovery n'a pas pu être vidée (%1)").arg(why);
     }
     prompt_.message(text, kBanner, PromptIcon::Exclamation);
 }
 
-void RecoveryDriver::runSteps(const SiteAccess& access) {
+void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
     const QList<ImportStep>& steps = ImportSteps();
     view_.SetStatus(steps[0].status);
-    Import_MYSQL_Tables(state_, access, steps[0].tablename, steps[0].dimension);
+    if (const std::optional<QString> reply =
+            Fetch_MYSQL_Table(state_, access, steps[0].tablename)) {
+        QString why;
+        if (emptyFirst && !Cleanup_Tables_Recovery(state_, why)) {
+            state_.Continue_Error = QStringLiteral("Impossible de vider la base Recovery : ") + why;
+            state_.Continue_Recovery = false;
+        } else {
+            baseEmpty_ = true;
+            Store_MYSQL_Table(state_, steps[0].tablename, steps[0].dimension, *reply);
+        }
+    }
     // The next step's text is up before the flag is looked at.
     view_.SetStatus(steps[1].status);
     for (qsizetype i = 1; i < steps.size(); ++i) {

@@ -35,8 +35,9 @@ struct ImportStep {
 };
 const QList<ImportStep>& ImportSteps();
 
-// The recovery command: checks (or empties) the chosen database, imports the
-// seven site tables in order until one fails, removes the collaborator rows
+// The recovery command: checks the chosen database (a base that holds rows
+// is emptied, when the user agrees, only once the site has given the first
+// table), imports the seven site tables in order until one fails, removes the collaborator rows
 // that repeat an album's own authors, counts the rows and says how it went.
 class RecoveryDriver {
   public:
@@ -45,13 +46,14 @@ class RecoveryDriver {
     void btn_process_Click(const QString& site, const QString& password, Inet& inet);
 
     // Ends the imports at once, the request under way dropped: the run
-    // empties the base again, as it found it, and says it was cancelled.
+    // empties the base again when it had emptied it, and says it was
+    // cancelled.
     void Cancel();
 
     const RecoveryState& state() const { return state_; }
 
   private:
-    void runSteps(const SiteAccess& access);
+    void runSteps(const SiteAccess& access, bool emptyFirst);
     void reportCancel();
 
     RecoveryView& view_;
@@ -59,6 +61,7 @@ class RecoveryDriver {
     RecoveryState state_;
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;
+    bool baseEmpty_ = false;  // the base holds nothing older than this run
 };
 
 }  // namespace recovery

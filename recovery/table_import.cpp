@@ -252,19 +252,40 @@ QStringList ImportedColumns(const QString& tablename) {
     return names;
 }
 
-void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
-                         qint16 dimension) {
-    const std::optional<QString> reply = fetch(state, access, tablename);
+bool IsNotFoundPage(const QString& reply, bool endMarked) {
+    return !endMarked && !reply.contains(QLatin1String("#end#")) &&
+           reply.contains(QLatin1String("404 NOT FOUND"), Qt::CaseInsensitive);
+}
+
+std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
+                                         const QString& tablename) {
+    std::optional<QString> reply = fetch(state, access, tablename);
     if (!reply) {
-        return;
+        return std::nullopt;
+    }
+    if (IsNotFoundPage(*reply, access.inet.lastHadHeader(Inet::kEndMarkHeader))) {
+        state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
+        state.Continue_Recovery = false;
+        return std::nullopt;
     }
     if (*reply == QLatin1String("invalid password")) {
         state.Continue_Error = QStringLiteral("Mot de passe invalide !");
         state.Continue_Recovery = false;
-        return;
+        return std::nullopt;
     }
+    return reply;
+}
 
-    RecoveryReply rows(*reply);
+void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
+                         qint16 dimension) {
+    if (const std::optional<QString> reply = Fetch_MYSQL_Table(state, access, tablename)) {
+        Store_MYSQL_Table(state, tablename, dimension, *reply);
+    }
+}
+
+void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 dimension,
+                       const QString& reply) {
+    RecoveryReply rows(reply);
     try {
         const TableMap* map = mapOf(tablename);
         if (map == nullptr) {

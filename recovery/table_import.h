@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kalvor {
 class Inet;
@@ -35,6 +36,21 @@ QString RecoveryUrl(const QString& site, const QString& password, const QString&
 // cause.
 void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
                          qint16 dimension);
+
+// The first half of an import: the site's reply for one table, or nothing
+// when the site refused it (Continue_Recovery False, Continue_Error
+// "fichier recovery.php introuvable !", "Mot de passe invalide !" or the
+// cause).
+std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
+                                         const QString& tablename);
+// The second half: the reply's rows appended to the local table.
+void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 dimension,
+                       const QString& reply);
+
+// A host's own page for a missing recovery.php, whatever its status: no end
+// mark of the site's script, not one row, and the words "404 not found" in
+// any case.
+bool IsNotFoundPage(const QString& reply, bool endMarked);
 
 // The local table that receives a site table's rows; empty when unknown.
 QString LocalTable(const QString& tablename);

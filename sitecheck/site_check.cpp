@@ -17,6 +17,19 @@ const QString kThumbs = QStringLiteral("check_thumbs");
 
 }  // namespace
 
+QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
+    QString text = QStringLiteral(
+        "Ces listes du site n'ont pas pu être lues : le résultat ne tient pas compte de "
+        "leurs répertoires.");
+    for (const UnreadListing& listing : unread) {
+        text += (listing.script == kThumbs ? QStringLiteral("\n- miniatures « ")
+                                           : QStringLiteral("\n- images « ")) +
+                listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php) : ") +
+                listing.reason;
+    }
+    return text;
+}
+
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
     : inet_(inet), prompt_(prompt), view_(view) {}
 
@@ -105,12 +118,18 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     if (options.revues) {
         listings.append({&kThumbs, QStringLiteral("revues")});
     }
+    // The site answered the first: a later listing that fails leaves out
+    // its folder only.
     for (const auto& [script, rep] : listings) {
         if (stopping_) {
             return Ending::Quiet;
         }
-        Get_Fichiers_Site(inet_, site, base, *script,
-                          *script == kFiles ? kTableFiles : kTableThumbs, rep, state_);
+        try {
+            Get_Fichiers_Site(inet_, site, base, *script,
+                              *script == kFiles ? kTableFiles : kTableThumbs, rep, state_);
+        } catch (const Error& e) {
+            state_.unread.append({*script, rep, e.Description()});
+        }
     }
     if (stopping_) {
         return Ending::Quiet;
@@ -121,6 +140,9 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
                  QStringLiteral(
                      " » ou page introuvable). Vérifiez les répertoires de l'onglet « 5. "
                      "Répertoires » et les fichiers check_files.php et check_thumbs.php du site.");
+        if (!state_.unread.isEmpty()) {
+            cause_ += u'\n' + Unread_Listings_Text(state_.unread);
+        }
         return Ending::Error;
     }
 
@@ -143,6 +165,9 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();
+    if (!state_.unread.isEmpty()) {
+        prompt_.message(Unread_Listings_Text(state_.unread), kBanner, PromptIcon::Exclamation);
+    }
     return Ending::Done;
 }
 

@@ -23,6 +23,9 @@ class SiteCheckView {
     virtual void Enable_Results() = 0;  // the view toggle, the buttons of the trees, the report
 };
 
+// The message that names the listings a check went on without, and why.
+QString Unread_Listings_Text(const QList<UnreadListing>& unread);
+
 // The site file check: the listings of the site's image and thumbnail
 // folders are loaded into the work tables of the catalogue, compared with the
 // image names the catalogue references, and the result shown.

@@ -1,12 +1,23 @@
 #pragma once
 
+#include <QList>
+#include <QString>
+
 namespace kalvor::site {
+
+// A listing the check goes on without: which one, and why it could not be read.
+struct UnreadListing {
+    QString script;  // "check_files" or "check_thumbs"
+    QString rep;     // the image kind
+    QString reason;
+};
 
 // What the steps of one site check tell each other.
 struct SiteCheckState {
     bool GV_Site_OK = true;  // false once a listing script was not found
     int GV_Nb_Rep = 0;       // listings accepted
     int malformedLines = 0;  // listing lines that were not a file and its date
+    QList<UnreadListing> unread;
 };
 
 }  // namespace kalvor::site

@@ -64,6 +64,11 @@ Listing Parse_Listing(const QString& reply) {
     return listing;
 }
 
+bool Is_Not_Found_Page(const QString& reply, const Listing& listing, bool endMarked) {
+    return !endMarked && listing.files.isEmpty() &&
+           reply.contains(QLatin1String("404 NOT FOUND"), Qt::CaseInsensitive);
+}
+
 ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state) {
@@ -77,8 +82,6 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         reply = inet.OpenURL(Listing_Url(box_site, script, rep), kListingEnd,
                              Inet::Text::LinesInTheirOwnEncoding);
     } catch (const Error&) {
-        // Only the status tells a missing script: a listing may name a file
-        // "404 not found.jpg".
         if (inet.lastStatus() == kNotFound) {
             state.GV_Site_OK = false;
             return ListingOutcome::NotListed;
@@ -88,8 +91,12 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     if (reply == kInvalidFolder) {
         return ListingOutcome::NotListed;
     }
-    ++state.GV_Nb_Rep;
     const Listing listing = Parse_Listing(reply);
+    if (Is_Not_Found_Page(reply, listing, inet.lastHadHeader(Inet::kEndMarkHeader))) {
+        state.GV_Site_OK = false;
+        return ListingOutcome::NotListed;
+    }
+    ++state.GV_Nb_Rep;
     state.malformedLines += listing.malformed;
     try {
         auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
@@ -108,7 +115,8 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
                 QStringLiteral(" (key, type, file, creation, ok) VALUES (?, ?, ?, ?, ?)"),
             rows);
         return ListingOutcome::Read;
-    } catch (const Error&) {
+    } catch (const Error& e) {
+        state.unread.append({script, rep, e.Description()});
         return ListingOutcome::Failed;
     }
 }

@@ -37,6 +37,12 @@ QString Listing_Url(const QString& box_site, const QString& script, const QStrin
 // date is counted in `malformed` and the reading goes on.
 Listing Parse_Listing(const QString& reply);
 
+// A host's own page for a missing script, whatever its status: no end mark
+// of the site's scripts, not one listed file, and the words "404 not found"
+// in any case. A listing that names a file "404 not found.jpg" stays a
+// listing.
+bool Is_Not_Found_Page(const QString& reply, const Listing& listing, bool endMarked);
+
 enum class ListingOutcome {
     Read,       // stored to its end
     Failed,     // storing stopped on an error; the rows stored so far stay
@@ -44,9 +50,10 @@ enum class ListingOutcome {
 };
 
 // Fetches one listing and stores a row ("EX", rep, file, date, false) in
-// `table` per listed file. A script that is not found lowers GV_Site_OK; a
-// listing read counts in GV_Nb_Rep. A request that fails otherwise raises
-// kalvor::Error.
+// `table` per listed file. A script that is not found (status 404, or a
+// not-found page) lowers GV_Site_OK; a listing read counts in GV_Nb_Rep; a
+// listing that cannot be stored is added to `unread`. A request that fails
+// otherwise raises kalvor::Error.
 ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state);

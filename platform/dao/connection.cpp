@@ -53,6 +53,68 @@ QHash<QString, CachedCopy>& cache() {
     return copies;
 }
 
+QString quoted(const QString& name) {
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// The tables created in an earlier copy of an Access file (the site check's
+// work tables) go on in the new one, rows and indexes with them; a table of
+// the same name in the file wins.
+void carryWorkTables(const Connection& from, const Connection& to) {
+    const QStringList fileTables = to.tableNames();
+    to.exec(QStringLiteral("BEGIN"));
+    try {
+        for (const QString& table : from.tableNames()) {
+            if (from.isProtected(table) || fileTables.contains(table, Qt::CaseInsensitive)) {
+                continue;
+            }
+            Statement schema(from.prepare(QStringLiteral(
+                "SELECT sql FROM sqlite_master WHERE tbl_name = ?1 AND sql IS NOT NULL "
+                "ORDER BY type = 'index', rowid")));
+            const QByteArray name = table.toUtf8();
+            sqlite3_bind_text(schema.stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            QStringList indexes;
+            bool created = false;
+            while (sqlite3_step(schema.stmt) == SQLITE_ROW) {
+                const QString sql = QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(schema.stmt, 0)));
+                if (!created) {
+                    to.exec(sql);
+                    created = true;
+                } else {
+                    indexes << sql;
+                }
+            }
+            Statement rows(from.prepare(QStringLiteral("SELECT * FROM ") + quoted(table)));
+            const int columns = sqlite3_column_count(rows.stmt);
+            QStringList marks;
+            for (int c = 1; c <= columns; ++c) {
+                marks << QStringLiteral("?%1").arg(c);
+            }
+            Statement insert(to.prepare(QStringLiteral("INSERT INTO ") + quoted(table) +
+                                        QStringLiteral(" VALUES (") +
+                                        marks.join(QStringLiteral(", ")) + u')'));
+            while (sqlite3_step(rows.stmt) == SQLITE_ROW) {
+                for (int c = 0; c < columns; ++c) {
+                    sqlite3_bind_value(insert.stmt, c + 1, sqlite3_column_value(rows.stmt, c));
+                }
+                const int rc = sqlite3_step(insert.stmt);
+                if (rc != SQLITE_DONE) {
+                    to.fail(rc, QStringLiteral("INSERT INTO ") + table);
+                }
+                sqlite3_reset(insert.stmt);
+            }
+            for (const QString& sql : indexes) {
+                to.exec(sql);
+            }
+        }
+        to.exec(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(to.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 }  // namespace
 
 Connection::~Connection() {
@@ -108,6 +170,8 @@ std::shared_ptr<Connection> Connection::AccessCopy(const QString& path) {
     if (found != cache().end() && found->size == info.size() &&
         found->modified == info.lastModified())
         return found->connection;
+    const std::shared_ptr<Connection> earlier =
+        found != cache().end() ? found->connection : nullptr;
 
     std::shared_ptr<Connection> c(new Connection);
     c->path_ = path;
@@ -119,6 +183,13 @@ std::shared_ptr<Connection> Connection::AccessCopy(const QString& path) {
     c->setUp();
     for (const QString& table : ImportAccessFile(path, c->db_))
         c->protected_.insert(table.toLower());
+    if (earlier) {
+        // Losing them only asks for a new check: the file itself still opens.
+        try {
+            carryWorkTables(*earlier, *c);
+        } catch (const Error&) {
+        }
+    }
     sqlite3_set_authorizer(c->db_, authorizer, c.get());
     cache().insert(key, CachedCopy{c, info.size(), info.lastModified()});
     return c;

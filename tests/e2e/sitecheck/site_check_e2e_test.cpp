@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -16,6 +18,7 @@
 
 #include "app/kalvorform.h"
 #include "catalogue/sqlite_catalogue.h"
+#include "dialogs/check_report.h"
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
 #include "platform/dao/db_engine.h"
@@ -186,6 +189,66 @@ TEST(SiteCheckAccents, AnImageUnderItsUtf8NameIsNeitherMissingNorInExcess) {
     EXPECT_TRUE(missing.contains(QStringLiteral("COUV_ALBUM03.Jpg")));
     EXPECT_FALSE(missing.contains(QStringLiteral("Cœur d'été.JPG")));
     EXPECT_FALSE(missing.contains(QStringLiteral("Noël.JPG")));
+}
+
+// A host that fails on one folder, and the catalogue application saving its
+// file after the check.
+TEST(SiteCheckOnAnOrdinaryHost, AFailingListingIsNamedAndTheReportPrintsOnceTheCatalogueChanged) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("hebergeur"));
+    Settings settings = siteSettings();
+    ASSERT_EQ(site.build(settings), QString());
+    put(site.folder() + QStringLiteral("/couvertures/orphan.jpg"));
+    put(site.folder() + QStringLiteral("/mini/couvertures/m_orphan.jpg"));
+    {
+        QFile require(site.folder() + QStringLiteral("/require.php"));
+        ASSERT_TRUE(require.open(QIODevice::Append));
+        require.write(
+            "<?php if (basename($_SERVER['SCRIPT_NAME']) === 'check_thumbs.php' && "
+            "isset($_GET['current_rep']) && $_GET['current_rep'] === 'revues') { "
+            "http_response_code(500); echo 'Internal Server Error'; exit; } ?>");
+    }
+    ASSERT_EQ(fetch(site.url() + QStringLiteral("/check_thumbs.php?current_rep=revues")).status,
+              500);
+    settings.GV_Chemin_Base = env.path() + QStringLiteral("/catalogue-v6.mdb");
+    ASSERT_TRUE(QFile::copy(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
+                            settings.GV_Chemin_Base));
+    QFile::setPermissions(settings.GV_Chemin_Base, QFile::ReadOwner | QFile::WriteOwner);
+
+    RecordingPrompt prompt;
+    const std::unique_ptr<Kalvorform> window = runCheck(settings, prompt, site.url());
+    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+    const QStringList lines = prompt.texts()[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << prompt.texts()[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(
+        QStringLiteral("- miniatures « revues » (check_thumbs.php) : Le site a répondu 500 ")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(texts(children(window->findChild<QTreeWidget*>(QStringLiteral("TV_excess"))))
+                    .contains(QStringLiteral("orphan.jpg")));
+    EXPECT_FALSE(
+        texts(children(window->findChild<QTreeWidget*>(QStringLiteral("TV_missing")))).isEmpty());
+
+    // Saved by the catalogue application: the file's time moves on.
+    {
+        QFile catalogue(settings.GV_Chemin_Base);
+        ASSERT_TRUE(catalogue.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(catalogue.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                          QFileDevice::FileModificationTime));
+    }
+    prompt.clear();
+    const QString pdf = env.path() + QStringLiteral("/rapport.pdf");
+    site::Print_Rapport(settings, prompt, [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    EXPECT_TRUE(text.readAllStandardOutput().contains("orphan.jpg"));
+    window->close();
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,

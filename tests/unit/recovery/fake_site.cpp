@@ -84,22 +84,25 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     int status = 200;
     QByteArray body;
     bool marked = false;
-    if (missing_ || r.path != "/recovery.php") {
-        status = 404;
-        body = "<html><body><h1>Not Found</h1></body></html>";
+    const bool found = !missing_ && r.path == "/recovery.php";
+    if (!found) {
+        status = missing_ ? missingStatus_ : 404;
+        body =
+            "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1>"
+            "</body></html>";
     } else if (r.pwd != password_) {
         body = "invalid password";
     } else {
         body = bodies_.value(table);
         marked = endMarked_;
     }
-    socket->write("HTTP/1.1 " + QByteArray::number(status) +
-                  (status == 200 ? " OK" : " Not Found") +
-                  "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
-                  (addressOnly_ ? QByteArray() : QByteArray("X-Kalvor-Recovery: post\r\n")) +
-                  (marked ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
-                          : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
-                  "\r\n" + body);
+    socket->write(
+        "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +
+        "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
+        (addressOnly_ || !found ? QByteArray() : QByteArray("X-Kalvor-Recovery: post\r\n")) +
+        (marked ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
+                : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
+        "\r\n" + body);
     socket->disconnectFromHost();
 }
 

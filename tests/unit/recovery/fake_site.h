@@ -26,8 +26,12 @@ class FakeSite {
     void setReply(const QString& table, const QByteArray& body) { bodies_[table] = body; }
     // Expected password, compared with the request's decoded bytes.
     void setPassword(const QByteArray& password) { password_ = password; }
-    // Every request answered 404 with a not-found page.
-    void setMissing(bool missing) { missing_ = missing; }
+    // Every request answered with a not-found page, with status 404 or, as
+    // many hosts answer, 200.
+    void setMissing(bool missing, int status = 404) {
+        missing_ = missing;
+        missingStatus_ = status;
+    }
     // The connection is dropped, without a reply, from this table on.
     void stopAt(const QString& table) { stopAt_ = table; }
     // Rows sent as this version's recovery.php sends them: the end mark
@@ -59,6 +63,7 @@ class FakeSite {
     QHash<QString, QByteArray> bodies_;
     QByteArray password_ = "secret";
     bool missing_ = false;
+    int missingStatus_ = 404;
     QString stopAt_;
     bool stopped_ = false;
     bool endMarked_ = false;

@@ -247,18 +247,125 @@ TEST_F(Recovery, ASiteThatStopsAnsweringLeavesTheRowsStoredAndNamesTheTable) {
     EXPECT_EQ(count(QStringLiteral("albums")), 0);
 }
 
-TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatus) {
-    ui.chosen = dir.path() + QStringLiteral("/recovery.db");
+TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTheLastRecovery) {
     run();  // a first run fills the base
+    const auto whole = [this] {
+        return count(QStringLiteral("series")) == 2 && count(QStringLiteral("albums")) == 1 &&
+               count(QStringLiteral("revues")) == 1;
+    };
+    ASSERT_TRUE(whole());
+
+    // Agreed to empty it for a new recovery, not for none: a missing
+    // recovery.php, a refused password, a site that cannot be reached.
+    const struct {
+        QString address;
+        QByteArray password;
+        QString message;
+    } refusals[] = {
+        {site.url() + QStringLiteral("/ailleurs"), "secret",
+         QStringLiteral("fichier recovery.php introuvable !")},
+        {site.url(), "autre", QStringLiteral("Mot de passe invalide !")},
+        {QStringLiteral("http://127.0.0.1:1"), "secret",
+         QStringLiteral("Erreur lors de l'importation de la table series : ")},
+    };
+    for (const auto& r : refusals) {
+        ui.clear();
+        ui.statuses.clear();
+        ui.statusAtMessage.clear();
+        ui.queueAnswers({true});
+        site.setPassword(r.password);
+        run(r.address);
+        ASSERT_EQ(ui.texts().size(), 2) << r.message.toStdString();
+        EXPECT_TRUE(ui.texts().last().startsWith(r.message)) << ui.texts().last().toStdString();
+        EXPECT_EQ(ui.statusAtMessage.last(), QStringLiteral("Importation des auteurs ..."));
+        EXPECT_EQ(ui.statuses.filter(QStringLiteral("Importation")).size(), 2);
+        EXPECT_TRUE(whole()) << r.message.toStdString();
+    }
+    site.setPassword("secret");
+
+    // Cancelled while the site answers the first table: not emptied either.
     ui.clear();
-    ui.statuses.clear();
     ui.queueAnswers({true});
-    run(site.url() + QStringLiteral("/ailleurs"));
-    EXPECT_EQ(ui.texts().last(), QStringLiteral("fichier recovery.php introuvable !"));
-    EXPECT_EQ(ui.statusAtMessage.last(), QStringLiteral("Importation des auteurs ..."));
-    EXPECT_EQ(ui.statuses.filter(QStringLiteral("Importation")).size(), 2);
-    // Emptied, then nothing imported.
+    site.onRequest = [this](const QString&) { driver.Cancel(); };
+    run();
+    site.onRequest = nullptr;
+    EXPECT_EQ(ui.texts().last(), QStringLiteral("Récupération annulée"));
+    EXPECT_TRUE(whole());
+
+    // Emptied once the site gave the first table.
+    ui.clear();
+    ui.queueAnswers({true});
+    site.setReply(QStringLiteral("albums"), QByteArray());
+    run();
+    EXPECT_EQ(ui.texts().last(), QStringLiteral("Récupération réussie"));
+    EXPECT_EQ(count(QStringLiteral("series")), 2);
+    EXPECT_EQ(count(QStringLiteral("albums")), 0);
+}
+
+TEST_F(Recovery, AHostsNotFoundPageWithStatus200IsAMissingScript) {
+    site.setMissing(true, 200);
+    run();
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("fichier recovery.php introuvable !")});
+    EXPECT_EQ(ui.shown().at(0).icon, PromptIcon::Critical);
     EXPECT_EQ(count(QStringLiteral("series")), 0);
+}
+
+// The steps after the imports, each made to fail by the base itself.
+TEST_F(Recovery, EmptyingCleanUpAndCountingEachStopTheRunWithTheirMessage) {
+    const auto failOn = [this](const char* sql) {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->Execute(QString::fromLatin1(sql));
+    };
+
+    // Emptying: the old rows are refused their deletion.
+    failOn("insert into revues (idRevue, NomRevue) values (7, 'Vieille')");
+    failOn("create trigger keep before delete on revues begin select raise(abort, 'gardée'); end");
+    ui.queueAnswers({true});
+    run();
+    ASSERT_EQ(ui.texts().size(), 2);
+    EXPECT_TRUE(
+        ui.texts().last().startsWith(QStringLiteral("Impossible de vider la base Recovery : ")))
+        << ui.texts().last().toStdString();
+    EXPECT_EQ(ui.shown().back().icon, PromptIcon::Critical);
+    EXPECT_EQ(count(QStringLiteral("revues")), 1);
+    EXPECT_EQ(count(QStringLiteral("series")), 0);  // nothing stored after the failure
+    EXPECT_FALSE(ui.labels);
+    EXPECT_FALSE(ui.running);
+    failOn("drop trigger keep");
+    failOn("delete from revues");
+
+    // Clean-up: the collaborators refuse their deletion.
+    failOn(
+        "create trigger keep before delete on collaborateurs begin select raise(abort, "
+        "'gardé'); end");
+    ui.clear();
+    run();
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_TRUE(ui.texts().at(0).startsWith(
+        QStringLiteral("Erreur lors du traitement de la table collaborateur : ")))
+        << ui.texts().at(0).toStdString();
+    EXPECT_EQ(ui.statusAtMessage.last(), QStringLiteral("traitement des collaborateurs ..."));
+    EXPECT_EQ(count(QStringLiteral("collaborateurs")), 8);
+    EXPECT_EQ(count(QStringLiteral("revues")), 1);
+    EXPECT_FALSE(ui.labels);
+    failOn("drop trigger keep");
+
+    // Counting: a table goes while the last one is imported.
+    ui.clear();
+    ui.queueAnswers({true});
+    site.onRequest = [this](const QString& table) {
+        if (table == QStringLiteral("revues")) {
+            auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+            db->Execute(QStringLiteral("alter table series rename to series_partie"));
+        }
+    };
+    run();
+    ASSERT_EQ(ui.texts().size(), 2);
+    EXPECT_TRUE(ui.texts().last().startsWith(QStringLiteral("Problème lors du comptage : ")))
+        << ui.texts().last().toStdString();
+    EXPECT_EQ(ui.statusAtMessage.last(), QStringLiteral("Comptage des enregistrements ..."));
+    EXPECT_FALSE(ui.labels);
+    EXPECT_EQ(count(QStringLiteral("albums")), 1);
 }
 
 }  // namespace

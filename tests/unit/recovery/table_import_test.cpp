@@ -304,7 +304,7 @@ TEST_F(TableImport, PasswordAndTableTravelEncodedAndTheRefusalIsRecognisedExactl
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{});
 }
 
-TEST_F(TableImport, NotFoundComesFromTheStatusAndAFailedFetchNeverShowsThePassword) {
+TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverShowsThePassword) {
     // Words of a not-found page inside the data are data.
     site.setReply(QStringLiteral("series"),
                   rows({{"1", "Error 404 not found", "", "", "", "", "0"}}));
@@ -318,8 +318,16 @@ TEST_F(TableImport, NotFoundComesFromTheStatusAndAFailedFetchNeverShowsThePasswo
     EXPECT_FALSE(state.Continue_Recovery);
     EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
 
+    // A host that answers a missing file with its own page and status 200.
     state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    site.setMissing(true, 200);
+    import(QStringLiteral("auteurs"));
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
+    EXPECT_EQ(column(QStringLiteral("select IdAuteur from auteurs")), QVariantList{});
     site.setMissing(false);
+
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
     site.stopAt(QStringLiteral("albums"));
     import(QStringLiteral("albums"), QStringLiteral("motdepasse-très-secret"));
     EXPECT_FALSE(state.Continue_Recovery);

@@ -18,7 +18,7 @@ CannedSite::CannedSite() {
             }
             ++requests_;
             const QString target = QString::fromLatin1(request->split(' ').value(1));
-            const Reply reply = pages_.value(target, {404, "<h1>Not Found</h1>"});
+            const Reply reply = pages_.value(target, unknown_);
             QByteArray response =
                 "HTTP/1.0 " + QByteArray::number(reply.status) +
                 (reply.status == 200 ? " OK" : " Error") +

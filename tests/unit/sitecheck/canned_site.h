@@ -19,6 +19,9 @@ class CannedSite {
     // Listings of both scripts for one kind.
     void files(const QString& rep, const QByteArray& body);
     void thumbs(const QString& rep, const QByteArray& body);
+    // The reply to unknown addresses, a 404 page unless set: many hosts
+    // answer a missing file with their own page and status 200.
+    void setUnknown(const QByteArray& body, int status) { unknown_ = {status, body}; }
     // Connections are taken and never answered.
     void setSilent(bool silent) { silent_ = silent; }
     // Replies as this version's listings come: the end mark announced in a
@@ -35,6 +38,7 @@ class CannedSite {
     };
     QTcpServer server_;
     QHash<QString, Reply> pages_;
+    Reply unknown_{404, "<h1>Not Found</h1>"};
     bool silent_ = false;
     bool endMarked_ = false;
     int requests_ = 0;

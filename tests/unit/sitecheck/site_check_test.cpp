@@ -117,6 +117,52 @@ TEST_F(Driver, AMissingFirstListingIsNamed) {
     EXPECT_EQ(view.checkEnabled.last(), true);
 }
 
+TEST_F(Driver, AHostsNotFoundPageWithStatus200IsAMissingScript) {
+    site.setUnknown("<html><title>404 Not Found</title><body>Page introuvable</body></html>", 200);
+    check.btn_check_files_Click(settings);
+    EXPECT_EQ(texts(), QStringList{"Erreur lors de l'importation des données.\nVérifiez que le "
+                                   "fichier check_files.php est présent sur votre site"});
+    EXPECT_EQ(site.requests(), 1);
+    EXPECT_EQ(view.fills, 0);
+    EXPECT_EQ(check.state().malformedLines, 0);
+}
+
+TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedOnceTheTreesAreFilled) {
+    site.files(QStringLiteral("couvertures"), "orphan.jpg" + kStamp);
+    site.files(QStringLiteral("versos"), "verso.jpg" + kStamp);
+    site.page(QStringLiteral("/check_files.php?current_rep=photos"), "Forbidden", 403);
+    site.page(QStringLiteral("/check_thumbs.php?current_rep=couvertures"),
+              "<h1>Internal Server Error</h1>", 500);
+    site.thumbs(QStringLiteral("versos"), "m_verso.jpg" + kStamp);
+    // A missing thumbnail script on a host with its own not-found page is
+    // neither a listing nor a failure to name.
+    site.setUnknown("<p>Error: 404 not found</p>", 200);
+    check.btn_check_files_Click(settings);
+
+    EXPECT_EQ(view.fills, 1);
+    EXPECT_EQ(view.resultsEnabled, 1);
+    EXPECT_EQ(view.result.Unreferenced_Files(QStringLiteral("couvertures")),
+              QStringList{"orphan.jpg"});
+    EXPECT_EQ(view.result.Unreferenced_Files(QStringLiteral("versos")), QStringList{"verso.jpg"});
+    EXPECT_EQ(check.state().GV_Nb_Rep, 3);
+    EXPECT_EQ(check.state().malformedLines, 0);
+    EXPECT_EQ(site.requests(), 10);
+    ASSERT_EQ(texts().size(), 1) << texts().join(u'|').toStdString();
+    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
+    const QStringList lines = texts()[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 3) << texts()[0].toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Ces listes du site n'ont pas pu être lues : le résultat "
+                                       "ne tient pas compte de leurs répertoires."));
+    EXPECT_TRUE(lines[1].startsWith(
+        QStringLiteral("- images « photos » (check_files.php) : Le site a répondu 403 ")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(
+        QStringLiteral("- miniatures « couvertures » (check_thumbs.php) : Le site a répondu 500 ")))
+        << lines[2].toStdString();
+    EXPECT_EQ(view.phases.last(), settings.GV_Chemin_Base);
+    EXPECT_EQ(view.checkEnabled.last(), true);
+}
+
 TEST_F(Driver, AFailedCheckSaysWhy) {
     const QByteArray invalid = "Le r\xE9pertoire n'est pas valide !";
     site.files(QStringLiteral("couvertures"), invalid);

@@ -165,7 +165,7 @@ TEST_F(GetFichiersSite, AnEmptyFolderCountsAndStoresNothing) {
     EXPECT_TRUE(rows(kTableThumbs).isEmpty());
 }
 
-TEST_F(GetFichiersSite, NotFoundIsTheStatusNotTheWords) {
+TEST_F(GetFichiersSite, NotFoundIsTheStatusOrAHostsPageNotTheWordsOfAListing) {
     // A missing script, whatever the server's page says.
     site.page(QStringLiteral("/check_files.php?current_rep=versos"),
               "a.jpg@@@06/12/2026 21:05:09\n", 404);
@@ -181,6 +181,24 @@ TEST_F(GetFichiersSite, NotFoundIsTheStatusNotTheWords) {
     EXPECT_EQ(fetch(QStringLiteral("photos")), ListingOutcome::Read);
     EXPECT_TRUE(state.GV_Site_OK);
     EXPECT_EQ(rows(), (QStringList{"EX photos b.jpg 0", "EX photos Erreur 404 NOT FOUND.jpg 0"}));
+
+    // A host's own page for a missing script, sent with status 200.
+    state = SiteCheckState();
+    site.files(QStringLiteral("planches"),
+               "<html><head><title>404 Not Found</title></head>\n<body>Introuvable</body>\n");
+    EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::NotListed);
+    EXPECT_FALSE(state.GV_Site_OK);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+    EXPECT_EQ(state.malformedLines, 0);
+
+    // The same words in a reply that the site's script marked as its own are
+    // a listing, if a poor one.
+    state = SiteCheckState();
+    site.setEndMarked(true);
+    site.files(QStringLiteral("dedicaces"), "404 not found\n#fin#\n");
+    EXPECT_EQ(fetch(QStringLiteral("dedicaces")), ListingOutcome::Read);
+    EXPECT_TRUE(state.GV_Site_OK);
+    EXPECT_EQ(state.malformedLines, 1);
 }
 
 TEST_F(GetFichiersSite, TheInvalidFolderReplyIsNotCountedUnlessItIsMore) {
@@ -202,11 +220,16 @@ TEST_F(GetFichiersSite, AFailedRequestOtherThanNotFoundIsAnError) {
     EXPECT_EQ(state.GV_Nb_Rep, 0);
 }
 
-TEST_F(GetFichiersSite, AListingIntoATableThatIsGoneFails) {
+TEST_F(GetFichiersSite, AListingIntoATableThatIsGoneFailsAndIsNamed) {
     site.files(QStringLiteral("couvertures"), "a.jpg@@@06/12/2026 21:05:09\n");
     ASSERT_TRUE(Drop_Tables_Temp(base, prompt));
     EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Failed);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
+    ASSERT_EQ(state.unread.size(), 1);
+    EXPECT_EQ(state.unread[0].script, QStringLiteral("check_files"));
+    EXPECT_EQ(state.unread[0].rep, QStringLiteral("couvertures"));
+    EXPECT_TRUE(state.unread[0].reason.contains(kTableFiles))
+        << state.unread[0].reason.toStdString();
 }
 
 TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {

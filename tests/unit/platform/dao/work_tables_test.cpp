@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "dao_fixture.h"
@@ -154,6 +155,54 @@ TEST_P(WorkTables, CatalogueTablesChangeOnlyInSqliteFiles) {
                   ->Fields(0)
                   .toInt(),
               1);
+}
+
+// The catalogue application saves the file while the program runs: its new
+// contents are read, and the work tables of the last check stay.
+TEST(AccessCopy, WorkTablesOutliveANewReadOfTheFile) {
+    QTemporaryDir dir;
+    const QString path = test::copyOf(test::accessCatalogue(QStringLiteral("v6")), dir);
+    {
+        auto db = DBEngine::OpenDatabase(path);
+        createWorkTables(*db);
+        auto rs = db->OpenRecordset(QStringLiteral("TEMP_KALVOR_FILES"));
+        rs->AddNew();
+        rs->SetField(QStringLiteral("key"), QStringLiteral("EX"));
+        rs->SetField(QStringLiteral("file"), QStringLiteral("Cœur d'été.jpg"));
+        rs->SetField(QStringLiteral("creation"), QDateTime(QDate(2024, 12, 25), QTime(10, 30)));
+        rs->SetField(QStringLiteral("ok"), true);
+        rs->Update();
+        rs->AddNew();
+        rs->SetField(QStringLiteral("key"), QStringLiteral("MI"));
+        rs->SetField(QStringLiteral("file"), QStringLiteral("absent.jpg"));
+        rs->Update();
+        rs->Close();
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+
+    auto db = DBEngine::OpenDatabase(path);
+    auto rs = db->OpenRecordset(
+        QStringLiteral("select key, type, file, creation, ok from TEMP_KALVOR_FILES order by 1"));
+    ASSERT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->Fields(2).toString(), QStringLiteral("Cœur d'été.jpg"));
+    EXPECT_EQ(rs->Fields(3).toDateTime(), QDateTime(QDate(2024, 12, 25), QTime(10, 30)));
+    EXPECT_EQ(rs->Fields(4).toInt(), -1);
+    rs->MoveNext();
+    EXPECT_EQ(rs->Fields(2).toString(), QStringLiteral("absent.jpg"));
+    EXPECT_TRUE(rs->Fields(3).isNull());
+    rs->Close();
+    // Still a work table, changed and dropped as before; the catalogue's own
+    // tables are still read-only.
+    db->Execute(QStringLiteral("UPDATE TEMP_KALVOR_FILES SET ok = False"));
+    EXPECT_EQ(db->RecordsAffected(), 2);
+    EXPECT_EQ(errorOf([&] { db->Execute(QStringLiteral("delete from ALBUMS")); }),
+              errors::ReadOnly);
+    db->Execute(QStringLiteral("DROP table TEMP_KALVOR_FILES"));
+    EXPECT_FALSE(db->TableDefs().Contains(QStringLiteral("TEMP_KALVOR_FILES")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, WorkTables, testing::Values(false, true),
