@@ -175,6 +175,14 @@ class IncrementalExport {
         return w;
     }
 
+    // In an older catalogue an album's id may also name an album of the
+    // other table, whose links the site holds under the same id: the wish
+    // list never removes the collection's, and the collection keeps the wish
+    // list's when it is exported too, as the full export gives both.
+    bool keepsSharedIdLinks(ExportGroup group) const {
+        return !v6_ && (group == ExportGroup::Acheter || checked(s_.opt_acheter));
+    }
+
     // Each album, then its links: the site's links of that id are replaced.
     // The extra collaborators of all the albums come from one query.
     qint32 writeAlbums(dao::Database& db, ExportGroup group, const QString& condition,
@@ -188,6 +196,10 @@ class IncrementalExport {
         if (extras) {
             links.HoldExtraCollaborators(db, group, version_);
         }
+        const bool shared = keepsSharedIdLinks(group);
+        if (shared) {
+            links.HoldSharedIdLinks(db, collaborator_rows::SharedIdAlbumsQuery(group, condition));
+        }
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
         while (albums->Next()) {
@@ -195,6 +207,9 @@ class IncrementalExport {
             links.WriteOwnLinks(*albums);
             if (extras) {
                 links.WriteHeldExtras(albums->Value(IdAlbum));
+            }
+            if (shared) {
+                links.WriteHeldSharedIdLinks(*albums);
             }
             ++written;
         }
