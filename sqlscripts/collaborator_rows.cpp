@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include <sqlite3.h>
+
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
 #include "sqlscripts/data_script.h"
@@ -66,13 +68,15 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
 }
 
 QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition) {
-    const bool wishList = group == ExportGroup::Acheter;
-    const QString other = wishList ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
-    const QString own = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
+    const QString columns = QStringLiteral("IdAlbum, IdScenariste, IdDessinateur, idColoriste");
+    if (group != ExportGroup::Acheter) {
+        // The wish list is read whole: a join would fetch the collection's
+        // albums one by one through the condition's index.
+        return QStringLiteral("select ") + columns + QStringLiteral(" from ACHETER");
+    }
     QString sql = QStringLiteral(
-                      "select o.IdAlbum, o.IdScenariste, o.IdDessinateur, o.idColoriste from %1 o "
-                      "INNER JOIN %2 ON o.IdAlbum = %2.IdAlbum")
-                      .arg(other, own);
+        "select o.IdAlbum, o.IdScenariste, o.IdDessinateur, o.idColoriste from ALBUMS o "
+        "INNER JOIN ACHETER ON o.IdAlbum = ACHETER.IdAlbum");
     if (!condition.isEmpty()) {
         sql += QStringLiteral(" where ") + condition;
     }
@@ -219,7 +223,11 @@ void LinkWriter::HoldSharedIdLinks(dao::Database& db, const QString& sql) {
     shared_.clear();
     auto albums = db.OpenCursor(sql);
     while (albums->Next()) {
-        QList<Link>& links = shared_[sql::TextForm(albums->Value(0))];
+        // Album ids are whole numbers (AutoNumber).
+        if (albums->Type(0) != SQLITE_INTEGER) {
+            continue;
+        }
+        QList<Link>& links = shared_[albums->Int(0)];
         for (int type = 0; type < 3; ++type) {
             if (!albums->IsNull(1 + type)) {
                 links.append(Link{albums->Value(0), albums->Value(1 + type), type});
@@ -230,11 +238,10 @@ void LinkWriter::HoldSharedIdLinks(dao::Database& db, const QString& sql) {
 
 void LinkWriter::WriteHeldSharedIdLinks(const dao::RowCursor& album) {
     using namespace catalogue::album;
-    if (shared_.isEmpty()) {
+    if (shared_.isEmpty() || album.Type(IdAlbum) != SQLITE_INTEGER) {
         return;
     }
-    const QVariant id = album.Value(IdAlbum);
-    const auto at = shared_.constFind(sql::TextForm(id));
+    const auto at = shared_.constFind(album.Int(IdAlbum));
     if (at == shared_.constEnd()) {
         return;
     }
@@ -243,6 +250,7 @@ void LinkWriter::WriteHeldSharedIdLinks(const dao::RowCursor& album) {
         return sql::TextForm(a.author) == sql::TextForm(b.author) &&
                sql::TextForm(a.type) == sql::TextForm(b.type);
     };
+    const QVariant id = album.Value(IdAlbum);
     const QList<Link> extras = held_.value(sql::TextForm(id));
     const int ownColumns[] = {IdScenariste, IdDessinateur, idColoriste};
     for (const Link& link : *at) {

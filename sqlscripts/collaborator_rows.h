@@ -31,9 +31,9 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
 QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
 
 // Older catalogues number the wish list (ACHETER) apart from the collection
-// (ALBUMS), so one id may name an album in each. For the group's albums
-// that `condition` chooses, the own author ids of the other table's album
-// of the same id: IdAlbum, IdScenariste, IdDessinateur, idColoriste.
+// (ALBUMS), so one id may name an album in each. The own author ids of the
+// other table's albums that may share an id with the group's albums that
+// `condition` chooses: IdAlbum, IdScenariste, IdDessinateur, idColoriste.
 QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition);
 
 // Link lines kept back until the file that replaces their album's id range
@@ -107,7 +107,8 @@ class LinkWriter {
     LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;
     QSet<QString> excluded_;
-    QHash<QString, QList<Link>> held_, shared_;
+    QHash<QString, QList<Link>> held_;
+    QHash<qint64, QList<Link>> shared_;
 };
 
 }  // namespace collaborator_rows

@@ -189,8 +189,8 @@ class IncrementalExport {
     // items; `earlier` chooses the items the site held already.
     Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh,
                             const QString& earlier) {
-        const auto refs = referenced_rows::Read(db, group, version_, fresh);
-        const auto known = referenced_rows::Read(db, group, version_, earlier);
+        referenced_rows::Refs known;
+        const auto refs = referenced_rows::Read(db, group, version_, fresh, earlier, known);
         Written w;
         w.authors = writeAuthors(db, refs, known, group, fresh);
         w.series = writeSeries(db, refs, known, group, fresh);
