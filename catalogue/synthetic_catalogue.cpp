@@ -302,6 +302,29 @@ long GrowSyntheticCatalogue(const QString& databasePath, Generation g, const Syn
     add(4, o.undatedAlbums ? z.undatedSeries() : 1, id(9000 + z.albums + 4),
         id(o.undatedAlbums ? z.undatedAuthor() : z.author(4)), id(0), day(3));
     add(5, 1, kNull, id(0), id(newArtist), day(4));
+    const int lastWished = v6 ? z.albums + 5 : z.albums / 6 * 6;
+    for (int n = 1; n <= o.grownWishList; ++n) {
+        Album a;
+        a.id = lastWished + n;
+        a.wish = true;
+        a.series = n % 3 ? laterSeries : n % z.series + 1;
+        a.artist = id(n % 2 ? newArtist : z.author(a.id * 5));
+        a.writer = id(n % 2 ? z.author(a.id * 7) : newWriter);
+        a.colourist = n % 4 ? id(z.author(n)) : kNull;
+        a.bought = kNull;
+        sql += albumRow(v6, a);
+        ++rows;
+    }
+    if (o.grownWishList > 0) {
+        const int first = lastWished + 1;
+        sql += QStringLiteral(
+                   "INSERT INTO COLLABORATEURS VALUES (%1, %2, 2);"
+                   "INSERT INTO COLLABORATEURS VALUES (%1, %3, 1);")
+                   .arg(first)
+                   .arg(z.author(first * 3))
+                   .arg(z.author(first));
+        rows += 2;
+    }
     sql += QStringLiteral("COMMIT;");
     auto db = dao::DBEngine::OpenDatabase(databasePath);
     db->ExecuteScript(sql);

@@ -24,6 +24,10 @@ struct SyntheticOptions {
     // row that the catalogue application keeps for "no author", or no row.
     enum class AuthorOne { Regular, NoAuthor, Missing };
     AuthorOne authorOne = AuthorOne::Regular;
+    // Wish-list albums that GrowSyntheticCatalogue adds, numbered on from
+    // the wish list's highest id as the catalogue's counter numbers them: in
+    // an older catalogue they share their ids with owned albums.
+    int grownWishList = 0;
 };
 
 // A large invented catalogue for benchmarks: `albums` albums (a sixth of them
@@ -42,7 +46,11 @@ long WriteSyntheticCatalogue(const QString& databasePath, Generation generation,
 //   date names too, colourist 1;
 // - an artist id without a row, no colourist (0), and with `undatedAlbums`
 //   the writer and the series known so far only from undated albums;
-// - no writer (0), no artist (Null), the new artist as colourist.
+// - no writer (0), no artist (Null), the new artist as colourist;
+// and `grownWishList` wish-list albums, every other one by the writer of the
+// owned album of the same id (an older catalogue's link that repeats the
+// collection's), the first with a collaborator and a collaborator row that
+// repeats that owned album's artist.
 // Returns the number of rows added.
 long GrowSyntheticCatalogue(const QString& databasePath, Generation generation,
                             const SyntheticOptions& options, const QDate& lastExport);

@@ -27,11 +27,6 @@ QString albumIds(const QString& table, const QString& where) {
 
 }  // namespace
 
-QString AuthorQuery(const QVariant& id) {
-    return QStringLiteral("select ") + kColumns +
-           QStringLiteral(" from AUTEURS where IdAuteur = ") + sql::Identifier(id);
-}
-
 const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author) {
     using namespace catalogue::auteur;
     return line.Start()

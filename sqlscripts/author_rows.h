@@ -20,12 +20,8 @@ class RowCursor;
 // Rows of the site tables auteurs, auteurs2 and auteurs3.
 namespace author_rows {
 
-// "select IdAuteur, Nom, ... , Internet from AUTEURS where IdAuteur = " id:
-// the twelve columns of an author row, in the readers' order.
-QString AuthorQuery(const QVariant& id);
-
-// The line of the author the cursor stands on (columns of AuthorQuery,
-// then the comment), built in `line`.
+// The line of the author the cursor stands on (columns of AuthorsSource),
+// built in `line`.
 const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author);
 
 // The ids the group's items name, as one query: writers, artists,
@@ -35,8 +31,10 @@ const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author);
 QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base,
                       const QString& condition = {});
 
-// The authors of an id query that AUTEURS holds, each once, by id, with
-// their comment: a Null id or one that names no author brings no row.
+// The authors of an id query that AUTEURS holds, each once, by id: IdAuteur,
+// Nom, Prenom, Surnom, DateNaissance, DateDeces, Pays, Pseudo, Scenario,
+// Dessin, Couleur, Internet, and the comment, read whole. A Null id or one
+// that names no author brings no row.
 QString AuthorsSource(const QString& idQuery);
 
 // The authors of AuthorsSource(idQuery), chosen among all by their `ids`

@@ -1,6 +1,9 @@
 #include "sqlscripts/collaborator_rows.h"
 
+#include <algorithm>
 #include <charconv>
+
+#include <sqlite3.h>
 
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
@@ -62,6 +65,22 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
            albums +
            QStringLiteral(
                " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
+}
+
+QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition) {
+    const QString columns = QStringLiteral("IdAlbum, IdScenariste, IdDessinateur, idColoriste");
+    if (group != ExportGroup::Acheter) {
+        // The wish list is read whole: a join would fetch the collection's
+        // albums one by one through the condition's index.
+        return QStringLiteral("select ") + columns + QStringLiteral(" from ACHETER");
+    }
+    QString sql = QStringLiteral(
+        "select o.IdAlbum, o.IdScenariste, o.IdDessinateur, o.idColoriste from ALBUMS o "
+        "INNER JOIN ACHETER ON o.IdAlbum = ACHETER.IdAlbum");
+    if (!condition.isEmpty()) {
+        sql += QStringLiteral(" where ") + condition;
+    }
+    return sql;
 }
 
 void LinkBuffer::Add(const QVariant& idAlbum, const std::string& line) {
@@ -197,6 +216,53 @@ void LinkWriter::ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras
         "ALBUMS a ON c.IdAlbum = a.IdAlbum) INNER JOIN ACHETER b ON c.IdAlbum = b.IdAlbum"));
     while (shared->Next()) {
         excluded_.insert(key(shared->Value(0), shared->Value(1), shared->Value(2)));
+    }
+}
+
+void LinkWriter::HoldSharedIdLinks(dao::Database& db, const QString& sql) {
+    shared_.clear();
+    auto albums = db.OpenCursor(sql);
+    while (albums->Next()) {
+        // Album ids are whole numbers (AutoNumber).
+        if (albums->Type(0) != SQLITE_INTEGER) {
+            continue;
+        }
+        QList<Link>& links = shared_[albums->Int(0)];
+        for (int type = 0; type < 3; ++type) {
+            if (!albums->IsNull(1 + type)) {
+                links.append(Link{albums->Value(0), albums->Value(1 + type), type});
+            }
+        }
+    }
+}
+
+void LinkWriter::WriteHeldSharedIdLinks(const dao::RowCursor& album) {
+    using namespace catalogue::album;
+    if (shared_.isEmpty() || album.Type(IdAlbum) != SQLITE_INTEGER) {
+        return;
+    }
+    const auto at = shared_.constFind(album.Int(IdAlbum));
+    if (at == shared_.constEnd()) {
+        return;
+    }
+    // The site's key is the whole link: one the album wrote is not repeated.
+    const auto same = [](const Link& a, const Link& b) {
+        return sql::TextForm(a.author) == sql::TextForm(b.author) &&
+               sql::TextForm(a.type) == sql::TextForm(b.type);
+    };
+    const QVariant id = album.Value(IdAlbum);
+    const QList<Link> extras = held_.value(sql::TextForm(id));
+    const int ownColumns[] = {IdScenariste, IdDessinateur, idColoriste};
+    for (const Link& link : *at) {
+        const QVariant own = album.Value(ownColumns[link.type.toInt()]);
+        if (!isNull(own) && same(link, Link{id, own, link.type})) {
+            continue;
+        }
+        if (std::any_of(extras.begin(), extras.end(),
+                        [&](const Link& extra) { return same(link, extra); })) {
+            continue;
+        }
+        write(id, link.author, link.type);
     }
 }
 

@@ -30,6 +30,12 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
 // album's own three author ids, ordered by album, author and type.
 QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
 
+// Older catalogues number the wish list (ACHETER) apart from the collection
+// (ALBUMS), so one id may name an album in each. The own author ids of the
+// other table's albums that may share an id with the group's albums that
+// `condition` chooses: IdAlbum, IdScenariste, IdDessinateur, idColoriste.
+QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition);
+
 // Link lines kept back until the file that replaces their album's id range
 // is being written.
 class LinkBuffer {
@@ -77,6 +83,12 @@ class LinkWriter {
     // wrote for such ids are not written again for the wish list.
     void ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras);
 
+    // Replacing an album's links deletes every link of its id, those of the
+    // other table's album of that id too (SharedIdAlbumsQuery): they are
+    // kept by album, and written back after the album's own and extra links.
+    void HoldSharedIdLinks(dao::Database& db, const QString& sql);
+    void WriteHeldSharedIdLinks(const dao::RowCursor& album);
+
   private:
     struct Link {
         QVariant album, author, type;
@@ -96,6 +108,7 @@ class LinkWriter {
     bool replacing_ = false;
     QSet<QString> excluded_;
     QHash<QString, QList<Link>> held_;
+    QHash<qint64, QList<Link>> shared_;
 };
 
 }  // namespace collaborator_rows

@@ -1,7 +1,10 @@
 #include "sqlscripts/incremental_export.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -42,7 +45,8 @@ QString number(qint32 n) {
     return QString::number(n);
 }
 
-// Rows written by a group, for its summary.
+// What a group gave the site, for its summary: the items written, and the
+// series and authors new to the site.
 struct Written {
     qint32 items = 0, series = 0, authors = 0;
     qint32 total() const { return items + series + authors; }
@@ -135,44 +139,70 @@ class IncrementalExport {
         std::string deleteHead_, delete_;
     };
 
+    // Whether the site held the row before this export: an earlier item
+    // names it (an id that is not a whole number counts as new).
+    static bool held(const referenced_rows::Ids& earlier, const dao::RowCursor& row, int id) {
+        return earlier && row.Type(id) == SQLITE_INTEGER &&
+               std::binary_search(earlier->begin(), earlier->end(), row.Int(id));
+    }
+
     // Every author the new items name, as writer, artist, colourist or
     // through COLLABORATEURS, and every series they belong to. What an
     // earlier item names may never have reached the site (an album added
     // undated, or with a purchase date already past): the row replaces the
-    // site's copy, if any.
-    qint32 writeAuthors(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+    // site's copy, if any. The summary counts only the rows that no earlier
+    // item names, what the site gains.
+    qint32 writeAuthors(dao::Database& db, const referenced_rows::Refs& refs,
+                        const referenced_rows::Refs& earlier, ExportGroup group,
                         const QString& fresh) {
         RowWriter writer(*this, AuthorsTable(group), QStringLiteral("idauteur"));
-        qint32 written = 0;
-        author_rows::ForEachAuthor(db, ids, author_rows::AuthorIdQuery(group, version_, fresh),
-                                   [&](const dao::RowCursor& author) {
-                                       writer.Write(author, catalogue::auteur::IdAuteur,
-                                                    author_rows::AuthorRow(writer.line(), author));
-                                       ++written;
-                                   });
-        return written;
+        qint32 gained = 0;
+        author_rows::ForEachAuthor(
+            db, refs.authors, author_rows::AuthorIdQuery(group, version_, fresh),
+            [&](const dao::RowCursor& author) {
+                writer.Write(author, catalogue::auteur::IdAuteur,
+                             author_rows::AuthorRow(writer.line(), author));
+                if (!held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
+                    ++gained;
+                }
+            });
+        return gained;
     }
 
-    qint32 writeSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGroup group,
+    qint32 writeSeries(dao::Database& db, const referenced_rows::Refs& refs,
+                       const referenced_rows::Refs& earlier, ExportGroup group,
                        const QString& fresh) {
         RowWriter writer(*this, SeriesTable(group), QStringLiteral("idserie"));
-        qint32 written = 0;
-        series_rows::ForEachSeries(db, ids, group, version_, fresh,
-                                   [&](const dao::RowCursor& series) {
-                                       writer.Write(series, catalogue::serie::IdSerie,
-                                                    series_rows::SeriesRow(writer.line(), series));
-                                       ++written;
-                                   });
-        return written;
+        qint32 gained = 0;
+        series_rows::ForEachSeries(
+            db, refs.series, group, version_, fresh, [&](const dao::RowCursor& series) {
+                writer.Write(series, catalogue::serie::IdSerie,
+                             series_rows::SeriesRow(writer.line(), series));
+                if (!held(earlier.series, series, catalogue::serie::IdSerie)) {
+                    ++gained;
+                }
+            });
+        return gained;
     }
 
-    // The authors and series of the group's new items, then the items.
-    Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh) {
-        const auto refs = referenced_rows::Read(db, group, version_, fresh);
+    // The authors and series of the group's new items (`fresh`), then the
+    // items; `earlier` chooses the items the site held already.
+    Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh,
+                            const QString& earlier) {
+        referenced_rows::Refs known;
+        const auto refs = referenced_rows::Read(db, group, version_, fresh, earlier, known);
         Written w;
-        w.authors = writeAuthors(db, refs.authors, group, fresh);
-        w.series = writeSeries(db, refs.series, group, fresh);
+        w.authors = writeAuthors(db, refs, known, group, fresh);
+        w.series = writeSeries(db, refs, known, group, fresh);
         return w;
+    }
+
+    // In an older catalogue an album's id may also name an album of the
+    // other table, whose links the site holds under the same id: the wish
+    // list never removes the collection's, and the collection keeps the wish
+    // list's when it is exported too, as the full export gives both.
+    bool keepsSharedIdLinks(ExportGroup group) const {
+        return !v6_ && (group == ExportGroup::Acheter || checked(s_.opt_acheter));
     }
 
     // Each album, then its links: the site's links of that id are replaced.
@@ -188,6 +218,10 @@ class IncrementalExport {
         if (extras) {
             links.HoldExtraCollaborators(db, group, version_);
         }
+        const bool shared = keepsSharedIdLinks(group);
+        if (shared) {
+            links.HoldSharedIdLinks(db, collaborator_rows::SharedIdAlbumsQuery(group, condition));
+        }
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
         while (albums->Next()) {
@@ -195,6 +229,9 @@ class IncrementalExport {
             links.WriteOwnLinks(*albums);
             if (extras) {
                 links.WriteHeldExtras(albums->Value(IdAlbum));
+            }
+            if (shared) {
+                links.WriteHeldSharedIdLinks(*albums);
             }
             ++written;
         }
@@ -213,9 +250,11 @@ class IncrementalExport {
         const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
         const QString window =
             QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
+        const QString before =
+            QStringLiteral("(ALBUMS.DateAchat is null or ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Albums, window);
+        Written w = writeReferences(*db, ExportGroup::Albums, window, before);
         w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -236,7 +275,8 @@ class IncrementalExport {
         const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Acheter, above);
+        Written w = writeReferences(*db, ExportGroup::Acheter, above,
+                                    table + QStringLiteral(".IdAlbum <= ") + mark);
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -279,7 +319,8 @@ class IncrementalExport {
         const QString above = key + QStringLiteral(" > ") + number(mark);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Parabd, above);
+        Written w = writeReferences(*db, ExportGroup::Parabd, above,
+                                    key + QStringLiteral(" <= ") + number(mark));
         {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));

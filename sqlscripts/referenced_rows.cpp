@@ -36,28 +36,45 @@ void sortUnique(Ids& ids) {
 
 }  // namespace
 
-Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-          const QString& condition) {
+namespace {
+
+// One pass over the group's items that `condition` chooses, and over those
+// that `earlier` chooses when it is given: each row says by a last column
+// whether it is one of the first, whose ids go to `refs`, or of the others,
+// whose ids go to `before`.
+void read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+          const QString& condition, const QString& earlier, Refs& refs, Refs* before) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
-    Refs refs{std::vector<qint64>(), std::vector<qint64>()};
-    const auto where = [&condition](const QString& own) {
+    const bool split = before && !earlier.isEmpty();
+    const QString chosen =
+        split ? QStringLiteral("(%1) or (%2)").arg(condition, earlier) : condition;
+    const QString flag = split ? QStringLiteral(", (%1)").arg(condition) : QString();
+    const auto where = [&chosen](const QString& own) {
         QStringList terms;
         if (!own.isEmpty()) {
             terms << own;
         }
-        if (!condition.isEmpty()) {
-            terms << condition;
+        if (!chosen.isEmpty()) {
+            terms << QStringLiteral("(") + chosen + QStringLiteral(")");
         }
         return terms.isEmpty() ? QString() : QStringLiteral(" where ") + terms.join(" and ");
     };
+    // The set of the row's ids: `refs` unless the flag column says otherwise.
+    const auto sets = [&](const dao::RowCursor& row, int flagColumn) -> Refs& {
+        if (!split || (!row.IsNull(flagColumn) && row.Int(flagColumn) != 0)) {
+            return refs;
+        }
+        return *before;
+    };
     if (group == ExportGroup::Parabd) {
         const QString items =
-            v6 ? QStringLiteral("SELECT PARABD.IdAuteur, PARABD.IdSerie FROM PARABD")
-               : QStringLiteral("SELECT EXLIBRIS.IdDessinateur, EXLIBRIS.IdSerie FROM EXLIBRIS");
-        auto cursor = db.OpenCursor(items + where({}));
+            v6 ? QStringLiteral("SELECT PARABD.IdAuteur, PARABD.IdSerie%1 FROM PARABD")
+               : QStringLiteral("SELECT EXLIBRIS.IdDessinateur, EXLIBRIS.IdSerie%1 FROM EXLIBRIS");
+        auto cursor = db.OpenCursor(items.arg(flag) + where({}));
         while (cursor->Next()) {
-            collect(*cursor, {0}, refs.authors);
-            collect(*cursor, {1}, refs.series);
+            Refs& into = sets(*cursor, 2);
+            collect(*cursor, {0}, into.authors);
+            collect(*cursor, {1}, into.series);
         }
     } else {
         const bool wishList = group == ExportGroup::Acheter;
@@ -70,25 +87,46 @@ Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
         // would fetch the albums one by one, all of them when the condition
         // holds for all.
         auto albums = db.OpenCursor(
-            QStringLiteral("SELECT %1.IdDessinateur, %1.IdScenariste, %1.IdColoriste, %1.IdSerie "
+            QStringLiteral("SELECT %1.IdDessinateur, %1.IdScenariste, %1.IdColoriste, %1.IdSerie%2 "
                            "FROM %1 NOT INDEXED")
-                .arg(table) +
+                .arg(table, flag) +
             where(own));
         while (albums->Next()) {
-            collect(*albums, {0, 1, 2}, refs.authors);
-            collect(*albums, {3}, refs.series);
+            Refs& into = sets(*albums, 4);
+            collect(*albums, {0, 1, 2}, into.authors);
+            collect(*albums, {3}, into.series);
         }
         auto links = db.OpenCursor(
-            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM %1 NOT INDEXED INNER JOIN "
+            QStringLiteral("SELECT COLLABORATEURS.IdAuteur%2 FROM %1 NOT INDEXED INNER JOIN "
                            "COLLABORATEURS ON %1.IdAlbum = COLLABORATEURS.IdAlbum")
-                .arg(table) +
+                .arg(table, flag) +
             where(own));
         while (links->Next()) {
-            collect(*links, {0}, refs.authors);
+            collect(*links, {0}, sets(*links, 1).authors);
         }
     }
     sortUnique(refs.authors);
     sortUnique(refs.series);
+    if (before) {
+        sortUnique(before->authors);
+        sortUnique(before->series);
+    }
+}
+
+}  // namespace
+
+Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+          const QString& condition) {
+    Refs refs{std::vector<qint64>(), std::vector<qint64>()};
+    read(db, group, GV_Version_Base, condition, {}, refs, nullptr);
+    return refs;
+}
+
+Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+          const QString& condition, const QString& earlier, Refs& before) {
+    Refs refs{std::vector<qint64>(), std::vector<qint64>()};
+    before = Refs{std::vector<qint64>(), std::vector<qint64>()};
+    read(db, group, GV_Version_Base, condition, earlier, refs, &before);
     return refs;
 }
 

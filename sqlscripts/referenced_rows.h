@@ -30,6 +30,10 @@ struct Refs {
 // The group's items, limited by `condition` as those queries are.
 Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
           const QString& condition = {});
+// The same, and in the same pass, into `before`, what the items that
+// `earlier` chooses name; no item may meet both conditions.
+Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+          const QString& condition, const QString& earlier, Refs& before);
 
 // Calls `row` for each row of `ordered` (a whole table in the order of its
 // id, the first column) whose id is among `ids`; for each row of `chosen`

@@ -15,8 +15,8 @@ namespace kalvor::sql {
 struct Comment {
     QString escaped;
 };
-// The comment of a row from its escaped text (GetCommentaire, or a text
-// already passed through Escaped).
+// The comment of a row from its escaped text (a text already passed
+// through Escaped).
 inline Comment Memo(const QString& escaped) {
     return Comment{escaped};
 }
