@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -263,6 +264,14 @@ void LinkWriter::WriteHeldSharedIdLinks(const dao::RowCursor& album) {
             continue;
         }
         write(id, link.author, link.type);
+    }
+}
+
+void LinkWriter::ExcludeHeldSharedIdLinks() {
+    for (const QList<Link>& links : std::as_const(shared_)) {
+        for (const Link& link : links) {
+            excluded_.insert(key(link.album, link.author, link.type));
+        }
     }
 }
 

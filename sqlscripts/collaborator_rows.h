@@ -88,6 +88,9 @@ class LinkWriter {
     // kept by album, and written back after the album's own and extra links.
     void HoldSharedIdLinks(dao::Database& db, const QString& sql);
     void WriteHeldSharedIdLinks(const dao::RowCursor& album);
+    // Extra collaborators written later for all the albums leave out the
+    // held links.
+    void ExcludeHeldSharedIdLinks();
 
   private:
     struct Link {

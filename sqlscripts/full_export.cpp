@@ -329,14 +329,28 @@ class FullExport {
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         // Split, the collection's album files already hold these links.
         links.SetTarget(wishLinksHeld_ ? nullptr : &out_);
-        // Without the collection the site's links are not emptied first.
+        // Without the collection the site's links are not emptied first:
+        // each album replaces those of its id, which in an older catalogue
+        // may be an owned album's too, written back after the album's own.
         links.SetReplacing(!collectionExported_);
+        const bool shared = !collectionExported_ && !catalogue::IsV6(version_);
+        if (shared) {
+            links.HoldSharedIdLinks(
+                *db, collaborator_rows::SharedIdAlbumsQuery(ExportGroup::Acheter, {}));
+        }
         if (collectionExported_ && !wishLinksHeld_ && !catalogue::IsV6(version_)) {
             links.ExcludeCollectionLinksOfWishList(*db, s_.Opt_Collaborateurs != 0);
         }
         auto albums = album_rows::OpenAlbums(*db, ExportGroup::Acheter, version_);
-        album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("acheter"), out_, links);
+        album_rows::WriteAlbums(*albums, prefix_, QStringLiteral("acheter"), out_, links, [&] {
+            if (shared) {
+                links.WriteHeldSharedIdLinks(*albums);
+            }
+        });
         albums.reset();
+        if (shared) {
+            links.ExcludeHeldSharedIdLinks();
+        }
         if (const auto id = highest(
                 *db, catalogue::IsV6(version_)
                          ? QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")

@@ -14,7 +14,8 @@ class Settings;
 // author and series they name. Every row the site may hold already is
 // deleted first, so the script never inserts a key twice.
 // On success moves the last-export marks, shows the new date in box_LastRun
-// and shows the summary (not in Mode_Commande); on failure shows the error,
+// and shows the summary (not in Mode_Commande), whose authors and series are
+// counted when new to the site; on failure shows the error,
 // adds it to GV_Erreurs, writes the log and leaves every mark as it was.
 // Returns true when the script was written.
 bool btn_LastDonnees_SQL_Click(Settings& settings, Prompt& prompt);

@@ -34,10 +34,6 @@ void sortUnique(Ids& ids) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // One pass over the group's items that `condition` chooses, and over those
 // that `earlier` chooses when it is given: each row says by a last column
 // whether it is one of the first, whose ids go to `refs`, or of the others,

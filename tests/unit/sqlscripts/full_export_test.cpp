@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -310,6 +311,29 @@ TEST_F(FullExport, OlderWishListIdsThatRepeatCollectionIdsGiveEachLinkOnce) {
     EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 4, 0);"), 1);
     EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 19, 2);"), 1);
     EXPECT_EQ(lines.count("INSERT INTO collaborateurs VALUES (5, 99, 1);"), 1);
+}
+
+TEST_F(FullExport, AnOlderWishListWithoutTheCollectionKeepsTheLinksOfOwnedAlbums) {
+    // Wish-list album 5 (writer 4, artist 99, colourist 7) replaces the
+    // links of id 5, which owned album 5 (writer 4, artist 5, colourist 7)
+    // holds too; COLLABORATEURS rows (5, 4, 0) and (5, 19, 2) belong to both.
+    s.GV_Chemin_Base = fixtureCopy(
+        "v5",
+        "UPDATE ACHETER SET IdAlbum = 5, IdScenariste = 4, IdDessinateur = 99 WHERE IdAlbum = 80;"
+        "DELETE FROM COLLABORATEURS WHERE IdAlbum = 80;");
+    s.GV_Version_Base = QStringLiteral("v5");
+    s.opt_acheter = 1;
+    s.Opt_Collaborateurs = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QStringList lines = statements("donnees.sql");
+    QStringList links = lines.filter("collaborateurs VALUES (5,");
+    std::sort(links.begin(), links.end());
+    EXPECT_EQ(links, (QStringList{"INSERT INTO collaborateurs VALUES (5, 19, 2);",
+                                  "INSERT INTO collaborateurs VALUES (5, 4, 0);",
+                                  "INSERT INTO collaborateurs VALUES (5, 5, 1);",
+                                  "INSERT INTO collaborateurs VALUES (5, 7, 2);",
+                                  "INSERT INTO collaborateurs VALUES (5, 99, 1);"}));
+    EXPECT_EQ(lines.count("DELETE FROM collaborateurs where idalbum = 5;"), 1);
 }
 
 }  // namespace
