@@ -55,7 +55,7 @@ void Locate_Catalogue(Settings& s) {
     // catalogue that cannot be read is reported where it is first used.
     if (!s.GV_Chemin_Base.isEmpty()) {
         Attempt([&] {
-            if (const auto g = catalogue::ReadCounts(s.GV_Chemin_Base).generation) {
+            if (const auto g = catalogue::ReadGeneration(s.GV_Chemin_Base)) {
                 s.GV_Version_Base = Version_Of(*g, s.GV_Version_Base);
             }
         });

@@ -1,21 +1,33 @@
 #include "catalogue/catalogue_counts.h"
 
+#include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
 #include "platform/dao/table_defs.h"
 #include "platform/error.h"
 
 namespace kalvor::catalogue {
 
+namespace {
+
+// The engine counts the rows: the table itself is not read.
+long CountRows(dao::Database& db, const dao::TableDefs& tables, const QString& table) {
+    if (!tables.Contains(table)) {
+        throw Error(dao::errors::TableNotFound,
+                    QStringLiteral("Table ou requête « %1 » introuvable.").arg(table));
+    }
+    auto rows = db.OpenCursor(QStringLiteral("SELECT count(*) FROM ") + table);
+    return rows->Next() ? long(rows->Int(0)) : 0;
+}
+
+}  // namespace
+
 Counts ReadCounts(const QString& GV_Chemin_Base) {
     auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
     Counts counts;
-    counts.generation = GenerationOfTables(db->TableDefs());
-    auto series = db->OpenRecordset(QStringLiteral("SERIES"));
-    auto albums = db->OpenRecordset(QStringLiteral("ALBUMS"));
-    counts.albums = albums->RecordCount();
-    counts.series = series->RecordCount();
-    series->Close();
-    albums->Close();
+    const dao::TableDefs tables = db->TableDefs();
+    counts.generation = GenerationOfTables(tables);
+    counts.series = CountRows(*db, tables, QStringLiteral("SERIES"));
+    counts.albums = CountRows(*db, tables, QStringLiteral("ALBUMS"));
     db->Close();
     return counts;
 }
@@ -29,6 +41,13 @@ Counts ReadCatalogueCounts(const QString& GV_Chemin_Base) {
                            .arg(GV_Chemin_Base));
     }
     return counts;
+}
+
+std::optional<Generation> ReadGeneration(const QString& GV_Chemin_Base) {
+    auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+    const std::optional<Generation> generation = GenerationOfTables(db->TableDefs());
+    db->Close();
+    return generation;
 }
 
 QString AlbumsPanelText(const Counts& counts) {

@@ -21,6 +21,9 @@ Counts ReadCounts(const QString& GV_Chemin_Base);
 // tables are those of neither generation.
 Counts ReadCatalogueCounts(const QString& GV_Chemin_Base);
 
+// The generation alone, from the tables' definitions: no row is read.
+std::optional<Generation> ReadGeneration(const QString& GV_Chemin_Base);
+
 // "<n> albums" and "<n> series": the status bar's panels 2 and 3.
 QString AlbumsPanelText(const Counts& counts);
 QString SeriesPanelText(const Counts& counts);

@@ -10,14 +10,21 @@ namespace kalvor::album_rows {
 
 QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
     const bool wishList = group == ExportGroup::Acheter;
+    // Under a condition the table is read in its own order: an index on the
+    // condition's column would fetch the albums one by one, all of them when
+    // the condition holds for all.
     if (!catalogue::IsV6(GV_Version_Base)) {
         const QString table = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
         return condition.isEmpty() ? table
                                    : QStringLiteral("select * from ") + table +
-                                         QStringLiteral(" where ") + condition;
+                                         QStringLiteral(" NOT INDEXED where ") + condition;
     }
     if (!condition.isEmpty()) {
-        return AlbumSource(group, GV_Version_Base).chopped(1) + QStringLiteral(" and ") + condition;
+        return AlbumSource(group, GV_Version_Base)
+                   .chopped(1)
+                   .replace(QStringLiteral(" from ALBUMS where "),
+                            QStringLiteral(" from ALBUMS NOT INDEXED where ")) +
+               QStringLiteral(" and ") + condition;
     }
     return QStringLiteral(
                "select IdAlbum, Num, Titre, IdSerie, IdDessinateur, IdScenariste, DateAchat, "

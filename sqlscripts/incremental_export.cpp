@@ -248,10 +248,12 @@ class IncrementalExport {
         }
         const QString L = last.toString(QStringLiteral("MM/dd/yyyy"));
         const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
+        // The dates compared as stored, by "+": the column's numeric affinity
+        // would have the engine try the date as a number on every row.
         const QString window =
-            QStringLiteral("ALBUMS.DateAchat > #%1# and ALBUMS.DateAchat <= #%2#").arg(L, U);
+            QStringLiteral("+ALBUMS.DateAchat > #%1# and +ALBUMS.DateAchat <= #%2#").arg(L, U);
         const QString before =
-            QStringLiteral("(ALBUMS.DateAchat is null or ALBUMS.DateAchat <= #%1#)").arg(L);
+            QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
         Written w = writeReferences(*db, ExportGroup::Albums, window, before);

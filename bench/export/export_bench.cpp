@@ -3,11 +3,14 @@
 // one; the incremental export of a window holding every item against the
 // full export of the same catalogue. Each export is a whole process (the
 // Access import included) whose peak memory is its own; the two commands of
-// a pair run in turn and the medians are compared.
-//   export_bench [file.mdb] [--albums N,M,...] [--runs R]
+// a pair run in turn and the medians are compared. The program itself runs
+// as a scheduled job runs it, `kalvor donnees` with its registry file, start-
+// up included; the export functions alone show what the start-up costs.
+//   export_bench [file.mdb] [--albums N,M,...] [--runs R] [--kalvor path]
 //   export_bench --make file.db N [v5]   (a synthetic catalogue, for profiling)
 //   export_bench --one catalogue version exportFolder [utf8|latin] [split] [incremental]
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -70,10 +73,12 @@ struct Run {
     long kb = 0;
 };
 
-Run runProgram(const QString& program, const QStringList& args) {
+Run runProgram(const QString& program, const QStringList& args,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QElapsedTimer timer;
     timer.start();
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(program, args);
     p.waitForFinished(-1);
     Run run{timer.elapsed(), p.readAllStandardOutput().trimmed().toLong()};
@@ -88,6 +93,55 @@ Run runProgram(const QString& program, const QStringList& args) {
 Run exportRun(const QStringList& args) {
     return runProgram(QCoreApplication::applicationFilePath(), QStringList{"--one"} + args);
 }
+
+// The program as a scheduled job runs it: its own registry file, written
+// afresh for each run (the run moves its marks), no display. GNU time reports
+// the program's peak alone.
+struct Program {
+    QString binary;
+    QString folder;  // registry, state and export folder
+
+    Run run(const QString& catalogue, const QString& word) const {
+        const QString store =
+            QStringLiteral(
+                "Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
+                "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
+                "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n\"collection\"=\"31\"\r\n"
+                "\"lastrun\"=\"01/01/1900\"\r\n\"lastid\"=\"0\"\r\n\"lastidpara\"=\"0\"\r\n"
+                "\"lastidrevue\"=\"0\"\r\n")
+                .arg(catalogue, folder + QStringLiteral("/export"));
+        QDir().mkpath(folder + QStringLiteral("/export"));
+        QFile file(folder + QStringLiteral("/registry.reg"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(store.toUtf8()) < 0) {
+            return Run{};
+        }
+        file.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            env.remove(QString::fromLatin1(name));
+        }
+        env.insert(QStringLiteral("KALVOR_REGISTRY"), file.fileName());
+        env.insert(QStringLiteral("WINEPREFIX"), folder + QStringLiteral("/wine"));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), folder + QStringLiteral("/state"));
+        QElapsedTimer timer;
+        timer.start();
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(QStringLiteral("/usr/bin/time"),
+                {QStringLiteral("-f"), QStringLiteral("%M"), binary, word, QStringLiteral("utf8")});
+        p.waitForFinished(-1);
+        Run run{timer.elapsed(), 0};
+        const QList<QByteArray> lines = p.readAllStandardError().trimmed().split('\n');
+        run.kb = lines.last().toLong();
+        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            std::fprintf(stderr, "failed: %s %s\n", qPrintable(binary), qPrintable(word));
+            run.ms = -1;
+        }
+        return run;
+    }
+};
 
 Run shellRun(const QString& shell) {
     Run run = runProgram(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), shell});
@@ -112,7 +166,7 @@ void pair(const char* what, const std::function<Run()>& work, const char* floorN
         const Run w = work();
         const Run f = floor();
         if (w.ms < 0 || f.ms < 0) {
-            std::printf("%-34s failed\n", what);
+            std::printf("%-40s failed\n", what);
             return;
         }
         workMs << w.ms;
@@ -120,7 +174,7 @@ void pair(const char* what, const std::function<Run()>& work, const char* floorN
         kb = std::max(kb, w.kb);
     }
     const qint64 w = median(workMs), f = median(floorMs);
-    std::printf("%-34s %6lld ms  peak %6.1f MiB | %-18s %6lld ms | ratio %.2f\n", what, w,
+    std::printf("%-40s %6lld ms  peak %6.1f MiB | %-18s %6lld ms | ratio %.2f\n", what, w,
                 double(kb) / 1024.0, floorName, f, f > 0 ? double(w) / double(f) : 0.0);
     std::fflush(stdout);
 }
@@ -154,10 +208,18 @@ int main(int argc, char** argv) {
         runs = std::max(1, args[runsFlag + 1].toInt());
         args.remove(runsFlag, 2);
     }
+    QString kalvorBinary =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../app/kalvor");
+    const int kalvorFlag = int(args.indexOf(QStringLiteral("--kalvor")));
+    if (kalvorFlag >= 0 && kalvorFlag + 1 < args.size()) {
+        kalvorBinary = args[kalvorFlag + 1];
+        args.remove(kalvorFlag, 2);
+    }
     const QString mdb =
         args.value(0, QStringLiteral("/work/shared/fixtures/large/catalogue-20k-v6.mdb"));
     QTemporaryDir dir;
     const QString out = dir.path();
+    const Program program{kalvorBinary, dir.filePath(QStringLiteral("program"))};
     const QString v6 = QStringLiteral("v6");
     try {
         std::printf("medians of %d runs, each export a whole process\n", runs);
@@ -167,18 +229,36 @@ int main(int argc, char** argv) {
         const auto incremental = [&](const QString& db) {
             return [=] { return exportRun({db, v6, out, QStringLiteral("incremental")}); };
         };
-        pair("Access 20k, full (import included)", full(mdb), "mdb-export", [&] {
+        const auto donnees = [&](const QString& db) {
+            return [=, &program] { return program.run(db, QStringLiteral("donnees")); };
+        };
+        const auto dernieres = [&](const QString& db) {
+            return [=, &program] { return program.run(db, QStringLiteral("dernieres_donnees")); };
+        };
+        const auto mdbExport = [&] {
             return shellRun(QStringLiteral("for t in $(mdb-tables -1 '%1'); do mdb-export '%1' "
                                            "\"$t\" >/dev/null || exit 1; done")
                                 .arg(mdb));
-        });
+        };
+        pair("Access 20k, kalvor donnees", donnees(mdb), "mdb-export", mdbExport);
+        pair("Access 20k, kalvor dernieres_donnees", dernieres(mdb), "kalvor donnees",
+             donnees(mdb));
+        pair("Access 20k, full (import included)", full(mdb), "mdb-export", mdbExport);
         pair("Access 20k, incremental", incremental(mdb), "full export", full(mdb));
         for (int albums : sizes) {
             const QString db = dir.filePath(QStringLiteral("synthetic-%1.db").arg(albums));
             catalogue::WriteSyntheticCatalogue(db, catalogue::Generation::V6, albums);
+            const auto dump = [&] {
+                return shellRun(QStringLiteral("sqlite3 '%1' .dump >/dev/null").arg(db));
+            };
+            const QByteArray programLabel =
+                QStringLiteral("SQLite %1, kalvor donnees").arg(albums).toUtf8();
+            pair(programLabel.constData(), donnees(db), "sqlite3 .dump", dump);
+            const QByteArray programInc =
+                QStringLiteral("SQLite %1, kalvor dernieres_donnees").arg(albums).toUtf8();
+            pair(programInc.constData(), dernieres(db), "kalvor donnees", donnees(db));
             const QByteArray label = QStringLiteral("SQLite %1, full").arg(albums).toUtf8();
-            pair(label.constData(), full(db), "sqlite3 .dump",
-                 [&] { return shellRun(QStringLiteral("sqlite3 '%1' .dump >/dev/null").arg(db)); });
+            pair(label.constData(), full(db), "sqlite3 .dump", dump);
             const QByteArray incLabel =
                 QStringLiteral("SQLite %1, incremental").arg(albums).toUtf8();
             pair(incLabel.constData(), incremental(db), "full export", full(db));

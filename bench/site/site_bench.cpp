@@ -3,6 +3,9 @@
 // harness; then 8 clients on loopback ask for each page below, cold (every
 // request finds the cache without its page, so the page is made) and warm
 // (the page kept in the cache), and p50 and p95 are printed beside the goal.
+// Last, with a real picture behind every cover, one visitor opens pages
+// whose thumbnails are still to make, and asks for each of them as a browser
+// does, while the 8 clients ask for two kept pages.
 //   site_bench [catalogue.mdb | number of albums ...] [--requests N] [--cold N]
 //              [--clients C]
 // A number stands for an invented catalogue of that many albums, a sixth of
@@ -11,6 +14,7 @@
 // Run through bench/site/run, which starts the servers and sets
 // KALVOR_TEST_* and KALVOR_BENCH_URL.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -20,6 +24,8 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -27,6 +33,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -148,6 +155,87 @@ int cachedPages(const QString& folder) {
 
 QString first(const e2e::SiteHarness& site, const QString& query) {
     return e2e::runSql(site.database(), query.toUtf8()).rows.value(0).value(0);
+}
+
+// The thumbnail addresses of a page, as a browser asks for them.
+QList<QByteArray> thumbnails(const QByteArray& prefix, const QByteArray& reply) {
+    QList<QByteArray> found;
+    static const QRegularExpression src(QStringLiteral("src=\"(_retaille\\.php\\?[^\"]*)\""));
+    for (auto it = src.globalMatch(QString::fromLatin1(reply)); it.hasNext();) {
+        found << prefix + it.next().captured(1).toLatin1().replace("&amp;", "&");
+    }
+    return found;
+}
+
+struct Visit {
+    int pages = 0;
+    int thumbnails = 0;
+    int failures = 0;
+    qint64 ms = 0;
+};
+
+// A visitor's pages, each followed by its thumbnails still to make.
+Visit visit(int port, const QByteArray& prefix, const QList<QByteArray>& paths) {
+    Visit v;
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& path : paths) {
+        const QByteArray reply = get(port, path);
+        ++v.pages;
+        v.failures += good(reply) ? 0 : 1;
+        for (const QByteArray& thumbnail : thumbnails(prefix, reply)) {
+            const QByteArray image = get(port, thumbnail);
+            ++v.thumbnails;
+            v.failures +=
+                image.startsWith("HTTP/1.0 200") || image.startsWith("HTTP/1.1 200") ? 0 : 1;
+        }
+    }
+    v.ms = timer.elapsed();
+    return v;
+}
+
+// Every cover the catalogue names, a real picture of a cover's size (one
+// file under every name).
+void realCovers(const e2e::SiteHarness& site) {
+    const QString covers = site.folder() + QStringLiteral("/couvertures");
+    const QString model = site.folder() + QStringLiteral("/modele.jpg");
+    QProcess php;
+    php.start(QStringLiteral("php"),
+              {QStringLiteral("-r"),
+               QStringLiteral("$i = imagecreatetruecolor(600, 800);"
+                              "for ($y = 0; $y < 800; $y += 4) { imagefilledrectangle($i, 0, $y, "
+                              "599, $y + 3, imagecolorallocate($i, $y % 256, (3 * $y) % 256, "
+                              "(7 * $y) % 256)); }"
+                              "imagejpeg($i, '%1', 85);")
+                   .arg(model)});
+    php.waitForFinished(60000);
+    for (const QStringList& row :
+         e2e::runSql(site.database(), "SELECT DISTINCT couverture FROM kv_albums").rows) {
+        const QString cover = row.value(0);
+        if (cover.isEmpty() || cover == QStringLiteral("NULL") || cover.contains(u'/')) {
+            continue;
+        }
+        const QByteArray path = QFile::encodeName(covers + u'/' + cover);
+        ::unlink(path.constData());
+        if (::link(QFile::encodeName(model).constData(), path.constData()) != 0) {
+            QFile::copy(model, covers + u'/' + cover);
+        }
+    }
+}
+
+// The page asked for until the cache holds one page more.
+bool keep(int port, const QString& cache, const QByteArray& path) {
+    const int before = cachedPages(cache);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 15000) {
+        get(port, path);
+        if (cachedPages(cache) > before) {
+            return true;
+        }
+        QThread::msleep(300);
+    }
+    return false;
 }
 
 struct Page {
@@ -277,6 +365,66 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                     kept ? "" : " (pas gardée)");
         std::fflush(stdout);
     }
+
+    // Thumbnails made by a visitor while 8 clients ask for two kept pages:
+    // the visitor's pages are kept only once their thumbnails are all made,
+    // and its thumbnails leave the pages kept meanwhile be.
+    realCovers(site);
+    const QByteArray stats = pages[0].path;
+    const QByteArray achat = pages[3].path;
+    const Visit first = visit(base.port(), prefix, {achat});
+    const bool keptStats = keep(base.port(), cache, stats);
+    const bool keptAchat = keep(base.port(), cache, achat);
+    std::printf("miniatures de « achat an » : %d faites en %lld ms%s%s\n", first.thumbnails,
+                first.ms, keptStats ? "" : " ; stats pas gardée",
+                keptAchat ? "" : " ; achat an pas gardée");
+    std::atomic<bool> visiting{true};
+    Visit visited;
+    std::thread visitor([&] {
+        visited = visit(base.port(), prefix, {pages[2].path});
+        visiting = false;
+    });
+    std::vector<std::vector<double>> times(2);
+    std::vector<std::thread> threads;
+    std::mutex lock;
+    std::atomic<int> failures{0};
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&, c] {
+            std::vector<std::vector<double>> mine(2);
+            for (int i = c; visiting; ++i) {
+                const int which = i % 2;
+                const auto start = std::chrono::steady_clock::now();
+                const QByteArray reply = get(base.port(), which == 0 ? stats : achat);
+                mine[which].push_back(std::chrono::duration<double, std::milli>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count());
+                failures += good(reply) ? 0 : 1;
+            }
+            std::lock_guard<std::mutex> hold(lock);
+            for (int w = 0; w < 2; ++w) {
+                times[w].insert(times[w].end(), mine[w].begin(), mine[w].end());
+            }
+        });
+    }
+    visitor.join();
+    for (auto& t : threads) {
+        t.join();
+    }
+    std::printf("visite : %d pages, %d miniatures faites en %lld ms, %d échecs\n", visited.pages,
+                visited.thumbnails, visited.ms, visited.failures + failures);
+    const char* names[] = {"stats", "achat an"};
+    for (int w = 0; w < 2; ++w) {
+        std::sort(times[w].begin(), times[w].end());
+        if (times[w].empty()) {
+            continue;
+        }
+        const double p50 = times[w][times[w].size() / 2];
+        const double p95 = times[w][std::min(times[w].size() - 1, times[w].size() * 95 / 100)];
+        std::printf(
+            "%-10s pendant la visite, %zu requêtes : chaud p50 / p95 %7.1f / %7.1f  < 100 %s\n",
+            names[w], times[w].size(), p50, p95, p95 < 100 ? "ok" : "NON");
+    }
+    std::fflush(stdout);
 
     // The endpoints are never kept: one run each.
     const Page endpoints[] = {

@@ -64,6 +64,14 @@ if (!$autorise || !is_file($image)
     || (file_exists($miniature) && realpath($miniature) === realpath($image))) {
   Refuse_Miniature();
 }
+// A thumbnail already made (by an earlier visit, or by a page still linking
+// here from the cache) is sent as it stands.
+if (is_file($miniature)) {
+  header('Content-type: image/jpeg');
+  header('Content-Length: ' . filesize($miniature));
+  readfile($miniature);
+  exit;
+}
 $taille = @getimagesize($image);
 if ($taille === false || $taille[2] != 2 || !function_exists('imagecreatefromjpeg')) {
   Refuse_Miniature();
@@ -78,8 +86,21 @@ if (function_exists('imagecreatetruecolor')) {
   $vignette = imagecreate($width, $height);
 }
 imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($source), imagesy($source));
-// 75% de qualitÃ© devrait Ãªtre suffisant
-@imagejpeg($vignette, $miniature, 75);
+// The folder comes with its first thumbnail, its parents with it; the file is
+// written aside and renamed, so that no one is sent half a thumbnail.
+$dossier_miniature = dirname($miniature);
+if (!is_dir($dossier_miniature)) {
+  @mkdir($dossier_miniature, 0777, true);
+}
+$temp = $miniature . '.' . getmypid() . '-' . mt_rand() . '.tmp';
+// 75% de qualité devrait être suffisant
+if (@imagejpeg($vignette, $temp, 75)) {
+  if (!@rename($temp, $miniature)) {
+    @unlink($temp);
+  }
+} else {
+  @unlink($temp);
+}
 header('Content-type: image/jpeg');
 imagejpeg($vignette, null, 75);
 ?>

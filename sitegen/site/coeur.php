@@ -28,6 +28,41 @@ if (!extension_loaded('ctype')) {
   }
 }
 
+// A path of the site as the file system is asked for it: absolute, so that
+// each look-up is one, whatever the working folder.
+function CheminAbsolu($chemin)
+{
+  static $ici = null;
+  if (preg_match('#^([/\\\\]|[A-Za-z]:)#', $chemin)) {
+    return $chemin;
+  }
+  if ($ici === null) {
+    $ici = getcwd();
+  }
+  return $ici === false ? $chemin : $ici . '/' . $chemin;
+}
+
+// Whether a file is there, asked once per request.
+function FichierPresent($chemin)
+{
+  static $vus = array();
+  if (!isset($vus[$chemin])) {
+    $vus[$chemin] = file_exists(CheminAbsolu($chemin));
+  }
+  return $vus[$chemin];
+}
+
+// The size and type of an image, read once per request; false when it
+// cannot be read.
+function TailleImage($chemin)
+{
+  static $vues = array();
+  if (!isset($vues[$chemin])) {
+    $vues[$chemin] = @getimagesize(CheminAbsolu($chemin));
+  }
+  return $vues[$chemin];
+}
+
 // An image's name as the host spells it: as stored (Windows-1252), else in
 // UTF-8, as hosts keep names uploaded from Linux or by most FTP clients; the
 // stored name when neither is there. The conversion is done here, since
@@ -35,7 +70,7 @@ if (!extension_loaded('ctype')) {
 // the code points of Windows-1252's bytes 80 to 9F.
 function NomImage($dossier, $nom)
 {
-  if (!preg_match('/[\x80-\xFF]/', $nom) || file_exists("$dossier/$nom")) {
+  if (!preg_match('/[\x80-\xFF]/', $nom) || FichierPresent("$dossier/$nom")) {
     return $nom;
   }
   $c1 = explode(' ', '20AC 81 201A 192 201E 2026 2020 2021 2C6 2030 160 2039 152 8D 17D 8F '
@@ -56,7 +91,7 @@ function NomImage($dossier, $nom)
       $utf8 .= chr(0xE0 | ($c >> 12)) . chr(0x80 | (($c >> 6) & 0x3F)) . chr(0x80 | ($c & 0x3F));
     }
   }
-  return file_exists("$dossier/$utf8") ? $utf8 : $nom;
+  return FichierPresent("$dossier/$utf8") ? $utf8 : $nom;
 }
 
 // The address of an image in a page: a UTF-8 spelling URL-encoded, the stored
@@ -67,23 +102,22 @@ function LienImage($dossier, $nom)
   return $dossier . '/' . ($hote === $nom ? $nom : rawurlencode($hote));
 }
 
+// The thumbnail folder is made by _retaille.php with its first thumbnail,
+// not here: a page that made it would change the state it is cached under.
 function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
-  $dir = @opendir($fpath_thumb);
-  if ($dir === false) {
-    // A nested thumbnail folder ("mini/couvertures") comes with its parents.
-    @mkdir($fpath_thumb, 0777, true);
-  } else {
-    closedir($dir);
-  }
-  if (file_exists("$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage))) {
+  if (FichierPresent("$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage))) {
     return LienImage($fpath_thumb, $fprefix . $fimage);
   }
   // A thumbnail still to make takes the spelling of its image.
   $image = NomImage($fpath, $fimage);
   $miniature = "$fpath_thumb/$fprefix$image";
-  $taille = @getimagesize("$fpath/$image");
+  $taille = TailleImage("$fpath/$image");
   if (is_array($taille) && $taille[2] == 2) {
+    // Once the thumbnail is made the page links it instead: this one is not kept.
+    if (isset($GLOBALS['kalvor_cache'])) {
+      $GLOBALS['kalvor_cache']['echec'] = true;
+    }
     return '_retaille.php?image=' . urlencode(str_replace("'", '@', $fpath)) . '/'
       . urlencode(str_replace("'", '@', $image))
       . '&amp;miniature=' . urlencode(str_replace("'", '@', $miniature))
@@ -95,7 +129,7 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 function AfficheImage($fpath, $fimage, $fw)
 {
   $nom = urlencode(str_replace("'", '&#39;', LienImage($fpath, $fimage)));
-  $taille = @getimagesize("$fpath/" . NomImage($fpath, $fimage));
+  $taille = TailleImage("$fpath/" . NomImage($fpath, $fimage));
   if (is_array($taille) && $taille[2] == 2) {
     $largeur = $taille[0] + $fw;
     $hauteur = $taille[1] + 30;
@@ -121,8 +155,10 @@ mysql_select_db($base);
 // nothing they are made from has changed: the request, the data (the
 // last-update mark, and the tables' own change times, finer than that date),
 // require.php and the site's files, the image folders the pages look into.
-// Only a page made in full, without a warning, with the data unchanged from
-// start to end, is kept. A folder that cannot be written means no cache.
+// The thumbnail folders count by their existence only, as the site writes
+// into them itself; a page that links a thumbnail still to make is not kept.
+// Only a page made in full, without a warning, with all of that unchanged
+// from start to end, is kept. A folder that cannot be written means no cache.
 function CacheMarque()
 {
   $prefixe = $GLOBALS['prefixe_table'];
@@ -148,6 +184,37 @@ function CacheListe($dossier)
     }
   }
   return $liste;
+}
+
+// What a page's bytes are made from, and the latest change time of the
+// site's PHP files (a change that OPcache may not have seen yet).
+function CacheEtat($marque, $fichiers)
+{
+  $cle = array_slice($marque, 0, 4);
+  $recent = 0;
+  foreach ($fichiers as $fichier) {
+    $date = @filemtime($fichier);
+    $cle[] = $fichier . ':' . $date . ':' . @filesize($fichier);
+    $recent = max($recent, (int) $date);
+  }
+  $miniatures = array();
+  $sortes = array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues');
+  foreach ($sortes as $sorte) {
+    if (isset($GLOBALS['THUMB_' . $sorte]) && (string) $GLOBALS['THUMB_' . $sorte] !== '') {
+      $dossier = (string) $GLOBALS['THUMB_' . $sorte];
+      $miniatures[] = $dossier;
+      $cle[] = $dossier . ':' . (is_dir(CheminAbsolu($dossier)) ? 1 : 0);
+    }
+  }
+  // An image folder that also holds thumbnails changes with each one made.
+  foreach ($sortes as $sorte) {
+    if (isset($GLOBALS['PATH_' . $sorte])
+      && !in_array((string) $GLOBALS['PATH_' . $sorte], $miniatures, true)) {
+      $dossier = CheminAbsolu((string) $GLOBALS['PATH_' . $sorte]);
+      $cle[] = $dossier . ':' . @filemtime($dossier) . ':' . @filesize($dossier);
+    }
+  }
+  return array('cle' => $cle, 'recent' => $recent);
 }
 
 function CacheDebut()
@@ -179,27 +246,13 @@ function CacheDebut()
       $fichiers[] = $fichier;
     }
   }
-  $sortes = array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues');
-  foreach ($sortes as $sorte) {
-    foreach (array('PATH_', 'THUMB_') as $genre) {
-      if (isset($GLOBALS[$genre . $sorte])) {
-        $fichiers[] = $GLOBALS[$genre . $sorte];
-      }
-    }
-  }
-  $etat = array_slice($marque, 0, 4);
-  $recent = 0;
   // The same list for every page.
   $fichiers = array_unique($fichiers);
   sort($fichiers);
-  foreach ($fichiers as $fichier) {
-    $date = @filemtime($fichier);
-    $etat[] = $fichier . ':' . $date . ':' . @filesize($fichier);
-    $recent = max($recent, (int) $date);
-  }
+  $etat = CacheEtat($marque, $fichiers);
   $requete = $_GET;
   ksort($requete);
-  $generation = $dossier . '/' . substr(md5(implode("\n", $etat)), 0, 16);
+  $generation = $dossier . '/' . substr(md5(implode("\n", $etat['cle'])), 0, 16);
   $nom = $generation . '/' . md5($page . "\n" . serialize($requete)) . '.html';
 
   $f = @fopen($nom, 'rb');
@@ -218,7 +271,7 @@ function CacheDebut()
   // same second. Besides, OPcache may still run a PHP file's former text
   // for a while. Such a page is not kept.
   if ($marque[4] - max($marque[2], $marque[3]) < 2
-    || time() - $recent < 2 + (int) ini_get('opcache.revalidate_freq')) {
+    || time() - $etat['recent'] < 2 + (int) ini_get('opcache.revalidate_freq')) {
     return;
   }
   if (!is_dir($generation)) {
@@ -249,7 +302,8 @@ function CacheDebut()
     return;
   }
   $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
-    'marque' => $marque, 'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
+    'fichiers' => $fichiers, 'cle' => $etat['cle'],
+    'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
   set_error_handler('CacheErreur');
   ob_start('CacheTampon', 65536);
   $GLOBALS['kalvor_cache']['niveau'] = ob_get_level();
@@ -295,8 +349,11 @@ function CacheFin()
     }
   }
   $marque = $garde ? CacheMarque() : false;
-  $garde = $garde && strlen($type) < 127 && is_array($marque)
-    && array_slice($marque, 0, 4) === array_slice($c['marque'], 0, 4)
+  if (is_array($marque)) {
+    clearstatcache();
+    $etat = CacheEtat($marque, $c['fichiers']);
+  }
+  $garde = $garde && strlen($type) < 127 && is_array($marque) && $etat['cle'] === $c['cle']
     && fseek($c['f'], 0) === 0 && fwrite($c['f'], $type) === strlen($type);
   $garde = fclose($c['f']) && $garde;
   if (!$garde || !@rename($c['temp'], $c['nom'])) {

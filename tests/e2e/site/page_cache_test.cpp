@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,39 @@ SitePage getUntilCached(const SiteHarness& site, const QString& page) {
         made = site.get(page);
     }
     return made;
+}
+
+// The cache file that appeared since `before`, empty when none did.
+QString newCachedPage(const SiteHarness& site, const QStringList& before) {
+    for (const QString& entry : cachedPages(site)) {
+        if (!before.contains(entry)) {
+            return entry;
+        }
+    }
+    return QString();
+}
+
+// The page kept, its cache file marked, so that a page sent from the cache
+// tells itself apart from one made again.
+QString keepMarked(const SiteHarness& site, const QString& page) {
+    const QStringList before = cachedPages(site);
+    getUntilCached(site, page);
+    const QString kept = newCachedPage(site, before);
+    if (!kept.isEmpty()) {
+        test::writeAll(kept, test::readAll(kept) + "<!-- du cache -->");
+    }
+    return kept;
+}
+
+bool fromCache(const SiteHarness& site, const QString& page) {
+    return site.get(page).body.endsWith("<!-- du cache -->");
+}
+
+// The address in the src of the cover of a card.
+QString cover(const QByteArray& body, const char* card) {
+    const qsizetype alt = body.indexOf("alt=\"recto\"", body.indexOf(card));
+    const qsizetype src = body.lastIndexOf("<img src=\"", alt) + 10;
+    return QString::fromLatin1(body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&"));
 }
 
 }  // namespace
@@ -110,4 +145,63 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
         EXPECT_EQ(page.body, before.body);
         EXPECT_EQ(page.contentType, before.contentType);
     }
+}
+
+TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("cachemini"));
+    const QString failed =
+        site.build(siteSettings(), siteStats(), publishedData,
+                   test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    // Albums 89 and 88 of series 12 have their covers on the host.
+    const QString jpeg = siteImagesFolder() + QStringLiteral("/Encours.jpg");
+    const QString covers = site.folder() + QStringLiteral("/couvertures/");
+    ASSERT_TRUE(QFile::copy(jpeg, covers + QStringLiteral("couv_album89.jpg")));
+    ASSERT_TRUE(QFile::copy(jpeg, covers + QStringLiteral("Couv_Album88.JPG")));
+    const QString liste = QStringLiteral("liste.php?coll=albums&liste=series");
+    ASSERT_FALSE(keepMarked(site, liste).isEmpty());
+
+    // A card page whose covers are not there makes no thumbnail folder: it
+    // is kept under the state it was made in.
+    const QString sansImage = QStringLiteral("serie.php?coll=albums&idserie=1");
+    ASSERT_FALSE(keepMarked(site, sansImage).isEmpty());
+    EXPECT_TRUE(fromCache(site, sansImage));
+    EXPECT_FALSE(QFileInfo::exists(site.folder() + QStringLiteral("/mini/couvertures")));
+
+    // A page linking thumbnails still to make is sent, not kept.
+    const QString page = QStringLiteral("serie.php?coll=albums&idserie=12");
+    const QStringList before = cachedPages(site);
+    const SitePage made = site.get(page);
+    ASSERT_TRUE(made.problem().isEmpty()) << made.problem().toStdString();
+    const QString coeur = cover(made.body, "id=\"i89\"");
+    const QString noel = cover(made.body, "id=\"i88\"");
+    ASSERT_TRUE(coeur.startsWith(QStringLiteral("_retaille.php?"))) << coeur.toStdString();
+    ASSERT_TRUE(noel.startsWith(QStringLiteral("_retaille.php?"))) << noel.toStdString();
+    EXPECT_EQ(newCachedPage(site, before), QString());
+
+    // The first thumbnail makes its folder; the next ones leave kept pages be.
+    EXPECT_EQ(site.get(coeur).contentType, "image/jpeg");
+    ASSERT_TRUE(QFileInfo::exists(site.folder() + QStringLiteral("/mini/couvertures")));
+    ASSERT_FALSE(keepMarked(site, liste).isEmpty());
+    EXPECT_EQ(site.get(noel).contentType, "image/jpeg");
+    EXPECT_TRUE(fromCache(site, liste));
+
+    // A thumbnail already there is sent as it stands.
+    const QString made89 = site.folder() + QStringLiteral("/mini/couvertures/m_couv_album89.jpg");
+    ASSERT_TRUE(QFileInfo::exists(made89));
+    const QByteArray mine = test::readAll(jpeg);
+    test::writeAll(made89, mine);
+    const SitePage sent = site.get(coeur);
+    EXPECT_EQ(sent.contentType, "image/jpeg");
+    EXPECT_TRUE(sent.body == mine);
+
+    // With its thumbnails made, the card page is kept as made.
+    ASSERT_FALSE(keepMarked(site, page).isEmpty());
+    const SitePage shown = site.get(page);
+    EXPECT_TRUE(shown.body.endsWith("<!-- du cache -->"));
+    EXPECT_FALSE(shown.body.contains("_retaille.php")) << shown.body.toStdString();
+    EXPECT_EQ(cover(shown.body, "id=\"i89\""),
+              QStringLiteral("mini/couvertures/m_couv_album89.jpg"));
 }

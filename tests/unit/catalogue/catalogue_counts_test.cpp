@@ -8,6 +8,7 @@
 #include "catalogue/sqlite_catalogue.h"
 #include "catalogue/synthetic_catalogue.h"
 #include "platform/dao/db_engine.h"
+#include "platform/error.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -25,6 +26,19 @@ TEST(CatalogueCounts, StatusBarCountsOfBothGenerations) {
     const auto v5 = catalogue::ReadCounts(path);
     EXPECT_EQ(v5.albums, 70);
     EXPECT_EQ(v5.series, 12);
+    EXPECT_EQ(catalogue::ReadGeneration(path), catalogue::Generation::Older);
+
+    // A file without the catalogue's tables is named as such.
+    const QString other = dir.filePath(QStringLiteral("autre.db"));
+    dao::DBEngine::CreateDatabase(other)->ExecuteScript(QStringLiteral("CREATE TABLE ALBUMS (x);"));
+    EXPECT_EQ(catalogue::ReadGeneration(other), std::nullopt);
+    try {
+        catalogue::ReadCounts(other);
+        ADD_FAILURE() << "counted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), 3078);
+        EXPECT_EQ(e.Description(), QStringLiteral("Table ou requête « SERIES » introuvable."));
+    }
 }
 
 TEST(CatalogueSchema, GenerationSwitch) {
