@@ -136,6 +136,110 @@ function kalvor_numero($num, $numa)
   return $numero;
 }
 
+// One column of a summary table: its header, the sort it offers (none when
+// 'tri' is empty) and its cell of a row.
+function kalvor_colonne($largeur, $titre, $bulle, $tri, $ordre, $cellule)
+{
+  return array('largeur' => $largeur, 'titre' => $titre, 'bulle' => $bulle, 'tri' => $tri, 'ordre' => $ordre,
+    'cellule' => $cellule);
+}
+
+// The summary table of albums; a row leads to its card by the album's id.
+function kalvor_recap_albums()
+{
+  return array('cle' => 'idalbum', 'colonnes' => array(
+    kalvor_colonne('25%', 'Série', '', 'serie', 'titreserie ', function ($row) {
+      return $row['titreserie'];
+    }),
+    kalvor_colonne('8%', '#', 'Numéro', '', '', function ($row) {
+      return kalvor_numero($row['num'], $row['numa']);
+    }),
+    kalvor_colonne('32%', 'Titre', '', 'titre', 'a.titre ', function ($row) {
+      return $row['titre'];
+    }),
+    kalvor_colonne('8%', 'DL', 'Dépot légal', 'dl', 'concat(right(a.dl, 4), left(a.dl, 2)) ', function ($row) {
+      return $row['dl'];
+    }),
+    kalvor_colonne('12%', 'ISBN', 'International Standard Book Number', 'isbn', 'a.reference ', function ($row) {
+      return $row['reference'];
+    }),
+  ));
+}
+
+// The summary table of collectibles.
+function kalvor_recap_objets()
+{
+  return array('cle' => 'idparabd', 'colonnes' => array(
+    kalvor_colonne('38%', 'Série', '', 'serie', 'titreserie ', function ($row) {
+      return $row['titreserie'];
+    }),
+    kalvor_colonne('38%', 'Description', '', 'description', 'a.description ', function ($row) {
+      return $row['description'];
+    }),
+    kalvor_colonne('24%', 'Éditeur', '', 'editeur', 'a.editeur ', function ($row) {
+      return $row['editeur'];
+    }),
+  ));
+}
+
+// The order a summary table's sort asks for. A key that no column sorts by
+// falls back to the first sorting column's, and $tri then names it.
+function kalvor_ordre_recap($recap, &$tri, $sens)
+{
+  $ordres = array();
+  foreach ($recap['colonnes'] as $colonne) {
+    if ($colonne['tri'] != '') {
+      $ordres[$colonne['tri']] = $colonne['ordre'];
+    }
+  }
+  if (!is_string($tri) || !isset($ordres[$tri])) {
+    $tri = array_keys($ordres)[0];
+  }
+  return $ordres[$tri] . ($sens == 'desc' ? 'desc' : '');
+}
+
+// What a summary table counts in a collection.
+function kalvor_mots_total($coll)
+{
+  if ($coll == 'parabd') {
+    return "d'objets";
+  }
+  if ($coll == 'dedicace') {
+    return 'de d&eacute;dicaces';
+  }
+  return "d'albums";
+}
+
+// The summary that heads a list page: the count, then one line per item that
+// leads to its card, under headers that sort the page. A page with nothing to
+// list passes no query and shows an empty count and table.
+function kalvor_recapitulatif($page, $recap, $requete, $mots, $tri, $sens)
+{
+  $resultat = ($requete === null) ? false : mysql_query($requete);
+  echo '<p>Nombre total ' . $mots . '&nbsp;: ' . (($requete === null) ? '' : mysql_num_rows($resultat)) . "</p>\n";
+  // The header's lines end as the page file's own lines do.
+  echo '<table id="Recap" width="100%" cellpadding="0" cellspacing="0">' . "\r\n<tr>\r\n";
+  foreach ($recap['colonnes'] as $colonne) {
+    $entete = ($colonne['tri'] != '') ? sort_header($colonne['titre'], $colonne['tri'], $page, $tri, $sens)
+      : $colonne['titre'];
+    echo '<th width="' . $colonne['largeur'] . '"' . ($colonne['bulle'] != '' ? ' title="' . $colonne['bulle'] . '"' : '')
+      . '>' . $entete . "</th>\r\n";
+  }
+  echo "</tr>\r\n";
+  $paire = false;
+  while ($row = mysql_fetch_assoc($resultat)) {
+    $lien = '<a href="#i' . $row[$recap['cle']] . '">';
+    echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
+    foreach ($recap['colonnes'] as $colonne) {
+      echo '<td>' . $lien . $colonne['cellule']($row) . '</a></td>';
+    }
+    echo "</tr>\n";
+    $paire = !$paire;
+  }
+  mysql_free_result($resultat);
+  echo "</table>\n";
+}
+
 function DetailSerie($requete, $count_requete_fin)
 {
   global $coll;
