@@ -12,6 +12,7 @@
 #include "app/tabs.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
 #include "sitegen/php_button.h"
@@ -20,6 +21,17 @@
 
 namespace kalvor::tabs {
 namespace {
+
+// The marks an export moved are saved as it ends, not when the window
+// closes: a scheduled export may store newer ones meanwhile.
+void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run) {
+    run(s, bind.prompt());
+    s.Save_LastRun();
+    if (const QString problem = Registry::currentUser().takeProblem(); !problem.isEmpty()) {
+        bind.prompt().message(problem, kBanner, PromptIcon::Critical);
+    }
+    bind.refresh();
+}
 
 // The data exports, their command and the day after which the last one runs.
 QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
@@ -37,13 +49,10 @@ QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
                   &S::Opt_Collaborateurs_Click},
                  {"opt_revues", QStringLiteral("Revues"), &S::opt_revues, &S::opt_revues_Click}});
     if (exports.btn_LastDonnees_SQL_Click) {
-        QPushButton* lastDonnees =
-            bind.button("btn_LastDonnees_SQL",
-                        QStringLiteral("Générer les données depuis la dernière Mise à Jour"), {},
-                        [&bind, &s, run = exports.btn_LastDonnees_SQL_Click] {
-                            run(s, bind.prompt());
-                            bind.refresh();
-                        });
+        QPushButton* lastDonnees = bind.button(
+            "btn_LastDonnees_SQL",
+            QStringLiteral("Générer les données depuis la dernière Mise à Jour"), {},
+            [&bind, &s, run = exports.btn_LastDonnees_SQL_Click] { runExport(bind, s, run); });
         expLayout->addWidget(lastDonnees);
         bind.onRefresh([&s, lastDonnees] {
             lastDonnees->setEnabled(s.btn_LastDonnees_SQL_Enabled);
@@ -135,10 +144,7 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
                            "Orme Lo'"),
             QStringLiteral("crée le fichier donnees.sql (données provenant de Orme Lo' pour "
                            "alimenter les tables MySQL)"),
-            [&bind, &s, run = exports.btn_Donnees_SQL_Click] {
-                run(s, bind.prompt());
-                bind.refresh();
-            }));
+            [&bind, &s, run = exports.btn_Donnees_SQL_Click] { runExport(bind, s, run); }));
     }
     commands->addWidget(bind.button(
         "btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),

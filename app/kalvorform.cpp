@@ -136,7 +136,7 @@ QString Kalvorform::statusPanel(int panel) const {
 // ------------------------------------------------------------ start-up
 
 void Kalvorform::showCounts() {
-    const catalogue::Counts counts = catalogue::ReadCounts(settings_.GV_Chemin_Base);
+    const catalogue::Counts counts = catalogue::ReadCatalogueCounts(settings_.GV_Chemin_Base);
     panels_[0]->setText(settings_.GV_Chemin_Base);
     panels_[1]->setText(catalogue::AlbumsPanelText(counts));
     panels_[2]->setText(catalogue::SeriesPanelText(counts));
@@ -184,18 +184,9 @@ void Kalvorform::fichier_ouvrir_Click() {
 
 bool Kalvorform::Open_Collection(const QString& path) {
     catalogue::Counts counts;
-    QString refusal;
-    if (const auto failure = Attempt([&] { counts = catalogue::ReadCounts(path); })) {
-        refusal = failure->description;
-    } else if (!counts.generation) {
-        refusal = QStringLiteral(
-            "Ce fichier n'est pas une base Ormelo' : il n'a ni les tables d'une base v6 "
-            "(ALBUMS avec la colonne AAcheter) ni celles d'une base v5 ou v4 (ACHETER, "
-            "EXLIBRIS).");
-    }
-    if (!refusal.isEmpty()) {
+    if (const auto failure = Attempt([&] { counts = catalogue::ReadCatalogueCounts(path); })) {
         prompt_->message(QStringLiteral("Impossible d'ouvrir la collection ") + path +
-                             QStringLiteral(" :\n") + refusal,
+                             QStringLiteral(" :\n") + failure->description,
                          kBanner, PromptIcon::Critical);
         return false;
     }

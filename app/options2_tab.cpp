@@ -137,8 +137,7 @@ QWidget* Options2(FormBinding& bind) {
                                      &s.opt_perso3_Caption, &s.opt_perso4_Caption};
         for (int i = 0; i < 4; ++i) {
             // Unnamed in the catalogue application, a field still needs a caption.
-            persoBoxes[i]->setText(captions[i]->isEmpty() ? QStringLiteral("Perso %1").arg(i + 1)
-                                                          : *captions[i]);
+            persoBoxes[i]->setText(captions[i]->isEmpty() ? s.PersoCaption(i + 1) : *captions[i]);
         }
     });
 

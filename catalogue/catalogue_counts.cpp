@@ -2,6 +2,7 @@
 
 #include "platform/dao/db_engine.h"
 #include "platform/dao/table_defs.h"
+#include "platform/error.h"
 
 namespace kalvor::catalogue {
 
@@ -16,6 +17,17 @@ Counts ReadCounts(const QString& GV_Chemin_Base) {
     series->Close();
     albums->Close();
     db->Close();
+    return counts;
+}
+
+Counts ReadCatalogueCounts(const QString& GV_Chemin_Base) {
+    Counts counts = ReadCounts(GV_Chemin_Base);
+    if (!counts.generation) {
+        throw Error(0, QStringLiteral("Le fichier « %1 » n'est pas une base Ormelo' : il n'a ni "
+                                      "les tables d'une base v6 (ALBUMS avec la colonne AAcheter) "
+                                      "ni celles d'une base v5 ou v4 (ACHETER, EXLIBRIS).")
+                           .arg(GV_Chemin_Base));
+    }
     return counts;
 }
 

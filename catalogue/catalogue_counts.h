@@ -17,6 +17,9 @@ struct Counts {
     std::optional<Generation> generation;
 };
 Counts ReadCounts(const QString& GV_Chemin_Base);
+// The same for a file that must be a catalogue: raises kalvor::Error when its
+// tables are those of neither generation.
+Counts ReadCatalogueCounts(const QString& GV_Chemin_Base);
 
 // "<n> albums" and "<n> series": the status bar's panels 2 and 3.
 QString AlbumsPanelText(const Counts& counts);

@@ -22,9 +22,11 @@ bool writeLogAt(const QString& folder, const QString& label, const QString& erro
             return false;
         }
         const QString path = folder + u'/' + kLogName;
+        // Read by the user, on a terminal or in an editor: in the system's own
+        // encoding, UTF-8, not in the code page of the generated files.
         TextFile file(path);
-        file.WriteLine(label);
-        file.WriteLine(errors);
+        file.WriteLine(label.toUtf8());
+        file.WriteLine(errors.toUtf8());
         file.Close();
         lastLogPath() = path;
         return true;

@@ -64,7 +64,7 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
 
     editor_ = new QLineEdit(viewport());
     editor_->setObjectName(QStringLiteral("TextSaisie"));
-    editor_->setAccessibleName(QStringLiteral("Titre du graphique"));
+    editor_->setAccessibleName(QStringLiteral("Nombre de valeurs"));
     editor_->setFrame(false);
     editor_->hide();
     editor_->installEventFilter(this);
@@ -95,7 +95,8 @@ void StatsGridWidget::fitColumns() {
 }
 
 void StatsGridWidget::Prepare_Grid(const Settings& settings) {
-    model_.Load(settings.GV_Perso1, settings.GV_Perso2, settings.GV_Perso3, settings.GV_Perso4);
+    model_.Load(settings.PersoCaption(1), settings.PersoCaption(2), settings.PersoCaption(3),
+                settings.PersoCaption(4));
     redraw();
     fitColumns();
     setCurrentCell(0, StatsGrid::ColPicture);
@@ -171,7 +172,9 @@ void StatsGridWidget::keyPressEvent(QKeyEvent* event) {
 
 // Receiving the focus commits an open edit.
 void StatsGridWidget::focusInEvent(QFocusEvent* event) {
-    CheckTexte();
+    if (!closing_) {
+        CheckTexte();
+    }
     QTableWidget::focusInEvent(event);
 }
 
@@ -183,6 +186,7 @@ void StatsGridWidget::Start_Saisie(int code) {
     editRow_ = currentRow();
     editor_->setGeometry(visualItemRect(cell));
     editor_->setText(cell->text());
+    editor_->setAccessibleDescription(model_.chart(editRow_ + 1).label);
     editor_->show();
     editor_->setFocus();
     cell->setBackground(editor_->palette().color(QPalette::Base));
@@ -195,6 +199,11 @@ void StatsGridWidget::Start_Saisie(int code) {
 }
 
 void StatsGridWidget::closeEditor() {
+    // The grid takes the focus first: an editor hidden while it holds the
+    // focus passes it on as a Tab would, and the current cell would move.
+    closing_ = true;
+    setFocus();
+    closing_ = false;
     editor_->hide();
     editor_->clear();
     redraw();
@@ -208,7 +217,6 @@ void StatsGridWidget::CheckTexte() {
     // the current cell when the grid reports it.
     model_.setValue(editRow_ + 1, editor_->text());
     closeEditor();
-    setFocus();
 }
 
 bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
@@ -226,7 +234,6 @@ bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
     switch (key->key()) {
         case Qt::Key_Escape:
             closeEditor();
-            setFocus();
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:

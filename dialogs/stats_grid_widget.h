@@ -41,6 +41,8 @@ class StatsGridWidget : public QTableWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // No type-ahead search: typing moves no cell, it only opens the editor.
+    void keyboardSearch(const QString&) override {}
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -54,6 +56,7 @@ class StatsGridWidget : public QTableWidget {
     StatsGrid& model_;
     QLineEdit* editor_ = nullptr;
     int editRow_ = -1;
+    bool closing_ = false;  // the editor hands the focus back to the grid
     QIcon checked_, unchecked_, comboDown_, comboUp_, bas_, haut_;
 };
 

@@ -42,6 +42,12 @@ const QStringList& Settings::AlbumsAccueilItems() {
     return items;
 }
 
+QString Settings::PersoCaption(int n) const {
+    const QString* const captions[] = {&GV_Perso1, &GV_Perso2, &GV_Perso3, &GV_Perso4};
+    const QString& caption = *captions[n - 1];
+    return caption.isEmpty() ? QStringLiteral("Perso %1").arg(n) : caption;
+}
+
 Settings::Settings()
     : GV_App_Path(programFolder()), GV_Plugin_Tintin_Path(PluginTintinDefaultPath()) {
     QString* const tri[] = {&GV_Tri_Para_1, &GV_Tri_Para_2, &GV_Tri_Para_3, &GV_Tri_Para_4,

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 #include "common/banner.h"
 
@@ -57,7 +58,8 @@ class Settings {
     // writes the store once; false when it could not be written (the store's
     // takeProblem() says why).
     bool save_Config();
-    // The last-export marks, only when an export of this run moved them.
+    // The last-export marks an export of this run moved since they were
+    // loaded or last saved; nothing when no export moved them.
     bool Save_LastRun();
 
     // ---- Module variables
@@ -86,6 +88,9 @@ class Settings {
         GV_Thumb_Dedicaces, GV_Thumb_Parabd, GV_Thumb_Revues;
 
     QString GV_Perso1, GV_Perso2, GV_Perso3, GV_Perso4;
+    // Custom field n (1 to 4) as the window, the chart grid and the site name
+    // it: "Perso n" when the catalogue application names none.
+    QString PersoCaption(int n) const;
     QString GV_Tri_Para_1, GV_Tri_Para_2, GV_Tri_Para_3, GV_Tri_Para_4, GV_Tri_Para_5,
         GV_Tri_Para_6, GV_Tri_Para_7;
     qint32 GV_Plugin_Tintin_Id = 0;  // series id, 0 = off
@@ -241,6 +246,12 @@ class Settings {
     void box_thumb_revues_LostFocus();
 
   private:
+    // The marks as this run last read or wrote them. Another process (a
+    // scheduled export) may store newer ones while the window is open: a mark
+    // this run did not move since is never written back over them.
+    std::optional<std::array<QString, 4>> savedMarks_;
+    std::array<QString, 4> marks() const;
+
     void relativeOrSubfolder(Repertoire mode, Prompt& prompt);
     void nomParabd(NomParabd nom, Prompt& prompt);
     void collectionClick();

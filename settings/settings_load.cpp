@@ -308,11 +308,18 @@ void ConfigLoad::homePageAndFooter() {
         }
         s_.box_col_accueil = index < 0 ? QString() : Settings::ColAccueilItems().at(index);
         s_.box_col_accueil_Click();
-        const auto ligne = read(Key::LigneAccueil);
-        if (s_.box_col_accueil == u"Auto") {
-            s_.box_albums_accueil = ligne.value_or(QStringLiteral("12"));
-        } else {
-            s_.box_ligne_accueil = ligne.value_or(QStringLiteral("5"));
+        // A number outside its list could not be shown there and would reach
+        // the site: it cannot be read, and the list keeps its default.
+        const bool albums = s_.box_col_accueil == u"Auto";
+        QString& box = albums ? s_.box_albums_accueil : s_.box_ligne_accueil;
+        const QStringList& items =
+            albums ? Settings::AlbumsAccueilItems() : Settings::LigneAccueilItems();
+        box = albums ? QStringLiteral("12") : QStringLiteral("5");
+        if (const auto ligne = read(Key::LigneAccueil)) {
+            if (!items.contains(*ligne)) {
+                throw Error(380, QStringLiteral("Valeur de propriété non valide"));
+            }
+            box = *ligne;
         }
     });
 
@@ -440,6 +447,7 @@ void Settings::Check_Config(Prompt& prompt) {
     ConfigLoad load(*this, prompt);
     load.run();
     GV_Loading_Config = false;
+    savedMarks_ = marks();
     if (load.failures() > 0) {
         general::Write_Log(QStringLiteral("Kalvorform.Check_config"), GV_Erreurs);
     }

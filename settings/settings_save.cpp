@@ -83,15 +83,32 @@ bool Settings::save_Config() {
     return batch.commit();
 }
 
+namespace {
+constexpr std::array<Key, 4> kMarks{Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue};
+}
+
+std::array<QString, 4> Settings::marks() const {
+    return {GV_LastRun, QString::number(GV_LastId), QString::number(GV_LastIdPara),
+            QString::number(GV_LastIdRevue)};
+}
+
 bool Settings::Save_LastRun() {
     if (!GV_LastRun_Changed) {
         return true;
     }
+    const std::array<QString, 4> now = marks();
     Registry::Batch batch(Registry::currentUser());
-    for (Key k : {Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue}) {
-        save(*this, k);
+    for (std::size_t i = 0; i < kMarks.size(); ++i) {
+        if (!savedMarks_ || (*savedMarks_)[i] != now[i]) {
+            save(*this, kMarks[i]);
+        }
     }
-    return batch.commit();
+    if (!batch.commit()) {
+        // Left as unsaved: the store keeps them and the next save tries again.
+        return false;
+    }
+    savedMarks_ = now;
+    return true;
 }
 
 }  // namespace kalvor

@@ -260,10 +260,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
         l << bare(QStringLiteral("$GV_Perso%1_display").arg(n), display[i],
                   QStringLiteral("; //(Affichage du champ Perso%1 = >1: oui - 0: non)").arg(n));
     }
-    QString captions[4] = {s.GV_Perso1, s.GV_Perso2, s.GV_Perso3, s.GV_Perso4};
-    for (int i = 0; i < 4; ++i) {
-        l << quoted(QStringLiteral("$GV_Perso%1").arg(i + 1),
-                    general::Convert_Espaces(captions[i]));
+    for (int i = 1; i <= 4; ++i) {
+        QString caption = s.PersoCaption(i);
+        l << quoted(QStringLiteral("$GV_Perso%1").arg(i), general::Convert_Espaces(caption));
     }
     l << QString();
     const QStringList tri = {s.GV_Tri_Para_1, s.GV_Tri_Para_2, s.GV_Tri_Para_3, s.GV_Tri_Para_4,

@@ -27,8 +27,11 @@
 #include "common/general.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
+#include "program_job.h"
 #include "recovery/recovery_database.h"
 #include "settings/settings.h"
 #include "support/file_size_limit.h"
@@ -354,6 +357,29 @@ TEST_F(KalvorformTest, AtStartTheCatalogueTablesOutweighTheKeys) {
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
 }
 
+// Named in the settings, a file of neither generation is no catalogue either:
+// noted and logged as one that cannot be read, and no counts shown.
+TEST_F(KalvorformTest, AtStartAFileOfNeitherGenerationIsNoCatalogue) {
+    const QString script = env.path() + QStringLiteral("/autre.sql");
+    test::writeAll(script,
+                   "CREATE TABLE ALBUMS (IdAlbum INTEGER);\n"
+                   "CREATE TABLE SERIES (IdSerie INTEGER);\n"
+                   "INSERT INTO ALBUMS VALUES (1);\n");
+    const QString other = env.path() + QStringLiteral("/autre.sqlite");
+    catalogue::BuildSqliteCatalogue(script, other);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), other);
+    ProgramRun run;
+    EXPECT_TRUE(run.window.statusPanel(1).isEmpty());
+    EXPECT_TRUE(run.window.statusPanel(2).isEmpty());
+    EXPECT_EQ(run.settings.GV_Erreurs.count(QStringLiteral("\nerreur : ")), 1);
+    EXPECT_TRUE(run.settings.GV_Erreurs.contains(
+        QStringLiteral("Le fichier « %1 » n'est pas une base Ormelo'").arg(other)))
+        << run.settings.GV_Erreurs.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(test::readAll(general::Log_Path()))
+                    .startsWith(QStringLiteral("Kalvorform.form_load")));
+    EXPECT_TRUE(run.prompt.shown().empty());
+}
+
 TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
     ProgramRun run;
     QSet<QString> names;
@@ -454,6 +480,54 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
+}
+
+// A scheduled export runs while the window is open, after the window's own
+// export: closing the window must not put back its older marks.
+TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    const QString base = env.path() + QStringLiteral("/catalogue.db");
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+                                    base);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), base);
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    setValue(kConfig, QStringLiteral("collection"), QStringLiteral("23"));
+    const auto onDisk = [&](const char* name) {
+        return Registry(env.registryPath(), env.path())
+            .value(kConfig, QString::fromLatin1(name))
+            .value_or(QStringLiteral("(absent)"));
+    };
+
+    ProgramRun run;
+    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    // Saved as the export ends.
+    const QString windowLastId = QString::number(run.settings.GV_LastId);
+    const QString windowLastIdRevue = QString::number(run.settings.GV_LastIdRevue);
+    EXPECT_EQ(onDisk("lastid"), windowLastId);
+    EXPECT_EQ(onDisk("lastidrevue"), windowLastIdRevue);
+
+    // The catalogue gains a wish-list album and a magazine issue, and the
+    // scheduled job exports them.
+    {
+        auto db = dao::DBEngine::OpenDatabase(base);
+        db->Execute(QStringLiteral("UPDATE ALBUMS SET IdAlbum = 9001 WHERE IdAlbum = ") +
+                    windowLastId);
+        db->Execute(QStringLiteral("UPDATE REVUES SET IdRevue = 9002 WHERE IdRevue = ") +
+                    windowLastIdRevue);
+        db->Close();
+    }
+    const test::Job job = test::runProgram(env, {QStringLiteral("dernieres_donnees")});
+    ASSERT_EQ(job.exitCode, 0) << job.output.toStdString();
+    EXPECT_EQ(onDisk("lastid"), QStringLiteral("9001"));
+    EXPECT_EQ(onDisk("lastidrevue"), QStringLiteral("9002"));
+
+    run.type("box_titre", QStringLiteral("Autre titre"));
+    run.window.close();
+    EXPECT_EQ(onDisk("Titre"), QStringLiteral("Autre titre"));
+    EXPECT_EQ(onDisk("lastid"), QStringLiteral("9001"));
+    EXPECT_EQ(onDisk("lastidrevue"), QStringLiteral("9002"));
 }
 
 TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {

@@ -92,13 +92,15 @@ TEST(GeneralText, Utf8Bytes) {
     EXPECT_TRUE(Convert_UTF8(QString()).isEmpty());
 }
 
+// The log is read on a terminal (cat kalvor.log): UTF-8, as the system's
+// text, not the generated files' code page.
 TEST(GeneralLog, TwoLogsInARowKeepOnlyTheSecondLabelAndTheWholeErrorText) {
     test::IsolatedEnvironment env;
     Write_Log(QStringLiteral("Kalvorform.form_load"), QStringLiteral("\nerreur : un"));
     Write_Log(QStringLiteral("Kalvorform.Check_config"),
               QStringLiteral("\nerreur : un\nerreur : deux é"));
     EXPECT_EQ(test::readAll(env.programFolder() + QStringLiteral("/kalvor.log")),
-              QByteArray("Kalvorform.Check_config\r\n\nerreur : un\nerreur : deux \xE9\r\n"));
+              QByteArray("Kalvorform.Check_config\r\n\nerreur : un\nerreur : deux \xC3\xA9\r\n"));
 }
 
 TEST(GeneralLog, FallsBackToTheStateFolderAndNeverThrows) {

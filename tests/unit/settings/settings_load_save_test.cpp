@@ -57,7 +57,7 @@ QString logText() {
     if (general::Log_Path().isEmpty() || !f.open(QIODevice::ReadOnly)) {
         return {};
     }
-    return QString::fromLatin1(f.readAll());
+    return QString::fromUtf8(f.readAll());
 }
 
 }  // namespace
@@ -229,6 +229,35 @@ TEST(SettingsLoad, AValueThatCannotBeReadIsLoggedUnderItsGroupAndTheLoadGoesOn) 
     const QString log = logText();
     EXPECT_TRUE(log.startsWith(QStringLiteral("Kalvorform.Check_config\r\n"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("GV_Tri_Para_7 : description")));
+}
+
+// A number of home-page rows or albums that its list does not hold is a
+// value that cannot be read: noted, logged, and the default shown instead.
+TEST(SettingsLoad, AHomePageCountOutsideItsListKeepsTheDefault) {
+    for (const char* col : {"1", "3"}) {
+        test::IsolatedEnvironment env;
+        setConfig(QStringLiteral("image_accueil"), QStringLiteral("1"));
+        setConfig(QStringLiteral("col_accueil"), QString::fromLatin1(col));
+        setConfig(QStringLiteral("ligne_accueil"), QStringLiteral("30"));
+        Loaded l;
+        const bool albums = l.s.box_col_accueil == u"Auto";
+        EXPECT_EQ(albums ? l.s.box_albums_accueil : l.s.box_ligne_accueil,
+                  albums ? QStringLiteral("12") : QStringLiteral("5"))
+            << col;
+        EXPECT_EQ(readErrors(l.s.GV_Erreurs),
+                  QStringList{QStringLiteral("erreur lors de la lecture : image_accueil")});
+        EXPECT_TRUE(logText().startsWith(QStringLiteral("Kalvorform.Check_config")));
+        l.s.save_Config();
+        EXPECT_EQ(config(QStringLiteral("ligne_accueil")),
+                  albums ? QStringLiteral("12") : QStringLiteral("5"));
+    }
+    test::IsolatedEnvironment env;
+    setConfig(QStringLiteral("image_accueil"), QStringLiteral("1"));
+    setConfig(QStringLiteral("col_accueil"), QStringLiteral("1"));
+    setConfig(QStringLiteral("ligne_accueil"), QStringLiteral("24"));
+    Loaded l;
+    EXPECT_EQ(l.s.box_albums_accueil, QStringLiteral("24"));
+    EXPECT_TRUE(readErrors(l.s.GV_Erreurs).isEmpty());
 }
 
 TEST(SettingsLoad, BooleansWrittenByEarlierVersionsAreNotLost) {

@@ -197,6 +197,22 @@ TEST(RequirePhp, FooterOffThumbnailsOffAndHomeImageRules) {
               QStringLiteral("$GV_collection     = \"acheter\";"));
 }
 
+// Without the catalogue application's captions the site's cards and charts
+// still tell the four fields apart, by the names the window gives them.
+TEST(RequirePhp, UnnamedCustomFieldsAreNamedAsInTheWindow) {
+    Settings s = fullSettings();
+    s.GV_Perso2.clear();
+    s.GV_Perso4.clear();
+    const QStringList lines = requirePhpLines(s, someStats(), kWhen);
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_Perso1 ")),
+              QStringLiteral("$GV_Perso1         = \"Lieu&nbsp;de&nbsp;rangement\";"));
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_Perso2 ")),
+              QStringLiteral("$GV_Perso2         = \"Perso&nbsp;2\";"));
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_Perso4 ")),
+              QStringLiteral("$GV_Perso4         = \"Perso&nbsp;4\";"));
+    EXPECT_TRUE(s.GV_Perso2.isEmpty());
+}
+
 TEST(RequirePhp, ButtonWritesWindows1252WithCrLfAndPhpReadsTheValuesBack) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
