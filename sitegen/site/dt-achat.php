@@ -54,7 +54,7 @@ $sql_order = kalvor_ordre_recap($recap, $tri, $sens);
 // leaves its name empty but keeps the album. The dedications collection lists
 // every album of the date, dedicated or not, as its date list counts them.
 $albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
-$debut = "SELECT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition";
+$debut = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition";
 $requete = $albums ? "$debut order by $sql_order, titreserie, num, numa" : null;
 kalvor_recapitulatif('dt-achat', $recap, $requete, kalvor_mots_total($coll), $tri, $sens);
 
