@@ -55,13 +55,13 @@ QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
             [&bind, &s, run = exports.btn_LastDonnees_SQL_Click] { runExport(bind, s, run); });
         expLayout->addWidget(lastDonnees);
         bind.onRefresh([&s, lastDonnees] {
-            lastDonnees->setEnabled(s.btn_LastDonnees_SQL_Enabled);
-            lastDonnees->setToolTip(s.btn_LastDonnees_SQL_ToolTipText);
+            lastDonnees->setEnabled(s.window.btn_LastDonnees_SQL_Enabled);
+            lastDonnees->setToolTip(s.window.btn_LastDonnees_SQL_ToolTipText);
         });
     }
     auto* lastRun = new QHBoxLayout;
     QLabel* lastRunLabel = bind.label("lbl_lastrun", QStringLiteral("après le (jj/mm/aaaa) :"));
-    bind.shown(lastRunLabel, [&s] { return s.lbl_lastrun_Visible; });
+    bind.shown(lastRunLabel, [&s] { return s.window.lbl_lastrun_Visible; });
     lastRun->addWidget(lastRunLabel);
     QLineEdit* lastRunBox = named(bind.text("box_LastRun", &S::box_LastRun, {},
                                             [&bind, &s] {
@@ -69,7 +69,7 @@ QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
                                                 return false;
                                             }),
                                   lastRunLabel);
-    bind.shown(lastRunBox, [&s] { return s.box_LastRun_Visible; });
+    bind.shown(lastRunBox, [&s] { return s.window.box_LastRun_Visible; });
     lastRun->addWidget(lastRunBox);
     expLayout->addLayout(lastRun);
     return exportation;
@@ -88,14 +88,14 @@ QGroupBox* Split(FormBinding& bind) {
                    &S::Opt_split_yes, &S::Opt_split_yes_Click}});
     auto* group = new QHBoxLayout;
     QLabel* groupe = bind.label("lbl_groupe", QStringLiteral("regrouper les albums par"));
-    bind.shown(groupe, [&s] { return s.lbl_groupe_Visible; });
+    bind.shown(groupe, [&s] { return s.window.lbl_groupe_Visible; });
     group->addWidget(groupe);
     QLineEdit* size = named(bind.text(
                                 "box_SplitGroup", &S::box_SplitGroup,
                                 [&bind, &s] { s.box_SplitGroup_Change(bind.prompt()); },
                                 [&bind, &s] { return s.box_SplitGroup_LostFocus(bind.prompt()); }),
                             groupe);
-    bind.shown(size, [&s] { return s.box_SplitGroup_Visible; });
+    bind.shown(size, [&s] { return s.window.box_SplitGroup_Visible; });
     group->addWidget(size);
     splitLayout->addLayout(group);
     return split;

@@ -75,7 +75,7 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     connect(help, &QShortcut::activated, this, &Kalvorform::aide_aide_Click);
     binding_->onRefresh([this] {
         for (int i = 0; i < tabs_->count(); ++i) {
-            tabs_->setTabEnabled(i, settings_.TabNavig_TabEnabled.at(i));
+            tabs_->setTabEnabled(i, settings_.window.TabNavig_TabEnabled.at(i));
         }
     });
     refresh();
@@ -159,11 +159,11 @@ void Kalvorform::Form_Load_Interactive() {
         s.box_thumb_dedicaces = s.GV_Thumb_Dedicaces;
         s.box_thumb_parabd = s.GV_Thumb_Parabd;
         s.box_thumb_revues = s.GV_Thumb_Revues;
-        s.TabNavig_TabEnabled[Settings::kTabMiniatures] = true;
+        s.window.TabNavig_TabEnabled[Settings::kTabMiniatures] = true;
     } else {
-        s.TabNavig_TabEnabled[Settings::kTabMiniatures] = false;
+        s.window.TabNavig_TabEnabled[Settings::kTabMiniatures] = false;
     }
-    s.TabNavig_TabEnabled[Settings::kTabStatistiques] = s.opt_stats == 1;
+    s.window.TabNavig_TabEnabled[Settings::kTabStatistiques] = s.opt_stats == 1;
     renommer_->Form_Load(s.GV_Rep_Base);
     helpFile_ = s.GV_App_Path + QStringLiteral("/Kalvor.chm");
     grid_->Prepare_Grid(s);

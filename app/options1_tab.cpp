@@ -74,7 +74,7 @@ QWidget* Options1(FormBinding& bind) {
                    &S::opt_dedi_place0_Click},
                   {"opt_dedi_place1", QStringLiteral("Sur la ligne du titre"), &S::opt_dedi_place1,
                    &S::opt_dedi_place1_Click}});
-    bind.shown(place, [&s = bind.settings()] { return s.frame_dedicace_Visible; });
+    bind.shown(place, [&s = bind.settings()] { return s.window.frame_dedicace_Visible; });
     dedicaces->addWidget(place);
     dedicaces->addStretch(1);
     layout->addLayout(dedicaces, 2, 1);

@@ -20,12 +20,12 @@ namespace {
 
 // A check box whose box follows it on the same line.
 QHBoxLayout* checkWithBox(FormBinding& bind, const FormBinding::Check& c, const char* box,
-                          QString Settings::*member, bool Settings::*boxVisible) {
+                          QString Settings::*member, bool WindowState::*boxVisible) {
     auto* line = new QHBoxLayout;
     QCheckBox* check = bind.check(c);
     line->addWidget(check);
     QLineEdit* edit = named(bind.text(box, member), check);
-    bind.shown(edit, [&s = bind.settings(), boxVisible] { return s.*boxVisible; });
+    bind.shown(edit, [&s = bind.settings(), boxVisible] { return s.window.*boxVisible; });
     line->addWidget(edit);
     return line;
 }
@@ -45,26 +45,26 @@ QGroupBox* Accueil(FormBinding& bind) {
                                       &S::opt_image_accueil, &S::opt_image_accueil_Click),
                            1, 0, 1, 2);
     QLabel* col = bind.label("lbl_col", QStringLiteral("nb de colonnes :"));
-    bind.shown(col, [&s] { return s.lbl_col_Visible; });
+    bind.shown(col, [&s] { return s.window.lbl_col_Visible; });
     accueilGrid->addWidget(col, 2, 0);
     QComboBox* colBox = bind.combo("box_col_accueil", S::ColAccueilItems(), &S::box_col_accueil,
                                    &S::box_col_accueil_Click);
-    bind.shown(colBox, [&s] { return s.box_col_accueil_Visible; });
+    bind.shown(colBox, [&s] { return s.window.box_col_accueil_Visible; });
     accueilGrid->addWidget(colBox, 2, 1);
-    QLabel* ligne = bind.label("lbl_ligne", s.lbl_ligne_Caption);
-    bind.shown(ligne, [&s] { return s.lbl_ligne_Visible; });
+    QLabel* ligne = bind.label("lbl_ligne", s.window.lbl_ligne_Caption);
+    bind.shown(ligne, [&s] { return s.window.lbl_ligne_Visible; });
     accueilGrid->addWidget(ligne, 3, 0);
     auto* counts = new QHBoxLayout;
     QComboBox* lignes =
         bind.combo("box_ligne_accueil", S::LigneAccueilItems(), &S::box_ligne_accueil);
-    bind.shown(lignes, [&s] { return s.box_ligne_accueil_Visible; });
+    bind.shown(lignes, [&s] { return s.window.box_ligne_accueil_Visible; });
     counts->addWidget(lignes);
     QComboBox* albums =
         bind.combo("box_albums_accueil", S::AlbumsAccueilItems(), &S::box_albums_accueil);
-    bind.shown(albums, [&s] { return s.box_albums_accueil_Visible; });
+    bind.shown(albums, [&s] { return s.window.box_albums_accueil_Visible; });
     counts->addWidget(albums);
     accueilGrid->addLayout(counts, 3, 1);
-    bind.onRefresh([&s, ligne] { ligne->setText(s.lbl_ligne_Caption); });
+    bind.onRefresh([&s, ligne] { ligne->setText(s.window.lbl_ligne_Caption); });
     return accueil;
 }
 
@@ -92,11 +92,11 @@ QWidget* Options2(FormBinding& bind) {
     listesLayout->addLayout(checkWithBox(
         bind,
         {"opt_email", QStringLiteral("Afficher mon e-mail"), &S::opt_email, &S::opt_email_Click},
-        "box_email", &S::box_email, &S::box_email_Visible));
+        "box_email", &S::box_email, &WindowState::box_email_Visible));
     QHBoxLayout* quit = checkWithBox(
         bind,
         {"opt_quitter", QStringLiteral("Afficher Quitter"), &S::opt_quitter, &S::opt_quitter_Click},
-        "box_siteprincipal", &S::box_siteprincipal, &S::box_siteprincipal_Visible);
+        "box_siteprincipal", &S::box_siteprincipal, &WindowState::box_siteprincipal_Visible);
     quit->itemAt(0)->widget()->setToolTip(
         QStringLiteral("permet de renvoyer vers un site principal"));
     listesLayout->addLayout(quit);
@@ -110,7 +110,7 @@ QWidget* Options2(FormBinding& bind) {
                                   &S::opt_baspage, &S::opt_baspage_Click),
                        0, 0, 1, 2);
     QLabel* hauteur = bind.label("lbl_baspage", QStringLiteral("Hauteur du bas de page :"));
-    bind.shown(hauteur, [&s] { return s.lbl_baspage_Visible; });
+    bind.shown(hauteur, [&s] { return s.window.lbl_baspage_Visible; });
     basGrid->addWidget(hauteur, 1, 0);
     QLineEdit* height = named(bind.text("box_baspage", &S::box_baspage, {},
                                         [&bind, &s] {
@@ -118,7 +118,7 @@ QWidget* Options2(FormBinding& bind) {
                                             return false;
                                         }),
                               hauteur);
-    bind.shown(height, [&s] { return s.box_baspage_Visible; });
+    bind.shown(height, [&s] { return s.window.box_baspage_Visible; });
     basGrid->addWidget(height, 1, 1);
     layout->addWidget(baspage, 1, 1);
 
@@ -133,8 +133,8 @@ QWidget* Options2(FormBinding& bind) {
     persoLayout->addStretch(1);
     layout->addWidget(perso, 2, 0, 1, 2);
     bind.onRefresh([&s, persoBoxes] {
-        const QString* captions[] = {&s.opt_perso1_Caption, &s.opt_perso2_Caption,
-                                     &s.opt_perso3_Caption, &s.opt_perso4_Caption};
+        const QString* captions[] = {&s.window.opt_perso1_Caption, &s.window.opt_perso2_Caption,
+                                     &s.window.opt_perso3_Caption, &s.window.opt_perso4_Caption};
         for (int i = 0; i < 4; ++i) {
             // Unnamed in the catalogue application, a field still needs a caption.
             persoBoxes[i]->setText(captions[i]->isEmpty() ? s.PersoCaption(i + 1) : *captions[i]);

@@ -40,7 +40,7 @@ QWidget* Repertoires(FormBinding& bind) {
     auto* parabd = new QHBoxLayout;
     QLabel* choix =
         bind.label("lbl_choix_parabd", QStringLiteral("Le répertoire pour le parabd se nomme : "));
-    bind.shown(choix, [&s] { return s.lbl_choix_parabd_Visible; });
+    bind.shown(choix, [&s] { return s.window.lbl_choix_parabd_Visible; });
     parabd->addWidget(choix);
     const auto names =
         bind.options(parabd, modes,
@@ -48,8 +48,8 @@ QWidget* Repertoires(FormBinding& bind) {
                        &S::opt_path_parabd_Click},
                       {"opt_path_exlibris", QStringLiteral("Exlibris"), &S::opt_path_exlibris,
                        nullptr, &S::opt_path_exlibris_Click}});
-    bind.shown(names[0], [&s] { return s.opt_path_parabd_Visible; });
-    bind.shown(names[1], [&s] { return s.opt_path_exlibris_Visible; });
+    bind.shown(names[0], [&s] { return s.window.opt_path_parabd_Visible; });
+    bind.shown(names[1], [&s] { return s.window.opt_path_exlibris_Visible; });
     parabd->addStretch(1);
     modesLayout->addLayout(parabd);
 
@@ -70,8 +70,8 @@ QWidget* Repertoires(FormBinding& bind) {
                             {"lbl_revues", QStringLiteral("Revues :"), "path_revues",
                              &S::path_revues, &S::path_revues_LostFocus}});
     for (const auto& [l, box] : folders) {
-        bind.shown(l, [&s] { return s.image_folders_Visible; });
-        bind.shown(box, [&s] { return s.image_folders_Visible; });
+        bind.shown(l, [&s] { return s.window.image_folders_Visible; });
+        bind.shown(box, [&s] { return s.window.image_folders_Visible; });
     }
     modesLayout->addLayout(grid);
     layout->addWidget(modes);

@@ -6,6 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/two_digit_year.h"
+#include "platform/variant_number.h"
 
 namespace kalvor::vb {
 namespace {
@@ -17,40 +18,6 @@ namespace {
     throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
 }
 
-bool toDouble(const QVariant& value, double& out) {
-    if (!value.isValid() || value.isNull()) {
-        return false;
-    }
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-            out = value.toBool() ? -1.0 : 0.0;  // True is -1
-            return true;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::UChar:
-        case QMetaType::Char:
-        case QMetaType::SChar:
-            out = value.toDouble();
-            return true;
-        default:
-            break;
-    }
-    QString text = value.toString().trimmed();
-    if (text.isEmpty()) {
-        return false;
-    }
-    text.replace(u',', u'.');
-    bool ok = false;
-    out = text.toDouble(&ok);
-    return ok && std::isfinite(out);
-}
-
 }  // namespace
 
 double RoundHalfEven(double value) {
@@ -58,16 +25,15 @@ double RoundHalfEven(double value) {
 }
 
 bool IsNumeric(const QVariant& value) {
-    double d = 0;
-    return toDouble(value, d);
+    return NumberOf(value).has_value();
 }
 
 double CDbl(const QVariant& value) {
-    double d = 0;
-    if (!toDouble(value, d)) {
+    const std::optional<double> number = NumberOf(value);
+    if (!number) {
         typeMismatch();
     }
-    return d;
+    return *number;
 }
 
 qint16 CInt(const QVariant& value) {

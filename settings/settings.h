@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/banner.h"
+#include "settings/window_state.h"
 
 namespace kalvor {
 
@@ -20,7 +21,7 @@ class Prompt;
 // widget's signal calls it after storing the new value, and the load calls it
 // on every assignment: a handler runs whenever a value is set, by the user or
 // by code, unchanged values included. After a handler returns, the window refreshes its widgets
-// from the members (values, _Visible, _Enabled, _Caption).
+// from the members (values, and the window state).
 //
 // Check boxes hold their state as an int: 0 unticked, 1 ticked, 2 greyed;
 // only 1 counts as ticked. Option groups hold the selected option; each
@@ -165,23 +166,7 @@ class Settings {
 
     // ---- What the handlers show, hide, enable and caption
 
-    // Statistics and thumbnails start off, as their check boxes do.
-    std::array<bool, 8> TabNavig_TabEnabled{true, true, true, false, true, false, true, true};
-    // The seven image labels lbl_couvertures.. and boxes path_couvertures..
-    bool image_folders_Visible = true;
-    bool lbl_choix_parabd_Visible = false, opt_path_parabd_Visible = false,
-         opt_path_exlibris_Visible = false;
-    bool lbl_groupe_Visible = false, box_SplitGroup_Visible = false;
-    bool box_email_Visible = false, box_siteprincipal_Visible = false;
-    bool box_LastRun_Visible = false, lbl_lastrun_Visible = false;
-    bool frame_dedicace_Visible = false;
-    bool box_col_accueil_Visible = false, box_ligne_accueil_Visible = false,
-         box_albums_accueil_Visible = false, lbl_col_Visible = false, lbl_ligne_Visible = false;
-    bool lbl_baspage_Visible = false, box_baspage_Visible = false;
-    QString lbl_ligne_Caption = QStringLiteral("nb de lignes :");
-    QString opt_perso1_Caption, opt_perso2_Caption, opt_perso3_Caption, opt_perso4_Caption;
-    bool btn_LastDonnees_SQL_Enabled = false;
-    QString btn_LastDonnees_SQL_ToolTipText;
+    WindowState window;
 
     // ---- Publishing and page options
 

@@ -24,10 +24,10 @@ void normalise(QString& box, QString& variable) {
 
 void Settings::Opt_Absolu_Click() {
     repertoire = Repertoire::Absolu;
-    lbl_choix_parabd_Visible = false;
-    opt_path_exlibris_Visible = false;
-    opt_path_parabd_Visible = false;
-    image_folders_Visible = true;
+    window.lbl_choix_parabd_Visible = false;
+    window.opt_path_exlibris_Visible = false;
+    window.opt_path_parabd_Visible = false;
+    window.image_folders_Visible = true;
     QString base = GV_Rep_Base;
     base.replace(u'\\', u'/');
     for (int i : kBoxOrder) {
@@ -43,10 +43,10 @@ void Settings::Opt_Absolu_Click() {
 
 void Settings::relativeOrSubfolder(Repertoire mode, Prompt& prompt) {
     repertoire = mode;
-    lbl_choix_parabd_Visible = true;
-    opt_path_exlibris_Visible = true;
-    opt_path_parabd_Visible = true;
-    image_folders_Visible = false;
+    window.lbl_choix_parabd_Visible = true;
+    window.opt_path_exlibris_Visible = true;
+    window.opt_path_parabd_Visible = true;
+    window.image_folders_Visible = false;
     const QString lead = mode == Repertoire::Relatif ? QStringLiteral("../") : QString();
     for (int i : kBoxOrder) {
         const QString name = i == kParabd && opt_path_exlibris() ? QStringLiteral("Exlibris")
@@ -102,7 +102,7 @@ void Settings::Maj_Thumbs() {
 
 void Settings::opt_miniatures_Click() {
     if (opt_miniatures == 1) {
-        TabNavig_TabEnabled[kTabMiniatures] = true;
+        window.TabNavig_TabEnabled[kTabMiniatures] = true;
         for (const ImageKind& k : imageKinds()) {
             if ((this->*k.thumbVar).isEmpty()) {
                 this->*k.thumbVar = this->*k.repVar + QStringLiteral("/thumbs");
@@ -117,7 +117,7 @@ void Settings::opt_miniatures_Click() {
             (this->*k.thumbVar).clear();
             (this->*k.boxThumb).clear();
         }
-        TabNavig_TabEnabled[kTabMiniatures] = false;
+        window.TabNavig_TabEnabled[kTabMiniatures] = false;
     }
 }
 

@@ -265,14 +265,14 @@ void ConfigLoad::connectionAndMarks() {
         if (v) {
             s_.box_LastRun = *v;
             s_.GV_LastRun = *v;
-            s_.btn_LastDonnees_SQL_ToolTipText =
+            s_.window.btn_LastDonnees_SQL_ToolTipText =
                 QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le ") +
                 s_.box_LastRun + u')';
         }
-        s_.box_LastRun_Visible = v.has_value();
-        s_.lbl_lastrun_Visible = v.has_value();
+        s_.window.box_LastRun_Visible = v.has_value();
+        s_.window.lbl_lastrun_Visible = v.has_value();
     });
-    s_.btn_LastDonnees_SQL_Enabled =
+    s_.window.btn_LastDonnees_SQL_Enabled =
         !(s_.box_LastRun.isEmpty() && s_.GV_LastId == Settings::kNeverExported);
 
     group("Prefix");
@@ -298,9 +298,9 @@ void ConfigLoad::homePageAndFooter() {
         }
         s_.opt_image_accueil = 1;
         s_.opt_image_accueil_Click();
-        s_.box_col_accueil_Visible = true;
-        s_.lbl_col_Visible = true;
-        s_.lbl_ligne_Visible = true;
+        s_.window.box_col_accueil_Visible = true;
+        s_.window.lbl_col_Visible = true;
+        s_.window.lbl_ligne_Visible = true;
         const auto col = read(Key::ColAccueil);
         const qint32 index = (col ? vb::CLng(*col) : 0) - 1;
         if (index < -1 || index >= Settings::ColAccueilItems().size()) {
@@ -368,9 +368,9 @@ void ConfigLoad::captionsAndPlugin() {
                                        QStringLiteral("\\Config");
     QString Settings::*const persoVars[] = {&Settings::GV_Perso1, &Settings::GV_Perso2,
                                             &Settings::GV_Perso3, &Settings::GV_Perso4};
-    QString Settings::*const persoCaptions[] = {
-        &Settings::opt_perso1_Caption, &Settings::opt_perso2_Caption, &Settings::opt_perso3_Caption,
-        &Settings::opt_perso4_Caption};
+    QString WindowState::*const persoCaptions[] = {
+        &WindowState::opt_perso1_Caption, &WindowState::opt_perso2_Caption,
+        &WindowState::opt_perso3_Caption, &WindowState::opt_perso4_Caption};
     for (int i = 0; i < 4; ++i) {
         step([&] {
             const QVariant v = general::Get_Registry_Value(HKEY_CURRENT_USER, persoKey,
@@ -378,7 +378,7 @@ void ConfigLoad::captionsAndPlugin() {
             const QString caption =
                 trimCaption(v.typeId() == QMetaType::QString ? v.toString() : QString());
             s_.*persoVars[i] = caption;
-            s_.*persoCaptions[i] = caption;
+            s_.window.*persoCaptions[i] = caption;
         });
     }
 

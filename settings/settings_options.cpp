@@ -39,8 +39,8 @@ void Settings::box_baspage_LostFocus(Prompt& prompt) {
 
 void Settings::opt_baspage_Click() {
     const bool on = opt_baspage == 1;
-    lbl_baspage_Visible = on;
-    box_baspage_Visible = on;
+    window.lbl_baspage_Visible = on;
+    window.box_baspage_Visible = on;
     if (on && box_baspage.isEmpty()) {
         box_baspage = QStringLiteral("25");
     }
@@ -80,7 +80,7 @@ void Settings::opt_dedi_place1_Click() {
 }
 
 void Settings::opt_dedicace_Click() {
-    frame_dedicace_Visible = opt_dedicace == 1;
+    window.frame_dedicace_Visible = opt_dedicace == 1;
 }
 
 void Settings::box_col_accueil_Click() {
@@ -88,16 +88,16 @@ void Settings::box_col_accueil_Click() {
         if (box_albums_accueil.isEmpty()) {
             box_albums_accueil = QStringLiteral("12");
         }
-        box_ligne_accueil_Visible = false;
-        lbl_ligne_Caption = QStringLiteral("nb d'albums :");
-        box_albums_accueil_Visible = true;
+        window.box_ligne_accueil_Visible = false;
+        window.lbl_ligne_Caption = QStringLiteral("nb d'albums :");
+        window.box_albums_accueil_Visible = true;
     } else {
         if (box_ligne_accueil.isEmpty()) {
             box_ligne_accueil = QStringLiteral("5");
         }
-        box_ligne_accueil_Visible = true;
-        lbl_ligne_Caption = QStringLiteral("nb de lignes :");
-        box_albums_accueil_Visible = false;
+        window.box_ligne_accueil_Visible = true;
+        window.lbl_ligne_Caption = QStringLiteral("nb de lignes :");
+        window.box_albums_accueil_Visible = false;
     }
 }
 
@@ -108,28 +108,28 @@ void Settings::opt_image_accueil_Click() {
         }
         // The same rule as choosing the column count.
         box_col_accueil_Click();
-        box_col_accueil_Visible = true;
-        lbl_col_Visible = true;
-        lbl_ligne_Visible = true;
+        window.box_col_accueil_Visible = true;
+        window.lbl_col_Visible = true;
+        window.lbl_ligne_Visible = true;
     } else {
-        box_col_accueil_Visible = false;
-        box_ligne_accueil_Visible = false;
-        box_albums_accueil_Visible = false;
-        lbl_col_Visible = false;
-        lbl_ligne_Visible = false;
+        window.box_col_accueil_Visible = false;
+        window.box_ligne_accueil_Visible = false;
+        window.box_albums_accueil_Visible = false;
+        window.lbl_col_Visible = false;
+        window.lbl_ligne_Visible = false;
     }
 }
 
 void Settings::opt_quitter_Click() {
-    box_siteprincipal_Visible = opt_quitter == 1;
+    window.box_siteprincipal_Visible = opt_quitter == 1;
 }
 
 void Settings::opt_email_Click() {
-    box_email_Visible = opt_email == 1;
+    window.box_email_Visible = opt_email == 1;
 }
 
 void Settings::opt_stats_Click() {
-    TabNavig_TabEnabled[kTabStatistiques] = opt_stats == 1;
+    window.TabNavig_TabEnabled[kTabStatistiques] = opt_stats == 1;
 }
 
 void Settings::collectionClick() {
@@ -169,13 +169,13 @@ void Settings::Opt_versonone_Click() {
 
 void Settings::Opt_split_yes_Click() {
     split = Split::Yes;
-    lbl_groupe_Visible = true;
-    box_SplitGroup_Visible = true;
+    window.lbl_groupe_Visible = true;
+    window.box_SplitGroup_Visible = true;
 }
 void Settings::Opt_split_no_Click() {
     split = Split::No;
-    lbl_groupe_Visible = false;
-    box_SplitGroup_Visible = false;
+    window.lbl_groupe_Visible = false;
+    window.box_SplitGroup_Visible = false;
 }
 
 void Settings::opt_utf8_Click() {

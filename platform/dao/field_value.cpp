@@ -8,6 +8,7 @@
 
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_date.h"
+#include "platform/variant_number.h"
 
 namespace kalvor::dao::fieldvalue {
 namespace {
@@ -25,33 +26,6 @@ QString baseType(const QString& declared) {
                 QStringLiteral("Erreur de conversion de type de données : « %1 » pour le champ "
                                "« %2 ».")
                     .arg(value.toString(), field));
-}
-
-bool parseNumber(const QVariant& value, double& out) {
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-            out = value.toBool() ? -1 : 0;
-            return true;
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::UChar:
-        case QMetaType::Char:
-            out = value.toDouble();
-            return true;
-        default:
-            break;
-    }
-    QString s = value.toString().trimmed();
-    s.replace(u',', u'.');
-    bool ok = false;
-    out = s.toDouble(&ok);
-    return ok && !s.isEmpty();
 }
 
 }  // namespace
@@ -201,31 +175,37 @@ void Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, Kind kind, i
         const QByteArray utf8 = s.toUtf8();
         sqlite3_bind_text(stmt, parameter, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     };
-    double number = 0;
     switch (kind) {
-        case Kind::Integer:
-            if (!parseNumber(value, number) || !std::isfinite(number))
+        case Kind::Integer: {
+            const std::optional<double> number = NumberOf(value);
+            if (!number || !std::isfinite(*number))
                 conversion(value, fieldName);
-            sqlite3_bind_int64(stmt, parameter, qint64(std::nearbyint(number)));
+            sqlite3_bind_int64(stmt, parameter, qint64(std::nearbyint(*number)));
             return;
+        }
         case Kind::YesNo: {
             const QString s = value.toString().trimmed().toLower();
+            std::optional<double> number;
             if (s == QLatin1String("true") || s == QLatin1String("vrai") ||
                 s == QLatin1String("oui"))
                 number = -1;
             else if (s == QLatin1String("false") || s == QLatin1String("faux") ||
                      s == QLatin1String("non"))
                 number = 0;
-            else if (!parseNumber(value, number))
+            else
+                number = NumberOf(value);
+            if (!number)
                 conversion(value, fieldName);
-            sqlite3_bind_int(stmt, parameter, number != 0 ? -1 : 0);
+            sqlite3_bind_int(stmt, parameter, *number != 0 ? -1 : 0);
             return;
         }
-        case Kind::Number:
-            if (!parseNumber(value, number) || !std::isfinite(number))
+        case Kind::Number: {
+            const std::optional<double> number = NumberOf(value);
+            if (!number || !std::isfinite(*number))
                 conversion(value, fieldName);
-            sqlite3_bind_double(stmt, parameter, number);
+            sqlite3_bind_double(stmt, parameter, *number);
             return;
+        }
         case Kind::Date: {
             QDateTime when;
             if (value.typeId() == QMetaType::QDateTime)
@@ -234,8 +214,8 @@ void Bind(sqlite3_stmt* stmt, int parameter, const QVariant& value, Kind kind, i
                 when = QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
             else if (value.typeId() == QMetaType::QString)
                 when = jetdate::ParseText(value.toString());
-            else if (parseNumber(value, number))
-                when = jetdate::FromOleDays(number);
+            else if (const std::optional<double> days = NumberOf(value))
+                when = jetdate::FromOleDays(*days);
             if (!when.isValid())
                 conversion(value, fieldName);
             bindText(jetdate::ToStored(when));

@@ -136,6 +136,110 @@ function kalvor_numero($num, $numa)
   return $numero;
 }
 
+// One column of a summary table: its header, the sort it offers (none when
+// 'tri' is empty) and its cell of a row.
+function kalvor_colonne($largeur, $titre, $bulle, $tri, $ordre, $cellule)
+{
+  return array('largeur' => $largeur, 'titre' => $titre, 'bulle' => $bulle, 'tri' => $tri, 'ordre' => $ordre,
+    'cellule' => $cellule);
+}
+
+// The summary table of albums; a row leads to its card by the album's id.
+function kalvor_recap_albums()
+{
+  return array('cle' => 'idalbum', 'colonnes' => array(
+    kalvor_colonne('25%', 'Série', '', 'serie', 'titreserie ', function ($row) {
+      return $row['titreserie'];
+    }),
+    kalvor_colonne('8%', '#', 'Numéro', '', '', function ($row) {
+      return kalvor_numero($row['num'], $row['numa']);
+    }),
+    kalvor_colonne('32%', 'Titre', '', 'titre', 'a.titre ', function ($row) {
+      return $row['titre'];
+    }),
+    kalvor_colonne('8%', 'DL', 'Dépot légal', 'dl', 'concat(right(a.dl, 4), left(a.dl, 2)) ', function ($row) {
+      return $row['dl'];
+    }),
+    kalvor_colonne('12%', 'ISBN', 'International Standard Book Number', 'isbn', 'a.reference ', function ($row) {
+      return $row['reference'];
+    }),
+  ));
+}
+
+// The summary table of collectibles.
+function kalvor_recap_objets()
+{
+  return array('cle' => 'idparabd', 'colonnes' => array(
+    kalvor_colonne('38%', 'Série', '', 'serie', 'titreserie ', function ($row) {
+      return $row['titreserie'];
+    }),
+    kalvor_colonne('38%', 'Description', '', 'description', 'a.description ', function ($row) {
+      return $row['description'];
+    }),
+    kalvor_colonne('24%', 'Éditeur', '', 'editeur', 'a.editeur ', function ($row) {
+      return $row['editeur'];
+    }),
+  ));
+}
+
+// The order a summary table's sort asks for. A key that no column sorts by
+// falls back to the first sorting column's, and $tri then names it.
+function kalvor_ordre_recap($recap, &$tri, $sens)
+{
+  $ordres = array();
+  foreach ($recap['colonnes'] as $colonne) {
+    if ($colonne['tri'] != '') {
+      $ordres[$colonne['tri']] = $colonne['ordre'];
+    }
+  }
+  if (!is_string($tri) || !isset($ordres[$tri])) {
+    $tri = array_keys($ordres)[0];
+  }
+  return $ordres[$tri] . ($sens == 'desc' ? 'desc' : '');
+}
+
+// What a summary table counts in a collection.
+function kalvor_mots_total($coll)
+{
+  if ($coll == 'parabd') {
+    return "d'objets";
+  }
+  if ($coll == 'dedicace') {
+    return 'de d&eacute;dicaces';
+  }
+  return "d'albums";
+}
+
+// The summary that heads a list page: the count, then one line per item that
+// leads to its card, under headers that sort the page. A page with nothing to
+// list passes no query and shows an empty count and table.
+function kalvor_recapitulatif($page, $recap, $requete, $mots, $tri, $sens)
+{
+  $resultat = ($requete === null) ? false : mysql_query($requete);
+  echo '<p>Nombre total ' . $mots . '&nbsp;: ' . (($requete === null) ? '' : mysql_num_rows($resultat)) . "</p>\n";
+  // The header's lines end as the page file's own lines do.
+  echo '<table id="Recap" width="100%" cellpadding="0" cellspacing="0">' . "\r\n<tr>\r\n";
+  foreach ($recap['colonnes'] as $colonne) {
+    $entete = ($colonne['tri'] != '') ? sort_header($colonne['titre'], $colonne['tri'], $page, $tri, $sens)
+      : $colonne['titre'];
+    echo '<th width="' . $colonne['largeur'] . '"' . ($colonne['bulle'] != '' ? ' title="' . $colonne['bulle'] . '"' : '')
+      . '>' . $entete . "</th>\r\n";
+  }
+  echo "</tr>\r\n";
+  $paire = false;
+  while ($row = mysql_fetch_assoc($resultat)) {
+    $lien = '<a href="#i' . $row[$recap['cle']] . '">';
+    echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
+    foreach ($recap['colonnes'] as $colonne) {
+      echo '<td>' . $lien . $colonne['cellule']($row) . '</a></td>';
+    }
+    echo "</tr>\n";
+    $paire = !$paire;
+  }
+  mysql_free_result($resultat);
+  echo "</table>\n";
+}
+
 function DetailSerie($requete, $count_requete_fin)
 {
   global $coll;
@@ -170,7 +274,7 @@ function DetailSerie($requete, $count_requete_fin)
 function kalvor_lot($requete)
 {
   $lignes = array();
-  while (count($lignes) < 250 && ($row = mysql_fetch_row($requete))) {
+  while (count($lignes) < 250 && ($row = mysql_fetch_assoc($requete))) {
     $lignes[] = $row;
   }
   return $lignes;
@@ -185,7 +289,7 @@ function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
   }
   $ids = array();
   foreach ($lignes as $row) {
-    $ids[(int) $row[0]] = array();
+    $ids[(int) $row['idalbum']] = array();
   }
   $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
     . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
@@ -202,7 +306,7 @@ function kalvor_versos_lot($lignes, &$versos, $t_albums, $count_requete_fin)
 {
   $nouvelles = array();
   foreach ($lignes as $row) {
-    $cle = (int) $row[3];
+    $cle = (int) $row['idserie'];
     if (!isset($versos[$cle])) {
       $versos[$cle] = 0;
       $nouvelles[] = $cle;
@@ -226,12 +330,12 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
   $G = $GLOBALS;
   $images = $G['PATH_images'];
   foreach ($lignes as $row) {
-    $num = (string) $row[1];
-    $suffixe = $row[18] ? '(' . $row[18] . ')' : '';
-    $separateur = ($row[18] || $num != '') ? ' - ' : '';
-    $cote = ((string) $row[10] != '') ? $row[10] . '&nbsp;' . $G['GV_currency'] : '';
+    $num = (string) $row['num'];
+    $suffixe = $row['numa'] ? '(' . $row['numa'] . ')' : '';
+    $separateur = ($row['numa'] || $num != '') ? ' - ' : '';
+    $cote = ((string) $row['coteactuelle'] != '') ? $row['coteactuelle'] . '&nbsp;' . $G['GV_currency'] : '';
 
-    switch ((string) $row[8]) {
+    switch ((string) $row['format']) {
       case '0':
         $format = 'Normal';
         break;
@@ -247,7 +351,7 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
       default:
         $format = '';
     }
-    switch ((string) $row[16]) {
+    switch ((string) $row['broche']) {
       case '0':
         $reliure = 'Cartonné';
         $icone_reliure = 'broche_no.gif';
@@ -261,66 +365,66 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
         $icone_reliure = '';
     }
     if ($G['GV_eo'] == 1) {
-      if ((string) $row[20] == '1') {
+      if ((string) $row['edo'] == '1') {
         $format .= ' <img src="' . $images . '/edo.gif" width="12" height="12" alt="EO" title="Édition Originale">';
-      } elseif ((string) $row[20] == '0') {
+      } elseif ((string) $row['edo'] == '0') {
         $format .= ' <img src="' . $images . '/edo_no.gif" width="12" height="12" alt="Réédition" title="Réédition">';
       }
     }
     if ($G['GV_reliure'] == 1 && $icone_reliure != '') {
       $format .= ' <img src="' . $images . '/' . $icone_reliure . '" width="12" height="12" alt="' . $reliure . '" title="' . $reliure . '">';
     }
-    if ($G['GV_integrale'] == 1 && (string) $row[21] == '1') {
+    if ($G['GV_integrale'] == 1 && (string) $row['integrale'] == '1') {
       $format .= ' <img src="' . $images . '/integrale.gif" width="12" height="12" alt="Intégrale" title="Intégrale">';
     }
-    if ($G['GV_tt'] == 1 && (string) $row[29] == '1') {
+    if ($G['GV_tt'] == 1 && (string) $row['editionlimitee'] == '1') {
       $format .= ' <img src="' . $images . '/tt.gif" width="12" height="12" alt="Tirage de Tête" title="Tirage de Tête">';
     }
 
-    if (isset($row[33]) && (string) $row[33] !== $seriesauv) {
+    if (isset($row['titreserie']) && (string) $row['titreserie'] !== $seriesauv) {
       if ($col == 1) {
         echo "<hr>\n";
       }
-      kalvor_entete_serie($row[3], $row[33], ' title="Retour en haut"');
+      kalvor_entete_serie($row['idserie'], $row['titreserie'], ' title="Retour en haut"');
       echo "\n";
-      $seriesauv = (string) $row[33];
+      $seriesauv = (string) $row['titreserie'];
       $col = 0;
     }
 
-    $nbversos = $versos[(int) $row[3]];
+    $nbversos = $versos[(int) $row['idserie']];
 
     $large = ($G['GV_verso'] != 'none' && $nbversos != 0 && $G['GV_nbcol'] != 2)
       || $G['GV_nbcol'] == 1 || $coll == 'dedicace';
 
-    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row[0] . '">' . "\n";
-    echo '<h2>' . $num . $suffixe . $separateur . $row[2];
-    if ($row[14]) {
-      $note = 2 * substr_count($row[14], '¤') + substr_count($row[14], 'l');
+    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row['idalbum'] . '">' . "\n";
+    echo '<h2>' . $num . $suffixe . $separateur . $row['titre'];
+    if ($row['notealbum']) {
+      $note = 2 * substr_count($row['notealbum'], '¤') + substr_count($row['notealbum'], 'l');
       echo '&nbsp;<img src="' . $images . '/note' . $note . '.gif" width="49" height="11" alt="' . $note . '/10">';
     }
-    $dedicace = $G['GV_dedicace'] == 1 && (string) $row[28] == '1';
+    $dedicace = $G['GV_dedicace'] == 1 && (string) $row['horsserie'] == '1';
     if ($dedicace && $G['GV_dedi_place'] == 1) {
       echo '&nbsp;&nbsp;';
-      kalvor_icone_dedicace($row[22]);
+      kalvor_icone_dedicace($row['dedicace']);
     }
     echo "</h2>\n";
 
-    if ($G['GV_verso'] == 'left' && $row[19] && $coll != 'dedicace') {
-      kalvor_cellule_image($row[19], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+    if ($G['GV_verso'] == 'left' && $row['verso'] && $coll != 'dedicace') {
+      kalvor_cellule_image($row['verso'], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
     }
-    kalvor_cellule_image($row[13], $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
-    if ($G['GV_verso'] == 'right' && $row[19] && $coll != 'dedicace') {
-      kalvor_cellule_image($row[19], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+    kalvor_cellule_image($row['couverture'], $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
+    if ($G['GV_verso'] == 'right' && $row['verso'] && $coll != 'dedicace') {
+      kalvor_cellule_image($row['verso'], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
     }
-    if ($coll == 'dedicace' && $row[22]) {
-      kalvor_cellule_image($row[22], $G['PATH_dedicaces'], $G['THUMB_dedicaces'], 'dedicace');
+    if ($coll == 'dedicace' && $row['dedicace']) {
+      kalvor_cellule_image($row['dedicace'], $G['PATH_dedicaces'], $G['THUMB_dedicaces'], 'dedicace');
     }
 
     echo '<table cellpadding="0" cellspacing="0">' . "\n";
     $roles = array(
-      array('Scénario&nbsp;:', 5, 30, 0),
-      array('Dessin&nbsp;:', 4, 31, 1),
-      array('Couleurs&nbsp;:', 15, 32, 2),
+      array('Scénario&nbsp;:', 'idscenariste', 'scenariste', 0),
+      array('Dessin&nbsp;:', 'iddessinateur', 'dessinateur', 1),
+      array('Couleurs&nbsp;:', 'idcoloriste', 'coloriste', 2),
     );
     foreach ($roles as $role) {
       echo '<tr><th>' . $role[0] . '</th><td>';
@@ -332,44 +436,47 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
           echo $row[$role[2]];
         }
       } else {
-        AfficheCollaborateurs($row[0], $role[3]);
+        AfficheCollaborateurs($row['idalbum'], $role[3]);
       }
       echo "</td></tr>\n";
     }
-    if ($coll == 'albums' && (string) $row[7] != '') {
-      $editeur = '<a href="' . LinkRef('collection', array($row[7], 'AllVolumes')) . '">' . $row[7] . '</a>';
+    if ($coll == 'albums' && (string) $row['editeur'] != '') {
+      $editeur = '<a href="' . LinkRef('collection', array($row['editeur'], 'AllVolumes')) . '">' . $row['editeur']
+        . '</a>';
     } else {
-      $editeur = $row[7];
+      $editeur = $row['editeur'];
     }
     kalvor_ligne('Éditeur&nbsp;:', $editeur);
-    if ($coll == 'albums' && (string) $row[9] != '' && (string) $row[7] != '') {
-      $collection = '<a href="' . LinkRef('collection', array($row[7], $row[9])) . '">' . $row[9] . '</a>';
+    if ($coll == 'albums' && (string) $row['collection'] != '' && (string) $row['editeur'] != '') {
+      $collection = '<a href="' . LinkRef('collection', array($row['editeur'], $row['collection'])) . '">'
+        . $row['collection'] . '</a>';
     } else {
-      $collection = $row[9];
+      $collection = $row['collection'];
     }
     kalvor_ligne('Collection&nbsp;:', $collection);
-    kalvor_ligne('<abbr title="Dépot légal">DL</abbr>&nbsp;:', $row[12]);
+    kalvor_ligne('<abbr title="Dépot légal">DL</abbr>&nbsp;:', $row['dl']);
     kalvor_ligne('Cote&nbsp;:', $cote);
     echo '<tr><th>Format&nbsp;:</th><td>' . $format . '&nbsp;';
     if ($dedicace && $G['GV_dedi_place'] == 0) {
-      kalvor_icone_dedicace($row[22]);
+      kalvor_icone_dedicace($row['dedicace']);
     }
     echo "</td></tr>\n";
     if ($G['GV_reliure'] == 0) {
       kalvor_ligne('Reliure&nbsp;:', $reliure);
     }
-    kalvor_ligne('<abbr title="International Standard Book Number">ISBN</abbr>&nbsp;:', $row[11]);
-    kalvor_ligne('<abbr title="Nombre de">Nb.</abbr> Pages&nbsp;:', $row[17]);
-    if ($coll == 'acheter' && (string) $row[6] != '' && $row[6] != '0000-00-00') {
-      kalvor_ligne('Parution&nbsp;:', substr($row[6], 8, 2) . '/' . substr($row[6], 5, 2) . '/' . substr($row[6], 0, 4));
+    kalvor_ligne('<abbr title="International Standard Book Number">ISBN</abbr>&nbsp;:', $row['reference']);
+    kalvor_ligne('<abbr title="Nombre de">Nb.</abbr> Pages&nbsp;:', $row['nbpages']);
+    $parution = (string) $row['dateachat'];
+    if ($coll == 'acheter' && $parution != '' && $parution != '0000-00-00') {
+      kalvor_ligne('Parution&nbsp;:', substr($parution, 8, 2) . '/' . substr($parution, 5, 2) . '/' . substr($parution, 0, 4));
     }
     for ($i = 1; $i <= 3; $i++) {
       if (($G['GV_Perso' . $i . '_display'] ?? 0) == 1) {
-        kalvor_ligne($G['GV_Perso' . $i] . '&nbsp;:', $row[23 + $i]);
+        kalvor_ligne($G['GV_Perso' . $i] . '&nbsp;:', $row['perso' . $i]);
       }
     }
     if (($G['GV_Perso4_display'] ?? 0) == 1) {
-      if ($row[27] == 1) {
+      if ($row['perso4'] == 1) {
         $lu = '<img src="' . $images . '/icone_on.gif" width="12" height="12" alt="oui">';
       } else {
         $lu = '<img src="' . $images . '/icone_off.gif" width="12" height="12" alt="non">';
@@ -378,8 +485,8 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
     }
     echo "</table>\n";
 
-    if ((string) $row[23] != '' && $G['GV_commentaire'] == 1) {
-      echo '<span class="G"><span class="I">' . nl2br($row[23]) . "</span></span>\n";
+    if ((string) $row['commentaire'] != '' && $G['GV_commentaire'] == 1) {
+      echo '<span class="G"><span class="I">' . nl2br($row['commentaire']) . "</span></span>\n";
     }
     echo "</div>\n";
 
@@ -401,15 +508,15 @@ function kalvor_detail_objets($requete, $t_tomes, $t_models)
   $col = 0;
   $seriesauv = '';
   $types = array();
-  while ($row = mysql_fetch_row($requete)) {
+  while ($row = mysql_fetch_assoc($requete)) {
     $num = '';
     $suffixe = '';
     $separateur = '';
     $titre = '';
     $couverture = '';
-    if ($row[1]) {
+    if ($row['idalbum']) {
       $resultat = mysql_query("SELECT Num, NumA, Titre, Couverture from $t_tomes where idalbum='"
-        . mysql_real_escape_string($row[1]) . "'");
+        . mysql_real_escape_string($row['idalbum']) . "'");
       $album = mysql_fetch_row($resultat);
       if ($album) {
         $num = (string) $album[0];
@@ -419,23 +526,23 @@ function kalvor_detail_objets($requete, $t_tomes, $t_models)
         $couverture = $album[3];
       }
     }
-    $dimensions = ($row[8] && $row[9]) ? $row[8] . ' x ' . $row[9] : '';
-    $tirage = $row[7] ? '&nbsp;/&nbsp;' . $row[7] : '';
-    if ((string) $row[19] != '' && $G['GV_commentaire'] == 1) {
+    $dimensions = ($row['largeur'] && $row['longueur']) ? $row['largeur'] . ' x ' . $row['longueur'] : '';
+    $tirage = $row['nombre'] ? '&nbsp;/&nbsp;' . $row['nombre'] : '';
+    if ((string) $row['commentaire'] != '' && $G['GV_commentaire'] == 1) {
       $libelle = 'Commentaire&nbsp;:&nbsp;';
-      $commentaire = nl2br($row[19]);
+      $commentaire = nl2br($row['commentaire']);
     } else {
       $libelle = '';
       $commentaire = '';
     }
-    $code = (int) $row[16];
+    $code = (int) $row['typeobjet'];
     if (!isset($types[$code])) {
       $resultat = mysql_query('SELECT item_desc from ' . $t_models . ' where model= 0 and model_item=' . $code);
       $type = mysql_fetch_row($resultat);
       $types[$code] = $type ? (string) $type[0] : '';
     }
     $typeobjet = $types[$code];
-    switch ((string) $row[17]) {
+    switch ((string) $row['typecouleur']) {
       case '0':
         $impression = 'Noir & Blanc';
         break;
@@ -451,52 +558,52 @@ function kalvor_detail_objets($requete, $t_tomes, $t_models)
       default:
         $impression = '';
     }
-    if ($row[12] == 1) {
+    if ($row['signe'] == 1) {
       $typeobjet .= ' <img src="' . $images . '/signe.gif" width="16" height="15" alt="signé" title="Signé">';
     }
-    if ($row[13] == 1) {
+    if ($row['hc'] == 1) {
       $typeobjet .= ' <img src="' . $images . '/hc.gif" width="17" height="15" alt="HC" title="Hors Commerce">';
     }
-    if ($row[14] == 1) {
+    if ($row['ea'] == 1) {
       $typeobjet .= ' <img src="' . $images . '/ex_auteur.gif" width="15" height="15" alt="EA" title="Exemplaire Auteur">';
     }
-    if ($row[15] == 1) {
+    if ($row['tireapart'] == 1) {
       $typeobjet .= ' <img src="' . $images . '/tire_a_part.gif" width="15" height="15" alt="TàP" title="Tiré à Part">';
     }
 
-    if (isset($row[24]) && (string) $row[24] !== $seriesauv) {
+    if (isset($row['titreserie']) && (string) $row['titreserie'] !== $seriesauv) {
       if ($col == 1) {
         echo "<hr>\n";
       }
-      kalvor_entete_serie($row[2], $row[24], '');
-      $seriesauv = (string) $row[24];
+      kalvor_entete_serie($row['idserie'], $row['titreserie'], '');
+      $seriesauv = (string) $row['titreserie'];
       $col = 0;
     }
 
     $large = $G['GV_nbcol'] != 2;
-    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row[0] . '">' . "\n";
+    echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row['idparabd'] . '">' . "\n";
     echo '<h2>' . $num . $suffixe . $separateur . $titre . "</h2>\n";
     if ($couverture) {
       kalvor_cellule_image($couverture, $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
     }
-    kalvor_cellule_image($row[18], $G['PATH_parabd'], $G['THUMB_parabd'], 'objet');
+    kalvor_cellule_image($row['imageex'], $G['PATH_parabd'], $G['THUMB_parabd'], 'objet');
     echo '<span class="typeobjet">' . $typeobjet . "</span>\n";
 
     echo '<table cellpadding="0" cellspacing="0">' . "\n";
-    kalvor_ligne('Description&nbsp;:&nbsp;', $row[3]);
-    if ($row[4] != 1 && $row[23] !== null) {
-      kalvor_ligne('Auteur&nbsp;:&nbsp;', '<a href="' . LinkRef('auteur', array($row[4])) . '">' . $row[23] . '</a>');
+    kalvor_ligne('Description&nbsp;:&nbsp;', $row['description']);
+    if ($row['iddessinateur'] != 1 && $row['dessinateur'] !== null) {
+      kalvor_ligne('Auteur&nbsp;:&nbsp;', '<a href="' . LinkRef('auteur', array($row['iddessinateur'])) . '">' . $row['dessinateur'] . '</a>');
     } else {
-      kalvor_ligne('Auteur&nbsp;:&nbsp;', $row[23]);
+      kalvor_ligne('Auteur&nbsp;:&nbsp;', $row['dessinateur']);
     }
-    kalvor_ligne('Fabricant&nbsp;:&nbsp;', $row[10]);
-    kalvor_ligne('Editeur&nbsp;:&nbsp;', $row[11]);
-    kalvor_ligne('Date&nbsp;:&nbsp;', $row[5]);
-    kalvor_ligne('Num&eacute;ro&nbsp;:&nbsp;', $row[6] . $tirage);
+    kalvor_ligne('Fabricant&nbsp;:&nbsp;', $row['libraire']);
+    kalvor_ligne('Editeur&nbsp;:&nbsp;', $row['editeur']);
+    kalvor_ligne('Date&nbsp;:&nbsp;', $row['dl']);
+    kalvor_ligne('Num&eacute;ro&nbsp;:&nbsp;', $row['numero'] . $tirage);
     kalvor_ligne('Format&nbsp;:&nbsp;', $dimensions);
     kalvor_ligne('Impression&nbsp;:&nbsp;', $impression);
-    if ($G['plugin_voitures_idserie'] == $row[2] && $code == 2004 && stripos((string) $row[10], 'atlas') !== false) {
-      $anim = $G['plugin_voitures_path'] . '/voiture_' . substr('00' . $row[6], -2) . '/voiture.swf';
+    if ($G['plugin_voitures_idserie'] == $row['idserie'] && $code == 2004 && stripos((string) $row['libraire'], 'atlas') !== false) {
+      $anim = $G['plugin_voitures_path'] . '/voiture_' . substr('00' . $row['numero'], -2) . '/voiture.swf';
       kalvor_ligne('&nbsp;', '<a href="' . htmlspecialchars($anim, ENT_QUOTES, 'ISO-8859-1', false)
         . '" target="_blank" onclick="window.open(this.href,\'\',\'menubar=no, toolbar=no, location=no, directories=no, status=no, scrollbars=yes, resizable=yes, width=450, height=600, left=10, top=10\');return false;">vue 3D</a>');
     }

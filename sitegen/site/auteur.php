@@ -126,7 +126,7 @@ if ($coll == 'revue') {
   echo "</div>\n";
 } else {
   if ($coll == 'parabd') {
-    $base_sql = "SELECT a.*, b.display, s.titre as titreserie from $t_albums a inner join $t_series s "
+    $base_sql = "SELECT a.*, b.display as dessinateur, s.titre as titreserie from $t_albums a inner join $t_series s "
       . "on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.iddessinateur = $idauteur ";
     $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2)';
@@ -144,15 +144,16 @@ if ($coll == 'revue') {
     $albums = $albums ? implode(', ', $albums) : 'null';
     $role = "select %s from $t_collaborateurs c inner join $t_auteurs x on c.idauteur = x.idauteur "
       . 'where c.idalbum = a.idalbum and c.typecollaboration = %d';
-    $base_sql = 'select a.*, (' . sprintf($role, 'min(x.display)', 0) . '), (' . sprintf($role, 'min(x.display)', 1)
-      . '), (' . sprintf($role, 'min(x.display)', 2) . "), s.titre as 'titreserie' "
+    $base_sql = 'select a.*, (' . sprintf($role, 'min(x.display)', 0) . ') as scenariste, ('
+      . sprintf($role, 'min(x.display)', 1) . ') as dessinateur, (' . sprintf($role, 'min(x.display)', 2)
+      . ") as coloriste, s.titre as 'titreserie' "
       . "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
       . "where a.idalbum in ($albums) $t_filtre ";
     $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2)';
   } else {
     // An absent or unknown co-author leaves a name empty but keeps the album.
-    $base_sql = "SELECT DISTINCT a.*, b.display, c.display , d.display, s.titre as 'titreserie' from $t_albums a "
+    $base_sql = "SELECT DISTINCT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a "
       . "inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur "
       . "left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur "
       . "where (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";

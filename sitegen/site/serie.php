@@ -18,12 +18,12 @@ switch ($coll) {
   case 'albums':
   case 'acheter':
     if ($idserie !== 'all') {
-      $SQL = "SELECT a.*, b.display, c.display , d.display from $t_albums a $auteurs_sql "
+      $SQL = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste from $t_albums a $auteurs_sql "
         . "where a.idserie=$idserie order by num, numa, right(a.dl, 4), left(a.dl, 2)";
     }
     break;
   case 'dedicace':
-    $SQL = "SELECT a.*, b.display, c.display , d.display , s.titre from $t_albums a "
+    $SQL = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as titreserie from $t_albums a "
       . "inner join $t_series s on s.idserie = a.idserie $auteurs_sql where a.horsserie <> '' $all_sql "
       . "order by s.titre, num, numa, right(a.dl, 4), left(a.dl, 2)";
     break;
@@ -34,7 +34,7 @@ switch ($coll) {
       } else {
         $tri_para = 'typeobjet, a.editeur, c.num, numero, right(a.dl, 4), left(a.dl, 2), description';
       }
-      $SQL = "SELECT a.*, b.display, s.titre, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) "
+      $SQL = "SELECT a.*, b.display as dessinateur, s.titre as titreserie, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) "
         . "left join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie  "
         . "where a.idserie=$idserie order by $tri_para";
     }

@@ -46,9 +46,9 @@ TEST(SettingsFolders, AbsoluteModeFillsEmptyBoxesUnderTheCatalogueFolder) {
                                       QStringLiteral("C:/Data/Catalogue/ExLibris"),
                                       QStringLiteral("C:/Data/Catalogue/Revues")}));
     EXPECT_EQ(s.path_parabd, QStringLiteral("C:/Data/Catalogue/ExLibris"));
-    EXPECT_TRUE(s.image_folders_Visible);
-    EXPECT_FALSE(s.lbl_choix_parabd_Visible || s.opt_path_parabd_Visible ||
-                 s.opt_path_exlibris_Visible);
+    EXPECT_TRUE(s.window.image_folders_Visible);
+    EXPECT_FALSE(s.window.lbl_choix_parabd_Visible || s.window.opt_path_parabd_Visible ||
+                 s.window.opt_path_exlibris_Visible);
     EXPECT_TRUE(prompt.shown().empty());
     EXPECT_EQ(s.GV_Thumb_Couvertures, QStringLiteral("garde"));
 }
@@ -69,8 +69,8 @@ TEST(SettingsFolders, RelativeModeOffersToMoveTheThumbnails) {
     EXPECT_EQ(s.GV_Thumb_Couvertures, QStringLiteral("../Couvertures/thumbs"));
     EXPECT_EQ(s.box_thumb_couvertures, QStringLiteral("../Couvertures/thumbs"));
     EXPECT_EQ(thumbs(s), thumbBoxes(s));
-    EXPECT_FALSE(s.image_folders_Visible);
-    EXPECT_TRUE(s.lbl_choix_parabd_Visible);
+    EXPECT_FALSE(s.window.image_folders_Visible);
+    EXPECT_TRUE(s.window.lbl_choix_parabd_Visible);
     EXPECT_EQ(s.path_couvertures, QStringLiteral("/gardee"));  // hidden, not lost
 
     // No: the thumbnails stay where they were.
@@ -144,7 +144,7 @@ TEST(SettingsFolders, NoQuestionIsAskedWhileTheSettingsLoad) {
     EXPECT_EQ(s.GV_Thumb_Couvertures, QStringLiteral("vignettes"));
     EXPECT_EQ(s.GV_Thumb_Revues, QStringLiteral("../Revues/thumbs"));
     EXPECT_EQ(s.box_prefix, QStringLiteral("m_"));
-    EXPECT_TRUE(s.TabNavig_TabEnabled[Settings::kTabMiniatures]);
+    EXPECT_TRUE(s.window.TabNavig_TabEnabled[Settings::kTabMiniatures]);
 
     // After the load the same change asks.
     s.Opt_Sousrep_Click(prompt);
@@ -185,7 +185,7 @@ TEST(SettingsFolders, ThumbnailsOnFillOnlyTheEmptyOnesAndOffEmptiesAll) {
                            QStringLiteral("Revues/thumbs")}));
     EXPECT_EQ(thumbBoxes(s), thumbs(s));
     EXPECT_EQ(s.box_prefix, QStringLiteral("m_"));
-    EXPECT_TRUE(s.TabNavig_TabEnabled[Settings::kTabMiniatures]);
+    EXPECT_TRUE(s.window.TabNavig_TabEnabled[Settings::kTabMiniatures]);
 
     s.box_prefix = QStringLiteral("vign_");
     s.opt_miniatures = 0;
@@ -193,7 +193,7 @@ TEST(SettingsFolders, ThumbnailsOnFillOnlyTheEmptyOnesAndOffEmptiesAll) {
     EXPECT_EQ(thumbs(s), QStringList(7, QString()));
     EXPECT_EQ(thumbBoxes(s), QStringList(7, QString()));
     EXPECT_EQ(s.box_prefix, QStringLiteral("vign_"));
-    EXPECT_FALSE(s.TabNavig_TabEnabled[Settings::kTabMiniatures]);
+    EXPECT_FALSE(s.window.TabNavig_TabEnabled[Settings::kTabMiniatures]);
 
     s.opt_miniatures = 1;
     s.opt_miniatures_Click();

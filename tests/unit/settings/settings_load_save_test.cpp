@@ -72,8 +72,8 @@ TEST(SettingsLoad, AnEmptyStoreGivesEveryDefault) {
     EXPECT_EQ(s.box_titre, QStringLiteral("Ma collection de Bandes Dessinées"));
     EXPECT_TRUE(s.Opt_split_no());
     EXPECT_EQ(s.box_SplitGroup, QStringLiteral("500"));
-    EXPECT_FALSE(s.box_SplitGroup_Visible);
-    EXPECT_FALSE(s.lbl_groupe_Visible);
+    EXPECT_FALSE(s.window.box_SplitGroup_Visible);
+    EXPECT_FALSE(s.window.lbl_groupe_Visible);
     EXPECT_EQ(s.GV_Collection_Bits, QStringLiteral("1"));
     EXPECT_EQ(s.opt_albums, 1);
     EXPECT_EQ(s.opt_acheter + s.opt_parabd + s.Opt_Collaborateurs + s.opt_revues, 0);
@@ -89,12 +89,12 @@ TEST(SettingsLoad, AnEmptyStoreGivesEveryDefault) {
     EXPECT_EQ(s.GV_LastId, 999999999);
     EXPECT_EQ(s.GV_LastIdPara, 999999999);
     EXPECT_EQ(s.GV_LastIdRevue, 999999999);
-    EXPECT_FALSE(s.box_LastRun_Visible);
-    EXPECT_FALSE(s.lbl_lastrun_Visible);
-    EXPECT_FALSE(s.btn_LastDonnees_SQL_Enabled);
+    EXPECT_FALSE(s.window.box_LastRun_Visible);
+    EXPECT_FALSE(s.window.lbl_lastrun_Visible);
+    EXPECT_FALSE(s.window.btn_LastDonnees_SQL_Enabled);
     EXPECT_EQ(s.box_series_accueil, QStringLiteral("20"));
     EXPECT_EQ(s.opt_image_accueil, 0);
-    EXPECT_FALSE(s.box_col_accueil_Visible);
+    EXPECT_FALSE(s.window.box_col_accueil_Visible);
     EXPECT_TRUE(s.Opt_versonone());
     EXPECT_EQ(s.GV_Verso, QStringLiteral("none"));
     EXPECT_TRUE(s.opt_utf8());
@@ -112,8 +112,8 @@ TEST(SettingsLoad, AnEmptyStoreGivesEveryDefault) {
     EXPECT_EQ(s.GV_Prefixe_Table, QString());
     EXPECT_EQ(s.GV_Plugin_Tintin_Id, 0);
     EXPECT_TRUE(s.GV_Plugin_Tintin_Path.endsWith(QStringLiteral("/plugins/voitures")));
-    EXPECT_FALSE(s.TabNavig_TabEnabled[Settings::kTabStatistiques]);
-    EXPECT_FALSE(s.TabNavig_TabEnabled[Settings::kTabMiniatures]);
+    EXPECT_FALSE(s.window.TabNavig_TabEnabled[Settings::kTabStatistiques]);
+    EXPECT_FALSE(s.window.TabNavig_TabEnabled[Settings::kTabMiniatures]);
     EXPECT_FALSE(s.GV_Loading_Config);
 
     EXPECT_TRUE(readErrors(s.GV_Erreurs).isEmpty()) << s.GV_Erreurs.toStdString();
@@ -171,20 +171,20 @@ TEST(SettingsLoad, IncrementalExportButtonNeedsAnEarlierExport) {
         test::IsolatedEnvironment env;
         setConfig(QStringLiteral("Lastid"), QStringLiteral("120"));
         Loaded l;
-        EXPECT_TRUE(l.s.btn_LastDonnees_SQL_Enabled);
-        EXPECT_FALSE(l.s.box_LastRun_Visible);
+        EXPECT_TRUE(l.s.window.btn_LastDonnees_SQL_Enabled);
+        EXPECT_FALSE(l.s.window.box_LastRun_Visible);
         EXPECT_EQ(l.s.GV_LastId, 120);
     }
     {
         test::IsolatedEnvironment env;
         setConfig(QStringLiteral("Lastrun"), QStringLiteral("03/02/2024"));
         Loaded l;
-        EXPECT_TRUE(l.s.btn_LastDonnees_SQL_Enabled);
-        EXPECT_TRUE(l.s.box_LastRun_Visible);
-        EXPECT_TRUE(l.s.lbl_lastrun_Visible);
+        EXPECT_TRUE(l.s.window.btn_LastDonnees_SQL_Enabled);
+        EXPECT_TRUE(l.s.window.box_LastRun_Visible);
+        EXPECT_TRUE(l.s.window.lbl_lastrun_Visible);
         EXPECT_EQ(l.s.box_LastRun, QStringLiteral("03/02/2024"));
         EXPECT_EQ(l.s.GV_LastRun, QStringLiteral("03/02/2024"));
-        EXPECT_EQ(l.s.btn_LastDonnees_SQL_ToolTipText,
+        EXPECT_EQ(l.s.window.btn_LastDonnees_SQL_ToolTipText,
                   QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le "
                                  "03/02/2024)"));
     }
@@ -192,7 +192,7 @@ TEST(SettingsLoad, IncrementalExportButtonNeedsAnEarlierExport) {
         test::IsolatedEnvironment env;
         setConfig(QStringLiteral("Lastid"), QStringLiteral("999999999"));
         Loaded l;
-        EXPECT_FALSE(l.s.btn_LastDonnees_SQL_Enabled);
+        EXPECT_FALSE(l.s.window.btn_LastDonnees_SQL_Enabled);
     }
 }
 
@@ -269,7 +269,7 @@ TEST(SettingsLoad, BooleansWrittenByEarlierVersionsAreNotLost) {
     EXPECT_EQ(l.s.opt_eo, 1);
     EXPECT_EQ(l.s.opt_int, 1);
     EXPECT_EQ(l.s.opt_dedicace, 1);
-    EXPECT_TRUE(l.s.frame_dedicace_Visible);
+    EXPECT_TRUE(l.s.window.frame_dedicace_Visible);
     EXPECT_EQ(readErrors(l.s.GV_Erreurs),
               QStringList(3, QStringLiteral("erreur lors de la lecture : eo, int, ...")));
     EXPECT_TRUE(logText().startsWith(QStringLiteral("Kalvorform.Check_config")));
@@ -306,7 +306,7 @@ TEST(SettingsLoad, CustomFieldCaptionsComeFromTheCatalogueApplication) {
     Registry::reopenCurrentUser();
     Loaded v6(QStringLiteral("v6"));
     EXPECT_EQ(v6.s.GV_Perso1, QStringLiteral("Prix"));
-    EXPECT_EQ(v6.s.opt_perso1_Caption, QStringLiteral("Prix"));
+    EXPECT_EQ(v6.s.window.opt_perso1_Caption, QStringLiteral("Prix"));
     EXPECT_EQ(v6.s.GV_Perso2, QString());
     EXPECT_EQ(v6.s.GV_Perso3, QStringLiteral("Lieu"));
     EXPECT_EQ(v6.s.GV_Perso4, QString());
@@ -469,9 +469,10 @@ QMap<QString, QString> persisted(const Settings& s) {
     m[u"prefix"_qs] = s.box_prefix;
     m[u"require"_qs] = s.GV_Require + u'|' + s.box_require;
     m[u"export"_qs] = s.GV_Export + u'|' + s.box_phpexport;
-    m[u"email"_qs] = n(s.opt_email) + s.box_email + n(s.box_email_Visible);
-    m[u"quitter"_qs] = n(s.opt_quitter) + s.box_siteprincipal + n(s.box_siteprincipal_Visible);
-    m[u"stats"_qs] = n(s.opt_stats) + n(s.TabNavig_TabEnabled[3]);
+    m[u"email"_qs] = n(s.opt_email) + s.box_email + n(s.window.box_email_Visible);
+    m[u"quitter"_qs] =
+        n(s.opt_quitter) + s.box_siteprincipal + n(s.window.box_siteprincipal_Visible);
+    m[u"stats"_qs] = n(s.opt_stats) + n(s.window.TabNavig_TabEnabled[3]);
     m[u"nb_col"_qs] = n(s.GV_Nb_Col) + n(s.opt_col);
     m[u"collection"_qs] = s.GV_Collection_Bits + n(s.opt_albums) + n(s.opt_acheter) +
                           n(s.opt_parabd) + n(s.Opt_Collaborateurs) + n(s.opt_revues);
@@ -479,20 +480,22 @@ QMap<QString, QString> persisted(const Settings& s) {
     m[u"db"_qs] = s.box_host + u'|' + s.box_login + u'|' + s.box_password + u'|' + s.box_base +
                   u'|' + s.box_prefixe_table + u'|' + s.GV_Prefixe_Table;
     m[u"manuel"_qs] = n(s.opt_manual);
-    m[u"split"_qs] = n(static_cast<int>(s.split)) + s.box_SplitGroup + n(s.box_SplitGroup_Visible);
-    m[u"checks"_qs] =
-        n(s.opt_eo) + n(s.opt_int) + n(s.opt_dedicace) + n(s.opt_reliure) + n(s.opt_tt) +
-        n(s.opt_colorauteur) + n(s.opt_listecollection) + n(s.opt_listestyle) + n(s.opt_listedl) +
-        n(s.opt_listeachat) + n(s.opt_listenotes) + n(s.opt_moteur) + n(s.opt_icones) +
-        n(s.opt_nb_liste) + n(s.opt_perso1) + n(s.opt_perso2) + n(s.opt_perso3) + n(s.opt_perso4) +
-        n(s.opt_miniatures) + n(s.TabNavig_TabEnabled[5]) + n(s.frame_dedicace_Visible);
+    m[u"split"_qs] =
+        n(static_cast<int>(s.split)) + s.box_SplitGroup + n(s.window.box_SplitGroup_Visible);
+    m[u"checks"_qs] = n(s.opt_eo) + n(s.opt_int) + n(s.opt_dedicace) + n(s.opt_reliure) +
+                      n(s.opt_tt) + n(s.opt_colorauteur) + n(s.opt_listecollection) +
+                      n(s.opt_listestyle) + n(s.opt_listedl) + n(s.opt_listeachat) +
+                      n(s.opt_listenotes) + n(s.opt_moteur) + n(s.opt_icones) + n(s.opt_nb_liste) +
+                      n(s.opt_perso1) + n(s.opt_perso2) + n(s.opt_perso3) + n(s.opt_perso4) +
+                      n(s.opt_miniatures) + n(s.window.TabNavig_TabEnabled[5]) +
+                      n(s.window.frame_dedicace_Visible);
     m[u"marks"_qs] = s.GV_LastRun + u'|' + s.box_LastRun + u'|' + n(s.GV_LastId) + u'|' +
                      n(s.GV_LastIdPara) + u'|' + n(s.GV_LastIdRevue);
     m[u"accueil"_qs] = s.box_series_accueil + u'|' + n(s.opt_image_accueil) + u'|' +
                        s.box_col_accueil + u'|' + s.box_ligne_accueil + u'|' +
-                       s.box_albums_accueil + u'|' + s.lbl_ligne_Caption;
+                       s.box_albums_accueil + u'|' + s.window.lbl_ligne_Caption;
     m[u"pages"_qs] = n(s.opt_commentaire) + n(s.opt_imprimer) + n(s.opt_baspage) + s.box_baspage +
-                     n(s.box_baspage_Visible);
+                     n(s.window.box_baspage_Visible);
     m[u"auteur"_qs] = n(s.GV_Auteur) + n(s.opt_auteur) + n(s.GV_Dedi_Place) + n(s.opt_dedi_place);
     m[u"site"_qs] = s.box_site;
     m[u"plugin"_qs] = n(s.GV_Plugin_Tintin_Id) + s.GV_Plugin_Tintin_Path;

@@ -158,28 +158,30 @@ TEST(SettingsOptions, HomePageGridAsksForAlbumsOrLines) {
     s.box_col_accueil = QStringLiteral("3");
     s.box_col_accueil_Click();
     EXPECT_EQ(s.box_ligne_accueil, QStringLiteral("5"));
-    EXPECT_TRUE(s.box_ligne_accueil_Visible);
-    EXPECT_FALSE(s.box_albums_accueil_Visible);
-    EXPECT_EQ(s.lbl_ligne_Caption, QStringLiteral("nb de lignes :"));
+    EXPECT_TRUE(s.window.box_ligne_accueil_Visible);
+    EXPECT_FALSE(s.window.box_albums_accueil_Visible);
+    EXPECT_EQ(s.window.lbl_ligne_Caption, QStringLiteral("nb de lignes :"));
 
     s.box_col_accueil = QStringLiteral("Auto");
     s.box_col_accueil_Click();
     EXPECT_EQ(s.box_albums_accueil, QStringLiteral("12"));
-    EXPECT_TRUE(s.box_albums_accueil_Visible);
-    EXPECT_FALSE(s.box_ligne_accueil_Visible);
-    EXPECT_EQ(s.lbl_ligne_Caption, QStringLiteral("nb d'albums :"));
+    EXPECT_TRUE(s.window.box_albums_accueil_Visible);
+    EXPECT_FALSE(s.window.box_ligne_accueil_Visible);
+    EXPECT_EQ(s.window.lbl_ligne_Caption, QStringLiteral("nb d'albums :"));
 
     Settings t;
     t.box_ligne_accueil = QStringLiteral("8");
     t.opt_image_accueil = 1;
     t.opt_image_accueil_Click();
     EXPECT_EQ(t.box_col_accueil, QStringLiteral("Auto"));
-    EXPECT_TRUE(t.box_col_accueil_Visible && t.lbl_col_Visible && t.lbl_ligne_Visible);
+    EXPECT_TRUE(t.window.box_col_accueil_Visible && t.window.lbl_col_Visible &&
+                t.window.lbl_ligne_Visible);
     t.box_col_accueil = QStringLiteral("2");
     t.box_col_accueil_Click();
     EXPECT_EQ(t.box_ligne_accueil, QStringLiteral("8"));  // a value already there stays
     t.opt_image_accueil = 0;
     t.opt_image_accueil_Click();
-    EXPECT_FALSE(t.box_col_accueil_Visible || t.box_ligne_accueil_Visible ||
-                 t.box_albums_accueil_Visible || t.lbl_col_Visible || t.lbl_ligne_Visible);
+    EXPECT_FALSE(t.window.box_col_accueil_Visible || t.window.box_ligne_accueil_Visible ||
+                 t.window.box_albums_accueil_Visible || t.window.lbl_col_Visible ||
+                 t.window.lbl_ligne_Visible);
 }
