@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -438,8 +439,17 @@ TEST(QtFrench, QtDialogsSpeakFrench) {
 // Writes the window as the sample catalogue shows it, when asked to.
 TEST_F(KalvorformTest, Screenshot) {
     const QString target = qEnvironmentVariable("KALVOR_SCREENSHOT");
-    useCatalogue(QStringLiteral("Software\\Ormelo6"),
-                 test::sourceDir() + QStringLiteral("/samples/catalogue-v6.mdb"));
+    QString catalogue = test::sourceDir() + QStringLiteral("/samples/catalogue-v6.mdb");
+    if (!target.isEmpty()) {
+        // Where a collector keeps it, so that the picture shows no path of the
+        // machine that took it (run with HOME set to a neutral folder).
+        const QString kept = QDir::homePath() + QStringLiteral("/bd/collection.mdb");
+        QDir().mkpath(QFileInfo(kept).path());
+        QFile::remove(kept);
+        ASSERT_TRUE(QFile::copy(catalogue, kept));
+        catalogue = kept;
+    }
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), catalogue);
     // The store that scripts/run writes at a first start.
     setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
              QDir::homePath() + QStringLiteral("/kalvor-export"));
