@@ -5,6 +5,7 @@
 #include <QNetworkReply>
 #include <QTimer>
 #include <QUrl>
+#include <utility>
 
 #include "platform/cp1252.h"
 #include "platform/error.h"
@@ -28,6 +29,91 @@ QString decodeLines(const QByteArray& body) {
         from = end + 1;
     }
     return text;
+}
+
+// What is kept of a reply once it is gone.
+struct Received {
+    int status = 0;
+    QByteArray body;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QString errorText;
+    QString reason;
+    QVariant length;
+    QByteArray encoding;
+    bool marked = false;
+    QList<QByteArray> headers;
+};
+
+Received takeReply(QNetworkReply& reply) {
+    Received r;
+    r.status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A timed-out reply is closed: reading it would only print a warning.
+    r.body = reply.isOpen() ? reply.readAll() : QByteArray();
+    r.error = reply.error();
+    r.errorText = reply.errorString();
+    r.reason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    r.length = reply.header(QNetworkRequest::ContentLengthHeader);
+    // Qt inflates a compressed body: its length is not the one announced.
+    r.encoding = reply.rawHeader("Content-Encoding");
+    r.marked = reply.hasRawHeader(Inet::kEndMarkHeader);
+    for (const QByteArray& name : reply.rawHeaderList()) {
+        r.headers << name.toLower();
+    }
+    return r;
+}
+
+// Where a redirection of a post goes, or an invalid address when it is not
+// followed. Followed as Qt follows a GET: never from https to http.
+QUrl redirection(const QNetworkReply& reply, const QUrl& at) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QUrl next =
+        at.resolved(reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+    if (status < 300 || status > 399 || !next.isValid() ||
+        (next.scheme() != u"https" && (next.scheme() != u"http" || at.scheme() == u"https"))) {
+        return QUrl();
+    }
+    return next;
+}
+
+// The body of a reply that came whole with a 200, without its end mark.
+QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteArray& endMark) {
+    if (late || r.status == 0 ||
+        (r.error != QNetworkReply::NoError && r.error < QNetworkReply::ContentAccessDenied)) {
+        if (late || r.error == QNetworkReply::OperationCanceledError ||
+            r.error == QNetworkReply::TimeoutError) {
+            throw Error(err::HttpError,
+                        QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
+        }
+        throw Error(err::HttpError,
+                    QStringLiteral("Impossible de joindre %1 (%2).").arg(url, r.errorText));
+    }
+    if (r.status != 200) {
+        throw Error(
+            err::HttpError,
+            QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(r.status).arg(r.reason, url));
+    }
+    // Qt takes a close of the connection for the end of the body, even
+    // before the length the reply announced.
+    if (r.length.isValid() && (r.encoding.isEmpty() || r.encoding == "identity") &&
+        r.body.size() < r.length.toLongLong()) {
+        throw Error(err::HttpError,
+                    QStringLiteral("La réponse du site pour %1 est incomplète (%2 octets reçus "
+                                   "sur %3).")
+                        .arg(url)
+                        .arg(r.body.size())
+                        .arg(r.length.toLongLong()));
+    }
+    if (!endMark.isEmpty()) {
+        if (r.body.endsWith(endMark)) {
+            r.body.chop(endMark.size());
+        } else if (r.marked) {
+            throw Error(err::HttpError,
+                        QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
+                                       "manque).")
+                            .arg(url));
+        }
+    }
+    return std::move(r.body);
 }
 
 // A reply goes once the event loop is done with it.
@@ -61,6 +147,24 @@ bool Inet::lastHadHeader(const QByteArray& name) const {
     return lastHeaders_.contains(name.toLower());
 }
 
+QNetworkReply* Inet::send(const QUrl& at, const QByteArray* form) {
+    QNetworkRequest request(at);
+    // Only a silence: a site that sends a byte now and then never reaches it.
+    request.setTransferTimeout(timeoutMs_);
+    if (form != nullptr) {
+        // Qt would follow a redirection of a post with a GET that drops
+        // the form: fetch follows them itself.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::ManualRedirectPolicy);
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
+        return manager()->post(request, *form);
+    }
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    return manager()->get(request);
+}
+
 QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray& endMark,
                     Text text) {
     lastStatus_ = 0;
@@ -87,22 +191,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     std::unique_ptr<QNetworkReply, DeleteLater> reply;
     QUrl at = target;
     for (int hops = 0;; ++hops) {
-        QNetworkRequest request(at);
-        // Only a silence: a site that sends a byte now and then never reaches it.
-        request.setTransferTimeout(timeoutMs_);
-        if (form != nullptr) {
-            // Qt would follow a redirection of a post with a GET that drops
-            // the form: the redirections are followed below.
-            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                 QNetworkRequest::ManualRedirectPolicy);
-            request.setHeader(QNetworkRequest::ContentTypeHeader,
-                              QByteArrayLiteral("application/x-www-form-urlencoded"));
-            reply.reset(manager()->post(request, *form));
-        } else {
-            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                 QNetworkRequest::NoLessSafeRedirectPolicy);
-            reply.reset(manager()->get(request));
-        }
+        reply.reset(send(at, form));
         current_ = reply.get();
         QEventLoop loop;
         QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -112,12 +201,8 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         if (form == nullptr || !reply->isFinished() || late || aborted_ || hops == 10) {
             break;
         }
-        // Followed as Qt follows a GET: never from https to http.
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QUrl next =
-            at.resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
-        if (status < 300 || status > 399 || !next.isValid() ||
-            (next.scheme() != u"https" && (next.scheme() != u"http" || at.scheme() == u"https"))) {
+        const QUrl next = redirection(*reply, at);
+        if (!next.isValid()) {
             break;
         }
         reply.reset();
@@ -131,61 +216,16 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         aborted_ = true;
         reply->abort();
     }
-    lastStatus_ = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // A timed-out reply is closed: reading it would only print a warning.
-    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    const QNetworkReply::NetworkError error = reply->error();
-    const QString errorText = reply->errorString();
-    const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    // Qt inflates a compressed body: its length is not the one announced.
-    const QByteArray encoding = reply->rawHeader("Content-Encoding");
-    const bool marked = reply->hasRawHeader(kEndMarkHeader);
-    for (const QByteArray& name : reply->rawHeaderList()) {
-        lastHeaders_ << name.toLower();
-    }
+    Received received = takeReply(*reply);
     reply.reset();
+    lastStatus_ = received.status;
+    lastHeaders_ = received.headers;
 
     if (aborted_) {
         lastStatus_ = 0;
         throw Error(err::HttpError, QStringLiteral("La requête vers %1 a été annulée.").arg(url));
     }
-    if (late || lastStatus_ == 0 ||
-        (error != QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)) {
-        if (late || error == QNetworkReply::OperationCanceledError ||
-            error == QNetworkReply::TimeoutError) {
-            throw Error(err::HttpError,
-                        QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
-        }
-        throw Error(err::HttpError,
-                    QStringLiteral("Impossible de joindre %1 (%2).").arg(url, errorText));
-    }
-    if (lastStatus_ != 200) {
-        throw Error(
-            err::HttpError,
-            QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(lastStatus_).arg(reason, url));
-    }
-    // Qt takes a close of the connection for the end of the body, even
-    // before the length the reply announced.
-    if (length.isValid() && (encoding.isEmpty() || encoding == "identity") &&
-        body.size() < length.toLongLong()) {
-        throw Error(err::HttpError,
-                    QStringLiteral("La réponse du site pour %1 est incomplète (%2 octets reçus "
-                                   "sur %3).")
-                        .arg(url)
-                        .arg(body.size())
-                        .arg(length.toLongLong()));
-    }
-    if (!endMark.isEmpty()) {
-        if (body.endsWith(endMark)) {
-            body.chop(endMark.size());
-        } else if (marked) {
-            throw Error(err::HttpError,
-                        QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
-                                       "manque).")
-                            .arg(url));
-        }
-    }
+    const QByteArray body = checkedBody(received, url, late, endMark);
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 

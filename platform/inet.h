@@ -8,6 +8,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 namespace kalvor {
 
@@ -65,6 +66,8 @@ class Inet {
 
   private:
     QNetworkAccessManager* manager();
+    // The request for `at`, a post when there is a `form`.
+    QNetworkReply* send(const QUrl& at, const QByteArray* form);
     QString fetch(const QString& url, const QByteArray* form, const QByteArray& endMark, Text text);
 
     int timeoutMs_;

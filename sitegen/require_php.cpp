@@ -72,21 +72,7 @@ QStringList compatibilityBlock() {
     return lines;
 }
 
-const QString kTitleConfig = kBanner + QStringLiteral("Config - PHP");
-const QString kTitleGeneration = kBanner + QStringLiteral(" - Génération PHP");
-const QString kTitlePhp = kBanner + QStringLiteral(" - PHP");
-
-}  // namespace
-
-QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
-                            const QDateTime& when) {
-    QStringList l;
-    // A full tag: with short tags off a "<?" file would be sent as text,
-    // password included.
-    l << QStringLiteral("<?php");
-    l << commentBox(SiteBox::Php, kBanner, when);
-    l << QString();
-
+void appendDatabase(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Config base de données MYSQL"));
     l << quoted(QStringLiteral("$host"), s.box_host);
     l << quoted(QStringLiteral("$login"), s.box_login);
@@ -94,7 +80,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$base"), s.box_base);
     l << quoted(QStringLiteral("$prefixe_table"), s.box_prefixe_table);
     l << QString() << QString();
+}
 
+void appendDisplayOptions(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Options d'affichage"));
     QString collection = QStringLiteral("acheter");
     if (s.opt_albums == 1 && s.opt_acheter == 1) {
@@ -129,6 +117,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << bare(QStringLiteral("$GV_dedi_place"), s.GV_Dedi_Place,
               QStringLiteral(";  //(0 : sur la ligne format - 1: sur la ligne titre)"));
     l << QString();
+}
+
+void appendIconOptions(QStringList& l, const Settings& s) {
     l << bare(QStringLiteral("$GV_icone"), s.opt_icones,
               flagTail(QStringLiteral("d'icones dans le menu du haut")));
     l << bare(QStringLiteral("$GV_eo"), s.opt_eo, flagTail(QStringLiteral("de l'icone Eo")));
@@ -140,6 +131,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
               flagTail(QStringLiteral("de l'icone reliure")));
     l << bare(QStringLiteral("$GV_tt"), s.opt_tt, flagTail(QStringLiteral("de l'icone TT")));
     l << QString() << QString();
+}
+
+void appendListAndLinkOptions(QStringList& l, const Settings& s) {
     l << bare(QStringLiteral("$GV_listecollec"), s.opt_listecollection,
               flagTail(QStringLiteral("d'une liste par collection")));
     l << bare(QStringLiteral("$GV_listestyle"), s.opt_listestyle,
@@ -168,7 +162,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$GV_siteprincipal"), s.box_siteprincipal,
                 QStringLiteral("; //(site qui est retourné lors du clic sur quitter)"));
     l << QString();
+}
 
+void appendHomePage(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Page d'accueil"));
     l << bare(QStringLiteral("$GV_series_accueil"), s.box_series_accueil,
               QStringLiteral("; //(nombre de dernières séries à afficher)"));
@@ -190,7 +186,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << bare(QStringLiteral("$GV_ligne_accueil"), lignes,
               QStringLiteral("; // (nb de lignes pour miniatures page accueil)"));
     l << QString();
+}
 
+void appendStatistics(QStringList& l, const Settings& s, const QList<StatsEntry>& stats) {
     section(l, QStringLiteral("//Statistiques"));
     l << bare(QStringLiteral("$GV_stats"), s.opt_stats,
               QStringLiteral("; //(Affichage des stastistiques => 1: oui - 0: non)"));
@@ -208,7 +206,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
                  .arg(st.autres);
     }
     l << QString();
+}
 
+void appendFooter(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Bas de page"));
     l << bare(QStringLiteral("$GV_baspage"), s.opt_baspage,
               flagTail(QStringLiteral("d'un bas de page")));
@@ -219,7 +219,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
                 "; // Hauteur du bas de page en px (0 pour définition manuelle dans la css)"));
     }
     l << QString() << QString();
+}
 
+void appendImageFolders(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Répertoires images"));
     l << quoted(QStringLiteral("$PATH_couvertures"), s.GV_Rep_Couvertures);
     l << quoted(QStringLiteral("$PATH_planches"), s.GV_Rep_Planches);
@@ -230,7 +232,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$PATH_revues"), s.GV_Rep_Revues);
     l << QStringLiteral("$PATH_images       = \"images\";");
     l << QString() << QString();
+}
 
+void appendThumbnailFolders(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Répertoires miniatures"));
     const bool thumbs = s.opt_miniatures == 1;
     l << quoted(QStringLiteral("$THUMB_couvertures"),
@@ -244,7 +248,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$THUMB_parabd"), thumbs ? s.box_thumb_parabd : s.GV_Rep_Parabd);
     l << quoted(QStringLiteral("$THUMB_revues"), thumbs ? s.box_thumb_revues : s.GV_Rep_Revues);
     l << QString() << QString();
+}
 
+void appendPageCache(QStringList& l) {
     // Like the thumbnails, a folder of the site that the pages fill.
     section(l, QStringLiteral("//Cache des pages"));
     l << QStringLiteral(
@@ -252,7 +258,9 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
         "cache)");
     l << QStringLiteral("$GV_cache_taille   = 256; //(taille maximale du cache en Mo)");
     l << QString() << QString();
+}
 
+void appendCustomFields(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//valeurs des champs perso 1 à 4"));
     const int display[4] = {s.opt_perso1, s.opt_perso2, s.opt_perso3, s.opt_perso4};
     for (int i = 0; i < 4; ++i) {
@@ -270,13 +278,44 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     l << quoted(QStringLiteral("$GV_Tri_Para"), tri.join(u','),
                 QStringLiteral("; //Tri du parabd"));
     l << QString();
+}
 
+void appendPlugins(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Plugins"));
     l << assign(QStringLiteral("$plugin_voitures_idserie"), QString::number(s.GV_Plugin_Tintin_Id),
                 QStringLiteral(";"), 25);
     l << assign(QStringLiteral("$plugin_voitures_path"), phpQuoted(s.GV_Plugin_Tintin_Path),
                 QStringLiteral(";"), 25);
     l << QString();
+}
+
+const QString kTitleConfig = kBanner + QStringLiteral("Config - PHP");
+const QString kTitleGeneration = kBanner + QStringLiteral(" - Génération PHP");
+const QString kTitlePhp = kBanner + QStringLiteral(" - PHP");
+
+}  // namespace
+
+QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
+                            const QDateTime& when) {
+    QStringList l;
+    // A full tag: with short tags off a "<?" file would be sent as text,
+    // password included.
+    l << QStringLiteral("<?php");
+    l << commentBox(SiteBox::Php, kBanner, when);
+    l << QString();
+
+    appendDatabase(l, s);
+    appendDisplayOptions(l, s);
+    appendIconOptions(l, s);
+    appendListAndLinkOptions(l, s);
+    appendHomePage(l, s);
+    appendStatistics(l, s, stats);
+    appendFooter(l, s);
+    appendImageFolders(l, s);
+    appendThumbnailFolders(l, s);
+    appendPageCache(l);
+    appendCustomFields(l, s);
+    appendPlugins(l, s);
 
     l << compatibilityBlock();
 

@@ -199,6 +199,116 @@ bool isTextType(const Token& t) {
            is(t, "longtext") || is(t, "string") || is(t, "nvarchar") || is(t, "longchar");
 }
 
+// DELETE * FROM / DELETE T.* FROM: SQLite takes DELETE FROM alone.
+void dropDeleteTarget(QList<Token>& t) {
+    qsizetype j = nextSignificant(t, 0);
+    qsizetype from = j;
+    while (from < t.size() && !is(t[from], "from"))
+        ++from;
+    if (from < t.size() && from != j)
+        t.remove(1, from - 1);
+    if (t.size() > 1 && t[1].type != T::Space)
+        t.insert(1, {T::Space, QStringLiteral(" ")});
+}
+
+// Jet's operators, literals and functions in their SQLite form, token by
+// token. True when the query is a SELECT DISTINCT with neither ORDER BY nor
+// UNION.
+bool rewriteTokens(QList<Token>& t, bool select, bool update, const QString& jet) {
+    int depth = 0;
+    bool inSet = false;
+    bool setTarget = false;
+    bool hasOrder = false;
+    bool hasUnion = false;
+    bool distinct = false;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        Token& tok = t[i];
+        if (tok.type == T::Punct) {
+            if (tok.text == u"(")
+                ++depth;
+            else if (tok.text == u")")
+                --depth;
+            else if (tok.text == u"&")
+                tok.text = QStringLiteral("||");
+            else if (tok.text == u"," && inSet && depth == 0)
+                setTarget = true;
+            continue;
+        }
+        if (tok.type == T::Date) {
+            QDateTime when = jetdate::ParseLiteral(tok.text);
+            if (!when.isValid())
+                syntax(QStringLiteral("date #%1#").arg(tok.text), jet);
+            tok.text = jetdate::ToStored(when);
+            continue;
+        }
+        if (tok.type != T::Word)
+            continue;
+        qsizetype next = nextSignificant(t, i);
+        qsizetype prev = previousSignificant(t, i);
+        const bool call = next < t.size() && t[next].type == T::Punct && t[next].text == u"(";
+        const bool qualified = prev >= 0 && t[prev].type == T::Punct && t[prev].text == u".";
+        if (call && !qualified) {
+            auto f = functions().constFind(tok.text.toLower());
+            if (f != functions().constEnd())
+                tok.text = *f;
+            continue;
+        }
+        if (depth == 0 && is(tok, "order"))
+            hasOrder = true;
+        if (depth == 0 && is(tok, "union"))
+            hasUnion = true;
+        if (select && i == 0) {
+            if (next < t.size() && (is(t[next], "distinct") || is(t[next], "distinctrow"))) {
+                distinct = true;
+                t[next].text = QStringLiteral("DISTINCT");
+            }
+        }
+        if (!qualified && (is(tok, "true") || is(tok, "false")) &&
+            !(next < t.size() && t[next].type == T::Punct && t[next].text == u".")) {
+            tok = {T::Number, is(tok, "true") ? QStringLiteral("-1") : QStringLiteral("0")};
+            continue;
+        }
+        if (is(tok, "mod") && !qualified) {
+            tok = {T::Punct, QStringLiteral("%")};
+            continue;
+        }
+        if (update && depth == 0) {
+            if (is(tok, "set")) {
+                inSet = true;
+                setTarget = true;
+                continue;
+            }
+            if (is(tok, "where")) {
+                inSet = false;
+                setTarget = false;
+                continue;
+            }
+        }
+        if (setTarget) {
+            // T.col = ... : SQLite takes the column alone.
+            setTarget = false;
+            if (next < t.size() && t[next].type == T::Punct && t[next].text == u".") {
+                qsizetype col = nextSignificant(t, next);
+                t.remove(i, col - i);
+            }
+        }
+    }
+    return distinct && !hasOrder && !hasUnion;
+}
+
+// Brackets after the first one may be assignment targets too.
+void unqualifyBracketTargets(QList<Token>& t) {
+    for (qsizetype i = 0; i + 2 < t.size(); ++i) {
+        if (t[i].type == T::Bracket && t[i + 1].type == T::Punct && t[i + 1].text == u"." &&
+            i > 0) {
+            qsizetype prev = previousSignificant(t, i);
+            if (prev >= 0 &&
+                (is(t[prev], "set") || (t[prev].type == T::Punct && t[prev].text == u",")))
+                t.remove(i, 2);
+        }
+    }
+}
+
 }  // namespace
 
 QString QuoteName(const QString& name) {
@@ -282,109 +392,11 @@ Translated Translate(const QString& jet) {
                         is(t[nextSignificant(t, 0)], "table");
     result.kind = select ? Kind::Select : (create ? Kind::CreateTable : Kind::Action);
 
-    // DELETE * FROM / DELETE T.* FROM
-    if (is(t[0], "delete")) {
-        qsizetype j = nextSignificant(t, 0);
-        qsizetype from = j;
-        while (from < t.size() && !is(t[from], "from"))
-            ++from;
-        if (from < t.size() && from != j)
-            t.remove(1, from - 1);
-        if (t.size() > 1 && t[1].type != T::Space)
-            t.insert(1, {T::Space, QStringLiteral(" ")});
-    }
-
-    int depth = 0;
-    bool inSet = false;
-    bool setTarget = false;
-    bool hasOrder = false;
-    bool hasUnion = false;
-    bool distinct = false;
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        Token& tok = t[i];
-        if (tok.type == T::Punct) {
-            if (tok.text == u"(")
-                ++depth;
-            else if (tok.text == u")")
-                --depth;
-            else if (tok.text == u"&")
-                tok.text = QStringLiteral("||");
-            else if (tok.text == u"," && inSet && depth == 0)
-                setTarget = true;
-            continue;
-        }
-        if (tok.type == T::Date) {
-            QDateTime when = jetdate::ParseLiteral(tok.text);
-            if (!when.isValid())
-                syntax(QStringLiteral("date #%1#").arg(tok.text), jet);
-            tok.text = jetdate::ToStored(when);
-            continue;
-        }
-        if (tok.type != T::Word)
-            continue;
-        qsizetype next = nextSignificant(t, i);
-        qsizetype prev = previousSignificant(t, i);
-        const bool call = next < t.size() && t[next].type == T::Punct && t[next].text == u"(";
-        const bool qualified = prev >= 0 && t[prev].type == T::Punct && t[prev].text == u".";
-        if (call && !qualified) {
-            auto f = functions().constFind(tok.text.toLower());
-            if (f != functions().constEnd())
-                tok.text = *f;
-            continue;
-        }
-        if (depth == 0 && is(tok, "order"))
-            hasOrder = true;
-        if (depth == 0 && is(tok, "union"))
-            hasUnion = true;
-        if (select && i == 0) {
-            if (next < t.size() && (is(t[next], "distinct") || is(t[next], "distinctrow"))) {
-                distinct = true;
-                t[next].text = QStringLiteral("DISTINCT");
-            }
-        }
-        if (!qualified && (is(tok, "true") || is(tok, "false")) &&
-            !(next < t.size() && t[next].type == T::Punct && t[next].text == u".")) {
-            tok = {T::Number, is(tok, "true") ? QStringLiteral("-1") : QStringLiteral("0")};
-            continue;
-        }
-        if (is(tok, "mod") && !qualified) {
-            tok = {T::Punct, QStringLiteral("%")};
-            continue;
-        }
-        if (update && depth == 0) {
-            if (is(tok, "set")) {
-                inSet = true;
-                setTarget = true;
-                continue;
-            }
-            if (is(tok, "where")) {
-                inSet = false;
-                setTarget = false;
-                continue;
-            }
-        }
-        if (setTarget) {
-            // T.col = ... : SQLite takes the column alone.
-            setTarget = false;
-            if (next < t.size() && t[next].type == T::Punct && t[next].text == u".") {
-                qsizetype col = nextSignificant(t, next);
-                t.remove(i, col - i);
-            }
-        }
-    }
-    // Brackets after the first one may be assignment targets too.
-    if (update) {
-        for (qsizetype i = 0; i + 2 < t.size(); ++i) {
-            if (t[i].type == T::Bracket && t[i + 1].type == T::Punct && t[i + 1].text == u"." &&
-                i > 0) {
-                qsizetype prev = previousSignificant(t, i);
-                if (prev >= 0 &&
-                    (is(t[prev], "set") || (t[prev].type == T::Punct && t[prev].text == u",")))
-                    t.remove(i, 2);
-            }
-        }
-    }
-    result.distinctWithoutOrder = distinct && !hasOrder && !hasUnion;
+    if (is(t[0], "delete"))
+        dropDeleteTarget(t);
+    result.distinctWithoutOrder = rewriteTokens(t, select, update, jet);
+    if (update)
+        unqualifyBracketTargets(t);
     result.sql = join(t);
     return result;
 }

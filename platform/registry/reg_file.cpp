@@ -82,6 +82,105 @@ QString encodeHex1(const QString& text) {
     return QStringLiteral("hex(1):") + QString::fromLatin1(bytes.toHex(','));
 }
 
+QStringList splitLines(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+    }
+    return lines;
+}
+
+// The key a "[...]" line opens, or null when it is refused: its values are
+// then skipped.
+Key* openKey(const QString& line, qsizetype n, Document& doc) {
+    if (!line.endsWith(u']') || line.startsWith(QStringLiteral("[-"))) {
+        doc.problems << QStringLiteral("ligne %1 : clé illisible").arg(n + 1);
+        return nullptr;
+    }
+    QString path = line.mid(1, line.size() - 2);
+    const QString rootPrefix = kRoot + u'\\';
+    if (!path.startsWith(rootPrefix, Qt::CaseInsensitive)) {
+        doc.problems << QStringLiteral("ligne %1 : clé hors de %2").arg(n + 1).arg(kRoot);
+        return nullptr;
+    }
+    path = path.mid(rootPrefix.size());
+    doc.keys.append(Key{path, {}});
+    return &doc.keys.last();
+}
+
+// Reads the name and the "=" of a value line; pos ends on what follows.
+bool readNameAndEquals(const QString& line, qsizetype n, qsizetype& pos, Value& value,
+                       Document& doc) {
+    pos = 0;
+    if (line.startsWith(u'@')) {
+        pos = 1;
+    } else if (line.startsWith(u'"')) {
+        if (!readQuoted(line, pos, value.name)) {
+            doc.problems << QStringLiteral("ligne %1 : nom non fermé").arg(n + 1);
+            return false;
+        }
+    } else {
+        doc.problems << QStringLiteral("ligne %1 : ligne illisible").arg(n + 1);
+        return false;
+    }
+    while (pos < line.size() && line.at(pos).isSpace()) {
+        ++pos;
+    }
+    if (pos >= line.size() || line.at(pos) != u'=') {
+        doc.problems << QStringLiteral("ligne %1 : « = » manquant").arg(n + 1);
+        return false;
+    }
+    ++pos;
+    while (pos < line.size() && line.at(pos).isSpace()) {
+        ++pos;
+    }
+    return true;
+}
+
+// Long hex values go on over lines ending with a backslash; only lines of
+// bytes carry on, never the next value or key. n ends on the last line used.
+bool joinHexLines(const QStringList& lines, qsizetype& n, QString& rhs, Document& doc) {
+    const qsizetype first = n;
+    while (rhs.endsWith(u'\\') && n + 1 < lines.size() && isHexContinuation(lines[n + 1])) {
+        rhs.chop(1);
+        rhs.append(lines[++n].trimmed());
+    }
+    if (rhs.endsWith(u'\\')) {
+        doc.problems << QStringLiteral("ligne %1 : valeur incomplète").arg(first + 1);
+        return false;
+    }
+    return true;
+}
+
+// The data of a value written from line first to line n; false when there is
+// nothing to keep.
+bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Document& doc) {
+    if (rhs.startsWith(u'"')) {
+        if (!readQuotedValue(rhs, value.text)) {
+            doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
+            return false;
+        }
+    } else if (rhs.startsWith(QStringLiteral("hex(1):"), Qt::CaseInsensitive) &&
+               decodeHex1(rhs.mid(7), value.text)) {
+        // multi-line text
+    } else if (rhs == u'-') {
+        return false;  // a deletion line: nothing to hold
+    } else {
+        // Another kind (dword, hex) is kept as written; anything else is
+        // kept too, but was not understood.
+        static const QRegularExpression kind(QStringLiteral("^(dword|hex(\\([0-9a-f]+\\))?):"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (!kind.match(rhs).hasMatch()) {
+            doc.problems << QStringLiteral("ligne %1 : valeur illisible").arg(first + 1);
+        }
+        value.isText = false;
+        value.rawData = rhs;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString escapeString(const QString& text) {
@@ -104,12 +203,7 @@ Document parse(const QByteArray& bytes) {
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1);
     }
-    QStringList lines = text.split(u'\n');
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
-    }
+    const QStringList lines = splitLines(text);
 
     bool headerSeen = false;
     Key* current = nullptr;
@@ -128,24 +222,8 @@ Document parse(const QByteArray& bytes) {
             }
         }
         if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']') || line.startsWith(QStringLiteral("[-"))) {
-                doc.problems << QStringLiteral("ligne %1 : clé illisible").arg(n + 1);
-                current = nullptr;
-                skipping = true;
-                continue;
-            }
-            QString path = line.mid(1, line.size() - 2);
-            const QString rootPrefix = kRoot + u'\\';
-            if (!path.startsWith(rootPrefix, Qt::CaseInsensitive)) {
-                doc.problems << QStringLiteral("ligne %1 : clé hors de %2").arg(n + 1).arg(kRoot);
-                current = nullptr;
-                skipping = true;
-                continue;
-            }
-            path = path.mid(rootPrefix.size());
-            doc.keys.append(Key{path, {}});
-            current = &doc.keys.last();
-            skipping = false;
+            current = openKey(line, n, doc);
+            skipping = current == nullptr;
             continue;
         }
         if (current == nullptr) {
@@ -156,64 +234,18 @@ Document parse(const QByteArray& bytes) {
         }
         Value value;
         qsizetype pos = 0;
-        if (line.startsWith(u'@')) {
-            pos = 1;
-        } else if (line.startsWith(u'"')) {
-            if (!readQuoted(line, pos, value.name)) {
-                doc.problems << QStringLiteral("ligne %1 : nom non fermé").arg(n + 1);
-                continue;
-            }
-        } else {
-            doc.problems << QStringLiteral("ligne %1 : ligne illisible").arg(n + 1);
+        if (!readNameAndEquals(line, n, pos, value, doc)) {
             continue;
-        }
-        while (pos < line.size() && line.at(pos).isSpace()) {
-            ++pos;
-        }
-        if (pos >= line.size() || line.at(pos) != u'=') {
-            doc.problems << QStringLiteral("ligne %1 : « = » manquant").arg(n + 1);
-            continue;
-        }
-        ++pos;
-        while (pos < line.size() && line.at(pos).isSpace()) {
-            ++pos;
         }
         QString rhs = line.mid(pos);
         const qsizetype first = n;
-        if (rhs.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
-            // Long hex values go on over lines ending with a backslash; only
-            // lines of bytes carry on, never the next value or key.
-            while (rhs.endsWith(u'\\') && n + 1 < lines.size() && isHexContinuation(lines[n + 1])) {
-                rhs.chop(1);
-                rhs.append(lines[++n].trimmed());
-            }
-            if (rhs.endsWith(u'\\')) {
-                doc.problems << QStringLiteral("ligne %1 : valeur incomplète").arg(first + 1);
-                continue;
-            }
+        if (rhs.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive) &&
+            !joinHexLines(lines, n, rhs, doc)) {
+            continue;
         }
-        if (rhs.startsWith(u'"')) {
-            if (!readQuotedValue(rhs, value.text)) {
-                doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
-                continue;
-            }
-        } else if (rhs.startsWith(QStringLiteral("hex(1):"), Qt::CaseInsensitive) &&
-                   decodeHex1(rhs.mid(7), value.text)) {
-            // multi-line text
-        } else if (rhs == u'-') {
-            continue;  // a deletion line: nothing to hold
-        } else {
-            // Another kind (dword, hex) is kept as written; anything else is
-            // kept too, but was not understood.
-            static const QRegularExpression kind(QStringLiteral("^(dword|hex(\\([0-9a-f]+\\))?):"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-            if (!kind.match(rhs).hasMatch()) {
-                doc.problems << QStringLiteral("ligne %1 : valeur illisible").arg(first + 1);
-            }
-            value.isText = false;
-            value.rawData = rhs;
+        if (readData(rhs, first, n, value, doc)) {
+            current->values.append(value);
         }
-        current->values.append(value);
     }
     if (!headerSeen && !text.trimmed().isEmpty()) {
         doc.problems << QStringLiteral("en-tête manquant");
