@@ -101,6 +101,8 @@ class LinkWriter {
     void readExtras(dao::Database& db, const QString& sql, Take take);
     void write(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
     static QString key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
+    // The held extra links of an album, if any.
+    const QList<Link>* heldFor(const QVariant& idAlbum) const;
 
     QString prefix_;
     bool utf8_;
@@ -110,7 +112,8 @@ class LinkWriter {
     LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;
     QSet<QString> excluded_;
-    QHash<QString, QList<Link>> held_;
+    QHash<QString, QList<Link>> held_;     // by the album id's text form
+    QHash<qint64, QList<Link>> heldById_;  // instead, when every id is whole
     QHash<qint64, QList<Link>> shared_;
 };
 

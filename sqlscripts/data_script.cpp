@@ -75,4 +75,13 @@ void DataScript::WriteBytes(std::string_view line) {
     flush();
 }
 
+void DataScript::WriteBytes(std::string_view line, std::string_view next) {
+    requireOpen();
+    pending_ += line;
+    pending_.append("\r\n", 2);
+    pending_ += next;
+    pending_.append("\r\n", 2);
+    flush();
+}
+
 }  // namespace kalvor

@@ -36,6 +36,8 @@ class DataScript {
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
     // A line already in the script's encoding, without its line end.
     void WriteBytes(std::string_view line);
+    // Two such lines, one after the other.
+    void WriteBytes(std::string_view line, std::string_view next);
 
   private:
     void requireOpen() const;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <optional>
 
@@ -125,12 +126,19 @@ class IncrementalExport {
         }
         RowLine& line() { return line_; }
         void Write(const dao::RowCursor& row, int idColumn, const std::string& bytes) {
-            id_.Start().Identifier(row, idColumn);
             delete_ = deleteHead_;
-            delete_ += id_.Unclosed();
+            const auto kind = row.Kind(idColumn);
+            if (row.Type(idColumn) == SQLITE_INTEGER && (kind == dao::fieldvalue::Kind::Integer ||
+                                                         kind == dao::fieldvalue::Kind::Untyped)) {
+                char digits[24];
+                const auto end =
+                    std::to_chars(digits, digits + sizeof digits, row.Int(idColumn)).ptr;
+                delete_.append(digits, end - digits);
+            } else {
+                delete_ += id_.Start().Identifier(row, idColumn).Unclosed();
+            }
             delete_ += ';';
-            out_.WriteBytes(delete_);
-            out_.WriteBytes(bytes);
+            out_.WriteBytes(delete_, bytes);
         }
 
       private:
