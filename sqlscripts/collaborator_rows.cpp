@@ -235,8 +235,21 @@ const QList<LinkWriter::Link>* LinkWriter::heldFor(const QVariant& idAlbum) cons
     return at == held_.constEnd() ? nullptr : &*at;
 }
 
-void LinkWriter::WriteHeldExtras(const QVariant& idAlbum) {
-    if (const QList<Link>* links = heldFor(idAlbum)) {
+void LinkWriter::WriteHeldExtras(const dao::RowCursor& album) {
+    using namespace catalogue::album;
+    if (held_.isEmpty() && heldById_.isEmpty()) {
+        return;
+    }
+    const QList<Link>* links = nullptr;
+    const auto kind = album.Kind(IdAlbum);
+    if (!heldById_.isEmpty() && album.Type(IdAlbum) == SQLITE_INTEGER &&
+        (kind == dao::fieldvalue::Kind::Integer || kind == dao::fieldvalue::Kind::Untyped)) {
+        const auto at = heldById_.constFind(album.Int(IdAlbum));
+        links = at == heldById_.constEnd() ? nullptr : &*at;
+    } else {
+        links = heldFor(album.Value(IdAlbum));
+    }
+    if (links) {
         for (const Link& link : *links) {
             write(link.album, link.author, link.type);
         }

@@ -76,7 +76,8 @@ class LinkWriter {
     // album: one query instead of one for each album written.
     void HoldExtraCollaborators(dao::Database& db, ExportGroup group,
                                 const QString& GV_Version_Base);
-    void WriteHeldExtras(const QVariant& idAlbum);
+    // Those of the album the cursor stands on.
+    void WriteHeldExtras(const dao::RowCursor& album);
 
     // Older catalogues keep the wish list in a table of its own, whose ids
     // may repeat those of the collection: the links the collection already

@@ -115,35 +115,26 @@ class IncrementalExport {
     class RowWriter {
       public:
         RowWriter(IncrementalExport& run, const QString& table, const QString& key)
-            : out_(run.out_),
-              line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
-              id_(out_.Utf8(), std::string()) {
+            : out_(run.out_), line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)) {
             script_text::Append(
                 deleteHead_,
                 QStringLiteral("DELETE FROM ") + run.prefix_ + table + QStringLiteral(" where ") +
                     key + QStringLiteral(" = "),
                 false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
         }
+        // Where each row is made; its first value is its key.
         RowLine& line() { return line_; }
-        void Write(const dao::RowCursor& row, int idColumn, const std::string& bytes) {
+        // The row made in line(), after the line that deletes the site's copy.
+        void Write(const std::string& row) {
             delete_ = deleteHead_;
-            const auto kind = row.Kind(idColumn);
-            if (row.Type(idColumn) == SQLITE_INTEGER && (kind == dao::fieldvalue::Kind::Integer ||
-                                                         kind == dao::fieldvalue::Kind::Untyped)) {
-                char digits[24];
-                const auto end =
-                    std::to_chars(digits, digits + sizeof digits, row.Int(idColumn)).ptr;
-                delete_.append(digits, end - digits);
-            } else {
-                delete_ += id_.Start().Identifier(row, idColumn).Unclosed();
-            }
+            delete_ += line_.FirstValue();
             delete_ += ';';
-            out_.WriteBytes(delete_, bytes);
+            out_.WriteBytes(delete_, row);
         }
 
       private:
         DataScript& out_;
-        RowLine line_, id_;
+        RowLine line_;
         std::string deleteHead_, delete_;
     };
 
@@ -168,8 +159,7 @@ class IncrementalExport {
         author_rows::ForEachAuthor(
             db, refs.authors, author_rows::AuthorIdQuery(group, version_, fresh),
             [&](const dao::RowCursor& author) {
-                writer.Write(author, catalogue::auteur::IdAuteur,
-                             author_rows::AuthorRow(writer.line(), author));
+                writer.Write(author_rows::AuthorRow(writer.line(), author));
                 if (!held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
                     ++gained;
                 }
@@ -184,8 +174,7 @@ class IncrementalExport {
         qint32 gained = 0;
         series_rows::ForEachSeries(
             db, refs.series, group, version_, fresh, [&](const dao::RowCursor& series) {
-                writer.Write(series, catalogue::serie::IdSerie,
-                             series_rows::SeriesRow(writer.line(), series));
+                writer.Write(series_rows::SeriesRow(writer.line(), series));
                 if (!held(earlier.series, series, catalogue::serie::IdSerie)) {
                     ++gained;
                 }
@@ -233,10 +222,10 @@ class IncrementalExport {
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
         while (albums->Next()) {
-            writer.Write(*albums, IdAlbum, album_rows::AlbumRow(writer.line(), *albums, cote));
+            writer.Write(album_rows::AlbumRow(writer.line(), *albums, cote));
             links.WriteOwnLinks(*albums);
             if (extras) {
-                links.WriteHeldExtras(albums->Value(IdAlbum));
+                links.WriteHeldExtras(*albums);
             }
             if (shared) {
                 links.WriteHeldSharedIdLinks(*albums);
@@ -264,8 +253,20 @@ class IncrementalExport {
             QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Albums, window, before);
-        w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
+        // When the window holds every album of the collection (a first run,
+        // a reset date), the rows are read without trying each one: an index
+        // on the date answers whether any album lies outside.
+        const QString own = v6_ ? QStringLiteral("ALBUMS.AAcheter = 0 and ") : QString();
+        auto outside = db->OpenCursor(
+            QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
+            QStringLiteral("(ALBUMS.DateAchat is null or ALBUMS.DateAchat <= #%1# or "
+                           "ALBUMS.DateAchat > #%2#)")
+                .arg(L, U));
+        const bool whole = !outside->Next();
+        outside.reset();
+        const QString chosen = whole ? QStringLiteral("1=1") : window;
+        Written w = writeReferences(*db, ExportGroup::Albums, chosen, whole ? QString() : before);
+        w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
             marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
@@ -335,8 +336,7 @@ class IncrementalExport {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));
             while (items->Next()) {
-                writer.Write(*items, catalogue::exlibris::IdExlibris,
-                             collectible_rows::CollectibleRow(writer.line(), version_, *items));
+                writer.Write(collectible_rows::CollectibleRow(writer.line(), version_, *items));
                 ++w.items;
             }
         }

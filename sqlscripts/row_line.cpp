@@ -107,17 +107,29 @@ std::string RowLine::Head(bool utf8, const QString& prefix, const QString& table
 RowLine& RowLine::Start() {
     bytes_.resize(headSize_);
     first_ = true;
+    firstEnd_ = std::string::npos;
+    closed_ = false;
     return *this;
 }
 
 const std::string& RowLine::Bytes() {
     bytes_.append(");", 2);
+    closed_ = true;
     return bytes_;
 }
 
+std::string_view RowLine::FirstValue() const {
+    const size_t end =
+        firstEnd_ != std::string::npos ? firstEnd_ : bytes_.size() - (closed_ ? 2 : 0);
+    return std::string_view(bytes_).substr(headSize_, end - headSize_);
+}
+
 void RowLine::separate() {
-    if (!first_)
+    if (!first_) {
+        if (firstEnd_ == std::string::npos)
+            firstEnd_ = bytes_.size();
         bytes_ += ',';
+    }
     first_ = false;
 }
 

@@ -28,6 +28,8 @@ class RowLine {
     const std::string& Bytes();  // the whole line, ");" included
     // The line so far, not closed: the values alone with an empty head.
     const std::string& Unclosed() const { return bytes_; }
+    // The row's first value as written, its key in every table.
+    std::string_view FirstValue() const;
 
     using Cursor = dao::RowCursor;
     RowLine& QuotedText(const Cursor& c, int column);
@@ -62,6 +64,8 @@ class RowLine {
     size_t headSize_;
     std::string bytes_;
     bool first_ = true;
+    size_t firstEnd_ = std::string::npos;  // where the first separator went
+    bool closed_ = false;
 };
 
 }  // namespace kalvor
