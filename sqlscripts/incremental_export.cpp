@@ -253,19 +253,19 @@ class IncrementalExport {
             QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
-        // When the window holds every album of the collection (a first run,
-        // a reset date), the rows are read without trying each one: an index
-        // on the date answers whether any album lies outside.
+        // When no dated album of the collection lies outside the window (a
+        // first run, a reset date), the window is the albums that have a
+        // date: the rows are read without comparing dates on each, and an
+        // index on the date answers the question at once.
         const QString own = v6_ ? QStringLiteral("ALBUMS.AAcheter = 0 and ") : QString();
         auto outside = db->OpenCursor(
             QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
-            QStringLiteral("(ALBUMS.DateAchat is null or ALBUMS.DateAchat <= #%1# or "
-                           "ALBUMS.DateAchat > #%2#)")
-                .arg(L, U));
+            QStringLiteral("(ALBUMS.DateAchat <= #%1# or ALBUMS.DateAchat > #%2#)").arg(L, U));
         const bool whole = !outside->Next();
         outside.reset();
-        const QString chosen = whole ? QStringLiteral("1=1") : window;
-        Written w = writeReferences(*db, ExportGroup::Albums, chosen, whole ? QString() : before);
+        const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null") : window;
+        Written w = writeReferences(*db, ExportGroup::Albums, chosen,
+                                    whole ? QStringLiteral("ALBUMS.DateAchat is null") : before);
         w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
