@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "common/vb.h"
 #include "platform/dao/row_cursor.h"
@@ -108,28 +109,24 @@ RowLine& RowLine::Start() {
     bytes_.resize(headSize_);
     first_ = true;
     firstEnd_ = std::string::npos;
-    closed_ = false;
     return *this;
 }
 
 const std::string& RowLine::Bytes() {
     bytes_.append(");", 2);
-    closed_ = true;
     return bytes_;
 }
 
 std::string_view RowLine::FirstValue() const {
-    const size_t end =
-        firstEnd_ != std::string::npos ? firstEnd_ : bytes_.size() - (closed_ ? 2 : 0);
-    return std::string_view(bytes_).substr(headSize_, end - headSize_);
+    if (firstEnd_ == std::string::npos) {
+        throw std::logic_error("the row does not start with an identifier");
+    }
+    return std::string_view(bytes_).substr(headSize_, firstEnd_ - headSize_);
 }
 
 void RowLine::separate() {
-    if (!first_) {
-        if (firstEnd_ == std::string::npos)
-            firstEnd_ = bytes_.size();
+    if (!first_)
         bytes_ += ',';
-    }
     first_ = false;
 }
 
@@ -209,17 +206,23 @@ RowLine& RowLine::Comment(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {
+    const bool first = bytes_.size() == headSize_;
     switch (formOf(c, column)) {
         case Form::Integer:
-            return Value(c.Int(column));
+            Value(c.Int(column));
+            break;
         case Form::Double:
             separate();
             appendDouble(bytes_, c.Double(column));
-            return *this;
+            break;
         default:
             text(sql::Identifier(c.Value(column)));
-            return *this;
+            break;
     }
+    if (first) {
+        firstEnd_ = bytes_.size();
+    }
+    return *this;
 }
 
 RowLine& RowLine::BareValue(const Cursor& c, int column) {
