@@ -115,27 +115,48 @@ class IncrementalExport {
     class RowWriter {
       public:
         RowWriter(IncrementalExport& run, const QString& table, const QString& key)
-            : out_(run.out_), line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)) {
-            script_text::Append(
-                deleteHead_,
-                QStringLiteral("DELETE FROM ") + run.prefix_ + table + QStringLiteral(" where ") +
-                    key + QStringLiteral(" = "),
-                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+            : run_(run),
+              out_(run.out_),
+              line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
+              deleteHead_(deleteHead(table, key)) {}
+        // The site's rows of another table under the same key go too, after
+        // the row (an album's links).
+        void AlsoDelete(const QString& table, const QString& key) {
+            alsoHead_ = deleteHead(table, key);
         }
         // Where each row is made; its first value is its key.
         RowLine& line() { return line_; }
         // The row made in line(), after the line that deletes the site's copy.
         void Write(const std::string& row) {
+            const std::string_view key = line_.FirstValue();
             delete_ = deleteHead_;
-            delete_ += line_.FirstValue();
+            delete_ += key;
             delete_ += ';';
-            out_.WriteBytes(delete_, row);
+            if (alsoHead_.empty()) {
+                out_.WriteBytes(delete_, row);
+                return;
+            }
+            also_ = alsoHead_;
+            also_ += key;
+            also_ += ';';
+            out_.WriteBytes(delete_, row, also_);
         }
 
       private:
+        std::string deleteHead(const QString& table, const QString& key) const {
+            std::string head;
+            script_text::Append(
+                head,
+                QStringLiteral("DELETE FROM ") + run_.prefix_ + table + QStringLiteral(" where ") +
+                    key + QStringLiteral(" = "),
+                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+            return head;
+        }
+
+        IncrementalExport& run_;
         DataScript& out_;
         RowLine line_;
-        std::string deleteHead_, delete_;
+        std::string deleteHead_, delete_, alsoHead_, also_;
     };
 
     // Whether the site held the row before this export: an earlier item
@@ -208,9 +229,9 @@ class IncrementalExport {
                        album_rows::Cote cote) {
         using namespace catalogue::album;
         RowWriter writer(*this, AlbumsTable(group), QStringLiteral("idalbum"));
+        writer.AlsoDelete(QStringLiteral("collaborateurs"), QStringLiteral("idalbum"));
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
-        links.SetReplacing(true);
         const bool extras = s_.Opt_Collaborateurs != 0;
         if (extras) {
             links.HoldExtraCollaborators(db, group, version_);
