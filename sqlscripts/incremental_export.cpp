@@ -277,8 +277,9 @@ class IncrementalExport {
         // When no dated album of the collection lies outside the window (a
         // first run, a reset date), the window is the albums that have a
         // date: the rows are read without comparing dates on each, and an
-        // index on the date answers the question at once.
-        const QString own = v6_ ? QStringLiteral("ALBUMS.AAcheter = 0 and ") : QString();
+        // index on the date (not the one on the wish-list flag, which would
+        // fetch every owned album) answers the question at once.
+        const QString own = v6_ ? QStringLiteral("+ALBUMS.AAcheter = 0 and ") : QString();
         auto outside = db->OpenCursor(
             QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
             QStringLiteral("(ALBUMS.DateAchat <= #%1# or ALBUMS.DateAchat > #%2#)").arg(L, U));
