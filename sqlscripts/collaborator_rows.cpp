@@ -20,15 +20,26 @@ bool isNull(const QVariant& value) {
     return !value.isValid() || value.isNull();
 }
 
+bool isWhole(const QVariant& value) {
+    return value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong;
+}
+
+// The number an isWhole value holds, read in place: a conversion costs more
+// than the line it goes into.
+qint64 wholeOf(const QVariant& value) {
+    return value.typeId() == QMetaType::Int ? *static_cast<const int*>(value.constData())
+                                            : *static_cast<const qlonglong*>(value.constData());
+}
+
 script_text::Encoding encodingOf(bool utf8) {
     return utf8 ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
 }
 
 // sql::Identifier of the value, whole numbers without a detour.
 void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
-    if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+    if (isWhole(value)) {
         char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, value.toLongLong()).ptr;
+        const auto end = std::to_chars(digits, digits + sizeof digits, wholeOf(value)).ptr;
         out.append(digits, end - digits);
     } else {
         script_text::Append(out, sql::Identifier(value), false, encodingOf(utf8));
@@ -184,17 +195,64 @@ void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
 void LinkWriter::HoldExtraCollaborators(dao::Database& db, ExportGroup group,
                                         const QString& GV_Version_Base) {
     held_.clear();
-    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base),
-               [this](const Link& link) { held_[sql::TextForm(link.album)].append(link); });
+    heldById_.clear();
+    QList<Link> links;
+    bool whole = true;
+    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base), [&](const Link& link) {
+        whole = whole && isWhole(link.album);
+        links.append(link);
+    });
+    // Whole-number album ids, as AutoNumber gives them, are looked up as
+    // numbers: the text form of every album written would cost more than
+    // the links themselves.
+    for (const Link& link : std::as_const(links)) {
+        if (whole) {
+            heldById_[wholeOf(link.album)].append(link);
+        } else {
+            held_[sql::TextForm(link.album)].append(link);
+        }
+    }
 }
 
-void LinkWriter::WriteHeldExtras(const QVariant& idAlbum) {
+const QList<LinkWriter::Link>* LinkWriter::heldFor(const QVariant& idAlbum) const {
+    if (!heldById_.isEmpty()) {
+        qint64 id = 0;
+        if (isWhole(idAlbum)) {
+            id = wholeOf(idAlbum);
+        } else {
+            // Another form of the id finds the links whose text it shares.
+            const QString text = sql::TextForm(idAlbum);
+            bool ok = false;
+            id = text.toLongLong(&ok);
+            if (!ok || QString::number(id) != text) {
+                return nullptr;
+            }
+        }
+        const auto at = heldById_.constFind(id);
+        return at == heldById_.constEnd() ? nullptr : &*at;
+    }
     const auto at = held_.constFind(sql::TextForm(idAlbum));
-    if (at == held_.constEnd()) {
+    return at == held_.constEnd() ? nullptr : &*at;
+}
+
+void LinkWriter::WriteHeldExtras(const dao::RowCursor& album) {
+    using namespace catalogue::album;
+    if (held_.isEmpty() && heldById_.isEmpty()) {
         return;
     }
-    for (const Link& link : *at) {
-        write(link.album, link.author, link.type);
+    const QList<Link>* links = nullptr;
+    const auto kind = album.Kind(IdAlbum);
+    if (!heldById_.isEmpty() && album.Type(IdAlbum) == SQLITE_INTEGER &&
+        (kind == dao::fieldvalue::Kind::Integer || kind == dao::fieldvalue::Kind::Untyped)) {
+        const auto at = heldById_.constFind(album.Int(IdAlbum));
+        links = at == heldById_.constEnd() ? nullptr : &*at;
+    } else {
+        links = heldFor(album.Value(IdAlbum));
+    }
+    if (links) {
+        for (const Link& link : *links) {
+            write(link.album, link.author, link.type);
+        }
     }
 }
 
@@ -252,7 +310,8 @@ void LinkWriter::WriteHeldSharedIdLinks(const dao::RowCursor& album) {
                sql::TextForm(a.type) == sql::TextForm(b.type);
     };
     const QVariant id = album.Value(IdAlbum);
-    const QList<Link> extras = held_.value(sql::TextForm(id));
+    const QList<Link>* held = heldFor(id);
+    const QList<Link> extras = held ? *held : QList<Link>();
     const int ownColumns[] = {IdScenariste, IdDessinateur, idColoriste};
     for (const Link& link : *at) {
         const QVariant own = album.Value(ownColumns[link.type.toInt()]);

@@ -76,7 +76,8 @@ class LinkWriter {
     // album: one query instead of one for each album written.
     void HoldExtraCollaborators(dao::Database& db, ExportGroup group,
                                 const QString& GV_Version_Base);
-    void WriteHeldExtras(const QVariant& idAlbum);
+    // Those of the album the cursor stands on.
+    void WriteHeldExtras(const dao::RowCursor& album);
 
     // Older catalogues keep the wish list in a table of its own, whose ids
     // may repeat those of the collection: the links the collection already
@@ -101,6 +102,8 @@ class LinkWriter {
     void readExtras(dao::Database& db, const QString& sql, Take take);
     void write(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
     static QString key(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type);
+    // The held extra links of an album, if any.
+    const QList<Link>* heldFor(const QVariant& idAlbum) const;
 
     QString prefix_;
     bool utf8_;
@@ -110,7 +113,8 @@ class LinkWriter {
     LinkBuffer* buffer_ = nullptr;
     bool replacing_ = false;
     QSet<QString> excluded_;
-    QHash<QString, QList<Link>> held_;
+    QHash<QString, QList<Link>> held_;     // by the album id's text form
+    QHash<qint64, QList<Link>> heldById_;  // instead, when every id is whole
     QHash<qint64, QList<Link>> shared_;
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <optional>
 
@@ -114,29 +115,48 @@ class IncrementalExport {
     class RowWriter {
       public:
         RowWriter(IncrementalExport& run, const QString& table, const QString& key)
-            : out_(run.out_),
+            : run_(run),
+              out_(run.out_),
               line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
-              id_(out_.Utf8(), std::string()) {
-            script_text::Append(
-                deleteHead_,
-                QStringLiteral("DELETE FROM ") + run.prefix_ + table + QStringLiteral(" where ") +
-                    key + QStringLiteral(" = "),
-                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+              deleteHead_(deleteHead(table, key)) {}
+        // The site's rows of another table under the same key go too, after
+        // the row (an album's links).
+        void AlsoDelete(const QString& table, const QString& key) {
+            alsoHead_ = deleteHead(table, key);
         }
+        // Where each row is made; its first value is its key.
         RowLine& line() { return line_; }
-        void Write(const dao::RowCursor& row, int idColumn, const std::string& bytes) {
-            id_.Start().Identifier(row, idColumn);
+        // The row made in line(), after the line that deletes the site's copy.
+        void Write(const std::string& row) {
+            const std::string_view key = line_.FirstValue();
             delete_ = deleteHead_;
-            delete_ += id_.Unclosed();
+            delete_ += key;
             delete_ += ';';
-            out_.WriteBytes(delete_);
-            out_.WriteBytes(bytes);
+            if (alsoHead_.empty()) {
+                out_.WriteBytes(delete_, row);
+                return;
+            }
+            also_ = alsoHead_;
+            also_ += key;
+            also_ += ';';
+            out_.WriteBytes(delete_, row, also_);
         }
 
       private:
+        std::string deleteHead(const QString& table, const QString& key) const {
+            std::string head;
+            script_text::Append(
+                head,
+                QStringLiteral("DELETE FROM ") + run_.prefix_ + table + QStringLiteral(" where ") +
+                    key + QStringLiteral(" = "),
+                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
+            return head;
+        }
+
+        IncrementalExport& run_;
         DataScript& out_;
-        RowLine line_, id_;
-        std::string deleteHead_, delete_;
+        RowLine line_;
+        std::string deleteHead_, delete_, alsoHead_, also_;
     };
 
     // Whether the site held the row before this export: an earlier item
@@ -160,8 +180,7 @@ class IncrementalExport {
         author_rows::ForEachAuthor(
             db, refs.authors, author_rows::AuthorIdQuery(group, version_, fresh),
             [&](const dao::RowCursor& author) {
-                writer.Write(author, catalogue::auteur::IdAuteur,
-                             author_rows::AuthorRow(writer.line(), author));
+                writer.Write(author_rows::AuthorRow(writer.line(), author));
                 if (!held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
                     ++gained;
                 }
@@ -176,8 +195,7 @@ class IncrementalExport {
         qint32 gained = 0;
         series_rows::ForEachSeries(
             db, refs.series, group, version_, fresh, [&](const dao::RowCursor& series) {
-                writer.Write(series, catalogue::serie::IdSerie,
-                             series_rows::SeriesRow(writer.line(), series));
+                writer.Write(series_rows::SeriesRow(writer.line(), series));
                 if (!held(earlier.series, series, catalogue::serie::IdSerie)) {
                     ++gained;
                 }
@@ -211,9 +229,9 @@ class IncrementalExport {
                        album_rows::Cote cote) {
         using namespace catalogue::album;
         RowWriter writer(*this, AlbumsTable(group), QStringLiteral("idalbum"));
+        writer.AlsoDelete(QStringLiteral("collaborateurs"), QStringLiteral("idalbum"));
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
-        links.SetReplacing(true);
         const bool extras = s_.Opt_Collaborateurs != 0;
         if (extras) {
             links.HoldExtraCollaborators(db, group, version_);
@@ -225,10 +243,10 @@ class IncrementalExport {
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
         while (albums->Next()) {
-            writer.Write(*albums, IdAlbum, album_rows::AlbumRow(writer.line(), *albums, cote));
+            writer.Write(album_rows::AlbumRow(writer.line(), *albums, cote));
             links.WriteOwnLinks(*albums);
             if (extras) {
-                links.WriteHeldExtras(albums->Value(IdAlbum));
+                links.WriteHeldExtras(*albums);
             }
             if (shared) {
                 links.WriteHeldSharedIdLinks(*albums);
@@ -256,8 +274,21 @@ class IncrementalExport {
             QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Albums, window, before);
-        w.items = writeAlbums(*db, ExportGroup::Albums, window, album_rows::Cote::AsIs);
+        // When no dated album of the collection lies outside the window (a
+        // first run, a reset date), the window is the albums that have a
+        // date: the rows are read without comparing dates on each, and an
+        // index on the date (not the one on the wish-list flag, which would
+        // fetch every owned album) answers the question at once.
+        const QString own = v6_ ? QStringLiteral("+ALBUMS.AAcheter = 0 and ") : QString();
+        auto outside = db->OpenCursor(
+            QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
+            QStringLiteral("(ALBUMS.DateAchat <= #%1# or ALBUMS.DateAchat > #%2#)").arg(L, U));
+        const bool whole = !outside->Next();
+        outside.reset();
+        const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null") : window;
+        Written w = writeReferences(*db, ExportGroup::Albums, chosen,
+                                    whole ? QStringLiteral("ALBUMS.DateAchat is null") : before);
+        w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
             marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
@@ -327,8 +358,7 @@ class IncrementalExport {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));
             while (items->Next()) {
-                writer.Write(*items, catalogue::exlibris::IdExlibris,
-                             collectible_rows::CollectibleRow(writer.line(), version_, *items));
+                writer.Write(collectible_rows::CollectibleRow(writer.line(), version_, *items));
                 ++w.items;
             }
         }

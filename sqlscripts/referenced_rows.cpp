@@ -36,15 +36,18 @@ void sortUnique(Ids& ids) {
 
 // One pass over the group's items that `condition` chooses, and over those
 // that `earlier` chooses when it is given: each row says by a last column
-// whether it is one of the first, whose ids go to `refs`, or of the others,
-// whose ids go to `before`.
+// whether it is one of the first (1), whose ids go to `refs`, or of the
+// others (0), whose ids go to `before`; a row of neither (Null) is passed
+// over. Each condition is tried once a row, the first before the second.
 void read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
           const QString& condition, const QString& earlier, Refs& refs, Refs* before) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
     const bool split = before && !earlier.isEmpty();
-    const QString chosen =
-        split ? QStringLiteral("(%1) or (%2)").arg(condition, earlier) : condition;
-    const QString flag = split ? QStringLiteral(", (%1)").arg(condition) : QString();
+    const QString chosen = split ? QString() : condition;
+    const QString flag =
+        split
+            ? QStringLiteral(", CASE WHEN (%1) THEN 1 WHEN (%2) THEN 0 END").arg(condition, earlier)
+            : QString();
     const auto where = [&chosen](const QString& own) {
         QStringList terms;
         if (!own.isEmpty()) {
@@ -56,11 +59,12 @@ void read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
         return terms.isEmpty() ? QString() : QStringLiteral(" where ") + terms.join(" and ");
     };
     // The set of the row's ids: `refs` unless the flag column says otherwise.
+    Refs skipped;
     const auto sets = [&](const dao::RowCursor& row, int flagColumn) -> Refs& {
-        if (!split || (!row.IsNull(flagColumn) && row.Int(flagColumn) != 0)) {
+        if (!split || row.Int(flagColumn) != 0) {
             return refs;
         }
-        return *before;
+        return row.IsNull(flagColumn) ? skipped : *before;
     };
     if (group == ExportGroup::Parabd) {
         const QString items =

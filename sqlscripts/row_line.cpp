@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "common/vb.h"
 #include "platform/dao/row_cursor.h"
@@ -107,12 +108,20 @@ std::string RowLine::Head(bool utf8, const QString& prefix, const QString& table
 RowLine& RowLine::Start() {
     bytes_.resize(headSize_);
     first_ = true;
+    firstEnd_ = std::string::npos;
     return *this;
 }
 
 const std::string& RowLine::Bytes() {
     bytes_.append(");", 2);
     return bytes_;
+}
+
+std::string_view RowLine::FirstValue() const {
+    if (firstEnd_ == std::string::npos) {
+        throw std::logic_error("the row does not start with an identifier");
+    }
+    return std::string_view(bytes_).substr(headSize_, firstEnd_ - headSize_);
 }
 
 void RowLine::separate() {
@@ -197,17 +206,23 @@ RowLine& RowLine::Comment(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {
+    const bool first = bytes_.size() == headSize_;
     switch (formOf(c, column)) {
         case Form::Integer:
-            return Value(c.Int(column));
+            Value(c.Int(column));
+            break;
         case Form::Double:
             separate();
             appendDouble(bytes_, c.Double(column));
-            return *this;
+            break;
         default:
             text(sql::Identifier(c.Value(column)));
-            return *this;
+            break;
     }
+    if (first) {
+        firstEnd_ = bytes_.size();
+    }
+    return *this;
 }
 
 RowLine& RowLine::BareValue(const Cursor& c, int column) {

@@ -28,6 +28,8 @@ class RowLine {
     const std::string& Bytes();  // the whole line, ");" included
     // The line so far, not closed: the values alone with an empty head.
     const std::string& Unclosed() const { return bytes_; }
+    // The row's first value, written by Identifier: its key.
+    std::string_view FirstValue() const;
 
     using Cursor = dao::RowCursor;
     RowLine& QuotedText(const Cursor& c, int column);
@@ -62,6 +64,7 @@ class RowLine {
     size_t headSize_;
     std::string bytes_;
     bool first_ = true;
+    size_t firstEnd_ = std::string::npos;  // the end of a first value by Identifier
 };
 
 }  // namespace kalvor

@@ -83,4 +83,28 @@ TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
     EXPECT_EQ(checked, 6 * 2 * 6 * 11);
 }
 
+// The key that deletes a row before it is sent again is read back from the
+// row: the whole identifier, whatever it holds, and nothing after it.
+TEST(RowLine, FirstValueIsTheWholeIdentifierOfTheRow) {
+    QTemporaryDir dir;
+    auto db = dao::DBEngine::CreateDatabase(dir.filePath("keys.db"));
+    db->ExecuteScript(
+        QStringLiteral("CREATE TABLE T (k LONG, t TEXT(50));"
+                       "INSERT INTO T VALUES (7, 'a,b'); INSERT INTO T VALUES (5000000000, NULL);"
+                       "INSERT INTO T VALUES (2.5, '1'); INSERT INTO T VALUES ('x,y', 'z');"));
+    const std::string head = RowLine::Head(true, QString(), QStringLiteral("t"));
+    auto rows = db->OpenCursor(QStringLiteral("select * from T"));
+    QStringList keys;
+    while (rows->Next()) {
+        RowLine alone(true, head), line(true, head);
+        const std::string key = alone.Start().Identifier(*rows, 0).Unclosed().substr(head.size());
+        line.Start().Identifier(*rows, 0).QuotedText(*rows, 1).Bytes();
+        EXPECT_EQ(line.FirstValue(), key);
+        keys << QString::fromStdString(std::string(line.FirstValue()));
+        line.Start().QuotedText(*rows, 1).Identifier(*rows, 0);
+        EXPECT_THROW(line.FirstValue(), std::logic_error);
+    }
+    EXPECT_EQ(keys, QStringList({"7", "5000000000", "2.5", "'x,y'"}));
+}
+
 }  // namespace
