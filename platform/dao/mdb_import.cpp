@@ -183,15 +183,15 @@ void bindDate(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* c
     g_free(text);
 }
 
-void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
-    const MdbTable table(mdb_read_table(entry));
+// Reads a table's definition, with the counts both of libmdb's readers trust
+// checked first: their results are what the copy walks through.
+MdbTable readDefinition(MdbCatalogEntry* entry, const QString& path) {
+    MdbTable table(mdb_read_table(entry));
     if (!table)
         damaged(path, QStringLiteral("la définition de la table %1 est illisible")
                           .arg(QString::fromUtf8(entry->object_name)));
     const QString name = QString::fromUtf8(table->name);
     MdbTableDef* def = table.get();
-    // Both readers trust the definition's counts; their results are what
-    // the loops below walk through.
     if (def->num_cols == 0 || def->num_cols > kMaxColumns || def->num_idxs > kMaxIndexes ||
         def->num_real_idxs > kMaxIndexes)
         inconsistent(path, name);
@@ -210,27 +210,35 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
             if (idx->key_col_num[k] < 1 || idx->key_col_num[k] > n)
                 inconsistent(path, name);
     }
-
-    QStringList defs;
-    QList<int> types;
-    for (int i = 0; i < n; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-        if (!col)
+    for (int i = 0; i < n; ++i)
+        if (!columnAt(def, i))
             inconsistent(path, name);
+    return table;
+}
+
+MdbIndex* indexAt(const MdbTableDef* table, unsigned i) {
+    return static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
+}
+
+// The index's columns, quoted, in key order.
+QString keyColumns(const MdbTableDef* table, const MdbIndex* idx) {
+    QStringList keys;
+    for (unsigned k = 0; k < idx->num_keys; ++k)
+        keys << jetsql::QuoteName(
+            QString::fromUtf8(columnAt(table, idx->key_col_num[k] - 1)->name));
+    return keys.join(u',');
+}
+
+void createTable(sqlite3* db, const MdbTableDef* table, const QString& name, const QString& path) {
+    QStringList defs;
+    for (unsigned i = 0; i < table->num_cols; ++i) {
+        const MdbColumn* col = columnAt(table, int(i));
         defs << jetsql::QuoteName(QString::fromUtf8(col->name)) + u' ' + declaredType(col);
-        types << col->col_type;
     }
     for (unsigned i = 0; i < table->num_idxs; ++i) {
-        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
-        if (idx->index_type != 1)
-            continue;
-        QStringList keys;
-        for (unsigned k = 0; k < idx->num_keys; ++k) {
-            auto* col =
-                static_cast<MdbColumn*>(g_ptr_array_index(table->columns, idx->key_col_num[k] - 1));
-            keys << jetsql::QuoteName(QString::fromUtf8(col->name));
-        }
-        defs << QStringLiteral("PRIMARY KEY (%1)").arg(keys.join(u','));
+        const MdbIndex* idx = indexAt(table, i);
+        if (idx->index_type == 1)
+            defs << QStringLiteral("PRIMARY KEY (%1)").arg(keyColumns(table, idx));
     }
     // Names that clash or are empty come from a damaged definition.
     if (sqlite3_exec(db,
@@ -240,19 +248,52 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                          .constData(),
                      nullptr, nullptr, nullptr) != SQLITE_OK)
         inconsistent(path, name);
+}
 
-    std::vector<std::vector<char>> buffers(n);
-    std::vector<int> lengths(n, 0);
-    for (int i = 0; i < n; ++i) {
-        buffers[i].resize(bindSize(types[i]));
-        // Without a buffer libmdb only marks where the value lies.
-        if (mdb_bind_column(table.get(), i + 1, readRaw(types[i]) ? nullptr : buffers[i].data(),
-                            &lengths[i]) < 0)
+// Plain indexes, for the joins and conditions of the readers.
+void createIndexes(sqlite3* db, const MdbTableDef* table, const QString& name,
+                   const QString& path) {
+    for (unsigned i = 0; i < table->num_idxs; ++i) {
+        const MdbIndex* idx = indexAt(table, i);
+        if (idx->index_type != 0)
+            continue;
+        if (sqlite3_exec(db,
+                         QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                             .arg(jetsql::QuoteName(name + u'_' + QString::fromUtf8(idx->name)),
+                                  jetsql::QuoteName(name), keyColumns(table, idx))
+                             .toUtf8()
+                             .constData(),
+                         nullptr, nullptr, nullptr) != SQLITE_OK)
             inconsistent(path, name);
     }
+}
 
+// Where libmdb leaves each column's value of the current row.
+struct BoundColumns {
+    std::vector<int> types;
+    std::vector<std::vector<char>> buffers;
+    std::vector<int> lengths;
+};
+
+BoundColumns bindColumns(MdbTableDef* table, const QString& name, const QString& path) {
+    const int n = int(table->num_cols);
+    BoundColumns bound{std::vector<int>(n), std::vector<std::vector<char>>(n),
+                       std::vector<int>(n, 0)};
+    for (int i = 0; i < n; ++i) {
+        const int type = columnAt(table, i)->col_type;
+        bound.types[i] = type;
+        bound.buffers[i].resize(bindSize(type));
+        // Without a buffer libmdb only marks where the value lies.
+        if (mdb_bind_column(table, i + 1, readRaw(type) ? nullptr : bound.buffers[i].data(),
+                            &bound.lengths[i]) < 0)
+            inconsistent(path, name);
+    }
+    return bound;
+}
+
+SqliteStatement prepareInsert(sqlite3* db, const QString& name, int columns, const QString& path) {
     QString placeholders = QStringLiteral("?");
-    for (int i = 1; i < n; ++i)
+    for (int i = 1; i < columns; ++i)
         placeholders += QStringLiteral(",?");
     const QByteArray insert = QStringLiteral("INSERT INTO %1 VALUES (%2)")
                                   .arg(jetsql::QuoteName(name), placeholders)
@@ -260,79 +301,103 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
     sqlite3_stmt* prepared = nullptr;
     if (sqlite3_prepare_v2(db, insert.constData(), -1, &prepared, nullptr) != SQLITE_OK)
         sqliteFailure(db, path);
-    const SqliteStatement statement(prepared);
+    return SqliteStatement(prepared);
+}
+
+bool isText(int type) {
+    return type == MDB_TEXT || type == MDB_MEMO;
+}
+
+// libmdb gives a Null and an empty text alike: when a text came back empty,
+// the row's own Null marks tell them apart. Columns the row leaves out
+// count as Null.
+void readNullMarks(MdbHandle* mdb, MdbTableDef* table, const BoundColumns& bound,
+                   std::vector<MdbField>& fields, std::vector<char>& isNull) {
+    const int n = int(isNull.size());
+    bool emptyText = false;
+    for (int i = 0; i < n && !emptyText; ++i)
+        emptyText = bound.lengths[i] == 0 && isText(bound.types[i]);
+    if (!emptyText)
+        return;
+    std::fill(isNull.begin(), isNull.end(), 1);
+    int start = 0;
+    size_t size = 0;
+    if (mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) == 0) {
+        int count = mdb_crack_row(table, start, size, fields.data());
+        for (int k = 0; k < count && k <= n; ++k)
+            if (fields[k].colnum >= 0 && fields[k].colnum < n)
+                isNull[fields[k].colnum] = fields[k].is_null;
+    }
+}
+
+// Binds column i of the current row, converted from libmdb's text.
+void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* table,
+               const BoundColumns& bound, bool null) {
+    const int len = bound.lengths[i];
+    const char* text = bound.buffers[i].data();
+    const int column = i + 1;
+    switch (bound.types[i]) {
+        case MDB_BOOL:
+            // Yes/No has no Null in Access; it reads -1 or 0.
+            sqlite3_bind_int(stmt, column, (len > 0 && text[0] == '1') ? -1 : 0);
+            break;
+        case MDB_BYTE:
+        case MDB_INT:
+        case MDB_LONGINT:
+            if (len == 0)
+                sqlite3_bind_null(stmt, column);
+            else
+                sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
+            break;
+        case MDB_MONEY:
+            bindMoney(stmt, column, mdb, columnAt(table, i));
+            break;
+        case MDB_DATETIME:
+            bindDate(stmt, column, mdb, columnAt(table, i));
+            break;
+        case MDB_FLOAT:
+        case MDB_DOUBLE:
+        case MDB_NUMERIC:
+            if (len == 0)
+                sqlite3_bind_null(stmt, column);
+            else
+                sqlite3_bind_double(stmt, column, std::strtod(text, nullptr));
+            break;
+        case MDB_OLE:
+        case MDB_BINARY:
+            if (len == 0)
+                sqlite3_bind_null(stmt, column);
+            else
+                sqlite3_bind_blob(stmt, column, text, len, SQLITE_TRANSIENT);
+            break;
+        default:
+            // Texts and memos.
+            if (len == 0 && isText(bound.types[i]) && !null)
+                sqlite3_bind_text(stmt, column, "", 0, SQLITE_STATIC);
+            else if (len == 0)
+                sqlite3_bind_null(stmt, column);
+            else
+                sqlite3_bind_text(stmt, column, text, len, SQLITE_TRANSIENT);
+    }
+}
+
+// Copies every row and checks none was lost.
+void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& name,
+              const QString& path) {
+    const int n = int(table->num_cols);
+    const BoundColumns bound = bindColumns(table, name, path);
+    const SqliteStatement statement = prepareInsert(db, name, n, path);
     sqlite3_stmt* stmt = statement.get();
 
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
     unsigned rows = 0;
-    mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
         ++rows;
-        // libmdb gives a Null and an empty text alike: ask the row's Null
-        // marks when a text came back empty.
-        bool emptyText = false;
-        for (int i = 0; i < n && !emptyText; ++i)
-            emptyText = lengths[i] == 0 && (types[i] == MDB_TEXT || types[i] == MDB_MEMO);
-        if (emptyText) {
-            std::fill(isNull.begin(), isNull.end(), 1);
-            int start = 0;
-            size_t size = 0;
-            if (mdb_find_row(mdb, int(table->cur_row) - 1, &start, &size) == 0) {
-                int count = mdb_crack_row(table.get(), start, size, fields.data());
-                for (int k = 0; k < count && k <= n; ++k)
-                    if (fields[k].colnum >= 0 && fields[k].colnum < n)
-                        isNull[fields[k].colnum] = fields[k].is_null;
-            }
-        }
-        for (int i = 0; i < n; ++i) {
-            const int len = lengths[i];
-            const char* text = buffers[i].data();
-            const int column = i + 1;
-            switch (types[i]) {
-                case MDB_BOOL:
-                    // Yes/No has no Null in Access; it reads -1 or 0.
-                    sqlite3_bind_int(stmt, column, (len > 0 && text[0] == '1') ? -1 : 0);
-                    break;
-                case MDB_BYTE:
-                case MDB_INT:
-                case MDB_LONGINT:
-                    if (len == 0)
-                        sqlite3_bind_null(stmt, column);
-                    else
-                        sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
-                    break;
-                case MDB_MONEY:
-                    bindMoney(stmt, column, mdb, columnAt(table.get(), i));
-                    break;
-                case MDB_DATETIME:
-                    bindDate(stmt, column, mdb, columnAt(table.get(), i));
-                    break;
-                case MDB_FLOAT:
-                case MDB_DOUBLE:
-                case MDB_NUMERIC:
-                    if (len == 0)
-                        sqlite3_bind_null(stmt, column);
-                    else
-                        sqlite3_bind_double(stmt, column, std::strtod(text, nullptr));
-                    break;
-                case MDB_OLE:
-                case MDB_BINARY:
-                    if (len == 0)
-                        sqlite3_bind_null(stmt, column);
-                    else
-                        sqlite3_bind_blob(stmt, column, text, len, SQLITE_TRANSIENT);
-                    break;
-                default:
-                    // Texts and memos.
-                    if (len == 0 && (types[i] == MDB_TEXT || types[i] == MDB_MEMO) && !isNull[i])
-                        sqlite3_bind_text(stmt, column, "", 0, SQLITE_STATIC);
-                    else if (len == 0)
-                        sqlite3_bind_null(stmt, column);
-                    else
-                        sqlite3_bind_text(stmt, column, text, len, SQLITE_TRANSIENT);
-            }
-        }
+        readNullMarks(mdb, table, bound, fields, isNull);
+        for (int i = 0; i < n; ++i)
+            bindValue(stmt, i, mdb, table, bound, isNull[i]);
         const int rc = sqlite3_step(stmt);
         if (rc == SQLITE_CONSTRAINT)
             damaged(path, QStringLiteral("la table %1 a plusieurs lignes de même clé").arg(name));
@@ -347,27 +412,14 @@ void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QStrin
                           .arg(name)
                           .arg(table->num_rows)
                           .arg(rows));
+}
 
-    // Plain indexes, for the joins and conditions of the readers.
-    for (unsigned i = 0; i < table->num_idxs; ++i) {
-        auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
-        if (idx->index_type != 0)
-            continue;
-        QStringList keys;
-        for (unsigned k = 0; k < idx->num_keys; ++k) {
-            auto* col =
-                static_cast<MdbColumn*>(g_ptr_array_index(table->columns, idx->key_col_num[k] - 1));
-            keys << jetsql::QuoteName(QString::fromUtf8(col->name));
-        }
-        if (sqlite3_exec(db,
-                         QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                             .arg(jetsql::QuoteName(name + u'_' + QString::fromUtf8(idx->name)),
-                                  jetsql::QuoteName(name), keys.join(u','))
-                             .toUtf8()
-                             .constData(),
-                         nullptr, nullptr, nullptr) != SQLITE_OK)
-            inconsistent(path, name);
-    }
+void copyTable(MdbHandle* mdb, MdbCatalogEntry* entry, sqlite3* db, const QString& path) {
+    const MdbTable table = readDefinition(entry, path);
+    const QString name = QString::fromUtf8(table->name);
+    createTable(db, table.get(), name, path);
+    copyRows(mdb, table.get(), db, name, path);
+    createIndexes(db, table.get(), name, path);
 }
 
 void importInto(const QString& path, sqlite3* db) {
