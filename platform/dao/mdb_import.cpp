@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <limits>
@@ -126,10 +127,21 @@ constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
 // for each of a page's 4096.
 constexpr size_t kFieldBindSize = 1 << 16;
 
-// Money and dates are read from the row's bytes: libmdb's texts for them
-// cost more than the rest of the row.
+// Money, dates, whole numbers and texts are read from the row's bytes:
+// libmdb's texts for them, printed and copied once more into the bound
+// buffer, cost more than the rest of the row.
 bool readRaw(int type) {
-    return type == MDB_MONEY || type == MDB_DATETIME;
+    switch (type) {
+        case MDB_MONEY:
+        case MDB_DATETIME:
+        case MDB_BYTE:
+        case MDB_INT:
+        case MDB_LONGINT:
+        case MDB_TEXT:
+            return true;
+        default:
+            return false;
+    }
 }
 
 size_t bindSize(int type) {
@@ -138,9 +150,88 @@ size_t bindSize(int type) {
         case MDB_OLE:
         case MDB_BINARY:
             return kBindSize;
+        case MDB_TEXT:
+            return kFieldBindSize;  // its UTF-8 form, made here
         default:
             return readRaw(type) ? 0 : kFieldBindSize;
     }
+}
+
+// A whole number as libmdb reads it: a byte, or a signed 16 or 32-bit value.
+qint64 wholeNumber(MdbHandle* mdb, const MdbColumn* col) {
+    switch (col->col_type) {
+        case MDB_BYTE:
+            return mdb_get_byte(mdb->pg_buf, col->cur_value_start);
+        case MDB_INT:
+            return short(mdb_get_int16(mdb->pg_buf, col->cur_value_start));
+        default:
+            return mdb_get_int32(mdb->pg_buf, col->cur_value_start);
+    }
+}
+
+char* appendUtf8(char* out, unsigned c) {
+    if (c < 0x80) {
+        *out++ = char(c);
+    } else if (c < 0x800) {
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
+    } else {
+        *out++ = char(0xE0 | (c >> 12));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// The UTF-8 form of a Jet 4 text: UCS-2, or after the mark FF FE one byte
+// per character. -1 where only libmdb's own conversion says what comes out:
+// a compressed text switching to two bytes a character, a Null character
+// (it ends the value), an odd length, a surrogate or a non-character.
+int plainUtf8(const unsigned char* src, int len, char* out) {
+    char* end = out;
+    if (len >= 2 && src[0] == 0xFF && src[1] == 0xFE) {
+        for (int k = 2; k < len; ++k) {
+            if (src[k] == 0)
+                return -1;
+            end = appendUtf8(end, src[k]);
+        }
+        return int(end - out);
+    }
+    if (len % 2 != 0)
+        return -1;
+    for (int k = 0; k < len; k += 2) {
+        const unsigned c = src[k] | (unsigned(src[k + 1]) << 8);
+        if (c == 0 || (c >= 0xD800 && c < 0xE000) || c >= 0xFFFE)
+            return -1;
+        end = appendUtf8(end, c);
+    }
+    return int(end - out);
+}
+
+// Whether texts can skip libmdb's conversion: Jet 4 and later files, read
+// into UTF-8 (libmdb's target unless MDBICONV names another).
+bool plainTexts(MdbHandle* mdb) {
+    const char* target = std::getenv("MDBICONV");
+    return mdb->f->jet_version != MDB_VER_JET3 &&
+           (!target || !*target || std::strcmp(target, "UTF-8") == 0);
+}
+
+// A text's UTF-8 form in buffer, and its length, as the bound buffer would
+// have held it.
+int readText(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer) {
+    const int len = col->cur_value_len;
+    if (len == 0)
+        return 0;
+    if (plain && 3 * size_t(len) < buffer.size()) {
+        const int n = plainUtf8(mdb->pg_buf + col->cur_value_start, len, buffer.data());
+        if (n >= 0)
+            return n;
+    }
+    char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, MDB_TEXT, len);
+    const size_t n = strnlen(text, buffer.size() - 1);
+    std::memcpy(buffer.data(), text, n);
+    g_free(text);
+    return int(n);
 }
 
 // The stored number of a money value: a count of ten-thousandths.
@@ -344,10 +435,10 @@ void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* tab
         case MDB_BYTE:
         case MDB_INT:
         case MDB_LONGINT:
-            if (len == 0)
+            if (columnAt(table, i)->cur_value_len == 0)
                 sqlite3_bind_null(stmt, column);
             else
-                sqlite3_bind_int64(stmt, column, std::strtoll(text, nullptr, 10));
+                sqlite3_bind_int64(stmt, column, wholeNumber(mdb, columnAt(table, i)));
             break;
         case MDB_MONEY:
             bindMoney(stmt, column, mdb, columnAt(table, i));
@@ -385,7 +476,8 @@ void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* tab
 void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& name,
               const QString& path) {
     const int n = int(table->num_cols);
-    const BoundColumns bound = bindColumns(table, name, path);
+    BoundColumns bound = bindColumns(table, name, path);
+    const bool plain = plainTexts(mdb);
     const SqliteStatement statement = prepareInsert(db, name, n, path);
     sqlite3_stmt* stmt = statement.get();
 
@@ -395,6 +487,9 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
         ++rows;
+        for (int i = 0; i < n; ++i)
+            if (bound.types[i] == MDB_TEXT)
+                bound.lengths[i] = readText(mdb, columnAt(table, i), plain, bound.buffers[i]);
         readNullMarks(mdb, table, bound, fields, isNull);
         for (int i = 0; i < n; ++i)
             bindValue(stmt, i, mdb, table, bound, isNull[i]);
