@@ -147,6 +147,11 @@ bool Inet::lastHadHeader(const QByteArray& name) const {
     return lastHeaders_.contains(name.toLower());
 }
 
+bool Inet::lastWasNotFoundPage(const QString& reply, bool holdsData) const {
+    return !holdsData && !lastHadHeader(kEndMarkHeader) &&
+           reply.contains(QLatin1String("404 NOT FOUND"), Qt::CaseInsensitive);
+}
+
 QNetworkReply* Inet::send(const QUrl& at, const QByteArray* form) {
     QNetworkRequest request(at);
     // Only a silence: a site that sends a byte now and then never reaches it.

@@ -61,6 +61,11 @@ class Inet {
     int lastStatus() const { return lastStatus_; }
     // Whether the last reply carried this header.
     bool lastHadHeader(const QByteArray& name) const;
+    // Whether the last reply, `reply`, is a host's own page for a missing
+    // script served as a success: no end-mark header of the site's scripts,
+    // none of the caller's data (`holdsData`), and the words "404 not found"
+    // in any case. A reply that names a file "404 not found.jpg" holds data.
+    bool lastWasNotFoundPage(const QString& reply, bool holdsData) const;
     void setTimeout(int ms) { timeoutMs_ = ms; }
     void setDeadline(int ms) { deadlineMs_ = ms; }
 

@@ -8,6 +8,10 @@ const QString kRowEnd = QStringLiteral("#end#");
 const QString kSeparator = QStringLiteral("@@@");
 }  // namespace
 
+bool RecoveryReply::HoldsARow(const QString& reply) {
+    return reply.contains(kRowEnd);
+}
+
 bool RecoveryReply::Next(QStringList& fields) {
     if (QStringView(reply_).mid(position_).trimmed().isEmpty()) {
         position_ = reply_.size();

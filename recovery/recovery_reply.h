@@ -16,6 +16,9 @@ class RecoveryReply {
     // text that is not blank follows the last row end.
     bool Next(QStringList& fields);
 
+    // Whether a reply holds at least one row end.
+    static bool HoldsARow(const QString& reply);
+
     // 1 for the first row read.
     qint64 RowNumber() const { return row_; }
 

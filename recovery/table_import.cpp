@@ -252,18 +252,13 @@ QStringList ImportedColumns(const QString& tablename) {
     return names;
 }
 
-bool IsNotFoundPage(const QString& reply, bool endMarked) {
-    return !endMarked && !reply.contains(QLatin1String("#end#")) &&
-           reply.contains(QLatin1String("404 NOT FOUND"), Qt::CaseInsensitive);
-}
-
 std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
                                          const QString& tablename) {
     std::optional<QString> reply = fetch(state, access, tablename);
     if (!reply) {
         return std::nullopt;
     }
-    if (IsNotFoundPage(*reply, access.inet.lastHadHeader(Inet::kEndMarkHeader))) {
+    if (access.inet.lastWasNotFoundPage(*reply, RecoveryReply::HoldsARow(*reply))) {
         state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
         state.Continue_Recovery = false;
         return std::nullopt;

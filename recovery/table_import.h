@@ -47,11 +47,6 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
 void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 dimension,
                        const QString& reply);
 
-// A host's own page for a missing recovery.php, whatever its status: no end
-// mark of the site's script, not one row, and the words "404 not found" in
-// any case.
-bool IsNotFoundPage(const QString& reply, bool endMarked);
-
 // The local table that receives a site table's rows; empty when unknown.
 QString LocalTable(const QString& tablename);
 

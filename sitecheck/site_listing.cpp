@@ -64,11 +64,6 @@ Listing Parse_Listing(const QString& reply) {
     return listing;
 }
 
-bool Is_Not_Found_Page(const QString& reply, const Listing& listing, bool endMarked) {
-    return !endMarked && listing.files.isEmpty() &&
-           reply.contains(QLatin1String("404 NOT FOUND"), Qt::CaseInsensitive);
-}
-
 ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state) {
@@ -92,7 +87,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         return ListingOutcome::NotListed;
     }
     const Listing listing = Parse_Listing(reply);
-    if (Is_Not_Found_Page(reply, listing, inet.lastHadHeader(Inet::kEndMarkHeader))) {
+    if (inet.lastWasNotFoundPage(reply, !listing.files.isEmpty())) {
         state.GV_Site_OK = false;
         return ListingOutcome::NotListed;
     }

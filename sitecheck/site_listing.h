@@ -37,12 +37,6 @@ QString Listing_Url(const QString& box_site, const QString& script, const QStrin
 // date is counted in `malformed` and the reading goes on.
 Listing Parse_Listing(const QString& reply);
 
-// A host's own page for a missing script, whatever its status: no end mark
-// of the site's scripts, not one listed file, and the words "404 not found"
-// in any case. A listing that names a file "404 not found.jpg" stays a
-// listing.
-bool Is_Not_Found_Page(const QString& reply, const Listing& listing, bool endMarked);
-
 enum class ListingOutcome {
     Read,       // stored to its end
     Failed,     // storing stopped on an error; the rows stored so far stay
