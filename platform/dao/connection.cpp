@@ -53,10 +53,6 @@ QHash<QString, CachedCopy>& cache() {
     return copies;
 }
 
-QString quoted(const QString& name) {
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // The tables created in an earlier copy of an Access file (the site check's
 // work tables) go on in the new one, rows and indexes with them; a table of
 // the same name in the file wins.
@@ -85,13 +81,14 @@ void carryWorkTables(const Connection& from, const Connection& to) {
                     indexes << sql;
                 }
             }
-            Statement rows(from.prepare(QStringLiteral("SELECT * FROM ") + quoted(table)));
+            Statement rows(
+                from.prepare(QStringLiteral("SELECT * FROM ") + jetsql::QuoteName(table)));
             const int columns = sqlite3_column_count(rows.stmt);
             QStringList marks;
             for (int c = 1; c <= columns; ++c) {
                 marks << QStringLiteral("?%1").arg(c);
             }
-            Statement insert(to.prepare(QStringLiteral("INSERT INTO ") + quoted(table) +
+            Statement insert(to.prepare(QStringLiteral("INSERT INTO ") + jetsql::QuoteName(table) +
                                         QStringLiteral(" VALUES (") +
                                         marks.join(QStringLiteral(", ")) + u')'));
             while (sqlite3_step(rows.stmt) == SQLITE_ROW) {
