@@ -9,10 +9,10 @@
 
 #include "app/data_exports.h"
 #include "app/form_binding.h"
+#include "app/start_up.h"
 #include "app/tabs.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/prompt.h"
-#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
 #include "sitegen/php_button.h"
@@ -22,14 +22,9 @@
 namespace kalvor::tabs {
 namespace {
 
-// The marks an export moved are saved as it ends, not when the window
-// closes: a scheduled export may store newer ones meanwhile.
 void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run) {
     run(s, bind.prompt());
-    s.Save_LastRun();
-    if (const QString problem = Registry::currentUser().takeProblem(); !problem.isEmpty()) {
-        bind.prompt().message(problem, kBanner, PromptIcon::Critical);
-    }
+    start_up::Save_Marks(s, bind.prompt());
     bind.refresh();
 }
 

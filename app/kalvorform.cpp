@@ -209,10 +209,7 @@ void Kalvorform::Form_Unload() {
     settings_.save_Config();
     grid_->Save_Stats();
     batch.commit();
-    const QString problem = store.takeProblem();
-    if (!problem.isEmpty()) {
-        prompt_->message(problem, kBanner, PromptIcon::Critical);
-    }
+    start_up::Report_Store_Problem(*prompt_);
     site::Drop_Tables_Temp(settings_.GV_Chemin_Base, *prompt_);
 }
 

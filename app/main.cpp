@@ -7,7 +7,6 @@
 #include "app/start_up.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
-#include "platform/registry/registry.h"
 #include "settings/settings.h"
 
 using namespace kalvor;
@@ -22,13 +21,6 @@ QStringList argumentsOf(int argc, char** argv) {
     return arguments;
 }
 
-void reportRegistryProblem(Prompt& prompt) {
-    const QString problem = Registry::currentUser().takeProblem();
-    if (!problem.isEmpty()) {
-        prompt.message(problem, kBanner, PromptIcon::Critical);
-    }
-}
-
 // A scheduled job has no display: no window system, messages on the console.
 int runUnattended(int argc, char** argv, const CommandLine& line) {
     QCoreApplication app(argc, argv);
@@ -36,7 +28,7 @@ int runUnattended(int argc, char** argv, const CommandLine& line) {
     ConsolePrompt prompt;
     Settings settings;
     start_up::Form_Load(settings, line, prompt);
-    reportRegistryProblem(prompt);
+    start_up::Report_Store_Problem(prompt);
     return start_up::Run_Command_Export(settings, line, prompt, DataExports::Built());
 }
 
@@ -55,7 +47,7 @@ int main(int argc, char** argv) {
     Settings settings;
     Kalvorform window(settings);
     start_up::Form_Load(settings, line, window.prompt());
-    reportRegistryProblem(window.prompt());
+    start_up::Report_Store_Problem(window.prompt());
     window.Form_Load_Interactive();
     window.show();
     return QApplication::exec();

@@ -133,11 +133,8 @@ QWidget* Options2(FormBinding& bind) {
     persoLayout->addStretch(1);
     layout->addWidget(perso, 2, 0, 1, 2);
     bind.onRefresh([&s, persoBoxes] {
-        const QString* captions[] = {&s.window.opt_perso1_Caption, &s.window.opt_perso2_Caption,
-                                     &s.window.opt_perso3_Caption, &s.window.opt_perso4_Caption};
         for (int i = 0; i < 4; ++i) {
-            // Unnamed in the catalogue application, a field still needs a caption.
-            persoBoxes[i]->setText(captions[i]->isEmpty() ? s.PersoCaption(i + 1) : *captions[i]);
+            persoBoxes[i]->setText(s.PersoCaption(i + 1));
         }
     });
 

@@ -104,12 +104,21 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
             kBanner + QStringLiteral(" - Génération SQL"), PromptIcon::Critical);
     }
     // Marks left unsaved would make the next incremental export repeat this one.
-    const bool saved = s.Save_LastRun();
+    const bool saved = Save_Marks(s, prompt);
+    return done && saved ? 0 : 1;
+}
+
+void Report_Store_Problem(Prompt& prompt) {
     const QString problem = Registry::currentUser().takeProblem();
     if (!problem.isEmpty()) {
         prompt.message(problem, kBanner, PromptIcon::Critical);
     }
-    return done && saved ? 0 : 1;
+}
+
+bool Save_Marks(Settings& s, Prompt& prompt) {
+    const bool saved = s.Save_LastRun();
+    Report_Store_Problem(prompt);
+    return saved;
 }
 
 }  // namespace kalvor::start_up

@@ -33,6 +33,15 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
 // GV_Erreurs, then the log, and no message.
 void Form_Load_Failed(Settings& s, const QString& description);
 
+// Says through the prompt why the settings store could not be written, if
+// it could not.
+void Report_Store_Problem(Prompt& prompt);
+
+// The marks an export moved, saved as it ends: a scheduled export may store
+// newer ones while the window stays open. False when they could not be saved
+// (said through the prompt).
+bool Save_Marks(Settings& s, Prompt& prompt);
+
 // The export the line names, then the last-export marks and nothing else.
 // 0 when the export went through, 1 when it failed, is not in this build, or
 // its marks could not be saved (said through the prompt).

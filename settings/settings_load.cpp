@@ -368,9 +368,6 @@ void ConfigLoad::captionsAndPlugin() {
                                        QStringLiteral("\\Config");
     QString Settings::*const persoVars[] = {&Settings::GV_Perso1, &Settings::GV_Perso2,
                                             &Settings::GV_Perso3, &Settings::GV_Perso4};
-    QString WindowState::*const persoCaptions[] = {
-        &WindowState::opt_perso1_Caption, &WindowState::opt_perso2_Caption,
-        &WindowState::opt_perso3_Caption, &WindowState::opt_perso4_Caption};
     for (int i = 0; i < 4; ++i) {
         step([&] {
             const QVariant v = general::Get_Registry_Value(HKEY_CURRENT_USER, persoKey,
@@ -378,7 +375,6 @@ void ConfigLoad::captionsAndPlugin() {
             const QString caption =
                 trimCaption(v.typeId() == QMetaType::QString ? v.toString() : QString());
             s_.*persoVars[i] = caption;
-            s_.window.*persoCaptions[i] = caption;
         });
     }
 

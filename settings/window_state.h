@@ -23,7 +23,6 @@ struct WindowState {
          box_albums_accueil_Visible = false, lbl_col_Visible = false, lbl_ligne_Visible = false;
     bool lbl_baspage_Visible = false, box_baspage_Visible = false;
     QString lbl_ligne_Caption = QStringLiteral("nb de lignes :");
-    QString opt_perso1_Caption, opt_perso2_Caption, opt_perso3_Caption, opt_perso4_Caption;
     bool btn_LastDonnees_SQL_Enabled = false;
     QString btn_LastDonnees_SQL_ToolTipText;
 };

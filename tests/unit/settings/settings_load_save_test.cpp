@@ -306,7 +306,7 @@ TEST(SettingsLoad, CustomFieldCaptionsComeFromTheCatalogueApplication) {
     Registry::reopenCurrentUser();
     Loaded v6(QStringLiteral("v6"));
     EXPECT_EQ(v6.s.GV_Perso1, QStringLiteral("Prix"));
-    EXPECT_EQ(v6.s.window.opt_perso1_Caption, QStringLiteral("Prix"));
+    EXPECT_EQ(v6.s.PersoCaption(1), QStringLiteral("Prix"));
     EXPECT_EQ(v6.s.GV_Perso2, QString());
     EXPECT_EQ(v6.s.GV_Perso3, QStringLiteral("Lieu"));
     EXPECT_EQ(v6.s.GV_Perso4, QString());
