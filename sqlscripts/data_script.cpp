@@ -75,24 +75,4 @@ void DataScript::WriteBytes(std::string_view line) {
     flush();
 }
 
-void DataScript::WriteBytes(std::string_view line, std::string_view next) {
-    requireOpen();
-    pending_ += line;
-    pending_.append("\r\n", 2);
-    pending_ += next;
-    pending_.append("\r\n", 2);
-    flush();
-}
-
-void DataScript::WriteBytes(std::string_view line, std::string_view next, std::string_view last) {
-    requireOpen();
-    pending_ += line;
-    pending_.append("\r\n", 2);
-    pending_ += next;
-    pending_.append("\r\n", 2);
-    pending_ += last;
-    pending_.append("\r\n", 2);
-    flush();
-}
-
 }  // namespace kalvor

@@ -36,9 +36,6 @@ class DataScript {
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
     // A line already in the script's encoding, without its line end.
     void WriteBytes(std::string_view line);
-    // Such lines, one after the other.
-    void WriteBytes(std::string_view line, std::string_view next);
-    void WriteBytes(std::string_view line, std::string_view next, std::string_view last);
 
   private:
     void requireOpen() const;

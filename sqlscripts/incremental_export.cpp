@@ -132,14 +132,15 @@ class IncrementalExport {
             delete_ = deleteHead_;
             delete_ += key;
             delete_ += ';';
+            out_.WriteBytes(delete_);
+            out_.WriteBytes(row);
             if (alsoHead_.empty()) {
-                out_.WriteBytes(delete_, row);
                 return;
             }
             also_ = alsoHead_;
             also_ += key;
             also_ += ';';
-            out_.WriteBytes(delete_, row, also_);
+            out_.WriteBytes(also_);
         }
 
       private:

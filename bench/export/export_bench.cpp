@@ -73,12 +73,10 @@ struct Run {
     long kb = 0;
 };
 
-Run runProgram(const QString& program, const QStringList& args,
-               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+Run runProgram(const QString& program, const QStringList& args) {
     QElapsedTimer timer;
     timer.start();
     QProcess p;
-    p.setProcessEnvironment(env);
     p.start(program, args);
     p.waitForFinished(-1);
     Run run{timer.elapsed(), p.readAllStandardOutput().trimmed().toLong()};
