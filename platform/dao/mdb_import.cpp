@@ -128,7 +128,7 @@ constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
 // for each of a page's 4096.
 constexpr size_t kFieldBindSize = 1 << 16;
 
-// Money, dates, whole numbers and texts are read from the row's bytes:
+// Money, dates, whole numbers, texts and memos are read from the row's bytes:
 // libmdb's texts for them, printed and copied once more into the bound
 // buffer, cost more than the rest of the row.
 bool readRaw(int type) {
@@ -139,6 +139,7 @@ bool readRaw(int type) {
         case MDB_INT:
         case MDB_LONGINT:
         case MDB_TEXT:
+        case MDB_MEMO:
             return true;
         default:
             return false;
@@ -305,7 +306,9 @@ void readNullMarks(MdbHandle* mdb, MdbTableDef* table, const BoundColumns& bound
     }
 }
 
-// Binds column i of the current row, converted from libmdb's text.
+// Binds column i of the current row, converted from libmdb's text. Texts
+// and blobs are bound where they lie: each buffer outlives the statement's
+// step and is bound again before the next one.
 void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* table,
                const BoundColumns& bound, bool null) {
     const int len = bound.lengths[i];
@@ -343,7 +346,7 @@ void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* tab
             if (len == 0)
                 sqlite3_bind_null(stmt, column);
             else
-                sqlite3_bind_blob(stmt, column, text, len, SQLITE_TRANSIENT);
+                sqlite3_bind_blob(stmt, column, text, len, SQLITE_STATIC);
             break;
         default:
             // Texts and memos.
@@ -352,7 +355,7 @@ void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* tab
             else if (len == 0)
                 sqlite3_bind_null(stmt, column);
             else
-                sqlite3_bind_text(stmt, column, text, len, SQLITE_TRANSIENT);
+                sqlite3_bind_text(stmt, column, text, len, SQLITE_STATIC);
     }
 }
 
@@ -367,6 +370,7 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
 
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
+    std::vector<unsigned char> memoPieces;
     unsigned rows = 0;
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
@@ -374,6 +378,9 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
         for (int i = 0; i < n; ++i)
             if (bound.types[i] == MDB_TEXT)
                 bound.lengths[i] = readText(mdb, columnAt(table, i), plain, bound.buffers[i]);
+            else if (bound.types[i] == MDB_MEMO)
+                bound.lengths[i] =
+                    readMemo(mdb, columnAt(table, i), plain, bound.buffers[i], memoPieces);
         readNullMarks(mdb, table, bound, fields, isNull);
         for (int i = 0; i < n; ++i)
             bindValue(stmt, i, mdb, table, bound, isNull[i]);
@@ -431,8 +438,10 @@ void importInto(const QString& path, sqlite3* db) {
 // itself; it stays open, as the child ends once the image is sent.
 QByteArray importedImage(const QString& path) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-            SQLITE_OK ||
+    // One thread uses it: no locking on each call.
+    if (sqlite3_open_v2(":memory:", &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK ||
         sqlite3_deserialize(db, "main", nullptr, 0, 0,
                             SQLITE_DESERIALIZE_RESIZEABLE | SQLITE_DESERIALIZE_FREEONCLOSE) !=
             SQLITE_OK)
@@ -451,7 +460,8 @@ QByteArray importedImage(const QString& path) {
 void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
     sqlite3* opened = nullptr;
     // A handle comes back even when the opening fails: it is closed too.
-    const int opening = sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE, nullptr);
+    const int opening =
+        sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     const SqliteDatabase owner(opened);
     sqlite3* source = owner.get();
     if (opening != SQLITE_OK)

@@ -27,6 +27,9 @@ bool plainTexts(MdbHandle* mdb);
 // A text's UTF-8 form in buffer, and its length, as the bound buffer would
 // have held it.
 int readText(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer);
+// The same for a memo; scratch holds a memo stored in pieces.
+int readMemo(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer,
+             std::vector<unsigned char>& scratch);
 
 // Money as a number of units; dates as libmdb writes "%Y-%m-%d %H:%M:%S".
 void bindMoney(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* col);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "dao_fixture.h"
 #include "platform/dao/mdb_values.h"
 
 namespace kalvor::dao {
@@ -34,9 +36,81 @@ TEST(AccessTexts, StoredFormsGiveTheirUtf8OrAreLeftToLibmdb) {
         {"a Null character", {'a', 0, 0, 0}, std::nullopt},
         {"a surrogate", {0x3D, 0xD8, 0x00, 0xDE}, std::nullopt},
         {"a non-character", {0xFF, 0xFF}, std::nullopt},
+        // Plain ASCII goes a word at a time: what breaks a word must still
+        // be seen, wherever it falls.
+        {"compressed, accent after two words",
+         {0xFF, 0xFE, 'a', 'b', 'c', 'd', 'e', 'f', 'g',  'h',
+          'i',  'j',  'k', 'l', 'm', 'n', 'o', 'p', 0xE9, 'q'},
+         "abcdefghijklmnop\xC3\xA9q"},
+        {"compressed, switching back in the second word",
+         {0xFF, 0xFE, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 0, 0xAC, 0x20},
+         std::nullopt},
+        {"two bytes a character, two words then an accent",
+         {'a', 0, 'b', 0, 'c', 0, 'd', 0, 'e', 0, 'f', 0, 'g', 0, 'h', 0, 0xE9, 0},
+         "abcdefgh\xC3\xA9"},
+        {"two bytes a character, a Null character in a word",
+         {'a', 0, 'b', 0, 0, 0, 'd', 0, 'e', 0},
+         std::nullopt},
+        {"two bytes a character, a surrogate after a word",
+         {'a', 0, 'b', 0, 'c', 0, 'd', 0, 0x3D, 0xD8, 0x00, 0xDE},
+         std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(utf8Of(c.bytes), c.utf8) << c.what;
+    }
+}
+
+// libmdb's own text of the current row's value, as a bound buffer holds it.
+std::string libmdbText(MdbHandle* mdb, const MdbColumn* col) {
+    if (col->cur_value_len == 0)
+        return std::string();
+    char* text = mdb_col_to_string(mdb, mdb->pg_buf, col->cur_value_start, col->col_type,
+                                   col->cur_value_len);
+    std::string value(text);
+    g_free(text);
+    return value;
+}
+
+// Every text and memo of the fixture catalogues reads as libmdb reads it;
+// the files hold memos in the row, alone on a page, and in pieces.
+TEST(AccessTexts, EveryTextAndMemoOfTheCataloguesReadsAsLibmdbReadsIt) {
+    for (const QString& generation : {QStringLiteral("v6"), QStringLiteral("v5")}) {
+        const QByteArray path = QFile::encodeName(test::accessCatalogue(generation));
+        MdbHandle* mdb = mdb_open(path.constData(), MDB_NOFLAGS);
+        ASSERT_NE(mdb, nullptr);
+        mdb_set_bind_size(mdb, 1 << 20);
+        ASSERT_TRUE(mdb_read_catalog(mdb, MDB_TABLE));
+        const bool plain = plainTexts(mdb);
+        std::vector<char> buffer(1 << 20);
+        std::vector<unsigned char> scratch;
+        int memos = 0;
+        for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+            if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry))
+                continue;
+            MdbTableDef* table = mdb_read_table(entry);
+            mdb_read_columns(table);
+            for (unsigned c = 0; c < table->num_cols; ++c)
+                mdb_bind_column(table, int(c) + 1, nullptr, nullptr);
+            mdb_rewind_table(table);
+            while (mdb_fetch_row(table)) {
+                for (unsigned c = 0; c < table->num_cols; ++c) {
+                    const auto* col =
+                        static_cast<const MdbColumn*>(g_ptr_array_index(table->columns, c));
+                    if (col->col_type != MDB_TEXT && col->col_type != MDB_MEMO)
+                        continue;
+                    const int n = col->col_type == MDB_MEMO
+                                      ? readMemo(mdb, col, plain, buffer, scratch)
+                                      : readText(mdb, col, plain, buffer);
+                    EXPECT_EQ(std::string(buffer.data(), size_t(n)), libmdbText(mdb, col))
+                        << generation.toStdString() << ' ' << table->name << '.' << col->name;
+                    memos += col->col_type == MDB_MEMO && n > 0;
+                }
+            }
+            mdb_free_tabledef(table);
+        }
+        EXPECT_GT(memos, 20) << generation.toStdString();
+        mdb_close(mdb);
     }
 }
 
