@@ -1,36 +1,56 @@
 #include "sqlscripts/script_text.h"
 
 #include <QString>
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "platform/cp1252.h"
 
 namespace kalvor::script_text {
 namespace {
 
-// Longest replacement of one character: "&lt;" for a byte.
-constexpr size_t kGrowth = 4;
+constexpr quint64 kOnes = 0x0101010101010101ull;
+constexpr quint64 kHighBits = 0x8080808080808080ull;
 
-inline char* escapedAscii(char* p, char c, bool escape) {
-    if (escape) {
-        switch (c) {
-            case '\\':
-                *p++ = '\\';
-                *p++ = '\\';
-                return p;
-            case '\'':
-                *p++ = '\\';
-                *p++ = '\'';
-                return p;
-            case '<':
-                return std::copy_n("&lt;", 4, p);
-            case '>':
-                return std::copy_n("&gt;", 4, p);
-            default:
-                break;
-        }
+// Whether one of the eight bytes of w is c.
+constexpr bool hasByte(quint64 w, unsigned char c) {
+    const quint64 v = w ^ (kOnes * c);
+    return ((v - kOnes) & ~v & kHighBits) != 0;
+}
+
+// Whether the eight bytes at s all stand as they are: ASCII, and none that
+// an escape replaces.
+inline bool plainWord(const unsigned char* s, bool escape) {
+    quint64 w;
+    std::memcpy(&w, s, 8);
+    if (w & kHighBits)
+        return false;
+    return !escape || !(hasByte(w, '\\') || hasByte(w, '\'') || hasByte(w, '<') || hasByte(w, '>'));
+}
+
+// The ASCII bytes an escape replaces.
+constexpr std::array<bool, 128> kEscaped = [] {
+    std::array<bool, 128> table{};
+    table['\\'] = table['\''] = table['<'] = table['>'] = true;
+    return table;
+}();
+constexpr std::array<bool, 128> kNeverEscaped{};
+
+// The escaped form of an ASCII byte, or nothing when it stands as it is.
+std::string_view escapeOf(unsigned char c) {
+    switch (c) {
+        case '\\':
+            return "\\\\";
+        case '\'':
+            return "\\'";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        default:
+            return {};
     }
-    *p++ = c;
-    return p;
 }
 
 inline bool continuation(unsigned char b) {
@@ -79,29 +99,44 @@ char32_t decode(const unsigned char* s, const unsigned char* end, int& length) {
 
 bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding encoding) {
     const size_t start = out.size();
-    out.resize(start + utf8.size() * kGrowth);
-    char* p = out.data() + start;
+    out.reserve(start + utf8.size() + utf8.size() / 8 + 8);
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const unsigned char* end = s + utf8.size();
+    const bool* escaped = escape ? kEscaped.data() : kNeverEscaped.data();
+    // Bytes that stand as they are go out in runs.
+    const unsigned char* run = s;
     while (s < end) {
-        if (*s < 0x80) {
-            p = escapedAscii(p, char(*s++), escape);
+        if (end - s >= 8 && plainWord(s, escape)) {
+            s += 8;
             continue;
         }
-        int length = 0;
-        const char32_t c = decode(s, end, length);
-        if (c == char32_t(-1)) {
-            out.resize(start);
-            return false;
+        for (const unsigned char* stop = std::min(s + 8, end); s < stop;) {
+            const unsigned char b = *s;
+            if (b < 0x80 && !escaped[b]) {
+                ++s;
+                continue;
+            }
+            if (b < 0x80) {
+                out.append(reinterpret_cast<const char*>(run), size_t(s - run));
+                out += escapeOf(b);
+                run = ++s;
+                continue;
+            }
+            int length = 0;
+            const char32_t c = decode(s, end, length);
+            if (c == char32_t(-1)) {
+                out.resize(start);
+                return false;
+            }
+            s += length;
+            if (encoding == Encoding::Cp1252) {
+                out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
+                out += cp1252::FromCodePoint(c);
+                run = s;
+            }
         }
-        if (encoding == Encoding::Utf8) {
-            p = std::copy_n(reinterpret_cast<const char*>(s), length, p);
-        } else {
-            *p++ = cp1252::FromCodePoint(c);
-        }
-        s += length;
     }
-    out.resize(p - out.data());
+    out.append(reinterpret_cast<const char*>(run), size_t(end - run));
     return true;
 }
 
