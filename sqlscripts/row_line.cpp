@@ -51,13 +51,37 @@ void appendInt(std::string& out, qint64 n) {
     out.append(digits, end - digits);
 }
 
-// QString::number(d, 'g', 15), as sql_values writes numbers.
+// Significant digits of a number written by to_chars, exponent left out.
+int significantDigits(const char* begin, const char* end) {
+    int count = 0;
+    bool leading = true;
+    for (const char* p = begin; p < end && *p != 'e'; ++p) {
+        if (*p < '0' || *p > '9' || (leading && *p == '0'))
+            continue;
+        leading = false;
+        ++count;
+    }
+    return count;
+}
+
+// QString::number(d, 'g', 15), as sql_values writes numbers. A number that
+// fifteen digits hold exactly is written as the C library's "%.15g" writes
+// it; any other goes through Qt, whose rounding of a tie differs.
 void appendDouble(std::string& out, double d) {
     if (d == std::trunc(d) && std::fabs(d) < 1e15 && !(d == 0 && std::signbit(d))) {
         appendInt(out, qint64(d));
-    } else {
-        out += QString::number(d, 'g', 15).toStdString();
+        return;
     }
+    char digits[32];
+    const auto shortest = std::to_chars(digits, digits + sizeof digits, d);
+    if (std::isfinite(d) && shortest.ec == std::errc() &&
+        significantDigits(digits, shortest.ptr) <= 15) {
+        const auto end =
+            std::to_chars(digits, digits + sizeof digits, d, std::chars_format::general, 15).ptr;
+        out.append(digits, end - digits);
+        return;
+    }
+    out += QString::number(d, 'g', 15).toStdString();
 }
 
 // A date in the stored form, "yyyy-MM-dd" or "yyyy-MM-dd hh:mm:ss", that

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "sqlscripts/row_values.h"
@@ -81,6 +85,46 @@ TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
         }
     }
     EXPECT_EQ(checked, 6 * 2 * 6 * 11);
+}
+
+// Numbers of every size, as money, measures and custom numbers hold them,
+// are written as the value functions write them.
+TEST(RowLine, WritesNumbersOfEverySizeAsTheValueFunctions) {
+    QTemporaryDir dir;
+    auto db = dao::DBEngine::CreateDatabase(dir.filePath("numbers.db"));
+    std::mt19937_64 random(7);
+    QString script = QStringLiteral("CREATE TABLE T (d DOUBLE); BEGIN;");
+    for (const double d :
+         {0.1, 12.5, -0.0, 1e15, 123456789012345.6, 1e-5, 0.0001, 1e300, -2.5e-300,
+          0.30000000000000004, 99999999999999.99, 1436264015694985.0, 12345678901234.5}) {
+        script += QStringLiteral("INSERT INTO T VALUES (%1);").arg(d, 0, 'g', 17);
+    }
+    for (int i = 0; i < 3000; ++i) {
+        // Cents, measures and numbers anywhere in the range.
+        const double cents = double(random() % 10000000) / 100.0;
+        const double scaled = double(random() % 1000000) * std::pow(10.0, int(random() % 40) - 20);
+        double bits;
+        const quint64 raw = random();
+        std::memcpy(&bits, &raw, sizeof bits);
+        for (const double d : {cents, -scaled, bits}) {
+            if (std::isfinite(d))
+                script += QStringLiteral("INSERT INTO T VALUES (%1);").arg(d, 0, 'g', 17);
+        }
+    }
+    db->ExecuteScript(script + QStringLiteral("COMMIT;"));
+    auto rows = db->OpenCursor(QStringLiteral("select d from T"));
+    int checked = 0;
+    while (rows->Next()) {
+        RowLine line(true, RowLine::Head(true, QString(), QStringLiteral("t")));
+        line.Start().NumberOrNull(*rows, 0);
+        ASSERT_EQ(
+            QByteArray::fromStdString(line.Bytes()),
+            sql::InsertRow(QString(), QStringLiteral("t"), {sql::NumberOrNull(rows->Value(0))})
+                .Bytes(true))
+            << rows->Value(0).toDouble();
+        ++checked;
+    }
+    EXPECT_GT(checked, 8000);
 }
 
 // The key that deletes a row before it is sent again is read back from the
