@@ -457,27 +457,22 @@ QByteArray importedImage(const QString& path) {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(image), qsizetype(size));
 }
 
-void loadImage(const QByteArray& image, sqlite3* db, const QString& path) {
-    sqlite3* opened = nullptr;
-    // A handle comes back even when the opening fails: it is closed too.
-    const int opening =
-        sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    const SqliteDatabase owner(opened);
-    sqlite3* source = owner.get();
-    if (opening != SQLITE_OK)
-        sqliteFailure(source, path);
-    RegisterJetFunctions(source);
-    // Read in place: the copy below is the one this process keeps.
-    auto* bytes = reinterpret_cast<unsigned char*>(const_cast<char*>(image.constData()));
-    if (sqlite3_deserialize(source, "main", bytes, image.size(), image.size(),
-                            SQLITE_DESERIALIZE_READONLY) != SQLITE_OK)
-        sqliteFailure(source, path);
-    sqlite3_backup* backup = sqlite3_backup_init(db, "main", source, "main");
-    if (!backup)
+// The image becomes the connection's database as it is: one copy, which
+// the connection owns and may grow (a check's work tables).
+void loadImage(QByteArray& image, sqlite3* db, const QString& path) {
+    const auto size = sqlite3_int64(image.size());
+    auto* bytes = static_cast<unsigned char*>(sqlite3_malloc64(sqlite3_uint64(size)));
+    if (!bytes)
+        damaged(path, QStringLiteral("sa copie ne tient pas en mémoire"));
+    std::memcpy(bytes, image.constData(), size_t(size));
+    image = QByteArray();
+    // On failure too, the connection frees the bytes.
+    if (sqlite3_deserialize(db, "main", bytes, size, size,
+                            SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) !=
+        SQLITE_OK)
         sqliteFailure(db, path);
-    sqlite3_backup_step(backup, -1);
-    if (sqlite3_backup_finish(backup) != SQLITE_OK)
-        sqliteFailure(db, path);
+    sqlite3_int64 unbounded = std::numeric_limits<sqlite3_int64>::max();
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_SIZE_LIMIT, &unbounded);
 }
 
 // What libmdb prints when a page lies beyond the file's end or does not hold
@@ -535,7 +530,7 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     constexpr qint64 kMiB = 1 << 20;
     const auto limit = std::chrono::seconds(60 + 2 * size / kMiB);
     const qint64 memory = 2048 * kMiB + 16 * size;
-    const ChildOutcome outcome = CallInChild(
+    ChildOutcome outcome = CallInChild(
         [&] {
             try {
                 return importedImage(path);
