@@ -12,7 +12,9 @@ QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QSt
     const bool wishList = group == ExportGroup::Acheter;
     // Under a condition the table is read in its own order: an index on the
     // condition's column would fetch the albums one by one, all of them when
-    // the condition holds for all.
+    // the condition holds for all. The wish list of a newer catalogue is a
+    // small part of its table, which the index on the flag finds in the
+    // same order.
     if (!catalogue::IsV6(GV_Version_Base)) {
         const QString table = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
         return condition.isEmpty() ? table
@@ -20,11 +22,12 @@ QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QSt
                                          QStringLiteral(" NOT INDEXED where ") + condition;
     }
     if (!condition.isEmpty()) {
-        return AlbumSource(group, GV_Version_Base)
-                   .chopped(1)
-                   .replace(QStringLiteral(" from ALBUMS where "),
-                            QStringLiteral(" from ALBUMS NOT INDEXED where ")) +
-               QStringLiteral(" and ") + condition;
+        QString source = AlbumSource(group, GV_Version_Base).chopped(1);
+        if (!wishList) {
+            source.replace(QStringLiteral(" from ALBUMS where "),
+                           QStringLiteral(" from ALBUMS NOT INDEXED where "));
+        }
+        return source + QStringLiteral(" and ") + condition;
     }
     return QStringLiteral(
                "select IdAlbum, Num, Titre, IdSerie, IdDessinateur, IdScenariste, DateAchat, "

@@ -306,7 +306,9 @@ class IncrementalExport {
     void wishList() {
         const QString mark = number(s_.GV_LastId);
         const QString table = v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
-        const QString above = table + QStringLiteral(".IdAlbum > ") + mark;
+        // "+": the key's own index would give the albums in another order.
+        const QString above =
+            (v6_ ? QStringLiteral("+") : QString()) + table + QStringLiteral(".IdAlbum > ") + mark;
 
         auto db = openCatalogue();
         Written w = writeReferences(*db, ExportGroup::Acheter, above,

@@ -72,6 +72,19 @@ void appendDouble(std::string& out, double d) {
         appendInt(out, qint64(d));
         return;
     }
+    // Money: a whole number of cents, which "%.15g" writes as such.
+    const double cents = std::round(d * 100);
+    if (std::fabs(cents) < 1e13 && cents / 100 == d) {
+        const auto whole = qint64(std::fabs(cents));
+        if (d < 0)
+            out += '-';
+        appendInt(out, whole / 100);
+        out += '.';
+        out += char('0' + whole % 100 / 10);
+        if (whole % 10 != 0)
+            out += char('0' + whole % 10);
+        return;
+    }
     char digits[32];
     const auto shortest = std::to_chars(digits, digits + sizeof digits, d);
     if (std::isfinite(d) && shortest.ec == std::errc() &&
