@@ -83,22 +83,26 @@ void read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
         const QString own = !v6        ? QString()
                             : wishList ? QStringLiteral("AAcheter = 1")
                                        : QStringLiteral("AAcheter = 0");
-        // One pass in the table's order: an index on the condition's column
-        // would fetch the albums one by one, all of them when the condition
-        // holds for all.
+        // The collection in one pass in the table's order: an index on the
+        // condition's column would fetch the albums one by one, all of them
+        // when the condition holds for all. The wish list of a newer
+        // catalogue is a small part of the table, which its flag's index finds.
+        const QString scan = v6 && wishList ? QString() : QStringLiteral(" NOT INDEXED");
         auto albums = db.OpenCursor(
             QStringLiteral("SELECT %1.IdDessinateur, %1.IdScenariste, %1.IdColoriste, %1.IdSerie%2 "
-                           "FROM %1 NOT INDEXED")
-                .arg(table, flag) +
+                           "FROM %1%3")
+                .arg(table, flag, scan) +
             where(own));
         while (albums->Next()) {
             Refs& into = sets(*albums, 4);
             collect(*albums, {0, 1, 2}, into.authors);
             collect(*albums, {3}, into.series);
         }
+        // Each link finds its album by its key: there are fewer links than
+        // albums, each of which would be looked for among the links.
         auto links = db.OpenCursor(
-            QStringLiteral("SELECT COLLABORATEURS.IdAuteur%2 FROM %1 NOT INDEXED INNER JOIN "
-                           "COLLABORATEURS ON %1.IdAlbum = COLLABORATEURS.IdAlbum")
+            QStringLiteral("SELECT COLLABORATEURS.IdAuteur%2 FROM COLLABORATEURS CROSS JOIN %1 "
+                           "ON %1.IdAlbum = COLLABORATEURS.IdAlbum")
                 .arg(table, flag) +
             where(own));
         while (links->Next()) {
