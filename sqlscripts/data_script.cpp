@@ -6,7 +6,6 @@
 
 namespace kalvor {
 namespace {
-constexpr size_t kPiece = 1 << 18;
 
 // The gathered lines, written without a copy.
 QByteArray piece(const std::string& bytes) {
@@ -54,10 +53,8 @@ void DataScript::requireOpen() const {
 }
 
 void DataScript::flush() {
-    if (pending_.size() >= kPiece) {
-        file_->Write(piece(pending_));
-        pending_.clear();
-    }
+    file_->Write(piece(pending_));
+    pending_.clear();
 }
 
 void DataScript::Write(const ScriptLine& line) {
@@ -65,14 +62,9 @@ void DataScript::Write(const ScriptLine& line) {
     const QByteArray bytes = line.Bytes(utf8_);
     pending_.append(bytes.constData(), size_t(bytes.size()));
     pending_.append("\r\n", 2);
-    flush();
-}
-
-void DataScript::WriteBytes(std::string_view line) {
-    requireOpen();
-    pending_ += line;
-    pending_.append("\r\n", 2);
-    flush();
+    if (pending_.size() >= kPiece) {
+        flush();
+    }
 }
 
 }  // namespace kalvor

@@ -34,10 +34,25 @@ class DataScript {
     // Error 91 when no file is open.
     void Write(const ScriptLine& line);
     void Write(const QString& statement) { Write(ScriptLine(statement)); }
-    // A line already in the script's encoding, without its line end.
-    void WriteBytes(std::string_view line);
+    // A line already in the script's encoding, without its line end; or
+    // that line made of its head, a key and its end.
+    void WriteBytes(std::string_view line) { WriteBytes(line, {}, {}); }
+    void WriteBytes(std::string_view head, std::string_view key, std::string_view end) {
+        if (!file_) {
+            requireOpen();
+        }
+        pending_ += head;
+        pending_ += key;
+        pending_ += end;
+        pending_ += "\r\n";
+        if (pending_.size() >= kPiece) {
+            flush();
+        }
+    }
 
   private:
+    static constexpr size_t kPiece = 1 << 18;
+
     void requireOpen() const;
     void flush();
 

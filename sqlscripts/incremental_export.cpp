@@ -129,18 +129,11 @@ class IncrementalExport {
         // The row made in line(), after the line that deletes the site's copy.
         void Write(const std::string& row) {
             const std::string_view key = line_.FirstValue();
-            delete_ = deleteHead_;
-            delete_ += key;
-            delete_ += ';';
-            out_.WriteBytes(delete_);
+            out_.WriteBytes(deleteHead_, key, ";");
             out_.WriteBytes(row);
-            if (alsoHead_.empty()) {
-                return;
+            if (!alsoHead_.empty()) {
+                out_.WriteBytes(alsoHead_, key, ";");
             }
-            also_ = alsoHead_;
-            also_ += key;
-            also_ += ';';
-            out_.WriteBytes(also_);
         }
 
       private:
@@ -157,7 +150,7 @@ class IncrementalExport {
         IncrementalExport& run_;
         DataScript& out_;
         RowLine line_;
-        std::string deleteHead_, delete_, alsoHead_, also_;
+        std::string deleteHead_, alsoHead_;
     };
 
     // Whether the site held the row before this export: an earlier item
