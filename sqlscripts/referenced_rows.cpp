@@ -28,10 +28,30 @@ void collect(dao::RowCursor& items, const std::vector<int>& columns, Ids& ids) {
 }
 
 void sortUnique(Ids& ids) {
-    if (ids) {
-        std::sort(ids->begin(), ids->end());
-        ids->erase(std::unique(ids->begin(), ids->end()), ids->end());
+    if (!ids || ids->empty()) {
+        return;
     }
+    std::vector<qint64>& list = *ids;
+    const auto [lowest, highest] = std::minmax_element(list.begin(), list.end());
+    const qint64 low = *lowest;
+    const quint64 span = quint64(*highest) - quint64(low);
+    // Ids are counters, each named many times: marking them in their range
+    // sorts them in one pass when the range is not much wider than the list.
+    if (span < quint64(list.size()) * 8 + 4096) {
+        std::vector<bool> named(size_t(span) + 1);
+        for (const qint64 id : list) {
+            named[size_t(quint64(id) - quint64(low))] = true;
+        }
+        list.clear();
+        for (size_t k = 0; k < named.size(); ++k) {
+            if (named[k]) {
+                list.push_back(qint64(quint64(low) + k));
+            }
+        }
+        return;
+    }
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
 }
 
 // One pass over the group's items that `condition` chooses, and over those
