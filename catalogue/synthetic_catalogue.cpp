@@ -36,13 +36,17 @@ QString schema(Generation g) {
             QStringLiteral("CREATE TABLE ACHETER (%1);")
                 .arg(
                     QString::fromLatin1(kAlbumColumns).arg(QStringLiteral("NoteAlbum"), QString()));
+    // The indexes of the catalogues the application writes.
     for (const QString& t : v6 ? QStringList{"ALBUMS"} : QStringList{"ALBUMS", "ACHETER"})
         for (const char* c :
              {"IdSerie", "DateAchat", "IdScenariste", "IdDessinateur", "idColoriste"})
             s += QStringLiteral("CREATE INDEX %1_%2 ON %1 (%2);").arg(t, QLatin1String(c));
+    if (v6)
+        s += QStringLiteral("CREATE INDEX ALBUMS_AAcheter ON ALBUMS (AAcheter);");
     s += QStringLiteral(
         "CREATE TABLE COLLABORATEURS (IdAlbum LONG, IdAuteur LONG, TypeCollaboration BYTE);"
-        "CREATE INDEX COLLABORATEURS_IdAlbum ON COLLABORATEURS (IdAlbum);");
+        "CREATE INDEX COLLABORATEURS_IdAlbum ON COLLABORATEURS (IdAlbum);"
+        "CREATE INDEX COLLABORATEURS_IdAuteur ON COLLABORATEURS (IdAuteur);");
     if (v6)
         s += QStringLiteral(
             "CREATE TABLE PARABD (IdParabd COUNTER NOT NULL, IdAlbum LONG, IdSerie LONG, "
@@ -55,7 +59,9 @@ QString schema(Generation g) {
             "CREATE TABLE REVUES (idRevue COUNTER NOT NULL, NomRevue TEXT(100), Num INTEGER, Date "
             "DATETIME, Editeur TEXT(100), Periodicite TEXT(50), AuNumero TEXT(50), PrixAchat "
             "CURRENCY, Cote CURRENCY, Commentaire MEMO, Couverture TEXT(255), PRIMARY KEY "
-            "(idRevue));");
+            "(idRevue));"
+            "CREATE INDEX PARABD_IdSerie ON PARABD (IdSerie);"
+            "CREATE INDEX PARABD_IdAuteur ON PARABD (IdAuteur);");
     else
         s += QStringLiteral(
             "CREATE TABLE EXLIBRIS (IdExlibris COUNTER NOT NULL, IdAlbum LONG, IdSerie LONG, "
@@ -64,6 +70,8 @@ QString schema(Generation g) {
             "HC "
             "YESNO, EA YESNO, TireAPart YESNO, TypeObjet INTEGER, TypeCouleur BYTE, ImageEx "
             "TEXT(255), DateAchat DATETIME, Commentaire MEMO, PRIMARY KEY (IdExlibris));"
+            "CREATE INDEX EXLIBRIS_IdSerie ON EXLIBRIS (IdSerie);"
+            "CREATE INDEX EXLIBRIS_IdDessinateur ON EXLIBRIS (IdDessinateur);"
             "CREATE TABLE REVUES (idRevue COUNTER NOT NULL, NomRevue TEXT(100), Num INTEGER, Date "
             "DATETIME, Editeur TEXT(100), Periodicite TEXT(50), AuNumero TEXT(50), PrixAchat "
             "CURRENCY, Cote CURRENCY, Commentaire MEMO, Serie1 TEXT(100), Serie2 TEXT(100), Serie3 "

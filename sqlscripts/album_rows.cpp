@@ -8,34 +8,41 @@
 
 namespace kalvor::album_rows {
 
+namespace {
+
+// A newer catalogue's albums of one group; `scan` reads the table in its
+// own order rather than through the flag's index.
+QString v6Albums(bool wishList, bool scan) {
+    return QStringLiteral(
+               "select IdAlbum, Num, Titre, IdSerie, IdDessinateur, IdScenariste, DateAchat, "
+               "PrixAchat, Editeur, Etat, Format, EdO, HorsSerie, Integrale, EditionLimitee, "
+               "Collection, CoteActuelle, Reference, DL, Commentaire, Couverture, Possede, "
+               "Appreciation as NoteAlbum, idColoriste, Broche, Dedicace, ExLibris, NbPAges, "
+               "Perso1, Perso2, Perso3, NumA, Perso4, Prete from ALBUMS") +
+           (scan ? QStringLiteral(" NOT INDEXED") : QString()) +
+           (wishList ? QStringLiteral(" where AAcheter=1") : QStringLiteral(" where AAcheter=0"));
+}
+
+}  // namespace
+
 QString AlbumSource(ExportGroup group, const QString& GV_Version_Base, const QString& condition) {
     const bool wishList = group == ExportGroup::Acheter;
-    // Under a condition the table is read in its own order: an index on the
-    // condition's column would fetch the albums one by one, all of them when
-    // the condition holds for all. The wish list of a newer catalogue is a
-    // small part of its table, which the index on the flag finds in the
-    // same order.
+    // The collection is read in the table's own order: an index on the
+    // flag or on the condition's column would fetch the albums one by one,
+    // most of the table or all of it. The wish list of a newer catalogue is
+    // a small part of its table, which the flag's index finds in the same
+    // order.
     if (!catalogue::IsV6(GV_Version_Base)) {
         const QString table = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
         return condition.isEmpty() ? table
                                    : QStringLiteral("select * from ") + table +
                                          QStringLiteral(" NOT INDEXED where ") + condition;
     }
+    QString source = v6Albums(wishList, !wishList);
     if (!condition.isEmpty()) {
-        QString source = AlbumSource(group, GV_Version_Base).chopped(1);
-        if (!wishList) {
-            source.replace(QStringLiteral(" from ALBUMS where "),
-                           QStringLiteral(" from ALBUMS NOT INDEXED where "));
-        }
-        return source + QStringLiteral(" and ") + condition;
+        source += QStringLiteral(" and ") + condition;
     }
-    return QStringLiteral(
-               "select IdAlbum, Num, Titre, IdSerie, IdDessinateur, IdScenariste, DateAchat, "
-               "PrixAchat, Editeur, Etat, Format, EdO, HorsSerie, Integrale, EditionLimitee, "
-               "Collection, CoteActuelle, Reference, DL, Commentaire, Couverture, Possede, "
-               "Appreciation as NoteAlbum, idColoriste, Broche, Dedicace, ExLibris, NbPAges, "
-               "Perso1, Perso2, Perso3, NumA, Perso4, Prete from ALBUMS where AAcheter=") +
-           (wishList ? QStringLiteral("1;") : QStringLiteral("0;"));
+    return source + u';';
 }
 
 std::unique_ptr<dao::RowCursor> OpenAlbums(dao::Database& db, ExportGroup group,
@@ -44,12 +51,11 @@ std::unique_ptr<dao::RowCursor> OpenAlbums(dao::Database& db, ExportGroup group,
 }
 
 QString AlbumsByIdSource(ExportGroup group, const QString& GV_Version_Base) {
-    QString source = AlbumSource(group, GV_Version_Base);
-    if (catalogue::IsV6(GV_Version_Base)) {
-        source.chop(1);  // its ";"
-    } else {
-        source = QStringLiteral("select * from ") + source;
-    }
+    // In the order of their ids, which the engine chooses how to give.
+    const QString source =
+        catalogue::IsV6(GV_Version_Base)
+            ? v6Albums(group == ExportGroup::Acheter, false)
+            : QStringLiteral("select * from ") + AlbumSource(group, GV_Version_Base);
     return source + QStringLiteral(" order by IdAlbum");
 }
 

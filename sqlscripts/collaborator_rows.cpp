@@ -71,10 +71,14 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
         albums = v6 ? QStringLiteral("ALBUMS a where AAcheter = 0 and")
                     : QStringLiteral("ALBUMS a where");
     }
+    // Each link of the collection finds its album by its key, rather than
+    // most albums, through their flag's index, looking for their links.
+    const QString join =
+        group == ExportGroup::Acheter ? QStringLiteral(", ") : QStringLiteral(" CROSS JOIN ");
     return QStringLiteral(
                "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration, a.IdScenariste, "
-               "a.IdDessinateur, a.idColoriste from COLLABORATEURS c, ") +
-           albums +
+               "a.IdDessinateur, a.idColoriste from COLLABORATEURS c") +
+           join + albums +
            QStringLiteral(
                " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
