@@ -60,8 +60,9 @@ class LinkWriter {
     void SetTarget(DataScript* out) { out_ = out; }
     // Keeps the lines back instead.
     void SetBuffer(LinkBuffer* buffer) { buffer_ = buffer; }
-    // Each album first deletes the links the site holds for it: for a wish
-    // list exported without the collection, whose table is not emptied.
+    // Each album first deletes the links the site holds for it: for the
+    // incremental export, and for a wish list exported without the
+    // collection, whose table is not emptied.
     void SetReplacing(bool replacing) { replacing_ = replacing; }
 
     // The own links of the album the cursor stands on (positions of

@@ -119,11 +119,6 @@ class IncrementalExport {
               out_(run.out_),
               line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
               deleteHead_(deleteHead(table, key)) {}
-        // The site's rows of another table under the same key go too, after
-        // the row (an album's links).
-        void AlsoDelete(const QString& table, const QString& key) {
-            alsoHead_ = deleteHead(table, key);
-        }
         // Where each row is made; its first value is its key.
         RowLine& line() { return line_; }
         // The row made in line(), after the line that deletes the site's copy.
@@ -131,9 +126,6 @@ class IncrementalExport {
             const std::string_view key = line_.FirstValue();
             out_.WriteBytes(deleteHead_, key, ";");
             out_.WriteBytes(row);
-            if (!alsoHead_.empty()) {
-                out_.WriteBytes(alsoHead_, key, ";");
-            }
         }
 
       private:
@@ -150,7 +142,7 @@ class IncrementalExport {
         IncrementalExport& run_;
         DataScript& out_;
         RowLine line_;
-        std::string deleteHead_, alsoHead_;
+        std::string deleteHead_;
     };
 
     // Whether the site held the row before this export: an earlier item
@@ -223,9 +215,9 @@ class IncrementalExport {
                        album_rows::Cote cote) {
         using namespace catalogue::album;
         RowWriter writer(*this, AlbumsTable(group), QStringLiteral("idalbum"));
-        writer.AlsoDelete(QStringLiteral("collaborateurs"), QStringLiteral("idalbum"));
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
+        links.SetReplacing(true);
         const bool extras = s_.Opt_Collaborateurs != 0;
         if (extras) {
             links.HoldExtraCollaborators(db, group, version_);
