@@ -399,22 +399,6 @@ class CardSettings : public testing::Test {
     PublishedCatalogue* p_ = nullptr;
 };
 
-// The card classes and rules of a page, in order: "L" wide, "F" narrow, "-" a rule.
-QString cardFlow(const QByteArray& body) {
-    static const QRegularExpression mark(
-        QStringLiteral("<div class=\"(FicheLarge|Fiche)\"|<hr>|<h1>"));
-    QString flow;
-    auto it = mark.globalMatch(QString::fromLatin1(body));
-    while (it.hasNext()) {
-        const QString m = it.next().captured(0);
-        flow += m == QStringLiteral("<hr>")           ? u'-'
-                : m == QStringLiteral("<h1>")         ? u'H'
-                : m.contains(QStringLiteral("Large")) ? u'L'
-                                                      : u'F';
-    }
-    return flow;
-}
-
 TEST_F(CardSettings, LayoutsPairNarrowCardsAndRuleWideOnes) {
     // Series 4 has albums 21-26; 21 and 25 have back covers.
     Settings s = base();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include "catalogue/sqlite_catalogue.h"
 #include "common/vb.h"
@@ -90,6 +91,21 @@ QString variantSite(const SiteHarness& base, const QString& name, Settings setti
     }
     require.Close();
     return base.url() + u'_' + name;
+}
+
+QString cardFlow(const QByteArray& body) {
+    static const QRegularExpression mark(
+        QStringLiteral("<div class=\"(FicheLarge|Fiche)\"|<hr>|<h1>"));
+    QString flow;
+    auto it = mark.globalMatch(QString::fromLatin1(body));
+    while (it.hasNext()) {
+        const QString m = it.next().captured(0);
+        flow += m == QStringLiteral("<hr>")           ? u'-'
+                : m == QStringLiteral("<h1>")         ? u'H'
+                : m.contains(QStringLiteral("Large")) ? u'L'
+                                                      : u'F';
+    }
+    return flow;
 }
 
 }  // namespace kalvor::e2e

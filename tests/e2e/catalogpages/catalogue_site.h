@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include "e2e/site/site_harness.h"
@@ -19,5 +20,9 @@ QList<SqlScript> fullExportData(const SiteInputs& inputs);
 // Another site on the database and the files of `base`, with its own
 // require.php; returns its folder's address.
 QString variantSite(const SiteHarness& base, const QString& name, Settings settings);
+
+// The cards, headings and rules of a page, in order: "H" a heading, "L" a
+// wide card, "F" a narrow one, "-" a rule.
+QString cardFlow(const QByteArray& body);
 
 }  // namespace kalvor::e2e

@@ -108,23 +108,6 @@ class VisitorPages : public testing::Test {
     }
 };
 
-// The order of the cards, headings and rules of a page: "H" a heading, "L" a
-// wide card, "F" a narrow one, "-" a rule.
-QString flow(const QByteArray& body) {
-    static const QRegularExpression mark(
-        QStringLiteral("<div class=\"(FicheLarge|Fiche)\"|<hr>|<h1>"));
-    QString f;
-    auto it = mark.globalMatch(QString::fromLatin1(body));
-    while (it.hasNext()) {
-        const QString m = it.next().captured(0);
-        f += m == QStringLiteral("<hr>")   ? u'-'
-             : m == QStringLiteral("<h1>") ? u'H'
-             : m.contains(u'L')            ? u'L'
-                                           : u'F';
-    }
-    return f;
-}
-
 // The ids of the cards, in order.
 QStringList cardIds(const QByteArray& body) {
     static const QRegularExpression card(
@@ -167,7 +150,7 @@ TEST_F(VisitorPages, MagazinePageCardsHeadingsAndRules) {
         Settings s = visitorSettings();
         s.GV_Nb_Col = l.nbcol;
         const SitePage p = page(s, l.query);
-        const QString f = flow(p.body);
+        const QString f = cardFlow(p.body);
         if (l.flow) {
             EXPECT_EQ(f, QString::fromLatin1(l.flow));
         } else {

@@ -45,6 +45,14 @@ class FullExport : public ::testing::Test {
         return path;
     }
 
+    // The older fixture with wish-list album 80 numbered 5, as owned album 5
+    // is: writer 4 in both, artist 99 in the wish list, no links of its own.
+    QString sharedIdCatalogue() {
+        return fixtureCopy("v5",
+                           "UPDATE ACHETER SET IdAlbum = 5, IdScenariste = 4, IdDessinateur = 99 "
+                           "WHERE IdAlbum = 80; DELETE FROM COLLABORATEURS WHERE IdAlbum = 80;");
+    }
+
     // A catalogue of `count` owned albums, album i by author i alone.
     QString numberedCatalogue(int count) {
         return fixtureCopy(
@@ -299,10 +307,7 @@ TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {
 TEST_F(FullExport, OlderWishListIdsThatRepeatCollectionIdsGiveEachLinkOnce) {
     // An older catalogue counts its wish list apart: album 5 is in both tables,
     // with the same writer, and COLLABORATEURS rows belong to both.
-    s.GV_Chemin_Base = fixtureCopy(
-        "v5",
-        "UPDATE ACHETER SET IdAlbum = 5, IdScenariste = 4, IdDessinateur = 99 WHERE IdAlbum = 80;"
-        "DELETE FROM COLLABORATEURS WHERE IdAlbum = 80;");
+    s.GV_Chemin_Base = sharedIdCatalogue();
     s.GV_Version_Base = QStringLiteral("v5");
     s.opt_albums = s.opt_acheter = 1;
     s.Opt_Collaborateurs = 1;
@@ -317,10 +322,7 @@ TEST_F(FullExport, AnOlderWishListWithoutTheCollectionKeepsTheLinksOfOwnedAlbums
     // Wish-list album 5 (writer 4, artist 99, colourist 7) replaces the
     // links of id 5, which owned album 5 (writer 4, artist 5, colourist 7)
     // holds too; COLLABORATEURS rows (5, 4, 0) and (5, 19, 2) belong to both.
-    s.GV_Chemin_Base = fixtureCopy(
-        "v5",
-        "UPDATE ACHETER SET IdAlbum = 5, IdScenariste = 4, IdDessinateur = 99 WHERE IdAlbum = 80;"
-        "DELETE FROM COLLABORATEURS WHERE IdAlbum = 80;");
+    s.GV_Chemin_Base = sharedIdCatalogue();
     s.GV_Version_Base = QStringLiteral("v5");
     s.opt_acheter = 1;
     s.Opt_Collaborateurs = 1;
