@@ -261,9 +261,8 @@ void LinkWriter::WriteHeldExtras(const dao::RowCursor& album) {
 }
 
 void LinkWriter::ExcludeCollectionLinksOfWishList(dao::Database& db, bool extras) {
-    auto own = db.OpenCursor(QStringLiteral(
-        "select a.IdAlbum, a.IdScenariste, a.IdDessinateur, a.idColoriste from ALBUMS a "
-        "INNER JOIN ACHETER b ON a.IdAlbum = b.IdAlbum"));
+    // The owned albums whose ids the wish list repeats.
+    auto own = db.OpenCursor(SharedIdAlbumsQuery(ExportGroup::Acheter, {}));
     while (own->Next()) {
         for (int type = 0; type < 3; ++type) {
             if (!own->IsNull(1 + type)) {
