@@ -1,6 +1,8 @@
 #include "platform/registry/reg_file.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QtEndian>
 
 #include <algorithm>
@@ -181,6 +183,48 @@ bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Do
     return true;
 }
 
+struct Bom {
+    Encoding encoding;
+    QByteArray bytes;
+};
+const Bom kBoms[] = {
+    {Encoding::Utf8Bom, QByteArray("\xEF\xBB\xBF", 3)},
+    {Encoding::Utf16Le, QByteArray("\xFF\xFE", 2)},
+    {Encoding::Utf16Be, QByteArray("\xFE\xFF", 2)},
+};
+
+QStringConverter::Encoding converterOf(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf16Le:
+            return QStringConverter::Utf16LE;
+        case Encoding::Utf16Be:
+            return QStringConverter::Utf16BE;
+        default:
+            return QStringConverter::Utf8;
+    }
+}
+
+// The text after its byte-order mark. Bytes the encoding cannot hold are
+// kept as U+FFFD and said: the file is then read only in part.
+QString decode(const QByteArray& bytes, Document& doc) {
+    QByteArrayView rest(bytes);
+    for (const Bom& bom : kBoms) {
+        if (bytes.startsWith(bom.bytes)) {
+            doc.encoding = bom.encoding;
+            rest = rest.sliced(bom.bytes.size());
+            break;
+        }
+    }
+    QStringDecoder decoder(converterOf(doc.encoding), QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(rest);
+    const bool utf16 = doc.encoding == Encoding::Utf16Le || doc.encoding == Encoding::Utf16Be;
+    if (decoder.hasError() || (utf16 && rest.size() % 2 != 0)) {
+        doc.problems << (utf16 ? QStringLiteral("texte UTF-16 illisible")
+                               : QStringLiteral("texte qui n'est pas en UTF-8"));
+    }
+    return text;
+}
+
 }  // namespace
 
 QString escapeString(const QString& text) {
@@ -199,10 +243,7 @@ QString escapeString(const QString& text) {
 
 Document parse(const QByteArray& bytes) {
     Document doc;
-    QString text = QString::fromUtf8(bytes);
-    if (text.startsWith(QChar(0xFEFF))) {
-        text.remove(0, 1);
-    }
+    const QString text = decode(bytes, doc);
     const QStringList lines = splitLines(text);
 
     bool headerSeen = false;
@@ -253,7 +294,7 @@ Document parse(const QByteArray& bytes) {
     return doc;
 }
 
-QByteArray serialize(const QList<Key>& keys) {
+QByteArray serialize(const QList<Key>& keys, Encoding encoding) {
     QString out = kHeader + QStringLiteral("\r\n");
     for (const Key& key : keys) {
         out += QStringLiteral("\r\n[") + kRoot + u'\\' + key.path + QStringLiteral("]\r\n");
@@ -270,7 +311,15 @@ QByteArray serialize(const QList<Key>& keys) {
             out += QStringLiteral("\r\n");
         }
     }
-    return out.toUtf8();
+    QByteArray bytes;
+    for (const Bom& bom : kBoms) {
+        if (bom.encoding == encoding) {
+            bytes = bom.bytes;
+        }
+    }
+    QStringEncoder encoder(converterOf(encoding), QStringConverter::Flag::Stateless);
+    bytes += QByteArray(encoder.encode(out));
+    return bytes;
 }
 
 }  // namespace kalvor::reg

@@ -87,11 +87,77 @@ void apply(QList<reg::Key>& keys, const QString& key) {
     }
 }
 
-QString unreadableProblem(const QString& store, const QStringList& problems) {
+QString unreadableProblem(const QString& store, const QStringList& problems, const QString& copy) {
     return QStringLiteral(
                "Le fichier des réglages %1 est en partie illisible (%2). Les valeurs "
-               "lisibles sont conservées ; une copie du fichier sera gardée sous %1.bak.")
-        .arg(store, problems.mid(0, 3).join(QStringLiteral(", ")));
+               "lisibles sont conservées ; une copie du fichier est gardée sous %3.")
+        .arg(store, problems.mid(0, 3).join(QStringLiteral(", ")), copy);
+}
+
+QString uncopiedProblem(const QString& store, const QStringList& problems, const QString& copy,
+                        const QString& reason) {
+    return QStringLiteral(
+               "Le fichier des réglages %1 est en partie illisible (%2) et sa copie n'a pas pu "
+               "être gardée sous %3 (%4). Les réglages de cette session ne seront pas "
+               "enregistrés.")
+        .arg(store, problems.mid(0, 3).join(QStringLiteral(", ")), copy, reason);
+}
+
+// Writes bytes into a file that must not exist yet; errno, or 0.
+int createOnly(const QString& path, const QByteArray& bytes) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return errno;
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const int error = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(QFile::encodeName(path).constData());
+            return error;
+        }
+        done += n;
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(QFile::encodeName(path).constData());
+        return error;
+    }
+    return 0;
+}
+
+// A store found unreadable in part is kept, before any save replaces it,
+// under a name that no later run writes over: the first free one of
+// store.illisible-1, -2, ... A copy that already holds these bytes serves
+// again. The copy's name; `reason` says why it could not be made.
+QString keepUnreadableCopy(const QString& store, const QByteArray& bytes, QString& reason) {
+    QString name;
+    for (int n = 1; n <= 999; ++n) {
+        name = store + QStringLiteral(".illisible-%1").arg(n);
+        QFile existing(name);
+        if (QFileInfo(name).isSymLink() || existing.exists()) {
+            if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes) {
+                return name;
+            }
+            continue;
+        }
+        const int error = createOnly(name, bytes);
+        if (error == EEXIST) {
+            continue;
+        }
+        if (error != 0) {
+            reason = SystemReason(error);
+        }
+        return name;
+    }
+    reason = QStringLiteral("trop de copies déjà gardées");
+    return name;
 }
 
 // The file a save replaces: the target of the store when it is a symbolic
@@ -226,8 +292,17 @@ void Registry::load() {
     seen_ = file.readAll();
     const reg::Document doc = reg::parse(seen_);
     keys_ = keysOf(doc);
+    encoding_ = doc.encoding;
     if (!doc.problems.isEmpty()) {
-        problem_ = unreadableProblem(storePath_, doc.problems);
+        QString reason;
+        const QString copy = keepUnreadableCopy(storePath_, seen_, reason);
+        if (reason.isEmpty()) {
+            problem_ = unreadableProblem(storePath_, doc.problems, copy);
+        } else {
+            // What could not be read must not be lost with the next save.
+            writable_ = false;
+            problem_ = uncopiedProblem(storePath_, doc.problems, copy, reason);
+        }
     }
 }
 
@@ -355,6 +430,7 @@ QString Registry::write() {
 
     // What is on disk now, with what another process wrote since the load.
     QList<reg::Key> keys;
+    reg::Encoding encoding = encoding_;
     QFile file(target);
     const bool exists = file.exists();
     if (exists) {
@@ -368,10 +444,18 @@ QString Registry::write() {
         file.close();
         const reg::Document doc = reg::parse(bytes);
         keys = keysOf(doc);
+        encoding = doc.encoding;
         if (bytes != seen_ && !doc.problems.isEmpty()) {
             // Edited meanwhile, and badly: say so and keep that text too.
-            setProblem(unreadableProblem(storePath_, doc.problems));
-            backupDone_ = false;
+            QString reason;
+            const QString copy = keepUnreadableCopy(storePath_, bytes, reason);
+            if (!reason.isEmpty()) {
+                return QStringLiteral(
+                           "le fichier, en partie illisible, n'a pas pu être copié "
+                           "sous %1 : %2")
+                    .arg(copy, reason);
+            }
+            setProblem(unreadableProblem(storePath_, doc.problems, copy));
         }
     }
     if (!backupDone_ && exists) {
@@ -392,12 +476,15 @@ QString Registry::write() {
             apply(keys, c.key, c.name, c.text);
         }
     }
-    const QByteArray bytes = reg::serialize(keys);
+    // Written back as it was found: the registry editor of Windows reads its
+    // own UTF-16 files, and so does a person's editor.
+    const QByteArray bytes = reg::serialize(keys, encoding);
     if (const QString failure = saveWhole(target, bytes); !failure.isEmpty()) {
         return failure;
     }
     keys_ = keys;
     seen_ = bytes;
+    encoding_ = encoding;
     return {};
 }
 

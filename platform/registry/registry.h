@@ -10,14 +10,15 @@
 
 namespace kalvor {
 
-// HKEY_CURRENT_USER, kept in a .reg text file. Key and value names compare
-// without regard to case. Another process may write the same file while this
-// one runs: a save reads the file again under a lock and applies only what
-// this object changed, then writes it whole to a temporary file renamed over
-// the store (through a symbolic link, if the store is one; mode 0600: it holds
-// the MySQL password). A change is saved at once, unless a Batch is open. The
-// catalogue application's keys are also looked up, read-only, in the Wine
-// prefix.
+// HKEY_CURRENT_USER, kept in a .reg text file, written back in the encoding it
+// was found in. Key and value names compare without regard to case. A file
+// read only in part is first copied beside it, under a name no save writes
+// over. Another process may write the same file while this one runs: a save
+// reads the file again under a lock and applies only what this object
+// changed, then writes it whole to a temporary file renamed over the store
+// (through a symbolic link, if the store is one; mode 0600: it holds the MySQL
+// password). A change is saved at once, unless a Batch is open. The catalogue
+// application's keys are also looked up, read-only, in the Wine prefix.
 class Registry {
   public:
     // Changes made while a batch is open are saved together, once, when the
@@ -83,6 +84,7 @@ class Registry {
     QList<reg::Key> keys_;
     QList<Change> changes_;  // not yet saved
     QByteArray seen_;        // the file as last read or written here
+    reg::Encoding encoding_ = reg::Encoding::Utf8;
     QString problem_;
     bool writable_ = true;  // false when the store exists but could not be read
     bool backupDone_ = false;

@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -122,4 +124,83 @@ TEST(UnattendedRun, ADamagedCatalogueIsRefusedWithoutWritingOrMovingAMark) {
                      after.contains(QStringLiteral("\"lastid"), Qt::CaseInsensitive))
             << after.toStdString();
     }
+}
+
+namespace {
+
+// The settings as the registry editor of Windows exports them: UTF-16LE after
+// its byte-order mark, CR LF.
+QByteArray regeditExport(const QString& text) {
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    return QByteArray("\xFF\xFE") + QByteArray(utf16.encode(text));
+}
+
+// Every "name"="value" line of a .reg text.
+QStringList valueLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        if (line.startsWith(u'"')) {
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST(UnattendedRun, ASettingsFileExportedByTheWindowsRegistryEditorIsReadAndKeptWhole) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export é");
+    QDir().mkpath(exportFolder);
+    const QString text =
+        QStringLiteral(
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Kalvor\\Config]\r\n"
+            "\"password\"=\"mot « de » passe\"\r\n\"host\"=\"db.example\"\r\n"
+            "\"Titre\"=\"Mes bandes dessinées\"\r\n\"split\"=\"false\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n")
+            .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
+                 exportFolder);
+    kalvor::test::writeAll(env.registryPath(), regeditExport(text));
+
+    const Job job = runProgram(env, {QStringLiteral("donnees")});
+    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+    EXPECT_FALSE(job.output.contains(QStringLiteral("illisible"))) << job.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
+
+    const QByteArray after = kalvor::test::readAll(env.registryPath());
+    ASSERT_TRUE(after.startsWith("\xFF\xFE"));
+    QStringDecoder utf16(QStringConverter::Utf16LE);
+    const QString written = utf16.decode(after.mid(2));
+    EXPECT_TRUE(written.startsWith(QStringLiteral("Windows Registry Editor Version 5.00\r\n")));
+    const QStringList lines = valueLines(written);
+    for (const QString& line : valueLines(text)) {
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+    }
+    EXPECT_TRUE(written.contains(QStringLiteral("\"lastrun\"="))) << written.toStdString();
+}
+
+// A copy of a file read only in part is the user's only trace of what it
+// held: later runs, finding the rewritten file sound, never write over it.
+TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    writeStore(env, exportFolder, QStringLiteral("\"password\"=\"secret\r\n\"host\"=\"h\"\r\n"));
+    const QByteArray damaged = kalvor::test::readAll(env.registryPath());
+    const QString copy = env.registryPath() + QStringLiteral(".illisible-1");
+
+    const Job first = runProgram(env, {QStringLiteral("donnees")});
+    EXPECT_EQ(first.exitCode, 0) << first.output.toStdString();
+    EXPECT_TRUE(first.output.contains(QStringLiteral("copie du fichier est gardée sous ") + copy))
+        << first.output.toStdString();
+    for (int run = 0; run < 2; ++run) {
+        const Job later = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(later.exitCode, 0) << later.output.toStdString();
+        EXPECT_FALSE(later.output.contains(QStringLiteral("illisible")))
+            << later.output.toStdString();
+    }
+    EXPECT_EQ(kalvor::test::readAll(copy), damaged);
+    EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
 }

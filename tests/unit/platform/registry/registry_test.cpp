@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -73,19 +75,121 @@ TEST_F(RegistryTest, AHandEditedFileWithLfEndsAndOtherTypesIsReadAndKept) {
     EXPECT_TRUE(test::readAll(store()).contains("\"Count\"=dword:00000010"));
 }
 
-TEST_F(RegistryTest, ACorruptFileIsReportedOnceAndCopiedBeforeTheFirstSave) {
+TEST_F(RegistryTest, ACorruptFileIsReportedOnceAndKeptUnderANameNoLaterRunWritesOver) {
     const QByteArray corrupt =
         "garbage\n[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\n\"a\"=\"1\"\nzzz\n";
     test::writeAll(store(), corrupt);
+    const QString copy = store() + QStringLiteral(".illisible-1");
+    {
+        Registry reg(store(), wine());
+        const QString problem = reg.takeProblem();
+        EXPECT_TRUE(problem.contains(QStringLiteral("illisible")) &&
+                    problem.contains(QStringLiteral("copie du fichier est gardée sous ") + copy))
+            << problem.toStdString();
+        EXPECT_TRUE(reg.takeProblem().isEmpty());
+        EXPECT_EQ(test::readAll(copy), corrupt);  // before any save
+        EXPECT_EQ(reg.value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("a")),
+                  QStringLiteral("1"));
+        reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("b"),
+                     QStringLiteral("2"));
+    }
+    // Later runs find the rewritten file sound; their copies of the previous
+    // file never reach the one kept.
+    for (const char* value : {"3", "4"}) {
+        Registry reg(store(), wine());
+        EXPECT_TRUE(reg.takeProblem().isEmpty());
+        reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("b"),
+                     QString::fromLatin1(value));
+    }
+    EXPECT_EQ(test::readAll(copy), corrupt);
+
+    // The same text found again is not copied twice; another one gets a name
+    // of its own, and so does a text spoilt by another process meanwhile.
+    test::writeAll(store(), corrupt);
+    {
+        Registry reg(store(), wine());
+        EXPECT_TRUE(reg.takeProblem().contains(copy));
+    }
+    const QByteArray other = corrupt + "encore\n";
+    test::writeAll(store(), other);
     Registry reg(store(), wine());
-    const QString problem = reg.takeProblem();
-    EXPECT_TRUE(problem.contains(QStringLiteral("illisible"))) << problem.toStdString();
-    EXPECT_TRUE(reg.takeProblem().isEmpty());
-    EXPECT_EQ(reg.value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("a")),
-              QStringLiteral("1"));
+    EXPECT_TRUE(reg.takeProblem().contains(store() + QStringLiteral(".illisible-2")));
+    const QByteArray meanwhile = other + "et encore\n";
+    test::writeAll(store(), meanwhile);
     reg.setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("b"),
-                 QStringLiteral("2"));
-    EXPECT_EQ(test::readAll(store() + QStringLiteral(".bak")), corrupt);
+                 QStringLiteral("5"));
+    EXPECT_TRUE(reg.takeProblem().contains(store() + QStringLiteral(".illisible-3")));
+    EXPECT_EQ(test::readAll(copy), corrupt);
+    EXPECT_EQ(test::readAll(store() + QStringLiteral(".illisible-2")), other);
+    EXPECT_EQ(test::readAll(store() + QStringLiteral(".illisible-3")), meanwhile);
+    EXPECT_FALSE(QFileInfo::exists(store() + QStringLiteral(".illisible-4")));
+}
+
+// The registry editor of Windows exports in UTF-16LE after a byte-order mark.
+QByteArray regeditBytes(const QString& text, const QStringConverter::Encoding encoding,
+                        const QByteArray& bom) {
+    QStringEncoder encoder(encoding);
+    return bom + QByteArray(encoder.encode(text));
+}
+
+TEST_F(RegistryTest, UnicodeFilesAreReadAndWrittenBackInTheirOwnEncoding) {
+    const QString text = QStringLiteral(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Kalvor\\Config]\r\n"
+        "\"Titre\"=\"Séries « à lire » 漫画\"\r\n"
+        "\"password\"=\"p\\\"w\\\\d\"\r\n\r\n");
+    struct Case {
+        QStringConverter::Encoding encoding;
+        QByteArray bom;
+    };
+    for (const Case& c : {Case{QStringConverter::Utf16LE, QByteArray("\xFF\xFE")},
+                          Case{QStringConverter::Utf16BE, QByteArray("\xFE\xFF")},
+                          Case{QStringConverter::Utf8, QByteArray("\xEF\xBB\xBF")}}) {
+        SCOPED_TRACE(c.bom.toHex().toStdString());
+        QDir(dir.path() + QStringLiteral("/kalvor")).removeRecursively();
+        test::writeAll(store(), regeditBytes(text, c.encoding, c.bom));
+        const QString config = QStringLiteral("software\\Kalvor\\Config");
+        {
+            Registry reg(store(), wine());
+            EXPECT_TRUE(reg.takeProblem().isEmpty());
+            EXPECT_EQ(reg.value(config, QStringLiteral("titre")),
+                      QStringLiteral("Séries « à lire » 漫画"));
+            EXPECT_EQ(reg.value(config, QStringLiteral("password")), QStringLiteral("p\"w\\d"));
+            reg.setValue(config, QStringLiteral("site"), QStringLiteral("é"));
+        }
+        const QByteArray bytes = test::readAll(store());
+        ASSERT_TRUE(bytes.startsWith(c.bom));
+        QStringDecoder decoder(c.encoding);
+        const QString written = decoder.decode(bytes.mid(c.bom.size()));
+        EXPECT_FALSE(decoder.hasError());
+        EXPECT_TRUE(written.startsWith(QStringLiteral("Windows Registry Editor Version 5.00\r\n")));
+        EXPECT_TRUE(written.contains(QStringLiteral("\"Titre\"=\"Séries « à lire » 漫画\"\r\n")))
+            << written.toStdString();
+        EXPECT_TRUE(written.contains(QStringLiteral("\"site\"=\"é\"\r\n")));
+        Registry again(store(), wine());
+        EXPECT_TRUE(again.takeProblem().isEmpty());
+        EXPECT_EQ(again.value(config, QStringLiteral("password")), QStringLiteral("p\"w\\d"));
+        EXPECT_FALSE(QFileInfo::exists(store() + QStringLiteral(".illisible-1")));
+    }
+}
+
+TEST_F(RegistryTest, BytesTheEncodingCannotHoldMakeTheFileUnreadableInPart) {
+    // Windows-1252 without a mark, an odd UTF-16 byte: read in part, and kept.
+    const QByteArray ansi =
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n"
+        "\"Titre\"=\"Bandes dessin\xE9"
+        "es\"\r\n";
+    const QByteArray cut =
+        regeditBytes(QString::fromLatin1(ansi), QStringConverter::Utf16LE, QByteArray("\xFF\xFE")) +
+        "\x41";
+    for (const QByteArray& bytes : {ansi, cut}) {
+        QDir(dir.path() + QStringLiteral("/kalvor")).removeRecursively();
+        test::writeAll(store(), bytes);
+        Registry reg(store(), wine());
+        EXPECT_TRUE(reg.takeProblem().contains(QStringLiteral("illisible-1")));
+        EXPECT_EQ(test::readAll(store() + QStringLiteral(".illisible-1")), bytes);
+    }
 }
 
 TEST_F(RegistryTest, CatalogueApplicationKeysComeFromWineReadOnly) {
