@@ -57,6 +57,18 @@ bool isWholeNumber(const QString& text) {
     return whole.match(text).hasMatch();
 }
 
+// A whole number as typed, written as PHP must read it: "08" is no literal
+// at all and "010" an octal 8, so leading zeros go. Any other text stays.
+QString decimal(const QString& text) {
+    static const QRegularExpression whole(QStringLiteral("^(-?)0*([0-9]+)$"));
+    const QRegularExpressionMatch m = whole.match(text);
+    if (!m.hasMatch()) {
+        return text;
+    }
+    const QString digits = m.captured(2);
+    return digits == u"0" ? digits : m.captured(1) + digits;
+}
+
 QStringList compatibilityBlock() {
     QFile file(QStringLiteral(":/sitegen/require_compat.php"));
     if (!file.open(QIODevice::ReadOnly)) {
@@ -166,7 +178,7 @@ void appendListAndLinkOptions(QStringList& l, const Settings& s) {
 
 void appendHomePage(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Page d'accueil"));
-    l << bare(QStringLiteral("$GV_series_accueil"), s.box_series_accueil,
+    l << bare(QStringLiteral("$GV_series_accueil"), decimal(s.box_series_accueil),
               QStringLiteral("; //(nombre de dernières séries à afficher)"));
     l << bare(QStringLiteral("$GV_images_accueil"), s.opt_image_accueil,
               QStringLiteral("; //(afficher les miniatures des derniers albums)"));
@@ -181,9 +193,9 @@ void appendHomePage(QStringList& l, const Settings& s) {
             lignes = s.box_ligne_accueil;
         }
     }
-    l << bare(QStringLiteral("$GV_col_accueil"), colonnes,
+    l << bare(QStringLiteral("$GV_col_accueil"), decimal(colonnes),
               QStringLiteral("; // (nb de colonnes pour miniatures page accueil)"));
-    l << bare(QStringLiteral("$GV_ligne_accueil"), lignes,
+    l << bare(QStringLiteral("$GV_ligne_accueil"), decimal(lignes),
               QStringLiteral("; // (nb de lignes pour miniatures page accueil)"));
     l << QString();
 }
@@ -214,7 +226,7 @@ void appendFooter(QStringList& l, const Settings& s) {
               flagTail(QStringLiteral("d'un bas de page")));
     if (s.opt_baspage == 1) {
         l << bare(
-            QStringLiteral("$GV_taille_baspage"), s.box_baspage,
+            QStringLiteral("$GV_taille_baspage"), decimal(s.box_baspage),
             QStringLiteral(
                 "; // Hauteur du bas de page en px (0 pour définition manuelle dans la css)"));
     }

@@ -257,6 +257,24 @@ TEST(RequirePhp, ButtonWritesWindows1252WithCrLfAndPhpReadsTheValuesBack) {
               QByteArray("oui0ISO-8859-1"));
 }
 
+// PHP reads "08" as no number at all and "010" as octal: each number goes in
+// as its decimal value (the window's own test runs php -l on the file).
+TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
+    Settings s = fullSettings();
+    s.box_series_accueil = QStringLiteral("000");
+    s.box_col_accueil = QStringLiteral("Auto");
+    s.box_albums_accueil = QStringLiteral("010");
+    s.box_baspage = QStringLiteral("-012");
+    ASSERT_TRUE(checkConfig(s).isEmpty());
+    const QStringList lines = requirePhpLines(s, someStats(), kWhen);
+    EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_series_accueil"))
+                    .startsWith(QStringLiteral("$GV_series_accueil = 0;")));
+    EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_ligne_accueil"))
+                    .startsWith(QStringLiteral("$GV_ligne_accueil  = 10;")));
+    EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_taille_baspage"))
+                    .startsWith(QStringLiteral("$GV_taille_baspage = -12;")));
+}
+
 TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
