@@ -45,6 +45,8 @@ class Settings {
     static const QStringList& ColAccueilItems();     // "Auto", "2", "3", "4"
     static const QStringList& LigneAccueilItems();   // "2" to "10"
     static const QStringList& AlbumsAccueilItems();  // "6" to "24"
+    // Digits only, nine at most, blanks around them allowed.
+    static bool IsWholeNumber(const QString& text);
 
     Settings();
 
@@ -111,6 +113,9 @@ class Settings {
     QString box_host, box_login, box_password, box_base, box_prefixe_table;
     QString box_email, box_siteprincipal, box_site;
     QString box_SplitGroup, box_LastRun;
+    // The split group as last loaded or accepted on leaving its box: what a
+    // text that is no number gives way to.
+    QString splitGroupAccepted = QStringLiteral("500");
     QString box_series_accueil, box_baspage, box_prefix;
     QString path_couvertures, path_versos, path_photos, path_planches, path_dedicaces, path_parabd,
         path_revues;
@@ -200,7 +205,8 @@ class Settings {
     void opt_utf8_Click();
     void opt_latin1_Click();
     void box_SplitGroup_Change(Prompt& prompt);
-    // True when the focus is to go back into box_SplitGroup.
+    // True when the focus is to go back into box_SplitGroup; a text that is
+    // no whole number is refused and the accepted group comes back.
     bool box_SplitGroup_LostFocus(Prompt& prompt);
     void box_LastRun_LostFocus(Prompt& prompt);
     void box_phpexport_LostFocus(Prompt& prompt);

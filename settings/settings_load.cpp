@@ -124,6 +124,14 @@ void ConfigLoad::foldersAndPublishing() {
     });
     step([&] {
         store::load(s_, Key::SplitGroup);
+        // A stored group that is no number would stop every split export:
+        // the default stands in for it, and the failure is noted.
+        if (!Settings::IsWholeNumber(s_.box_SplitGroup)) {
+            s_.box_SplitGroup = QString::fromUtf8(store::row(Key::SplitGroup).byDefault);
+            s_.splitGroupAccepted = s_.box_SplitGroup;
+            throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
+        }
+        s_.splitGroupAccepted = s_.box_SplitGroup;
         s_.box_SplitGroup_Change(prompt_);
     });
 }

@@ -192,13 +192,20 @@ void Settings::box_SplitGroup_Change(Prompt& prompt) {
 }
 
 bool Settings::box_SplitGroup_LostFocus(Prompt& prompt) {
-    // A text that is no number is refused like a group too small: the split
-    // of the data script needs at least 100.
-    if (vb::IsNumeric(box_SplitGroup) && vb::CDbl(box_SplitGroup) >= 100) {
+    // The data export splits by a count of rows: a fraction or a word would
+    // stop it, and be saved for every later start.
+    if (!IsWholeNumber(box_SplitGroup)) {
+        prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
+        box_SplitGroup = splitGroupAccepted;
+        return false;
+    }
+    if (vb::CDbl(box_SplitGroup) >= 100) {
+        splitGroupAccepted = box_SplitGroup;
         return false;
     }
     prompt.message(QStringLiteral("Minimum 100 !"), kBanner, PromptIcon::Critical);
     box_SplitGroup = QStringLiteral("500");
+    splitGroupAccepted = box_SplitGroup;
     return true;
 }
 

@@ -42,7 +42,10 @@ bool Settings::save_Config() {
 
     const bool split = Opt_split_yes();
     write(Key::Split, split ? QStringLiteral("true") : QStringLiteral("false"));
-    write(Key::SplitGroup, split ? box_SplitGroup : QStringLiteral("500"));
+    // A window closed while its box still holds a text that is no number
+    // keeps the group last accepted.
+    const QString group = IsWholeNumber(box_SplitGroup) ? box_SplitGroup : splitGroupAccepted;
+    write(Key::SplitGroup, split ? group : QStringLiteral("500"));
 
     for (Key k = Key::Eo; k <= Key::NbListe; k = store::next(k)) {
         if (k != Key::Miniature) {

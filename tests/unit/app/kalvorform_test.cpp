@@ -11,10 +11,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 #include <QTranslator>
@@ -490,6 +492,69 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
+}
+
+// PHP takes "08" for no number and "010" for an octal 8.
+TEST_F(KalvorformTest, NumbersTypedWithLeadingZerosReachRequirePhpAsTheirValue) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    setValue(kConfig, QStringLiteral("image_accueil"), QStringLiteral("1"));
+    setValue(kConfig, QStringLiteral("col_accueil"), QStringLiteral("1"));  // "Auto"
+    ProgramRun run;
+    run.type("box_host", QStringLiteral("localhost"));
+    run.type("box_login", QStringLiteral("kalvor"));
+    run.type("box_base", QStringLiteral("bd"));
+    run.type("box_series_accueil", QStringLiteral("08"));
+    run.find<QCheckBox>("opt_baspage")->click();
+    run.type("box_baspage", QStringLiteral("019"));
+    ASSERT_EQ(run.find<QLineEdit>("box_baspage")->text(), QStringLiteral("019"));
+    run.find<QPushButton>("btn_Create_Config")->click();
+    const QString path = exportFolder + QStringLiteral("/require.php");
+    const QString text = QString::fromLatin1(test::readAll(path));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n$GV_series_accueil = 8; ")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n$GV_ligne_accueil  = 12; ")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\n$GV_taille_baspage = 19; ")));
+    run.type("box_series_accueil", QStringLiteral("010"));
+    run.find<QPushButton>("btn_Create_Config")->click();
+    EXPECT_TRUE(QString::fromLatin1(test::readAll(path))
+                    .contains(QStringLiteral("\r\n$GV_series_accueil = 10; ")));
+    if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {
+        GTEST_SKIP() << "php is not installed";
+    }
+    QProcess lint;
+    lint.start(QStringLiteral("php"), {QStringLiteral("-l"), path});
+    lint.waitForFinished(30000);
+    EXPECT_EQ(lint.exitCode(), 0) << lint.readAllStandardOutput().toStdString();
+}
+
+// Left with no number, the box gets its last group back; a window closed
+// from the box saves that group, and the next start shows no warning.
+TEST_F(KalvorformTest, TheSplitGroupStaysANumberHoweverTheBoxIsLeft) {
+    setValue(kConfig, QStringLiteral("split"), QStringLiteral("true"));
+    setValue(kConfig, QStringLiteral("splitgroup"), QStringLiteral("800"));
+    {
+        ProgramRun run;
+        EXPECT_TRUE(run.prompt.shown().empty());
+        run.type("box_SplitGroup", QStringLiteral("x"));
+        EXPECT_EQ(run.find<QLineEdit>("box_SplitGroup")->text(), QStringLiteral("800"));
+        ASSERT_FALSE(run.prompt.texts().isEmpty());
+        EXPECT_EQ(run.prompt.texts().last(), QStringLiteral("Veuillez entrer un nombre"));
+        EXPECT_FALSE(run.prompt.texts().contains(QStringLiteral("Minimum 100 !")));
+
+        auto* box = run.find<QLineEdit>("box_SplitGroup");
+        box->selectAll();
+        box->insert(QStringLiteral("x"));
+        ASSERT_EQ(run.settings.box_SplitGroup, QStringLiteral("x"));
+        run.window.close();
+    }
+    EXPECT_EQ(general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, QStringLiteral("splitgroup"))
+                  .toString(),
+              QStringLiteral("800"));
+    ProgramRun next;
+    EXPECT_TRUE(next.prompt.shown().empty());
+    EXPECT_EQ(next.find<QLineEdit>("box_SplitGroup")->text(), QStringLiteral("800"));
 }
 
 // A scheduled export runs while the window is open, after the window's own

@@ -295,6 +295,28 @@ TEST(SettingsLoad, SplitIsOnOnlyForTheSavedWord) {
     EXPECT_EQ(l.s.box_SplitGroup, QStringLiteral("800"));
 }
 
+// A stored group that is no number would stop every split export and warn at
+// every start: the default, noted in the log, and no message.
+TEST(SettingsLoad, ASplitGroupThatIsNoNumberIsReadAsTheDefaultAndSavedAsANumber) {
+    test::IsolatedEnvironment env;
+    setConfig(QStringLiteral("split"), QStringLiteral("true"));
+    setConfig(QStringLiteral("splitgroup"), QStringLiteral("x"));
+    Loaded l;
+    EXPECT_EQ(l.s.box_SplitGroup, QStringLiteral("500"));
+    EXPECT_EQ(readErrors(l.s.GV_Erreurs),
+              QStringList{QStringLiteral("erreur lors de la lecture : Split")});
+    EXPECT_TRUE(l.prompt.shown().empty());
+    EXPECT_TRUE(logText().startsWith(QStringLiteral("Kalvorform.Check_config\r\n")));
+
+    // Typed and never left (the window closed from its box): the group
+    // accepted last is saved.
+    setConfig(QStringLiteral("splitgroup"), QStringLiteral("800"));
+    Loaded again;
+    again.s.box_SplitGroup = QStringLiteral("8x");
+    again.s.save_Config();
+    EXPECT_EQ(config(QStringLiteral("splitgroup")), QStringLiteral("800"));
+}
+
 TEST(SettingsLoad, CustomFieldCaptionsComeFromTheCatalogueApplication) {
     test::IsolatedEnvironment env;
     test::writeAll(env.path() + QStringLiteral("/wine/user.reg"),

@@ -54,12 +54,21 @@ TEST(SettingsOptions, SplitGroupIsANumberOfAtLeastAHundred) {
     s.box_SplitGroup = QStringLiteral("100");
     EXPECT_FALSE(s.box_SplitGroup_LostFocus(prompt));
     EXPECT_EQ(s.box_SplitGroup, QStringLiteral("100"));
-    for (const char* small : {"99", "", "x"}) {
-        s.box_SplitGroup = QString::fromLatin1(small);
-        EXPECT_TRUE(s.box_SplitGroup_LostFocus(prompt)) << small;
-        EXPECT_EQ(s.box_SplitGroup, QStringLiteral("500"));
+    s.box_SplitGroup = QStringLiteral("99");
+    EXPECT_TRUE(s.box_SplitGroup_LostFocus(prompt));
+    EXPECT_EQ(s.box_SplitGroup, QStringLiteral("500"));
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Minimum 100 !")});
+
+    // Leaving it with no whole number brings back the group last accepted.
+    s.box_SplitGroup = QStringLiteral("250");
+    EXPECT_FALSE(s.box_SplitGroup_LostFocus(prompt));
+    for (const char* wrong : {"x", "", "250.5", "-300", "1e3"}) {
+        prompt.clear();
+        s.box_SplitGroup = QString::fromLatin1(wrong);
+        EXPECT_FALSE(s.box_SplitGroup_LostFocus(prompt)) << wrong;
+        EXPECT_EQ(s.box_SplitGroup, QStringLiteral("250")) << wrong;
+        EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Veuillez entrer un nombre")});
     }
-    EXPECT_EQ(prompt.texts(), QStringList(3, QStringLiteral("Minimum 100 !")));
 }
 
 TEST(SettingsOptions, CollectionBitsFollowTheFiveBoxesOnly) {
