@@ -47,7 +47,7 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     tabs_->addTab(tabs::Configuration(*binding_), QStringLiteral("1. Configuration"));
     tabs_->addTab(tabs::Options1(*binding_), QStringLiteral("2. Options (1/2)"));
     tabs_->addTab(tabs::Options2(*binding_), QStringLiteral("3. Options (2/2)"));
-    grid_ = new StatsGridWidget(stats_);
+    grid_ = new StatsGridWidget(stats_, *prompt_);
     auto* statistiques = new QVBoxLayout;
     statistiques->addWidget(grid_, 0, Qt::AlignLeft);
     tabs_->addTab(page(statistiques), QStringLiteral("4. Statistiques"));

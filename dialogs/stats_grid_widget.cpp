@@ -9,6 +9,9 @@
 #include <QStyleOptionButton>
 #include <algorithm>
 
+#include "common/banner.h"
+#include "common/general.h"
+#include "platform/prompt.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
 
@@ -32,8 +35,8 @@ QIcon primitiveIcon(const QStyle* style, QStyle::PrimitiveElement element, QStyl
 
 }  // namespace
 
-StatsGridWidget::StatsGridWidget(StatsGrid& model, QWidget* parent)
-    : QTableWidget(parent), model_(model) {
+StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* parent)
+    : QTableWidget(parent), model_(model), prompt_(prompt) {
     setObjectName(QStringLiteral("MSFlexGrid_Stats"));
     checked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_On);
     unchecked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_Off);
@@ -94,9 +97,15 @@ void StatsGridWidget::fitColumns() {
     setMinimumWidth(width);
 }
 
-void StatsGridWidget::Prepare_Grid(const Settings& settings) {
-    model_.Load(settings.PersoCaption(1), settings.PersoCaption(2), settings.PersoCaption(3),
-                settings.PersoCaption(4));
+void StatsGridWidget::Prepare_Grid(Settings& settings) {
+    const QStringList refused = model_.Load(settings.PersoCaption(1), settings.PersoCaption(2),
+                                            settings.PersoCaption(3), settings.PersoCaption(4));
+    for (const QString& name : refused) {
+        settings.GV_Erreurs += QStringLiteral("\nerreur lors de la lecture : Statistiques ") + name;
+    }
+    if (!refused.isEmpty()) {
+        general::Write_Log(QStringLiteral("Kalvorform.Prepare_Grid"), settings.GV_Erreurs);
+    }
     redraw();
     fitColumns();
     setCurrentCell(0, StatsGrid::ColPicture);
@@ -215,8 +224,14 @@ void StatsGridWidget::CheckTexte() {
     }
     // The row the editor was opened on: a click elsewhere has already moved
     // the current cell when the grid reports it.
-    model_.setValue(editRow_ + 1, editor_->text());
+    const QString typed = editor_->text();
+    model_.setValue(editRow_ + 1, typed);
     closeEditor();
+    // Said once the editor is closed: the message box takes the focus.
+    if (!StatsGrid::isWholeNumber(typed)) {
+        prompt_.message(QStringLiteral("Veuillez entrer un nombre entier positif"), kBanner,
+                        PromptIcon::Critical);
+    }
 }
 
 bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {

@@ -7,6 +7,7 @@ class QLineEdit;
 
 namespace kalvor {
 
+class Prompt;
 class Settings;
 class StatsGrid;
 
@@ -16,17 +17,20 @@ class StatsGrid;
 class StatsGridWidget : public QTableWidget {
     Q_OBJECT
   public:
-    explicit StatsGridWidget(StatsGrid& model, QWidget* parent = nullptr);
+    // A value refused in the editor is said through `prompt`.
+    StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* parent = nullptr);
 
     // Loads the charts from the registry (custom-field captions of the
-    // settings in four labels) and draws them.
-    void Prepare_Grid(const Settings& settings);
+    // settings in four labels) and draws them. A stored value that cannot be
+    // read is noted in GV_Erreurs and logged, as the settings load does.
+    void Prepare_Grid(Settings& settings);
     // Writes the charts back to the registry.
     void Save_Stats();
     // Draws the model as it stands.
     void redraw();
 
-    // Commits an open edit; a value that is no whole number keeps the old one.
+    // Commits an open edit; a value that is no whole number keeps the old one
+    // and is refused with a message.
     void CheckTexte();
     // Opens the editor over the current cell; a code above 32 replaces the
     // value with that character.
@@ -54,6 +58,7 @@ class StatsGridWidget : public QTableWidget {
     void closeEditor();
 
     StatsGrid& model_;
+    Prompt& prompt_;
     QLineEdit* editor_ = nullptr;
     int editRow_ = -1;
     bool closing_ = false;  // the editor hands the focus back to the grid

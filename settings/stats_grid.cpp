@@ -99,9 +99,10 @@ void StatsGrid::setDefaults(const QString& GV_Perso1, const QString& GV_Perso2,
     findLockedRows();
 }
 
-void StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2, const QString& GV_Perso3,
-                     const QString& GV_Perso4) {
+QStringList StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2,
+                            const QString& GV_Perso3, const QString& GV_Perso4) {
     setDefaults(GV_Perso1, GV_Perso2, GV_Perso3, GV_Perso4);
+    QStringList refused;
     for (StatsChart& chart : rows_) {
         const QString& c = chart.code;
         if (const auto use = readValue(valueName(c, Field::Use))) {
@@ -112,6 +113,8 @@ void StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2, const Q
         if (const auto nb = readValue(valueName(c, Field::Nb))) {
             if (const auto number = wholeNumber(*nb)) {
                 chart.nb = int(*number);
+            } else {
+                refused << valueName(c, Field::Nb);
             }
         }
         if (const auto type = readValue(valueName(c, Field::Type))) {
@@ -123,6 +126,8 @@ void StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2, const Q
         if (const auto sequence = readValue(valueName(c, Field::Sequence))) {
             if (const auto number = wholeNumber(*sequence)) {
                 chart.sequence = int(*number);
+            } else {
+                refused << valueName(c, Field::Sequence);
             }
         }
     }
@@ -130,6 +135,7 @@ void StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2, const Q
         return a.sequence < b.sequence;
     });
     findLockedRows();
+    return refused;
 }
 
 void StatsGrid::Save() const {

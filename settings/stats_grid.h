@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -57,9 +58,10 @@ class StatsGrid {
 
     // Defaults (labels of ST06 to ST09 end with the catalogue's custom-field
     // captions), then the registry's values, then the rows sorted on their
-    // saved sequence (Prepare_Grid without the drawing).
-    void Load(const QString& GV_Perso1, const QString& GV_Perso2, const QString& GV_Perso3,
-              const QString& GV_Perso4);
+    // saved sequence (Prepare_Grid without the drawing). The names of the
+    // stored values that are no whole number, which keep their defaults.
+    QStringList Load(const QString& GV_Perso1, const QString& GV_Perso2, const QString& GV_Perso3,
+                     const QString& GV_Perso4);
     // The five values of every row, the row number as its sequence (Save_Stats).
     void Save() const;
 

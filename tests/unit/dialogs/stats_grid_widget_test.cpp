@@ -1,12 +1,15 @@
 #include "dialogs/stats_grid_widget.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "common/general.h"
+#include "platform/prompt.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
 #include "support/test_paths.h"
@@ -19,7 +22,8 @@ class StatsGridWidgetTest : public ::testing::Test {
     test::IsolatedEnvironment env;
     Settings settings;
     StatsGrid model;
-    StatsGridWidget grid{model};
+    RecordingPrompt prompt;
+    StatsGridWidget grid{model, prompt};
 
     void SetUp() override {
         settings.GV_Perso1 = "Lieu d'achat";
@@ -130,7 +134,7 @@ TEST_F(StatsGridWidgetTest, DoubleClickKeepsTheValueAndEscapeDropsTheEdit) {
     EXPECT_EQ(grid.Col(), 3);
 }
 
-TEST_F(StatsGridWidgetTest, ATextThatIsNoWholeNumberKeepsTheOldValue) {
+TEST_F(StatsGridWidgetTest, ATextThatIsNoWholeNumberKeepsTheOldValueAndIsRefusedAloud) {
     grid.setCurrentCell(3, 3);
     type('a');
     type('b');
@@ -138,6 +142,35 @@ TEST_F(StatsGridWidgetTest, ATextThatIsNoWholeNumberKeepsTheOldValue) {
     EXPECT_FALSE(grid.TextSaisie()->isVisible());
     EXPECT_EQ(text(4, 3), "10");
     EXPECT_EQ(grid.Row(), 5);  // the arrow still moves on
+    type('-');
+    type('5');
+    key(Qt::Key_Return);
+    EXPECT_EQ(text(5, 3), "10");
+    ASSERT_EQ(prompt.shown().size(), 2u);
+    for (const auto& shown : prompt.shown()) {
+        EXPECT_EQ(shown.text, QStringLiteral("Veuillez entrer un nombre entier positif"));
+        EXPECT_EQ(shown.icon, PromptIcon::Critical);
+    }
+    prompt.clear();
+    type('7');
+    key(Qt::Key_Return);
+    EXPECT_EQ(text(5, 3), "7");
+    EXPECT_TRUE(prompt.shown().empty());
+}
+
+TEST_F(StatsGridWidgetTest, AStoredCountThatIsNoNumberIsReadAsTheDefaultAndLogged) {
+    general::Set_Registry_Value(HKEY_CURRENT_USER, StatsGrid::RegistryKey(),
+                                QStringLiteral("ST01_nb"), QStringLiteral("abc"));
+    Settings fresh;
+    grid.Prepare_Grid(fresh);
+    EXPECT_EQ(text(1, 3), "12");
+    EXPECT_TRUE(fresh.GV_Erreurs.endsWith(
+        QStringLiteral("\nerreur lors de la lecture : Statistiques ST01_nb")))
+        << fresh.GV_Erreurs.toStdString();
+    QFile log(general::Log_Path());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().startsWith("Kalvorform.Prepare_Grid\r\n"));
+    EXPECT_TRUE(prompt.shown().empty());
 }
 
 TEST_F(StatsGridWidgetTest, LeavingTheCellCommitsTheEdit) {
@@ -172,7 +205,7 @@ TEST_F(StatsGridWidgetTest, SavedOrderComesBackAtTheNextStart) {
     click(5, 5);  // ST05 with "Autres"
     grid.Save_Stats();
     StatsGrid again;
-    StatsGridWidget next(again);
+    StatsGridWidget next(again, prompt);
     next.Prepare_Grid(settings);
     EXPECT_EQ(next.item(2, 9)->text(), "ST02");
     EXPECT_EQ(next.item(4, 5)->text(), "oui");

@@ -174,7 +174,8 @@ TEST_F(StatsGridTest, StoredValuesAreReadAsTheirTableSays) {
     store("ST06_nb", "abc");      // no whole number: the default stays
     store("ST09_sequence", "3");
     store("ST03_sequence", "9");
-    load();
+    store("ST05_sequence", "-2");  // no whole number either: its place stays
+    EXPECT_EQ(grid.Load("Lieu", "Prix", "Etat", "Cote"), QStringList({"ST05_sequence", "ST06_nb"}));
     EXPECT_EQ(grid.cellText(4, StatsGrid::ColUse), "1");
     EXPECT_EQ(grid.cellText(4, StatsGrid::ColType), "%");
     EXPECT_EQ(grid.cellText(4, StatsGrid::ColAutres), "oui");
@@ -186,6 +187,7 @@ TEST_F(StatsGridTest, StoredValuesAreReadAsTheirTableSays) {
     // The chart saved at row 3 comes back at row 3 with its lock.
     EXPECT_EQ(grid.chart(3).code, "ST09");
     EXPECT_EQ(grid.chart(9).code, "ST03");
+    EXPECT_EQ(grid.chart(5).code, "ST05");
     EXPECT_EQ(grid.GV_Stats_Rows(), (std::array<int, 2>{3, 10}));
 }
 
