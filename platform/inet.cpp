@@ -173,6 +173,7 @@ QNetworkReply* Inet::send(const QUrl& at, const QByteArray* form) {
 QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray& endMark,
                     Text text) {
     lastStatus_ = 0;
+    lastWhole_ = false;
     lastHeaders_.clear();
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
@@ -230,7 +231,9 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         lastStatus_ = 0;
         throw Error(err::HttpError, QStringLiteral("La requête vers %1 a été annulée.").arg(url));
     }
+    const bool whole = !endMark.isEmpty() && received.body.endsWith(endMark);
     const QByteArray body = checkedBody(received, url, late, endMark);
+    lastWhole_ = whole;
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 

@@ -61,6 +61,9 @@ class Inet {
     int lastStatus() const { return lastStatus_; }
     // Whether the last reply carried this header.
     bool lastHadHeader(const QByteArray& name) const;
+    // Whether the last reply ended with the end mark it was asked with: a
+    // reply that came whole from the site's own script.
+    bool lastCameWhole() const { return lastWhole_; }
     // Whether the last reply, `reply`, is a host's own page for a missing
     // script served as a success: no end-mark header of the site's scripts,
     // none of the caller's data (`holdsData`), and the words "404 not found"
@@ -80,6 +83,7 @@ class Inet {
     bool busy_ = false;
     bool aborted_ = false;
     int lastStatus_ = 0;
+    bool lastWhole_ = false;
     QList<QByteArray> lastHeaders_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;

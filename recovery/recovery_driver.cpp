@@ -1,10 +1,13 @@
 #include "recovery/recovery_driver.h"
 
+#include <optional>
+
 #include "common/banner.h"
 #include "common/operation.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/collaborator_cleanup.h"
+#include "recovery/work_copy.h"
 
 namespace kalvor::recovery {
 
@@ -63,20 +66,34 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     view_.SetRunning(true);
     importing_ = &inet;
     cancelled_ = false;
-    baseEmpty_ = !emptyFirst;
+    keepsEarlier_ = emptyFirst;
+    std::optional<WorkCopy> work;
+    bool done = false;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
+        work.emplace(chosen);
+        state_.GV_Recovery_DB = work->path();
         runSteps(SiteAccess{site, password, inet}, emptyFirst);
+        state_.GV_Recovery_DB = chosen;
+        if (!cancelled_ && state_.Continue_Recovery) {
+            work->Replace();
+            done = true;
+        }
     });
     importing_ = nullptr;
+    state_.GV_Recovery_DB = chosen;
+    work.reset();
     if (ran) {
         if (cancelled_) {
             reportCancel();
-        } else if (state_.Continue_Recovery) {
+        } else if (done) {
             prompt_.message(QStringLiteral("Récupération réussie"), kBanner,
                             PromptIcon::Information);
         } else {
-            prompt_.message(state_.Continue_Error, kBanner, PromptIcon::Critical);
+            prompt_.message(state_.Continue_Error + kept(), kBanner, PromptIcon::Critical);
         }
+    }
+    if (!done) {
+        view_.Labels_Show(false);
     }
     view_.SetStatus(QString());
     view_.SetRunning(false);
@@ -89,16 +106,15 @@ void RecoveryDriver::Cancel() {
     }
 }
 
-// A base that was empty, or emptied, when the imports began is emptied
-// again: it holds no copy of the site cut at some table. One not emptied yet
-// keeps the last recovery.
+// The run fills a copy of the base: a failure leaves the base as it was.
+QString RecoveryDriver::kept() const {
+    return keepsEarlier_ ? QStringLiteral("\nLa base Recovery garde la récupération précédente.")
+                         : QString();
+}
+
 void RecoveryDriver::reportCancel() {
-    QString text = QStringLiteral("Récupération annulée");
-    QString why;
-    if (baseEmpty_ && !Cleanup_Tables_Recovery(state_, why)) {
-        text += QStringLiteral(" : la base Recovery n'a pas pu être vidée (%1)").arg(why);
-    }
-    prompt_.message(text, kBanner, PromptIcon::Exclamation);
+    prompt_.message(QStringLiteral("Récupération annulée") + kept(), kBanner,
+                    PromptIcon::Exclamation);
 }
 
 void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
@@ -111,7 +127,6 @@ void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
             state_.Continue_Error = QStringLiteral("Impossible de vider la base Recovery : ") + why;
             state_.Continue_Recovery = false;
         } else {
-            baseEmpty_ = true;
             Store_MYSQL_Table(state_, steps[0].tablename, steps[0].dimension, *reply);
         }
     }

@@ -36,18 +36,19 @@ struct ImportStep {
 const QList<ImportStep>& ImportSteps();
 
 // The recovery command: checks the chosen database (a base that holds rows
-// is emptied, when the user agrees, only once the site has given the first
-// table), imports the seven site tables in order until one fails, removes the collaborator rows
-// that repeat an album's own authors, counts the rows and says how it went.
+// is emptied when the user agrees), imports the seven site tables in order
+// until one fails, removes the collaborator rows that repeat an album's own
+// authors, counts the rows and says how it went. All of it is done on a copy
+// of the base, which replaces it only when every step succeeded: a refusal,
+// a failure or a cancel leaves the base as it was.
 class RecoveryDriver {
   public:
     RecoveryDriver(RecoveryView& view, Prompt& prompt) : view_(view), prompt_(prompt) {}
 
     void btn_process_Click(const QString& site, const QString& password, Inet& inet);
 
-    // Ends the imports at once, the request under way dropped: the run
-    // empties the base again when it had emptied it, and says it was
-    // cancelled.
+    // Ends the imports at once, the request under way dropped: the base is
+    // left as it was, and the run says it was cancelled.
     void Cancel();
 
     const RecoveryState& state() const { return state_; }
@@ -55,13 +56,14 @@ class RecoveryDriver {
   private:
     void runSteps(const SiteAccess& access, bool emptyFirst);
     void reportCancel();
+    QString kept() const;
 
     RecoveryView& view_;
     Prompt& prompt_;
     RecoveryState state_;
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;
-    bool baseEmpty_ = false;  // the base holds nothing older than this run
+    bool keepsEarlier_ = false;  // the base holds an earlier recovery
 };
 
 }  // namespace recovery

@@ -268,6 +268,27 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         state.Continue_Recovery = false;
         return std::nullopt;
     }
+    // Only a reply that ends with its mark is a table: an emptied script, a
+    // host's own page or the site's error would read as a table without rows.
+    if (!access.inet.lastCameWhole()) {
+        QString cause;
+        if (reply->startsWith(QLatin1String("erreur de lecture"))) {
+            cause = QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(reply->left(80));
+        } else if (reply->trimmed().isEmpty()) {
+            cause = QStringLiteral(
+                "le site a envoyé une réponse vide (le fichier recovery.php est-il vide ? "
+                "Publiez-le à nouveau).");
+        } else {
+            cause = QStringLiteral(
+                "la réponse du site n'est pas une table entière : sa marque de fin manque "
+                "(réponse coupée, page de l'hébergeur ou recovery.php d'une version "
+                "antérieure, à publier à nouveau).");
+        }
+        state.Continue_Error =
+            QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) + cause;
+        state.Continue_Recovery = false;
+        return std::nullopt;
+    }
     return reply;
 }
 

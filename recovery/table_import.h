@@ -31,16 +31,16 @@ QString RecoveryUrl(const QString& site, const QString& password, const QString&
 
 // Fetches one site table through recovery.php and appends its rows to the
 // local table of the same name (parabd to ExLibris). Every row must carry
-// `dimension` + 1 fields. On failure the rows stored so far stay,
-// Continue_Recovery turns False and Continue_Error names the table and the
-// cause.
+// `dimension` + 1 fields. On failure the rows stored so far stay (the run
+// works on a copy of its base), Continue_Recovery turns False and
+// Continue_Error names the table and the cause.
 void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
                          qint16 dimension);
 
-// The first half of an import: the site's reply for one table, or nothing
-// when the site refused it (Continue_Recovery False, Continue_Error
-// "fichier recovery.php introuvable !", "Mot de passe invalide !" or the
-// cause).
+// The first half of an import: the site's reply for one table, without its
+// end mark, or nothing when the site refused it or the reply did not end with
+// that mark (Continue_Recovery False, Continue_Error "fichier recovery.php
+// introuvable !", "Mot de passe invalide !" or the cause).
 std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
                                          const QString& tablename);
 // The second half: the reply's rows appended to the local table.

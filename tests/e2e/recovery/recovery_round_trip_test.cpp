@@ -393,8 +393,8 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
                                 QString::fromLatin1(QUrl::toPercentEncoding(mysqlPassword())) +
                                 QStringLiteral("&tablename=") + QString::fromLatin1(table));
         ASSERT_EQ(page.status, 200);
-        halfway.setReply(QString::fromLatin1(table), page.body);
-        older.setReply(QString::fromLatin1(table), page.body);
+        halfway.setRawReply(QString::fromLatin1(table), page.body);
+        older.setRawReply(QString::fromLatin1(table), page.body);
     }
     halfway.stopAt(QStringLiteral("albums"));
     settings.box_password = mysqlPassword();

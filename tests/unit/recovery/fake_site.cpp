@@ -93,7 +93,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     } else if (r.pwd != password_) {
         body = "invalid password";
     } else {
-        body = bodies_.value(table);
+        body = bodies_.value(table, "#fin#");  // a table not set is empty
         marked = endMarked_;
     }
     socket->write(

@@ -23,7 +23,11 @@ class FakeSite {
     // Base address, without a closing "/".
     QString url() const;
 
-    void setReply(const QString& table, const QByteArray& body) { bodies_[table] = body; }
+    // A whole table: its rows, then the end mark. A table not set is sent
+    // whole and empty.
+    void setReply(const QString& table, const QByteArray& rows) { bodies_[table] = rows + "#fin#"; }
+    // The reply exactly as given.
+    void setRawReply(const QString& table, const QByteArray& body) { bodies_[table] = body; }
     // Expected password, compared with the request's decoded bytes.
     void setPassword(const QByteArray& password) { password_ = password; }
     // Every request answered with a not-found page, with status 404 or, as

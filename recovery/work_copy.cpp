@@ -1,0 +1,48 @@
+#include "recovery/work_copy.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
+#include "platform/error.h"
+#include "platform/system_reason.h"
+
+namespace kalvor::recovery {
+
+WorkCopy::WorkCopy(const QString& base)
+    : base_(base), path_(base + QStringLiteral(".recuperation")) {
+    QFile::remove(path_);  // left by a run the system stopped
+    try {
+        // Through the engine, which reads a base whose last write was cut
+        // short as it was before that write.
+        auto db = dao::DBEngine::OpenDatabase(base_);
+        QString quoted = path_;
+        quoted.replace(u'\'', QStringLiteral("''"));
+        db->ExecuteScript(QStringLiteral("VACUUM INTO '") + quoted + QStringLiteral("'"));
+        db->Close();
+    } catch (const Error&) {
+        QFile::remove(path_);
+        throw;
+    }
+    QFile::setPermissions(path_, QFile::permissions(base_));
+}
+
+WorkCopy::~WorkCopy() {
+    if (!placed_) {
+        QFile::remove(path_);
+    }
+}
+
+void WorkCopy::Replace() {
+    // rename() puts the copy in place in one step: the base is whole until then.
+    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(base_).constData()) != 0) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("Impossible de remplacer la base « %1 » (%2).")
+                        .arg(base_, SystemReason(errno)));
+    }
+    placed_ = true;
+}
+
+}  // namespace kalvor::recovery
