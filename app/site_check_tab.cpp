@@ -168,6 +168,17 @@ void SiteCheckTab::Enable_Results() {
     }
 }
 
+void SiteCheckTab::Clear_Results() {
+    for (QTreeWidget* t : {TV_missing_, TV_excess_, TV_thumbs_}) {
+        t->clear();
+    }
+    lbl_lignes_ignorees_->hide();
+    for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
+                           btn_TV_Excess_plus_, btn_TV_Excess_Moins_, btn_imprimer_}) {
+        b->setEnabled(false);
+    }
+}
+
 // ------------------------------------------------------------ result views
 
 void SiteCheckTab::showFileView() {
@@ -219,7 +230,8 @@ void SiteCheckTab::btn_TV_Excess_Moins_Click() {
 }
 
 void SiteCheckTab::btn_imprimer_Click() {
-    site::Print_Rapport(settings_, prompt_, site::Printer_Dialog(window()));
+    site::Print_Rapport(settings_, prompt_, site::Printer_Dialog(window()),
+                        check_.result().unchecked);
 }
 
 }  // namespace kalvor

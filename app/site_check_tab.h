@@ -44,6 +44,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     void Enable_Check(bool enabled) override;
     void Fill_TreeViews(const site::CheckResult& result) override;
     void Enable_Results() override;
+    void Clear_Results() override;
 
   private:
     QPushButton* button(const char* name, const QString& caption, void (SiteCheckTab::*click)());

@@ -14,6 +14,7 @@
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
+#include "sitecheck/check_result.h"
 
 namespace kalvor::site {
 namespace {
@@ -87,7 +88,8 @@ void Print_Pages(const QList<ReportPage>& pages, QPrinter& printer) {
     }
 }
 
-void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter& choosePrinter) {
+void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter& choosePrinter,
+                   const QList<UnreadListing>& unchecked) {
     const auto failed = [&](const Failure& failure) {
         prompt.message(QStringLiteral("Erreur (") + QString::number(failure.number) +
                            QStringLiteral(") lors de l'impression"),
@@ -120,10 +122,16 @@ void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter
             vb::Now().toString(QStringLiteral("dd/MM/yyyy")));
         report.Print_Entete_Page();
         report.GV_Print_Y = 0;
+        CheckResult notRead;
+        notRead.unchecked = unchecked;
         for (const ReportSection& section : Report_Sections()) {
-            const QList<ReportRow> rows = section.type == QStringLiteral("file")
-                                              ? Get_Liste_Fichiers(*GV_Base_Site, section.kind)
-                                              : Get_Liste_Miniatures(*GV_Base_Site, section.kind);
+            const bool files = section.type == QStringLiteral("file");
+            const QString script = files ? notRead.Unchecked_Files(section.kind)
+                                         : notRead.Unchecked_Thumbnails(section.kind);
+            const QList<ReportRow> rows =
+                !script.isEmpty() ? QList<ReportRow>{{Unchecked_Text(script), QString()}}
+                : files           ? Get_Liste_Fichiers(*GV_Base_Site, section.kind)
+                                  : Get_Liste_Miniatures(*GV_Base_Site, section.kind);
             report.Print_Section(section, rows);
         }
         GV_Base_Site->Close();

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "dialogs/check_report_layout.h"
+#include "sitecheck/site_check_state.h"
 
 class QPrinter;
 class QWidget;
@@ -24,8 +25,11 @@ ChoosePrinter Printer_Dialog(QWidget* parent);
 // Prints the result of the last site check, read from the work tables of the
 // catalogue at GV_Chemin_Base. Before any check it says so and asks for no
 // printer; a cancelled dialog ends quietly; a failure once the printer is
-// chosen leaves no job behind and is reported.
-void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter& choosePrinter);
+// chosen leaves no job behind and is reported. The sections of the folders
+// whose listing the check could not read (`unchecked`) say so in place of
+// their rows.
+void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter& choosePrinter,
+                   const QList<UnreadListing>& unchecked = {});
 
 // Sends laid-out pages to the printer as one document. Error when the
 // printer refuses it, the job then abandoned.

@@ -1,13 +1,25 @@
 #include "sitecheck/check_result.h"
 
+#include <functional>
+
 #include "platform/dao/db_engine.h"
 #include "sitecheck/site_work_tables.h"
 
 namespace kalvor::site {
 namespace {
 
-QList<TreeNode> nodes(const QList<CheckEntry>& entries, const QString& prefix, bool problem) {
+// The not-checked nodes come first, each under its kind's root.
+QList<TreeNode> nodes(const QList<CheckEntry>& entries, const QString& prefix, bool problem,
+                      const std::function<QString(const QString&)>& unchecked) {
     QList<TreeNode> list;
+    int checked = 1;
+    for (const TreeRoot& root : Tree_Roots()) {
+        const QString script = unchecked(root.type);
+        if (!script.isEmpty()) {
+            list.append({root.key, QStringLiteral("NV") + QString::number(checked++),
+                         Unchecked_Text(script)});
+        }
+    }
     int counter = 1;
     for (const CheckEntry& e : entries) {
         list.append({e.type.left(2).toUpper(), prefix + QString::number(counter++),
@@ -72,16 +84,45 @@ QList<CheckEntry> CheckResult::Thumbnail_Problems(const QString& type) const {
     return list;
 }
 
+QString CheckResult::Unchecked_Files(const QString& type) const {
+    for (const UnreadListing& listing : unchecked) {
+        if (listing.rep == type && listing.script == kScriptFiles) {
+            return listing.script;
+        }
+    }
+    return QString();
+}
+
+QString CheckResult::Unchecked_Thumbnails(const QString& type) const {
+    const QString files = Unchecked_Files(type);
+    if (!files.isEmpty()) {
+        return files;
+    }
+    for (const UnreadListing& listing : unchecked) {
+        if (listing.rep == type) {
+            return listing.script;
+        }
+    }
+    return QString();
+}
+
+QString Unchecked_Text(const QString& script) {
+    return QStringLiteral("Non vérifié : liste de ") + script + QStringLiteral(".php non lue");
+}
+
 QList<TreeNode> CheckResult::Missing_Nodes() const {
-    return nodes(missing, QStringLiteral("MI"), false);
+    return nodes(missing, QStringLiteral("MI"), false,
+                 [this](const QString& type) { return Unchecked_Files(type); });
 }
 
 QList<TreeNode> CheckResult::Unreferenced_Nodes() const {
-    return nodes(unreferenced, QStringLiteral("EX"), false);
+    return nodes(unreferenced, QStringLiteral("EX"), false,
+                 [this](const QString& type) { return Unchecked_Files(type); });
 }
 
 QList<TreeNode> CheckResult::Thumbnail_Nodes() const {
-    return nodes(thumbnails, QStringLiteral("TH"), true);
+    return nodes(thumbnails, QStringLiteral("TH"), true,
+                 [this](const QString& type) { return Unchecked_Thumbnails(type); });
 }
 
 void Read_Check_Result(const QString& GV_Chemin_Base, CheckResult& result) {

@@ -12,8 +12,8 @@
 namespace kalvor::site {
 namespace {
 
-const QString kFiles = QStringLiteral("check_files");
-const QString kThumbs = QStringLiteral("check_thumbs");
+const QString& kFiles = kScriptFiles;
+const QString& kThumbs = kScriptThumbs;
 
 }  // namespace
 
@@ -57,6 +57,12 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
         if (const std::optional<Failure> failure = Attempt([&] { ending = run(settings); })) {
             ending = Ending::Error;
             cause_ = failure->description;
+        }
+        if (ending != Ending::Done) {
+            // The work tables no longer hold the earlier result: nothing of it
+            // stays on screen or printable.
+            result_ = CheckResult();
+            view_.Clear_Results();
         }
         if (ending == Ending::Error && !stopping_) {
             prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,
@@ -146,8 +152,17 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         return Ending::Error;
     }
 
+    // A folder not listed whole is not compared: its images would all be
+    // missing, its thumbnails without image.
+    Forget_Unread_Listings(base, state_.unread);
+    CheckResult unread;
+    unread.unchecked = state_.unread;
+
     view_.Show_Phase(QStringLiteral("Comparaison ..."));
     for (const CatalogueReference& ref : Catalogue_References(base, options)) {
+        if (!unread.Unchecked_Files(ref.rep).isEmpty()) {
+            continue;
+        }
         if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {
             cause_ = QStringLiteral("la comparaison des fichiers « ") + ref.rep +
                      QStringLiteral(" » avec la base n'a pas abouti.");
@@ -162,6 +177,7 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         // What could be read is shown all the same.
         prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
     }
+    result_.unchecked = state_.unread;
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();

@@ -21,6 +21,8 @@ class SiteCheckView {
     virtual void Enable_Check(bool enabled) = 0;       // the button that starts it
     virtual void Fill_TreeViews(const CheckResult& result) = 0;
     virtual void Enable_Results() = 0;  // the view toggle, the buttons of the trees, the report
+    // After a check that did not complete: no result shown, none to print.
+    virtual void Clear_Results() {}
 };
 
 // The message that names the listings a check went on without, and why.

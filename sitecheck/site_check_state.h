@@ -5,6 +5,9 @@
 
 namespace kalvor::site {
 
+inline const QString kScriptFiles = QStringLiteral("check_files");
+inline const QString kScriptThumbs = QStringLiteral("check_thumbs");
+
 // A listing the check goes on without: which one, and why it could not be read.
 struct UnreadListing {
     QString script;  // "check_files" or "check_thumbs"

@@ -13,7 +13,7 @@ namespace {
 constexpr int kNotFound = 404;
 const QString kSeparator = QStringLiteral("@@@");
 const QString kPlaceholder = QStringLiteral("ENCOURS.JPG");
-// The last line of a whole listing from the site's newer scripts.
+// The last line of a whole listing.
 const QByteArray kListingEnd = QByteArrayLiteral("#fin#\n");
 
 // The site writes PHP's "d/m/Y H:i:s", whatever the locale of either side.
@@ -79,6 +79,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     } catch (const Error&) {
         if (inet.lastStatus() == kNotFound) {
             state.GV_Site_OK = false;
+            state.unread.append({script, rep, QStringLiteral("fichier absent du site")});
             return ListingOutcome::NotListed;
         }
         throw;
@@ -89,7 +90,19 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     const Listing listing = Parse_Listing(reply);
     if (inet.lastWasNotFoundPage(reply, !listing.files.isEmpty())) {
         state.GV_Site_OK = false;
+        state.unread.append({script, rep, QStringLiteral("fichier absent du site")});
         return ListingOutcome::NotListed;
+    }
+    // An empty or cut script, a host's own page: not a list of the folder,
+    // which would make every image of it missing.
+    if (!inet.lastCameWhole()) {
+        state.unread.append(
+            {script, rep,
+             reply.isEmpty()
+                 ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
+                 : QStringLiteral("réponse sans sa marque de fin (coupée, page de l'hébergeur "
+                                  "ou fichier d'une version antérieure)")});
+        return ListingOutcome::Failed;
     }
     ++state.GV_Nb_Rep;
     state.malformedLines += listing.malformed;

@@ -2,6 +2,7 @@
 
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -83,6 +84,28 @@ bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* 
         }
         return false;
     }
+}
+
+void Forget_Unread_Listings(const QString& GV_Chemin_Base, const QList<UnreadListing>& unread) {
+    if (unread.isEmpty()) {
+        return;
+    }
+    auto db = dao::DBEngine::OpenDatabase(GV_Chemin_Base);
+    QList<QVariantList> files;
+    QList<QVariantList> thumbs;
+    for (const UnreadListing& listing : unread) {
+        if (listing.script == kScriptFiles) {
+            files.append({listing.rep});
+        }
+        thumbs.append({listing.rep});
+    }
+    db->ExecuteBound(QStringLiteral("DELETE FROM ") + dao::jetsql::QuoteName(kTableFiles) +
+                         QStringLiteral(" WHERE key = 'EX' AND type = ?"),
+                     files);
+    db->ExecuteBound(QStringLiteral("DELETE FROM ") + dao::jetsql::QuoteName(kTableThumbs) +
+                         QStringLiteral(" WHERE type = ?"),
+                     thumbs);
+    db->Close();
 }
 
 }  // namespace kalvor::site

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include "sitecheck/site_check_state.h"
 
 namespace kalvor {
 
@@ -33,6 +36,12 @@ bool Drop_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* ca
 // does; false after any failure (what was created stays), described in
 // `cause` when given.
 bool Create_Tables_Temp(const QString& GV_Chemin_Base, Prompt& prompt, QString* cause = nullptr);
+
+// Removes what the work tables hold of folders whose listing did not come
+// whole, so that none of it is compared or judged: the listed files of a kind
+// whose image listing failed, and every thumbnail of a kind whose image or
+// thumbnail listing failed. Raises kalvor::Error.
+void Forget_Unread_Listings(const QString& GV_Chemin_Base, const QList<UnreadListing>& unread);
 
 }  // namespace site
 }  // namespace kalvor

@@ -37,11 +37,19 @@ void CannedSite::page(const QString& pathAndQuery, const QByteArray& body, int s
 }
 
 void CannedSite::files(const QString& rep, const QByteArray& body) {
-    page(QStringLiteral("/check_files.php?current_rep=") + rep, body);
+    page(QStringLiteral("/check_files.php?current_rep=") + rep, body + "#fin#\n");
 }
 
 void CannedSite::thumbs(const QString& rep, const QByteArray& body) {
-    page(QStringLiteral("/check_thumbs.php?current_rep=") + rep, body);
+    page(QStringLiteral("/check_thumbs.php?current_rep=") + rep, body + "#fin#\n");
+}
+
+void CannedSite::emptyListings() {
+    for (const char* rep :
+         {"couvertures", "versos", "photos", "planches", "dedicaces", "parabd", "revues"}) {
+        files(QString::fromLatin1(rep), QByteArray());
+        thumbs(QString::fromLatin1(rep), QByteArray());
+    }
 }
 
 QString CannedSite::url() const {

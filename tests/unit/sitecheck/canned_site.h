@@ -16,9 +16,11 @@ class CannedSite {
 
     // `body` sent with status 200 as ISO-8859-1 text for "/path?query".
     void page(const QString& pathAndQuery, const QByteArray& body, int status = 200);
-    // Listings of both scripts for one kind.
+    // Listings of both scripts for one kind, whole: the end mark follows.
     void files(const QString& rep, const QByteArray& body);
     void thumbs(const QString& rep, const QByteArray& body);
+    // Every folder of both scripts listed whole and empty.
+    void emptyListings();
     // The reply to unknown addresses, a 404 page unless set: many hosts
     // answer a missing file with their own page and status 200.
     void setUnknown(const QByteArray& body, int status) { unknown_ = {status, body}; }

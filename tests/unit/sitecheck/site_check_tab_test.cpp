@@ -108,6 +108,7 @@ TEST_F(SiteCheckTabTest, TheTabOpensWithEmptyTreesAndOnlyItsStartButtonEnabled) 
 
 TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem) {
     window->TabNavig()->setCurrentIndex(7);
+    site.emptyListings();
     site.files(QStringLiteral("couvertures"),
                "Couv_Album01.JPG" + kStamp + "zz.jpg" + kStamp + "Encours.jpg" + kStamp);
     site.files(QStringLiteral("versos"), "Verso.jpg" + kStamp + "?\n");

@@ -72,13 +72,10 @@ TEST_F(Driver, AnEmptySiteAddressStopsBeforeAnything) {
 
 TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
     // Album 1's cover is listed, album 2's in another case.
+    site.emptyListings();
     site.files(QStringLiteral("couvertures"), "Couv_Album01.JPG" + kStamp + "COUV_ALBUM02.jpg" +
                                                   kStamp + "orphan.jpg" + kStamp + "garbage\n");
-    for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
-        site.files(QString::fromLatin1(rep), QByteArray());
-    }
     site.thumbs(QStringLiteral("couvertures"), "m_orphan.jpg" + kStamp + "x.jpg" + kStamp);
-    // The other thumbnail folders are missing: the check goes on.
     check.btn_check_files_Click(settings);
 
     EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();
@@ -91,7 +88,7 @@ TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
     EXPECT_TRUE(check.GV_Vue_Fichiers);
     EXPECT_FALSE(prompt.busy());
     EXPECT_EQ(check.state().malformedLines, 1);
-    EXPECT_EQ(check.state().GV_Nb_Rep, 6);  // five image listings and one thumbnail listing
+    EXPECT_EQ(check.state().GV_Nb_Rep, 10);  // five image listings and five thumbnail listings
     // Parabd and magazines are not asked for when they are off.
     EXPECT_EQ(site.requests(), 10);
 
@@ -127,15 +124,20 @@ TEST_F(Driver, AHostsNotFoundPageWithStatus200IsAMissingScript) {
     EXPECT_EQ(check.state().malformedLines, 0);
 }
 
-TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedOnceTheTreesAreFilled) {
+TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedAndTheirFoldersAreNotCompared) {
     site.files(QStringLiteral("couvertures"), "orphan.jpg" + kStamp);
     site.files(QStringLiteral("versos"), "verso.jpg" + kStamp);
     site.page(QStringLiteral("/check_files.php?current_rep=photos"), "Forbidden", 403);
+    // An emptied script, and a host's page that is no listing: neither ends
+    // with the mark of a whole listing.
+    site.page(QStringLiteral("/check_files.php?current_rep=planches"), QByteArray());
+    site.page(QStringLiteral("/check_files.php?current_rep=dedicaces"), "<p>Bienvenue</p>\n");
     site.page(QStringLiteral("/check_thumbs.php?current_rep=couvertures"),
               "<h1>Internal Server Error</h1>", 500);
     site.thumbs(QStringLiteral("versos"), "m_verso.jpg" + kStamp);
-    // A missing thumbnail script on a host with its own not-found page is
-    // neither a listing nor a failure to name.
+    site.thumbs(QStringLiteral("planches"), "m_planche.jpg" + kStamp);
+    // The other thumbnail scripts are missing, on a host with its own
+    // not-found page.
     site.setUnknown("<p>Error: 404 not found</p>", 200);
     check.btn_check_files_Click(settings);
 
@@ -144,21 +146,46 @@ TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedOnceTheTreesAreFilled) {
     EXPECT_EQ(view.result.Unreferenced_Files(QStringLiteral("couvertures")),
               QStringList{"orphan.jpg"});
     EXPECT_EQ(view.result.Unreferenced_Files(QStringLiteral("versos")), QStringList{"verso.jpg"});
-    EXPECT_EQ(check.state().GV_Nb_Rep, 3);
+    EXPECT_EQ(check.state().GV_Nb_Rep, 4);
     EXPECT_EQ(check.state().malformedLines, 0);
     EXPECT_EQ(site.requests(), 10);
     ASSERT_EQ(texts().size(), 1) << texts().join(u'|').toStdString();
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
     const QStringList lines = texts()[0].split(u'\n');
-    ASSERT_EQ(lines.size(), 3) << texts()[0].toStdString();
+    ASSERT_EQ(lines.size(), 7) << texts()[0].toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("Ces listes du site n'ont pas pu être lues : le résultat "
                                        "ne tient pas compte de leurs répertoires."));
     EXPECT_TRUE(lines[1].startsWith(
         QStringLiteral("- images « photos » (check_files.php) : Le site a répondu 403 ")))
         << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].startsWith(
+    EXPECT_EQ(lines[2], QStringLiteral("- images « planches » (check_files.php) : réponse vide "
+                                       "(fichier vide sur le site ?)"));
+    EXPECT_TRUE(lines[3].startsWith(
+        QStringLiteral("- images « dedicaces » (check_files.php) : réponse sans sa marque de fin")))
+        << lines[3].toStdString();
+    EXPECT_EQ(lines[4], QStringLiteral("- miniatures « dedicaces » (check_thumbs.php) : fichier "
+                                       "absent du site"));
+    EXPECT_EQ(lines[5], QStringLiteral("- miniatures « photos » (check_thumbs.php) : fichier "
+                                       "absent du site"));
+    EXPECT_TRUE(lines[6].startsWith(
         QStringLiteral("- miniatures « couvertures » (check_thumbs.php) : Le site a répondu 500 ")))
-        << lines[2].toStdString();
+        << lines[6].toStdString();
+
+    // A folder not read has nothing missing, and its thumbnails are not
+    // judged; the result says it was not checked.
+    for (const char* rep : {"photos", "planches", "dedicaces"}) {
+        const QString kind = QString::fromLatin1(rep);
+        EXPECT_TRUE(view.result.Missing_Files(kind).isEmpty()) << rep;
+        EXPECT_EQ(view.result.Unchecked_Files(kind), QStringLiteral("check_files")) << rep;
+    }
+    EXPECT_TRUE(view.result.Thumbnail_Problems(QStringLiteral("planches")).isEmpty());
+    EXPECT_EQ(view.result.Unchecked_Thumbnails(QStringLiteral("couvertures")),
+              QStringLiteral("check_thumbs"));
+    EXPECT_TRUE(view.result.Unchecked_Thumbnails(QStringLiteral("versos")).isEmpty());
+    EXPECT_FALSE(view.result.Missing_Files(QStringLiteral("versos")).isEmpty());
+    EXPECT_TRUE(view.result.Missing_Nodes().contains(
+        TreeNode{QStringLiteral("PH"), QStringLiteral("NV3"),
+                 QStringLiteral("Non vérifié : liste de check_files.php non lue")}));
     EXPECT_EQ(view.phases.last(), settings.GV_Chemin_Base);
     EXPECT_EQ(view.checkEnabled.last(), true);
 }
@@ -207,6 +234,7 @@ TEST_F(Driver, ANewerCatalogueIsComparedWithItsOwnTables) {
     for (const char* rep :
          {"couvertures", "versos", "photos", "planches", "dedicaces", "parabd", "revues"}) {
         site.files(QString::fromLatin1(rep), "unknown.jpg" + kStamp);
+        site.thumbs(QString::fromLatin1(rep), QByteArray());
     }
     check.btn_check_files_Click(settings);
     EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();

@@ -195,7 +195,7 @@ TEST_F(GetFichiersSite, NotFoundIsTheStatusOrAHostsPageNotTheWordsOfAListing) {
     // a listing, if a poor one.
     state = SiteCheckState();
     site.setEndMarked(true);
-    site.files(QStringLiteral("dedicaces"), "404 not found\n#fin#\n");
+    site.files(QStringLiteral("dedicaces"), "404 not found\n");
     EXPECT_EQ(fetch(QStringLiteral("dedicaces")), ListingOutcome::Read);
     EXPECT_TRUE(state.GV_Site_OK);
     EXPECT_EQ(state.malformedLines, 1);
@@ -234,13 +234,14 @@ TEST_F(GetFichiersSite, AListingIntoATableThatIsGoneFailsAndIsNamed) {
 
 TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {
     site.setEndMarked(true);
-    site.files(QStringLiteral("couvertures"), "a.jpg@@@06/12/2026 21:05:09\n#fin#\n");
+    site.files(QStringLiteral("couvertures"), "a.jpg@@@06/12/2026 21:05:09\n");
     EXPECT_EQ(fetch(QStringLiteral("couvertures")), ListingOutcome::Read);
     EXPECT_EQ(rows(), QStringList{"EX couvertures a.jpg 0"});
     EXPECT_EQ(state.malformedLines, 0);
 
     // Cut after a whole line: the files it lacks would be reported missing.
-    site.files(QStringLiteral("versos"), "b.jpg@@@06/12/2026 21:05:09\n");
+    site.page(QStringLiteral("/check_files.php?current_rep=versos"),
+              "b.jpg@@@06/12/2026 21:05:09\n");
     EXPECT_THROW(fetch(QStringLiteral("versos")), Error);
     EXPECT_EQ(rows().size(), 1);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
