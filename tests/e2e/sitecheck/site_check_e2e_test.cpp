@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -17,6 +18,7 @@
 #include <memory>
 
 #include "app/kalvorform.h"
+#include "app/site_check_tab.h"
 #include "catalogue/sqlite_catalogue.h"
 #include "dialogs/check_report.h"
 #include "e2e/e2e_servers.h"
@@ -249,6 +251,181 @@ TEST(SiteCheckOnAnOrdinaryHost, AFailingListingIsNamedAndTheReportPrintsOnceTheC
     ASSERT_TRUE(text.waitForFinished(30000));
     EXPECT_TRUE(text.readAllStandardOutput().contains("orphan.jpg"));
     window->close();
+}
+
+// Listings that do not come whole, and a check that fails after a good one.
+class SiteCheckNotRead : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        settings = siteSettings();
+        ASSERT_EQ(site.build(settings), QString());
+        settings.GV_Chemin_Base = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+        put(site.folder() + QStringLiteral("/couvertures/orphan.jpg"));
+        put(site.folder() + QStringLiteral("/versos/verso01.jpg"));
+        put(site.folder() + QStringLiteral("/photos/Marquet.JPG"));
+        put(site.folder() + QStringLiteral("/mini/versos/m_verso01.jpg"));
+        put(site.folder() + QStringLiteral("/mini/photos/m_Marquet.JPG"));
+    }
+    // PHP run by every script of the site before its own body.
+    void hook(const QByteArray& php) {
+        QFile require(site.folder() + QStringLiteral("/require.php"));
+        ASSERT_TRUE(require.open(QIODevice::Append));
+        require.write("<?php " + php + " ?>");
+    }
+    void replaceScript(const char* name, const QByteArray& body) {
+        QFile script(site.folder() + u'/' + QString::fromLatin1(name));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(body);
+    }
+    void check() {
+        prompt.clear();
+        if (!window) {
+            window = runCheck(settings, prompt, site.url());
+        } else {
+            window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+        }
+    }
+    QStringList nodes(const char* tree) {
+        return children(window->findChild<QTreeWidget*>(QString::fromLatin1(tree)));
+    }
+    QString printed() {
+        const QString pdf = env.path() + QStringLiteral("/rapport.pdf");
+        QFile::remove(pdf);
+        site::Print_Rapport(
+            settings, prompt,
+            [&](QPrinter& printer) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(pdf);
+                return true;
+            },
+            window->siteCheck()->check().result().unchecked);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+        EXPECT_TRUE(text.waitForFinished(30000));
+        return QString::fromUtf8(text.readAllStandardOutput());
+    }
+    // The back covers that the catalogue references.
+    QStringList versos() {
+        auto db = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
+        auto rs = db->OpenRecordset(
+            QStringLiteral("select exlibris from ALBUMS where exlibris <> '' order by 1"));
+        QStringList names;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            names << rs->Fields(0).toString();
+        }
+        return names;
+    }
+
+    test::IsolatedEnvironment env;
+    SiteHarness site{QStringLiteral("nonlu")};
+    Settings settings;
+    RecordingPrompt prompt;
+    std::unique_ptr<Kalvorform> window;
+};
+
+TEST_F(SiteCheckNotRead, AFolderTheHostRefusesAndAMissingThumbnailScriptAreNamedNotMissing) {
+    ASSERT_FALSE(versos().isEmpty());
+    hook(
+        "if (basename($_SERVER['SCRIPT_NAME']) === 'check_files.php') { "
+        "$r = isset($_GET['current_rep']) ? $_GET['current_rep'] : ''; "
+        "if ($r === 'versos') { http_response_code(403); echo 'Forbidden'; exit; } "
+        "if ($r === 'photos') { http_response_code(500); echo 'Internal Server Error'; exit; } }");
+    // Deleted (PHP's own 404), then replaced by a host's page sent with 200.
+    ASSERT_TRUE(QFile::remove(site.folder() + QStringLiteral("/check_thumbs.php")));
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1) {
+            replaceScript("check_thumbs.php",
+                          "<?php echo '<html><head><title>404 Not Found</title></head>"
+                          "<body>Page introuvable</body></html>'; ?>");
+        }
+        check();
+        ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+        const QString message = prompt.texts()[0];
+        EXPECT_TRUE(message.contains(
+            QStringLiteral("- images « versos » (check_files.php) : Le site a répondu 403 ")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(
+            QStringLiteral("- images « photos » (check_files.php) : Le site a répondu 500 ")))
+            << message.toStdString();
+        for (const char* rep :
+             {"couvertures", "versos", "photos", "planches", "dedicaces", "parabd", "revues"}) {
+            EXPECT_TRUE(message.contains(QStringLiteral("- miniatures « ") +
+                                         QString::fromLatin1(rep) +
+                                         QStringLiteral(" » (check_thumbs.php) : fichier absent "
+                                                        "du site")))
+                << rep << " " << message.toStdString();
+        }
+
+        const QString notRead = QStringLiteral("Non vérifié : liste de check_files.php non lue");
+        const QStringList missing = nodes("TV_missing");
+        EXPECT_TRUE(missing.filter(QRegularExpression(QStringLiteral("^(VE|PH):MI"))).isEmpty())
+            << missing.join(u'|').toStdString();
+        EXPECT_FALSE(missing.filter(QStringLiteral("CO:MI")).isEmpty());
+        EXPECT_TRUE(missing.contains(QStringLiteral("VE:NV1=") + notRead));
+        EXPECT_TRUE(missing.contains(QStringLiteral("PH:NV2=") + notRead));
+        EXPECT_TRUE(nodes("TV_excess").contains(QStringLiteral("CO:EX1=orphan.jpg")));
+        // No thumbnail is judged without its listing, nor without its images'.
+        const QStringList thumbs = nodes("TV_thumbs");
+        EXPECT_EQ(thumbs.filter(QStringLiteral(":TH")), QStringList());
+        EXPECT_TRUE(thumbs.contains(QStringLiteral("VE:NV2=") + notRead));
+        EXPECT_TRUE(thumbs.contains(
+            QStringLiteral("CO:NV1=Non vérifié : liste de check_thumbs.php non lue")));
+        EXPECT_EQ(thumbs.size(), 7);
+
+        prompt.clear();
+        const QString report = printed();
+        EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+        EXPECT_EQ(report.count(notRead), 4);  // versos and photos, files and thumbnails
+        EXPECT_EQ(report.count(QStringLiteral("liste de check_thumbs.php non lue")), 5);
+        for (const QString& verso : versos()) {
+            EXPECT_FALSE(report.contains(verso)) << verso.toStdString();
+        }
+        EXPECT_TRUE(report.contains(QStringLiteral("orphan.jpg")));
+    }
+}
+
+TEST_F(SiteCheckNotRead, AnEmptiedCheckFilesPhpLeavesEveryImageFolderUncheckedAndNamed) {
+    replaceScript("check_files.php", QByteArray());
+    check();
+    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+    for (const char* rep : {"couvertures", "versos", "photos", "planches", "dedicaces"}) {
+        EXPECT_TRUE(prompt.texts()[0].contains(
+            QStringLiteral("- images « ") + QString::fromLatin1(rep) +
+            QStringLiteral(" » (check_files.php) : réponse vide (fichier vide sur le site ?)")))
+            << rep << " " << prompt.texts()[0].toStdString();
+    }
+    for (const char* tree : {"TV_missing", "TV_excess", "TV_thumbs"}) {
+        const QStringList all = nodes(tree);
+        EXPECT_EQ(all.size(), 7) << tree;
+        EXPECT_EQ(all.filter(QStringLiteral("=Non vérifié : liste de check_files.php non lue")),
+                  all)
+            << tree;
+    }
+}
+
+TEST_F(SiteCheckNotRead, AFailedCheckAfterAGoodOneLeavesNothingShownOrPrintable) {
+    check();
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    auto* print = window->findChild<QPushButton*>(QStringLiteral("btn_imprimer"));
+    EXPECT_TRUE(print->isEnabled());
+    EXPECT_FALSE(nodes("TV_missing").isEmpty());
+
+    hook(
+        "if (basename($_SERVER['SCRIPT_NAME']) === 'check_files.php') { "
+        "http_response_code(503); echo 'Service Unavailable'; exit; }");
+    check();
+    ASSERT_EQ(prompt.texts().size(), 1);
+    EXPECT_TRUE(prompt.texts()[0].startsWith(
+        QStringLiteral("La vérification du site a échoué : Le site a répondu 503 ")))
+        << prompt.texts()[0].toStdString();
+    for (const char* tree : {"TV_missing", "TV_excess", "TV_thumbs"}) {
+        EXPECT_EQ(window->findChild<QTreeWidget*>(QString::fromLatin1(tree))->topLevelItemCount(),
+                  0)
+            << tree;
+    }
+    EXPECT_FALSE(print->isEnabled());
+    EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("btn_compare_files"))->isEnabled());
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,
