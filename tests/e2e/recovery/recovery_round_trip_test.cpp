@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 #include <functional>
@@ -406,24 +407,14 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
         QStringLiteral("Erreur lors de l'importation de la table albums : ")))
         << prompt.texts().at(0).toStdString();
     EXPECT_FALSE(prompt.texts().at(0).contains(mysqlPassword()));
-    EXPECT_EQ(count(QStringLiteral("series")), 12);
-    EXPECT_GT(count(QStringLiteral("collaborateurs")), 0);
+    // The base stays as it was: empty.
+    EXPECT_EQ(count(QStringLiteral("series")), 0);
+    EXPECT_EQ(count(QStringLiteral("collaborateurs")), 0);
     EXPECT_EQ(count(QStringLiteral("albums")), 0);
 
-    // Not emptied: nothing more happens.
+    // Recovered whole from the older site: each table posted, refused, then
+    // asked by the address.
     prompt.clear();
-    dialog->box_site()->setText(published().site->url());
-    dialog->btn_process()->click();
-    EXPECT_EQ(
-        prompt.texts(),
-        QStringList{QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?")});
-    EXPECT_EQ(count(QStringLiteral("series")), 12);
-    EXPECT_EQ(count(QStringLiteral("albums")), 0);
-
-    // Emptied first, then recovered whole from the older site: each table
-    // posted, refused, then asked by the address.
-    prompt.clear();
-    prompt.queueAnswers({true});
     dialog->box_site()->setText(older.url());
     dialog->btn_process()->click();
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("Récupération réussie"));
@@ -435,16 +426,128 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
         EXPECT_EQ(older.requests()[i].target.contains("pwd="), i % 2 == 1);
     }
 
+    // Not emptied: nothing more happens.
+    prompt.clear();
+    dialog->box_site()->setText(published().site->url());
+    dialog->btn_process()->click();
+    EXPECT_EQ(
+        prompt.texts(),
+        QStringList{QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?")});
+    EXPECT_EQ(count(QStringLiteral("albums")), 70);
+
     // Agreed to empty it, then refused by the site: the recovery stays whole.
     prompt.clear();
     prompt.queueAnswers({true});
     settings.box_password = QStringLiteral("pas le bon");
-    dialog->box_site()->setText(published().site->url());
     dialog->btn_process()->click();
-    EXPECT_EQ(prompt.texts().last(), QStringLiteral("Mot de passe invalide !"));
+    EXPECT_EQ(prompt.texts().last(),
+              QStringLiteral("Mot de passe invalide !\nLa base Recovery garde la récupération "
+                             "précédente."));
     EXPECT_EQ(count(QStringLiteral("albums")), 70);
     EXPECT_EQ(count(QStringLiteral("series")), 12);
     dialog->close();
+}
+
+// A file of the published site changed for one test, put back after it.
+class ChangedFile {
+  public:
+    explicit ChangedFile(const QString& path) : path_(path) {
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path_.toStdString();
+        original_ = file.readAll();
+    }
+    ~ChangedFile() { write(original_); }
+    void write(const QByteArray& bytes) {
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    const QByteArray& original() const { return original_; }
+
+  private:
+    QString path_;
+    QByteArray original_;
+};
+
+TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
+    FrmRecovery* dialog = openRecovery();
+    ASSERT_NE(dialog, nullptr);
+    dialog->btn_process()->click();
+    ASSERT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    const QStringList tables = {"series",  "auteurs",  "collaborateurs", "albums",
+                                "acheter", "exlibris", "revues"};
+    QList<qint64> before;
+    for (const QString& t : tables) {
+        before << count(t);
+    }
+    ASSERT_GT(before[3], 0);
+    const auto unchanged = [&] {
+        QList<qint64> now;
+        for (const QString& t : tables) {
+            now << count(t);
+        }
+        return now == before;
+    };
+
+    const QString folder = published().site->folder();
+    ChangedFile script(folder + QStringLiteral("/recovery.php"));
+    ChangedFile require(folder + QStringLiteral("/require.php"));
+    // PHP that recovery.php runs first, for one table.
+    const auto onTable = [&](const char* table, const QByteArray& php) {
+        require.write(require.original() +
+                      "<?php if (basename($_SERVER['SCRIPT_NAME']) === 'recovery.php' && "
+                      "(isset($_GET['tablename']) ? $_GET['tablename'] : '') === '" +
+                      QByteArray(table) + "') { " + php + " } ?>");
+    };
+    const QString kept = QStringLiteral("\nLa base Recovery garde la récupération précédente.");
+    const auto recoverAgain = [&](const QString& what) {
+        prompt.clear();
+        prompt.queueAnswers({true});
+        dialog->btn_process()->click();
+        EXPECT_FALSE(prompt.texts().contains(QStringLiteral("Récupération réussie")))
+            << what.toStdString();
+        EXPECT_TRUE(unchanged()) << what.toStdString();
+        EXPECT_FALSE(dialog->Label(1)->isVisible()) << what.toStdString();
+        return prompt.texts().value(1);
+    };
+
+    // A failed upload: recovery.php emptied.
+    script.write(QByteArray());
+    EXPECT_EQ(recoverAgain(QStringLiteral("vide")),
+              QStringLiteral("Erreur lors de l'importation de la table series : le site a envoyé "
+                             "une réponse vide (le fichier recovery.php est-il vide ? Publiez-le "
+                             "à nouveau).") +
+                  kept);
+    script.write(script.original());
+
+    // The site's database lost the first table.
+    onTable("series", "$base = 'kalvor_base_absente';");
+    EXPECT_EQ(recoverAgain(QStringLiteral("erreur")),
+              QStringLiteral("Erreur lors de l'importation de la table series : le site n'a pas "
+                             "pu la lire (« erreur de lecture de la table series »).") +
+                  kept);
+
+    // The host fails after the first tables.
+    onTable("albums", "http_response_code(500); echo 'Internal Server Error'; exit;");
+    const QString failed = recoverAgain(QStringLiteral("500"));
+    EXPECT_TRUE(failed.startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table albums : Le site a répondu 500 ")))
+        << failed.toStdString();
+    EXPECT_TRUE(failed.endsWith(kept));
+
+    // The dialog closed while the authors load: the run is cancelled.
+    onTable("auteurs", "sleep(3);");
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (dialog->statusText() == QStringLiteral("Importation des auteurs ...")) {
+            closer.stop();
+            dialog->close();
+        }
+    });
+    closer.start(20);
+    EXPECT_EQ(recoverAgain(QStringLiteral("annulée")),
+              QStringLiteral("Récupération annulée") + kept);
+    EXPECT_FALSE(QFile::exists(database + QStringLiteral(".recuperation")));
 }
 
 }  // namespace
