@@ -10,20 +10,14 @@
 #include "sitecheck/site_work_tables.h"
 
 namespace kalvor::site {
-namespace {
-
-const QString& kFiles = kScriptFiles;
-const QString& kThumbs = kScriptThumbs;
-
-}  // namespace
 
 QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
     QString text = QStringLiteral(
         "Ces listes du site n'ont pas pu être lues : le résultat ne tient pas compte de "
         "leurs répertoires.");
     for (const UnreadListing& listing : unread) {
-        text += (listing.script == kThumbs ? QStringLiteral("\n- miniatures « ")
-                                           : QStringLiteral("\n- images « ")) +
+        text += (listing.script == kScriptThumbs ? QStringLiteral("\n- miniatures « ")
+                                                 : QStringLiteral("\n- images « ")) +
                 listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php) : ") +
                 listing.reason;
     }
@@ -92,7 +86,7 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     }
     view_.Show_Phase(QStringLiteral("Recherche des informations sur le site ..."));
     state_ = SiteCheckState();
-    Get_Fichiers_Site(inet_, site, base, kFiles, kTableFiles, QStringLiteral("couvertures"),
+    Get_Fichiers_Site(inet_, site, base, kScriptFiles, kTableFiles, QStringLiteral("couvertures"),
                       state_);
     if (stopping_) {
         return Ending::Quiet;
@@ -100,29 +94,29 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     if (!state_.GV_Site_OK) {
         prompt_.message(QStringLiteral("Erreur lors de l'importation des données.\nVérifiez que "
                                        "le fichier ") +
-                            kFiles + QStringLiteral(".php est présent sur votre site"),
+                            kScriptFiles + QStringLiteral(".php est présent sur votre site"),
                         kBanner, PromptIcon::Critical);
         return Ending::Quiet;
     }
 
     QList<std::pair<const QString*, QString>> listings;
     for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
-        listings.append({&kFiles, QString::fromLatin1(rep)});
+        listings.append({&kScriptFiles, QString::fromLatin1(rep)});
     }
     if (options.parabd) {
-        listings.append({&kFiles, QStringLiteral("parabd")});
+        listings.append({&kScriptFiles, QStringLiteral("parabd")});
     }
     if (options.revues) {
-        listings.append({&kFiles, QStringLiteral("revues")});
+        listings.append({&kScriptFiles, QStringLiteral("revues")});
     }
     for (const char* rep : {"dedicaces", "versos", "photos", "planches", "couvertures"}) {
-        listings.append({&kThumbs, QString::fromLatin1(rep)});
+        listings.append({&kScriptThumbs, QString::fromLatin1(rep)});
     }
     if (options.parabd) {
-        listings.append({&kThumbs, QStringLiteral("parabd")});
+        listings.append({&kScriptThumbs, QStringLiteral("parabd")});
     }
     if (options.revues) {
-        listings.append({&kThumbs, QStringLiteral("revues")});
+        listings.append({&kScriptThumbs, QStringLiteral("revues")});
     }
     // The site answered the first: a later listing that fails leaves out
     // its folder only.
@@ -132,7 +126,7 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         }
         try {
             Get_Fichiers_Site(inet_, site, base, *script,
-                              *script == kFiles ? kTableFiles : kTableThumbs, rep, state_);
+                              *script == kScriptFiles ? kTableFiles : kTableThumbs, rep, state_);
         } catch (const Error& e) {
             state_.unread.append({*script, rep, e.Description()});
         }
@@ -155,12 +149,12 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     // A folder not listed whole is not compared: its images would all be
     // missing, its thumbnails without image.
     Forget_Unread_Listings(base, state_.unread);
-    CheckResult unread;
-    unread.unchecked = state_.unread;
+    CheckResult notRead;
+    notRead.unchecked = state_.unread;
 
     view_.Show_Phase(QStringLiteral("Comparaison ..."));
     for (const CatalogueReference& ref : Catalogue_References(base, options)) {
-        if (!unread.Unchecked_Files(ref.rep).isEmpty()) {
+        if (!notRead.Unchecked_Files(ref.rep).isEmpty()) {
             continue;
         }
         if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {
