@@ -28,9 +28,8 @@ QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> a
                    "select IdParabd as IdExlibris, IdAlbum,IdSerie,descriptif as "
                    "Description,IdAuteur as IdDessinateur,DateSortie as DL,Numero,Tirage as "
                    "Nombre,Largeur,Hauteur,Fabricant as Libraire,Editeur,Signe,HorsCommerce as "
-                   "HC,%1 as EA,0 as TireAPart,TypeObjet,Aspect as TypeCouleur,Image1 as "
-                   "ImageEx,DateAchat,CategorieObjet,Commentaire from PARABD")
-                   .arg(aboveId ? QStringLiteral("CategorieObjet") : QStringLiteral("0")) +
+                   "HC,0 as EA,0 as TireAPart,TypeObjet,Aspect as TypeCouleur,Image1 as "
+                   "ImageEx,DateAchat,CategorieObjet,Commentaire from PARABD") +
                (aboveId ? QStringLiteral(" where idParabd > %1").arg(*aboveId) : QString());
     }
     return QStringLiteral(
@@ -41,8 +40,7 @@ QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> a
            (aboveId ? QStringLiteral(" where idExlibris > %1").arg(*aboveId) : QString());
 }
 
-const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
-                                  const dao::RowCursor& item) {
+const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
     using namespace catalogue::exlibris;
     line.Start()
         .Identifier(item, IdExlibris)
@@ -59,13 +57,8 @@ const std::string& CollectibleRow(RowLine& line, const QString& GV_Version_Base,
         .QuotedText(item, Editeur)
         .YesNo(item, Signe)
         .YesNo(item, HC);
-    // A "v6" query may put the category here, a number rather than a flag.
-    if (catalogue::IsV6(GV_Version_Base)) {
-        line.BareValue(item, EA);
-    } else {
-        line.YesNo(item, EA);
-    }
-    return line.YesNo(item, TireAPart)
+    return line.YesNo(item, EA)
+        .YesNo(item, TireAPart)
         .Value(typeCode(item.Value(TypeObjet), item.Value(CategorieObjet)))
         .BareValue(item, TypeCouleur)
         .QuotedText(item, ImageEx)
@@ -81,7 +74,7 @@ void WriteCollectibles(dao::Database& db, const QString& GV_Version_Base, const 
     auto items = db.OpenCursor(CollectibleQuery(GV_Version_Base));
     RowLine line(out.Utf8(), RowLine::Head(out.Utf8(), prefix, QStringLiteral("parabd")));
     while (items->Next()) {
-        out.WriteBytes(CollectibleRow(line, GV_Version_Base, *items));
+        out.WriteBytes(CollectibleRow(line, *items));
     }
 }
 

@@ -192,15 +192,13 @@ class FullExport {
         return rows / size + (rows % size ? 1 : 0);
     }
 
-    // The highest id of a query, when the table has one.
-    static std::optional<qint32> highest(dao::Database& db, const QString& sql) {
+    // The highest id the export sent, 0 when the group is empty: the next
+    // incremental export sends every item added since, the first included.
+    static qint32 highest(dao::Database& db, const QString& sql) {
         auto rs = db.OpenRecordset(sql);
         const QVariant max = rs->Fields(0);
         rs->Close();
-        if (max.isNull()) {
-            return std::nullopt;
-        }
-        return vb::CLng(max);
+        return max.isNull() ? 0 : vb::CLng(max);
     }
 
     void collection() {
@@ -351,12 +349,10 @@ class FullExport {
         if (shared) {
             links.ExcludeHeldSharedIdLinks();
         }
-        if (const auto id = highest(
-                *db, catalogue::IsV6(version_)
-                         ? QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")
-                         : QStringLiteral("select max(IdAlbum) from ACHETER"))) {
-            marks_.lastId = *id;
-        }
+        marks_.lastId =
+            highest(*db, catalogue::IsV6(version_)
+                             ? QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")
+                             : QStringLiteral("select max(IdAlbum) from ACHETER"));
         marks_.changed = true;
         if (s_.Opt_Collaborateurs != 0 && !wishLinksHeld_) {
             links.WriteExtraCollaborators(*db, ExportGroup::Acheter, version_);
@@ -370,9 +366,7 @@ class FullExport {
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series4")));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("revues")));
         magazine_rows::WriteMagazines(*db, version_, prefix_, out_);
-        if (const auto id = highest(*db, QStringLiteral("select max(IdRevue) from REVUES"))) {
-            marks_.lastIdRevue = *id;
-        }
+        marks_.lastIdRevue = highest(*db, QStringLiteral("select max(IdRevue) from REVUES"));
         marks_.changed = true;
         db->Close();
     }
@@ -393,12 +387,10 @@ class FullExport {
         openIfSplit(QStringLiteral("donnees_PARABD.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("parabd")));
         collectible_rows::WriteCollectibles(*db, version_, prefix_, out_);
-        if (const auto id =
-                highest(*db, catalogue::IsV6(version_)
-                                 ? QStringLiteral("select max(IdParabd) from PARABD")
-                                 : QStringLiteral("select max(IdEXlibris) from EXLIBRIS"))) {
-            marks_.lastIdPara = *id;
-        }
+        marks_.lastIdPara =
+            highest(*db, catalogue::IsV6(version_)
+                             ? QStringLiteral("select max(IdParabd) from PARABD")
+                             : QStringLiteral("select max(IdEXlibris) from EXLIBRIS"));
         marks_.changed = true;
         db->Close();
     }

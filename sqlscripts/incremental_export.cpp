@@ -346,7 +346,7 @@ class IncrementalExport {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));
             while (items->Next()) {
-                writer.Write(collectible_rows::CollectibleRow(writer.line(), version_, *items));
+                writer.Write(collectible_rows::CollectibleRow(writer.line(), *items));
                 ++w.items;
             }
         }

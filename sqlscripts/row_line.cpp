@@ -219,9 +219,11 @@ RowLine& RowLine::QuotedText(const Cursor& c, int column) {
 
 RowLine& RowLine::EscapedComment(const QString& escaped) {
     separate();
+    const size_t at = bytes_.size();
     bytes_ += '\'';
     script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
     bytes_ += '\'';
+    escapeCarriageReturns(at);
     return *this;
 }
 
@@ -230,16 +232,39 @@ RowLine& RowLine::Comment(const Cursor& c, int column) {
         case Form::Null:
             ascii("''");
             return *this;
-        case Form::Text:
+        case Form::Text: {
             separate();
-            if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252))
+            const size_t at = bytes_.size();
+            if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252)) {
+                escapeCarriageReturns(at);
                 return *this;
+            }
             first_ = true;
             break;
+        }
         default:
             break;
     }
     return EscapedComment(sql::Escaped(c.Value(column)));
+}
+
+// The mysql client drops a CR that ends a line of its input, so the line
+// breaks of a multi-line comment would reach the site as bare LFs. The byte
+// 13 is never part of another character in either encoding.
+void RowLine::escapeCarriageReturns(size_t from) {
+    size_t cr = bytes_.find('\r', from);
+    if (cr == std::string::npos) {
+        return;
+    }
+    std::string escaped(bytes_, 0, cr);
+    for (; cr < bytes_.size(); ++cr) {
+        if (bytes_[cr] == '\r') {
+            escaped += "\\r";
+        } else {
+            escaped += bytes_[cr];
+        }
+    }
+    bytes_.swap(escaped);
 }
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {

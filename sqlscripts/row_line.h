@@ -16,7 +16,7 @@ class RowCursor;
 // them. Each value takes the form of its namesake in sql_values.h, byte for
 // byte: the usual values (texts, whole numbers, stored dates) are written
 // directly, any other goes through that function. Comment text stays
-// Windows-1252 in both encodings.
+// Windows-1252 in both encodings, its CRs written \r.
 class RowLine {
   public:
     // `head` is the statement up to "VALUES (", already encoded (Head()).
@@ -56,6 +56,7 @@ class RowLine {
     void ascii(const char* text);
     void text(const QString& sqlText);
     bool quotedUtf8(std::string_view utf8, script_text::Encoding encoding);
+    void escapeCarriageReturns(size_t from);
     script_text::Encoding encoding() const {
         return utf8_ ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
     }

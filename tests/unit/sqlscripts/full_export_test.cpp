@@ -235,14 +235,26 @@ TEST_F(FullExport, MarksMoveWhenTheWholeRunSucceeded) {
     EXPECT_TRUE(s.GV_LastRun_Changed);
 }
 
-TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyWishListKeepsItsMark) {
-    s.GV_Chemin_Base = fixtureCopy("v5", "DELETE FROM ACHETER;");
-    s.GV_Version_Base = QStringLiteral("v5");
-    s.opt_acheter = 1;
-    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_EQ(s.GV_LastRun, "01/01/2020");
-    EXPECT_EQ(s.GV_LastId, 7);
-    EXPECT_TRUE(s.GV_LastRun_Changed);
+// An empty group was exported whole: the next incremental export sends
+// everything it gains, from the first id on.
+TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyGroupMarksZero) {
+    for (const char* generation : {"v5", "v6"}) {
+        SCOPED_TRACE(generation);
+        const bool v6 = QLatin1String(generation) == QLatin1String("v6");
+        s.GV_Chemin_Base = fixtureCopy(
+            generation, v6 ? "DELETE FROM ALBUMS WHERE AAcheter = 1; DELETE FROM REVUES; "
+                             "DELETE FROM PARABD;"
+                           : "DELETE FROM ACHETER; DELETE FROM REVUES; DELETE FROM EXLIBRIS;");
+        s.GV_Version_Base = QString::fromLatin1(generation);
+        s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
+        s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+        ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+        EXPECT_EQ(s.GV_LastRun, "01/01/2020");
+        EXPECT_EQ(s.GV_LastId, 0);
+        EXPECT_EQ(s.GV_LastIdRevue, 0);
+        EXPECT_EQ(s.GV_LastIdPara, 0);
+        EXPECT_TRUE(s.GV_LastRun_Changed);
+    }
 }
 
 TEST_F(FullExport, AFailedRunLeavesEveryMarkAndReportsOnce) {

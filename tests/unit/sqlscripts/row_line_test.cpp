@@ -151,4 +151,27 @@ TEST(RowLine, FirstValueIsTheWholeIdentifierOfTheRow) {
     EXPECT_EQ(keys, QStringList({"7", "5000000000", "2.5", "'x,y'"}));
 }
 
+// A comment's CR goes out as \r, which the mysql client keeps, in both
+// encodings, also for a text the engine holds as ill-formed UTF-8.
+TEST(RowLine, WritesACommentsCarriageReturnsEscaped) {
+    QTemporaryDir dir;
+    auto db = dao::DBEngine::CreateDatabase(dir.filePath("memo.db"));
+    db->ExecuteScript(
+        QStringLiteral("CREATE TABLE T (c MEMO);"
+                       "INSERT INTO T VALUES ('é' || char(13, 10) || 'b' || char(13));"
+                       "INSERT INTO T VALUES (CAST(x'41C30D0A42' AS TEXT));"));
+    QList<QByteArray> lines;
+    for (bool utf8 : {true, false}) {
+        auto rows = db->OpenCursor(QStringLiteral("select c from T"));
+        while (rows->Next()) {
+            RowLine line(utf8, RowLine::Head(utf8, QString(), QStringLiteral("t")));
+            lines << QByteArray::fromStdString(line.Start().Comment(*rows, 0).Bytes());
+        }
+    }
+    EXPECT_EQ(lines, (QList<QByteArray>{"INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
+                                        "INSERT INTO t VALUES ('A?\\r\nB');",
+                                        "INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
+                                        "INSERT INTO t VALUES ('A?\\r\nB');"}));
+}
+
 }  // namespace
