@@ -46,9 +46,12 @@ bool RunOperation(Prompt& prompt, const OnFailure& onFailure, const std::functio
     } else if (onFailure.withCause) {
         text += cause;
     }
-    if (onFailure.unattended && !causeShown) {
-        // On one line, as the log has it.
-        text += QStringLiteral("\nerreur : ") + QString(cause).replace(u'\n', u' ');
+    if (onFailure.unattended) {
+        // One line in the scheduled job's log, with its cause.
+        if (!causeShown) {
+            text += QStringLiteral(" : ") + cause;
+        }
+        text.replace(u'\n', u' ');
     }
     if (!onFailure.message.isEmpty() || causeShown) {
         prompt.message(text, onFailure.title, onFailure.icon);

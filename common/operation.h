@@ -31,8 +31,8 @@ struct OnFailure {
     // A setting the writers refuse (err::InvalidSetting) is shown by its own
     // text: the user must correct it.
     bool settingShown = false;
-    // Nobody reads the log of an unattended run: the cause goes on a second
-    // line of the box, unless the box shows it already.
+    // Nobody reads the log of an unattended run: the box is one line that
+    // holds the cause.
     bool unattended = false;
     // GV_Erreurs, which gets `erreursPrefix` and the cause, then goes to the
     // log under `logLabel` when one is given.

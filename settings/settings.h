@@ -105,6 +105,13 @@ class Settings {
     qint32 GV_LastIdPara = kNeverExported;
     qint32 GV_LastIdRevue = kNeverExported;
     bool GV_LastRun_Changed = false;
+    // The text of each id mark the load could not read as a whole number (a
+    // settings file edited by hand). Read as never exported, the mark would
+    // keep the group's new items off the site and then move past them: the
+    // incremental export refuses it until corrected or set by a full export.
+    struct UnreadableMarks {
+        std::optional<QString> lastId, lastIdPara, lastIdRevue;
+    } unreadableMarks;
 
     // ---- Text boxes
 

@@ -76,6 +76,18 @@ class ConfigLoad {
     void plain(Key key) {
         step([&] { store::load(s_, key); });
     }
+    void mark(const char* label, Key key, std::optional<QString>& unreadable) {
+        group(label);
+        unreadable.reset();
+        step([&] {
+            try {
+                store::load(s_, key);
+            } catch (const std::exception&) {
+                unreadable = read(key);
+                throw;
+            }
+        });
+    }
 
     void foldersAndPublishing();
     void folderMode();
@@ -260,12 +272,9 @@ void ConfigLoad::connectionAndMarks() {
         s_.box_prefixe_table_Change(prompt_);
     });
 
-    group("Lastid");
-    plain(Key::LastId);
-    group("LastIdPara");
-    plain(Key::LastIdPara);
-    group("LastIdrevue");
-    plain(Key::LastIdRevue);
+    mark("Lastid", Key::LastId, s_.unreadableMarks.lastId);
+    mark("LastIdPara", Key::LastIdPara, s_.unreadableMarks.lastIdPara);
+    mark("LastIdrevue", Key::LastIdRevue, s_.unreadableMarks.lastIdRevue);
 
     group("Lastrun");
     step([&] {

@@ -31,14 +31,18 @@ void ExportMarks::ApplyTo(Settings& settings) const {
     if (lastRun) {
         settings.GV_LastRun = *lastRun;
     }
+    Settings::UnreadableMarks& unreadable = settings.unreadableMarks;
     if (lastId) {
         settings.GV_LastId = *lastId;
+        unreadable.lastId.reset();
     }
     if (lastIdRevue) {
         settings.GV_LastIdRevue = *lastIdRevue;
+        unreadable.lastIdRevue.reset();
     }
     if (lastIdPara) {
         settings.GV_LastIdPara = *lastIdPara;
+        unreadable.lastIdPara.reset();
     }
     if (changed) {
         settings.GV_LastRun_Changed = true;
@@ -47,13 +51,15 @@ void ExportMarks::ApplyTo(Settings& settings) const {
 
 bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,
                    const std::function<QString(ExportMarks&)>& run) {
-    const OnFailure onFailure{.title = kTitle,
-                              .message = QStringLiteral("Erreur lors de la création des donnees"),
-                              .settingShown = true,
-                              .unattended = settings.Mode_Commande,
-                              .erreurs = &settings.GV_Erreurs,
-                              .logLabel = logLabel,
-                              .busy = true};
+    const OnFailure onFailure{
+        .title = kTitle,
+        .message = QStringLiteral("Erreur lors de la création des donnees : "),
+        .withCause = true,
+        .settingShown = true,
+        .unattended = settings.Mode_Commande,
+        .erreurs = &settings.GV_Erreurs,
+        .logLabel = logLabel,
+        .busy = true};
     return RunOperation(prompt, onFailure, [&] {
         ExportMarks marks;
         const QString summary = run(marks);

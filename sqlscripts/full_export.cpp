@@ -21,6 +21,7 @@
 #include "sqlscripts/collectible_rows.h"
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/export_settings.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
@@ -64,6 +65,12 @@ class FullExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
+        if (split_) {
+            export_settings::RequireSplitGroups(s_);
+            if (checked(s_.opt_albums)) {
+                splitSize_ = export_settings::SplitGroup(s_);
+            }
+        }
         makeFolder();
         if (!split_) {
             open(QStringLiteral("donnees.sql"));
@@ -179,15 +186,6 @@ class FullExport {
         return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
     }
 
-    qint32 splitSize() const {
-        const qint32 size = vb::CLng(QVariant(s_.box_SplitGroup));
-        if (size < 1) {
-            throw Error(err::InvalidArgument,
-                        QStringLiteral("Argument ou appel de procédure incorrect"));
-        }
-        return size;
-    }
-
     static qint32 partCount(qint32 rows, qint32 size) {
         return rows / size + (rows % size ? 1 : 0);
     }
@@ -205,7 +203,7 @@ class FullExport {
         auto db = openCatalogue();
         const auto refs = referenced_rows::Read(*db, ExportGroup::Albums, version_);
         const QString authorIds = author_rows::AuthorIdQuery(ExportGroup::Albums, version_);
-        const qint32 size = split_ ? splitSize() : 0;
+        const qint32 size = splitSize_;
         std::optional<Parts> authorParts;
         if (split_) {
             authorParts.emplace(
@@ -429,6 +427,7 @@ class FullExport {
     const Settings& s_;
     QString folder_, prefix_, version_;
     bool split_;
+    qint32 splitSize_ = 0;  // rows per part file of a split collection
     DataScript out_;
     qint32 authorsParts_ = 0, albumsParts_ = 0;
     bool collectionExported_ = false;

@@ -24,6 +24,7 @@
 #include "sqlscripts/collectible_rows.h"
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/export_settings.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/row_line.h"
@@ -69,6 +70,12 @@ class IncrementalExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
+        // A catalogue that cannot be read says so before any setting.
+        openCatalogue()->Close();
+        if (checked(s_.opt_albums)) {
+            lastRun_ = export_settings::LastRun(s_);
+        }
+        export_settings::RequireReadableMarks(s_);
         makeFolder();
         out_.Open(path());
         if (checked(s_.opt_albums)) {
@@ -246,11 +253,7 @@ class IncrementalExport {
     // and not after today, with their authors and series. An undated album
     // is never in the window: only the full export sends it.
     void collection() {
-        const QDateTime last = vb::ParseDayFirst(s_.box_LastRun);
-        if (!last.isValid()) {
-            throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
-        }
-        const QString L = last.toString(QStringLiteral("MM/dd/yyyy"));
+        const QString L = lastRun_.toString(QStringLiteral("MM/dd/yyyy"));
         const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
         // The dates compared as stored, by "+": the column's numeric affinity
         // would have the engine try the date as a number on every row.
@@ -385,6 +388,7 @@ class IncrementalExport {
     const Settings& s_;
     QString folder_, prefix_, version_;
     bool v6_;
+    QDateTime lastRun_;
     DataScript out_;
     ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;

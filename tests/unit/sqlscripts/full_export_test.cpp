@@ -217,11 +217,16 @@ TEST_F(FullExport, NoGroupWritesTheClosingLineAlone) {
                                           "/scripts/donnees.sql"});
     EXPECT_FALSE(s.GV_LastRun_Changed);
 
-    // Split with nothing to write has no file for that line: a failure.
+    // Split with nothing to write has no file for that line: refused.
     prompt.clear();
     s.split = Settings::Split::Yes;
+    s.GV_Collection_Bits = "8";
     EXPECT_FALSE(run());
-    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees"});
+    EXPECT_EQ(prompt.texts(),
+              QStringList{"Aucune collection n'est cochée (le réglage « collection » vaut « 8 ») : "
+                          "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
+                          "collection, ou choisissez « Créer un seul fichier »."});
+    EXPECT_EQ(QDir(dir.filePath("scripts")).entryList(QDir::Files), QStringList{"donnees.sql"});
 }
 
 TEST_F(FullExport, MarksMoveWhenTheWholeRunSucceeded) {
@@ -270,7 +275,9 @@ TEST_F(FullExport, AFailedRunLeavesEveryMarkAndReportsOnce) {
     EXPECT_FALSE(s.GV_LastRun_Changed);
 
     ASSERT_EQ(prompt.shown().size(), 1u);
-    EXPECT_EQ(prompt.shown()[0].text, "Erreur lors de la création des donnees");
+    // The box names its cause, as the log does.
+    EXPECT_EQ(prompt.shown()[0].text,
+              "Erreur lors de la création des donnees : " + s.GV_Erreurs.section("erreur : ", 1));
     EXPECT_EQ(prompt.shown()[0].title, kTitle);
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
     EXPECT_FALSE(prompt.busy());
@@ -294,7 +301,7 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
     s.GV_Export = dir.filePath("missing");  // the export folder must exist
     EXPECT_FALSE(run());
     // No one reads the log of a scheduled run: its cause follows the message.
-    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees\nerreur : "
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
                                           "Chemin d'accès introuvable : " +
                                           dir.filePath("missing/scripts")});
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());

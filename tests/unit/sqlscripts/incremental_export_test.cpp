@@ -340,7 +340,8 @@ TEST_P(IncrementalExport, AFailedRunLeavesTheMarksAndReportsOnce) {
     EXPECT_EQ(s.GV_LastIdPara, 12);
     EXPECT_FALSE(s.GV_LastRun_Changed);
     ASSERT_EQ(prompt.shown().size(), 1u);
-    EXPECT_EQ(prompt.shown()[0].text, "Erreur lors de la création des donnees");
+    EXPECT_EQ(prompt.shown()[0].text,
+              "Erreur lors de la création des donnees : " + s.GV_Erreurs.section("erreur : ", 1));
     EXPECT_EQ(prompt.shown()[0].title, kTitle);
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
     EXPECT_FALSE(prompt.busy());
@@ -364,18 +365,48 @@ TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
     prompt.clear();
 
-    s.box_LastRun = "pas une date";
-    EXPECT_FALSE(run());
-    ASSERT_EQ(prompt.texts().size(), 1);
-    const QStringList lines = prompt.texts()[0].split(u'\n');
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], "Erreur lors de la création des donnees");
-    EXPECT_TRUE(s.GV_Erreurs.endsWith(u'\n' + lines[1])) << lines[1].toStdString();
-
-    s.box_LastRun = "10/01/2027";
     s.GV_Export = dir.filePath("missing");  // the export folder must exist
     EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : Chemin "
+                                          "d'accès introuvable : " +
+                                          dir.filePath("missing/scripts")});
+    EXPECT_TRUE(s.GV_Erreurs.endsWith("\nerreur : Chemin d'accès introuvable : " +
+                                      dir.filePath("missing/scripts")));
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+}
+
+// What the settings file or the window holds that the export cannot read
+// is refused by name, before anything is written; the marks stay.
+TEST_P(IncrementalExport, RefusesASettingItCannotReadByNameAndValue) {
+    s.GV_Chemin_Base = catalogue();
+    allGroups();
+    const QString again =
+        " Corrigez-la, ou faites une exportation complète, qui la fixe à nouveau.";
+    s.box_LastRun = "31/02/2027";
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(),
+              QStringList{"La date « après le » (réglage « Lastrun ») vaut « 31/02/2027 » : ce "
+                          "n'est pas une date jj/mm/aaaa." +
+                          again});
+    s.box_LastRun = "10/01/2027";
+
+    s.unreadableMarks.lastIdPara = "2O";
+    prompt.clear();
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(),
+              QStringList{"La marque de la dernière exportation « Lastidpara » vaut « 2O » : ce "
+                          "n'est pas un nombre entier." +
+                          again});
+    EXPECT_FALSE(QFileInfo::exists(script()));
+    EXPECT_EQ(s.GV_LastRun, "10/01/2027");
+    EXPECT_EQ(s.GV_LastId, 85);
+    EXPECT_FALSE(s.GV_LastRun_Changed);
+
+    // A group left out reads no mark.
+    s.opt_parabd = 0;
+    prompt.clear();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(s.GV_LastIdPara, 12);
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, IncrementalExport, ::testing::Values("v6", "v5"));

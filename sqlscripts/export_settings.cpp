@@ -1,0 +1,81 @@
+#include "sqlscripts/export_settings.h"
+
+#include <exception>
+
+#include "common/vb.h"
+#include "platform/error.h"
+#include "settings/settings.h"
+
+namespace kalvor::export_settings {
+namespace {
+
+const QString kFullExportSetsIt =
+    QStringLiteral(" Corrigez-la, ou faites une exportation complète, qui la fixe à nouveau.");
+
+[[noreturn]] void refuse(const QString& text) {
+    throw Error(err::InvalidSetting, text);
+}
+
+QString quoted(const QString& value) {
+    return QStringLiteral("« ") + value + QStringLiteral(" »");
+}
+
+void requireMark(const std::optional<QString>& unreadable, const char* name) {
+    if (unreadable) {
+        refuse(QStringLiteral("La marque de la dernière exportation ") +
+               quoted(QString::fromLatin1(name)) + QStringLiteral(" vaut ") + quoted(*unreadable) +
+               QStringLiteral(" : ce n'est pas un nombre entier.") + kFullExportSetsIt);
+    }
+}
+
+}  // namespace
+
+QDateTime LastRun(const Settings& s) {
+    const QDateTime last = vb::ParseDayFirst(s.box_LastRun);
+    if (!last.isValid()) {
+        refuse(QStringLiteral("La date « après le » (réglage « Lastrun ») vaut ") +
+               quoted(s.box_LastRun) + QStringLiteral(" : ce n'est pas une date jj/mm/aaaa.") +
+               kFullExportSetsIt);
+    }
+    return last;
+}
+
+void RequireReadableMarks(const Settings& s) {
+    if (s.opt_acheter == 1) {
+        requireMark(s.unreadableMarks.lastId, "Lastid");
+    }
+    if (s.opt_revues == 1) {
+        requireMark(s.unreadableMarks.lastIdRevue, "Lastidrevue");
+    }
+    if (s.opt_parabd == 1) {
+        requireMark(s.unreadableMarks.lastIdPara, "Lastidpara");
+    }
+}
+
+qint32 SplitGroup(const Settings& s) {
+    qint32 size = 0;
+    try {
+        size = vb::CLng(QVariant(s.box_SplitGroup));
+    } catch (const std::exception&) {
+        size = 0;
+    }
+    if (size < 1) {
+        refuse(QStringLiteral("Le nombre de lignes par fichier (« regrouper les albums par », "
+                              "réglage « splitgroup ») vaut ") +
+               quoted(s.box_SplitGroup) +
+               QStringLiteral(" : ce n'est pas un nombre entier positif. Corrigez-le, ou "
+                              "choisissez « Créer un seul fichier »."));
+    }
+    return size;
+}
+
+void RequireSplitGroups(const Settings& s) {
+    if (s.opt_albums != 1 && s.opt_acheter != 1 && s.opt_revues != 1 && s.opt_parabd != 1) {
+        refuse(QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut ") +
+               quoted(s.GV_Collection_Bits) +
+               QStringLiteral(") : l'exportation scindée n'a aucun fichier à écrire. Cochez une "
+                              "collection, ou choisissez « Créer un seul fichier »."));
+    }
+}
+
+}  // namespace kalvor::export_settings
