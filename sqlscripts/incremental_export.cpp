@@ -4,10 +4,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <charconv>
 #include <exception>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "catalogue/catalogue_schema.h"
 #include "common/general.h"
@@ -168,16 +171,93 @@ class IncrementalExport {
     qint32 writeAuthors(dao::Database& db, const referenced_rows::Refs& refs,
                         const referenced_rows::Refs& earlier, ExportGroup group,
                         const QString& fresh) {
-        RowWriter writer(*this, AuthorsTable(group), QStringLiteral("idauteur"));
+        const QString table = AuthorsTable(group);
+        RowWriter writer(*this, table, QStringLiteral("idauteur"));
         qint32 gained = 0;
         author_rows::ForEachAuthor(
             db, refs.authors, author_rows::AuthorIdQuery(group, version_, fresh),
             [&](const dao::RowCursor& author) {
                 writer.Write(author_rows::AuthorRow(writer.line(), author));
-                if (!held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
+                if (firstSent(table, author) &&
+                    !held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
                     ++gained;
                 }
             });
+        return gained;
+    }
+
+    // Whether this run had not sent the author to the table yet: one that
+    // two groups send is counted once.
+    bool firstSent(const QString& table, const dao::RowCursor& author) {
+        using catalogue::auteur::IdAuteur;
+        return author.Type(IdAuteur) != SQLITE_INTEGER ||
+               !std::exchange(sent_[table][author.Int(IdAuteur)], true);
+    }
+
+    // In an older catalogue a COLLABORATEURS row names an album id, which
+    // may be a collection album's and a wish-list album's at once: the site
+    // shows it on both cards, and a full export sends its author with both
+    // lists. The rows of the group's new albums (`fresh`) that name an album
+    // of the other list send their authors to the other list's table too,
+    // when that list is published. Counted when the other list's earlier
+    // albums (`otherEarlier`) do not name them: these very rows, which the
+    // catalogue cannot date, are taken as new with their new album.
+    qint32 writeSharedIdAuthors(dao::Database& db, ExportGroup group, const QString& fresh,
+                                const QString& otherEarlier) {
+        const bool wishList = group == ExportGroup::Acheter;
+        const QString own = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
+        const QString other = wishList ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
+        const QString table = AuthorsTable(wishList ? ExportGroup::Albums : ExportGroup::Acheter);
+        const QString freshIds =
+            QStringLiteral("SELECT %1.IdAlbum FROM %1 where ").arg(own) + fresh;
+        auto named = db.OpenCursor(
+            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM COLLABORATEURS where "
+                           "COLLABORATEURS.IdAlbum in (%1) and COLLABORATEURS.IdAlbum in "
+                           "(SELECT IdAlbum FROM %2)")
+                .arg(freshIds, other));
+        std::vector<qint64> ids;
+        while (named->Next()) {
+            if (named->Type(0) == SQLITE_INTEGER) {
+                ids.push_back(named->Int(0));
+            }
+        }
+        named.reset();
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        std::erase_if(ids, [&](qint64 id) { return sent_[table].contains(id); });
+        if (ids.empty()) {
+            return 0;
+        }
+        const QString earlier = QStringLiteral(" where ") + otherEarlier;
+        const QString roles = QStringLiteral("SELECT %1.%2 FROM %1") + earlier;
+        auto known = db.OpenCursor(
+            roles.arg(other, QStringLiteral("IdDessinateur")) + QStringLiteral(" Union ") +
+            roles.arg(other, QStringLiteral("IdScenariste")) + QStringLiteral(" Union ") +
+            roles.arg(other, QStringLiteral("idColoriste")) + QStringLiteral(" Union ") +
+            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM %1 INNER JOIN COLLABORATEURS ON "
+                           "%1.IdAlbum = COLLABORATEURS.IdAlbum")
+                .arg(other) +
+            earlier + QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
+            QStringLiteral(")"));
+        std::vector<qint64> earlierIds;
+        while (known->Next()) {
+            if (known->Type(0) == SQLITE_INTEGER) {
+                earlierIds.push_back(known->Int(0));
+            }
+        }
+        known.reset();
+        std::sort(earlierIds.begin(), earlierIds.end());
+        const referenced_rows::Ids earlierAuthors = std::move(earlierIds);
+
+        RowWriter writer(*this, table, QStringLiteral("idauteur"));
+        qint32 gained = 0;
+        author_rows::ForEachAuthor(db, ids, QString(), [&](const dao::RowCursor& author) {
+            writer.Write(author_rows::AuthorRow(writer.line(), author));
+            if (firstSent(table, author) &&
+                !held(earlierAuthors, author, catalogue::auteur::IdAuteur)) {
+                ++gained;
+            }
+        });
         return gained;
     }
 
@@ -275,8 +355,13 @@ class IncrementalExport {
         const bool whole = !outside->Next();
         outside.reset();
         const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null") : window;
-        Written w = writeReferences(*db, ExportGroup::Albums, chosen,
-                                    whole ? QStringLiteral("ALBUMS.DateAchat is null") : before);
+        collectionEarlier_ = whole ? QStringLiteral("ALBUMS.DateAchat is null") : before;
+        Written w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_);
+        if (!v6_ && checked(s_.opt_acheter)) {
+            w.authors +=
+                writeSharedIdAuthors(*db, ExportGroup::Albums, chosen,
+                                     QStringLiteral("ACHETER.IdAlbum <= ") + number(s_.GV_LastId));
+        }
         w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
@@ -301,6 +386,9 @@ class IncrementalExport {
         auto db = openCatalogue();
         Written w = writeReferences(*db, ExportGroup::Acheter, above,
                                     table + QStringLiteral(".IdAlbum <= ") + mark);
+        if (!v6_ && !collectionEarlier_.isEmpty()) {
+            w.authors += writeSharedIdAuthors(*db, ExportGroup::Acheter, above, collectionEarlier_);
+        }
         w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
@@ -389,6 +477,8 @@ class IncrementalExport {
     QString folder_, prefix_, version_;
     bool v6_;
     QDateTime lastRun_;
+    QString collectionEarlier_;  // chooses the albums of earlier exports, once exported
+    QHash<QString, QHash<qint64, bool>> sent_;  // author ids sent, by table
     DataScript out_;
     ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;

@@ -216,6 +216,40 @@ TEST_P(IncrementalExport, AnOwnedAndAWishListAlbumOfOneIdKeepTheLinksOfBoth) {
     EXPECT_EQ(statements().filter("collaborateurs VALUES (80,").size(), 2);
 }
 
+// In an older catalogue a collaborator of a new album is one of the other
+// list's album of its id too: the site shows it on both cards, so the
+// author goes to both lists' author tables, as a full export sends it.
+TEST_P(IncrementalExport, ACollaboratorOfASharedIdReachesBothLists) {
+    if (v6()) {
+        GTEST_SKIP() << "one table numbers both lists";
+    }
+    // Wish-list album 86 takes the id of owned album 86, bought long ago,
+    // with 31, a new author, through COLLABORATEURS alone; owned album 80,
+    // bought in the window, the id of wish-list album 80, with 30 so.
+    s.GV_Chemin_Base = catalogue(QStringLiteral(
+        "INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
+        "(30, 'Trente', 0, 0, -1), (31, 'Trente-et-un', 0, 0, -1);"
+        "INSERT INTO ACHETER (IdAlbum, Titre, IdSerie, IdDessinateur, IdScenariste, "
+        "idColoriste) VALUES (86, 'Même numéro', 3, 9, 12, NULL);"
+        "INSERT INTO COLLABORATEURS VALUES (86, 31, 2);"
+        "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, IdDessinateur, IdScenariste, idColoriste, "
+        "DateAchat) VALUES (80, 'Autre liste', 3, 3, 11, NULL, '2027-01-18 00:00:00');"
+        "INSERT INTO COLLABORATEURS VALUES (80, 30, 2);"));
+    s.opt_albums = s.opt_acheter = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(inserted("auteurs").filter(QRegularExpression("^3[01]$")), (QStringList{"30", "31"}));
+    EXPECT_EQ(inserted("auteurs2").filter(QRegularExpression("^(5|3[01])$")),
+              (QStringList{"5", "30", "31"}));
+    // A new album's links are taken as new: the collection gains 26, 27,
+    // 3 and 30 in its table, and 30 and 5 (an older link of id 80) in the
+    // wish list's; the wish list 28, 24 and 31 in its table, 31 in the
+    // collection's.
+    EXPECT_EQ(prompt.texts(),
+              QStringList{message("\nALBUMS DE LA COLLECTION\n3 album(s) - 1 série(s) - 6 "
+                                  "auteur(s)\n\nALBUMS A ACHETER\n3 album(s) - 1 série(s) - 4 "
+                                  "auteur(s)")});
+}
+
 TEST_P(IncrementalExport, OnlyCollaboratorsOfTheOptionAreLinked) {
     s.GV_Chemin_Base = catalogue();
     s.opt_albums = 1;
