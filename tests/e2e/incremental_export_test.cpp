@@ -231,6 +231,67 @@ TEST_P(IncrementalOnTopOfFull, KeepsTheLinksOfAlbumsThatShareAnId) {
     EXPECT_EQ(value(sites.published, "SELECT COUNT(*) FROM bd_acheter;"), "20");
 }
 
+// A collector who started without a wish list, magazines or collectibles
+// adds some after a full export: the next incremental export, from the
+// marks that export left, sends them all. In an older catalogue the new
+// wish-list album 86 shares its id with an owned album, and brings a new
+// author through COLLABORATEURS alone.
+TEST_P(IncrementalOnTopOfFull, ItemsAddedToGroupsThatWereEmptyReachTheSite) {
+    dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+        v6() ? QStringLiteral("DELETE FROM ALBUMS WHERE AAcheter = 1; DELETE FROM REVUES; "
+                              "DELETE FROM PARABD;")
+             : QStringLiteral("DELETE FROM ACHETER; DELETE FROM REVUES; DELETE FROM EXLIBRIS;"));
+    const Sites sites = publishGrowAndUpdate([this] {
+        QString grown = test::GrownCatalogue(v6());
+        if (!v6()) {
+            grown += QStringLiteral(
+                "INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
+                "(31, 'Trente-et-un', 0, 0, -1);"
+                "INSERT INTO ACHETER (IdAlbum, Titre, IdSerie, IdDessinateur, IdScenariste, "
+                "idColoriste) VALUES (86, 'Même numéro', 3, 9, 12, NULL);"
+                "INSERT INTO COLLABORATEURS VALUES (86, 31, 2);");
+        }
+        dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(grown);
+    });
+    expectSameTables(sites.published, sites.whole);
+    EXPECT_EQ(value(sites.published, "SELECT COUNT(*) FROM bd_acheter;"), v6() ? "2" : "3");
+    EXPECT_EQ(value(sites.published, "SELECT COUNT(*) FROM bd_revues;"), "2");
+    EXPECT_EQ(value(sites.published, "SELECT COUNT(*) FROM bd_parabd;"), "2");
+    if (!v6()) {
+        // The owned album 86 shows its new collaborator.
+        EXPECT_EQ(value(sites.published, "SELECT nom FROM bd_auteurs WHERE idauteur = 31;"),
+                  "Trente-et-un");
+    }
+}
+
+// A comment's line breaks reach the site whole, CR included, through the
+// stock client, from both exports.
+TEST_P(IncrementalOnTopOfFull, CommentsKeepTheirLineBreaks) {
+    const QString crlf = QStringLiteral("'Ligne un' || char(13, 10) || 'ligne deux'");
+    dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+        QStringLiteral("UPDATE ALBUMS SET Commentaire = %1 WHERE IdAlbum = 5;"
+                       "UPDATE AUTEURS SET Commentaire = %1 WHERE IdAuteur = 4;")
+            .arg(crlf));
+    const Sites sites = publishGrowAndUpdate([this, crlf] {
+        dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+            test::GrownCatalogue(v6()) +
+            QStringLiteral("UPDATE SERIES SET Commentaire = %1 WHERE IdSerie = 13;").arg(crlf));
+    });
+    expectSameTables(sites.published, sites.whole);
+    const QString shown = QStringLiteral("Ligne un\\r\\nligne deux");
+    for (const QString& site : {sites.published, sites.whole}) {
+        for (const char* query :
+             {"SELECT REPLACE(REPLACE(commentaire, CHAR(13), '\\\\r'), CHAR(10), '\\\\n') FROM "
+              "bd_albums WHERE idalbum = 5;",
+              "SELECT REPLACE(REPLACE(commentaire, CHAR(13), '\\\\r'), CHAR(10), '\\\\n') FROM "
+              "bd_auteurs WHERE idauteur = 4;",
+              "SELECT REPLACE(REPLACE(commentaire, CHAR(13), '\\\\r'), CHAR(10), '\\\\n') FROM "
+              "bd_series WHERE idserie = 13;"}) {
+            EXPECT_EQ(value(site, QString::fromLatin1(query)), shown) << query;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Catalogues, IncrementalOnTopOfFull,
                          ::testing::Values(Load{"v6", false}, Load{"v6", true}, Load{"v5", false},
                                            Load{"v5", true}),
