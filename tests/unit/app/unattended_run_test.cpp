@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/sqlite_catalogue.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
 #include "program_job.h"
+#include "unit/sqlscripts/grown_catalogue.h"
 
 using kalvor::test::Job;
 using kalvor::test::runProgram;
@@ -291,4 +295,40 @@ TEST(UnattendedRun, NoCatalogueNamedIsSaidAlikeByBothExports) {
         EXPECT_EQ(job.output, QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Erreur lors de la "
                                              "création des donnees : Fichier «  » introuvable.\n"));
     }
+}
+
+// A collector without a wish list, magazines or collectibles at the full
+// export adds some: the next scheduled incremental export sends them all,
+// from the marks the full export saved.
+TEST(UnattendedRun, ItemsAddedToGroupsThatWereEmptyAreSentNext) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    const QString catalogue = env.path() + QStringLiteral("/catalogue.sqlite");
+    kalvor::catalogue::BuildSqliteCatalogue(
+        kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")), catalogue);
+    kalvor::dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+        QStringLiteral("DELETE FROM ALBUMS WHERE AAcheter = 1; DELETE FROM REVUES; "
+                       "DELETE FROM PARABD;"));
+    writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"31\"\r\n"), catalogue);
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    const QString saved = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    for (const char* mark : {"lastid", "lastidrevue", "lastidpara"}) {
+        EXPECT_TRUE(saved.contains(QStringLiteral("\"%1\"=\"0\"").arg(mark))) << mark;
+    }
+
+    kalvor::dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+        kalvor::test::GrownCatalogue(true));
+    const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
+    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+    const QByteArray script =
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+    for (const char* row : {"INSERT INTO acheter VALUES (93,", "INSERT INTO acheter VALUES (94,",
+                            "INSERT INTO revues VALUES (21,", "INSERT INTO revues VALUES (22,",
+                            "INSERT INTO parabd VALUES (13,", "INSERT INTO parabd VALUES (14,"}) {
+        EXPECT_TRUE(script.contains(row)) << row;
+    }
+    const QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"94\""))) << store.toStdString();
+    EXPECT_TRUE(store.contains(QStringLiteral("\"lastidpara\"=\"14\""))) << store.toStdString();
 }
