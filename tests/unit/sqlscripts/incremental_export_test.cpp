@@ -11,6 +11,7 @@
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
+#include "sqlscripts/full_export.h"
 #include "sqlscripts/incremental_export.h"
 #include "support/test_paths.h"
 #include "unit/sqlscripts/grown_catalogue.h"
@@ -441,6 +442,12 @@ TEST_P(IncrementalExport, RefusesASettingItCannotReadByNameAndValue) {
     prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(s.GV_LastIdPara, 12);
+
+    // A full export of the group sets the mark again, in the same session.
+    s.opt_parabd = 1;
+    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(s.GV_LastIdPara, 14);
+    EXPECT_TRUE(run()) << s.GV_Erreurs.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, IncrementalExport, ::testing::Values("v6", "v5"));
