@@ -242,7 +242,6 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
                         "une date jj/mm/aaaa.") +
              again},
         {"donnees", marks + split + "\"splitgroup\"=\"0\"\r\n", splitGroup.arg("0")},
-        {"donnees", marks + split + "\"splitgroup\"=\"abc\"\r\n", splitGroup.arg("abc")},
         {"donnees", QString(marks).replace("\"31\"", "\"0\"") + split,
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
