@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/cp1252.h"
 #include "platform/program_folder.h"
 #include "platform/registry/registry.h"
 #include "platform/textfile.h"
@@ -67,12 +68,68 @@ QString Escape_Texte(QString& text) {
     text.replace(u'\'', QStringLiteral("\\'"));
     text.replace(u'<', QStringLiteral("&lt;"));
     text.replace(u'>', QStringLiteral("&gt;"));
-    return text;
+    return Convert_References(text);
 }
 
 QString Unescape_Texte(QString& text) {
     text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
     text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    // Only the references the export writes: those of a character that
+    // Windows-1252 lacks, in decimal without leading zeros. Any other text
+    // ("&#233;" typed in a comment) comes back as it was.
+    qsizetype at = text.indexOf(QLatin1String("&#"));
+    if (at < 0) {
+        return text;
+    }
+    QString out;
+    out.reserve(text.size());
+    qsizetype done = 0;
+    for (; at >= 0; at = text.indexOf(QLatin1String("&#"), at + 1)) {
+        qsizetype end = at + 2;
+        char32_t c = 0;
+        while (end < text.size() && end - at < 9 && text[end] >= u'0' && text[end] <= u'9' &&
+               !(end == at + 2 && text[end] == u'0')) {
+            c = c * 10 + (text[end].unicode() - u'0');
+            ++end;
+        }
+        if (end == at + 2 || end >= text.size() || text[end] != u';' || c > 0x10FFFF ||
+            QChar::isSurrogate(c) || cp1252::Holds(c)) {
+            continue;
+        }
+        out += QStringView(text).mid(done, at - done);
+        out += QString::fromUcs4(&c, 1);
+        done = end + 1;
+        at = end;
+    }
+    out += QStringView(text).mid(done);
+    text = out;
+    return text;
+}
+
+QString Convert_References(QString& text) {
+    const auto held = [](QChar c) { return c.unicode() < 0x80 || cp1252::Holds(c.unicode()); };
+    qsizetype i = 0;
+    while (i < text.size() && held(text[i])) {
+        ++i;
+    }
+    if (i == text.size()) {
+        return text;
+    }
+    QString out = text.left(i);
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (held(c)) {
+            out += c;
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += QStringLiteral("&#%1;").arg(QChar::surrogateToUcs4(c, text[i + 1]));
+            ++i;
+        } else if (c.isSurrogate()) {
+            out += c;  // half a character: "?" once written, as before
+        } else {
+            out += QStringLiteral("&#%1;").arg(c.unicode());
+        }
+    }
+    text = out;
     return text;
 }
 

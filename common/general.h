@@ -24,11 +24,17 @@ bool Check_Registry_Key(RootKey root, const QString& key);
 // The UTF-8 bytes of the text, for writing as they are.
 QByteArray Convert_UTF8(const QString& text);
 
-// For data scripts: \ doubled, then ' -> \', < -> &lt;, > -> &gt;. The
+// For data scripts: \ doubled, then ' -> \', < -> &lt;, > -> &gt;, and a
+// character that Windows-1252 lacks as its reference ("č" -> "&#269;"). The
 // argument is rewritten and returned.
 QString Escape_Texte(QString& text);
-// &lt; -> <, &gt; -> > (the \' form stays).
+// &lt; -> <, &gt; -> >, and the references Escape_Texte writes back into
+// their characters (the \' form stays).
 QString Unescape_Texte(QString& text);
+// A character that Windows-1252 lacks -> its numeric character reference
+// ("&#269;"), so that an HTML text of the site keeps it. The argument is
+// rewritten and returned.
+QString Convert_References(QString& text);
 // Spaces -> &nbsp;
 QString Convert_Espaces(QString& text);
 

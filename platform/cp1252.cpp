@@ -41,6 +41,10 @@ char FromCodePoint(char32_t c) {
     return static_cast<char>(kTable[c]);
 }
 
+bool Holds(char32_t c) {
+    return c < kTableEnd && (kTable[c] != 0 || c == 0);
+}
+
 void Append(QByteArray& out, QStringView text) {
     const qsizetype start = out.size();
     out.resize(start + text.size());

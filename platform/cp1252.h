@@ -15,5 +15,7 @@ QString decode(const QByteArray& bytes);
 void Append(QByteArray& out, QStringView text);
 // The byte of one character, "?" when the page lacks it.
 char FromCodePoint(char32_t c);
+// Whether the page has the character.
+bool Holds(char32_t c);
 
 }  // namespace kalvor::cp1252

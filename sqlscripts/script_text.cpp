@@ -3,8 +3,10 @@
 #include <QString>
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 
+#include "common/general.h"
 #include "platform/cp1252.h"
 
 namespace kalvor::script_text {
@@ -51,6 +53,15 @@ std::string_view escapeOf(unsigned char c) {
         default:
             return {};
     }
+}
+
+// "&#269;": a character the site's code page lacks, as its pages show it.
+void appendReference(std::string& out, char32_t c) {
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, quint32(c)).ptr;
+    out += "&#";
+    out.append(digits, size_t(end - digits));
+    out += ';';
 }
 
 inline bool continuation(unsigned char b) {
@@ -129,7 +140,11 @@ bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding e
                 return false;
             }
             s += length;
-            if (encoding == Encoding::Cp1252) {
+            if (escape && (c < 0xA0 || c >= 0x100) && !cp1252::Holds(c)) {
+                out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
+                appendReference(out, c);
+                run = s;
+            } else if (encoding == Encoding::Cp1252) {
                 out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
                 out += cp1252::FromCodePoint(c);
                 run = s;
@@ -167,6 +182,7 @@ void Append(std::string& out, QStringView text, bool escape, Encoding encoding) 
                 escaped += c;
         }
     }
+    general::Convert_References(escaped);
     Append(out, escaped, false, encoding);
 }
 

@@ -5,8 +5,9 @@
 #include <string_view>
 
 // Text put into a data script in one pass: escaped as general::Escape_Texte
-// does (\ doubled, ' -> \', < -> &lt;, > -> &gt;) when asked, and encoded in
-// the script's encoding, UTF-8 or Windows-1252.
+// does (\ doubled, ' -> \', < -> &lt;, > -> &gt;, a character Windows-1252
+// lacks as "&#269;") when asked, and encoded in the script's encoding, UTF-8
+// or Windows-1252.
 namespace kalvor::script_text {
 
 enum class Encoding { Utf8, Cp1252 };

@@ -87,6 +87,32 @@ TEST(GeneralText, UnescapeKeepsTheQuoteFormAndSpacesBecomeNbsp) {
     EXPECT_EQ(s, QStringLiteral("Champ&nbsp;perso"));
 }
 
+// The site's pages are Windows-1252: a letter beyond it is kept as the
+// reference a page shows, and the recovery reads it back.
+TEST(GeneralText, LettersBeyondWindows1252TravelAsReferencesAndComeBack) {
+    const QString catalogue = QStringLiteral("Kovačević, Łódź → 😀 <é>");
+    QString t = catalogue;
+    EXPECT_EQ(Escape_Texte(t),
+              QStringLiteral("Kova&#269;evi&#263;, &#321;ód&#378; &#8594; &#128512; &lt;é&gt;"));
+    EXPECT_EQ(Unescape_Texte(t), catalogue);
+
+    // Windows-1252 letters stand as they are; so does half a character.
+    const QString kept = QStringLiteral("é œ € ‰ Ærø Š ") + QChar(0xD83D);
+    QString k = kept;
+    EXPECT_EQ(Escape_Texte(k), kept);
+    QString caption = QStringLiteral("Lieu ő 漫画");
+    EXPECT_EQ(Convert_References(caption), QStringLiteral("Lieu &#337; &#28459;&#30011;"));
+
+    // Only the references the export writes come back as letters.
+    for (const char* typed : {"&#233;", "&#0269;", "&#x10D;", "&#269", "&#;", "&#55357;",
+                              "&#1114112;", "&#99999999;", "&&#"}) {
+        QString u = QString::fromLatin1(typed);
+        EXPECT_EQ(Unescape_Texte(u), QString::fromLatin1(typed)) << typed;
+    }
+    QString two = QStringLiteral("&#1114111;&#338;&#339;x&#8364");
+    EXPECT_EQ(Unescape_Texte(two), QString::fromUcs4(U"\U0010FFFF&#338;&#339;x&#8364"));
+}
+
 TEST(GeneralText, Utf8Bytes) {
     EXPECT_EQ(Convert_UTF8(QStringLiteral("é")), QByteArray("\xC3\xA9"));
     EXPECT_TRUE(Convert_UTF8(QString()).isEmpty());

@@ -45,5 +45,31 @@ TEST(ScriptText, BytesThatAreNotUtf8AppendNothing) {
     EXPECT_EQ(out, "a&lt;l\\'\\\\&gt;");
 }
 
+// A letter the site's pages cannot hold is its reference in a quoted text,
+// in both encodings; Windows-1252 letters keep their bytes.
+TEST(ScriptText, EscapedLettersBeyondWindows1252AreReferences) {
+    const std::string text =
+        "Kova\xC4\x8D"
+        "evi\xC4\x87 \xC3\xA9\xE2\x82\xAC \xF0\x9F\x98\x80";
+    const struct {
+        bool escape;
+        Encoding encoding;
+        std::string expected;
+    } cases[] = {
+        {true, Encoding::Utf8, "Kova&#269;evi&#263; \xC3\xA9\xE2\x82\xAC &#128512;"},
+        {true, Encoding::Cp1252, "Kova&#269;evi&#263; \xE9\x80 &#128512;"},
+        {false, Encoding::Utf8, text},
+        {false, Encoding::Cp1252, "Kova?evi? \xE9\x80 ?"},
+    };
+    for (const auto& c : cases) {
+        std::string fromBytes;
+        ASSERT_TRUE(AppendUtf8(fromBytes, text, c.escape, c.encoding));
+        EXPECT_EQ(fromBytes, c.expected);
+        std::string fromQString;
+        Append(fromQString, QString::fromStdString(text), c.escape, c.encoding);
+        EXPECT_EQ(fromQString, c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace kalvor::script_text
