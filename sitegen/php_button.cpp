@@ -4,6 +4,7 @@
 
 #include "common/banner.h"
 #include "common/operation.h"
+#include "sitegen/require_php.h"
 #include "sitegen/site_files.h"
 
 namespace kalvor::sitegen {
@@ -30,6 +31,16 @@ bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
     if (thumbnailsClashWithImages(s)) {
         prompt.message(QStringLiteral("Erreur dans la Configuration des miniatures"), kBanner,
                        PromptIcon::Critical);
+        return false;
+    }
+    // Every page names this folder in its require_once, byte for byte.
+    const ConfigRefusal refusal = checkHostValue(
+        s.GV_Require,
+        QStringLiteral("« répertoire où se trouvera le fichier require.php » (onglet « 1. "
+                       "Configuration »)"),
+        false);
+    if (!refusal.isEmpty()) {
+        prompt.message(refusal.text, refusal.title, refusal.icon);
         return false;
     }
     const QString title = kBanner + QStringLiteral(" - PHP");

@@ -10,6 +10,7 @@
 #include "common/operation.h"
 #include "common/table_prefix.h"
 #include "common/vb.h"
+#include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/textfile.h"
@@ -25,6 +26,24 @@ QString phpQuoted(QString text) {
     text.replace(u'"', QStringLiteral("\\\""));
     text.replace(u'$', QStringLiteral("\\$"));
     return u'"' + text + u'"';
+}
+
+// The first character of the text that Windows-1252 lacks, or none.
+QString firstUnwritable(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() >= 0x80 && !cp1252::Holds(c.unicode())) {
+            const qsizetype length =
+                c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+            return text.mid(i, length);
+        }
+    }
+    return {};
+}
+
+// What a page shows: a letter Windows-1252 lacks goes as its reference.
+QString html(QString text) {
+    return general::Convert_References(text);
 }
 
 QString assign(const QString& name, const QString& value, const QString& tail, int width = 19) {
@@ -111,7 +130,7 @@ void appendDisplayOptions(QStringList& l, const Settings& s) {
     l << bare(QStringLiteral("$GV_collaborateurs"), s.Opt_Collaborateurs,
               flagTail(QStringLiteral("des collaborateurs")));
     l << QString();
-    l << quoted(QStringLiteral("$GV_titre"), s.box_titre,
+    l << quoted(QStringLiteral("$GV_titre"), html(s.box_titre),
                 QStringLiteral(";  //(Titre affiché dans la barre + page accueil)"));
     l << quoted(QStringLiteral("$GV_verso"), s.GV_Verso,
                 QStringLiteral(";  //(valeurs possibles left, right ou none)"));
@@ -166,12 +185,12 @@ void appendListAndLinkOptions(QStringList& l, const Settings& s) {
     l << QString();
     l << bare(QStringLiteral("$GV_email"), s.opt_email,
               flagTail(QStringLiteral("de l'icone email")));
-    l << quoted(QStringLiteral("$GV_email_txt"), s.box_email);
+    l << quoted(QStringLiteral("$GV_email_txt"), html(s.box_email));
     l << QStringLiteral("$GV_currency       = \"&euro;\";");
     l << QString();
     l << bare(QStringLiteral("$GV_quitter"), s.opt_quitter,
               flagTail(QStringLiteral("de l'icone quitter")));
-    l << quoted(QStringLiteral("$GV_siteprincipal"), s.box_siteprincipal,
+    l << quoted(QStringLiteral("$GV_siteprincipal"), html(s.box_siteprincipal),
                 QStringLiteral("; //(site qui est retourné lors du clic sur quitter)"));
     l << QString();
 }
@@ -282,7 +301,7 @@ void appendCustomFields(QStringList& l, const Settings& s) {
     }
     for (int i = 1; i <= 4; ++i) {
         QString caption = s.PersoCaption(i);
-        l << quoted(QStringLiteral("$GV_Perso%1").arg(i), general::Convert_Espaces(caption));
+        l << quoted(QStringLiteral("$GV_Perso%1").arg(i), html(general::Convert_Espaces(caption)));
     }
     l << QString();
     const QStringList tri = {s.GV_Tri_Para_1, s.GV_Tri_Para_2, s.GV_Tri_Para_3, s.GV_Tri_Para_4,
@@ -296,7 +315,7 @@ void appendPlugins(QStringList& l, const Settings& s) {
     section(l, QStringLiteral("//Plugins"));
     l << assign(QStringLiteral("$plugin_voitures_idserie"), QString::number(s.GV_Plugin_Tintin_Id),
                 QStringLiteral(";"), 25);
-    l << assign(QStringLiteral("$plugin_voitures_path"), phpQuoted(s.GV_Plugin_Tintin_Path),
+    l << assign(QStringLiteral("$plugin_voitures_path"), phpQuoted(html(s.GV_Plugin_Tintin_Path)),
                 QStringLiteral(";"), 25);
     l << QString();
 }
@@ -337,6 +356,65 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     return l;
 }
 
+ConfigRefusal checkHostValue(const QString& value, const QString& box, bool secret) {
+    const QString letter = firstUnwritable(value);
+    if (letter.isEmpty()) {
+        return {};
+    }
+    const QString rest = QStringLiteral(
+        "un caractère que les fichiers du site ne peuvent pas tenir tel quel (seuls ceux de "
+        "Windows-1252 y passent)");
+    const QString text =
+        secret ? QStringLiteral("Le champ %1 contient %2").arg(box, rest)
+               : QStringLiteral("Le champ %1 contient « %2 », %3").arg(box, letter, rest);
+    return {text, kTitleGeneration, PromptIcon::Exclamation};
+}
+
+ConfigRefusal checkHostValues(const Settings& s) {
+    struct Value {
+        const QString& text;
+        const char* box;
+        bool written;
+    };
+    const bool absolute = s.Opt_Absolu();
+    const bool thumbs = s.opt_miniatures == 1;
+    // The connection reaches the server, and the folders the file functions,
+    // byte for byte: a reference would not do there.
+    const Value values[] = {
+        {s.box_host, "« Serveur » (onglet « 1. Configuration »)", true},
+        {s.box_login, "« Utilisateur » (onglet « 1. Configuration »)", true},
+        {s.box_password, "« Mot de passe » (onglet « 1. Configuration »)", true},
+        {s.box_base, "« Base » (onglet « 1. Configuration »)", true},
+        {s.GV_Rep_Couvertures, "« Couvertures » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Versos, "« Versos » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Photos, "« Photos » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Planches, "« Planches » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Dedicaces, "« Dédicaces » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Parabd, "« Para-BD » (onglet « 5. Répertoires »)", absolute},
+        {s.GV_Rep_Revues, "« Revues » (onglet « 5. Répertoires »)", absolute},
+        {s.box_thumb_couvertures, "« Couvertures » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_versos, "« Versos » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_photos, "« Photos » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_planches, "« Planches » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_dedicaces, "« Dedicaces » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_parabd, "« Para-BD » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_thumb_revues, "« Revues » (onglet « 6. Miniatures »)", thumbs},
+        {s.box_prefix, "« Préfixe figurant devant le nom du fichier » (onglet « 6. Miniatures »)",
+         true},
+    };
+    for (const Value& v : values) {
+        if (!v.written) {
+            continue;
+        }
+        const ConfigRefusal refusal =
+            checkHostValue(v.text, QString::fromUtf8(v.box), &v.text == &s.box_password);
+        if (!refusal.isEmpty()) {
+            return refusal;
+        }
+    }
+    return {};
+}
+
 ConfigRefusal checkConfig(const Settings& s) {
     if (s.opt_albums == 0 && s.opt_acheter == 0) {
         return {QStringLiteral("Veuillez sélection Albums, Acheter ou les deux"), kTitleConfig};
@@ -352,6 +430,9 @@ ConfigRefusal checkConfig(const Settings& s) {
     }
     if (!IsTablePrefix(s.box_prefixe_table)) {
         return {TablePrefixRefusal(), kTitleGeneration};
+    }
+    if (const ConfigRefusal refusal = checkHostValues(s); !refusal.isEmpty()) {
+        return refusal;
     }
     if (s.opt_email == 1 && (s.box_email.isEmpty() || !s.box_email.contains(u'@'))) {
         return {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"),

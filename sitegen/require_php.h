@@ -24,9 +24,16 @@ struct ConfigRefusal {
     bool isEmpty() const { return text.isEmpty(); }
 };
 
+// A value that require.php or the pages hold byte for byte (a connection
+// value, a folder) refused when it has a character that Windows-1252 lacks,
+// with its box named (the character too, unless the value is secret).
+ConfigRefusal checkHostValue(const QString& value, const QString& box, bool secret);
+ConfigRefusal checkHostValues(const Settings& s);
+
 // The five checks of the command in their order (the table prefix checked
-// after the database settings), then the texts that are written as bare
-// numbers; the first that fails, or an empty refusal.
+// after the database settings, then the values taken byte for byte), then the
+// texts that are written as bare numbers; the first that fails, or an empty
+// refusal.
 ConfigRefusal checkConfig(const Settings& s);
 
 // Kalvorform.btn_Create_Config_Click: checks, writes GV_Export/require.php

@@ -135,6 +135,23 @@ TEST(PhpButton, ARefusalIsShownOnceUnderTheBareTitleAndWritesNothing) {
     EXPECT_TRUE(s.GV_Erreurs.isEmpty());
 }
 
+TEST(PhpButton, ARequireFolderThatThePagesCannotNameIsRefused) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    Settings s = thumbnails(0, {}, {}, {}, {}, {});
+    s.GV_Export = dir.path();
+    s.GV_Require = QStringLiteral("../Łódź/");
+    RecordingPrompt prompt;
+    EXPECT_FALSE(btn_Create_PHP_Click(s, prompt));
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_EQ(
+        prompt.shown()[0].text,
+        QStringLiteral("Le champ « répertoire où se trouvera le fichier require.php » (onglet « 1. "
+                       "Configuration ») contient « Ł », un caractère que les fichiers du site ne "
+                       "peuvent pas tenir tel quel (seuls ceux de Windows-1252 y passent)"));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
 TEST(PhpButton, WritesEveryFileAndRewritesThemAllOnTheNextRunLeavingRequireAlone) {
     REQUIRE_TEMPLATES(siteFiles().size());
     test::IsolatedEnvironment env;

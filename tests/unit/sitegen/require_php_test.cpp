@@ -275,6 +275,65 @@ TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
                     .startsWith(QStringLiteral("$GV_taille_baspage = -12;")));
 }
 
+// The texts the pages show keep a letter beyond Windows-1252 as its
+// reference; the values the host takes byte for byte are refused with it.
+TEST(RequirePhp, LettersBeyondWindows1252AreReferencesInTextsAndRefusedInHostValues) {
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    Settings s = fullSettings(dir.path());
+    s.box_titre = QStringLiteral("漫画 de Łódź, 1€");
+    s.GV_Perso1 = QStringLiteral("Lieu ő");
+    s.box_password = QStringLiteral("pässwörd€");
+    s.GV_Rep_Couvertures = QStringLiteral("/srv/bd/Couvertures é");
+    const QStringList lines = requirePhpLines(s, someStats(), kWhen);
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_titre ")),
+              QStringLiteral("$GV_titre          = \"&#28459;&#30011; de &#321;ód&#378;, 1€\";  "
+                             "//(Titre affiché dans la barre + page accueil)"));
+    EXPECT_EQ(lineOf(lines, QStringLiteral("$GV_Perso1 ")),
+              QStringLiteral("$GV_Perso1         = \"Lieu&nbsp;&#337;\";"));
+    EXPECT_TRUE(checkConfig(s).isEmpty());
+
+    const QString generation = QStringLiteral("Kalvor 1.8.3 - Génération PHP");
+    const struct {
+        QString Settings::*field;
+        const char* value;
+        const char* message;
+    } refused[] = {
+        {&Settings::box_password, "пароль€Ω",
+         "Le champ « Mot de passe » (onglet « 1. Configuration ») contient un caractère que les "
+         "fichiers du site ne peuvent pas tenir tel quel (seuls ceux de Windows-1252 y passent)"},
+        {&Settings::box_base, "kolekcja_ł",
+         "Le champ « Base » (onglet « 1. Configuration ») contient « ł », un caractère que les "
+         "fichiers du site ne peuvent pas tenir tel quel (seuls ceux de Windows-1252 y passent)"},
+        {&Settings::GV_Rep_Revues, "/srv/bd/Revues 😀",
+         "Le champ « Revues » (onglet « 5. Répertoires ») contient « 😀 », un caractère que les "
+         "fichiers du site ne peuvent pas tenir tel quel (seuls ceux de Windows-1252 y passent)"},
+        {&Settings::box_thumb_versos, "../mini/Łódź",
+         "Le champ « Versos » (onglet « 6. Miniatures ») contient « Ł », un caractère que les "
+         "fichiers du site ne peuvent pas tenir tel quel (seuls ceux de Windows-1252 y passent)"},
+        {&Settings::box_prefix, "m→",
+         "Le champ « Préfixe figurant devant le nom du fichier » (onglet « 6. Miniatures ») "
+         "contient « → », un caractère que les fichiers du site ne peuvent pas tenir tel quel "
+         "(seuls ceux de Windows-1252 y passent)"},
+    };
+    for (const auto& r : refused) {
+        Settings wrong = s;
+        wrong.*r.field = QString::fromUtf8(r.value);
+        RecordingPrompt prompt;
+        EXPECT_FALSE(btn_Create_Config_Click(wrong, someStats(), prompt)) << r.value;
+        ASSERT_EQ(prompt.shown().size(), 1u);
+        EXPECT_EQ(prompt.shown()[0].text, QString::fromUtf8(r.message));
+        EXPECT_EQ(prompt.shown()[0].title, generation);
+        EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    }
+    // Folders that the file does not hold are not looked at.
+    s.repertoire = Settings::Repertoire::Sousrep;
+    s.path_revues = QStringLiteral("/srv/bd/Łódź");
+    s.opt_miniatures = 0;
+    s.box_thumb_revues = QStringLiteral("Łódź");
+    EXPECT_TRUE(checkConfig(s).isEmpty());
+}
+
 TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     test::IsolatedEnvironment env;
     QTemporaryDir dir;
