@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include "catalogue/catalogue_schema.h"
+#include "common/general.h"
 #include "common/vb.h"
 #include "e2e/e2e_servers.h"
 #include "platform/cp1252.h"
@@ -298,15 +299,24 @@ SitePage SiteHarness::get(const QString& pageAndQuery) const {
     return waitForPage(manager.get(request));
 }
 
-SitePage SiteHarness::post(const QString& pageAndQuery,
-                           const QList<std::pair<QString, QString>>& fields) const {
+QByteArray browserForm(const QList<std::pair<QString, QString>>& fields) {
     QByteArray form;
     for (const auto& [name, value] : fields) {
         if (!form.isEmpty()) {
             form += '&';
         }
-        form += QUrl::toPercentEncoding(name) + '=' + cp1252::encode(value).toPercentEncoding();
+        // A browser sends a character the page's code page lacks as its
+        // reference, "&#269;".
+        QString typed = value;
+        form += QUrl::toPercentEncoding(name) + '=' +
+                cp1252::encode(general::Convert_References(typed)).toPercentEncoding();
     }
+    return form;
+}
+
+SitePage SiteHarness::post(const QString& pageAndQuery,
+                           const QList<std::pair<QString, QString>>& fields) const {
+    const QByteArray form = browserForm(fields);
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
     request.setTransferTimeout(30000);

@@ -97,6 +97,10 @@ class SiteHarness {
     QString database_;
 };
 
+// A form's fields as a browser posts them from an ISO-8859-1 page: each value
+// in Windows-1252, a character it lacks as "&#269;", URL-encoded.
+QByteArray browserForm(const QList<std::pair<QString, QString>>& fields);
+
 // The site-images folder of the source tree.
 QString siteImagesFolder();
 
