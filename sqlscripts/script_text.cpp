@@ -140,13 +140,18 @@ bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding e
                 return false;
             }
             s += length;
-            if (escape && (c < 0xA0 || c >= 0x100) && !cp1252::Holds(c)) {
+            if (encoding == Encoding::Cp1252) {
+                out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
+                const char byte = cp1252::FromCodePoint(c);
+                if (byte == '?' && escape)
+                    appendReference(out, c);
+                else
+                    out += byte;
+                run = s;
+            } else if (escape && c - 0xA0 >= 0x60 && !cp1252::Holds(c)) {
+                // Latin-1's letters (U+00A0 to U+00FF) are the page's own.
                 out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
                 appendReference(out, c);
-                run = s;
-            } else if (encoding == Encoding::Cp1252) {
-                out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
-                out += cp1252::FromCodePoint(c);
                 run = s;
             }
         }
