@@ -70,7 +70,7 @@ function TailleImage($chemin)
 // the code points of Windows-1252's bytes 80 to 9F.
 function NomImage($dossier, $nom)
 {
-  if (!preg_match('/[\x80-\xFF]/', $nom) || FichierPresent("$dossier/$nom")) {
+  if (!preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom) || FichierPresent("$dossier/$nom")) {
     return $nom;
   }
   $c1 = explode(' ', '20AC 81 201A 192 201E 2026 2020 2021 2C6 2030 160 2039 152 8D 17D 8F '
@@ -91,7 +91,26 @@ function NomImage($dossier, $nom)
       $utf8 .= chr(0xE0 | ($c >> 12)) . chr(0x80 | (($c >> 6) & 0x3F)) . chr(0x80 | ($c & 0x3F));
     }
   }
+  // A letter beyond Windows-1252 stands in the data as its reference.
+  $utf8 = preg_replace_callback('/&#([0-9]+);/', 'kalvor_reference_utf8', $utf8);
   return FichierPresent("$dossier/$utf8") ? $utf8 : $nom;
+}
+
+// The UTF-8 bytes of the letter of a reference "&#269;".
+function kalvor_reference_utf8($m)
+{
+  $c = (int) $m[1];
+  if ($c < 0x80 || $c > 0x10FFFF) {
+    return $m[0];
+  }
+  if ($c < 0x800) {
+    return chr(0xC0 | ($c >> 6)) . chr(0x80 | ($c & 0x3F));
+  }
+  if ($c < 0x10000) {
+    return chr(0xE0 | ($c >> 12)) . chr(0x80 | (($c >> 6) & 0x3F)) . chr(0x80 | ($c & 0x3F));
+  }
+  return chr(0xF0 | ($c >> 18)) . chr(0x80 | (($c >> 12) & 0x3F)) . chr(0x80 | (($c >> 6) & 0x3F))
+    . chr(0x80 | ($c & 0x3F));
 }
 
 // The address of an image in a page: a UTF-8 spelling URL-encoded, the stored

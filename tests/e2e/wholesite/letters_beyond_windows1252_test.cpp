@@ -10,6 +10,7 @@
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,7 @@ const QString kComment = QStringLiteral("Né à Łódź → Kraków 😀 <é> œ
 const QString kSerieComment = QStringLiteral("Grzegorz Rosiński, č ń Ł → 😀");
 const QString kObjet = QStringLiteral("Ex-libris č ń Ł → 😀");
 const QString kTitreSite = QStringLiteral("Collection 漫画 ő");
+const QString kCouverture = QStringLiteral("Łódź nocą 01.jpg");
 
 void putLetters(const QString& catalogue, bool v6) {
     auto db = dao::DBEngine::OpenDatabase(catalogue);
@@ -63,8 +65,9 @@ void putLetters(const QString& catalogue, bool v6) {
                     .arg(q(kNom), q(kPrenom), q(kComment)));
     db->Execute(QStringLiteral("UPDATE SERIES SET Titre = %1, Commentaire = %2 WHERE IdSerie = 1")
                     .arg(q(kSerie), q(kSerieComment)));
-    db->Execute(QStringLiteral("UPDATE ALBUMS SET Titre = %1, Commentaire = %2 WHERE IdAlbum = 1")
-                    .arg(q(kTitre), q(kComment)));
+    db->Execute(QStringLiteral("UPDATE ALBUMS SET Titre = %1, Commentaire = %2, Couverture = %3 "
+                               "WHERE IdAlbum = 1")
+                    .arg(q(kTitre), q(kComment), q(kCouverture)));
     db->Execute(QStringLiteral("UPDATE %1 SET %2 = %3, Commentaire = %4 WHERE %5 = 1")
                     .arg(v6 ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS"),
                          v6 ? QStringLiteral("descriptif") : QStringLiteral("Description"),
@@ -218,6 +221,40 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
         EXPECT_FALSE(page.body.contains("Kova?evi?") || page.body.contains("?d?")) << p.page;
     }
 
+    // The cover, uploaded under its UTF-8 name, shows on the card and in its
+    // enlarged view, each address taken as a browser takes it.
+    const QString covers = folder + QStringLiteral("/Couvertures");
+    ASSERT_TRUE(QDir().mkpath(covers));
+    ASSERT_TRUE(QFile::copy(siteImagesFolder() + QStringLiteral("/Encours.jpg"),
+                            covers + u'/' + kCouverture));
+    const auto address = [](const QString& base, const QString& attribute) {
+        return QUrl(base).resolved(QUrl(shown(cp1252::encode(attribute))));
+    };
+    const QString seriePage = url + QStringLiteral("/serie.php?coll=albums&idserie=1");
+    const QString serie = cp1252::decode(fetch(seriePage).body);
+    static const QRegularExpression card(
+        QStringLiteral("<a href=\"(_image\\.php\\?image=[^\"]*)\"[^>]*>\\s*<img src=\"([^\"]*)\""));
+    QStringList pictures;
+    for (auto it = card.globalMatch(serie); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QUrl picture = address(seriePage, m.captured(2));
+        if (!picture.path().endsWith(QStringLiteral(" 01.jpg"))) {
+            continue;
+        }
+        pictures << picture.toString(QUrl::FullyEncoded);
+        const Page enlarged = fetch(address(seriePage, m.captured(1)).toString(QUrl::FullyEncoded));
+        static const QRegularExpression img(QStringLiteral("<img src=\"([^\"]*)\""));
+        const QString inside = img.match(cp1252::decode(enlarged.body)).captured(1);
+        pictures << address(seriePage, inside).toString(QUrl::FullyEncoded);
+    }
+    ASSERT_EQ(pictures.size(), 2) << serie.toStdString();
+    for (const QString& picture : pictures) {
+        EXPECT_TRUE(picture.endsWith(
+            QStringLiteral("/Couvertures/%C5%81%C3%B3d%C5%BA%20noc%C4%85%2001.jpg")))
+            << picture.toStdString();
+        EXPECT_EQ(fetch(picture).status, 200) << picture.toStdString();
+    }
+
     // Typed in the search form, as the browser posts it.
     const struct {
         const char* coll;
@@ -267,6 +304,7 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
         {"select Commentaire from SERIES where IdSerie = 1", kSerieComment},
         {"select Titre from ALBUMS where IdAlbum = 1", kTitre},
         {"select Commentaire from ALBUMS where IdAlbum = 1", kComment},
+        {"select Couverture from ALBUMS where IdAlbum = 1", kCouverture},
         {"select Description from EXLIBRIS where IdExlibris = 1", kObjet},
         {"select Commentaire from EXLIBRIS where IdExlibris = 1", kComment},
     };
