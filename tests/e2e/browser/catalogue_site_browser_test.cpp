@@ -332,6 +332,46 @@ TEST_P(CatalogueSiteInBrowser, HomeSeriesPageAndPicturePopupShowCleanly) {
     EXPECT_EQ(browser_->windowHandles(), QStringList{home});
 }
 
+// Letters beyond Windows-1252 as a visitor sees them, and typed in the
+// search form: the browser posts them from the ISO-8859-1 page in its own
+// way, which the site's data must match.
+TEST(LettersInBrowser, ShownAndFoundWhenTypedInTheSearchForm) {
+    KALVOR_REQUIRE_SERVERS();
+    ASSERT_TRUE(WebDriver::installed()) << "chromium and chromium-driver are not installed";
+    QTemporaryDir scratch;
+    const QString catalogue = mendedCatalogue(QStringLiteral("v6"), scratch.path());
+    putLettersBeyondWindows1252(catalogue, true);
+    SiteHarness site(QStringLiteral("navigateur_lettres"));
+    Settings settings = siteSettings();
+    settings.GV_Version_Base = QStringLiteral("v6");
+    settings.format = Settings::FormatDonnees::Utf8;
+    const QString failed = site.build(settings, siteStats(), fullExportData, catalogue);
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+    WebDriver browser;
+    ASSERT_TRUE(browser.ok()) << browser.startError().toStdString();
+    const auto text = [&browser] {
+        return browser.execute(QStringLiteral("return document.body.innerText;")).toString();
+    };
+    browser.navigate(site.url() + QStringLiteral("/serie.php?coll=albums&idserie=1"));
+    const QString serie = text();
+    for (const QString& shown : {letters::kSerie, letters::kTitre, letters::kComment,
+                                 letters::kNom + QStringLiteral(", ") + letters::kPrenom}) {
+        EXPECT_TRUE(serie.contains(shown)) << shown.toStdString() << "\n" << serie.toStdString();
+    }
+
+    browser.navigate(site.url() + QStringLiteral("/moteur.php?coll=albums"));
+    browser.execute(QStringLiteral("var f = document.forms.question;"
+                                   "f.elements.fnom.value = arguments[0];"
+                                   "f.submit();"),
+                    {QStringLiteral("Kovačević")});
+    ASSERT_TRUE(browser.waitUntil(QStringLiteral(
+        "return location.href.indexOf('search.php') > 0 && document.readyState == 'complete';")));
+    const QString found = text();
+    EXPECT_TRUE(found.contains(letters::kTitre)) << found.toStdString();
+    EXPECT_TRUE(found.contains(letters::kSerie)) << found.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Catalogues, CatalogueSiteInBrowser,
                          testing::Combine(testing::Values("v6", "v5"),
                                           testing::Values("albums", "acheter", "dedicace", "parabd",

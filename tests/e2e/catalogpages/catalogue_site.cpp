@@ -40,6 +40,28 @@ QString mendedCatalogue(const QString& generation, const QString& folder) {
     return path;
 }
 
+void putLettersBeyondWindows1252(const QString& catalogue, bool v6) {
+    using namespace letters;
+    auto db = dao::DBEngine::OpenDatabase(catalogue);
+    const auto q = [](const QString& text) {
+        return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    };
+    db->Execute(QStringLiteral("UPDATE AUTEURS SET Nom = %1, Prenom = %2, Pseudo = NULL, "
+                               "Commentaire = %3 WHERE IdAuteur = 4")
+                    .arg(q(kNom), q(kPrenom), q(kComment)));
+    db->Execute(QStringLiteral("UPDATE SERIES SET Titre = %1, Commentaire = %2 WHERE IdSerie = 1")
+                    .arg(q(kSerie), q(kSerieComment)));
+    db->Execute(QStringLiteral("UPDATE ALBUMS SET Titre = %1, Commentaire = %2, Couverture = %3 "
+                               "WHERE IdAlbum = 1")
+                    .arg(q(kTitre), q(kComment), q(kCouverture)));
+    db->Execute(QStringLiteral("UPDATE %1 SET %2 = %3, Commentaire = %4 WHERE %5 = 1")
+                    .arg(v6 ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS"),
+                         v6 ? QStringLiteral("descriptif") : QStringLiteral("Description"),
+                         q(kObjet), q(kComment),
+                         v6 ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris")));
+    db->Close();
+}
+
 QList<SqlScript> fullExportData(const SiteInputs& inputs) {
     Settings s = inputs.settings;
     s.GV_Export = inputs.exportFolder;

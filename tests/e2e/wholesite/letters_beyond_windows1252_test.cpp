@@ -30,6 +30,7 @@
 
 using namespace kalvor;
 using namespace kalvor::e2e;
+using namespace kalvor::e2e::letters;
 
 namespace {
 
@@ -43,38 +44,7 @@ void PrintTo(const Route& route, std::ostream* os) {
     *os << route.name;
 }
 
-// The texts put into the fixture catalogue: author 4 writes album 1 of
-// series 1; collectible 1 belongs to that series.
-const QString kNom = QStringLiteral("Kovačević");
-const QString kPrenom = QStringLiteral("Dražen");
-const QString kSerie = QStringLiteral("Łódź nocą");
-const QString kTitre = QStringLiteral("Rosiński → 😀");
-const QString kComment = QStringLiteral("Né à Łódź → Kraków 😀 <é> œ € ‰ Ærø");
-const QString kSerieComment = QStringLiteral("Grzegorz Rosiński, č ń Ł → 😀");
-const QString kObjet = QStringLiteral("Ex-libris č ń Ł → 😀");
 const QString kTitreSite = QStringLiteral("Collection 漫画 ő");
-const QString kCouverture = QStringLiteral("Łódź nocą 01.jpg");
-
-void putLetters(const QString& catalogue, bool v6) {
-    auto db = dao::DBEngine::OpenDatabase(catalogue);
-    const auto q = [](const QString& text) {
-        return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-    };
-    db->Execute(QStringLiteral("UPDATE AUTEURS SET Nom = %1, Prenom = %2, Pseudo = NULL, "
-                               "Commentaire = %3 WHERE IdAuteur = 4")
-                    .arg(q(kNom), q(kPrenom), q(kComment)));
-    db->Execute(QStringLiteral("UPDATE SERIES SET Titre = %1, Commentaire = %2 WHERE IdSerie = 1")
-                    .arg(q(kSerie), q(kSerieComment)));
-    db->Execute(QStringLiteral("UPDATE ALBUMS SET Titre = %1, Commentaire = %2, Couverture = %3 "
-                               "WHERE IdAlbum = 1")
-                    .arg(q(kTitre), q(kComment), q(kCouverture)));
-    db->Execute(QStringLiteral("UPDATE %1 SET %2 = %3, Commentaire = %4 WHERE %5 = 1")
-                    .arg(v6 ? QStringLiteral("PARABD") : QStringLiteral("EXLIBRIS"),
-                         v6 ? QStringLiteral("descriptif") : QStringLiteral("Description"),
-                         q(kObjet), q(kComment),
-                         v6 ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris")));
-    db->Close();
-}
 
 // What a browser shows of a page: its bytes read in the character set it
 // declares, the references resolved.
@@ -134,7 +104,7 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
     QTemporaryDir scratch;
     const QString catalogue =
         mendedCatalogue(QString::fromLatin1(route.generation), scratch.path());
-    putLetters(catalogue, v6);
+    putLettersBeyondWindows1252(catalogue, v6);
     const QString key =
         v6 ? QStringLiteral("Software\\Ormelo6") : QStringLiteral("Software\\Orme Lo v5\\Base");
     Registry::currentUser().createKey(key);
