@@ -118,13 +118,11 @@ QString Convert_References(QString& text) {
     QString out = text.left(i);
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (held(c)) {
-            out += c;
-        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             out += QStringLiteral("&#%1;").arg(QChar::surrogateToUcs4(c, text[i + 1]));
             ++i;
-        } else if (c.isSurrogate()) {
-            out += c;  // half a character: "?" once written, as before
+        } else if (held(c) || c.isSurrogate()) {
+            out += c;  // half a character stays: "?" once written, as before
         } else {
             out += QStringLiteral("&#%1;").arg(c.unicode());
         }
