@@ -169,9 +169,9 @@ TEST(RowLine, WritesACommentsCarriageReturnsEscaped) {
         }
     }
     EXPECT_EQ(lines, (QList<QByteArray>{"INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
-                                        "INSERT INTO t VALUES ('A?\\r\nB');",
+                                        "INSERT INTO t VALUES ('A&#65533;\\r\nB');",
                                         "INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
-                                        "INSERT INTO t VALUES ('A?\\r\nB');"}));
+                                        "INSERT INTO t VALUES ('A&#65533;\\r\nB');"}));
 }
 
 }  // namespace
