@@ -1,6 +1,7 @@
 #include "sitegen/site_file.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include "common/banner.h"
 #include "common/vb.h"
@@ -61,7 +62,14 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw Error(err::FileNotFound, QStringLiteral("Modèle de page introuvable : %1").arg(name));
     }
-    QString text = QString::fromUtf8(file.readAll());
+    // A template in another encoding would reach the site with its accents
+    // turned into "?", without a word.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(file.readAll());
+    if (utf8.hasError()) {
+        throw Error(err::InvalidArgument,
+                    QStringLiteral("Modèle de page mal encodé (UTF-8 attendu) : %1").arg(name));
+    }
     text.remove(u'\r');
     text.replace(QStringLiteral("{{GV_Require|sq}}"), phpSingleQuoted(target.GV_Require));
     text.replace(QStringLiteral("{{GV_Require|dq}}"), phpDoubleQuoted(target.GV_Require));

@@ -93,7 +93,7 @@ if (!is_dir($dossier_miniature)) {
   @mkdir($dossier_miniature, 0777, true);
 }
 $temp = $miniature . '.' . getmypid() . '-' . mt_rand() . '.tmp';
-// 75% de qualité devrait être suffisant
+// 75% de qualitÃ© devrait Ãªtre suffisant
 if (@imagejpeg($vignette, $temp, 75)) {
   if (!@rename($temp, $miniature)) {
     @unlink($temp);

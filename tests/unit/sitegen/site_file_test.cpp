@@ -1,6 +1,7 @@
 #include "sitegen/site_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,18 @@ TEST(SiteFileWrite, AMissingExportFolderWritesNothingAndSaysSo) {
         writeSiteFile({gone, QString()}, {QStringLiteral("test_page.php"), SiteBox::Php, true}),
         Error);
     EXPECT_FALSE(QDir(gone).exists());
+}
+
+TEST(SiteFileWrite, ATemplateThatIsNotUtf8IsRefusedAndNothingWritten) {
+    // Every template of the site reads whole, accents included.
+    for (const SiteFileLayout& layout : siteFiles()) {
+        EXPECT_NO_THROW(templateLines(layout.name, {})) << layout.name.toStdString();
+    }
+    QTemporaryDir dir;
+    EXPECT_THROW(writeSiteFile({dir.path(), QString()},
+                               {QStringLiteral("test_latin1.php"), SiteBox::Php, true}),
+                 Error);
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/test_latin1.php")));
 }
 
 TEST(SiteFiles, ThirtyTwoFilesEndingWithRecovery) {
