@@ -125,7 +125,12 @@ function LienImage($dossier, $nom)
 // not here: a page that made it would change the state it is cached under.
 function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
-  if (FichierPresent("$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage))) {
+  $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
+  if (FichierPresent($fait)) {
+    // A kept page is sent again only while the thumbnails it links are there.
+    if (isset($GLOBALS['kalvor_cache'])) {
+      $GLOBALS['kalvor_cache']['miniatures'][CheminAbsolu($fait)] = true;
+    }
     return LienImage($fpath_thumb, $fprefix . $fimage);
   }
   // A thumbnail still to make takes the spelling of its image.
@@ -276,13 +281,27 @@ function CacheDebut()
 
   $f = @fopen($nom, 'rb');
   if ($f !== false) {
+    // The header line may end with the length of the list of the thumbnails
+    // the page links, which comes before the page.
     $entete = rtrim(fread($f, 128));
-    if ($entete !== '') {
-      header($entete);
+    $longueur = 0;
+    if (($tab = strpos($entete, "\t")) !== false) {
+      $longueur = (int) substr($entete, $tab + 1);
+      $entete = substr($entete, 0, $tab);
     }
-    fpassthru($f);
-    fclose($f);
-    exit;
+    // A thumbnail deleted since (to make it again from its image) would
+    // answer 404: the page is made again, linking the thumbnail maker.
+    if ($longueur > 0 && !CacheMiniaturesLa(fread($f, $longueur))) {
+      fclose($f);
+      @unlink($nom);
+    } else {
+      if ($entete !== '') {
+        header($entete);
+      }
+      fpassthru($f);
+      fclose($f);
+      exit;
+    }
   }
 
   // Times tell seconds apart: a page made just after the data or a file
@@ -329,6 +348,37 @@ function CacheDebut()
   register_shutdown_function('CacheFin');
 }
 
+// Whether every thumbnail of a list, one absolute path a line, is there.
+function CacheMiniaturesLa($liste)
+{
+  if (!is_string($liste)) {
+    return false;
+  }
+  foreach (explode("\n", $liste) as $miniature) {
+    if ($miniature !== '' && !file_exists($miniature)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The kept page's file again, with the list of its thumbnails between its
+// header line and the page.
+function CacheAvecListe($temp, $liste)
+{
+  $source = @fopen($temp, 'rb');
+  $copie = @fopen($temp . '.l', 'xb');
+  $ok = $source !== false && $copie !== false
+    && fwrite($copie, fread($source, 128)) === 128 && fwrite($copie, $liste) === strlen($liste)
+    && stream_copy_to_stream($source, $copie) !== false;
+  $ok = ($source === false || fclose($source)) && ($copie === false || fclose($copie)) && $ok;
+  if (!$ok || !@rename($temp . '.l', $temp)) {
+    @unlink($temp . '.l');
+    return false;
+  }
+  return true;
+}
+
 // A warning that was not silenced may come from the moment (a lost
 // connection, a failed query): the page is sent but not kept.
 function CacheErreur($type, $texte)
@@ -372,9 +422,19 @@ function CacheFin()
     clearstatcache();
     $etat = CacheEtat($marque, $c['fichiers']);
   }
-  $garde = $garde && strlen($type) < 127 && is_array($marque) && $etat['cle'] === $c['cle']
-    && fseek($c['f'], 0) === 0 && fwrite($c['f'], $type) === strlen($type);
+  // The thumbnails the page links go with it, and must still be there.
+  $entete = $type;
+  $liste = empty($c['miniatures']) ? '' : implode("\n", array_keys($c['miniatures']));
+  if ($liste !== '') {
+    $entete .= "\t" . strlen($liste);
+    $garde = $garde && CacheMiniaturesLa($liste);
+  }
+  $garde = $garde && strlen($entete) < 127 && is_array($marque) && $etat['cle'] === $c['cle']
+    && fseek($c['f'], 0) === 0 && fwrite($c['f'], $entete) === strlen($entete);
   $garde = fclose($c['f']) && $garde;
+  if ($garde && $liste !== '') {
+    $garde = CacheAvecListe($c['temp'], $liste);
+  }
   if (!$garde || !@rename($c['temp'], $c['nom'])) {
     @unlink($c['temp']);
   }

@@ -204,4 +204,24 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_FALSE(shown.body.contains("_retaille.php")) << shown.body.toStdString();
     EXPECT_EQ(cover(shown.body, "id=\"i89\""),
               QStringLiteral("mini/couvertures/m_couv_album89.jpg"));
+
+    // A thumbnail deleted, so that it is made again: the kept page is not
+    // sent with a link that answers 404, but made again through the maker.
+    ASSERT_TRUE(QFile::remove(made89));
+    const SitePage remade = site.get(page);
+    ASSERT_TRUE(remade.problem().isEmpty()) << remade.problem().toStdString();
+    EXPECT_FALSE(remade.body.endsWith("<!-- du cache -->"));
+    const QString again = cover(remade.body, "id=\"i89\"");
+    EXPECT_TRUE(again.startsWith(QStringLiteral("_retaille.php?"))) << again.toStdString();
+    EXPECT_EQ(cover(remade.body, "id=\"i88\""),
+              QStringLiteral("mini/couvertures/m_Couv_Album88.JPG"));
+    EXPECT_EQ(site.get(again).contentType, "image/jpeg");
+    ASSERT_FALSE(keepMarked(site, page).isEmpty());
+    EXPECT_EQ(cover(site.get(page).body, "id=\"i89\""),
+              QStringLiteral("mini/couvertures/m_couv_album89.jpg"));
+
+    // The thumbnail maker is published with its accents.
+    EXPECT_TRUE(test::readAll(site.folder() + QStringLiteral("/_retaille.php"))
+                    .contains(cp1252::encode(
+                        QStringLiteral("// 75% de qualité devrait être suffisant\r\n"))));
 }
