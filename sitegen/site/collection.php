@@ -20,13 +20,15 @@ if ($sens != 'desc') {
   $sens = '';
 }
 
-$texte0 = htmlspecialchars($edit, ENT_QUOTES, 'ISO-8859-1');
+// The data holds these as HTML text ("&lt;" for "<"), as the list frame
+// shows them; what else the address brings is escaped.
+$texte0 = htmlspecialchars($edit, ENT_QUOTES, 'ISO-8859-1', false);
 if ($collec == '') {
   $texte1 = '(sans collection)';
 } elseif ($collec == 'AllVolumes') {
   $texte1 = '(tous les albums)';
 } else {
-  $texte1 = htmlspecialchars($collec, ENT_QUOTES, 'ISO-8859-1');
+  $texte1 = htmlspecialchars($collec, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
 extract($tables, EXTR_PREFIX_ALL, 't');

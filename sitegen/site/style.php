@@ -14,10 +14,12 @@ if ($sens != 'desc') {
   $sens = '';
 }
 
+// The data holds a genre as HTML text ("&lt;" for "<"), as the list frame
+// shows it; what else the address brings is escaped.
 if ($style == '') {
   $titre = 'Non précisé';
 } else {
-  $titre = htmlspecialchars($style, ENT_QUOTES, 'ISO-8859-1');
+  $titre = htmlspecialchars($style, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
 extract($tables, EXTR_PREFIX_ALL, 't');
