@@ -126,7 +126,8 @@ if ($coll == 'revue') {
   echo "</div>\n";
 } else {
   if ($coll == 'parabd') {
-    $base_sql = "SELECT a.*, b.display as dessinateur, s.titre as titreserie from $t_albums a inner join $t_series s "
+    // An object without a series (a T-shirt, a poster) is listed too.
+    $base_sql = "SELECT a.*, b.display as dessinateur, s.titre as titreserie from $t_albums a left join $t_series s "
       . "on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.iddessinateur = $idauteur ";
     $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2)";
     $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2)';
@@ -189,7 +190,12 @@ if ($coll == 'revue') {
   $paire = false;
   while ($row = mysql_fetch_row($requete)) {
     $idserie_ligne = ($coll == 'parabd') ? $row[2] : $row[3];
-    $wpage = ($GV_auteur == 1) ? LinkRef('serie', array($idserie_ligne)) : '';
+    $wpage = '';
+    if ($GV_auteur == 1) {
+      // An object without a series has its card on its type's page.
+      $wpage = ($coll == 'parabd' && $row[24] === null) ? LinkRef('type', array($row[16]))
+        : LinkRef('serie', array($idserie_ligne));
+    }
     $lien = '<a href="' . $wpage . '#i' . $row[0] . '">';
     if ($coll == 'parabd') {
       $cellules = array($row[24], $row[3], $row[11]);

@@ -62,17 +62,21 @@ switch ($liste) {
         // One pass per role: a join on "or" reads every album for every author.
         // Albums are counted by author id alone, a short key, and the names
         // joined to the counts. Collectibles count themselves, as in the date
-        // lists, not the albums they belong to.
+        // lists, not the albums they belong to, and only under their artist,
+        // as the author page lists them.
         $cle_item = ($coll == 'parabd') ? 'idparabd' : 'idalbum';
         $roles = array();
-        foreach (array('iddessinateur', 'idscenariste', 'idcoloriste') as $role) {
+        $colonnes = ($coll == 'parabd') ? array('iddessinateur') : array('iddessinateur', 'idscenariste', 'idcoloriste');
+        foreach ($colonnes as $role) {
           $roles[] = "SELECT a.$role idauteur, a.$cle_item iditem from $t_albums a where 1 = 1 $t_filtre";
         }
         $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT idauteur, count(distinct iditem) n from ("
           . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
       }
     } elseif ($albums_seuls) {
-      $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT c.idauteur, count(distinct c.idalbum) n from $t_collaborateurs c inner join $t_albums a on a.idalbum = c.idalbum where c.idauteur <> 1 $t_filtre group by c.idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
+      // The author page lists an album under its writers, artists and
+      // colourists only: links of other kinds count nothing.
+      $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT c.idauteur, count(distinct c.idalbum) n from $t_collaborateurs c inner join $t_albums a on a.idalbum = c.idalbum where c.idauteur <> 1 and c.typecollaboration in (0, 1, 2) $t_filtre group by c.idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
     }
     break;
   case 'styles':
@@ -100,8 +104,8 @@ switch ($liste) {
     $idxnom1 = 1;
     $idxnb = 2;
     if ($coll == 'parabd') {
-      // Counted as the type page lists them: with their series, whatever their author.
-      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item inner join $t_series s on a.idserie = s.idserie where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
+      // Counted as the type page lists them: with or without a series, whatever their author.
+      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
     }
     break;
   case 'revue':

@@ -138,6 +138,13 @@ TEST_P(ListPages, NameListsIndexTheirInitialsAndShowEmptyNames) {
     EXPECT_TRUE(dedications.body.contains(latin1(QStringLiteral(
         "<li><a href=\"serie.php?coll=dedicace&amp;idserie=all&amp;liste=series\" "
         "target=\"_top\">(toutes les dédicaces)<span class=\"nb_albums\">&nbsp;["))));
+    // Its number is the rows of the page it opens.
+    const ListLink allDedications = listLinks(dedications.body).value(0);
+    const QByteArray summary = get(allDedications.href).body;
+    const qsizetype table = summary.indexOf("<table id=\"Recap\"");
+    const QByteArray rows = summary.mid(table, summary.indexOf("</table>", table) - table);
+    EXPECT_GT(allDedications.count, 0);
+    EXPECT_EQ(allDedications.count, rows.count("<tr><td>") + rows.count("<tr class=\"Paire\">"));
     const SitePage magazines = get(QStringLiteral("liste.php?coll=revue"));
     EXPECT_TRUE(magazines.body.contains("<title>Orme Lo' &amp; Kalvor - liste par revue</title>"));
     EXPECT_TRUE(
@@ -165,6 +172,94 @@ TEST_P(ListPages, NameListsIndexTheirInitialsAndShowEmptyNames) {
     const SitePage authors = get(QStringLiteral("liste.php?coll=albums&liste=auteurs"));
     EXPECT_FALSE(authors.body.contains("idauteur=1&amp;"));
     EXPECT_TRUE(authors.body.contains(" class=\"special\""));
+}
+
+TEST_P(ListPages, EveryAuthorEntryCountsWhatItsPageShows) {
+    // Links of kinds other than writer, artist and colourist, as catalogues
+    // hold them (in both collections), and the collectibles' T-shirt without
+    // a series, which the fixtures hold.
+    const SqlResult added =
+        runSql(site_->database(),
+               "INSERT IGNORE INTO kv_collaborateurs VALUES (1, 24, 3), (2, 16, 4), (3, 13, 5), "
+               "(4, 24, 4), (73, 5, 3), (80, 16, 5), (73, 9, 4), (88, 3, 5);\n");
+    ASSERT_TRUE(added.ok) << added.errors.toStdString();
+    for (const char* coll : {"albums", "acheter", "dedicace", "parabd"}) {
+        const QList<ListLink> authors =
+            listLinks(get(QStringLiteral("liste.php?coll=%1&liste=auteurs").arg(coll)).body);
+        EXPECT_FALSE(authors.isEmpty()) << coll;
+        for (const ListLink& author : authors) {
+            if (author.page != QStringLiteral("auteur")) {
+                continue;  // the dedications' total
+            }
+            SCOPED_TRACE(author.href.toStdString());
+            const SitePage page = get(author.href);
+            ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+            EXPECT_EQ(totalCount(page.body), author.count);
+        }
+    }
+
+    // The T-shirt is on its author's page; its row leads to its card on its
+    // type's page, counted there as in the list of types.
+    const SitePage artist = get(QStringLiteral("auteur.php?coll=parabd&idauteur=25"));
+    static const QRegularExpression row(
+        QStringLiteral(R"(<tr[^>]*><td><a href="(type\.php\?[^"#]*)#i9"></a></td><td>)"
+                       R"(<a href="[^"]*">T-shirt du festival</a>)"));
+    const auto found = row.match(QString::fromLatin1(artist.body));
+    ASSERT_TRUE(found.hasMatch()) << artist.body.toStdString();
+    const QString typePage =
+        found.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    EXPECT_TRUE(get(typePage).body.contains("id=\"i9\""));
+    bool listed = false;
+    for (const ListLink& type :
+         listLinks(get(QStringLiteral("liste.php?coll=parabd&liste=types")).body)) {
+        if (typePage.startsWith(type.href.left(type.href.indexOf(QStringLiteral("&liste="))) +
+                                u'&')) {
+            listed = true;
+            EXPECT_EQ(type.count, totalCount(get(type.href).body));
+        }
+    }
+    EXPECT_TRUE(listed);
+}
+
+TEST_P(ListPages, GenresAndCollectionsShowAsTheListFrameShowsThem) {
+    // The data scripts write "<" and ">" as HTML text, "&" as it is.
+    const SqlResult changed =
+        runSql(site_->database(), QStringLiteral("SET NAMES utf8;\n"
+                                                 "UPDATE kv_series SET style = 'SF &lt;rétro&gt;' "
+                                                 "WHERE idserie = 9;\n"
+                                                 "UPDATE kv_albums SET collection = 'Noir & "
+                                                 "&lt;Blanc&gt;' WHERE idserie = 9;\n")
+                                      .toUtf8());
+    ASSERT_TRUE(changed.ok) << changed.errors.toStdString();
+    const struct {
+        const char* list;
+        const char* entry;
+        const char* title;
+        const char* box;
+    } cases[] = {
+        {"styles", "SF &lt;rétro&gt;", "Détails pour SF &lt;rétro&gt;",
+         "<tr><th>Genre&nbsp;:</th><td>SF &lt;rétro&gt;</td></tr>"},
+        {"collections", " - Noir & &lt;Blanc&gt;", " - Noir &amp; &lt;Blanc&gt;</title>",
+         "<tr><th>Collection&nbsp;:</th><td>Noir &amp; &lt;Blanc&gt;</td></tr>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        const QString entry = QString::fromUtf8(c.entry);
+        ListLink link;
+        for (const ListLink& l :
+             listLinks(get(QStringLiteral("liste.php?coll=albums&liste=") + c.list).body)) {
+            if (l.text.contains(entry)) {
+                link = l;
+            }
+        }
+        ASSERT_FALSE(link.href.isEmpty());
+        const SitePage page = get(link.href);
+        ASSERT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_TRUE(page.body.contains(latin1(QString::fromUtf8(c.title))))
+            << page.body.left(600).toStdString();
+        EXPECT_TRUE(page.body.contains(latin1(QString::fromUtf8(c.box))));
+        EXPECT_EQ(totalCount(page.body), link.count);
+    }
 }
 
 TEST_P(ListPages, DateListsNestMonthsUnderTheirYearAndMarkTheSelection) {
