@@ -27,7 +27,7 @@ while ($row = mysql_fetch_row($requete)) {
       $w_filename = LienImage($PATH_couvertures, $row[4]);
     }
   } else {
-    $w_filename = $PATH_couvertures . '/Encours.jpg';
+    $w_filename = LienImage($PATH_couvertures, 'Encours.jpg');
   }
   $w_texte = $row[1] . ' - ' . (((string) $row[5] != '') ? $row[5] . '. ' : '') . $row[6];
   // Escaped, not written as stored: a quote in a title would end the attribute.

@@ -16,7 +16,7 @@ while ($row = mysql_fetch_row($requete)) {
       $w_filename = LienImage($PATH_parabd, $row[4]);
     }
   } else {
-    $w_filename = $PATH_parabd . '/Encours.jpg';
+    $w_filename = LienImage($PATH_parabd, 'Encours.jpg');
   }
   $w_texte = $row[1] . ' - ' . (((string) $row[5] != '') ? $row[5] . '. ' : '');
   $w_texte = htmlentities($w_texte, ENT_QUOTES, 'ISO-8859-1', false);

@@ -97,7 +97,7 @@ function kalvor_cellule_image($fichier, $path, $thumb, $alt)
     }
     echo '<img src="' . $src . '" height="145" width="107" alt="' . $alt . '"></a></span>' . "\n";
   } else {
-    echo '<img src="' . $G['PATH_couvertures'] . '/Encours.jpg" height="145" width="107" alt="Image non disponible"></span>' . "\n";
+    echo '<img src="' . LienImage($G['PATH_couvertures'], 'Encours.jpg') . '" height="145" width="107" alt="Image non disponible"></span>' . "\n";
   }
 }
 
@@ -472,7 +472,7 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
     }
     for ($i = 1; $i <= 3; $i++) {
       if (($G['GV_Perso' . $i . '_display'] ?? 0) == 1) {
-        kalvor_ligne($G['GV_Perso' . $i] . '&nbsp;:', $row['perso' . $i]);
+        kalvor_ligne(TexteReglage($G['GV_Perso' . $i]) . '&nbsp;:', $row['perso' . $i]);
       }
     }
     if (($G['GV_Perso4_display'] ?? 0) == 1) {
@@ -481,7 +481,7 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
       } else {
         $lu = '<img src="' . $images . '/icone_off.gif" width="12" height="12" alt="non">';
       }
-      kalvor_ligne($G['GV_Perso4'] . '&nbsp;:', $lu);
+      kalvor_ligne(TexteReglage($G['GV_Perso4']) . '&nbsp;:', $lu);
     }
     echo "</table>\n";
 

@@ -113,12 +113,26 @@ function kalvor_reference_utf8($m)
     . chr(0x80 | ($c & 0x3F));
 }
 
-// The address of an image in a page: a UTF-8 spelling URL-encoded, the stored
-// one as the pages have always written it.
-function LienImage($dossier, $nom)
+// A setting of the window as it stands in a page: its owner typed it, but
+// it must neither end an attribute nor open a tag. Entities typed stay.
+function TexteReglage($valeur)
+{
+  return htmlspecialchars((string) $valeur, ENT_COMPAT, 'ISO-8859-1', false);
+}
+
+// The address of an image: a UTF-8 spelling URL-encoded, the stored one as
+// the pages have always written it.
+function AdresseImage($dossier, $nom)
 {
   $hote = NomImage($dossier, $nom);
   return $dossier . '/' . ($hote === $nom ? $nom : rawurlencode($hote));
+}
+
+// The same in an attribute of a page. The folders and the thumbnail prefix
+// are settings; the characters escaped here cannot be in a file name.
+function LienImage($dossier, $nom)
+{
+  return str_replace(array('"', '<', '>'), array('&quot;', '&lt;', '&gt;'), AdresseImage($dossier, $nom));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
@@ -152,7 +166,7 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 
 function AfficheImage($fpath, $fimage, $fw)
 {
-  $nom = urlencode(str_replace("'", '&#39;', LienImage($fpath, $fimage)));
+  $nom = urlencode(str_replace("'", '&#39;', AdresseImage($fpath, $fimage)));
   $taille = TailleImage("$fpath/" . NomImage($fpath, $fimage));
   if (is_array($taille) && $taille[2] == 2) {
     $largeur = $taille[0] + $fw;

@@ -8,7 +8,7 @@ $w_ordre = ($w_liste == 'style') ? 'style, titre' : 'titre';
 if ($coll == 'albums') {
   $w_series = $prefixe_table . 'series';
   $w_table = $prefixe_table . 'albums';
-  $w_titre = $GV_titre . (($w_liste == 'style') ? ' / Style' : ' / Séries');
+  $w_titre = TexteReglage($GV_titre) . (($w_liste == 'style') ? ' / Style' : ' / Séries');
 } else {
   $w_series = $prefixe_table . 'series2';
   $w_table = $prefixe_table . 'acheter';

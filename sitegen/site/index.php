@@ -29,7 +29,7 @@ switch ($coll) {
     $titre = 'Mes Revues';
     break;
   default:
-    $titre = $GV_titre;
+    $titre = TexteReglage($GV_titre);
 }
 
 Entete($titre, 'accueil');

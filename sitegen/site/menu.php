@@ -86,9 +86,9 @@ switch ($coll) {
 <?php echo $li_size; ?><a href="stats.php"><img src="<?php echo $GLOBALS['PATH_images']; ?>/bt_stats.gif" width="52" height="18" alt="Stats" title="Afficher les Statistiques"><span>[Stats]</span></a></li>
 <?php } ?>
 <?php if ($GLOBALS['GV_email'] == 1) { ?>
-<?php echo $li_size; ?><a href="mailto:<?php echo $GLOBALS['GV_email_txt']; ?>?subject=A propos de ton site"><img src="<?php echo $GLOBALS['PATH_images']; ?>/bt_email.gif" width="59" height="18" alt="M'ecrire"><span>[M'écrire]</span></a></li>
+<?php echo $li_size; ?><a href="mailto:<?php echo TexteReglage($GLOBALS['GV_email_txt']); ?>?subject=A propos de ton site"><img src="<?php echo $GLOBALS['PATH_images']; ?>/bt_email.gif" width="59" height="18" alt="M'ecrire"><span>[M'écrire]</span></a></li>
 <?php } ?>
 <?php if ($GLOBALS['GV_quitter'] == 1) { ?>
-<?php echo $li_size; ?><a href="<?php echo $GLOBALS['GV_siteprincipal']; ?>"><img src="<?php echo $GLOBALS['PATH_images']; ?>/bt_quitter.gif" width="56" height="18" alt="Quitter"><span>[Quitter]</span></a></li>
+<?php echo $li_size; ?><a href="<?php echo TexteReglage($GLOBALS['GV_siteprincipal']); ?>"><img src="<?php echo $GLOBALS['PATH_images']; ?>/bt_quitter.gif" width="56" height="18" alt="Quitter"><span>[Quitter]</span></a></li>
 <?php } ?>
 </ul>

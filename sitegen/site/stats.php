@@ -76,25 +76,25 @@ foreach ($GV_Stats_array as $w_stat) {
       break;
     case 'ST06':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
-      $titre_stats = "$w_titre par $GV_Perso1";
+      $titre_stats = "$w_titre par " . TexteReglage($GV_Perso1);
       $SQL = "select perso1, count(idalbum) from $t_albums group by perso1 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST07':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
-      $titre_stats = "$w_titre par $GV_Perso2";
+      $titre_stats = "$w_titre par " . TexteReglage($GV_Perso2);
       $SQL = "select perso2, count(idalbum) from $t_albums group by perso2 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST08':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
-      $titre_stats = "$w_titre par $GV_Perso3";
+      $titre_stats = "$w_titre par " . TexteReglage($GV_Perso3);
       $SQL = "select perso3, count(idalbum) from $t_albums group by perso3 order by 2 desc, 1";
       require '_detail_stats.php';
       break;
     case 'ST09':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
-      $titre_stats = "$w_titre par $GV_Perso4";
+      $titre_stats = "$w_titre par " . TexteReglage($GV_Perso4);
       $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=99 and a.perso4 = b.model_item group by item_desc order by 2 desc, 1";
       require '_detail_stats.php';
       break;
