@@ -1,3 +1,4 @@
+#include <QRegularExpression>
 #include <optional>
 
 #include "common/general.h"
@@ -80,7 +81,13 @@ class ConfigLoad {
         group(label);
         unreadable.reset();
         step([&] {
+            // "84.6" or "1e2" would be rounded or scaled into another id,
+            // and the items between the two skipped for good.
+            static const QRegularExpression whole(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
             try {
+                if (const auto text = read(key); text && !whole.match(*text).hasMatch()) {
+                    throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
+                }
                 store::load(s_, key);
             } catch (const std::exception&) {
                 unreadable = read(key);

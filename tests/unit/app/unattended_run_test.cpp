@@ -237,6 +237,11 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
          mark.arg("Lastidpara", "2O")},
         {"dernieres_donnees", QString(marks).replace("\"8\"", "\"99999999999\""),
          mark.arg("Lastidrevue", "99999999999")},
+        // Rounded to 85, it would skip wish-list album 85 for good.
+        {"dernieres_donnees", QString(marks).replace("\"7\"", "\"84.6\""),
+         mark.arg("Lastid", "84.6")},
+        {"dernieres_donnees", QString(marks).replace("\"8\"", "\"1e2\""),
+         mark.arg("Lastidrevue", "1e2")},
         {"dernieres_donnees", QString(marks).replace("01/01/2020", "abc"),
          QStringLiteral("La date « après le » (réglage « Lastrun ») vaut « abc » : ce n'est pas "
                         "une date jj/mm/aaaa.") +
