@@ -52,6 +52,15 @@ qint32 CLng(const QVariant& value) {
     return static_cast<qint32>(d);
 }
 
+std::optional<qint32> WholeNumber(const QString& text) {
+    static const QRegularExpression digits(QStringLiteral("^\\s*([0-9]{1,9})\\s*$"));
+    const QRegularExpressionMatch match = digits.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    return match.captured(1).toInt();
+}
+
 QDateTime ParseDayFirst(const QString& text) {
     QString t = text.trimmed();
     static const QRegularExpression shortYear(

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 #include "platform/clock.h"
 
@@ -21,6 +22,10 @@ bool IsNumeric(const QVariant& value);
 double CDbl(const QVariant& value);
 qint16 CInt(const QVariant& value);
 qint32 CLng(const QVariant& value);
+
+// A count as typed in a box or stored: ASCII digits only, nine at most,
+// blanks around them allowed; none for a sign, a fraction or a word.
+std::optional<qint32> WholeNumber(const QString& text);
 
 // A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid
 // when the text is not a date.

@@ -1,7 +1,5 @@
 #include "settings/settings.h"
 
-#include <QRegularExpression>
-
 #include "platform/program_folder.h"
 
 namespace kalvor {
@@ -42,11 +40,6 @@ const QStringList& Settings::LigneAccueilItems() {
 const QStringList& Settings::AlbumsAccueilItems() {
     static const QStringList items = numbers(6, 24);
     return items;
-}
-
-bool Settings::IsWholeNumber(const QString& text) {
-    static const QRegularExpression digits(QStringLiteral("^\\s*[0-9]{1,9}\\s*$"));
-    return digits.match(text).hasMatch();
 }
 
 QString Settings::PersoCaption(int n) const {

@@ -45,8 +45,6 @@ class Settings {
     static const QStringList& ColAccueilItems();     // "Auto", "2", "3", "4"
     static const QStringList& LigneAccueilItems();   // "2" to "10"
     static const QStringList& AlbumsAccueilItems();  // "6" to "24"
-    // Digits only, nine at most, blanks around them allowed.
-    static bool IsWholeNumber(const QString& text);
 
     Settings();
 

@@ -145,7 +145,7 @@ void ConfigLoad::foldersAndPublishing() {
         store::load(s_, Key::SplitGroup);
         // A stored group that is no number would stop every split export:
         // the default stands in for it, and the failure is noted.
-        if (!Settings::IsWholeNumber(s_.box_SplitGroup)) {
+        if (!vb::WholeNumber(s_.box_SplitGroup)) {
             s_.box_SplitGroup = QString::fromUtf8(store::row(Key::SplitGroup).byDefault);
             s_.splitGroupAccepted = s_.box_SplitGroup;
             throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));

@@ -194,7 +194,7 @@ void Settings::box_SplitGroup_Change(Prompt& prompt) {
 bool Settings::box_SplitGroup_LostFocus(Prompt& prompt) {
     // The data export splits by a count of rows: a fraction or a word would
     // stop it, and be saved for every later start.
-    if (!IsWholeNumber(box_SplitGroup)) {
+    if (!vb::WholeNumber(box_SplitGroup)) {
         prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
         box_SplitGroup = splitGroupAccepted;
         return false;

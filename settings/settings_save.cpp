@@ -1,3 +1,4 @@
+#include "common/vb.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
@@ -44,7 +45,7 @@ bool Settings::save_Config() {
     write(Key::Split, split ? QStringLiteral("true") : QStringLiteral("false"));
     // A window closed while its box still holds a text that is no number
     // keeps the group last accepted.
-    const QString group = IsWholeNumber(box_SplitGroup) ? box_SplitGroup : splitGroupAccepted;
+    const QString group = vb::WholeNumber(box_SplitGroup) ? box_SplitGroup : splitGroupAccepted;
     write(Key::SplitGroup, split ? group : QStringLiteral("500"));
 
     for (Key k = Key::Eo; k <= Key::NbListe; k = store::next(k)) {

@@ -1,10 +1,10 @@
 #include "settings/stats_grid.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <optional>
 
 #include "common/general.h"
+#include "common/vb.h"
 
 namespace kalvor {
 namespace {
@@ -37,15 +37,6 @@ std::optional<QString> readValue(const QString& name) {
         return std::nullopt;
     }
     return value.toString();
-}
-
-std::optional<qint64> wholeNumber(const QString& text) {
-    static const QRegularExpression digits(QStringLiteral("^\\s*(\\d{1,9})\\s*$"));
-    const QRegularExpressionMatch match = digits.match(text);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    return match.captured(1).toLongLong();
 }
 
 // "1", "1.0", " 1": the use flag is set when the text reads as the number 1.
@@ -111,7 +102,7 @@ QStringList StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2,
         // A count that is no whole number would break require.php: the
         // default stands in for it.
         if (const auto nb = readValue(valueName(c, Field::Nb))) {
-            if (const auto number = wholeNumber(*nb)) {
+            if (const auto number = vb::WholeNumber(*nb)) {
                 chart.nb = int(*number);
             } else {
                 refused << valueName(c, Field::Nb);
@@ -124,7 +115,7 @@ QStringList StatsGrid::Load(const QString& GV_Perso1, const QString& GV_Perso2,
             chart.autres = *autres == u"1";
         }
         if (const auto sequence = readValue(valueName(c, Field::Sequence))) {
-            if (const auto number = wholeNumber(*sequence)) {
+            if (const auto number = vb::WholeNumber(*sequence)) {
                 chart.sequence = int(*number);
             } else {
                 refused << valueName(c, Field::Sequence);
@@ -263,14 +254,14 @@ void StatsGrid::move(int r, int t) {
 }
 
 bool StatsGrid::isWholeNumber(const QString& text) {
-    return wholeNumber(text).has_value();
+    return vb::WholeNumber(text).has_value();
 }
 
 bool StatsGrid::setValue(int row, const QString& text) {
     if (row < 1 || row > kRows || isLocked(row)) {
         return false;
     }
-    const auto number = wholeNumber(text);
+    const auto number = vb::WholeNumber(text);
     if (!number) {
         return false;
     }

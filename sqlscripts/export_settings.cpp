@@ -1,7 +1,5 @@
 #include "sqlscripts/export_settings.h"
 
-#include <exception>
-
 #include "common/vb.h"
 #include "platform/error.h"
 #include "settings/settings.h"
@@ -53,12 +51,8 @@ void RequireReadableMarks(const Settings& s) {
 }
 
 qint32 SplitGroup(const Settings& s) {
-    qint32 size = 0;
-    try {
-        size = vb::CLng(QVariant(s.box_SplitGroup));
-    } catch (const std::exception&) {
-        size = 0;
-    }
+    // The rule the box and the settings load keep to.
+    const qint32 size = vb::WholeNumber(s.box_SplitGroup).value_or(0);
     if (size < 1) {
         refuse(QStringLiteral("Le nombre de lignes par fichier (« regrouper les albums par », "
                               "réglage « splitgroup ») vaut ") +
