@@ -82,14 +82,7 @@ function NomImage($dossier, $nom)
       $utf8 .= $nom[$i];
       continue;
     }
-    if ($c < 0xA0) {
-      $c = hexdec($c1[$c - 0x80]);
-    }
-    if ($c < 0x800) {
-      $utf8 .= chr(0xC0 | ($c >> 6)) . chr(0x80 | ($c & 0x3F));
-    } else {
-      $utf8 .= chr(0xE0 | ($c >> 12)) . chr(0x80 | (($c >> 6) & 0x3F)) . chr(0x80 | ($c & 0x3F));
-    }
+    $utf8 .= kalvor_utf8($c < 0xA0 ? hexdec($c1[$c - 0x80]) : $c);
   }
   // A letter beyond Windows-1252 stands in the data as its reference.
   $utf8 = preg_replace_callback('/&#([0-9]+);/', 'kalvor_reference_utf8', $utf8);
@@ -100,9 +93,12 @@ function NomImage($dossier, $nom)
 function kalvor_reference_utf8($m)
 {
   $c = (int) $m[1];
-  if ($c < 0x80 || $c > 0x10FFFF) {
-    return $m[0];
-  }
+  return ($c < 0x80 || $c > 0x10FFFF) ? $m[0] : kalvor_utf8($c);
+}
+
+// The UTF-8 bytes of a code point of 0x80 or above.
+function kalvor_utf8($c)
+{
   if ($c < 0x800) {
     return chr(0xC0 | ($c >> 6)) . chr(0x80 | ($c & 0x3F));
   }
