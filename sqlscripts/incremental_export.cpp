@@ -5,11 +5,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <charconv>
 #include <exception>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "catalogue/catalogue_schema.h"
@@ -190,8 +190,30 @@ class IncrementalExport {
     // two groups send is counted once.
     bool firstSent(const QString& table, const dao::RowCursor& author) {
         using catalogue::auteur::IdAuteur;
-        return author.Type(IdAuteur) != SQLITE_INTEGER ||
-               !std::exchange(sent_[table][author.Int(IdAuteur)], true);
+        if (author.Type(IdAuteur) != SQLITE_INTEGER) {
+            return true;
+        }
+        QSet<qint64>& sent = sent_[table];
+        const qint64 id = author.Int(IdAuteur);
+        if (sent.contains(id)) {
+            return false;
+        }
+        sent.insert(id);
+        return true;
+    }
+
+    // The whole-number ids of a one-column query, sorted, each once.
+    static std::vector<qint64> sortedIds(dao::Database& db, const QString& sql) {
+        auto rows = db.OpenCursor(sql);
+        std::vector<qint64> ids;
+        while (rows->Next()) {
+            if (rows->Type(0) == SQLITE_INTEGER) {
+                ids.push_back(rows->Int(0));
+            }
+        }
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        return ids;
     }
 
     // In an older catalogue a COLLABORATEURS row names an album id, which
@@ -210,44 +232,27 @@ class IncrementalExport {
         const QString table = AuthorsTable(wishList ? ExportGroup::Albums : ExportGroup::Acheter);
         const QString freshIds =
             QStringLiteral("SELECT %1.IdAlbum FROM %1 where ").arg(own) + fresh;
-        auto named = db.OpenCursor(
-            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM COLLABORATEURS where "
-                           "COLLABORATEURS.IdAlbum in (%1) and COLLABORATEURS.IdAlbum in "
-                           "(SELECT IdAlbum FROM %2)")
-                .arg(freshIds, other));
-        std::vector<qint64> ids;
-        while (named->Next()) {
-            if (named->Type(0) == SQLITE_INTEGER) {
-                ids.push_back(named->Int(0));
-            }
-        }
-        named.reset();
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        std::vector<qint64> ids = sortedIds(
+            db, QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM COLLABORATEURS where "
+                               "COLLABORATEURS.IdAlbum in (%1) and COLLABORATEURS.IdAlbum in "
+                               "(SELECT IdAlbum FROM %2)")
+                    .arg(freshIds, other));
         std::erase_if(ids, [&](qint64 id) { return sent_[table].contains(id); });
         if (ids.empty()) {
             return 0;
         }
         const QString earlier = QStringLiteral(" where ") + otherEarlier;
         const QString roles = QStringLiteral("SELECT %1.%2 FROM %1") + earlier;
-        auto known = db.OpenCursor(
-            roles.arg(other, QStringLiteral("IdDessinateur")) + QStringLiteral(" Union ") +
-            roles.arg(other, QStringLiteral("IdScenariste")) + QStringLiteral(" Union ") +
-            roles.arg(other, QStringLiteral("idColoriste")) + QStringLiteral(" Union ") +
-            QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM %1 INNER JOIN COLLABORATEURS ON "
-                           "%1.IdAlbum = COLLABORATEURS.IdAlbum")
-                .arg(other) +
-            earlier + QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
-            QStringLiteral(")"));
-        std::vector<qint64> earlierIds;
-        while (known->Next()) {
-            if (known->Type(0) == SQLITE_INTEGER) {
-                earlierIds.push_back(known->Int(0));
-            }
-        }
-        known.reset();
-        std::sort(earlierIds.begin(), earlierIds.end());
-        const referenced_rows::Ids earlierAuthors = std::move(earlierIds);
+        const referenced_rows::Ids earlierAuthors = sortedIds(
+            db, roles.arg(other, QStringLiteral("IdDessinateur")) + QStringLiteral(" Union ") +
+                    roles.arg(other, QStringLiteral("IdScenariste")) + QStringLiteral(" Union ") +
+                    roles.arg(other, QStringLiteral("idColoriste")) + QStringLiteral(" Union ") +
+                    QStringLiteral(
+                        "SELECT COLLABORATEURS.IdAuteur FROM %1 INNER JOIN COLLABORATEURS ON "
+                        "%1.IdAlbum = COLLABORATEURS.IdAlbum")
+                        .arg(other) +
+                    earlier + QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
+                    QStringLiteral(")"));
 
         RowWriter writer(*this, table, QStringLiteral("idauteur"));
         qint32 gained = 0;
@@ -477,8 +482,8 @@ class IncrementalExport {
     QString folder_, prefix_, version_;
     bool v6_;
     QDateTime lastRun_;
-    QString collectionEarlier_;  // chooses the albums of earlier exports, once exported
-    QHash<QString, QHash<qint64, bool>> sent_;  // author ids sent, by table
+    QString collectionEarlier_;          // chooses the albums of earlier exports, once exported
+    QHash<QString, QSet<qint64>> sent_;  // author ids sent, by table
     DataScript out_;
     ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;
