@@ -122,12 +122,10 @@ void Print_Rapport(const Settings& settings, Prompt& prompt, const ChoosePrinter
             vb::Now().toString(QStringLiteral("dd/MM/yyyy")));
         report.Print_Entete_Page();
         report.GV_Print_Y = 0;
-        CheckResult notRead;
-        notRead.unchecked = unchecked;
         for (const ReportSection& section : Report_Sections()) {
             const bool files = section.type == QStringLiteral("file");
-            const QString script = files ? notRead.Unchecked_Files(section.kind)
-                                         : notRead.Unchecked_Thumbnails(section.kind);
+            const QString script = files ? Unchecked_Files(unchecked, section.kind)
+                                         : Unchecked_Thumbnails(unchecked, section.kind);
             const QList<ReportRow> rows =
                 !script.isEmpty() ? QList<ReportRow>{{Unchecked_Text(script), QString()}}
                 : files           ? Get_Liste_Fichiers(*GV_Base_Site, section.kind)

@@ -84,7 +84,7 @@ QList<CheckEntry> CheckResult::Thumbnail_Problems(const QString& type) const {
     return list;
 }
 
-QString CheckResult::Unchecked_Files(const QString& type) const {
+QString Unchecked_Files(const QList<UnreadListing>& unchecked, const QString& type) {
     for (const UnreadListing& listing : unchecked) {
         if (listing.rep == type && listing.script == kScriptFiles) {
             return listing.script;
@@ -93,8 +93,8 @@ QString CheckResult::Unchecked_Files(const QString& type) const {
     return QString();
 }
 
-QString CheckResult::Unchecked_Thumbnails(const QString& type) const {
-    const QString files = Unchecked_Files(type);
+QString Unchecked_Thumbnails(const QList<UnreadListing>& unchecked, const QString& type) {
+    const QString files = Unchecked_Files(unchecked, type);
     if (!files.isEmpty()) {
         return files;
     }
@@ -112,17 +112,17 @@ QString Unchecked_Text(const QString& script) {
 
 QList<TreeNode> CheckResult::Missing_Nodes() const {
     return nodes(missing, QStringLiteral("MI"), false,
-                 [this](const QString& type) { return Unchecked_Files(type); });
+                 [this](const QString& type) { return Unchecked_Files(unchecked, type); });
 }
 
 QList<TreeNode> CheckResult::Unreferenced_Nodes() const {
     return nodes(unreferenced, QStringLiteral("EX"), false,
-                 [this](const QString& type) { return Unchecked_Files(type); });
+                 [this](const QString& type) { return Unchecked_Files(unchecked, type); });
 }
 
 QList<TreeNode> CheckResult::Thumbnail_Nodes() const {
     return nodes(thumbnails, QStringLiteral("TH"), true,
-                 [this](const QString& type) { return Unchecked_Thumbnails(type); });
+                 [this](const QString& type) { return Unchecked_Thumbnails(unchecked, type); });
 }
 
 void Read_Check_Result(const QString& GV_Chemin_Base, CheckResult& result) {

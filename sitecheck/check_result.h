@@ -41,12 +41,6 @@ struct CheckResult {
     // The listings that did not come whole: their folders were not compared.
     QList<UnreadListing> unchecked;
 
-    // The script whose listing left the files, or the thumbnails, of a kind
-    // unchecked; empty when they were checked. The thumbnails of a kind are
-    // not judged without the listing of its images.
-    QString Unchecked_Files(const QString& type) const;
-    QString Unchecked_Thumbnails(const QString& type) const;
-
     // The names of one kind, in name order.
     QStringList Missing_Files(const QString& type) const;
     QStringList Unreferenced_Files(const QString& type) const;
@@ -59,6 +53,12 @@ struct CheckResult {
     QList<TreeNode> Unreferenced_Nodes() const;
     QList<TreeNode> Thumbnail_Nodes() const;
 };
+
+// The script whose listing left the files, or the thumbnails, of a kind
+// unchecked among `unchecked`; empty when they were checked. The thumbnails
+// of a kind are not judged without the listing of its images.
+QString Unchecked_Files(const QList<UnreadListing>& unchecked, const QString& type);
+QString Unchecked_Thumbnails(const QList<UnreadListing>& unchecked, const QString& type);
 
 // What the trees and the report show for a kind that a listing of `script`
 // left unchecked.

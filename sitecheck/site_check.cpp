@@ -149,12 +149,10 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     // A folder not listed whole is not compared: its images would all be
     // missing, its thumbnails without image.
     Forget_Unread_Listings(base, state_.unread);
-    CheckResult notRead;
-    notRead.unchecked = state_.unread;
 
     view_.Show_Phase(QStringLiteral("Comparaison ..."));
     for (const CatalogueReference& ref : Catalogue_References(base, options)) {
-        if (!notRead.Unchecked_Files(ref.rep).isEmpty()) {
+        if (!Unchecked_Files(state_.unread, ref.rep).isEmpty()) {
             continue;
         }
         if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {

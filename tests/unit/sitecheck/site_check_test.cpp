@@ -176,12 +176,13 @@ TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedAndTheirFoldersAreNotCompare
     for (const char* rep : {"photos", "planches", "dedicaces"}) {
         const QString kind = QString::fromLatin1(rep);
         EXPECT_TRUE(view.result.Missing_Files(kind).isEmpty()) << rep;
-        EXPECT_EQ(view.result.Unchecked_Files(kind), QStringLiteral("check_files")) << rep;
+        EXPECT_EQ(Unchecked_Files(view.result.unchecked, kind), QStringLiteral("check_files"))
+            << rep;
     }
     EXPECT_TRUE(view.result.Thumbnail_Problems(QStringLiteral("planches")).isEmpty());
-    EXPECT_EQ(view.result.Unchecked_Thumbnails(QStringLiteral("couvertures")),
+    EXPECT_EQ(Unchecked_Thumbnails(view.result.unchecked, QStringLiteral("couvertures")),
               QStringLiteral("check_thumbs"));
-    EXPECT_TRUE(view.result.Unchecked_Thumbnails(QStringLiteral("versos")).isEmpty());
+    EXPECT_TRUE(Unchecked_Thumbnails(view.result.unchecked, QStringLiteral("versos")).isEmpty());
     EXPECT_FALSE(view.result.Missing_Files(QStringLiteral("versos")).isEmpty());
     EXPECT_TRUE(view.result.Missing_Nodes().contains(
         TreeNode{QStringLiteral("PH"), QStringLiteral("NV3"),
