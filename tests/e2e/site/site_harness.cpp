@@ -316,9 +316,13 @@ QByteArray browserForm(const QList<std::pair<QString, QString>>& fields) {
 
 SitePage SiteHarness::post(const QString& pageAndQuery,
                            const QList<std::pair<QString, QString>>& fields) const {
+    return postForm(url_ + u'/' + pageAndQuery, fields);
+}
+
+SitePage postForm(const QString& url, const QList<std::pair<QString, QString>>& fields) {
     const QByteArray form = browserForm(fields);
     QNetworkAccessManager manager;
-    QNetworkRequest request(QUrl::fromEncoded((url_ + u'/' + pageAndQuery).toUtf8()));
+    QNetworkRequest request(QUrl::fromEncoded(url.toUtf8()));
     request.setTransferTimeout(30000);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArray("application/x-www-form-urlencoded"));

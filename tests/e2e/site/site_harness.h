@@ -100,6 +100,8 @@ class SiteHarness {
 // A form's fields as a browser posts them from an ISO-8859-1 page: each value
 // in Windows-1252, a character it lacks as "&#269;", URL-encoded.
 QByteArray browserForm(const QList<std::pair<QString, QString>>& fields);
+// The page at `url` with a form posted to it as browserForm sends it.
+SitePage postForm(const QString& url, const QList<std::pair<QString, QString>>& fields);
 
 // The site-images folder of the source tree.
 QString siteImagesFolder();

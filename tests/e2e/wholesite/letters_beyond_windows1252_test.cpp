@@ -4,10 +4,7 @@
 // both catalogue generations.
 #include <QAction>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -67,23 +64,6 @@ QString shown(const QByteArray& body) {
     out.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
     out.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
     return out;
-}
-
-SitePage posted(const QString& url, const QList<std::pair<QString, QString>>& fields) {
-    QNetworkAccessManager manager;
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(30000);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArray("application/x-www-form-urlencoded"));
-    QNetworkReply* reply = manager.post(request, browserForm(fields));
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    SitePage page;
-    page.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    page.body = reply->readAll();
-    reply->deleteLater();
-    return page;
 }
 
 QString recovered(const QString& database, const QString& sql) {
@@ -239,8 +219,8 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
     };
     for (const auto& s : searches) {
         const SitePage page =
-            posted(url + QStringLiteral("/search.php?coll=") + QString::fromLatin1(s.coll),
-                   {{QString::fromLatin1(s.field), s.typed}});
+            postForm(url + QStringLiteral("/search.php?coll=") + QString::fromLatin1(s.coll),
+                     {{QString::fromLatin1(s.field), s.typed}});
         EXPECT_EQ(page.problem(), QString()) << s.field;
         EXPECT_TRUE(shown(page.body).contains(s.found))
             << s.field << " " << s.typed.toStdString() << "\n"
