@@ -229,6 +229,27 @@ TEST_F(FullExport, NoGroupWritesTheClosingLineAlone) {
     EXPECT_EQ(QDir(dir.filePath("scripts")).entryList(QDir::Files), QStringList{"donnees.sql"});
 }
 
+// The export keeps to the rule of the split group's box: a fraction is no
+// more a group than 0 is, and nothing is written.
+TEST_F(FullExport, ASplitGroupTheBoxWouldRefuseIsRefusedByValue) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.split = Settings::Split::Yes;
+    s.opt_albums = 1;
+    for (const char* group : {"0", "250.5", "-300", "2e2"}) {
+        SCOPED_TRACE(group);
+        prompt.clear();
+        s.box_SplitGroup = QString::fromLatin1(group);
+        EXPECT_FALSE(run());
+        EXPECT_EQ(prompt.texts(),
+                  QStringList{QStringLiteral("Le nombre de lignes par fichier (« regrouper les "
+                                             "albums par », réglage « splitgroup ») vaut « %1 » : "
+                                             "ce n'est pas un nombre entier positif. Corrigez-le, "
+                                             "ou choisissez « Créer un seul fichier ».")
+                                  .arg(group)});
+        EXPECT_FALSE(QDir(dir.filePath("scripts")).exists());
+    }
+}
+
 TEST_F(FullExport, MarksMoveWhenTheWholeRunSucceeded) {
     s.GV_Chemin_Base = fixtureCopy("v6");
     s.opt_albums = s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
