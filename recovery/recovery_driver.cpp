@@ -58,8 +58,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
                 PromptIcon::Exclamation)) {
             return;
         }
-        // Emptied once the site has given the first table: a refused
-        // password or a missing site leaves the last recovery whole.
+        // Emptied in the run's copy, once the site has given the first table.
         emptyFirst = true;
     }
 
@@ -106,7 +105,7 @@ void RecoveryDriver::Cancel() {
     }
 }
 
-// The run fills a copy of the base: a failure leaves the base as it was.
+// Said of any run that did not finish: the copy it filled is dropped.
 QString RecoveryDriver::kept() const {
     return keepsEarlier_ ? QStringLiteral("\nLa base Recovery garde la récupération précédente.")
                          : QString();
