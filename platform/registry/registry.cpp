@@ -124,12 +124,15 @@ int createOnly(const QString& path, const QByteArray& bytes) {
         }
         done += n;
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(QFile::encodeName(path).constData());
-        return error;
+    // Closed whether or not the sync succeeded.
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
     }
-    return 0;
+    if (error != 0) {
+        ::unlink(QFile::encodeName(path).constData());
+    }
+    return error;
 }
 
 // A store found unreadable in part is kept, before any save replaces it,
