@@ -43,8 +43,10 @@ start_servers() {
 
   # Several workers, so that tests running side by side do not queue; in a
   # process group of their own, so that stopping the server stops them all.
+  # No opcode cache: it would serve a script rewritten by a test within two
+  # seconds of its last run as it was before.
   PHP_CLI_SERVER_WORKERS=8 setsid php -S "127.0.0.1:$KALVOR_TEST_PHP_PORT" -t "$KALVOR_TEST_PHP_ROOT" \
-    -d display_errors=1 -d error_reporting=E_ALL -d log_errors=0 \
+    -d display_errors=1 -d error_reporting=E_ALL -d log_errors=0 -d opcache.enable=0 \
     -d mysqli.default_socket="$KALVOR_TEST_MYSQL_SOCKET" >"$KALVOR_TEST_DIR/php.log" 2>&1 &
   KALVOR_TEST_PHP_PID=$!
   up=""
