@@ -1,9 +1,11 @@
 #include "recovery/recovery_driver.h"
 
+#include <functional>
 #include <optional>
 
 #include "common/banner.h"
 #include "common/operation.h"
+#include "platform/error.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/collaborator_cleanup.h"
@@ -69,13 +71,25 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     std::optional<WorkCopy> work;
     bool done = false;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
-        work.emplace(chosen);
+        // The copy's own failures leave the base as it was, and say so.
+        const auto onCopy = [&](const std::function<void()>& step) {
+            try {
+                step();
+                return true;
+            } catch (const Error& e) {
+                state_.Continue_Error = e.Description();
+                state_.Continue_Recovery = false;
+                return false;
+            }
+        };
+        if (!onCopy([&] { work.emplace(chosen); })) {
+            return;
+        }
         state_.GV_Recovery_DB = work->path();
         runSteps(SiteAccess{site, password, inet}, emptyFirst);
         state_.GV_Recovery_DB = chosen;
         if (!cancelled_ && state_.Continue_Recovery) {
-            work->Replace();
-            done = true;
+            done = onCopy([&] { work->Replace(); });
         }
     });
     importing_ = nullptr;

@@ -14,6 +14,18 @@ namespace kalvor::recovery {
 WorkCopy::WorkCopy(const QString& base)
     : base_(base), path_(base + QStringLiteral(".recuperation")) {
     QFile::remove(path_);  // left by a run the system stopped
+    {
+        // Made empty first, so that a folder that takes no new file is told
+        // by its own reason rather than as the base's.
+        QFile empty(path_);
+        errno = 0;
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            throw Error(err::PermissionDenied,
+                        QStringLiteral("Impossible de créer la copie de travail « %1 » de la base "
+                                       "Recovery (%2).")
+                            .arg(path_, FileReason(empty, errno)));
+        }
+    }
     try {
         // Through the engine, which reads a base whose last write was cut
         // short as it was before that write.
@@ -22,9 +34,11 @@ WorkCopy::WorkCopy(const QString& base)
         quoted.replace(u'\'', QStringLiteral("''"));
         db->ExecuteScript(QStringLiteral("VACUUM INTO '") + quoted + QStringLiteral("'"));
         db->Close();
-    } catch (const Error&) {
+    } catch (const Error& e) {
         QFile::remove(path_);
-        throw;
+        throw Error(e.Number(),
+                    QStringLiteral("Impossible de copier la base Recovery dans « %1 » : %2")
+                        .arg(path_, e.Description()));
     }
     QFile::setPermissions(path_, QFile::permissions(base_));
 }

@@ -1,6 +1,8 @@
 #include "recovery/recovery_driver.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -229,6 +231,31 @@ TEST_F(Recovery, ABaseThatCannotServeIsRefusedWithTheReason) {
         ui.texts().at(0).endsWith(QStringLiteral("la table exlibris n'a pas de colonne idSerie.")))
         << ui.texts().at(0).toStdString();
     EXPECT_TRUE(site.requests().isEmpty());
+}
+
+TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecovery) {
+    {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
+    }
+    // Where the copy goes, a folder of the user's: no file can be made there,
+    // as in a folder that is read-only or full.
+    const QString copy = ui.chosen + QStringLiteral(".recuperation");
+    ASSERT_TRUE(QDir().mkpath(copy + QStringLiteral("/garde")));
+    ui.queueAnswers({true});
+    run();
+    ASSERT_EQ(ui.texts().size(), 2) << ui.texts().join(u'|').toStdString();
+    const QString message = ui.texts().last();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Impossible de créer la copie de travail « ") +
+                                   copy + QStringLiteral(" » de la base Recovery (")))
+        << message.toStdString();
+    EXPECT_TRUE(message.endsWith(kKept)) << message.toStdString();
+    EXPECT_EQ(ui.shown().back().icon, PromptIcon::Critical);
+    EXPECT_TRUE(site.requests().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
+    EXPECT_TRUE(QFileInfo(copy + QStringLiteral("/garde")).isDir());
+    EXPECT_FALSE(ui.labels);
+    EXPECT_FALSE(ui.running);
 }
 
 TEST_F(Recovery, ASiteThatStopsAnsweringNamesTheTableAndLeavesTheBaseAsItWas) {
