@@ -1,6 +1,7 @@
 #include "recovery/work_copy.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 
@@ -11,8 +12,19 @@
 
 namespace kalvor::recovery {
 
+namespace {
+
+// A base chosen through a link is the file it names: replacing the link
+// would leave that file as it was.
+QString linkedFile(const QString& base) {
+    const QString target = QFileInfo(base).canonicalFilePath();
+    return target.isEmpty() ? base : target;
+}
+
+}  // namespace
+
 WorkCopy::WorkCopy(const QString& base)
-    : base_(base), path_(base + QStringLiteral(".recuperation")) {
+    : base_(linkedFile(base)), path_(base_ + QStringLiteral(".recuperation")) {
     QFile::remove(path_);  // left by a run the system stopped
     {
         // Made empty first, so that a folder that takes no new file is told

@@ -258,6 +258,20 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
     EXPECT_FALSE(ui.running);
 }
 
+TEST_F(Recovery, ABaseChosenThroughALinkIsTheOneRecovered) {
+    const QString real = dir.path() + QStringLiteral("/partage/recovery.db");
+    ASSERT_TRUE(QDir().mkpath(dir.path() + QStringLiteral("/partage")));
+    ASSERT_TRUE(QFile::rename(ui.chosen, real));
+    ASSERT_TRUE(QFile::link(real, ui.chosen));
+    run();
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_TRUE(QFileInfo(ui.chosen).isSymLink());
+    auto db = dao::DBEngine::OpenDatabase(real);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from series"))->RecordCount(), 2);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+              QStringList{QStringLiteral("recovery.db")});
+}
+
 TEST_F(Recovery, ASiteThatStopsAnsweringNamesTheTableAndLeavesTheBaseAsItWas) {
     site.stopAt(QStringLiteral("albums"));
     run();
