@@ -1,5 +1,7 @@
 #include "recovery/work_copy.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -25,6 +27,13 @@ QString linkedFile(const QString& base) {
 
 WorkCopy::WorkCopy(const QString& base)
     : base_(linkedFile(base)), path_(base_ + QStringLiteral(".recuperation")) {
+    // The copy takes the base's permissions: a base that cannot be written
+    // would fail at the copy's first write, under the copy's name.
+    if (::access(QFile::encodeName(base_).constData(), W_OK) != 0) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("La base Recovery « %1 » est en lecture seule (%2).")
+                        .arg(base_, SystemReason(errno)));
+    }
     QFile::remove(path_);  // left by a run the system stopped
     {
         // Made empty first, so that a folder that takes no new file is told

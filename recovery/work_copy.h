@@ -9,7 +9,8 @@ namespace kalvor::recovery {
 // recovery succeeded. A copy not put in place is removed.
 class WorkCopy {
   public:
-    // Raises kalvor::Error when the base cannot be read or the copy written.
+    // Raises kalvor::Error when the base cannot be read or written, or the
+    // copy made.
     explicit WorkCopy(const QString& base);
     ~WorkCopy();
     WorkCopy(const WorkCopy&) = delete;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -256,6 +257,31 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
     EXPECT_TRUE(QFileInfo(copy + QStringLiteral("/garde")).isDir());
     EXPECT_FALSE(ui.labels);
     EXPECT_FALSE(ui.running);
+}
+
+TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
+    {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
+    }
+    // Immutable: refused even to the super-user these tests may run as.
+    const auto chattr = [this](const char* flag) {
+        return QProcess::execute(QStringLiteral("chattr"), {QString::fromLatin1(flag), ui.chosen});
+    };
+    if (chattr("+i") != 0) {
+        GTEST_SKIP() << "no immutable files here";
+    }
+    ui.queueAnswers({true});
+    run();
+    chattr("-i");
+    ASSERT_EQ(ui.texts().size(), 2) << ui.texts().join(u'|').toStdString();
+    EXPECT_TRUE(ui.texts().last().startsWith(QStringLiteral("La base Recovery « ") + ui.chosen +
+                                             QStringLiteral(" » est en lecture seule (")))
+        << ui.texts().last().toStdString();
+    EXPECT_TRUE(ui.texts().last().endsWith(kKept));
+    EXPECT_TRUE(site.requests().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
+    EXPECT_FALSE(QFile::exists(ui.chosen + QStringLiteral(".recuperation")));
 }
 
 TEST_F(Recovery, ABaseChosenThroughALinkIsTheOneRecovered) {
