@@ -46,17 +46,15 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
     {
         BusyPointer busy(prompt_);
         view_.Enable_Check(false);
+        // The work tables are rebuilt from here on: the earlier result is no
+        // longer there to show or print, even while the site is waited for.
+        result_ = CheckResult();
+        view_.Clear_Results();
         view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
         cause_.clear();
         if (const std::optional<Failure> failure = Attempt([&] { ending = run(settings); })) {
             ending = Ending::Error;
             cause_ = failure->description;
-        }
-        if (ending != Ending::Done) {
-            // The work tables no longer hold the earlier result: nothing of it
-            // stays on screen or printable.
-            result_ = CheckResult();
-            view_.Clear_Results();
         }
         if (ending == Ending::Error && !stopping_) {
             prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,

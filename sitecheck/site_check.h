@@ -21,7 +21,7 @@ class SiteCheckView {
     virtual void Enable_Check(bool enabled) = 0;       // the button that starts it
     virtual void Fill_TreeViews(const CheckResult& result) = 0;
     virtual void Enable_Results() = 0;  // the view toggle, the buttons of the trees, the report
-    // After a check that did not complete: no result shown, none to print.
+    // When a check starts: no result shown, none to print until it completes.
     virtual void Clear_Results() {}
 };
 
@@ -43,7 +43,7 @@ class SiteCheck {
     // True while a check waits for the site or compares.
     bool Running() const { return running_; }
     // Ends a running check once the request under way is answered, quietly,
-    // leaving the result shown before.
+    // with no result shown.
     void Stop() { stopping_ = running_; }
 
     const SiteCheckState& state() const { return state_; }

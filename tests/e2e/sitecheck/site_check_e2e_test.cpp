@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -426,6 +427,32 @@ TEST_F(SiteCheckNotRead, AFailedCheckAfterAGoodOneLeavesNothingShownOrPrintable)
     }
     EXPECT_FALSE(print->isEnabled());
     EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("btn_compare_files"))->isEnabled());
+}
+
+TEST_F(SiteCheckNotRead, NothingIsPrintableWhileTheNextCheckRebuildsItsTables) {
+    check();
+    auto* print = window->findChild<QPushButton*>(QStringLiteral("btn_imprimer"));
+    ASSERT_TRUE(print->isEnabled());
+
+    // A slow folder: the window answers while the check waits for it.
+    hook(
+        "if (basename($_SERVER['SCRIPT_NAME']) === 'check_files.php' && "
+        "isset($_GET['current_rep']) && $_GET['current_rep'] === 'versos') { sleep(1); }");
+    bool printable = true;
+    int roots = -1;
+    QTimer during;
+    during.setSingleShot(true);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        printable = print->isEnabled();
+        roots = window->findChild<QTreeWidget*>(QStringLiteral("TV_missing"))->topLevelItemCount();
+    });
+    during.start(500);
+    check();
+    EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
+    EXPECT_FALSE(printable);
+    EXPECT_EQ(roots, 0);
+    EXPECT_TRUE(print->isEnabled());
+    EXPECT_FALSE(nodes("TV_missing").isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,
