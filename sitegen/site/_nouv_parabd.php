@@ -1,12 +1,15 @@
 $nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
 echo '<h2>Les ' . $nb_images_accueil . " derniers objets&nbsp;:</h2>\n";
-$requete = mysql_db_query($base, 'SELECT distinct p.idserie, s.titre, p.dateachat, p.idparabd, p.imageex, p.description from '
-  . $prefixe_table . 'parabd p, ' . $prefixe_table . 'series3 s where p.idserie = s.idserie '
+// An object without a series is among them too, as it is in every count.
+$requete = mysql_db_query($base, 'SELECT distinct p.idserie, s.titre, p.dateachat, p.idparabd, p.imageex, p.description, p.typeobjet from '
+  . $prefixe_table . 'parabd p left join ' . $prefixe_table . 'series3 s on p.idserie = s.idserie '
   . "order by p.dateachat desc, s.titre limit 0, $nb_images_accueil", $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;
 while ($row = mysql_fetch_row($requete)) {
-  $w_current = LinkRef('serie', array($row[0])) . '#i' . $row[3];
+  // An object without a series has its card on its type's page.
+  $w_current = (($row[1] === null) ? LinkRef('type', array($row[6])) : LinkRef('serie', array($row[0])))
+    . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
       $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 107, 145);
@@ -18,7 +21,7 @@ while ($row = mysql_fetch_row($requete)) {
   } else {
     $w_filename = LienImage($PATH_parabd, 'Encours.jpg');
   }
-  $w_texte = $row[1] . ' - ' . (((string) $row[5] != '') ? $row[5] . '. ' : '');
+  $w_texte = (($row[1] === null) ? '' : $row[1] . ' - ') . (((string) $row[5] != '') ? $row[5] . '. ' : '');
   $w_texte = htmlentities($w_texte, ENT_QUOTES, 'ISO-8859-1', false);
   echo '<a href="' . $w_current . '"><img src="' . $w_filename . '" height="145" width="107" alt="' . $w_texte
     . '" title="' . $w_texte . '"></a>' . "\n";

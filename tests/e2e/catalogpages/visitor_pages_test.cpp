@@ -241,9 +241,10 @@ TEST_F(VisitorPages, HomePageBlocksShowTheLatestItemsNewestFirst) {
           {"serie.php?coll=parabd&amp;idserie=12&amp;liste=series#i10", "parabd/croquis_belier.JPG",
            "Sous le Signe du B&eacute;lier - Croquis pr&eacute;paratoire &laquo; B&eacute;lier "
            "&raquo;. "},
-          // Collectible 9 belongs to no series.
-          {"serie.php?coll=parabd&amp;idserie=9&amp;liste=series#i7", "", ""},
-          {"serie.php?coll=parabd&amp;idserie=8&amp;liste=series#i5", "", ""}}},
+          // Collectible 9 belongs to no series: its card is on its type's page.
+          {"type.php?coll=parabd&amp;typeobjet=2003&amp;liste=series#i9", "",
+           "T-shirt du festival. "},
+          {"serie.php?coll=parabd&amp;idserie=9&amp;liste=series#i7", "", ""}}},
         {"revue",
          "<h2>Les 4 derni&egrave;res revues&nbsp;:</h2>",
          {{"revue.php?coll=revue&amp;idserie=" + hebdo + "&amp;liste=revue#i20",
