@@ -88,7 +88,8 @@ switch ($coll) {
     if ($fdescription != '') {
       $end_sql .= " and a.description like '%$fdescription%' ";
     }
-    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
+    // An object without a series is found as well.
+    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
     $wlibelle = 'de para-bd';
     break;
   case 'revue':

@@ -400,7 +400,8 @@ TEST(ServicePages, SearchFieldsAloneAndTogether) {
         {"dedicace", {{"ftitre", "Rouille"}}, 0},
         {"parabd", {{"ftype", "1001"}}, 1},
         {"parabd", {{"fdescription", "Statuette"}}, 1},
-        {"parabd", {{"fnom", "Bellamy"}}, 2},  // the object without a series is not found
+        {"parabd", {{"fnom", "Bellamy"}}, 3},  // the object without a series too
+        {"parabd", {{"fdescription", "T-shirt"}}, 1},
         {"revue", {{"ftitre", "Planches d'Aujourd'hui"}}, 3},
         {"revue", {{"fperiodicite", "Hebdomadaire"}}, 8},
         {"revue", {{"fnum", "107"}}, 1},
