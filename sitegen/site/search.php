@@ -24,6 +24,60 @@ function ChampRecherche($nom, $like = true)
   return mysql_real_escape_string($valeur);
 }
 
+// The other letter case of a letter beyond the pages' character set, in the
+// alphabets whose pairs follow a plain rule (Latin Extended-A, the Romanian
+// comma letters, Greek, Cyrillic); 0 for any other, matched as typed.
+function AutreCasse($code)
+{
+  if (($code >= 0x100 && $code <= 0x12F) || ($code >= 0x132 && $code <= 0x137)
+    || ($code >= 0x14A && $code <= 0x177) || ($code >= 0x218 && $code <= 0x21B)) {
+    return $code ^ 1;
+  }
+  if (($code >= 0x139 && $code <= 0x148) || ($code >= 0x179 && $code <= 0x17E)) {
+    return ($code % 2 == 1) ? $code + 1 : $code - 1;
+  }
+  if (($code >= 0x391 && $code <= 0x3A9 && $code != 0x3A2) || ($code >= 0x410 && $code <= 0x42F)) {
+    return $code + 0x20;
+  }
+  if (($code >= 0x3B1 && $code <= 0x3C9 && $code != 0x3C2) || ($code >= 0x430 && $code <= 0x44F)) {
+    return $code - 0x20;
+  }
+  if ($code >= 0x400 && $code <= 0x40F) {
+    return $code + 0x50;
+  }
+  if ($code >= 0x450 && $code <= 0x45F) {
+    return $code - 0x50;
+  }
+  return 0;
+}
+
+// "like" over the columns, true if one holds the field. The tables hold a
+// letter beyond the pages' character set as its reference, which the
+// collation does not fold: both cases of a typed one are read as one.
+function Contient($colonnes, $valeur)
+{
+  $paires = array();
+  if (preg_match_all('/&#([0-9]{1,7});/', $valeur, $references)) {
+    foreach (array_unique($references[1]) as $code) {
+      $autre = AutreCasse((int) $code);
+      if ($autre != 0) {
+        $paires[max($autre, (int) $code)] = min($autre, (int) $code);
+      }
+    }
+  }
+  foreach ($paires as $haut => $bas) {
+    $valeur = str_replace("&#$haut;", "&#$bas;", $valeur);
+  }
+  $conditions = array();
+  foreach ($colonnes as $colonne) {
+    foreach ($paires as $haut => $bas) {
+      $colonne = "replace($colonne, '&#$haut;', '&#$bas;')";
+    }
+    $conditions[] = "$colonne like '%$valeur%'";
+  }
+  return ' and (' . implode(' or ', $conditions) . ') ';
+}
+
 $fserie = ChampRecherche('fserie');
 $ftitre = ChampRecherche('ftitre');
 $fnom = ChampRecherche('fnom');
@@ -43,22 +97,22 @@ switch ($coll) {
   case 'acheter':
   case 'dedicace':
     if ($ftitre != '') {
-      $end_sql .= " and a.titre like '%$ftitre%' ";
+      $end_sql .= Contient(array('a.titre'), $ftitre);
     }
     if ($fserie != '') {
-      $end_sql .= " and s.titre like '%$fserie%' ";
+      $end_sql .= Contient(array('s.titre'), $fserie);
     }
     if ($fnom != '') {
-      $end_sql .= " and (b.nom like '%$fnom%' or b.pseudo like '%$fnom%' or c.nom like '%$fnom%' or c.pseudo like '%$fnom%' or d.nom like '%$fnom%' or d.pseudo like '%$fnom%') ";
+      $end_sql .= Contient(array('b.nom', 'b.pseudo', 'c.nom', 'c.pseudo', 'd.nom', 'd.pseudo'), $fnom);
     }
     if ($fprenom != '') {
-      $end_sql .= " and (b.prenom like '%$fprenom%' or c.prenom like '%$fprenom%' or d.prenom like '%$fprenom%') ";
+      $end_sql .= Contient(array('b.prenom', 'c.prenom', 'd.prenom'), $fprenom);
     }
     if ($fediteur != '') {
-      $end_sql .= " and a.editeur like '%$fediteur%' ";
+      $end_sql .= Contient(array('a.editeur'), $fediteur);
     }
     if ($fcollection != '') {
-      $end_sql .= " and a.collection like '%$fcollection%' ";
+      $end_sql .= Contient(array('a.collection'), $fcollection);
     }
     if ($fisbn != '') {
       $end_sql .= " and replace(a.reference, '-', '') like '$fisbn%' ";
@@ -74,19 +128,19 @@ switch ($coll) {
       $end_sql .= " and a.typeobjet = '$ftype' ";
     }
     if ($fserie != '') {
-      $end_sql .= " and s.titre like '%$fserie%' ";
+      $end_sql .= Contient(array('s.titre'), $fserie);
     }
     if ($fnom != '') {
-      $end_sql .= " and (b.nom like '%$fnom%' or b.pseudo like '%$fnom%') ";
+      $end_sql .= Contient(array('b.nom', 'b.pseudo'), $fnom);
     }
     if ($fprenom != '') {
-      $end_sql .= " and b.prenom like '%$fprenom%' ";
+      $end_sql .= Contient(array('b.prenom'), $fprenom);
     }
     if ($fediteur != '') {
-      $end_sql .= " and a.editeur like '%$fediteur%' ";
+      $end_sql .= Contient(array('a.editeur'), $fediteur);
     }
     if ($fdescription != '') {
-      $end_sql .= " and a.description like '%$fdescription%' ";
+      $end_sql .= Contient(array('a.description'), $fdescription);
     }
     // An object without a series is found as well.
     $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
@@ -94,7 +148,7 @@ switch ($coll) {
     break;
   case 'revue':
     if ($ftitre != '') {
-      $end_sql .= " and s.titre like '%$ftitre%' ";
+      $end_sql .= Contient(array('s.titre'), $ftitre);
     }
     if ($fnum != '') {
       $end_sql .= " and a.num = '$fnum' ";
@@ -103,7 +157,7 @@ switch ($coll) {
       $end_sql .= " and a.periodicite = '$fperiodicite' ";
     }
     if ($fediteur != '') {
-      $end_sql .= " and a.editeur like '%$fediteur%' ";
+      $end_sql .= Contient(array('a.editeur'), $fediteur);
     }
     $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ";
     $wlibelle = 'de revues';

@@ -442,6 +442,11 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
     append(QStringLiteral("1, 2"), QStringLiteral(" a\\b"));
     append(QStringLiteral("4"), QStringLiteral(" <Retour>"));
     append(QStringLiteral("5"), QStringLiteral(" 100% a_b"));
+    // Letters beyond the pages' character set, stored as references, found
+    // whatever their letter case as typed.
+    append(QStringLiteral("6"), QStringLiteral(" Łódź nocą"));
+    append(QStringLiteral("7"), QStringLiteral(" Kovačević"));
+    append(QStringLiteral("8"), QStringLiteral(" Жуков Ωμεγα Țara"));
     const struct {
         Fields fields;
         QStringList found;
@@ -451,6 +456,13 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
         {{{"fnom", "Jo<G>"}}, {"45", "46", "47", "48", "49", "50"}},
         {{{"fediteur", "&"}}, {"27", "28", "29", "30", "31", "32", "33"}},
         {{{"ftitre", "1_0%a_b"}}, {"5"}},
+        {{{"ftitre", "łódź"}}, {"6"}},
+        {{{"ftitre", "ŁóDŹ nOcą"}}, {"6"}},
+        {{{"ftitre", "ŁÓDŹ NOCĄ"}}, {"6"}},
+        {{{"ftitre", "KOVAČEVIĆ"}}, {"7"}},
+        {{{"ftitre", "жуков ΩΜΕΓΑ ţara"}}, {}},  // ţ is not ț
+        {{{"ftitre", "жуков ΩΜΕΓΑ ța"}}, {"8"}},
+        {{{"ftitre", "ńódź"}}, {}},  // a neighbour of ł is not its other case
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fields.first().second.toStdString());
