@@ -51,6 +51,8 @@ bool RunOperation(Prompt& prompt, const OnFailure& onFailure, const std::functio
         if (!causeShown) {
             text += QStringLiteral(" : ") + cause;
         }
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        text.replace(u'\r', u' ');
         text.replace(u'\n', u' ');
     }
     if (!onFailure.message.isEmpty() || causeShown) {
