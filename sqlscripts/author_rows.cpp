@@ -13,7 +13,9 @@ const QString kColumns = QStringLiteral(
     "IdAuteur, Nom, Prenom, Surnom, DateNaissance, DateDeces, Pays, Pseudo, Scenario, Dessin, "
     "Couleur, Internet");
 
-QString albumIds(const QString& table, const QString& where) {
+}  // namespace
+
+QString AlbumAuthorIds(const QString& table, const QString& where) {
     const QString albums = QStringLiteral("SELECT %1.%2 FROM %1 ") + where;
     return albums.arg(table, QStringLiteral("IdDessinateur")) + QStringLiteral("Union ") +
            albums.arg(table, QStringLiteral("IdScenariste")) + QStringLiteral("Union ") +
@@ -24,8 +26,6 @@ QString albumIds(const QString& table, const QString& where) {
                .arg(table) +
            where;
 }
-
-}  // namespace
 
 const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author) {
     using namespace catalogue::auteur;
@@ -58,11 +58,13 @@ QString AuthorIdQuery(ExportGroup group, const QString& GV_Version_Base, const Q
     };
     switch (group) {
         case ExportGroup::Albums:
-            return v6 ? albumIds(QStringLiteral("ALBUMS"), where(QStringLiteral("AAcheter = 0")))
-                      : albumIds(QStringLiteral("ALBUMS"), where({}));
+            return v6 ? AlbumAuthorIds(QStringLiteral("ALBUMS"),
+                                       where(QStringLiteral("AAcheter = 0")))
+                      : AlbumAuthorIds(QStringLiteral("ALBUMS"), where({}));
         case ExportGroup::Acheter:
-            return v6 ? albumIds(QStringLiteral("ALBUMS"), where(QStringLiteral("AAcheter=1")))
-                      : albumIds(QStringLiteral("ACHETER"), where({}));
+            return v6 ? AlbumAuthorIds(QStringLiteral("ALBUMS"),
+                                       where(QStringLiteral("AAcheter=1")))
+                      : AlbumAuthorIds(QStringLiteral("ACHETER"), where({}));
         default:
             return (v6 ? QStringLiteral(
                              "SELECT distinct PARABD.IdAuteur as IdDessinateur FROM PARABD")

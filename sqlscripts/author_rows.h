@@ -24,6 +24,11 @@ namespace author_rows {
 // built in `line`.
 const std::string& AuthorRow(RowLine& line, const dao::RowCursor& author);
 
+// The author ids the albums of `table` that `where` keeps name: writers,
+// artists, colourists and extra collaborators. `where` ends the query, so a
+// clause added after it limits the collaborators only.
+QString AlbumAuthorIds(const QString& table, const QString& where);
+
 // The ids the group's items name, as one query: writers, artists,
 // colourists and extra collaborators of the albums; the authors of the
 // collectibles. A condition limits the items (the incremental export's new

@@ -241,17 +241,9 @@ class IncrementalExport {
         if (ids.empty()) {
             return 0;
         }
-        const QString earlier = QStringLiteral(" where ") + otherEarlier;
-        const QString roles = QStringLiteral("SELECT %1.%2 FROM %1") + earlier;
         const referenced_rows::Ids earlierAuthors = sortedIds(
-            db, roles.arg(other, QStringLiteral("IdDessinateur")) + QStringLiteral(" Union ") +
-                    roles.arg(other, QStringLiteral("IdScenariste")) + QStringLiteral(" Union ") +
-                    roles.arg(other, QStringLiteral("idColoriste")) + QStringLiteral(" Union ") +
-                    QStringLiteral(
-                        "SELECT COLLABORATEURS.IdAuteur FROM %1 INNER JOIN COLLABORATEURS ON "
-                        "%1.IdAlbum = COLLABORATEURS.IdAlbum")
-                        .arg(other) +
-                    earlier + QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
+            db, author_rows::AlbumAuthorIds(other, QStringLiteral("where ") + otherEarlier + u' ') +
+                    QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
                     QStringLiteral(")"));
 
         RowWriter writer(*this, table, QStringLiteral("idauteur"));
