@@ -447,6 +447,9 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
     append(QStringLiteral("6"), QStringLiteral(" Łódź nocą"));
     append(QStringLiteral("7"), QStringLiteral(" Kovačević"));
     append(QStringLiteral("8"), QStringLiteral(" Жуков Ωμεγα Țara"));
+    append(QStringLiteral("9"), QStringLiteral(" Αστερίξ Οδυσσέας Ґалаґан"));
+    // Their other case a Windows-1252 byte, and one beyond the basic plane.
+    append(QStringLiteral("10"), QStringLiteral(" ƒ 𐐨"));
     const struct {
         Fields fields;
         QStringList found;
@@ -463,6 +466,10 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
         {{{"ftitre", "жуков ΩΜΕΓΑ ţara"}}, {}},  // ţ is not ț
         {{{"ftitre", "жуков ΩΜΕΓΑ ța"}}, {"8"}},
         {{{"ftitre", "ńódź"}}, {}},  // a neighbour of ł is not its other case
+        {{{"ftitre", "ΑΣΤΕΡΊΞ"}}, {"9"}},
+        {{{"ftitre", "ΟΔΥΣΣΕΑΣ"}}, {"9"}},  // Σ is σ and ς
+        {{{"ftitre", "ҐАЛАҐАН"}}, {"9"}},
+        {{{"ftitre", "Ƒ 𐐀"}}, {"10"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fields.first().second.toStdString());
