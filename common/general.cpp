@@ -93,7 +93,7 @@ QString Unescape_Texte(QString& text) {
             ++end;
         }
         if (end == at + 2 || end >= text.size() || text[end] != u';' || c > 0x10FFFF ||
-            QChar::isSurrogate(c) || cp1252::Holds(c)) {
+            QChar::isSurrogate(c) || !cp1252::Lacks(c)) {
             continue;
         }
         out += QStringView(text).mid(done, at - done);
@@ -107,12 +107,8 @@ QString Unescape_Texte(QString& text) {
 }
 
 QString Convert_References(QString& text) {
-    const auto held = [](QChar c) { return c.unicode() < 0x80 || cp1252::Holds(c.unicode()); };
-    qsizetype i = 0;
-    while (i < text.size() && held(text[i])) {
-        ++i;
-    }
-    if (i == text.size()) {
+    qsizetype i = cp1252::FirstLacked(text);
+    if (i < 0) {
         return text;
     }
     QString out = text.left(i);
@@ -121,7 +117,7 @@ QString Convert_References(QString& text) {
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             out += QStringLiteral("&#%1;").arg(QChar::surrogateToUcs4(c, text[i + 1]));
             ++i;
-        } else if (held(c) || c.isSurrogate()) {
+        } else if (!cp1252::Lacks(c.unicode()) || c.isSurrogate()) {
             out += c;  // half a character stays: "?" once written, as before
         } else {
             out += QStringLiteral("&#%1;").arg(c.unicode());

@@ -35,14 +35,23 @@ constexpr Table kTable = makeTable();
 }  // namespace
 
 char FromCodePoint(char32_t c) {
-    if (c >= kTableEnd || (kTable[c] == 0 && c != 0)) {
+    if (Lacks(c)) {
         return '?';
     }
     return static_cast<char>(kTable[c]);
 }
 
-bool Holds(char32_t c) {
-    return c < kTableEnd && (kTable[c] != 0 || c == 0);
+bool Lacks(char32_t c) {
+    return c >= kTableEnd || (kTable[c] == 0 && c != 0);
+}
+
+qsizetype FirstLacked(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (Lacks(text[i].unicode())) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 void Append(QByteArray& out, QStringView text) {

@@ -30,15 +30,13 @@ QString phpQuoted(QString text) {
 
 // The first character of the text that Windows-1252 lacks, or none.
 QString firstUnwritable(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.unicode() >= 0x80 && !cp1252::Holds(c.unicode())) {
-            const qsizetype length =
-                c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-            return text.mid(i, length);
-        }
+    const qsizetype i = cp1252::FirstLacked(text);
+    if (i < 0) {
+        return {};
     }
-    return {};
+    const bool pair =
+        text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    return text.mid(i, pair ? 2 : 1);
 }
 
 // What a page shows: a letter Windows-1252 lacks goes as its reference.

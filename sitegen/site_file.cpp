@@ -6,6 +6,7 @@
 #include "common/banner.h"
 #include "common/vb.h"
 #include "platform/error.h"
+#include "sitegen/case_folds.h"
 
 namespace kalvor::sitegen {
 namespace {
@@ -73,6 +74,10 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     text.remove(u'\r');
     text.replace(QStringLiteral("{{GV_Require|sq}}"), phpSingleQuoted(target.GV_Require));
     text.replace(QStringLiteral("{{GV_Require|dq}}"), phpDoubleQuoted(target.GV_Require));
+    const QString folds = QStringLiteral("{{case_folds}}");
+    if (text.contains(folds)) {
+        text.replace(folds, CaseFoldLines().join(u'\n'));
+    }
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();  // the template's own final line end

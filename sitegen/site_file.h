@@ -36,7 +36,8 @@ QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when
 
 // The text of a site file as kept under sitegen/site/, with its markers
 // replaced: {{GV_Require|sq}} and {{GV_Require|dq}} give GV_Require escaped
-// for a single- or double-quoted PHP string. Throws when there is no such file.
+// for a single- or double-quoted PHP string, {{case_folds}} the lines of
+// CaseFoldLines(). Throws when there is no such file.
 QStringList templateLines(const QString& name, const SiteTarget& target);
 
 // Writes one site file: opening and box (stamped with vb::Now()), blank line,

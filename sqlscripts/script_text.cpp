@@ -142,14 +142,12 @@ bool AppendUtf8(std::string& out, std::string_view utf8, bool escape, Encoding e
             s += length;
             if (encoding == Encoding::Cp1252) {
                 out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
-                const char byte = cp1252::FromCodePoint(c);
-                if (byte == '?' && escape)
+                if (escape && cp1252::Lacks(c))
                     appendReference(out, c);
                 else
-                    out += byte;
+                    out += cp1252::FromCodePoint(c);
                 run = s;
-            } else if (escape && c - 0xA0 >= 0x60 && !cp1252::Holds(c)) {
-                // Latin-1's letters (U+00A0 to U+00FF) are the page's own.
+            } else if (escape && cp1252::Lacks(c)) {
                 out.append(reinterpret_cast<const char*>(run), size_t(s - length - run));
                 appendReference(out, c);
                 run = s;

@@ -11,12 +11,14 @@ if (!isset($t_filtre)) {
   $t_filtre = '';
 }
 
-$auteur = mysql_fetch_row(mysql_query("SELECT * from $t_auteurs where idauteur=$idauteur"));
+$auteur = mysql_fetch_assoc(mysql_query("SELECT nom, prenom, photo, datenaissance, datedeces, pays, pseudo, "
+  . "commentaire, scenario, dessin, couleur, internet from $t_auteurs where idauteur=$idauteur"));
 if (!$auteur) {
-  $auteur = array_fill(0, 14, '');
+  $auteur = array_fill_keys(array('nom', 'prenom', 'photo', 'datenaissance', 'datedeces', 'pays', 'pseudo',
+    'commentaire', 'scenario', 'dessin', 'couleur', 'internet'), '');
 }
 
-switch ((int) $auteur[9] + 4 * (int) $auteur[10] + 8 * (int) $auteur[11]) {
+switch ((int) $auteur['scenario'] + 4 * (int) $auteur['dessin'] + 8 * (int) $auteur['couleur']) {
   case 1:
     $fonction = 'Scénariste';
     break;
@@ -42,7 +44,7 @@ switch ((int) $auteur[9] + 4 * (int) $auteur[10] + 8 * (int) $auteur[11]) {
     $fonction = '';
 }
 
-$commentaire = nl2br((string) $auteur[8]);
+$commentaire = nl2br((string) $auteur['commentaire']);
 // An author without a row, or a date never set, has no date to show.
 function kalvor_date_auteur($date)
 {
@@ -52,13 +54,13 @@ function kalvor_date_auteur($date)
   }
   return substr($date, 8, 2) . '/' . substr($date, 5, 2) . '/' . substr($date, 0, 4);
 }
-$naissance = kalvor_date_auteur($auteur[4]);
-$deces = kalvor_date_auteur($auteur[5]);
-$pays = (string) $auteur[6];
+$naissance = kalvor_date_auteur($auteur['datenaissance']);
+$deces = kalvor_date_auteur($auteur['datedeces']);
+$pays = (string) $auteur['pays'];
 
 Entete("Détails pour l'auteur", 'albums');
 
-$photo = (string) $auteur[3];
+$photo = (string) $auteur['photo'];
 echo '<div id="auteur"' . ($photo != '' ? ' class="Photo"' : '') . ">\n";
 if ($photo != '') {
   if ($GV_miniature == 1) {
@@ -70,10 +72,11 @@ if ($photo != '') {
   }
   echo '<span class="Illus"><img src="' . $src . '" width="120" height="150" alt="photo"></span>' . "\n";
 }
-if ((string) $auteur[7] != '') {
-  echo '<h1>' . $auteur[7] . ' <span class="VraiNom">' . $auteur[1] . ', ' . $auteur[2] . "</span></h1>\n";
+$nom = $auteur['nom'] . ', ' . $auteur['prenom'];
+if ((string) $auteur['pseudo'] != '') {
+  echo '<h1>' . $auteur['pseudo'] . ' <span class="VraiNom">' . $nom . "</span></h1>\n";
 } else {
-  echo '<h1>' . $auteur[1] . ', ' . $auteur[2] . "</h1>\n";
+  echo '<h1>' . $nom . "</h1>\n";
 }
 echo '<p class="Fonction">' . $fonction . "</p>\n";
 if ($naissance != '' && $pays != '') {
@@ -86,9 +89,10 @@ if ($naissance != '' && $pays != '') {
 if ($deces != '') {
   echo '<p class="Decede">Décédé le ' . $deces . ".</p>\n";
 }
-if ((string) $auteur[12] != '') {
-  echo '<p class="Site">Site Internet&nbsp;: <a href="' . htmlspecialchars($auteur[12], ENT_QUOTES, 'ISO-8859-1', false)
-    . '" target="_blank">' . $auteur[12] . "</a></p>\n";
+if ((string) $auteur['internet'] != '') {
+  echo '<p class="Site">Site Internet&nbsp;: <a href="'
+    . htmlspecialchars($auteur['internet'], ENT_QUOTES, 'ISO-8859-1', false)
+    . '" target="_blank">' . $auteur['internet'] . "</a></p>\n";
 }
 if ($commentaire != '') {
   echo '<p class="Comments">' . $commentaire . "</p>\n";
@@ -188,19 +192,20 @@ if ($coll == 'revue') {
       . sort_header('ISBN', 'isbn', 'auteur', $tri, $sens) . "</th></tr>\n";
   }
   $paire = false;
-  while ($row = mysql_fetch_row($requete)) {
-    $idserie_ligne = ($coll == 'parabd') ? $row[2] : $row[3];
+  while ($row = mysql_fetch_assoc($requete)) {
     $wpage = '';
     if ($GV_auteur == 1) {
       // An object without a series has its card on its type's page.
-      $wpage = ($coll == 'parabd' && $row[24] === null) ? LinkRef('type', array($row[16]))
-        : LinkRef('serie', array($idserie_ligne));
+      $wpage = ($coll == 'parabd' && $row['titreserie'] === null) ? LinkRef('type', array($row['typeobjet']))
+        : LinkRef('serie', array($row['idserie']));
     }
-    $lien = '<a href="' . $wpage . '#i' . $row[0] . '">';
     if ($coll == 'parabd') {
-      $cellules = array($row[24], $row[3], $row[11]);
+      $lien = '<a href="' . $wpage . '#i' . $row['idparabd'] . '">';
+      $cellules = array($row['titreserie'], $row['description'], $row['editeur']);
     } else {
-      $cellules = array($row[33], kalvor_numero($row[1], $row[18]), $row[2], $row[12], $row[11]);
+      $lien = '<a href="' . $wpage . '#i' . $row['idalbum'] . '">';
+      $cellules = array($row['titreserie'], kalvor_numero($row['num'], $row['numa']), $row['titre'], $row['dl'],
+        $row['reference']);
     }
     echo '<tr' . ($paire ? ' class="Paire"' : '') . '>';
     foreach ($cellules as $cellule) {

@@ -110,10 +110,11 @@ function kalvor_utf8($c)
 }
 
 // A setting of the window as it stands in a page: its owner typed it, but
-// it must neither end an attribute nor open a tag. Entities typed stay.
+// it must neither end an attribute, in either quotes, nor open a tag.
+// Entities typed stay.
 function TexteReglage($valeur)
 {
-  return htmlspecialchars((string) $valeur, ENT_COMPAT, 'ISO-8859-1', false);
+  return htmlspecialchars((string) $valeur, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
 // The address of an image: a UTF-8 spelling URL-encoded, the stored one as
@@ -124,11 +125,11 @@ function AdresseImage($dossier, $nom)
   return $dossier . '/' . ($hote === $nom ? $nom : rawurlencode($hote));
 }
 
-// The same in an attribute of a page. The folders and the thumbnail prefix
-// are settings; the characters escaped here cannot be in a file name.
+// The same in an attribute of a page: a name may hold "&" ("Tom&copy.jpg"),
+// which the browser would read as the start of an entity.
 function LienImage($dossier, $nom)
 {
-  return str_replace(array('"', '<', '>'), array('&quot;', '&lt;', '&gt;'), AdresseImage($dossier, $nom));
+  return htmlspecialchars(AdresseImage($dossier, $nom), ENT_QUOTES, 'ISO-8859-1');
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,

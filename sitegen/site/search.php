@@ -24,54 +24,45 @@ function ChampRecherche($nom, $like = true)
   return mysql_real_escape_string($valeur);
 }
 
-// The other letter case of a letter beyond the pages' character set, in the
-// alphabets whose pairs follow a plain rule (Latin Extended-A, the Romanian
-// comma letters, Greek, Cyrillic); 0 for any other, matched as typed.
-function AutreCasse($code)
+// Each letter beyond the pages' character set, as its code, with the letter
+// all its cases are read as: Unicode's case folding, and in Greek the letter
+// without the accents its capitals go without.
+function PlisCasse()
 {
-  if (($code >= 0x100 && $code <= 0x12F) || ($code >= 0x132 && $code <= 0x137)
-    || ($code >= 0x14A && $code <= 0x177) || ($code >= 0x218 && $code <= 0x21B)) {
-    return $code ^ 1;
-  }
-  if (($code >= 0x139 && $code <= 0x148) || ($code >= 0x179 && $code <= 0x17E)) {
-    return ($code % 2 == 1) ? $code + 1 : $code - 1;
-  }
-  if (($code >= 0x391 && $code <= 0x3A9 && $code != 0x3A2) || ($code >= 0x410 && $code <= 0x42F)) {
-    return $code + 0x20;
-  }
-  if (($code >= 0x3B1 && $code <= 0x3C9 && $code != 0x3C2) || ($code >= 0x430 && $code <= 0x44F)) {
-    return $code - 0x20;
-  }
-  if ($code >= 0x400 && $code <= 0x40F) {
-    return $code + 0x50;
-  }
-  if ($code >= 0x450 && $code <= 0x45F) {
-    return $code - 0x50;
-  }
-  return 0;
+  return array(
+{{case_folds}}
+  );
 }
 
 // "like" over the columns, true if one holds the field. The tables hold a
 // letter beyond the pages' character set as its reference, which the
-// collation does not fold: both cases of a typed one are read as one.
+// collation does not fold: every case of a typed one is read as one, on the
+// column and the field alike. The letter they are read as is written as the
+// tables hold it, a byte where the character set has one.
 function Contient($colonnes, $valeur)
 {
-  $paires = array();
+  static $plis = null;
+  $remplace = array();
   if (preg_match_all('/&#([0-9]{1,7});/', $valeur, $references)) {
-    foreach (array_unique($references[1]) as $code) {
-      $autre = AutreCasse((int) $code);
-      if ($autre != 0) {
-        $paires[max($autre, (int) $code)] = min($autre, (int) $code);
+    if ($plis === null) {
+      $plis = PlisCasse();
+    }
+    $lettres = array();
+    foreach ($references[1] as $code) {
+      $code = (int) $code;
+      $lettres[isset($plis[$code]) ? $plis[$code] : $code] = true;
+    }
+    foreach ($plis as $code => $pli) {
+      if (isset($lettres[$pli])) {
+        $remplace["&#$code;"] = html_entity_decode("&#$pli;", ENT_QUOTES, 'Windows-1252');
       }
     }
   }
-  foreach ($paires as $haut => $bas) {
-    $valeur = str_replace("&#$haut;", "&#$bas;", $valeur);
-  }
+  $valeur = strtr($valeur, $remplace);
   $conditions = array();
   foreach ($colonnes as $colonne) {
-    foreach ($paires as $haut => $bas) {
-      $colonne = "replace($colonne, '&#$haut;', '&#$bas;')";
+    foreach ($remplace as $de => $vers) {
+      $colonne = "replace($colonne, '$de', '$vers')";
     }
     $conditions[] = "$colonne like '%$valeur%'";
   }

@@ -178,6 +178,7 @@ TEST_P(ListPages, EveryAuthorEntryCountsWhatItsPageShows) {
     // Links of kinds other than writer, artist and colourist, as catalogues
     // hold them (in both collections), and the collectibles' T-shirt without
     // a series, which the fixtures hold.
+    const KeptTables kept(site_->database(), {QStringLiteral("kv_collaborateurs")});
     const SqlResult added =
         runSql(site_->database(),
                "INSERT IGNORE INTO kv_collaborateurs VALUES (1, 24, 3), (2, 16, 4), (3, 13, 5), "
@@ -223,6 +224,8 @@ TEST_P(ListPages, EveryAuthorEntryCountsWhatItsPageShows) {
 
 TEST_P(ListPages, GenresAndCollectionsShowAsTheListFrameShowsThem) {
     // The data scripts write "<" and ">" as HTML text, "&" as it is.
+    const KeptTables kept(site_->database(),
+                          {QStringLiteral("kv_series"), QStringLiteral("kv_albums")});
     const SqlResult changed =
         runSql(site_->database(), QStringLiteral("SET NAMES utf8;\n"
                                                  "UPDATE kv_series SET style = 'SF &lt;rétro&gt;' "

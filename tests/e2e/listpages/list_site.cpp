@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <gtest/gtest.h>
+
+#include "e2e/e2e_servers.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
@@ -78,6 +81,33 @@ QString publish(SiteHarness& site, const Published& how) {
                              "CONCAT(@@sql_mode, ',ONLY_FULL_GROUP_BY')\");");
     test::writeAll(coeur, text);
     return QString();
+}
+
+KeptTables::KeptTables(const QString& database, const QStringList& tables)
+    : database_(database), tables_(tables) {
+    QByteArray sql;
+    for (const QString& t : tables_) {
+        sql += QStringLiteral(
+                   "DROP TABLE IF EXISTS kept_%1; CREATE TABLE kept_%1 LIKE %1; "
+                   "INSERT INTO kept_%1 SELECT * FROM %1;\n")
+                   .arg(t)
+                   .toLatin1();
+    }
+    const SqlResult kept = runSql(database_, sql);
+    EXPECT_TRUE(kept.ok && kept.errors.isEmpty()) << kept.errors.toStdString();
+}
+
+KeptTables::~KeptTables() {
+    QByteArray sql;
+    for (const QString& t : tables_) {
+        sql += QStringLiteral(
+                   "DELETE FROM %1; INSERT INTO %1 SELECT * FROM kept_%1; "
+                   "DROP TABLE kept_%1;\n")
+                   .arg(t)
+                   .toLatin1();
+    }
+    const SqlResult put = runSql(database_, sql);
+    EXPECT_TRUE(put.ok && put.errors.isEmpty()) << put.errors.toStdString();
 }
 
 QList<ListLink> listLinks(const QByteArray& body) {

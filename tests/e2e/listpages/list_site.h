@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "e2e/site/site_harness.h"
@@ -23,6 +24,20 @@ inline constexpr const char* kUpdatedTitle = "Sans date (mise à jour)";
 
 // Builds the site; an empty text when it all went well.
 QString publish(SiteHarness& site, const Published& how);
+
+// Tables a test changes on the site it shares with others, put back as they
+// were when it ends.
+class KeptTables {
+  public:
+    KeptTables(const QString& database, const QStringList& tables);
+    ~KeptTables();
+    KeptTables(const KeptTables&) = delete;
+    KeptTables& operator=(const KeptTables&) = delete;
+
+  private:
+    QString database_;
+    QStringList tables_;
+};
 
 // One link of the list frame.
 struct ListLink {

@@ -447,6 +447,9 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
     append(QStringLiteral("6"), QStringLiteral(" Łódź nocą"));
     append(QStringLiteral("7"), QStringLiteral(" Kovačević"));
     append(QStringLiteral("8"), QStringLiteral(" Жуков Ωμεγα Țara"));
+    append(QStringLiteral("9"), QStringLiteral(" Αστερίξ Οδυσσέας Ґалаґан"));
+    // Their other case a Windows-1252 byte, and one beyond the basic plane.
+    append(QStringLiteral("10"), QStringLiteral(" ƒ 𐐨"));
     const struct {
         Fields fields;
         QStringList found;
@@ -463,6 +466,10 @@ TEST(ServicePages, SearchFindsTextsAsTheExportStoresThemWithTheirWildcards) {
         {{{"ftitre", "жуков ΩΜΕΓΑ ţara"}}, {}},  // ţ is not ț
         {{{"ftitre", "жуков ΩΜΕΓΑ ța"}}, {"8"}},
         {{{"ftitre", "ńódź"}}, {}},  // a neighbour of ł is not its other case
+        {{{"ftitre", "ΑΣΤΕΡΊΞ"}}, {"9"}},
+        {{{"ftitre", "ΟΔΥΣΣΕΑΣ"}}, {"9"}},  // Σ is σ and ς
+        {{{"ftitre", "ҐАЛАҐАН"}}, {"9"}},
+        {{{"ftitre", "Ƒ 𐐀"}}, {"10"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fields.first().second.toStdString());
@@ -569,12 +576,13 @@ TEST(ServicePages, HostileAddressValuesFallBackOrAreEscaped) {
     }
 }
 
-// The owner types the window's texts as they like: a quote or a tag in one
-// of them neither ends the attribute it stands in nor opens a tag.
-TEST(ServicePages, SettingsHoldingQuotesOrTagsStayWhereTheyStand) {
+// The owner types the window's texts as they like, and names the images as
+// they like: a quote, a tag or an "&" in one of them neither ends the
+// attribute it stands in, nor opens a tag or an entity.
+TEST(ServicePages, SettingsAndImageNamesHoldingQuotesOrTagsStayWhereTheyStand) {
     KALVOR_REQUIRE_SERVERS();
     Settings s = siteSettings();
-    s.box_email = QStringLiteral("a\"b@c.fr");
+    s.box_email = QStringLiteral("a\"b'@c.fr");
     s.box_siteprincipal = QStringLiteral("http://exemple.fr/?p=\"x\"&q=<b>");
     s.box_titre = QStringLiteral("Mes \"BD\" <à moi>");
     s.GV_Rep_Couvertures = QStringLiteral("cou\"vertures");
@@ -583,19 +591,22 @@ TEST(ServicePages, SettingsHoldingQuotesOrTagsStayWhereTheyStand) {
     const QString failed =
         site.build(s, siteStats(), catalogueData(QStringLiteral("v6"), false), fixture("v6"));
     ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    const SqlResult named = runSql(
+        site.database(), "UPDATE kv_albums SET couverture = 'Tom&copy.jpg' WHERE idserie = 12;");
+    ASSERT_TRUE(named.ok && named.errors.isEmpty()) << named.errors.toStdString();
 
     const struct {
         const char* page;
         QStringList shown;
     } pages[] = {
         {"index.php?coll=albums",
-         {QStringLiteral("<a href=\"mailto:a&quot;b@c.fr?subject=A propos de ton site\">"),
+         {QStringLiteral("<a href=\"mailto:a&quot;b&#039;@c.fr?subject=A propos de ton site\">"),
           QStringLiteral("<a href=\"http://exemple.fr/?p=&quot;x&quot;&amp;q=&lt;b&gt;\">"),
           QStringLiteral("<h1>Mes &quot;BD&quot; &lt;à moi&gt;</h1>"),
           QStringLiteral("<img src=\"cou&quot;vertures/")}},
         {"serie.php?coll=albums&idserie=12",
          {QStringLiteral("<tr><th>Rangé&nbsp;&quot;ici&quot;&nbsp;&lt;b&gt;&nbsp;:</th>"),
-          QStringLiteral("<img src=\"cou&quot;vertures/")}},
+          QStringLiteral("<img src=\"cou&quot;vertures/Tom&amp;copy.jpg\"")}},
         {"imprimer.php?coll=albums", {QStringLiteral("Mes &quot;BD&quot; &lt;à moi&gt; / Séries")}},
     };
     for (const auto& p : pages) {
@@ -605,7 +616,8 @@ TEST(ServicePages, SettingsHoldingQuotesOrTagsStayWhereTheyStand) {
         for (const QString& shown : p.shown) {
             EXPECT_TRUE(page.body.contains(cp1252::encode(shown))) << shown.toStdString();
         }
-        for (const char* raw : {"a\"b@", "=\"x\"", "\"BD\"", "cou\"v", "\"ici\"", "<à moi>"}) {
+        for (const char* raw :
+             {"a\"b", "b'@", "=\"x\"", "\"BD\"", "cou\"v", "\"ici\"", "<à moi>", "Tom&copy"}) {
             EXPECT_FALSE(page.body.contains(cp1252::encode(QString::fromUtf8(raw)))) << raw;
         }
     }

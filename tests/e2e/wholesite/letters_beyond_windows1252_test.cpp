@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QUuid>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -72,78 +73,90 @@ QString recovered(const QString& database, const QString& sql) {
     return rs->Eof() ? QStringLiteral("(aucune ligne)") : rs->Fields(0).toString();
 }
 
-class LettersBeyondWindows1252 : public testing::TestWithParam<Route> {};
+// The catalogue with the letters, published through the main window as a
+// user does, its scripts loaded, its pages showing every PHP message.
+class LettersBeyondWindows1252 : public testing::TestWithParam<Route> {
+  protected:
+    void SetUp() override {
+        KALVOR_REQUIRE_SERVERS();
+        const Route route = GetParam();
+        const bool v6 = QByteArray(route.generation) == "v6";
+        const QString catalogue =
+            mendedCatalogue(QString::fromLatin1(route.generation), scratch_.path());
+        putLettersBeyondWindows1252(catalogue, v6);
+        const QString key =
+            v6 ? QStringLiteral("Software\\Ormelo6") : QStringLiteral("Software\\Orme Lo v5\\Base");
+        Registry::currentUser().createKey(key);
+        general::Set_Registry_Value(HKEY_CURRENT_USER, key, QStringLiteral("CheminBase"),
+                                    catalogue);
+
+        const QString unique =
+            QStringLiteral("lettres_") + QUuid::createUuid().toString(QUuid::Id128).left(8);
+        folder_ = phpRoot() + u'/' + unique;
+        url_ = phpUrl() + u'/' + unique;
+        ASSERT_TRUE(QDir().mkpath(folder_));
+        const QString database = createDatabase(QStringLiteral("lettres"));
+
+        run_ = std::make_unique<ProgramRun>();
+        QStringList refused;
+        const auto must = [&](bool done, const QString& what) {
+            if (!done) {
+                refused << what;
+            }
+        };
+        for (const auto& [box, value] :
+             {std::pair{QStringLiteral("box_phpexport"), folder_},
+              std::pair{QStringLiteral("box_host"), mysqlHost()},
+              std::pair{QStringLiteral("box_login"), mysqlUser()},
+              std::pair{QStringLiteral("box_password"), mysqlPassword()},
+              std::pair{QStringLiteral("box_base"), database},
+              std::pair{QStringLiteral("box_prefixe_table"), QStringLiteral("kv_")},
+              std::pair{QStringLiteral("box_titre"), kTitreSite},
+              std::pair{QStringLiteral("box_series_accueil"), QStringLiteral("10")}}) {
+            must(run_->type(box, value), box);
+        }
+        for (const char* name : {"opt_albums", "opt_acheter", "opt_parabd", "opt_revues",
+                                 "Opt_Collaborateurs", "opt_commentaire", "opt_moteur"}) {
+            must(run_->tick(QString::fromLatin1(name)), QString::fromLatin1(name));
+        }
+        run_->prompt.queueAnswers({true});
+        must(run_->choose(QStringLiteral("Opt_Sousrep")), QStringLiteral("Opt_Sousrep"));
+        must(run_->choose(route.latin1 ? QStringLiteral("opt_latin1") : QStringLiteral("opt_utf8")),
+             QStringLiteral("opt_latin1/opt_utf8"));
+        ASSERT_TRUE(refused.isEmpty()) << refused.join(u' ').toStdString();
+        QString failed;
+        for (const char* button :
+             {"btn_Create_Config", "btn_Create_Structure", "btn_Donnees_SQL", "btn_Create_PHP"}) {
+            failed += run_->click(QString::fromLatin1(button));
+        }
+        ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+
+        // Loaded into a server in its strict default mode: no error, no warning.
+        for (const char* script : {"tables.sql", "donnees.sql"}) {
+            const LoadResult loaded =
+                loadScriptFile(database, folder_ + QStringLiteral("/scripts/") + script);
+            ASSERT_TRUE(loaded.ok && loaded.errors.isEmpty())
+                << script << loaded.errors.toStdString();
+            ASSERT_TRUE(loaded.diagnostics.isEmpty())
+                << script << ": " << loaded.diagnostics.join(u'\n').toStdString();
+        }
+        QByteArray require = test::readAll(folder_ + QStringLiteral("/require.php"));
+        require.replace("error_reporting(E_ERROR | E_WARNING | E_PARSE);",
+                        "error_reporting(E_ALL);");
+        test::writeAll(folder_ + QStringLiteral("/require.php"), require);
+    }
+
+    test::IsolatedEnvironment env_;
+    QTemporaryDir scratch_;
+    QString folder_;
+    QString url_;
+    std::unique_ptr<ProgramRun> run_;
+};
 
 }  // namespace
 
-TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) {
-    KALVOR_REQUIRE_SERVERS();
-    const Route route = GetParam();
-    const bool v6 = QByteArray(route.generation) == "v6";
-    test::IsolatedEnvironment env;
-    QTemporaryDir scratch;
-    const QString catalogue =
-        mendedCatalogue(QString::fromLatin1(route.generation), scratch.path());
-    putLettersBeyondWindows1252(catalogue, v6);
-    const QString key =
-        v6 ? QStringLiteral("Software\\Ormelo6") : QStringLiteral("Software\\Orme Lo v5\\Base");
-    Registry::currentUser().createKey(key);
-    general::Set_Registry_Value(HKEY_CURRENT_USER, key, QStringLiteral("CheminBase"), catalogue);
-
-    const QString unique =
-        QStringLiteral("lettres_") + QUuid::createUuid().toString(QUuid::Id128).left(8);
-    const QString folder = phpRoot() + u'/' + unique;
-    const QString url = phpUrl() + u'/' + unique;
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString database = createDatabase(QStringLiteral("lettres"));
-
-    ProgramRun run;
-    QStringList refused;
-    const auto must = [&](bool done, const QString& what) {
-        if (!done) {
-            refused << what;
-        }
-    };
-    for (const auto& [box, value] :
-         {std::pair{QStringLiteral("box_phpexport"), folder},
-          std::pair{QStringLiteral("box_host"), mysqlHost()},
-          std::pair{QStringLiteral("box_login"), mysqlUser()},
-          std::pair{QStringLiteral("box_password"), mysqlPassword()},
-          std::pair{QStringLiteral("box_base"), database},
-          std::pair{QStringLiteral("box_prefixe_table"), QStringLiteral("kv_")},
-          std::pair{QStringLiteral("box_titre"), kTitreSite},
-          std::pair{QStringLiteral("box_series_accueil"), QStringLiteral("10")}}) {
-        must(run.type(box, value), box);
-    }
-    for (const char* name : {"opt_albums", "opt_acheter", "opt_parabd", "opt_revues",
-                             "Opt_Collaborateurs", "opt_commentaire", "opt_moteur"}) {
-        must(run.tick(QString::fromLatin1(name)), QString::fromLatin1(name));
-    }
-    run.prompt.queueAnswers({true});
-    must(run.choose(QStringLiteral("Opt_Sousrep")), QStringLiteral("Opt_Sousrep"));
-    must(run.choose(route.latin1 ? QStringLiteral("opt_latin1") : QStringLiteral("opt_utf8")),
-         QStringLiteral("opt_latin1/opt_utf8"));
-    ASSERT_TRUE(refused.isEmpty()) << refused.join(u' ').toStdString();
-    QString failed;
-    for (const char* button :
-         {"btn_Create_Config", "btn_Create_Structure", "btn_Donnees_SQL", "btn_Create_PHP"}) {
-        failed += run.click(QString::fromLatin1(button));
-    }
-    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
-
-    // Loaded into a server in its strict default mode: no error, no warning.
-    for (const char* script : {"tables.sql", "donnees.sql"}) {
-        const LoadResult loaded =
-            loadScriptFile(database, folder + QStringLiteral("/scripts/") + script);
-        EXPECT_TRUE(loaded.ok && loaded.errors.isEmpty()) << script << loaded.errors.toStdString();
-        EXPECT_TRUE(loaded.diagnostics.isEmpty())
-            << script << ": " << loaded.diagnostics.join(u'\n').toStdString();
-    }
-    QByteArray require = test::readAll(folder + QStringLiteral("/require.php"));
-    require.replace("error_reporting(E_ERROR | E_WARNING | E_PARSE);", "error_reporting(E_ALL);");
-    test::writeAll(folder + QStringLiteral("/require.php"), require);
-
-    // Each page shows each letter; a browser reads it as ISO-8859-1.
+// Each page shows each letter; a browser reads it as ISO-8859-1.
+TEST_P(LettersBeyondWindows1252, ShownOnEachPage) {
     const struct {
         const char* page;
         QStringList texts;
@@ -157,7 +170,7 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
         {"serie.php?coll=parabd&idserie=1", {kObjet}},
     };
     for (const auto& p : pages) {
-        const Page page = fetch(url + u'/' + QString::fromLatin1(p.page));
+        const Page page = fetch(url_ + u'/' + QString::fromLatin1(p.page));
         SitePage judged;
         judged.status = page.status;
         judged.body = page.body;
@@ -170,17 +183,19 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
         }
         EXPECT_FALSE(page.body.contains("Kova?evi?") || page.body.contains("?d?")) << p.page;
     }
+}
 
-    // The cover, uploaded under its UTF-8 name, shows on the card and in its
-    // enlarged view, each address taken as a browser takes it.
-    const QString covers = folder + QStringLiteral("/Couvertures");
+// The cover, uploaded under its UTF-8 name, shows on the card and in its
+// enlarged view, each address taken as a browser takes it.
+TEST_P(LettersBeyondWindows1252, CoverShownUnderItsUtf8Name) {
+    const QString covers = folder_ + QStringLiteral("/Couvertures");
     ASSERT_TRUE(QDir().mkpath(covers));
     ASSERT_TRUE(QFile::copy(siteImagesFolder() + QStringLiteral("/Encours.jpg"),
                             covers + u'/' + kCouverture));
     const auto address = [](const QString& base, const QString& attribute) {
         return QUrl(base).resolved(QUrl(shown(cp1252::encode(attribute))));
     };
-    const QString seriePage = url + QStringLiteral("/serie.php?coll=albums&idserie=1");
+    const QString seriePage = url_ + QStringLiteral("/serie.php?coll=albums&idserie=1");
     const QString serie = cp1252::decode(fetch(seriePage).body);
     static const QRegularExpression card(
         QStringLiteral("<a href=\"(_image\\.php\\?image=[^\"]*)\"[^>]*>\\s*<img src=\"([^\"]*)\""));
@@ -204,8 +219,10 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
             << picture.toStdString();
         EXPECT_EQ(fetch(picture).status, 200) << picture.toStdString();
     }
+}
 
-    // Typed in the search form, as the browser posts it.
+// Typed in the search form, as the browser posts it.
+TEST_P(LettersBeyondWindows1252, FoundAsTypedInTheSearch) {
     const struct {
         const char* coll;
         const char* field;
@@ -219,29 +236,31 @@ TEST_P(LettersBeyondWindows1252, ShownFoundAndRecoveredAsTheCatalogueHoldsThem) 
     };
     for (const auto& s : searches) {
         const SitePage page =
-            postForm(url + QStringLiteral("/search.php?coll=") + QString::fromLatin1(s.coll),
+            postForm(url_ + QStringLiteral("/search.php?coll=") + QString::fromLatin1(s.coll),
                      {{QString::fromLatin1(s.field), s.typed}});
         EXPECT_EQ(page.problem(), QString()) << s.field;
         EXPECT_TRUE(shown(page.body).contains(s.found))
             << s.field << " " << s.typed.toStdString() << "\n"
             << page.body.left(3000).toStdString();
     }
+}
 
-    // The recovery gives back each text as the catalogue holds it.
+// The recovery gives back each text as the catalogue holds it.
+TEST_P(LettersBeyondWindows1252, RecoveredAsTheCatalogueHoldsThem) {
     QTemporaryDir dir;
     const QString recovery = dir.path() + QStringLiteral("/recovery.db");
     ASSERT_TRUE(QFile::copy(QStringLiteral(KALVOR_RECOVERY_DB), recovery));
     QFile(recovery).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    auto* item = run.window.findChild<QAction*>(QStringLiteral("recovery"));
+    auto* item = run_->window.findChild<QAction*>(QStringLiteral("recovery"));
     ASSERT_NE(item, nullptr);
     item->trigger();
     FrmRecovery* dialog = FrmRecovery::Default();
     ASSERT_NE(dialog, nullptr);
     dialog->setDatabaseChooser([&] { return recovery; });
-    dialog->box_site()->setText(url);
-    run.prompt.clear();
+    dialog->box_site()->setText(url_);
+    run_->prompt.clear();
     dialog->btn_process()->click();
-    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(run_->prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     dialog->close();
     const struct {
         const char* sql;
