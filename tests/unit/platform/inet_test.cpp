@@ -136,17 +136,20 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
         QByteArray head;
         QByteArray body;
         QString read;  // null: cut
+        QString cause = QStringLiteral("sa fin manque");
     } cases[] = {
         {"cut after a whole line", "X-Kalvor-Fin: #fin#\r\n", "a\n", QString()},
         {"the mark before the end", "X-Kalvor-Fin: #fin#\r\n", "#fin#\na\n", QString()},
         {"the header lost on the way", "", "a\n#fin#\n", "a\n"},
+        // The site was reached: not "Impossible de joindre".
+        {"the connection closed amid the chunks", "Transfer-Encoding: chunked\r\n",
+         "6\r\nabcdef\r\n", QString(), QStringLiteral("connexion coupée après 6 octets")},
     };
     for (const auto& c : cases) {
-        TinyServer server("HTTP/1.0 200 OK\r\n" + c.head + "\r\n" + c.body);
+        TinyServer server("HTTP/1.1 200 OK\r\n" + c.head + "\r\n" + c.body);
         Inet inet;
         const QString url = server.url(QStringLiteral("/check_files.php"));
-        EXPECT_EQ(outcome(inet, url, "#fin#\n"),
-                  c.read.isNull() ? cut.arg(url, QStringLiteral("sa fin manque")) : c.read)
+        EXPECT_EQ(outcome(inet, url, "#fin#\n"), c.read.isNull() ? cut.arg(url, c.cause) : c.read)
             << c.name;
     }
 }
