@@ -336,6 +336,14 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
         << state.Continue_Error.toStdString();
     EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("motdepasse")));
     EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("pwd")));
+
+    // An address typed with its closing "/" is shown with one.
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    Import_MYSQL_Tables(state, SiteAccess{site.url() + u'/', QStringLiteral("secret"), inet},
+                        QStringLiteral("albums"), 29);
+    EXPECT_TRUE(state.Continue_Error.contains(site.url() + QStringLiteral("/recovery.php")))
+        << state.Continue_Error.toStdString();
+    EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("//recovery.php")));
 }
 
 TEST_F(TableImport, AnEmptyTableStoresNothingAndAMissingLocalTableFails) {
