@@ -78,8 +78,6 @@ QString networkReason(const Received& r) {
     switch (r.error) {
         case QNetworkReply::ConnectionRefusedError:
             return QStringLiteral("connexion refusée");
-        case QNetworkReply::RemoteHostClosedError:
-            return QStringLiteral("connexion fermée par le serveur sans réponse");
         case QNetworkReply::HostNotFoundError:
             return QStringLiteral("serveur introuvable");
         case QNetworkReply::SslHandshakeFailedError:
@@ -106,8 +104,12 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
             throw Error(err::HttpError,
                         QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
         }
-        // Once its status came, the site was reached: the connection was
-        // cut during the reply.
+        // The site was reached: the connection was cut during its reply, or
+        // before it.
+        if (r.status == 0 && r.error == QNetworkReply::RemoteHostClosedError) {
+            throw Error(err::HttpError,
+                        QStringLiteral("Le site %1 a fermé la connexion sans répondre.").arg(url));
+        }
         if (r.status != 0) {
             throw Error(err::HttpError,
                         QStringLiteral("La réponse du site pour %1 est incomplète (connexion "
