@@ -36,7 +36,6 @@ struct Received {
     int status = 0;
     QByteArray body;
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
-    QString errorText;
     QString reason;
     QVariant length;
     QByteArray encoding;
@@ -50,7 +49,6 @@ Received takeReply(QNetworkReply& reply) {
     // A timed-out reply is closed: reading it would only print a warning.
     r.body = reply.isOpen() ? reply.readAll() : QByteArray();
     r.error = reply.error();
-    r.errorText = reply.errorString();
     r.reason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     r.length = reply.header(QNetworkRequest::ContentLengthHeader);
     // Qt inflates a compressed body: its length is not the one announced.
@@ -75,6 +73,28 @@ QUrl redirection(const QNetworkReply& reply, const QUrl& at) {
     return next;
 }
 
+// Qt words its failures in English; the messages around them are French.
+QString networkReason(const Received& r) {
+    switch (r.error) {
+        case QNetworkReply::ConnectionRefusedError:
+            return QStringLiteral("connexion refusée");
+        case QNetworkReply::HostNotFoundError:
+            return QStringLiteral("serveur introuvable");
+        case QNetworkReply::SslHandshakeFailedError:
+            return QStringLiteral("échec de la connexion sécurisée");
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::NetworkSessionFailedError:
+            return QStringLiteral("réseau indisponible");
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyConnectionClosedError:
+        case QNetworkReply::ProxyNotFoundError:
+        case QNetworkReply::ProxyTimeoutError:
+            return QStringLiteral("échec du proxy");
+        default:
+            return QStringLiteral("erreur réseau n° %1").arg(int(r.error));
+    }
+}
+
 // The body of a reply that came whole with a 200, without its end mark.
 QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteArray& endMark) {
     if (late || r.status == 0 ||
@@ -84,8 +104,21 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
             throw Error(err::HttpError,
                         QStringLiteral("Le site %1 n'a pas répondu à temps.").arg(url));
         }
+        // The site was reached: the connection was cut during its reply, or
+        // before it.
+        if (r.status == 0 && r.error == QNetworkReply::RemoteHostClosedError) {
+            throw Error(err::HttpError,
+                        QStringLiteral("Le site %1 a fermé la connexion sans répondre.").arg(url));
+        }
+        if (r.status != 0) {
+            throw Error(err::HttpError,
+                        QStringLiteral("La réponse du site pour %1 est incomplète (connexion "
+                                       "coupée après %2 octets).")
+                            .arg(url)
+                            .arg(r.body.size()));
+        }
         throw Error(err::HttpError,
-                    QStringLiteral("Impossible de joindre %1 (%2).").arg(url, r.errorText));
+                    QStringLiteral("Impossible de joindre %1 (%2).").arg(url, networkReason(r)));
     }
     if (r.status != 200) {
         throw Error(

@@ -7,6 +7,10 @@
 namespace kalvor {
 namespace {
 
+const int kKnown[] = {ENOSPC,  EDQUOT, EFBIG,        EROFS,     EACCES, EPERM, ENOENT,
+                      ENOTDIR, EISDIR, EEXIST,       ENOTEMPTY, EXDEV,  EBUSY, ETXTBSY,
+                      EMFILE,  ENFILE, ENAMETOOLONG, ELOOP,     EIO,    ENOMEM};
+
 QString frenchFor(int errnum) {
     switch (errnum) {
         case ENOSPC:
@@ -74,25 +78,25 @@ QString frenchFor(QFileDevice::FileError error) {
     }
 }
 
-QString withSystemText(const QString& french, const QString& system) {
-    return system.isEmpty() ? french : french + QStringLiteral(" (") + system + u')';
-}
-
 }  // namespace
 
 QString SystemReason(int errnum) {
-    return withSystemText(frenchFor(errnum), QString::fromLocal8Bit(std::strerror(errnum)));
+    return frenchFor(errnum);
 }
 
 QString FileReason(const QFileDevice& file, int errnum) {
     if (errnum != 0) {
         return SystemReason(errnum);
     }
-    QString system = file.errorString();
-    if (system == QLatin1String("Unknown error")) {
-        system.clear();  // Qt's text when it has none: it adds nothing
+    // Qt words a system failure with the system's own text: the number
+    // behind it is found again, so that the cause keeps its detail in French.
+    const QString system = file.errorString();
+    for (int known : kKnown) {
+        if (!system.isEmpty() && system.contains(QString::fromLocal8Bit(std::strerror(known)))) {
+            return frenchFor(known);
+        }
     }
-    return withSystemText(frenchFor(file.error()), system);
+    return frenchFor(file.error());
 }
 
 }  // namespace kalvor

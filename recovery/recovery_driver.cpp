@@ -44,17 +44,28 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     state_.GV_Recovery_DB = chosen;
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
-    bool emptyFirst = false;
-    if (!Check_Base_Is_Empty(state_, why)) {
-        if (state_.Continue_Error != QLatin1String("non vide")) {
-            QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
-            if (!why.isEmpty()) {
-                text += u'\n' + why;
-            }
-            prompt_.message(text, kBanner, PromptIcon::Critical);
-            view_.SetStatus(QString());
-            return;
+    const bool empty = Check_Base_Is_Empty(state_, why);
+    if (!empty && state_.Continue_Error != QLatin1String("non vide")) {
+        QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
+        if (!why.isEmpty()) {
+            text += u'\n' + why;
         }
+        prompt_.message(text, kBanner, PromptIcon::Critical);
+        view_.SetStatus(QString());
+        return;
+    }
+    // Before anything is asked: a base that cannot be written, or that
+    // another run is filling, is said at once.
+    std::optional<WorkCopy> work;
+    try {
+        work.emplace(chosen);
+    } catch (const Error& e) {
+        prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
+        view_.SetStatus(QString());
+        return;
+    }
+    bool emptyFirst = false;
+    if (!empty) {
         if (!prompt_.askYesNo(
                 QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"), kBanner,
                 PromptIcon::Exclamation)) {
@@ -68,7 +79,6 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     importing_ = &inet;
     cancelled_ = false;
     keepsEarlier_ = emptyFirst;
-    std::optional<WorkCopy> work;
     bool done = false;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
         // The copy's own failures leave the base as it was, and say so.
@@ -82,7 +92,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
                 return false;
             }
         };
-        if (!onCopy([&] { work.emplace(chosen); })) {
+        if (!onCopy([&] { work->Make(); })) {
             return;
         }
         state_.GV_Recovery_DB = work->path();

@@ -181,6 +181,16 @@ QVariant converted(const QString& field, Conversion conversion) {
     throw Error(err::InvalidArgument, cause);
 }
 
+// recovery.php in the site's folder; an address typed with its closing "/"
+// names the same folder.
+QString scriptUrl(const QString& site) {
+    QString folder = site;
+    while (folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    return folder + QStringLiteral("/recovery.php");
+}
+
 QString percent(const QString& text) {
     return QString::fromLatin1(cp1252::encode(text).toPercentEncoding());
 }
@@ -197,8 +207,8 @@ constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                              const QString& tablename) {
     const QString url = RecoveryUrl(access.site, access.password, tablename);
-    const QString posted =
-        access.site + QStringLiteral("/recovery.php?tablename=") + percent(tablename);
+    const QString script = scriptUrl(access.site);
+    const QString posted = script + QStringLiteral("?tablename=") + percent(tablename);
     try {
         // What follows the last row of a whole reply from the site's newer
         // recovery.php.
@@ -217,8 +227,8 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
             return std::nullopt;
         }
         QString cause = e.Description();
-        cause.replace(url, access.site + QStringLiteral("/recovery.php"));
-        cause.replace(posted, access.site + QStringLiteral("/recovery.php"));
+        cause.replace(url, script);
+        cause.replace(posted, script);
         const QString query = url.mid(url.indexOf(QStringLiteral("?pwd=")));
         cause.replace(query, QString());
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
@@ -230,7 +240,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
 }  // namespace
 
 QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename) {
-    return site + QStringLiteral("/recovery.php?pwd=") + percent(password) +
+    return scriptUrl(site) + QStringLiteral("?pwd=") + percent(password) +
            QStringLiteral("&tablename=") + percent(tablename);
 }
 

@@ -1,5 +1,8 @@
 #include "recovery/work_copy.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -23,18 +26,79 @@ QString linkedFile(const QString& base) {
     return target.isEmpty() ? base : target;
 }
 
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// A file system that cannot sync says so; that is no failure to write.
+bool syncUnsupported(int errnum) {
+    return errnum == EINVAL || errnum == ENOSYS || errnum == EOPNOTSUPP;
+}
+
+// Held on the base file itself. A run that replaced the base leaves its lock
+// on the file it replaced: the lock is taken again on the file now there.
+int lockBase(const QString& base) {
+    for (;;) {
+        const int fd = ::open(native(base).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            throw Error(err::PermissionDenied,
+                        QStringLiteral("La base Recovery « %1 » ne peut pas être ouverte (%2).")
+                            .arg(base, SystemReason(errno)));
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int errnum = errno;
+            ::close(fd);
+            if (errnum == EWOULDBLOCK) {
+                throw Error(err::PermissionDenied,
+                            QStringLiteral("La base Recovery « %1 » est en cours de récupération "
+                                           "dans une autre fenêtre : attendez la fin de cette "
+                                           "récupération.")
+                                .arg(base));
+            }
+            return -1;  // a file system without locks: the run goes on without
+        }
+        struct stat held {};
+        struct stat now {};
+        if (::fstat(fd, &held) == 0 && ::stat(native(base).constData(), &now) == 0 &&
+            held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
+            return fd;
+        }
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 WorkCopy::WorkCopy(const QString& base)
     : base_(linkedFile(base)), path_(base_ + QStringLiteral(".recuperation")) {
-    // The copy takes the base's permissions: a base that cannot be written
-    // would fail at the copy's first write, under the copy's name.
-    if (::access(QFile::encodeName(base_).constData(), W_OK) != 0) {
+    // The copy takes the base's place: both the base and its folder must
+    // take writes.
+    if (::access(native(base_).constData(), W_OK) != 0) {
         throw Error(err::PermissionDenied,
                     QStringLiteral("La base Recovery « %1 » est en lecture seule (%2).")
                         .arg(base_, SystemReason(errno)));
     }
-    QFile::remove(path_);  // left by a run the system stopped
+    const QString folder = QFileInfo(base_).absolutePath();
+    if (::access(native(folder).constData(), W_OK) != 0) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("La base Recovery « %1 » ne peut pas être remplacée : son "
+                                   "dossier est en lecture seule (%2).")
+                        .arg(base_, SystemReason(errno)));
+    }
+    lock_ = lockBase(base_);
+}
+
+WorkCopy::~WorkCopy() {
+    if (made_ && !placed_) {
+        QFile::remove(path_);
+    }
+    if (lock_ >= 0) {
+        ::close(lock_);
+    }
+}
+
+void WorkCopy::Make() {
+    QFile::remove(path_);  // left by a run the system stopped: no run holds the base
     {
         // Made empty first, so that a folder that takes no new file is told
         // by its own reason rather than as the base's.
@@ -47,37 +111,56 @@ WorkCopy::WorkCopy(const QString& base)
                             .arg(path_, FileReason(empty, errno)));
         }
     }
+    made_ = true;
     try {
         // Through the engine, which reads a base whose last write was cut
         // short as it was before that write.
         auto db = dao::DBEngine::OpenDatabase(base_);
-        QString quoted = path_;
-        quoted.replace(u'\'', QStringLiteral("''"));
-        db->ExecuteScript(QStringLiteral("VACUUM INTO '") + quoted + QStringLiteral("'"));
+        db->CopyTo(path_);
         db->Close();
     } catch (const Error& e) {
-        QFile::remove(path_);
-        throw Error(e.Number(),
-                    QStringLiteral("Impossible de copier la base Recovery dans « %1 » : %2")
-                        .arg(path_, e.Description()));
+        throw Error(e.Number(), QStringLiteral("Impossible de copier la base Recovery « %1 » : %2")
+                                    .arg(base_, e.Description()));
     }
-    QFile::setPermissions(path_, QFile::permissions(base_));
-}
-
-WorkCopy::~WorkCopy() {
-    if (!placed_) {
-        QFile::remove(path_);
+    struct stat st {};
+    if (::stat(native(base_).constData(), &st) != 0 ||
+        ::chmod(native(path_).constData(), st.st_mode & 07777) != 0) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("Impossible de donner à la copie de travail « %1 » les "
+                                   "permissions de la base Recovery (%2).")
+                        .arg(path_, SystemReason(errno)));
     }
 }
 
 void WorkCopy::Replace() {
+    // On disk before it takes the base's name, and the folder after: a power
+    // cut leaves the old base or the new one, never a base half written.
+    const int fd = ::open(native(path_).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || (::fsync(fd) != 0 && !syncUnsupported(errno))) {
+        const int errnum = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        throw Error(err::DiskError,
+                    QStringLiteral("Impossible d'écrire sur le disque la copie de travail « %1 » "
+                                   "de la base Recovery (%2).")
+                        .arg(path_, SystemReason(errnum)));
+    }
+    ::close(fd);
     // rename() puts the copy in place in one step: the base is whole until then.
-    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(base_).constData()) != 0) {
+    if (::rename(native(path_).constData(), native(base_).constData()) != 0) {
         throw Error(err::PermissionDenied,
                     QStringLiteral("Impossible de remplacer la base « %1 » (%2).")
                         .arg(base_, SystemReason(errno)));
     }
     placed_ = true;
+    // The base is replaced whatever this gives: the sync only hastens it.
+    const int folder = ::open(native(QFileInfo(base_).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 }  // namespace kalvor::recovery

@@ -6,25 +6,32 @@ namespace kalvor::recovery {
 
 // A copy of the recovery database beside it, for a run to fill: the base
 // itself changes only when the copy replaces it, in one step, once the whole
-// recovery succeeded. A copy not put in place is removed.
+// recovery succeeded. A copy not put in place is removed. The base is held
+// by one run at a time, from its claim to the end of the run.
 class WorkCopy {
   public:
-    // Raises kalvor::Error when the base cannot be read or written, or the
-    // copy made.
+    // Claims the base for this run. Raises kalvor::Error when the base or its
+    // folder cannot be written, or when another run holds it.
     explicit WorkCopy(const QString& base);
     ~WorkCopy();
     WorkCopy(const WorkCopy&) = delete;
     WorkCopy& operator=(const WorkCopy&) = delete;
 
+    // Makes the copy, with the base's permissions. Raises kalvor::Error when
+    // it cannot.
+    void Make();
+
     const QString& path() const { return path_; }
 
-    // The copy becomes the base. Raises kalvor::Error when it cannot; the
-    // base is then left as it was.
+    // The copy, written to disk, becomes the base. Raises kalvor::Error when
+    // it cannot; the base is then left as it was.
     void Replace();
 
   private:
     QString base_;
     QString path_;
+    int lock_ = -1;
+    bool made_ = false;
     bool placed_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "sitecheck/site_check.h"
 
+#include <algorithm>
+
 #include "common/banner.h"
 #include "common/operation.h"
 #include "platform/error.h"
@@ -11,17 +13,42 @@
 
 namespace kalvor::site {
 
-QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
-    QString text = QStringLiteral(
-        "Ces listes du site n'ont pas pu être lues : le résultat ne tient pas compte de "
-        "leurs répertoires.");
-    for (const UnreadListing& listing : unread) {
+namespace {
+
+QString listingLines(const QList<UnreadListing>& listings) {
+    QString text;
+    for (const UnreadListing& listing : listings) {
         text += (listing.script == kScriptThumbs ? QStringLiteral("\n- miniatures « ")
                                                  : QStringLiteral("\n- images « ")) +
                 listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php) : ") +
                 listing.reason;
     }
     return text;
+}
+
+// The reason given for a folder the site says it cannot open.
+QString invalidFolderReason() {
+    return QStringLiteral("réponse « ") + kInvalidFolder + QStringLiteral(" »");
+}
+
+}  // namespace
+
+QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
+    return QStringLiteral(
+               "Ces listes du site n'ont pas pu être lues : le résultat ne tient pas compte de "
+               "leurs répertoires.") +
+           listingLines(unread);
+}
+
+QString No_Listing_Text(const QList<UnreadListing>& notListed) {
+    const bool invalidFolder =
+        std::any_of(notListed.begin(), notListed.end(),
+                    [](const UnreadListing& l) { return l.reason == invalidFolderReason(); });
+    return QStringLiteral("aucun répertoire d'images du site n'a pu être listé. Vérifiez ") +
+           (invalidFolder ? QStringLiteral("les répertoires de l'onglet « 5. Répertoires » et ")
+                          : QString()) +
+           QStringLiteral("les fichiers check_files.php et check_thumbs.php du site.") +
+           listingLines(notListed);
 }
 
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
@@ -84,8 +111,28 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     }
     view_.Show_Phase(QStringLiteral("Recherche des informations sur le site ..."));
     state_ = SiteCheckState();
-    Get_Fichiers_Site(inet_, site, base, kScriptFiles, kTableFiles, QStringLiteral("couvertures"),
-                      state_);
+    // Every listing not read, in the order asked: what a check that read none
+    // names, each with what happened to it.
+    QList<UnreadListing> notListed;
+    const auto fetch = [&](const QString& script, const QString& rep, bool first) {
+        const qsizetype unread = state_.unread.size();
+        try {
+            if (Get_Fichiers_Site(inet_, site, base, script,
+                                  script == kScriptFiles ? kTableFiles : kTableThumbs, rep,
+                                  state_) == ListingOutcome::NotListed &&
+                state_.unread.size() == unread) {
+                notListed.append({script, rep, invalidFolderReason()});
+            }
+        } catch (const Error& e) {
+            // The first listing's failure is the check's.
+            if (first) {
+                throw;
+            }
+            state_.unread.append({script, rep, e.Description()});
+        }
+        notListed.append(state_.unread.mid(unread));
+    };
+    fetch(kScriptFiles, QStringLiteral("couvertures"), true);
     if (stopping_) {
         return Ending::Quiet;
     }
@@ -122,25 +169,13 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         if (stopping_) {
             return Ending::Quiet;
         }
-        try {
-            Get_Fichiers_Site(inet_, site, base, *script,
-                              *script == kScriptFiles ? kTableFiles : kTableThumbs, rep, state_);
-        } catch (const Error& e) {
-            state_.unread.append({*script, rep, e.Description()});
-        }
+        fetch(*script, rep, false);
     }
     if (stopping_) {
         return Ending::Quiet;
     }
     if (state_.GV_Nb_Rep == 0) {
-        cause_ = QStringLiteral("aucun répertoire d'images du site n'a pu être listé (réponse « ") +
-                 kInvalidFolder +
-                 QStringLiteral(
-                     " » ou page introuvable). Vérifiez les répertoires de l'onglet « 5. "
-                     "Répertoires » et les fichiers check_files.php et check_thumbs.php du site.");
-        if (!state_.unread.isEmpty()) {
-            cause_ += u'\n' + Unread_Listings_Text(state_.unread);
-        }
+        cause_ = No_Listing_Text(notListed);
         return Ending::Error;
     }
 

@@ -27,6 +27,9 @@ class SiteCheckView {
 
 // The message that names the listings a check went on without, and why.
 QString Unread_Listings_Text(const QList<UnreadListing>& unread);
+// Why a check that could list no folder failed: each listing asked, and what
+// happened to it.
+QString No_Listing_Text(const QList<UnreadListing>& notListed);
 
 // The site file check: the listings of the site's image and thumbnail
 // folders are loaded into the work tables of the catalogue, compared with the

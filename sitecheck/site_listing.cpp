@@ -32,7 +32,12 @@ QDateTime siteTime(QStringView text) {
 }  // namespace
 
 QString Listing_Url(const QString& box_site, const QString& script, const QString& rep) {
-    return box_site + u'/' + script + QStringLiteral(".php?current_rep=") + rep;
+    // An address typed with its closing "/" names the same folder.
+    QString site = box_site;
+    while (site.endsWith(u'/')) {
+        site.chop(1);
+    }
+    return site + u'/' + script + QStringLiteral(".php?current_rep=") + rep;
 }
 
 Listing Parse_Listing(const QString& reply) {

@@ -27,7 +27,8 @@ struct Listing {
     int malformed = 0;  // lines skipped because they were not "name@@@date"
 };
 
-// The address of a listing, joined as typed: `box_site` "/" script ".php?current_rep=" rep.
+// The address of a listing: `box_site` (without its closing "/"), "/", script,
+// ".php?current_rep=", rep.
 QString Listing_Url(const QString& box_site, const QString& script, const QString& rep);
 
 // Reads a listing reply: one "name@@@dd/mm/yyyy hh:mm:ss" line per file, the

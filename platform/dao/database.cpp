@@ -13,6 +13,7 @@
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/recordset_impl.h"
 #include "platform/dao/row_cursor.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::dao {
 
@@ -157,6 +158,32 @@ TableDefs Database::TableDefs() {
 
 void Database::ExecuteScript(const QString& sqliteScript) {
     impl_->live().exec(jetsql::AddTextCollation(sqliteScript));
+}
+
+void Database::CopyTo(const QString& path) {
+    Connection& c = impl_->live();
+    QString quoted = path;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    const int rc = sqlite3_exec(c.handle(), ("VACUUM INTO '" + quoted + u'\'').toUtf8().constData(),
+                                nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+        return;
+    }
+    // Only the copy is written: a write that fails is the copy's, not this
+    // database's.
+    const int extended = sqlite3_extended_errcode(c.handle());
+    if ((rc & 0xff) == SQLITE_FULL ||
+        ((rc & 0xff) == SQLITE_IOERR && extended != SQLITE_IOERR_READ &&
+         extended != SQLITE_IOERR_SHORT_READ)) {
+        const int errnum = sqlite3_system_errno(c.handle());
+        throw Error(errors::EngineError,
+                    QStringLiteral("erreur d'écriture dans le fichier « %1 » (%2).")
+                        .arg(path, errnum != 0 ? SystemReason(errnum)
+                                   : (rc & 0xff) == SQLITE_FULL
+                                       ? QStringLiteral("disque plein")
+                                       : QString::fromUtf8(sqlite3_errmsg(c.handle()))));
+    }
+    c.fail(rc, QString());
 }
 
 namespace {

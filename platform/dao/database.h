@@ -43,6 +43,9 @@ class Database {
     // Runs SQLite statements as they are, several at once (building test and
     // benchmark catalogues from scripts). Not for Jet SQL.
     void ExecuteScript(const QString& sqliteScript);
+    // Writes the database whole into `path` (absent or an empty file), as it
+    // stands after its last complete write. A write that fails names `path`.
+    void CopyTo(const QString& path);
     // Runs one SQLite statement, not Jet SQL, once per list of values bound
     // in order to its parameters: texts, numbers, Yes/No as -1 / 0, dates in
     // their stored form, Null. One preparation for many rows; RecordsAffected

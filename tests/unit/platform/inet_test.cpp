@@ -149,6 +149,17 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
                   c.read.isNull() ? cut.arg(url, QStringLiteral("sa fin manque")) : c.read)
             << c.name;
     }
+    // Closed amid the chunks, the site was reached: never "Impossible de
+    // joindre". Under load Qt may take the chunks read for the whole body.
+    for (int i = 0; i < 20; ++i) {
+        TinyServer server("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n6\r\nabcdef\r\n");
+        Inet inet;
+        const QString url = server.url(QStringLiteral("/recovery.php"));
+        const QString read = outcome(inet, url);
+        EXPECT_TRUE(read == u"abcdef" ||
+                    read == cut.arg(url, QStringLiteral("connexion coupée après 6 octets")))
+            << read.toStdString();
+    }
 }
 
 TEST(Inet, APostedFormFollowsARedirectionWithItsBody) {

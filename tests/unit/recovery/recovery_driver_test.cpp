@@ -13,6 +13,7 @@
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "recovery/recovery_database.h"
+#include "support/file_size_limit.h"
 #include "support/test_paths.h"
 #include "unit/recovery/fake_site.h"
 
@@ -239,24 +240,48 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
         auto db = dao::DBEngine::OpenDatabase(ui.chosen);
         db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
     }
-    // Where the copy goes, a folder of the user's: no file can be made there,
-    // as in a folder that is read-only or full.
     const QString copy = ui.chosen + QStringLiteral(".recuperation");
-    ASSERT_TRUE(QDir().mkpath(copy + QStringLiteral("/garde")));
-    ui.queueAnswers({true});
-    run();
-    ASSERT_EQ(ui.texts().size(), 2) << ui.texts().join(u'|').toStdString();
-    const QString message = ui.texts().last();
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Impossible de créer la copie de travail « ") +
-                                   copy + QStringLiteral(" » de la base Recovery (")))
-        << message.toStdString();
-    EXPECT_TRUE(message.endsWith(kKept)) << message.toStdString();
-    EXPECT_EQ(ui.shown().back().icon, PromptIcon::Critical);
-    EXPECT_TRUE(site.requests().isEmpty());
-    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
-    EXPECT_TRUE(QFileInfo(copy + QStringLiteral("/garde")).isDir());
-    EXPECT_FALSE(ui.labels);
-    EXPECT_FALSE(ui.running);
+    const struct {
+        const char* name;
+        bool folderInTheWay;
+        qint64 sizeLimit;  // 0: none
+        QString message;   // its start
+    } rows[] = {
+        // Where the copy goes, a folder of the user's: no file can be made
+        // there, as in a folder that is read-only.
+        {"no file can be made", true, 0,
+         QStringLiteral("Impossible de créer la copie de travail « ") + copy +
+             QStringLiteral(" » de la base Recovery (")},
+        // The copy is what could not be written, not the base.
+        {"a full disk", false, 8192,
+         QStringLiteral("Impossible de copier la base Recovery « ") + ui.chosen +
+             QStringLiteral(" » : erreur d'écriture dans le fichier « ") + copy +
+             QStringLiteral(" » (fichier trop volumineux).")},
+    };
+    for (const auto& row : rows) {
+        ui.clear();
+        ASSERT_TRUE(!row.folderInTheWay || QDir().mkpath(copy + QStringLiteral("/garde")));
+        ui.queueAnswers({true});
+        {
+            std::optional<test::FileSizeLimit> limit;
+            if (row.sizeLimit > 0) {
+                limit.emplace(row.sizeLimit);
+            }
+            run();
+        }
+        ASSERT_EQ(ui.texts().size(), 2) << ui.texts().join(u'|').toStdString();
+        const QString message = ui.texts().last();
+        EXPECT_TRUE(message.startsWith(row.message)) << message.toStdString();
+        EXPECT_TRUE(message.endsWith(kKept)) << message.toStdString();
+        EXPECT_EQ(ui.shown().back().icon, PromptIcon::Critical);
+        EXPECT_TRUE(site.requests().isEmpty());
+        EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
+        EXPECT_EQ(QFileInfo(copy + QStringLiteral("/garde")).isDir(), row.folderInTheWay)
+            << row.name;
+        EXPECT_FALSE(ui.labels);
+        EXPECT_FALSE(ui.running);
+        QDir(copy).removeRecursively();
+    }
 }
 
 TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
@@ -271,17 +296,43 @@ TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
     if (chattr("+i") != 0) {
         GTEST_SKIP() << "no immutable files here";
     }
-    ui.queueAnswers({true});
     run();
     chattr("-i");
-    ASSERT_EQ(ui.texts().size(), 2) << ui.texts().join(u'|').toStdString();
+    // Said at once: no offer to empty a base that cannot be written.
+    ASSERT_EQ(ui.texts().size(), 1) << ui.texts().join(u'|').toStdString();
     EXPECT_TRUE(ui.texts().last().startsWith(QStringLiteral("La base Recovery « ") + ui.chosen +
                                              QStringLiteral(" » est en lecture seule (")))
         << ui.texts().last().toStdString();
-    EXPECT_TRUE(ui.texts().last().endsWith(kKept));
+    EXPECT_EQ(ui.shown().back().icon, PromptIcon::Critical);
     EXPECT_TRUE(site.requests().isEmpty());
     EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
     EXPECT_FALSE(QFile::exists(ui.chosen + QStringLiteral(".recuperation")));
+}
+
+TEST_F(Recovery, ASecondRunIntoTheSameBaseIsRefusedWhileTheFirstRuns) {
+    FakeDialog other;
+    other.chosen = ui.chosen;
+    RecoveryDriver second{other, other};
+    Inet secondInet{5000};
+    site.onRequest = [&](const QString& table) {
+        if (table == QLatin1String("albums")) {
+            second.btn_process_Click(site.url(), QStringLiteral("secret"), secondInet);
+        }
+    };
+    run();
+    site.onRequest = nullptr;
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(other.texts(),
+              QStringList{QStringLiteral("La base Recovery « ") + ui.chosen +
+                          QStringLiteral(" » est en cours de récupération dans une autre fenêtre "
+                                         ": attendez la fin de cette récupération.")});
+    EXPECT_EQ(count(QStringLiteral("albums")), 1);
+
+    // Once it ended, the base is free again.
+    other.clear();
+    other.queueAnswers({true});
+    second.btn_process_Click(site.url(), QStringLiteral("secret"), secondInet);
+    EXPECT_EQ(other.texts().last(), QStringLiteral("Récupération réussie"));
 }
 
 TEST_F(Recovery, ABaseChosenThroughALinkIsTheOneRecovered) {

@@ -336,6 +336,15 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
         << state.Continue_Error.toStdString();
     EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("motdepasse")));
     EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("pwd")));
+
+    // An address typed with its closing "/" is shown with one.
+    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    Import_MYSQL_Tables(state, SiteAccess{site.url() + u'/', QStringLiteral("secret"), inet},
+                        QStringLiteral("albums"), 29);
+    // The site was reached, and closed the connection.
+    EXPECT_EQ(state.Continue_Error,
+              QStringLiteral("Erreur lors de l'importation de la table albums : Le site ") +
+                  site.url() + QStringLiteral("/recovery.php a fermé la connexion sans répondre."));
 }
 
 TEST_F(TableImport, AnEmptyTableStoresNothingAndAMissingLocalTableFails) {

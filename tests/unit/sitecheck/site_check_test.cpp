@@ -192,17 +192,50 @@ TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedAndTheirFoldersAreNotCompare
 }
 
 TEST_F(Driver, AFailedCheckSaysWhy) {
+    // No folder listed: the message names what each listing gave, never a
+    // cause that did not happen.
     const QByteArray invalid = "Le r\xE9pertoire n'est pas valide !";
-    site.files(QStringLiteral("couvertures"), invalid);
-    check.btn_check_files_Click(settings);
-    ASSERT_EQ(texts().size(), 1);
-    EXPECT_TRUE(
-        texts()[0].startsWith("La vérification du site a échoué : aucun répertoire "
-                              "d'images du site n'a pu être listé"))
-        << texts()[0].toStdString();
-    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
-    EXPECT_EQ(view.fills, 0);
-    EXPECT_FALSE(check.GV_Vue_Fichiers);
+    const QString head = QStringLiteral(
+        "La vérification du site a échoué : aucun répertoire d'images du site n'a pu être "
+        "listé. Vérifiez ");
+    const QString folders = QStringLiteral("les répertoires de l'onglet « 5. Répertoires » et ");
+    const QString scripts =
+        QStringLiteral("les fichiers check_files.php et check_thumbs.php du site.");
+    const QString first = QStringLiteral("- images « couvertures » (check_files.php) : ");
+    const QString invalidLine = QStringLiteral("réponse « Le répertoire n'est pas valide ! »");
+    const struct {
+        const char* name;
+        QByteArray first;   // the first listing's reply
+        QByteArray others;  // every other listing's
+        int status;         // theirs
+        QString headline;
+        QString firstLine;   // its start
+        QString secondLine;  // its start
+    } rows[] = {
+        {"the site cannot open any folder", invalid, invalid, 200, head + folders + scripts,
+         first + invalidLine,
+         QStringLiteral("- images « versos » (check_files.php) : ") + invalidLine},
+        {"one folder invalid, the others forbidden", invalid, "Forbidden", 403,
+         head + folders + scripts, first + invalidLine,
+         QStringLiteral("- images « versos » (check_files.php) : Le site a répondu 403 ")},
+        {"an emptied script, the others forbidden", QByteArray(), "Forbidden", 403, head + scripts,
+         first, QStringLiteral("- images « versos » (check_files.php) : Le site a répondu 403 ")},
+    };
+    for (const auto& row : rows) {
+        prompt.clear();
+        site.page(QStringLiteral("/check_files.php?current_rep=couvertures"), row.first);
+        site.setUnknown(row.others, row.status);
+        check.btn_check_files_Click(settings);
+        ASSERT_EQ(texts().size(), 1) << row.name;
+        const QStringList lines = texts()[0].split(u'\n');
+        ASSERT_EQ(lines.size(), 11) << texts()[0].toStdString();
+        EXPECT_EQ(lines[0], row.headline) << row.name;
+        EXPECT_TRUE(lines[1].startsWith(row.firstLine)) << lines[1].toStdString();
+        EXPECT_TRUE(lines[2].startsWith(row.secondLine)) << lines[2].toStdString();
+        EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
+        EXPECT_EQ(view.fills, 0);
+        EXPECT_FALSE(check.GV_Vue_Fichiers);
+    }
 
     prompt.clear();
     const QString missing = env.path() + QStringLiteral("/absente.db");

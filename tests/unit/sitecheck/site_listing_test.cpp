@@ -92,13 +92,13 @@ TEST(ParseListing, DatesDoNotDependOnTheLocale) {
     EXPECT_EQ(listing.files[0].creation, at(2023, 4, 5, 13, 14, 15));
 }
 
-TEST(ListingUrl, JoinsTheAddressAsTyped) {
+TEST(ListingUrl, JoinsTheAddressWithOneSlash) {
     EXPECT_EQ(Listing_Url(QStringLiteral("http://bd.example/site"), QStringLiteral("check_files"),
                           QStringLiteral("couvertures")),
               QStringLiteral("http://bd.example/site/check_files.php?current_rep=couvertures"));
     EXPECT_EQ(Listing_Url(QStringLiteral("http://bd.example/"), QStringLiteral("check_thumbs"),
                           QStringLiteral("revues")),
-              QStringLiteral("http://bd.example//check_thumbs.php?current_rep=revues"));
+              QStringLiteral("http://bd.example/check_thumbs.php?current_rep=revues"));
 }
 
 class GetFichiersSite : public ::testing::Test {
