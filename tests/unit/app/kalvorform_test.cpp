@@ -254,6 +254,32 @@ TEST_F(KalvorformTest, ClosingSavesWhatTheWidgetsChangedForTheNextStart) {
     EXPECT_EQ(next.window.statsGrid().chart(1).code, QStringLiteral("ST02"));
 }
 
+// A settings file named relative to the folder the program starts in is that
+// file for the whole run, wherever the catalogue lies.
+TEST_F(KalvorformTest, ARelativeSettingsFileStaysTheOneOfTheStartFolder) {
+    const QString folder = env.path() + QStringLiteral("/Collection");
+    const QString base = folder + QStringLiteral("/catalogue.db");
+    QDir().mkpath(folder);
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+                                    base);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), base);
+    struct StartFolder {
+        QString before = QDir::currentPath();
+        ~StartFolder() { QDir::setCurrent(before); }
+    } start;
+    QDir::setCurrent(env.path());
+    qputenv("KALVOR_REGISTRY", "registry.reg");
+    Registry::reopenCurrentUser();
+    {
+        ProgramRun run;
+        EXPECT_EQ(run.window.statusPanel(1), base);
+        run.type("box_titre", QStringLiteral("Relatif"));
+        run.window.close();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/registry.reg")));
+    EXPECT_TRUE(test::readAll(env.registryPath()).contains("\"Titre\"=\"Relatif\""));
+}
+
 TEST_F(KalvorformTest, CommandLineLatinIsSavedAtExit) {
     {
         ProgramRun run(QStringLiteral("latin1"));
