@@ -505,8 +505,13 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     run.type("box_base", QStringLiteral("bd"));
     run.type("box_prefixe_table", QStringLiteral("kv_"));
 
+    // Set as a screen reader or a dictation tool sets it, without key presses.
+    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_titre"))
+        ->setText(QAccessible::Value, QStringLiteral("Dicté"));
+
     run.find<QPushButton>("btn_Create_Config")->click();
-    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/require.php")))
+    EXPECT_TRUE(QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/require.php")))
+                    .contains(QStringLiteral("\"Dicté\";")))
         << run.prompt.texts().join(u'|').toStdString();
     run.find<QPushButton>("btn_Create_Structure")->click();
     const QString tables =
@@ -518,6 +523,10 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
+    run.window.close();
+    EXPECT_EQ(
+        general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, QStringLiteral("Titre")).toString(),
+        QStringLiteral("Dicté"));
 }
 
 // PHP takes "08" for no number and "010" for an octal 8.
