@@ -71,21 +71,11 @@ QString flagTail(const QString& what) {
     return QStringLiteral("; //(Affichage ") + what + QStringLiteral(" => 1: oui - 0: non)");
 }
 
-bool isWholeNumber(const QString& text) {
-    static const QRegularExpression whole(QStringLiteral("^-?[0-9]+$"));
-    return whole.match(text).hasMatch();
-}
-
 // A whole number as typed, written as PHP must read it: "08" is no literal
 // at all and "010" an octal 8, so leading zeros go. Any other text stays.
 QString decimal(const QString& text) {
-    static const QRegularExpression whole(QStringLiteral("^(-?)0*([0-9]+)$"));
-    const QRegularExpressionMatch m = whole.match(text);
-    if (!m.hasMatch()) {
-        return text;
-    }
-    const QString digits = m.captured(2);
-    return digits == u"0" ? digits : m.captured(1) + digits;
+    const std::optional<qint32> value = vb::WholeNumber(text);
+    return value ? QString::number(*value) : text;
 }
 
 QStringList compatibilityBlock() {
@@ -459,9 +449,12 @@ ConfigRefusal checkConfig(const Settings& s) {
         {s.box_baspage, s.opt_baspage == 1, "hauteur du bas de page"},
     };
     for (const Number& n : numbers) {
-        if (n.written && !isWholeNumber(n.text)) {
-            return {QStringLiteral("Le champ « %1 » doit être un nombre entier (valeur : « %2 »)")
-                        .arg(QString::fromUtf8(n.field), n.text),
+        const vb::WholeNumberText number = vb::ReadWholeNumber(n.text);
+        if (n.written && !number.value) {
+            const QString rule = number.tooLarge ? QStringLiteral("est trop grand")
+                                                 : QStringLiteral("doit être un nombre entier");
+            return {QStringLiteral("Le champ « %1 » %2 (valeur : « %3 »)")
+                        .arg(QString::fromUtf8(n.field), rule, n.text),
                     kTitleGeneration, PromptIcon::Exclamation};
         }
     }

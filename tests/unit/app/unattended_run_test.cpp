@@ -236,7 +236,12 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"dernieres_donnees", QString(marks).replace("\"9\"", "\"2O\""),
          mark.arg("Lastidpara", "2O")},
         {"dernieres_donnees", QString(marks).replace("\"8\"", "\"99999999999\""),
-         mark.arg("Lastidrevue", "99999999999")},
+         QStringLiteral("La marque de la dernière exportation « Lastidrevue » vaut "
+                        "« 99999999999 » : ce nombre est trop grand (2147483647 au plus).") +
+             again},
+        // The rule of every count: no sign.
+        {"dernieres_donnees", QString(marks).replace("\"9\"", "\"+120\""),
+         mark.arg("Lastidpara", "+120")},
         // Rounded to 85, it would skip wish-list album 85 for good.
         {"dernieres_donnees", QString(marks).replace("\"7\"", "\"84.6\""),
          mark.arg("Lastid", "84.6")},

@@ -264,7 +264,7 @@ TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
     s.box_series_accueil = QStringLiteral("000");
     s.box_col_accueil = QStringLiteral("Auto");
     s.box_albums_accueil = QStringLiteral("010");
-    s.box_baspage = QStringLiteral("-012");
+    s.box_baspage = QStringLiteral(" 012 ");
     ASSERT_TRUE(checkConfig(s).isEmpty());
     const QStringList lines = requirePhpLines(s, someStats(), kWhen);
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_series_accueil"))
@@ -272,7 +272,7 @@ TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_ligne_accueil"))
                     .startsWith(QStringLiteral("$GV_ligne_accueil  = 10;")));
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_taille_baspage"))
-                    .startsWith(QStringLiteral("$GV_taille_baspage = -12;")));
+                    .startsWith(QStringLiteral("$GV_taille_baspage = 12;")));
 }
 
 // The texts the pages show keep a letter beyond Windows-1252 as its
@@ -395,7 +395,8 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     s.box_series_accueil = QStringLiteral("10");
     for (auto [field, value] :
          {std::pair{&Settings::box_ligne_accueil, "4.5"}, std::pair{&Settings::box_col_accueil, ""},
-          std::pair{&Settings::box_baspage, "40px"}}) {
+          std::pair{&Settings::box_baspage, "40px"},
+          std::pair{&Settings::box_series_accueil, "-5"}}) {
         Settings wrong = s;
         wrong.*field = QString::fromUtf8(value);
         EXPECT_FALSE(checkConfig(wrong).isEmpty()) << value;
