@@ -437,16 +437,16 @@ ConfigRefusal checkConfig(const Settings& s) {
     struct Number {
         const QString& text;
         bool written;
-        const char* field;
+        const char* field;  // the box's label on screen
     };
     const bool images = s.opt_image_accueil == 1;
     const bool automatic = s.box_col_accueil == QStringLiteral("Auto");
     const Number numbers[] = {
-        {s.box_series_accueil, true, "nombre de dernières séries de la page d'accueil"},
-        {s.box_col_accueil, images && !automatic, "nombre de colonnes de la page d'accueil"},
-        {s.box_ligne_accueil, images && !automatic, "nombre de lignes de la page d'accueil"},
-        {s.box_albums_accueil, images && automatic, "nombre de miniatures de la page d'accueil"},
-        {s.box_baspage, s.opt_baspage == 1, "hauteur du bas de page"},
+        {s.box_series_accueil, true, "Nombre de séries"},
+        {s.box_col_accueil, images && !automatic, "nb de colonnes"},
+        {s.box_ligne_accueil, images && !automatic, "nb de lignes"},
+        {s.box_albums_accueil, images && automatic, "nb d'albums"},
+        {s.box_baspage, s.opt_baspage == 1, "Hauteur du bas de page"},
     };
     for (const Number& n : numbers) {
         const vb::WholeNumberText number = vb::ReadWholeNumber(n.text);
@@ -469,7 +469,8 @@ bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt
     }
     const OnFailure onFailure{
         .title = kTitlePhp,
-        .message = QStringLiteral("Erreur lors de la création du fichier Configuration"),
+        .message = QStringLiteral("Erreur lors de la création du fichier Configuration : "),
+        .withCause = true,
         .erreurs = &s.GV_Erreurs,
         .logLabel = QStringLiteral("Kalvorform.btn_Create_Config_click")};
     return RunOperation(prompt, onFailure, [&] {

@@ -103,8 +103,15 @@ TEST_F(KalvorformTest, StartsOnAVersionSixCatalogueWithItsCounts) {
     EXPECT_EQ(run.window.TabNavig()->count(), 8);
     EXPECT_EQ(run.window.TabNavig()->tabText(6), QStringLiteral("7. Génération"));
     EXPECT_TRUE(run.prompt.shown().empty());
-    // The help file is optional: F1 without it does nothing and logs nothing.
-    run.window.aide_aide_Click();
+    // No help file is shipped: F1 and "Aide" say so, and log nothing.
+    run.window.show();
+    run.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&run.window));
+    QTest::keyClick(&run.window, Qt::Key_F1);
+    run.find<QAction>("aide_aide")->trigger();
+    EXPECT_EQ(run.prompt.texts(),
+              QStringList(2, QStringLiteral("Aucun fichier d'aide : ") + run.window.helpFile() +
+                                 QStringLiteral(" n'existe pas.")));
     EXPECT_FALSE(QFileInfo::exists(general::Log_Path()));
 }
 
@@ -555,6 +562,14 @@ TEST_F(KalvorformTest, NumbersTypedWithLeadingZerosReachRequirePhpAsTheirValue) 
     run.find<QPushButton>("btn_Create_Config")->click();
     EXPECT_TRUE(QString::fromLatin1(test::readAll(path))
                     .contains(QStringLiteral("\r\n$GV_series_accueil = 10; ")));
+    // A count that is none is named as the screen names its box.
+    const QString label = run.find<QLabel>("lbl_series_accueil")->text().chopped(2);
+    run.type("box_series_accueil", QStringLiteral("dix"));
+    run.prompt.clear();
+    run.find<QPushButton>("btn_Create_Config")->click();
+    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Le champ « ") + label +
+                                              QStringLiteral(" » doit être un nombre entier "
+                                                             "(valeur : « dix »)")});
     if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {
         GTEST_SKIP() << "php is not installed";
     }

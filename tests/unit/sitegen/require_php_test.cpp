@@ -387,8 +387,8 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].text,
-              QStringLiteral("Le champ « nombre de dernières séries de la page d'accueil » doit "
-                             "être un nombre entier (valeur : « dix »)"));
+              QStringLiteral("Le champ « Nombre de séries » doit être un nombre entier (valeur : "
+                             "« dix »)"));
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 
@@ -414,8 +414,11 @@ TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
     s.GV_Erreurs = QStringLiteral("avant");
     EXPECT_FALSE(btn_Create_Config_Click(s, someStats(), prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
+    // The cause too: nothing else on screen says it.
     EXPECT_EQ(prompt.shown()[0].text,
-              QStringLiteral("Erreur lors de la création du fichier Configuration"));
+              QStringLiteral("Erreur lors de la création du fichier Configuration : Chemin "
+                             "d'accès introuvable : ") +
+                  gone);
     EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3 - PHP"));
     EXPECT_TRUE(s.GV_Erreurs.startsWith(QStringLiteral("avant\nerreur : ")));
     EXPECT_FALSE(QDir(gone).exists());
