@@ -64,7 +64,9 @@ QLineEdit* FormBinding::text(const char* name, QString Settings::*member,
                              const std::function<bool()>& lostFocus) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    connect(edit, &QLineEdit::textEdited, this, [this, member, change](const QString& value) {
+    // Any change but the redraw's own: a screen reader or a dictation tool
+    // sets the text without key presses, and what the box shows is the value.
+    connect(edit, &QLineEdit::textChanged, this, [this, member, change](const QString& value) {
         settings_.*member = value;
         if (change) {
             handle(change);

@@ -262,9 +262,19 @@ void Kalvorform::recovery_Click() {
 }
 
 void Kalvorform::aide_aide_Click() {
-    // The help file is optional: without it F1 does nothing.
-    if (!helpFile_.isEmpty() && QFileInfo(helpFile_).isFile()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile_));
+    // No help file is shipped: a key that does nothing visible would look
+    // broken, so its absence is said.
+    const QString file =
+        helpFile_.isEmpty() ? settings_.GV_App_Path + QStringLiteral("/Kalvor.chm") : helpFile_;
+    if (!QFileInfo(file).isFile()) {
+        prompt_->message(
+            QStringLiteral("Aucun fichier d'aide : ") + file + QStringLiteral(" n'existe pas."),
+            kBanner, PromptIcon::Information);
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+        prompt_->message(QStringLiteral("Le fichier d'aide ") + file +
+                             QStringLiteral(" n'a pas pu être ouvert : aucun programme de ce "
+                                            "système ne lit les fichiers .chm."),
+                         kBanner, PromptIcon::Exclamation);
     }
 }
 

@@ -27,11 +27,7 @@ int runUnattended(int argc, char** argv, const CommandLine& line) {
     setProgramFolder(QCoreApplication::applicationDirPath());
     ConsolePrompt prompt;
     Settings settings;
-    // The load's checks of the window's fields speak to someone typing in
-    // them; the export names, on its one line, any setting it refuses.
-    RecordingPrompt fieldChecks;
-    start_up::Form_Load(settings, line, fieldChecks);
-    start_up::Report_Store_Problem(prompt);
+    start_up::Form_Load_Unattended(settings, line, prompt);
     return start_up::Run_Command_Export(settings, line, prompt, DataExports::Built());
 }
 

@@ -125,13 +125,13 @@ void RenamerFrame::Form_Load(const QString& GV_Rep_Base) {
     while (folder.size() > 1 && folder.endsWith(u'/')) {
         folder.chop(1);
     }
-    if (!folder.isEmpty() && QDir(folder).exists()) {
-        QDir::setCurrent(folder);
-    }
+    // The lists open on the catalogue's folder; the process's current folder
+    // stays, or every relative path it was given would name another file.
+    folder = folder.isEmpty() || !QDir(folder).exists() ? QDir::currentPath()
+                                                        : QDir(folder).canonicalPath();
     file_->show();
-    const QString current = QDir::currentPath();
-    drive_->setDriveOf(current);
-    dir_->setPath(current);
+    drive_->setDriveOf(folder);
+    dir_->setPath(folder);
     file_->setPath(dir_->Path());
 }
 

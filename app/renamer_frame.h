@@ -26,8 +26,7 @@ class RenamerFrame : public QWidget {
   public:
     RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent = nullptr);
 
-    // At start-up: the catalogue's folder becomes the current folder, which
-    // the lists then show.
+    // At start-up: the lists show the catalogue's folder.
     void Form_Load(const QString& GV_Rep_Base);
 
     DriveListBox* Drive1() const { return drive_; }

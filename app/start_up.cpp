@@ -87,6 +87,20 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
     }
 }
 
+void Form_Load_Unattended(Settings& s, const CommandLine& line, Prompt& console) {
+    // The load's checks of the window's fields speak to someone typing in
+    // them; the export names, on its one line, any setting it refuses.
+    RecordingPrompt held;
+    Form_Load(s, line, held);
+    if (!held.shown().empty()) {
+        for (const RecordingPrompt::Shown& shown : held.shown()) {
+            s.GV_Erreurs += QStringLiteral("\n[") + shown.title + QStringLiteral("] ") + shown.text;
+        }
+        general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
+    }
+    Report_Store_Problem(console);
+}
+
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports) {
     s.Mode_Commande = true;

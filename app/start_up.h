@@ -29,6 +29,11 @@ QString Rep_Base_Of(const QString& GV_Chemin_Base);
 // format. Never throws: a failure is noted in GV_Erreurs and logged.
 void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
 
+// The start of an unattended run: Form_Load, whose messages no one would
+// see go to the log with their titles, then what the store could not read or
+// write, said through `console`.
+void Form_Load_Unattended(Settings& s, const CommandLine& line, Prompt& console);
+
 // The failure handler of the start-up: "erreur : " and the description in
 // GV_Erreurs, then the log, and no message.
 void Form_Load_Failed(Settings& s, const QString& description);

@@ -52,13 +52,30 @@ qint32 CLng(const QVariant& value) {
     return static_cast<qint32>(d);
 }
 
-std::optional<qint32> WholeNumber(const QString& text) {
-    static const QRegularExpression digits(QStringLiteral("^\\s*([0-9]{1,9})\\s*$"));
-    const QRegularExpressionMatch match = digits.match(text);
-    if (!match.hasMatch()) {
-        return std::nullopt;
+WholeNumberText ReadWholeNumber(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty()) {
+        return {};
     }
-    return match.captured(1).toInt();
+    qint64 value = 0;
+    bool tooLarge = false;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9') {
+            return {};
+        }
+        if (!tooLarge) {
+            value = value * 10 + (c.unicode() - u'0');
+            tooLarge = value > std::numeric_limits<qint32>::max();
+        }
+    }
+    if (tooLarge) {
+        return {std::nullopt, true};
+    }
+    return {qint32(value), false};
+}
+
+std::optional<qint32> WholeNumber(const QString& text) {
+    return ReadWholeNumber(text).value;
 }
 
 QDateTime ParseDayFirst(const QString& text) {

@@ -23,8 +23,15 @@ double CDbl(const QVariant& value);
 qint16 CInt(const QVariant& value);
 qint32 CLng(const QVariant& value);
 
-// A count as typed in a box or stored: ASCII digits only, nine at most,
-// blanks around them allowed; none for a sign, a fraction or a word.
+// The one rule for a count or an id as typed in a box or kept in the
+// settings: ASCII digits, blanks around them allowed; no sign, fraction,
+// exponent or word. A number past 2,147,483,647 is too large to be held.
+struct WholeNumberText {
+    std::optional<qint32> value;
+    bool tooLarge = false;
+};
+WholeNumberText ReadWholeNumber(const QString& text);
+// The value, none for a text the rule refuses.
 std::optional<qint32> WholeNumber(const QString& text);
 
 // A date text read day first ("25/12/2024", "25/12/2024 10:30:00"); invalid

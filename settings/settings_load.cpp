@@ -1,4 +1,3 @@
-#include <QRegularExpression>
 #include <optional>
 
 #include "common/general.h"
@@ -83,9 +82,8 @@ class ConfigLoad {
         step([&] {
             // "84.6" or "1e2" would be rounded or scaled into another id,
             // and the items between the two skipped for good.
-            static const QRegularExpression whole(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
             try {
-                if (const auto text = read(key); text && !whole.match(*text).hasMatch()) {
+                if (const auto text = read(key); text && !vb::WholeNumber(*text)) {
                     throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
                 }
                 store::load(s_, key);

@@ -186,7 +186,7 @@ void Settings::opt_latin1_Click() {
 }
 
 void Settings::box_SplitGroup_Change(Prompt& prompt) {
-    if (!vb::IsNumeric(box_SplitGroup)) {
+    if (!vb::WholeNumber(box_SplitGroup)) {
         prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
     }
 }
@@ -194,12 +194,13 @@ void Settings::box_SplitGroup_Change(Prompt& prompt) {
 bool Settings::box_SplitGroup_LostFocus(Prompt& prompt) {
     // The data export splits by a count of rows: a fraction or a word would
     // stop it, and be saved for every later start.
-    if (!vb::WholeNumber(box_SplitGroup)) {
+    const std::optional<qint32> group = vb::WholeNumber(box_SplitGroup);
+    if (!group) {
         prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
         box_SplitGroup = splitGroupAccepted;
         return false;
     }
-    if (vb::CDbl(box_SplitGroup) >= 100) {
+    if (*group >= 100) {
         splitGroupAccepted = box_SplitGroup;
         return false;
     }

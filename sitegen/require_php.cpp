@@ -69,21 +69,11 @@ QString flagTail(const QString& what) {
     return QStringLiteral("; //(Affichage ") + what + QStringLiteral(" => 1: oui - 0: non)");
 }
 
-bool isWholeNumber(const QString& text) {
-    static const QRegularExpression whole(QStringLiteral("^-?[0-9]+$"));
-    return whole.match(text).hasMatch();
-}
-
 // A whole number as typed, written as PHP must read it: "08" is no literal
 // at all and "010" an octal 8, so leading zeros go. Any other text stays.
 QString decimal(const QString& text) {
-    static const QRegularExpression whole(QStringLiteral("^(-?)0*([0-9]+)$"));
-    const QRegularExpressionMatch m = whole.match(text);
-    if (!m.hasMatch()) {
-        return text;
-    }
-    const QString digits = m.captured(2);
-    return digits == u"0" ? digits : m.captured(1) + digits;
+    const std::optional<qint32> value = vb::WholeNumber(text);
+    return value ? QString::number(*value) : text;
 }
 
 QStringList compatibilityBlock() {
@@ -445,21 +435,24 @@ ConfigRefusal checkConfig(const Settings& s) {
     struct Number {
         const QString& text;
         bool written;
-        const char* field;
+        const char* field;  // the box's label on screen
     };
     const bool images = s.opt_image_accueil == 1;
     const bool automatic = s.box_col_accueil == QStringLiteral("Auto");
     const Number numbers[] = {
-        {s.box_series_accueil, true, "nombre de dernières séries de la page d'accueil"},
-        {s.box_col_accueil, images && !automatic, "nombre de colonnes de la page d'accueil"},
-        {s.box_ligne_accueil, images && !automatic, "nombre de lignes de la page d'accueil"},
-        {s.box_albums_accueil, images && automatic, "nombre de miniatures de la page d'accueil"},
-        {s.box_baspage, s.opt_baspage == 1, "hauteur du bas de page"},
+        {s.box_series_accueil, true, "Nombre de séries"},
+        {s.box_col_accueil, images && !automatic, "nb de colonnes"},
+        {s.box_ligne_accueil, images && !automatic, "nb de lignes"},
+        {s.box_albums_accueil, images && automatic, "nb d'albums"},
+        {s.box_baspage, s.opt_baspage == 1, "Hauteur du bas de page"},
     };
     for (const Number& n : numbers) {
-        if (n.written && !isWholeNumber(n.text)) {
-            return {QStringLiteral("Le champ « %1 » doit être un nombre entier (valeur : « %2 »)")
-                        .arg(QString::fromUtf8(n.field), n.text),
+        const vb::WholeNumberText number = vb::ReadWholeNumber(n.text);
+        if (n.written && !number.value) {
+            const QString rule = number.tooLarge ? QStringLiteral("est trop grand")
+                                                 : QStringLiteral("doit être un nombre entier");
+            return {QStringLiteral("Le champ « %1 » %2 (valeur : « %3 »)")
+                        .arg(QString::fromUtf8(n.field), rule, n.text),
                     kTitleGeneration, PromptIcon::Exclamation};
         }
     }
@@ -474,7 +467,8 @@ bool btn_Create_Config_Click(Settings& s, const QList<StatsEntry>& stats, Prompt
     }
     const OnFailure onFailure{
         .title = kTitlePhp,
-        .message = QStringLiteral("Erreur lors de la création du fichier Configuration"),
+        .message = QStringLiteral("Erreur lors de la création du fichier Configuration : "),
+        .withCause = true,
         .erreurs = &s.GV_Erreurs,
         .logLabel = QStringLiteral("Kalvorform.btn_Create_Config_click")};
     return RunOperation(prompt, onFailure, [&] {

@@ -20,9 +20,13 @@ QString quoted(const QString& value) {
 
 void requireMark(const std::optional<QString>& unreadable, const char* name) {
     if (unreadable) {
+        const QString fault =
+            vb::ReadWholeNumber(*unreadable).tooLarge
+                ? QStringLiteral(" : ce nombre est trop grand (2147483647 au plus).")
+                : QStringLiteral(" : ce n'est pas un nombre entier.");
         refuse(QStringLiteral("La marque de la dernière exportation ") +
                quoted(QString::fromLatin1(name)) + QStringLiteral(" vaut ") + quoted(*unreadable) +
-               QStringLiteral(" : ce n'est pas un nombre entier.") + kFullExportSetsIt);
+               fault + kFullExportSetsIt);
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "platform/cp1252.h"
+
 namespace kalvor::reg {
 namespace {
 
@@ -59,29 +61,52 @@ bool isHexContinuation(const QString& line) {
     return std::all_of(t.begin(), t.end(), [](QChar c) { return allowed.contains(c); });
 }
 
-// hex(1): UTF-16LE bytes, NUL-terminated, as regedit writes multi-line text,
-// two hex digits a byte with commas between them.
-bool decodeHex1(const QString& data, QString& out) {
-    static const QRegularExpression bytesText(
-        QStringLiteral("^\\s*(?:[0-9a-f]{2}\\s*,\\s*)*(?:[0-9a-f]{2}\\s*)?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    if (!bytesText.match(data).hasMatch()) {
-        return false;
+// A string kind's data as the file holds it: UTF-16LE, or Windows-1252 in a
+// REGEDIT4 file, NUL-terminated, two hex digits a byte with commas between.
+QString encodeHexText(const QString& kind, const QString& text, bool ansi) {
+    QByteArray bytes;
+    if (ansi) {
+        bytes = cp1252::encode(text) + '\0';
+    } else {
+        const QString terminated = text + QChar(0);
+        bytes.resize(terminated.size() * 2);
+        qToLittleEndian<char16_t>(terminated.utf16(), terminated.size(), bytes.data());
     }
-    const QByteArray bytes = QByteArray::fromHex(data.toLatin1());
-    out.resize(bytes.size() / 2);
-    qFromLittleEndian<char16_t>(bytes.constData(), out.size(), out.data());
-    if (const qsizetype end = out.indexOf(QChar(0)); end >= 0) {
-        out.truncate(end);
-    }
-    return true;
+    return kind + QString::fromLatin1(bytes.toHex(','));
 }
 
-QString encodeHex1(const QString& text) {
-    const QString terminated = text + QChar(0);
-    QByteArray bytes(terminated.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(terminated.utf16(), terminated.size(), bytes.data());
-    return QStringLiteral("hex(1):") + QString::fromLatin1(bytes.toHex(','));
+const QRegularExpression& stringKind() {
+    static const QRegularExpression kind(QStringLiteral("^(hex\\([127]\\):)(.*)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return kind;
+}
+
+// The data of a string kind written for a REGEDIT4 file, as the UTF-16 file
+// that replaces it must hold it.
+QString widenStringKind(const QString& rawData) {
+    const QRegularExpressionMatch m = stringKind().match(rawData);
+    if (!m.hasMatch()) {
+        return rawData;
+    }
+    const QByteArray ansi = QByteArray::fromHex(m.captured(2).toLatin1());
+    const QString text = cp1252::decode(ansi);
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return m.captured(1) + QString::fromLatin1(bytes.toHex(','));
+}
+
+// Whether a REGEDIT4 file can hold every name and text.
+bool ansiHolds(const QList<Key>& keys) {
+    const auto held = [](const QString& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](QChar c) { return cp1252::Holds(c.unicode()); });
+    };
+    return std::all_of(keys.begin(), keys.end(), [&](const Key& key) {
+        return held(key.path) &&
+               std::all_of(key.values.begin(), key.values.end(), [&](const Value& v) {
+                   return held(v.name) && held(v.rawData.isEmpty() ? v.text : v.rawData);
+               });
+    });
 }
 
 QStringList splitLines(const QString& text) {
@@ -164,22 +189,30 @@ bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Do
             doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
             return false;
         }
-    } else if (rhs.startsWith(QStringLiteral("hex(1):"), Qt::CaseInsensitive) &&
-               decodeHex1(rhs.mid(7), value.text)) {
-        // multi-line text
-    } else if (rhs == u'-') {
-        return false;  // a deletion line: nothing to hold
-    } else {
-        // Another kind (dword, hex) is kept as written; anything else is
-        // kept too, but was not understood.
-        static const QRegularExpression kind(QStringLiteral("^(dword|hex(\\([0-9a-f]+\\))?):"),
-                                             QRegularExpression::CaseInsensitiveOption);
-        if (!kind.match(rhs).hasMatch()) {
-            doc.problems << QStringLiteral("ligne %1 : valeur illisible").arg(first + 1);
-        }
-        value.isText = false;
-        value.rawData = rhs;
+        return true;
     }
+    if (rhs == u'-') {
+        return false;  // a deletion line: nothing to hold
+    }
+    value.rawData = rhs;
+    // A text (hex(1)) or an expandable string (hex(2)), whose %VAR% stays as
+    // written: both are read as their text.
+    static const QRegularExpression text(QStringLiteral("^hex\\([12]\\):"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (text.match(rhs).hasMatch()) {
+        if (const auto decoded = decodeHexText(rhs.mid(7), doc.encoding == Encoding::Ansi)) {
+            value.text = *decoded;
+            return true;
+        }
+    }
+    // Another kind (dword, bytes) holds no text; anything else was not
+    // understood. Both are kept as written.
+    static const QRegularExpression kind(QStringLiteral("^(dword|hex(\\([0-9a-f]+\\))?):"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    if (!kind.match(rhs).hasMatch()) {
+        doc.problems << QStringLiteral("ligne %1 : valeur illisible").arg(first + 1);
+    }
+    value.readable = false;
     return true;
 }
 
@@ -192,6 +225,16 @@ const Bom kBoms[] = {
     {Encoding::Utf16Le, QByteArray("\xFF\xFE", 2)},
     {Encoding::Utf16Be, QByteArray("\xFE\xFF", 2)},
 };
+
+// The older format of the registry editor, "REGEDIT4", is in the code page
+// of Windows, never in UTF-8.
+bool isRegedit4(QByteArrayView bytes) {
+    qsizetype i = 0;
+    while (i < bytes.size() && QByteArrayView(" \t\r\n").contains(bytes[i])) {
+        ++i;
+    }
+    return bytes.sliced(i).startsWith("REGEDIT4");
+}
 
 QStringConverter::Encoding converterOf(Encoding encoding) {
     switch (encoding) {
@@ -214,6 +257,10 @@ QString decode(const QByteArray& bytes, Document& doc) {
             rest = rest.sliced(bom.bytes.size());
             break;
         }
+    }
+    if (doc.encoding == Encoding::Utf8 && isRegedit4(rest)) {
+        doc.encoding = Encoding::Ansi;
+        return cp1252::decode(rest.toByteArray());
     }
     QStringDecoder decoder(converterOf(doc.encoding), QStringConverter::Flag::Stateless);
     QString text = decoder.decode(rest);
@@ -294,22 +341,52 @@ Document parse(const QByteArray& bytes) {
     return doc;
 }
 
-QByteArray serialize(const QList<Key>& keys, Encoding encoding) {
-    QString out = kHeader + QStringLiteral("\r\n");
+std::optional<QString> decodeHexText(const QString& data, bool ansi) {
+    static const QRegularExpression bytesText(
+        QStringLiteral("^\\s*(?:[0-9a-f]{2}\\s*,\\s*)*(?:[0-9a-f]{2}\\s*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!bytesText.match(data).hasMatch()) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = QByteArray::fromHex(data.toLatin1());
+    QString out;
+    if (ansi) {
+        out = cp1252::decode(bytes);
+    } else {
+        out.resize(bytes.size() / 2);
+        qFromLittleEndian<char16_t>(bytes.constData(), out.size(), out.data());
+    }
+    if (const qsizetype end = out.indexOf(QChar(0)); end >= 0) {
+        out.truncate(end);
+    }
+    return out;
+}
+
+QByteArray serialize(const QList<Key>& keys, Encoding& encoding) {
+    // Written back as REGEDIT4 only when nothing is lost.
+    const bool widen = encoding == Encoding::Ansi && !ansiHolds(keys);
+    if (widen) {
+        encoding = Encoding::Utf16Le;
+    }
+    const bool ansi = encoding == Encoding::Ansi;
+    QString out = (ansi ? QStringLiteral("REGEDIT4") : kHeader) + QStringLiteral("\r\n");
     for (const Key& key : keys) {
         out += QStringLiteral("\r\n[") + kRoot + u'\\' + key.path + QStringLiteral("]\r\n");
         for (const Value& v : key.values) {
             out += v.name.isEmpty() ? QStringLiteral("@") : escapeString(v.name);
             out += u'=';
-            if (!v.isText) {
-                out += v.rawData;
+            if (!v.rawData.isEmpty()) {
+                out += widen ? widenStringKind(v.rawData) : v.rawData;
             } else if (v.text.contains(u'\n') || v.text.contains(u'\r')) {
-                out += encodeHex1(v.text);
+                out += encodeHexText(QStringLiteral("hex(1):"), v.text, ansi);
             } else {
                 out += escapeString(v.text);
             }
             out += QStringLiteral("\r\n");
         }
+    }
+    if (ansi) {
+        return cp1252::encode(out);
     }
     QByteArray bytes;
     for (const Bom& bom : kBoms) {

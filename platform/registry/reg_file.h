@@ -4,16 +4,19 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kalvor::reg {
 
-// One value line. Text values are REG_SZ; any other kind a person wrote by
-// hand is kept as written so that saving does not lose it.
+// One value line. A text written in quotes, or as the bytes of a string
+// kind (hex(1), hex(2): an expandable string, read as it stands), is read
+// as its text. Any other kind (dword, bytes) holds no text. A value not
+// written in quotes keeps its data as written, so that saving loses nothing.
 struct Value {
     QString name;  // "" for the default value "@"
     QString text;
-    bool isText = true;
-    QString rawData;  // right-hand side as written, when !isText
+    bool readable = true;  // false: no text could be read from it
+    QString rawData;       // right-hand side as written, unless in quotes
 };
 
 struct Key {
@@ -22,8 +25,9 @@ struct Key {
 };
 
 // How the file's text is stored. The registry editor of Windows writes
-// UTF-16LE with a byte-order mark; a file of ours is UTF-8.
-enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be };
+// UTF-16LE with a byte-order mark, or for its older "REGEDIT4" format
+// Windows-1252 (Ansi); a file of ours is UTF-8.
+enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi };
 
 struct Document {
     QList<Key> keys;
@@ -36,11 +40,19 @@ inline const QString kRoot = QStringLiteral("HKEY_CURRENT_USER");
 
 // The .reg text format: header line, [HKEY_CURRENT_USER\path] sections and
 // "name"="value" lines, CR LF or LF accepted, in UTF-8, or in UTF-8 or
-// UTF-16 (either byte order) after a byte-order mark. Keys under another root
-// are reported as problems and left out.
+// UTF-16 (either byte order) after a byte-order mark, or in Windows-1252
+// under the header "REGEDIT4". Keys under another root are reported as
+// problems and left out.
 Document parse(const QByteArray& bytes);
 // The file's text in `encoding`, with its byte-order mark where it has one.
-QByteArray serialize(const QList<Key>& keys, Encoding encoding = Encoding::Utf8);
+// A text that Windows-1252 lacks cannot go into a REGEDIT4 file: the file
+// is then written as the registry editor's UTF-16, and `encoding` says so.
+QByteArray serialize(const QList<Key>& keys, Encoding& encoding);
+
+// The text of a string kind's bytes ("41,00,00,00"): UTF-16LE, or the
+// Windows-1252 bytes of a REGEDIT4 file, up to the first NUL. None when the
+// data is no list of bytes.
+std::optional<QString> decodeHexText(const QString& data, bool ansi);
 
 // "a\\b" <-> a\b, with \" for quotes; multi-line text goes out as hex(1).
 QString escapeString(const QString& text);

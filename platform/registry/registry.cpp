@@ -73,7 +73,7 @@ void apply(QList<reg::Key>& keys, const QString& key, const QString& name, const
         k = &keys.last();
     }
     if (const auto v = findValue(k->values, name); v != k->values.end()) {
-        v->isText = true;
+        v->readable = true;
         v->text = text;
         v->rawData.clear();
     } else {
@@ -310,7 +310,12 @@ void Registry::load() {
 }
 
 QString Registry::takeProblem() {
-    return std::exchange(problem_, QString());
+    QStringList problems = unreadableValues_;
+    unreadableValues_.clear();
+    if (!problem_.isEmpty()) {
+        problems.prepend(std::exchange(problem_, QString()));
+    }
+    return problems.join(u'\n');
 }
 
 void Registry::setProblem(const QString& problem) {
@@ -355,18 +360,40 @@ bool Registry::createKey(const QString& key) {
 
 std::optional<QString> Registry::value(const QString& key, const QString& name) const {
     if (const reg::Key* k = findKey(key)) {
-        const auto v =
-            std::find_if(k->values.begin(), k->values.end(), [&](const reg::Value& candidate) {
-                return candidate.isText && sameName(candidate.name, name);
-            });
-        if (v != k->values.end()) {
-            return v->text;
+        const reg::Value* unreadable = nullptr;
+        for (const reg::Value& v : k->values) {
+            if (!sameName(v.name, name)) {
+                continue;
+            }
+            if (v.readable) {
+                return v.text;
+            }
+            unreadable = unreadable == nullptr ? &v : unreadable;
+        }
+        if (unreadable != nullptr) {
+            noteUnreadable(key, name, unreadable->rawData, storePath_);
+            return std::nullopt;
         }
     }
     if (isCatalogueApplicationKey(normalizeKey(key))) {
+        if (const auto data = wine_->unreadable(key, name)) {
+            noteUnreadable(key, name, *data, wine_->prefix() + QStringLiteral("/user.reg"));
+        }
         return wine_->value(key, name);
     }
     return std::nullopt;
+}
+
+void Registry::noteUnreadable(const QString& key, const QString& name, const QString& data,
+                              const QString& file) const {
+    const QString shown = data.size() > 40 ? data.left(40) + QStringLiteral("…") : data;
+    const QString note = QStringLiteral(
+                             "La valeur « %1 » de la clé %2 (%3) n'est pas un texte : %4. Elle "
+                             "est lue comme absente.")
+                             .arg(name, normalizeKey(key), file, shown);
+    if (!unreadableValues_.contains(note)) {
+        unreadableValues_ << note;
+    }
 }
 
 void Registry::setValue(const QString& key, const QString& name, const QString& text) {
@@ -375,7 +402,7 @@ void Registry::setValue(const QString& key, const QString& name, const QString& 
     }
     if (const reg::Key* k = findKey(key)) {
         const auto v = findValue(k->values, name);
-        if (v != k->values.end() && v->isText && v->text == text) {
+        if (v != k->values.end() && v->readable && v->text == text) {
             return;
         }
     }

@@ -54,8 +54,8 @@ class Registry {
     void setValue(const QString& key, const QString& name, const QString& text);
 
     // A French description of what went wrong reading or writing the store,
-    // given once: the caller shows it, later calls return "" until another
-    // fault.
+    // and of each value read that holds no text, given once: the caller shows
+    // it, later calls return "" until another fault.
     QString takeProblem();
     const QString& storePath() const { return storePath_; }
     // How many times the store file was written by this object.
@@ -78,6 +78,8 @@ class Registry {
     bool save();
     QString write();
     void setProblem(const QString& problem);
+    void noteUnreadable(const QString& key, const QString& name, const QString& data,
+                        const QString& file) const;
 
     QString storePath_;
     std::unique_ptr<WineRegistry> wine_;
@@ -86,6 +88,7 @@ class Registry {
     QByteArray seen_;        // the file as last read or written here
     reg::Encoding encoding_ = reg::Encoding::Utf8;
     QString problem_;
+    mutable QStringList unreadableValues_;
     bool writable_ = true;  // false when the store exists but could not be read
     bool backupDone_ = false;
     int batchDepth_ = 0;

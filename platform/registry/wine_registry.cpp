@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "platform/registry/reg_file.h"
+
 namespace kalvor {
 namespace {
 
@@ -72,6 +74,28 @@ qsizetype closingQuote(const QString& line, qsizetype start) {
 
 }  // namespace
 
+// A text ("..."), an expandable one (str(2):"...", Wine's own form), or the
+// UTF-16 bytes of either (hex(1):, hex(2):) give their text; %VAR% stays as
+// written. Any other kind holds none.
+WineRegistry::Stored WineRegistry::readValue(const QString& data) {
+    static const QRegularExpression quoted(QStringLiteral("^(?:str\\([12]\\):)?\""),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression hexText(QStringLiteral("^hex\\([12]\\):"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = quoted.match(data); m.hasMatch()) {
+        const qsizetype start = m.capturedEnd();
+        const qsizetype end = closingQuote(data, start);
+        if (end >= 0) {
+            return {unescapeWine(data.mid(start, end - start)), true, data};
+        }
+    } else if (hexText.match(data).hasMatch()) {
+        if (const auto text = reg::decodeHexText(data.mid(7), false)) {
+            return {*text, true, data};
+        }
+    }
+    return {QString(), false, data};
+}
+
 WineRegistry::WineRegistry(const QString& prefix) : prefix_(prefix) {
     load();
 }
@@ -86,9 +110,10 @@ void WineRegistry::load() {
     if (!file.open(QIODevice::ReadOnly)) {
         return;
     }
-    QHash<QString, QString>* current = nullptr;
+    QHash<QString, Stored>* current = nullptr;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    for (QString line : lines) {
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
         if (line.endsWith(u'\r')) {
             line.chop(1);
         }
@@ -105,16 +130,16 @@ void WineRegistry::load() {
             continue;  // @ default values, comments, #time lines
         }
         const qsizetype nameEnd = closingQuote(line, 1);
-        if (nameEnd < 0 || nameEnd + 2 >= line.size() || line.at(nameEnd + 1) != u'=' ||
-            line.at(nameEnd + 2) != u'"') {
-            continue;  // only text values are of use
-        }
-        const qsizetype valueEnd = closingQuote(line, nameEnd + 3);
-        if (valueEnd < 0) {
+        if (nameEnd < 0 || nameEnd + 1 >= line.size() || line.at(nameEnd + 1) != u'=') {
             continue;
         }
-        current->insert(fold(unescapeWine(line.mid(1, nameEnd - 1))),
-                        unescapeWine(line.mid(nameEnd + 3, valueEnd - nameEnd - 3)));
+        QString data = line.mid(nameEnd + 2);
+        // Bytes go on over lines ending with a backslash.
+        while (data.endsWith(u'\\') && n + 1 < lines.size()) {
+            data.chop(1);
+            data += lines[++n].trimmed();
+        }
+        current->insert(fold(unescapeWine(line.mid(1, nameEnd - 1))), readValue(data));
     }
 }
 
@@ -135,14 +160,26 @@ std::optional<QString> WineRegistry::value(const QString& key, const QString& na
         return std::nullopt;
     }
     const auto v = k->constFind(fold(name));
-    if (v == k->constEnd()) {
+    if (v == k->constEnd() || !v->readable) {
         return std::nullopt;
     }
     static const QRegularExpression drivePath(QStringLiteral("^[A-Za-z]:[\\\\/]"));
-    if (drivePath.match(*v).hasMatch()) {
-        return mapDosPath(*v);
+    if (drivePath.match(v->text).hasMatch()) {
+        return mapDosPath(v->text);
     }
-    return *v;
+    return v->text;
+}
+
+std::optional<QString> WineRegistry::unreadable(const QString& key, const QString& name) const {
+    const auto k = keys_.constFind(normalizeKey(key));
+    if (k == keys_.constEnd()) {
+        return std::nullopt;
+    }
+    const auto v = k->constFind(fold(name));
+    if (v == k->constEnd() || v->readable) {
+        return std::nullopt;
+    }
+    return v->asWritten;
 }
 
 QString WineRegistry::mapDosPath(const QString& windowsPath) const {

@@ -16,8 +16,11 @@ class WineRegistry {
     static QString defaultPrefix();
 
     bool keyExists(const QString& key) const;
-    // Text values; a drive path ("C:\...") comes back mapped to its Linux path.
+    // The text of a value of a string kind (a text, an expandable string as it
+    // stands); a drive path ("C:\...") comes back mapped to its Linux path.
     std::optional<QString> value(const QString& key, const QString& name) const;
+    // A value present that holds no text (a number, bytes), as written.
+    std::optional<QString> unreadable(const QString& key, const QString& name) const;
 
     // C:\Dir\file.mdb -> <prefix>/dosdevices/c:/Dir/file.mdb, resolved, each
     // part matched without regard to case as Windows does.
@@ -26,11 +29,17 @@ class WineRegistry {
     const QString& prefix() const { return prefix_; }
 
   private:
+    struct Stored {
+        QString text;
+        bool readable = true;
+        QString asWritten;
+    };
+    static Stored readValue(const QString& data);
     void load();
 
     QString prefix_;
-    // folded key -> (folded name -> text)
-    QHash<QString, QHash<QString, QString>> keys_;
+    // folded key -> (folded name -> value)
+    QHash<QString, QHash<QString, Stored>> keys_;
 };
 
 }  // namespace kalvor

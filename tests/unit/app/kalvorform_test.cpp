@@ -103,8 +103,15 @@ TEST_F(KalvorformTest, StartsOnAVersionSixCatalogueWithItsCounts) {
     EXPECT_EQ(run.window.TabNavig()->count(), 8);
     EXPECT_EQ(run.window.TabNavig()->tabText(6), QStringLiteral("7. Génération"));
     EXPECT_TRUE(run.prompt.shown().empty());
-    // The help file is optional: F1 without it does nothing and logs nothing.
-    run.window.aide_aide_Click();
+    // No help file is shipped: F1 and "Aide" say so, and log nothing.
+    run.window.show();
+    run.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&run.window));
+    QTest::keyClick(&run.window, Qt::Key_F1);
+    run.find<QAction>("aide_aide")->trigger();
+    EXPECT_EQ(run.prompt.texts(),
+              QStringList(2, QStringLiteral("Aucun fichier d'aide : ") + run.window.helpFile() +
+                                 QStringLiteral(" n'existe pas.")));
     EXPECT_FALSE(QFileInfo::exists(general::Log_Path()));
 }
 
@@ -252,6 +259,32 @@ TEST_F(KalvorformTest, ClosingSavesWhatTheWidgetsChangedForTheNextStart) {
     EXPECT_EQ(next.settings.GV_Verso, QStringLiteral("left"));
     EXPECT_TRUE(next.find<QRadioButton>("opt_latin1")->isChecked());
     EXPECT_EQ(next.window.statsGrid().chart(1).code, QStringLiteral("ST02"));
+}
+
+// A settings file named relative to the folder the program starts in is that
+// file for the whole run, wherever the catalogue lies.
+TEST_F(KalvorformTest, ARelativeSettingsFileStaysTheOneOfTheStartFolder) {
+    const QString folder = env.path() + QStringLiteral("/Collection");
+    const QString base = folder + QStringLiteral("/catalogue.db");
+    QDir().mkpath(folder);
+    catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
+                                    base);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), base);
+    struct StartFolder {
+        QString before = QDir::currentPath();
+        ~StartFolder() { QDir::setCurrent(before); }
+    } start;
+    QDir::setCurrent(env.path());
+    qputenv("KALVOR_REGISTRY", "registry.reg");
+    Registry::reopenCurrentUser();
+    {
+        ProgramRun run;
+        EXPECT_EQ(run.window.statusPanel(1), base);
+        run.type("box_titre", QStringLiteral("Relatif"));
+        run.window.close();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/registry.reg")));
+    EXPECT_TRUE(test::readAll(env.registryPath()).contains("\"Titre\"=\"Relatif\""));
 }
 
 TEST_F(KalvorformTest, CommandLineLatinIsSavedAtExit) {
@@ -479,8 +512,13 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     run.type("box_base", QStringLiteral("bd"));
     run.type("box_prefixe_table", QStringLiteral("kv_"));
 
+    // Set as a screen reader or a dictation tool sets it, without key presses.
+    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_titre"))
+        ->setText(QAccessible::Value, QStringLiteral("Dicté"));
+
     run.find<QPushButton>("btn_Create_Config")->click();
-    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/require.php")))
+    EXPECT_TRUE(QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/require.php")))
+                    .contains(QStringLiteral("\"Dicté\";")))
         << run.prompt.texts().join(u'|').toStdString();
     run.find<QPushButton>("btn_Create_Structure")->click();
     const QString tables =
@@ -492,6 +530,10 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
         EXPECT_EQ(shown.icon, PromptIcon::Information) << shown.text.toStdString();
     }
+    run.window.close();
+    EXPECT_EQ(
+        general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, QStringLiteral("Titre")).toString(),
+        QStringLiteral("Dicté"));
 }
 
 // PHP takes "08" for no number and "010" for an octal 8.
@@ -520,6 +562,14 @@ TEST_F(KalvorformTest, NumbersTypedWithLeadingZerosReachRequirePhpAsTheirValue) 
     run.find<QPushButton>("btn_Create_Config")->click();
     EXPECT_TRUE(QString::fromLatin1(test::readAll(path))
                     .contains(QStringLiteral("\r\n$GV_series_accueil = 10; ")));
+    // A count that is none is named as the screen names its box.
+    const QString label = run.find<QLabel>("lbl_series_accueil")->text().chopped(2);
+    run.type("box_series_accueil", QStringLiteral("dix"));
+    run.prompt.clear();
+    run.find<QPushButton>("btn_Create_Config")->click();
+    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Le champ « ") + label +
+                                              QStringLiteral(" » doit être un nombre entier "
+                                                             "(valeur : « dix »)")});
     if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {
         GTEST_SKIP() << "php is not installed";
     }

@@ -98,11 +98,12 @@ TEST_F(RenamerFrameTest, MenusSwitchBetweenTheTabsAndTheRenamerView) {
 }
 
 TEST_F(RenamerFrameTest, StartUpShowsTheCataloguesFolder) {
-    EXPECT_EQ(QDir::currentPath(), QDir(folder).canonicalPath());
+    // The process's own folder stays, for the relative paths it was given.
+    EXPECT_EQ(QDir::currentPath(), savedCurrent);
     EXPECT_EQ(frame()->Dir1()->Path(), QDir(folder).canonicalPath());
     EXPECT_EQ(frame()->File1()->Names(), QStringList{QStringLiteral("catalogue.db")});
     EXPECT_FALSE(frame()->File1()->isHidden());
-    EXPECT_EQ(frame()->Drive1()->Drive(), frame()->Drive1()->DriveOf(QDir::currentPath()));
+    EXPECT_EQ(frame()->Drive1()->Drive(), frame()->Drive1()->DriveOf(folder));
     EXPECT_EQ(frame()->Drive1()->itemText(0), QStringLiteral("/"));
     // Single-file mode, no conversion chosen, no table ticked.
     EXPECT_TRUE(find<QRadioButton>("opt_fichier")->isChecked());

@@ -162,6 +162,19 @@ TEST_F(StartUpTest, UnattendedRunSavesTheMarksAndNothingElse) {
               (QStringList{"\"lastid\"", "\"lastidpara\"", "\"lastidrevue\"", "\"lastrun\""}));
 }
 
+// No one sees a box in an unattended run: what the load would show is logged.
+TEST_F(StartUpTest, UnattendedStartLogsTheMessagesTheWindowWouldShow) {
+    setValue(kConfig, QStringLiteral("prefixe_table"), QStringLiteral("kv x"));
+    Settings s;
+    start_up::Form_Load_Unattended(s, CommandLine::Parse(QStringLiteral("donnees")), prompt);
+    EXPECT_TRUE(prompt.shown().empty());
+    const QString log = QString::fromUtf8(test::readAll(general::Log_Path()));
+    EXPECT_TRUE(
+        log.startsWith(QStringLiteral("Kalvorform.form_load\r\n")) &&
+        log.contains(QStringLiteral("\n[Kalvor 1.8.3] Le champ « préfixe pour les tables »")))
+        << log.toStdString();
+}
+
 TEST_F(StartUpTest, UnattendedExitCodes) {
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
     Settings failed;

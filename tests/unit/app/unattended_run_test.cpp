@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -132,13 +133,6 @@ TEST(UnattendedRun, ADamagedCatalogueIsRefusedWithoutWritingOrMovingAMark) {
 
 namespace {
 
-// The settings as the registry editor of Windows exports them: UTF-16LE after
-// its byte-order mark, CR LF.
-QByteArray regeditExport(const QString& text) {
-    QStringEncoder utf16(QStringConverter::Utf16LE);
-    return QByteArray("\xFF\xFE") + QByteArray(utf16.encode(text));
-}
-
 // Every "name"="value" line of a .reg text.
 QStringList valueLines(const QString& text) {
     QStringList lines;
@@ -152,37 +146,49 @@ QStringList valueLines(const QString& text) {
 
 }  // namespace
 
+// Its UTF-16 files, and the Windows-1252 ones of its older REGEDIT4 format.
 TEST(UnattendedRun, ASettingsFileExportedByTheWindowsRegistryEditorIsReadAndKeptWhole) {
-    kalvor::test::IsolatedEnvironment env;
-    const QString exportFolder = env.path() + QStringLiteral("/export é");
-    QDir().mkpath(exportFolder);
-    const QString text =
-        QStringLiteral(
-            "Windows Registry Editor Version 5.00\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Kalvor\\Config]\r\n"
-            "\"password\"=\"mot « de » passe\"\r\n\"host\"=\"db.example\"\r\n"
-            "\"Titre\"=\"Mes bandes dessinées\"\r\n\"split\"=\"false\"\r\n\r\n"
-            "[HKEY_CURRENT_USER\\Software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n")
-            .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
-                 exportFolder);
-    kalvor::test::writeAll(env.registryPath(), regeditExport(text));
+    const struct {
+        const char* header;
+        QStringConverter::Encoding encoding;
+        QByteArray bom;
+    } formats[] = {{"Windows Registry Editor Version 5.00", QStringConverter::Utf16LE, "\xFF\xFE"},
+                   {"REGEDIT4", QStringConverter::Latin1, ""}};
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.header);
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export é");
+        QDir().mkpath(exportFolder);
+        const QString text =
+            QString::fromLatin1(format.header) +
+            QStringLiteral(
+                "\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Kalvor\\Config]\r\n"
+                "\"password\"=\"mot « de » passe\"\r\n\"host\"=\"db.example\"\r\n"
+                "\"Titre\"=\"Mes bandes dessinées\"\r\n\"split\"=\"false\"\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n")
+                .arg(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
+                     exportFolder);
+        QStringEncoder encoder(format.encoding);
+        kalvor::test::writeAll(env.registryPath(), format.bom + QByteArray(encoder.encode(text)));
 
-    const Job job = runProgram(env, {QStringLiteral("donnees")});
-    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
-    EXPECT_FALSE(job.output.contains(QStringLiteral("illisible"))) << job.output.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
+        const Job job = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+        EXPECT_FALSE(job.output.contains(QStringLiteral("illisible"))) << job.output.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
 
-    const QByteArray after = kalvor::test::readAll(env.registryPath());
-    ASSERT_TRUE(after.startsWith("\xFF\xFE"));
-    QStringDecoder utf16(QStringConverter::Utf16LE);
-    const QString written = utf16.decode(after.mid(2));
-    EXPECT_TRUE(written.startsWith(QStringLiteral("Windows Registry Editor Version 5.00\r\n")));
-    const QStringList lines = valueLines(written);
-    for (const QString& line : valueLines(text)) {
-        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+        const QByteArray after = kalvor::test::readAll(env.registryPath());
+        ASSERT_TRUE(after.startsWith(format.bom));
+        QStringDecoder decoder(format.encoding);
+        const QString written = decoder.decode(after.mid(format.bom.size()));
+        EXPECT_TRUE(written.startsWith(QString::fromLatin1(format.header) + "\r\n"));
+        const QStringList lines = valueLines(written);
+        for (const QString& line : valueLines(text)) {
+            EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+        }
+        EXPECT_TRUE(written.contains(QStringLiteral("\"lastrun\"="))) << written.toStdString();
     }
-    EXPECT_TRUE(written.contains(QStringLiteral("\"lastrun\"="))) << written.toStdString();
 }
 
 // A copy of a file read only in part is the user's only trace of what it
@@ -236,7 +242,12 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"dernieres_donnees", QString(marks).replace("\"9\"", "\"2O\""),
          mark.arg("Lastidpara", "2O")},
         {"dernieres_donnees", QString(marks).replace("\"8\"", "\"99999999999\""),
-         mark.arg("Lastidrevue", "99999999999")},
+         QStringLiteral("La marque de la dernière exportation « Lastidrevue » vaut "
+                        "« 99999999999 » : ce nombre est trop grand (2147483647 au plus).") +
+             again},
+        // The rule of every count: no sign.
+        {"dernieres_donnees", QString(marks).replace("\"9\"", "\"+120\""),
+         mark.arg("Lastidpara", "+120")},
         // Rounded to 85, it would skip wish-list album 85 for good.
         {"dernieres_donnees", QString(marks).replace("\"7\"", "\"84.6\""),
          mark.arg("Lastid", "84.6")},
@@ -298,6 +309,48 @@ TEST(UnattendedRun, NoCatalogueNamedIsSaidAlikeByBothExports) {
         EXPECT_EQ(job.exitCode, 1);
         EXPECT_EQ(job.output, QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Erreur lors de la "
                                              "création des donnees : Fichier «  » introuvable.\n"));
+    }
+}
+
+// Wine keeps an expandable string as str(2):"...": the catalogue it names is
+// exported. A value that holds no text is said, then read as missing.
+TEST(UnattendedRun, TheCataloguePathIsReadInEveryStringFormWineWrites) {
+    const struct {
+        const char* data;
+        int exitCode;
+        QString output;
+    } cases[] = {
+        {"str(2):\"C:\\\\BD\\\\catalogue.mdb\"", 0,
+         QStringLiteral("Génération des donnees terminée")},
+        {"hex(2):43,00,3a,00,5c,00,42,00,44,00,5c,00,63,00,61,00,74,00,61,00,6c,00,6f,00,\\\n"
+         "  67,00,75,00,65,00,2e,00,6d,00,64,00,62,00,00,00",
+         0, QStringLiteral("Génération des donnees terminée")},
+        {"dword:00000001", 1,
+         QStringLiteral("La valeur « CheminBase » de la clé Software\\Ormelo6 (")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        QDir().mkpath(exportFolder);
+        const QString wine = env.path() + QStringLiteral("/wine");
+        QDir().mkpath(wine + QStringLiteral("/drive_c/BD"));
+        QFile::copy(kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")),
+                    wine + QStringLiteral("/drive_c/BD/catalogue.mdb"));
+        kalvor::test::writeAll(wine + QStringLiteral("/user.reg"),
+                               QByteArray("WINE REGISTRY Version 2\n\n[Software\\\\Ormelo6] 1\n"
+                                          "\"CheminBase\"=") +
+                                   c.data + "\n");
+        kalvor::test::writeAll(
+            env.registryPath(),
+            QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                           "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n"
+                           "\"Export\"=\"%1\"\r\n")
+                .arg(exportFolder)
+                .toUtf8());
+        const Job job = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(job.exitCode, c.exitCode) << job.output.toStdString();
+        EXPECT_TRUE(job.output.contains(c.output)) << job.output.toStdString();
     }
 }
 

@@ -41,6 +41,26 @@ TEST(Vb, ConversionsRaiseTypeMismatchAndOverflow) {
     EXPECT_EQ(errorNumber([&] { ++counter; }), err::Overflow);
 }
 
+// One rule for every count and id typed in a box or kept in the settings.
+TEST(Vb, WholeNumberTexts) {
+    struct Case {
+        const char* text;
+        std::optional<qint32> value;
+        bool tooLarge;
+    };
+    for (const Case& c :
+         {Case{"120", 120, false}, Case{" 300 ", 300, false}, Case{"0120", 120, false},
+          Case{"2147483647", 2147483647, false}, Case{"+120", {}, false}, Case{"-1", {}, false},
+          Case{"2.5", {}, false}, Case{"1e2", {}, false}, Case{"", {}, false},
+          Case{"1 2", {}, false}, Case{"2147483648", {}, true}, Case{"99999999999", {}, true},
+          Case{"99999999999x", {}, false}}) {
+        const WholeNumberText read = ReadWholeNumber(QString::fromLatin1(c.text));
+        EXPECT_EQ(read.value, c.value) << c.text;
+        EXPECT_EQ(read.tooLarge, c.tooLarge) << c.text;
+    }
+    EXPECT_FALSE(WholeNumber(QStringLiteral("١٢")));  // digits of another script
+}
+
 TEST(Vb, DayFirstDateTexts) {
     EXPECT_EQ(ParseDayFirst(QStringLiteral("25/12/2024")).date(), QDate(2024, 12, 25));
     EXPECT_EQ(ParseDayFirst(QStringLiteral("1/2/05")).date(), QDate(2005, 2, 1));

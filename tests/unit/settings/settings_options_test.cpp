@@ -47,7 +47,10 @@ TEST(SettingsOptions, SplitGroupIsANumberOfAtLeastAHundred) {
     EXPECT_TRUE(prompt.shown().empty());
     s.box_SplitGroup = QString();  // the last digit deleted
     s.box_SplitGroup_Change(prompt);
-    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Veuillez entrer un nombre")});
+    s.box_SplitGroup = QStringLiteral("2.5");  // what leaving the box refuses too
+    s.box_SplitGroup_Change(prompt);
+    EXPECT_EQ(prompt.texts(), QStringList(2, QStringLiteral("Veuillez entrer un nombre")));
+    s.box_SplitGroup = QString();
     EXPECT_EQ(s.box_SplitGroup, QString());
 
     prompt.clear();

@@ -264,7 +264,7 @@ TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
     s.box_series_accueil = QStringLiteral("000");
     s.box_col_accueil = QStringLiteral("Auto");
     s.box_albums_accueil = QStringLiteral("010");
-    s.box_baspage = QStringLiteral("-012");
+    s.box_baspage = QStringLiteral(" 012 ");
     ASSERT_TRUE(checkConfig(s).isEmpty());
     const QStringList lines = requirePhpLines(s, someStats(), kWhen);
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_series_accueil"))
@@ -272,7 +272,7 @@ TEST(RequirePhp, NumbersTypedWithLeadingZerosAreWrittenAsTheirDecimalValue) {
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_ligne_accueil"))
                     .startsWith(QStringLiteral("$GV_ligne_accueil  = 10;")));
     EXPECT_TRUE(lineOf(lines, QStringLiteral("$GV_taille_baspage"))
-                    .startsWith(QStringLiteral("$GV_taille_baspage = -12;")));
+                    .startsWith(QStringLiteral("$GV_taille_baspage = 12;")));
 }
 
 // The texts the pages show keep a letter beyond Windows-1252 as its
@@ -387,15 +387,16 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].text,
-              QStringLiteral("Le champ « nombre de dernières séries de la page d'accueil » doit "
-                             "être un nombre entier (valeur : « dix »)"));
+              QStringLiteral("Le champ « Nombre de séries » doit être un nombre entier (valeur : "
+                             "« dix »)"));
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 
     s.box_series_accueil = QStringLiteral("10");
     for (auto [field, value] :
          {std::pair{&Settings::box_ligne_accueil, "4.5"}, std::pair{&Settings::box_col_accueil, ""},
-          std::pair{&Settings::box_baspage, "40px"}}) {
+          std::pair{&Settings::box_baspage, "40px"},
+          std::pair{&Settings::box_series_accueil, "-5"}}) {
         Settings wrong = s;
         wrong.*field = QString::fromUtf8(value);
         EXPECT_FALSE(checkConfig(wrong).isEmpty()) << value;
@@ -413,8 +414,11 @@ TEST(RequirePhp, AMissingExportFolderIsReportedLoggedAndLeavesNoFile) {
     s.GV_Erreurs = QStringLiteral("avant");
     EXPECT_FALSE(btn_Create_Config_Click(s, someStats(), prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
+    // The cause too: nothing else on screen says it.
     EXPECT_EQ(prompt.shown()[0].text,
-              QStringLiteral("Erreur lors de la création du fichier Configuration"));
+              QStringLiteral("Erreur lors de la création du fichier Configuration : Chemin "
+                             "d'accès introuvable : ") +
+                  gone);
     EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3 - PHP"));
     EXPECT_TRUE(s.GV_Erreurs.startsWith(QStringLiteral("avant\nerreur : ")));
     EXPECT_FALSE(QDir(gone).exists());

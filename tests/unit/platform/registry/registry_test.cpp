@@ -61,18 +61,30 @@ TEST_F(RegistryTest, AStoreWrittenIsReadBackByAFreshInstance) {
 }
 
 TEST_F(RegistryTest, AHandEditedFileWithLfEndsAndOtherTypesIsReadAndKept) {
-    test::writeAll(store(),
-                   "Windows Registry Editor Version 5.00\n\n"
-                   "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\n"
-                   "\"Site\"=\"http://exemple.fr\"\n"
-                   "\"Count\"=dword:00000010\n");
+    // An expandable string as the registry editor exports it: "%HOME%\é".
+    const char* expandable =
+        "\"Chemin\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,\\\n"
+        "  e9,00,00,00\n";
+    test::writeAll(store(), QByteArray("Windows Registry Editor Version 5.00\n\n"
+                                       "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\n"
+                                       "\"Site\"=\"http://exemple.fr\"\n"
+                                       "\"Count\"=dword:00000010\n") +
+                                expandable);
     Registry reg(store(), wine());
-    EXPECT_EQ(reg.value(QStringLiteral("software\\kalvor\\config"), QStringLiteral("site")),
-              QStringLiteral("http://exemple.fr"));
-    EXPECT_FALSE(reg.value(QStringLiteral("software\\kalvor\\config"), QStringLiteral("count")));
-    reg.setValue(QStringLiteral("software\\kalvor\\config"), QStringLiteral("Site"),
-                 QStringLiteral("y"));
-    EXPECT_TRUE(test::readAll(store()).contains("\"Count\"=dword:00000010"));
+    const QString config = QStringLiteral("software\\kalvor\\config");
+    EXPECT_EQ(reg.value(config, QStringLiteral("site")), QStringLiteral("http://exemple.fr"));
+    EXPECT_EQ(reg.value(config, QStringLiteral("chemin")), QStringLiteral("%HOME%\\é"));
+    // Present but no text: said, and read as missing.
+    EXPECT_FALSE(reg.value(config, QStringLiteral("count")));
+    EXPECT_FALSE(reg.value(config, QStringLiteral("count")));
+    EXPECT_EQ(reg.takeProblem(),
+              QStringLiteral("La valeur « count » de la clé software\\kalvor\\config (") + store() +
+                  QStringLiteral(") n'est pas un texte : dword:00000010. Elle est lue comme "
+                                 "absente."));
+    reg.setValue(config, QStringLiteral("Site"), QStringLiteral("y"));
+    const QByteArray written = test::readAll(store());
+    EXPECT_TRUE(written.contains("\"Count\"=dword:00000010"));
+    EXPECT_TRUE(written.contains("\"Chemin\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,e9"));
 }
 
 TEST_F(RegistryTest, ACorruptFileIsReportedOnceAndKeptUnderANameNoLaterRunWritesOver) {
@@ -173,6 +185,41 @@ TEST_F(RegistryTest, UnicodeFilesAreReadAndWrittenBackInTheirOwnEncoding) {
     }
 }
 
+// The registry editor's older format is in Windows-1252: read so, and
+// written back so while the code page holds every text.
+TEST_F(RegistryTest, ARegedit4FileIsReadAndWrittenBackInWindows1252) {
+    const QString config = QStringLiteral("software\\Kalvor\\Config");
+    const QByteArray titre =
+        "\"Titre\"=\"Bandes dessin\xE9"
+        "es \x80\"\r\n";
+    const QByteArray chemin = "\"Chemin\"=hex(2):25,48,4f,4d,45,25,5c,e9,00\r\n";
+    test::writeAll(store(), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n" +
+                                titre + chemin);
+    const auto expectValues = [&](Registry& reg) {
+        EXPECT_TRUE(reg.takeProblem().isEmpty());
+        EXPECT_EQ(reg.value(config, QStringLiteral("Titre")), QStringLiteral("Bandes dessinées €"));
+        EXPECT_EQ(reg.value(config, QStringLiteral("Chemin")), QStringLiteral("%HOME%\\é"));
+    };
+    {
+        Registry reg(store(), wine());
+        expectValues(reg);
+        reg.setValue(config, QStringLiteral("site"), QStringLiteral("é"));
+    }
+    QByteArray bytes = test::readAll(store());
+    EXPECT_TRUE(bytes.startsWith("REGEDIT4\r\n"));
+    for (const QByteArray& line : {titre, chemin, QByteArray("\"site\"=\"\xE9\"\r\n")}) {
+        EXPECT_TRUE(bytes.contains(line)) << line.constData();
+    }
+    EXPECT_FALSE(QFileInfo::exists(store() + QStringLiteral(".illisible-1")));
+
+    // A letter the code page lacks: the registry editor's UTF-16 holds it.
+    Registry(store(), wine()).setValue(config, QStringLiteral("site"), QStringLiteral("漫画"));
+    ASSERT_TRUE(test::readAll(store()).startsWith("\xFF\xFE"));
+    Registry again(store(), wine());
+    expectValues(again);
+    EXPECT_EQ(again.value(config, QStringLiteral("site")), QStringLiteral("漫画"));
+}
+
 TEST_F(RegistryTest, BytesTheEncodingCannotHoldMakeTheFileUnreadableInPart) {
     // Windows-1252 without a mark, an odd UTF-16 byte: read in part, and kept.
     const QByteArray ansi =
@@ -196,8 +243,10 @@ TEST_F(RegistryTest, CatalogueApplicationKeysComeFromWineReadOnly) {
     test::writeAll(wine() + QStringLiteral("/user.reg"),
                    "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21\n\n"
                    "[Software\\\\Ormelo6] 1700000000\n#time=1d9\n"
-                   "\"CheminBase\"=\"C:\\\\Mes Documents\\\\bd.mdb\"\n"
-                   "\"Perso1\"=\"Libell\\xe9\"\n");
+                   "\"CheminBase\"=str(2):\"C:\\\\Mes Documents\\\\bd.mdb\"\n"
+                   "\"Perso1\"=\"Libell\\xe9\"\n"
+                   "\"Perso2\"=hex(1):4c,00,69,00,\\\n  65,00,75,00,00,00\n"
+                   "\"Perso3\"=dword:00000001\n");
     Registry reg(store(), wine());
     EXPECT_TRUE(reg.keyExists(QStringLiteral("Software\\Ormelo6")));
     EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v5")));
@@ -205,6 +254,10 @@ TEST_F(RegistryTest, CatalogueApplicationKeysComeFromWineReadOnly) {
               QStringLiteral("Libellé"));
     EXPECT_TRUE(reg.value(QStringLiteral("Software\\Ormelo6"), QStringLiteral("CheminBase"))
                     ->endsWith(QStringLiteral("/Mes Documents/bd.mdb")));
+    EXPECT_EQ(reg.value(QStringLiteral("Software\\Ormelo6"), QStringLiteral("Perso2")),
+              QStringLiteral("Lieu"));
+    EXPECT_FALSE(reg.value(QStringLiteral("Software\\Ormelo6"), QStringLiteral("Perso3")));
+    EXPECT_TRUE(reg.takeProblem().contains(QStringLiteral("« Perso3 »")));
     EXPECT_FALSE(QFileInfo::exists(store()));  // nothing was written
 }
 
