@@ -97,10 +97,7 @@ QString widenStringKind(const QString& rawData) {
 
 // Whether a REGEDIT4 file can hold every name and text.
 bool ansiHolds(const QList<Key>& keys) {
-    const auto held = [](const QString& text) {
-        return std::all_of(text.begin(), text.end(),
-                           [](QChar c) { return cp1252::Holds(c.unicode()); });
-    };
+    const auto held = [](const QString& text) { return cp1252::FirstLacked(text) < 0; };
     return std::all_of(keys.begin(), keys.end(), [&](const Key& key) {
         return held(key.path) &&
                std::all_of(key.values.begin(), key.values.end(), [&](const Value& v) {
