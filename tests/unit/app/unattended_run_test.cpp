@@ -251,6 +251,9 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
                         "collection, ou choisissez « Créer un seul fichier ».")},
+        {"donnees", QString(marks).replace("\"31\"", "\"0\""),
+         QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
