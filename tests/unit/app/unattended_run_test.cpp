@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -200,13 +201,37 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_TRUE(first.output.contains(QStringLiteral("copie du fichier est gardée sous ") + copy))
         << first.output.toStdString();
     for (int run = 0; run < 2; ++run) {
+        // An older mark: each later run has its own to save.
+        QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        store.replace(QRegularExpression(QStringLiteral("\"lastrun\"=\"[^\"]*\"")),
+                      QStringLiteral("\"lastrun\"=\"01/01/2000\""));
+        kalvor::test::writeAll(env.registryPath(), store.toUtf8());
         const Job later = runProgram(env, {QStringLiteral("donnees")});
         EXPECT_EQ(later.exitCode, 0) << later.output.toStdString();
         EXPECT_FALSE(later.output.contains(QStringLiteral("illisible")))
             << later.output.toStdString();
+        EXPECT_FALSE(kalvor::test::readAll(env.registryPath()).contains("01/01/2000"));
     }
     EXPECT_EQ(kalvor::test::readAll(copy), damaged);
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
+
+    // No copy can be made: the file stays as found, and the marks it could
+    // not take end the run with their cause.
+    kalvor::test::writeAll(env.registryPath(), damaged);
+    for (int n = 2; n <= 999; ++n) {
+        kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
+                               QByteArray::number(n));
+    }
+    kalvor::test::writeAll(copy, "autre");
+    const Job unsaved = runProgram(env, {QStringLiteral("donnees")});
+    EXPECT_EQ(unsaved.exitCode, 1) << unsaved.output.toStdString();
+    EXPECT_TRUE(unsaved.output.endsWith(
+        QStringLiteral("[Kalvor 1.8.3] Les réglages ne peuvent pas être enregistrés dans %1 (le "
+                       "fichier, en partie illisible, n'a pas pu être copié sous %1.illisible-999 "
+                       ": trop de copies déjà gardées).\n")
+            .arg(env.registryPath())))
+        << unsaved.output.toStdString();
+    EXPECT_EQ(kalvor::test::readAll(env.registryPath()), damaged);
 }
 
 // A setting the exports cannot read, as a settings file edited by hand may
