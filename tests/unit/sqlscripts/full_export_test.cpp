@@ -334,6 +334,27 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
                                           "Chemin d'accès introuvable : " +
                                           dir.filePath("missing/scripts")});
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+
+    // A value the export cannot read is named where the catalogue holds it.
+    s.GV_Export = dir.path();
+    s.opt_parabd = 1;
+    const struct {
+        const char* mend;
+        QString cause;
+    } unreadable[] = {
+        {"UPDATE ALBUMS SET DateAchat = 'demain' WHERE IdAlbum = 12;",
+         "(table ALBUMS, IdAlbum 12, colonne DateAchat : « demain »)"},
+        {"UPDATE PARABD SET TypeObjet = 'affiche' WHERE IdParabd = 3;",
+         "(table PARABD, IdParabd 3, colonne TypeObjet : « affiche »)"},
+    };
+    for (const auto& c : unreadable) {
+        s.GV_Chemin_Base = fixtureCopy("v6", QString::fromUtf8(c.mend));
+        prompt.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
+                                              "Incompatibilité de type " +
+                                              c.cause});
+    }
 }
 
 TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {
