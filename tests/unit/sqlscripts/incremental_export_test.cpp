@@ -347,11 +347,6 @@ TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     EXPECT_EQ(s.GV_LastIdRevue, 22);
     EXPECT_EQ(s.GV_LastIdPara, 14);
     EXPECT_TRUE(s.GV_LastRun_Changed);
-    ASSERT_EQ(prompt.texts().size(), 1);
-    for (const char* group : {"\nPARABD\n", "\nREVUES \n22 revue(s)", "\nALBUMS A ACHETER\n"}) {
-        EXPECT_TRUE(prompt.texts()[0].contains(QString::fromUtf8(group)))
-            << prompt.texts()[0].toStdString();
-    }
     // The box may be empty when only ids were ever exported.
     s.box_LastRun.clear();
     prompt.clear();
