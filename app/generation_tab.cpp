@@ -24,7 +24,9 @@ namespace {
 
 void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run) {
     run(s, bind.prompt());
-    start_up::Save_Marks(s, bind.prompt());
+    if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
+        s.Show_LastRun();
+    }
     bind.refresh();
 }
 

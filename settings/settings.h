@@ -62,6 +62,9 @@ class Settings {
     // The last-export marks an export of this run moved since they were
     // loaded or last saved; nothing when no export moved them.
     bool Save_LastRun();
+    // "après le" and the incremental-export button from the marks, as a
+    // start shows them once saved.
+    void Show_LastRun();
 
     // ---- Module variables
 

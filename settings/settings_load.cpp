@@ -285,17 +285,12 @@ void ConfigLoad::connectionAndMarks() {
     step([&] {
         const auto v = read(Key::LastRun);
         if (v) {
-            s_.box_LastRun = *v;
             s_.GV_LastRun = *v;
-            s_.window.btn_LastDonnees_SQL_ToolTipText =
-                QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le ") +
-                s_.box_LastRun + u')';
         }
+        s_.Show_LastRun();
         s_.window.box_LastRun_Visible = v.has_value();
         s_.window.lbl_lastrun_Visible = v.has_value();
     });
-    s_.window.btn_LastDonnees_SQL_Enabled =
-        !(s_.box_LastRun.isEmpty() && s_.GV_LastId == Settings::kNeverExported);
 
     group("Prefix");
     plain(Key::Prefix);
@@ -469,6 +464,18 @@ void Settings::Check_Config(Prompt& prompt) {
     if (load.failures() > 0) {
         general::Write_Log(QStringLiteral("Kalvorform.Check_config"), GV_Erreurs);
     }
+}
+
+void Settings::Show_LastRun() {
+    if (!GV_LastRun.isEmpty()) {
+        box_LastRun = GV_LastRun;
+        window.btn_LastDonnees_SQL_ToolTipText =
+            QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le ") +
+            box_LastRun + u')';
+        window.box_LastRun_Visible = true;
+        window.lbl_lastrun_Visible = true;
+    }
+    window.btn_LastDonnees_SQL_Enabled = !(box_LastRun.isEmpty() && GV_LastId == kNeverExported);
 }
 
 }  // namespace kalvor

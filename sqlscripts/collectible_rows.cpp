@@ -13,11 +13,16 @@ namespace kalvor::collectible_rows {
 namespace {
 
 // A Null type or category is an object of no known kind: "Divers".
-int typeCode(const QVariant& type, const QVariant& category) {
+int typeCode(const RowLine& line, const dao::RowCursor& item) {
+    using namespace catalogue::exlibris;
+    const QVariant type = item.Value(TypeObjet), category = item.Value(CategorieObjet);
     if (type.isNull() || category.isNull()) {
         return 1000;
     }
-    return site_codes::GetTypeObjet(vb::CLng(type), vb::CLng(category));
+    qint32 t = 0, c = 0;
+    line.Checked(item, TypeObjet, [&] { t = vb::CLng(type); });
+    line.Checked(item, CategorieObjet, [&] { c = vb::CLng(category); });
+    return site_codes::GetTypeObjet(t, c);
 }
 
 }  // namespace
@@ -48,8 +53,10 @@ const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
         .NumberOrNull(item, IdSerie)
         .QuotedText(item, Description)
         .NumberOrNull(item, IdDessinateur)
-        .LegalDeposit(item, DL)
-        .Value(sql::NumeroOrNull(item.Value(Numero)))
+        .LegalDeposit(item, DL);
+    QString numero;
+    line.Checked(item, Numero, [&] { numero = sql::NumeroOrNull(item.Value(Numero)); });
+    line.Value(numero)
         .NumberOrNull(item, Nombre)
         .QuotedText(item, Largeur)
         .QuotedText(item, Hauteur)
@@ -59,7 +66,7 @@ const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
         .YesNo(item, HC);
     return line.YesNo(item, EA)
         .YesNo(item, TireAPart)
-        .Value(typeCode(item.Value(TypeObjet), item.Value(CategorieObjet)))
+        .Value(typeCode(line, item))
         .BareValue(item, TypeCouleur)
         .QuotedText(item, ImageEx)
         .Comment(item, Count)

@@ -67,12 +67,15 @@ qint32 SplitGroup(const Settings& s) {
     return size;
 }
 
-void RequireSplitGroups(const Settings& s) {
+void RequireGroups(const Settings& s, bool split) {
     if (s.opt_albums != 1 && s.opt_acheter != 1 && s.opt_revues != 1 && s.opt_parabd != 1) {
         refuse(QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut ") +
                quoted(s.GV_Collection_Bits) +
-               QStringLiteral(") : l'exportation scindée n'a aucun fichier à écrire. Cochez une "
-                              "collection, ou choisissez « Créer un seul fichier »."));
+               (split ? QStringLiteral(") : l'exportation scindée n'a aucun fichier à écrire. "
+                                       "Cochez une collection, ou choisissez « Créer un seul "
+                                       "fichier ».")
+                      : QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez "
+                                       "une collection.")));
     }
 }
 

@@ -65,8 +65,8 @@ class FullExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
+        export_settings::RequireGroups(s_, split_);
         if (split_) {
-            export_settings::RequireSplitGroups(s_);
             if (checked(s_.opt_albums)) {
                 splitSize_ = export_settings::SplitGroup(s_);
             }

@@ -46,6 +46,25 @@ bool checked(int box) {
     return box == 1;
 }
 
+// A group whose mark was never set is sent whole: moved to the highest id
+// without sending what lies below, the mark would keep those items off the
+// site for good.
+bool neverExported(qint32 mark) {
+    return mark == Settings::kNeverExported;
+}
+
+// The items above the mark, all of them when it was never set.
+QString above(const QString& id, qint32 mark) {
+    return neverExported(mark) ? id + QStringLiteral(" is not null")
+                               : id + QStringLiteral(" > ") + QString::number(mark);
+}
+
+// The items an earlier export sent: none when the mark was never set.
+QString upTo(const QString& id, qint32 mark) {
+    return neverExported(mark) ? id + QStringLiteral(" is null")
+                               : id + QStringLiteral(" <= ") + QString::number(mark);
+}
+
 QString number(qint32 n) {
     return QString::number(n);
 }
@@ -357,7 +376,7 @@ class IncrementalExport {
         if (!v6_ && checked(s_.opt_acheter)) {
             w.authors +=
                 writeSharedIdAuthors(*db, ExportGroup::Albums, chosen,
-                                     QStringLiteral("ACHETER.IdAlbum <= ") + number(s_.GV_LastId));
+                                     upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
         }
         w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
@@ -372,21 +391,20 @@ class IncrementalExport {
     }
 
     // Group B: the wish-list albums above the mark, with their authors and
-    // series; the mark becomes the highest wish-list id.
+    // series; the mark becomes the highest wish-list id, sent by now.
     void wishList() {
-        const QString mark = number(s_.GV_LastId);
-        const QString table = v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
+        const qint32 mark = s_.GV_LastId;
+        const QString key = (v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER")) +
+                            QStringLiteral(".IdAlbum");
         // "+": the key's own index would give the albums in another order.
-        const QString above =
-            (v6_ ? QStringLiteral("+") : QString()) + table + QStringLiteral(".IdAlbum > ") + mark;
+        const QString fresh = above((v6_ ? QStringLiteral("+") : QString()) + key, mark);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Acheter, above,
-                                    table + QStringLiteral(".IdAlbum <= ") + mark);
+        Written w = writeReferences(*db, ExportGroup::Acheter, fresh, upTo(key, mark));
         if (!v6_ && !collectionEarlier_.isEmpty()) {
-            w.authors += writeSharedIdAuthors(*db, ExportGroup::Acheter, above, collectionEarlier_);
+            w.authors += writeSharedIdAuthors(*db, ExportGroup::Acheter, fresh, collectionEarlier_);
         }
-        w.items = writeAlbums(*db, ExportGroup::Acheter, above, album_rows::Cote::Whole);
+        w.items = writeAlbums(*db, ExportGroup::Acheter, fresh, album_rows::Cote::Whole);
         if (w.total() > 0) {
             wishListText_ =
                 QStringLiteral("\nALBUMS A ACHETER\n") + w.counts(QStringLiteral("album(s)"));
@@ -404,9 +422,8 @@ class IncrementalExport {
     // written again whole, as the full export writes them.
     void magazines() {
         auto db = openCatalogue();
-        auto fresh =
-            db->OpenRecordset(QStringLiteral("SELECT count(*) FROM REVUES where idRevue > ") +
-                              number(s_.GV_LastIdRevue));
+        auto fresh = db->OpenRecordset(QStringLiteral("SELECT count(*) FROM REVUES where ") +
+                                       above(QStringLiteral("idRevue"), s_.GV_LastIdRevue));
         const qint32 issues = vb::CLng(fresh->Fields(0));
         fresh->Close();
         if (issues > 0) {
@@ -425,14 +442,13 @@ class IncrementalExport {
     void collectibles() {
         const qint32 mark = s_.GV_LastIdPara;
         const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
-        const QString above = key + QStringLiteral(" > ") + number(mark);
 
         auto db = openCatalogue();
-        Written w = writeReferences(*db, ExportGroup::Parabd, above,
-                                    key + QStringLiteral(" <= ") + number(mark));
+        Written w = writeReferences(*db, ExportGroup::Parabd, above(key, mark), upTo(key, mark));
         {
             RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
-            auto items = db->OpenCursor(collectible_rows::CollectibleQuery(version_, mark));
+            auto items = db->OpenCursor(collectible_rows::CollectibleQuery(
+                version_, neverExported(mark) ? std::nullopt : std::optional<qint32>(mark)));
             while (items->Next()) {
                 writer.Write(collectible_rows::CollectibleRow(writer.line(), *items));
                 ++w.items;

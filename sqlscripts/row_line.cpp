@@ -10,6 +10,7 @@
 
 #include "common/vb.h"
 #include "platform/dao/row_cursor.h"
+#include "platform/error.h"
 #include "sqlscripts/row_values.h"
 #include "sqlscripts/sql_values.h"
 
@@ -146,7 +147,33 @@ RowLine& RowLine::Start() {
     bytes_.resize(headSize_);
     first_ = true;
     firstEnd_ = std::string::npos;
+    idColumn_ = -1;
     return *this;
+}
+
+void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& read) const {
+    try {
+        read();
+    } catch (const Error& e) {
+        if (e.Number() != err::TypeMismatch) {
+            throw;
+        }
+        QString table = c.TableOf(column);
+        if (table.isEmpty() && idColumn_ >= 0) {
+            table = c.TableOf(idColumn_);
+        }
+        QStringList where;
+        if (!table.isEmpty()) {
+            where << QStringLiteral("table ") + table;
+        }
+        if (idColumn_ >= 0 && idColumn_ != column) {
+            where << c.ColumnOf(idColumn_) + u' ' + QString::fromUtf8(FirstValue());
+        }
+        where << QStringLiteral("colonne ") + c.ColumnOf(column);
+        throw Error(e.Number(), e.Description() + QStringLiteral(" (") +
+                                    where.join(QStringLiteral(", ")) + QStringLiteral(" : « ") +
+                                    c.Value(column).toString().left(60) + QStringLiteral(" »)"));
+    }
 }
 
 const std::string& RowLine::Bytes() {
@@ -213,7 +240,7 @@ RowLine& RowLine::QuotedText(const Cursor& c, int column) {
         default:
             break;
     }
-    text(sql::QuotedText(c.Value(column)));
+    Checked(c, column, [&] { text(sql::QuotedText(c.Value(column))); });
     return *this;
 }
 
@@ -245,7 +272,8 @@ RowLine& RowLine::Comment(const Cursor& c, int column) {
         default:
             break;
     }
-    return EscapedComment(sql::Escaped(c.Value(column)));
+    Checked(c, column, [&] { EscapedComment(sql::Escaped(c.Value(column))); });
+    return *this;
 }
 
 // The mysql client drops a CR that ends a line of its input, so the line
@@ -278,11 +306,12 @@ RowLine& RowLine::Identifier(const Cursor& c, int column) {
             appendDouble(bytes_, c.Double(column));
             break;
         default:
-            text(sql::Identifier(c.Value(column)));
+            Checked(c, column, [&] { text(sql::Identifier(c.Value(column))); });
             break;
     }
     if (first) {
         firstEnd_ = bytes_.size();
+        idColumn_ = column;
     }
     return *this;
 }
@@ -314,7 +343,7 @@ RowLine& RowLine::YesNo(const Cursor& c, int column) {
             ascii(c.Double(column) != 0 ? "1" : "0");
             return *this;
         default:
-            text(sql::YesNo(c.Value(column)));
+            Checked(c, column, [&] { text(sql::YesNo(c.Value(column))); });
             return *this;
     }
 }
@@ -337,7 +366,7 @@ RowLine& RowLine::QuotedDate(const Cursor& c, int column) {
         bytes_ += '\'';
         return *this;
     }
-    text(sql::QuotedDate(c.Value(column)));
+    Checked(c, column, [&] { text(sql::QuotedDate(c.Value(column))); });
     return *this;
 }
 
@@ -365,7 +394,7 @@ RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
         bytes_ += '\'';
         return *this;
     }
-    text(sql::LegalDeposit(c.Value(column)));
+    Checked(c, column, [&] { text(sql::LegalDeposit(c.Value(column))); });
     return *this;
 }
 
@@ -378,7 +407,7 @@ RowLine& RowLine::WholeOrNull(const Cursor& c, int column) {
         case Form::Double:
             return Value(static_cast<qint64>(std::round(c.Double(column))));
         default:
-            text(sql::WholeOrNull(c.Value(column)));
+            Checked(c, column, [&] { text(sql::WholeOrNull(c.Value(column))); });
             return *this;
     }
 }
@@ -398,7 +427,7 @@ RowLine& RowLine::CustomNumber(const Cursor& c, int column) {
         default:
             break;
     }
-    text(sql::CustomNumber(c.Value(column)));  // raises the overflow
+    Checked(c, column, [&] { text(sql::CustomNumber(c.Value(column))); });  // or the overflow
     return *this;
 }
 
@@ -424,7 +453,7 @@ RowLine& RowLine::Rating(const Cursor& c, int column) {
             return *this;
         }
     }
-    text(sql::Rating(c.Value(column)));
+    Checked(c, column, [&] { text(sql::Rating(c.Value(column))); });
     return *this;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <string>
 
 #include "sqlscripts/script_text.h"
@@ -51,6 +52,10 @@ class RowLine {
     // A comment already escaped.
     RowLine& EscapedComment(const QString& escaped);
 
+    // Runs `read`, which converts the value of `column`; a value of the wrong
+    // type is then named by its table, the row's id and the column.
+    void Checked(const Cursor& c, int column, const std::function<void()>& read) const;
+
   private:
     void separate();
     void ascii(const char* text);
@@ -66,6 +71,7 @@ class RowLine {
     std::string bytes_;
     bool first_ = true;
     size_t firstEnd_ = std::string::npos;  // the end of a first value by Identifier
+    int idColumn_ = -1;                    // the cursor's column of that value
 };
 
 }  // namespace kalvor

@@ -31,6 +31,15 @@ bool RowCursor::Next() {
     return false;
 }
 
+QString RowCursor::TableOf(int column) const {
+    return QString::fromUtf8(sqlite3_column_table_name(stmt_, column));
+}
+
+QString RowCursor::ColumnOf(int column) const {
+    const char* origin = sqlite3_column_origin_name(stmt_, column);
+    return origin != nullptr ? QString::fromUtf8(origin) : names_.value(column);
+}
+
 int RowCursor::IndexOf(const QString& name) const {
     for (int i = 0; i < names_.size(); ++i)
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0)

@@ -40,6 +40,10 @@ class RowCursor {
     // A text value's UTF-8 bytes, valid until the next step.
     std::string_view Utf8(int column) const;
     QVariant Value(int column) const;
+    // Where a column's values come from, to name them: the table, "" for a
+    // computed column; the table's own column name, else the query's.
+    QString TableOf(int column) const;
+    QString ColumnOf(int column) const;
 
   private:
     std::shared_ptr<Connection> connection_;

@@ -103,6 +103,11 @@ QString uncopiedProblem(const QString& store, const QStringList& problems, const
         .arg(store, problems.mid(0, 3).join(QStringLiteral(", ")), copy, reason);
 }
 
+QString uncopied(const QString& copy, const QString& reason) {
+    return QStringLiteral("le fichier, en partie illisible, n'a pas pu être copié sous %1 : %2")
+        .arg(copy, reason);
+}
+
 // Writes bytes into a file that must not exist yet; errno, or 0.
 int createOnly(const QString& path, const QByteArray& bytes) {
     const int fd =
@@ -286,6 +291,8 @@ void Registry::load() {
     if (!file.open(QIODevice::ReadOnly)) {
         const int errnum = errno;
         writable_ = false;
+        unwritable_ =
+            QStringLiteral("le fichier ne peut pas être lu : ") + FileReason(file, errnum);
         problem_ = QStringLiteral(
                        "Le fichier des réglages %1 ne peut pas être lu (%2). Les réglages de "
                        "cette session ne seront pas enregistrés.")
@@ -304,6 +311,7 @@ void Registry::load() {
         } else {
             // What could not be read must not be lost with the next save.
             writable_ = false;
+            unwritable_ = uncopied(copy, reason);
             problem_ = uncopiedProblem(storePath_, doc.problems, copy, reason);
         }
     }
@@ -397,14 +405,19 @@ void Registry::noteUnreadable(const QString& key, const QString& name, const QSt
 }
 
 void Registry::setValue(const QString& key, const QString& name, const QString& text) {
-    if (!writable_) {
-        return;
-    }
     if (const reg::Key* k = findKey(key)) {
         const auto v = findValue(k->values, name);
         if (v != k->values.end() && v->readable && v->text == text) {
             return;
         }
+    }
+    if (!writable_) {
+        // Lost, and said so by the save that would have kept it.
+        refused_ = true;
+        if (batchDepth_ == 0) {
+            save();
+        }
+        return;
     }
     record(Change{normalizeKey(key), name, text, false});
 }
@@ -431,6 +444,11 @@ void Registry::record(const Change& change) {
 }
 
 bool Registry::save() {
+    if (std::exchange(refused_, false)) {
+        setProblem(QStringLiteral("Les réglages ne peuvent pas être enregistrés dans %1 (%2).")
+                       .arg(storePath_, unwritable_));
+        return false;
+    }
     if (changes_.isEmpty()) {
         return true;
     }
@@ -480,10 +498,7 @@ QString Registry::write() {
             QString reason;
             const QString copy = keepUnreadableCopy(storePath_, bytes, reason);
             if (!reason.isEmpty()) {
-                return QStringLiteral(
-                           "le fichier, en partie illisible, n'a pas pu être copié "
-                           "sous %1 : %2")
-                    .arg(copy, reason);
+                return uncopied(copy, reason);
             }
             setProblem(unreadableProblem(storePath_, doc.problems, copy));
         }

@@ -90,6 +90,8 @@ class Registry {
     QString problem_;
     mutable QStringList unreadableValues_;
     bool writable_ = true;  // false when the store exists but could not be read
+    QString unwritable_;    // why, when it is not
+    bool refused_ = false;  // a change was made that the store cannot take
     bool backupDone_ = false;
     int batchDepth_ = 0;
     int writes_ = 0;

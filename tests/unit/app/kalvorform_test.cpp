@@ -28,6 +28,7 @@
 #include "app/start_up.h"
 #include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
+#include "common/vb.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/dao/database.h"
@@ -657,9 +658,22 @@ TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
 
 TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
     {
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        QDir().mkpath(exportFolder);
+        setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+                 exportFolder);
+        useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                     test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+        vb::ScopedClock clock{QDateTime(QDate(2024, 2, 1), QTime(9, 0))};
         ProgramRun never;
-        EXPECT_FALSE(never.find<QPushButton>("btn_LastDonnees_SQL")->isEnabled());
+        auto* button = never.find<QPushButton>("btn_LastDonnees_SQL");
+        EXPECT_FALSE(button->isEnabled());
         EXPECT_TRUE(never.find<QLineEdit>("box_LastRun")->isHidden());
+        // The first export, a full one, makes the next one possible at once.
+        never.find<QPushButton>("btn_Donnees_SQL")->click();
+        EXPECT_TRUE(button->isEnabled()) << never.prompt.texts().join(' ').toStdString();
+        EXPECT_EQ(never.find<QLineEdit>("box_LastRun")->text(), QStringLiteral("01/02/2024"));
+        EXPECT_FALSE(never.find<QLineEdit>("box_LastRun")->isHidden());
     }
     setValue(kConfig, QStringLiteral("Lastrun"), QStringLiteral("01/02/2024"));
     ProgramRun run;

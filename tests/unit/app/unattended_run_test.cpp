@@ -2,6 +2,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -206,13 +207,37 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_TRUE(first.output.contains(QStringLiteral("copie du fichier est gardée sous ") + copy))
         << first.output.toStdString();
     for (int run = 0; run < 2; ++run) {
+        // An older mark: each later run has its own to save.
+        QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        store.replace(QRegularExpression(QStringLiteral("\"lastrun\"=\"[^\"]*\"")),
+                      QStringLiteral("\"lastrun\"=\"01/01/2000\""));
+        kalvor::test::writeAll(env.registryPath(), store.toUtf8());
         const Job later = runProgram(env, {QStringLiteral("donnees")});
         EXPECT_EQ(later.exitCode, 0) << later.output.toStdString();
         EXPECT_FALSE(later.output.contains(QStringLiteral("illisible")))
             << later.output.toStdString();
+        EXPECT_FALSE(kalvor::test::readAll(env.registryPath()).contains("01/01/2000"));
     }
     EXPECT_EQ(kalvor::test::readAll(copy), damaged);
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
+
+    // No copy can be made: the file stays as found, and the marks it could
+    // not take end the run with their cause.
+    kalvor::test::writeAll(env.registryPath(), damaged);
+    for (int n = 2; n <= 999; ++n) {
+        kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
+                               QByteArray::number(n));
+    }
+    kalvor::test::writeAll(copy, "autre");
+    const Job unsaved = runProgram(env, {QStringLiteral("donnees")});
+    EXPECT_EQ(unsaved.exitCode, 1) << unsaved.output.toStdString();
+    EXPECT_TRUE(unsaved.output.endsWith(
+        QStringLiteral("[Kalvor 1.8.3] Les réglages ne peuvent pas être enregistrés dans %1 (le "
+                       "fichier, en partie illisible, n'a pas pu être copié sous %1.illisible-999 "
+                       ": trop de copies déjà gardées).\n")
+            .arg(env.registryPath())))
+        << unsaved.output.toStdString();
+    EXPECT_EQ(kalvor::test::readAll(env.registryPath()), damaged);
 }
 
 // A setting the exports cannot read, as a settings file edited by hand may
@@ -262,6 +287,9 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
                         "collection, ou choisissez « Créer un seul fichier ».")},
+        {"donnees", QString(marks).replace("\"31\"", "\"0\""),
+         QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
@@ -388,4 +416,30 @@ TEST(UnattendedRun, ItemsAddedToGroupsThatWereEmptyAreSentNext) {
     const QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
     EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"94\""))) << store.toStdString();
     EXPECT_TRUE(store.contains(QStringLiteral("\"lastidpara\"=\"14\""))) << store.toStdString();
+}
+
+// Groups ticked after earlier exports, whose marks were never set (empty,
+// or 999999999): the next scheduled incremental export sends them whole.
+TEST(UnattendedRun, GroupsNeverExportedGoWholeWithTheNextIncrementalExport) {
+    kalvor::test::IsolatedEnvironment env;
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"1\"\r\n"));
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    store.replace(QStringLiteral("\"collection\"=\"1\""),
+                  QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"\""));
+    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
+
+    const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
+    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+    for (const char* group :
+         {"PARABD : 12 objet(s)", "REVUES  : 20 revue(s)", "ALBUMS A ACHETER : 15 album(s)"}) {
+        EXPECT_TRUE(job.output.contains(QString::fromLatin1(group))) << job.output.toStdString();
+    }
+    const QByteArray script =
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+    EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
+    store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
 }

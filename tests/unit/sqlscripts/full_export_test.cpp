@@ -208,13 +208,21 @@ TEST_F(FullExport, SplitFilesOfEveryGroupAndTheirOrderInTheSummary) {
               albums.indexOf("INSERT INTO collaborateurs VALUES (5, 19, 2);"));
 }
 
-TEST_F(FullExport, NoGroupWritesTheClosingLineAlone) {
+// Nothing ticked, there is nothing to write: the last script stays.
+TEST_F(FullExport, NoGroupIsRefusedAndTheLastScriptKept) {
     s.GV_Chemin_Base = fixtureCopy("v6");
-    ASSERT_TRUE(run());
-    EXPECT_EQ(statements("donnees.sql"),
-              QStringList{"update kalvor set last_update = '2024-03-09';"});
-    EXPECT_EQ(prompt.texts(), QStringList{"Génération des donnees terminée\n" + dir.path() +
-                                          "/scripts/donnees.sql"});
+    s.opt_albums = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QByteArray last = test::readAll(dir.filePath("scripts/donnees.sql"));
+    s.opt_albums = 0;
+    s.GV_Collection_Bits = "0";
+    s.GV_LastRun_Changed = false;
+    prompt.clear();
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(),
+              QStringList{"Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
+                          "l'exportation n'a aucune donnée à écrire. Cochez une collection."});
+    EXPECT_EQ(test::readAll(dir.filePath("scripts/donnees.sql")), last);
     EXPECT_FALSE(s.GV_LastRun_Changed);
 
     // Split with nothing to write has no file for that line: refused.
@@ -326,6 +334,27 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
                                           "Chemin d'accès introuvable : " +
                                           dir.filePath("missing/scripts")});
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+
+    // A value the export cannot read is named where the catalogue holds it.
+    s.GV_Export = dir.path();
+    s.opt_parabd = 1;
+    const struct {
+        const char* mend;
+        QString cause;
+    } unreadable[] = {
+        {"UPDATE ALBUMS SET DateAchat = 'demain' WHERE IdAlbum = 12;",
+         "(table ALBUMS, IdAlbum 12, colonne DateAchat : « demain »)"},
+        {"UPDATE PARABD SET TypeObjet = 'affiche' WHERE IdParabd = 3;",
+         "(table PARABD, IdParabd 3, colonne TypeObjet : « affiche »)"},
+    };
+    for (const auto& c : unreadable) {
+        s.GV_Chemin_Base = fixtureCopy("v6", QString::fromUtf8(c.mend));
+        prompt.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
+                                              "Incompatibilité de type " +
+                                              c.cause});
+    }
 }
 
 TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {

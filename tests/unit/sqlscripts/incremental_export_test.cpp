@@ -53,15 +53,16 @@ class IncrementalExport : public ::testing::TestWithParam<const char*> {
 
     QString script() const { return dir.filePath("scripts/dernieres_donnees.sql"); }
     // The statements, without the script's two header lines.
-    QStringList statements() const {
-        QStringList lines = cp1252::decode(test::readAll(script())).split("\r\n");
+    QStringList statements(const QString& path = {}) const {
+        QStringList lines =
+            cp1252::decode(test::readAll(path.isEmpty() ? script() : path)).split("\r\n");
         EXPECT_EQ(lines.takeLast(), "");
         return lines.mid(2);
     }
-    QStringList inserted(const QString& table) const {
+    QStringList inserted(const QString& table, const QString& path = {}) const {
         QStringList ids;
         const QRegularExpression row("^INSERT INTO " + table + " VALUES \\(([0-9]+),");
-        for (const QString& line : statements()) {
+        for (const QString& line : statements(path)) {
             if (const auto m = row.match(line); m.hasMatch()) {
                 ids << m.captured(1);
             }
@@ -322,20 +323,35 @@ TEST_P(EachGroup, WritesItsOwnTablesAndMovesItsOwnMark) {
     EXPECT_FALSE(s.GV_LastRun_Changed);
 }
 
-TEST_P(IncrementalExport, NeverExportedIdsFindNothingAndTheWishListTakesItsMark) {
+// A mark never set (empty in the settings, or a group ticked for the first
+// time after earlier exports): the group goes whole, as a full export sends
+// it, and its mark moves past nothing left behind.
+TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     s.GV_Chemin_Base = catalogue();
     s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+    const QString full = dir.filePath("scripts/donnees.sql");
     s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
+    s.GV_LastRun_Changed = false;
+    prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_EQ(statements(), QStringList{kLastLine});
-    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    for (const char* table :
+         {"auteurs2", "series2", "acheter", "series4", "revues", "auteurs3", "series3", "parabd"}) {
+        QStringList sent = inserted(table), whole = inserted(table, full);
+        sent.sort();
+        whole.sort();
+        EXPECT_EQ(sent, whole) << table;
+        EXPECT_FALSE(sent.isEmpty()) << table;
+    }
     EXPECT_EQ(s.GV_LastId, 94);
-    EXPECT_EQ(s.GV_LastIdRevue, Settings::kNeverExported);
-    EXPECT_EQ(s.GV_LastIdPara, Settings::kNeverExported);
+    EXPECT_EQ(s.GV_LastIdRevue, 22);
+    EXPECT_EQ(s.GV_LastIdPara, 14);
     EXPECT_TRUE(s.GV_LastRun_Changed);
     // The box may be empty when only ids were ever exported.
     s.box_LastRun.clear();
-    EXPECT_TRUE(run());
+    prompt.clear();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(statements(), QStringList{kLastLine});
 }
 
 TEST_P(IncrementalExport, TheWindowTakesDaysAfterTheLastExportUpToToday) {
