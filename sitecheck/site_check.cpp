@@ -24,30 +24,6 @@ QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
     return text;
 }
 
-QString Older_Listings_Text(const SiteCheckState& state) {
-    QStringList files;
-    for (const QString& script : state.olderScripts) {
-        files << script + QStringLiteral(".php");
-    }
-    QString text = QStringLiteral("Les listes de ") + files.join(QStringLiteral(" et de ")) +
-                   QStringLiteral(
-                       " viennent de fichiers d'une version antérieure, sans marque de fin : une "
-                       "liste coupée entre deux lignes ne s'y distingue pas d'une liste entière.");
-    if (!state.emptyFromOlder.isEmpty()) {
-        text += QStringLiteral(
-            "\nCes répertoires ont été listés vides, ce qu'une erreur du site peut aussi "
-            "donner :");
-        for (const UnreadListing& listing : state.emptyFromOlder) {
-            text += (listing.script == kScriptThumbs ? QStringLiteral("\n- miniatures « ")
-                                                     : QStringLiteral("\n- images « ")) +
-                    listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php)");
-        }
-    }
-    return text + QStringLiteral(
-                      "\nLes fichiers PHP du site peuvent être publiés à nouveau sans catalogue, "
-                      "par « Génération des fichiers PHP ».");
-}
-
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
     : inet_(inet), prompt_(prompt), view_(view) {}
 

@@ -27,9 +27,6 @@ class SiteCheckView {
 
 // The message that names the listings a check went on without, and why.
 QString Unread_Listings_Text(const QList<UnreadListing>& unread);
-// The message that names the scripts read as a site published before the
-// end mark sends them, and the folders they listed empty.
-QString Older_Listings_Text(const SiteCheckState& state);
 
 // The site file check: the listings of the site's image and thumbnail
 // folders are loaded into the work tables of the catalogue, compared with the

@@ -55,5 +55,9 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state);
 
+// The message that names the scripts read as a site published before the
+// end mark sends them, and the folders they listed empty.
+QString Older_Listings_Text(const SiteCheckState& state);
+
 }  // namespace site
 }  // namespace kalvor
