@@ -31,6 +31,21 @@ QString decodeLines(const QByteArray& body) {
     return text;
 }
 
+// Where the end mark of `body` begins, or -1 when the body does not end with
+// it. White space may follow the mark: a line end added after a script's
+// closing "?>" (by an editor, a transfer that converts line ends, a host)
+// is sent after it.
+qsizetype markAt(const QByteArray& body, const QByteArray& mark) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const QByteArray core = mark.trimmed();
+    qsizetype end = body.size();
+    while (end > 0 && blank(body[end - 1])) {
+        --end;
+    }
+    const qsizetype at = end - core.size();
+    return at >= 0 && QByteArrayView(body).sliced(at).startsWith(mark) ? at : -1;
+}
+
 // What is kept of a reply once it is gone.
 struct Received {
     int status = 0;
@@ -137,8 +152,8 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
                         .arg(r.length.toLongLong()));
     }
     if (!endMark.isEmpty()) {
-        if (r.body.endsWith(endMark)) {
-            r.body.chop(endMark.size());
+        if (const qsizetype at = markAt(r.body, endMark); at >= 0) {
+            r.body.truncate(at);
         } else if (r.marked) {
             throw Error(err::HttpError,
                         QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
@@ -264,7 +279,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         lastStatus_ = 0;
         throw Error(err::HttpError, QStringLiteral("La requête vers %1 a été annulée.").arg(url));
     }
-    const bool whole = !endMark.isEmpty() && received.body.endsWith(endMark);
+    const bool whole = !endMark.isEmpty() && markAt(received.body, endMark) >= 0;
     const QByteArray body = checkedBody(received, url, late, endMark);
     lastWhole_ = whole;
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);

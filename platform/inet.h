@@ -44,8 +44,9 @@ class Inet {
 
     // Throws kalvor::Error (err::HttpError) on any failure, a reply shorter
     // than its Content-Length included. With an `endMark`, a reply that ends
-    // with it comes back without it, and a reply whose header announces the
-    // mark but does not end with it was cut short: a failure.
+    // with it, white space only after it, comes back without either, and a
+    // reply whose header announces the mark but does not end with it was cut
+    // short: a failure.
     QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
                     Text text = Text::Windows1252);
     // The same for a POST of `form`, already URL-encoded; a redirection is

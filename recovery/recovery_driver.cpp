@@ -13,6 +13,32 @@
 
 namespace kalvor::recovery {
 
+namespace {
+
+const QString kRepublish = QStringLiteral(
+    "Les fichiers PHP du site peuvent être publiés à nouveau sans catalogue, par « Génération "
+    "des fichiers PHP ».");
+
+// Said of a run that read a recovery.php published before the end mark.
+QString olderNote(const RecoveryState& state) {
+    if (!state.olderScript) {
+        return QString();
+    }
+    QString note = QStringLiteral(
+        "\nLe fichier recovery.php du site est d'une version antérieure, sans marque de fin");
+    if (state.emptyFromOlder.isEmpty()) {
+        note += u'.';
+    } else {
+        note += QStringLiteral(
+                    " : ces tables sont revenues vides, ce qu'une erreur du site peut "
+                    "aussi donner : ") +
+                state.emptyFromOlder.join(QStringLiteral(", ")) + u'.';
+    }
+    return note + u'\n' + kRepublish;
+}
+
+}  // namespace
+
 const QList<ImportStep>& ImportSteps() {
     // Every row must carry exactly dimension + 1 fields.
     static const QList<ImportStep> steps = {
@@ -109,7 +135,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         if (cancelled_) {
             reportCancel();
         } else if (done) {
-            prompt_.message(QStringLiteral("Récupération réussie"), kBanner,
+            prompt_.message(QStringLiteral("Récupération réussie") + olderNote(state_), kBanner,
                             PromptIcon::Information);
         } else {
             prompt_.message(state_.Continue_Error + kept(), kBanner, PromptIcon::Critical);
@@ -165,6 +191,16 @@ void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
         Import_MYSQL_Tables(state_, access, steps[i].tablename, steps[i].dimension);
     }
     if (!state_.Continue_Recovery || cancelled_) {
+        return;
+    }
+    // Nothing tells an empty site from one whose database could not be read.
+    if (state_.emptyFromOlder.size() == steps.size()) {
+        state_.Continue_Error = QStringLiteral(
+                                    "Aucune table n'a été récupérée : le fichier recovery.php du "
+                                    "site, d'une version antérieure, les a toutes renvoyées vides, "
+                                    "ce qu'une erreur du site peut aussi donner.\n") +
+                                kRepublish;
+        state_.Continue_Recovery = false;
         return;
     }
     view_.SetStatus(QStringLiteral("traitement des collaborateurs ..."));

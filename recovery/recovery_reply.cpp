@@ -12,6 +12,23 @@ bool RecoveryReply::HoldsARow(const QString& reply) {
     return reply.contains(kRowEnd);
 }
 
+bool RecoveryReply::RowsStartWithIds(const QString& reply) {
+    RecoveryReply rows(reply);
+    QStringList fields;
+    try {
+        while (rows.Next(fields)) {
+            bool number = false;
+            fields.at(0).toLongLong(&number);
+            if (!number) {
+                return false;
+            }
+        }
+    } catch (const Error&) {
+        return false;
+    }
+    return HoldsARow(reply);
+}
+
 bool RecoveryReply::Next(QStringList& fields) {
     if (QStringView(reply_).mid(position_).trimmed().isEmpty()) {
         position_ = reply_.size();

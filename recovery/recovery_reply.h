@@ -18,6 +18,10 @@ class RecoveryReply {
 
     // Whether a reply holds at least one row end.
     static bool HoldsARow(const QString& reply);
+    // Whether every row of a reply begins with a whole number, as the rows
+    // of all the site's tables do (their id), and nothing but white space
+    // follows the last: not text that PHP printed before them.
+    static bool RowsStartWithIds(const QString& reply);
 
     // 1 for the first row read.
     qint64 RowNumber() const { return row_; }

@@ -237,6 +237,21 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
     }
 }
 
+// Whether recovery.php answers as the site's own does: a password that is
+// not the site's is refused. The probe's own stands in the address, never
+// the site's.
+bool recoveryAnswers(const SiteAccess& access, const QString& tablename) {
+    const QString probe = access.password == QLatin1String("kalvor-sonde")
+                              ? QStringLiteral("kalvor-sonde-2")
+                              : QStringLiteral("kalvor-sonde");
+    try {
+        return access.inet.OpenURL(RecoveryUrl(access.site, probe, tablename))
+            .endsWith(QLatin1String("invalid password"));
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename) {
@@ -281,6 +296,20 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
     // Only a reply that ends with its mark is a table: an emptied script, a
     // host's own page or the site's error would read as a table without rows.
     if (!access.inet.lastCameWhole()) {
+        // A site published before the mark: rows of its own form only, and
+        // an empty reply once the script showed it is there.
+        if (!access.inet.lastHadHeader(kPostHeader) &&
+            !access.inet.lastHadHeader(Inet::kEndMarkHeader)) {
+            if (RecoveryReply::RowsStartWithIds(*reply)) {
+                state.olderScript = true;
+                return reply;
+            }
+            if (reply->trimmed().isEmpty() && recoveryAnswers(access, tablename)) {
+                state.olderScript = true;
+                state.emptyFromOlder << tablename;
+                return QString();
+            }
+        }
         QString cause;
         if (reply->startsWith(QLatin1String("erreur de lecture"))) {
             cause = QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(reply->left(80));
@@ -291,8 +320,7 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         } else {
             cause = QStringLiteral(
                 "la réponse du site n'est pas une table entière : sa marque de fin manque "
-                "(réponse coupée, page de l'hébergeur ou recovery.php d'une version "
-                "antérieure, à publier à nouveau).");
+                "(réponse coupée, erreur du site ou page de l'hébergeur).");
         }
         state.Continue_Error =
             QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) + cause;

@@ -15,6 +15,10 @@ struct RecoveryState {
     QString GV_Recovery_DB;
     bool Continue_Recovery = true;
     QString Continue_Error;
+    // Whether recovery.php answered as on a site published before the end
+    // mark, and the tables it sent empty.
+    bool olderScript = false;
+    QStringList emptyFromOlder = {};
 };
 
 // Where the site is and how to ask it.
@@ -40,7 +44,9 @@ void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const Q
 // The first half of an import: the site's reply for one table, without its
 // end mark, or nothing when the site refused it or the reply did not end with
 // that mark (Continue_Recovery False, Continue_Error "fichier recovery.php
-// introuvable !", "Mot de passe invalide !" or the cause).
+// introuvable !", "Mot de passe invalide !" or the cause). The reply of a
+// recovery.php published before the mark is taken when its rows each begin
+// with an id, or when it is empty and the script refuses a wrong password.
 std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
                                          const QString& tablename);
 // The second half: the reply's rows appended to the local table.

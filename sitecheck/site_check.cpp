@@ -206,8 +206,15 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();
+    QStringList notes;
     if (!state_.unread.isEmpty()) {
-        prompt_.message(Unread_Listings_Text(state_.unread), kBanner, PromptIcon::Exclamation);
+        notes << Unread_Listings_Text(state_.unread);
+    }
+    if (!state_.olderScripts.isEmpty()) {
+        notes << Older_Listings_Text(state_);
+    }
+    if (!notes.isEmpty()) {
+        prompt_.message(notes.join(QStringLiteral("\n\n")), kBanner, PromptIcon::Exclamation);
     }
     return Ending::Done;
 }

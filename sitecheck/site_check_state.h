@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace kalvor::site {
 
@@ -21,6 +22,10 @@ struct SiteCheckState {
     int GV_Nb_Rep = 0;       // listings accepted
     int malformedLines = 0;  // listing lines that were not a file and its date
     QList<UnreadListing> unread;
+    // The scripts read as a site published before the end mark sends them,
+    // and the folders they listed empty (reason left empty).
+    QStringList olderScripts;
+    QList<UnreadListing> emptyFromOlder;
 };
 
 }  // namespace kalvor::site

@@ -1,5 +1,8 @@
 #include "sitecheck/site_listing.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "platform/dao/db_engine.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/error.h"
@@ -27,6 +30,64 @@ QDateTime siteTime(QStringView text) {
         return {};
     }
     return QDateTime(date, time);
+}
+
+// Whether a listing script answers as the site's own does: check_files.php
+// the lines of its folder settings, check_thumbs.php its invalid-folder
+// text, after any message of PHP.
+bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
+    QString reply;
+    try {
+        reply = inet.OpenURL(Listing_Url(box_site, script, QStringLiteral("kalvorhelper")));
+    } catch (const Error&) {
+        return false;
+    }
+    if (script != kScriptFiles) {
+        return reply.endsWith(kInvalidFolder);
+    }
+    static const char* const settings[] = {
+        "PATH_couvertures",  "PATH_planches",  "PATH_versos",  "PATH_photos",
+        "PATH_dedicaces",    "PATH_parabd",    "PATH_revues",  "PATH_images",
+        "THUMB_couvertures", "THUMB_planches", "THUMB_versos", "THUMB_photos",
+        "THUMB_dedicaces",   "THUMB_parabd",   "THUMB_revues"};
+    const QStringList lines =
+        reply.mid(std::max<qsizetype>(0, reply.indexOf(QLatin1String("PATH_couvertures : "))))
+            .split(u'\n');
+    qsizetype i = 0;
+    for (const char* name : settings) {
+        if (!lines.value(i++).startsWith(QLatin1String(name) + QStringLiteral(" : "))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A listing without the end mark or its header, as a site published before
+// the mark sends it: read only in its own form, every line a name, "@@@"
+// and a date, and ended by its line feed (white space may follow the last).
+// An empty one is believed only once the script answered as the site's own:
+// an emptied file sends nothing too. The cause when it is refused.
+std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QString& script,
+                                 const QString& reply, Listing& listing) {
+    const QString notWhole =
+        QStringLiteral("réponse sans sa marque de fin (coupée ou page de l'hébergeur)");
+    qsizetype end = reply.size();
+    while (end > 0 && reply[end - 1].isSpace()) {
+        --end;
+    }
+    if (end == 0) {
+        if (scriptAnswers(inet, box_site, script)) {
+            listing = Listing();
+            return std::nullopt;
+        }
+        return reply.isEmpty() ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
+                               : notWhole;
+    }
+    listing = Parse_Listing(reply.left(end));
+    if (end == reply.size() || reply[end] != u'\n' || listing.malformed > 0) {
+        return notWhole;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -92,7 +153,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     if (reply == kInvalidFolder) {
         return ListingOutcome::NotListed;
     }
-    const Listing listing = Parse_Listing(reply);
+    Listing listing = Parse_Listing(reply);
     if (inet.lastWasNotFoundPage(reply, !listing.files.isEmpty())) {
         state.GV_Site_OK = false;
         state.unread.append({script, rep, QStringLiteral("fichier absent du site")});
@@ -101,13 +162,17 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     // An empty or cut script, a host's own page: not a list of the folder,
     // which would make every image of it missing.
     if (!inet.lastCameWhole()) {
-        state.unread.append(
-            {script, rep,
-             reply.isEmpty()
-                 ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
-                 : QStringLiteral("réponse sans sa marque de fin (coupée, page de l'hébergeur "
-                                  "ou fichier d'une version antérieure)")});
-        return ListingOutcome::Failed;
+        if (const std::optional<QString> refused =
+                readOlder(inet, box_site, script, reply, listing)) {
+            state.unread.append({script, rep, *refused});
+            return ListingOutcome::Failed;
+        }
+        if (!state.olderScripts.contains(script)) {
+            state.olderScripts.append(script);
+        }
+        if (reply.trimmed().isEmpty()) {
+            state.emptyFromOlder.append({script, rep, QString()});
+        }
     }
     ++state.GV_Nb_Rep;
     state.malformedLines += listing.malformed;
@@ -132,6 +197,30 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         state.unread.append({script, rep, e.Description()});
         return ListingOutcome::Failed;
     }
+}
+
+QString Older_Listings_Text(const SiteCheckState& state) {
+    QStringList files;
+    for (const QString& script : state.olderScripts) {
+        files << script + QStringLiteral(".php");
+    }
+    QString text = QStringLiteral("Les listes de ") + files.join(QStringLiteral(" et de ")) +
+                   QStringLiteral(
+                       " viennent de fichiers d'une version antérieure, sans marque de fin : une "
+                       "liste coupée entre deux lignes ne s'y distingue pas d'une liste entière.");
+    if (!state.emptyFromOlder.isEmpty()) {
+        text += QStringLiteral(
+            "\nCes répertoires ont été listés vides, ce qu'une erreur du site peut aussi "
+            "donner :");
+        for (const UnreadListing& listing : state.emptyFromOlder) {
+            text += (listing.script == kScriptThumbs ? QStringLiteral("\n- miniatures « ")
+                                                     : QStringLiteral("\n- images « ")) +
+                    listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php)");
+        }
+    }
+    return text + QStringLiteral(
+                      "\nLes fichiers PHP du site peuvent être publiés à nouveau sans catalogue, "
+                      "par « Génération des fichiers PHP ».");
 }
 
 }  // namespace kalvor::site

@@ -47,12 +47,18 @@ enum class ListingOutcome {
 // Fetches one listing and stores a row ("EX", rep, file, date, false) in
 // `table` per listed file. A script that is not found (status 404, or a
 // not-found page) lowers GV_Site_OK; a listing read whole (it ends with its
-// end mark) counts in GV_Nb_Rep; a listing not found, not whole or that
-// cannot be stored is added to `unread`, the rows it may have stored left to
-// the caller. A request that fails otherwise raises kalvor::Error.
+// end mark, or is of the form the scripts of a site published before the
+// mark give, which are then named in the state) counts in GV_Nb_Rep; a
+// listing not found, not whole or that cannot be stored is added to
+// `unread`, the rows it may have stored left to the caller. A request that
+// fails otherwise raises kalvor::Error.
 ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QString& GV_Chemin_Base,
                                  const QString& script, const QString& table, const QString& rep,
                                  SiteCheckState& state);
+
+// The message that names the scripts read as a site published before the
+// end mark sends them, and the folders they listed empty.
+QString Older_Listings_Text(const SiteCheckState& state);
 
 }  // namespace site
 }  // namespace kalvor

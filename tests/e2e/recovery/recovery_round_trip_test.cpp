@@ -157,6 +157,27 @@ qint64 siteCount(const QString& sql) {
     return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
 }
 
+// A file of the published site changed for one test, put back after it.
+class ChangedFile {
+  public:
+    explicit ChangedFile(const QString& path) : path_(path) {
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path_.toStdString();
+        original_ = file.readAll();
+    }
+    ~ChangedFile() { write(original_); }
+    void write(const QByteArray& bytes) {
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    const QByteArray& original() const { return original_; }
+
+  private:
+    QString path_;
+    QByteArray original_;
+};
+
 class RecoveryRoundTrip : public testing::Test {
   protected:
     void SetUp() override {
@@ -202,12 +223,75 @@ class RecoveryRoundTrip : public testing::Test {
     Kalvorform window{settings, &prompt};
 };
 
-TEST_F(RecoveryRoundTrip, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
+// How the site's recovery.php stands on the host.
+enum class Script { AsPublished, OneMoreLineEnd, Earlier };
+
+// recovery.php as a site published before the end mark has it.
+QByteArray earlierRecovery() {
+    QByteArray php =
+        "<?php\r\n\r\nrequire_once ('require.php');\r\n"
+        "if ($_GET['pwd'] != $password){\r\n   echo \"invalid password\";\r\n}\r\nelse {\r\n"
+        "   $dblink = mysql_connect($host,$login,$password);\r\n   mysql_select_db($base);\r\n"
+        "   switch ($_GET['tablename']){\r\n";
+    const struct {
+        const char* name;
+        const char* sql;
+        int fields;
+    } tables[] = {
+        {"series",
+         "\"SELECT * from \" . $prefixe_table . \"series union SELECT * from \" . "
+         "$prefixe_table . \"series2 union SELECT * from \" . $prefixe_table . "
+         "\"series3 order by 1\"",
+         5},
+        {"auteurs",
+         "\"SELECT * from \" . $prefixe_table . \"auteurs union SELECT * from \" . "
+         "$prefixe_table . \"auteurs2 union SELECT * from \" . $prefixe_table . "
+         "\"auteurs3 order by 1\"",
+         11},
+        {"albums", "\"SELECT * from \" . $prefixe_table . \"albums order by 1\"", 28},
+        {"acheter", "\"SELECT * from \" . $prefixe_table . \"acheter order by 1\"", 28},
+        {"collaborateurs", "\"SELECT * from \" . $prefixe_table . \"collaborateurs order by 1\"",
+         1},
+        {"parabd", "\"SELECT * from \" . $prefixe_table . \"parabd order by 1\"", 20},
+        {"revues",
+         "\"SELECT r.*,s.titre from \" . $prefixe_table . \"revues r, \" . "
+         "$prefixe_table . \"series4 s where r.idserie=s.idserie order by 1\"",
+         19},
+    };
+    for (const auto& t : tables) {
+        php += QByteArray("      Case \"") + t.name + "\":\r\n         $W_SQL = " + t.sql +
+               ";\r\n         $nb_fields = " + QByteArray::number(t.fields) +
+               ";\r\n         break;\r\n";
+    }
+    return php +
+           "   }\r\n   $requete=mysql_db_query($base, $W_SQL, $dblink);\r\n"
+           "   while($row=mysql_fetch_row($requete)) {\r\n"
+           "      for ($i = 0; $i <= $nb_fields; $i++) {\r\n         echo $row[$i] . \"@@@\";\r\n"
+           "      }\r\n      echo $row[$i] . \"#end#\";\r\n   }\r\n}\r\n?>\r\n";
+}
+
+class RecoveryOfEachScript : public RecoveryRoundTrip,
+                             public testing::WithParamInterface<Script> {};
+
+TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
+    ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
+    if (GetParam() == Script::OneMoreLineEnd) {
+        script.write(script.original() + "\r\n");
+    } else if (GetParam() == Script::Earlier) {
+        script.write(earlierRecovery());
+    }
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->box_site()->text(), published().site->url());
     dialog->btn_process()->click();
-    ASSERT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    ASSERT_EQ(prompt.texts(),
+              QStringList{GetParam() != Script::Earlier
+                              ? QStringLiteral("Récupération réussie")
+                              : QStringLiteral("Récupération réussie\nLe fichier recovery.php du "
+                                               "site est d'une version antérieure, sans marque de "
+                                               "fin.\nLes fichiers PHP du site peuvent être "
+                                               "publiés à nouveau sans catalogue, par « Génération "
+                                               "des fichiers PHP ».")});
 
     // Row counts as the site holds them (merged tables once per id).
     const struct {
@@ -354,6 +438,20 @@ TEST_F(RecoveryRoundTrip, ThePublishedCatalogueComesBackFromTheSiteThroughTheWin
     EXPECT_EQ(dialog->Label(7)->text(),
               QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
 
+    if (GetParam() == Script::Earlier) {
+        // Emptied by a failed upload: refused, the recovery kept.
+        script.write(QByteArray());
+        prompt.clear();
+        prompt.queueAnswers({true});
+        dialog->btn_process()->click();
+        EXPECT_EQ(prompt.texts().value(1),
+                  QStringLiteral("Erreur lors de l'importation de la table series : le site a "
+                                 "envoyé une réponse vide (le fichier recovery.php est-il vide ? "
+                                 "Publiez-le à nouveau).\nLa base Recovery garde la récupération "
+                                 "précédente."));
+        EXPECT_EQ(count(QStringLiteral("albums")), 70);
+        return;
+    }
     // Each table asked once, by a POST: the password stays out of the log.
     const QStringList asked = recoveryRequests(logged, 7);
     EXPECT_EQ(asked.size(), 7);
@@ -442,27 +540,6 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     dialog->close();
 }
 
-// A file of the published site changed for one test, put back after it.
-class ChangedFile {
-  public:
-    explicit ChangedFile(const QString& path) : path_(path) {
-        QFile file(path_);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path_.toStdString();
-        original_ = file.readAll();
-    }
-    ~ChangedFile() { write(original_); }
-    void write(const QByteArray& bytes) {
-        QFile file(path_);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    const QByteArray& original() const { return original_; }
-
-  private:
-    QString path_;
-    QByteArray original_;
-};
-
 TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
@@ -543,5 +620,14 @@ TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
               QStringLiteral("Récupération annulée") + kept);
     EXPECT_FALSE(QFile::exists(database + QStringLiteral(".recuperation")));
 }
+
+INSTANTIATE_TEST_SUITE_P(Scripts, RecoveryOfEachScript,
+                         testing::Values(Script::AsPublished, Script::OneMoreLineEnd,
+                                         Script::Earlier),
+                         [](const auto& info) {
+                             return std::string(info.param == Script::AsPublished ? "AsPublished"
+                                                : info.param == Script::Earlier   ? "Earlier"
+                                                                                : "OneMoreLineEnd");
+                         });
 
 }  // namespace

@@ -83,7 +83,55 @@ std::unique_ptr<Kalvorform> runCheck(Settings& settings, RecordingPrompt& prompt
     return window;
 }
 
-class SiteCheckEndToEnd : public ::testing::TestWithParam<const char*> {};
+// How the site's listing scripts stand on the host.
+enum class Scripts { AsPublished, OneMoreLineEnd, Earlier };
+
+// check_files.php (`files`) or check_thumbs.php as a site published before
+// the end mark has them: no mark, no header of their own.
+QByteArray earlierScript(bool files) {
+    QByteArray php =
+        "<?php\r\nheader('Content-Type: text/plain');\r\n"
+        "require_once ('require.php');\r\n\r\n";
+    if (files) {
+        php += "if ($_GET['current_rep'] == \"kalvorhelper\") {\r\n";
+        for (const char* kind :
+             {"PATH_couvertures", "PATH_planches", "PATH_versos", "PATH_photos", "PATH_dedicaces",
+              "PATH_parabd", "PATH_revues", "PATH_images", "THUMB_couvertures", "THUMB_planches",
+              "THUMB_versos", "THUMB_photos", "THUMB_dedicaces", "THUMB_parabd", "THUMB_revues"}) {
+            php += QByteArray("echo \"") + kind + " : \" . $" + kind + " . \"\\n\";\r\n";
+        }
+        php += "}\r\nelse {\r\n";
+    }
+    for (const char* kind :
+         {"couvertures", "planches", "versos", "dedicaces", "photos", "parabd", "revues"}) {
+        php += QByteArray("if ($_GET['current_rep'] == \"") + kind + "\") $chemin = $" +
+               (files ? "PATH_" : "THUMB_") + kind + ";\r\n";
+    }
+    php +=
+        "if (substr($chemin, -1) == \"/\") $chemin = substr($chemin, 0, -1);\r\n"
+        "if (!$handle = @opendir($chemin)) { echo \"Le r\xE9pertoire n'est pas valide !\"; exit; "
+        "}\r\nwhile ($fichier = readdir($handle)) {\r\n"
+        "if ($fichier != \".\" && $fichier != \"..\" && !is_dir($chemin . \"/\" . $fichier)) {\r\n"
+        "echo $fichier . \"@@@\" . date(\"d/m/Y H:i:s\", filemtime($chemin . \"/\" . "
+        "$fichier));\r\necho \"\\n\";\r\n}\r\n}\r\n";
+    return php + (files ? "}\r\n?>\r\n" : "?>\r\n");
+}
+
+void setScripts(const QString& folder, Scripts scripts) {
+    for (const bool files : {true, false}) {
+        QFile script(folder + (files ? QStringLiteral("/check_files.php")
+                                     : QStringLiteral("/check_thumbs.php")));
+        if (scripts == Scripts::OneMoreLineEnd) {
+            ASSERT_TRUE(script.open(QIODevice::Append));
+            script.write("\r\n");
+        } else if (scripts == Scripts::Earlier) {
+            ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            script.write(earlierScript(files));
+        }
+    }
+}
+
+class SiteCheckEndToEnd : public ::testing::TestWithParam<std::pair<const char*, Scripts>> {};
 
 }  // namespace
 
@@ -118,12 +166,29 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
     put(root + QStringLiteral("/mini/couvertures/sans_prefixe.jpg"), later);
     put(root + QStringLiteral("/mini/couvertures/m_absent.jpg"), later);
 
+    QDir().mkpath(root + QStringLiteral("/mini/versos"));  // an empty folder
+    setScripts(root, GetParam().second);
+
     RecordingPrompt prompt;
     Settings settings = published;
     settings.GV_Chemin_Base =
-        test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam()));
+        test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam().first));
     const std::unique_ptr<Kalvorform> shown = runCheck(settings, prompt, site.url());
     Kalvorform& window = *shown;
+    if (GetParam().second == Scripts::Earlier) {
+        // Named, with the folders they listed empty.
+        ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+        const QString note = prompt.texts()[0];
+        EXPECT_TRUE(note.startsWith(QStringLiteral(
+            "Les listes de check_files.php et de check_thumbs.php viennent de fichiers d'une "
+            "version antérieure")))
+            << note.toStdString();
+        EXPECT_TRUE(note.contains(QStringLiteral("\n- miniatures « versos » (check_thumbs.php)\n")))
+            << note.toStdString();
+        EXPECT_TRUE(note.endsWith(QStringLiteral("par « Génération des fichiers PHP ».")))
+            << note.toStdString();
+        prompt.clear();
+    }
     EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
     EXPECT_EQ(window.statusPanel(1), settings.GV_Chemin_Base);
 
@@ -455,8 +520,15 @@ TEST_F(SiteCheckNotRead, NothingIsPrintableWhileTheNextCheckRebuildsItsTables) {
     EXPECT_FALSE(nodes("TV_missing").isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Generations, SiteCheckEndToEnd,
-                         ::testing::Values("catalogue-v6.mdb", "catalogue-v5.mdb"),
-                         [](const auto& info) {
-                             return std::string(info.param[11] == '6' ? "Newer" : "Older");
-                         });
+std::string caseName(const ::testing::TestParamInfo<std::pair<const char*, Scripts>>& info) {
+    static const char* const scripts[] = {"", "OneMoreLineEnd", "EarlierScripts"};
+    return std::string(info.param.first[11] == '6' ? "Newer" : "Older") +
+           scripts[int(info.param.second)];
+}
+
+INSTANTIATE_TEST_SUITE_P(GenerationsAndScripts, SiteCheckEndToEnd,
+                         ::testing::Values(std::pair("catalogue-v6.mdb", Scripts::AsPublished),
+                                           std::pair("catalogue-v5.mdb", Scripts::AsPublished),
+                                           std::pair("catalogue-v6.mdb", Scripts::OneMoreLineEnd),
+                                           std::pair("catalogue-v5.mdb", Scripts::Earlier)),
+                         caseName);

@@ -140,6 +140,8 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
         {"cut after a whole line", "X-Kalvor-Fin: #fin#\r\n", "a\n", QString()},
         {"the mark before the end", "X-Kalvor-Fin: #fin#\r\n", "#fin#\na\n", QString()},
         {"the header lost on the way", "", "a\n#fin#\n", "a\n"},
+        {"a line end after the script's end", "X-Kalvor-Fin: #fin#\r\n", "a\n#fin#\n\r\n \n",
+         "a\n"},
     };
     for (const auto& c : cases) {
         TinyServer server("HTTP/1.0 200 OK\r\n" + c.head + "\r\n" + c.body);

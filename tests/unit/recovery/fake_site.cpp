@@ -94,6 +94,9 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         body = "invalid password";
     } else {
         body = bodies_.value(table, "#fin#");  // a table not set is empty
+        if (withoutMark_ && body.endsWith("#fin#")) {
+            body.chop(5);
+        }
         marked = endMarked_;
     }
     socket->write(

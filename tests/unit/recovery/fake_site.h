@@ -43,6 +43,8 @@ class FakeSite {
     void setEndMarked(bool marked) { endMarked_ = marked; }
     // Values read only from the address, and no header that says otherwise.
     void setAddressOnly(bool only) { addressOnly_ = only; }
+    // Tables sent without their end mark, as by sites published before it.
+    void setWithoutMark(bool without) { withoutMark_ = without; }
     // Called with each request's table name before it is answered.
     std::function<void(const QString&)> onRequest;
 
@@ -72,6 +74,7 @@ class FakeSite {
     bool stopped_ = false;
     bool endMarked_ = false;
     bool addressOnly_ = false;
+    bool withoutMark_ = false;
     QList<Request> requests_;
 };
 

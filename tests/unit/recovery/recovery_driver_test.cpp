@@ -157,6 +157,37 @@ TEST_F(Recovery, ARunImportsEveryTableRemovesRepeatedAuthorsAndShowsTheCounts) {
     EXPECT_EQ(ui.counts.collaborateurs, 4);
 }
 
+TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAre) {
+    const QString republish = QStringLiteral(
+        "\nLes fichiers PHP du site peuvent être publiés à nouveau sans catalogue, par "
+        "« Génération des fichiers PHP ».");
+    site.setAddressOnly(true);
+    site.setWithoutMark(true);
+    site.setReply(QStringLiteral("parabd"), QByteArray());
+    site.setReply(QStringLiteral("revues"), QByteArray());
+    run();
+    EXPECT_EQ(ui.texts(),
+              QStringList{QStringLiteral("Récupération réussie\nLe fichier recovery.php du site "
+                                         "est d'une version antérieure, sans marque de fin : ces "
+                                         "tables sont revenues vides, ce qu'une erreur du site "
+                                         "peut aussi donner : parabd, revues.") +
+                          republish});
+    EXPECT_EQ(count(QStringLiteral("albums")), 1);
+
+    for (const char* table : {"series", "auteurs", "collaborateurs", "albums", "acheter"}) {
+        site.setReply(QString::fromLatin1(table), QByteArray());
+    }
+    ui.clear();
+    ui.queueAnswers({true});
+    run();
+    EXPECT_EQ(ui.texts().value(1),
+              QStringLiteral("Aucune table n'a été récupérée : le fichier recovery.php du site, "
+                             "d'une version antérieure, les a toutes renvoyées vides, ce qu'une "
+                             "erreur du site peut aussi donner.") +
+                  republish + kKept);
+    EXPECT_EQ(count(QStringLiteral("albums")), 1);
+}
+
 TEST_F(Recovery, NoSiteOrNoFileStopsBeforeAnythingIsTouched) {
     run(QStringLiteral(""));
     EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("Veuillez renseigner le nom du site")});

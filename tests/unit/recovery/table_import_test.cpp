@@ -397,6 +397,12 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     EXPECT_EQ(imported(fifty), std::pair(qsizetype(0), false));
     EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("sa marque de fin manque")))
         << state.Continue_Error.toStdString();
+    // From a site published before the mark: rows of its scripts' form only.
+    site.setAddressOnly(true);
+    EXPECT_EQ(imported(fifty), std::pair(qsizetype(50), true));
+    EXPECT_EQ(imported(half + "26@@@5"), std::pair(qsizetype(0), false));
+    EXPECT_EQ(imported("<b>Warning</b>: mysql_connect()<br />\n" + fifty),
+              std::pair(qsizetype(0), false));
 }
 
 }  // namespace

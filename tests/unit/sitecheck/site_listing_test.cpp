@@ -246,3 +246,44 @@ TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {
     EXPECT_EQ(rows().size(), 1);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
 }
+
+TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarlierScripts) {
+    const QString probe = QStringLiteral("/check_files.php?current_rep=kalvorhelper");
+    const struct {
+        const char* name;
+        QByteArray reply;
+        bool alive;  // check_files.php answers its settings
+        ListingOutcome outcome;
+        qsizetype rows;
+        bool empty;  // named as listed empty
+    } cases[] = {
+        {"lines", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n\r\n", false,
+         ListingOutcome::Read, 2, false},
+        {"cut in a line", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/1", true, ListingOutcome::Failed,
+         0, false},
+        {"cut before the last line feed", "a.jpg@@@06/12/2026 21:05:09", true,
+         ListingOutcome::Failed, 0, false},
+        {"a host's page", "<p>Bienvenue</p>\n", true, ListingOutcome::Failed, 0, false},
+        {"empty, the script alive", "", true, ListingOutcome::Read, 0, true},
+        {"a line end, the script alive", "\r\n", true, ListingOutcome::Read, 0, true},
+        {"empty, the script emptied", "", false, ListingOutcome::Failed, 0, false},
+    };
+    for (const auto& c : cases) {
+        Drop_Tables_Temp(base, prompt);
+        Create_Tables_Temp(base, prompt);
+        state = SiteCheckState();
+        site.page(QStringLiteral("/check_files.php?current_rep=versos"), c.reply);
+        site.page(probe, c.alive ? "PATH_couvertures : couvertures\nPATH_planches : planches\n"
+                                   "PATH_versos : v\nPATH_photos : p\nPATH_dedicaces : d\n"
+                                   "PATH_parabd : p\nPATH_revues : r\nPATH_images : i\n"
+                                   "THUMB_couvertures : c\nTHUMB_planches : p\nTHUMB_versos : "
+                                   "v\nTHUMB_photos : p\nTHUMB_dedicaces : d\nTHUMB_parabd : "
+                                   "p\nTHUMB_revues : r\n"
+                                 : "");
+        EXPECT_EQ(fetch(QStringLiteral("versos")), c.outcome) << c.name;
+        EXPECT_EQ(rows().size(), c.rows) << c.name;
+        EXPECT_EQ(state.GV_Nb_Rep, c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
+        EXPECT_EQ(state.emptyFromOlder.size(), c.empty ? 1 : 0) << c.name;
+        EXPECT_EQ(state.olderScripts.size(), c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
+    }
+}
