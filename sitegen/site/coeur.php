@@ -1,4 +1,5 @@
 require '{{GV_Require|sq}}require.php';
+{{compat}}
 // The mark the include files look for.
 define('KALVOR_SITE', 1);
 
