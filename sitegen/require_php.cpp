@@ -2,7 +2,6 @@
 
 #include "common/export_folder.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
 #include "common/banner.h"
@@ -74,21 +73,6 @@ QString flagTail(const QString& what) {
 QString decimal(const QString& text) {
     const std::optional<qint32> value = vb::WholeNumber(text);
     return value ? QString::number(*value) : text;
-}
-
-QStringList compatibilityBlock() {
-    QFile file(QStringLiteral(":/sitegen/require_compat.php"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(err::FileNotFound,
-                    QStringLiteral("Modèle de page introuvable : require_compat.php"));
-    }
-    QString text = QString::fromUtf8(file.readAll());
-    text.remove(u'\r');
-    QStringList lines = text.split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
 }
 
 void appendDatabase(QStringList& l, const Settings& s) {
@@ -335,8 +319,6 @@ QStringList requirePhpLines(const Settings& s, const QList<StatsEntry>& stats,
     appendPageCache(l);
     appendCustomFields(l, s);
     appendPlugins(l, s);
-
-    l << compatibilityBlock();
 
     l << QString();
     l << QStringLiteral("error_reporting(E_ERROR | E_WARNING | E_PARSE);");

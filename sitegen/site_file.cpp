@@ -24,6 +24,20 @@ QString phpDoubleQuoted(QString text) {
     return text;
 }
 
+// What the site needs of a host that the settings do not say (the old MySQL
+// functions, the pages' charset): carried by the files that load require.php
+// for the pages, so that a require.php of settings alone serves them.
+QString hostCompatibility() {
+    QFile file(QStringLiteral(":/sitegen/host_compat.php"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw Error(err::FileNotFound,
+                    QStringLiteral("Modèle de page introuvable : host_compat.php"));
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    text.remove(u'\r');
+    return text.endsWith(u'\n') ? text.chopped(1) : text;
+}
+
 }  // namespace
 
 QStringList commentBox(SiteBox box, const QString& banner, const QDateTime& when) {
@@ -77,6 +91,9 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     const QString folds = QStringLiteral("{{case_folds}}");
     if (text.contains(folds)) {
         text.replace(folds, CaseFoldLines().join(u'\n'));
+    }
+    if (text.contains(QStringLiteral("{{compat}}"))) {
+        text.replace(QStringLiteral("{{compat}}"), hostCompatibility());
     }
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {

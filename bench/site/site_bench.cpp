@@ -24,6 +24,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -145,10 +146,9 @@ Figures load(int port, const Path& path, const QByteArray& form, int clients, in
 
 int cachedPages(const QString& folder) {
     int n = 0;
-    for (QDirIterator it(folder, {QStringLiteral("*.html")}, QDir::Files,
-                         QDirIterator::Subdirectories);
-         it.hasNext(); it.next()) {
-        ++n;
+    QDirIterator it(folder, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        n += QFileInfo(it.next()).path() != folder;  // not the folder's blank index
     }
     return n;
 }
@@ -334,7 +334,8 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
         const Figures cold = load(
             base.port(),
             [&](int i) {
-                return page.form.isEmpty() ? page.path + "&froid=" + QByteArray::number(i)
+                // A parameter the cache keys on that none of these pages reads.
+                return page.form.isEmpty() ? page.path + "&typeobjet=" + QByteArray::number(i)
                                            : page.path;
             },
             page.form, clients, coldRequests);

@@ -40,6 +40,21 @@ function Nom_Image_Valide($nom)
   return true;
 }
 
+// The folder is made with its missing parents, which the site's owner may
+// empty where PHP runs as another user: mkdir's mode passes through the umask.
+function Dossier_Miniatures($dossier)
+{
+  if (is_dir($dossier)) {
+    return true;
+  }
+  $parent = dirname($dossier);
+  if ($parent === $dossier || !Dossier_Miniatures($parent) || !@mkdir($dossier)) {
+    return is_dir($dossier);
+  }
+  @chmod($dossier, 0777);
+  return true;
+}
+
 $image = str_replace('@', "'", Parametre_Miniature('image'));
 $miniature = str_replace('@', "'", Parametre_Miniature('miniature'));
 $width = Taille_Miniature('width');
@@ -89,8 +104,14 @@ imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($sou
 // The folder comes with its first thumbnail, its parents with it; the file is
 // written aside and renamed, so that no one is sent half a thumbnail.
 $dossier_miniature = dirname($miniature);
-if (!is_dir($dossier_miniature)) {
-  @mkdir($dossier_miniature, 0777, true);
+if (!Dossier_Miniatures($dossier_miniature)) {
+  // Said once, not at each thumbnail made again for want of it.
+  $signale = @sys_get_temp_dir() . '/kalvor-' . md5(__FILE__ . "\n" . $dossier_miniature);
+  if (!@file_exists($signale)) {
+    error_log('Kalvor (' . dirname(__FILE__) . ") : le dossier de miniatures \"$dossier_miniature\" "
+      . "ne peut pas être créé (droits d'écriture ?) ; ses miniatures sont refaites à chaque visite.");
+    @touch($signale);
+  }
 }
 $temp = $miniature . '.' . getmypid() . '-' . mt_rand() . '.tmp';
 // 75% de qualité devrait être suffisant

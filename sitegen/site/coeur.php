@@ -1,4 +1,5 @@
 require '{{GV_Require|sq}}require.php';
+{{compat}}
 // The mark the include files look for.
 define('KALVOR_SITE', 1);
 
@@ -6,6 +7,10 @@ define('KALVOR_SITE', 1);
 // (by require.php or an earlier call) stays when the request has none.
 function GetVariable($nom, $default)
 {
+  // A page that reads a parameter the cache does not key on is not kept.
+  if (isset($GLOBALS['kalvor_cache']) && !in_array($nom, $GLOBALS['kalvor_parametres'], true)) {
+    $GLOBALS['kalvor_cache']['echec'] = true;
+  }
   if (isset($_GET[$nom])) {
     $valeur = $_GET[$nom];
     if (is_array($valeur)) {
@@ -140,7 +145,7 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
   if (FichierPresent($fait)) {
     // A kept page is sent again only while the thumbnails it links are there.
     if (isset($GLOBALS['kalvor_cache'])) {
-      $GLOBALS['kalvor_cache']['miniatures'][CheminAbsolu($fait)] = true;
+      $GLOBALS['kalvor_cache']['miniatures'][$fait] = true;
     }
     return LienImage($fpath_thumb, $fprefix . $fimage);
   }
@@ -187,13 +192,18 @@ $dblink = mysql_connect($host, $login, $password);
 mysql_select_db($base);
 
 // Catalogue pages already made are sent again from the cache folder while
-// nothing they are made from has changed: the request, the data (the
+// nothing they are made from has changed: the parameters the site's pages
+// read (tags added to shared links make no new copy), the data (the
 // last-update mark, and the tables' own change times, finer than that date),
 // require.php and the site's files, the image folders the pages look into.
 // The thumbnail folders count by their existence only, as the site writes
 // into them itself; a page that links a thumbnail still to make is not kept.
 // Only a page made in full, without a warning, with all of that unchanged
-// from start to end, is kept. A folder that cannot be written means no cache.
+// from start to end, is kept. A folder that cannot be written means no cache;
+// at the size bound the oldest pages make room.
+$GLOBALS['kalvor_parametres'] = array('coll', 'current_coll', 'liste', 'date', 'idserie',
+  'idauteur', 'tri', 'sens', 'style', 'edit', 'collec', 'typeobjet', 'notes', 'cle1', 'cle2');
+
 function CacheMarque()
 {
   $prefixe = $GLOBALS['prefixe_table'];
@@ -252,12 +262,31 @@ function CacheEtat($marque, $fichiers)
   return array('cle' => $cle, 'recent' => $recent);
 }
 
+// The oldest pages go once the folder reaches the bound, a tenth of it at once.
+function CachePlace($generation, $limite)
+{
+  $dates = array();
+  $taille = 0;
+  foreach (CacheListe($generation) as $fichier) {
+    $taille += (int) @filesize($fichier);
+    $dates[$fichier] = (int) @filemtime($fichier);
+  }
+  asort($dates);
+  foreach ($taille < $limite ? array() : array_keys($dates) as $fichier) {
+    $t = (int) @filesize($fichier);
+    if ($taille < 0.9 * $limite) {
+      break;
+    }
+    $taille -= @unlink($fichier) ? $t : 0;
+  }
+}
+
 function CacheDebut()
 {
   $dossier = isset($GLOBALS['GV_cache']) ? (string) $GLOBALS['GV_cache'] : 'cache';
-  $pages = array('index.php', 'serie.php', 'auteur.php', 'revue.php', 'collection.php',
-    'style.php', 'type.php', 'dl.php', 'dt-achat.php', 'notes.php', 'liste.php', 'stats.php',
-    'imprimer.php', 'moteur.php', 'search.php');
+  $pages = array('index.php', 'serie.php', 'auteur.php', 'revue.php', 'collection.php', 'style.php',
+    'type.php', 'dl.php', 'dt-achat.php', 'notes.php', 'liste.php', 'stats.php', 'imprimer.php',
+    'moteur.php', 'search.php');
   $page = isset($_SERVER['SCRIPT_FILENAME']) ? basename($_SERVER['SCRIPT_FILENAME']) : '';
   if ($dossier === '' || !in_array($page, $pages, true) || !empty($_POST)
     || !isset($_SERVER['REQUEST_METHOD']) || $_SERVER['REQUEST_METHOD'] !== 'GET') {
@@ -285,31 +314,33 @@ function CacheDebut()
   $fichiers = array_unique($fichiers);
   sort($fichiers);
   $etat = CacheEtat($marque, $fichiers);
-  $requete = $_GET;
+  $requete = array_intersect_key($_GET, array_flip($GLOBALS['kalvor_parametres']));
   ksort($requete);
   $generation = $dossier . '/' . substr(md5(implode("\n", $etat['cle'])), 0, 16);
   $nom = $generation . '/' . md5($page . "\n" . serialize($requete)) . '.html';
 
   $f = @fopen($nom, 'rb');
   if ($f !== false) {
-    // The header line may end with the length of the list of the thumbnails
-    // the page links, which comes before the page.
-    $entete = rtrim(fread($f, 128));
-    $longueur = 0;
-    if (($tab = strpos($entete, "\t")) !== false) {
-      $longueur = (int) substr($entete, $tab + 1);
-      $entete = substr($entete, 0, $tab);
-    }
+    // A header line of 128 bytes; when the page links thumbnails, it ends
+    // with the page's length, and their list follows the page.
+    $entete = explode("\t", rtrim(fread($f, 128)));
     // A thumbnail deleted since (to make it again from its image) would
     // answer 404: the page is made again, linking the thumbnail maker.
-    if ($longueur > 0 && !CacheMiniaturesLa(fread($f, $longueur))) {
+    if (isset($entete[1]) && (fseek($f, 128 + (int) $entete[1]) !== 0
+      || !CacheMiniaturesLa(stream_get_contents($f)))) {
       fclose($f);
       @unlink($nom);
     } else {
-      if ($entete !== '') {
-        header($entete);
+      if ($entete[0] !== '') {
+        header($entete[0]);
       }
-      fpassthru($f);
+      // A page may be larger than PHP's memory: it goes out in pieces.
+      if (isset($entete[1])) {
+        fseek($f, 128);
+        stream_copy_to_stream($f, fopen('php://output', 'wb'), (int) $entete[1]);
+      } else {
+        fpassthru($f);
+      }
       fclose($f);
       exit;
     }
@@ -324,9 +355,15 @@ function CacheDebut()
     return;
   }
   if (!is_dir($generation)) {
-    if (!@mkdir($generation, 0777, true)) {
+    // Refused to the web where the host reads .htaccess, and never listed.
+    // Kept pages are sent as they stand: the folder stays the server's own.
+    if (!@mkdir($generation, 0777, true)
+      || (!file_exists("$dossier/.htaccess") && !@file_put_contents("$dossier/.htaccess",
+        "<IfModule mod_authz_core.c>\nRequire all denied\n</IfModule>\n"
+        . "<IfModule !mod_authz_core.c>\nDeny from all\n</IfModule>\n"))) {
       return;
     }
+    @touch("$dossier/index.html");
     // Pages of earlier data will not be asked for again.
     foreach (CacheListe($dossier) as $ancienne) {
       if ($ancienne !== $generation && is_dir($ancienne)) {
@@ -337,21 +374,15 @@ function CacheDebut()
       }
     }
   }
-  $taille = 0;
-  foreach (CacheListe($generation) as $fichier) {
-    $taille += (int) @filesize($fichier);
-  }
   $limite = isset($GLOBALS['GV_cache_taille']) ? (float) $GLOBALS['GV_cache_taille'] : 256;
-  if ($taille >= $limite * 1048576) {
-    return;
-  }
+  CachePlace($generation, $limite * 1048576);
   $temp = $nom . '.' . getmypid() . '-' . mt_rand() . '.tmp';
   $f = @fopen($temp, 'xb');
   if ($f === false) {
     return;
   }
   $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
-    'fichiers' => $fichiers, 'cle' => $etat['cle'],
+    'fichiers' => $fichiers, 'cle' => $etat['cle'], 'longueur' => 0,
     'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
   set_error_handler('CacheErreur');
   ob_start('CacheTampon', 65536);
@@ -359,33 +390,16 @@ function CacheDebut()
   register_shutdown_function('CacheFin');
 }
 
-// Whether every thumbnail of a list, one absolute path a line, is there.
+// Whether every thumbnail of a list, one path of the site a line, is there.
 function CacheMiniaturesLa($liste)
 {
   if (!is_string($liste)) {
     return false;
   }
   foreach (explode("\n", $liste) as $miniature) {
-    if ($miniature !== '' && !file_exists($miniature)) {
+    if ($miniature !== '' && !file_exists(CheminAbsolu($miniature))) {
       return false;
     }
-  }
-  return true;
-}
-
-// The kept page's file again, with the list of its thumbnails between its
-// header line and the page.
-function CacheAvecListe($temp, $liste)
-{
-  $source = @fopen($temp, 'rb');
-  $copie = @fopen($temp . '.l', 'xb');
-  $ok = $source !== false && $copie !== false
-    && fwrite($copie, fread($source, 128)) === 128 && fwrite($copie, $liste) === strlen($liste)
-    && stream_copy_to_stream($source, $copie) !== false;
-  $ok = ($source === false || fclose($source)) && ($copie === false || fclose($copie)) && $ok;
-  if (!$ok || !@rename($temp . '.l', $temp)) {
-    @unlink($temp . '.l');
-    return false;
   }
   return true;
 }
@@ -404,6 +418,7 @@ function CacheErreur($type, $texte)
 function CacheTampon($morceau, $phase)
 {
   $c = &$GLOBALS['kalvor_cache'];
+  $c['longueur'] += strlen($morceau);
   if (!$c['echec'] && $morceau !== '' && fwrite($c['f'], $morceau) !== strlen($morceau)) {
     $c['echec'] = true;
   }
@@ -437,16 +452,12 @@ function CacheFin()
   $entete = $type;
   $liste = empty($c['miniatures']) ? '' : implode("\n", array_keys($c['miniatures']));
   if ($liste !== '') {
-    $entete .= "\t" . strlen($liste);
-    $garde = $garde && CacheMiniaturesLa($liste);
+    $entete .= "\t" . $c['longueur'];
+    $garde = $garde && CacheMiniaturesLa($liste) && fwrite($c['f'], $liste) === strlen($liste);
   }
   $garde = $garde && strlen($entete) < 127 && is_array($marque) && $etat['cle'] === $c['cle']
     && fseek($c['f'], 0) === 0 && fwrite($c['f'], $entete) === strlen($entete);
-  $garde = fclose($c['f']) && $garde;
-  if ($garde && $liste !== '') {
-    $garde = CacheAvecListe($c['temp'], $liste);
-  }
-  if (!$garde || !@rename($c['temp'], $c['nom'])) {
+  if (!fclose($c['f']) || !$garde || !@rename($c['temp'], $c['nom'])) {
     @unlink($c['temp']);
   }
 }
@@ -455,11 +466,8 @@ CacheDebut();
 
 // Collection and list kind come from the address: anything unknown falls back
 // to the default, so that no request text reaches a page unchecked.
-if ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums') {
-  $coll_defaut = 'albums';
-} else {
-  $coll_defaut = 'acheter';
-}
+$coll_defaut = ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums')
+  ? 'albums' : 'acheter';
 GetVariable('coll', $coll_defaut);
 if ($coll == $coll_defaut) {
   GetVariable('current_coll', $coll_defaut);
@@ -479,30 +487,27 @@ unset($liste_defaut);
 
 switch ($coll) {
   case 'albums':
+  case 'dedicace':
     $tables = array('series' => $prefixe_table . 'series', 'auteurs' => $prefixe_table . 'auteurs',
-      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'albums',
-      'models' => $prefixe_table . 'model_item');
+      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'albums');
+    if ($coll == 'dedicace') {
+      $tables['filtre'] = 'and a.horsserie=1';
+    }
     break;
   case 'acheter':
     $tables = array('series' => $prefixe_table . 'series2', 'auteurs' => $prefixe_table . 'auteurs2',
-      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'acheter',
-      'models' => $prefixe_table . 'model_item');
-    break;
-  case 'dedicace':
-    $tables = array('series' => $prefixe_table . 'series', 'auteurs' => $prefixe_table . 'auteurs',
-      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'albums',
-      'filtre' => 'and a.horsserie=1', 'models' => $prefixe_table . 'model_item');
+      'collaborateurs' => $prefixe_table . 'collaborateurs', 'albums' => $prefixe_table . 'acheter');
     break;
   case 'parabd':
     $tables = array('series' => $prefixe_table . 'series3', 'auteurs' => $prefixe_table . 'auteurs3',
-      'albums' => $prefixe_table . 'parabd', 'tomes' => $prefixe_table . 'albums',
-      'models' => $prefixe_table . 'model_item');
+      'albums' => $prefixe_table . 'parabd', 'tomes' => $prefixe_table . 'albums');
     break;
   case 'revue':
     $tables = array('series' => $prefixe_table . 'series4', 'auteurs' => $prefixe_table . 'auteurs3',
-      'albums' => $prefixe_table . 'revues', 'models' => $prefixe_table . 'model_item');
+      'albums' => $prefixe_table . 'revues');
     break;
 }
+$tables['models'] = $prefixe_table . 'model_item';
 
 function Entete($titre, $id)
 {
@@ -549,35 +554,13 @@ function Pied()
 function LinkRef($page, $vals)
 {
   global $coll, $liste;
-  switch ($page) {
-    case 'serie':
-    case 'revue':
-      $cles = array('idserie');
-      break;
-    case 'auteur':
-      $cles = array('idauteur', 'tri', 'sens');
-      break;
-    case 'style':
-      $cles = array('style', 'tri', 'sens');
-      break;
-    case 'collection':
-      $cles = array('edit', 'collec', 'tri', 'sens');
-      break;
-    case 'type':
-      $cles = array('typeobjet', 'tri', 'sens');
-      break;
-    case 'dl':
-    case 'dt-achat':
-      $cles = array('date', 'tri', 'sens');
-      break;
-    case 'notes':
-      $cles = array('notes', 'tri', 'sens');
-      break;
-    default:
-      $cles = array();
-  }
+  static $cles = array('serie' => array('idserie'), 'revue' => array('idserie'),
+    'auteur' => array('idauteur', 'tri', 'sens'), 'style' => array('style', 'tri', 'sens'),
+    'collection' => array('edit', 'collec', 'tri', 'sens'),
+    'type' => array('typeobjet', 'tri', 'sens'), 'dl' => array('date', 'tri', 'sens'),
+    'dt-achat' => array('date', 'tri', 'sens'), 'notes' => array('notes', 'tri', 'sens'));
   $lien = $page . '.php?coll=' . $coll;
-  foreach ($cles as $i => $cle) {
+  foreach (isset($cles[$page]) ? $cles[$page] : array() as $i => $cle) {
     if (isset($vals[$i])) {
       $lien .= '&amp;' . $cle . '=' . urlencode($vals[$i]);
     } elseif ($cle != 'tri' && $cle != 'sens') {

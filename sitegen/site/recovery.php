@@ -1,4 +1,5 @@
 require_once ('{{GV_Require|sq}}require.php');
+{{compat}}
 // The program parses every reply: no PHP message may ever stand in one.
 ini_set('display_errors', '0');
 // The program posts the password, which so stays out of the server's access

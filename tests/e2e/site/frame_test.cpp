@@ -187,4 +187,71 @@ TEST_F(SiteFrame, AFailedQueryOrAnUndefinedValueFailsThePage) {
     test::writeAll(site_->folder() + QStringLiteral("/indefini.php"),
                    "<?php require_once 'coeur.php'; echo $nulle_part;");
     EXPECT_FALSE(site_->get(QStringLiteral("indefini.php")).problem().isEmpty());
+
+    // Under the level of the site's own require.php, a database that fails
+    // is said as the old functions said it: a failed query, a refused login.
+    const QString require = site_->folder() + QStringLiteral("/require.php");
+    QByteArray settings = test::readAll(require);
+    ASSERT_TRUE(settings.contains("error_reporting(E_ALL);"));
+    settings.replace("error_reporting(E_ALL);", "error_reporting(E_ERROR | E_WARNING | E_PARSE);");
+    test::writeAll(require, settings);
+    EXPECT_TRUE(site_->get(QStringLiteral("faute.php")).problem().contains("mysql_query()"));
+    const QByteArray password = "= \"" + mysqlPassword().toUtf8() + "\";";
+    ASSERT_TRUE(settings.contains(password));
+    test::writeAll(require, settings.replace(password, "= \"pas le bon\";"));
+    const SitePage refused = site_->get(QStringLiteral("cadre.php"));
+    EXPECT_TRUE(refused.problem().contains(QStringLiteral("mysql_connect()")))
+        << refused.problem().toStdString();
+}
+
+// A require.php of the settings alone, as one kept from an earlier
+// publication: the pages and the recovery are served as with the program's own.
+TEST_F(SiteFrame, ARequireOfTheSettingsAloneServesTheSamePagesAndTheRecovery) {
+    const QString require = site_->folder() + QStringLiteral("/require.php");
+    const QByteArray own = test::readAll(require);
+    const QList<QByteArray> lines = own.split('\n');
+    QList<QByteArray> alone;
+    for (const QByteArray& line : lines) {
+        if (line.startsWith("//Cache des pages")) {
+            alone.resize(alone.size() - 2);  // the section has no place here
+        } else if (!line.startsWith("//---------------\r") && !line.startsWith("$GV_cache")) {
+            alone << line;
+        }
+        if (line.startsWith("$plugin_voitures_path")) {
+            break;
+        }
+    }
+    alone << "\r"
+          << "\r"
+          << "error_reporting(E_ALL);\r"
+          << "?>\r"
+          << "";
+    const QStringList pages = {"cadre.php",
+                               "index.php",
+                               "liste.php?liste=auteurs",
+                               "serie.php?idserie=1",
+                               "stats.php",
+                               "moteur.php",
+                               "search.php",
+                               "imprimer.php",
+                               "notes.php?notes=5",
+                               "type.php?coll=parabd",
+                               "auteur.php?idauteur=1"};
+    QList<SitePage> before;
+    for (const QString& page : pages) {
+        before << site_->get(page);
+    }
+    test::writeAll(require, alone.join('\n'));
+    for (int i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(pages[i].toStdString());
+        const SitePage page = site_->get(pages[i]);
+        EXPECT_TRUE(page.problem().isEmpty()) << page.problem().toStdString();
+        EXPECT_EQ(page.body, before[i].body);
+        EXPECT_EQ(page.contentType, before[i].contentType);
+    }
+    const SitePage recovered = site_->post(
+        QStringLiteral("recovery.php"), {{QStringLiteral("pwd"), mysqlPassword()},
+                                         {QStringLiteral("tablename"), QStringLiteral("series")}});
+    EXPECT_EQ(recovered.status, 200);
+    EXPECT_TRUE(recovered.body.endsWith("#end##fin#")) << recovered.body.right(200).toStdString();
 }

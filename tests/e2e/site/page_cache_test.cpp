@@ -22,12 +22,19 @@ namespace {
 
 QStringList cachedPages(const SiteHarness& site) {
     QStringList pages;
-    QDirIterator it(site.folder() + QStringLiteral("/cache"), {QStringLiteral("*.html")},
-                    QDir::Files, QDirIterator::Subdirectories);
+    const QString root = site.folder() + QStringLiteral("/cache");
+    QDirIterator it(root, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        pages << it.next();
+        const QString page = it.next();
+        if (QFileInfo(page).path() != root) {  // the folder's own blank index
+            pages << page;
+        }
     }
     return pages;
+}
+
+bool openToOthers(const QString& folder) {
+    return QFileInfo(folder).permissions().testFlag(QFileDevice::WriteOther);
 }
 
 // The page, asked for until the cache holds it: a page made within a few
@@ -68,9 +75,23 @@ QString keepMarked(const SiteHarness& site, const QString& page) {
     const QStringList before = cachedPages(site);
     getUntilCached(site, page);
     const QString kept = newCachedPage(site, before);
-    if (!kept.isEmpty()) {
-        test::writeAll(kept, test::readAll(kept) + "<!-- du cache -->");
+    if (kept.isEmpty()) {
+        return kept;
     }
+    // A page that links thumbnails has their list after it, its length at the
+    // end of the 128-byte header line.
+    const QByteArray mark = "<!-- du cache -->";
+    QByteArray bytes = test::readAll(kept);
+    const QList<QByteArray> header = bytes.left(128).trimmed().split('\t');
+    if (header.size() == 2) {
+        const qsizetype end = 128 + header[1].toLongLong();
+        QByteArray line = header[0] + '\t' + QByteArray::number(end - 128 + mark.size());
+        line += QByteArray(127 - line.size(), ' ') + '\n';
+        bytes = line + bytes.mid(128, end - 128) + mark + bytes.mid(end);
+    } else {
+        bytes += mark;
+    }
+    test::writeAll(kept, bytes);
     return kept;
 }
 
@@ -102,6 +123,16 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     const SitePage sent = site.get(liste);
     EXPECT_EQ(sent.body, made.body);
     EXPECT_EQ(sent.contentType, made.contentType);
+    // Tags added to shared links make no copy of their own.
+    for (const char* tag : {"&fbclid=IwAR0xyz", "&utm_source=facebook&utm_medium=social"}) {
+        EXPECT_EQ(site.get(liste + QString::fromLatin1(tag)).body, made.body);
+    }
+    EXPECT_EQ(cachedPages(site).size(), 1);
+    // The folder is refused to the web where the host allows it, and never
+    // listed.
+    const QString cache = site.folder() + QStringLiteral("/cache");
+    EXPECT_TRUE(test::readAll(cache + QStringLiteral("/.htaccess")).contains("Require all denied"));
+    EXPECT_TRUE(QFileInfo::exists(cache + QStringLiteral("/index.html")));
 
     // A data script loaded: the next page is made again.
     const SqlResult loaded =
@@ -134,6 +165,19 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     const SitePage everything = getUntilCached(site, search);
     EXPECT_NE(site.post(search, {{QStringLiteral("ftitre"), QStringLiteral("zqzqzq")}}).body,
               everything.body);
+
+    // At the bound the oldest pages make room for the new ones.
+    settings = test::readAll(require);
+    ASSERT_TRUE(settings.contains("$GV_cache_taille   = 256;"));
+    test::writeAll(require,
+                   settings.replace("$GV_cache_taille   = 256;", "$GV_cache_taille   = 0.00001;"));
+    ASSERT_FALSE(getUntilCached(site, QStringLiteral("index.php")).body.isEmpty());
+    const QStringList first = cachedPages(site);
+    ASSERT_EQ(first.size(), 1);
+    getUntilCached(site, liste);
+    const QStringList second = cachedPages(site);
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_NE(second, first);
 
     // A cache folder that cannot be made: the same page, no message.
     const SitePage before = getUntilCached(site, liste);
@@ -184,6 +228,8 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     // The first thumbnail makes its folder; the next ones leave kept pages be.
     EXPECT_EQ(site.get(coeur).contentType, "image/jpeg");
     ASSERT_TRUE(QFileInfo::exists(site.folder() + QStringLiteral("/mini/couvertures")));
+    EXPECT_TRUE(openToOthers(site.folder() + QStringLiteral("/mini")));
+    EXPECT_TRUE(openToOthers(site.folder() + QStringLiteral("/mini/couvertures")));
     ASSERT_FALSE(keepMarked(site, liste).isEmpty());
     EXPECT_EQ(site.get(noel).contentType, "image/jpeg");
     EXPECT_TRUE(fromCache(site, liste));
@@ -197,8 +243,11 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_EQ(sent.contentType, "image/jpeg");
     EXPECT_TRUE(sent.body == mine);
 
-    // With its thumbnails made, the card page is kept as made.
-    ASSERT_FALSE(keepMarked(site, page).isEmpty());
+    // With its thumbnails made, the card page is kept as made, and as it
+    // leaves the host's own paths out.
+    const QString keptCard = keepMarked(site, page);
+    ASSERT_FALSE(keptCard.isEmpty());
+    EXPECT_FALSE(test::readAll(keptCard).contains(site.folder().toUtf8()));
     const SitePage shown = site.get(page);
     EXPECT_TRUE(shown.body.endsWith("<!-- du cache -->"));
     EXPECT_FALSE(shown.body.contains("_retaille.php")) << shown.body.toStdString();
@@ -219,6 +268,17 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     ASSERT_FALSE(keepMarked(site, page).isEmpty());
     EXPECT_EQ(cover(site.get(page).body, "id=\"i89\""),
               QStringLiteral("mini/couvertures/m_couv_album89.jpg"));
+
+    // A thumbnail folder that cannot be made: the thumbnail is sent, and
+    // the server's log says why, once.
+    ASSERT_TRUE(QDir(site.folder() + QStringLiteral("/mini/couvertures")).removeRecursively());
+    test::writeAll(site.folder() + QStringLiteral("/mini/couvertures"), "pas un dossier");
+    EXPECT_EQ(site.get(again).contentType, "image/jpeg");
+    EXPECT_EQ(site.get(again).contentType, "image/jpeg");
+    const QByteArray log =
+        test::readAll(qEnvironmentVariable("KALVOR_TEST_DIR") + QStringLiteral("/php.log"));
+    EXPECT_EQ(
+        log.count(site.folder().toUtf8() + ") : le dossier de miniatures \"mini/couvertures\""), 1);
 
     // The thumbnail maker is published with its accents.
     EXPECT_TRUE(test::readAll(site.folder() + QStringLiteral("/_retaille.php"))

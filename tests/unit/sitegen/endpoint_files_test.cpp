@@ -61,6 +61,7 @@ TEST(EndpointFiles, OpenWithTheBoxThenTheirHeaderAndTheRequireOfTheirFolder) {
     EXPECT_EQ(recovery.mid(0, 4).join('\n') + '\n', kBox);
     EXPECT_EQ(recovery[4], QByteArray("\r"));
     EXPECT_EQ(recovery[5], include);
+    EXPECT_TRUE(recovery[6].startsWith("// Hosts without the old MySQL functions"));
     EXPECT_EQ(recovery[recovery.size() - 2], QByteArray("?>\r"));
 
     if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {

@@ -102,6 +102,9 @@ TEST(SiteFrameFiles, FooterIsThePlaceholderAfterTheBoxAndTheCoreIncludesRequireF
     EXPECT_EQ(coeur[0], QByteArray("<?php\r"));
     EXPECT_EQ(coeur[4], QByteArray("\r"));
     EXPECT_EQ(coeur[5], QByteArray("require '../conf/d\\'o/require.php';\r"));
+    // What a host lacks comes with the site's files, not with require.php.
+    EXPECT_EQ(coeur[6], QByteArray("// Hosts without the old MySQL functions: the pages call them "
+                                   "through mysqli,\r"));
     EXPECT_EQ(coeur[coeur.size() - 2], QByteArray("?>\r"));
 
     writeSiteFile({dir.path(), QString()}, layoutOf(QStringLiteral("menu.php")));

@@ -1,14 +1,18 @@
 // Hosts without the old MySQL functions: the pages call them through mysqli,
-// with errors as warnings and failed queries as empty lists, on a latin1
-// connection like the old client's.
+// failed queries as empty lists, on a latin1 connection like the old client's.
 if (!function_exists('mysql_connect')) {
-  if (!defined('MYSQL_ASSOC')) {
-    define('MYSQL_ASSOC', MYSQLI_ASSOC);
-    define('MYSQL_NUM', MYSQLI_NUM);
-    define('MYSQL_BOTH', MYSQLI_BOTH);
-  }
   mysqli_report(MYSQLI_REPORT_OFF);
   $GLOBALS['kalvor_mysql_link'] = false;
+
+  // The old functions warned at E_WARNING, which the level require.php sets
+  // lets through; a user warning passes wherever such a warning would.
+  function kalvor_mysql_warning($texte)
+  {
+    $niveau = error_reporting();
+    error_reporting(($niveau & E_WARNING) ? $niveau | E_USER_WARNING : $niveau);
+    trigger_error($texte, E_USER_WARNING);
+    error_reporting($niveau);
+  }
 
   function kalvor_mysql_link($link)
   {
@@ -30,7 +34,7 @@ if (!function_exists('mysql_connect')) {
     }
     $link = mysqli_init();
     if (!@mysqli_real_connect($link, $host, $username, $password, null, $port, $socket)) {
-      trigger_error('mysql_connect(): ' . mysqli_connect_error(), E_USER_WARNING);
+      kalvor_mysql_warning('mysql_connect(): ' . mysqli_connect_error());
       return false;
     }
     mysqli_set_charset($link, 'latin1');
@@ -47,12 +51,9 @@ if (!function_exists('mysql_connect')) {
   function mysql_query($query, $link = null)
   {
     $link = kalvor_mysql_link($link);
-    if (!$link) {
-      return false;
-    }
-    $result = mysqli_query($link, $query);
-    if ($result === false) {
-      trigger_error('mysql_query(): ' . mysqli_error($link), E_USER_WARNING);
+    $result = $link ? mysqli_query($link, $query) : false;
+    if ($link && $result === false) {
+      kalvor_mysql_warning('mysql_query(): ' . mysqli_error($link));
     }
     return $result;
   }
@@ -67,11 +68,6 @@ if (!function_exists('mysql_connect')) {
     return ($result instanceof mysqli_result) ? mysqli_fetch_row($result) : false;
   }
 
-  function mysql_fetch_array($result, $type = MYSQL_BOTH)
-  {
-    return ($result instanceof mysqli_result) ? mysqli_fetch_array($result, $type) : false;
-  }
-
   function mysql_fetch_assoc($result)
   {
     return ($result instanceof mysqli_result) ? mysqli_fetch_assoc($result) : false;
@@ -80,15 +76,6 @@ if (!function_exists('mysql_connect')) {
   function mysql_num_rows($result)
   {
     return ($result instanceof mysqli_result) ? mysqli_num_rows($result) : 0;
-  }
-
-  function mysql_result($result, $row, $field = 0)
-  {
-    if (!($result instanceof mysqli_result) || !mysqli_data_seek($result, $row)) {
-      return false;
-    }
-    $ligne = mysqli_fetch_array($result, MYSQLI_BOTH);
-    return isset($ligne[$field]) ? $ligne[$field] : false;
   }
 
   function mysql_data_seek($result, $row)
@@ -104,45 +91,10 @@ if (!function_exists('mysql_connect')) {
     return true;
   }
 
-  function mysql_insert_id($link = null)
-  {
-    $link = kalvor_mysql_link($link);
-    return $link ? mysqli_insert_id($link) : 0;
-  }
-
-  function mysql_affected_rows($link = null)
-  {
-    $link = kalvor_mysql_link($link);
-    return $link ? mysqli_affected_rows($link) : -1;
-  }
-
   function mysql_real_escape_string($text, $link = null)
   {
     $link = kalvor_mysql_link($link);
     return $link ? mysqli_real_escape_string($link, $text) : addslashes($text);
-  }
-
-  function mysql_escape_string($text)
-  {
-    return mysql_real_escape_string($text);
-  }
-
-  function mysql_error($link = null)
-  {
-    $link = kalvor_mysql_link($link);
-    return $link ? mysqli_error($link) : mysqli_connect_error();
-  }
-
-  function mysql_errno($link = null)
-  {
-    $link = kalvor_mysql_link($link);
-    return $link ? mysqli_errno($link) : mysqli_connect_errno();
-  }
-
-  function mysql_close($link = null)
-  {
-    $link = kalvor_mysql_link($link);
-    return $link ? mysqli_close($link) : false;
   }
 }
 if (!function_exists('get_magic_quotes_gpc')) {
@@ -151,4 +103,5 @@ if (!function_exists('get_magic_quotes_gpc')) {
     return false;
   }
 }
+// The header agrees with the pages' meta tag.
 ini_set('default_charset', 'ISO-8859-1');
