@@ -280,6 +280,14 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     } else if (GetParam() == Script::Earlier) {
         script.write(earlierRecovery());
     }
+    // The old MySQL functions an earlier recovery.php calls came with the
+    // host, or with the require.php published beside it.
+    ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));
+    if (GetParam() == Script::Earlier) {
+        QFile layer(QStringLiteral(":/sitegen/host_compat.php"));
+        ASSERT_TRUE(layer.open(QIODevice::ReadOnly));
+        require.write(require.original() + "<?php\n" + layer.readAll() + "?>");
+    }
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->box_site()->text(), published().site->url());
