@@ -67,15 +67,14 @@ qint32 SplitGroup(const Settings& s) {
     return size;
 }
 
-void RequireGroups(const Settings& s, bool split) {
+void RequireGroups(const Settings& s) {
     if (s.opt_albums != 1 && s.opt_acheter != 1 && s.opt_revues != 1 && s.opt_parabd != 1) {
+        // Split or in one file alike: sending the user to the other choice
+        // would only bring this refusal back.
         refuse(QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut ") +
                quoted(s.GV_Collection_Bits) +
-               (split ? QStringLiteral(") : l'exportation scindée n'a aucun fichier à écrire. "
-                                       "Cochez une collection, ou choisissez « Créer un seul "
-                                       "fichier ».")
-                      : QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez "
-                                       "une collection.")));
+               QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez une "
+                              "collection."));
     }
 }
 

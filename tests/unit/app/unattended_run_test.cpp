@@ -285,8 +285,7 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"donnees", marks + split + "\"splitgroup\"=\"0\"\r\n", splitGroup.arg("0")},
         {"donnees", QString(marks).replace("\"31\"", "\"0\"") + split,
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
-                        "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
-                        "collection, ou choisissez « Créer un seul fichier ».")},
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
         {"donnees", QString(marks).replace("\"31\"", "\"0\""),
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
