@@ -33,6 +33,14 @@ void requireMark(const std::optional<QString>& unreadable, const char* name) {
 }  // namespace
 
 QDateTime LastRun(const Settings& s) {
+    // Never set, as when only other groups were exported: nothing to
+    // correct, and the box is hidden in the window.
+    if (s.box_LastRun.trimmed().isEmpty()) {
+        refuse(
+            QStringLiteral("La date « après le » (réglage « Lastrun ») est vide : les albums de "
+                           "la collection n'ont pas de dernière exportation d'où partir. "
+                           "Faites une exportation complète, qui la fixe."));
+    }
     const QDateTime last = vb::ParseDayFirst(s.box_LastRun);
     if (!last.isValid()) {
         refuse(QStringLiteral("La date « après le » (réglage « Lastrun ») vaut ") +
