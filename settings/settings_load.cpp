@@ -475,7 +475,11 @@ void Settings::Show_LastRun() {
         window.box_LastRun_Visible = true;
         window.lbl_lastrun_Visible = true;
     }
-    window.btn_LastDonnees_SQL_Enabled = !(box_LastRun.isEmpty() && GV_LastId == kNeverExported);
+    // Disabled only while no export was ever made: one of the collectibles
+    // or the magazines alone sets no date and no wish-list mark.
+    const bool never = box_LastRun.isEmpty() && GV_LastId == kNeverExported &&
+                       GV_LastIdPara == kNeverExported && GV_LastIdRevue == kNeverExported;
+    window.btn_LastDonnees_SQL_Enabled = !never;
 }
 
 }  // namespace kalvor

@@ -33,6 +33,14 @@ void requireMark(const std::optional<QString>& unreadable, const char* name) {
 }  // namespace
 
 QDateTime LastRun(const Settings& s) {
+    // Never set, as when only other groups were exported: nothing to
+    // correct, and the box is hidden in the window.
+    if (s.box_LastRun.trimmed().isEmpty()) {
+        refuse(
+            QStringLiteral("La date « après le » (réglage « Lastrun ») est vide : les albums de "
+                           "la collection n'ont pas de dernière exportation d'où partir. "
+                           "Faites une exportation complète, qui la fixe."));
+    }
     const QDateTime last = vb::ParseDayFirst(s.box_LastRun);
     if (!last.isValid()) {
         refuse(QStringLiteral("La date « après le » (réglage « Lastrun ») vaut ") +
@@ -67,15 +75,14 @@ qint32 SplitGroup(const Settings& s) {
     return size;
 }
 
-void RequireGroups(const Settings& s, bool split) {
+void RequireGroups(const Settings& s) {
     if (s.opt_albums != 1 && s.opt_acheter != 1 && s.opt_revues != 1 && s.opt_parabd != 1) {
+        // Split or in one file alike: sending the user to the other choice
+        // would only bring this refusal back.
         refuse(QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut ") +
                quoted(s.GV_Collection_Bits) +
-               (split ? QStringLiteral(") : l'exportation scindée n'a aucun fichier à écrire. "
-                                       "Cochez une collection, ou choisissez « Créer un seul "
-                                       "fichier ».")
-                      : QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez "
-                                       "une collection.")));
+               QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez une "
+                              "collection."));
     }
 }
 

@@ -24,7 +24,7 @@ qint32 SplitGroup(const Settings& s);
 
 // A full export writes only the tables of the ticked groups: one at least,
 // or its script would empty nothing and replace the last one for nought.
-void RequireGroups(const Settings& s, bool split);
+void RequireGroups(const Settings& s);
 
 }  // namespace export_settings
 }  // namespace kalvor

@@ -65,7 +65,7 @@ class FullExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
-        export_settings::RequireGroups(s_, split_);
+        export_settings::RequireGroups(s_);
         if (split_) {
             if (checked(s_.opt_albums)) {
                 splitSize_ = export_settings::SplitGroup(s_);

@@ -36,16 +36,18 @@ bool readQuoted(const QString& line, qsizetype& pos, QString& out) {
     return false;
 }
 
-// A quoted value at the end of its line. "C:\dir\" is the folder a person
-// meant, not a quote left open: its last backslash escapes nothing.
-bool readQuotedValue(const QString& rhs, QString& out) {
-    qsizetype pos = 0;
-    if (readQuoted(rhs, pos, out)) {
+// A quoted value at the end of its line; `end` is where it ends. "C:\dir\"
+// is the folder a person meant, not a quote left open: its last backslash
+// escapes nothing.
+bool readQuotedValue(const QString& rhs, QString& out, qsizetype& end) {
+    end = 0;
+    if (readQuoted(rhs, end, out)) {
         return true;
     }
     if (rhs.size() >= 2 && rhs.endsWith(u'"')) {
-        pos = 0;
-        readQuoted(rhs.chopped(1), pos, out);
+        end = 0;
+        readQuoted(rhs.chopped(1), end, out);
+        end = rhs.size();
         return true;
     }
     return false;
@@ -182,9 +184,15 @@ bool joinHexLines(const QStringList& lines, qsizetype& n, QString& rhs, Document
 // nothing to keep.
 bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Document& doc) {
     if (rhs.startsWith(u'"')) {
-        if (!readQuotedValue(rhs, value.text)) {
+        qsizetype end = 0;
+        if (!readQuotedValue(rhs, value.text, end)) {
             doc.problems << QStringLiteral("ligne %1 : valeur non fermée").arg(n + 1);
             return false;
+        }
+        // A quote typed unescaped ends the value early: the rest of the line
+        // would be gone with the next save.
+        if (!rhs.sliced(end).trimmed().isEmpty()) {
+            doc.problems << QStringLiteral("ligne %1 : texte après la valeur").arg(n + 1);
         }
         return true;
     }

@@ -282,11 +282,15 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
          QStringLiteral("La date « après le » (réglage « Lastrun ») vaut « abc » : ce n'est pas "
                         "une date jj/mm/aaaa.") +
              again},
+        // Only the other groups ever exported.
+        {"dernieres_donnees", QString(marks).replace("\"Lastrun\"=\"01/01/2020\"\r\n", ""),
+         QStringLiteral("La date « après le » (réglage « Lastrun ») est vide : les albums de la "
+                        "collection n'ont pas de dernière exportation d'où partir. Faites une "
+                        "exportation complète, qui la fixe.")},
         {"donnees", marks + split + "\"splitgroup\"=\"0\"\r\n", splitGroup.arg("0")},
         {"donnees", QString(marks).replace("\"31\"", "\"0\"") + split,
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
-                        "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
-                        "collection, ou choisissez « Créer un seul fichier ».")},
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
         {"donnees", QString(marks).replace("\"31\"", "\"0\""),
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},

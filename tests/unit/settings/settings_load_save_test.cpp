@@ -194,6 +194,12 @@ TEST(SettingsLoad, IncrementalExportButtonNeedsAnEarlierExport) {
         Loaded l;
         EXPECT_FALSE(l.s.window.btn_LastDonnees_SQL_Enabled);
     }
+    for (const char* mark : {"Lastidpara", "Lastidrevue"}) {
+        test::IsolatedEnvironment env;
+        setConfig(QString::fromLatin1(mark), QStringLiteral("12"));
+        Loaded l;
+        EXPECT_TRUE(l.s.window.btn_LastDonnees_SQL_Enabled) << mark;
+    }
 }
 
 TEST(SettingsLoad, MarksAboveSixteenBitsAreKept) {

@@ -232,8 +232,7 @@ TEST_F(FullExport, NoGroupIsRefusedAndTheLastScriptKept) {
     EXPECT_FALSE(run());
     EXPECT_EQ(prompt.texts(),
               QStringList{"Aucune collection n'est cochée (le réglage « collection » vaut « 8 ») : "
-                          "l'exportation scindée n'a aucun fichier à écrire. Cochez une "
-                          "collection, ou choisissez « Créer un seul fichier »."});
+                          "l'exportation n'a aucune donnée à écrire. Cochez une collection."});
     EXPECT_EQ(QDir(dir.filePath("scripts")).entryList(QDir::Files), QStringList{"donnees.sql"});
 }
 

@@ -286,7 +286,8 @@ TEST_F(RegistryTest, HandEditedBackslashesAreKeptAndALineEndingInOneSwallowsNoth
                    "\"Couvertures\"=\"Couv\"\r\n"
                    "\"Octets\"=hex:01,02,\\\r\n  03,04\r\n"
                    "\"Coupe\"=hex:01,\\\r\n"
-                   "\"Site\"=\"s\"\r\n");
+                   "\"Site\"=\"s\"\r\n"
+                   "\"Titre\"=\"Ma \"belle\" collection\"\r\n");
     const QString config = QStringLiteral("software\\Kalvor\\Config");
     const QString folders = QStringLiteral("software\\Kalvor\\Repertoires");
     Registry reg(store(), wine());
@@ -298,7 +299,8 @@ TEST_F(RegistryTest, HandEditedBackslashesAreKeptAndALineEndingInOneSwallowsNoth
     EXPECT_EQ(reg.value(folders, QStringLiteral("Site")), QStringLiteral("s"));
     const QString problem = reg.takeProblem();
     EXPECT_TRUE(problem.contains(QStringLiteral("ligne 7 : valeur illisible")) &&
-                problem.contains(QStringLiteral("ligne 12 : valeur incomplète")))
+                problem.contains(QStringLiteral("ligne 12 : valeur incomplète")) &&
+                problem.contains(QStringLiteral("ligne 14 : texte après la valeur")))
         << problem.toStdString();
 
     reg.setValue(config, QStringLiteral("Site"), QStringLiteral("x"));
