@@ -447,6 +447,23 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
               QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
 
     if (GetParam() == Script::Earlier) {
+        // Beside a require.php of today, which lacks the MySQL functions it
+        // calls: refused, and the user led to publish the PHP files again.
+        const QString republish = QStringLiteral(
+            "\nLe fichier recovery.php du site est d'une version antérieure : sur PHP 7 et plus, "
+            "il ne fonctionne qu'avec le require.php publié en même temps que lui. Publiez à "
+            "nouveau les fichiers PHP du site, par « Génération des fichiers PHP » (sans "
+            "catalogue).\nLa base Recovery garde la récupération précédente.");
+        require.write(require.original());
+        prompt.clear();
+        prompt.queueAnswers({true});
+        dialog->btn_process()->click();
+        EXPECT_EQ(prompt.texts().value(1),
+                  QStringLiteral("Erreur lors de l'importation de la table series : la réponse du "
+                                 "site n'est pas une table (erreur du site ou réponse coupée).") +
+                      republish);
+        EXPECT_EQ(count(QStringLiteral("albums")), 70);
+
         // Emptied by a failed upload: refused, the recovery kept.
         script.write(QByteArray());
         prompt.clear();
