@@ -199,15 +199,16 @@ QString percent(const QString& text) {
 constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 
 // Said of a failure of a recovery.php of an earlier version: it calls the
-// MySQL functions that PHP 7 dropped, which only a require.php of its own time
+// MySQL functions that PHP 7 dropped, which only some require.php of its time
 // brought along.
 QString earlierHint(const RecoveryState& state) {
     return state.earlierRecoveryPhp
                ? QStringLiteral(
-                     "\nLe fichier recovery.php du site est d'une version antérieure : sur PHP 7 "
-                     "et plus, il ne fonctionne qu'avec le require.php publié en même temps que "
-                     "lui. Publiez à nouveau les fichiers PHP du site, par « Génération des "
-                     "fichiers PHP » (sans catalogue).")
+                     "\nLe fichier recovery.php du site est d'une version antérieure, qui "
+                     "appelle les anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont "
+                     "plus, sauf par un require.php qui les apporte. Publiez à nouveau les "
+                     "fichiers PHP du site, par « Génération des fichiers PHP » (sans "
+                     "catalogue).")
                : QString();
 }
 

@@ -450,10 +450,11 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
         // Beside a require.php of today, which lacks the MySQL functions it
         // calls: refused, and the user led to publish the PHP files again.
         const QString republish = QStringLiteral(
-            "\nLe fichier recovery.php du site est d'une version antérieure : sur PHP 7 et plus, "
-            "il ne fonctionne qu'avec le require.php publié en même temps que lui. Publiez à "
-            "nouveau les fichiers PHP du site, par « Génération des fichiers PHP » (sans "
-            "catalogue).\nLa base Recovery garde la récupération précédente.");
+            "\nLe fichier recovery.php du site est d'une version antérieure, qui appelle les "
+            "anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont plus, sauf par un "
+            "require.php qui les apporte. Publiez à nouveau les fichiers PHP du site, par « "
+            "Génération des fichiers PHP » (sans catalogue).\nLa base Recovery garde la "
+            "récupération précédente.");
         require.write(require.original());
         prompt.clear();
         prompt.queueAnswers({true});
