@@ -198,6 +198,20 @@ QString percent(const QString& text) {
 // Sent by a recovery.php that reads a posted password.
 constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 
+// Said of a failure of a recovery.php of an earlier version: it calls the
+// MySQL functions that PHP 7 dropped, which only some require.php of its time
+// brought along.
+QString earlierHint(const RecoveryState& state) {
+    return state.earlierRecoveryPhp
+               ? QStringLiteral(
+                     "\nLe fichier recovery.php du site est d'une version antérieure, qui "
+                     "appelle les anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont "
+                     "plus, sauf par un require.php qui les apporte. Publiez à nouveau les "
+                     "fichiers PHP du site, par « Génération des fichiers PHP » (sans "
+                     "catalogue).")
+               : QString();
+}
+
 // The site's reply; nothing when the fetch failed, with the failure in the
 // state. The password goes in the body of a POST, out of the access logs. A
 // recovery.php of an earlier version reads it only from the address: it
@@ -215,9 +229,17 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         const QByteArray endMark = QByteArrayLiteral("#fin#");
         const QString reply =
             access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
-        if (reply.endsWith(QLatin1String("invalid password")) &&
-            !access.inet.lastHadHeader(kPostHeader)) {
-            return access.inet.OpenURL(url, endMark);
+        if (!access.inet.lastHadHeader(kPostHeader)) {
+            if (reply.endsWith(QLatin1String("invalid password"))) {
+                state.earlierRecoveryPhp = true;
+                return access.inet.OpenURL(url, endMark);
+            }
+            // An empty password passes its test even unsent, but PHP may
+            // print the missing value before the rows; the address then
+            // carries no secret.
+            if (access.password.isEmpty()) {
+                return access.inet.OpenURL(url, endMark);
+            }
         }
         return reply;
     } catch (const Error& e) {
@@ -232,7 +254,8 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         const QString query = url.mid(url.indexOf(QStringLiteral("?pwd=")));
         cause.replace(query, QString());
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
-                                   .arg(tablename, cause);
+                                   .arg(tablename, cause) +
+                               earlierHint(state);
         return std::nullopt;
     }
 }
@@ -313,6 +336,10 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         QString cause;
         if (reply->startsWith(QLatin1String("erreur de lecture"))) {
             cause = QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(reply->left(80));
+        } else if (state.earlierRecoveryPhp && !reply->trimmed().isEmpty()) {
+            cause = QStringLiteral(
+                "la réponse du site n'est pas une table (erreur du site ou "
+                "réponse coupée).");
         } else if (reply->trimmed().isEmpty()) {
             cause = QStringLiteral(
                 "le site a envoyé une réponse vide (le fichier recovery.php est-il vide ? "
@@ -323,7 +350,8 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
                 "(réponse coupée, erreur du site ou page de l'hébergeur).");
         }
         state.Continue_Error =
-            QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) + cause;
+            QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) +
+            cause + earlierHint(state);
         state.Continue_Recovery = false;
         return std::nullopt;
     }

@@ -19,6 +19,9 @@ struct RecoveryState {
     // mark, and the tables it sent empty.
     bool olderScript = false;
     QStringList emptyFromOlder = {};
+    // Whether recovery.php refused a posted password as only an earlier
+    // version does, whatever came of its reply.
+    bool earlierRecoveryPhp = false;
 };
 
 // Where the site is and how to ask it.

@@ -447,6 +447,36 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
               QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
 
     if (GetParam() == Script::Earlier) {
+        // Beside a require.php of today, which lacks the MySQL functions it
+        // calls: refused, and the user led to publish the PHP files again.
+        const QString republish = QStringLiteral(
+            "\nLe fichier recovery.php du site est d'une version antérieure, qui appelle les "
+            "anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont plus, sauf par un "
+            "require.php qui les apporte. Publiez à nouveau les fichiers PHP du site, par « "
+            "Génération des fichiers PHP » (sans catalogue).\nLa base Recovery garde la "
+            "récupération précédente.");
+        const struct {
+            QByteArray shown;  // what require.php adds
+            QString cause;
+        } hosts[] = {
+            {"", QStringLiteral("la réponse du site n'est pas une table (erreur du site ou réponse "
+                                "coupée).")},
+            // A host that hides errors answers 500.
+            {"<?php ini_set('display_errors', '0'); ?>",
+             QStringLiteral("Le site a répondu 500 Internal Server Error pour ") +
+                 published().site->url() + QStringLiteral("/recovery.php.")},
+        };
+        for (const auto& host : hosts) {
+            require.write(require.original() + host.shown);
+            prompt.clear();
+            prompt.queueAnswers({true});
+            dialog->btn_process()->click();
+            EXPECT_EQ(prompt.texts().value(1),
+                      QStringLiteral("Erreur lors de l'importation de la table series : ") +
+                          host.cause + republish);
+            EXPECT_EQ(count(QStringLiteral("albums")), 70);
+        }
+
         // Emptied by a failed upload: refused, the recovery kept.
         script.write(QByteArray());
         prompt.clear();

@@ -99,6 +99,13 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         }
         marked = endMarked_;
     }
+    // What PHP shows of an earlier script that reads the password only from
+    // the address.
+    if (found && addressOnly_ && !address.contains("pwd")) {
+        body.prepend(
+            "<br />\n<b>Warning</b>:  Undefined array key \"pwd\" in recovery.php on "
+            "line 4<br />\n");
+    }
     socket->write(
         "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +
         "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
