@@ -364,9 +364,10 @@ function CacheDebut()
       return;
     }
     @touch("$dossier/index.html");
-    // Pages of earlier data will not be asked for again.
+    // Pages of earlier data will not be asked for again. Only the cache's
+    // own folders go: the folder $GV_cache names may hold the owner's too.
     foreach (CacheListe($dossier) as $ancienne) {
-      if ($ancienne !== $generation && is_dir($ancienne)) {
+      if ($ancienne !== $generation && preg_match('#/[0-9a-f]{16}$#', $ancienne) && is_dir($ancienne)) {
         foreach (CacheListe($ancienne) as $fichier) {
           @unlink($fichier);
         }

@@ -133,6 +133,10 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     const QString cache = site.folder() + QStringLiteral("/cache");
     EXPECT_TRUE(test::readAll(cache + QStringLiteral("/.htaccess")).contains("Require all denied"));
     EXPECT_TRUE(QFileInfo::exists(cache + QStringLiteral("/index.html")));
+    // The folder may hold the owner's own folders: they outlive the data.
+    const QString own = cache + QStringLiteral("/a moi/garde.jpg");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(own).path()));
+    test::writeAll(own, "rien");
 
     // A data script loaded: the next page is made again.
     const SqlResult loaded =
@@ -145,6 +149,7 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
 
     // require.php rewritten: so is the page.
     ASSERT_TRUE(getUntilCached(site, QStringLiteral("index.php")).problem().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(own));
     const QString require = site.folder() + QStringLiteral("/require.php");
     QByteArray settings = test::readAll(require);
     ASSERT_TRUE(settings.contains(cp1252::encode(siteSettings().box_titre)));
