@@ -397,8 +397,14 @@ function CacheMiniaturesLa($liste)
   if (!is_string($liste)) {
     return false;
   }
+  // A page may list a thousand thumbnails: the site's folder is found once.
+  $ici = CheminAbsolu('');
   foreach (explode("\n", $liste) as $miniature) {
-    if ($miniature !== '' && !file_exists(CheminAbsolu($miniature))) {
+    if ($miniature === '') {
+      continue;
+    }
+    $absolu = $miniature[0] === '/' || $miniature[0] === '\\' || substr($miniature, 1, 1) === ':';
+    if (!file_exists($absolu ? $miniature : $ici . $miniature)) {
       return false;
     }
   }
