@@ -33,12 +33,21 @@ if (!extension_loaded('ctype')) {
   }
 }
 
+// Whether a path names its file whatever the working folder: "/...",
+// "\..." or a drive's "C:...".
+function CheminEstAbsolu($chemin)
+{
+  $debut = substr($chemin, 0, 2);
+  return $debut !== '' && ($debut[0] === '/' || $debut[0] === '\\' || (strlen($debut) == 2
+    && $debut[1] === ':' && stripos('abcdefghijklmnopqrstuvwxyz', $debut[0]) !== false));
+}
+
 // A path of the site as the file system is asked for it: absolute, so that
 // each look-up is one, whatever the working folder.
 function CheminAbsolu($chemin)
 {
   static $ici = null;
-  if (preg_match('#^([/\\\\]|[A-Za-z]:)#', $chemin)) {
+  if (CheminEstAbsolu($chemin)) {
     return $chemin;
   }
   if ($ici === null) {
@@ -297,7 +306,7 @@ function CacheDebut()
     return;
   }
   // The end of the page may run in another working folder.
-  if (!preg_match('#^([/\\\\]|[A-Za-z]:)#', $dossier)) {
+  if (!CheminEstAbsolu($dossier)) {
     $ici = getcwd();
     if ($ici === false) {
       return;
@@ -397,14 +406,8 @@ function CacheMiniaturesLa($liste)
   if (!is_string($liste)) {
     return false;
   }
-  // A page may list a thousand thumbnails: the site's folder is found once.
-  $ici = CheminAbsolu('');
   foreach (explode("\n", $liste) as $miniature) {
-    if ($miniature === '') {
-      continue;
-    }
-    $absolu = $miniature[0] === '/' || $miniature[0] === '\\' || substr($miniature, 1, 1) === ':';
-    if (!file_exists($absolu ? $miniature : $ici . $miniature)) {
+    if ($miniature !== '' && !file_exists(CheminAbsolu($miniature))) {
       return false;
     }
   }
