@@ -292,4 +292,12 @@ void Inet::Abort() {
     }
 }
 
+QString SiteFileUrl(const QString& site, const QString& file) {
+    QString folder = site;
+    while (folder.endsWith(u'/')) {
+        folder.chop(1);
+    }
+    return folder + u'/' + file;
+}
+
 }  // namespace kalvor

@@ -90,4 +90,8 @@ class Inet {
     QPointer<QNetworkReply> current_;
 };
 
+// The address of one of the site's files: an address typed with its closing
+// "/" names the same folder.
+QString SiteFileUrl(const QString& site, const QString& file);
+
 }  // namespace kalvor

@@ -181,14 +181,8 @@ QVariant converted(const QString& field, Conversion conversion) {
     throw Error(err::InvalidArgument, cause);
 }
 
-// recovery.php in the site's folder; an address typed with its closing "/"
-// names the same folder.
 QString scriptUrl(const QString& site) {
-    QString folder = site;
-    while (folder.endsWith(u'/')) {
-        folder.chop(1);
-    }
-    return folder + QStringLiteral("/recovery.php");
+    return SiteFileUrl(site, QStringLiteral("recovery.php"));
 }
 
 QString percent(const QString& text) {

@@ -93,12 +93,7 @@ std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QStr
 }  // namespace
 
 QString Listing_Url(const QString& box_site, const QString& script, const QString& rep) {
-    // An address typed with its closing "/" names the same folder.
-    QString site = box_site;
-    while (site.endsWith(u'/')) {
-        site.chop(1);
-    }
-    return site + u'/' + script + QStringLiteral(".php?current_rep=") + rep;
+    return SiteFileUrl(box_site, script + QStringLiteral(".php?current_rep=") + rep);
 }
 
 Listing Parse_Listing(const QString& reply) {
