@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/data_exports.h"
@@ -18,6 +19,13 @@ namespace start_up {
 // The catalogue's version and path from the catalogue application's keys
 // (our store first, then its Wine prefix), and the catalogue's folder.
 void Locate_Catalogue(Settings& s);
+// The catalogue at `path` from now on, with its folder, and its version as
+// its tables say.
+void Use_Catalogue(Settings& s, const QString& path);
+// The catalogue a window may show when none is named: the one
+// $KALVOR_SAMPLE_CATALOGUE names (scripts/run names the sample's), never
+// written into the settings.
+std::optional<QString> Sample_Catalogue();
 // The version text of a catalogue of generation `g`: "v6", or for the older
 // one `current` unless that is "v6", else "v5" or "v4" as the catalogue
 // application's keys say.
