@@ -56,8 +56,9 @@ void Report_Store_Problem(Prompt& prompt);
 bool Save_Marks(Settings& s, Prompt& prompt);
 
 // The export the line names, then the last-export marks and nothing else.
-// 0 when the export went through, 1 when it failed, is not in this build, or
-// its marks could not be saved (said through the prompt).
+// 0 when the export went through, 1 when no catalogue is named, the export
+// failed, is not in this build, or its marks could not be saved (said through
+// the prompt; the export's success only once its marks are saved).
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports);
 
