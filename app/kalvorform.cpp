@@ -137,7 +137,9 @@ QString Kalvorform::statusPanel(int panel) const {
 
 void Kalvorform::showCounts() {
     const catalogue::Counts counts = catalogue::ReadCatalogueCounts(settings_.GV_Chemin_Base);
-    panels_[0]->setText(settings_.GV_Chemin_Base);
+    panels_[0]->setText(sample_
+                            ? QStringLiteral("Catalogue d'exemple : ") + settings_.GV_Chemin_Base
+                            : settings_.GV_Chemin_Base);
     panels_[1]->setText(catalogue::AlbumsPanelText(counts));
     panels_[2]->setText(catalogue::SeriesPanelText(counts));
 }
@@ -145,6 +147,10 @@ void Kalvorform::showCounts() {
 void Kalvorform::Form_Load_Interactive() {
     Settings& s = settings_;
     setWindowTitle(kBanner);
+    if (const auto sample = start_up::Sample_Catalogue(); sample && s.GV_Chemin_Base.isEmpty()) {
+        start_up::Use_Catalogue(s, *sample);
+        sample_ = true;
+    }
     // A catalogue that cannot be read is noted and logged, and the window is
     // still prepared: a grid left unprepared would be saved over the charts
     // at exit, and empty thumbnail boxes over the thumbnail folders.
@@ -191,6 +197,7 @@ bool Kalvorform::Open_Collection(const QString& path) {
         return false;
     }
     settings_.GV_Chemin_Base = path;
+    sample_ = false;
     // Every reader picks its tables by the version: it follows the catalogue.
     settings_.GV_Version_Base = start_up::Version_Of(*counts.generation, settings_.GV_Version_Base);
     panels_[0]->setText(path);

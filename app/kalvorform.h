@@ -95,7 +95,8 @@ class Kalvorform : public QMainWindow {
     FormBinding* binding_ = nullptr;
 
     QString helpFile_;
-    bool ended_ = false;  // left through Quitter: the unload step does nothing
+    bool ended_ = false;   // left through Quitter: the unload step does nothing
+    bool sample_ = false;  // the sample stands in for a catalogue no one named
 };
 
 }  // namespace kalvor

@@ -1,5 +1,7 @@
 #include "app/start_up.h"
 
+#include <vector>
+
 #include "catalogue/catalogue_counts.h"
 #include "common/general.h"
 #include "common/operation.h"
@@ -16,6 +18,45 @@ const QString kOrmeLoV5 = QStringLiteral("Software\\Orme Lo v5");
 
 QString textOf(const QVariant& value) {
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+// The export's messages, held until its marks are saved: a run whose marks
+// could not be saved has not gone through, and its success is not said.
+class HeldMessages : public Prompt {
+  public:
+    explicit HeldMessages(Prompt& out) : out_(out) {}
+    void message(const QString& text, const QString& title, PromptIcon icon) override {
+        held_.push_back({text, title, icon});
+    }
+    bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override {
+        return out_.askYesNo(text, title, icon);
+    }
+    void setBusy(bool busy) override { out_.setBusy(busy); }
+    void release(bool successes) {
+        for (const Held& h : held_) {
+            if (successes || h.icon != PromptIcon::Information) {
+                out_.message(h.text, h.title, h.icon);
+            }
+        }
+        held_.clear();
+    }
+
+  private:
+    struct Held {
+        QString text, title;
+        PromptIcon icon;
+    };
+    Prompt& out_;
+    std::vector<Held> held_;
+};
+
+QString noCatalogueNamed() {
+    return QStringLiteral(
+               "Aucun catalogue n'est désigné. Nommez-le dans le fichier des réglages %1, "
+               "Kalvor fermé, par les lignes [HKEY_CURRENT_USER\\Software\\Ormelo6] et "
+               "\"CheminBase\"=\"/chemin/de/la/collection.mdb\" (pour un catalogue v5 ou v4, "
+               "la clé [HKEY_CURRENT_USER\\Software\\Orme Lo v5\\Base]).")
+        .arg(Registry::currentUser().storePath());
 }
 
 }  // namespace
@@ -37,18 +78,24 @@ QString Version_Of(catalogue::Generation g, const QString& current) {
 }
 
 void Locate_Catalogue(Settings& s) {
+    QString path;
     if (general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmelo6)) {
         s.GV_Version_Base = QStringLiteral("v6");
-        s.GV_Chemin_Base = textOf(
+        path = textOf(
             general::Get_Registry_Value(HKEY_CURRENT_USER, kOrmelo6, QStringLiteral("CheminBase")));
     } else {
         s.GV_Version_Base = general::Check_Registry_Key(HKEY_CURRENT_USER, kOrmeLoV5)
                                 ? QStringLiteral("v5")
                                 : QStringLiteral("v4");
-        s.GV_Chemin_Base = textOf(general::Get_Registry_Value(
+        path = textOf(general::Get_Registry_Value(
             HKEY_CURRENT_USER, QStringLiteral("Software\\Orme Lo ") + s.GV_Version_Base + "\\Base",
             QStringLiteral("CheminBase")));
     }
+    Use_Catalogue(s, path);
+}
+
+void Use_Catalogue(Settings& s, const QString& path) {
+    s.GV_Chemin_Base = path;
     s.GV_Rep_Base = Rep_Base_Of(s.GV_Chemin_Base);
     // The keys may name a catalogue of the other generation (a path copied
     // by hand, or no key of the application at all): its tables decide. A
@@ -60,6 +107,11 @@ void Locate_Catalogue(Settings& s) {
             }
         });
     }
+}
+
+std::optional<QString> Sample_Catalogue() {
+    const QString sample = qEnvironmentVariable("KALVOR_SAMPLE_CATALOGUE");
+    return sample.isEmpty() ? std::nullopt : std::optional<QString>(sample);
 }
 
 void Form_Load_Failed(Settings& s, const QString& description) {
@@ -104,21 +156,31 @@ void Form_Load_Unattended(Settings& s, const CommandLine& line, Prompt& console)
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports) {
     s.Mode_Commande = true;
+    const QString title = kBanner + QStringLiteral(" - Génération SQL");
+    // A scheduled run publishes only the catalogue the user named: no other
+    // stands in for it.
+    if (s.GV_Chemin_Base.isEmpty()) {
+        prompt.message(noCatalogueNamed(), title, PromptIcon::Critical);
+        return 1;
+    }
     const bool incremental = line.exportWord == CommandLine::Export::DernieresDonnees;
     const DataExports::Export& run =
         incremental ? exports.btn_LastDonnees_SQL_Click : exports.btn_Donnees_SQL_Click;
     bool done = false;
+    HeldMessages held(prompt);
     if (run) {
-        done = run(s, prompt);
+        done = run(s, held);
     } else {
-        prompt.message(
+        held.message(
             QStringLiteral("L'export ") +
                 (incremental ? QStringLiteral("dernieres_donnees") : QStringLiteral("donnees")) +
                 QStringLiteral(" n'est pas disponible dans cette version."),
-            kBanner + QStringLiteral(" - Génération SQL"), PromptIcon::Critical);
+            title, PromptIcon::Critical);
     }
     // Marks left unsaved would make the next incremental export repeat this one.
-    const bool saved = Save_Marks(s, prompt);
+    const bool saved = s.Save_LastRun();
+    held.release(saved);
+    Report_Store_Problem(prompt);
     return done && saved ? 0 : 1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/data_exports.h"
@@ -18,6 +19,13 @@ namespace start_up {
 // The catalogue's version and path from the catalogue application's keys
 // (our store first, then its Wine prefix), and the catalogue's folder.
 void Locate_Catalogue(Settings& s);
+// The catalogue at `path` from now on, with its folder, and its version as
+// its tables say.
+void Use_Catalogue(Settings& s, const QString& path);
+// The catalogue a window may show when none is named: the one
+// $KALVOR_SAMPLE_CATALOGUE names (scripts/run names the sample's), never
+// written into the settings.
+std::optional<QString> Sample_Catalogue();
 // The version text of a catalogue of generation `g`: "v6", or for the older
 // one `current` unless that is "v6", else "v5" or "v4" as the catalogue
 // application's keys say.
@@ -48,8 +56,9 @@ void Report_Store_Problem(Prompt& prompt);
 bool Save_Marks(Settings& s, Prompt& prompt);
 
 // The export the line names, then the last-export marks and nothing else.
-// 0 when the export went through, 1 when it failed, is not in this build, or
-// its marks could not be saved (said through the prompt).
+// 0 when the export went through, 1 when no catalogue is named, the export
+// failed, is not in this build, or its marks could not be saved (said through
+// the prompt; the export's success only once its marks are saved).
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
                        const DataExports& exports);
 

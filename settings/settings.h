@@ -113,6 +113,9 @@ class Settings {
     struct UnreadableMarks {
         std::optional<QString> lastId, lastIdPara, lastIdRevue;
     } unreadableMarks;
+    // The stored "collection" when its boxes could not take it (32, say), until
+    // the user ticks a box: what the export names if nothing is published.
+    std::optional<QString> collectionRefused;
 
     // ---- Text boxes
 

@@ -139,11 +139,13 @@ void ConfigLoad::foldersAndPublishing() {
             s_.Opt_split_no_Click();
         }
     });
+    std::optional<QString> refused;
     step([&] {
         store::load(s_, Key::SplitGroup);
         // A stored group that is no number would stop every split export:
         // the default stands in for it, and the failure is noted.
         if (!vb::WholeNumber(s_.box_SplitGroup)) {
+            refused = s_.box_SplitGroup;
             s_.box_SplitGroup = QString::fromUtf8(store::row(Key::SplitGroup).byDefault);
             s_.splitGroupAccepted = s_.box_SplitGroup;
             throw Error(err::TypeMismatch, QStringLiteral("Type incompatible"));
@@ -151,6 +153,11 @@ void ConfigLoad::foldersAndPublishing() {
         s_.splitGroupAccepted = s_.box_SplitGroup;
         s_.box_SplitGroup_Change(prompt_);
     });
+    if (refused) {
+        s_.GV_Erreurs += QStringLiteral("\nsplitgroup « ") + *refused +
+                         QStringLiteral(" » refusé : ") + s_.box_SplitGroup +
+                         QStringLiteral(" retenu");
+    }
 }
 
 void ConfigLoad::folderMode() {
@@ -188,10 +195,12 @@ void ConfigLoad::folderMode() {
 
 void ConfigLoad::collectionAndPages() {
     group("Collection");
+    s_.collectionRefused.reset();
     step([&] {
-        const QString bits = read(Key::Collection).value_or(QString());
-        s_.GV_Collection_Bits = vb::IsNumeric(bits) ? bits : QStringLiteral("1");
-        qint32 n = vb::CLng(s_.GV_Collection_Bits);
+        const QString stored = read(Key::Collection).value_or(QString());
+        s_.GV_Collection_Bits = vb::IsNumeric(stored) ? stored : QStringLiteral("1");
+        const qint32 wanted = vb::CLng(s_.GV_Collection_Bits);
+        qint32 n = wanted;
         struct Box {
             int Settings::*state;
             void (Settings::*click)();
@@ -209,6 +218,11 @@ void ConfigLoad::collectionAndPages() {
                 s_.*b.state = store::checkState(state);
                 (s_.*b.click)();
             });
+        }
+        // The boxes give the value again from what they took (32 ticks
+        // none): the export names the stored one.
+        if (QString::number(wanted) != s_.GV_Collection_Bits) {
+            s_.collectionRefused = stored;
         }
     });
 

@@ -133,6 +133,9 @@ void Settings::opt_stats_Click() {
 }
 
 void Settings::collectionClick() {
+    if (!GV_Loading_Config) {
+        collectionRefused.reset();
+    }
     const auto ticked = [](int state) { return state == 1 ? 1 : 0; };
     GV_Collection_Bits =
         QString::number(ticked(opt_albums) + 2 * ticked(opt_acheter) + 4 * ticked(opt_parabd) +

@@ -80,7 +80,7 @@ void RequireGroups(const Settings& s) {
         // Split or in one file alike: sending the user to the other choice
         // would only bring this refusal back.
         refuse(QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut ") +
-               quoted(s.GV_Collection_Bits) +
+               quoted(s.collectionRefused.value_or(s.GV_Collection_Bits)) +
                QStringLiteral(") : l'exportation n'a aucune donnée à écrire. Cochez une "
                               "collection."));
     }

@@ -97,12 +97,26 @@ QString widenStringKind(const QString& rawData) {
     return m.captured(1) + QString::fromLatin1(bytes.toHex(','));
 }
 
-// Whether a REGEDIT4 file can hold every name and text.
-bool ansiHolds(const QList<Key>& keys) {
+bool isMultiLine(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+// Both REGEDIT4 files keep the bytes of string kinds in Windows-1252.
+bool hexIsAnsi(Encoding encoding) {
+    return encoding == Encoding::Ansi || encoding == Encoding::Regedit4Utf8;
+}
+
+// Whether a REGEDIT4 file can hold every name and text: all of them in
+// Windows-1252, or in UTF-8 only the texts that go out as bytes.
+bool regedit4Holds(const QList<Key>& keys, Encoding encoding) {
     const auto held = [](const QString& text) { return cp1252::FirstLacked(text) < 0; };
+    const bool utf8 = encoding == Encoding::Regedit4Utf8;
     return std::all_of(keys.begin(), keys.end(), [&](const Key& key) {
-        return held(key.path) &&
+        return (utf8 || held(key.path)) &&
                std::all_of(key.values.begin(), key.values.end(), [&](const Value& v) {
+                   if (utf8) {
+                       return !v.rawData.isEmpty() || !isMultiLine(v.text) || held(v.text);
+                   }
                    return held(v.name) && held(v.rawData.isEmpty() ? v.text : v.rawData);
                });
     });
@@ -205,7 +219,7 @@ bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Do
     static const QRegularExpression text(QStringLiteral("^hex\\([12]\\):"),
                                          QRegularExpression::CaseInsensitiveOption);
     if (text.match(rhs).hasMatch()) {
-        if (const auto decoded = decodeHexText(rhs.mid(7), doc.encoding == Encoding::Ansi)) {
+        if (const auto decoded = decodeHexText(rhs.mid(7), hexIsAnsi(doc.encoding))) {
             value.text = *decoded;
             return true;
         }
@@ -231,8 +245,6 @@ const Bom kBoms[] = {
     {Encoding::Utf16Be, QByteArray("\xFE\xFF", 2)},
 };
 
-// The older format of the registry editor, "REGEDIT4", is in the code page
-// of Windows, never in UTF-8.
 bool isRegedit4(QByteArrayView bytes) {
     qsizetype i = 0;
     while (i < bytes.size() && QByteArrayView(" \t\r\n").contains(bytes[i])) {
@@ -264,6 +276,17 @@ QString decode(const QByteArray& bytes, Document& doc) {
         }
     }
     if (doc.encoding == Encoding::Utf8 && isRegedit4(rest)) {
+        // The registry editor wrote it in the code page of Windows; a text
+        // in that code page is almost never valid UTF-8 beyond ASCII, while
+        // one saved by an editor on Linux always is.
+        const bool beyondAscii =
+            std::any_of(rest.begin(), rest.end(), [](char c) { return uchar(c) >= 0x80; });
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8.decode(rest);
+        if (beyondAscii && !utf8.hasError()) {
+            doc.encoding = Encoding::Regedit4Utf8;
+            return text;
+        }
         doc.encoding = Encoding::Ansi;
         return cp1252::decode(rest.toByteArray());
     }
@@ -354,6 +377,9 @@ std::optional<QString> decodeHexText(const QString& data, bool ansi) {
         return std::nullopt;
     }
     const QByteArray bytes = QByteArray::fromHex(data.toLatin1());
+    if (!ansi && bytes.size() % 2 != 0) {
+        return std::nullopt;  // its last letter, at least, is lost
+    }
     QString out;
     if (ansi) {
         out = cp1252::decode(bytes);
@@ -367,14 +393,22 @@ std::optional<QString> decodeHexText(const QString& data, bool ansi) {
     return out;
 }
 
+bool isCutUtf16(const QString& data) {
+    static const QRegularExpression hexText(QStringLiteral("^hex\\([12]\\):(.*)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = hexText.match(data);
+    return m.hasMatch() && QByteArray::fromHex(m.captured(1).toLatin1()).size() % 2 != 0;
+}
+
 QByteArray serialize(const QList<Key>& keys, Encoding& encoding) {
     // Written back as REGEDIT4 only when nothing is lost.
-    const bool widen = encoding == Encoding::Ansi && !ansiHolds(keys);
+    const bool widen = hexIsAnsi(encoding) && !regedit4Holds(keys, encoding);
     if (widen) {
         encoding = Encoding::Utf16Le;
     }
     const bool ansi = encoding == Encoding::Ansi;
-    QString out = (ansi ? QStringLiteral("REGEDIT4") : kHeader) + QStringLiteral("\r\n");
+    const bool hexAnsi = hexIsAnsi(encoding);
+    QString out = (hexAnsi ? QStringLiteral("REGEDIT4") : kHeader) + QStringLiteral("\r\n");
     for (const Key& key : keys) {
         out += QStringLiteral("\r\n[") + kRoot + u'\\' + key.path + QStringLiteral("]\r\n");
         for (const Value& v : key.values) {
@@ -382,8 +416,8 @@ QByteArray serialize(const QList<Key>& keys, Encoding& encoding) {
             out += u'=';
             if (!v.rawData.isEmpty()) {
                 out += widen ? widenStringKind(v.rawData) : v.rawData;
-            } else if (v.text.contains(u'\n') || v.text.contains(u'\r')) {
-                out += encodeHexText(QStringLiteral("hex(1):"), v.text, ansi);
+            } else if (isMultiLine(v.text)) {
+                out += encodeHexText(QStringLiteral("hex(1):"), v.text, hexAnsi);
             } else {
                 out += escapeString(v.text);
             }

@@ -26,8 +26,10 @@ struct Key {
 
 // How the file's text is stored. The registry editor of Windows writes
 // UTF-16LE with a byte-order mark, or for its older "REGEDIT4" format
-// Windows-1252 (Ansi); a file of ours is UTF-8.
-enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi };
+// Windows-1252 (Ansi); a file of ours is UTF-8. An editor on Linux saves a
+// REGEDIT4 file in UTF-8 (Regedit4Utf8): its bytes of string kinds stay
+// Windows-1252, as the registry editor wrote them.
+enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be, Ansi, Regedit4Utf8 };
 
 struct Document {
     QList<Key> keys;
@@ -40,8 +42,9 @@ inline const QString kRoot = QStringLiteral("HKEY_CURRENT_USER");
 
 // The .reg text format: header line, [HKEY_CURRENT_USER\path] sections and
 // "name"="value" lines, CR LF or LF accepted, in UTF-8, or in UTF-8 or
-// UTF-16 (either byte order) after a byte-order mark, or in Windows-1252
-// under the header "REGEDIT4". Keys under another root are reported as
+// UTF-16 (either byte order) after a byte-order mark, or under the header
+// "REGEDIT4" in UTF-8 when its bytes are valid UTF-8 beyond ASCII, else in
+// Windows-1252. Keys under another root are reported as
 // problems and left out.
 Document parse(const QByteArray& bytes);
 // The file's text in `encoding`, with its byte-order mark where it has one.
@@ -51,8 +54,10 @@ QByteArray serialize(const QList<Key>& keys, Encoding& encoding);
 
 // The text of a string kind's bytes ("41,00,00,00"): UTF-16LE, or the
 // Windows-1252 bytes of a REGEDIT4 file, up to the first NUL. None when the
-// data is no list of bytes.
+// data is no list of bytes, or UTF-16 cut in the middle of a letter.
 std::optional<QString> decodeHexText(const QString& data, bool ansi);
+// Whether a value's data is UTF-16 text of an odd number of bytes.
+bool isCutUtf16(const QString& data);
 
 // "a\\b" <-> a\b, with \" for quotes; multi-line text goes out as hex(1).
 QString escapeString(const QString& text);

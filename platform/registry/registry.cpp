@@ -395,10 +395,13 @@ std::optional<QString> Registry::value(const QString& key, const QString& name) 
 void Registry::noteUnreadable(const QString& key, const QString& name, const QString& data,
                               const QString& file) const {
     const QString shown = data.size() > 40 ? data.left(40) + QStringLiteral("…") : data;
+    const QString what = reg::isCutUtf16(data)
+                             ? QStringLiteral("est un texte coupé (nombre impair d'octets)")
+                             : QStringLiteral("n'est pas un texte");
     const QString note = QStringLiteral(
-                             "La valeur « %1 » de la clé %2 (%3) n'est pas un texte : %4. Elle "
-                             "est lue comme absente.")
-                             .arg(name, normalizeKey(key), file, shown);
+                             "La valeur « %1 » de la clé %2 (%3) %4 : %5. Elle est "
+                             "lue comme absente.")
+                             .arg(name, normalizeKey(key), file, what, shown);
     if (!unreadableValues_.contains(note)) {
         unreadableValues_ << note;
     }
@@ -471,9 +474,9 @@ QString Registry::write() {
         return QStringLiteral("impossible de créer le dossier %1").arg(folder);
     }
     StoreLock lock;
-    if (const QString failure = lock.acquire(target + QStringLiteral(".lock"));
-        !failure.isEmpty()) {
-        return failure;
+    const QString lockPath = target + QStringLiteral(".lock");
+    if (const QString failure = lock.acquire(lockPath); !failure.isEmpty()) {
+        return QStringLiteral("verrou %1 : %2").arg(lockPath, failure);
     }
 
     // What is on disk now, with what another process wrote since the load.

@@ -165,6 +165,25 @@ TEST_F(KalvorformTest, StartsWithoutCatalogue) {
         QStringLiteral("1"));
 }
 
+// The sample stands in for a catalogue no one named, said so, and is never
+// written into the settings; a named catalogue outweighs it.
+TEST_F(KalvorformTest, StartsOnTheSampleOnlyWhenNoCatalogueIsNamed) {
+    const QString sample = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"));
+    qputenv("KALVOR_SAMPLE_CATALOGUE", sample.toUtf8());
+    {
+        ProgramRun run;
+        EXPECT_EQ(run.window.statusPanel(1), QStringLiteral("Catalogue d'exemple : ") + sample);
+        EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("70 albums"));
+        run.window.close();
+    }
+    EXPECT_FALSE(test::readAll(env.registryPath()).contains("CheminBase"));
+    const QString named = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
+    useCatalogue(QStringLiteral("Software\\Ormelo6"), named);
+    ProgramRun run;
+    EXPECT_EQ(run.window.statusPanel(1), named);
+    qunsetenv("KALVOR_SAMPLE_CATALOGUE");
+}
+
 TEST_F(KalvorformTest, ADamagedCatalogueIsRefusedAndTheWindowGoesOn) {
     const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
     QByteArray bytes = test::readAll(v6);

@@ -147,14 +147,16 @@ QStringList valueLines(const QString& text) {
 
 }  // namespace
 
-// Its UTF-16 files, and the Windows-1252 ones of its older REGEDIT4 format.
+// Its UTF-16 files, and the Windows-1252 ones of its older REGEDIT4 format,
+// which an editor on Linux saves in UTF-8.
 TEST(UnattendedRun, ASettingsFileExportedByTheWindowsRegistryEditorIsReadAndKeptWhole) {
     const struct {
         const char* header;
         QStringConverter::Encoding encoding;
         QByteArray bom;
     } formats[] = {{"Windows Registry Editor Version 5.00", QStringConverter::Utf16LE, "\xFF\xFE"},
-                   {"REGEDIT4", QStringConverter::Latin1, ""}};
+                   {"REGEDIT4", QStringConverter::Latin1, ""},
+                   {"REGEDIT4", QStringConverter::Utf8, ""}};
     for (const auto& format : formats) {
         SCOPED_TRACE(format.header);
         kalvor::test::IsolatedEnvironment env;
@@ -294,6 +296,9 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"donnees", QString(marks).replace("\"31\"", "\"0\""),
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
+        {"donnees", QString(marks).replace("\"31\"", "\"32\""),
+         QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 32 ») : "
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
@@ -325,8 +330,12 @@ TEST(UnattendedRun, AFullExportSetsAgainAMarkThatCouldNotBeRead) {
     EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
 }
 
-TEST(UnattendedRun, NoCatalogueNamedIsSaidAlikeByBothExports) {
+// The sample that a window shows when no catalogue is named is never
+// published by a scheduled export.
+TEST(UnattendedRun, NoCatalogueNamedIsRefusedAlikeByBothExports) {
     kalvor::test::IsolatedEnvironment env;
+    qputenv("KALVOR_SAMPLE_CATALOGUE",
+            kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")).toUtf8());
     const QString exportFolder = env.path() + QStringLiteral("/export");
     QDir().mkpath(exportFolder);
     kalvor::test::writeAll(
@@ -339,9 +348,18 @@ TEST(UnattendedRun, NoCatalogueNamedIsSaidAlikeByBothExports) {
     for (const QString& word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
         const Job job = runProgram(env, {word});
         EXPECT_EQ(job.exitCode, 1);
-        EXPECT_EQ(job.output, QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Erreur lors de la "
-                                             "création des donnees : Fichier «  » introuvable.\n"));
+        EXPECT_EQ(job.output,
+                  QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Aucun catalogue n'est désigné. "
+                                 "Nommez-le dans le fichier des réglages %1, Kalvor fermé, par "
+                                 "les lignes [HKEY_CURRENT_USER\\Software\\Ormelo6] et "
+                                 "\"CheminBase\"=\"/chemin/de/la/collection.mdb\" (pour un "
+                                 "catalogue v5 ou v4, la clé "
+                                 "[HKEY_CURRENT_USER\\Software\\Orme Lo v5\\Base]).\n")
+                      .arg(env.registryPath()));
+        EXPECT_TRUE(QDir(exportFolder).isEmpty());
+        EXPECT_FALSE(kalvor::test::readAll(env.registryPath()).contains("CheminBase"));
     }
+    qunsetenv("KALVOR_SAMPLE_CATALOGUE");
 }
 
 // Wine keeps an expandable string as str(2):"...": the catalogue it names is
@@ -359,6 +377,10 @@ TEST(UnattendedRun, TheCataloguePathIsReadInEveryStringFormWineWrites) {
          0, QStringLiteral("Génération des donnees terminée")},
         {"dword:00000001", 1,
          QStringLiteral("La valeur « CheminBase » de la clé Software\\Ormelo6 (")},
+        // Its last letter cut: never read as a shorter path.
+        {"hex(2):43,00,3a,00,5c,00,42", 1,
+         QStringLiteral("user.reg) est un texte coupé (nombre impair d'octets) : "
+                        "hex(2):43,00,3a,00,5c,00,42. Elle est lue comme absente.")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.data);

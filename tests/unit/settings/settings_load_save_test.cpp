@@ -311,6 +311,8 @@ TEST(SettingsLoad, ASplitGroupThatIsNoNumberIsReadAsTheDefaultAndSavedAsANumber)
     EXPECT_EQ(l.s.box_SplitGroup, QStringLiteral("500"));
     EXPECT_EQ(readErrors(l.s.GV_Erreurs),
               QStringList{QStringLiteral("erreur lors de la lecture : Split")});
+    EXPECT_TRUE(
+        l.s.GV_Erreurs.contains(QStringLiteral("\nsplitgroup « x » refusé : 500 retenu\n")));
     EXPECT_TRUE(l.prompt.shown().empty());
     EXPECT_TRUE(logText().startsWith(QStringLiteral("Kalvorform.Check_config\r\n")));
 
