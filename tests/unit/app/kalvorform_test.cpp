@@ -549,6 +549,11 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     dictate("box_phpexport", exportFolder);
     dictate("box_baspage", QStringLiteral("5e1"));
     EXPECT_EQ(run.find<QLineEdit>("box_baspage")->text(), QStringLiteral("25"));
+    // A paste through the same interface.
+    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_require"))
+        ->editableTextInterface()
+        ->insertText(0, QStringLiteral("config"));
+    EXPECT_EQ(run.settings.GV_Require, QStringLiteral("config/"));
     run.prompt.clear();
 
     run.find<QPushButton>("btn_Create_Config")->click();
