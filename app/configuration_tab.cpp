@@ -55,14 +55,13 @@ QWidget* Configuration(FormBinding& bind) {
                                         }),
                               exportLabel),
                         2, 1);
-    siteGrid->addWidget(
-        bind.button("btn_open_path", QStringLiteral("..."), {},
-                    [&bind, &s] {
-                        FrmChoixDir* chooser = FrmChoixDir::ShowDefault(s, bind.window());
-                        QObject::connect(chooser, &FrmChoixDir::exportChosen, &bind,
-                                         &FormBinding::refresh, Qt::UniqueConnection);
-                    }),
-        2, 2);
+    QPushButton* choose = bind.button("btn_open_path", QStringLiteral("..."), {}, [&bind, &s] {
+        FrmChoixDir* chooser = FrmChoixDir::ShowDefault(s, bind.window());
+        QObject::connect(chooser, &FrmChoixDir::exportChosen, &bind, &FormBinding::refresh,
+                         Qt::UniqueConnection);
+    });
+    choose->setAccessibleName(QStringLiteral("Choisir le répertoire d'export"));
+    siteGrid->addWidget(choose, 2, 2);
     QLabel* require =
         bind.label("lbl_require", QStringLiteral("répertoire où se trouvera le  fichier "
                                                  "require.php (configuration) :"));

@@ -66,12 +66,18 @@ QLineEdit* FormBinding::text(const char* name, QString Settings::*member,
     edit->setObjectName(QString::fromLatin1(name));
     // Any change but the redraw's own: a screen reader or a dictation tool
     // sets the text without key presses, and what the box shows is the value.
-    connect(edit, &QLineEdit::textChanged, this, [this, member, change](const QString& value) {
-        settings_.*member = value;
-        if (change) {
-            handle(change);
-        }
-    });
+    // Such a text is whole at once, so a box that acts when left acts on it
+    // then: no focus change may follow.
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, edit, member, change, lostFocus](const QString& value) {
+                settings_.*member = value;
+                if (change) {
+                    handle(change);
+                }
+                if (lostFocus && !edit->isModified()) {
+                    handle([&lostFocus] { lostFocus(); });
+                }
+            });
     edit->installEventFilter(this);
     texts_.push_back({edit, member, lostFocus});
     return edit;

@@ -22,16 +22,21 @@
 namespace kalvor::tabs {
 namespace {
 
-void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run) {
+// The catalogue may have changed since the window counted it: the status
+// bar says what the export read.
+void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run,
+               const std::function<void()>& recount) {
     run(s, bind.prompt());
     if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
         s.Show_LastRun();
     }
+    recount();
     bind.refresh();
 }
 
 // The data exports, their command and the day after which the last one runs.
-QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
+QGroupBox* Exportation(FormBinding& bind, const DataExports& exports,
+                       const std::function<void()>& recount) {
     using S = Settings;
     Settings& s = bind.settings();
     auto* exportation = frame("frame_exportation", QStringLiteral("Exportation"));
@@ -46,10 +51,12 @@ QGroupBox* Exportation(FormBinding& bind, const DataExports& exports) {
                   &S::Opt_Collaborateurs_Click},
                  {"opt_revues", QStringLiteral("Revues"), &S::opt_revues, &S::opt_revues_Click}});
     if (exports.btn_LastDonnees_SQL_Click) {
-        QPushButton* lastDonnees = bind.button(
-            "btn_LastDonnees_SQL",
-            QStringLiteral("Générer les données depuis la dernière Mise à Jour"), {},
-            [&bind, &s, run = exports.btn_LastDonnees_SQL_Click] { runExport(bind, s, run); });
+        QPushButton* lastDonnees =
+            bind.button("btn_LastDonnees_SQL",
+                        QStringLiteral("Générer les données depuis la dernière Mise à Jour"), {},
+                        [&bind, &s, run = exports.btn_LastDonnees_SQL_Click, recount] {
+                            runExport(bind, s, run, recount);
+                        });
         expLayout->addWidget(lastDonnees);
         bind.onRefresh([&s, lastDonnees] {
             lastDonnees->setEnabled(s.window.btn_LastDonnees_SQL_Enabled);
@@ -101,11 +108,11 @@ QGroupBox* Split(FormBinding& bind) {
 }  // namespace
 
 QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidget& grid,
-                    StatsGrid& stats) {
+                    StatsGrid& stats, const std::function<void()>& recount) {
     using S = Settings;
     Settings& s = bind.settings();
     auto* layout = new QGridLayout;
-    layout->addWidget(Exportation(bind, exports), 0, 0, 2, 1);
+    layout->addWidget(Exportation(bind, exports, recount), 0, 0, 2, 1);
     layout->addWidget(Split(bind), 0, 1);
 
     auto* format = frame("frame_format", QString());
@@ -141,7 +148,9 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
                            "Orme Lo'"),
             QStringLiteral("crée le fichier donnees.sql (données provenant de Orme Lo' pour "
                            "alimenter les tables MySQL)"),
-            [&bind, &s, run = exports.btn_Donnees_SQL_Click] { runExport(bind, s, run); }));
+            [&bind, &s, run = exports.btn_Donnees_SQL_Click, recount] {
+                runExport(bind, s, run, recount);
+            }));
     }
     commands->addWidget(bind.button(
         "btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),

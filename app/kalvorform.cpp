@@ -53,7 +53,10 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     tabs_->addTab(page(statistiques), QStringLiteral("4. Statistiques"));
     tabs_->addTab(tabs::Repertoires(*binding_), QStringLiteral("5. Répertoires"));
     tabs_->addTab(tabs::Miniatures(*binding_), QStringLiteral("6. Miniatures"));
-    tabs_->addTab(tabs::Generation(*binding_, exports_, *grid_, stats_),
+    // A catalogue that cannot be counted keeps the counts shown: the export
+    // has said why it could not read it.
+    tabs_->addTab(tabs::Generation(*binding_, exports_, *grid_, stats_,
+                                   [this] { (void)Attempt([this] { showCounts(); }); }),
                   QStringLiteral("7. Génération"));
     siteCheck_ = new SiteCheckTab(settings_, *prompt_, inetKalvor_,
                                   [this](const QString& text) { panels_[0]->setText(text); });

@@ -45,6 +45,12 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
          {btn_TV_Missing_plus_, btn_TV_Missing_moins_, btn_TV_Excess_plus_, btn_TV_Excess_Moins_}) {
         b->setFixedWidth(28);
     }
+    // "+" and "-" say nothing to a screen reader; the left list is the
+    // missing files' or the thumbnails' as the view goes.
+    btn_TV_Missing_plus_->setAccessibleName(QStringLiteral("Tout déplier (liste de gauche)"));
+    btn_TV_Missing_moins_->setAccessibleName(QStringLiteral("Tout replier (liste de gauche)"));
+    btn_TV_Excess_plus_->setAccessibleName(QStringLiteral("Tout déplier (fichiers non utilisés)"));
+    btn_TV_Excess_Moins_->setAccessibleName(QStringLiteral("Tout replier (fichiers non utilisés)"));
     TV_missing_ = tree("TV_missing");
     TV_excess_ = tree("TV_excess");
     TV_thumbs_ = tree("TV_thumbs");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace kalvor {
@@ -18,9 +20,10 @@ QWidget* Options1(FormBinding& bind);
 QWidget* Options2(FormBinding& bind);
 QWidget* Repertoires(FormBinding& bind);
 QWidget* Miniatures(FormBinding& bind);
-// `grid` shows `stats`, which the configuration file carries.
+// `grid` shows `stats`, which the configuration file carries; `recount`
+// runs after each data export.
 QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidget& grid,
-                    StatsGrid& stats);
+                    StatsGrid& stats, const std::function<void()>& recount);
 
 }  // namespace tabs
 }  // namespace kalvor

@@ -38,6 +38,8 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget
     site_ = new QLineEdit(kExampleSite, this);
     site_->setObjectName(QStringLiteral("box_site"));
     site_->setMinimumWidth(320);
+    caption->setBuddy(site_);
+    site_->setAccessibleName(QStringLiteral("Site"));
     process_ = new QPushButton(QStringLiteral("Récupérer"), this);
     process_->setObjectName(QStringLiteral("btn_process"));
     fermer_ = new QPushButton(QStringLiteral("Fermer"), this);
@@ -135,12 +137,15 @@ QString FrmRecovery::statusText() const {
     return status_->text();
 }
 
-// A run waits for the site with window events running: Escape leaves it be,
-// while closing the window cancels it and closes once it has ended.
+// A run waits for the site with window events running: Escape cancels it and
+// keeps the dialog, to run again; "Fermer" or closing the window cancels it
+// and closes once it has ended.
 void FrmRecovery::reject() {
-    if (!running_) {
-        QDialog::reject();
+    if (running_) {
+        driver_.Cancel();
+        return;
     }
+    QDialog::reject();
 }
 
 void FrmRecovery::closeEvent(QCloseEvent* event) {
@@ -188,7 +193,6 @@ void FrmRecovery::ShowCounts(const recovery::RecoveryCounts& counts) {
 void FrmRecovery::SetRunning(bool running) {
     running_ = running;
     process_->setEnabled(!running);
-    fermer_->setEnabled(!running);
     prompt_.setBusy(running);
 }
 

@@ -47,6 +47,8 @@ FrmTintin::FrmTintin(Settings& settings, Prompt& prompt, QWidget* parent)
     path_ = new QLineEdit(this);
     path_->setObjectName(QStringLiteral("box_plugin_tintin_path"));
     path_->setMinimumWidth(360);
+    rep->setBuddy(path_);
+    path_->setAccessibleName(QStringLiteral("Répertoire du site contenant les animations"));
     layout->addWidget(path_);
 
     activer_ = button(QStringLiteral("btn_activer"), QStringLiteral("Activer"), this);

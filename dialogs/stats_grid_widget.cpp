@@ -38,8 +38,6 @@ QIcon primitiveIcon(const QStyle* style, QStyle::PrimitiveElement element, QStyl
 StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* parent)
     : QTableWidget(parent), model_(model), prompt_(prompt) {
     setObjectName(QStringLiteral("MSFlexGrid_Stats"));
-    checked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_On);
-    unchecked_ = primitiveIcon(style(), QStyle::PE_IndicatorCheckBox, QStyle::State_Off);
     comboDown_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowDown, QStyle::State_None);
     comboUp_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowUp, QStyle::State_None);
     bas_ = style()->standardIcon(QStyle::SP_ArrowDown);
@@ -136,7 +134,12 @@ void StatsGridWidget::redraw() {
         const StatsChart& chart = model_.chart(r);
         const int row = r - 1;
         setCell(row, StatsGrid::ColLabel, chart.label, QIcon(), left);
-        setCell(row, StatsGrid::ColPicture, QString(), chart.used ? checked_ : unchecked_, centre);
+        // The tick is drawn from its check state, which a screen reader also
+        // reads, with what it ticks.
+        setCell(row, StatsGrid::ColPicture, QString(), QIcon(), centre);
+        QTableWidgetItem* tick = item(row, StatsGrid::ColPicture);
+        tick->setData(Qt::AccessibleTextRole, QStringLiteral("Publier « %1 »").arg(chart.label));
+        tick->setData(Qt::CheckStateRole, chart.used ? Qt::Checked : Qt::Unchecked);
         setCell(row, StatsGrid::ColUse, model_.cellText(r, StatsGrid::ColUse), QIcon(), left);
         setCell(row, StatsGrid::ColValue, model_.cellText(r, StatsGrid::ColValue), QIcon(), left);
         setCell(row, StatsGrid::ColType, model_.cellText(r, StatsGrid::ColType),

@@ -62,7 +62,7 @@ class StatsGridWidget : public QTableWidget {
     QLineEdit* editor_ = nullptr;
     int editRow_ = -1;
     bool closing_ = false;  // the editor hands the focus back to the grid
-    QIcon checked_, unchecked_, comboDown_, comboUp_, bas_, haut_;
+    QIcon comboDown_, comboUp_, bas_, haut_;
 };
 
 }  // namespace kalvor

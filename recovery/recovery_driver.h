@@ -22,7 +22,7 @@ class RecoveryView {
     // Shows or hides the result lines.
     virtual void Labels_Show(bool status) = 0;
     virtual void ShowCounts(const RecoveryCounts& counts) = 0;
-    // While running: both buttons disabled and the hourglass pointer.
+    // While running: the run button disabled and the hourglass pointer.
     virtual void SetRunning(bool running) = 0;
 };
 

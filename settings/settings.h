@@ -257,6 +257,8 @@ class Settings {
     void relativeOrSubfolder(Repertoire mode, Prompt& prompt);
     void nomParabd(NomParabd nom, Prompt& prompt);
     void collectionClick();
+    // The incremental-export button's tip names the date the export reads.
+    void lastRunTip();
 };
 
 }  // namespace kalvor

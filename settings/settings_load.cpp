@@ -483,9 +483,7 @@ void Settings::Check_Config(Prompt& prompt) {
 void Settings::Show_LastRun() {
     if (!GV_LastRun.isEmpty()) {
         box_LastRun = GV_LastRun;
-        window.btn_LastDonnees_SQL_ToolTipText =
-            QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le ") +
-            box_LastRun + u')';
+        lastRunTip();
         window.box_LastRun_Visible = true;
         window.lbl_lastrun_Visible = true;
     }
@@ -494,6 +492,12 @@ void Settings::Show_LastRun() {
     const bool never = box_LastRun.isEmpty() && GV_LastId == kNeverExported &&
                        GV_LastIdPara == kNeverExported && GV_LastIdRevue == kNeverExported;
     window.btn_LastDonnees_SQL_Enabled = !never;
+}
+
+void Settings::lastRunTip() {
+    window.btn_LastDonnees_SQL_ToolTipText =
+        QStringLiteral("crée le fichier dernieres_donnees.sql (albums ajoutés depuis le ") +
+        box_LastRun + u')';
 }
 
 }  // namespace kalvor

@@ -28,9 +28,9 @@ void Settings::box_baspage_LostFocus(Prompt& prompt) {
         box_baspage = QStringLiteral("25");
         return;
     }
-    const bool number = vb::IsNumeric(box_baspage);
-    const double height = number ? vb::CDbl(box_baspage) : 0;
-    if (!number || height < 10 || height > 100) {
+    // The whole numbers that the configuration file can carry bare.
+    const std::optional<qint32> height = vb::WholeNumber(box_baspage);
+    if (!height || *height < 10 || *height > 100) {
         prompt.message(QStringLiteral("Hauteur du pied de page comprise entre 10 et 100"), kBanner,
                        PromptIcon::Critical);
         box_baspage = QStringLiteral("25");
@@ -217,6 +217,9 @@ void Settings::box_LastRun_LostFocus(Prompt& prompt) {
     if (!vb::ParseDayFirst(box_LastRun).isValid()) {
         prompt.message(QStringLiteral("format de date incorrect"), kBanner, PromptIcon::Critical);
         box_LastRun = GV_LastRun;
+    }
+    if (!box_LastRun.isEmpty()) {
+        lastRunTip();
     }
 }
 

@@ -30,6 +30,7 @@
 #include "common/general.h"
 #include "common/vb.h"
 #include "dialogs/frm_recovery.h"
+#include "dialogs/frm_tintin.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
@@ -464,6 +465,23 @@ TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
     for (const auto& [box, name] : some) {
         EXPECT_EQ(run.find<QLineEdit>(box)->accessibleName(), QString::fromUtf8(name));
     }
+
+    // The dialogs' boxes too, and every button by a word.
+    FrmRecovery recovery(run.settings, run.prompt);
+    FrmTintin tintin(run.settings, run.prompt);
+    const auto heard = [](QWidget* w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    };
+    for (QWidget* owner : {static_cast<QWidget*>(&run.window), static_cast<QWidget*>(&recovery),
+                           static_cast<QWidget*>(&tintin)}) {
+        for (QLineEdit* box : owner->findChildren<QLineEdit*>()) {
+            EXPECT_FALSE(heard(box).isEmpty()) << box->objectName().toStdString();
+        }
+        for (QPushButton* button : owner->findChildren<QPushButton*>()) {
+            EXPECT_TRUE(heard(button).contains(QRegularExpression(QStringLiteral("\\w"))))
+                << button->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(KalvorformTest, CaptionsOfUnnamedCustomFieldsAndOfTheLastExportDate) {
@@ -520,7 +538,7 @@ TEST_F(KalvorformTest, Screenshot) {
 }
 
 TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
-    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QString exportFolder = env.path() + QStringLiteral("/export");
     QDir().mkpath(exportFolder);
     useCatalogue(QStringLiteral("Software\\Ormelo6"),
                  test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
@@ -532,14 +550,34 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     run.type("box_base", QStringLiteral("bd"));
     run.type("box_prefixe_table", QStringLiteral("kv_"));
 
-    // Set as a screen reader or a dictation tool sets it, without key presses.
-    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_titre"))
-        ->setText(QAccessible::Value, QStringLiteral("Dicté"));
+    // Set as a screen reader or a dictation tool sets them, without key
+    // presses: boxes that act when left act at once.
+    const auto dictate = [&](const char* box, const QString& text) {
+        QAccessible::queryAccessibleInterface(run.find<QLineEdit>(box))
+            ->setText(QAccessible::Value, text);
+    };
+    dictate("box_titre", QStringLiteral("Dicté"));
+    dictate("path_couvertures", QStringLiteral("images\\covers\\"));
+    dictate("box_phpexport", QStringLiteral("/nowhere"));
+    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Ce répertoire n'existe pas !")});
+    exportFolder += QStringLiteral("/dicté");
+    QDir().mkpath(exportFolder);
+    dictate("box_phpexport", exportFolder);
+    dictate("box_baspage", QStringLiteral("5e1"));
+    EXPECT_EQ(run.find<QLineEdit>("box_baspage")->text(), QStringLiteral("25"));
+    // A paste through the same interface.
+    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_require"))
+        ->editableTextInterface()
+        ->insertText(0, QStringLiteral("config"));
+    EXPECT_EQ(run.settings.GV_Require, QStringLiteral("config/"));
+    run.prompt.clear();
 
     run.find<QPushButton>("btn_Create_Config")->click();
-    EXPECT_TRUE(QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/require.php")))
-                    .contains(QStringLiteral("\"Dicté\";")))
+    const QString config =
+        QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/require.php")));
+    EXPECT_TRUE(config.contains(QStringLiteral("\"Dicté\";")))
         << run.prompt.texts().join(u'|').toStdString();
+    EXPECT_TRUE(config.contains(QStringLiteral("\"images/covers\";")));
     run.find<QPushButton>("btn_Create_Structure")->click();
     const QString tables =
         QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/scripts/tables.sql")));
@@ -646,7 +684,17 @@ TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
     };
 
     ProgramRun run;
+    // The catalogue loses an album while the window is open.
+    const int counted = run.window.statusPanel(2).section(u' ', 0, 0).toInt();
+    {
+        auto db = dao::DBEngine::OpenDatabase(base);
+        db->Execute(
+            QStringLiteral("DELETE FROM ALBUMS WHERE IdAlbum = (SELECT min(IdAlbum) "
+                           "FROM ALBUMS)"));
+        db->Close();
+    }
     run.find<QPushButton>("btn_Donnees_SQL")->click();
+    EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("%1 albums").arg(counted - 1));
     // Saved as the export ends.
     const QString windowLastId = QString::number(run.settings.GV_LastId);
     const QString windowLastIdRevue = QString::number(run.settings.GV_LastIdRevue);
@@ -703,6 +751,9 @@ TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
                              "01/02/2024)"));
     EXPECT_EQ(run.find<QLineEdit>("box_LastRun")->text(), QStringLiteral("01/02/2024"));
     EXPECT_FALSE(run.find<QLineEdit>("box_LastRun")->isHidden());
+    // The tip names the date the export reads: the one in the box.
+    run.type("box_LastRun", QStringLiteral("15/01/2024"));
+    EXPECT_TRUE(button->toolTip().endsWith(QStringLiteral("depuis le 15/01/2024)")));
 }
 
 TEST_F(KalvorformTest, ClosingTheWindowDuringARecoveryWaitsForItsEnd) {

@@ -1,5 +1,6 @@
 #include "dialogs/stats_grid_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -72,8 +73,14 @@ TEST_F(StatsGridWidgetTest, ShowsTheChartsWithTheirHeaders) {
 }
 
 TEST_F(StatsGridWidgetTest, ClicksToggleAndMoveRows) {
+    const auto tick = [this](int row) {
+        return QAccessible::queryAccessibleInterface(&grid)->tableInterface()->cellAt(row - 1, 1);
+    };
+    EXPECT_FALSE(tick(3)->state().checked);
     click(3, 1);
     EXPECT_EQ(text(3, 2), "1");
+    EXPECT_TRUE(tick(3)->state().checked);
+    EXPECT_EQ(tick(3)->text(QAccessible::Name), "Publier « Nombre d'albums achetés par mois »");
     click(3, 5);
     EXPECT_EQ(text(3, 5), "oui");
     click(9, 5);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,20 +99,18 @@ TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForT
     EXPECT_EQ(dialog.statusText(), QStringLiteral("Sélection de la base Recovery ..."));
 }
 
-TEST_F(FrmRecoveryTest, ClosingTheDialogWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses) {
+TEST_F(FrmRecoveryTest, FermerWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses) {
     settings.box_site = site.url();
     auto* dialog = FrmRecovery::ShowDefault(settings, prompt, &inet);
     EXPECT_EQ(FrmRecovery::ShowDefault(settings, prompt, &inet), dialog);
     dialog->setDatabaseChooser([&] { return database; });
     // The series are stored; the authors never come.
-    bool closedAtOnce = true;
     site.onRequest = [&](const QString& table) {
         if (table == QStringLiteral("auteurs")) {
-            closedAtOnce = dialog->close();
+            dialog->btn_fermer()->click();
         }
     };
     dialog->btn_process()->click();
-    EXPECT_FALSE(closedAtOnce);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération annulée")});
     EXPECT_EQ(site.requests().size(), 2);
     auto db = dao::DBEngine::OpenDatabase(database);
@@ -120,6 +119,31 @@ TEST_F(FrmRecoveryTest, ClosingTheDialogWhileARunWaitsCancelsItLeavesTheBaseEmpt
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(FrmRecovery::Default(), nullptr);
+}
+
+// Escape cancels from the keyboard and keeps the dialog, to run again.
+TEST_F(FrmRecoveryTest, EscapeWhileARunWaitsCancelsItAndTheBaseKeepsTheEarlierRecovery) {
+    settings.box_site = site.url();
+    FrmRecovery dialog(settings, prompt, &inet);
+    dialog.show();
+    dialog.setDatabaseChooser([&] { return database; });
+    dialog.btn_process()->click();
+    prompt.clear();
+    prompt.queueAnswers({true});  // empty the base
+    site.onRequest = [&](const QString& table) {
+        if (table == QStringLiteral("auteurs")) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(&dialog, &escape);
+        }
+    };
+    dialog.btn_process()->click();
+    EXPECT_EQ(prompt.texts().last(),
+              QStringLiteral("Récupération annulée\nLa base Recovery garde la récupération "
+                             "précédente."));
+    auto db = dao::DBEngine::OpenDatabase(database);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from series"))->RecordCount(), 2);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.btn_process()->isEnabled());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 using namespace kalvor;
 
-TEST(SettingsOptions, FooterHeightMustLieBetweenTenAndAHundred) {
+TEST(SettingsOptions, FooterHeightIsAWholeNumberFromTenToAHundred) {
     struct Case {
         const char* typed;
         const char* kept;
@@ -18,6 +18,7 @@ TEST(SettingsOptions, FooterHeightMustLieBetweenTenAndAHundred) {
     for (const Case& c :
          {Case{"10", "10", false}, Case{"100", "100", false}, Case{"42", "42", false},
           Case{"9.5", "25", true}, Case{"100.5", "25", true}, Case{"abc", "25", true},
+          Case{"12.5", "25", true}, Case{"5e1", "25", true}, Case{"019", "019", false},
           Case{"", "25", false}}) {
         SCOPED_TRACE(c.typed);
         RecordingPrompt prompt;
