@@ -24,8 +24,10 @@ function ChampRecherche($nom, $like = true)
   return mysql_real_escape_string($valeur);
 }
 
-// Each letter beyond the pages' character set, as its code, with the letter
-// all its cases are read as: Unicode's case folding, and in Greek the letter
+// Each letter whose cases the database leaves apart, as its code, with the
+// letter all its cases are read as: those beyond the pages' character set,
+// and those of Windows-1252 that Latin-1 lacks (Œ, Š, Ž, Ÿ), which a latin1
+// collation does not pair. Unicode's case folding, and in Greek the letter
 // without the accents its capitals go without.
 function PlisCasse()
 {
@@ -34,27 +36,31 @@ function PlisCasse()
   );
 }
 
-// "like" over the columns, true if one holds the field. The tables hold a
-// letter beyond the pages' character set as its reference, which the
-// collation does not fold: every case of a typed one is read as one, on the
-// column and the field alike. The letter they are read as is written as the
-// tables hold it, a byte where the character set has one.
+// "like" over the columns, true if one holds the field. The collation does
+// not fold the letters above: every case of a typed one is read as one, on
+// the column and the field alike. Each is written as the tables hold it: a
+// byte where the character set has one, else its reference.
 function Contient($colonnes, $valeur)
 {
   static $plis = null;
   $remplace = array();
-  if (preg_match_all('/&#([0-9]{1,7});/', $valeur, $references)) {
+  if (preg_match('/&#[0-9]{1,7};|[\x80-\xFF]/', $valeur)) {
     if ($plis === null) {
-      $plis = PlisCasse();
+      $plis = array();
+      foreach (PlisCasse() as $code => $pli) {
+        $plis[html_entity_decode("&#$code;", ENT_QUOTES, 'Windows-1252')]
+          = html_entity_decode("&#$pli;", ENT_QUOTES, 'Windows-1252');
+      }
     }
     $lettres = array();
-    foreach ($references[1] as $code) {
-      $code = (int) $code;
-      $lettres[isset($plis[$code]) ? $plis[$code] : $code] = true;
+    foreach ($plis as $lettre => $pli) {
+      if (strpos($valeur, $lettre) !== false || strpos($valeur, $pli) !== false) {
+        $lettres[$pli] = true;
+      }
     }
-    foreach ($plis as $code => $pli) {
+    foreach ($plis as $lettre => $pli) {
       if (isset($lettres[$pli])) {
-        $remplace["&#$code;"] = html_entity_decode("&#$pli;", ENT_QUOTES, 'Windows-1252');
+        $remplace[$lettre] = $pli;
       }
     }
   }
