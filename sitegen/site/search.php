@@ -117,7 +117,7 @@ switch ($coll) {
     $w_where = ($coll == 'dedicace') ? 'where horsserie = 1' : 'where 1 = 1';
     // An album is found whatever its author ids hold; an absent author
     // matches no name.
-    $SQL_sentence = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
+    $SQL_sentence = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
     $wlibelle = "d'albums";
     break;
   case 'parabd':
@@ -140,7 +140,7 @@ switch ($coll) {
       $end_sql .= Contient(array('a.description'), $fdescription);
     }
     // An object without a series is found as well.
-    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
+    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description, a.idparabd";
     $wlibelle = 'de para-bd';
     break;
   case 'revue':
@@ -156,7 +156,7 @@ switch ($coll) {
     if ($fediteur != '') {
       $end_sql .= Contient(array('a.editeur'), $fediteur);
     }
-    $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ";
+    $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num, a.idrevue";
     $wlibelle = 'de revues';
     break;
 }
