@@ -136,9 +136,13 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
                     QStringLiteral("Impossible de joindre %1 (%2).").arg(url, networkReason(r)));
     }
     if (r.status != 200) {
-        throw Error(
-            err::HttpError,
-            QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(r.status).arg(r.reason, url));
+        QString message =
+            QStringLiteral("Le site a répondu %1 %2 pour %3.").arg(r.status).arg(r.reason, url);
+        // The site's own scripts say in UTF-8 why they failed and what cures it.
+        if (r.headers.contains(QByteArray(Inet::kErrorHeader).toLower())) {
+            message += u' ' + QString::fromUtf8(r.body).trimmed();
+        }
+        throw Error(err::HttpError, message);
     }
     // Qt takes a close of the connection for the end of the body, even
     // before the length the reply announced.

@@ -27,6 +27,8 @@ class Inet {
     // The site's endpoints that end their reply with a mark send this header,
     // so that a reply cut short can be told from the reply of an older site.
     static constexpr char kEndMarkHeader[] = "X-Kalvor-Fin";
+    // A failure of the site's scripts sends this header, its cause in the body.
+    static constexpr char kErrorHeader[] = "X-Kalvor-Erreur";
 
     // `timeoutMs` bounds a silence, `deadlineMs` the whole reply.
     enum class Text {

@@ -29,7 +29,9 @@ QStringList CaseFoldLines() {
     QStringList lines;
     QStringList pairs;
     for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c) {
-        if (QChar::isSurrogate(c) || !cp1252::Lacks(c)) {
+        // Windows-1252 holds a few letters that Latin-1 lacks (Œ, Š, Ž, Ÿ): a
+        // latin1 collation leaves their cases apart.
+        if (QChar::isSurrogate(c) || (!cp1252::Lacks(c) && c <= 0xFF)) {
             continue;
         }
         const char32_t f = folded(c);

@@ -24,18 +24,28 @@ QString phpDoubleQuoted(QString text) {
     return text;
 }
 
-// What the site needs of a host that the settings do not say (the old MySQL
-// functions, the pages' charset): carried by the files that load require.php
-// for the pages, so that a require.php of settings alone serves them.
-QString hostCompatibility() {
-    QFile file(QStringLiteral(":/sitegen/host_compat.php"));
+// A block of text that several site files carry, from the resources.
+QString sharedBlock(const QString& name) {
+    QFile file(QStringLiteral(":/sitegen/") + name);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw Error(err::FileNotFound,
-                    QStringLiteral("Modèle de page introuvable : host_compat.php"));
+        throw Error(err::FileNotFound, QStringLiteral("Modèle de page introuvable : ") + name);
     }
     QString text = QString::fromUtf8(file.readAll());
     text.remove(u'\r');
     return text.endsWith(u'\n') ? text.chopped(1) : text;
+}
+
+// What the site needs of a host that the settings do not say (the old MySQL
+// functions): carried by the files that load require.php for the pages, so
+// that a require.php of settings alone serves them.
+QString hostCompatibility() {
+    return sharedBlock(QStringLiteral("host_compat.php"));
+}
+
+// The reading of require.php, in every file that reads it.
+QString requireReading(const SiteTarget& target) {
+    return sharedBlock(QStringLiteral("read_require.php"))
+        .replace(QStringLiteral("{{GV_Require|sq}}"), phpSingleQuoted(target.GV_Require));
 }
 
 }  // namespace
@@ -86,6 +96,9 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
                     QStringLiteral("Modèle de page mal encodé (UTF-8 attendu) : %1").arg(name));
     }
     text.remove(u'\r');
+    if (text.contains(QStringLiteral("{{require}}"))) {
+        text.replace(QStringLiteral("{{require}}"), requireReading(target));
+    }
     text.replace(QStringLiteral("{{GV_Require|sq}}"), phpSingleQuoted(target.GV_Require));
     text.replace(QStringLiteral("{{GV_Require|dq}}"), phpDoubleQuoted(target.GV_Require));
     const QString folds = QStringLiteral("{{case_folds}}");
@@ -120,8 +133,13 @@ void writeSiteFile(const SiteTarget& target, const SiteFileLayout& layout) {
             break;
         case SiteBox::StyleSheet:
             file.WriteLine(QStringLiteral("<?php"));
-            // The header comes before require.php sets the default charset.
+            // The header comes before require.php sets the default charset,
+            // and the reading before the box, while a failure can still be
+            // answered.
             file.WriteLine(QStringLiteral("header('Content-type: text/css; charset=ISO-8859-1');"));
+            for (const QString& line : requireReading(target).split(u'\n')) {
+                file.WriteLine(line);
+            }
             file.WriteLine(QStringLiteral("?>"));
             break;
         case SiteBox::Html:

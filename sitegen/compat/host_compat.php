@@ -103,5 +103,3 @@ if (!function_exists('get_magic_quotes_gpc')) {
     return false;
   }
 }
-// The header agrees with the pages' meta tag.
-ini_set('default_charset', 'ISO-8859-1');

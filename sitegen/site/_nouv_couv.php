@@ -13,7 +13,7 @@ if ($nb_images_accueil > 0) {
 }
 $requete = mysql_db_query($base, 'SELECT distinct a.idserie, s.titre, a.dateachat, a.idalbum, a.couverture, a.num, a.titre from '
   . $prefixe_table . 'albums a, ' . $prefixe_table . 'series s where a.idserie = s.idserie ' . $w_depuis
-  . "order by a.dateachat desc, s.titre, a.num limit 0, $nb_images_accueil", $dblink);
+  . "order by a.dateachat desc, s.titre, a.num, a.idalbum limit 0, $nb_images_accueil", $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;
 while ($row = mysql_fetch_row($requete)) {

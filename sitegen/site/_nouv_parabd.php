@@ -3,7 +3,7 @@ echo '<h2>Les ' . $nb_images_accueil . " derniers objets&nbsp;:</h2>\n";
 // An object without a series is among them too, as it is in every count.
 $requete = mysql_db_query($base, 'SELECT distinct p.idserie, s.titre, p.dateachat, p.idparabd, p.imageex, p.description, p.typeobjet from '
   . $prefixe_table . 'parabd p left join ' . $prefixe_table . 'series3 s on p.idserie = s.idserie '
-  . "order by p.dateachat desc, s.titre limit 0, $nb_images_accueil", $dblink);
+  . "order by p.dateachat desc, s.titre, p.idparabd limit 0, $nb_images_accueil", $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;
 while ($row = mysql_fetch_row($requete)) {

@@ -2,7 +2,7 @@ $nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
 echo '<h2>Les ' . $nb_images_accueil . " derni&egrave;res revues&nbsp;:</h2>\n";
 $requete = mysql_db_query($base, 'SELECT distinct r.idserie, s.titre, r.date, r.idrevue, r.couverture, r.num from '
   . $prefixe_table . 'revues r, ' . $prefixe_table . 'series4 s where r.idserie = s.idserie '
-  . "order by r.date desc, s.titre limit 0, $nb_images_accueil", $dblink);
+  . "order by r.date desc, s.titre, r.idrevue limit 0, $nb_images_accueil", $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;
 while ($row = mysql_fetch_row($requete)) {

@@ -1,4 +1,4 @@
-require '{{GV_Require|sq}}require.php';
+{{require}}
 
 // Only a JPEG of one of the site's image folders is resized, and only into the
 // thumbnail folder of the same kind under the name the site core gives it:

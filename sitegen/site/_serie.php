@@ -55,7 +55,7 @@ function AfficheCollaborateurs($id_album, $type_collaboration)
     extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
     $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration from ' . $t_collaborateurs
       . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . $id_album
-      . ' and c.typecollaboration = ' . $type_collaboration . ' order by a.display');
+      . ' and c.typecollaboration = ' . $type_collaboration . ' order by a.display, a.idauteur');
     $lignes = array();
     while ($row = mysql_fetch_row($resultat)) {
       $lignes[] = $row;

@@ -122,7 +122,7 @@ if ($coll == 'revue') {
   echo "<h2>Série(s) réalisée(s)</h2>\n";
   echo "<ul>\n";
   $requete = mysql_query("SELECT distinct a.idserie, b.titre from $t_albums a, $t_series b where a.idserie = b.idserie "
-    . "$where_hs and (idcoloriste=$idauteur or idscenariste=$idauteur or iddessinateur=$idauteur) order by b.titre");
+    . "$where_hs and (idcoloriste=$idauteur or idscenariste=$idauteur or iddessinateur=$idauteur) order by b.titre, a.idserie");
   while ($row = mysql_fetch_row($requete)) {
     echo '<li><a href="' . LinkRef('serie', $row) . '">' . $row[1] . "</a></li>\n";
   }
@@ -133,8 +133,8 @@ if ($coll == 'revue') {
     // An object without a series (a T-shirt, a poster) is listed too.
     $base_sql = "SELECT a.*, b.display as dessinateur, s.titre as titreserie from $t_albums a left join $t_series s "
       . "on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.iddessinateur = $idauteur ";
-    $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2)";
-    $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2)';
+    $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2), a.idparabd";
+    $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2), a.idparabd';
   } elseif ($GV_collaborateurs == 1) {
     // One row per album the author writes, draws or colours, whether or not
     // it has collaborators of the other roles. The author's albums are
@@ -154,16 +154,16 @@ if ($coll == 'revue') {
       . ") as coloriste, s.titre as 'titreserie' "
       . "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
       . "where a.idalbum in ($albums) $t_filtre ";
-    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2)";
-    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2)';
+    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2), a.idalbum";
+    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2), a.idalbum';
   } else {
     // An absent or unknown co-author leaves a name empty but keeps the album.
     $base_sql = "SELECT DISTINCT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a "
       . "inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur "
       . "left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur "
       . "where (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";
-    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
-    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)';
+    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
+    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum';
   }
   $requete = mysql_query($table_sql);
   echo "</div>\n";

@@ -1,5 +1,5 @@
 header('Content-Type: text/plain; charset=ISO-8859-1');
-require_once ('{{GV_Require|sq}}require.php');
+{{require}}
 
 
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';

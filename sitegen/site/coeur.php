@@ -1,4 +1,4 @@
-require '{{GV_Require|sq}}require.php';
+{{require}}
 {{compat}}
 // The mark the include files look for.
 define('KALVOR_SITE', 1);

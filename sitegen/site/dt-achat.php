@@ -55,11 +55,11 @@ $sql_order = kalvor_ordre_recap($recap, $tri, $sens);
 // every album of the date, dedicated or not, as its date list counts them.
 $albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
 $debut = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition";
-$requete = $albums ? "$debut order by $sql_order, titreserie, num, numa" : null;
+$requete = $albums ? "$debut order by $sql_order, titreserie, num, numa, a.idalbum" : null;
 kalvor_recapitulatif('dt-achat', $recap, $requete, kalvor_mots_total($coll), $tri, $sens);
 
 if ($albums) {
-  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)"), ' ');
+  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum"), ' ');
 }
 Pied();
 ?>

@@ -14,7 +14,7 @@ if ($coll == 'albums') {
   $w_table = $prefixe_table . 'acheter';
   $w_titre = 'Mes albums à acheter / Séries';
 }
-$SQL = "select idserie, titre, style, encours from " . $w_series . " order by " . $w_ordre . ";";
+$SQL = "select idserie, titre, style, encours from " . $w_series . " order by " . $w_ordre . ", idserie;";
 ?>
 <!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">
 <html>
@@ -33,7 +33,7 @@ body { background: #FFFFFF; }
 <?php
 $w_resultat = mysql_query($SQL);
 while ($row = mysql_fetch_row($w_resultat)) {
-  $w_albums = mysql_query("SELECT Num, NumA, Titre, Editeur from $w_table where idserie='$row[0]' order by 1, 2");
+  $w_albums = mysql_query("SELECT Num, NumA, Titre, Editeur from $w_table where idserie='$row[0]' order by 1, 2, idalbum");
   $w_album = mysql_fetch_row($w_albums);
   if (!$w_album) {
     continue;

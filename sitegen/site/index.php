@@ -177,7 +177,7 @@ switch ($coll) {
       }
       $requete = mysql_query("SELECT a.idserie, b.titre, a.derniere FROM (SELECT idserie, MAX(dateachat) AS derniere "
         . "FROM $t_albums WHERE 1 = 1 $depuis GROUP BY idserie) a, $t_series b WHERE a.idserie = b.idserie "
-        . "ORDER BY 3 DESC, 2 LIMIT 0, $nb_series_accueil");
+        . "ORDER BY 3 DESC, 2, 1 LIMIT 0, $nb_series_accueil");
       while ($row = mysql_fetch_row($requete)) {
         if ((string) $row[1] == '') {
           continue;

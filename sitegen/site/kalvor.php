@@ -1,4 +1,3 @@
-<?php require "{{GV_Require|dq}}require.php";?>
 /* Styles de bases */
 body {
   background: rgb(109, 152, 195);

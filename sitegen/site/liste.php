@@ -50,7 +50,7 @@ switch ($liste) {
     $page = 'serie';
     $idxnom1 = 1;
     $idxnb = 2;
-    $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre";
+    $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre, s.idserie";
     break;
   case 'auteurs':
     $page = 'auteur';
@@ -105,7 +105,7 @@ switch ($liste) {
     $idxnb = 2;
     if ($coll == 'parabd') {
       // Counted as the type page lists them: with or without a series, whatever their author.
-      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc";
+      $requete = "SELECT typeobjet, item_desc, count(*) FROM $t_albums a join $t_models on typeobjet = model_item where model = 0 $t_filtre GROUP BY typeobjet, item_desc ORDER BY item_desc, typeobjet";
     }
     break;
   case 'revue':
@@ -113,7 +113,7 @@ switch ($liste) {
     $idxnom1 = 1;
     $idxnb = 2;
     if ($coll == 'revue') {
-      $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre";
+      $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre, s.idserie";
     }
     break;
   case 'dl':

@@ -47,7 +47,7 @@ switch ($coll) {
 <tr><th align="right">Type&nbsp;:&nbsp;</th><td><select name="ftype">
 <option value="" selected>- Tous les types -</option>
 <?php
-    $w_types = mysql_query("SELECT distinct p.typeobjet, m.item_desc from " . $prefixe_table . "parabd p, " . $prefixe_table . "model_item m where p.typeobjet= m.model_item order by 2");
+    $w_types = mysql_query("SELECT distinct p.typeobjet, m.item_desc from " . $prefixe_table . "parabd p, " . $prefixe_table . "model_item m where p.typeobjet= m.model_item order by 2, 1");
     while ($row = mysql_fetch_row($w_types)) {
       echo '<option value="' . $row[0] . '">' . $row[1] . '</option>';
     }

@@ -44,11 +44,11 @@ $albums = in_array($coll, array('albums', 'acheter', 'dedicace'), true);
 // The dedications collection keeps to its dedicated albums, as the list
 // frame counts them.
 $debut = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur where $condition $t_filtre";
-$requete = $albums ? "$debut order by $sql_order, titreserie, num, numa" : null;
+$requete = $albums ? "$debut order by $sql_order, titreserie, num, numa, a.idalbum" : null;
 kalvor_recapitulatif('notes', $recap, $requete, "d'albums", $tri, $sens);
 
 if ($albums) {
-  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)"), ' ');
+  DetailSerie(mysql_query("$debut order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum"), ' ');
 }
 Pied();
 ?>

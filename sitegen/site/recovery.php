@@ -1,4 +1,4 @@
-require_once ('{{GV_Require|sq}}require.php');
+{{require}}
 {{compat}}
 // The program parses every reply: no PHP message may ever stand in one.
 ini_set('display_errors', '0');

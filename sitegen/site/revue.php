@@ -33,7 +33,7 @@ if ($toutes) {
 } else {
   $end_sql = " and s.idserie = '$id_sql' ";
 }
-$requete = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ";
+$requete = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num, a.idrevue";
 
 function DateRevue($date)
 {

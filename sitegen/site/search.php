@@ -24,8 +24,10 @@ function ChampRecherche($nom, $like = true)
   return mysql_real_escape_string($valeur);
 }
 
-// Each letter beyond the pages' character set, as its code, with the letter
-// all its cases are read as: Unicode's case folding, and in Greek the letter
+// Each letter whose cases the database leaves apart, as its code, with the
+// letter all its cases are read as: those beyond the pages' character set,
+// and those of Windows-1252 that Latin-1 lacks (Œ, Š, Ž, Ÿ), which a latin1
+// collation does not pair. Unicode's case folding, and in Greek the letter
 // without the accents its capitals go without.
 function PlisCasse()
 {
@@ -34,27 +36,31 @@ function PlisCasse()
   );
 }
 
-// "like" over the columns, true if one holds the field. The tables hold a
-// letter beyond the pages' character set as its reference, which the
-// collation does not fold: every case of a typed one is read as one, on the
-// column and the field alike. The letter they are read as is written as the
-// tables hold it, a byte where the character set has one.
+// "like" over the columns, true if one holds the field. The collation does
+// not fold the letters above: every case of a typed one is read as one, on
+// the column and the field alike. Each is written as the tables hold it: a
+// byte where the character set has one, else its reference.
 function Contient($colonnes, $valeur)
 {
   static $plis = null;
   $remplace = array();
-  if (preg_match_all('/&#([0-9]{1,7});/', $valeur, $references)) {
+  if (preg_match('/&#[0-9]{1,7};|[\x80-\xFF]/', $valeur)) {
     if ($plis === null) {
-      $plis = PlisCasse();
+      $plis = array();
+      foreach (PlisCasse() as $code => $pli) {
+        $plis[html_entity_decode("&#$code;", ENT_QUOTES, 'Windows-1252')]
+          = html_entity_decode("&#$pli;", ENT_QUOTES, 'Windows-1252');
+      }
     }
     $lettres = array();
-    foreach ($references[1] as $code) {
-      $code = (int) $code;
-      $lettres[isset($plis[$code]) ? $plis[$code] : $code] = true;
+    foreach ($plis as $lettre => $pli) {
+      if (strpos($valeur, $lettre) !== false || strpos($valeur, $pli) !== false) {
+        $lettres[$pli] = true;
+      }
     }
-    foreach ($plis as $code => $pli) {
+    foreach ($plis as $lettre => $pli) {
       if (isset($lettres[$pli])) {
-        $remplace["&#$code;"] = html_entity_decode("&#$pli;", ENT_QUOTES, 'Windows-1252');
+        $remplace[$lettre] = $pli;
       }
     }
   }
@@ -111,7 +117,7 @@ switch ($coll) {
     $w_where = ($coll == 'dedicace') ? 'where horsserie = 1' : 'where 1 = 1';
     // An album is found whatever its author ids hold; an absent author
     // matches no name.
-    $SQL_sentence = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2)";
+    $SQL_sentence = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur $w_where $end_sql order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
     $wlibelle = "d'albums";
     break;
   case 'parabd':
@@ -134,7 +140,7 @@ switch ($coll) {
       $end_sql .= Contient(array('a.description'), $fdescription);
     }
     // An object without a series is found as well.
-    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description";
+    $SQL_sentence = "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where 1 = 1 $end_sql order by typeobjet, s.titre, editeur, numero, right(a.dl, 4), left(a.dl, 2), description, a.idparabd";
     $wlibelle = 'de para-bd';
     break;
   case 'revue':
@@ -150,7 +156,7 @@ switch ($coll) {
     if ($fediteur != '') {
       $end_sql .= Contient(array('a.editeur'), $fediteur);
     }
-    $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num ";
+    $SQL_sentence = "SELECT a.*, s.titre as 'titreserie' from $t_albums a, $t_series s where a.idserie = s.idserie $end_sql order by titreserie, Num, a.idrevue";
     $wlibelle = 'de revues';
     break;
 }

@@ -19,13 +19,13 @@ switch ($coll) {
   case 'acheter':
     if ($idserie !== 'all') {
       $SQL = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste from $t_albums a $auteurs_sql "
-        . "where a.idserie=$idserie order by num, numa, right(a.dl, 4), left(a.dl, 2)";
+        . "where a.idserie=$idserie order by num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
     }
     break;
   case 'dedicace':
     $SQL = "SELECT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as titreserie from $t_albums a "
       . "inner join $t_series s on s.idserie = a.idserie $auteurs_sql where a.horsserie <> '' $all_sql "
-      . "order by s.titre, num, numa, right(a.dl, 4), left(a.dl, 2)";
+      . "order by s.titre, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
     break;
   case 'parabd':
     if ($idserie !== 'all') {
@@ -36,7 +36,7 @@ switch ($coll) {
       }
       $SQL = "SELECT a.*, b.display as dessinateur, s.titre as titreserie, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) "
         . "left join $t_auteurs b on a.iddessinateur = b.idauteur inner join $t_series s on a.idserie = s.idserie  "
-        . "where a.idserie=$idserie order by $tri_para";
+        . "where a.idserie=$idserie order by $tri_para, a.idparabd";
     }
     break;
 }

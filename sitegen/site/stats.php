@@ -60,7 +60,7 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST04':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par série ($display_nb séries avec le plus d'albums)";
-      $SQL = "select a.titre, b.n from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie order by 2 desc, 1 asc";
+      $SQL = "select a.titre, b.n from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie order by 2 desc, 1 asc, a.idserie";
       require '_detail_stats.php';
       break;
     case 'ST05':
@@ -71,7 +71,7 @@ foreach ($GV_Stats_array as $w_stat) {
       $SQL = "select a.display, r.n from $t_auteurs a inner join (select idauteur, count(distinct idalbum) n from ("
         . "select iddessinateur idauteur, idalbum from $t_albums union all select idscenariste, idalbum from $t_albums"
         . " union all select idcoloriste, idalbum from $t_albums) u where idauteur <> 1 and idauteur <> 2 and idauteur <> 3"
-        . " group by idauteur) r on a.idauteur = r.idauteur order by 2 desc, 1 asc";
+        . " group by idauteur) r on a.idauteur = r.idauteur order by 2 desc, 1 asc, a.idauteur";
       require '_detail_stats.php';
       break;
     case 'ST06':
@@ -101,7 +101,7 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST10':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre &eacute;ditions originales / r&eacute;&eacute;ditions";
-      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=1 and a.edo = b.model_item group by edo, item_desc order by 2 desc, 1";
+      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=1 and a.edo = b.model_item group by edo, item_desc order by 2 desc, 1, edo";
       require '_detail_stats.php';
       break;
     case 'ST11':

@@ -34,13 +34,13 @@ $sql_order = kalvor_ordre_recap($recap, $tri, $sens);
 
 // An object without a known artist shows with an empty name, one without a
 // series (a T-shirt, a poster) with an empty series, before the others.
-$requete = $objets ? "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.typeobjet = $code order by $sql_order, typeobjet, editeur, numero, right(a.dl, 4), left(a.dl, 2), description" : null;
+$requete = $objets ? "SELECT a.*, b.display as dessinateur, s.titre as 'titreserie' from $t_albums a left join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.typeobjet = $code order by $sql_order, typeobjet, editeur, numero, right(a.dl, 4), left(a.dl, 2), description, a.idparabd" : null;
 kalvor_recapitulatif('type', $recap, $requete, kalvor_mots_total($coll), $tri, $sens);
 
 if ($objets) {
   $tri_para = (isset($GV_Tri_Para) && $GV_Tri_Para != '') ? $GV_Tri_Para
     : 'typeobjet, a.editeur, c.num, numero, right(a.dl, 4), left(a.dl, 2), description';
-  DetailSerie(mysql_query("SELECT a.*, b.display as dessinateur, s.titre as titreserie, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) left join $t_auteurs b on a.iddessinateur = b.idauteur left join $t_series s on a.idserie = s.idserie where a.typeobjet = $code order by s.titre, $tri_para"), ' ');
+  DetailSerie(mysql_query("SELECT a.*, b.display as dessinateur, s.titre as titreserie, c.num from ($t_albums a left join $t_tomes c on a.idalbum = c.idalbum) left join $t_auteurs b on a.iddessinateur = b.idauteur left join $t_series s on a.idserie = s.idserie where a.typeobjet = $code order by s.titre, $tri_para, a.idparabd"), ' ');
 }
 Pied();
 ?>

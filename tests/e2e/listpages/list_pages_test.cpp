@@ -373,6 +373,36 @@ TEST_P(ListPages, SelectionPagesSortTheSummaryButNotTheCards) {
     EXPECT_NE(byTitle.body.left(byTitle.body.indexOf("</table>\n<h1>")),
               unknown.body.left(unknown.body.indexOf("</table>\n<h1>")));
 
+    // Twins alike in every sort key, stored in the other order, come in the
+    // order of their ids: albums in the summary and the cards, series (named
+    // alike) in the list.
+    {
+        const KeptTables kept(site_->database(),
+                              {QStringLiteral("kv_albums"), QStringLiteral("kv_series")});
+        const SqlResult twins =
+            runSql(site_->database(),
+                   "CREATE TEMPORARY TABLE j SELECT * FROM kv_albums WHERE year(dateachat) = 2019 "
+                   "ORDER BY idalbum LIMIT 1; CREATE TEMPORARY TABLE k SELECT s.* FROM kv_series s "
+                   "INNER JOIN j ON s.idserie = j.idserie; UPDATE j SET idalbum = 90002, titre = "
+                   "'Jumeau', idserie = 90004; UPDATE k SET idserie = 90004, titre = 'Jumelle';"
+                   "INSERT INTO kv_albums SELECT * FROM j; INSERT INTO kv_series SELECT * FROM k;"
+                   "UPDATE j SET idalbum = 90001, idserie = 90003; UPDATE k SET idserie = 90003;"
+                   "INSERT INTO kv_albums SELECT * FROM j; INSERT INTO kv_series SELECT * FROM k;");
+        ASSERT_TRUE(twins.ok) << twins.errors.toStdString();
+        const auto before = [](const QByteArray& body, const char* one, const char* other) {
+            const qsizetype at = body.indexOf(one);
+            return at >= 0 && at < body.indexOf(other);
+        };
+        for (const char* sens : {"", "&sens=desc"}) {
+            const QByteArray body =
+                get(QStringLiteral("dt-achat.php?date=2019&tri=titre") + sens).body;
+            EXPECT_TRUE(before(body, "\"#i90001\"", "\"#i90002\"")) << sens;
+            EXPECT_TRUE(before(body, "id=\"i90001\"", "id=\"i90002\"")) << sens;
+        }
+        EXPECT_TRUE(before(get(QStringLiteral("liste.php?liste=series")).body, "idserie=90003&",
+                           "idserie=90004&"));
+    }
+
     const SitePage publisher = get(QStringLiteral("liste.php?coll=albums&liste=collections"));
     const QList<ListLink> collections = listLinks(publisher.body);
     ASSERT_FALSE(collections.isEmpty());

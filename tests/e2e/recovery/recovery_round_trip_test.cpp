@@ -636,6 +636,15 @@ TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
                              "pu la lire (« erreur de lecture de la table series »).") +
                   kept);
 
+    // A require.php opened with the short tag, which the host does not read:
+    // the cause and its cure said, its text never.
+    QByteArray shortTag = require.original();
+    require.write(shortTag.replace(0, 5, "<?"));
+    const QString unread = recoverAgain(QStringLiteral("<?"));
+    EXPECT_TRUE(unread.contains(QStringLiteral("Remplacez sa première ligne par \"<?php\"")))
+        << unread.toStdString();
+    EXPECT_FALSE(unread.contains(QStringLiteral("$host")));
+
     // The host fails after the first tables.
     onTable("albums", "http_response_code(500); echo 'Internal Server Error'; exit;");
     const QString failed = recoverAgain(QStringLiteral("500"));

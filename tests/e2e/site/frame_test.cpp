@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e/e2e_servers.h"
+#include "e2e/site/cgi_page.h"
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
 #include "support/test_paths.h"
@@ -254,4 +255,44 @@ TEST_F(SiteFrame, ARequireOfTheSettingsAloneServesTheSamePagesAndTheRecovery) {
                                          {QStringLiteral("tablename"), QStringLiteral("series")}});
     EXPECT_EQ(recovered.status, 200);
     EXPECT_TRUE(recovered.body.endsWith("#end##fin#")) << recovered.body.right(200).toStdString();
+}
+
+// On a production host (CGI, output buffering and short tags off), a
+// require.php that prints white space after its "?>" keeps the pages' charset,
+// and one opened with "<?" is never shown: a clear, logged 500 instead.
+TEST_F(SiteFrame, WhatRequirePhpPrintsNeverReachesAVisitor) {
+    const QString require = site_->folder() + QStringLiteral("/require.php");
+    const QByteArray own = test::readAll(require);
+    test::writeAll(require, own + "\r\n \r\n");
+    for (const QString& page : {QStringLiteral("cadre.php"), QStringLiteral("serie.php")}) {
+        SCOPED_TRACE(page.toStdString());
+        const CgiPage served = runCgi(site_->folder(), page, QStringLiteral("idserie=1"));
+        ASSERT_TRUE(served.failure.isEmpty()) << served.failure.toStdString();
+        EXPECT_EQ(served.status, 200);
+        EXPECT_EQ(served.header("Content-Type").toLower(),
+                  QByteArray("text/html; charset=iso-8859-1"));
+        EXPECT_TRUE(served.body.startsWith("<!DOCTYPE")) << served.body.left(80).toStdString();
+        EXPECT_TRUE(served.errorLog.isEmpty()) << served.errorLog.toStdString();
+    }
+    EXPECT_TRUE(runCgi(site_->folder(), QStringLiteral("cadre.php"))
+                    .body.contains(latin1("<p class=\"serie\">Château d'Ébène</p>")));
+
+    QByteArray shortTag = own;
+    ASSERT_TRUE(shortTag.startsWith("<?php"));
+    test::writeAll(require, shortTag.replace(0, 5, "<?"));
+    const QByteArray password = mysqlPassword().toUtf8();
+    for (const QString& page :
+         {QStringLiteral("cadre.php"), QStringLiteral("liste.php"), QStringLiteral("recovery.php"),
+          QStringLiteral("check_files.php"), QStringLiteral("check_thumbs.php"),
+          QStringLiteral("_retaille.php"), QStringLiteral("kalvor.php")}) {
+        SCOPED_TRACE(page.toStdString());
+        const CgiPage refused =
+            runCgi(site_->folder(), page, QStringLiteral("current_rep=kalvorhelper"));
+        ASSERT_TRUE(refused.failure.isEmpty()) << refused.failure.toStdString();
+        EXPECT_FALSE(refused.body.contains(password));
+        EXPECT_FALSE(refused.body.contains("$host"));
+        EXPECT_EQ(refused.status, 500);
+        EXPECT_TRUE(refused.body.contains("<?php")) << refused.body.left(300).toStdString();
+        EXPECT_TRUE(refused.errorLog.contains("require.php")) << refused.errorLog.toStdString();
+    }
 }

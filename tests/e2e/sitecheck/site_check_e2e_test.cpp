@@ -316,6 +316,21 @@ TEST(SiteCheckOnAnOrdinaryHost, AFailingListingIsNamedAndTheReportPrintsOnceTheC
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(30000));
     EXPECT_TRUE(text.readAllStandardOutput().contains("orphan.jpg"));
+
+    // A require.php opened with the short tag, which the host does not read:
+    // the check fails, saying why and what cures it.
+    {
+        QFile require(site.folder() + QStringLiteral("/require.php"));
+        ASSERT_TRUE(require.open(QIODevice::ReadWrite));
+        ASSERT_EQ(require.read(5), QByteArray("<?php"));
+        require.seek(2);
+        require.write("   ");
+    }
+    prompt.clear();
+    window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    EXPECT_EQ(prompt.texts().join(u'|').count(QStringLiteral("Remplacez sa première ligne")), 1)
+        << prompt.texts().join(u'|').toStdString();
+
     window->close();
 }
 

@@ -231,6 +231,8 @@ TEST_P(LettersBeyondWindows1252, FoundAsTypedInTheSearch) {
     } searches[] = {
         {"albums", "fnom", kNom, kTitre},
         {"albums", "fserie", QStringLiteral("Łódź"), kTitre},
+        // Ž is a byte of Windows-1252 that latin1 tables do not pair with ž.
+        {"albums", "fprenom", QStringLiteral("DRAŽEN"), kTitre},
         {"albums", "ftitre", QStringLiteral("ński → 😀"), kSerie},
         {"parabd", "fdescription", QStringLiteral("č ń Ł"), kObjet},
     };

@@ -97,6 +97,18 @@ TEST(Inet, ANotFoundPageIsAFailureWithItsStatus) {
     Inet inet;
     EXPECT_EQ(failureNumber(inet, server.url(QStringLiteral("/recovery.php"))), err::HttpError);
     EXPECT_EQ(inet.lastStatus(), 404);
+
+    // The site's own scripts say why they failed; a host's page is not quoted.
+    TinyServer site(
+        "HTTP/1.0 500 Internal Server Error\r\nX-Kalvor-Erreur: require.php\r\n\r\n"
+        "Le site ne trouve aucun de ses r\xC3\xA9glages dans require.php.\n");
+    const QString url = site.url(QStringLiteral("/recovery.php"));
+    EXPECT_EQ(outcome(inet, url),
+              QStringLiteral("Le site a répondu 500 Internal Server Error pour %1. Le site ne "
+                             "trouve aucun de ses réglages dans require.php.")
+                  .arg(url));
+    TinyServer host("HTTP/1.0 500 Internal Server Error\r\n\r\n<h1>Oops</h1>");
+    EXPECT_FALSE(outcome(inet, host.url(QStringLiteral("/"))).contains(QStringLiteral("Oops")));
 }
 
 TEST(Inet, NoServerAndNoAnswerAreFailuresNotTexts) {

@@ -101,10 +101,12 @@ TEST(SiteFrameFiles, FooterIsThePlaceholderAfterTheBoxAndTheCoreIncludesRequireF
         test::readAll(dir.path() + QStringLiteral("/coeur.php")).split('\n');
     EXPECT_EQ(coeur[0], QByteArray("<?php\r"));
     EXPECT_EQ(coeur[4], QByteArray("\r"));
-    EXPECT_EQ(coeur[5], QByteArray("require '../conf/d\\'o/require.php';\r"));
+    const qsizetype read = coeur.indexOf("require '../conf/d\\'o/require.php';\r");
+    EXPECT_GT(read, 5);
     // What a host lacks comes with the site's files, not with require.php.
-    EXPECT_EQ(coeur[6], QByteArray("// Hosts without the old MySQL functions: the pages call them "
-                                   "through mysqli,\r"));
+    EXPECT_GT(coeur.indexOf("// Hosts without the old MySQL functions: the pages call them "
+                            "through mysqli,\r"),
+              read);
     EXPECT_EQ(coeur[coeur.size() - 2], QByteArray("?>\r"));
 
     writeSiteFile({dir.path(), QString()}, layoutOf(QStringLiteral("menu.php")));
