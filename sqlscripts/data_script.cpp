@@ -59,7 +59,9 @@ void DataScript::flush() {
 
 void DataScript::Write(const ScriptLine& line) {
     requireOpen();
-    const QByteArray bytes = line.Bytes(utf8_);
+    QByteArray bytes = line.Bytes(utf8_);
+    // A CR in a text (a magazine's title) would end the line for the mysql client.
+    bytes.replace("\r", "\\r");
     pending_.append(bytes.constData(), size_t(bytes.size()));
     pending_.append("\r\n", 2);
     if (pending_.size() >= kPiece) {
