@@ -59,9 +59,7 @@ void DataScript::flush() {
 
 void DataScript::Write(const ScriptLine& line) {
     requireOpen();
-    QByteArray bytes = line.Bytes(utf8_);
-    // A CR in a text (a magazine's title) would end the line for the mysql client.
-    bytes.replace("\r", "\\r");
+    const QByteArray bytes = line.Bytes(utf8_);
     pending_.append(bytes.constData(), size_t(bytes.size()));
     pending_.append("\r\n", 2);
     if (pending_.size() >= kPiece) {

@@ -148,7 +148,8 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
             QStringLiteral("UPDATE ALBUMS SET Titre = '%1', Commentaire = '%2' "
                            "WHERE IdAlbum = 1; UPDATE SERIES SET Titre = '%3' WHERE IdSerie = 1; "
                            "UPDATE AUTEURS SET Prenom = 'Gas' || char(13, 10) || 'pard', "
-                           "Commentaire = '%4' WHERE IdAuteur = 14;")
+                           "Commentaire = '%4' WHERE IdAuteur = 14; UPDATE REVUES SET "
+                           "NomRevue = 'Spirou' || char(13, 10) || 'Hebdo' WHERE IdRevue = 1;")
                 .arg(QString(title).replace("'", "''"), QString(comment).replace("'", "''"),
                      cyrillic, longComment));
     }
@@ -172,6 +173,9 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
         EXPECT_EQ(storedBytes("commentaire", "auteurs", "idauteur = 14"),
                   QByteArray("&#269;").repeated(11000));
         EXPECT_EQ(asPagesRead("prenom", "auteurs", "idauteur = 14"), "Gas\r\npard");
+        EXPECT_EQ(value("SELECT HEX(s.titre) FROM bd_revues r JOIN bd_series4 s ON s.idserie = "
+                        "r.idserie WHERE r.idrevue = 1;"),
+                  QByteArray("Spirou\r\nHebdo").toHex().toUpper());
     }
     db = loaded;
     EXPECT_EQ(asPagesRead("titre", "albums", "idalbum = 1"), cp1252::encode(title));
