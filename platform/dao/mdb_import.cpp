@@ -123,7 +123,7 @@ void exec(sqlite3* db, const QString& sql, const QString& path) {
         sqliteFailure(db, path);
 }
 
-constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
+constexpr size_t kBindSize = 1 << 20;  // libmdb's own texts and blobs, up to a million bytes
 // Any other value lies within one page: its text takes at most three bytes
 // for each of a page's 4096.
 constexpr size_t kFieldBindSize = 1 << 16;
