@@ -24,11 +24,17 @@ int TitleList::Find(const QVariant& title) const {
     return at == numbers_.end() ? 0 : at->second;
 }
 
-ScriptLine PseudoSeriesRow(const QString& prefix, int number, const QVariant& title) {
-    return sql::InsertRow(
-        prefix, QStringLiteral("series4"),
-        {QString::number(number), sql::QuotedText(title), QStringLiteral("'Revue'"), sql::Null(),
-         sql::Null(), sql::Null(), sql::Null()});
+const std::string& PseudoSeriesRow(RowLine& line, int number, const dao::RowCursor& names,
+                                   int column) {
+    return line.Start()
+        .Value(number)
+        .QuotedText(names, column)
+        .Value(QStringLiteral("'Revue'"))
+        .Value(sql::Null())
+        .Value(sql::Null())
+        .Value(sql::Null())
+        .Value(sql::Null())
+        .Bytes();
 }
 
 QString IssueSource(const QString& GV_Version_Base) {
@@ -79,11 +85,11 @@ void WriteMagazines(dao::Database& db, const QString& GV_Version_Base, const QSt
                     DataScript& out) {
     TitleList titles;
     auto names = db.OpenCursor(QStringLiteral("SELECT DISTINCT NomRevue FROM REVUES;"));
+    RowLine series(out.Utf8(), RowLine::Head(out.Utf8(), prefix, QStringLiteral("series4")));
     while (names->Next()) {
-        const QVariant title = names->Value(0);
-        const auto [number, added] = titles.Add(title);
+        const auto [number, added] = titles.Add(names->Value(0));
         if (added) {
-            out.Write(PseudoSeriesRow(prefix, number, title));
+            out.WriteBytes(PseudoSeriesRow(series, number, *names, 0));
         }
     }
     names.reset();

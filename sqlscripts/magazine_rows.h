@@ -39,7 +39,9 @@ class TitleList {
 };
 
 // "INSERT INTO " prefix "series4 VALUES (" k ",'" title "','Revue',null,null,null,null);"
-ScriptLine PseudoSeriesRow(const QString& prefix, int number, const QVariant& title);
+// with the title in column `column` of `names`.
+const std::string& PseudoSeriesRow(RowLine& line, int number, const dao::RowCursor& names,
+                                   int column);
 
 // The issues: the explicit column list from REVUES in "v6" (empty serie1-4
 // and sujet1-5), the table itself otherwise.

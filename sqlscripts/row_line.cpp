@@ -19,6 +19,10 @@ namespace {
 
 using dao::fieldvalue::Kind;
 
+// The bytes a site column holds: text for the texts, mediumblob for comments.
+constexpr size_t kTextColumn = 65535;
+constexpr size_t kCommentColumn = 16777215;
+
 // What the database layer would make of the current value, for the forms
 // written directly; Other goes through sql_values.
 enum class Form { Null, Text, Integer, Double, YesNo, Other };
@@ -151,6 +155,22 @@ RowLine& RowLine::Start() {
     return *this;
 }
 
+QString RowLine::where(const Cursor& c, int column) const {
+    QString table = c.TableOf(column);
+    if (table.isEmpty() && idColumn_ >= 0) {
+        table = c.TableOf(idColumn_);
+    }
+    QStringList where;
+    if (!table.isEmpty()) {
+        where << QStringLiteral("table ") + table;
+    }
+    if (idColumn_ >= 0 && idColumn_ != column) {
+        where << c.ColumnOf(idColumn_) + u' ' + QString::fromUtf8(FirstValue());
+    }
+    where << QStringLiteral("colonne ") + c.ColumnOf(column);
+    return where.join(QStringLiteral(", "));
+}
+
 void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& read) const {
     try {
         read();
@@ -158,25 +178,34 @@ void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& 
         if (e.Number() != err::TypeMismatch) {
             throw;
         }
-        QString table = c.TableOf(column);
-        if (table.isEmpty() && idColumn_ >= 0) {
-            table = c.TableOf(idColumn_);
+        throw Error(e.Number(), e.Description() + QStringLiteral(" (") + where(c, column) +
+                                    QStringLiteral(" : « ") + c.Value(column).toString().left(60) +
+                                    QStringLiteral(" »)"));
+    }
+}
+
+void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capacity) const {
+    // Escapes only shorten what is stored: most values need no count.
+    if (bytes_.size() - from <= capacity + 2) {
+        return;
+    }
+    size_t stored = 0;
+    for (size_t i = from + 1; i + 1 < bytes_.size(); ++i, ++stored) {
+        if (bytes_[i] == '\\') {
+            ++i;
         }
-        QStringList where;
-        if (!table.isEmpty()) {
-            where << QStringLiteral("table ") + table;
-        }
-        if (idColumn_ >= 0 && idColumn_ != column) {
-            where << c.ColumnOf(idColumn_) + u' ' + QString::fromUtf8(FirstValue());
-        }
-        where << QStringLiteral("colonne ") + c.ColumnOf(column);
-        throw Error(e.Number(), e.Description() + QStringLiteral(" (") +
-                                    where.join(QStringLiteral(", ")) + QStringLiteral(" : « ") +
-                                    c.Value(column).toString().left(60) + QStringLiteral(" »)"));
+    }
+    if (stored > capacity) {
+        throw Error(err::Overflow, QStringLiteral("Texte trop long pour le site (%1 : %2 octets, "
+                                                  "la colonne du site en tient %3)")
+                                       .arg(where(c, column))
+                                       .arg(stored)
+                                       .arg(capacity));
     }
 }
 
 const std::string& RowLine::Bytes() {
+    escapeCarriageReturns(headSize_);
     bytes_.append(");", 2);
     return bytes_;
 }
@@ -227,58 +256,62 @@ RowLine& RowLine::Value(qint64 number) {
 }
 
 RowLine& RowLine::QuotedText(const Cursor& c, int column) {
+    const size_t at = bytes_.size() + (first_ ? 0 : 1);
+    quotedText(c, column);
+    requireFits(c, column, at, kTextColumn);
+    return *this;
+}
+
+void RowLine::quotedText(const Cursor& c, int column) {
     switch (formOf(c, column)) {
         case Form::Null:
             ascii("''");
-            return *this;
+            return;
         case Form::Text:
             separate();
             if (quotedUtf8(c.Utf8(column), encoding()))
-                return *this;
+                return;
             first_ = true;
             break;
         default:
             break;
     }
     Checked(c, column, [&] { text(sql::QuotedText(c.Value(column))); });
-    return *this;
 }
 
 RowLine& RowLine::EscapedComment(const QString& escaped) {
     separate();
-    const size_t at = bytes_.size();
     bytes_ += '\'';
     script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
     bytes_ += '\'';
-    escapeCarriageReturns(at);
     return *this;
 }
 
 RowLine& RowLine::Comment(const Cursor& c, int column) {
+    const size_t at = bytes_.size() + (first_ ? 0 : 1);
     switch (formOf(c, column)) {
         case Form::Null:
             ascii("''");
             return *this;
-        case Form::Text: {
+        case Form::Text:
             separate();
-            const size_t at = bytes_.size();
             if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252)) {
-                escapeCarriageReturns(at);
+                requireFits(c, column, at, kCommentColumn);
                 return *this;
             }
             first_ = true;
             break;
-        }
         default:
             break;
     }
     Checked(c, column, [&] { EscapedComment(sql::Escaped(c.Value(column))); });
+    requireFits(c, column, at, kCommentColumn);
     return *this;
 }
 
 // The mysql client drops a CR that ends a line of its input, so the line
-// breaks of a multi-line comment would reach the site as bare LFs. The byte
-// 13 is never part of another character in either encoding.
+// breaks of a multi-line text would reach the site as bare LFs. The byte 13
+// is never part of another character in either encoding.
 void RowLine::escapeCarriageReturns(size_t from) {
     size_t cr = bytes_.find('\r', from);
     if (cr == std::string::npos) {
@@ -458,6 +491,13 @@ RowLine& RowLine::Rating(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom) {
+    const size_t at = bytes_.size() + (first_ ? 0 : 1);
+    authorDisplay(c, pseudo, nom, prenom);
+    requireFits(c, nom, at, kTextColumn);
+    return *this;
+}
+
+void RowLine::authorDisplay(const Cursor& c, int pseudo, int nom, int prenom) {
     const Form p = formOf(c, pseudo), n = formOf(c, nom), f = formOf(c, prenom);
     const auto plain = [](Form form) { return form == Form::Null || form == Form::Text; };
     if (plain(p) && plain(n) && plain(f)) {
@@ -481,12 +521,11 @@ RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom
             bytes_ += '\'';
         }
         if (ok)
-            return *this;
+            return;
         bytes_.resize(at);
         first_ = wasFirst;
     }
     text(sql::AuthorDisplay(c.Value(pseudo), c.Value(nom), c.Value(prenom)));
-    return *this;
 }
 
 }  // namespace kalvor

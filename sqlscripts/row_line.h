@@ -17,7 +17,7 @@ class RowCursor;
 // them. Each value takes the form of its namesake in sql_values.h, byte for
 // byte: the usual values (texts, whole numbers, stored dates) are written
 // directly, any other goes through that function. Comment text stays
-// Windows-1252 in both encodings, its CRs written \r.
+// Windows-1252 in both encodings; every text's CRs are written \r.
 class RowLine {
   public:
     // `head` is the statement up to "VALUES (", already encoded (Head()).
@@ -57,6 +57,13 @@ class RowLine {
     void Checked(const Cursor& c, int column, const std::function<void()>& read) const;
 
   private:
+    // "table T, IdX 12, colonne C": where a value comes from.
+    QString where(const Cursor& c, int column) const;
+    // Refuses the value written from `from` on when the site's column cannot
+    // hold it.
+    void requireFits(const Cursor& c, int column, size_t from, size_t capacity) const;
+    void quotedText(const Cursor& c, int column);
+    void authorDisplay(const Cursor& c, int pseudo, int nom, int prenom);
     void separate();
     void ascii(const char* text);
     void text(const QString& sqlText);

@@ -110,91 +110,112 @@ QString closing(const QString& comment, bool utf8) {
            QStringLiteral(" COMMENT='") + comment + QStringLiteral("';");
 }
 
+// Texts take up to 255 letters, each beyond Windows-1252 written as a
+// reference of up to eight characters, and comments may pass blob's 65,535
+// bytes. A key on a text takes its first 255 characters: 765 bytes in utf8,
+// within MyISAM's 1000.
 const QStringList kSeriesColumns = {
     QStringLiteral("idserie int(8) NOT NULL default '0',"),
-    QStringLiteral("titre varchar(255) default NULL,"),
-    QStringLiteral("style varchar(255) default NULL,"),
-    QStringLiteral("commentaire blob,"),
-    QStringLiteral("planche varchar(255) default NULL,"),
-    QStringLiteral("internet varchar(255) default NULL,"),
+    QStringLiteral("titre text default NULL,"),
+    QStringLiteral("style text default NULL,"),
+    QStringLiteral("commentaire mediumblob,"),
+    QStringLiteral("planche text default NULL,"),
+    QStringLiteral("internet text default NULL,"),
     QStringLiteral("encours int(2) default '0',"),
 };
 
 const QStringList kAuteursColumns = {
     QStringLiteral("idauteur int(4) NOT NULL default '0',"),
-    QStringLiteral("nom varchar(255) default NULL,"),
-    QStringLiteral("prenom varchar(255) default NULL,"),
-    QStringLiteral("photo varchar(255) default NULL,"),
+    QStringLiteral("nom text default NULL,"),
+    QStringLiteral("prenom text default NULL,"),
+    QStringLiteral("photo text default NULL,"),
     QStringLiteral("datenaissance date default '0000-00-00',"),
     QStringLiteral("datedeces date default '0000-00-00',"),
-    QStringLiteral("pays varchar(255) default NULL,"),
-    QStringLiteral("pseudo varchar(255) default NULL,"),
-    QStringLiteral("commentaire blob,"),
+    QStringLiteral("pays text default NULL,"),
+    QStringLiteral("pseudo text default NULL,"),
+    QStringLiteral("commentaire mediumblob,"),
     QStringLiteral("scenario int(1) default '0',"),
     QStringLiteral("dessin int(1) default '0',"),
     QStringLiteral("couleur int(1) default '0',"),
-    QStringLiteral("internet varchar(255) default NULL,"),
-    QStringLiteral("display varchar(255) default NULL,"),
+    QStringLiteral("internet text default NULL,"),
+    QStringLiteral("display text default NULL,"),
     QStringLiteral("PRIMARY KEY  (idauteur),"),
     QStringLiteral("UNIQUE KEY idauteur (idauteur),"),
     QStringLiteral("key idauteur_2(idauteur),"),
-    QStringLiteral("key display(display)"),
+    QStringLiteral("key display(display(255))"),
 };
 
 const QStringList kAlbumsColumns = {
     QStringLiteral("idalbum int(8) NOT NULL default '0',"),
     QStringLiteral("num integer(8) default NULL,"),
-    QStringLiteral("titre varchar(255) default NULL,"),
+    QStringLiteral("titre text default NULL,"),
     QStringLiteral("idserie int(8) default '0',"),
     QStringLiteral("iddessinateur int(8) default '0',"),
     QStringLiteral("idscenariste int(8) default '0',"),
     QStringLiteral("dateachat date default NULL,"),
-    QStringLiteral("editeur varchar(255) default NULL,"),
+    QStringLiteral("editeur text default NULL,"),
     QStringLiteral("format int(8) default '0',"),
-    QStringLiteral("collection varchar(255) default NULL,"),
+    QStringLiteral("collection text default NULL,"),
     QStringLiteral("coteactuelle int(6) default NULL,"),
-    QStringLiteral("reference varchar(255) default NULL,"),
+    QStringLiteral("reference text default NULL,"),
     QStringLiteral("dl varchar(7) default NULL,"),
-    QStringLiteral("couverture varchar(255) default NULL,"),
+    QStringLiteral("couverture text default NULL,"),
     QStringLiteral("notealbum varchar(50) default NULL,"),
     QStringLiteral("idcoloriste int(8) default '0',"),
     QStringLiteral("broche int(4) default '0',"),
     QStringLiteral("nbpages int(4) default NULL,"),
-    QStringLiteral("numa varchar(255) default NULL,"),
-    QStringLiteral("verso varchar(255) default NULL,"),
+    QStringLiteral("numa text default NULL,"),
+    QStringLiteral("verso text default NULL,"),
     QStringLiteral("edo int(1) default '0',"),
     QStringLiteral("integrale int(1) default '0',"),
-    QStringLiteral("dedicace varchar(255) default NULL,"),
-    QStringLiteral("commentaire blob,"),
-    QStringLiteral("perso1 varchar(255) default NULL,"),
-    QStringLiteral("perso2 varchar(255) default NULL,"),
-    QStringLiteral("perso3 varchar(255) default NULL,"),
+    QStringLiteral("dedicace text default NULL,"),
+    QStringLiteral("commentaire mediumblob,"),
+    QStringLiteral("perso1 text default NULL,"),
+    QStringLiteral("perso2 text default NULL,"),
+    QStringLiteral("perso3 text default NULL,"),
     QStringLiteral("perso4 int(8) default '0',"),
     QStringLiteral("horsserie int(1) default '0',"),
     QStringLiteral("editionlimitee int(1) default '0',"),
 };
 
+const QStringList kSeriesKeys = {QStringLiteral("PRIMARY KEY  (idserie),"),
+                                 QStringLiteral("key idserie(idserie),"),
+                                 QStringLiteral("KEY style (style(255))")};
+
+const QStringList kAlbumsKeys = {QStringLiteral("PRIMARY KEY  (idalbum),"),
+                                 QStringLiteral("UNIQUE KEY idalbum (idalbum),"),
+                                 QStringLiteral("KEY idalbum_2(idalbum),"),
+                                 QStringLiteral("KEY idserie (idserie),"),
+                                 QStringLiteral("KEY iddessinateur (iddessinateur),"),
+                                 QStringLiteral("KEY idscenariste (idscenariste),"),
+                                 QStringLiteral("KEY idcoloriste (idcoloriste),"),
+                                 QStringLiteral("KEY dateachat(dateachat),"),
+                                 QStringLiteral("KEY horsserie(horsserie),"),
+                                 QStringLiteral("KEY editeur(editeur(255)),"),
+                                 QStringLiteral("KEY collection(collection(255)),"),
+                                 QStringLiteral("KEY notealbum(notealbum)")};
+
 const QStringList kParabdLines = {
     QStringLiteral("  idparabd int(8) NOT NULL default '0',"),
     QStringLiteral("  idalbum int(8) default '0',"),
     QStringLiteral("  idserie int(8) default '0',"),
-    QStringLiteral("  description varchar(255)  default '',"),
+    QStringLiteral("  description text default NULL,"),
     QStringLiteral("  iddessinateur int(8) default '0',"),
     QStringLiteral("  dl varchar(7) default '',"),
     QStringLiteral("  numero int(4) default '0',"),
     QStringLiteral("  nombre int(4) default '0',"),
     QStringLiteral("  largeur varchar(8) default NULL,"),
     QStringLiteral("  longueur varchar(8) default NULL,"),
-    QStringLiteral("  libraire varchar(255) default '',"),
-    QStringLiteral("  editeur varchar(255) default '',"),
+    QStringLiteral("  libraire text default NULL,"),
+    QStringLiteral("  editeur text default NULL,"),
     QStringLiteral("  signe int(1) default '0',"),
     QStringLiteral("  hc int(1) default '0',"),
     QStringLiteral("  ea int(1) default '0',"),
     QStringLiteral("  tireapart int(1) default '0',"),
     QStringLiteral("  typeobjet int(3) default '0',"),
     QStringLiteral("  typecouleur int(1) default '0',"),
-    QStringLiteral("  imageex varchar(255) default '',"),
-    QStringLiteral("  commentaire blob,"),
+    QStringLiteral("  imageex text default NULL,"),
+    QStringLiteral("  commentaire mediumblob,"),
     QStringLiteral("  idscenariste int(8) default '0',"),
     QStringLiteral("  idcoloriste int(8) default '0',"),
     QStringLiteral("  dateachat date default '0000-00-00',"),
@@ -208,27 +229,27 @@ const QStringList kRevuesLines = {
     QStringLiteral("idserie int(8) default '0',"),
     QStringLiteral("num integer(8) default NULL,"),
     QStringLiteral("date date default '0000-00-00',"),
-    QStringLiteral("editeur varchar(255) default NULL,"),
-    QStringLiteral("periodicite varchar(255) default NULL,"),
+    QStringLiteral("editeur text default NULL,"),
+    QStringLiteral("periodicite text default NULL,"),
     // The catalogue's AuNumero is a text ("Abonnement", "Au numéro"), which an int drops.
-    QStringLiteral("reliure varchar(255) default NULL,"),
+    QStringLiteral("reliure text default NULL,"),
     QStringLiteral("prix_achat int(6) default NULL,"),
     QStringLiteral("cote int(6) default NULL,"),
-    QStringLiteral("commentaire blob,"),
-    QStringLiteral("serie1 varchar(255) default NULL,"),
-    QStringLiteral("serie2 varchar(255) default NULL,"),
-    QStringLiteral("serie3 varchar(255) default NULL,"),
-    QStringLiteral("serie4 varchar(255) default NULL,"),
-    QStringLiteral("sujet1 varchar(255) default NULL,"),
-    QStringLiteral("sujet2 varchar(255) default NULL,"),
-    QStringLiteral("sujet3 varchar(255) default NULL,"),
-    QStringLiteral("sujet4 varchar(255) default NULL,"),
-    QStringLiteral("sujet5 varchar(255) default NULL,"),
-    QStringLiteral("couverture varchar(255) default NULL,"),
+    QStringLiteral("commentaire mediumblob,"),
+    QStringLiteral("serie1 text default NULL,"),
+    QStringLiteral("serie2 text default NULL,"),
+    QStringLiteral("serie3 text default NULL,"),
+    QStringLiteral("serie4 text default NULL,"),
+    QStringLiteral("sujet1 text default NULL,"),
+    QStringLiteral("sujet2 text default NULL,"),
+    QStringLiteral("sujet3 text default NULL,"),
+    QStringLiteral("sujet4 text default NULL,"),
+    QStringLiteral("sujet5 text default NULL,"),
+    QStringLiteral("couverture text default NULL,"),
     QStringLiteral("PRIMARY KEY  (idrevue),"),
     QStringLiteral("UNIQUE KEY idalbum (idrevue),"),
     QStringLiteral("KEY idserie (idserie),"),
-    QStringLiteral("key editeur(editeur)"),
+    QStringLiteral("key editeur(editeur(255))"),
 };
 
 // The tables in the order the removal script drops them.
@@ -258,9 +279,7 @@ void writeTables(const QString& path, const QString& p, bool utf8) {
     const QStringList plainKeys = {QStringLiteral("PRIMARY KEY  (idserie),"),
                                    QStringLiteral("key idserie(idserie)")};
     series(QStringLiteral("series"), QStringLiteral("# Structure de la table `series` "),
-           {QStringLiteral("PRIMARY KEY  (idserie),"), QStringLiteral("key idserie(idserie),"),
-            QStringLiteral("KEY style (style)")},
-           QStringLiteral("table séries basée sur ormelo 4.22"));
+           kSeriesKeys, QStringLiteral("table séries basée sur ormelo 4.22"));
     series(QStringLiteral("series2"), QStringLiteral("# Structure de la table `series2`"),
            plainKeys,
            QStringLiteral("table séries pour les albums à acheter basée sur ormelo 4.22"));
@@ -282,19 +301,7 @@ void writeTables(const QString& path, const QString& p, bool utf8) {
             QStringLiteral("table auteurs pour le parabd basée sur ormelo 4.22"));
 
     s.Box(30, QStringLiteral("# Structure de la table `albums`"));
-    table(s, p, QStringLiteral("albums"),
-          kAlbumsColumns + QStringList{QStringLiteral("PRIMARY KEY  (idalbum),"),
-                                       QStringLiteral("UNIQUE KEY idalbum (idalbum),"),
-                                       QStringLiteral("KEY idalbum_2(idalbum),"),
-                                       QStringLiteral("KEY idserie (idserie),"),
-                                       QStringLiteral("KEY iddessinateur (iddessinateur),"),
-                                       QStringLiteral("KEY idscenariste (idscenariste),"),
-                                       QStringLiteral("KEY idcoloriste (idcoloriste),"),
-                                       QStringLiteral("KEY dateachat(dateachat),"),
-                                       QStringLiteral("KEY horsserie(horsserie),"),
-                                       QStringLiteral("KEY editeur(editeur),"),
-                                       QStringLiteral("KEY collection(collection),"),
-                                       QStringLiteral("KEY notealbum(notealbum)")});
+    table(s, p, QStringLiteral("albums"), kAlbumsColumns + kAlbumsKeys);
     s.Line(closing(QStringLiteral("table albums basée sur ormelo 4.22"), utf8));
 
     s.Box(31, QStringLiteral("# Structure de la table `acheter`"));
@@ -374,6 +381,47 @@ void writeDeleteTables(const QString& path, const QString& p, bool utf8) {
     s.Close();
 }
 
+// Runs `statement` only where `table` has the index `index` (or has it not),
+// so that the script can run again: through a prepared statement, which
+// MySQL takes as MariaDB does.
+void byIndex(Script& s, const QString& table, const QString& index, bool present,
+             const QString& statement) {
+    s.Line(QStringLiteral("SET @kalvor_index = (SELECT IF(COUNT(*) %1 0, '%2', 'DO 0') FROM "
+                          "information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND "
+                          "TABLE_NAME = '%3' AND INDEX_NAME = '%4');")
+               .arg(present ? QStringLiteral(">") : QStringLiteral("="))
+               .arg(statement, table, index));
+    s.Line(QStringLiteral("PREPARE kalvor_index FROM @kalvor_index;"));
+    s.Line(QStringLiteral("EXECUTE kalvor_index;"));
+    s.Line(QStringLiteral("DEALLOCATE PREPARE kalvor_index;"));
+}
+
+// Sites made before the texts were text and the comments mediumblob. A key
+// on a text is made again on its first 255 characters, which MySQL requires
+// and MariaDB would otherwise choose itself; a site may lack it.
+void widenTexts(Script& s, const QString& p, const QString& name, const QStringList& lines) {
+    QStringList changes;
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.endsWith(u','))
+            line.chop(1);
+        if (line.contains(QLatin1String("(255))"))) {
+            const QString key = line.section(u' ', 1).section(u'(', 0, 0).trimmed();
+            byIndex(s, p + name, key, true,
+                    QStringLiteral("ALTER TABLE %1 DROP KEY %2").arg(p + name, key));
+            changes << QStringLiteral("  ADD ") + line + u',';
+        } else if (line.contains(QLatin1String(" text ")) ||
+                   line.contains(QLatin1String(" mediumblob"))) {
+            changes << QStringLiteral("  MODIFY ") + line + u',';
+        }
+    }
+    changes.last().chop(1);
+    changes.last() += u';';
+    s.Line(QStringLiteral("ALTER TABLE ") + p + name);
+    for (const QString& line : changes)
+        s.Line(line);
+}
+
 void writeUpgrade(const QString& path, const QString& p, bool utf8) {
     Script s(path, utf8);
     s.Line(QStringLiteral("ALTER TABLE ") + p + QStringLiteral("model_item CHANGE "));
@@ -383,23 +431,23 @@ void writeUpgrade(const QString& path, const QString& p, bool utf8) {
     for (const char* line : {
              "  CHANGE idalbum idalbum int(8) default NULL default '0',",
              "  CHANGE idserie idserie int(8) default NULL default '0',",
-             "  CHANGE description description varchar(255) default NULL default '',",
+             "  CHANGE description description text default NULL,",
              "  CHANGE iddessinateur iddessinateur int(8) default NULL default '0',",
              "  CHANGE dl dl varchar(7) default NULL default '',",
              "  CHANGE numero numero int(4) default NULL default '0',",
              "  CHANGE nombre nombre int(4) default NULL default '0',",
              "  CHANGE largeur largeur varchar(8) default NULL,",
              "  CHANGE longueur longueur varchar(8) default NULL,",
-             "  CHANGE libraire libraire varchar(255) default NULL default '',",
-             "  CHANGE editeur editeur varchar(255) default NULL default '',",
+             "  CHANGE libraire libraire text default NULL,",
+             "  CHANGE editeur editeur text default NULL,",
              "  CHANGE signe signe int(1) default NULL default '0',",
              "  CHANGE hc hc int(1) default NULL default '0',",
              "  CHANGE ea ea int(1) default NULL default '0',",
              "  CHANGE tireapart tireapart int(1) default NULL default '0',",
              "  CHANGE typeobjet typeobjet int(3) default NULL default '0',",
              "  CHANGE typecouleur typecouleur int(1) default NULL default '0',",
-             "  CHANGE imageex imageex varchar(255) default NULL default '',",
-             "  CHANGE commentaire commentaire blob default NULL,",
+             "  CHANGE imageex imageex text default NULL,",
+             "  CHANGE commentaire commentaire mediumblob default NULL,",
              "  CHANGE idscenariste idscenariste int(8) default NULL default '0',",
              "  CHANGE idcoloriste idcoloriste int(8) default NULL default '0',",
              "  CHANGE dateachat dateachat date default '0000-00-00';",
@@ -425,22 +473,23 @@ void writeUpgrade(const QString& path, const QString& p, bool utf8) {
     // Sites made with reliure int(4) stored 0 for every "Au numéro" text.
     s.Box(32, QStringLiteral("# Table Revues"));
     s.Line(QStringLiteral("ALTER TABLE ") + p +
-           QStringLiteral("revues CHANGE reliure reliure varchar(255) default NULL;"));
-    // The rating pages look albums up by their rating. The index is added
-    // only where it is missing, so that the script can run again, and
-    // through a prepared statement, which MySQL takes as MariaDB does.
+           QStringLiteral("revues CHANGE reliure reliure text default NULL;"));
+    // The rating pages look albums up by their rating.
     s.Box(32, QStringLiteral("# Index des notes"));
     for (const QString& table : {QStringLiteral("albums"), QStringLiteral("acheter")}) {
-        s.Line(
-            QStringLiteral("SET @kalvor_index = (SELECT IF(COUNT(*) = 0, 'ALTER TABLE %1%2 ADD KEY "
-                           "notealbum(notealbum)', 'DO 0') FROM information_schema.STATISTICS "
-                           "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '%1%2' AND "
-                           "INDEX_NAME = 'notealbum');")
-                .arg(p, table));
-        s.Line(QStringLiteral("PREPARE kalvor_index FROM @kalvor_index;"));
-        s.Line(QStringLiteral("EXECUTE kalvor_index;"));
-        s.Line(QStringLiteral("DEALLOCATE PREPARE kalvor_index;"));
+        byIndex(s, p + table, QStringLiteral("notealbum"), false,
+                QStringLiteral("ALTER TABLE %1 ADD KEY notealbum(notealbum)").arg(p + table));
     }
+    s.Box(32, QStringLiteral("# Textes longs"));
+    for (const QString& name : {QStringLiteral("series"), QStringLiteral("series2"),
+                                QStringLiteral("series3"), QStringLiteral("series4")})
+        widenTexts(s, p, name, name == u"series" ? kSeriesColumns + kSeriesKeys : kSeriesColumns);
+    for (const QString& name :
+         {QStringLiteral("auteurs"), QStringLiteral("auteurs2"), QStringLiteral("auteurs3")})
+        widenTexts(s, p, name, kAuteursColumns);
+    widenTexts(s, p, QStringLiteral("albums"), kAlbumsColumns + kAlbumsKeys);
+    widenTexts(s, p, QStringLiteral("acheter"), kAlbumsColumns);
+    widenTexts(s, p, QStringLiteral("revues"), kRevuesLines);
     s.Close();
 }
 

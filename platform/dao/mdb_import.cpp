@@ -123,7 +123,7 @@ void exec(sqlite3* db, const QString& sql, const QString& path) {
         sqliteFailure(db, path);
 }
 
-constexpr size_t kBindSize = 1 << 20;  // whole memos, up to a million bytes
+constexpr size_t kBindSize = 1 << 20;  // libmdb's own texts and blobs, up to a million bytes
 // Any other value lies within one page: its text takes at most three bytes
 // for each of a page's 4096.
 constexpr size_t kFieldBindSize = 1 << 16;
@@ -359,6 +359,28 @@ void bindValue(sqlite3_stmt* stmt, int i, MdbHandle* mdb, const MdbTableDef* tab
     }
 }
 
+// The current row as its owner finds it: its key, else its rank.
+QString rowKey(MdbHandle* mdb, const MdbTableDef* table, const BoundColumns& bound, unsigned rank) {
+    for (unsigned k = 0; k < table->num_idxs; ++k) {
+        const MdbIndex* idx = indexAt(table, k);
+        if (idx->index_type != 1)
+            continue;
+        const int i = idx->key_col_num[0] - 1;
+        const MdbColumn* col = columnAt(table, i);
+        QString value;
+        if (bound.types[i] == MDB_BYTE || bound.types[i] == MDB_INT ||
+            bound.types[i] == MDB_LONGINT) {
+            if (col->cur_value_len > 0)
+                value = QString::number(wholeNumber(mdb, col));
+        } else if (bound.types[i] == MDB_TEXT && bound.lengths[i] > 0) {
+            value = QString::fromUtf8(bound.buffers[i].data(), bound.lengths[i]);
+        }
+        if (!value.isEmpty())
+            return QString::fromUtf8(col->name) + u' ' + value;
+    }
+    return QStringLiteral("ligne %1").arg(rank);
+}
+
 // Copies every row and checks none was lost.
 void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& name,
               const QString& path) {
@@ -371,6 +393,7 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
     std::vector<unsigned char> memoPieces;
+    MemoDamage memo;
     unsigned rows = 0;
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
@@ -380,7 +403,15 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
                 bound.lengths[i] = readText(mdb, columnAt(table, i), plain, bound.buffers[i]);
             else if (bound.types[i] == MDB_MEMO)
                 bound.lengths[i] =
-                    readMemo(mdb, columnAt(table, i), plain, bound.buffers[i], memoPieces);
+                    readMemo(mdb, columnAt(table, i), plain, bound.buffers[i], memoPieces, memo);
+        for (int i = 0; i < n; ++i)
+            if (bound.lengths[i] < 0)
+                damaged(path, QStringLiteral("le mémo %1 de la table %2 (%3) compte %4 octets, "
+                                             "%5 ont pu être lus")
+                                  .arg(QString::fromUtf8(columnAt(table, i)->name), name,
+                                       rowKey(mdb, table, bound, rows))
+                                  .arg(memo.stored)
+                                  .arg(memo.read));
         readNullMarks(mdb, table, bound, fields, isNull);
         for (int i = 0; i < n; ++i)
             bindValue(stmt, i, mdb, table, bound, isNull[i]);

@@ -136,39 +136,38 @@ bool longValue(MdbHandle* mdb, guint32 pageRow, const unsigned char*& bytes, siz
 }
 
 // A memo's stored text: in the row itself, alone on a page of long values,
-// or in pieces each naming the next. Only a chain that gives exactly the
-// stored length is taken; any other is left to libmdb, which says what it
-// finds wrong.
+// or in pieces each naming the next. False when the pages do not give the
+// length the row states; `length` is then what they gave.
 bool memoBytes(MdbHandle* mdb, const MdbColumn* col, std::vector<unsigned char>& scratch,
-               const unsigned char*& bytes, size_t& length) {
+               const unsigned char*& bytes, size_t& length, size_t& stored) {
     const int start = col->cur_value_start, len = col->cur_value_len;
+    length = stored = 0;
     if (len < MDB_MEMO_OVERHEAD)
         return false;
     const guint32 header = mdb_get_int32(mdb->pg_buf, start);
     const guint32 first = mdb_get_int32(mdb->pg_buf, start + 4);
+    stored = header & 0x3FFFFFFFu;
     if (header & 0x80000000u) {
         bytes = mdb->pg_buf + start + MDB_MEMO_OVERHEAD;
         length = size_t(len - MDB_MEMO_OVERHEAD);
-        return true;
+        return length == stored;
     }
     if (header & 0x40000000u)
-        return longValue(mdb, first, bytes, length);
+        return longValue(mdb, first, bytes, length) && length == stored;
     if (header & 0xFF000000u)
         return false;
     scratch.clear();
     for (guint32 next = first; next != 0;) {
         const unsigned char* piece = nullptr;
         size_t size = 0;
-        if (!longValue(mdb, next, piece, size) || size <= 4 || scratch.size() + size - 4 > header)
-            return false;
+        if (!longValue(mdb, next, piece, size) || size <= 4 || scratch.size() + size - 4 > stored)
+            break;
         next = mdb_get_int32(const_cast<unsigned char*>(piece), 0);
         scratch.insert(scratch.end(), piece + 4, piece + size);
     }
-    if (scratch.size() != header)
-        return false;
     bytes = scratch.data();
     length = scratch.size();
-    return true;
+    return length == stored;
 }
 
 }  // namespace
@@ -188,12 +187,20 @@ int readText(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>
 }
 
 int readMemo(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer,
-             std::vector<unsigned char>& scratch) {
+             std::vector<unsigned char>& scratch, MemoDamage& damage) {
     if (col->cur_value_len == 0)
         return 0;
     const unsigned char* bytes = nullptr;
     size_t length = 0;
-    if (plain && memoBytes(mdb, col, scratch, bytes, length) && 3 * length < buffer.size()) {
+    size_t stored = 0;
+    // libmdb gives an empty or cut text for a memo whose pages are damaged.
+    if (!memoBytes(mdb, col, scratch, bytes, length, stored)) {
+        damage = {stored, length};
+        return -1;
+    }
+    if (plain) {
+        if (3 * length >= buffer.size())
+            buffer.resize(3 * length + 1);
         const int n = plainUtf8(bytes, int(length), buffer.data());
         if (n >= 0)
             return n;

@@ -27,9 +27,15 @@ bool plainTexts(MdbHandle* mdb);
 // A text's UTF-8 form in buffer, and its length, as the bound buffer would
 // have held it.
 int readText(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer);
-// The same for a memo; scratch holds a memo stored in pieces.
+// What a damaged memo's row states and what its pages gave, in bytes.
+struct MemoDamage {
+    size_t stored = 0;
+    size_t read = 0;
+};
+// The same for a memo; scratch holds a memo stored in pieces. -1, with
+// `damage` filled, when its pages do not give the length its row states.
 int readMemo(MdbHandle* mdb, const MdbColumn* col, bool plain, std::vector<char>& buffer,
-             std::vector<unsigned char>& scratch);
+             std::vector<unsigned char>& scratch, MemoDamage& damage);
 
 // Money as a number of units; dates as libmdb writes "%Y-%m-%d %H:%M:%S".
 void bindMoney(sqlite3_stmt* stmt, int column, MdbHandle* mdb, const MdbColumn* col);

@@ -45,6 +45,13 @@ Published& published() {
     if (!p.site) {
         p.scratch = std::make_unique<QTemporaryDir>();
         p.catalogue = mendedCatalogue(QStringLiteral("v5"), p.scratch->path());
+        // Texts that the site's columns must hold whole: 255 letters written
+        // as references, and a line break.
+        dao::DBEngine::OpenDatabase(p.catalogue)
+            ->ExecuteScript(QStringLiteral("UPDATE SERIES SET Titre = '%1' WHERE IdSerie = 2; "
+                                           "UPDATE AUTEURS SET Prenom = 'Gas' || char(13, 10) || "
+                                           "'pard' WHERE IdAuteur = 14;")
+                                .arg(QString(255, QChar(0x043A))));
         p.site = std::make_unique<SiteHarness>(QStringLiteral("recuperation"));
         Settings s = siteSettings();
         s.GV_Version_Base = QStringLiteral("v5");

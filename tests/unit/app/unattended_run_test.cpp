@@ -106,8 +106,10 @@ TEST(UnattendedRun, ADamagedCatalogueIsRefusedWithoutWritingOrMovingAMark) {
     QByteArray crashing = kalvor::test::readAll(
         kalvor::test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
     QByteArray cut = crashing.left(307200);
+    QByteArray memo = crashing;
+    memo[163855] = char(memo[163855] ^ 0xff);
     crashing[0x18037] = char(0x9c);
-    for (const QByteArray& damaged : {crashing, cut}) {
+    for (const QByteArray& damaged : {crashing, cut, memo}) {
         kalvor::test::IsolatedEnvironment env;
         const QString exportFolder = env.path() + QStringLiteral("/export");
         const QString catalogue = env.path() + QStringLiteral("/catalogue.mdb");

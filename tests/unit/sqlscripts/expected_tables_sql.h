@@ -10,26 +10,26 @@ SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';
 # -------------------------------
 CREATE TABLE {P}series (
 idserie int(8) NOT NULL default '0',
-titre varchar(255) default NULL,
-style varchar(255) default NULL,
-commentaire blob,
-planche varchar(255) default NULL,
-internet varchar(255) default NULL,
+titre text default NULL,
+style text default NULL,
+commentaire mediumblob,
+planche text default NULL,
+internet text default NULL,
 encours int(2) default '0',
 PRIMARY KEY  (idserie),
 key idserie(idserie),
-KEY style (style)
+KEY style (style(255))
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table séries basée sur ormelo 4.22';
 # -------------------------------
 # Structure de la table `series2`
 # -------------------------------
 CREATE TABLE {P}series2 (
 idserie int(8) NOT NULL default '0',
-titre varchar(255) default NULL,
-style varchar(255) default NULL,
-commentaire blob,
-planche varchar(255) default NULL,
-internet varchar(255) default NULL,
+titre text default NULL,
+style text default NULL,
+commentaire mediumblob,
+planche text default NULL,
+internet text default NULL,
 encours int(2) default '0',
 PRIMARY KEY  (idserie),
 key idserie(idserie)
@@ -39,11 +39,11 @@ key idserie(idserie)
 # -------------------------------
 CREATE TABLE {P}series3 (
 idserie int(8) NOT NULL default '0',
-titre varchar(255) default NULL,
-style varchar(255) default NULL,
-commentaire blob,
-planche varchar(255) default NULL,
-internet varchar(255) default NULL,
+titre text default NULL,
+style text default NULL,
+commentaire mediumblob,
+planche text default NULL,
+internet text default NULL,
 encours int(2) default '0',
 PRIMARY KEY  (idserie),
 key idserie(idserie)
@@ -53,11 +53,11 @@ key idserie(idserie)
 # -------------------------------
 CREATE TABLE {P}series4 (
 idserie int(8) NOT NULL default '0',
-titre varchar(255) default NULL,
-style varchar(255) default NULL,
-commentaire blob,
-planche varchar(255) default NULL,
-internet varchar(255) default NULL,
+titre text default NULL,
+style text default NULL,
+commentaire mediumblob,
+planche text default NULL,
+internet text default NULL,
 encours int(2) default '0',
 PRIMARY KEY  (idserie),
 key idserie(idserie)
@@ -67,69 +67,69 @@ key idserie(idserie)
 # --------------------------------
 CREATE TABLE {P}auteurs (
 idauteur int(4) NOT NULL default '0',
-nom varchar(255) default NULL,
-prenom varchar(255) default NULL,
-photo varchar(255) default NULL,
+nom text default NULL,
+prenom text default NULL,
+photo text default NULL,
 datenaissance date default '0000-00-00',
 datedeces date default '0000-00-00',
-pays varchar(255) default NULL,
-pseudo varchar(255) default NULL,
-commentaire blob,
+pays text default NULL,
+pseudo text default NULL,
+commentaire mediumblob,
 scenario int(1) default '0',
 dessin int(1) default '0',
 couleur int(1) default '0',
-internet varchar(255) default NULL,
-display varchar(255) default NULL,
+internet text default NULL,
+display text default NULL,
 PRIMARY KEY  (idauteur),
 UNIQUE KEY idauteur (idauteur),
 key idauteur_2(idauteur),
-key display(display)
+key display(display(255))
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs basée sur ormelo 4.22';
 # --------------------------------
 # Structure de la table `auteurs2`
 # --------------------------------
 CREATE TABLE {P}auteurs2 (
 idauteur int(4) NOT NULL default '0',
-nom varchar(255) default NULL,
-prenom varchar(255) default NULL,
-photo varchar(255) default NULL,
+nom text default NULL,
+prenom text default NULL,
+photo text default NULL,
 datenaissance date default '0000-00-00',
 datedeces date default '0000-00-00',
-pays varchar(255) default NULL,
-pseudo varchar(255) default NULL,
-commentaire blob,
+pays text default NULL,
+pseudo text default NULL,
+commentaire mediumblob,
 scenario int(1) default '0',
 dessin int(1) default '0',
 couleur int(1) default '0',
-internet varchar(255) default NULL,
-display varchar(255) default NULL,
+internet text default NULL,
+display text default NULL,
 PRIMARY KEY  (idauteur),
 UNIQUE KEY idauteur (idauteur),
 key idauteur_2(idauteur),
-key display(display)
+key display(display(255))
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs pour les albums à acheter basée sur ormelo 4.22';
 # --------------------------------
 # Structure de la table `auteurs3`
 # --------------------------------
 CREATE TABLE {P}auteurs3 (
 idauteur int(4) NOT NULL default '0',
-nom varchar(255) default NULL,
-prenom varchar(255) default NULL,
-photo varchar(255) default NULL,
+nom text default NULL,
+prenom text default NULL,
+photo text default NULL,
 datenaissance date default '0000-00-00',
 datedeces date default '0000-00-00',
-pays varchar(255) default NULL,
-pseudo varchar(255) default NULL,
-commentaire blob,
+pays text default NULL,
+pseudo text default NULL,
+commentaire mediumblob,
 scenario int(1) default '0',
 dessin int(1) default '0',
 couleur int(1) default '0',
-internet varchar(255) default NULL,
-display varchar(255) default NULL,
+internet text default NULL,
+display text default NULL,
 PRIMARY KEY  (idauteur),
 UNIQUE KEY idauteur (idauteur),
 key idauteur_2(idauteur),
-key display(display)
+key display(display(255))
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table auteurs pour le parabd basée sur ormelo 4.22';
 # ------------------------------
 # Structure de la table `albums`
@@ -137,31 +137,31 @@ key display(display)
 CREATE TABLE {P}albums (
 idalbum int(8) NOT NULL default '0',
 num integer(8) default NULL,
-titre varchar(255) default NULL,
+titre text default NULL,
 idserie int(8) default '0',
 iddessinateur int(8) default '0',
 idscenariste int(8) default '0',
 dateachat date default NULL,
-editeur varchar(255) default NULL,
+editeur text default NULL,
 format int(8) default '0',
-collection varchar(255) default NULL,
+collection text default NULL,
 coteactuelle int(6) default NULL,
-reference varchar(255) default NULL,
+reference text default NULL,
 dl varchar(7) default NULL,
-couverture varchar(255) default NULL,
+couverture text default NULL,
 notealbum varchar(50) default NULL,
 idcoloriste int(8) default '0',
 broche int(4) default '0',
 nbpages int(4) default NULL,
-numa varchar(255) default NULL,
-verso varchar(255) default NULL,
+numa text default NULL,
+verso text default NULL,
 edo int(1) default '0',
 integrale int(1) default '0',
-dedicace varchar(255) default NULL,
-commentaire blob,
-perso1 varchar(255) default NULL,
-perso2 varchar(255) default NULL,
-perso3 varchar(255) default NULL,
+dedicace text default NULL,
+commentaire mediumblob,
+perso1 text default NULL,
+perso2 text default NULL,
+perso3 text default NULL,
 perso4 int(8) default '0',
 horsserie int(1) default '0',
 editionlimitee int(1) default '0',
@@ -174,8 +174,8 @@ KEY idscenariste (idscenariste),
 KEY idcoloriste (idcoloriste),
 KEY dateachat(dateachat),
 KEY horsserie(horsserie),
-KEY editeur(editeur),
-KEY collection(collection),
+KEY editeur(editeur(255)),
+KEY collection(collection(255)),
 KEY notealbum(notealbum)
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table albums basée sur ormelo 4.22';
 # -------------------------------
@@ -184,31 +184,31 @@ KEY notealbum(notealbum)
 CREATE TABLE {P}acheter (
 idalbum int(8) NOT NULL default '0',
 num integer(8) default NULL,
-titre varchar(255) default NULL,
+titre text default NULL,
 idserie int(8) default '0',
 iddessinateur int(8) default '0',
 idscenariste int(8) default '0',
 dateachat date default NULL,
-editeur varchar(255) default NULL,
+editeur text default NULL,
 format int(8) default '0',
-collection varchar(255) default NULL,
+collection text default NULL,
 coteactuelle int(6) default NULL,
-reference varchar(255) default NULL,
+reference text default NULL,
 dl varchar(7) default NULL,
-couverture varchar(255) default NULL,
+couverture text default NULL,
 notealbum varchar(50) default NULL,
 idcoloriste int(8) default '0',
 broche int(4) default '0',
 nbpages int(4) default NULL,
-numa varchar(255) default NULL,
-verso varchar(255) default NULL,
+numa text default NULL,
+verso text default NULL,
 edo int(1) default '0',
 integrale int(1) default '0',
-dedicace varchar(255) default NULL,
-commentaire blob,
-perso1 varchar(255) default NULL,
-perso2 varchar(255) default NULL,
-perso3 varchar(255) default NULL,
+dedicace text default NULL,
+commentaire mediumblob,
+perso1 text default NULL,
+perso2 text default NULL,
+perso3 text default NULL,
 perso4 int(8) default '0',
 horsserie int(1) default '0',
 editionlimitee int(1) default '0',
@@ -228,23 +228,23 @@ CREATE TABLE {P}parabd (
   idparabd int(8) NOT NULL default '0',
   idalbum int(8) default '0',
   idserie int(8) default '0',
-  description varchar(255)  default '',
+  description text default NULL,
   iddessinateur int(8) default '0',
   dl varchar(7) default '',
   numero int(4) default '0',
   nombre int(4) default '0',
   largeur varchar(8) default NULL,
   longueur varchar(8) default NULL,
-  libraire varchar(255) default '',
-  editeur varchar(255) default '',
+  libraire text default NULL,
+  editeur text default NULL,
   signe int(1) default '0',
   hc int(1) default '0',
   ea int(1) default '0',
   tireapart int(1) default '0',
   typeobjet int(3) default '0',
   typecouleur int(1) default '0',
-  imageex varchar(255) default '',
-  commentaire blob,
+  imageex text default NULL,
+  commentaire mediumblob,
   idscenariste int(8) default '0',
   idcoloriste int(8) default '0',
   dateachat date default '0000-00-00',
@@ -306,26 +306,26 @@ idrevue int(8) NOT NULL default '0',
 idserie int(8) default '0',
 num integer(8) default NULL,
 date date default '0000-00-00',
-editeur varchar(255) default NULL,
-periodicite varchar(255) default NULL,
-reliure varchar(255) default NULL,
+editeur text default NULL,
+periodicite text default NULL,
+reliure text default NULL,
 prix_achat int(6) default NULL,
 cote int(6) default NULL,
-commentaire blob,
-serie1 varchar(255) default NULL,
-serie2 varchar(255) default NULL,
-serie3 varchar(255) default NULL,
-serie4 varchar(255) default NULL,
-sujet1 varchar(255) default NULL,
-sujet2 varchar(255) default NULL,
-sujet3 varchar(255) default NULL,
-sujet4 varchar(255) default NULL,
-sujet5 varchar(255) default NULL,
-couverture varchar(255) default NULL,
+commentaire mediumblob,
+serie1 text default NULL,
+serie2 text default NULL,
+serie3 text default NULL,
+serie4 text default NULL,
+sujet1 text default NULL,
+sujet2 text default NULL,
+sujet3 text default NULL,
+sujet4 text default NULL,
+sujet5 text default NULL,
+couverture text default NULL,
 PRIMARY KEY  (idrevue),
 UNIQUE KEY idalbum (idrevue),
 KEY idserie (idserie),
-key editeur(editeur)
+key editeur(editeur(255))
 ) ENGINE=MyISAM DEFAULT CHARSET={CS} COMMENT='table albums basée sur ormelo 4.22';
 )SQL";
 
@@ -396,23 +396,23 @@ ALTER TABLE {P}model_item CHANGE
 ALTER TABLE {P}parabd 
   CHANGE idalbum idalbum int(8) default NULL default '0',
   CHANGE idserie idserie int(8) default NULL default '0',
-  CHANGE description description varchar(255) default NULL default '',
+  CHANGE description description text default NULL,
   CHANGE iddessinateur iddessinateur int(8) default NULL default '0',
   CHANGE dl dl varchar(7) default NULL default '',
   CHANGE numero numero int(4) default NULL default '0',
   CHANGE nombre nombre int(4) default NULL default '0',
   CHANGE largeur largeur varchar(8) default NULL,
   CHANGE longueur longueur varchar(8) default NULL,
-  CHANGE libraire libraire varchar(255) default NULL default '',
-  CHANGE editeur editeur varchar(255) default NULL default '',
+  CHANGE libraire libraire text default NULL,
+  CHANGE editeur editeur text default NULL,
   CHANGE signe signe int(1) default NULL default '0',
   CHANGE hc hc int(1) default NULL default '0',
   CHANGE ea ea int(1) default NULL default '0',
   CHANGE tireapart tireapart int(1) default NULL default '0',
   CHANGE typeobjet typeobjet int(3) default NULL default '0',
   CHANGE typecouleur typecouleur int(1) default NULL default '0',
-  CHANGE imageex imageex varchar(255) default NULL default '',
-  CHANGE commentaire commentaire blob default NULL,
+  CHANGE imageex imageex text default NULL,
+  CHANGE commentaire commentaire mediumblob default NULL,
   CHANGE idscenariste idscenariste int(8) default NULL default '0',
   CHANGE idcoloriste idcoloriste int(8) default NULL default '0',
   CHANGE dateachat dateachat date default '0000-00-00';
@@ -430,7 +430,7 @@ delete from {P}model_item where model = 0 and model_item <= 5;
 # --------------------------------
 # Table Revues
 # --------------------------------
-ALTER TABLE {P}revues CHANGE reliure reliure varchar(255) default NULL;
+ALTER TABLE {P}revues CHANGE reliure reliure text default NULL;
 # --------------------------------
 # Index des notes
 # --------------------------------
@@ -442,4 +442,134 @@ SET @kalvor_index = (SELECT IF(COUNT(*) = 0, 'ALTER TABLE {P}acheter ADD KEY not
 PREPARE kalvor_index FROM @kalvor_index;
 EXECUTE kalvor_index;
 DEALLOCATE PREPARE kalvor_index;
+# --------------------------------
+# Textes longs
+# --------------------------------
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}series DROP KEY style', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}series' AND INDEX_NAME = 'style');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}series
+  MODIFY titre text default NULL,
+  MODIFY style text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY planche text default NULL,
+  MODIFY internet text default NULL,
+  ADD KEY style (style(255));
+ALTER TABLE {P}series2
+  MODIFY titre text default NULL,
+  MODIFY style text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY planche text default NULL,
+  MODIFY internet text default NULL;
+ALTER TABLE {P}series3
+  MODIFY titre text default NULL,
+  MODIFY style text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY planche text default NULL,
+  MODIFY internet text default NULL;
+ALTER TABLE {P}series4
+  MODIFY titre text default NULL,
+  MODIFY style text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY planche text default NULL,
+  MODIFY internet text default NULL;
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}auteurs DROP KEY display', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}auteurs' AND INDEX_NAME = 'display');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}auteurs
+  MODIFY nom text default NULL,
+  MODIFY prenom text default NULL,
+  MODIFY photo text default NULL,
+  MODIFY pays text default NULL,
+  MODIFY pseudo text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY internet text default NULL,
+  MODIFY display text default NULL,
+  ADD key display(display(255));
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}auteurs2 DROP KEY display', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}auteurs2' AND INDEX_NAME = 'display');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}auteurs2
+  MODIFY nom text default NULL,
+  MODIFY prenom text default NULL,
+  MODIFY photo text default NULL,
+  MODIFY pays text default NULL,
+  MODIFY pseudo text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY internet text default NULL,
+  MODIFY display text default NULL,
+  ADD key display(display(255));
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}auteurs3 DROP KEY display', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}auteurs3' AND INDEX_NAME = 'display');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}auteurs3
+  MODIFY nom text default NULL,
+  MODIFY prenom text default NULL,
+  MODIFY photo text default NULL,
+  MODIFY pays text default NULL,
+  MODIFY pseudo text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY internet text default NULL,
+  MODIFY display text default NULL,
+  ADD key display(display(255));
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}albums DROP KEY editeur', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}albums' AND INDEX_NAME = 'editeur');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}albums DROP KEY collection', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}albums' AND INDEX_NAME = 'collection');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}albums
+  MODIFY titre text default NULL,
+  MODIFY editeur text default NULL,
+  MODIFY collection text default NULL,
+  MODIFY reference text default NULL,
+  MODIFY couverture text default NULL,
+  MODIFY numa text default NULL,
+  MODIFY verso text default NULL,
+  MODIFY dedicace text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY perso1 text default NULL,
+  MODIFY perso2 text default NULL,
+  MODIFY perso3 text default NULL,
+  ADD KEY editeur(editeur(255)),
+  ADD KEY collection(collection(255));
+ALTER TABLE {P}acheter
+  MODIFY titre text default NULL,
+  MODIFY editeur text default NULL,
+  MODIFY collection text default NULL,
+  MODIFY reference text default NULL,
+  MODIFY couverture text default NULL,
+  MODIFY numa text default NULL,
+  MODIFY verso text default NULL,
+  MODIFY dedicace text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY perso1 text default NULL,
+  MODIFY perso2 text default NULL,
+  MODIFY perso3 text default NULL;
+SET @kalvor_index = (SELECT IF(COUNT(*) > 0, 'ALTER TABLE {P}revues DROP KEY editeur', 'DO 0') FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '{P}revues' AND INDEX_NAME = 'editeur');
+PREPARE kalvor_index FROM @kalvor_index;
+EXECUTE kalvor_index;
+DEALLOCATE PREPARE kalvor_index;
+ALTER TABLE {P}revues
+  MODIFY editeur text default NULL,
+  MODIFY periodicite text default NULL,
+  MODIFY reliure text default NULL,
+  MODIFY commentaire mediumblob,
+  MODIFY serie1 text default NULL,
+  MODIFY serie2 text default NULL,
+  MODIFY serie3 text default NULL,
+  MODIFY serie4 text default NULL,
+  MODIFY sujet1 text default NULL,
+  MODIFY sujet2 text default NULL,
+  MODIFY sujet3 text default NULL,
+  MODIFY sujet4 text default NULL,
+  MODIFY sujet5 text default NULL,
+  MODIFY couverture text default NULL,
+  ADD key editeur(editeur(255));
 )SQL";

@@ -342,17 +342,20 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
         QString cause;
     } unreadable[] = {
         {"UPDATE ALBUMS SET DateAchat = 'demain' WHERE IdAlbum = 12;",
-         "(table ALBUMS, IdAlbum 12, colonne DateAchat : « demain »)"},
+         "Incompatibilité de type (table ALBUMS, IdAlbum 12, colonne DateAchat : « demain »)"},
         {"UPDATE PARABD SET TypeObjet = 'affiche' WHERE IdParabd = 3;",
-         "(table PARABD, IdParabd 3, colonne TypeObjet : « affiche »)"},
+         "Incompatibilité de type (table PARABD, IdParabd 3, colonne TypeObjet : « affiche »)"},
+        // Each letter written as "&#1078;": more than the site's column holds.
+        {"UPDATE SERIES SET Titre = replace(hex(zeroblob(5000)), '0', 'ж') WHERE IdSerie = 1;",
+         "Texte trop long pour le site (table SERIES, IdSerie 1, colonne Titre : 70000 octets, "
+         "la colonne du site en tient 65535)"},
     };
     for (const auto& c : unreadable) {
         s.GV_Chemin_Base = fixtureCopy("v6", QString::fromUtf8(c.mend));
         prompt.clear();
         EXPECT_FALSE(run());
-        EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
-                                              "Incompatibilité de type " +
-                                              c.cause});
+        EXPECT_EQ(prompt.texts(),
+                  QStringList{"Erreur lors de la création des donnees : " + c.cause});
     }
 }
 

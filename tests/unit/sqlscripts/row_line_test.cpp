@@ -151,9 +151,9 @@ TEST(RowLine, FirstValueIsTheWholeIdentifierOfTheRow) {
     EXPECT_EQ(keys, QStringList({"7", "5000000000", "2.5", "'x,y'"}));
 }
 
-// A comment's CR goes out as \r, which the mysql client keeps, in both
-// encodings, also for a text the engine holds as ill-formed UTF-8.
-TEST(RowLine, WritesACommentsCarriageReturnsEscaped) {
+// A CR goes out as \r, which the mysql client keeps, in comments and other
+// texts, in both encodings, also for a text the engine holds as ill-formed UTF-8.
+TEST(RowLine, WritesTheCarriageReturnsOfEveryTextEscaped) {
     QTemporaryDir dir;
     auto db = dao::DBEngine::CreateDatabase(dir.filePath("memo.db"));
     db->ExecuteScript(
@@ -165,13 +165,15 @@ TEST(RowLine, WritesACommentsCarriageReturnsEscaped) {
         auto rows = db->OpenCursor(QStringLiteral("select c from T"));
         while (rows->Next()) {
             RowLine line(utf8, RowLine::Head(utf8, QString(), QStringLiteral("t")));
-            lines << QByteArray::fromStdString(line.Start().Comment(*rows, 0).Bytes());
+            lines << QByteArray::fromStdString(
+                line.Start().Comment(*rows, 0).QuotedText(*rows, 0).Bytes());
         }
     }
-    EXPECT_EQ(lines, (QList<QByteArray>{"INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
-                                        "INSERT INTO t VALUES ('A&#65533;\\r\nB');",
-                                        "INSERT INTO t VALUES ('\xe9\\r\nb\\r');",
-                                        "INSERT INTO t VALUES ('A&#65533;\\r\nB');"}));
+    EXPECT_EQ(lines,
+              (QList<QByteArray>{"INSERT INTO t VALUES ('\xe9\\r\nb\\r','\xc3\xa9\\r\nb\\r');",
+                                 "INSERT INTO t VALUES ('A&#65533;\\r\nB','A&#65533;\\r\nB');",
+                                 "INSERT INTO t VALUES ('\xe9\\r\nb\\r','\xe9\\r\nb\\r');",
+                                 "INSERT INTO t VALUES ('A&#65533;\\r\nB','A&#65533;\\r\nB');"}));
 }
 
 }  // namespace

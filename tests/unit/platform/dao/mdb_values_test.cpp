@@ -83,6 +83,7 @@ TEST(AccessTexts, EveryTextAndMemoOfTheCataloguesReadsAsLibmdbReadsIt) {
         const bool plain = plainTexts(mdb);
         std::vector<char> buffer(1 << 20);
         std::vector<unsigned char> scratch;
+        MemoDamage damage;
         int memos = 0;
         for (unsigned i = 0; i < mdb->num_catalog; ++i) {
             auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
@@ -100,8 +101,9 @@ TEST(AccessTexts, EveryTextAndMemoOfTheCataloguesReadsAsLibmdbReadsIt) {
                     if (col->col_type != MDB_TEXT && col->col_type != MDB_MEMO)
                         continue;
                     const int n = col->col_type == MDB_MEMO
-                                      ? readMemo(mdb, col, plain, buffer, scratch)
+                                      ? readMemo(mdb, col, plain, buffer, scratch, damage)
                                       : readText(mdb, col, plain, buffer);
+                    ASSERT_GE(n, 0) << table->name << '.' << col->name;
                     EXPECT_EQ(std::string(buffer.data(), size_t(n)), libmdbText(mdb, col))
                         << generation.toStdString() << ' ' << table->name << '.' << col->name;
                     memos += col->col_type == MDB_MEMO && n > 0;
