@@ -22,7 +22,7 @@ void RequireReadableMarks(const Settings& s);
 // The rows per part file of a split export (box_SplitGroup, "splitgroup").
 qint32 SplitGroup(const Settings& s);
 
-// A full export writes only the tables of the ticked groups: one at least,
+// An export writes only the tables of the ticked groups: one at least,
 // or its script would empty nothing and replace the last one for nought.
 void RequireGroups(const Settings& s);
 

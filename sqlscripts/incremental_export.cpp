@@ -92,6 +92,7 @@ class IncrementalExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
+        export_settings::RequireGroups(s_);
         // A catalogue that cannot be read says so before any setting.
         openCatalogue()->Close();
         if (checked(s_.opt_albums)) {

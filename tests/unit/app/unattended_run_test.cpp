@@ -294,6 +294,9 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"donnees", QString(marks).replace("\"31\"", "\"0\""),
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
+        {"dernieres_donnees", QString(marks).replace("\"31\"", "\"0\""),
+         QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
