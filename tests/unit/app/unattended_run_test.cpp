@@ -428,25 +428,37 @@ TEST(UnattendedRun, ItemsAddedToGroupsThatWereEmptyAreSentNext) {
 // Groups ticked after earlier exports, whose marks were never set (empty,
 // or 999999999): the next scheduled incremental export sends them whole.
 TEST(UnattendedRun, GroupsNeverExportedGoWholeWithTheNextIncrementalExport) {
-    kalvor::test::IsolatedEnvironment env;
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
-    writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"1\"\r\n"));
-    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
-    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
-    store.replace(QStringLiteral("\"collection\"=\"1\""),
-                  QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"\""));
-    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
+    struct Generation {
+        const char* catalogue;
+        QString neverSet;
+    };
+    // An older catalogue keeps its wish list in a table of its own.
+    for (const Generation& g :
+         {Generation{"catalogue-v6.mdb", ""}, Generation{"catalogue-v5.mdb", "999999999"},
+          Generation{"catalogue-v5.mdb", ""}}) {
+        SCOPED_TRACE(g.catalogue);
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        QDir().mkpath(exportFolder);
+        writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"1\"\r\n"),
+                   kalvor::test::fixturePath(QStringLiteral("catalogue/") + g.catalogue));
+        ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+        QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        store.replace(QStringLiteral("\"collection\"=\"1\""),
+                      QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"%1\"").arg(g.neverSet));
+        kalvor::test::writeAll(env.registryPath(), store.toUtf8());
 
-    const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
-    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
-    for (const char* group :
-         {"PARABD : 12 objet(s)", "REVUES  : 20 revue(s)", "ALBUMS A ACHETER : 15 album(s)"}) {
-        EXPECT_TRUE(job.output.contains(QString::fromLatin1(group))) << job.output.toStdString();
+        const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
+        EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+        for (const char* group :
+             {"PARABD : 12 objet(s)", "REVUES  : 20 revue(s)", "ALBUMS A ACHETER : 15 album(s)"}) {
+            EXPECT_TRUE(job.output.contains(QString::fromLatin1(group)))
+                << job.output.toStdString();
+        }
+        const QByteArray script =
+            kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+        EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
+        store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
     }
-    const QByteArray script =
-        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
-    EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
-    store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
-    EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
 }
