@@ -25,6 +25,7 @@
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/script_set.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
@@ -61,6 +62,7 @@ class FullExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           split_(s.Opt_split_yes()),
+          scripts_(folder_),
           out_(s.opt_utf8()) {}
 
     QString Run() {
@@ -89,6 +91,7 @@ class FullExport {
         }
         out_.Write(sql::LastUpdate(prefix_));
         out_.Close();
+        scripts_.Publish();
         return summary();
     }
 
@@ -175,7 +178,7 @@ class FullExport {
 
     void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
 
-    void open(const QString& name) { out_.Open(folder_ + u'/' + name); }
+    void open(const QString& name) { out_.Open(scripts_.Stage(name)); }
     void openIfSplit(const QString& name) {
         if (split_) {
             open(name);
@@ -427,6 +430,7 @@ class FullExport {
     const Settings& s_;
     QString folder_, prefix_, version_;
     bool split_;
+    ScriptSet scripts_;
     qint32 splitSize_ = 0;  // rows per part file of a split collection
     DataScript out_;
     qint32 authorsParts_ = 0, albumsParts_ = 0;

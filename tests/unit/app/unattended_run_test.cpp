@@ -63,16 +63,44 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
                                              "nouvelles données\n"));
 }
 
+// The scripts folder holds the last export's data scripts alone, so that
+// loading every donnees*.sql loads the catalogue as it is now; the user's
+// own files stay.
 TEST(UnattendedRun, ASplitExportNamesEachFileOnOneLine) {
     kalvor::test::IsolatedEnvironment env;
     const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
+    const QString scripts = exportFolder + QStringLiteral("/scripts/");
+    const QStringList earlier = {"donnees.sql", "donnees_ALBUMS_1sur10.sql",
+                                 "donnees_AUTEURS_10sur10.sql", "donnees_REVUES.sql"};
+    const QStringList others = {"donnees_ALBUMS_1sur10.sql.bak", "donnees_perso.sql",
+                                "dernieres_donnees.sql", "tables.sql"};
+    for (const QString& name : earlier + others) {
+        kalvor::test::writeAll(scripts + name, "-- earlier\r\n");
+    }
     writeStore(env, exportFolder, QStringLiteral("\"split\"=\"true\"\r\n"));
     const Job job = runProgram(env, {QStringLiteral("donnees")});
     EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
     EXPECT_EQ(job.output.count(u'\n'), 1) << job.output.toStdString();
-    EXPECT_TRUE(job.output.endsWith(exportFolder + QStringLiteral("/scripts/donnees_ALBUMS.sql\n")))
+    EXPECT_TRUE(job.output.endsWith(scripts + QStringLiteral("donnees_ALBUMS.sql\n")))
         << job.output.toStdString();
+    const QStringList split = {"donnees_ALBUMS.sql", "donnees_AUTEURS.sql", "donnees_SERIES.sql"};
+    const auto folder = [&] {
+        QStringList names = QDir(scripts).entryList(QDir::Files | QDir::Hidden | QDir::AllDirs |
+                                                    QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    };
+    QStringList expected = split + others;
+    expected.sort();
+    EXPECT_EQ(folder(), expected);
+
+    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    kalvor::test::writeAll(env.registryPath(),
+                           store.replace("\"split\"=\"true\"", "\"split\"=\"false\"").toUtf8());
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    expected = QStringList{"donnees.sql"} + others;
+    expected.sort();
+    EXPECT_EQ(folder(), expected);
 }
 
 TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
