@@ -92,6 +92,7 @@ class FullExport {
         out_.Write(sql::LastUpdate(prefix_));
         out_.Close();
         scripts_.Publish();
+        markLinks();
         return summary();
     }
 
@@ -177,6 +178,21 @@ class FullExport {
     };
 
     void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
+
+    // Whether the albums on the site now have their extra collaborators:
+    // ticked, only when every album list that was ever sent is sent again.
+    void markLinks() {
+        const bool albums = checked(s_.opt_albums), wishList = checked(s_.opt_acheter);
+        if (!albums && !wishList) {
+            return;
+        }
+        if (s_.Opt_Collaborateurs == 0) {
+            marks_.collaborateurs = QStringLiteral("0");
+        } else if ((albums || s_.GV_LastRun.isEmpty()) &&
+                   (wishList || s_.GV_LastId == Settings::kNeverExported)) {
+            marks_.collaborateurs = QStringLiteral("1");
+        }
+    }
 
     void open(const QString& name) { out_.Open(scripts_.Stage(name)); }
     void openIfSplit(const QString& name) {

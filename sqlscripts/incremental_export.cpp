@@ -99,6 +99,7 @@ class IncrementalExport {
             lastRun_ = export_settings::LastRun(s_);
         }
         export_settings::RequireReadableMarks(s_);
+        export_settings::RequireLinksSent(s_);
         makeFolder();
         out_.Open(path());
         if (checked(s_.opt_albums)) {
@@ -342,6 +343,9 @@ class IncrementalExport {
                 links.WriteHeldSharedIdLinks(*albums);
             }
             ++written;
+        }
+        if (written > 0 && !extras) {
+            marks_.collaborateurs = QStringLiteral("0");
         }
         return written;
     }

@@ -61,6 +61,25 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
                               exportFolder +
                               QStringLiteral("/scripts/dernieres_donnees.sql généré ; Pas de "
                                              "nouvelles données\n"));
+
+    // "Collaborateurs" ticked since: the albums on the site lack theirs,
+    // which only a full export sends.
+    const QByteArray script =
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    // The marks' section comes last.
+    store += QStringLiteral("\"collection\"=\"9\"\r\n");
+    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
+    const Job refused = runProgram(env, {QStringLiteral("dernieres_donnees")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.output.count(u'\n'), 1);
+    EXPECT_TRUE(refused.output.contains(QStringLiteral("Faites une exportation complète")))
+        << refused.output.toStdString();
+    EXPECT_EQ(
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")),
+        script);
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    EXPECT_EQ(runProgram(env, {QStringLiteral("dernieres_donnees")}).exitCode, 0);
 }
 
 // The scripts folder holds the last export's data scripts alone, so that
@@ -468,11 +487,11 @@ TEST(UnattendedRun, GroupsNeverExportedGoWholeWithTheNextIncrementalExport) {
         kalvor::test::IsolatedEnvironment env;
         const QString exportFolder = env.path() + QStringLiteral("/export");
         QDir().mkpath(exportFolder);
-        writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"1\"\r\n"),
+        writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"9\"\r\n"),
                    kalvor::test::fixturePath(QStringLiteral("catalogue/") + g.catalogue));
         ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
         QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
-        store.replace(QStringLiteral("\"collection\"=\"1\""),
+        store.replace(QStringLiteral("\"collection\"=\"9\""),
                       QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"%1\"").arg(g.neverSet));
         kalvor::test::writeAll(env.registryPath(), store.toUtf8());
 
