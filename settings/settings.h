@@ -105,6 +105,9 @@ class Settings {
     qint32 GV_LastId = kNeverExported;
     qint32 GV_LastIdPara = kNeverExported;
     qint32 GV_LastIdRevue = kNeverExported;
+    // Whether the albums on the site have their extra collaborators: "1"
+    // they have, "0" some were sent without; empty when no export said.
+    QString GV_LastCollaborateurs;
     bool GV_LastRun_Changed = false;
     // The text of each id mark the load could not read as a whole number (a
     // settings file edited by hand). Read as never exported, the mark would
@@ -251,8 +254,8 @@ class Settings {
     // The marks as this run last read or wrote them. Another process (a
     // scheduled export) may store newer ones while the window is open: a mark
     // this run did not move since is never written back over them.
-    std::optional<std::array<QString, 4>> savedMarks_;
-    std::array<QString, 4> marks() const;
+    std::optional<std::array<QString, 5>> savedMarks_;
+    std::array<QString, 5> marks() const;
 
     void relativeOrSubfolder(Repertoire mode, Prompt& prompt);
     void nomParabd(NomParabd nom, Prompt& prompt);

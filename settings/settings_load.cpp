@@ -306,6 +306,9 @@ void ConfigLoad::connectionAndMarks() {
         s_.window.lbl_lastrun_Visible = v.has_value();
     });
 
+    group("Lastcollaborateurs");
+    plain(Key::LastCollaborateurs);
+
     group("Prefix");
     plain(Key::Prefix);
 

@@ -88,19 +88,20 @@ bool Settings::save_Config() {
 }
 
 namespace {
-constexpr std::array<Key, 4> kMarks{Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue};
+constexpr std::array<Key, 5> kMarks{Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue,
+                                    Key::LastCollaborateurs};
 }
 
-std::array<QString, 4> Settings::marks() const {
+std::array<QString, 5> Settings::marks() const {
     return {GV_LastRun, QString::number(GV_LastId), QString::number(GV_LastIdPara),
-            QString::number(GV_LastIdRevue)};
+            QString::number(GV_LastIdRevue), GV_LastCollaborateurs};
 }
 
 bool Settings::Save_LastRun() {
     if (!GV_LastRun_Changed) {
         return true;
     }
-    const std::array<QString, 4> now = marks();
+    const std::array<QString, 5> now = marks();
     Registry::Batch batch(Registry::currentUser());
     for (std::size_t i = 0; i < kMarks.size(); ++i) {
         if (!savedMarks_ || (*savedMarks_)[i] != now[i]) {

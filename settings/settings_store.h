@@ -64,6 +64,7 @@ enum class Key {
     LastIdPara,
     LastIdRevue,
     LastRun,
+    LastCollaborateurs,
     Prefix,
     ThumbCouvertures,
     ThumbVersos,

@@ -44,6 +44,9 @@ void ExportMarks::ApplyTo(Settings& settings) const {
         settings.GV_LastIdPara = *lastIdPara;
         unreadable.lastIdPara.reset();
     }
+    if (collaborateurs) {
+        settings.GV_LastCollaborateurs = *collaborateurs;
+    }
     if (changed) {
         settings.GV_LastRun_Changed = true;
     }

@@ -14,6 +14,7 @@ class Settings;
 struct ExportMarks {
     std::optional<QString> lastRun;
     std::optional<qint32> lastId, lastIdRevue, lastIdPara;
+    std::optional<QString> collaborateurs;  // GV_LastCollaborateurs
     bool changed = false;
 
     void ApplyTo(Settings& settings) const;

@@ -62,6 +62,17 @@ void RequireReadableMarks(const Settings& s) {
     }
 }
 
+void RequireLinksSent(const Settings& s) {
+    if (s.Opt_Collaborateurs != 0 && (s.opt_albums == 1 || s.opt_acheter == 1) &&
+        s.GV_LastCollaborateurs.trimmed() == u"0") {
+        refuse(QStringLiteral(
+            "« Collaborateurs » est coché, mais des albums déjà publiés l'ont été sans leurs "
+            "collaborateurs (réglage « lastcollaborateurs » à « 0 ») : l'exportation des "
+            "dernières données ne les enverrait qu'avec les nouveaux albums. Faites une "
+            "exportation complète, qui les envoie tous."));
+    }
+}
+
 qint32 SplitGroup(const Settings& s) {
     // The rule the box and the settings load keep to.
     const qint32 size = vb::WholeNumber(s.box_SplitGroup).value_or(0);

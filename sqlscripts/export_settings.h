@@ -19,10 +19,15 @@ QDateTime LastRun(const Settings& s);
 // the incremental export starts from.
 void RequireReadableMarks(const Settings& s);
 
+// With "Collaborateurs" ticked, the albums already on the site must have
+// their extra collaborators: the incremental export sends those of its new
+// albums only.
+void RequireLinksSent(const Settings& s);
+
 // The rows per part file of a split export (box_SplitGroup, "splitgroup").
 qint32 SplitGroup(const Settings& s);
 
-// A full export writes only the tables of the ticked groups: one at least,
+// An export writes only the tables of the ticked groups: one at least,
 // or its script would empty nothing and replace the last one for nought.
 void RequireGroups(const Settings& s);
 

@@ -25,6 +25,7 @@
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/script_set.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
@@ -61,6 +62,7 @@ class FullExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           split_(s.Opt_split_yes()),
+          scripts_(folder_),
           out_(s.opt_utf8()) {}
 
     QString Run() {
@@ -89,6 +91,8 @@ class FullExport {
         }
         out_.Write(sql::LastUpdate(prefix_));
         out_.Close();
+        scripts_.Publish();
+        markLinks();
         return summary();
     }
 
@@ -175,7 +179,22 @@ class FullExport {
 
     void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
 
-    void open(const QString& name) { out_.Open(folder_ + u'/' + name); }
+    // Whether the albums on the site now have their extra collaborators:
+    // ticked, only when every album list that was ever sent is sent again.
+    void markLinks() {
+        const bool albums = checked(s_.opt_albums), wishList = checked(s_.opt_acheter);
+        if (!albums && !wishList) {
+            return;
+        }
+        if (s_.Opt_Collaborateurs == 0) {
+            marks_.collaborateurs = QStringLiteral("0");
+        } else if ((albums || s_.GV_LastRun.isEmpty()) &&
+                   (wishList || s_.GV_LastId == Settings::kNeverExported)) {
+            marks_.collaborateurs = QStringLiteral("1");
+        }
+    }
+
+    void open(const QString& name) { out_.Open(scripts_.Stage(name)); }
     void openIfSplit(const QString& name) {
         if (split_) {
             open(name);
@@ -427,6 +446,7 @@ class FullExport {
     const Settings& s_;
     QString folder_, prefix_, version_;
     bool split_;
+    ScriptSet scripts_;
     qint32 splitSize_ = 0;  // rows per part file of a split collection
     DataScript out_;
     qint32 authorsParts_ = 0, albumsParts_ = 0;

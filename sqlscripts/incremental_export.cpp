@@ -92,12 +92,14 @@ class IncrementalExport {
 
     QString Run() {
         RequireTablePrefix(prefix_);
+        export_settings::RequireGroups(s_);
         // A catalogue that cannot be read says so before any setting.
         openCatalogue()->Close();
         if (checked(s_.opt_albums)) {
             lastRun_ = export_settings::LastRun(s_);
         }
         export_settings::RequireReadableMarks(s_);
+        export_settings::RequireLinksSent(s_);
         makeFolder();
         out_.Open(path());
         if (checked(s_.opt_albums)) {
@@ -341,6 +343,9 @@ class IncrementalExport {
                 links.WriteHeldSharedIdLinks(*albums);
             }
             ++written;
+        }
+        if (written > 0 && !extras) {
+            marks_.collaborateurs = QStringLiteral("0");
         }
         return written;
     }

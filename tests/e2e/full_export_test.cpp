@@ -228,9 +228,10 @@ class SplitLoads : public ::testing::TestWithParam<const char*> {
         dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(script);
     }
 
-    // Exports into a folder of its own; its data scripts, in name order.
-    QStringList exportScripts(bool split) {
-        s.GV_Export = dir.filePath(QString::number(++exports));
+    // Exports into a folder of its own, or that of an earlier export; its
+    // data scripts, in name order.
+    QStringList exportScripts(bool split, int into = 0) {
+        s.GV_Export = dir.filePath(QString::number(into ? into : ++exports));
         QDir().mkpath(s.GV_Export);
         s.split = split ? Settings::Split::Yes : Settings::Split::No;
         EXPECT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
@@ -307,7 +308,11 @@ TEST_P(SplitLoads, AnyOrderAndRepeatedFilesGiveTheTablesOfTheSingleFile) {
     load(fresh, exportScripts(false));
     const std::vector<std::string> shrunk = tables(fresh);
     ASSERT_NE(shrunk, expected);
-    files = exportScripts(true);
+    // Over the earlier split export, in parts of another size: its files
+    // left beside the new ones would bring the album back.
+    s.box_SplitGroup = QStringLiteral("9");
+    files = exportScripts(true, 2);
+    ASSERT_EQ(files.filter("donnees_ALBUMS_").size(), 8);
     std::shuffle(files.begin(), files.end(), random);
     load(site, files);
     EXPECT_EQ(tables(site), shrunk) << "over the earlier site";

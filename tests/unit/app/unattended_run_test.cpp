@@ -61,18 +61,65 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
                               exportFolder +
                               QStringLiteral("/scripts/dernieres_donnees.sql généré ; Pas de "
                                              "nouvelles données\n"));
+
+    // "Collaborateurs" ticked since: the albums on the site lack theirs,
+    // which only a full export sends.
+    const QByteArray script =
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    // The marks' section comes last.
+    store += QStringLiteral("\"collection\"=\"9\"\r\n");
+    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
+    const Job refused = runProgram(env, {QStringLiteral("dernieres_donnees")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.output.count(u'\n'), 1);
+    EXPECT_TRUE(refused.output.contains(QStringLiteral("Faites une exportation complète")))
+        << refused.output.toStdString();
+    EXPECT_EQ(
+        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")),
+        script);
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    EXPECT_EQ(runProgram(env, {QStringLiteral("dernieres_donnees")}).exitCode, 0);
 }
 
+// The scripts folder holds the last export's data scripts alone, so that
+// loading every donnees*.sql loads the catalogue as it is now; the user's
+// own files stay.
 TEST(UnattendedRun, ASplitExportNamesEachFileOnOneLine) {
     kalvor::test::IsolatedEnvironment env;
     const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
+    const QString scripts = exportFolder + QStringLiteral("/scripts/");
+    const QStringList earlier = {"donnees.sql", "donnees_ALBUMS_1sur10.sql",
+                                 "donnees_AUTEURS_10sur10.sql", "donnees_REVUES.sql"};
+    const QStringList others = {"donnees_ALBUMS_1sur10.sql.bak", "donnees_perso.sql",
+                                "dernieres_donnees.sql", "tables.sql"};
+    for (const QString& name : earlier + others) {
+        kalvor::test::writeAll(scripts + name, "-- earlier\r\n");
+    }
     writeStore(env, exportFolder, QStringLiteral("\"split\"=\"true\"\r\n"));
     const Job job = runProgram(env, {QStringLiteral("donnees")});
     EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
     EXPECT_EQ(job.output.count(u'\n'), 1) << job.output.toStdString();
-    EXPECT_TRUE(job.output.endsWith(exportFolder + QStringLiteral("/scripts/donnees_ALBUMS.sql\n")))
+    EXPECT_TRUE(job.output.endsWith(scripts + QStringLiteral("donnees_ALBUMS.sql\n")))
         << job.output.toStdString();
+    const QStringList split = {"donnees_ALBUMS.sql", "donnees_AUTEURS.sql", "donnees_SERIES.sql"};
+    const auto folder = [&] {
+        QStringList names = QDir(scripts).entryList(QDir::Files | QDir::Hidden | QDir::AllDirs |
+                                                    QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    };
+    QStringList expected = split + others;
+    expected.sort();
+    EXPECT_EQ(folder(), expected);
+
+    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+    kalvor::test::writeAll(env.registryPath(),
+                           store.replace("\"split\"=\"true\"", "\"split\"=\"false\"").toUtf8());
+    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+    expected = QStringList{"donnees.sql"} + others;
+    expected.sort();
+    EXPECT_EQ(folder(), expected);
 }
 
 TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
@@ -301,6 +348,9 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         {"donnees", QString(marks).replace("\"31\"", "\"32\""),
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 32 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
+        {"dernieres_donnees", QString(marks).replace("\"31\"", "\"0\""),
+         QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
+                        "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
@@ -449,25 +499,37 @@ TEST(UnattendedRun, ItemsAddedToGroupsThatWereEmptyAreSentNext) {
 // Groups ticked after earlier exports, whose marks were never set (empty,
 // or 999999999): the next scheduled incremental export sends them whole.
 TEST(UnattendedRun, GroupsNeverExportedGoWholeWithTheNextIncrementalExport) {
-    kalvor::test::IsolatedEnvironment env;
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
-    writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"1\"\r\n"));
-    ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
-    QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
-    store.replace(QStringLiteral("\"collection\"=\"1\""),
-                  QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"\""));
-    kalvor::test::writeAll(env.registryPath(), store.toUtf8());
+    struct Generation {
+        const char* catalogue;
+        QString neverSet;
+    };
+    // An older catalogue keeps its wish list in a table of its own.
+    for (const Generation& g :
+         {Generation{"catalogue-v6.mdb", ""}, Generation{"catalogue-v5.mdb", "999999999"},
+          Generation{"catalogue-v5.mdb", ""}}) {
+        SCOPED_TRACE(g.catalogue);
+        kalvor::test::IsolatedEnvironment env;
+        const QString exportFolder = env.path() + QStringLiteral("/export");
+        QDir().mkpath(exportFolder);
+        writeStore(env, exportFolder, QStringLiteral("\"collection\"=\"9\"\r\n"),
+                   kalvor::test::fixturePath(QStringLiteral("catalogue/") + g.catalogue));
+        ASSERT_EQ(runProgram(env, {QStringLiteral("donnees")}).exitCode, 0);
+        QString store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        store.replace(QStringLiteral("\"collection\"=\"9\""),
+                      QStringLiteral("\"collection\"=\"31\"\r\n\"lastid\"=\"%1\"").arg(g.neverSet));
+        kalvor::test::writeAll(env.registryPath(), store.toUtf8());
 
-    const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
-    EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
-    for (const char* group :
-         {"PARABD : 12 objet(s)", "REVUES  : 20 revue(s)", "ALBUMS A ACHETER : 15 album(s)"}) {
-        EXPECT_TRUE(job.output.contains(QString::fromLatin1(group))) << job.output.toStdString();
+        const Job job = runProgram(env, {QStringLiteral("dernieres_donnees")});
+        EXPECT_EQ(job.exitCode, 0) << job.output.toStdString();
+        for (const char* group :
+             {"PARABD : 12 objet(s)", "REVUES  : 20 revue(s)", "ALBUMS A ACHETER : 15 album(s)"}) {
+            EXPECT_TRUE(job.output.contains(QString::fromLatin1(group)))
+                << job.output.toStdString();
+        }
+        const QByteArray script =
+            kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+        EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
+        store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
+        EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
     }
-    const QByteArray script =
-        kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql"));
-    EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
-    store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
-    EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
 }

@@ -312,14 +312,13 @@ TEST_P(EachGroup, WritesItsOwnTablesAndMovesItsOwnMark) {
         EXPECT_TRUE(s.GV_LastRun_Changed);
     }
 
-    // No group: the last line alone, and nothing moves.
+    // No group: refused, as the full export refuses it; nothing moves.
     s = Settings();
     SetUp();
     s.GV_Chemin_Base = path;
-    prompt.clear();
-    ASSERT_TRUE(run());
-    EXPECT_EQ(statements(), QStringList{kLastLine});
-    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    const QByteArray last = test::readAll(script());
+    EXPECT_FALSE(run());
+    EXPECT_EQ(test::readAll(script()), last);
     EXPECT_FALSE(s.GV_LastRun_Changed);
 }
 
