@@ -202,12 +202,19 @@ TEST_F(GetFichiersSite, NotFoundIsTheStatusOrAHostsPageNotTheWordsOfAListing) {
 }
 
 TEST_F(GetFichiersSite, TheInvalidFolderReplyIsNotCountedUnlessItIsMore) {
-    site.files(QStringLiteral("planches"), "Le r\xE9pertoire n'est pas valide !");
+    site.page(QStringLiteral("/check_files.php?current_rep=planches"),
+              "Le r\xE9pertoire n'est pas valide !");
     EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::NotListed);
     EXPECT_EQ(state.GV_Nb_Rep, 0);
     EXPECT_TRUE(state.GV_Site_OK);
 
-    site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide !\n");
+    // A line end around the words is no part of them.
+    site.page(QStringLiteral("/check_files.php?current_rep=versos"),
+              "\r\nLe r\xE9pertoire n'est pas valide !\r\n");
+    EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::NotListed);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+
+    site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide ! (revues)\n");
     EXPECT_EQ(fetch(QStringLiteral("revues")), ListingOutcome::Read);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
     EXPECT_EQ(state.malformedLines, 1);
