@@ -74,21 +74,34 @@ std::optional<QString> TableReadError(const QString& reply) {
 std::optional<QString> PhpMessage(const QString& reply) {
     // Shown as HTML, PHP's default, or as text where html_errors is off; the
     // data scripts store "<" as "&lt;", so no text of the site reads as the
-    // first, and the second needs PHP's own "in <file> on line <n>".
+    // first, and the second needs a line of its own ending as PHP's do, "in
+    // <file> on line <n>". Tried only where a tag or a line begins: a reply
+    // may hold a whole table.
     static const QRegularExpression html(QStringLiteral("<b>") + kPhpKinds +
                                          QStringLiteral("</b>:\\s*(.*?)(?:<br />|\\n|$)"));
     static const QRegularExpression text(
-        QStringLiteral("^(?:PHP )?") + kPhpKinds +
-            QStringLiteral(":\\s+(.* in .+(?: on line \\d+|\\.php:\\d+))\\s*$"),
-        QRegularExpression::MultilineOption);
+        QStringLiteral("(?:PHP )?") + kPhpKinds +
+        QStringLiteral(":\\s+([^\\n]* in [^\\n]+(?: on line \\d+|\\.php:\\d+))"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    // A message is read on one line of its own, of a few hundred characters.
+    const auto at = [&](const QRegularExpression& form, qsizetype from) {
+        return form.match(QStringView(reply).mid(from, 2000), 0, QRegularExpression::NormalMatch,
+                          QRegularExpression::AnchorAtOffsetMatchOption);
+    };
     QRegularExpressionMatch found;
-    if (reply.contains(QLatin1String("</b>:"))) {
-        found = html.match(reply);
+    for (qsizetype open = reply.indexOf(u'<'); open >= 0 && !found.hasMatch();
+         open = reply.indexOf(u'<', open + 1)) {
+        if (QStringView(reply).mid(open, 3) == QLatin1String("<b>")) {
+            found = at(html, open);
+        }
     }
-    if (!found.hasMatch() &&
-        (reply.contains(QLatin1String(" on line ")) || reply.contains(QLatin1String(".php:")))) {
-        found = text.match(reply);
+    static const QString initials = QStringLiteral("PWNDFSRC");
+    for (qsizetype line = 0; line >= 0 && !found.hasMatch();) {
+        if (line < reply.size() && initials.contains(reply[line])) {
+            found = at(text, line);
+        }
+        line = reply.indexOf(u'\n', line);
+        line = line < 0 ? line : line + 1;
     }
     if (!found.hasMatch()) {
         return std::nullopt;
