@@ -78,6 +78,9 @@ std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QStr
         return reply.isEmpty() ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
                                : notWhole;
     }
+    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
+        return QStringLiteral("message de PHP (« %1 »)").arg(*message);
+    }
     if (end < 0) {
         return notWhole;
     }

@@ -262,7 +262,8 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         bool alive;  // check_files.php answers its settings
         ListingOutcome outcome;
         qsizetype rows;
-        bool empty;  // named as listed empty
+        bool empty;                    // named as listed empty
+        const char* reason = nullptr;  // why it is not read
     } cases[] = {
         {"lines", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n\r\n", false,
          ListingOutcome::Read, 2, false},
@@ -274,6 +275,12 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         {"empty, the script alive", "", true, ListingOutcome::Read, 0, true},
         {"a line end, the script alive", "\r\n", true, ListingOutcome::Read, 0, true},
         {"empty, the script emptied", "", false, ListingOutcome::Failed, 0, false},
+        {"PHP's warning, errors shown",
+         "<br />\n<b>Warning</b>:  opendir(v): Permission denied in <b>/s/check_files.php</b> on "
+         "line <b>3</b><br />\n",
+         true, ListingOutcome::Failed, 0, false,
+         "message de PHP (« Warning: opendir(v): Permission denied in /s/check_files.php on line "
+         "3 »)"},
     };
     for (const auto& c : cases) {
         Drop_Tables_Temp(base, prompt);
@@ -292,5 +299,8 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         EXPECT_EQ(state.GV_Nb_Rep, c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
         EXPECT_EQ(state.emptyFromOlder.size(), c.empty ? 1 : 0) << c.name;
         EXPECT_EQ(state.olderScripts.size(), c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
+        if (c.reason != nullptr) {
+            EXPECT_EQ(state.unread.value(0).reason, QString::fromUtf8(c.reason));
+        }
     }
 }
