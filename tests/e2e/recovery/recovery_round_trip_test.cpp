@@ -296,25 +296,13 @@ class RecoveryOfEachScript : public RecoveryRoundTrip,
 
 TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
     ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
-    switch (GetParam()) {
-        case Script::AsPublished:
-            break;
-        case Script::OneMoreLineEnd:
-            script.write(script.original() + "\r\n");
-            break;
-        case Script::Earlier:
-            script.write(earlierRecovery());
-            break;
-        case Script::EarlierOneMoreLineEnd:
-            script.write(earlierRecovery() + "\r\n");
-            break;
-        case Script::ByteOrderMark:
-            script.write("\xEF\xBB\xBF" + script.original());
-            break;
-        case Script::Banner:
-            script.write(script.original() + kBanner);
-            break;
-    }
+    const Script how = GetParam();
+    script.write((how == Script::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+                 (isEarlier(how) ? earlierRecovery() : script.original()) +
+                 (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd
+                      ? QByteArray("\r\n")
+                      : QByteArray()) +
+                 (how == Script::Banner ? kBanner : QByteArray()));
     // The old MySQL functions an earlier recovery.php calls came with the
     // host, or with the require.php published beside it.
     ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));

@@ -146,27 +146,16 @@ void setScripts(const QString& folder, Scripts scripts) {
         const QByteArray published = script.readAll();
         script.close();
         ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        switch (scripts) {
-            case Scripts::OneMoreLineEnd:
-                script.write(published + "\r\n");
-                break;
-            case Scripts::Earlier:
-                script.write(earlierScript(files));
-                break;
-            case Scripts::EarlierOneMoreLineEnd:
-                script.write(earlierScript(files) + "\r\n");
-                break;
-            case Scripts::ByteOrderMark:
-                script.write("\xEF\xBB\xBF" + published);
-                break;
-            case Scripts::Banner:
-                script.write(published +
-                             "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/"
-                             "bandeau.js\"></script>");
-                break;
-            default:
-                script.write(published);
-        }
+        script.write(
+            (scripts == Scripts::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+            (isEarlier(scripts) ? earlierScript(files) : published) +
+            (scripts == Scripts::OneMoreLineEnd || scripts == Scripts::EarlierOneMoreLineEnd
+                 ? QByteArray("\r\n")
+                 : QByteArray()) +
+            (scripts == Scripts::Banner
+                 ? QByteArray("<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/"
+                              "bandeau.js\"></script>")
+                 : QByteArray()));
     }
 }
 

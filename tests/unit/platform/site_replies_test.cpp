@@ -30,12 +30,5 @@ TEST(SiteReplies, PhpMessagesAreFoundInEitherFormAndNamedOnOneLine) {
     }
 }
 
-TEST(SiteReplies, AnEarlierTableIsRowsOpeningWithTheirIds) {
-    EXPECT_TRUE(IsEarlierTable(QStringLiteral("\r\n1@@@a#end#20#end#\r\n")));
-    EXPECT_FALSE(IsEarlierTable(QStringLiteral("1@@@a#end#2@@@b")));
-    EXPECT_FALSE(IsEarlierTable(QStringLiteral("x1@@@a#end#")));
-    EXPECT_FALSE(IsEarlierTable(QStringLiteral(" \n")));
-}
-
 }  // namespace
 }  // namespace kalvor::replies
