@@ -9,6 +9,7 @@
 
 #include "platform/cp1252.h"
 #include "platform/error.h"
+#include "platform/site_replies.h"
 
 namespace kalvor {
 namespace {
@@ -31,27 +32,13 @@ QString decodeLines(const QByteArray& body) {
     return text;
 }
 
-// Where the end mark of `body` begins, or -1 when the body does not end with
-// it. White space may follow the mark: a line end added after a script's
-// closing "?>" (by an editor, a transfer that converts line ends, a host)
-// is sent after it.
-qsizetype markAt(const QByteArray& body, const QByteArray& mark) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    const QByteArray core = mark.trimmed();
-    qsizetype end = body.size();
-    while (end > 0 && blank(body[end - 1])) {
-        --end;
-    }
-    const qsizetype at = end - core.size();
-    return at >= 0 && QByteArrayView(body).sliced(at).startsWith(mark) ? at : -1;
-}
-
 // What is kept of a reply once it is gone.
 struct Received {
     int status = 0;
     QByteArray body;
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QString reason;
+    QString errorText;
     QVariant length;
     QByteArray encoding;
     bool marked = false;
@@ -65,6 +52,7 @@ Received takeReply(QNetworkReply& reply) {
     r.body = reply.isOpen() ? reply.readAll() : QByteArray();
     r.error = reply.error();
     r.reason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    r.errorText = reply.errorString();
     r.length = reply.header(QNetworkRequest::ContentLengthHeader);
     // Qt inflates a compressed body: its length is not the one announced.
     r.encoding = reply.rawHeader("Content-Encoding");
@@ -106,12 +94,26 @@ QString networkReason(const Received& r) {
         case QNetworkReply::ProxyTimeoutError:
             return QStringLiteral("échec du proxy");
         default:
-            return QStringLiteral("erreur réseau n° %1").arg(int(r.error));
+            return QStringLiteral("erreur réseau : %1").arg(r.errorText);
     }
 }
 
-// The body of a reply that came whole with a 200, without its end mark.
-QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteArray& endMark) {
+// The body of a reply that came whole with a 200, without its end mark;
+// `whole` tells whether the mark was there.
+QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteArray& endMark,
+                       bool& whole) {
+    if (r.error == QNetworkReply::TooManyRedirectsError) {
+        throw Error(err::HttpError,
+                    QStringLiteral("Le site %1 renvoie sans fin vers une autre adresse (boucle "
+                                   "de redirections).")
+                        .arg(url));
+    }
+    if (r.error == QNetworkReply::InsecureRedirectError) {
+        throw Error(err::HttpError,
+                    QStringLiteral("Le site %1 renvoie vers une adresse non sécurisée (http), "
+                                   "qui n'est pas suivie.")
+                        .arg(url));
+    }
     if (late || r.status == 0 ||
         (r.error != QNetworkReply::NoError && r.error < QNetworkReply::ContentAccessDenied)) {
         if (late || r.error == QNetworkReply::OperationCanceledError ||
@@ -155,8 +157,11 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
                         .arg(r.body.size())
                         .arg(r.length.toLongLong()));
     }
+    r.body = replies::WithoutByteOrderMark(std::move(r.body));
+    whole = false;
     if (!endMark.isEmpty()) {
-        if (const qsizetype at = markAt(r.body, endMark); at >= 0) {
+        if (const qsizetype at = replies::EndMarkAt(r.body, endMark); at >= 0) {
+            whole = true;
             r.body.truncate(at);
         } else if (r.marked) {
             throw Error(err::HttpError,
@@ -248,6 +253,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     deadline.start(deadlineMs_);
     std::unique_ptr<QNetworkReply, DeleteLater> reply;
     QUrl at = target;
+    bool redirectLoop = false;
     for (int hops = 0;; ++hops) {
         reply.reset(send(at, form));
         current_ = reply.get();
@@ -256,11 +262,15 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         if (!reply->isFinished()) {
             loop.exec();  // window events run meanwhile
         }
-        if (form == nullptr || !reply->isFinished() || late || aborted_ || hops == 10) {
+        if (form == nullptr || !reply->isFinished() || late || aborted_) {
             break;
         }
         const QUrl next = redirection(*reply, at);
         if (!next.isValid()) {
+            break;
+        }
+        if (hops == 10) {
+            redirectLoop = true;
             break;
         }
         reply.reset();
@@ -283,8 +293,11 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         lastStatus_ = 0;
         throw Error(err::HttpError, QStringLiteral("La requête vers %1 a été annulée.").arg(url));
     }
-    const bool whole = !endMark.isEmpty() && markAt(received.body, endMark) >= 0;
-    const QByteArray body = checkedBody(received, url, late, endMark);
+    if (redirectLoop) {
+        received.error = QNetworkReply::TooManyRedirectsError;
+    }
+    bool whole = false;
+    const QByteArray body = checkedBody(received, url, late, endMark, whole);
     lastWhole_ = whole;
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }

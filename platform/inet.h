@@ -45,10 +45,11 @@ class Inet {
     Inet& operator=(const Inet&) = delete;
 
     // Throws kalvor::Error (err::HttpError) on any failure, a reply shorter
-    // than its Content-Length included. With an `endMark`, a reply that ends
-    // with it, white space only after it, comes back without either, and a
-    // reply whose header announces the mark but does not end with it was cut
-    // short: a failure.
+    // than its Content-Length included. A byte-order mark before the body is
+    // dropped. With an `endMark`, a reply that holds it after its last line
+    // or row comes back without it and what follows it, and a reply whose
+    // header announces the mark but does not hold it was cut short: a
+    // failure.
     QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
                     Text text = Text::Windows1252);
     // The same for a POST of `form`, already URL-encoded; a redirection is
@@ -64,8 +65,8 @@ class Inet {
     int lastStatus() const { return lastStatus_; }
     // Whether the last reply carried this header.
     bool lastHadHeader(const QByteArray& name) const;
-    // Whether the last reply ended with the end mark it was asked with: a
-    // reply that came whole from the site's own script.
+    // Whether the last reply held the end mark it was asked with: a reply
+    // that came whole from the site's own script.
     bool lastCameWhole() const { return lastWhole_; }
     // Whether the last reply, `reply`, is a host's own page for a missing
     // script served as a success: no end-mark header of the site's scripts,

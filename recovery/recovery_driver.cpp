@@ -25,16 +25,17 @@ QString olderNote(const RecoveryState& state) {
         return QString();
     }
     QString note = QStringLiteral(
-        "\nLe fichier recovery.php du site est d'une version antérieure, sans marque de fin");
-    if (state.emptyFromOlder.isEmpty()) {
-        note += u'.';
-    } else {
+        "\nLe fichier recovery.php du site est d'une version antérieure, sans marque de fin : une "
+        "table coupée entre deux lignes par une erreur du site ne s'y distingue pas d'une table "
+        "entière.");
+    if (!state.emptyFromOlder.isEmpty()) {
         note += QStringLiteral(
-                    " : ces tables sont revenues vides, ce qu'une erreur du site peut "
-                    "aussi donner : ") +
+                    "\nCes tables sont revenues vides, ce qu'une erreur du site peut aussi "
+                    "donner : ") +
                 state.emptyFromOlder.join(QStringLiteral(", ")) + u'.';
     }
-    return note + u'\n' + kRepublish;
+    return note + u'\n' + kRepublish +
+           QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à sa fin.");
 }
 
 }  // namespace
@@ -124,6 +125,8 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         state_.GV_Recovery_DB = work->path();
         runSteps(SiteAccess{site, password, inet}, emptyFirst);
         state_.GV_Recovery_DB = chosen;
+        // The user knows the base chosen, not the copy it is filled through.
+        state_.Continue_Error.replace(work->path(), chosen);
         if (!cancelled_ && state_.Continue_Recovery) {
             done = onCopy([&] { work->Replace(); });
         }

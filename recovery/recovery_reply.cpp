@@ -1,37 +1,16 @@
 #include "recovery/recovery_reply.h"
 
 #include "platform/error.h"
+#include "platform/site_replies.h"
 
 namespace kalvor::recovery {
-namespace {
-const QString kRowEnd = QStringLiteral("#end#");
-const QString kSeparator = QStringLiteral("@@@");
-}  // namespace
+using replies::kFieldSeparator;
+using replies::kRowEnd;
 
-bool RecoveryReply::HoldsARow(const QString& reply) {
-    return reply.contains(kRowEnd);
-}
-
-bool RecoveryReply::RowsStartWithIds(const QString& reply) {
-    RecoveryReply rows(reply);
-    QStringList fields;
-    try {
-        while (rows.Next(fields)) {
-            bool number = false;
-            fields.at(0).toLongLong(&number);
-            if (!number) {
-                return false;
-            }
-        }
-    } catch (const Error&) {
-        return false;
-    }
-    return HoldsARow(reply);
-}
+RecoveryReply::RecoveryReply(const QString& reply) : reply_(reply.trimmed()) {}
 
 bool RecoveryReply::Next(QStringList& fields) {
-    if (QStringView(reply_).mid(position_).trimmed().isEmpty()) {
-        position_ = reply_.size();
+    if (position_ >= reply_.size()) {
         return false;
     }
     const qint64 end = reply_.indexOf(kRowEnd, position_);
@@ -43,7 +22,7 @@ bool RecoveryReply::Next(QStringList& fields) {
                         .arg(reply_.mid(position_, 80)));
     }
     ++row_;
-    fields = reply_.mid(position_, end - position_).split(kSeparator);
+    fields = reply_.mid(position_, end - position_).split(kFieldSeparator);
     position_ = end + kRowEnd.size();
     return true;
 }

@@ -9,19 +9,13 @@ namespace kalvor::recovery {
 // ends with "#end#", its fields are separated by "@@@".
 class RecoveryReply {
   public:
-    explicit RecoveryReply(const QString& reply) : reply_(reply) {}
+    // White space around the rows is no part of them.
+    explicit RecoveryReply(const QString& reply);
 
     // The next row's fields; false when the reply holds no more rows. A row
     // ending with "@@@" has an empty last field. Raises kalvor::Error when
     // text that is not blank follows the last row end.
     bool Next(QStringList& fields);
-
-    // Whether a reply holds at least one row end.
-    static bool HoldsARow(const QString& reply);
-    // Whether every row of a reply begins with a whole number, as the rows
-    // of all the site's tables do (their id), and nothing but white space
-    // follows the last: not text that PHP printed before them.
-    static bool RowsStartWithIds(const QString& reply);
 
     // 1 for the first row read.
     qint64 RowNumber() const { return row_; }

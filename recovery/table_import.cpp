@@ -10,6 +10,7 @@
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/inet.h"
+#include "platform/site_replies.h"
 #include "recovery/field_conversions.h"
 #include "recovery/recovery_reply.h"
 #include "recovery/stored_together.h"
@@ -192,11 +193,14 @@ QString percent(const QString& text) {
 // Sent by a recovery.php that reads a posted password.
 constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 
-// Said of a failure of a recovery.php of an earlier version: it calls the
-// MySQL functions that PHP 7 dropped, which only some require.php of its time
-// brought along.
-QString earlierHint(const RecoveryState& state) {
-    return state.earlierRecoveryPhp
+// Said of a failure of a recovery.php of an earlier version before it sent a
+// table: it calls the MySQL functions that PHP 7 dropped, which only some
+// require.php of its time brought along. A message of PHP that names none of
+// them tells another cause.
+QString earlierHint(const RecoveryState& state,
+                    const std::optional<QString>& phpMessage = std::nullopt) {
+    return state.earlierRecoveryPhp && !state.olderScript &&
+                   (!phpMessage || phpMessage->contains(QLatin1String("mysql_")))
                ? QStringLiteral(
                      "\nLe fichier recovery.php du site est d'une version antérieure, qui "
                      "appelle les anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont "
@@ -220,11 +224,11 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
     try {
         // What follows the last row of a whole reply from the site's newer
         // recovery.php.
-        const QByteArray endMark = QByteArrayLiteral("#fin#");
+        const QByteArray& endMark = replies::kTableEnd;
         const QString reply =
             access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
         if (!access.inet.lastHadHeader(kPostHeader)) {
-            if (reply.endsWith(QLatin1String("invalid password"))) {
+            if (replies::EndsWithPasswordRefusal(reply)) {
                 state.earlierRecoveryPhp = true;
                 return access.inet.OpenURL(url, endMark);
             }
@@ -262,8 +266,8 @@ bool recoveryAnswers(const SiteAccess& access, const QString& tablename) {
                               ? QStringLiteral("kalvor-sonde-2")
                               : QStringLiteral("kalvor-sonde");
     try {
-        return access.inet.OpenURL(RecoveryUrl(access.site, probe, tablename))
-            .endsWith(QLatin1String("invalid password"));
+        return replies::EndsWithPasswordRefusal(
+            access.inet.OpenURL(RecoveryUrl(access.site, probe, tablename)));
     } catch (const Error&) {
         return false;
     }
@@ -300,24 +304,41 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
     if (!reply) {
         return std::nullopt;
     }
-    if (access.inet.lastWasNotFoundPage(*reply, RecoveryReply::HoldsARow(*reply))) {
+    if (access.inet.lastWasNotFoundPage(*reply, reply->contains(replies::kRowEnd))) {
         state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
         state.Continue_Recovery = false;
         return std::nullopt;
     }
-    if (*reply == QLatin1String("invalid password")) {
+    if (replies::IsPasswordRefusal(*reply)) {
         state.Continue_Error = QStringLiteral("Mot de passe invalide !");
         state.Continue_Recovery = false;
         return std::nullopt;
     }
-    // Only a reply that ends with its mark is a table: an emptied script, a
+    const auto refuse = [&](const QString& cause,
+                            const std::optional<QString>& phpMessage = std::nullopt) {
+        state.Continue_Error =
+            QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) +
+            cause + earlierHint(state, phpMessage);
+        state.Continue_Recovery = false;
+        return std::nullopt;
+    };
+    if (const std::optional<QString> reason = replies::DatabaseRefusal(*reply)) {
+        return refuse(
+            QStringLiteral("la base MySQL du site a refusé la connexion (« %1 »).").arg(*reason));
+    }
+    if (const std::optional<QString> message = replies::PhpMessage(*reply)) {
+        return refuse(
+            QStringLiteral("la réponse du site contient un message de PHP (« %1 »).").arg(*message),
+            message);
+    }
+    // Only a reply that holds its mark is a table: an emptied script, a
     // host's own page or the site's error would read as a table without rows.
     if (!access.inet.lastCameWhole()) {
         // A site published before the mark: rows of its own form only, and
         // an empty reply once the script showed it is there.
         if (!access.inet.lastHadHeader(kPostHeader) &&
             !access.inet.lastHadHeader(Inet::kEndMarkHeader)) {
-            if (RecoveryReply::RowsStartWithIds(*reply)) {
+            if (replies::IsEarlierTable(*reply)) {
                 state.olderScript = true;
                 return reply;
             }
@@ -327,27 +348,22 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
                 return QString();
             }
         }
-        QString cause;
-        if (reply->startsWith(QLatin1String("erreur de lecture"))) {
-            cause = QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(reply->left(80));
-        } else if (state.earlierRecoveryPhp && !reply->trimmed().isEmpty()) {
-            cause = QStringLiteral(
-                "la réponse du site n'est pas une table (erreur du site ou "
-                "réponse coupée).");
-        } else if (reply->trimmed().isEmpty()) {
-            cause = QStringLiteral(
-                "le site a envoyé une réponse vide (le fichier recovery.php est-il vide ? "
-                "Publiez-le à nouveau).");
-        } else {
-            cause = QStringLiteral(
-                "la réponse du site n'est pas une table entière : sa marque de fin manque "
-                "(réponse coupée, erreur du site ou page de l'hébergeur).");
+        if (const std::optional<QString> line = replies::TableReadError(*reply)) {
+            return refuse(QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(*line));
         }
-        state.Continue_Error =
-            QStringLiteral("Erreur lors de l'importation de la table %1 : ").arg(tablename) +
-            cause + earlierHint(state);
-        state.Continue_Recovery = false;
-        return std::nullopt;
+        if (state.earlierRecoveryPhp && !reply->trimmed().isEmpty()) {
+            return refuse(
+                QStringLiteral("la réponse du site n'est pas une table (erreur du site ou "
+                               "réponse coupée)."));
+        }
+        if (reply->trimmed().isEmpty()) {
+            return refuse(
+                QStringLiteral("le site a envoyé une réponse vide (le fichier recovery.php est-il "
+                               "vide ? Publiez-le à nouveau)."));
+        }
+        return refuse(
+            QStringLiteral("la réponse du site n'est pas une table entière : sa marque de fin "
+                           "manque (réponse coupée, erreur du site ou page de l'hébergeur)."));
     }
     return reply;
 }

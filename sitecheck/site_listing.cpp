@@ -16,8 +16,6 @@ namespace {
 constexpr int kNotFound = 404;
 const QString kSeparator = QStringLiteral("@@@");
 const QString kPlaceholder = QStringLiteral("ENCOURS.JPG");
-// The last line of a whole listing.
-const QByteArray kListingEnd = QByteArrayLiteral("#fin#\n");
 
 // The site writes PHP's "d/m/Y H:i:s", whatever the locale of either side.
 QDateTime siteTime(QStringView text) {
@@ -43,7 +41,7 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
         return false;
     }
     if (script != kScriptFiles) {
-        return reply.endsWith(kInvalidFolder);
+        return replies::EndsWithInvalidFolder(reply);
     }
     static const char* const settings[] = {
         "PATH_couvertures",  "PATH_planches",  "PATH_versos",  "PATH_photos",
@@ -71,10 +69,7 @@ std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QStr
                                  const QString& reply, Listing& listing) {
     const QString notWhole =
         QStringLiteral("réponse sans sa marque de fin (coupée ou page de l'hébergeur)");
-    qsizetype end = reply.size();
-    while (end > 0 && reply[end - 1].isSpace()) {
-        --end;
-    }
+    const qsizetype end = replies::EarlierListingEnd(reply);
     if (end == 0) {
         if (scriptAnswers(inet, box_site, script)) {
             listing = Listing();
@@ -83,11 +78,14 @@ std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QStr
         return reply.isEmpty() ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
                                : notWhole;
     }
-    listing = Parse_Listing(reply.left(end));
-    if (end == reply.size() || reply[end] != u'\n' || listing.malformed > 0) {
+    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
+        return QStringLiteral("message de PHP (« %1 »)").arg(*message);
+    }
+    if (end < 0) {
         return notWhole;
     }
-    return std::nullopt;
+    listing = Parse_Listing(reply.left(end));
+    return listing.malformed > 0 ? std::optional<QString>(notWhole) : std::nullopt;
 }
 
 }  // namespace
@@ -135,7 +133,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     }
     QString reply;
     try {
-        reply = inet.OpenURL(Listing_Url(box_site, script, rep), kListingEnd,
+        reply = inet.OpenURL(Listing_Url(box_site, script, rep), replies::kListingEnd,
                              Inet::Text::LinesInTheirOwnEncoding);
     } catch (const Error&) {
         if (inet.lastStatus() == kNotFound) {
@@ -145,7 +143,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         }
         throw;
     }
-    if (reply == kInvalidFolder) {
+    if (replies::IsInvalidFolder(reply)) {
         return ListingOutcome::NotListed;
     }
     Listing listing = Parse_Listing(reply);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include "platform/site_replies.h"
 #include "sitecheck/site_check_state.h"
 
 namespace kalvor {
@@ -14,8 +15,7 @@ class Inet;
 // fetched from check_files.php and check_thumbs.php.
 namespace site {
 
-// The whole reply of a listing script for a folder it cannot open.
-inline const QString kInvalidFolder = QStringLiteral("Le répertoire n'est pas valide !");
+using replies::kInvalidFolder;
 
 struct ListedFile {
     QString file;

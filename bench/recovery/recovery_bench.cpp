@@ -11,6 +11,7 @@
 
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
+#include "platform/site_replies.h"
 #include "recovery/recovery_database.h"
 #include "recovery/table_import.h"
 
@@ -79,6 +80,17 @@ int main(int argc, char** argv) {
             }
         }
         std::printf("%lld albums, reply of %lld characters\n", rows, qlonglong(reply.size()));
+        {
+            // What the fetch reads of every reply before it is stored.
+            QElapsedTimer clock;
+            clock.start();
+            const bool message = replies::PhpMessage(reply).has_value();
+            const double messages = clock.restart() / 1000.0;
+            const bool earlier = replies::IsEarlierTable(reply);
+            std::printf(
+                "read for PHP's messages in %.3f s, for the earlier form in %.3f s (%d %d)\n",
+                messages, clock.elapsed() / 1000.0, int(message), int(earlier));
+        }
         QTemporaryDir dir;
         for (int run = 0; run < runs; ++run) {
             recovery::RecoveryState state;

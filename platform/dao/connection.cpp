@@ -230,9 +230,10 @@ void Connection::fail(int rc, const QString& sql) const {
             const QString reason = errnum != 0                  ? SystemReason(errnum)
                                    : (rc & 0xff) == SQLITE_FULL ? QStringLiteral("disque plein")
                                                                 : message;
-            throw Error(errors::EngineError,
-                        QStringLiteral("Erreur d'écriture dans la base « %1 » (%2)%3.")
-                            .arg(path_, reason, where));
+            // A disk that takes no more writes is no fault of the statement.
+            throw Error(
+                errors::EngineError,
+                QStringLiteral("Erreur d'écriture dans la base « %1 » (%2).").arg(path_, reason));
         }
         case SQLITE_CONSTRAINT:
             if (message.contains(QLatin1String("UNIQUE")) ||

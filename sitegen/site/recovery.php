@@ -56,12 +56,19 @@ else {
          $nb_fields = 19;
          break;
    }
-   // An unknown table gets an empty reply; a database that cannot be read
-   // gets a reply that no table could give, so that the recovery stops.
+   // An unknown table gets an empty reply; a database that cannot be reached
+   // or read gets a reply that no table could give, so that the recovery
+   // stops and says why.
    if ($W_SQL != '') {
       $dblink = @mysql_connect($host,$login,$password);
       $requete = $dblink ? @mysql_db_query($base, $W_SQL, $dblink) : false;
-      if (!$requete) {
+      if (!$dblink) {
+         // Hosts with the old MySQL functions keep their own reason.
+         $raison = function_exists('mysqli_connect_error') ? mysqli_connect_error() : '';
+         if ($raison == '' && function_exists('mysql_error')) $raison = mysql_error();
+         echo "erreur de connexion à la base : " . $raison;
+      }
+      elseif (!$requete) {
          echo "erreur de lecture de la table " . $tablename;
       }
       else {

@@ -164,6 +164,10 @@ qint64 siteCount(const QString& sql) {
     return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
 }
 
+// What a free host appends to every answer.
+const QByteArray kBanner =
+    "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>";
+
 // A file of the published site changed for one test, put back after it.
 class ChangedFile {
   public:
@@ -230,11 +234,26 @@ class RecoveryRoundTrip : public testing::Test {
     Kalvorform window{settings, &prompt};
 };
 
-// How the site's recovery.php stands on the host.
-enum class Script { AsPublished, OneMoreLineEnd, Earlier };
+// How the site's recovery.php stands on the host: as published, with a line
+// end after its "?>", as a site published before the end mark has it, both,
+// saved by an editor that puts a byte-order mark before it, or followed by
+// the banner a free host appends to every answer.
+enum class Script {
+    AsPublished,
+    OneMoreLineEnd,
+    Earlier,
+    EarlierOneMoreLineEnd,
+    ByteOrderMark,
+    Banner
+};
 
-// recovery.php as a site published before the end mark has it.
-QByteArray earlierRecovery() {
+bool isEarlier(Script script) {
+    return script == Script::Earlier || script == Script::EarlierOneMoreLineEnd;
+}
+
+// recovery.php as a site published before the end mark has it; `row`, how
+// it echoes a field that is not a row's last.
+QByteArray earlierRecovery(const QByteArray& row = "echo $row[$i] . \"@@@\";") {
     QByteArray php =
         "<?php\r\n\r\nrequire_once ('require.php');\r\n"
         "if ($_GET['pwd'] != $password){\r\n   echo \"invalid password\";\r\n}\r\nelse {\r\n"
@@ -273,7 +292,9 @@ QByteArray earlierRecovery() {
     return php +
            "   }\r\n   $requete=mysql_db_query($base, $W_SQL, $dblink);\r\n"
            "   while($row=mysql_fetch_row($requete)) {\r\n"
-           "      for ($i = 0; $i <= $nb_fields; $i++) {\r\n         echo $row[$i] . \"@@@\";\r\n"
+           "      for ($i = 0; $i <= $nb_fields; $i++) {\r\n         " +
+           row +
+           "\r\n"
            "      }\r\n      echo $row[$i] . \"#end#\";\r\n   }\r\n}\r\n?>\r\n";
 }
 
@@ -282,15 +303,17 @@ class RecoveryOfEachScript : public RecoveryRoundTrip,
 
 TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
     ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
-    if (GetParam() == Script::OneMoreLineEnd) {
-        script.write(script.original() + "\r\n");
-    } else if (GetParam() == Script::Earlier) {
-        script.write(earlierRecovery());
-    }
+    const Script how = GetParam();
+    script.write((how == Script::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+                 (isEarlier(how) ? earlierRecovery() : script.original()) +
+                 (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd
+                      ? QByteArray("\r\n")
+                      : QByteArray()) +
+                 (how == Script::Banner ? kBanner : QByteArray()));
     // The old MySQL functions an earlier recovery.php calls came with the
     // host, or with the require.php published beside it.
     ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));
-    if (GetParam() == Script::Earlier) {
+    if (isEarlier(GetParam())) {
         QFile layer(QStringLiteral(":/sitegen/host_compat.php"));
         ASSERT_TRUE(layer.open(QIODevice::ReadOnly));
         require.write(require.original() + "<?php\n" + layer.readAll() + "?>");
@@ -300,13 +323,16 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     EXPECT_EQ(dialog->box_site()->text(), published().site->url());
     dialog->btn_process()->click();
     ASSERT_EQ(prompt.texts(),
-              QStringList{GetParam() != Script::Earlier
+              QStringList{!isEarlier(GetParam())
                               ? QStringLiteral("Récupération réussie")
                               : QStringLiteral("Récupération réussie\nLe fichier recovery.php du "
                                                "site est d'une version antérieure, sans marque de "
-                                               "fin.\nLes fichiers PHP du site peuvent être "
+                                               "fin : une table coupée entre deux lignes par une "
+                                               "erreur du site ne s'y distingue pas d'une table "
+                                               "entière.\nLes fichiers PHP du site peuvent être "
                                                "publiés à nouveau sans catalogue, par « Génération "
-                                               "des fichiers PHP ».")});
+                                               "des fichiers PHP ». Une récupération faite ensuite "
+                                               "est vérifiée jusqu'à sa fin.")});
 
     // Row counts as the site holds them (merged tables once per id).
     const struct {
@@ -453,6 +479,9 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     EXPECT_EQ(dialog->Label(7)->text(),
               QString::number(collaborators(catalogue).size()) + QStringLiteral(" Collaborateurs"));
 
+    if (GetParam() == Script::EarlierOneMoreLineEnd) {
+        return;
+    }
     if (GetParam() == Script::Earlier) {
         // Beside a require.php of today, which lacks the MySQL functions it
         // calls: refused, and the user led to publish the PHP files again.
@@ -466,8 +495,9 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
             QByteArray shown;  // what require.php adds
             QString cause;
         } hosts[] = {
-            {"", QStringLiteral("la réponse du site n'est pas une table (erreur du site ou réponse "
-                                "coupée).")},
+            {"", QStringLiteral("la réponse du site contient un message de PHP (« Fatal error: "
+                                "Uncaught Error: Call to undefined function mysql_connect() in ") +
+                     published().site->folder() + QStringLiteral("/recovery.php:8 »).")},
             // A host that hides errors answers 500.
             {"<?php ini_set('display_errors', '0'); ?>",
              QStringLiteral("Le site a répondu 500 Internal Server Error pour ") +
@@ -675,13 +705,64 @@ TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
     EXPECT_FALSE(QFile::exists(database + QStringLiteral(".recuperation")));
 }
 
+TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
+    ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
+    ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));
+    QFile layer(QStringLiteral(":/sitegen/host_compat.php"));
+    ASSERT_TRUE(layer.open(QIODevice::ReadOnly));
+    const QByteArray withOldFunctions = require.original() + "<?php\n" + layer.readAll() + "?>";
+    const QString series = QStringLiteral("Erreur lors de l'importation de la table series : ");
+    const struct {
+        const char* name;
+        QByteArray script;  // empty: as published
+        QByteArray require;
+        QString password;  // empty: the site's
+        QString message;   // its start
+    } rows[] = {
+        // Errors shown by the host, a warning amid an album's title.
+        {"a warning in a row",
+         earlierRecovery("echo ($i == 2 && $_GET['tablename'] == 'albums' ? $row[$i] . "
+                         "$kalvor_absente : $row[$i]) . \"@@@\";"),
+         withOldFunctions, QString(),
+         QStringLiteral("Erreur lors de l'importation de la table albums : la réponse du site "
+                        "contient un message de PHP (« Warning: Undefined variable "
+                        "$kalvor_absente in ")},
+        {"an earlier script with a line end, a wrong password", earlierRecovery() + "\r\n",
+         withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        // The password of require.php, which the site's MySQL refuses.
+        {"a wrong database password", QByteArray(),
+         require.original() + "<?php $password = 'pas-celui-de-mysql'; ?>",
+         QStringLiteral("pas-celui-de-mysql"),
+         series + QStringLiteral("la base MySQL du site a refusé la connexion (« Access denied "
+                                 "for user ")},
+    };
+    FrmRecovery* dialog = openRecovery();
+    ASSERT_NE(dialog, nullptr);
+    for (const auto& row : rows) {
+        script.write(row.script.isEmpty() ? script.original() : row.script);
+        require.write(row.require);
+        settings.box_password = row.password.isEmpty() ? mysqlPassword() : row.password;
+        prompt.clear();
+        dialog->btn_process()->click();
+        ASSERT_EQ(prompt.texts().size(), 1) << row.name;
+        EXPECT_TRUE(prompt.texts()[0].startsWith(row.message))
+            << row.name << ": " << prompt.texts()[0].toStdString();
+        EXPECT_FALSE(prompt.texts()[0].contains(QStringLiteral("PHP 7"))) << row.name;
+        EXPECT_EQ(count(QStringLiteral("series")), 0) << row.name;
+    }
+    dialog->close();
+}
+
+std::string scriptName(const testing::TestParamInfo<Script>& info) {
+    static const char* const names[] = {"AsPublished",           "OneMoreLineEnd", "Earlier",
+                                        "EarlierOneMoreLineEnd", "ByteOrderMark",  "Banner"};
+    return names[int(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Scripts, RecoveryOfEachScript,
                          testing::Values(Script::AsPublished, Script::OneMoreLineEnd,
-                                         Script::Earlier),
-                         [](const auto& info) {
-                             return std::string(info.param == Script::AsPublished ? "AsPublished"
-                                                : info.param == Script::Earlier   ? "Earlier"
-                                                                                : "OneMoreLineEnd");
-                         });
+                                         Script::Earlier, Script::EarlierOneMoreLineEnd,
+                                         Script::ByteOrderMark, Script::Banner),
+                         scriptName);
 
 }  // namespace

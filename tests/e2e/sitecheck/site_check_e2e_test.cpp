@@ -83,8 +83,23 @@ std::unique_ptr<Kalvorform> runCheck(Settings& settings, RecordingPrompt& prompt
     return window;
 }
 
-// How the site's listing scripts stand on the host.
-enum class Scripts { AsPublished, OneMoreLineEnd, Earlier };
+// How the site's listing scripts stand on the host: as published, with a
+// line end after their "?>", as a site published before the end mark has
+// them, both, saved with a byte-order mark before them, followed by a free
+// host's banner; or beside a require.php whose MySQL password is wrong.
+enum class Scripts {
+    AsPublished,
+    OneMoreLineEnd,
+    Earlier,
+    EarlierOneMoreLineEnd,
+    ByteOrderMark,
+    Banner,
+    WrongDatabasePassword
+};
+
+bool isEarlier(Scripts scripts) {
+    return scripts == Scripts::Earlier || scripts == Scripts::EarlierOneMoreLineEnd;
+}
 
 // check_files.php (`files`) or check_thumbs.php as a site published before
 // the end mark has them: no mark, no header of their own.
@@ -118,16 +133,29 @@ QByteArray earlierScript(bool files) {
 }
 
 void setScripts(const QString& folder, Scripts scripts) {
+    if (scripts == Scripts::WrongDatabasePassword) {
+        QFile require(folder + QStringLiteral("/require.php"));
+        ASSERT_TRUE(require.open(QIODevice::Append));
+        require.write("<?php $password = 'pas-celui-de-mysql'; ?>");
+        return;
+    }
     for (const bool files : {true, false}) {
         QFile script(folder + (files ? QStringLiteral("/check_files.php")
                                      : QStringLiteral("/check_thumbs.php")));
-        if (scripts == Scripts::OneMoreLineEnd) {
-            ASSERT_TRUE(script.open(QIODevice::Append));
-            script.write("\r\n");
-        } else if (scripts == Scripts::Earlier) {
-            ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            script.write(earlierScript(files));
-        }
+        ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+        const QByteArray published = script.readAll();
+        script.close();
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(
+            (scripts == Scripts::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+            (isEarlier(scripts) ? earlierScript(files) : published) +
+            (scripts == Scripts::OneMoreLineEnd || scripts == Scripts::EarlierOneMoreLineEnd
+                 ? QByteArray("\r\n")
+                 : QByteArray()) +
+            (scripts == Scripts::Banner
+                 ? QByteArray("<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/"
+                              "bandeau.js\"></script>")
+                 : QByteArray()));
     }
 }
 
@@ -175,7 +203,7 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
         test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam().first));
     const std::unique_ptr<Kalvorform> shown = runCheck(settings, prompt, site.url());
     Kalvorform& window = *shown;
-    if (GetParam().second == Scripts::Earlier) {
+    if (isEarlier(GetParam().second)) {
         // Named, with the folders they listed empty.
         ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
         const QString note = prompt.texts()[0];
@@ -466,7 +494,10 @@ TEST_F(SiteCheckNotRead, AFolderTheHostRefusesAndAMissingThumbnailScriptAreNamed
     }
 }
 
-TEST_F(SiteCheckNotRead, AnEmptiedCheckFilesPhpLeavesEveryImageFolderUncheckedAndNamed) {
+TEST_F(SiteCheckNotRead, AnEmptiedListingScriptLeavesItsFoldersUncheckedAndNamed) {
+    QFile published(site.folder() + QStringLiteral("/check_files.php"));
+    ASSERT_TRUE(published.open(QIODevice::ReadOnly));
+    const QByteArray files = published.readAll();
     replaceScript("check_files.php", QByteArray());
     check();
     ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
@@ -482,6 +513,18 @@ TEST_F(SiteCheckNotRead, AnEmptiedCheckFilesPhpLeavesEveryImageFolderUncheckedAn
         EXPECT_EQ(all.filter(QStringLiteral("=Non vérifié : liste de check_files.php non lue")),
                   all)
             << tree;
+    }
+
+    // An emptied check_thumbs.php: its silence is not taken for empty folders.
+    replaceScript("check_files.php", files);
+    replaceScript("check_thumbs.php", QByteArray());
+    check();
+    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+    for (const char* rep : {"couvertures", "versos", "photos", "planches", "dedicaces"}) {
+        EXPECT_TRUE(prompt.texts()[0].contains(
+            QStringLiteral("- miniatures « ") + QString::fromLatin1(rep) +
+            QStringLiteral(" » (check_thumbs.php) : réponse vide (fichier vide sur le site ?)")))
+            << rep << " " << prompt.texts()[0].toStdString();
     }
 }
 
@@ -536,14 +579,25 @@ TEST_F(SiteCheckNotRead, NothingIsPrintableWhileTheNextCheckRebuildsItsTables) {
 }
 
 std::string caseName(const ::testing::TestParamInfo<std::pair<const char*, Scripts>>& info) {
-    static const char* const scripts[] = {"", "OneMoreLineEnd", "EarlierScripts"};
+    static const char* const scripts[] = {"",
+                                          "OneMoreLineEnd",
+                                          "EarlierScripts",
+                                          "EarlierScriptsOneMoreLineEnd",
+                                          "ByteOrderMark",
+                                          "Banner",
+                                          "WrongDatabasePassword"};
     return std::string(info.param.first[11] == '6' ? "Newer" : "Older") +
            scripts[int(info.param.second)];
 }
 
-INSTANTIATE_TEST_SUITE_P(GenerationsAndScripts, SiteCheckEndToEnd,
-                         ::testing::Values(std::pair("catalogue-v6.mdb", Scripts::AsPublished),
-                                           std::pair("catalogue-v5.mdb", Scripts::AsPublished),
-                                           std::pair("catalogue-v6.mdb", Scripts::OneMoreLineEnd),
-                                           std::pair("catalogue-v5.mdb", Scripts::Earlier)),
-                         caseName);
+INSTANTIATE_TEST_SUITE_P(
+    GenerationsAndScripts, SiteCheckEndToEnd,
+    ::testing::Values(std::pair("catalogue-v6.mdb", Scripts::AsPublished),
+                      std::pair("catalogue-v5.mdb", Scripts::AsPublished),
+                      std::pair("catalogue-v6.mdb", Scripts::OneMoreLineEnd),
+                      std::pair("catalogue-v5.mdb", Scripts::Earlier),
+                      std::pair("catalogue-v5.mdb", Scripts::EarlierOneMoreLineEnd),
+                      std::pair("catalogue-v6.mdb", Scripts::ByteOrderMark),
+                      std::pair("catalogue-v6.mdb", Scripts::Banner),
+                      std::pair("catalogue-v6.mdb", Scripts::WrongDatabasePassword)),
+    caseName);

@@ -124,6 +124,25 @@ TEST(Inet, NoServerAndNoAnswerAreFailuresNotTexts) {
     TinyServer silent{QByteArray()};
     EXPECT_EQ(failureNumber(inet, silent.url(QStringLiteral("/"))), err::HttpError);
     EXPECT_EQ(failureNumber(inet, QStringLiteral("ftp://example/")), err::HttpError);
+
+    // Said as what they are, not as a cut connection or a number.
+    TinyServer loop("HTTP/1.0 302 Found\r\nLocation: /recovery.php\r\n\r\n");
+    const QString again = loop.url(QStringLiteral("/recovery.php"));
+    EXPECT_EQ(outcome(inet, again),
+              QStringLiteral("Le site %1 renvoie sans fin vers une autre adresse (boucle de "
+                             "redirections).")
+                  .arg(again));
+    try {
+        inet.PostForm(again, "pwd=x");
+        ADD_FAILURE() << "a posted form followed without end";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.Description().endsWith(QStringLiteral("(boucle de redirections).")));
+    }
+    // The system's reason, whatever the failure: here the broadcast address.
+    const QString read = outcome(inet, QStringLiteral("http://255.255.255.255/"));
+    EXPECT_TRUE(read.startsWith(QStringLiteral("Impossible de joindre http://255.255.255.255/ (")))
+        << read.toStdString();
+    EXPECT_FALSE(read.contains(QStringLiteral(" n° "))) << read.toStdString();
 }
 
 TEST(Inet, ASiteThatSendsAByteNowAndThenIsGivenUpAtTheDeadline) {
@@ -150,7 +169,13 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
         QString read;  // null: cut
     } cases[] = {
         {"cut after a whole line", "X-Kalvor-Fin: #fin#\r\n", "a\n", QString()},
-        {"the mark before the end", "X-Kalvor-Fin: #fin#\r\n", "#fin#\na\n", QString()},
+        {"the mark amid a line", "X-Kalvor-Fin: #fin#\r\n", "a#fin#\n", QString()},
+        {"a host's banner after the mark", "X-Kalvor-Fin: #fin#\r\n",
+         "a\n#fin#\n<script src=\"pub.js\"></script>", "a\n"},
+        {"a byte-order mark before the script", "X-Kalvor-Fin: #fin#\r\n",
+         "\xEF\xBB\xBF"
+         "a\n#fin#\n",
+         "a\n"},
         {"the header lost on the way", "", "a\n#fin#\n", "a\n"},
         {"a line end after the script's end", "X-Kalvor-Fin: #fin#\r\n", "a\n#fin#\n\r\n \n",
          "a\n"},

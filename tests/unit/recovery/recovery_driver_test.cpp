@@ -168,10 +168,14 @@ TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAr
     run();
     EXPECT_EQ(ui.texts(),
               QStringList{QStringLiteral("Récupération réussie\nLe fichier recovery.php du site "
-                                         "est d'une version antérieure, sans marque de fin : ces "
-                                         "tables sont revenues vides, ce qu'une erreur du site "
-                                         "peut aussi donner : parabd, revues.") +
-                          republish});
+                                         "est d'une version antérieure, sans marque de fin : une "
+                                         "table coupée entre deux lignes par une erreur du site "
+                                         "ne s'y distingue pas d'une table entière.\nCes tables "
+                                         "sont revenues vides, ce qu'une erreur du site peut "
+                                         "aussi donner : parabd, revues.") +
+                          republish +
+                          QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à "
+                                         "sa fin.")});
     EXPECT_EQ(count(QStringLiteral("albums")), 1);
 
     for (const char* table : {"series", "auteurs", "collaborateurs", "albums", "acheter"}) {
@@ -313,6 +317,26 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
         EXPECT_FALSE(ui.running);
         QDir(copy).removeRecursively();
     }
+
+    // The disk fills while the copy takes the site's rows: the base is
+    // named, and no statement.
+    site.setReply(QStringLiteral("series"),
+                  FakeSite::row({"1", "Titre", "", QString(300000, u'x'), "", "", "0"}));
+    ui.clear();
+    ui.queueAnswers({true});
+    {
+        test::FileSizeLimit limit(QFileInfo(ui.chosen).size() + 65536);
+        run();
+    }
+    const QString full = ui.texts().last();
+    EXPECT_TRUE(
+        full.startsWith(QStringLiteral("Erreur lors de l'importation de la table series : ")))
+        << full.toStdString();
+    EXPECT_TRUE(full.contains(QStringLiteral("la base « ") + ui.chosen + QStringLiteral(" » (")))
+        << full.toStdString();
+    EXPECT_FALSE(full.contains(QStringLiteral("COMMIT"))) << full.toStdString();
+    EXPECT_TRUE(full.endsWith(kKept)) << full.toStdString();
+    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
 }
 
 TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
@@ -397,6 +421,18 @@ TEST_F(Recovery, ASiteThatStopsAnsweringNamesTheTableAndLeavesTheBaseAsItWas) {
     EXPECT_EQ(count(QStringLiteral("collaborateurs")), 0);
     EXPECT_EQ(count(QStringLiteral("albums")), 0);
     EXPECT_FALSE(QFile::exists(ui.chosen + QStringLiteral(".recuperation")));
+
+    // An earlier recovery.php that sent the first tables has the MySQL
+    // functions it calls: no hint that it lacks them.
+    FakeSite older;
+    older.setAddressOnly(true);
+    older.setWithoutMark(true);
+    older.stopAt(QStringLiteral("albums"));
+    ui.clear();
+    run(older.url());
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_FALSE(ui.texts().at(0).contains(QStringLiteral("PHP 7")))
+        << ui.texts().at(0).toStdString();
 }
 
 TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTheLastRecovery) {

@@ -280,12 +280,12 @@ TEST_F(TableImport, AValueTheColumnRefusesNamesTheTableTheRowAndTheCause) {
     EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("DL")));
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{10});
 
-    // Text after the last row end is not left aside.
+    // Text after the last row end is not left aside, even before a mark.
     state = RecoveryState{state.GV_Recovery_DB, true, QString()};
     site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5", "2"}}) + "4@@@5");
     import(QStringLiteral("collaborateurs"));
     EXPECT_FALSE(state.Continue_Recovery);
-    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("ligne 2 n'a pas de fin")))
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("sa marque de fin manque")))
         << state.Continue_Error.toStdString();
 }
 
@@ -404,6 +404,17 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     EXPECT_EQ(imported(half + "26@@@5"), std::pair(qsizetype(0), false));
     EXPECT_EQ(imported("<b>Warning</b>: mysql_connect()<br />\n" + fifty),
               std::pair(qsizetype(0), false));
+    EXPECT_EQ(imported(fifty + "\r\n"), std::pair(qsizetype(50), true));
+    // PHP's message amid a row, errors shown by the host: named, not stored.
+    EXPECT_EQ(imported(half + "26@@@<br />\n<b>Warning</b>:  Undefined variable $x in "
+                              "<b>/site/recovery.php</b> on line <b>9</b><br />\n5@@@2#end#"),
+              std::pair(qsizetype(0), false));
+    EXPECT_TRUE(state.Continue_Error.endsWith(QStringLiteral(
+        "un message de PHP (« Warning: Undefined variable $x in /site/recovery.php on line 9 »).")))
+        << state.Continue_Error.toStdString();
+    // Its refusal with a line end after the script.
+    EXPECT_EQ(imported("invalid password\r\n"), std::pair(qsizetype(0), false));
+    EXPECT_EQ(state.Continue_Error, QStringLiteral("Mot de passe invalide !"));
     // Its empty password passes even unsent, after PHP's warning.
     site.setPassword("");
     EXPECT_EQ(imported(fifty, QString()), std::pair(qsizetype(50), true))

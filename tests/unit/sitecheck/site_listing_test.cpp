@@ -202,12 +202,19 @@ TEST_F(GetFichiersSite, NotFoundIsTheStatusOrAHostsPageNotTheWordsOfAListing) {
 }
 
 TEST_F(GetFichiersSite, TheInvalidFolderReplyIsNotCountedUnlessItIsMore) {
-    site.files(QStringLiteral("planches"), "Le r\xE9pertoire n'est pas valide !");
+    site.page(QStringLiteral("/check_files.php?current_rep=planches"),
+              "Le r\xE9pertoire n'est pas valide !");
     EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::NotListed);
     EXPECT_EQ(state.GV_Nb_Rep, 0);
     EXPECT_TRUE(state.GV_Site_OK);
 
-    site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide !\n");
+    // A line end around the words is no part of them.
+    site.page(QStringLiteral("/check_files.php?current_rep=versos"),
+              "\r\nLe r\xE9pertoire n'est pas valide !\r\n");
+    EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::NotListed);
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+
+    site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide ! (revues)\n");
     EXPECT_EQ(fetch(QStringLiteral("revues")), ListingOutcome::Read);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
     EXPECT_EQ(state.malformedLines, 1);
@@ -255,7 +262,8 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         bool alive;  // check_files.php answers its settings
         ListingOutcome outcome;
         qsizetype rows;
-        bool empty;  // named as listed empty
+        bool empty;                    // named as listed empty
+        const char* reason = nullptr;  // why it is not read
     } cases[] = {
         {"lines", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n\r\n", false,
          ListingOutcome::Read, 2, false},
@@ -267,6 +275,12 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         {"empty, the script alive", "", true, ListingOutcome::Read, 0, true},
         {"a line end, the script alive", "\r\n", true, ListingOutcome::Read, 0, true},
         {"empty, the script emptied", "", false, ListingOutcome::Failed, 0, false},
+        {"PHP's warning, errors shown",
+         "<br />\n<b>Warning</b>:  opendir(v): Permission denied in <b>/s/check_files.php</b> on "
+         "line <b>3</b><br />\n",
+         true, ListingOutcome::Failed, 0, false,
+         "message de PHP (« Warning: opendir(v): Permission denied in /s/check_files.php on line "
+         "3 »)"},
     };
     for (const auto& c : cases) {
         Drop_Tables_Temp(base, prompt);
@@ -285,5 +299,8 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         EXPECT_EQ(state.GV_Nb_Rep, c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
         EXPECT_EQ(state.emptyFromOlder.size(), c.empty ? 1 : 0) << c.name;
         EXPECT_EQ(state.olderScripts.size(), c.outcome == ListingOutcome::Read ? 1 : 0) << c.name;
+        if (c.reason != nullptr) {
+            EXPECT_EQ(state.unread.value(0).reason, QString::fromUtf8(c.reason));
+        }
     }
 }

@@ -1,0 +1,159 @@
+#include "platform/site_replies.h"
+
+#include <QRegularExpression>
+
+namespace kalvor::replies {
+namespace {
+
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+const QString kDatabaseRefused = QStringLiteral("erreur de connexion à la base : ");
+const QString kReadError = QStringLiteral("erreur de lecture de la table ");
+
+// The kinds of message PHP prints, as it names them.
+const QString kPhpKinds = QStringLiteral(
+    "(Warning|Notice|Deprecated|Fatal error|Parse error|Strict Standards|Recoverable fatal "
+    "error|Catchable fatal error)");
+
+bool blank(QChar c) {
+    return c.isSpace();
+}
+
+}  // namespace
+
+QByteArray WithoutByteOrderMark(QByteArray body) {
+    while (body.startsWith(kByteOrderMark)) {
+        body.remove(0, kByteOrderMark.size());
+    }
+    return body;
+}
+
+qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark) {
+    for (qsizetype at = body.lastIndexOf(mark); at >= 0;
+         at = at > 0 ? body.lastIndexOf(mark, at - 1) : -1) {
+        const QByteArrayView before = QByteArrayView(body).first(at);
+        if (before.trimmed().isEmpty() || before.endsWith('\n') ||
+            before.endsWith(QByteArrayView("#end#"))) {
+            return at;
+        }
+    }
+    return -1;
+}
+
+bool IsPasswordRefusal(const QString& reply) {
+    return QStringView(reply).trimmed() == kPasswordRefused;
+}
+
+bool EndsWithPasswordRefusal(const QString& reply) {
+    return QStringView(reply).trimmed().endsWith(kPasswordRefused);
+}
+
+bool IsInvalidFolder(const QString& reply) {
+    return QStringView(reply).trimmed() == kInvalidFolder;
+}
+
+bool EndsWithInvalidFolder(const QString& reply) {
+    return QStringView(reply).trimmed().endsWith(kInvalidFolder);
+}
+
+std::optional<QString> DatabaseRefusal(const QString& reply) {
+    const QStringView text = QStringView(reply).trimmed();
+    if (!text.startsWith(kDatabaseRefused)) {
+        return std::nullopt;
+    }
+    return text.mid(kDatabaseRefused.size()).trimmed().toString();
+}
+
+std::optional<QString> TableReadError(const QString& reply) {
+    const QStringView text = QStringView(reply).trimmed();
+    if (!text.startsWith(kReadError)) {
+        return std::nullopt;
+    }
+    return text.left(80).toString();
+}
+
+std::optional<QString> PhpMessage(const QString& reply) {
+    // Shown as HTML, PHP's default, or as text where html_errors is off; the
+    // data scripts store "<" as "&lt;", so no text of the site reads as the
+    // first, and the second needs a line of its own ending as PHP's do, "in
+    // <file> on line <n>". Tried only where a tag or a line begins: a reply
+    // may hold a whole table.
+    static const QRegularExpression html(QStringLiteral("<b>") + kPhpKinds +
+                                         QStringLiteral("</b>:\\s*(.*?)(?:<br />|\\n|$)"));
+    static const QRegularExpression text(
+        QStringLiteral("(?:PHP )?") + kPhpKinds +
+        QStringLiteral(":\\s+([^\\n]* in [^\\n]+(?: on line \\d+|\\.php:\\d+))"));
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    // A message is read on one line of its own, of a few hundred characters.
+    const auto at = [&](const QRegularExpression& form, qsizetype from) {
+        return form.match(QStringView(reply).mid(from, 2000), 0, QRegularExpression::NormalMatch,
+                          QRegularExpression::AnchorAtOffsetMatchOption);
+    };
+    QRegularExpressionMatch found;
+    for (qsizetype open = reply.indexOf(u'<'); open >= 0 && !found.hasMatch();
+         open = reply.indexOf(u'<', open + 1)) {
+        if (QStringView(reply).mid(open, 3) == QLatin1String("<b>")) {
+            found = at(html, open);
+        }
+    }
+    static const QString initials = QStringLiteral("PWNDFSRC");
+    for (qsizetype line = 0; line >= 0 && !found.hasMatch();) {
+        if (line < reply.size() && initials.contains(reply[line])) {
+            found = at(text, line);
+        }
+        line = reply.indexOf(u'\n', line);
+        line = line < 0 ? line : line + 1;
+    }
+    if (!found.hasMatch()) {
+        return std::nullopt;
+    }
+    QString message = found.captured(2);
+    message.remove(tag);
+    return found.captured(1) + QStringLiteral(": ") + message.simplified();
+}
+
+bool IsEarlierTable(const QString& reply) {
+    qsizetype end = reply.size();
+    while (end > 0 && blank(reply[end - 1])) {
+        --end;
+    }
+    qsizetype at = 0;
+    while (at < end && blank(reply[at])) {
+        ++at;
+    }
+    if (at == end) {
+        return false;
+    }
+    while (at < end) {
+        qsizetype digit = at;
+        if (reply[digit] == u'-') {
+            ++digit;
+        }
+        const qsizetype first = digit;
+        while (digit < end && reply[digit] >= u'0' && reply[digit] <= u'9') {
+            ++digit;
+        }
+        const QStringView rest = QStringView(reply).mid(digit);
+        if (digit == first || !(rest.startsWith(kFieldSeparator) || rest.startsWith(kRowEnd))) {
+            return false;
+        }
+        const qsizetype rowEnd = reply.indexOf(kRowEnd, digit);
+        if (rowEnd < 0 || rowEnd >= end) {
+            return false;
+        }
+        at = rowEnd + kRowEnd.size();
+    }
+    return true;
+}
+
+qsizetype EarlierListingEnd(const QString& reply) {
+    qsizetype end = reply.size();
+    while (end > 0 && blank(reply[end - 1])) {
+        --end;
+    }
+    if (end == 0) {
+        return 0;
+    }
+    return end < reply.size() && reply[end] == u'\n' ? end + 1 : -1;
+}
+
+}  // namespace kalvor::replies

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// What the replies of the site's own scripts hold, in this version's form and
+// in the form of sites published before it; the one place that reads the
+// site's words.
+//
+// - A listing (check_files.php, check_thumbs.php): one "name@@@dd/mm/yyyy
+//   hh:mm:ss" line per file, each ended by "\n"; this version's ends with the
+//   line "#fin#", earlier ones end with their last line.
+// - A table (recovery.php): rows ended by "#end#", fields between them
+//   separated by "@@@", each row opening with its id; this version's ends with
+//   "#fin#", earlier ones with their last row.
+// - The site's refusals, whole replies: "invalid password", "Le répertoire
+//   n'est pas valide !", "erreur de connexion à la base : " and the reason
+//   MySQL gave, "erreur de lecture de la table " and the table.
+//
+// Every form is read alike on every host: white space around the site's own
+// words (a line end after a script's "?>"), a byte-order mark before its
+// "<?php" (an editor on Windows), and after an end mark whatever the host
+// appends to every answer, are no part of a reply. PHP's own messages never
+// are data.
+namespace kalvor::replies {
+
+inline const QString kRowEnd = QStringLiteral("#end#");
+inline const QString kFieldSeparator = QStringLiteral("@@@");
+inline const QByteArray kListingEnd = QByteArrayLiteral("#fin#\n");
+inline const QByteArray kTableEnd = QByteArrayLiteral("#fin#");
+inline const QString kPasswordRefused = QStringLiteral("invalid password");
+inline const QString kInvalidFolder = QStringLiteral("Le répertoire n'est pas valide !");
+
+// The body without the byte-order marks before it.
+QByteArray WithoutByteOrderMark(QByteArray body);
+
+// Where the end mark of a whole reply begins, or -1: the last mark that opens
+// the reply or follows the end of its last line or row. Whatever follows it
+// is no part of the reply.
+qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark);
+
+// The reply is the site's refusal of the password, white space around it.
+bool IsPasswordRefusal(const QString& reply);
+// The reply ends with that refusal: an earlier recovery.php's, after the
+// messages PHP printed about a password it looked for in the address.
+bool EndsWithPasswordRefusal(const QString& reply);
+// The reply is the listing scripts' answer for a folder they cannot open.
+bool IsInvalidFolder(const QString& reply);
+bool EndsWithInvalidFolder(const QString& reply);
+
+// What MySQL said when the site's database refused the connection.
+std::optional<QString> DatabaseRefusal(const QString& reply);
+// The site's own line for a table it could not read.
+std::optional<QString> TableReadError(const QString& reply);
+
+// The first message PHP printed into a reply, on one line without its
+// markup; nothing when the reply holds none.
+std::optional<QString> PhpMessage(const QString& reply);
+
+// A table as an earlier recovery.php sends it: at least one row, each
+// opening with its id, nothing but white space after the last.
+bool IsEarlierTable(const QString& reply);
+
+// Where an earlier listing's text ends (its last line's "\n" included, only
+// white space after it), or -1 when its last line is not ended.
+qsizetype EarlierListingEnd(const QString& reply);
+
+}  // namespace kalvor::replies

@@ -1,0 +1,34 @@
+#include "platform/site_replies.h"
+
+#include <gtest/gtest.h>
+
+namespace kalvor::replies {
+namespace {
+
+TEST(SiteReplies, PhpMessagesAreFoundInEitherFormAndNamedOnOneLine) {
+    const struct {
+        const char* reply;
+        const char* message;  // null: none
+    } rows[] = {
+        {"1@@@<br />\n<b>Notice</b>:  Undefined index: pwd in <b>/s/recovery.php</b> on line "
+         "<b>4</b><br />\nTitre@@@2#end#",
+         "Notice: Undefined index: pwd in /s/recovery.php on line 4"},
+        // html_errors off
+        {"1@@@a#end#\nWarning: mysql_connect(): Access denied in /s/recovery.php on line 7\n",
+         "Warning: mysql_connect(): Access denied in /s/recovery.php on line 7"},
+        {"PHP Fatal error:  Uncaught Error: Call to undefined function mysql_connect() in "
+         "/s/recovery.php:8\nStack trace:",
+         "Fatal error: Uncaught Error: Call to undefined function mysql_connect() in "
+         "/s/recovery.php:8"},
+        // A comment's own words, escaped or not on a line of PHP's form.
+        {"1@@@Warning: fragile\n&lt;b&gt;Notice&lt;/b&gt;: rien#end#", nullptr},
+    };
+    for (const auto& row : rows) {
+        const std::optional<QString> found = PhpMessage(QString::fromLatin1(row.reply));
+        EXPECT_EQ(found.value_or(QString()), QString::fromLatin1(row.message)) << row.reply;
+        EXPECT_EQ(found.has_value(), row.message != nullptr) << row.reply;
+    }
+}
+
+}  // namespace
+}  // namespace kalvor::replies
