@@ -52,8 +52,8 @@ function Dossier_Miniatures($dossier)
 // When a file was last put where it is, as the site core tells it.
 function Date_Depot($chemin)
 {
-  $etat = @stat($chemin);
-  return $etat === false ? false : max($etat['mtime'], $etat['ctime']);
+  $change = @filectime($chemin);
+  return $change === false ? false : max($change, filemtime($chemin));
 }
 
 // The names travel whole, "@" and apostrophes as any other letter.

@@ -158,19 +158,13 @@ function LienImage($dossier, $nom)
 }
 
 // When a file was last put where it is: its change time counts, as an
-// upload may keep a picture's own date.
+// upload may keep a picture's own date. One look at the disk: PHP keeps
+// what it read of the last file.
 function DateDepot($chemin)
 {
-  $etat = @stat(CheminAbsolu($chemin));
-  return $etat === false ? false : max($etat['mtime'], $etat['ctime']);
-}
-
-// A thumbnail older than its picture is made again: a picture uploaded
-// over another shows as itself without anyone deleting its thumbnail.
-function MiniatureAJour($miniature, $image)
-{
-  $fait = DateDepot($miniature);
-  return $fait !== false && $fait >= (int) DateDepot($image);
+  $chemin = CheminAbsolu($chemin);
+  $change = @filectime($chemin);
+  return $change === false ? false : max($change, filemtime($chemin));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
@@ -179,10 +173,13 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
   $image = NomImage($fpath, $fimage);
   $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
-  if (FichierPresent($fait) && MiniatureAJour($fait, "$fpath/$image")) {
+  // A thumbnail older than its picture is made again: a picture uploaded
+  // over another shows as itself without anyone deleting its thumbnail.
+  $date = FichierPresent($fait) ? DateDepot($fait) : false;
+  if ($date !== false && $date >= (int) DateDepot("$fpath/$image")) {
     // A kept page is sent again only while the thumbnails it links are good.
     if (isset($GLOBALS['kalvor_cache'])) {
-      $GLOBALS['kalvor_cache']['miniatures']["$fait\t$fpath/$image"] = true;
+      $GLOBALS['kalvor_cache']['miniatures']["$fait\t$fpath/$image\t$date"] = true;
     }
     return LienImage($fpath_thumb, $fprefix . $fimage);
   }
@@ -433,16 +430,18 @@ function CacheDebut()
   register_shutdown_function('CacheFin');
 }
 
-// Whether every thumbnail of a list, a line each with its picture after a
-// tab, paths of the site, is there and not older than its picture.
+// Whether every thumbnail of a list is there and its picture not put there
+// since: a line each, the thumbnail's and the picture's paths in the site
+// and the thumbnail's date, apart by tabs.
 function CacheMiniaturesLa($liste)
 {
   if (!is_string($liste)) {
     return false;
   }
   foreach (explode("\n", $liste) as $ligne) {
-    $chemins = explode("\t", $ligne);
-    if ($ligne !== '' && (count($chemins) != 2 || !MiniatureAJour($chemins[0], $chemins[1]))) {
+    $m = explode("\t", $ligne);
+    if ($ligne !== '' && (count($m) != 3 || !file_exists(CheminAbsolu($m[0]))
+      || (int) DateDepot($m[1]) > (int) $m[2])) {
       return false;
     }
   }
