@@ -2,7 +2,8 @@
 
 // Only a JPEG of one of the site's image folders is resized, and only into the
 // thumbnail folder of the same kind under the name the site core gives it:
-// anything else is answered 404 and nothing is written.
+// anything else is answered 404 and nothing is written. A JPEG is known by
+// its content, as the pages know it, whatever its name ends with.
 function Refuse_Miniature()
 {
   http_response_code(404);
@@ -29,7 +30,7 @@ function Taille_Miniature($nom)
 // The name below the image folder: plain segments, none empty, "." or "..".
 function Nom_Image_Valide($nom)
 {
-  if ($nom === '' || strpbrk($nom, "\\\0") !== false || !preg_match('/\.jpe?g$/i', $nom)) {
+  if ($nom === '' || strpbrk($nom, "\\\0") !== false) {
     return false;
   }
   foreach (explode('/', $nom) as $segment) {
@@ -40,23 +41,24 @@ function Nom_Image_Valide($nom)
   return true;
 }
 
-// The folder is made with its missing parents, which the site's owner may
-// empty where PHP runs as another user: mkdir's mode passes through the umask.
+// The folder is made with its missing parents, with the rights the host gives.
 function Dossier_Miniatures($dossier)
 {
-  if (is_dir($dossier)) {
-    return true;
-  }
   $parent = dirname($dossier);
-  if ($parent === $dossier || !Dossier_Miniatures($parent) || !@mkdir($dossier)) {
-    return is_dir($dossier);
-  }
-  @chmod($dossier, 0777);
-  return true;
+  return is_dir($dossier) || (($parent === $dossier || Dossier_Miniatures($parent)) && @mkdir($dossier))
+    || is_dir($dossier);
 }
 
-$image = str_replace('@', "'", Parametre_Miniature('image'));
-$miniature = str_replace('@', "'", Parametre_Miniature('miniature'));
+// When a file was last put where it is, as the site core tells it.
+function Date_Depot($chemin)
+{
+  $change = @filectime($chemin);
+  return $change === false ? false : max($change, filemtime($chemin));
+}
+
+// The names travel whole, "@" and apostrophes as any other letter.
+$image = Parametre_Miniature('image');
+$miniature = Parametre_Miniature('miniature');
 $width = Taille_Miniature('width');
 $height = Taille_Miniature('height');
 
@@ -80,20 +82,25 @@ if (!$autorise || !is_file($image)
   Refuse_Miniature();
 }
 // A thumbnail already made (by an earlier visit, or by a page still linking
-// here from the cache) is sent as it stands.
-if (is_file($miniature)) {
+// here from the cache) is sent as it stands, unless its picture is newer.
+$fait = Date_Depot($miniature);
+if ($fait !== false && $fait >= Date_Depot($image) && is_file($miniature)) {
   header('Content-type: image/jpeg');
   header('Content-Length: ' . filesize($miniature));
   readfile($miniature);
   exit;
 }
 $taille = @getimagesize($image);
-if ($taille === false || $taille[2] != 2 || !function_exists('imagecreatefromjpeg')) {
+if ($taille === false || $taille[2] != 2) {
   Refuse_Miniature();
 }
-$source = @imagecreatefromjpeg($image);
+// A JPEG the server cannot read is sent whole rather than shown broken.
+$source = function_exists('imagecreatefromjpeg') ? @imagecreatefromjpeg($image) : false;
 if ($source === false) {
-  Refuse_Miniature();
+  header('Content-type: image/jpeg');
+  header('Content-Length: ' . filesize($image));
+  readfile($image);
+  exit;
 }
 if (function_exists('imagecreatetruecolor')) {
   $vignette = imagecreatetruecolor($width, $height);
@@ -105,11 +112,14 @@ imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($sou
 // written aside and renamed, so that no one is sent half a thumbnail.
 $dossier_miniature = dirname($miniature);
 if (!Dossier_Miniatures($dossier_miniature)) {
-  // Said once, not at each thumbnail made again for want of it.
-  $signale = @sys_get_temp_dir() . '/kalvor-' . md5(__FILE__ . "\n" . $dossier_miniature);
+  // Said once, not at each thumbnail made again for want of it; the mark
+  // is the site's own, where no other user of the host can make it first.
+  // The log is read as UTF-8: its accents are written as such.
+  $signale = dirname(__FILE__) . '/.miniatures-' . md5($dossier_miniature) . '.signale';
   if (!@file_exists($signale)) {
     error_log('Kalvor (' . dirname(__FILE__) . ") : le dossier de miniatures \"$dossier_miniature\" "
-      . "ne peut pas être créé (droits d'écriture ?) ; ses miniatures sont refaites à chaque visite.");
+      . "ne peut pas \xC3\xAAtre cr\xC3\xA9\xC3\xA9 (droits d'\xC3\xA9criture ?) ; "
+      . "ses miniatures sont refaites \xC3\xA0 chaque visite.");
     @touch($signale);
   }
 }

@@ -79,14 +79,21 @@ function TailleImage($chemin)
 
 // An image's name as the host spells it: as stored (Windows-1252), else in
 // UTF-8, as hosts keep names uploaded from Linux or by most FTP clients; the
-// stored name when neither is there. The conversion is done here, since
-// hosts may lack mbstring and utf8_encode knows only Latin-1: the list holds
-// the code points of Windows-1252's bytes 80 to 9F.
+// stored name when neither is there.
 function NomImage($dossier, $nom)
 {
   if (!preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom) || FichierPresent("$dossier/$nom")) {
     return $nom;
   }
+  $utf8 = NomUtf8($nom);
+  return FichierPresent("$dossier/$utf8") ? $utf8 : $nom;
+}
+
+// A stored name in UTF-8. The conversion is done here, since hosts may lack
+// mbstring and utf8_encode knows only Latin-1: the list holds the code
+// points of Windows-1252's bytes 80 to 9F.
+function NomUtf8($nom)
+{
   $c1 = explode(' ', '20AC 81 201A 192 201E 2026 2020 2021 2C6 2030 160 2039 152 8D 17D 8F '
     . '90 2018 2019 201C 201D 2022 2013 2014 2DC 2122 161 203A 153 9D 17E 178');
   $utf8 = '';
@@ -99,8 +106,7 @@ function NomImage($dossier, $nom)
     $utf8 .= kalvor_utf8($c < 0xA0 ? hexdec($c1[$c - 0x80]) : $c);
   }
   // A letter beyond Windows-1252 stands in the data as its reference.
-  $utf8 = preg_replace_callback('/&#([0-9]+);/', 'kalvor_reference_utf8', $utf8);
-  return FichierPresent("$dossier/$utf8") ? $utf8 : $nom;
+  return preg_replace_callback('/&#([0-9]+);/', 'kalvor_reference_utf8', $utf8);
 }
 
 // The UTF-8 bytes of the letter of a reference "&#269;".
@@ -131,35 +137,53 @@ function TexteReglage($valeur)
   return htmlspecialchars((string) $valeur, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
-// The address of an image: a UTF-8 spelling URL-encoded, the stored one as
-// the pages have always written it.
+// The address of an image, its name percent-encoded so that blanks, "#",
+// "?", "%" and accents reach the file; "\" parts a path as browsers take it.
+// A name that is on no disk here is asked for in UTF-8, as a browser asks
+// for a name it is given raw.
 function AdresseImage($dossier, $nom)
 {
   $hote = NomImage($dossier, $nom);
-  return $dossier . '/' . ($hote === $nom ? $nom : rawurlencode($hote));
+  if ($hote === $nom && preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom)
+    && !FichierPresent("$dossier/$nom")) {
+    $hote = NomUtf8($nom);
+  }
+  return $dossier . '/' . str_replace(array('%2F', '%5C'), '/', rawurlencode($hote));
 }
 
-// The same in an attribute of a page: a name may hold "&" ("Tom&copy.jpg"),
-// which the browser would read as the start of an entity.
+// The same in an attribute of a page: the folder is the owner's setting.
 function LienImage($dossier, $nom)
 {
   return htmlspecialchars(AdresseImage($dossier, $nom), ENT_QUOTES, 'ISO-8859-1');
+}
+
+// When a file was last put where it is: its change time counts, as an
+// upload may keep a picture's own date. One look at the disk: PHP keeps
+// what it read of the last file.
+function DateDepot($chemin)
+{
+  $chemin = CheminAbsolu($chemin);
+  $change = @filectime($chemin);
+  return $change === false ? false : max($change, filemtime($chemin));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
 // not here: a page that made it would change the state it is cached under.
 function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
+  $image = NomImage($fpath, $fimage);
   $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
-  if (FichierPresent($fait)) {
-    // A kept page is sent again only while the thumbnails it links are there.
+  // A thumbnail older than its picture is made again: a picture uploaded
+  // over another shows as itself without anyone deleting its thumbnail.
+  $date = DateDepot($fait);
+  if ($date !== false && $date >= (int) DateDepot("$fpath/$image")) {
+    // A kept page is sent again only while the thumbnails it links are good.
     if (isset($GLOBALS['kalvor_cache'])) {
-      $GLOBALS['kalvor_cache']['miniatures'][$fait] = true;
+      $GLOBALS['kalvor_cache']['miniatures']["$fait\t$fpath/$image\t$date"] = true;
     }
     return LienImage($fpath_thumb, $fprefix . $fimage);
   }
   // A thumbnail still to make takes the spelling of its image.
-  $image = NomImage($fpath, $fimage);
   $miniature = "$fpath_thumb/$fprefix$image";
   $taille = TailleImage("$fpath/$image");
   if (is_array($taille) && $taille[2] == 2) {
@@ -167,10 +191,8 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
     if (isset($GLOBALS['kalvor_cache'])) {
       $GLOBALS['kalvor_cache']['echec'] = true;
     }
-    return '_retaille.php?image=' . urlencode(str_replace("'", '@', $fpath)) . '/'
-      . urlencode(str_replace("'", '@', $image))
-      . '&amp;miniature=' . urlencode(str_replace("'", '@', $miniature))
-      . '&amp;width=' . $fw . '&amp;height=' . $fh;
+    return '_retaille.php?image=' . urlencode($fpath) . '/' . urlencode($image)
+      . '&amp;miniature=' . urlencode($miniature) . '&amp;width=' . $fw . '&amp;height=' . $fh;
   }
   return LienImage($fpath, $fimage);
 }
@@ -271,6 +293,14 @@ function CacheEtat($marque, $fichiers)
   return array('cle' => $cle, 'recent' => $recent);
 }
 
+// A folder made with its missing parents, with the rights the host gives.
+function CacheDossier($dossier)
+{
+  $parent = dirname($dossier);
+  return is_dir($dossier) || (($parent === $dossier || CacheDossier($parent)) && @mkdir($dossier))
+    || is_dir($dossier);
+}
+
 // The oldest pages go once the folder reaches the bound, a tenth of it at once.
 function CachePlace($generation, $limite)
 {
@@ -366,7 +396,7 @@ function CacheDebut()
   if (!is_dir($generation)) {
     // Refused to the web where the host reads .htaccess, and never listed.
     // Kept pages are sent as they stand: the folder stays the server's own.
-    if (!@mkdir($generation, 0777, true)
+    if (!CacheDossier($generation)
       || (!file_exists("$dossier/.htaccess") && !@file_put_contents("$dossier/.htaccess",
         "<IfModule mod_authz_core.c>\nRequire all denied\n</IfModule>\n"
         . "<IfModule !mod_authz_core.c>\nDeny from all\n</IfModule>\n"))) {
@@ -400,14 +430,18 @@ function CacheDebut()
   register_shutdown_function('CacheFin');
 }
 
-// Whether every thumbnail of a list, one path of the site a line, is there.
+// Whether every thumbnail of a list is there and its picture not put there
+// since: a line each, the thumbnail's and the picture's paths in the site
+// and the thumbnail's date, apart by tabs.
 function CacheMiniaturesLa($liste)
 {
   if (!is_string($liste)) {
     return false;
   }
-  foreach (explode("\n", $liste) as $miniature) {
-    if ($miniature !== '' && !file_exists(CheminAbsolu($miniature))) {
+  foreach (explode("\n", $liste) as $ligne) {
+    $m = explode("\t", $ligne);
+    if ($ligne !== '' && (count($m) != 3 || !file_exists(CheminAbsolu($m[0]))
+      || (int) DateDepot($m[1]) > (int) $m[2])) {
       return false;
     }
   }

@@ -69,8 +69,8 @@ const char kRequire[] =
 // The cover "l'ile.jpg", with the links that the site core builds for it.
 // (An accented name would not do here: browsers ask for a path in UTF-8.)
 const char kCoverThumb[] =
-    "_retaille.php?image=images%2Fcouvertures/l%40ile.jpg&amp;miniature=images%2Fcouvertures%2F"
-    "thumbs%2Ftn_l%40ile.jpg&amp;width=107&amp;height=145";
+    "_retaille.php?image=images%2Fcouvertures/l%27ile.jpg&amp;miniature=images%2Fcouvertures%2F"
+    "thumbs%2Ftn_l%27ile.jpg&amp;width=107&amp;height=145";
 const char kCoverPopup[] = "_image.php?image=images%2Fcouvertures%2Fl%26%2339%3Bile.jpg";
 
 QByteArray page() {

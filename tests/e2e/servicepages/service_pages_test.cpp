@@ -606,7 +606,7 @@ TEST(ServicePages, SettingsAndImageNamesHoldingQuotesOrTagsStayWhereTheyStand) {
           QStringLiteral("<img src=\"cou&quot;vertures/")}},
         {"serie.php?coll=albums&idserie=12",
          {QStringLiteral("<tr><th>Rangé&nbsp;&quot;ici&quot;&nbsp;&lt;b&gt;&nbsp;:</th>"),
-          QStringLiteral("<img src=\"cou&quot;vertures/Tom&amp;copy.jpg\"")}},
+          QStringLiteral("<img src=\"cou&quot;vertures/Tom%26copy.jpg\"")}},
         {"imprimer.php?coll=albums", {QStringLiteral("Mes &quot;BD&quot; &lt;à moi&gt; / Séries")}},
     };
     for (const auto& p : pages) {

@@ -240,8 +240,10 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     // The first thumbnail makes its folder; the next ones leave kept pages be.
     EXPECT_EQ(site.get(coeur).contentType, "image/jpeg");
     ASSERT_TRUE(QFileInfo::exists(site.folder() + QStringLiteral("/mini/couvertures")));
-    EXPECT_TRUE(openToOthers(site.folder() + QStringLiteral("/mini")));
-    EXPECT_TRUE(openToOthers(site.folder() + QStringLiteral("/mini/couvertures")));
+    for (const char* made :
+         {"/mini", "/mini/couvertures", "/mini/couvertures/m_couv_album89.jpg"}) {
+        EXPECT_FALSE(openToOthers(site.folder() + QLatin1String(made))) << made;
+    }
     ASSERT_FALSE(keepMarked(site, liste).isEmpty());
     EXPECT_EQ(site.get(noel).contentType, "image/jpeg");
     EXPECT_TRUE(fromCache(site, liste));
@@ -281,6 +283,19 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_EQ(cover(site.get(page).body, "id=\"i89\""),
               QStringLiteral("mini/couvertures/m_couv_album89.jpg"));
 
+    // A picture uploaded over its older self (a second later, as times go by
+    // seconds): the kept page links the maker, which makes it again.
+    const QByteArray older = test::readAll(made89);
+    QThread::msleep(1100);
+    test::writeAll(
+        covers + QStringLiteral("couv_album89.jpg"),
+        test::readAll(site.folder() + QStringLiteral("/mini/couvertures/m_Couv_Album88.JPG")));
+    const QString renew = cover(site.get(page).body, "id=\"i89\"");
+    EXPECT_TRUE(renew.startsWith(QStringLiteral("_retaille.php?"))) << renew.toStdString();
+    EXPECT_EQ(site.get(renew).contentType, "image/jpeg");
+    EXPECT_NE(test::readAll(made89), older);
+    EXPECT_FALSE(cover(site.get(page).body, "id=\"i89\"").startsWith(QStringLiteral("_retaille")));
+
     // A thumbnail folder that cannot be made: the thumbnail is sent, and
     // the server's log says why, once.
     ASSERT_TRUE(QDir(site.folder() + QStringLiteral("/mini/couvertures")).removeRecursively());
@@ -290,7 +305,11 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     const QByteArray log =
         test::readAll(qEnvironmentVariable("KALVOR_TEST_DIR") + QStringLiteral("/php.log"));
     EXPECT_EQ(
-        log.count(site.folder().toUtf8() + ") : le dossier de miniatures \"mini/couvertures\""), 1);
+        log.count(site.folder().toUtf8() + ") : le dossier de miniatures \"mini/couvertures\" "
+                                           "ne peut pas \xC3\xAAtre cr\xC3\xA9\xC3\xA9"),
+        1);
+    EXPECT_FALSE(
+        QDir(site.folder()).entryList({"*.signale"}, QDir::Hidden | QDir::Files).isEmpty());
 
     // The thumbnail maker is published with its accents.
     EXPECT_TRUE(test::readAll(site.folder() + QStringLiteral("/_retaille.php"))

@@ -202,7 +202,7 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
                            "' ', Miniature('a.gif', 'couv', 'couv/mini', 'm_', 107, 145), "
                            "' ', Miniature('deja.jpg', 'couv', 'couv/mini', 'm_', 107, 145);")),
         cp1252::encode(QStringLiteral(
-            "_retaille.php?image=couv/L%40ile.jpg&amp;miniature=couv%2Fmini%2Fm_L%40ile.jpg"
+            "_retaille.php?image=couv/L%27ile.jpg&amp;miniature=couv%2Fmini%2Fm_L%27ile.jpg"
             "&amp;width=107&amp;height=145 couv/a.gif couv/mini/m_deja.jpg")));
     // The thumbnail maker makes the folder with its first thumbnail: a page
     // makes none.
@@ -214,7 +214,7 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
                   QStringLiteral("AfficheImage('couv', \"L'ile.jpg\", 20); echo '|'; "
                                  "AfficheImage('couv', 'a.gif', 40);")),
               cp1252::encode(QStringLiteral(
-                  "<a href=\"_image.php?image=couv%2FL%26%2339%3Bile.jpg\" target=\"_blank\" "
+                  "<a href=\"_image.php?image=couv%2FL%2527ile.jpg\" target=\"_blank\" "
                   "Onclick=\" javascript:window.open(this.href,'','menubar=no, toolbar=no, "
                   "location=no,directories=no,status=no,scrollbars=no, resizable=yes, "
                   "copyhistory=no,width=320,height=430, left=10, top=10');return false;\">|"
@@ -239,11 +239,12 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
                 "echo '|';")
                 .arg(coeur)),
         cp1252::encode(QStringLiteral(
-            "_retaille.php?image=couv/C%C5%93ur+d%40%C3%A9t%C3%A9.jpg&amp;miniature=couv%2F"
-            "mini%2Fm_C%C5%93ur+d%40%C3%A9t%C3%A9.jpg&amp;width=107&amp;height=145 "
+            "_retaille.php?image=couv/C%C5%93ur+d%27%C3%A9t%C3%A9.jpg&amp;miniature=couv%2F"
+            "mini%2Fm_C%C5%93ur+d%27%C3%A9t%C3%A9.jpg&amp;width=107&amp;height=145 "
             "_retaille.php?image=couv/No%EBl.jpg&amp;miniature=couv%2Fmini%2Fm_No%EBl.jpg"
             "&amp;width=107&amp;height=145 couv/C%C5%93ur%20d%27%C3%A9t%C3%A9.jpg "
-            "couv/Noël.jpg couv/Léa.jpg|<a href=\"_image.php?image=couv%2FC%25C5%2593ur%2520d"
+            "couv/No%EBl.jpg couv/L%C3%A9a.jpg|<a "
+            "href=\"_image.php?image=couv%2FC%25C5%2593ur%2520d"
             "%2527%25C3%25A9t%25C3%25A9.jpg\" target=\"_blank\" Onclick=\" javascript:window."
             "open(this.href,'','menubar=no, toolbar=no, location=no,directories=no,status=no,"
             "scrollbars=no, resizable=yes, copyhistory=no,width=320,height=430, left=10, "

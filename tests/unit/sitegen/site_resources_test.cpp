@@ -454,11 +454,11 @@ class ThumbnailMaker : public ::testing::Test {
 };
 
 TEST_F(ThumbnailMaker, MakesTheStretchedThumbnailUnderThePrefixedNameAndSendsIt) {
-    // As the site core writes it: apostrophes as "@", each path URL-encoded.
+    // As the site core writes it: each path URL-encoded, apostrophe and all.
     const PhpRun run =
         request(site_, QStringLiteral("_retaille.php"),
-                QStringLiteral("image=images%2Fcouvertures/l%40%EEle.jpg"
-                               "&miniature=images%2Fcouvertures%2Fthumbs%2Ftn_l%40%EEle.jpg"
+                QStringLiteral("image=images%2Fcouvertures/l%27%EEle.jpg"
+                               "&miniature=images%2Fcouvertures%2Fthumbs%2Ftn_l%27%EEle.jpg"
                                "&width=107&height=145"));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("\xFF\xD8\xFF")) << run.out.left(300).toStdString();
@@ -469,8 +469,8 @@ TEST_F(ThumbnailMaker, MakesTheStretchedThumbnailUnderThePrefixedNameAndSendsIt)
 TEST_F(ThumbnailMaker, ClampsTheSizeToAThousandPixelsAndAtLeastOne) {
     const PhpRun run =
         request(site_, QStringLiteral("_retaille.php"),
-                QStringLiteral("image=images/couvertures/l%40%EEle.jpg"
-                               "&miniature=images/couvertures/thumbs/tn_l%40%EEle.jpg"
+                QStringLiteral("image=images/couvertures/l%27%EEle.jpg"
+                               "&miniature=images/couvertures/thumbs/tn_l%27%EEle.jpg"
                                "&width=5000&height=-3"));
     EXPECT_TRUE(run.out.startsWith("\xFF\xD8\xFF")) << run.out.left(300).toStdString();
     EXPECT_TRUE(sizeOf(QStringLiteral("images/couvertures/thumbs/tn_l%27%EEle.jpg"))
@@ -478,7 +478,7 @@ TEST_F(ThumbnailMaker, ClampsTheSizeToAThousandPixelsAndAtLeastOne) {
 }
 
 TEST_F(ThumbnailMaker, RefusesWhatIsNotAnImageOfTheSiteOrNotItsThumbnail) {
-    const QString thumb = QStringLiteral("&miniature=images/couvertures/thumbs/tn_l%40%EEle.jpg");
+    const QString thumb = QStringLiteral("&miniature=images/couvertures/thumbs/tn_l%27%EEle.jpg");
     const QString size = QStringLiteral("&width=107&height=145");
     // Sources outside the image folders, or not JPEG files.
     expectRefused(QStringLiteral("image=images/couvertures/../../../secret.jpg"
@@ -499,22 +499,22 @@ TEST_F(ThumbnailMaker, RefusesWhatIsNotAnImageOfTheSiteOrNotItsThumbnail) {
                       "image=conf/require.php&miniature=images/couvertures/thumbs/tn_require.php") +
                   size);
     // Thumbnails written anywhere but the kind's thumbnail folder, or under another name.
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg&miniature=index.php") +
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg&miniature=index.php") +
                   size);
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg"
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg"
                                  "&miniature=images/couvertures/thumbs/../../../x.jpg") +
                   size);
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg"
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg"
                                  "&miniature=images/couvertures/thumbs/autre.jpg") +
                   size);
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg"
-                                 "&miniature=images/photos/tn_l%40%EEle.jpg") +
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg"
+                                 "&miniature=images/photos/tn_l%27%EEle.jpg") +
                   size);
     // Missing, doubled or malformed parameters.
     expectRefused(QString());
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg") + thumb);
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg") + thumb);
     expectRefused(QStringLiteral("image[]=a") + thumb + size);
-    expectRefused(QStringLiteral("image=images/couvertures/l%40%EEle.jpg") + thumb +
+    expectRefused(QStringLiteral("image=images/couvertures/l%27%EEle.jpg") + thumb +
                   QStringLiteral("&width=abc&height=145"));
 }
 
