@@ -17,7 +17,7 @@ bool IsTablePrefix(const QString& prefix) {
     return std::all_of(prefix.begin(), prefix.end(), [](QChar c) {
         const char16_t u = c.unicode();
         const bool ascii = (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
-        return ascii || (c.isLetter() && cp1252::decode(cp1252::encode(QString(c))) == c);
+        return ascii || (c.isLetter() && !cp1252::Lacks(c.unicode()));
     });
 }
 

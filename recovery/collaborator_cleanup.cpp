@@ -1,7 +1,6 @@
 #include "recovery/collaborator_cleanup.h"
 
 #include "platform/dao/database.h"
-#include "platform/dao/db_engine.h"
 #include "platform/error.h"
 
 namespace kalvor::recovery {
@@ -22,16 +21,16 @@ void cleanupFrom(dao::Database& db, const QString& table) {
 
 }  // namespace
 
-void Cleanup_Collaborateurs(RecoveryState& state) {
+void Cleanup_Collaborateurs(RecoveryState& state, const RecoveryBase& base) {
     try {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = base.Open();
         cleanupFrom(*db, QStringLiteral("albums"));
         cleanupFrom(*db, QStringLiteral("acheter"));
         db->Close();
     } catch (const Error& e) {
         state.Continue_Error =
             QStringLiteral("Erreur lors du traitement de la table collaborateur : ") +
-            e.Description();
+            base.Described(e);
         state.Continue_Recovery = false;
     }
 }

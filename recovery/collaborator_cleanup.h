@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recovery/recovery_base.h"
 #include "recovery/table_import.h"
 
 namespace kalvor::recovery {
@@ -11,6 +12,6 @@ namespace kalvor::recovery {
 // without an author in a role has nothing repeated there). On failure
 // Continue_Recovery turns False with "Erreur lors du traitement de la table
 // collaborateur" and the cause; rows deleted so far stay deleted.
-void Cleanup_Collaborateurs(RecoveryState& state);
+void Cleanup_Collaborateurs(RecoveryState& state, const RecoveryBase& base);
 
 }  // namespace kalvor::recovery

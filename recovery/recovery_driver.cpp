@@ -5,6 +5,7 @@
 
 #include "common/banner.h"
 #include "common/operation.h"
+#include "common/republish.h"
 #include "platform/error.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
@@ -14,10 +15,6 @@
 namespace kalvor::recovery {
 
 namespace {
-
-const QString kRepublish = QStringLiteral(
-    "Les fichiers PHP du site peuvent être publiés à nouveau sans catalogue, par « Génération "
-    "des fichiers PHP ».");
 
 // Said of a run that read a recovery.php published before the end mark.
 QString olderNote(const RecoveryState& state) {
@@ -71,7 +68,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     state_.GV_Recovery_DB = chosen;
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
-    const bool empty = Check_Base_Is_Empty(state_, why);
+    const bool empty = Check_Base_Is_Empty(state_, RecoveryBase(chosen), why);
     if (!empty && state_.Continue_Error != QLatin1String("non vide")) {
         QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
         if (!why.isEmpty()) {
@@ -85,7 +82,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     // another run is filling, is said at once.
     std::optional<WorkCopy> work;
     try {
-        work.emplace(chosen);
+        work.emplace(chosen, disk_);
     } catch (const Error& e) {
         prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
         view_.SetStatus(QString());
@@ -122,17 +119,12 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         if (!onCopy([&] { work->Make(); })) {
             return;
         }
-        state_.GV_Recovery_DB = work->path();
-        runSteps(SiteAccess{site, password, inet}, emptyFirst);
-        state_.GV_Recovery_DB = chosen;
-        // The user knows the base chosen, not the copy it is filled through.
-        state_.Continue_Error.replace(work->path(), chosen);
+        runSteps(SiteAccess{site, password, inet}, RecoveryBase(work->path(), chosen), emptyFirst);
         if (!cancelled_ && state_.Continue_Recovery) {
             done = onCopy([&] { work->Replace(); });
         }
     });
     importing_ = nullptr;
-    state_.GV_Recovery_DB = chosen;
     work.reset();
     if (ran) {
         if (cancelled_) {
@@ -169,17 +161,17 @@ void RecoveryDriver::reportCancel() {
                     PromptIcon::Exclamation);
 }
 
-void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
+void RecoveryDriver::runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst) {
     const QList<ImportStep>& steps = ImportSteps();
     view_.SetStatus(steps[0].status);
     if (const std::optional<QString> reply =
             Fetch_MYSQL_Table(state_, access, steps[0].tablename)) {
         QString why;
-        if (emptyFirst && !Cleanup_Tables_Recovery(state_, why)) {
+        if (emptyFirst && !Cleanup_Tables_Recovery(work, why)) {
             state_.Continue_Error = QStringLiteral("Impossible de vider la base Recovery : ") + why;
             state_.Continue_Recovery = false;
         } else {
-            Store_MYSQL_Table(state_, steps[0].tablename, steps[0].dimension, *reply);
+            Store_MYSQL_Table(state_, work, steps[0].tablename, steps[0].dimension, *reply);
         }
     }
     // The next step's text is up before the flag is looked at.
@@ -191,7 +183,7 @@ void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
         if (i > 1) {
             view_.SetStatus(steps[i].status);
         }
-        Import_MYSQL_Tables(state_, access, steps[i].tablename, steps[i].dimension);
+        Import_MYSQL_Tables(state_, work, access, steps[i].tablename, steps[i].dimension);
     }
     if (!state_.Continue_Recovery || cancelled_) {
         return;
@@ -207,12 +199,12 @@ void RecoveryDriver::runSteps(const SiteAccess& access, bool emptyFirst) {
         return;
     }
     view_.SetStatus(QStringLiteral("traitement des collaborateurs ..."));
-    Cleanup_Collaborateurs(state_);
+    Cleanup_Collaborateurs(state_, work);
     if (!state_.Continue_Recovery) {
         return;
     }
     view_.SetStatus(QStringLiteral("Comptage des enregistrements ..."));
-    if (const std::optional<RecoveryCounts> counts = Recovery_Comptage(state_)) {
+    if (const std::optional<RecoveryCounts> counts = Recovery_Comptage(state_, work)) {
         view_.ShowCounts(*counts);
         view_.Labels_Show(true);
     }

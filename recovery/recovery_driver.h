@@ -4,6 +4,7 @@
 
 #include "recovery/recovery_steps.h"
 #include "recovery/table_import.h"
+#include "recovery/work_copy_disk.h"
 
 namespace kalvor {
 class Inet;
@@ -43,7 +44,9 @@ const QList<ImportStep>& ImportSteps();
 // a failure or a cancel leaves the base as it was.
 class RecoveryDriver {
   public:
-    RecoveryDriver(RecoveryView& view, Prompt& prompt) : view_(view), prompt_(prompt) {}
+    RecoveryDriver(RecoveryView& view, Prompt& prompt,
+                   const WorkCopyDisk& disk = WorkCopyDisk::System())
+        : view_(view), prompt_(prompt), disk_(disk) {}
 
     void btn_process_Click(const QString& site, const QString& password, Inet& inet);
 
@@ -54,12 +57,13 @@ class RecoveryDriver {
     const RecoveryState& state() const { return state_; }
 
   private:
-    void runSteps(const SiteAccess& access, bool emptyFirst);
+    void runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst);
     void reportCancel();
     QString kept() const;
 
     RecoveryView& view_;
     Prompt& prompt_;
+    const WorkCopyDisk& disk_;
     RecoveryState state_;
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;

@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include "platform/dao/database.h"
-#include "platform/dao/db_engine.h"
 #include "platform/error.h"
 
 namespace kalvor::recovery {
@@ -21,10 +20,10 @@ const RecoveryTable kTables[] = {{"albums", "albums"},   {"acheter", "acheter"},
 
 }  // namespace
 
-bool Check_Base_Is_Empty(RecoveryState& state, QString& why) {
+bool Check_Base_Is_Empty(RecoveryState& state, const RecoveryBase& base, QString& why) {
     why.clear();
     try {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = base.Open();
         if (db->IsAccessCopy()) {
             why = QStringLiteral(
                 "le programme ne peut pas écrire dans une base Access : choisissez une base "
@@ -56,16 +55,16 @@ bool Check_Base_Is_Empty(RecoveryState& state, QString& why) {
         db->Close();
         return true;
     } catch (const Error& e) {
-        why = e.Description();
+        why = base.Described(e);
         state.Continue_Error = QStringLiteral("structure");
         return false;
     }
 }
 
-bool Cleanup_Tables_Recovery(RecoveryState& state, QString& why) {
+bool Cleanup_Tables_Recovery(const RecoveryBase& base, QString& why) {
     why.clear();
     try {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = base.Open();
         for (const char* table :
              {"Auteurs", "Albums", "Acheter", "Series", "ExLibris", "Collaborateurs", "Revues"}) {
             db->Execute(QStringLiteral("delete from ") + QString::fromLatin1(table));
@@ -73,14 +72,14 @@ bool Cleanup_Tables_Recovery(RecoveryState& state, QString& why) {
         db->Close();
         return true;
     } catch (const Error& e) {
-        why = e.Description();
+        why = base.Described(e);
         return false;
     }
 }
 
-std::optional<RecoveryCounts> Recovery_Comptage(RecoveryState& state) {
+std::optional<RecoveryCounts> Recovery_Comptage(RecoveryState& state, const RecoveryBase& base) {
     try {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = base.Open();
         const auto count = [&](const char* table) -> qint64 {
             auto rs = db->OpenRecordset(QStringLiteral("select count(*) as Nb from ") +
                                         QString::fromLatin1(table));
@@ -99,7 +98,7 @@ std::optional<RecoveryCounts> Recovery_Comptage(RecoveryState& state) {
         db->Close();
         return counts;
     } catch (const Error& e) {
-        state.Continue_Error = QStringLiteral("Problème lors du comptage : ") + e.Description();
+        state.Continue_Error = QStringLiteral("Problème lors du comptage : ") + base.Described(e);
         state.Continue_Recovery = false;
         return std::nullopt;
     }

@@ -5,13 +5,14 @@
 #include <optional>
 #include <vector>
 
+#include "common/republish.h"
 #include "platform/cp1252.h"
 #include "platform/dao/database.h"
-#include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/inet.h"
 #include "platform/site_replies.h"
 #include "recovery/field_conversions.h"
+#include "recovery/recovery_base.h"
 #include "recovery/recovery_reply.h"
 #include "recovery/stored_together.h"
 
@@ -204,9 +205,8 @@ QString earlierHint(const RecoveryState& state,
                ? QStringLiteral(
                      "\nLe fichier recovery.php du site est d'une version antérieure, qui "
                      "appelle les anciennes fonctions MySQL de PHP : PHP 7 et plus ne les ont "
-                     "plus, sauf par un require.php qui les apporte. Publiez à nouveau les "
-                     "fichiers PHP du site, par « Génération des fichiers PHP » (sans "
-                     "catalogue).")
+                     "plus, sauf par un require.php qui les apporte. ") +
+                     kRepublishRequest
                : QString();
 }
 
@@ -368,15 +368,15 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
     return reply;
 }
 
-void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
-                         qint16 dimension) {
+void Import_MYSQL_Tables(RecoveryState& state, const RecoveryBase& base, const SiteAccess& access,
+                         const QString& tablename, qint16 dimension) {
     if (const std::optional<QString> reply = Fetch_MYSQL_Table(state, access, tablename)) {
-        Store_MYSQL_Table(state, tablename, dimension, *reply);
+        Store_MYSQL_Table(state, base, tablename, dimension, *reply);
     }
 }
 
-void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 dimension,
-                       const QString& reply) {
+void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QString& tablename,
+                       qint16 dimension, const QString& reply) {
     RecoveryReply rows(reply);
     try {
         const TableMap* map = mapOf(tablename);
@@ -384,7 +384,7 @@ void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 di
             fail(QStringLiteral("table inconnue"));
         }
         const qint64 fieldCount = qint64(dimension) + 1;
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = base.Open();
         auto table = db->OpenRecordset(QString::fromLatin1(map->local));
         StoredTogether batch(*db);
         QSet<QString> stored;
@@ -424,7 +424,7 @@ void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 di
         table->Close();
     } catch (const Error& e) {
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
-                                   .arg(tablename, e.Description());
+                                   .arg(tablename, base.Described(e));
         state.Continue_Recovery = false;
     }
 }

@@ -8,9 +8,11 @@ namespace kalvor {
 class Inet;
 
 namespace recovery {
+class RecoveryBase;
 
-// What the steps of one recovery share: the local database chosen for the
-// run, whether the run may go on, and the text shown when it stops.
+// What the steps of one recovery share: the base the user chose for the run
+// (the steps are each given the file they work on), whether the run may go
+// on, and the text shown when it stops.
 struct RecoveryState {
     QString GV_Recovery_DB;
     bool Continue_Recovery = true;
@@ -37,12 +39,12 @@ struct SiteAccess {
 QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename);
 
 // Fetches one site table through recovery.php and appends its rows to the
-// local table of the same name (parabd to ExLibris). Every row must carry
+// table of the same name in `base` (parabd to ExLibris). Every row must carry
 // `dimension` + 1 fields. On failure the rows stored so far stay (the run
 // works on a copy of its base), Continue_Recovery turns False and
 // Continue_Error names the table and the cause.
-void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const QString& tablename,
-                         qint16 dimension);
+void Import_MYSQL_Tables(RecoveryState& state, const RecoveryBase& base, const SiteAccess& access,
+                         const QString& tablename, qint16 dimension);
 
 // The first half of an import: the site's reply for one table, without its
 // end mark, or nothing when the site refused it or the reply did not end with
@@ -52,9 +54,9 @@ void Import_MYSQL_Tables(RecoveryState& state, const SiteAccess& access, const Q
 // with an id, or when it is empty and the script refuses a wrong password.
 std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
                                          const QString& tablename);
-// The second half: the reply's rows appended to the local table.
-void Store_MYSQL_Table(RecoveryState& state, const QString& tablename, qint16 dimension,
-                       const QString& reply);
+// The second half: the reply's rows appended to the table of `base`.
+void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QString& tablename,
+                       qint16 dimension, const QString& reply);
 
 // The local table that receives a site table's rows; empty when unknown.
 QString LocalTable(const QString& tablename);

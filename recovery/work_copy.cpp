@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstdio>
 
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
@@ -69,21 +68,20 @@ int lockBase(const QString& base) {
 
 }  // namespace
 
-WorkCopy::WorkCopy(const QString& base)
-    : base_(linkedFile(base)), path_(base_ + QStringLiteral(".recuperation")) {
+WorkCopy::WorkCopy(const QString& base, const WorkCopyDisk& disk)
+    : disk_(disk), base_(linkedFile(base)), path_(base_ + QStringLiteral(".recuperation")) {
     // The copy takes the base's place: both the base and its folder must
     // take writes.
-    if (::access(native(base_).constData(), W_OK) != 0) {
+    if (const int errnum = disk_.Writable(base_); errnum != 0) {
         throw Error(err::PermissionDenied,
                     QStringLiteral("La base Recovery « %1 » est en lecture seule (%2).")
-                        .arg(base_, SystemReason(errno)));
+                        .arg(base_, SystemReason(errnum)));
     }
-    const QString folder = QFileInfo(base_).absolutePath();
-    if (::access(native(folder).constData(), W_OK) != 0) {
+    if (const int errnum = disk_.Writable(QFileInfo(base_).absolutePath()); errnum != 0) {
         throw Error(err::PermissionDenied,
                     QStringLiteral("La base Recovery « %1 » ne peut pas être remplacée : son "
                                    "dossier est en lecture seule (%2).")
-                        .arg(base_, SystemReason(errno)));
+                        .arg(base_, SystemReason(errnum)));
     }
     lock_ = lockBase(base_);
 }
@@ -135,32 +133,21 @@ void WorkCopy::Make() {
 void WorkCopy::Replace() {
     // On disk before it takes the base's name, and the folder after: a power
     // cut leaves the old base or the new one, never a base half written.
-    const int fd = ::open(native(path_).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || (::fsync(fd) != 0 && !syncUnsupported(errno))) {
-        const int errnum = errno;
-        if (fd >= 0) {
-            ::close(fd);
-        }
+    if (const int errnum = disk_.Sync(path_); errnum != 0 && !syncUnsupported(errnum)) {
         throw Error(err::DiskError,
                     QStringLiteral("Impossible d'écrire sur le disque la copie de travail « %1 » "
                                    "de la base Recovery (%2).")
                         .arg(path_, SystemReason(errnum)));
     }
-    ::close(fd);
-    // rename() puts the copy in place in one step: the base is whole until then.
-    if (::rename(native(path_).constData(), native(base_).constData()) != 0) {
+    // A rename puts the copy in place in one step: the base is whole until then.
+    if (const int errnum = disk_.Rename(path_, base_); errnum != 0) {
         throw Error(err::PermissionDenied,
                     QStringLiteral("Impossible de remplacer la base « %1 » (%2).")
-                        .arg(base_, SystemReason(errno)));
+                        .arg(base_, SystemReason(errnum)));
     }
     placed_ = true;
     // The base is replaced whatever this gives: the sync only hastens it.
-    const int folder = ::open(native(QFileInfo(base_).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    disk_.Sync(QFileInfo(base_).absolutePath());
 }
 
 }  // namespace kalvor::recovery

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "recovery/work_copy_disk.h"
+
 namespace kalvor::recovery {
 
 // A copy of the recovery database beside it, for a run to fill: the base
@@ -12,7 +14,7 @@ class WorkCopy {
   public:
     // Claims the base for this run. Raises kalvor::Error when the base or its
     // folder cannot be written, or when another run holds it.
-    explicit WorkCopy(const QString& base);
+    explicit WorkCopy(const QString& base, const WorkCopyDisk& disk = WorkCopyDisk::System());
     ~WorkCopy();
     WorkCopy(const WorkCopy&) = delete;
     WorkCopy& operator=(const WorkCopy&) = delete;
@@ -28,6 +30,7 @@ class WorkCopy {
     void Replace();
 
   private:
+    const WorkCopyDisk& disk_;
     QString base_;
     QString path_;
     int lock_ = -1;

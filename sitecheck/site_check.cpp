@@ -26,6 +26,30 @@ QString listingLines(const QList<UnreadListing>& listings) {
     return text;
 }
 
+// The listings asked once the site answered the first, in order.
+QList<std::pair<const QString*, QString>> laterListings(const CompareOptions& options) {
+    QList<std::pair<const QString*, QString>> listings;
+    for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
+        listings.append({&kScriptFiles, QString::fromLatin1(rep)});
+    }
+    if (options.parabd) {
+        listings.append({&kScriptFiles, QStringLiteral("parabd")});
+    }
+    if (options.revues) {
+        listings.append({&kScriptFiles, QStringLiteral("revues")});
+    }
+    for (const char* rep : {"dedicaces", "versos", "photos", "planches", "couvertures"}) {
+        listings.append({&kScriptThumbs, QString::fromLatin1(rep)});
+    }
+    if (options.parabd) {
+        listings.append({&kScriptThumbs, QStringLiteral("parabd")});
+    }
+    if (options.revues) {
+        listings.append({&kScriptThumbs, QStringLiteral("revues")});
+    }
+    return listings;
+}
+
 // The reason given for a folder the site says it cannot open.
 QString invalidFolderReason() {
     return QStringLiteral("réponse « ") + kInvalidFolder + QStringLiteral(" »");
@@ -94,45 +118,55 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
     stopping_ = false;
 }
 
-SiteCheck::Ending SiteCheck::run(const Settings& settings) {
-    // Events run while the site answers: the settings are taken as they stood
-    // when the check began.
-    const QString base = settings.GV_Chemin_Base;
-    const QString site = settings.box_site;
-    const QString prefix = settings.box_prefix;
-    const CompareOptions options{settings.opt_albums == 1, settings.opt_acheter == 1,
-                                 settings.Opt_Collaborateurs == 1, settings.opt_parabd == 1,
-                                 settings.opt_revues == 1};
+// The settings as they stood when the check began: events run while the site
+// answers.
+struct SiteCheck::Taken {
+    QString base;
+    QString site;
+    QString prefix;
+    CompareOptions options;
+};
 
-    if (!Drop_Tables_Temp(base, prompt_, &cause_) || !Create_Tables_Temp(base, prompt_, &cause_)) {
-        cause_ = QStringLiteral("les tables de travail n'ont pas pu être préparées dans la base ") +
-                 base + QStringLiteral(" : ") + cause_;
+SiteCheck::Ending SiteCheck::run(const Settings& settings) {
+    const Taken taken{
+        settings.GV_Chemin_Base,
+        settings.box_site,
+        settings.box_prefix,
+        {settings.opt_albums == 1, settings.opt_acheter == 1, settings.Opt_Collaborateurs == 1,
+         settings.opt_parabd == 1, settings.opt_revues == 1}};
+    if (!prepareWorkTables(taken.base)) {
         return Ending::Error;
     }
     view_.Show_Phase(QStringLiteral("Recherche des informations sur le site ..."));
     state_ = SiteCheckState();
+    if (const std::optional<Ending> ending = listFolders(taken)) {
+        return *ending;
+    }
+    // A folder not listed whole is not compared: its images would all be
+    // missing, its thumbnails without image.
+    Forget_Unread_Listings(taken.base, state_.unread);
+    view_.Show_Phase(QStringLiteral("Comparaison ..."));
+    if (!compare(taken)) {
+        return Ending::Error;
+    }
+    showResult(taken.base);
+    return Ending::Done;
+}
+
+bool SiteCheck::prepareWorkTables(const QString& base) {
+    if (Drop_Tables_Temp(base, prompt_, &cause_) && Create_Tables_Temp(base, prompt_, &cause_)) {
+        return true;
+    }
+    cause_ = QStringLiteral("les tables de travail n'ont pas pu être préparées dans la base ") +
+             base + QStringLiteral(" : ") + cause_;
+    return false;
+}
+
+std::optional<SiteCheck::Ending> SiteCheck::listFolders(const Taken& taken) {
     // Every listing not read, in the order asked: what a check that read none
     // names, each with what happened to it.
     QList<UnreadListing> notListed;
-    const auto fetch = [&](const QString& script, const QString& rep, bool first) {
-        const qsizetype unread = state_.unread.size();
-        try {
-            if (Get_Fichiers_Site(inet_, site, base, script,
-                                  script == kScriptFiles ? kTableFiles : kTableThumbs, rep,
-                                  state_) == ListingOutcome::NotListed &&
-                state_.unread.size() == unread) {
-                notListed.append({script, rep, invalidFolderReason()});
-            }
-        } catch (const Error& e) {
-            // The first listing's failure is the check's.
-            if (first) {
-                throw;
-            }
-            state_.unread.append({script, rep, e.Description()});
-        }
-        notListed.append(state_.unread.mid(unread));
-    };
-    fetch(kScriptFiles, QStringLiteral("couvertures"), true);
+    fetchListing(taken, kScriptFiles, QStringLiteral("couvertures"), true, notListed);
     if (stopping_) {
         return Ending::Quiet;
     }
@@ -143,33 +177,13 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
                         kBanner, PromptIcon::Critical);
         return Ending::Quiet;
     }
-
-    QList<std::pair<const QString*, QString>> listings;
-    for (const char* rep : {"versos", "photos", "planches", "dedicaces"}) {
-        listings.append({&kScriptFiles, QString::fromLatin1(rep)});
-    }
-    if (options.parabd) {
-        listings.append({&kScriptFiles, QStringLiteral("parabd")});
-    }
-    if (options.revues) {
-        listings.append({&kScriptFiles, QStringLiteral("revues")});
-    }
-    for (const char* rep : {"dedicaces", "versos", "photos", "planches", "couvertures"}) {
-        listings.append({&kScriptThumbs, QString::fromLatin1(rep)});
-    }
-    if (options.parabd) {
-        listings.append({&kScriptThumbs, QStringLiteral("parabd")});
-    }
-    if (options.revues) {
-        listings.append({&kScriptThumbs, QStringLiteral("revues")});
-    }
     // The site answered the first: a later listing that fails leaves out
     // its folder only.
-    for (const auto& [script, rep] : listings) {
+    for (const auto& [script, rep] : laterListings(taken.options)) {
         if (stopping_) {
             return Ending::Quiet;
         }
-        fetch(*script, rep, false);
+        fetchListing(taken, *script, rep, false, notListed);
     }
     if (stopping_) {
         return Ending::Quiet;
@@ -178,24 +192,45 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
         cause_ = No_Listing_Text(notListed);
         return Ending::Error;
     }
+    return std::nullopt;
+}
 
-    // A folder not listed whole is not compared: its images would all be
-    // missing, its thumbnails without image.
-    Forget_Unread_Listings(base, state_.unread);
+void SiteCheck::fetchListing(const Taken& taken, const QString& script, const QString& rep,
+                             bool first, QList<UnreadListing>& notListed) {
+    const qsizetype unread = state_.unread.size();
+    try {
+        if (Get_Fichiers_Site(inet_, taken.site, taken.base, script,
+                              script == kScriptFiles ? kTableFiles : kTableThumbs, rep,
+                              state_) == ListingOutcome::NotListed &&
+            state_.unread.size() == unread) {
+            notListed.append({script, rep, invalidFolderReason()});
+        }
+    } catch (const Error& e) {
+        // The first listing's failure is the check's.
+        if (first) {
+            throw;
+        }
+        state_.unread.append({script, rep, e.Description()});
+    }
+    notListed.append(state_.unread.mid(unread));
+}
 
-    view_.Show_Phase(QStringLiteral("Comparaison ..."));
-    for (const CatalogueReference& ref : Catalogue_References(base, options)) {
+bool SiteCheck::compare(const Taken& taken) {
+    for (const CatalogueReference& ref : Catalogue_References(taken.base, taken.options)) {
         if (!Unchecked_Files(state_.unread, ref.rep).isEmpty()) {
             continue;
         }
-        if (!Compare_Fichiers(base, ref.rep, ref.sql, prompt_)) {
+        if (!Compare_Fichiers(taken.base, ref.rep, ref.sql, prompt_)) {
             cause_ = QStringLiteral("la comparaison des fichiers « ") + ref.rep +
                      QStringLiteral(" » avec la base n'a pas abouti.");
-            return Ending::Error;
+            return false;
         }
     }
-    Compare_Miniatures(base, prefix, prompt_);
+    Compare_Miniatures(taken.base, taken.prefix, prompt_);
+    return true;
+}
 
+void SiteCheck::showResult(const QString& base) {
     try {
         Read_Check_Result(base, result_);
     } catch (const Error& e) {
@@ -216,7 +251,6 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     if (!notes.isEmpty()) {
         prompt_.message(notes.join(QStringLiteral("\n\n")), kBanner, PromptIcon::Exclamation);
     }
-    return Ending::Done;
 }
 
 }  // namespace kalvor::site

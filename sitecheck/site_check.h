@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "sitecheck/check_result.h"
 #include "sitecheck/site_check_state.h"
@@ -58,7 +59,18 @@ class SiteCheck {
 
   private:
     enum class Ending { Done, Error, Quiet };
+    struct Taken;
     Ending run(const Settings& settings);
+    // False, with the cause, when the work tables cannot be made afresh.
+    bool prepareWorkTables(const QString& base);
+    // Loads the folders' listings; how the check ends when it cannot go on.
+    std::optional<Ending> listFolders(const Taken& taken);
+    // Loads one listing; those not read are added to `notListed`.
+    void fetchListing(const Taken& taken, const QString& script, const QString& rep, bool first,
+                      QList<UnreadListing>& notListed);
+    // False, with the cause, when a folder could not be compared.
+    bool compare(const Taken& taken);
+    void showResult(const QString& base);
 
     Inet& inet_;
     Prompt& prompt_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/republish.h"
 #include "platform/dao/db_engine.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/error.h"
@@ -211,9 +212,7 @@ QString Older_Listings_Text(const SiteCheckState& state) {
                     listing.rep + QStringLiteral(" » (") + listing.script + QStringLiteral(".php)");
         }
     }
-    return text + QStringLiteral(
-                      "\nLes fichiers PHP du site peuvent être publiés à nouveau sans catalogue, "
-                      "par « Génération des fichiers PHP ».");
+    return text + u'\n' + kRepublish;
 }
 
 }  // namespace kalvor::site

@@ -12,6 +12,7 @@
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/site_replies.h"
+#include "recovery/recovery_base.h"
 #include "recovery/recovery_database.h"
 #include "recovery/table_import.h"
 
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
                                              state.GV_Recovery_DB);
             QElapsedTimer clock;
             clock.start();
-            recovery::Store_MYSQL_Table(state, QStringLiteral("albums"), 29, reply);
+            recovery::Store_MYSQL_Table(state, recovery::RecoveryBase(state.GV_Recovery_DB),
+                                        QStringLiteral("albums"), 29, reply);
             if (!state.Continue_Recovery) {
                 std::fprintf(stderr, "%s\n", qPrintable(state.Continue_Error));
                 return 1;

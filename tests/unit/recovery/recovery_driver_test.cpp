@@ -12,6 +12,7 @@
 #include "platform/dao/db_engine.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
+#include "platform/system_reason.h"
 #include "recovery/recovery_database.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
@@ -54,6 +55,26 @@ class FakeDialog : public RecoveryView, public RecordingPrompt {
     bool labels = true, labelsWhenChoosing = true, running = false;
     int chooserCalls = 0, runningChanges = 0;
     RecoveryCounts counts;
+};
+
+// The file system, its syncs and renames noted in order; the folders in
+// `readOnly` take no writes.
+class RecordingDisk : public WorkCopyDisk {
+  public:
+    int Writable(const QString& path) const override {
+        return readOnly.contains(path) ? EROFS : WorkCopyDisk::Writable(path);
+    }
+    int Sync(const QString& path) const override {
+        calls << QStringLiteral("sync ") + path;
+        return WorkCopyDisk::Sync(path);
+    }
+    int Rename(const QString& from, const QString& to) const override {
+        calls << QStringLiteral("rename ") + from + QStringLiteral(" to ") + to;
+        return WorkCopyDisk::Rename(from, to);
+    }
+
+    QStringList readOnly;
+    mutable QStringList calls;
 };
 
 QByteArray rows(std::initializer_list<QStringList> list) {
@@ -124,7 +145,8 @@ class Recovery : public testing::Test {
     FakeSite site;
     Inet inet{5000};
     FakeDialog ui;
-    RecoveryDriver driver{ui, ui};
+    RecordingDisk disk;
+    RecoveryDriver driver{ui, ui, disk};
 };
 
 TEST_F(Recovery, ARunImportsEveryTableRemovesRepeatedAuthorsAndShowsTheCounts) {
@@ -155,6 +177,15 @@ TEST_F(Recovery, ARunImportsEveryTableRemovesRepeatedAuthorsAndShowsTheCounts) {
     EXPECT_EQ(ui.counts.exlibris, 1);
     EXPECT_EQ(ui.counts.revues, 1);
     EXPECT_EQ(ui.counts.collaborateurs, 4);
+
+    // On disk before it takes the base's name, then the folder: a power cut
+    // leaves one base or the other.
+    const QString base = QFileInfo(ui.chosen).canonicalFilePath();
+    const QString copy = base + QStringLiteral(".recuperation");
+    EXPECT_EQ(disk.calls,
+              (QStringList{QStringLiteral("sync ") + copy,
+                           QStringLiteral("rename ") + copy + QStringLiteral(" to ") + base,
+                           QStringLiteral("sync ") + QFileInfo(base).absolutePath()}));
 }
 
 TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAre) {
@@ -344,6 +375,20 @@ TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
         auto db = dao::DBEngine::OpenDatabase(ui.chosen);
         db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
     }
+    // A folder that takes no new file: no offer to empty a base that could
+    // not be replaced.
+    const QString base = QFileInfo(ui.chosen).canonicalFilePath();
+    disk.readOnly = QStringList{QFileInfo(base).absolutePath()};
+    run();
+    disk.readOnly.clear();
+    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("La base Recovery « ") + base +
+                                      QStringLiteral(" » ne peut pas être remplacée : son "
+                                                     "dossier est en lecture seule (") +
+                                      SystemReason(EROFS) + QStringLiteral(").")});
+    EXPECT_TRUE(site.requests().isEmpty());
+    EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
+
+    ui.clear();
     // Immutable: refused even to the super-user these tests may run as.
     const auto chattr = [this](const char* flag) {
         return QProcess::execute(QStringLiteral("chattr"), {QString::fromLatin1(flag), ui.chosen});
@@ -594,7 +639,7 @@ TEST_F(Recovery, EmptyingCleanUpAndCountingEachStopTheRunWithTheirMessage) {
     ui.clear();
     site.onRequest = [this](const QString& table) {
         if (table == QStringLiteral("revues")) {
-            auto db = dao::DBEngine::OpenDatabase(driver.state().GV_Recovery_DB);
+            auto db = dao::DBEngine::OpenDatabase(ui.chosen + QStringLiteral(".recuperation"));
             db->Execute(QStringLiteral("alter table series rename to series_partie"));
         }
     };

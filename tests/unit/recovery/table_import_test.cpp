@@ -69,12 +69,13 @@ class TableImport : public testing::Test {
     void import(const QString& table, const QString& password = QStringLiteral("secret")) {
         for (const ImportStep& step : ImportSteps()) {
             if (step.tablename == table) {
-                Import_MYSQL_Tables(state, SiteAccess{site.url(), password, inet}, table,
-                                    step.dimension);
+                Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
+                                    SiteAccess{site.url(), password, inet}, table, step.dimension);
                 return;
             }
         }
-        Import_MYSQL_Tables(state, SiteAccess{site.url(), password, inet}, table, 2);
+        Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
+                            SiteAccess{site.url(), password, inet}, table, 2);
     }
 
     // The first column of every row of a query.
@@ -339,7 +340,8 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
 
     // An address typed with its closing "/" is shown with one.
     state = RecoveryState{state.GV_Recovery_DB, true, QString()};
-    Import_MYSQL_Tables(state, SiteAccess{site.url() + u'/', QStringLiteral("secret"), inet},
+    Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
+                        SiteAccess{site.url() + u'/', QStringLiteral("secret"), inet},
                         QStringLiteral("albums"), 29);
     // The site was reached, and closed the connection.
     EXPECT_EQ(state.Continue_Error,
