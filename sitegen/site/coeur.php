@@ -278,7 +278,8 @@ function CacheEnCours($fichier)
   return substr($fichier, -4) == '.tmp' && @filemtime($fichier) > time() - 3600;
 }
 
-// The pages a generation keeps, each with its date and size.
+// The pages a generation keeps, each with its date and size; what a request
+// that died left half written goes.
 function CachePages($generation)
 {
   $pages = array();
