@@ -367,6 +367,31 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
         std::fflush(stdout);
     }
 
+    // A page made beside a cache of 3,000 kept pages costs what it costs
+    // beside an empty one: one client, a page for a series that is not
+    // there, each request under a key of its own (the cache keys on
+    // `typeobjet`, which the page does not read).
+    {
+        const QByteArray made = prefix + "serie.php?coll=albums&idserie=-1&typeobjet=";
+        const auto misses = [&](int from, int clients, int count) {
+            return load(
+                base.port(), [&](int i) { return made + QByteArray::number(from + i); }, {},
+                clients, count);
+        };
+        QDir(cache).removeRecursively();
+        keep(base.port(), cache, made + "0");
+        const Figures empty = misses(1, 1, 200);
+        misses(1000, clients, 3000);
+        const int kept = cachedPages(cache);
+        const Figures full = misses(10000, 1, 200);
+        std::printf(
+            "page faite à côté de 1 à 200 / %d pages gardées : p50 %.1f / %.1f ms, "
+            "rapport %.2f (< 1,5)\n",
+            kept, empty.p50, full.p50, full.p50 / empty.p50);
+        std::fflush(stdout);
+        QDir(cache).removeRecursively();
+    }
+
     // Thumbnails made by a visitor while 8 clients ask for two kept pages:
     // the visitor's pages are kept only once their thumbnails are all made,
     // and its thumbnails leave the pages kept meanwhile be.

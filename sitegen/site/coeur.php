@@ -301,23 +301,83 @@ function CacheDossier($dossier)
     || is_dir($dossier);
 }
 
-// The oldest pages go once the folder reaches the bound, a tenth of it at once.
-function CachePlace($generation, $limite)
+// Whether a file of the cache is a page another request is writing. One
+// left untouched for an hour was left by a request that died.
+function CacheEnCours($fichier)
 {
-  $dates = array();
-  $taille = 0;
+  return substr($fichier, -4) == '.tmp' && @filemtime($fichier) > time() - 3600;
+}
+
+// The pages a generation keeps, each with its date and size; what a request
+// that died left half written goes.
+function CachePages($generation)
+{
+  $pages = array();
   foreach (CacheListe($generation) as $fichier) {
-    $taille += (int) @filesize($fichier);
-    $dates[$fichier] = (int) @filemtime($fichier);
+    if (substr($fichier, -5) == '.html') {
+      $etat = @stat($fichier);
+      if ($etat !== false) {
+        $pages[$fichier] = array($etat['mtime'], $etat['size']);
+      }
+    } elseif (substr($fichier, -4) == '.tmp' && !CacheEnCours($fichier)) {
+      @unlink($fichier);
+    }
   }
-  asort($dates);
-  foreach ($taille < $limite ? array() : array_keys($dates) as $fichier) {
-    $t = (int) @filesize($fichier);
-    if ($taille < 0.9 * $limite) {
+  return $pages;
+}
+
+// The size of a generation's pages is a running total, so that keeping a
+// page costs the same however full the cache is. Gives the total with
+// $ajout added, false when it cannot be kept. A total not yet kept is the
+// folder's count, which already holds the page just kept.
+function CacheTotal($generation, $ajout)
+{
+  $f = @fopen($generation . '/taille', 'c+');
+  if ($f === false) {
+    return false;
+  }
+  // Where the host cannot lock, an addition may be lost: the next count
+  // of the folder puts it right.
+  flock($f, LOCK_EX);
+  $texte = stream_get_contents($f);
+  $total = preg_match('/^[0-9]+$/', $texte) ? max(0, (int) $texte + $ajout)
+    : array_sum(array_column(CachePages($generation), 1));
+  ftruncate($f, 0);
+  rewind($f);
+  fwrite($f, (string) $total);
+  fflush($f);
+  flock($f, LOCK_UN);
+  fclose($f);
+  return $total;
+}
+
+// Past the bound the oldest pages go, down to nine tenths of it, so that
+// the folder is counted once for many pages kept. The page just kept stays,
+// as do pages being written. One request makes room at a time; its count
+// puts the running total right.
+function CachePlace($generation, $limite, $gardee)
+{
+  $verrou = @fopen($generation . '/place', 'c');
+  if ($verrou === false || (!flock($verrou, LOCK_EX | LOCK_NB, $occupe) && $occupe)) {
+    return;
+  }
+  $total = CacheTotal($generation, 0);
+  $pages = CachePages($generation);
+  $taille = array_sum(array_column($pages, 1));
+  $correction = $total === false ? 0 : $taille - $total;
+  asort($pages);
+  foreach ($pages as $page => $p) {
+    if ($taille <= 0.9 * $limite) {
       break;
     }
-    $taille -= @unlink($fichier) ? $t : 0;
+    if ($page !== $gardee && @unlink($page)) {
+      $taille -= $p[1];
+      $correction -= $p[1];
+    }
   }
+  CacheTotal($generation, $correction);
+  flock($verrou, LOCK_UN);
+  fclose($verrou);
 }
 
 function CacheDebut()
@@ -408,21 +468,23 @@ function CacheDebut()
     foreach (CacheListe($dossier) as $ancienne) {
       if ($ancienne !== $generation && preg_match('#/[0-9a-f]{16}$#', $ancienne) && is_dir($ancienne)) {
         foreach (CacheListe($ancienne) as $fichier) {
-          @unlink($fichier);
+          if (!CacheEnCours($fichier)) {
+            @unlink($fichier);
+          }
         }
         @rmdir($ancienne);
       }
     }
   }
   $limite = isset($GLOBALS['GV_cache_taille']) ? (float) $GLOBALS['GV_cache_taille'] : 256;
-  CachePlace($generation, $limite * 1048576);
   $temp = $nom . '.' . getmypid() . '-' . mt_rand() . '.tmp';
   $f = @fopen($temp, 'xb');
   if ($f === false) {
     return;
   }
   $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
-    'fichiers' => $fichiers, 'cle' => $etat['cle'], 'longueur' => 0,
+    'generation' => $generation, 'limite' => $limite * 1048576, 'fichiers' => $fichiers,
+    'cle' => $etat['cle'], 'longueur' => 0,
     'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
   set_error_handler('CacheErreur');
   ob_start('CacheTampon', 65536);
@@ -503,6 +565,11 @@ function CacheFin()
     && fseek($c['f'], 0) === 0 && fwrite($c['f'], $entete) === strlen($entete);
   if (!fclose($c['f']) || !$garde || !@rename($c['temp'], $c['nom'])) {
     @unlink($c['temp']);
+    return;
+  }
+  $total = CacheTotal($c['generation'], 128 + $c['longueur'] + strlen($liste));
+  if ($total === false || $total > $c['limite']) {
+    CachePlace($c['generation'], $c['limite'], $c['nom']);
   }
 }
 

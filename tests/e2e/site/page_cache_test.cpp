@@ -1,12 +1,14 @@
-// The cache of made pages: it sends the page as made, a fresh one once the
-// data or require.php changed, never for a posted form, and nothing at all,
-// silently, when its folder cannot be written.
+// The cache of made pages: it sends the page as made, under a key of every
+// parameter the page reads, a fresh one once the data or require.php changed,
+// never for a posted form, and nothing at all, silently, when its folder
+// cannot be written; at its bound the oldest pages go.
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -106,15 +108,19 @@ QString cover(const QByteArray& body, const char* card) {
     return QString::fromLatin1(body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&"));
 }
 
+// The site of the fixture catalogue; empty, or why it could not be built.
+QString publish(SiteHarness& site) {
+    return site.build(siteSettings(), siteStats(), publishedData,
+                      test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+}
+
 }  // namespace
 
 TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cache"));
-    const QString failed =
-        site.build(siteSettings(), siteStats(), publishedData,
-                   test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    const QString failed = publish(site);
     ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
 
     const QString liste = QStringLiteral("liste.php?coll=albums&liste=series");
@@ -207,9 +213,7 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cachemini"));
-    const QString failed =
-        site.build(siteSettings(), siteStats(), publishedData,
-                   test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    const QString failed = publish(site);
     ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
     // Albums 89 and 88 of series 12 have their covers on the host.
     const QString jpeg = siteImagesFolder() + QStringLiteral("/Encours.jpg");
@@ -315,4 +319,100 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_TRUE(test::readAll(site.folder() + QStringLiteral("/_retaille.php"))
                     .contains(cp1252::encode(
                         QStringLiteral("// 75% de qualité devrait être suffisant\r\n"))));
+}
+
+TEST(PageCache, KeepsAPageOfItsOwnForEachParameterAPageReads) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("cachecle"));
+    const QString failed = publish(site);
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    // Every page reads the collection and the list, and the date in the
+    // date lists; edit, collec and style empty send the pages to cle1 and cle2.
+    const std::pair<const char*, const char*> pages[] = {
+        {"index.php", ""},        {"serie.php", "idserie"},
+        {"revue.php", "idserie"}, {"auteur.php", "idauteur tri sens"},
+        {"dl.php", "tri sens"},   {"collection.php", "edit collec cle1 cle2 tri sens"},
+        {"liste.php", ""},        {"style.php", "style cle1 tri sens"},
+        {"stats.php", ""},        {"type.php", "typeobjet tri sens"},
+        {"imprimer.php", ""},     {"dt-achat.php", "tri sens"},
+        {"moteur.php", ""},       {"notes.php", "notes tri sens"},
+        {"search.php", ""}};
+    for (const auto& [page, reads] : pages) {
+        const QString names =
+            QStringLiteral("coll current_coll liste date ") + QLatin1String(reads);
+        for (const QString& name : names.split(u' ', Qt::SkipEmptyParts)) {
+            const QString visit = QString::fromLatin1(page) +
+                                  (name == QStringLiteral("date") ? "?liste=dl&" : "?") + name +
+                                  u'=';
+            const bool coll = name.endsWith(QStringLiteral("coll"));
+            const bool liste = name == QStringLiteral("liste");
+            const QString first = visit + (coll ? "albums" : liste ? "series" : "1");
+            const QString second = visit + (coll ? "acheter" : liste ? "auteurs" : "2");
+            SCOPED_TRACE(second.toStdString());
+            ASSERT_FALSE(keepMarked(site, first).isEmpty());
+            const QStringList before = cachedPages(site);
+            EXPECT_FALSE(fromCache(site, second));
+            EXPECT_FALSE(newCachedPage(site, before).isEmpty());
+        }
+    }
+}
+
+TEST(PageCache, AtTheBoundDropsTheOldestPagesNeverOneBeingWritten) {
+    KALVOR_REQUIRE_SERVERS();
+    test::IsolatedEnvironment env;
+    SiteHarness site(QStringLiteral("cacheplace"));
+    const QString failed = publish(site);
+    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    // One page under keys of its own, all of one size: room for 20.5 of them.
+    const QString page = QStringLiteral("serie.php?coll=albums&idserie=1&typeobjet=");
+    QStringList before = cachedPages(site);
+    getUntilCached(site, page + u'x');
+    const qint64 size = QFileInfo(newCachedPage(site, before)).size();
+    ASSERT_GT(size, 128);
+    const QString require = site.folder() + QStringLiteral("/require.php");
+    QByteArray settings = test::readAll(require);
+    ASSERT_TRUE(settings.contains("$GV_cache_taille   = 256;"));
+    test::writeAll(require,
+                   settings.replace("$GV_cache_taille   = 256;",
+                                    "$GV_cache_taille   = " +
+                                        QByteArray::number(20.5 * size / 1048576, 'f', 12) + ';'));
+
+    // Twenty pages, kept in another order than their dates say.
+    namespace fs = std::filesystem;
+    const auto now = fs::file_time_type::clock::now();
+    QStringList oldestFirst(20);
+    for (int i = 0; i < 20; ++i) {
+        before = cachedPages(site);
+        getUntilCached(site, page + QString::number(i));
+        const QString kept = newCachedPage(site, before);
+        ASSERT_FALSE(kept.isEmpty());
+        const int rank = i * 7 % 20;
+        oldestFirst[rank] = kept;
+        fs::last_write_time(kept.toStdString(), now - std::chrono::seconds(1000 - rank));
+    }
+    // A page another request is still writing, older than all of them.
+    const QString writing = oldestFirst[0] + QStringLiteral(".4242-17.tmp");
+    test::writeAll(writing, QByteArray(size, ' '));
+    fs::last_write_time(writing.toStdString(), now - std::chrono::seconds(1500));
+
+    before = cachedPages(site);
+    site.get(page + QStringLiteral("20"));
+    EXPECT_FALSE(newCachedPage(site, before).isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(writing));
+    const QStringList left = cachedPages(site);
+    qint64 total = 0;
+    for (const QString& kept : left) {
+        total += QFileInfo(kept).size();
+    }
+    EXPECT_LE(total, 20.5 * size);
+    int gone = 0;
+    while (gone < 20 && !left.contains(oldestFirst[gone])) {
+        ++gone;
+    }
+    EXPECT_GE(gone, 1);
+    EXPECT_LE(gone, 10);
+    for (int rank = gone; rank < 20; ++rank) {
+        EXPECT_TRUE(left.contains(oldestFirst[rank])) << rank;
+    }
 }
