@@ -69,7 +69,8 @@ void RequireLinksSent(const Settings& s) {
             "« Collaborateurs » est coché, mais des albums déjà publiés l'ont été sans leurs "
             "collaborateurs (réglage « lastcollaborateurs » à « 0 ») : l'exportation des "
             "dernières données ne les enverrait qu'avec les nouveaux albums. Faites une "
-            "exportation complète, qui les envoie tous."));
+            "exportation complète, « Collaborateurs » coché, des « Albums de la collection » "
+            "et des « Albums Recherchés » s'ils ont déjà été publiés : elle les envoie tous."));
     }
 }
 

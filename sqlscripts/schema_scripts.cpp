@@ -204,8 +204,10 @@ const QStringList kParabdLines = {
     QStringLiteral("  dl varchar(7) default '',"),
     QStringLiteral("  numero int(4) default '0',"),
     QStringLiteral("  nombre int(4) default '0',"),
-    QStringLiteral("  largeur varchar(8) default NULL,"),
-    QStringLiteral("  longueur varchar(8) default NULL,"),
+    // A dimension is a number written with up to fifteen digits, a sign, a
+    // point and an exponent.
+    QStringLiteral("  largeur varchar(24) default NULL,"),
+    QStringLiteral("  longueur varchar(24) default NULL,"),
     QStringLiteral("  libraire text default NULL,"),
     QStringLiteral("  editeur text default NULL,"),
     QStringLiteral("  signe int(1) default '0',"),
@@ -436,8 +438,8 @@ void writeUpgrade(const QString& path, const QString& p, bool utf8) {
              "  CHANGE dl dl varchar(7) default NULL default '',",
              "  CHANGE numero numero int(4) default NULL default '0',",
              "  CHANGE nombre nombre int(4) default NULL default '0',",
-             "  CHANGE largeur largeur varchar(8) default NULL,",
-             "  CHANGE longueur longueur varchar(8) default NULL,",
+             "  CHANGE largeur largeur varchar(24) default NULL,",
+             "  CHANGE longueur longueur varchar(24) default NULL,",
              "  CHANGE libraire libraire text default NULL,",
              "  CHANGE editeur editeur text default NULL,",
              "  CHANGE signe signe int(1) default NULL default '0',",

@@ -17,7 +17,8 @@ qint64 wholeNumber(MdbHandle* mdb, const MdbColumn* col) {
         case MDB_INT:
             return short(mdb_get_int16(mdb->pg_buf, col->cur_value_start));
         default:
-            return mdb_get_int32(mdb->pg_buf, col->cur_value_start);
+            // libmdb gives the four bytes unsigned; a Long is signed.
+            return qint32(mdb_get_int32(mdb->pg_buf, col->cur_value_start));
     }
 }
 

@@ -142,6 +142,7 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
     // characters: 255 of them, and a comment past blob's 65,535 bytes.
     const QString cyrillic(255, QChar(0x043A));
     const QString longComment(11000, QChar(0x010D));
+    const bool v6 = QString::fromLatin1(GetParam().generation) == u"v6";
     {
         auto cat = dao::DBEngine::OpenDatabase(catalogue);
         cat->ExecuteScript(
@@ -149,9 +150,11 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
                            "WHERE IdAlbum = 1; UPDATE SERIES SET Titre = '%3' WHERE IdSerie = 1; "
                            "UPDATE AUTEURS SET Prenom = 'Gas' || char(13, 10) || 'pard', "
                            "Commentaire = '%4' WHERE IdAuteur = 14; UPDATE REVUES SET "
-                           "NomRevue = 'Spirou' || char(13, 10) || 'Hebdo' WHERE IdRevue = 1;")
+                           "NomRevue = 'Spirou' || char(13, 10) || 'Hebdo' WHERE IdRevue = 1; "
+                           "UPDATE %5 SET Largeur = 1.0 / 3 WHERE %6 = 1;")
                 .arg(QString(title).replace("'", "''"), QString(comment).replace("'", "''"),
-                     cyrillic, longComment));
+                     cyrillic, longComment)
+                .arg(v6 ? "PARABD" : "EXLIBRIS", v6 ? "IdParabd" : "IdExlibris"));
     }
     s.GV_Chemin_Base = catalogue;
     exportAndLoad();
@@ -173,6 +176,8 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
         EXPECT_EQ(storedBytes("commentaire", "auteurs", "idauteur = 14"),
                   QByteArray("&#269;").repeated(11000));
         EXPECT_EQ(asPagesRead("prenom", "auteurs", "idauteur = 14"), "Gas\r\npard");
+        // A dimension is written with fifteen digits.
+        EXPECT_EQ(asPagesRead("largeur", "parabd", "idparabd = 1"), "0.333333333333333");
         EXPECT_EQ(value("SELECT HEX(s.titre) FROM bd_revues r JOIN bd_series4 s ON s.idserie = "
                         "r.idserie WHERE r.idrevue = 1;"),
                   QByteArray("Spirou\r\nHebdo").toHex().toUpper());

@@ -73,7 +73,12 @@ TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
     const Job refused = runProgram(env, {QStringLiteral("dernieres_donnees")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.output.count(u'\n'), 1);
-    EXPECT_TRUE(refused.output.contains(QStringLiteral("Faites une exportation complète")))
+    // A full export of the collection alone is not enough once the wish list
+    // went without its links: the refusal says which lists it must send.
+    EXPECT_TRUE(refused.output.contains(
+        QStringLiteral("Faites une exportation complète, « Collaborateurs » coché, des « Albums "
+                       "de la collection » et des « Albums Recherchés » s'ils ont déjà été "
+                       "publiés")))
         << refused.output.toStdString();
     EXPECT_EQ(
         kalvor::test::readAll(exportFolder + QStringLiteral("/scripts/dernieres_donnees.sql")),

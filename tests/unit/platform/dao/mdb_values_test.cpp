@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "dao_fixture.h"
+#include "platform/dao/db_engine.h"
 #include "platform/dao/mdb_values.h"
+#include "support/test_paths.h"
 
 namespace kalvor::dao {
 namespace {
@@ -114,6 +117,18 @@ TEST(AccessTexts, EveryTextAndMemoOfTheCataloguesReadsAsLibmdbReadsIt) {
         EXPECT_GT(memos, 20) << generation.toStdString();
         mdb_close(mdb);
     }
+}
+
+// A Long is signed: its top byte set reads below zero, as Access shows it.
+TEST(AccessNumbers, ALongWithItsTopBitSetReadsNegative) {
+    QTemporaryDir dir;
+    QByteArray bytes = test::readAll(test::accessCatalogue(QStringLiteral("v6")));
+    bytes[294524] = char(0xED);  // the top byte of collectible 2's IdSerie (2)
+    const QString path = dir.filePath(QStringLiteral("negative.mdb"));
+    test::writeAll(path, bytes);
+    auto rs = DBEngine::OpenDatabase(path)->OpenRecordset(
+        QStringLiteral("select IdSerie from PARABD where IdParabd = 2"));
+    EXPECT_EQ(rs->Fields(0).toLongLong(), -318767102);
 }
 
 }  // namespace
