@@ -18,6 +18,21 @@ bool blank(QChar c) {
     return c.isSpace();
 }
 
+// Where the site's `words` stand last in the reply with nothing after them
+// but white space or the markup a host appends to every answer, counted
+// without the white space before them; -1 when they do not.
+qsizetype closingAt(const QString& reply, const QString& words) {
+    const QStringView text = QStringView(reply).trimmed();
+    for (qsizetype at = text.lastIndexOf(words); at >= 0;
+         at = at > 0 ? text.lastIndexOf(words, at - 1) : -1) {
+        const QStringView after = text.mid(at + words.size()).trimmed();
+        if (after.isEmpty() || after.startsWith(u'<')) {
+            return at;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 QByteArray WithoutByteOrderMark(QByteArray body) {
@@ -40,19 +55,19 @@ qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark) {
 }
 
 bool IsPasswordRefusal(const QString& reply) {
-    return QStringView(reply).trimmed() == kPasswordRefused;
+    return closingAt(reply, kPasswordRefused) == 0;
 }
 
 bool EndsWithPasswordRefusal(const QString& reply) {
-    return QStringView(reply).trimmed().endsWith(kPasswordRefused);
+    return closingAt(reply, kPasswordRefused) >= 0;
 }
 
 bool IsInvalidFolder(const QString& reply) {
-    return QStringView(reply).trimmed() == kInvalidFolder;
+    return closingAt(reply, kInvalidFolder) == 0;
 }
 
 bool EndsWithInvalidFolder(const QString& reply) {
-    return QStringView(reply).trimmed().endsWith(kInvalidFolder);
+    return closingAt(reply, kInvalidFolder) >= 0;
 }
 
 std::optional<QString> DatabaseRefusal(const QString& reply) {

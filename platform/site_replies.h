@@ -40,10 +40,12 @@ QByteArray WithoutByteOrderMark(QByteArray body);
 // is no part of the reply.
 qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark);
 
-// The reply is the site's refusal of the password, white space around it.
+// The reply is the site's refusal of the password, white space around it and
+// a host's banner after it.
 bool IsPasswordRefusal(const QString& reply);
-// The reply ends with that refusal: an earlier recovery.php's, after the
-// messages PHP printed about a password it looked for in the address.
+// The reply closes with that refusal, a banner aside: an earlier
+// recovery.php's, after the messages PHP printed about a password it looked
+// for in the address.
 bool EndsWithPasswordRefusal(const QString& reply);
 // The reply is the listing scripts' answer for a folder they cannot open.
 bool IsInvalidFolder(const QString& reply);

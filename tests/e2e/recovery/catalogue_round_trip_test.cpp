@@ -110,10 +110,6 @@ qint64 siteCount(const QString& sql) {
     return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
 }
 
-// What a free host appends to every answer.
-const QByteArray kBanner =
-    "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>";
-
 // How the site's recovery.php stands on the host: as published, with a line
 // end after its "?>", as a site published before the end mark has it, both,
 // saved by an editor that puts a byte-order mark before it, or followed by
@@ -314,7 +310,7 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
                  (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd
                       ? QByteArray("\r\n")
                       : QByteArray()) +
-                 (how == Script::Banner ? kBanner : QByteArray()));
+                 (how == Script::Banner ? kHostBanner : QByteArray()));
     // The old MySQL functions an earlier recovery.php calls came with the
     // host, or with the require.php published beside it.
     ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));

@@ -114,6 +114,10 @@ TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
                         "$kalvor_absente in ")},
         {"an earlier script with a line end, a wrong password", earlierRecovery() + "\r\n",
          withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        {"an earlier script, a banner, a wrong password", earlierRecovery() + kHostBanner,
+         withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        {"a banner, a wrong password", script.original() + kHostBanner, require.original(),
+         QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
         // The password of require.php, which the site's MySQL refuses.
         {"a wrong database password", QByteArray(),
          require.original() + "<?php $password = 'pas-celui-de-mysql'; ?>",

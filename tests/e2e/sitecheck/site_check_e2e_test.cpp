@@ -133,10 +133,16 @@ QByteArray earlierScript(bool files) {
 }
 
 void setScripts(const QString& folder, Scripts scripts) {
-    if (scripts == Scripts::WrongDatabasePassword) {
+    if (scripts == Scripts::WrongDatabasePassword || scripts == Scripts::Banner) {
         QFile require(folder + QStringLiteral("/require.php"));
         ASSERT_TRUE(require.open(QIODevice::Append));
-        require.write("<?php $password = 'pas-celui-de-mysql'; ?>");
+        // The banner follows every answer, even one that ends with exit.
+        require.write(
+            scripts == Scripts::Banner
+                ? "<?php register_shutdown_function(function () { echo '<!-- hebergeur "
+                  "gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>'; "
+                  "}); ?>"
+                : "<?php $password = 'pas-celui-de-mysql'; ?>");
         return;
     }
     for (const bool files : {true, false}) {
@@ -152,10 +158,7 @@ void setScripts(const QString& folder, Scripts scripts) {
             (scripts == Scripts::OneMoreLineEnd || scripts == Scripts::EarlierOneMoreLineEnd
                  ? QByteArray("\r\n")
                  : QByteArray()) +
-            (scripts == Scripts::Banner
-                 ? QByteArray("<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/"
-                              "bandeau.js\"></script>")
-                 : QByteArray()));
+            QByteArray());
     }
 }
 
