@@ -331,7 +331,8 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
                                                "entière.\nLes fichiers PHP du site peuvent être "
                                                "publiés à nouveau sans catalogue, par « Génération "
                                                "des fichiers PHP ». Une récupération faite ensuite "
-                                               "est vérifiée jusqu'à sa fin.")});
+                                               "est vérifiée jusqu'à sa fin.")})
+        << prompt.texts().join(u'|').toStdString();
 
     expectTheSiteCounts(dialog);
     expectSameTables();
