@@ -60,12 +60,15 @@ std::optional<QString> TableReadError(const QString& reply);
 // markup; nothing when the reply holds none.
 std::optional<QString> PhpMessage(const QString& reply);
 
-// A table as an earlier recovery.php sends it: at least one row, each
-// opening with its id, nothing but white space after the last.
-bool IsEarlierTable(const QString& reply);
+// Where a table as an earlier recovery.php sends it ends (after its last
+// row's "#end#"), or -1 when the reply is no such table: rows that each open
+// with their id. 0 for a reply of white space alone. White space or a
+// host's banner may follow the last row.
+qsizetype EarlierTableEnd(const QString& reply);
 
-// Where an earlier listing's text ends (its last line's "\n" included, only
-// white space after it), or -1 when its last line is not ended.
+// Where an earlier listing's text ends (its last line's "\n" included), or
+// -1 when its last line is not ended; 0 for a reply of white space alone.
+// White space or a host's banner may follow the last line.
 qsizetype EarlierListingEnd(const QString& reply);
 
 }  // namespace kalvor::replies
