@@ -25,6 +25,16 @@ bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
     return rest.isEmpty() || (rest.startsWith(u'<') && !rest.contains(kFieldSeparator));
 }
 
+// The site's one line at the start of `text`, without the markup a host
+// appends to every answer.
+QStringView siteLine(QStringView text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'<' && text[end] != u'\n') {
+        ++end;
+    }
+    return text.first(end).trimmed();
+}
+
 // Where the site's `words` stand last in the reply with nothing after them
 // but white space or the markup a host appends to every answer, counted
 // without the white space before them; -1 when they do not.
@@ -81,7 +91,7 @@ std::optional<QString> DatabaseRefusal(const QString& reply) {
     if (!text.startsWith(kDatabaseRefused)) {
         return std::nullopt;
     }
-    return text.mid(kDatabaseRefused.size()).trimmed().toString();
+    return siteLine(text.mid(kDatabaseRefused.size())).toString();
 }
 
 std::optional<QString> TableReadError(const QString& reply) {
@@ -89,7 +99,7 @@ std::optional<QString> TableReadError(const QString& reply) {
     if (!text.startsWith(kReadError)) {
         return std::nullopt;
     }
-    return text.left(80).toString();
+    return siteLine(text).left(80).toString();
 }
 
 std::optional<QString> PhpMessage(const QString& reply) {
