@@ -18,6 +18,37 @@ bool blank(QChar c) {
     return c.isSpace();
 }
 
+// Nothing but white space from `from` on, or the markup a host appends to
+// every answer, which holds none of the site's separators.
+bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
+    const QStringView rest = reply.mid(from).trimmed();
+    return rest.isEmpty() || (rest.startsWith(u'<') && !rest.contains(kFieldSeparator));
+}
+
+// The site's one line at the start of `text`, without the markup a host
+// appends to every answer.
+QStringView siteLine(QStringView text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'<' && text[end] != u'\n') {
+        ++end;
+    }
+    return text.first(end).trimmed();
+}
+
+// Where the site's `words` stand last in the reply with nothing after them
+// but white space or the markup a host appends to every answer, counted
+// without the white space before them; -1 when they do not.
+qsizetype closingAt(const QString& reply, const QString& words) {
+    const QStringView text = QStringView(reply).trimmed();
+    for (qsizetype at = text.lastIndexOf(words); at >= 0;
+         at = at > 0 ? text.lastIndexOf(words, at - 1) : -1) {
+        if (onlyTheHostsFrom(text, at + words.size())) {
+            return at;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 QByteArray WithoutByteOrderMark(QByteArray body) {
@@ -40,19 +71,19 @@ qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark) {
 }
 
 bool IsPasswordRefusal(const QString& reply) {
-    return QStringView(reply).trimmed() == kPasswordRefused;
+    return closingAt(reply, kPasswordRefused) == 0;
 }
 
 bool EndsWithPasswordRefusal(const QString& reply) {
-    return QStringView(reply).trimmed().endsWith(kPasswordRefused);
+    return closingAt(reply, kPasswordRefused) >= 0;
 }
 
 bool IsInvalidFolder(const QString& reply) {
-    return QStringView(reply).trimmed() == kInvalidFolder;
+    return closingAt(reply, kInvalidFolder) == 0;
 }
 
 bool EndsWithInvalidFolder(const QString& reply) {
-    return QStringView(reply).trimmed().endsWith(kInvalidFolder);
+    return closingAt(reply, kInvalidFolder) >= 0;
 }
 
 std::optional<QString> DatabaseRefusal(const QString& reply) {
@@ -60,7 +91,7 @@ std::optional<QString> DatabaseRefusal(const QString& reply) {
     if (!text.startsWith(kDatabaseRefused)) {
         return std::nullopt;
     }
-    return text.mid(kDatabaseRefused.size()).trimmed().toString();
+    return siteLine(text.mid(kDatabaseRefused.size())).toString();
 }
 
 std::optional<QString> TableReadError(const QString& reply) {
@@ -68,7 +99,7 @@ std::optional<QString> TableReadError(const QString& reply) {
     if (!text.startsWith(kReadError)) {
         return std::nullopt;
     }
-    return text.left(80).toString();
+    return siteLine(text).left(80).toString();
 }
 
 std::optional<QString> PhpMessage(const QString& reply) {
@@ -111,49 +142,51 @@ std::optional<QString> PhpMessage(const QString& reply) {
     return found.captured(1) + QStringLiteral(": ") + message.simplified();
 }
 
-bool IsEarlierTable(const QString& reply) {
-    qsizetype end = reply.size();
-    while (end > 0 && blank(reply[end - 1])) {
-        --end;
-    }
+qsizetype EarlierTableEnd(const QString& reply) {
     qsizetype at = 0;
-    while (at < end && blank(reply[at])) {
+    while (at < reply.size() && blank(reply[at])) {
         ++at;
     }
-    if (at == end) {
-        return false;
+    // Only white space is an empty table; markup alone is a host's page.
+    if (at == reply.size()) {
+        return 0;
     }
-    while (at < end) {
+    for (;;) {
         qsizetype digit = at;
-        if (reply[digit] == u'-') {
+        if (digit < reply.size() && reply[digit] == u'-') {
             ++digit;
         }
         const qsizetype first = digit;
-        while (digit < end && reply[digit] >= u'0' && reply[digit] <= u'9') {
+        while (digit < reply.size() && reply[digit] >= u'0' && reply[digit] <= u'9') {
             ++digit;
         }
         const QStringView rest = QStringView(reply).mid(digit);
         if (digit == first || !(rest.startsWith(kFieldSeparator) || rest.startsWith(kRowEnd))) {
-            return false;
+            return -1;
         }
         const qsizetype rowEnd = reply.indexOf(kRowEnd, digit);
-        if (rowEnd < 0 || rowEnd >= end) {
-            return false;
+        if (rowEnd < 0) {
+            return -1;
         }
         at = rowEnd + kRowEnd.size();
+        if (onlyTheHostsFrom(reply, at)) {
+            return at;
+        }
     }
-    return true;
 }
 
 qsizetype EarlierListingEnd(const QString& reply) {
-    qsizetype end = reply.size();
-    while (end > 0 && blank(reply[end - 1])) {
-        --end;
-    }
-    if (end == 0) {
+    // Only white space is an empty listing; markup alone is a host's page.
+    if (QStringView(reply).trimmed().isEmpty()) {
         return 0;
     }
-    return end < reply.size() && reply[end] == u'\n' ? end + 1 : -1;
+    // Tried where each line begins: a host's banner may hold line ends.
+    for (qsizetype end = reply.indexOf(u'\n'); end >= 0; end = reply.indexOf(u'\n', end + 1)) {
+        if (onlyTheHostsFrom(reply, end + 1)) {
+            return end + 1;
+        }
+    }
+    return -1;
 }
 
 }  // namespace kalvor::replies

@@ -40,10 +40,12 @@ QByteArray WithoutByteOrderMark(QByteArray body);
 // is no part of the reply.
 qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark);
 
-// The reply is the site's refusal of the password, white space around it.
+// The reply is the site's refusal of the password, white space around it and
+// a host's banner after it.
 bool IsPasswordRefusal(const QString& reply);
-// The reply ends with that refusal: an earlier recovery.php's, after the
-// messages PHP printed about a password it looked for in the address.
+// The reply closes with that refusal, a banner aside: an earlier
+// recovery.php's, after the messages PHP printed about a password it looked
+// for in the address.
 bool EndsWithPasswordRefusal(const QString& reply);
 // The reply is the listing scripts' answer for a folder they cannot open.
 bool IsInvalidFolder(const QString& reply);
@@ -58,12 +60,15 @@ std::optional<QString> TableReadError(const QString& reply);
 // markup; nothing when the reply holds none.
 std::optional<QString> PhpMessage(const QString& reply);
 
-// A table as an earlier recovery.php sends it: at least one row, each
-// opening with its id, nothing but white space after the last.
-bool IsEarlierTable(const QString& reply);
+// Where a table as an earlier recovery.php sends it ends (after its last
+// row's "#end#"), or -1 when the reply is no such table: rows that each open
+// with their id. 0 for a reply of white space alone. White space or a
+// host's banner may follow the last row.
+qsizetype EarlierTableEnd(const QString& reply);
 
-// Where an earlier listing's text ends (its last line's "\n" included, only
-// white space after it), or -1 when its last line is not ended.
+// Where an earlier listing's text ends (its last line's "\n" included), or
+// -1 when its last line is not ended; 0 for a reply of white space alone.
+// White space or a host's banner may follow the last line.
 qsizetype EarlierListingEnd(const QString& reply);
 
 }  // namespace kalvor::replies

@@ -338,11 +338,12 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         // an empty reply once the script showed it is there.
         if (!access.inet.lastHadHeader(kPostHeader) &&
             !access.inet.lastHadHeader(Inet::kEndMarkHeader)) {
-            if (replies::IsEarlierTable(*reply)) {
+            const qsizetype end = replies::EarlierTableEnd(*reply);
+            if (end > 0) {
                 state.olderScript = true;
-                return reply;
+                return reply->left(end);
             }
-            if (reply->trimmed().isEmpty() && recoveryAnswers(access, tablename)) {
+            if (end == 0 && recoveryAnswers(access, tablename)) {
                 state.olderScript = true;
                 state.emptyFromOlder << tablename;
                 return QString();

@@ -63,13 +63,17 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
 
 // A listing without the end mark or its header, as a site published before
 // the mark sends it: read only in its own form, every line a name, "@@@"
-// and a date, and ended by its line feed (white space may follow the last).
+// and a date, and ended by its line feed (white space or a host's banner may
+// follow the last).
 // An empty one is believed only once the script answered as the site's own:
 // an emptied file sends nothing too. The cause when it is refused.
 std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QString& script,
                                  const QString& reply, Listing& listing) {
     const QString notWhole =
         QStringLiteral("réponse sans sa marque de fin (coupée ou page de l'hébergeur)");
+    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
+        return QStringLiteral("message de PHP (« %1 »)").arg(*message);
+    }
     const qsizetype end = replies::EarlierListingEnd(reply);
     if (end == 0) {
         if (scriptAnswers(inet, box_site, script)) {
@@ -78,9 +82,6 @@ std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QStr
         }
         return reply.isEmpty() ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
                                : notWhole;
-    }
-    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
-        return QStringLiteral("message de PHP (« %1 »)").arg(*message);
     }
     if (end < 0) {
         return notWhole;
@@ -164,7 +165,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         if (!state.olderScripts.contains(script)) {
             state.olderScripts.append(script);
         }
-        if (reply.trimmed().isEmpty()) {
+        if (replies::EarlierListingEnd(reply) == 0) {
             state.emptyFromOlder.append({script, rep, QString()});
         }
     }

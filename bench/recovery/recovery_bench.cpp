@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
             clock.start();
             const bool message = replies::PhpMessage(reply).has_value();
             const double messages = clock.restart() / 1000.0;
-            const bool earlier = replies::IsEarlierTable(reply);
+            const bool earlier = replies::EarlierTableEnd(reply) > 0;
             std::printf(
                 "read for PHP's messages in %.3f s, for the earlier form in %.3f s (%d %d)\n",
                 messages, clock.elapsed() / 1000.0, int(message), int(earlier));

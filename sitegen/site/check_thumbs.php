@@ -1,4 +1,4 @@
-header('Content-Type: text/plain; charset=ISO-8859-1');
+if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
@@ -19,8 +19,10 @@ if ($handle === false) {
    echo "Le répertoire n'est pas valide !";
    exit;
 }
-// The last line tells the program that the listing came whole.
-header('X-Kalvor-Fin: #fin#');
+// The last line tells the program that the listing came whole. A
+// byte-order mark an editor put before "<?php" goes out before any header
+// can: the reply then goes without its headers, not with PHP's warning.
+if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
 // Only the end of the folder stops the loop: a file named "0" is listed.
 while (($fichier = readdir($handle)) !== false) {
    if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {

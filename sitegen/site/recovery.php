@@ -14,8 +14,10 @@ function kalvor_recovery_valeur($nom)
    return '';
 }
 // Tells the program that this script reads a posted password: a recovery.php
-// of an earlier version refuses every post, and says nothing of it.
-header('X-Kalvor-Recovery: post');
+// of an earlier version refuses every post, and says nothing of it. After a
+// byte-order mark before "<?php" no header can go, and the reply goes
+// without them.
+if (!headers_sent()) header('X-Kalvor-Recovery: post');
 $pwd = kalvor_recovery_valeur('pwd');
 if (!hash_equals((string) $password, $pwd)){
    // A second per guess, as a login form gives.
@@ -73,7 +75,7 @@ else {
       }
       else {
          // The last five characters tell the program that the reply came whole.
-         header('X-Kalvor-Fin: #fin#');
+         if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
          while($row=mysql_fetch_row($requete)) {
             for ($i = 0; $i <= $nb_fields; $i++) {
                echo (isset($row[$i]) ? $row[$i] : '') . "@@@";

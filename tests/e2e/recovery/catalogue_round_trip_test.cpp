@@ -110,25 +110,24 @@ qint64 siteCount(const QString& sql) {
     return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
 }
 
-// What a free host appends to every answer.
-const QByteArray kBanner =
-    "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>";
-
 // How the site's recovery.php stands on the host: as published, with a line
 // end after its "?>", as a site published before the end mark has it, both,
 // saved by an editor that puts a byte-order mark before it, or followed by
-// the banner a free host appends to every answer.
+// the banner a free host appends to every answer, to a site of now or of
+// then.
 enum class Script {
     AsPublished,
     OneMoreLineEnd,
     Earlier,
     EarlierOneMoreLineEnd,
     ByteOrderMark,
-    Banner
+    Banner,
+    EarlierBanner
 };
 
 bool isEarlier(Script script) {
-    return script == Script::Earlier || script == Script::EarlierOneMoreLineEnd;
+    return script == Script::Earlier || script == Script::EarlierOneMoreLineEnd ||
+           script == Script::EarlierBanner;
 }
 
 class RecoveryOfEachScript : public RecoveryRoundTrip, public testing::WithParamInterface<Script> {
@@ -309,12 +308,12 @@ class RecoveryOfEachScript : public RecoveryRoundTrip, public testing::WithParam
 TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
     ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
     const Script how = GetParam();
-    script.write((how == Script::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
-                 (isEarlier(how) ? earlierRecovery() : script.original()) +
-                 (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd
-                      ? QByteArray("\r\n")
-                      : QByteArray()) +
-                 (how == Script::Banner ? kBanner : QByteArray()));
+    script.write(
+        (how == Script::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+        (isEarlier(how) ? earlierRecovery() : script.original()) +
+        (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd ? QByteArray("\r\n")
+                                                                               : QByteArray()) +
+        (how == Script::Banner || how == Script::EarlierBanner ? kHostBanner : QByteArray()));
     // The old MySQL functions an earlier recovery.php calls came with the
     // host, or with the require.php published beside it.
     ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));
@@ -335,7 +334,8 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
                                                "entière.\nLes fichiers PHP du site peuvent être "
                                                "publiés à nouveau sans catalogue, par « Génération "
                                                "des fichiers PHP ». Une récupération faite ensuite "
-                                               "est vérifiée jusqu'à sa fin.")});
+                                               "est vérifiée jusqu'à sa fin.")})
+        << prompt.texts().join(u'|').toStdString();
 
     expectTheSiteCounts(dialog);
     expectSameTables();
@@ -348,14 +348,16 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
 
 std::string scriptName(const testing::TestParamInfo<Script>& info) {
     static const char* const names[] = {"AsPublished",           "OneMoreLineEnd", "Earlier",
-                                        "EarlierOneMoreLineEnd", "ByteOrderMark",  "Banner"};
+                                        "EarlierOneMoreLineEnd", "ByteOrderMark",  "Banner",
+                                        "EarlierBanner"};
     return names[int(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, RecoveryOfEachScript,
                          testing::Values(Script::AsPublished, Script::OneMoreLineEnd,
                                          Script::Earlier, Script::EarlierOneMoreLineEnd,
-                                         Script::ByteOrderMark, Script::Banner),
+                                         Script::ByteOrderMark, Script::Banner,
+                                         Script::EarlierBanner),
                          scriptName);
 
 }  // namespace

@@ -38,6 +38,10 @@ QStringList recoveryRequests(qsizetype from, qsizetype expected);
 // it echoes a field that is not a row's last.
 QByteArray earlierRecovery(const QByteArray& row = "echo $row[$i] . \"@@@\";");
 
+// What a free host appends to every answer.
+inline const QByteArray kHostBanner =
+    "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>";
+
 // require.php with the old MySQL functions that an earlier recovery.php
 // calls, as hosts of its time or a require.php of its time brought them.
 QByteArray withOldMySqlFunctions(const QByteArray& require);

@@ -114,8 +114,16 @@ TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
                         "$kalvor_absente in ")},
         {"an earlier script with a line end, a wrong password", earlierRecovery() + "\r\n",
          withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
-        // The password of require.php, which the site's MySQL refuses.
-        {"a wrong database password", QByteArray(),
+        {"an earlier script, a banner, a wrong password", earlierRecovery() + kHostBanner,
+         withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        {"a banner, a wrong password", script.original() + kHostBanner, require.original(),
+         QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        {"a table the site cannot read, a banner", script.original() + kHostBanner,
+         require.original() + "<?php $base = 'kalvor_base_absente'; ?>", QString(),
+         series + QStringLiteral("le site n'a pas pu la lire (« erreur de lecture de la table "
+                                 "series »).")},
+        // The password of require.php, which the site's MySQL refuses; a banner.
+        {"a wrong database password", script.original() + kHostBanner,
          require.original() + "<?php $password = 'pas-celui-de-mysql'; ?>",
          QStringLiteral("pas-celui-de-mysql"),
          series + QStringLiteral("la base MySQL du site a refusé la connexion (« Access denied "
@@ -133,6 +141,7 @@ TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
         EXPECT_TRUE(prompt.texts()[0].startsWith(row.message))
             << row.name << ": " << prompt.texts()[0].toStdString();
         EXPECT_FALSE(prompt.texts()[0].contains(QStringLiteral("PHP 7"))) << row.name;
+        EXPECT_FALSE(prompt.texts()[0].contains(QStringLiteral("hebergeur"))) << row.name;
         EXPECT_EQ(count(QStringLiteral("series")), 0) << row.name;
     }
     dialog->close();

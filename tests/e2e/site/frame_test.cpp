@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -294,5 +295,34 @@ TEST_F(SiteFrame, WhatRequirePhpPrintsNeverReachesAVisitor) {
         EXPECT_EQ(refused.status, 500);
         EXPECT_TRUE(refused.body.contains("<?php")) << refused.body.left(300).toStdString();
         EXPECT_TRUE(refused.errorLog.contains("require.php")) << refused.errorLog.toStdString();
+    }
+}
+
+// An editor on Windows puts a byte-order mark before "<?php": on a production
+// host the replies of the program's own scripts still come whole, without a
+// warning about headers sent after it.
+TEST_F(SiteFrame, AByteOrderMarkBeforeTheProgramsScriptsLeavesTheirRepliesWhole) {
+    QDir().mkpath(site_->folder() + QStringLiteral("/couvertures"));
+    QDir().mkpath(site_->folder() + QStringLiteral("/mini/couvertures"));
+    const QString password = QString::fromLatin1(QUrl::toPercentEncoding(mysqlPassword()));
+    const struct {
+        const char* page;
+        QString query;
+        QByteArray end;
+    } scripts[] = {
+        {"check_files.php", QStringLiteral("current_rep=couvertures"), "#fin#\n"},
+        {"check_thumbs.php", QStringLiteral("current_rep=couvertures"), "#fin#\n"},
+        {"recovery.php", QStringLiteral("tablename=series&pwd=") + password, "#end##fin#"},
+    };
+    for (const auto& script : scripts) {
+        SCOPED_TRACE(script.page);
+        const QString path = site_->folder() + u'/' + QString::fromLatin1(script.page);
+        test::writeAll(path, "\xEF\xBB\xBF" + test::readAll(path));
+        const CgiPage served =
+            runCgi(site_->folder(), QString::fromLatin1(script.page), script.query);
+        ASSERT_TRUE(served.failure.isEmpty()) << served.failure.toStdString();
+        EXPECT_EQ(served.status, 200);
+        EXPECT_TRUE(served.body.endsWith(script.end)) << served.body.right(200).toStdString();
+        EXPECT_TRUE(served.errorLog.isEmpty()) << served.errorLog.toStdString();
     }
 }
