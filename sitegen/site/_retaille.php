@@ -52,8 +52,7 @@ function Dossier_Miniatures($dossier)
 // When a file was last put where it is, as the site core tells it.
 function Date_Depot($chemin)
 {
-  $change = @filectime($chemin);
-  return $change === false ? false : max($change, filemtime($chemin));
+  return @filectime($chemin);
 }
 
 // The names travel whole, "@" and apostrophes as any other letter.

@@ -157,14 +157,12 @@ function LienImage($dossier, $nom)
   return htmlspecialchars(AdresseImage($dossier, $nom), ENT_QUOTES, 'ISO-8859-1');
 }
 
-// When a file was last put where it is: its change time counts, as an
-// upload may keep a picture's own date. One look at the disk: PHP keeps
-// what it read of the last file.
+// When a file was last put where it is, by the server's clock: its change
+// time. Its modification time is the uploader's to set, and one ahead of the
+// server would have its thumbnail made again at every visit.
 function DateDepot($chemin)
 {
-  $chemin = CheminAbsolu($chemin);
-  $change = @filectime($chemin);
-  return $change === false ? false : max($change, filemtime($chemin));
+  return @filectime(CheminAbsolu($chemin));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,

@@ -299,6 +299,13 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_EQ(site.get(renew).contentType, "image/jpeg");
     EXPECT_NE(test::readAll(made89), older);
     EXPECT_FALSE(cover(site.get(page).body, "id=\"i89\"").startsWith(QStringLiteral("_retaille")));
+    // One whose date is ahead of the server's clock, as an upload keeping the
+    // sender's dates may leave it, gets its thumbnail made once.
+    std::filesystem::last_write_time(
+        (covers + QStringLiteral("couv_album89.jpg")).toStdString(),
+        std::filesystem::file_time_type::clock::now() + std::chrono::hours(3));
+    EXPECT_EQ(site.get(cover(site.get(page).body, "id=\"i89\"")).contentType, "image/jpeg");
+    EXPECT_FALSE(cover(site.get(page).body, "id=\"i89\"").startsWith(QStringLiteral("_retaille")));
 
     // A thumbnail folder that cannot be made: the thumbnail is sent, and
     // the server's log says why, once.
