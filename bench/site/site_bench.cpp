@@ -450,6 +450,12 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
             "%-10s pendant la visite, %zu requêtes : chaud p50 / p95 %7.1f / %7.1f  < 100 %s\n",
             names[w], times[w].size(), p50, p95, p95 < 100 ? "ok" : "NON");
     }
+    // The same kept page once no thumbnail is being made any more.
+    QThread::sleep(3);
+    const Figures settled = load(
+        base.port(), [&](int) { return achat; }, {}, clients, requests);
+    std::printf("achat an   miniatures faites, %d requêtes : chaud p50 / p95 %7.1f / %7.1f | %d\n",
+                requests, settled.p50, settled.p95, settled.failures);
     std::fflush(stdout);
 
     // The endpoints are never kept: one run each.

@@ -49,11 +49,33 @@ function Dossier_Miniatures($dossier)
     || is_dir($dossier);
 }
 
+// Whether a trouble was already said, marked by a file named $nom: in the
+// site's folder, else, where PHP may not write there (the usual reason a
+// thumbnail folder cannot be made), in the temporary folder. A mark there
+// counts only if PHP made it, so that no other user of the host can make
+// it first and silence the log.
+function Deja_Signale($nom)
+{
+  $ici = dirname(__FILE__) . '/' . $nom;
+  if (@file_exists($ici)) {
+    return true;
+  }
+  if (@touch($ici)) {
+    return false;
+  }
+  $ailleurs = @sys_get_temp_dir() . '/kalvor-' . md5(dirname(__FILE__) . "\n" . $nom);
+  $f = @fopen($ailleurs, 'x');
+  if ($f !== false) {
+    fclose($f);
+    return false;
+  }
+  return function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid();
+}
+
 // When a file was last put where it is, as the site core tells it.
 function Date_Depot($chemin)
 {
-  $change = @filectime($chemin);
-  return $change === false ? false : max($change, filemtime($chemin));
+  return @filectime($chemin);
 }
 
 // The names travel whole, "@" and apostrophes as any other letter.
@@ -112,15 +134,12 @@ imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($sou
 // written aside and renamed, so that no one is sent half a thumbnail.
 $dossier_miniature = dirname($miniature);
 if (!Dossier_Miniatures($dossier_miniature)) {
-  // Said once, not at each thumbnail made again for want of it; the mark
-  // is the site's own, where no other user of the host can make it first.
-  // The log is read as UTF-8: its accents are written as such.
-  $signale = dirname(__FILE__) . '/.miniatures-' . md5($dossier_miniature) . '.signale';
-  if (!@file_exists($signale)) {
+  // Said once, not at each thumbnail made again for want of it. The log is
+  // read as UTF-8: its accents are written as such.
+  if (!Deja_Signale('.miniatures-' . md5($dossier_miniature) . '.signale')) {
     error_log('Kalvor (' . dirname(__FILE__) . ") : le dossier de miniatures \"$dossier_miniature\" "
       . "ne peut pas \xC3\xAAtre cr\xC3\xA9\xC3\xA9 (droits d'\xC3\xA9criture ?) ; "
       . "ses miniatures sont refaites \xC3\xA0 chaque visite.");
-    @touch($signale);
   }
 }
 $temp = $miniature . '.' . getmypid() . '-' . mt_rand() . '.tmp';

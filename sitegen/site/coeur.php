@@ -157,14 +157,12 @@ function LienImage($dossier, $nom)
   return htmlspecialchars(AdresseImage($dossier, $nom), ENT_QUOTES, 'ISO-8859-1');
 }
 
-// When a file was last put where it is: its change time counts, as an
-// upload may keep a picture's own date. One look at the disk: PHP keeps
-// what it read of the last file.
+// When a file was last put where it is, by the server's clock: its change
+// time. Its modification time is the uploader's to set, and one ahead of the
+// server would have its thumbnail made again at every visit.
 function DateDepot($chemin)
 {
-  $chemin = CheminAbsolu($chemin);
-  $change = @filectime($chemin);
-  return $change === false ? false : max($change, filemtime($chemin));
+  return @filectime(CheminAbsolu($chemin));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
@@ -424,9 +422,18 @@ function CacheDebut()
     // with the page's length, and their list follows the page.
     $entete = explode("\t", rtrim(fread($f, 128)));
     // A thumbnail deleted since (to make it again from its image) would
-    // answer 404: the page is made again, linking the thumbnail maker.
-    if (isset($entete[1]) && (fseek($f, 128 + (int) $entete[1]) !== 0
-      || !CacheMiniaturesLa(stream_get_contents($f)))) {
+    // answer 404: the page is made again, linking the thumbnail maker. The
+    // page's date says when its thumbnails were last all seen.
+    $vues = true;
+    if (isset($entete[1])) {
+      $etat_page = fstat($f);
+      $vues = fseek($f, 128 + (int) $entete[1]) === 0
+        ? CacheMiniaturesLa(stream_get_contents($f), $etat_page['mtime']) : false;
+    }
+    if ($vues === 'chacune') {
+      @touch($nom);
+    }
+    if ($vues === false) {
       fclose($f);
       @unlink($nom);
     } else {
@@ -494,20 +501,37 @@ function CacheDebut()
 
 // Whether every thumbnail of a list is there and its picture not put there
 // since: a line each, the thumbnail's and the picture's paths in the site
-// and the thumbnail's date, apart by tabs.
-function CacheMiniaturesLa($liste)
+// and the thumbnail's date, apart by tabs, read from the pages' folder.
+// $vus is when they were last all seen there, or false: a thumbnail's
+// folder that has not changed since a second before lost none of them, and
+// its thumbnails are not looked at one by one, so that a page linking many
+// costs one look a picture. Gives false, or whether a folder had to be.
+function CacheMiniaturesLa($liste, $vus = false)
 {
   if (!is_string($liste)) {
     return false;
   }
+  $intacts = array();
+  $chacune = false;
   foreach (explode("\n", $liste) as $ligne) {
     $m = explode("\t", $ligne);
-    if ($ligne !== '' && (count($m) != 3 || !file_exists(CheminAbsolu($m[0]))
-      || (int) DateDepot($m[1]) > (int) $m[2])) {
+    if ($ligne === '') {
+      continue;
+    }
+    if (count($m) != 3 || (int) @filectime($m[1]) > (int) $m[2]) {
+      return false;
+    }
+    $dossier = dirname($m[0]);
+    if (!isset($intacts[$dossier])) {
+      $date = $vus === false ? false : @filectime($dossier);
+      $intacts[$dossier] = $date !== false && $date < $vus - 1;
+      $chacune = $chacune || !$intacts[$dossier];
+    }
+    if (!$intacts[$dossier] && !file_exists($m[0])) {
       return false;
     }
   }
-  return true;
+  return $chacune ? 'chacune' : true;
 }
 
 // A warning that was not silenced may come from the moment (a lost
@@ -558,6 +582,8 @@ function CacheFin()
   $entete = $type;
   $liste = empty($c['miniatures']) ? '' : implode("\n", array_keys($c['miniatures']));
   if ($liste !== '') {
+    // Some servers run this from another folder.
+    @chdir(CheminAbsolu('.'));
     $entete .= "\t" . $c['longueur'];
     $garde = $garde && CacheMiniaturesLa($liste) && fwrite($c['f'], $liste) === strlen($liste);
   }
