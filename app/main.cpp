@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <cstdio>
 
 #include "app/command_line.h"
 #include "app/kalvorform.h"
@@ -31,12 +32,30 @@ int runUnattended(int argc, char** argv, const CommandLine& line) {
     return start_up::Run_Command_Export(settings, line, prompt, DataExports::Built());
 }
 
+// Without a display Qt would abort with its own English words; a job that
+// meant to export is told how to ask for it.
+bool windowCannotOpen(const QStringList& arguments) {
+    return qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+           qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           !arguments.contains(QStringLiteral("-platform"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const CommandLine line = CommandLine::Parse(argumentsOf(argc, argv));
+    const QStringList arguments = argumentsOf(argc, argv);
+    const CommandLine line = CommandLine::Parse(arguments);
     if (line.runsExport()) {
         return runUnattended(argc, argv, line);
+    }
+    if (windowCannotOpen(arguments)) {
+        std::fputs(
+            "[Kalvor 1.8.3] Aucun affichage pour la fenêtre (ni DISPLAY ni "
+            "WAYLAND_DISPLAY). Une tâche planifiée passe « donnees » ou "
+            "« dernieres_donnees », en minuscules.\n",
+            stderr);
+        return 1;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvor"));

@@ -48,6 +48,17 @@ TEST(UnattendedRun, AFailedExportEndsWithAnErrorCode) {
                               env.path() + QStringLiteral("/absent/scripts\n"));
 }
 
+// A word in the wrong case asks for the window, which a job cannot show.
+TEST(UnattendedRun, AWindowWithoutADisplayIsRefusedInFrench) {
+    kalvor::test::IsolatedEnvironment env;
+    writeStore(env, env.path());
+    const Job job = runProgram(env, {QStringLiteral("Donnees")});
+    EXPECT_EQ(job.exitCode, 1);
+    EXPECT_TRUE(job.output.startsWith(QStringLiteral("[Kalvor 1.8.3] Aucun affichage")))
+        << job.output.toStdString();
+    EXPECT_EQ(job.output.count(u'\n'), 1) << job.output.toStdString();
+}
+
 TEST(UnattendedRun, IncrementalExportAfterAFullOne) {
     kalvor::test::IsolatedEnvironment env;
     const QString exportFolder = env.path() + QStringLiteral("/export");
