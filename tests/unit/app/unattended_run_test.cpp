@@ -289,7 +289,7 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
 
     // No copy can be made: the file stays as found, and the marks it could
-    // not take end the run with their cause.
+    // not take end the run with their cause, the scripts written all the same.
     kalvor::test::writeAll(env.registryPath(), damaged);
     for (int n = 2; n <= 999; ++n) {
         kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
@@ -301,8 +301,12 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_TRUE(unsaved.output.endsWith(
         QStringLiteral("[Kalvor 1.8.3] Les réglages ne peuvent pas être enregistrés dans %1 (le "
                        "fichier, en partie illisible, n'a pas pu être copié sous %1.illisible-999 "
-                       ": trop de copies déjà gardées).\n")
-            .arg(env.registryPath())))
+                       ": trop de copies déjà gardées).\n[Kalvor 1.8.3 - Génération SQL] "
+                       "Génération des donnees terminée : %2/scripts/donnees.sql ; mais les "
+                       "marques de la dernière exportation n'ont pas été enregistrées : la "
+                       "prochaine exportation des dernières données enverra de nouveau ce que "
+                       "celle-ci a envoyé.\n")
+            .arg(env.registryPath(), exportFolder)))
         << unsaved.output.toStdString();
     EXPECT_EQ(kalvor::test::readAll(env.registryPath()), damaged);
 }
