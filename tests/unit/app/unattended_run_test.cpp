@@ -2,6 +2,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -136,6 +137,33 @@ TEST(UnattendedRun, ASplitExportNamesEachFileOnOneLine) {
     expected = QStringList{"donnees.sql"} + others;
     expected.sort();
     EXPECT_EQ(folder(), expected);
+
+    // A file of the set that cannot take its place, or an earlier one that
+    // cannot go, leaves the previous set whole.
+    kalvor::test::writeAll(env.registryPath(),
+                           store.replace("\"split\"=\"false\"", "\"split\"=\"true\"").toUtf8());
+    QDir().mkpath(scripts + QStringLiteral("donnees_ALBUMS.sql"));
+    kalvor::test::writeAll(scripts + QStringLiteral("donnees_REVUES.sql"), "-- earlier\r\n");
+    const bool immutable =
+        QProcess::execute(QStringLiteral("chattr"),
+                          {QStringLiteral("+i"), scripts + "donnees_REVUES.sql"}) == 0;
+    expected << "donnees_ALBUMS.sql"
+             << "donnees_REVUES.sql";
+    expected.sort();
+    for (const QString& blocker : {QStringLiteral("donnees_ALBUMS.sql (c'est un dossier)"),
+                                   QStringLiteral("donnees_REVUES.sql (permission refusée)")}) {
+        const Job refused = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.output.contains(scripts + blocker)) << refused.output.toStdString();
+        EXPECT_EQ(folder(), expected);
+        QDir(scripts + QStringLiteral("donnees_ALBUMS.sql")).removeRecursively();
+        expected.removeOne(QStringLiteral("donnees_ALBUMS.sql"));
+        if (!immutable) {
+            break;
+        }
+    }
+    QProcess::execute(QStringLiteral("chattr"),
+                      {QStringLiteral("-i"), scripts + "donnees_REVUES.sql"});
 }
 
 TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
