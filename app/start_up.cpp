@@ -32,13 +32,24 @@ class HeldMessages : public Prompt {
         return out_.askYesNo(text, title, icon);
     }
     void setBusy(bool busy) override { out_.setBusy(busy); }
-    void release(bool successes) {
+    void release() {
         for (const Held& h : held_) {
-            if (successes || h.icon != PromptIcon::Information) {
-                out_.message(h.text, h.title, h.icon);
-            }
+            out_.message(h.text, h.title, h.icon);
         }
         held_.clear();
+    }
+    // The scripts are in place even so: the user must know that, and that
+    // the next incremental export will send this one's data again.
+    void releaseWithoutMarks() {
+        for (Held& h : held_) {
+            if (h.icon == PromptIcon::Information) {
+                h.text += QStringLiteral(
+                    " ; mais les marques de la dernière exportation n'ont pas été enregistrées : "
+                    "la prochaine exportation des dernières données enverra de nouveau ce que "
+                    "celle-ci a envoyé.");
+            }
+        }
+        release();
     }
 
   private:
@@ -179,8 +190,13 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
     }
     // Marks left unsaved would make the next incremental export repeat this one.
     const bool saved = s.Save_LastRun();
-    held.release(saved);
-    Report_Store_Problem(prompt);
+    if (saved) {
+        held.release();
+        Report_Store_Problem(prompt);
+    } else {
+        Report_Store_Problem(prompt);
+        held.releaseWithoutMarks();
+    }
     return done && saved ? 0 : 1;
 }
 

@@ -19,6 +19,7 @@ namespace {
 
 // Hidden, and not matched by `donnees*.sql`.
 const QString kAside = QStringLiteral(".donnees-en-cours");
+const QString kReplaced = QStringLiteral(".donnees-remplacees");
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
@@ -44,6 +45,10 @@ QString ScriptSet::aside() const {
     return folder_ + u'/' + kAside;
 }
 
+QString ScriptSet::replacedFolder() const {
+    return folder_ + u'/' + kReplaced;
+}
+
 QString ScriptSet::Stage(const QString& name) {
     // A target the user made read-only stays refused, as when written in place.
     const QString target = folder_ + u'/' + name;
@@ -61,27 +66,75 @@ QString ScriptSet::Stage(const QString& name) {
 }
 
 void ScriptSet::Publish() {
+    const auto cannotSave = [](const QString& target, int errnum) {
+        return Error(err::DiskError, QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
+                                         .arg(target, SystemReason(errnum)));
+    };
+    // A folder under a script's name would be moved aside with all it holds.
     for (const QString& name : staged_) {
         const QString target = folder_ + u'/' + name;
-        if (std::rename(native(aside() + u'/' + name).constData(), native(target).constData()) !=
-            0) {
-            throw Error(err::DiskError,
-                        QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
-                            .arg(target, SystemReason(errno)));
+        if (QFileInfo(target).isDir()) {
+            throw cannotSave(target, EISDIR);
         }
     }
+    // Every file the new set replaces or leaves behind is set aside first, so
+    // that a failure can put the previous set back whole.
     const QSet<QString> written(staged_.begin(), staged_.end());
-    staged_.clear();
-    removeAside();
+    QStringList replaced;
     for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::Hidden)) {
-        if (isDataScriptName(name) && !written.contains(name) &&
-            ::unlink(native(folder_ + u'/' + name).constData()) != 0) {
-            throw Error(err::DiskError,
+        if (written.contains(name) || isDataScriptName(name)) {
+            replaced << name;
+        }
+    }
+    const QString old = replacedFolder();
+    if (!replaced.isEmpty() && !QFileInfo(old).isDir() &&
+        ::mkdir(native(old).constData(), 0777) != 0) {
+        throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
+                                        .arg(old, SystemReason(errno)));
+    }
+    QStringList movedAside, published;
+    const auto putBack = [&] {
+        for (const QString& name : published) {
+            ::rename(native(folder_ + u'/' + name).constData(),
+                     native(aside() + u'/' + name).constData());
+        }
+        for (const QString& name : movedAside) {
+            ::rename(native(old + u'/' + name).constData(),
+                     native(folder_ + u'/' + name).constData());
+        }
+        ::rmdir(native(old).constData());
+    };
+    for (const QString& name : replaced) {
+        const QString target = folder_ + u'/' + name;
+        if (::rename(native(target).constData(), native(old + u'/' + name).constData()) != 0) {
+            const int reason = errno;
+            putBack();
+            throw written.contains(name)
+                ? cannotSave(target, reason)
+                : Error(err::DiskError,
                         QStringLiteral("Impossible de supprimer le fichier %1 (%2), d'une "
                                        "exportation précédente.")
-                            .arg(folder_ + u'/' + name, SystemReason(errno)));
+                            .arg(target, SystemReason(reason)));
         }
+        movedAside << name;
     }
+    for (const QString& name : staged_) {
+        const QString target = folder_ + u'/' + name;
+        if (::rename(native(aside() + u'/' + name).constData(), native(target).constData()) != 0) {
+            const int reason = errno;
+            putBack();
+            throw cannotSave(target, reason);
+        }
+        published << name;
+    }
+    staged_.clear();
+    removeAside();
+    // The new set is whole; what is left of the old one is hidden and
+    // matches no `donnees*.sql`.
+    for (const QString& name : movedAside) {
+        ::unlink(native(old + u'/' + name).constData());
+    }
+    ::rmdir(native(old).constData());
 }
 
 void ScriptSet::removeAside() {

@@ -21,11 +21,13 @@ class ScriptSet {
 
     // Where to write the script `name` until Publish().
     QString Stage(const QString& name);
-    // Throws kalvor::Error when a file cannot be moved or removed.
+    // All or nothing: throws kalvor::Error, the previous scripts in place,
+    // when a file cannot be moved or removed.
     void Publish();
 
   private:
     QString aside() const;
+    QString replacedFolder() const;
     void removeAside();
 
     QString folder_;

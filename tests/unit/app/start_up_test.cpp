@@ -194,7 +194,8 @@ TEST_F(StartUpTest, UnattendedExitCodes) {
     EXPECT_TRUE(prompt.shown()[0].text.contains(QStringLiteral("donnees")));
 }
 
-// The export went through, its marks did not: the failure alone is said.
+// The export went through, its marks did not: the failure is said first,
+// then that the scripts are written all the same.
 TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
     Settings s;
@@ -212,9 +213,15 @@ TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
     QDir().mkpath(env.registryPath() + QStringLiteral(".lock"));
     EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, movingExports(true)), 1);
     EXPECT_EQ(test::readAll(env.registryPath()), before);
-    EXPECT_EQ(prompt.texts(), (QStringList{cannot + QStringLiteral("fichier trop volumineux)."),
-                                           cannot + QStringLiteral("verrou ") + env.registryPath() +
-                                               QStringLiteral(".lock : c'est un dossier).")}));
+    const QString written = QStringLiteral(
+        "terminée ; mais les marques de la dernière exportation n'ont pas été enregistrées : la "
+        "prochaine exportation des dernières données enverra de nouveau ce que celle-ci a "
+        "envoyé.");
+    EXPECT_EQ(prompt.texts(),
+              (QStringList{cannot + QStringLiteral("fichier trop volumineux)."), written,
+                           cannot + QStringLiteral("verrou ") + env.registryPath() +
+                               QStringLiteral(".lock : c'est un dossier)."),
+                           written}));
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
 }
 

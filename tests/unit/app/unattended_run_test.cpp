@@ -2,6 +2,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -136,6 +137,33 @@ TEST(UnattendedRun, ASplitExportNamesEachFileOnOneLine) {
     expected = QStringList{"donnees.sql"} + others;
     expected.sort();
     EXPECT_EQ(folder(), expected);
+
+    // A file of the set that cannot take its place, or an earlier one that
+    // cannot go, leaves the previous set whole.
+    kalvor::test::writeAll(env.registryPath(),
+                           store.replace("\"split\"=\"false\"", "\"split\"=\"true\"").toUtf8());
+    QDir().mkpath(scripts + QStringLiteral("donnees_ALBUMS.sql"));
+    kalvor::test::writeAll(scripts + QStringLiteral("donnees_REVUES.sql"), "-- earlier\r\n");
+    const bool immutable =
+        QProcess::execute(QStringLiteral("chattr"),
+                          {QStringLiteral("+i"), scripts + "donnees_REVUES.sql"}) == 0;
+    expected << "donnees_ALBUMS.sql"
+             << "donnees_REVUES.sql";
+    expected.sort();
+    for (const QString& blocker : {QStringLiteral("donnees_ALBUMS.sql (c'est un dossier)"),
+                                   QStringLiteral("donnees_REVUES.sql (permission refusée)")}) {
+        const Job refused = runProgram(env, {QStringLiteral("donnees")});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.output.contains(scripts + blocker)) << refused.output.toStdString();
+        EXPECT_EQ(folder(), expected);
+        QDir(scripts + QStringLiteral("donnees_ALBUMS.sql")).removeRecursively();
+        expected.removeOne(QStringLiteral("donnees_ALBUMS.sql"));
+        if (!immutable) {
+            break;
+        }
+    }
+    QProcess::execute(QStringLiteral("chattr"),
+                      {QStringLiteral("-i"), scripts + "donnees_REVUES.sql"});
 }
 
 TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
@@ -289,7 +317,7 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
 
     // No copy can be made: the file stays as found, and the marks it could
-    // not take end the run with their cause.
+    // not take end the run with their cause, the scripts written all the same.
     kalvor::test::writeAll(env.registryPath(), damaged);
     for (int n = 2; n <= 999; ++n) {
         kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
@@ -301,8 +329,12 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_TRUE(unsaved.output.endsWith(
         QStringLiteral("[Kalvor 1.8.3] Les réglages ne peuvent pas être enregistrés dans %1 (le "
                        "fichier, en partie illisible, n'a pas pu être copié sous %1.illisible-999 "
-                       ": trop de copies déjà gardées).\n")
-            .arg(env.registryPath())))
+                       ": trop de copies déjà gardées).\n[Kalvor 1.8.3 - Génération SQL] "
+                       "Génération des donnees terminée : %2/scripts/donnees.sql ; mais les "
+                       "marques de la dernière exportation n'ont pas été enregistrées : la "
+                       "prochaine exportation des dernières données enverra de nouveau ce que "
+                       "celle-ci a envoyé.\n")
+            .arg(env.registryPath(), exportFolder)))
         << unsaved.output.toStdString();
     EXPECT_EQ(kalvor::test::readAll(env.registryPath()), damaged);
 }
