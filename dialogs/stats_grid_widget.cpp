@@ -61,6 +61,8 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* pare
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // Tab leaves the grid for the next control; the arrows move between cells.
+    setTabKeyNavigation(false);
     setWordWrap(false);
 
     editor_ = new QLineEdit(viewport());
@@ -173,6 +175,13 @@ bool StatsGridWidget::editable() const {
 }
 
 void StatsGridWidget::keyPressEvent(QKeyEvent* event) {
+    // Space ticks a chart as a click does, as it ticks any check box.
+    const bool space = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
+    if (space && event->modifiers() == Qt::NoModifier && currentColumn() == StatsGrid::ColPicture &&
+        currentRow() >= 0) {
+        MSFlexGrid_Stats_Click(currentRow(), StatsGrid::ColPicture);
+        return;
+    }
     const QString text = event->text();
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (editable() && !text.isEmpty() && !tab && !(event->modifiers() & Qt::ControlModifier)) {

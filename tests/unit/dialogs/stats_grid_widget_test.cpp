@@ -72,7 +72,7 @@ TEST_F(StatsGridWidgetTest, ShowsTheChartsWithTheirHeaders) {
     EXPECT_EQ(grid.Col(), 1);
 }
 
-TEST_F(StatsGridWidgetTest, ClicksToggleAndMoveRows) {
+TEST_F(StatsGridWidgetTest, ClicksAndSpaceToggleAndClicksMoveRows) {
     const auto tick = [this](int row) {
         return QAccessible::queryAccessibleInterface(&grid)->tableInterface()->cellAt(row - 1, 1);
     };
@@ -81,6 +81,11 @@ TEST_F(StatsGridWidgetTest, ClicksToggleAndMoveRows) {
     EXPECT_EQ(text(3, 2), "1");
     EXPECT_TRUE(tick(3)->state().checked);
     EXPECT_EQ(tick(3)->text(QAccessible::Name), "Publier « Nombre d'albums achetés par mois »");
+    key(Qt::Key_Space);  // the keyboard ticks as a click does
+    EXPECT_EQ(text(3, 2), "0");
+    EXPECT_FALSE(tick(3)->state().checked);
+    key(Qt::Key_Tab);  // leaves the grid: no cell moves
+    EXPECT_EQ(grid.Col(), 1);
     click(3, 5);
     EXPECT_EQ(text(3, 5), "oui");
     click(9, 5);
