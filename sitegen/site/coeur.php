@@ -140,15 +140,12 @@ function TexteReglage($valeur)
 
 // The address of an image, its name percent-encoded so that blanks, "#",
 // "?", "%" and accents reach the file; "\" parts a path as browsers take it.
-// A name that is on no disk here is asked for in UTF-8, as a browser asks
-// for a name it is given raw.
+// A name that is not on disk as stored is asked for in UTF-8: as the host
+// spells it, or as a browser asks for a name it is given raw.
 function AdresseImage($dossier, $nom)
 {
-  $hote = NomImage($dossier, $nom);
-  if ($hote === $nom && preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom)
-    && !FichierPresent("$dossier/$nom")) {
-    $hote = NomUtf8($nom);
-  }
+  $hote = preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom) && !FichierPresent("$dossier/$nom")
+    ? NomUtf8($nom) : $nom;
   return $dossier . '/' . str_replace(array('%2F', '%5C'), '/', rawurlencode($hote));
 }
 
