@@ -11,6 +11,14 @@ function Refuse_Miniature()
   exit;
 }
 
+function Envoie_Jpeg($chemin)
+{
+  header('Content-type: image/jpeg');
+  header('Content-Length: ' . filesize($chemin));
+  readfile($chemin);
+  exit;
+}
+
 function Parametre_Miniature($nom)
 {
   if (!isset($_GET[$nom]) || !is_string($_GET[$nom])) {
@@ -94,10 +102,7 @@ if (!$autorise || !is_file($image)
 // here from the cache) is sent as it stands, unless its picture is newer.
 $fait = DateDepot($miniature);
 if ($fait !== false && $fait >= DateDepot($image) && is_file($miniature)) {
-  header('Content-type: image/jpeg');
-  header('Content-Length: ' . filesize($miniature));
-  readfile($miniature);
-  exit;
+  Envoie_Jpeg($miniature);
 }
 $taille = @getimagesize($image);
 if ($taille === false || $taille[2] != 2) {
@@ -106,10 +111,7 @@ if ($taille === false || $taille[2] != 2) {
 // A JPEG the server cannot read is sent whole rather than shown broken.
 $source = function_exists('imagecreatefromjpeg') ? @imagecreatefromjpeg($image) : false;
 if ($source === false) {
-  header('Content-type: image/jpeg');
-  header('Content-Length: ' . filesize($image));
-  readfile($image);
-  exit;
+  Envoie_Jpeg($image);
 }
 if (function_exists('imagecreatetruecolor')) {
   $vignette = imagecreatetruecolor($width, $height);
