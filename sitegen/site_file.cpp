@@ -108,6 +108,11 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     if (text.contains(QStringLiteral("{{compat}}"))) {
         text.replace(QStringLiteral("{{compat}}"), hostCompatibility());
     }
+    // The folder maker and the date rule the pages and the thumbnail maker
+    // must agree on.
+    if (text.contains(QStringLiteral("{{fichiers}}"))) {
+        text.replace(QStringLiteral("{{fichiers}}"), sharedBlock(QStringLiteral("site_files.php")));
+    }
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();  // the template's own final line end

@@ -1,4 +1,5 @@
 {{require}}
+{{fichiers}}
 
 // Only a JPEG of one of the site's image folders is resized, and only into the
 // thumbnail folder of the same kind under the name the site core gives it:
@@ -7,6 +8,14 @@
 function Refuse_Miniature()
 {
   http_response_code(404);
+  exit;
+}
+
+function Envoie_Jpeg($chemin)
+{
+  header('Content-type: image/jpeg');
+  header('Content-Length: ' . filesize($chemin));
+  readfile($chemin);
   exit;
 }
 
@@ -41,14 +50,6 @@ function Nom_Image_Valide($nom)
   return true;
 }
 
-// The folder is made with its missing parents, with the rights the host gives.
-function Dossier_Miniatures($dossier)
-{
-  $parent = dirname($dossier);
-  return is_dir($dossier) || (($parent === $dossier || Dossier_Miniatures($parent)) && @mkdir($dossier))
-    || is_dir($dossier);
-}
-
 // Whether a trouble was already said, marked by a file named $nom: in the
 // site's folder, else, where PHP may not write there (the usual reason a
 // thumbnail folder cannot be made), in the temporary folder. A mark there
@@ -70,12 +71,6 @@ function Deja_Signale($nom)
     return false;
   }
   return function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid();
-}
-
-// When a file was last put where it is, as the site core tells it.
-function Date_Depot($chemin)
-{
-  return @filectime($chemin);
 }
 
 // The names travel whole, "@" and apostrophes as any other letter.
@@ -105,12 +100,9 @@ if (!$autorise || !is_file($image)
 }
 // A thumbnail already made (by an earlier visit, or by a page still linking
 // here from the cache) is sent as it stands, unless its picture is newer.
-$fait = Date_Depot($miniature);
-if ($fait !== false && $fait >= Date_Depot($image) && is_file($miniature)) {
-  header('Content-type: image/jpeg');
-  header('Content-Length: ' . filesize($miniature));
-  readfile($miniature);
-  exit;
+$fait = DateDepot($miniature);
+if ($fait !== false && $fait >= DateDepot($image) && is_file($miniature)) {
+  Envoie_Jpeg($miniature);
 }
 $taille = @getimagesize($image);
 if ($taille === false || $taille[2] != 2) {
@@ -119,10 +111,7 @@ if ($taille === false || $taille[2] != 2) {
 // A JPEG the server cannot read is sent whole rather than shown broken.
 $source = function_exists('imagecreatefromjpeg') ? @imagecreatefromjpeg($image) : false;
 if ($source === false) {
-  header('Content-type: image/jpeg');
-  header('Content-Length: ' . filesize($image));
-  readfile($image);
-  exit;
+  Envoie_Jpeg($image);
 }
 if (function_exists('imagecreatetruecolor')) {
   $vignette = imagecreatetruecolor($width, $height);
@@ -133,7 +122,7 @@ imagecopyresampled($vignette, $source, 0, 0, 0, 0, $width, $height, imagesx($sou
 // The folder comes with its first thumbnail, its parents with it; the file is
 // written aside and renamed, so that no one is sent half a thumbnail.
 $dossier_miniature = dirname($miniature);
-if (!Dossier_Miniatures($dossier_miniature)) {
+if (!CreeDossier($dossier_miniature)) {
   // Said once, not at each thumbnail made again for want of it. The log is
   // read as UTF-8: its accents are written as such.
   if (!Deja_Signale('.miniatures-' . md5($dossier_miniature) . '.signale')) {

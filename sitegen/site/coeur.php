@@ -1,5 +1,6 @@
 {{require}}
 {{compat}}
+{{fichiers}}
 // The mark the include files look for.
 define('KALVOR_SITE', 1);
 
@@ -139,15 +140,12 @@ function TexteReglage($valeur)
 
 // The address of an image, its name percent-encoded so that blanks, "#",
 // "?", "%" and accents reach the file; "\" parts a path as browsers take it.
-// A name that is on no disk here is asked for in UTF-8, as a browser asks
-// for a name it is given raw.
+// A name that is not on disk as stored is asked for in UTF-8: as the host
+// spells it, or as a browser asks for a name it is given raw.
 function AdresseImage($dossier, $nom)
 {
-  $hote = NomImage($dossier, $nom);
-  if ($hote === $nom && preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom)
-    && !FichierPresent("$dossier/$nom")) {
-    $hote = NomUtf8($nom);
-  }
+  $hote = preg_match('/[\x80-\xFF]|&#[0-9]+;/', $nom) && !FichierPresent("$dossier/$nom")
+    ? NomUtf8($nom) : $nom;
   return $dossier . '/' . str_replace(array('%2F', '%5C'), '/', rawurlencode($hote));
 }
 
@@ -155,14 +153,6 @@ function AdresseImage($dossier, $nom)
 function LienImage($dossier, $nom)
 {
   return htmlspecialchars(AdresseImage($dossier, $nom), ENT_QUOTES, 'ISO-8859-1');
-}
-
-// When a file was last put where it is, by the server's clock: its change
-// time. Its modification time is the uploader's to set, and one ahead of the
-// server would have its thumbnail made again at every visit.
-function DateDepot($chemin)
-{
-  return @filectime(CheminAbsolu($chemin));
 }
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
@@ -173,8 +163,8 @@ function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
   $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
   // A thumbnail older than its picture is made again: a picture uploaded
   // over another shows as itself without anyone deleting its thumbnail.
-  $date = DateDepot($fait);
-  if ($date !== false && $date >= (int) DateDepot("$fpath/$image")) {
+  $date = DateDepot(CheminAbsolu($fait));
+  if ($date !== false && $date >= (int) DateDepot(CheminAbsolu("$fpath/$image"))) {
     // A kept page is sent again only while the thumbnails it links are good.
     if (isset($GLOBALS['kalvor_cache'])) {
       $GLOBALS['kalvor_cache']['miniatures']["$fait\t$fpath/$image\t$date"] = true;
@@ -289,14 +279,6 @@ function CacheEtat($marque, $fichiers)
     }
   }
   return array('cle' => $cle, 'recent' => $recent);
-}
-
-// A folder made with its missing parents, with the rights the host gives.
-function CacheDossier($dossier)
-{
-  $parent = dirname($dossier);
-  return is_dir($dossier) || (($parent === $dossier || CacheDossier($parent)) && @mkdir($dossier))
-    || is_dir($dossier);
 }
 
 // Whether a file of the cache is a page another request is writing. One
@@ -463,7 +445,7 @@ function CacheDebut()
   if (!is_dir($generation)) {
     // Refused to the web where the host reads .htaccess, and never listed.
     // Kept pages are sent as they stand: the folder stays the server's own.
-    if (!CacheDossier($generation)
+    if (!CreeDossier($generation)
       || (!file_exists("$dossier/.htaccess") && !@file_put_contents("$dossier/.htaccess",
         "<IfModule mod_authz_core.c>\nRequire all denied\n</IfModule>\n"
         . "<IfModule !mod_authz_core.c>\nDeny from all\n</IfModule>\n"))) {
@@ -518,7 +500,7 @@ function CacheMiniaturesLa($liste, $vus = false)
     if ($ligne === '') {
       continue;
     }
-    if (count($m) != 3 || (int) @filectime($m[1]) > (int) $m[2]) {
+    if (count($m) != 3 || (int) DateDepot($m[1]) > (int) $m[2]) {
       return false;
     }
     $dossier = dirname($m[0]);

@@ -108,10 +108,15 @@ QString cover(const QByteArray& body, const char* card) {
     return QString::fromLatin1(body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&"));
 }
 
-// The site of the fixture catalogue; empty, or why it could not be built.
-QString publish(SiteHarness& site) {
-    return site.build(siteSettings(), siteStats(), publishedData,
-                      test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+// Builds the site of the fixture catalogue, or says why it could not.
+testing::AssertionResult publish(SiteHarness& site) {
+    const QString failed =
+        site.build(siteSettings(), siteStats(), publishedData,
+                   test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    if (failed.isEmpty()) {
+        return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << failed.toStdString();
 }
 
 }  // namespace
@@ -120,8 +125,7 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cache"));
-    const QString failed = publish(site);
-    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    ASSERT_TRUE(publish(site));
 
     const QString liste = QStringLiteral("liste.php?coll=albums&liste=series");
     const SitePage made = getUntilCached(site, liste);
@@ -213,8 +217,7 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cachemini"));
-    const QString failed = publish(site);
-    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    ASSERT_TRUE(publish(site));
     // Albums 89 and 88 of series 12 have their covers on the host.
     const QString jpeg = siteImagesFolder() + QStringLiteral("/Encours.jpg");
     const QString covers = site.folder() + QStringLiteral("/couvertures/");
@@ -341,8 +344,7 @@ TEST(PageCache, KeepsAPageOfItsOwnForEachParameterAPageReads) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cachecle"));
-    const QString failed = publish(site);
-    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    ASSERT_TRUE(publish(site));
     // Every page reads the collection and the list, and the date in the
     // date lists; edit, collec and style empty send the pages to cle1 and cle2.
     const std::pair<const char*, const char*> pages[] = {
@@ -378,8 +380,7 @@ TEST(PageCache, AtTheBoundDropsTheOldestPagesNeverOneBeingWritten) {
     KALVOR_REQUIRE_SERVERS();
     test::IsolatedEnvironment env;
     SiteHarness site(QStringLiteral("cacheplace"));
-    const QString failed = publish(site);
-    ASSERT_TRUE(failed.isEmpty()) << failed.toStdString();
+    ASSERT_TRUE(publish(site));
     // One page under keys of its own, all of one size: room for 20.5 of them.
     const QString page = QStringLiteral("serie.php?coll=albums&idserie=1&typeobjet=");
     QStringList before = cachedPages(site);
