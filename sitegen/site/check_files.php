@@ -39,8 +39,8 @@ else {
       exit;
    }
    // The last line tells the program that the listing came whole. A
-// byte-order mark an editor put before "<?php" goes out before any header
-// can: the reply then goes without its headers, not with PHP's warning.
+   // byte-order mark an editor put before "<?php" goes out before any header
+   // can: the reply then goes without its headers, not with PHP's warning.
    if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
    // Only the end of the folder stops the loop: a file named "0" is listed.
    while (($fichier = readdir($handle)) !== false) {
