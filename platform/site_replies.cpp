@@ -14,10 +14,6 @@ const QString kPhpKinds = QStringLiteral(
     "(Warning|Notice|Deprecated|Fatal error|Parse error|Strict Standards|Recoverable fatal "
     "error|Catchable fatal error)");
 
-bool blank(QChar c) {
-    return c.isSpace();
-}
-
 // Nothing but white space from `from` on, or the markup a host appends to
 // every answer, which holds none of the site's separators.
 bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
@@ -144,7 +140,7 @@ std::optional<QString> PhpMessage(const QString& reply) {
 
 qsizetype EarlierTableEnd(const QString& reply) {
     qsizetype at = 0;
-    while (at < reply.size() && blank(reply[at])) {
+    while (at < reply.size() && reply[at].isSpace()) {
         ++at;
     }
     // Only white space is an empty table; markup alone is a host's page.

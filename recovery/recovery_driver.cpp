@@ -65,7 +65,6 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     if (chosen.isEmpty()) {
         return;
     }
-    state_.GV_Recovery_DB = chosen;
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
     const bool empty = Check_Base_Is_Empty(state_, RecoveryBase(chosen), why);

@@ -10,11 +10,9 @@ class Inet;
 namespace recovery {
 class RecoveryBase;
 
-// What the steps of one recovery share: the base the user chose for the run
-// (the steps are each given the file they work on), whether the run may go
-// on, and the text shown when it stops.
+// What the steps of one recovery share: whether the run may go on, and the
+// text shown when it stops. The steps are each given the base they work on.
 struct RecoveryState {
-    QString GV_Recovery_DB;
     bool Continue_Recovery = true;
     QString Continue_Error;
     // Whether recovery.php answered as on a site published before the end

@@ -15,7 +15,6 @@ namespace kalvor::site {
 namespace {
 
 constexpr int kNotFound = 404;
-const QString kSeparator = QStringLiteral("@@@");
 const QString kPlaceholder = QStringLiteral("ENCOURS.JPG");
 
 // The site writes PHP's "d/m/Y H:i:s", whatever the locale of either side.
@@ -113,9 +112,9 @@ Listing Parse_Listing(const QString& reply) {
             line.chop(1);
         }
         // The date never holds the separator; a name may.
-        const qsizetype at = line.lastIndexOf(kSeparator);
+        const qsizetype at = line.lastIndexOf(replies::kFieldSeparator);
         const QDateTime creation =
-            at > 0 ? siteTime(line.mid(at + kSeparator.size())) : QDateTime();
+            at > 0 ? siteTime(line.mid(at + replies::kFieldSeparator.size())) : QDateTime();
         if (!creation.isValid()) {
             ++listing.malformed;
             continue;

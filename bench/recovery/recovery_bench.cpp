@@ -95,12 +95,11 @@ int main(int argc, char** argv) {
         QTemporaryDir dir;
         for (int run = 0; run < runs; ++run) {
             recovery::RecoveryState state;
-            state.GV_Recovery_DB = dir.path() + QStringLiteral("/recovery%1.db").arg(run);
-            recovery::CreateRecoveryDatabase(QStringLiteral(KALVOR_RECOVERY_LAYOUT),
-                                             state.GV_Recovery_DB);
+            const QString base = dir.path() + QStringLiteral("/recovery%1.db").arg(run);
+            recovery::CreateRecoveryDatabase(QStringLiteral(KALVOR_RECOVERY_LAYOUT), base);
             QElapsedTimer clock;
             clock.start();
-            recovery::Store_MYSQL_Table(state, recovery::RecoveryBase(state.GV_Recovery_DB),
+            recovery::Store_MYSQL_Table(state, recovery::RecoveryBase(base),
                                         QStringLiteral("albums"), 29, reply);
             if (!state.Continue_Recovery) {
                 std::fprintf(stderr, "%s\n", qPrintable(state.Continue_Error));

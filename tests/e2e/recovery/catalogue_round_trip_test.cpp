@@ -110,27 +110,8 @@ qint64 siteCount(const QString& sql) {
     return r.ok && !r.rows.isEmpty() ? r.rows.last().value(0).toLongLong() : -1;
 }
 
-// How the site's recovery.php stands on the host: as published, with a line
-// end after its "?>", as a site published before the end mark has it, both,
-// saved by an editor that puts a byte-order mark before it, or followed by
-// the banner a free host appends to every answer, to a site of now or of
-// then.
-enum class Script {
-    AsPublished,
-    OneMoreLineEnd,
-    Earlier,
-    EarlierOneMoreLineEnd,
-    ByteOrderMark,
-    Banner,
-    EarlierBanner
-};
-
-bool isEarlier(Script script) {
-    return script == Script::Earlier || script == Script::EarlierOneMoreLineEnd ||
-           script == Script::EarlierBanner;
-}
-
-class RecoveryOfEachScript : public RecoveryRoundTrip, public testing::WithParamInterface<Script> {
+class RecoveryOfEachScript : public RecoveryRoundTrip,
+                             public testing::WithParamInterface<ScriptOnHost> {
   protected:
     void expectTheSiteCounts(FrmRecovery* dialog) const {
         // Row counts as the site holds them (merged tables once per id).
@@ -307,13 +288,7 @@ class RecoveryOfEachScript : public RecoveryRoundTrip, public testing::WithParam
 
 TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughTheWindowsDialog) {
     ChangedFile script(published().site->folder() + QStringLiteral("/recovery.php"));
-    const Script how = GetParam();
-    script.write(
-        (how == Script::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
-        (isEarlier(how) ? earlierRecovery() : script.original()) +
-        (how == Script::OneMoreLineEnd || how == Script::EarlierOneMoreLineEnd ? QByteArray("\r\n")
-                                                                               : QByteArray()) +
-        (how == Script::Banner || how == Script::EarlierBanner ? kHostBanner : QByteArray()));
+    script.write(onTheHost(GetParam(), script.original(), earlierRecovery(), kHostBanner));
     // The old MySQL functions an earlier recovery.php calls came with the
     // host, or with the require.php published beside it.
     ChangedFile require(published().site->folder() + QStringLiteral("/require.php"));
@@ -346,7 +321,7 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     }
 }
 
-std::string scriptName(const testing::TestParamInfo<Script>& info) {
+std::string scriptName(const testing::TestParamInfo<ScriptOnHost>& info) {
     static const char* const names[] = {"AsPublished",           "OneMoreLineEnd", "Earlier",
                                         "EarlierOneMoreLineEnd", "ByteOrderMark",  "Banner",
                                         "EarlierBanner"};
@@ -354,10 +329,10 @@ std::string scriptName(const testing::TestParamInfo<Script>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, RecoveryOfEachScript,
-                         testing::Values(Script::AsPublished, Script::OneMoreLineEnd,
-                                         Script::Earlier, Script::EarlierOneMoreLineEnd,
-                                         Script::ByteOrderMark, Script::Banner,
-                                         Script::EarlierBanner),
+                         testing::Values(ScriptOnHost::AsPublished, ScriptOnHost::OneMoreLineEnd,
+                                         ScriptOnHost::Earlier, ScriptOnHost::EarlierOneMoreLineEnd,
+                                         ScriptOnHost::ByteOrderMark, ScriptOnHost::Banner,
+                                         ScriptOnHost::EarlierBanner),
                          scriptName);
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "app/kalvorform.h"
 #include "dialogs/frm_recovery.h"
 #include "e2e/e2e_servers.h"
+#include "e2e/site/script_on_host.h"
 #include "e2e/site/site_harness.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -37,10 +38,6 @@ QStringList recoveryRequests(qsizetype from, qsizetype expected);
 // recovery.php as a site published before the end mark has it; `row`, how
 // it echoes a field that is not a row's last.
 QByteArray earlierRecovery(const QByteArray& row = "echo $row[$i] . \"@@@\";");
-
-// What a free host appends to every answer.
-inline const QByteArray kHostBanner =
-    "<!-- hebergeur gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>";
 
 // require.php with the old MySQL functions that an earlier recovery.php
 // calls, as hosts of its time or a require.php of its time brought them.

@@ -23,6 +23,7 @@
 #include "catalogue/sqlite_catalogue.h"
 #include "dialogs/check_report.h"
 #include "e2e/e2e_servers.h"
+#include "e2e/site/script_on_host.h"
 #include "e2e/site/site_harness.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
@@ -83,25 +84,12 @@ std::unique_ptr<Kalvorform> runCheck(Settings& settings, RecordingPrompt& prompt
     return window;
 }
 
-// How the site's listing scripts stand on the host: as published, with a
-// line end after their "?>", as a site published before the end mark has
-// them, both, saved with a byte-order mark before them, followed by a free
-// host's banner; or beside a require.php whose MySQL password is wrong.
-enum class Scripts {
-    AsPublished,
-    OneMoreLineEnd,
-    Earlier,
-    EarlierOneMoreLineEnd,
-    ByteOrderMark,
-    Banner,
-    EarlierBanner,
-    WrongDatabasePassword
+// The listing scripts as the host holds them, beside a require.php whose
+// MySQL password may be wrong.
+struct Scripts {
+    ScriptOnHost how = ScriptOnHost::AsPublished;
+    bool wrongDatabasePassword = false;
 };
-
-bool isEarlier(Scripts scripts) {
-    return scripts == Scripts::Earlier || scripts == Scripts::EarlierOneMoreLineEnd ||
-           scripts == Scripts::EarlierBanner;
-}
 
 // check_files.php (`files`) or check_thumbs.php as a site published before
 // the end mark has them: no mark, no header of their own.
@@ -135,17 +123,15 @@ QByteArray earlierScript(bool files) {
 }
 
 void setScripts(const QString& folder, Scripts scripts) {
-    const bool banner = scripts == Scripts::Banner || scripts == Scripts::EarlierBanner;
-    if (scripts == Scripts::WrongDatabasePassword || banner) {
+    const bool banner = withBanner(scripts.how);
+    if (scripts.wrongDatabasePassword || banner) {
         QFile require(folder + QStringLiteral("/require.php"));
         ASSERT_TRUE(require.open(QIODevice::Append));
         // The banner follows every answer, even one that ends with exit.
-        require.write(
-            banner ? "<?php register_shutdown_function(function () { echo '<!-- hebergeur "
-                     "gratuit -->\n<script src=\"https://pub.example/bandeau.js\"></script>'; "
-                     "}); ?>"
-                   : "<?php $password = 'pas-celui-de-mysql'; ?>");
-        if (!isEarlier(scripts)) {
+        require.write(banner ? "<?php register_shutdown_function(function () { echo '" +
+                                   kHostBanner + "'; }); ?>"
+                             : QByteArray("<?php $password = 'pas-celui-de-mysql'; ?>"));
+        if (!isEarlier(scripts.how)) {
             return;
         }
     }
@@ -156,12 +142,7 @@ void setScripts(const QString& folder, Scripts scripts) {
         const QByteArray published = script.readAll();
         script.close();
         ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        script.write(
-            (scripts == Scripts::ByteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
-            (isEarlier(scripts) ? earlierScript(files) : published) +
-            (scripts == Scripts::OneMoreLineEnd || scripts == Scripts::EarlierOneMoreLineEnd
-                 ? QByteArray("\r\n")
-                 : QByteArray()));
+        script.write(onTheHost(scripts.how, published, earlierScript(files)));
     }
 }
 
@@ -202,7 +183,7 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
 
     // An empty folder; behind a banner, an earlier script's empty listing
     // cannot be told from a host's page.
-    const bool banner = GetParam().second == Scripts::EarlierBanner;
+    const bool banner = GetParam().second.how == ScriptOnHost::EarlierBanner;
     QDir().mkpath(root + QStringLiteral("/mini/versos"));
     if (banner) {
         put(root + QStringLiteral("/mini/versos/m_verso01.jpg"), later);
@@ -215,7 +196,7 @@ TEST_P(SiteCheckEndToEnd, TheTreesShowWhatTheSiteLacksHoldsInExcessAndItsFaultyT
         test::fixturePath(QStringLiteral("catalogue/") + QString::fromLatin1(GetParam().first));
     const std::unique_ptr<Kalvorform> shown = runCheck(settings, prompt, site.url());
     Kalvorform& window = *shown;
-    if (isEarlier(GetParam().second)) {
+    if (isEarlier(GetParam().second.how)) {
         // Named, with the folders they listed empty.
         ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
         const QString note = prompt.texts()[0];
@@ -511,14 +492,22 @@ TEST_F(SiteCheckNotRead, AnEmptiedListingScriptLeavesItsFoldersUncheckedAndNamed
     QFile published(site.folder() + QStringLiteral("/check_files.php"));
     ASSERT_TRUE(published.open(QIODevice::ReadOnly));
     const QByteArray files = published.readAll();
+    // Each folder of `script` named empty, under `kind`.
+    const auto expectEachNamedEmpty = [&](const QString& kind, const QString& script) {
+        ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+        for (const char* rep : {"couvertures", "versos", "photos", "planches", "dedicaces"}) {
+            EXPECT_TRUE(prompt.texts()[0].contains(
+                QStringLiteral("- ") + kind + QStringLiteral(" « ") + QString::fromLatin1(rep) +
+                QStringLiteral(" » (") + script +
+                QStringLiteral(") : réponse vide (fichier vide sur le site ?)")))
+                << rep << " " << prompt.texts()[0].toStdString();
+        }
+    };
     replaceScript("check_files.php", QByteArray());
     check();
-    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
-    for (const char* rep : {"couvertures", "versos", "photos", "planches", "dedicaces"}) {
-        EXPECT_TRUE(prompt.texts()[0].contains(
-            QStringLiteral("- images « ") + QString::fromLatin1(rep) +
-            QStringLiteral(" » (check_files.php) : réponse vide (fichier vide sur le site ?)")))
-            << rep << " " << prompt.texts()[0].toStdString();
+    expectEachNamedEmpty(QStringLiteral("images"), QStringLiteral("check_files.php"));
+    if (HasFatalFailure()) {
+        return;
     }
     for (const char* tree : {"TV_missing", "TV_excess", "TV_thumbs"}) {
         const QStringList all = nodes(tree);
@@ -532,13 +521,7 @@ TEST_F(SiteCheckNotRead, AnEmptiedListingScriptLeavesItsFoldersUncheckedAndNamed
     replaceScript("check_files.php", files);
     replaceScript("check_thumbs.php", QByteArray());
     check();
-    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
-    for (const char* rep : {"couvertures", "versos", "photos", "planches", "dedicaces"}) {
-        EXPECT_TRUE(prompt.texts()[0].contains(
-            QStringLiteral("- miniatures « ") + QString::fromLatin1(rep) +
-            QStringLiteral(" » (check_thumbs.php) : réponse vide (fichier vide sur le site ?)")))
-            << rep << " " << prompt.texts()[0].toStdString();
-    }
+    expectEachNamedEmpty(QStringLiteral("miniatures"), QStringLiteral("check_thumbs.php"));
 }
 
 TEST_F(SiteCheckNotRead, AFailedCheckAfterAGoodOneLeavesNothingShownOrPrintable) {
@@ -598,21 +581,21 @@ std::string caseName(const ::testing::TestParamInfo<std::pair<const char*, Scrip
                                           "EarlierScriptsOneMoreLineEnd",
                                           "ByteOrderMark",
                                           "Banner",
-                                          "EarlierScriptsBanner",
-                                          "WrongDatabasePassword"};
+                                          "EarlierScriptsBanner"};
     return std::string(info.param.first[11] == '6' ? "Newer" : "Older") +
-           scripts[int(info.param.second)];
+           (info.param.second.wrongDatabasePassword ? "WrongDatabasePassword"
+                                                    : scripts[int(info.param.second.how)]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     GenerationsAndScripts, SiteCheckEndToEnd,
-    ::testing::Values(std::pair("catalogue-v6.mdb", Scripts::AsPublished),
-                      std::pair("catalogue-v5.mdb", Scripts::AsPublished),
-                      std::pair("catalogue-v6.mdb", Scripts::OneMoreLineEnd),
-                      std::pair("catalogue-v5.mdb", Scripts::Earlier),
-                      std::pair("catalogue-v5.mdb", Scripts::EarlierOneMoreLineEnd),
-                      std::pair("catalogue-v6.mdb", Scripts::ByteOrderMark),
-                      std::pair("catalogue-v6.mdb", Scripts::Banner),
-                      std::pair("catalogue-v5.mdb", Scripts::EarlierBanner),
-                      std::pair("catalogue-v6.mdb", Scripts::WrongDatabasePassword)),
+    ::testing::Values(std::pair("catalogue-v6.mdb", Scripts{ScriptOnHost::AsPublished}),
+                      std::pair("catalogue-v5.mdb", Scripts{ScriptOnHost::AsPublished}),
+                      std::pair("catalogue-v6.mdb", Scripts{ScriptOnHost::OneMoreLineEnd}),
+                      std::pair("catalogue-v5.mdb", Scripts{ScriptOnHost::Earlier}),
+                      std::pair("catalogue-v5.mdb", Scripts{ScriptOnHost::EarlierOneMoreLineEnd}),
+                      std::pair("catalogue-v6.mdb", Scripts{ScriptOnHost::ByteOrderMark}),
+                      std::pair("catalogue-v6.mdb", Scripts{ScriptOnHost::Banner}),
+                      std::pair("catalogue-v5.mdb", Scripts{ScriptOnHost::EarlierBanner}),
+                      std::pair("catalogue-v6.mdb", Scripts{ScriptOnHost::AsPublished, true})),
     caseName);

@@ -61,26 +61,25 @@ const QStringList kAlbum = {"10",
 class TableImport : public testing::Test {
   protected:
     void SetUp() override {
-        state.GV_Recovery_DB = dir.path() + QStringLiteral("/recovery.db");
         CreateRecoveryDatabase(test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"),
-                               state.GV_Recovery_DB);
+                               base);
     }
 
     void import(const QString& table, const QString& password = QStringLiteral("secret")) {
         for (const ImportStep& step : ImportSteps()) {
             if (step.tablename == table) {
-                Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
+                Import_MYSQL_Tables(state, RecoveryBase(base),
                                     SiteAccess{site.url(), password, inet}, table, step.dimension);
                 return;
             }
         }
-        Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
-                            SiteAccess{site.url(), password, inet}, table, 2);
+        Import_MYSQL_Tables(state, RecoveryBase(base), SiteAccess{site.url(), password, inet},
+                            table, 2);
     }
 
     // The first column of every row of a query.
     QVariantList column(const QString& sql) const {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = dao::DBEngine::OpenDatabase(base);
         auto rs = db->OpenRecordset(sql);
         QVariantList out;
         for (; !rs->Eof(); rs->MoveNext()) {
@@ -91,6 +90,7 @@ class TableImport : public testing::Test {
     QVariant value(const QString& sql) const { return column(sql).value(0); }
 
     QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/recovery.db");
     FakeSite site;
     Inet inet{5000};
     RecoveryState state;
@@ -155,7 +155,7 @@ TEST_F(TableImport, AlbumsConvertNumbersDatesRatingAndLegalDepositAndFillTheLoca
     import(QStringLiteral("acheter"));
     ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
 
-    auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+    auto db = dao::DBEngine::OpenDatabase(base);
     auto album = db->OpenRecordset(QStringLiteral("select * from albums"));
     ASSERT_EQ(album->RecordCount(), 1);
     const auto f = [&](const char* name) { return album->Fields(QString::fromLatin1(name)); };
@@ -208,7 +208,7 @@ TEST_F(TableImport, CollectiblesKeepAllTheirFieldsAndMagazinesTheirTitleAndReliu
     import(QStringLiteral("collaborateurs"));
     ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
 
-    auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+    auto db = dao::DBEngine::OpenDatabase(base);
     auto item = db->OpenRecordset(QStringLiteral("select * from exlibris order by IdExlibris"));
     ASSERT_EQ(item->RecordCount(), 2);
     const auto f = [&](const char* name) { return item->Fields(QString::fromLatin1(name)); };
@@ -260,7 +260,7 @@ TEST_F(TableImport, ARowWithAFieldTooManyOrTooFewStopsTheTableAfterTheRowsBefore
         << state.Continue_Error.toStdString();
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{10});
 
-    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    state = RecoveryState{};
     site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5"}}));
     import(QStringLiteral("collaborateurs"));
     EXPECT_FALSE(state.Continue_Recovery);
@@ -282,7 +282,7 @@ TEST_F(TableImport, AValueTheColumnRefusesNamesTheTableTheRowAndTheCause) {
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{10});
 
     // Text after the last row end is not left aside, even before a mark.
-    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    state = RecoveryState{};
     site.setReply(QStringLiteral("collaborateurs"), rows({{"3", "5", "2"}}) + "4@@@5");
     import(QStringLiteral("collaborateurs"));
     EXPECT_FALSE(state.Continue_Recovery);
@@ -320,7 +320,7 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
     EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
 
     // A host that answers a missing file with its own page and status 200.
-    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    state = RecoveryState{};
     site.setMissing(true, 200);
     import(QStringLiteral("auteurs"));
     EXPECT_FALSE(state.Continue_Recovery);
@@ -328,7 +328,7 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
     EXPECT_EQ(column(QStringLiteral("select IdAuteur from auteurs")), QVariantList{});
     site.setMissing(false);
 
-    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+    state = RecoveryState{};
     site.stopAt(QStringLiteral("albums"));
     import(QStringLiteral("albums"), QStringLiteral("motdepasse-très-secret"));
     EXPECT_FALSE(state.Continue_Recovery);
@@ -339,8 +339,8 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
     EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("pwd")));
 
     // An address typed with its closing "/" is shown with one.
-    state = RecoveryState{state.GV_Recovery_DB, true, QString()};
-    Import_MYSQL_Tables(state, RecoveryBase(state.GV_Recovery_DB),
+    state = RecoveryState{};
+    Import_MYSQL_Tables(state, RecoveryBase(base),
                         SiteAccess{site.url() + u'/', QStringLiteral("secret"), inet},
                         QStringLiteral("albums"), 29);
     // The site was reached, and closed the connection.
@@ -355,7 +355,7 @@ TEST_F(TableImport, AnEmptyTableStoresNothingAndAMissingLocalTableFails) {
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from collaborateurs")), QVariantList{});
 
     {
-        auto db = dao::DBEngine::OpenDatabase(state.GV_Recovery_DB);
+        auto db = dao::DBEngine::OpenDatabase(base);
         db->Execute(QStringLiteral("DROP TABLE REVUES"));
     }
     site.setReply(QStringLiteral("revues"),
@@ -376,9 +376,8 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     // The rows stored and whether the run may go on.
     const auto imported = [&](const QByteArray& body,
                               const QString& password = QStringLiteral("secret")) {
-        dao::DBEngine::OpenDatabase(state.GV_Recovery_DB)
-            ->Execute(QStringLiteral("delete from collaborateurs"));
-        state = RecoveryState{state.GV_Recovery_DB, true, QString()};
+        dao::DBEngine::OpenDatabase(base)->Execute(QStringLiteral("delete from collaborateurs"));
+        state = RecoveryState{};
         site.setRawReply(QStringLiteral("collaborateurs"), body);
         import(QStringLiteral("collaborateurs"), password);
         return std::pair(column(QStringLiteral("select IdAlbum from collaborateurs")).size(),
