@@ -281,11 +281,9 @@ QString decode(const QByteArray& bytes, Document& doc) {
         // one saved by an editor on Linux always is.
         const bool beyondAscii =
             std::any_of(rest.begin(), rest.end(), [](char c) { return uchar(c) >= 0x80; });
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8.decode(rest);
-        if (beyondAscii && !utf8.hasError()) {
+        if (beyondAscii && rest.isValidUtf8()) {
             doc.encoding = Encoding::Regedit4Utf8;
-            return text;
+            return QString::fromUtf8(rest);
         }
         doc.encoding = Encoding::Ansi;
         return cp1252::decode(rest.toByteArray());
