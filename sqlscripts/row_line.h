@@ -62,7 +62,10 @@ class RowLine {
     // Refuses the value written from `from` on when the site's column cannot
     // hold it.
     void requireFits(const Cursor& c, int column, size_t from, size_t capacity) const;
+    // Where the value written next starts, past its separator.
+    size_t valueStart() const { return bytes_.size() + (first_ ? 0 : 1); }
     void quotedText(const Cursor& c, int column);
+    void comment(const Cursor& c, int column);
     void authorDisplay(const Cursor& c, int pseudo, int nom, int prenom);
     void separate();
     void ascii(const char* text);
