@@ -279,12 +279,11 @@ void RowLine::quotedText(const Cursor& c, int column) {
     Checked(c, column, [&] { text(sql::QuotedText(c.Value(column))); });
 }
 
-RowLine& RowLine::EscapedComment(const QString& escaped) {
+void RowLine::escapedComment(const QString& escaped) {
     separate();
     bytes_ += '\'';
     script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
     bytes_ += '\'';
-    return *this;
 }
 
 RowLine& RowLine::Comment(const Cursor& c, int column) {
@@ -308,7 +307,7 @@ void RowLine::comment(const Cursor& c, int column) {
         default:
             break;
     }
-    Checked(c, column, [&] { EscapedComment(sql::Escaped(c.Value(column))); });
+    Checked(c, column, [&] { escapedComment(sql::Escaped(c.Value(column))); });
 }
 
 // The mysql client drops a CR that ends a line of its input, so the line

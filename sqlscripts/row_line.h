@@ -49,8 +49,6 @@ class RowLine {
     // A value already in its SQL form.
     RowLine& Value(const QString& sql);
     RowLine& Value(qint64 number);
-    // A comment already escaped.
-    RowLine& EscapedComment(const QString& escaped);
 
     // Runs `read`, which converts the value of `column`; a value of the wrong
     // type is then named by its table, the row's id and the column.
@@ -66,6 +64,8 @@ class RowLine {
     size_t valueStart() const { return bytes_.size() + (first_ ? 0 : 1); }
     void quotedText(const Cursor& c, int column);
     void comment(const Cursor& c, int column);
+    // A comment already escaped; its length is checked by Comment.
+    void escapedComment(const QString& escaped);
     void authorDisplay(const Cursor& c, int pseudo, int nom, int prenom);
     void separate();
     void ascii(const char* text);
