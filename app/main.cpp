@@ -1,11 +1,11 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "app/command_line.h"
 #include "app/kalvorform.h"
 #include "app/qt_translations.h"
 #include "app/start_up.h"
+#include "common/banner.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -50,11 +50,11 @@ int main(int argc, char** argv) {
         return runUnattended(argc, argv, line);
     }
     if (windowCannotOpen(arguments)) {
-        std::fputs(
-            "[Kalvor 1.8.3] Aucun affichage pour la fenêtre (ni DISPLAY ni "
-            "WAYLAND_DISPLAY). Une tâche planifiée passe « donnees » ou "
-            "« dernieres_donnees », en minuscules.\n",
-            stderr);
+        ConsolePrompt().message(
+            QStringLiteral("Aucun affichage pour la fenêtre (ni DISPLAY ni WAYLAND_DISPLAY). Une "
+                           "tâche planifiée passe « donnees » ou « dernieres_donnees », en "
+                           "minuscules."),
+            kBanner, PromptIcon::Critical);
         return 1;
     }
     QApplication app(argc, argv);

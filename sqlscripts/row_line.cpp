@@ -256,7 +256,7 @@ RowLine& RowLine::Value(qint64 number) {
 }
 
 RowLine& RowLine::QuotedText(const Cursor& c, int column) {
-    const size_t at = bytes_.size() + (first_ ? 0 : 1);
+    const size_t at = valueStart();
     quotedText(c, column);
     requireFits(c, column, at, kTextColumn);
     return *this;
@@ -279,34 +279,35 @@ void RowLine::quotedText(const Cursor& c, int column) {
     Checked(c, column, [&] { text(sql::QuotedText(c.Value(column))); });
 }
 
-RowLine& RowLine::EscapedComment(const QString& escaped) {
+void RowLine::escapedComment(const QString& escaped) {
     separate();
     bytes_ += '\'';
     script_text::Append(bytes_, escaped, false, script_text::Encoding::Cp1252);
     bytes_ += '\'';
-    return *this;
 }
 
 RowLine& RowLine::Comment(const Cursor& c, int column) {
-    const size_t at = bytes_.size() + (first_ ? 0 : 1);
+    const size_t at = valueStart();
+    comment(c, column);
+    requireFits(c, column, at, kCommentColumn);
+    return *this;
+}
+
+void RowLine::comment(const Cursor& c, int column) {
     switch (formOf(c, column)) {
         case Form::Null:
             ascii("''");
-            return *this;
+            return;
         case Form::Text:
             separate();
-            if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252)) {
-                requireFits(c, column, at, kCommentColumn);
-                return *this;
-            }
+            if (quotedUtf8(c.Utf8(column), script_text::Encoding::Cp1252))
+                return;
             first_ = true;
             break;
         default:
             break;
     }
-    Checked(c, column, [&] { EscapedComment(sql::Escaped(c.Value(column))); });
-    requireFits(c, column, at, kCommentColumn);
-    return *this;
+    Checked(c, column, [&] { escapedComment(sql::Escaped(c.Value(column))); });
 }
 
 // The mysql client drops a CR that ends a line of its input, so the line
@@ -491,7 +492,7 @@ RowLine& RowLine::Rating(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::AuthorDisplay(const Cursor& c, int pseudo, int nom, int prenom) {
-    const size_t at = bytes_.size() + (first_ ? 0 : 1);
+    const size_t at = valueStart();
     authorDisplay(c, pseudo, nom, prenom);
     requireFits(c, nom, at, kTextColumn);
     return *this;

@@ -49,8 +49,6 @@ class RowLine {
     // A value already in its SQL form.
     RowLine& Value(const QString& sql);
     RowLine& Value(qint64 number);
-    // A comment already escaped.
-    RowLine& EscapedComment(const QString& escaped);
 
     // Runs `read`, which converts the value of `column`; a value of the wrong
     // type is then named by its table, the row's id and the column.
@@ -62,7 +60,12 @@ class RowLine {
     // Refuses the value written from `from` on when the site's column cannot
     // hold it.
     void requireFits(const Cursor& c, int column, size_t from, size_t capacity) const;
+    // Where the value written next starts, past its separator.
+    size_t valueStart() const { return bytes_.size() + (first_ ? 0 : 1); }
     void quotedText(const Cursor& c, int column);
+    void comment(const Cursor& c, int column);
+    // A comment already escaped; its length is checked by Comment.
+    void escapedComment(const QString& escaped);
     void authorDisplay(const Cursor& c, int pseudo, int nom, int prenom);
     void separate();
     void ascii(const char* text);

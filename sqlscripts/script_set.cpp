@@ -33,6 +33,13 @@ bool isDataScriptName(const QString& name) {
     return names.match(name).hasMatch();
 }
 
+void makeFolder(const QString& path) {
+    if (!QFileInfo(path).isDir() && ::mkdir(native(path).constData(), 0777) != 0) {
+        throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
+                                        .arg(path, SystemReason(errno)));
+    }
+}
+
 }  // namespace
 
 ScriptSet::ScriptSet(QString folder) : folder_(std::move(folder)) {}
@@ -56,10 +63,8 @@ QString ScriptSet::Stage(const QString& name) {
         throw Error(err::PermissionDenied, QStringLiteral("Impossible de créer le fichier %1 (%2).")
                                                .arg(target, SystemReason(errno)));
     }
-    if (staged_.isEmpty() && !QFileInfo(aside()).isDir() &&
-        ::mkdir(native(aside()).constData(), 0777) != 0) {
-        throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
-                                        .arg(aside(), SystemReason(errno)));
+    if (staged_.isEmpty()) {
+        makeFolder(aside());
     }
     staged_ << name;
     return aside() + u'/' + name;
@@ -87,10 +92,8 @@ void ScriptSet::Publish() {
         }
     }
     const QString old = replacedFolder();
-    if (!replaced.isEmpty() && !QFileInfo(old).isDir() &&
-        ::mkdir(native(old).constData(), 0777) != 0) {
-        throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
-                                        .arg(old, SystemReason(errno)));
+    if (!replaced.isEmpty()) {
+        makeFolder(old);
     }
     QStringList movedAside, published;
     const auto putBack = [&] {

@@ -216,10 +216,8 @@ bool readData(const QString& rhs, qsizetype first, qsizetype n, Value& value, Do
     value.rawData = rhs;
     // A text (hex(1)) or an expandable string (hex(2)), whose %VAR% stays as
     // written: both are read as their text.
-    static const QRegularExpression text(QStringLiteral("^hex\\([12]\\):"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    if (text.match(rhs).hasMatch()) {
-        if (const auto decoded = decodeHexText(rhs.mid(7), hexIsAnsi(doc.encoding))) {
+    if (const auto bytes = hexTextBytes(rhs)) {
+        if (const auto decoded = decodeHexText(*bytes, hexIsAnsi(doc.encoding))) {
             value.text = *decoded;
             return true;
         }
@@ -281,11 +279,9 @@ QString decode(const QByteArray& bytes, Document& doc) {
         // one saved by an editor on Linux always is.
         const bool beyondAscii =
             std::any_of(rest.begin(), rest.end(), [](char c) { return uchar(c) >= 0x80; });
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8.decode(rest);
-        if (beyondAscii && !utf8.hasError()) {
+        if (beyondAscii && rest.isValidUtf8()) {
             doc.encoding = Encoding::Regedit4Utf8;
-            return text;
+            return QString::fromUtf8(rest);
         }
         doc.encoding = Encoding::Ansi;
         return cp1252::decode(rest.toByteArray());
@@ -393,11 +389,18 @@ std::optional<QString> decodeHexText(const QString& data, bool ansi) {
     return out;
 }
 
-bool isCutUtf16(const QString& data) {
-    static const QRegularExpression hexText(QStringLiteral("^hex\\([12]\\):(.*)$"),
+std::optional<QString> hexTextBytes(const QString& data) {
+    static const QRegularExpression hexText(QStringLiteral("^hex\\([12]\\):"),
                                             QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = hexText.match(data);
-    return m.hasMatch() && QByteArray::fromHex(m.captured(1).toLatin1()).size() % 2 != 0;
+    if (!hexText.match(data).hasMatch()) {
+        return std::nullopt;
+    }
+    return data.mid(7);
+}
+
+bool isCutUtf16(const QString& data) {
+    const auto bytes = hexTextBytes(data);
+    return bytes && QByteArray::fromHex(bytes->toLatin1()).size() % 2 != 0;
 }
 
 QByteArray serialize(const QList<Key>& keys, Encoding& encoding) {

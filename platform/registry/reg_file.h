@@ -56,6 +56,9 @@ QByteArray serialize(const QList<Key>& keys, Encoding& encoding);
 // Windows-1252 bytes of a REGEDIT4 file, up to the first NUL. None when the
 // data is no list of bytes, or UTF-16 cut in the middle of a letter.
 std::optional<QString> decodeHexText(const QString& data, bool ansi);
+// The bytes of a value's data that is a text (hex(1):) or an expandable
+// string (hex(2):); none for any other kind.
+std::optional<QString> hexTextBytes(const QString& data);
 // Whether a value's data is UTF-16 text of an odd number of bytes.
 bool isCutUtf16(const QString& data);
 

@@ -80,16 +80,14 @@ qsizetype closingQuote(const QString& line, qsizetype start) {
 WineRegistry::Stored WineRegistry::readValue(const QString& data) {
     static const QRegularExpression quoted(QStringLiteral("^(?:str\\([12]\\):)?\""),
                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression hexText(QStringLiteral("^hex\\([12]\\):"),
-                                            QRegularExpression::CaseInsensitiveOption);
     if (const QRegularExpressionMatch m = quoted.match(data); m.hasMatch()) {
         const qsizetype start = m.capturedEnd();
         const qsizetype end = closingQuote(data, start);
         if (end >= 0) {
             return {unescapeWine(data.mid(start, end - start)), true, data};
         }
-    } else if (hexText.match(data).hasMatch()) {
-        if (const auto text = reg::decodeHexText(data.mid(7), false)) {
+    } else if (const auto bytes = reg::hexTextBytes(data)) {
+        if (const auto text = reg::decodeHexText(*bytes, false)) {
             return {*text, true, data};
         }
     }
