@@ -2,12 +2,10 @@
 
 #include "common/export_folder.h"
 
-#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include "common/table_prefix.h"
 
 #include "common/vb.h"
@@ -510,10 +508,7 @@ QString MakeScriptsFolder(const QString& GV_Export) {
             throw Error(err::PathNotFound,
                         QStringLiteral("Chemin d'accès introuvable : %1").arg(folder));
         }
-        if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) {
-            throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
-                                            .arg(folder, SystemReason(errno)));
-        }
+        MakeFolder(folder);
     }
     return folder;
 }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "common/export_folder.h"
 #include "platform/error.h"
 #include "platform/system_reason.h"
 
@@ -31,13 +32,6 @@ bool isDataScriptName(const QString& name) {
         "^donnees(_(AUTEURS|ALBUMS)_[0-9]+sur[0-9]+|_(AUTEURS|SERIES|ALBUMS|AUTEURS2|SERIES2|"
         "ACHETER|AUTEURS3|SERIES3|PARABD|REVUES))?\\.sql$"));
     return names.match(name).hasMatch();
-}
-
-void makeFolder(const QString& path) {
-    if (!QFileInfo(path).isDir() && ::mkdir(native(path).constData(), 0777) != 0) {
-        throw Error(err::DiskError, QStringLiteral("Impossible de créer le dossier %1 (%2).")
-                                        .arg(path, SystemReason(errno)));
-    }
 }
 
 }  // namespace
@@ -64,7 +58,7 @@ QString ScriptSet::Stage(const QString& name) {
                                                .arg(target, SystemReason(errno)));
     }
     if (staged_.isEmpty()) {
-        makeFolder(aside());
+        MakeFolder(aside());
     }
     staged_ << name;
     return aside() + u'/' + name;
@@ -93,7 +87,7 @@ void ScriptSet::Publish() {
     }
     const QString old = replacedFolder();
     if (!replaced.isEmpty()) {
-        makeFolder(old);
+        MakeFolder(old);
     }
     QStringList movedAside, published;
     const auto putBack = [&] {
