@@ -1,5 +1,7 @@
 #include "app/site_check_tab.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -62,6 +64,9 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
     lbl_lignes_ignorees_ = new QLabel;
     lbl_lignes_ignorees_->setObjectName(QStringLiteral("lbl_lignes_ignorees"));
     lbl_lignes_ignorees_->hide();
+    lbl_verification_ = new QLabel;
+    lbl_verification_->setObjectName(QStringLiteral("lbl_verification"));
+    lbl_verification_->hide();
 
     auto* commands = new QHBoxLayout;
     commands->addWidget(btn_check_files_);
@@ -88,6 +93,7 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
     layout->addLayout(commands);
     layout->addLayout(grid, 1);
     layout->addWidget(lbl_lignes_ignorees_);
+    layout->addWidget(lbl_verification_);
 }
 
 QPushButton* SiteCheckTab::button(const char* name, const QString& caption,
@@ -142,9 +148,12 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
     QTreeWidget* trees[] = {TV_missing_, TV_excess_, TV_thumbs_};
     const QList<site::TreeNode> children[] = {result.Missing_Nodes(), result.Unreferenced_Nodes(),
                                               result.Thumbnail_Nodes()};
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (int t = 0; t < 3; ++t) {
         trees[t]->clear();
         QHash<QString, QTreeWidgetItem*> roots;
+        QHash<QTreeWidgetItem*, QList<QTreeWidgetItem*>> items;
         for (const site::TreeRoot& root : site::Tree_Roots()) {
             auto* item = new QTreeWidgetItem(trees[t], QStringList{root.text});
             item->setData(0, Qt::UserRole, root.key);
@@ -155,8 +164,20 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
             if (parent == nullptr) {
                 continue;  // a kind the trees do not show
             }
-            auto* item = new QTreeWidgetItem(parent, QStringList{node.text});
+            auto* item = new QTreeWidgetItem(QStringList{node.text});
             item->setData(0, Qt::UserRole, node.key);
+            items[parent] << item;
+        }
+        // Tens of thousands of files go in by batches, the window answering
+        // between them.
+        for (auto it = items.cbegin(); it != items.cend(); ++it) {
+            for (qsizetype from = 0; from < it.value().size(); from += 2000) {
+                it.key()->addChildren(it.value().mid(from, 2000));
+                if (sinceEvents.elapsed() >= 40) {
+                    QCoreApplication::processEvents();
+                    sinceEvents.start();
+                }
+            }
         }
     }
     const int skipped = check_.state().malformedLines;
@@ -165,6 +186,11 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
     lbl_lignes_ignorees_->setVisible(skipped > 0);
     // A completed check always shows the file result first.
     showFileView();
+}
+
+void SiteCheckTab::Show_Ended(const QString& text) {
+    lbl_verification_->setText(text);
+    lbl_verification_->show();
 }
 
 void SiteCheckTab::Enable_Results() {
@@ -179,6 +205,7 @@ void SiteCheckTab::Clear_Results() {
         t->clear();
     }
     lbl_lignes_ignorees_->hide();
+    lbl_verification_->hide();
     for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,
                            btn_TV_Excess_plus_, btn_TV_Excess_Moins_, btn_imprimer_}) {
         b->setEnabled(false);

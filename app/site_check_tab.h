@@ -45,6 +45,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     void Fill_TreeViews(const site::CheckResult& result) override;
     void Enable_Results() override;
     void Clear_Results() override;
+    void Show_Ended(const QString& text) override;
 
   private:
     QPushButton* button(const char* name, const QString& caption, void (SiteCheckTab::*click)());
@@ -71,6 +72,7 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
     QLabel* lbl_TV_missing_ = nullptr;
     QLabel* lbl_TV_excess_ = nullptr;
     QLabel* lbl_lignes_ignorees_ = nullptr;
+    QLabel* lbl_verification_ = nullptr;  // what the last completed check found
 };
 
 }  // namespace kalvor

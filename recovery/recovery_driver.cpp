@@ -1,11 +1,13 @@
 #include "recovery/recovery_driver.h"
 
+#include <QCoreApplication>
 #include <functional>
 #include <optional>
 
 #include "common/banner.h"
 #include "common/operation.h"
 #include "common/republish.h"
+#include "platform/dao/statement_events.h"
 #include "platform/error.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
@@ -99,10 +101,16 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     }
 
     view_.SetRunning(true);
+    // This run's counts, from nothing, as its rows come.
+    counts_ = RecoveryCounts();
+    view_.ShowCounts(counts_);
+    view_.Labels_Show(true);
+    sinceEvents_.start();
     importing_ = &inet;
     cancelled_ = false;
     keepsEarlier_ = emptyFirst;
     bool done = false;
+    const dao::StatementEvents answering;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
         // The copy's own failures leave the base as it was, and say so.
         const auto onCopy = [&](const std::function<void()>& step) {
@@ -160,6 +168,29 @@ void RecoveryDriver::reportCancel() {
                     PromptIcon::Exclamation);
 }
 
+bool RecoveryDriver::stored(const QString& tablename, qint64 rows) {
+    static const std::pair<const char*, qint64 RecoveryCounts::*> kCounted[] = {
+        {"series", &RecoveryCounts::series},
+        {"auteurs", &RecoveryCounts::auteurs},
+        {"collaborateurs", &RecoveryCounts::collaborateurs},
+        {"albums", &RecoveryCounts::albums},
+        {"acheter", &RecoveryCounts::acheter},
+        {"parabd", &RecoveryCounts::exlibris},
+        {"revues", &RecoveryCounts::revues}};
+    for (const auto& [name, count] : kCounted) {
+        if (tablename == QLatin1String(name)) {
+            counts_.*count = rows;
+        }
+    }
+    // A window that waits a tenth of a second for its events looks hung.
+    if (sinceEvents_.elapsed() >= 40) {
+        view_.ShowCounts(counts_);
+        QCoreApplication::processEvents();
+        sinceEvents_.start();
+    }
+    return !cancelled_;
+}
+
 void RecoveryDriver::runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst) {
     const QList<ImportStep>& steps = ImportSteps();
     view_.SetStatus(steps[0].status);
@@ -170,7 +201,8 @@ void RecoveryDriver::runSteps(const SiteAccess& access, const RecoveryBase& work
             state_.Continue_Error = QStringLiteral("Impossible de vider la base Recovery : ") + why;
             state_.Continue_Recovery = false;
         } else {
-            Store_MYSQL_Table(state_, work, steps[0].tablename, steps[0].dimension, *reply);
+            Store_MYSQL_Table(state_, work, steps[0].tablename, steps[0].dimension, *reply,
+                              [&](qint64 rows) { return stored(steps[0].tablename, rows); });
         }
     }
     // The next step's text is up before the flag is looked at.
@@ -182,7 +214,9 @@ void RecoveryDriver::runSteps(const SiteAccess& access, const RecoveryBase& work
         if (i > 1) {
             view_.SetStatus(steps[i].status);
         }
-        Import_MYSQL_Tables(state_, work, access, steps[i].tablename, steps[i].dimension);
+        Import_MYSQL_Tables(state_, work, access, steps[i].tablename, steps[i].dimension,
+                            [&](qint64 rows) { return stored(steps[i].tablename, rows); });
+        view_.ShowCounts(counts_);
     }
     if (!state_.Continue_Recovery || cancelled_) {
         return;

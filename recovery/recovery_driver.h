@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include "recovery/recovery_steps.h"
@@ -58,6 +59,9 @@ class RecoveryDriver {
 
   private:
     void runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst);
+    // Shows the rows stored so far of one table and lets window events run,
+    // at most every few hundredths of a second; false once cancelled.
+    bool stored(const QString& tablename, qint64 rows);
     void reportCancel();
     QString kept() const;
 
@@ -65,6 +69,8 @@ class RecoveryDriver {
     Prompt& prompt_;
     const WorkCopyDisk& disk_;
     RecoveryState state_;
+    RecoveryCounts counts_;      // this run's rows, as they are stored
+    QElapsedTimer sinceEvents_;  // since window events last ran
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;
     bool keepsEarlier_ = false;  // the base holds an earlier recovery

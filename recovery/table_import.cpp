@@ -370,14 +370,15 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
 }
 
 void Import_MYSQL_Tables(RecoveryState& state, const RecoveryBase& base, const SiteAccess& access,
-                         const QString& tablename, qint16 dimension) {
+                         const QString& tablename, qint16 dimension,
+                         const StoreProgress& progress) {
     if (const std::optional<QString> reply = Fetch_MYSQL_Table(state, access, tablename)) {
-        Store_MYSQL_Table(state, base, tablename, dimension, *reply);
+        Store_MYSQL_Table(state, base, tablename, dimension, *reply, progress);
     }
 }
 
 void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QString& tablename,
-                       qint16 dimension, const QString& reply) {
+                       qint16 dimension, const QString& reply, const StoreProgress& progress) {
     RecoveryReply rows(reply);
     try {
         const TableMap* map = mapOf(tablename);
@@ -389,6 +390,7 @@ void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QSt
         auto table = db->OpenRecordset(QString::fromLatin1(map->local));
         StoredTogether batch(*db);
         QSet<QString> stored;
+        qint64 storedRows = 0;
         QStringList fields;
         while (rows.Next(fields)) {
             if (fields.size() != fieldCount) {
@@ -419,6 +421,9 @@ void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QSt
             } catch (const Error& e) {
                 table->CancelUpdate();
                 fail(QStringLiteral("ligne %1 : %2").arg(rows.RowNumber()).arg(e.Description()));
+            }
+            if (progress && !progress(++storedRows)) {
+                return;
             }
         }
         batch.Commit();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace kalvor {
@@ -36,13 +37,18 @@ struct SiteAccess {
 // name are sent URL-encoded in the site's Windows-1252.
 QString RecoveryUrl(const QString& site, const QString& password, const QString& tablename);
 
+// Told the rows stored so far after each row; false stops the storing there
+// (a cancelled run), with the state left as it was.
+using StoreProgress = std::function<bool(qint64 rows)>;
+
 // Fetches one site table through recovery.php and appends its rows to the
 // table of the same name in `base` (parabd to ExLibris). Every row must carry
 // `dimension` + 1 fields. On failure the rows stored so far stay (the run
 // works on a copy of its base), Continue_Recovery turns False and
 // Continue_Error names the table and the cause.
 void Import_MYSQL_Tables(RecoveryState& state, const RecoveryBase& base, const SiteAccess& access,
-                         const QString& tablename, qint16 dimension);
+                         const QString& tablename, qint16 dimension,
+                         const StoreProgress& progress = {});
 
 // The first half of an import: the site's reply for one table, without its
 // end mark, or nothing when the site refused it or the reply did not end with
@@ -54,7 +60,7 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
                                          const QString& tablename);
 // The second half: the reply's rows appended to the table of `base`.
 void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QString& tablename,
-                       qint16 dimension, const QString& reply);
+                       qint16 dimension, const QString& reply, const StoreProgress& progress = {});
 
 // The local table that receives a site table's rows; empty when unknown.
 QString LocalTable(const QString& tablename);

@@ -1,9 +1,11 @@
 #include "sitecheck/site_check.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "common/banner.h"
 #include "common/operation.h"
+#include "platform/dao/statement_events.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -75,6 +77,16 @@ QString No_Listing_Text(const QList<UnreadListing>& notListed) {
            listingLines(notListed);
 }
 
+QString Ended_Text(const CheckResult& result, const QTime& at) {
+    return QStringLiteral(
+               "Vérification terminée à %1 : %2 fichier(s) manquant(s), %3 fichier(s) non "
+               "référencé(s), %4 problème(s) de miniature.")
+        .arg(at.toString(QStringLiteral("HH:mm")))
+        .arg(result.missing.size())
+        .arg(result.unreferenced.size())
+        .arg(result.thumbnails.size());
+}
+
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
     : inet_(inet), prompt_(prompt), view_(view) {}
 
@@ -93,9 +105,11 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
     }
     running_ = true;
     stopping_ = false;
+    sinceEvents_.start();
     Ending ending = Ending::Error;
     {
         BusyPointer busy(prompt_);
+        const dao::StatementEvents answering;
         view_.Enable_Check(false);
         // The work tables are rebuilt from here on: the earlier result is no
         // longer there to show or print, even while the site is waited for.
@@ -225,8 +239,10 @@ bool SiteCheck::compare(const Taken& taken) {
                      QStringLiteral(" » avec la base n'a pas abouti.");
             return false;
         }
+        letEventsRun();
     }
     Compare_Miniatures(taken.base, taken.prefix, prompt_);
+    letEventsRun();
     return true;
 }
 
@@ -238,9 +254,11 @@ void SiteCheck::showResult(const QString& base) {
         prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
     }
     result_.unchecked = state_.unread;
+    letEventsRun();
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();
+    view_.Show_Ended(Ended_Text(result_, QTime::currentTime()));
     QStringList notes;
     if (!state_.unread.isEmpty()) {
         notes << Unread_Listings_Text(state_.unread);
@@ -250,6 +268,14 @@ void SiteCheck::showResult(const QString& base) {
     }
     if (!notes.isEmpty()) {
         prompt_.message(notes.join(QStringLiteral("\n\n")), kBanner, PromptIcon::Exclamation);
+    }
+}
+
+void SiteCheck::letEventsRun() {
+    // A window that waits a tenth of a second for its events looks hung.
+    if (sinceEvents_.elapsed() >= 40) {
+        QCoreApplication::processEvents();
+        sinceEvents_.start();
     }
 }
 

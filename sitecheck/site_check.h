@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTime>
 #include <optional>
 
 #include "sitecheck/check_result.h"
@@ -24,7 +26,12 @@ class SiteCheckView {
     virtual void Enable_Results() = 0;  // the view toggle, the buttons of the trees, the report
     // When a check starts: no result shown, none to print until it completes.
     virtual void Clear_Results() {}
+    // Once a check has completed: what it found, in a few words.
+    virtual void Show_Ended(const QString& text) { (void)text; }
 };
+
+// What a completed check says of itself, `at` the time it ended.
+QString Ended_Text(const CheckResult& result, const QTime& at);
 
 // The message that names the listings a check went on without, and why.
 QString Unread_Listings_Text(const QList<UnreadListing>& unread);
@@ -71,6 +78,8 @@ class SiteCheck {
     // False, with the cause, when a folder could not be compared.
     bool compare(const Taken& taken);
     void showResult(const QString& base);
+    // Window events run at least every few hundredths of a second of work.
+    void letEventsRun();
 
     Inet& inet_;
     Prompt& prompt_;
@@ -80,6 +89,7 @@ class SiteCheck {
     QString cause_;  // why the check ended in error, for its message
     bool running_ = false;
     bool stopping_ = false;
+    QElapsedTimer sinceEvents_;
 };
 
 }  // namespace site

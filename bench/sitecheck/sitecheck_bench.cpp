@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <numeric>
 
+#include "bench/event_gaps.h"
 #include "common/vb.h"
 #include "platform/cp1252.h"
 #include "platform/dao/db_engine.h"
@@ -41,6 +42,7 @@ class TimedView : public site::SiteCheckView {
   public:
     TimedView() { clock_.start(); }
     void Show_Phase(const QString& text) override {
+        phase = text;
         std::printf("  %6.2f s  %s\n", clock_.elapsed() / 1000.0, qPrintable(text));
     }
     void Enable_Check(bool) override {}
@@ -53,6 +55,8 @@ class TimedView : public site::SiteCheckView {
     }
     void Enable_Results() override {}
     double seconds() const { return clock_.elapsed() / 1000.0; }
+
+    QString phase;
 
   private:
     QElapsedTimer clock_;
@@ -186,7 +190,16 @@ int main(int argc, char** argv) {
         ConsolePrompt prompt;
         TimedView view;
         site::SiteCheck check(inet, prompt, view);
+        bench::EventGaps gaps;
+        gaps.step = [&] { return view.phase; };
+        gaps.start();
         check.Check_Fichiers_Site(s);
+        gaps.stop();
+        std::printf("events waited at most %.0f ms (p99 %.0f ms)\n", gaps.longest(),
+                    gaps.percentile(0.99));
+        for (const QString& gap : gaps.longOnes) {
+            std::printf("  %s\n", qPrintable(gap));
+        }
         std::printf("site check: %.2f s, %d listings, %d lines skipped\n", view.seconds(),
                     check.state().GV_Nb_Rep, check.state().malformedLines);
         QMap<QString, int> problems;

@@ -27,8 +27,9 @@ class RecordingView : public SiteCheckView {
         result = r;
     }
     void Enable_Results() override { ++resultsEnabled; }
+    void Show_Ended(const QString& text) override { ended << text; }
 
-    QStringList phases;
+    QStringList phases, ended;
     QList<bool> checkEnabled;
     CheckResult result;
     int fills = 0;
@@ -99,6 +100,10 @@ TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
     EXPECT_TRUE(missing.contains(QStringLiteral("couv_album02.jpg")));
     EXPECT_FALSE(missing.contains(QStringLiteral("Couv_Album01.JPG")));
     EXPECT_EQ(missing.size(), 67);
+    // Said once the trees are full, with what they hold.
+    ASSERT_EQ(view.ended.size(), 1);
+    EXPECT_TRUE(view.ended[0].contains(QStringLiteral("terminée")));
+    EXPECT_TRUE(view.ended[0].contains(u' ' + QString::number(r.missing.size()) + u' '));
     ASSERT_EQ(r.thumbnails.size(), 1);
     EXPECT_EQ(r.thumbnails[0].file, QStringLiteral("x.jpg"));
     EXPECT_EQ(r.thumbnails[0].probleme, QStringLiteral("format du fichier non conforme (m_)"));
@@ -110,6 +115,7 @@ TEST_F(Driver, AMissingFirstListingIsNamed) {
                                    "fichier check_files.php est présent sur votre site"});
     EXPECT_EQ(site.requests(), 1);
     EXPECT_EQ(view.fills, 0);
+    EXPECT_TRUE(view.ended.isEmpty());
     EXPECT_EQ(view.phases.last(), settings.GV_Chemin_Base);
     EXPECT_EQ(view.checkEnabled.last(), true);
 }

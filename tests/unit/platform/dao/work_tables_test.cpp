@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "dao_fixture.h"
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
+#include "platform/dao/statement_events.h"
 
 using namespace kalvor;
 using namespace kalvor::dao;
@@ -232,3 +235,28 @@ TEST(OpenDatabase, ClosedDatabaseRefusesWork) {
 }
 
 }  // namespace
+
+// A long statement of a check or a recovery lets the window's timers run,
+// and only while the run holds its guard.
+TEST(StatementEvents, ALongStatementLetsTimersRunWhileGuarded) {
+    QTemporaryDir dir;
+    auto db = DBEngine::CreateDatabase(dir.filePath(QStringLiteral("long.db")));
+    db->ExecuteScript(
+        QStringLiteral("CREATE TABLE n AS WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                       "FROM c WHERE i < 2500) SELECT i FROM c"));
+    const auto ticksDuring = [&] {
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start();
+        QElapsedTimer clock;
+        clock.start();
+        db->OpenRecordset(QStringLiteral("select count(*) from n a, n b where a.i + b.i > 0"));
+        EXPECT_GT(clock.elapsed(), 100) << "too short to tell";
+        return ticks;
+    };
+    EXPECT_EQ(ticksDuring(), 0);
+    const StatementEvents guard;
+    EXPECT_GT(ticksDuring(), 1);
+}
