@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "common/banner.h"
 #include "common/general.h"
@@ -33,6 +36,36 @@ QIcon primitiveIcon(const QStyle* style, QStyle::PrimitiveElement element, QStyl
     return QIcon(pixmap);
 }
 
+// A Toggle from an assistive tool selects the cell alone, by a plain Select
+// that neither a click nor a key makes in a single-selection grid: it is
+// handed on as a click on that cell, and selects nothing.
+class CellToggles : public QItemSelectionModel {
+  public:
+    CellToggles(QAbstractItemModel* model, QObject* parent,
+                std::function<void(const QModelIndex&)> toggled)
+        : QItemSelectionModel(model, parent), toggled_(std::move(toggled)) {}
+
+    using QItemSelectionModel::select;
+    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override {
+        if (command == QItemSelectionModel::Select && index.isValid()) {
+            toggled_(index);
+            return;
+        }
+        QItemSelectionModel::select(index, command);
+    }
+
+  private:
+    std::function<void(const QModelIndex&)> toggled_;
+};
+
+// Cells that act when clicked are never selected: Qt refuses to unselect the
+// only selected cell, and a Toggle on it would do nothing.
+bool actsWhenClicked(int column) {
+    return column == StatsGrid::ColPicture || column == StatsGrid::ColType ||
+           column == StatsGrid::ColAutres || column == StatsGrid::ColDown ||
+           column == StatsGrid::ColUp;
+}
+
 }  // namespace
 
 StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* parent)
@@ -45,6 +78,22 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* pare
 
     setRowCount(StatsGrid::kRows);
     setColumnCount(StatsGrid::kColumns);
+    QItemSelectionModel* replaced = selectionModel();
+    auto* toggles = new CellToggles(QTableWidget::model(), this, [this](const QModelIndex& cell) {
+        selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+        MSFlexGrid_Stats_Click(cell.row(), cell.column());
+    });
+    setSelectionModel(toggles);
+    delete replaced;
+    // What the table's own selection model tells, which it no longer has.
+    connect(toggles, &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                emit currentItemChanged(itemFromIndex(current), itemFromIndex(previous));
+                emit currentCellChanged(current.row(), current.column(), previous.row(),
+                                        previous.column());
+            });
+    connect(toggles, &QItemSelectionModel::selectionChanged, this,
+            &QTableWidget::itemSelectionChanged);
     setHorizontalHeaderLabels({QString(), QString(), QString(), QStringLiteral(" Valeurs"),
                                QStringLiteral(" Type"), QStringLiteral(" Autres"), QString(),
                                QString(), QString(), QString()});
@@ -120,7 +169,8 @@ void StatsGridWidget::setCell(int row, int column, const QString& text, const QI
     QTableWidgetItem* cell = item(row, column);
     if (cell == nullptr) {
         cell = new QTableWidgetItem;
-        cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        cell->setFlags(actsWhenClicked(column) ? Qt::ItemIsEnabled
+                                               : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         setItem(row, column, cell);
     }
     cell->setText(text);

@@ -86,6 +86,22 @@ TEST_F(StatsGridWidgetTest, ClicksAndSpaceToggleAndClicksMoveRows) {
     EXPECT_FALSE(tick(3)->state().checked);
     key(Qt::Key_Tab);  // leaves the grid: no cell moves
     EXPECT_EQ(grid.Col(), 1);
+    // What a screen reader or a voice tool sends acts as a click, on the
+    // current cell too, and again.
+    const auto toggle = [&](int row, int column) {
+        QAccessible::queryAccessibleInterface(&grid)
+            ->tableInterface()
+            ->cellAt(row - 1, column)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    for (const char* ticked : {"1", "0"}) {
+        toggle(3, 1);
+        EXPECT_EQ(text(3, 2), ticked);
+    }
+    toggle(4, 4);
+    EXPECT_EQ(text(4, 4), "%");
+    EXPECT_EQ(grid.Row(), 4);
     click(3, 5);
     EXPECT_EQ(text(3, 5), "oui");
     click(9, 5);
