@@ -1,6 +1,5 @@
 #include "app/form_binding.h"
 
-#include <QAbstractButton>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -22,23 +21,6 @@ namespace kalvor {
 QGroupBox* frame(const char* name, const QString& caption) {
     auto* box = new QGroupBox(caption);
     box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
-
-QLineEdit* named(QLineEdit* box, QWidget* label, const QString& qualifier) {
-    QString text;
-    if (auto* l = qobject_cast<QLabel*>(label)) {
-        l->setBuddy(box);
-        text = l->text();
-    } else if (auto* b = qobject_cast<QAbstractButton*>(label)) {
-        text = b->text();
-    }
-    text = text.simplified();
-    while (text.endsWith(u':') || text.endsWith(u' ')) {
-        text.chop(1);
-    }
-    box->setAccessibleName(qualifier.isEmpty() ? text
-                                               : text + QStringLiteral(" (") + qualifier + u')');
     return box;
 }
 
@@ -87,8 +69,10 @@ QCheckBox* FormBinding::check(const char* name, const QString& caption, int Sett
                               Click click) {
     auto* box = new QCheckBox(caption);
     box->setObjectName(QString::fromLatin1(name));
-    connect(box, &QCheckBox::clicked, this, [this, member, click](bool checked) {
-        settings_.*member = checked ? 1 : 0;
+    // Any change of state but the redraw's own: a screen reader or a voice
+    // tool ticks the box through its Toggle action, without a click.
+    connect(box, &QCheckBox::stateChanged, this, [this, member, click](int state) {
+        settings_.*member = state == Qt::Unchecked ? 0 : 1;
         handle([this, click] {
             if (click != nullptr) {
                 (settings_.*click)();
@@ -210,7 +194,7 @@ void FormBinding::refresh() {
         const Qt::CheckState wanted = state == 1   ? Qt::Checked
                                       : state == 2 ? Qt::PartiallyChecked
                                                    : Qt::Unchecked;
-        if (c.widget->checkState() != wanted) {
+        if (c.widget->checkState() != wanted || c.widget->isTristate() != (state == 2)) {
             const QSignalBlocker block(c.widget);
             c.widget->setTristate(state == 2);
             c.widget->setCheckState(wanted);

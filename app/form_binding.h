@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "dialogs/accessible_names.h"
+
 class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
@@ -134,10 +136,13 @@ class FormBinding : public QObject {
     bool refreshing_ = false;
 };
 
-// Screen readers, and the tools that drive the window, name a box after its
-// label (Qt would give every box of a frame the frame's title): the label's
-// text without its closing colon, with `qualifier` where two labels agree.
-QLineEdit* named(QLineEdit* box, QWidget* label, const QString& qualifier = {});
+// The control named after its label (Qt would give every box of a frame the
+// frame's title).
+template <class Control>
+Control* named(Control* control, QWidget* label, const QString& qualifier = {}) {
+    NameAfter(control, label, qualifier);
+    return control;
+}
 
 // A frame of the tabs.
 QGroupBox* frame(const char* name, const QString& caption);

@@ -117,8 +117,10 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
 
     auto* format = frame("frame_format", QString());
     auto* formatLayout = new QHBoxLayout(format);
-    formatLayout->addWidget(
-        bind.label("lbl_format", QStringLiteral("Générer les données au format :")));
+    QLabel* formatLabel =
+        bind.label("lbl_format", QStringLiteral("Générer les données au format :"));
+    formatLayout->addWidget(formatLabel);
+    named(format, formatLabel);
     bind.options(formatLayout, format,
                  {{"opt_utf8", QStringLiteral("UTF-8"), &S::opt_utf8, &S::opt_utf8_Click},
                   {"opt_latin1", QStringLiteral("Latin1"), &S::opt_latin1, &S::opt_latin1_Click}});

@@ -78,7 +78,11 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     connect(help, &QShortcut::activated, this, &Kalvorform::aide_aide_Click);
     binding_->onRefresh([this] {
         for (int i = 0; i < tabs_->count(); ++i) {
-            tabs_->setTabEnabled(i, settings_.window.TabNavig_TabEnabled.at(i));
+            const bool enabled = settings_.window.TabNavig_TabEnabled.at(i);
+            tabs_->setTabEnabled(i, enabled);
+            // Qt does not tell assistive tools that a tab is disabled.
+            tabs_->tabBar()->setAccessibleTabName(
+                i, enabled ? QString() : tabs_->tabText(i) + QStringLiteral(" (désactivé)"));
         }
     });
     refresh();

@@ -38,7 +38,9 @@ QWidget* Options1(FormBinding& bind) {
 
     auto* colonnes = frame("frame_nbcolonnes", QString());
     auto* colLayout = new QHBoxLayout(colonnes);
-    colLayout->addWidget(bind.label("lbl_albums", QStringLiteral("Nombre d'albums par ligne :")));
+    QLabel* albums = bind.label("lbl_albums", QStringLiteral("Nombre d'albums par ligne :"));
+    colLayout->addWidget(albums);
+    named(colonnes, albums);
     const auto columns =
         bind.options(colLayout, colonnes,
                      {{"opt_col0", QStringLiteral("Automatique"), &S::opt_col0, &S::opt_col0_Click},

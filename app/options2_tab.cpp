@@ -47,20 +47,24 @@ QGroupBox* Accueil(FormBinding& bind) {
     QLabel* col = bind.label("lbl_col", QStringLiteral("nb de colonnes :"));
     bind.shown(col, [&s] { return s.window.lbl_col_Visible; });
     accueilGrid->addWidget(col, 2, 0);
-    QComboBox* colBox = bind.combo("box_col_accueil", S::ColAccueilItems(), &S::box_col_accueil,
-                                   &S::box_col_accueil_Click);
+    QComboBox* colBox = named(bind.combo("box_col_accueil", S::ColAccueilItems(),
+                                         &S::box_col_accueil, &S::box_col_accueil_Click),
+                              col);
     bind.shown(colBox, [&s] { return s.window.box_col_accueil_Visible; });
     accueilGrid->addWidget(colBox, 2, 1);
     QLabel* ligne = bind.label("lbl_ligne", s.window.lbl_ligne_Caption);
     bind.shown(ligne, [&s] { return s.window.lbl_ligne_Visible; });
     accueilGrid->addWidget(ligne, 3, 0);
     auto* counts = new QHBoxLayout;
+    // One label for both boxes, whose caption says the box shown.
     QComboBox* lignes =
         bind.combo("box_ligne_accueil", S::LigneAccueilItems(), &S::box_ligne_accueil);
+    NameAs(lignes, QStringLiteral("nb de lignes"));
     bind.shown(lignes, [&s] { return s.window.box_ligne_accueil_Visible; });
     counts->addWidget(lignes);
     QComboBox* albums =
         bind.combo("box_albums_accueil", S::AlbumsAccueilItems(), &S::box_albums_accueil);
+    NameAs(albums, QStringLiteral("nb d'albums"));
     bind.shown(albums, [&s] { return s.window.box_albums_accueil_Visible; });
     counts->addWidget(albums);
     accueilGrid->addLayout(counts, 3, 1);

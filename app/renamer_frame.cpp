@@ -16,6 +16,7 @@
 #include "app/file_list_box.h"
 #include "app/frame_updbase.h"
 #include "catalogue_tools/collaborators_check.h"
+#include "dialogs/accessible_names.h"
 
 namespace kalvor {
 
@@ -25,6 +26,9 @@ RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent)
     drive_ = new DriveListBox;
     dir_ = new DirListBox;
     file_ = new FileListBox;
+    NameAs(drive_, QStringLiteral("Disque"));
+    NameAs(dir_, QStringLiteral("Répertoires"));
+    NameAs(file_, QStringLiteral("Fichiers"));
     connect(drive_, &DriveListBox::driveChanged, this, &RenamerFrame::Drive1_Change);
     connect(dir_, &DirListBox::pathChanged, this, &RenamerFrame::Dir1_Change);
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "dialogs/accessible_names.h"
 #include "dialogs/check_report.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -57,6 +58,9 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
     TV_excess_ = tree("TV_excess");
     TV_thumbs_ = tree("TV_thumbs");
     TV_thumbs_->hide();
+    NameAs(TV_missing_, QStringLiteral("Fichiers manquants"));
+    NameAs(TV_excess_, QStringLiteral("Fichiers non utilisés"));
+    NameAs(TV_thumbs_, QStringLiteral("Problèmes miniatures"));
     lbl_TV_missing_ = new QLabel(QStringLiteral("Fichiers manquants :"));
     lbl_TV_missing_->setObjectName(QStringLiteral("lbl_TV_missing"));
     lbl_TV_excess_ = new QLabel(QStringLiteral("Fichiers non utilisés :"));

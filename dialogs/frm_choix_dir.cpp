@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/accessible_names.h"
 #include "settings/settings.h"
 
 namespace kalvor {
@@ -56,14 +57,20 @@ FrmChoixDir::FrmChoixDir(Settings& settings, QWidget* reference)
     files_->setSelectionMode(QAbstractItemView::NoSelection);
 
     auto* frameLayout = new QVBoxLayout(frame);
-    frameLayout->addWidget(new QLabel(QStringLiteral("Disque :"), frame));
+    auto* disque = new QLabel(QStringLiteral("Disque :"), frame);
+    NameAfter(drives_, disque);
+    frameLayout->addWidget(disque);
     frameLayout->addWidget(drives_);
     auto* lists = new QHBoxLayout;
     auto* dirColumn = new QVBoxLayout;
-    dirColumn->addWidget(new QLabel(QStringLiteral("Répertoires :"), frame));
+    auto* repertoires = new QLabel(QStringLiteral("Répertoires :"), frame);
+    NameAfter(dirs_, repertoires);
+    dirColumn->addWidget(repertoires);
     dirColumn->addWidget(dirs_);
     auto* fileColumn = new QVBoxLayout;
-    fileColumn->addWidget(new QLabel(QStringLiteral("Liste des fichiers "), frame));
+    auto* fichiers = new QLabel(QStringLiteral("Liste des fichiers "), frame);
+    NameAfter(files_, fichiers);
+    fileColumn->addWidget(fichiers);
     fileColumn->addWidget(files_);
     lists->addLayout(dirColumn, 3);
     lists->addLayout(fileColumn, 2);

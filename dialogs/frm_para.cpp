@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/banner.h"
+#include "dialogs/accessible_names.h"
 #include "platform/prompt.h"
 
 namespace kalvor {
@@ -30,6 +31,9 @@ FrmPara::FrmPara(Settings& settings, Prompt& prompt, QWidget* parent)
         combo->setObjectName(QStringLiteral("cbo_para_tri_%1").arg(n));
         combo->setEditable(false);
         combo->setMinimumContentsLength(18);
+        // A rank alone says little when heard.
+        label->setBuddy(combo);
+        NameAs(combo, QStringLiteral("Rang ") + label->text());
         grid->addWidget(label, n - 1, 0);
         grid->addWidget(combo, n - 1, 1);
         combos_.at(n - 1) = combo;

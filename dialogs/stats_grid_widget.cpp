@@ -14,6 +14,7 @@
 
 #include "common/banner.h"
 #include "common/general.h"
+#include "dialogs/accessible_names.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
@@ -71,6 +72,7 @@ bool actsWhenClicked(int column) {
 StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* parent)
     : QTableWidget(parent), model_(model), prompt_(prompt) {
     setObjectName(QStringLiteral("MSFlexGrid_Stats"));
+    NameAs(this, QStringLiteral("Graphiques de la page Statistiques"));
     comboDown_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowDown, QStyle::State_None);
     comboUp_ = primitiveIcon(style(), QStyle::PE_IndicatorArrowUp, QStyle::State_None);
     bas_ = style()->standardIcon(QStyle::SP_ArrowDown);

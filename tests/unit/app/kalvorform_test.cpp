@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,8 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
@@ -30,13 +27,13 @@
 #include "common/general.h"
 #include "common/vb.h"
 #include "dialogs/frm_recovery.h"
-#include "dialogs/frm_tintin.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "program_job.h"
+#include "program_run.h"
 #include "recovery/recovery_database.h"
 #include "settings/settings.h"
 #include "support/file_size_limit.h"
@@ -52,32 +49,7 @@ void setValue(const QString& key, const QString& name, const QString& value) {
 }
 const QString kConfig = QStringLiteral("software\\Kalvor\\Config");
 
-// One run of the program: the settings, the window, the start-up as main()
-// does it.
-struct ProgramRun {
-    RecordingPrompt prompt;
-    Settings settings;
-    Kalvorform window{settings, &prompt};
-    explicit ProgramRun(const QString& arguments = QString()) {
-        start_up::Form_Load(settings, CommandLine::Parse(arguments), prompt);
-        window.Form_Load_Interactive();
-    }
-    template <class W>
-    W* find(const char* name) {
-        W* w = window.findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    // The user types into a box and leaves it.
-    void type(const char* name, const QString& text) {
-        auto* box = find<QLineEdit>(name);
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        box->insert(text);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(box, &out);
-    }
-};
+using test::ProgramRun;
 
 class KalvorformTest : public ::testing::Test {
   protected:
@@ -435,53 +407,6 @@ TEST_F(KalvorformTest, AtStartAFileOfNeitherGenerationIsNoCatalogue) {
     EXPECT_TRUE(QString::fromUtf8(test::readAll(general::Log_Path()))
                     .startsWith(QStringLiteral("Kalvorform.form_load")));
     EXPECT_TRUE(run.prompt.shown().empty());
-}
-
-TEST_F(KalvorformTest, EveryTextBoxIsNamedAfterItsOwnLabel) {
-    ProgramRun run;
-    QSet<QString> names;
-    const QList<QLineEdit*> boxes = run.window.findChildren<QLineEdit*>();
-    ASSERT_GE(boxes.size(), 33);
-    for (QLineEdit* box : boxes) {
-        // What a screen reader hears.
-        const QString name = QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name);
-        EXPECT_FALSE(name.isEmpty()) << box->objectName().toStdString();
-        EXPECT_FALSE(names.contains(name)) << name.toStdString();
-        names.insert(name);
-    }
-    for (QLabel* label : run.window.findChildren<QLabel*>()) {
-        if (label->buddy() != nullptr) {
-            const QString caption = label->text().simplified().remove(QRegularExpression(" ?:$"));
-            EXPECT_TRUE(label->buddy()->accessibleName().startsWith(caption))
-                << caption.toStdString();
-        }
-    }
-    const std::pair<const char*, const char*> some[] = {
-        {"box_host", "Serveur"},
-        {"path_couvertures", "Couvertures"},
-        {"box_thumb_couvertures", "Couvertures (miniatures)"},
-        {"box_email", "Afficher mon e-mail"},
-        {"box_LastRun", "après le (jj/mm/aaaa)"}};
-    for (const auto& [box, name] : some) {
-        EXPECT_EQ(run.find<QLineEdit>(box)->accessibleName(), QString::fromUtf8(name));
-    }
-
-    // The dialogs' boxes too, and every button by a word.
-    FrmRecovery recovery(run.settings, run.prompt);
-    FrmTintin tintin(run.settings, run.prompt);
-    const auto heard = [](QWidget* w) {
-        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-    };
-    for (QWidget* owner : {static_cast<QWidget*>(&run.window), static_cast<QWidget*>(&recovery),
-                           static_cast<QWidget*>(&tintin)}) {
-        for (QLineEdit* box : owner->findChildren<QLineEdit*>()) {
-            EXPECT_FALSE(heard(box).isEmpty()) << box->objectName().toStdString();
-        }
-        for (QPushButton* button : owner->findChildren<QPushButton*>()) {
-            EXPECT_TRUE(heard(button).contains(QRegularExpression(QStringLiteral("\\w"))))
-                << button->objectName().toStdString();
-        }
-    }
 }
 
 TEST_F(KalvorformTest, CaptionsOfUnnamedCustomFieldsAndOfTheLastExportDate) {
