@@ -9,8 +9,9 @@ namespace kalvor {
 // a start that MySQL reads as a number ("1e2").
 bool IsTablePrefix(const QString& prefix);
 
-// The French refusal of any other prefix, naming the field.
-QString TablePrefixRefusal();
+// The French refusal of `prefix`, naming the field, the rule and what in
+// the prefix breaks it.
+QString TablePrefixRefusal(const QString& prefix);
 
 // Raises the refusal (err::InvalidSetting) when the prefix is refused: a
 // script or require.php with another prefix than the site's tables would

@@ -1,6 +1,7 @@
 #include "dialogs/frm_tintin.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -162,6 +163,21 @@ void FrmTintin::btn_default_Click() {
 
 void FrmTintin::btn_annuler_Click() {
     close();
+}
+
+void FrmTintin::reject() {
+    close();
+}
+
+void FrmTintin::closeEvent(QCloseEvent* event) {
+    if (path_->text() != settings_.GV_Plugin_Tintin_Path &&
+        !prompt_.askYesNo(QStringLiteral("L'adresse saisie n'est enregistrée que par « Activer ». "
+                                         "Fermer sans l'enregistrer ?"),
+                          kBanner)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 }  // namespace kalvor

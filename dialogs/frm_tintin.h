@@ -7,6 +7,7 @@
 #include "dialogs/tintin_series.h"
 
 class QButtonGroup;
+class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -51,6 +52,14 @@ class FrmTintin : public QDialog {
     QPushButton* btn_desactiver() const { return desactiver_; }
     QPushButton* btn_default() const { return default_; }
     QPushButton* btn_annuler() const { return annuler_; }
+
+    // Escape closes as "Fermer" does.
+    void reject() override;
+
+  protected:
+    // An address typed without "Activer" is not kept: closing says so, and
+    // the user may stay.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void clearOptions();

@@ -19,6 +19,13 @@
 namespace kalvor::recovery {
 namespace {
 
+// The site lacks the script: it comes with the site's PHP files.
+QString scriptNotFound() {
+    return QStringLiteral(
+        "fichier recovery.php introuvable ! Générez les fichiers PHP (onglet « 7. Génération ») "
+        "et publiez-les à nouveau sur le site.");
+}
+
 enum class Conversion { Text, Value, Number, Date, LegalDeposit, Rating, MarquePage };
 
 struct Column {
@@ -243,7 +250,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
     } catch (const Error& e) {
         state.Continue_Recovery = false;
         if (access.inet.lastStatus() == 404) {
-            state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
+            state.Continue_Error = scriptNotFound();
             return std::nullopt;
         }
         QString cause = e.Description();
@@ -305,7 +312,7 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         return std::nullopt;
     }
     if (access.inet.lastWasNotFoundPage(*reply, reply->contains(replies::kRowEnd))) {
-        state.Continue_Error = QStringLiteral("fichier recovery.php introuvable !");
+        state.Continue_Error = scriptNotFound();
         state.Continue_Recovery = false;
         return std::nullopt;
     }

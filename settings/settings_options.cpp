@@ -8,10 +8,18 @@
 #include "platform/prompt.h"
 
 namespace kalvor {
+namespace {
+
+// A count of albums: "12.5" or "-5" are numbers, and refused all the same.
+QString splitGroupRefusal() {
+    return QStringLiteral("Veuillez entrer un nombre entier, en chiffres seuls");
+}
+
+}  // namespace
 
 void Settings::box_prefixe_table_Change(Prompt& prompt) {
     if (!IsTablePrefix(box_prefixe_table)) {
-        prompt.message(TablePrefixRefusal(), kBanner, PromptIcon::Critical);
+        prompt.message(TablePrefixRefusal(box_prefixe_table), kBanner, PromptIcon::Critical);
         // A stored prefix stays as stored, and every writer refuses it until
         // it is corrected: dropping it would aim the scripts at other tables.
         // A typed one falls back to the prefix in force when that one is good.
@@ -31,8 +39,9 @@ void Settings::box_baspage_LostFocus(Prompt& prompt) {
     // The whole numbers that the configuration file can carry bare.
     const std::optional<qint32> height = vb::WholeNumber(box_baspage);
     if (!height || *height < 10 || *height > 100) {
-        prompt.message(QStringLiteral("Hauteur du pied de page comprise entre 10 et 100"), kBanner,
-                       PromptIcon::Critical);
+        prompt.message(QStringLiteral("Hauteur du pied de page comprise entre 10 et 100 : un "
+                                      "nombre entier, sans décimale"),
+                       kBanner, PromptIcon::Critical);
         box_baspage = QStringLiteral("25");
     }
 }
@@ -190,7 +199,7 @@ void Settings::opt_latin1_Click() {
 
 void Settings::box_SplitGroup_Change(Prompt& prompt) {
     if (!vb::WholeNumber(box_SplitGroup)) {
-        prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
+        prompt.message(splitGroupRefusal(), kBanner, PromptIcon::Critical);
     }
 }
 
@@ -199,7 +208,7 @@ bool Settings::box_SplitGroup_LostFocus(Prompt& prompt) {
     // stop it, and be saved for every later start.
     const std::optional<qint32> group = vb::WholeNumber(box_SplitGroup);
     if (!group) {
-        prompt.message(QStringLiteral("Veuillez entrer un nombre"), kBanner, PromptIcon::Critical);
+        prompt.message(splitGroupRefusal(), kBanner, PromptIcon::Critical);
         box_SplitGroup = splitGroupAccepted;
         return false;
     }
@@ -215,7 +224,8 @@ bool Settings::box_SplitGroup_LostFocus(Prompt& prompt) {
 
 void Settings::box_LastRun_LostFocus(Prompt& prompt) {
     if (!vb::ParseDayFirst(box_LastRun).isValid()) {
-        prompt.message(QStringLiteral("format de date incorrect"), kBanner, PromptIcon::Critical);
+        prompt.message(QStringLiteral("format de date incorrect : jj/mm/aaaa attendu"), kBanner,
+                       PromptIcon::Critical);
         box_LastRun = GV_LastRun;
     }
     if (!box_LastRun.isEmpty()) {

@@ -185,9 +185,12 @@ std::optional<SiteCheck::Ending> SiteCheck::listFolders(const Taken& taken) {
         return Ending::Quiet;
     }
     if (!state_.GV_Site_OK) {
-        prompt_.message(QStringLiteral("Erreur lors de l'importation des données.\nVérifiez que "
-                                       "le fichier ") +
-                            kScriptFiles + QStringLiteral(".php est présent sur votre site"),
+        prompt_.message(QStringLiteral("Erreur lors de la lecture des fichiers du site.\nVérifiez "
+                                       "que le fichier ") +
+                            kScriptFiles +
+                            QStringLiteral(".php est présent sur votre site : générez les "
+                                           "fichiers PHP (onglet « 7. Génération ») et "
+                                           "publiez-les à nouveau."),
                         kBanner, PromptIcon::Critical);
         return Ending::Quiet;
     }

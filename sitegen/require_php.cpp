@@ -399,7 +399,7 @@ ConfigRefusal checkConfig(const Settings& s) {
             kTitleGeneration};
     }
     if (!IsTablePrefix(s.box_prefixe_table)) {
-        return {TablePrefixRefusal(), kTitleGeneration};
+        return {TablePrefixRefusal(s.box_prefixe_table), kTitleGeneration};
     }
     if (const ConfigRefusal refusal = checkHostValues(s); !refusal.isEmpty()) {
         return refusal;
@@ -432,7 +432,9 @@ ConfigRefusal checkConfig(const Settings& s) {
         const vb::WholeNumberText number = vb::ReadWholeNumber(n.text);
         if (n.written && !number.value) {
             const QString rule = number.tooLarge ? QStringLiteral("est trop grand")
-                                                 : QStringLiteral("doit être un nombre entier");
+                                                 : QStringLiteral(
+                                                       "doit être un nombre entier positif, écrit "
+                                                       "en chiffres seuls");
             return {QStringLiteral("Le champ « %1 » %2 (valeur : « %3 »)")
                         .arg(QString::fromUtf8(n.field), rule, n.text),
                     kTitleGeneration, PromptIcon::Exclamation};

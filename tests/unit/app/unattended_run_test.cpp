@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/sqlite_catalogue.h"
+#include "common/table_prefix.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "program_job.h"
@@ -173,9 +174,7 @@ TEST(UnattendedRun, ARefusedStoredTablePrefixStopsBothExportsUntilCorrected) {
     writeStore(env, exportFolder,
                QStringLiteral("\"prefixe_table\"=\"kv x\"\r\n\"Lastrun\"=\"01/01/2000\"\r\n"));
     const QByteArray store = kalvor::test::readAll(env.registryPath());
-    const QString refusal = QStringLiteral(
-        "Le champ « préfixe pour les tables » ne peut contenir que des lettres, des chiffres et "
-        "les caractères _ et $");
+    const QString refusal = kalvor::TablePrefixRefusal(QStringLiteral("kv x"));
     for (const QString& word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
         const Job job = runProgram(env, {word});
         EXPECT_EQ(job.exitCode, 1) << job.output.toStdString();

@@ -145,15 +145,25 @@ TEST_F(FrmTintinTest, ButtonsSetTheSeriesAndTheAddress) {
     EXPECT_EQ(settings.GV_Plugin_Tintin_Path, "http://ailleurs.test/anim");
     EXPECT_FALSE(dialog.isVisible());
 
-    // Fermer drops a typed address; the default button writes at once.
+    // Fermer drops a typed address, once the user has agreed to; the
+    // default button writes at once.
     ASSERT_TRUE(dialog.Form_Load());
     dialog.show();
     EXPECT_TRUE(dialog.opt_tintin(1)->isChecked());
     dialog.btn_default()->click();
     dialog.box_plugin_tintin_path()->setText("http://perdu.test");
     dialog.btn_annuler()->click();
+    ASSERT_EQ(prompt.shown().size(), 1u);
+    EXPECT_TRUE(prompt.shown()[0].question);
+    EXPECT_TRUE(prompt.shown()[0].text.contains("Activer"));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.box_plugin_tintin_path()->text(), "http://perdu.test");
+    prompt.queueAnswers({true});
+    dialog.reject();  // Escape
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(settings.GV_Plugin_Tintin_Path, Settings::PluginTintinDefaultPath());
     EXPECT_EQ(settings.GV_Plugin_Tintin_Id, dialog.Tablo_Plugin.at(1).idserie);
+    prompt.clear();
 
     ASSERT_TRUE(dialog.Form_Load());
     dialog.box_plugin_tintin_path()->setText("http://autre.test");

@@ -621,7 +621,8 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
 TEST_F(Recovery, AHostsNotFoundPageWithStatus200IsAMissingScript) {
     site.setMissing(true, 200);
     run();
-    EXPECT_EQ(ui.texts(), QStringList{QStringLiteral("fichier recovery.php introuvable !")});
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_TRUE(ui.texts()[0].startsWith(QStringLiteral("fichier recovery.php introuvable !")));
     EXPECT_EQ(ui.shown().at(0).icon, PromptIcon::Critical);
     EXPECT_EQ(count(QStringLiteral("series")), 0);
 }

@@ -317,14 +317,18 @@ TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverSh
     site.setMissing(true);
     import(QStringLiteral("auteurs"));
     EXPECT_FALSE(state.Continue_Recovery);
-    EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
+    // What to do about it: the script comes with the site's PHP files.
+    EXPECT_TRUE(
+        state.Continue_Error.startsWith(QStringLiteral("fichier recovery.php introuvable !")));
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("publiez-les")));
 
     // A host that answers a missing file with its own page and status 200.
     state = RecoveryState{};
     site.setMissing(true, 200);
     import(QStringLiteral("auteurs"));
     EXPECT_FALSE(state.Continue_Recovery);
-    EXPECT_EQ(state.Continue_Error, QStringLiteral("fichier recovery.php introuvable !"));
+    EXPECT_TRUE(
+        state.Continue_Error.startsWith(QStringLiteral("fichier recovery.php introuvable !")));
     EXPECT_EQ(column(QStringLiteral("select IdAuteur from auteurs")), QVariantList{});
     site.setMissing(false);
 

@@ -28,8 +28,10 @@ TEST(SettingsOptions, FooterHeightIsAWholeNumberFromTenToAHundred) {
         EXPECT_EQ(s.box_baspage, QString::fromLatin1(c.kept));
         if (c.message) {
             ASSERT_EQ(prompt.shown().size(), 1u);
-            EXPECT_EQ(prompt.shown()[0].text,
-                      QStringLiteral("Hauteur du pied de page comprise entre 10 et 100"));
+            // The range, and that the height is a whole number.
+            EXPECT_TRUE(prompt.shown()[0].text.startsWith(
+                QStringLiteral("Hauteur du pied de page comprise entre 10 et 100")));
+            EXPECT_TRUE(prompt.shown()[0].text.contains(QStringLiteral("entier")));
             EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Kalvor 1.8.3"));
             EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
         } else {
@@ -50,7 +52,8 @@ TEST(SettingsOptions, SplitGroupIsANumberOfAtLeastAHundred) {
     s.box_SplitGroup_Change(prompt);
     s.box_SplitGroup = QStringLiteral("2.5");  // what leaving the box refuses too
     s.box_SplitGroup_Change(prompt);
-    EXPECT_EQ(prompt.texts(), QStringList(2, QStringLiteral("Veuillez entrer un nombre")));
+    ASSERT_EQ(prompt.texts().size(), 2);
+    EXPECT_TRUE(prompt.texts()[1].contains(QStringLiteral("nombre entier")));
     s.box_SplitGroup = QString();
     EXPECT_EQ(s.box_SplitGroup, QString());
 
@@ -71,7 +74,8 @@ TEST(SettingsOptions, SplitGroupIsANumberOfAtLeastAHundred) {
         s.box_SplitGroup = QString::fromLatin1(wrong);
         EXPECT_FALSE(s.box_SplitGroup_LostFocus(prompt)) << wrong;
         EXPECT_EQ(s.box_SplitGroup, QStringLiteral("250")) << wrong;
-        EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Veuillez entrer un nombre")});
+        ASSERT_EQ(prompt.texts().size(), 1);
+        EXPECT_TRUE(prompt.texts()[0].contains(QStringLiteral("nombre entier"))) << wrong;
     }
 }
 
@@ -142,7 +146,9 @@ TEST(SettingsOptions, LastRunDateIsCheckedAndNeverCopiedToTheMark) {
         s.box_LastRun_LostFocus(prompt);
         EXPECT_EQ(s.box_LastRun, QStringLiteral("01/02/2023")) << bad;
     }
-    EXPECT_EQ(prompt.texts(), QStringList(3, QStringLiteral("format de date incorrect")));
+    ASSERT_EQ(prompt.texts().size(), 3);
+    EXPECT_TRUE(prompt.texts()[2].startsWith(QStringLiteral("format de date incorrect")));
+    EXPECT_TRUE(prompt.texts()[2].contains(QStringLiteral("jj/mm/aaaa")));
 }
 
 TEST(SettingsOptions, TablePrefixTakesWhatMySqlTakesInABareTableName) {
@@ -153,14 +159,18 @@ TEST(SettingsOptions, TablePrefixTakesWhatMySqlTakesInABareTableName) {
         s.box_prefixe_table_Change(prompt);
         EXPECT_EQ(s.GV_Prefixe_Table, QString::fromUtf8(good));
     }
-    // A Cyrillic letter is one, but require.php's code page cannot hold it.
-    for (const char* bad : {"kv-", "kv ", "k'v", "kv`", "bd\xd0\xb6", "1e2_"}) {
+    // A Cyrillic or a Chinese letter is one, but require.php's code page
+    // cannot hold it: the refusal says which letters, and names the one.
+    for (const char* bad : {"kv-", "kv ", "k'v", "kv`", "bd\xd0\xb6", "\xe6\xbc\xab_", "1e2_"}) {
         s.box_prefixe_table = QString::fromUtf8(bad);
         s.box_prefixe_table_Change(prompt);
         EXPECT_EQ(s.box_prefixe_table, QStringLiteral("Kv_2")) << bad;
         EXPECT_EQ(s.GV_Prefixe_Table, QStringLiteral("Kv_2"));
     }
-    EXPECT_EQ(prompt.shown().size(), 6u);
+    ASSERT_EQ(prompt.shown().size(), 7u);
+    EXPECT_TRUE(prompt.shown()[5].text.contains(QStringLiteral("latines")));
+    EXPECT_TRUE(prompt.shown()[5].text.contains(QString::fromUtf8("« \xe6\xbc\xab »")));
+    EXPECT_TRUE(prompt.shown()[6].text.contains(QStringLiteral("« e »")));
     s.box_prefixe_table = QString();
     s.box_prefixe_table_Change(prompt);
     EXPECT_EQ(s.GV_Prefixe_Table, QString());

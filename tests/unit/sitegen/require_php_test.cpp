@@ -356,10 +356,8 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
          [](Settings& c) { c.verso = Settings::Verso::None; }},
         {QStringLiteral("les paramètres de Configuration de la base php ne sont pas renseignés"),
          generation, [](Settings& c) { c.box_login = QStringLiteral(" "); }},
-        {QStringLiteral("Le champ « préfixe pour les tables » ne peut contenir que des lettres, "
-                        "des chiffres et "
-                        "les caractères _ et $"),
-         generation, [](Settings& c) { c.box_prefixe_table = QStringLiteral("kv$"); }},
+        {QStringLiteral("Le champ « préfixe pour les tables »"), generation,
+         [](Settings& c) { c.box_prefixe_table = QStringLiteral("kv$"); }},
         {QStringLiteral("l'adresse e-mail n'est pas renseignée ou est invalide"), generation,
          [](Settings& c) { c.box_email = QStringLiteral("@"); }},
         {QStringLiteral("le site pour le l'option quitter n'est pas renseigné"), generation,
@@ -369,7 +367,7 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
         RecordingPrompt prompt;
         EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
         ASSERT_EQ(prompt.shown().size(), 1u);
-        EXPECT_EQ(prompt.shown()[0].text, step.text);
+        EXPECT_TRUE(prompt.shown()[0].text.startsWith(step.text)) << step.text.toStdString();
         EXPECT_EQ(prompt.shown()[0].title, step.title);
         EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
         EXPECT_TRUE(s.GV_Erreurs.isEmpty());
@@ -381,9 +379,9 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
     RecordingPrompt prompt;
     EXPECT_FALSE(btn_Create_Config_Click(s, {}, prompt));
     ASSERT_EQ(prompt.shown().size(), 1u);
-    EXPECT_EQ(prompt.shown()[0].text,
-              QStringLiteral("Le champ « Nombre de séries » doit être un nombre entier (valeur : "
-                             "« dix »)"));
+    const QString refusal = prompt.shown()[0].text;
+    EXPECT_TRUE(refusal.startsWith(QStringLiteral("Le champ « Nombre de séries » doit être")));
+    EXPECT_TRUE(refusal.endsWith(QStringLiteral("(valeur : « dix »)")));
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 
@@ -394,7 +392,8 @@ TEST(RequirePhp, TheFiveChecksInTheirOrderWriteNothing) {
           std::pair{&Settings::box_series_accueil, "-5"}}) {
         Settings wrong = s;
         wrong.*field = QString::fromUtf8(value);
-        EXPECT_FALSE(checkConfig(wrong).isEmpty()) << value;
+        // Whole, and not below zero: "-5" is a whole number.
+        EXPECT_TRUE(checkConfig(wrong).text.contains(QStringLiteral("entier positif"))) << value;
     }
     RecordingPrompt ok;
     EXPECT_TRUE(btn_Create_Config_Click(s, {}, ok));
