@@ -21,6 +21,15 @@ bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
     return rest.isEmpty() || (rest.startsWith(u'<') && !rest.contains(kFieldSeparator));
 }
 
+// After the site's refusal, which ends its script, any text is the host's
+// when it holds none of the site's framing: a banner in plain text as well
+// as in markup.
+bool onlyTheHostsAfterRefusal(QStringView reply, qsizetype from) {
+    const QStringView rest = reply.mid(from);
+    return !rest.contains(kFieldSeparator) && !rest.contains(kRowEnd) &&
+           !rest.contains(QLatin1String(kTableEnd));
+}
+
 // The site's one line at the start of `text`, without the markup a host
 // appends to every answer.
 QStringView siteLine(QStringView text) {
@@ -32,14 +41,15 @@ QStringView siteLine(QStringView text) {
 }
 
 // Where the site's `words` stand last in the reply with nothing after them
-// but white space or the markup a host appends to every answer, counted
-// without the white space before them; -1 when they do not.
+// but white space or what a host appends to every answer, counted without
+// the white space before them; -1 when they do not. Words that follow rows
+// or listing lines are data cut short.
 qsizetype closingAt(const QString& reply, const QString& words) {
     const QStringView text = QStringView(reply).trimmed();
     for (qsizetype at = text.lastIndexOf(words); at >= 0;
          at = at > 0 ? text.lastIndexOf(words, at - 1) : -1) {
-        if (onlyTheHostsFrom(text, at + words.size())) {
-            return at;
+        if (onlyTheHostsAfterRefusal(text, at + words.size())) {
+            return onlyTheHostsAfterRefusal(text.first(at), 0) ? at : -1;
         }
     }
     return -1;
@@ -106,9 +116,12 @@ std::optional<QString> PhpMessage(const QString& reply) {
     // may hold a whole table.
     static const QRegularExpression html(QStringLiteral("<b>") + kPhpKinds +
                                          QStringLiteral("</b>:\\s*(.*?)(?:<br />|\\n|$)"));
+    // The file PHP names is a path, or "Unknown", and the line ends there: a
+    // text such as "Warning: tear in the cover on line 3" is the catalogue's.
     static const QRegularExpression text(
         QStringLiteral("(?:PHP )?") + kPhpKinds +
-        QStringLiteral(":\\s+([^\\n]* in [^\\n]+(?: on line \\d+|\\.php:\\d+))"));
+        QStringLiteral(":\\s+([^\\n]*? in (?:Unknown|(?:[A-Za-z]:)?[/\\\\][^\\n]*?)"
+                       "(?: on line \\d+|:\\d+))(?=\\r?(?:\\n|$))"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     // A message is read on one line of its own, of a few hundred characters.
     const auto at = [&](const QRegularExpression& form, qsizetype from) {
