@@ -5,6 +5,7 @@
 #include <QNetworkReply>
 #include <QTimer>
 #include <QUrl>
+#include <optional>
 #include <utility>
 
 #include "platform/cp1252.h"
@@ -64,16 +65,27 @@ Received takeReply(QNetworkReply& reply) {
 }
 
 // Where a redirection of a post goes, or an invalid address when it is not
-// followed. Followed as Qt follows a GET: never from https to http.
-QUrl redirection(const QNetworkReply& reply, const QUrl& at) {
+// followed. Followed as Qt follows a GET: never from https to http, which
+// `insecure` then tells.
+QUrl redirection(const QNetworkReply& reply, const QUrl& at, bool& insecure) {
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QUrl next =
         at.resolved(reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
-    if (status < 300 || status > 399 || !next.isValid() ||
-        (next.scheme() != u"https" && (next.scheme() != u"http" || at.scheme() == u"https"))) {
+    if (status < 300 || status > 399 || !next.isValid()) {
+        return QUrl();
+    }
+    insecure = at.scheme() == u"https" && next.scheme() == u"http";
+    if (next.scheme() != u"https" && (next.scheme() != u"http" || insecure)) {
         return QUrl();
     }
     return next;
+}
+
+// What PHP said last before a reply stopped short: its fatal error, most
+// often. Read from the reply's end only, which may be a whole table.
+QString phpEnd(const QByteArray& body) {
+    const std::optional<QString> message = replies::PhpMessage(cp1252::decode(body.right(4000)));
+    return message ? QStringLiteral(", PHP ayant écrit « %1 »").arg(*message) : QString();
 }
 
 // Qt words its failures in English; the messages around them are French.
@@ -166,8 +178,8 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
         } else if (r.marked) {
             throw Error(err::HttpError,
                         QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
-                                       "manque).")
-                            .arg(url));
+                                       "manque%2).")
+                            .arg(url, phpEnd(r.body)));
         }
     }
     return std::move(r.body);
@@ -254,6 +266,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     std::unique_ptr<QNetworkReply, DeleteLater> reply;
     QUrl at = target;
     bool redirectLoop = false;
+    bool insecure = false;
     for (int hops = 0;; ++hops) {
         reply.reset(send(at, form));
         current_ = reply.get();
@@ -265,7 +278,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         if (form == nullptr || !reply->isFinished() || late || aborted_) {
             break;
         }
-        const QUrl next = redirection(*reply, at);
+        const QUrl next = redirection(*reply, at, insecure);
         if (!next.isValid()) {
             break;
         }
@@ -295,6 +308,9 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     }
     if (redirectLoop) {
         received.error = QNetworkReply::TooManyRedirectsError;
+    }
+    if (insecure) {
+        received.error = QNetworkReply::InsecureRedirectError;
     }
     bool whole = false;
     const QByteArray body = checkedBody(received, url, late, endMark, whole);

@@ -1,7 +1,15 @@
 #include "platform/inet.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -214,4 +222,60 @@ TEST(Inet, APostedFormFollowsARedirectionWithItsBody) {
     EXPECT_TRUE(site.request().startsWith("POST /recovery.php?tablename=albums "));
     EXPECT_TRUE(moved.request().startsWith("POST /site/recovery.php?tablename=albums "));
     EXPECT_TRUE(moved.request().endsWith("\r\n\r\npwd=a%26b")) << moved.request().toStdString();
+}
+
+TEST(Inet, AnHttpsSiteThatSendsAPostToHttpIsNamedAsForAGet) {
+    // A certificate of its own for 127.0.0.1, which the program is made to
+    // trust.
+    QTemporaryDir dir;
+    const QString key = dir.filePath(QStringLiteral("key.pem"));
+    const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+    QProcess openssl;
+    openssl.start(
+        QStringLiteral("openssl"),
+        {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1",
+         "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert});
+    ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
+    QFile keyFile(key);
+    QFile certFile(cert);
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly) && certFile.open(QIODevice::ReadOnly));
+    const QSslCertificate certificate(&certFile, QSsl::Pem);
+    QSslConfiguration client = QSslConfiguration::defaultConfiguration();
+    const QSslConfiguration before = client;
+    client.addCaCertificate(certificate);
+    QSslConfiguration::setDefaultConfiguration(client);
+
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    const QByteArray moved = "HTTP/1.0 301 Moved Permanently\r\nLocation: http://127.0.0.1:" +
+                             QByteArray::number(server.serverPort()) + "/recovery.php\r\n\r\n";
+    QObject::connect(&server, &QSslServer::pendingConnectionAvailable, [&] {
+        auto* socket = static_cast<QSslSocket*>(server.nextPendingConnection());
+        QObject::connect(socket, &QSslSocket::readyRead, socket, [socket, moved] {
+            if (socket->property("answered").toBool()) {
+                return;
+            }
+            socket->setProperty("answered", true);
+            socket->write(moved);
+            socket->disconnectFromHost();
+        });
+    });
+    const QString url =
+        QStringLiteral("https://127.0.0.1:%1/recovery.php").arg(server.serverPort());
+    Inet inet;
+    QString posted;
+    QString got;
+    try {
+        inet.PostForm(url, "pwd=a");
+    } catch (const Error& e) {
+        posted = e.Description();
+    }
+    got = outcome(inet, url);
+    QSslConfiguration::setDefaultConfiguration(before);
+    EXPECT_TRUE(posted.contains(QStringLiteral("non sécurisée"))) << posted.toStdString();
+    EXPECT_EQ(posted, got);
 }
