@@ -66,6 +66,15 @@ int lockBase(const QString& base) {
     }
 }
 
+// The copy with what the engine keeps beside it while it writes: a write
+// cut short, by a full disk for one, leaves its journal there.
+void removeCopy(const QString& path) {
+    QFile::remove(path);
+    for (const char* beside : {"-journal", "-wal", "-shm"}) {
+        QFile::remove(path + QLatin1String(beside));
+    }
+}
+
 }  // namespace
 
 WorkCopy::WorkCopy(const QString& base, const WorkCopyDisk& disk)
@@ -88,7 +97,7 @@ WorkCopy::WorkCopy(const QString& base, const WorkCopyDisk& disk)
 
 WorkCopy::~WorkCopy() {
     if (made_ && !placed_) {
-        QFile::remove(path_);
+        removeCopy(path_);
     }
     if (lock_ >= 0) {
         ::close(lock_);
@@ -96,7 +105,7 @@ WorkCopy::~WorkCopy() {
 }
 
 void WorkCopy::Make() {
-    QFile::remove(path_);  // left by a run the system stopped: no run holds the base
+    removeCopy(path_);  // left by a run the system stopped: no run holds the base
     {
         // Made empty first, so that a folder that takes no new file is told
         // by its own reason rather than as the base's.

@@ -16,6 +16,7 @@
 #include "platform/prompt.h"
 #include "platform/system_reason.h"
 #include "recovery/recovery_database.h"
+#include "recovery/work_copy.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
 #include "unit/recovery/fake_site.h"
@@ -400,6 +401,18 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
     EXPECT_FALSE(full.contains(QStringLiteral("COMMIT"))) << full.toStdString();
     EXPECT_TRUE(full.endsWith(kKept)) << full.toStdString();
     EXPECT_EQ(count(QStringLiteral("revues where idRevue = 7")), 1);
+    // Nothing of the copy stays beside the base.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"recovery.db"});
+}
+
+TEST_F(Recovery, ACopyNotPutInPlaceGoesWithTheJournalAWriteCutShortLeftBesideIt) {
+    {
+        WorkCopy work(ui.chosen);
+        work.Make();
+        QFile journal(work.path() + QStringLiteral("-journal"));
+        ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"recovery.db"});
 }
 
 TEST_F(Recovery, ABaseThatCannotBeWrittenIsNamedBeforeTheSiteIsAsked) {
