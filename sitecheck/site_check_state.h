@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kalvor::site {
 
@@ -26,6 +27,10 @@ struct SiteCheckState {
     // and the folders they listed empty (reason left empty).
     QStringList olderScripts;
     QList<UnreadListing> emptyFromOlder;
+    // The scripts that sent a listing with its end mark, and whether the
+    // site's listing scripts are of this version, once asked.
+    QStringList markedScripts;
+    std::optional<bool> markedSite;
 };
 
 }  // namespace kalvor::site

@@ -60,6 +60,31 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
     return true;
 }
 
+// Whether `script` is of this version, which always ends a listing with its
+// mark: it sent one so during this check, or this version's check_files.php,
+// published with check_thumbs.php, ends its folder settings with it. Asked
+// once a check.
+bool markedScript(Inet& inet, const QString& box_site, const QString& script,
+                  SiteCheckState& state) {
+    if (state.markedScripts.contains(script)) {
+        return true;
+    }
+    if (!state.markedSite) {
+        try {
+            inet.OpenURL(Listing_Url(box_site, kScriptFiles, QStringLiteral("kalvorhelper")),
+                         replies::kListingEnd);
+            state.markedSite = inet.lastCameWhole();
+        } catch (const Error&) {
+            state.markedSite = false;
+        }
+    }
+    return *state.markedSite;
+}
+
+const QString kNotWhole =
+    QStringLiteral("réponse sans sa marque de fin (coupée ou page de l'hébergeur)");
+const QString kEmptyReply = QStringLiteral("réponse vide (fichier vide sur le site ?)");
+
 // A listing without the end mark or its header, as a site published before
 // the mark sends it: read only in its own form, every line a name, "@@@"
 // and a date, and ended by its line feed (white space or a host's banner may
@@ -68,25 +93,19 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
 // an emptied file sends nothing too. The cause when it is refused.
 std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QString& script,
                                  const QString& reply, Listing& listing) {
-    const QString notWhole =
-        QStringLiteral("réponse sans sa marque de fin (coupée ou page de l'hébergeur)");
-    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
-        return QStringLiteral("message de PHP (« %1 »)").arg(*message);
-    }
     const qsizetype end = replies::EarlierListingEnd(reply);
     if (end == 0) {
         if (scriptAnswers(inet, box_site, script)) {
             listing = Listing();
             return std::nullopt;
         }
-        return reply.isEmpty() ? QStringLiteral("réponse vide (fichier vide sur le site ?)")
-                               : notWhole;
+        return reply.isEmpty() ? kEmptyReply : kNotWhole;
     }
     if (end < 0) {
-        return notWhole;
+        return kNotWhole;
     }
     listing = Parse_Listing(reply.left(end));
-    return listing.malformed > 0 ? std::optional<QString>(notWhole) : std::nullopt;
+    return listing.malformed > 0 ? std::optional<QString>(kNotWhole) : std::nullopt;
 }
 
 }  // namespace
@@ -144,7 +163,8 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         }
         throw;
     }
-    if (replies::IsInvalidFolder(reply)) {
+    // This version's refusal goes without the mark.
+    if (!inet.lastCameWhole() && replies::IsInvalidFolder(reply)) {
         return ListingOutcome::NotListed;
     }
     Listing listing = Parse_Listing(reply);
@@ -153,9 +173,24 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         state.unread.append({script, rep, QStringLiteral("fichier absent du site")});
         return ListingOutcome::NotListed;
     }
+    // A message of PHP amid the lines would make files of the folder
+    // missing: the listing is refused, the message named.
+    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
+        state.unread.append({script, rep, QStringLiteral("message de PHP (« %1 »)").arg(*message)});
+        return ListingOutcome::Failed;
+    }
     // An empty or cut script, a host's own page: not a list of the folder,
-    // which would make every image of it missing.
-    if (!inet.lastCameWhole()) {
+    // which would make every image of it missing. This version's scripts
+    // always end a listing with the mark, headers or not.
+    if (inet.lastCameWhole()) {
+        if (!state.markedScripts.contains(script)) {
+            state.markedScripts.append(script);
+        }
+    } else if (markedScript(inet, box_site, script, state)) {
+        state.unread.append(
+            {script, rep, QStringView(reply).trimmed().isEmpty() ? kEmptyReply : kNotWhole});
+        return ListingOutcome::Failed;
+    } else {
         if (const std::optional<QString> refused =
                 readOlder(inet, box_site, script, reply, listing)) {
             state.unread.append({script, rep, *refused});

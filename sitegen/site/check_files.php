@@ -19,6 +19,9 @@ if ($current_rep === "kalvorhelper") {
    echo "THUMB_dedicaces : " . $THUMB_dedicaces . "\n";
    echo "THUMB_parabd : " . $THUMB_parabd . "\n";
    echo "THUMB_revues : " . $THUMB_revues . "\n";
+   // The mark tells the program that the listing scripts are of this
+   // version, whose listings all end with it.
+   echo "#fin#\n";
 }
 else {
    $chemin = false;

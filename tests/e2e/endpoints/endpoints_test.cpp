@@ -174,7 +174,7 @@ TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
     }
 }
 
-TEST_F(Endpoints, TheHelperValueListsTheFifteenFolderSettings) {
+TEST_F(Endpoints, TheHelperValueListsTheFifteenFolderSettingsThenTheMark) {
     EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=kalvorhelper")).body,
               QByteArray("PATH_couvertures : couvertures\n"
                          "PATH_planches : planches/\n"
@@ -190,7 +190,8 @@ TEST_F(Endpoints, TheHelperValueListsTheFifteenFolderSettings) {
                          "THUMB_photos : mini/photos\n"
                          "THUMB_dedicaces : mini/dedicaces\n"
                          "THUMB_parabd : mini/parabd\n"
-                         "THUMB_revues : mini/revues\n"));
+                         "THUMB_revues : mini/revues\n"
+                         "#fin#\n"));
 }
 
 TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {

@@ -524,6 +524,33 @@ TEST_F(SiteCheckNotRead, AnEmptiedListingScriptLeavesItsFoldersUncheckedAndNamed
     expectEachNamedEmpty(QStringLiteral("miniatures"), QStringLiteral("check_thumbs.php"));
 }
 
+TEST_F(SiteCheckNotRead, AListingOfThisVersionCutWithoutItsHeadersIsNamedNotTakenForAnEarlierOne) {
+    put(site.folder() + QStringLiteral("/versos/verso02.jpg"));
+    // The headers taken off on the way, as by a proxy, and the listing of
+    // versos stopped after its first line by an error PHP does not show.
+    hook("header_register_callback(function () { header_remove('X-Kalvor-Fin'); });");
+    for (const char* name : {"check_files.php", "check_thumbs.php"}) {
+        QFile published(site.folder() + u'/' + QString::fromLatin1(name));
+        ASSERT_TRUE(published.open(QIODevice::ReadOnly));
+        QByteArray script = published.readAll();
+        script.replace("echo \"\\n\";",
+                       "echo \"\\n\"; if ($current_rep === 'versos') { ini_set('display_errors', "
+                       "'0'); flush(); kalvor_absente(); }");
+        replaceScript(name, script);
+    }
+    check();
+    ASSERT_EQ(prompt.texts().size(), 1) << prompt.texts().join(u'|').toStdString();
+    const QString message = prompt.texts()[0];
+    for (const char* script : {"check_files.php", "check_thumbs.php"}) {
+        EXPECT_TRUE(message.contains(QStringLiteral("« versos » (") + QString::fromLatin1(script) +
+                                     QStringLiteral(") : réponse sans sa marque de fin")))
+            << message.toStdString();
+    }
+    EXPECT_FALSE(message.contains(QStringLiteral("antérieure"))) << message.toStdString();
+    EXPECT_TRUE(nodes("TV_missing").filter(QStringLiteral("VE:MI")).isEmpty());
+    EXPECT_TRUE(nodes("TV_excess").contains(QStringLiteral("CO:EX1=orphan.jpg")));
+}
+
 TEST_F(SiteCheckNotRead, AFailedCheckAfterAGoodOneLeavesNothingShownOrPrintable) {
     check();
     EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
