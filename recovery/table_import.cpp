@@ -220,9 +220,9 @@ QString earlierHint(const RecoveryState& state,
 // The site's reply; nothing when the fetch failed, with the failure in the
 // state. The password goes in the body of a POST, out of the access logs. A
 // recovery.php of an earlier version reads it only from the address: it
-// refuses the post without the header of a newer one, and is asked once more
-// the way it knows. Messages never carry that address, which holds the
-// password.
+// refuses every post, with a password, and is asked once more the way it
+// knows; any other answer to the post, headers or not, is this version's.
+// Messages never carry that address, which holds the password.
 std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                              const QString& tablename) {
     const QString url = RecoveryUrl(access.site, access.password, tablename);
@@ -234,17 +234,21 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         const QByteArray& endMark = replies::kTableEnd;
         const QString reply =
             access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
-        if (!access.inet.lastHadHeader(kPostHeader)) {
+        if (access.inet.lastHadHeader(kPostHeader) || access.inet.lastCameWhole()) {
+            state.markedScript = true;
+        }
+        if (!state.markedScript) {
             if (replies::EndsWithPasswordRefusal(reply)) {
                 state.earlierRecoveryPhp = true;
                 return access.inet.OpenURL(url, endMark);
             }
-            // An empty password passes its test even unsent, but PHP may
-            // print the missing value before the rows; the address then
-            // carries no secret.
+            // An empty password passes an earlier script's test even unsent,
+            // but PHP may print the missing value before the rows; the
+            // address then carries no secret.
             if (access.password.isEmpty()) {
                 return access.inet.OpenURL(url, endMark);
             }
+            state.markedScript = true;
         }
         return reply;
     } catch (const Error& e) {
@@ -343,7 +347,7 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
     if (!access.inet.lastCameWhole()) {
         // A site published before the mark: rows of its own form only, and
         // an empty reply once the script showed it is there.
-        if (!access.inet.lastHadHeader(kPostHeader) &&
+        if (!state.markedScript && !access.inet.lastHadHeader(kPostHeader) &&
             !access.inet.lastHadHeader(Inet::kEndMarkHeader)) {
             const qsizetype end = replies::EarlierTableEnd(*reply);
             if (end > 0) {

@@ -23,6 +23,11 @@ struct RecoveryState {
     // Whether recovery.php refused a posted password as only an earlier
     // version does, whatever came of its reply.
     bool earlierRecoveryPhp = false;
+    // Whether recovery.php showed itself of this version during the run: it
+    // said it reads a posted password, answered a post with anything but a
+    // refusal, or sent a reply with its end mark. Its tables then count
+    // only with that mark, and the password never goes in the address.
+    bool markedScript = false;
 };
 
 // Where the site is and how to ask it.

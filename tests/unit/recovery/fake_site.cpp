@@ -109,9 +109,10 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     socket->write(
         "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +
         "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
-        (addressOnly_ || !found ? QByteArray() : QByteArray("X-Kalvor-Recovery: post\r\n")) +
-        (marked ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
-                : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
+        (addressOnly_ || !found || headersLost_ ? QByteArray()
+                                                : QByteArray("X-Kalvor-Recovery: post\r\n")) +
+        (marked && !headersLost_ ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
+                                 : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
         "\r\n" + body);
     socket->disconnectFromHost();
 }

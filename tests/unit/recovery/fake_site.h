@@ -45,6 +45,9 @@ class FakeSite {
     void setAddressOnly(bool only) { addressOnly_ = only; }
     // Tables sent without their end mark, as by sites published before it.
     void setWithoutMark(bool without) { withoutMark_ = without; }
+    // No header of the site's own reaches the program, as behind a proxy
+    // that drops them or after a byte-order mark before the script.
+    void setHeadersLost(bool lost) { headersLost_ = lost; }
     // Called with each request's table name before it is answered.
     std::function<void(const QString&)> onRequest;
 
@@ -75,6 +78,7 @@ class FakeSite {
     bool endMarked_ = false;
     bool addressOnly_ = false;
     bool withoutMark_ = false;
+    bool headersLost_ = false;
     QList<Request> requests_;
 };
 

@@ -424,6 +424,45 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     site.setPassword("");
     EXPECT_EQ(imported(fifty, QString()), std::pair(qsizetype(50), true))
         << state.Continue_Error.toStdString();
+
+    // This version's script, its headers lost: it read the posted password,
+    // which an earlier one never does, so only its mark makes a table.
+    site.setPassword("secret");
+    site.setAddressOnly(false);
+    site.setHeadersLost(true);
+    EXPECT_EQ(imported(fifty + "#fin#"), std::pair(qsizetype(50), true));
+    EXPECT_EQ(imported(half), std::pair(qsizetype(0), false));
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("marque de fin")))
+        << state.Continue_Error.toStdString();
+    EXPECT_FALSE(state.Continue_Error.contains(QStringLiteral("antérieure")));
+    // Cut by a fatal error the host shows, the mark announced: named.
+    site.setHeadersLost(false);
+    site.setEndMarked(true);
+    EXPECT_EQ(imported(half + "<br />\n<b>Fatal error</b>:  Maximum execution time of 30 seconds "
+                              "exceeded in <b>/s/recovery.php</b> on line <b>80</b><br />\n"),
+              std::pair(qsizetype(0), false));
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("Fatal error: Maximum execution")))
+        << state.Continue_Error.toStdString();
+}
+
+TEST_F(TableImport, OnceTheScriptShowedItselfOfThisVersionThePasswordStaysOutOfTheAddress) {
+    site.setHeadersLost(true);
+    // A comment in the words of PHP's messages is the catalogue's.
+    site.setReply(
+        QStringLiteral("series"),
+        rows({{"1", "S", "", "Soldé\nWarning: tear in the cover on line 3", "", "", "0"}}));
+    import(QStringLiteral("series"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    EXPECT_TRUE(value(QStringLiteral("select Commentaire from series"))
+                    .toString()
+                    .endsWith(QStringLiteral("on line 3")));
+    // Its refusal, without the header that would say it read the post.
+    site.setPassword("autre");
+    import(QStringLiteral("auteurs"));
+    EXPECT_EQ(state.Continue_Error, QStringLiteral("Mot de passe invalide !"));
+    for (const FakeSite::Request& r : site.requests()) {
+        EXPECT_FALSE(r.target.contains("secret")) << r.target.toStdString();
+    }
 }
 
 }  // namespace
