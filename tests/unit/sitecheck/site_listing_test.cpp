@@ -208,11 +208,18 @@ TEST_F(GetFichiersSite, TheInvalidFolderReplyIsNotCountedUnlessItIsMore) {
     EXPECT_EQ(state.GV_Nb_Rep, 0);
     EXPECT_TRUE(state.GV_Site_OK);
 
-    // A line end around the words is no part of them.
+    // A line end around the words is no part of them, nor a host's banner
+    // in plain text after them.
     site.page(QStringLiteral("/check_files.php?current_rep=versos"),
               "\r\nLe r\xE9pertoire n'est pas valide !\r\n");
     EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::NotListed);
+    site.page(QStringLiteral("/check_files.php?current_rep=photos"),
+              "Le r\xE9pertoire n'est pas valide !\nH\xE9"
+              "berg\xE9"
+              " par Gratuit.example\n");
+    EXPECT_EQ(fetch(QStringLiteral("photos")), ListingOutcome::NotListed);
     EXPECT_EQ(state.GV_Nb_Rep, 0);
+    EXPECT_TRUE(state.unread.isEmpty());
 
     site.files(QStringLiteral("revues"), "Le r\xE9pertoire n'est pas valide ! (revues)\n");
     EXPECT_EQ(fetch(QStringLiteral("revues")), ListingOutcome::Read);
