@@ -195,7 +195,6 @@ class Publication {
         if (!removedFolder(replaced_) || disk_.Remove(aside(kList)) != 0) {
             return;
         }
-        disk_.Sync(aside_);
         removeHidden(disk_, aside_);
     }
 
@@ -203,14 +202,11 @@ class Publication {
         return disk_.Remove(path) == 0 || !exists(path);
     }
 
-    // The renames on disk before the files they hid go, and the folder's
-    // last state after.
+    // The moves on disk before the files they hid go: the folder's sync
+    // writes out the file system's journal, the other folders' side of each
+    // rename with it. Once the list is gone, what is left only waits.
     void cleanUp() {
         disk_.Sync(folder_);
-        if (!list_.replaced.isEmpty()) {
-            disk_.Sync(replaced_);
-        }
-        disk_.Sync(aside_);
         for (const QString& name : list_.replaced) {
             disk_.Remove(replaced(name));
         }
@@ -220,7 +216,6 @@ class Publication {
         }
         disk_.Remove(aside(kList));
         removeHidden(disk_, aside_);
-        disk_.Sync(folder_);
     }
 
     QString folder_, aside_, replaced_;
