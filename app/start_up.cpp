@@ -9,6 +9,7 @@
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
+#include "sqlscripts/script_set.h"
 
 namespace kalvor::start_up {
 namespace {
@@ -148,6 +149,8 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
     if (failure) {
         Form_Load_Failed(s, failure->description);
     }
+    // Before the window or an export: what a killed export left is mended.
+    MendScriptsFolder(s);
 }
 
 void Form_Load_Unattended(Settings& s, const CommandLine& line, Prompt& console) {

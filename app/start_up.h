@@ -34,7 +34,8 @@ QString Version_Of(catalogue::Generation g, const QString& current);
 QString Rep_Base_Of(const QString& GV_Chemin_Base);
 
 // Program folder, catalogue, every setting, then the command line's data
-// format. Never throws: a failure is noted in GV_Erreurs and logged.
+// format, then the mend of an export a kill cut (MendScriptsFolder). Never
+// throws: a failure is noted in GV_Erreurs and logged.
 void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt);
 
 // The start of an unattended run: Form_Load, whose messages no one would

@@ -21,6 +21,7 @@
 #include "sqlscripts/collectible_rows.h"
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/export_lock.h"
 #include "sqlscripts/export_settings.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
@@ -74,6 +75,9 @@ class FullExport {
             }
         }
         makeFolder();
+        // One export at a time in the folder, which holds one whole set.
+        lock_.emplace(folder_, ExportLock::Export::Full);
+        ScriptSet::Mend(folder_);
         if (!split_) {
             open(QStringLiteral("donnees.sql"));
         }
@@ -446,6 +450,7 @@ class FullExport {
     const Settings& s_;
     QString folder_, prefix_, version_;
     bool split_;
+    std::optional<ExportLock> lock_;  // held until what was written aside is gone
     ScriptSet scripts_;
     qint32 splitSize_ = 0;  // rows per part file of a split collection
     DataScript out_;

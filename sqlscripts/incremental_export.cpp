@@ -27,11 +27,13 @@
 #include "sqlscripts/collectible_rows.h"
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
+#include "sqlscripts/export_lock.h"
 #include "sqlscripts/export_settings.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/row_line.h"
 #include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/script_set.h"
 #include "sqlscripts/script_text.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
@@ -101,6 +103,9 @@ class IncrementalExport {
         export_settings::RequireReadableMarks(s_);
         export_settings::RequireLinksSent(s_);
         makeFolder();
+        // No full export mixes into the folder while this one writes there.
+        lock_.emplace(folder_, ExportLock::Export::Incremental);
+        ScriptSet::Mend(folder_);
         out_.Open(path());
         if (checked(s_.opt_albums)) {
             collection();
@@ -497,6 +502,7 @@ class IncrementalExport {
     QDateTime lastRun_;
     QString collectionEarlier_;          // chooses the albums of earlier exports, once exported
     QHash<QString, QSet<qint64>> sent_;  // author ids sent, by table
+    std::optional<ExportLock> lock_;     // held until the script is whole or gone
     DataScript out_;
     ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;

@@ -2,18 +2,25 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
+#include <exception>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 #include "common/export_folder.h"
+#include "common/general.h"
 #include "platform/error.h"
 #include "platform/system_reason.h"
+#include "settings/settings.h"
+#include "sqlscripts/export_lock.h"
+#include "sqlscripts/schema_scripts.h"
 
 namespace kalvor {
 namespace {
@@ -21,9 +28,18 @@ namespace {
 // Hidden, and not matched by `donnees*.sql`.
 const QString kAside = QStringLiteral(".donnees-en-cours");
 const QString kReplaced = QStringLiteral(".donnees-remplacees");
+// In the folder aside, once every script is whole there: the new set and
+// the files it replaces. A run stopped after it is finished by the next.
+const QString kList = QStringLiteral(".publication");
+const QString kListDraft = QStringLiteral(".publication-en-cours");
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
+}
+
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0;
 }
 
 // The names the full export gives its scripts, and no other.
@@ -34,20 +50,194 @@ bool isDataScriptName(const QString& name) {
     return names.match(name).hasMatch();
 }
 
+Error cannotSave(const QString& target, int errnum) {
+    return Error(err::DiskError, QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
+                                     .arg(target, SystemReason(errnum)));
+}
+
+// The files of a folder, hidden ones included.
+QStringList filesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// A hidden folder and all it holds: what a stopped run was writing.
+void removeHidden(const ScriptSetDisk& disk, const QString& hidden) {
+    for (const QString& name : filesOf(hidden)) {
+        disk.Remove(hidden + u'/' + name);
+    }
+    disk.Remove(hidden);
+}
+
+// The list of a publication: the new set, aside until each script takes its
+// place, and the folder's files it replaces or leaves behind, each put in
+// the folder of replaced files before the first script comes in.
+struct SetList {
+    QStringList added, replaced;
+
+    QByteArray text() const {
+        QByteArray bytes;
+        for (const QString& name : added) {
+            bytes += '+' + name.toUtf8() + '\n';
+        }
+        for (const QString& name : replaced) {
+            bytes += '-' + name.toUtf8() + '\n';
+        }
+        return bytes;
+    }
+
+    static SetList Read(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            throw Error(err::DiskError, QStringLiteral("Impossible de lire le fichier %1 (%2).")
+                                            .arg(path, FileReason(file, errno)));
+        }
+        SetList list;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QString name = QString::fromUtf8(line.mid(1));
+            if (line.startsWith('+')) {
+                list.added << name;
+            } else if (line.startsWith('-')) {
+                list.replaced << name;
+            }
+        }
+        return list;
+    }
+};
+
+// One publication once its list is written: the moves are made again from
+// wherever a run stopped them, each file in one place at any moment, so
+// that the set comes in whole or, when a file cannot move, the earlier one
+// goes back whole.
+class Publication {
+  public:
+    Publication(const QString& folder, const ScriptSetDisk& disk, SetList list)
+        : folder_(folder),
+          aside_(folder + u'/' + kAside),
+          replaced_(folder + u'/' + kReplaced),
+          disk_(disk),
+          list_(std::move(list)) {}
+
+    void Complete() {
+        if (std::optional<Error> failure = forward()) {
+            undo();
+            throw *failure;
+        }
+        cleanUp();
+    }
+
+  private:
+    QString inFolder(const QString& name) const { return folder_ + u'/' + name; }
+    QString aside(const QString& name) const { return aside_ + u'/' + name; }
+    QString replaced(const QString& name) const { return replaced_ + u'/' + name; }
+
+    // Every earlier file goes aside before the first script comes in: while
+    // a script is still aside, a replaced name with no copy among the
+    // replaced files is an earlier file still in the folder. Once none is
+    // aside, the set is in and only the tidying up is left.
+    std::optional<Error> forward() {
+        const bool allIn = std::none_of(list_.added.begin(), list_.added.end(),
+                                        [&](const QString& name) { return exists(aside(name)); });
+        if (allIn) {
+            return std::nullopt;
+        }
+        const QSet<QString> added(list_.added.begin(), list_.added.end());
+        try {
+            if (!list_.replaced.isEmpty()) {
+                MakeFolder(replaced_);
+            }
+        } catch (const Error& e) {
+            return e;
+        }
+        for (const QString& name : list_.replaced) {
+            if (exists(replaced(name))) {
+                continue;
+            }
+            const int errnum = disk_.Rename(inFolder(name), replaced(name));
+            if (errnum == ENOENT && !exists(inFolder(name))) {
+                continue;  // gone meanwhile: nothing to put back
+            }
+            if (errnum != 0) {
+                return added.contains(name)
+                           ? cannotSave(inFolder(name), errnum)
+                           : Error(err::DiskError,
+                                   QStringLiteral("Impossible de supprimer le fichier %1 (%2), "
+                                                  "d'une exportation précédente.")
+                                       .arg(inFolder(name), SystemReason(errnum)));
+            }
+        }
+        for (const QString& name : list_.added) {
+            if (!exists(aside(name))) {
+                continue;
+            }
+            if (const int errnum = disk_.Rename(aside(name), inFolder(name)); errnum != 0) {
+                return cannotSave(inFolder(name), errnum);
+            }
+        }
+        return std::nullopt;
+    }
+
+    // The earlier set back in the folder: the scripts that came in go aside
+    // again first, then the earlier files come back. A file that cannot
+    // move leaves the list for the next start.
+    void undo() {
+        for (const QString& name : list_.added) {
+            if (!exists(aside(name)) && exists(inFolder(name)) &&
+                disk_.Rename(inFolder(name), aside(name)) != 0) {
+                return;
+            }
+        }
+        for (const QString& name : list_.replaced) {
+            if (exists(replaced(name)) && disk_.Rename(replaced(name), inFolder(name)) != 0) {
+                return;
+            }
+        }
+        disk_.Sync(folder_);
+        if (!removedFolder(replaced_) || disk_.Remove(aside(kList)) != 0) {
+            return;
+        }
+        removeHidden(disk_, aside_);
+    }
+
+    bool removedFolder(const QString& path) const {
+        return disk_.Remove(path) == 0 || !exists(path);
+    }
+
+    // The moves on disk before the files they hid go: the folder's sync
+    // writes out the file system's journal, the other folders' side of each
+    // rename with it. Once the list is gone, what is left only waits.
+    void cleanUp() {
+        disk_.Sync(folder_);
+        for (const QString& name : list_.replaced) {
+            disk_.Remove(replaced(name));
+        }
+        // The list stays while an earlier file does: the next start goes on.
+        if (!removedFolder(replaced_)) {
+            return;
+        }
+        disk_.Remove(aside(kList));
+        removeHidden(disk_, aside_);
+    }
+
+    QString folder_, aside_, replaced_;
+    const ScriptSetDisk& disk_;
+    SetList list_;
+};
+
 }  // namespace
 
-ScriptSet::ScriptSet(QString folder) : folder_(std::move(folder)) {}
+ScriptSet::ScriptSet(QString folder, const ScriptSetDisk& disk)
+    : folder_(std::move(folder)), disk_(disk) {}
 
 ScriptSet::~ScriptSet() {
-    removeAside();
+    // A run that staged nothing (refused, say, as another export holds the
+    // folder) touches nothing there.
+    if (!committed_ && !staged_.isEmpty()) {
+        removeAside();
+    }
 }
 
 QString ScriptSet::aside() const {
     return folder_ + u'/' + kAside;
-}
-
-QString ScriptSet::replacedFolder() const {
-    return folder_ + u'/' + kReplaced;
 }
 
 QString ScriptSet::Stage(const QString& name) {
@@ -65,10 +255,6 @@ QString ScriptSet::Stage(const QString& name) {
 }
 
 void ScriptSet::Publish() {
-    const auto cannotSave = [](const QString& target, int errnum) {
-        return Error(err::DiskError, QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
-                                         .arg(target, SystemReason(errnum)));
-    };
     // A folder under a script's name would be moved aside with all it holds.
     for (const QString& name : staged_) {
         const QString target = folder_ + u'/' + name;
@@ -85,61 +271,82 @@ void ScriptSet::Publish() {
             replaced << name;
         }
     }
-    const QString old = replacedFolder();
-    if (!replaced.isEmpty()) {
-        MakeFolder(old);
-    }
-    QStringList movedAside, published;
-    const auto putBack = [&] {
-        for (const QString& name : published) {
-            ::rename(native(folder_ + u'/' + name).constData(),
-                     native(aside() + u'/' + name).constData());
-        }
-        for (const QString& name : movedAside) {
-            ::rename(native(old + u'/' + name).constData(),
-                     native(folder_ + u'/' + name).constData());
-        }
-        ::rmdir(native(old).constData());
-    };
-    for (const QString& name : replaced) {
-        const QString target = folder_ + u'/' + name;
-        if (::rename(native(target).constData(), native(old + u'/' + name).constData()) != 0) {
-            const int reason = errno;
-            putBack();
-            throw written.contains(name)
-                ? cannotSave(target, reason)
-                : Error(err::DiskError,
-                        QStringLiteral("Impossible de supprimer le fichier %1 (%2), d'une "
-                                       "exportation précédente.")
-                            .arg(target, SystemReason(reason)));
-        }
-        movedAside << name;
-    }
-    for (const QString& name : staged_) {
-        const QString target = folder_ + u'/' + name;
-        if (::rename(native(aside() + u'/' + name).constData(), native(target).constData()) != 0) {
-            const int reason = errno;
-            putBack();
-            throw cannotSave(target, reason);
-        }
-        published << name;
-    }
+    commit(replaced);
+    Publication(folder_, disk_, SetList{staged_, replaced}).Complete();
     staged_.clear();
-    removeAside();
-    // The new set is whole; what is left of the old one is hidden and
-    // matches no `donnees*.sql`.
-    for (const QString& name : movedAside) {
-        ::unlink(native(old + u'/' + name).constData());
+}
+
+// The point of no return: the list on disk, whole, under its name.
+void ScriptSet::commit(const QStringList& replaced) {
+    const QString draft = aside() + u'/' + kListDraft;
+    const QString list = aside() + u'/' + kList;
+    if (const int errnum = disk_.Write(draft, SetList{staged_, replaced}.text()); errnum != 0) {
+        throw cannotSave(list, errnum);
     }
-    ::rmdir(native(old).constData());
+    if (const int errnum = disk_.Rename(draft, list); errnum != 0) {
+        throw cannotSave(list, errnum);
+    }
+    committed_ = true;
+    disk_.Sync(aside());
 }
 
 void ScriptSet::removeAside() {
     for (const QString& name : staged_) {
-        ::unlink(native(aside() + u'/' + name).constData());
+        disk_.Remove(aside() + u'/' + name);
     }
     staged_.clear();
-    ::rmdir(native(aside()).constData());
+    disk_.Remove(aside() + u'/' + kListDraft);
+    disk_.Remove(aside());
+}
+
+bool ScriptSet::Interrupted(const QString& folder) {
+    return exists(folder + u'/' + kAside) || exists(folder + u'/' + kReplaced);
+}
+
+void ScriptSet::Mend(const QString& folder, const ScriptSetDisk& disk) {
+    const QString aside = folder + u'/' + kAside;
+    if (exists(aside + u'/' + kList)) {
+        Publication(folder, disk, SetList::Read(aside + u'/' + kList)).Complete();
+        return;
+    }
+    // Stopped before its list: the folder holds the earlier set.
+    if (exists(aside)) {
+        removeHidden(disk, aside);
+    }
+    // Left by a Kalvor before the list: the earlier files put back where
+    // the folder has none of their name, so that none stays hidden.
+    const QString replaced = folder + u'/' + kReplaced;
+    if (exists(replaced)) {
+        for (const QString& name : filesOf(replaced)) {
+            if (!exists(folder + u'/' + name)) {
+                disk.Rename(replaced + u'/' + name, folder + u'/' + name);
+            }
+        }
+        removeHidden(disk, replaced);
+        disk.Sync(folder);
+    }
+}
+
+void MendScriptsFolder(Settings& s) {
+    if (s.GV_Export.isEmpty()) {
+        return;
+    }
+    const QString folder = schema_scripts::ScriptsFolder(s.GV_Export);
+    if (!ScriptSet::Interrupted(folder)) {
+        return;
+    }
+    try {
+        // An export that holds the folder mended it as it started.
+        if (const std::optional<ExportLock> lock = ExportLock::TryHold(folder)) {
+            ScriptSet::Mend(folder);
+        }
+    } catch (const Error& e) {
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
+        general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
+    } catch (const std::exception& e) {
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromUtf8(e.what());
+        general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
+    }
 }
 
 }  // namespace kalvor

@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "sqlscripts/script_set_disk.h"
+
 namespace kalvor {
+
+class Settings;
 
 // The data scripts of one full export, which the site loads together: they
 // are written aside and take their names in the scripts folder only once all
@@ -12,10 +16,18 @@ namespace kalvor {
 // (other part counts, the single file against the split ones, groups no
 // longer ticked) are removed, so that loading every `donnees*.sql` of the
 // folder loads this export alone. No other file is touched.
+//
+// Once every script is written aside, the list of the set is written there
+// too: from then on the publication is finished, by this run or, when it was
+// killed, by the next one (Mend); a run killed before leaves the earlier set,
+// and the next one drops what it wrote. The folder holds one whole set at
+// every start. The caller holds the folder's ExportLock throughout.
 class ScriptSet {
   public:
-    explicit ScriptSet(QString folder);
-    ~ScriptSet();  // what was written aside and not published is removed
+    explicit ScriptSet(QString folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
+    // What was written aside and not published is removed; a publication
+    // that could neither finish nor be undone is left to Mend.
+    ~ScriptSet();
     ScriptSet(const ScriptSet&) = delete;
     ScriptSet& operator=(const ScriptSet&) = delete;
 
@@ -25,13 +37,31 @@ class ScriptSet {
     // when a file cannot be moved or removed.
     void Publish();
 
+    // Whether a run left a publication in `folder`, finished or not.
+    static bool Interrupted(const QString& folder);
+    // Finishes the publication a killed run left in `folder`, or drops it
+    // when it had not reached its list, so that the folder holds the whole
+    // earlier set or the whole new one and nothing stays hidden. The caller
+    // holds the folder's ExportLock. Throws kalvor::Error when a file cannot
+    // be moved, the earlier set put back when it can be.
+    static void Mend(const QString& folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
+
   private:
     QString aside() const;
-    QString replacedFolder() const;
+    void commit(const QStringList& replaced);
     void removeAside();
 
     QString folder_;
+    const ScriptSetDisk& disk_;
     QStringList staged_;
+    bool committed_ = false;
 };
+
+// At every start of Kalvor, before anything else (the window or either
+// unattended export): mends the publication a killed export left in the
+// scripts folder of GV_Export, unless an export holds that folder now.
+// Never throws: a failure goes to GV_Erreurs and the log, and the next
+// export of that folder tries again first.
+void MendScriptsFolder(Settings& s);
 
 }  // namespace kalvor

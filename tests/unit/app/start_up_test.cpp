@@ -246,3 +246,20 @@ TEST_F(StartUpTest, FailureOfTheLoadIsNotedAndLogged) {
     EXPECT_TRUE(log.startsWith(QStringLiteral("Kalvorform.form_load\r\n"))) << log.toStdString();
     EXPECT_TRUE(prompt.shown().empty());
 }
+
+// Every start, the window's as the unattended ones', first finishes the
+// publication of data scripts that a kill cut: one whole set, nothing hidden.
+TEST_F(StartUpTest, TheLoadFinishesThePublicationAKillCut) {
+    const QString scripts = env.path() + QStringLiteral("/export/scripts/");
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             env.path() + QStringLiteral("/export"));
+    // Killed after its list, every earlier file aside and no new one in.
+    test::writeAll(scripts + ".donnees-remplacees/donnees.sql", "-- earlier\r\n");
+    test::writeAll(scripts + ".donnees-en-cours/donnees_ALBUMS.sql", "-- new\r\n");
+    test::writeAll(scripts + ".donnees-en-cours/.publication",
+                   "+donnees_ALBUMS.sql\n-donnees.sql\n");
+    Settings s;
+    start_up::Form_Load(s, CommandLine{}, prompt);
+    EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"donnees_ALBUMS.sql"});
+}

@@ -2,8 +2,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <optional>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
@@ -12,7 +14,9 @@
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
+#include "sqlscripts/export_lock.h"
 #include "sqlscripts/full_export.h"
+#include "sqlscripts/incremental_export.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -357,6 +361,45 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
         EXPECT_EQ(prompt.texts(),
                   QStringList{"Erreur lors de la création des donnees : " + c.cause});
     }
+}
+
+// Two exports into one folder (the window and a scheduled run, or two
+// settings files naming it): the second, full or incremental, is refused at
+// once naming the first, writes nothing and moves no mark.
+TEST_F(FullExport, ASecondExportIntoAFolderBeingWrittenIsRefused) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.opt_albums = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QByteArray earlier = test::readAll(dir.filePath("scripts/donnees.sql"));
+    s.box_LastRun = s.GV_LastRun;
+    s.GV_LastRun_Changed = false;
+    std::optional<ExportLock> other(std::in_place, dir.filePath("scripts"),
+                                    ExportLock::Export::Full);
+    QDir().mkpath(dir.filePath("scripts/.donnees-en-cours"));  // where the other writes
+    for (const bool incremental : {false, true}) {
+        prompt.clear();
+        EXPECT_FALSE(incremental ? btn_LastDonnees_SQL_Click(s, prompt) : run());
+        EXPECT_TRUE(QRegularExpression("^Erreur lors de la création des donnees : L'exportation "
+                                       "complète \\(donnees\\) du processus " +
+                                       QString::number(::getpid()) +
+                                       ", commencée le [0-9/]{10} à [0-9:]{8}, écrit déjà dans le "
+                                       "dossier " +
+                                       dir.filePath("scripts") +
+                                       " : relancez celle-ci quand elle sera finie.$")
+                        .match(prompt.texts().join(""))
+                        .hasMatch())
+            << prompt.texts().join("").toStdString();
+        EXPECT_EQ(test::readAll(dir.filePath("scripts/donnees.sql")), earlier);
+        EXPECT_TRUE(QDir(dir.filePath("scripts/.donnees-en-cours")).exists());
+        EXPECT_FALSE(s.GV_LastRun_Changed);
+    }
+    other.reset();
+    s.split = Settings::Split::Yes;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    // Once it is gone, what it left is dropped; nothing of the lock stays.
+    EXPECT_EQ(QDir(dir.filePath("scripts"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+              (QStringList{"donnees_ALBUMS.sql", "donnees_AUTEURS.sql", "donnees_SERIES.sql"}));
 }
 
 TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {

@@ -1,0 +1,124 @@
+#include "sqlscripts/export_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QThread>
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/system_reason.h"
+
+namespace kalvor {
+namespace {
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// What the holder wrote in the file: its export, its process and its start.
+QString holderOf(int fd) {
+    // The holder writes it right after taking the lock: give it a moment.
+    for (int tries = 0; tries < 5; ++tries) {
+        char buffer[512];
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+        if (n > 0) {
+            return QString::fromUtf8(buffer, n).trimmed();
+        }
+        QThread::msleep(20);
+    }
+    return QString();
+}
+
+QString describe(ExportLock::Export what) {
+    return QStringLiteral("exportation %1 du processus %2, commencée le %3")
+        .arg(what == ExportLock::Export::Full ? QStringLiteral("complète (donnees)")
+                                              : QStringLiteral("des dernières données "
+                                                               "(dernieres_donnees)"))
+        .arg(::getpid())
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm:ss")));
+}
+
+}  // namespace
+
+const QString ExportLock::kFileName = QStringLiteral(".donnees-verrou");
+
+int ExportLock::take(const QString& path, QString* holder) {
+    for (;;) {
+        const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            throw Error(err::DiskError, QStringLiteral("Impossible de créer le fichier %1 (%2).")
+                                            .arg(path, SystemReason(errno)));
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int reason = errno;
+            if (reason == EWOULDBLOCK) {
+                *holder = holderOf(fd);
+                ::close(fd);
+                return -1;
+            }
+            ::close(fd);
+            throw Error(err::DiskError, QStringLiteral("Impossible de verrouiller le fichier %1 "
+                                                       "(%2).")
+                                            .arg(path, SystemReason(reason)));
+        }
+        // The export before may have removed the file as it ended: a lock
+        // on a file no longer in the folder holds nothing, take it anew.
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::stat(native(path).constData(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            return fd;
+        }
+        ::close(fd);
+    }
+}
+
+ExportLock::ExportLock(const QString& folder, Export what) : path_(folder + u'/' + kFileName) {
+    QString holder;
+    fd_ = take(path_, &holder);
+    if (fd_ < 0) {
+        const QString other = holder.isEmpty() ? QStringLiteral("Une autre exportation")
+                                               : QStringLiteral("L'") + holder + u',';
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("%1 écrit déjà dans le dossier %2 : relancez celle-ci quand "
+                                   "elle sera finie.")
+                        .arg(other, folder));
+    }
+    const QByteArray text = describe(what).toUtf8() + '\n';
+    if (::ftruncate(fd_, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd_, text.constData(), text.size(), 0);
+    }
+}
+
+std::optional<ExportLock> ExportLock::TryHold(const QString& folder) {
+    ExportLock lock;
+    lock.path_ = folder + u'/' + kFileName;
+    QString holder;
+    lock.fd_ = take(lock.path_, &holder);
+    if (lock.fd_ < 0) {
+        return std::nullopt;
+    }
+    return lock;
+}
+
+ExportLock::ExportLock(ExportLock&& other) noexcept
+    : path_(std::move(other.path_)), fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+ExportLock::~ExportLock() {
+    if (fd_ >= 0) {
+        // Removed while held, so that no export takes the lock of a file
+        // about to go (take() checks the name still leads to it).
+        ::unlink(native(path_).constData());
+        ::close(fd_);
+    }
+}
+
+}  // namespace kalvor

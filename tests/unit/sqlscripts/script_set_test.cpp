@@ -1,0 +1,184 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/error.h"
+#include "settings/settings.h"
+#include "sqlscripts/script_set.h"
+#include "support/test_paths.h"
+
+using namespace kalvor;
+
+namespace {
+
+// Step `at` (from 0) fails; `kill`: it and every step after do nothing, as
+// after a kill or a power cut, so the disk stays as the step before left it.
+class CutDisk : public ScriptSetDisk {
+  public:
+    CutDisk(int at, bool kill) : at_(at), kill_(kill) {}
+    int Rename(const QString& f, const QString& t) const override {
+        return step("rename") ? ScriptSetDisk::Rename(f, t) : EIO;
+    }
+    int Sync(const QString& p) const override {
+        return step("sync") ? ScriptSetDisk::Sync(p) : EIO;
+    }
+    int Write(const QString& p, const QByteArray& b) const override {
+        return step("write") ? ScriptSetDisk::Write(p, b) : EIO;
+    }
+    int Remove(const QString& p) const override {
+        return step("remove") ? ScriptSetDisk::Remove(p) : EIO;
+    }
+    mutable QString cutOn;  // the step it fell on, empty when none
+
+  private:
+    bool step(const char* what) const {
+        if (n_ == at_) {
+            cutOn = QString::fromLatin1(what);
+        }
+        const int n = n_++;
+        return kill_ ? n < at_ : n != at_;
+    }
+    int at_;
+    bool kill_;
+    mutable int n_ = 0;
+};
+
+const QStringList kEarlier = {"donnees_ALBUMS_1sur2.sql", "donnees_ALBUMS_2sur2.sql",
+                              "donnees_AUTEURS.sql", "donnees_SERIES.sql"};
+const QStringList kNew = {"donnees_AUTEURS.sql", "donnees_SERIES.sql", "donnees_ALBUMS.sql",
+                          "donnees_REVUES.sql"};
+const QStringList kOthers = {"tables.sql", "dernieres_donnees.sql", "donnees_perso.sql"};
+
+class ScriptSetTest : public ::testing::Test {
+  protected:
+    void SetUp() override { s.GV_Export = dir.path(); }
+
+    static QMap<QString, QByteArray> set(const QStringList& names, const QByteArray& which) {
+        QMap<QString, QByteArray> all;
+        for (const QString& name : names) {
+            all[name] = which + name.toUtf8();
+        }
+        for (const QString& name : kOthers) {
+            all[name] = "earlier" + name.toUtf8();
+        }
+        return all;
+    }
+    // The folder, hidden entries included, by path; a folder ends with '/'.
+    QMap<QString, QByteArray> folder(const QString& under = {}) const {
+        QMap<QString, QByteArray> all;
+        for (const QFileInfo& e :
+             QDir(dir.filePath("scripts/" + under))
+                 .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const QString path = under + e.fileName();
+            if (e.isDir()) {
+                all[path + u'/'] = "";
+                all.insert(folder(path + u'/'));
+            } else {
+                all[path] = test::readAll(e.filePath());
+            }
+        }
+        return all;
+    }
+    void lay(const QMap<QString, QByteArray>& all) {
+        QDir(dir.filePath("scripts")).removeRecursively();
+        QDir().mkpath(dir.filePath("scripts"));
+        for (auto it = all.begin(); it != all.end(); ++it) {
+            if (it.key().endsWith(u'/')) {
+                QDir().mkpath(dir.filePath("scripts/" + it.key()));
+            } else {
+                test::writeAll(dir.filePath("scripts/" + it.key()), it.value());
+            }
+        }
+    }
+    bool publish(const ScriptSetDisk& disk) {
+        lay(set(kEarlier, "earlier"));
+        ScriptSet scripts(dir.filePath("scripts"), disk);
+        for (const QString& name : kNew) {
+            test::writeAll(scripts.Stage(name), "new" + name.toUtf8());
+        }
+        try {
+            scripts.Publish();
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
+    }
+    // Which set the folder holds whole, nothing hidden: "" for neither.
+    QString whole() const {
+        const QMap<QString, QByteArray> now = folder();
+        return now == set(kEarlier, "earlier") ? "earlier"
+               : now == set(kNew, "new")       ? "new"
+                                               : QStringList(now.keys()).join(' ');
+    }
+
+    test::IsolatedEnvironment env;
+    QTemporaryDir dir;
+    Settings s;
+};
+
+}  // namespace
+
+// Killed at any step of its publication, then at any step of the next
+// start's mend: the start after holds one whole set, nothing hidden.
+TEST_F(ScriptSetTest, APublicationKilledAtEachStepIsWholeAfterTheNextStart) {
+    QStringList outcomes, renames;
+    for (int at = 0;; ++at) {
+        CutDisk disk(at, true);
+        const bool published = publish(disk);
+        if (disk.cutOn.isEmpty()) {
+            EXPECT_TRUE(published);
+            EXPECT_EQ(whole(), "new");
+            break;
+        }
+        renames << (disk.cutOn == "rename" ? "rename" : "");
+        const QMap<QString, QByteArray> cut = folder();
+        for (int mendAt = 0;; ++mendAt) {
+            lay(cut);
+            CutDisk mendDisk(mendAt, true);
+            try {
+                ScriptSet::Mend(dir.filePath("scripts"), mendDisk);
+            } catch (const Error&) {
+            }
+            MendScriptsFolder(s);
+            const QString now = whole();
+            EXPECT_TRUE(now == "earlier" || now == "new")
+                << at << " " << mendAt << ": " << now.toStdString();
+            if (mendDisk.cutOn.isEmpty()) {
+                outcomes << now;
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(outcomes.contains("earlier") && outcomes.contains("new"));
+    EXPECT_GE(renames.count("rename"), kEarlier.size() + kNew.size());
+    EXPECT_EQ(s.GV_Erreurs, "");
+}
+
+// A file that cannot move, whichever: the earlier set is back at once. A
+// Kalvor without the list left earlier files hidden: they come back.
+TEST_F(ScriptSetTest, AFileThatCannotMovePutsTheEarlierSetBack) {
+    int failed = 0;
+    for (int at = 0;; ++at) {
+        CutDisk disk(at, false);
+        const bool published = publish(disk);
+        if (published) {
+            MendScriptsFolder(s);  // what a failed tidying up left
+        }
+        EXPECT_EQ(whole().toStdString(), published ? "new" : "earlier") << at;
+        failed += published ? 0 : 1;
+        if (disk.cutOn.isEmpty()) {
+            break;
+        }
+    }
+    EXPECT_GE(failed, kEarlier.size() + kNew.size());
+    QMap<QString, QByteArray> hidden = set(kEarlier, "earlier");
+    hidden[".donnees-remplacees/donnees_SERIES.sql"] = hidden.take("donnees_SERIES.sql");
+    lay(hidden);
+    MendScriptsFolder(s);
+    EXPECT_EQ(whole(), "earlier");
+}
