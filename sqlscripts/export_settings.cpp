@@ -63,8 +63,21 @@ void RequireReadableMarks(const Settings& s) {
 }
 
 void RequireLinksSent(const Settings& s) {
-    if (s.Opt_Collaborateurs != 0 && (s.opt_albums == 1 || s.opt_acheter == 1) &&
-        s.GV_LastCollaborateurs.trimmed() == u"0") {
+    if (s.Opt_Collaborateurs == 0 || (s.opt_albums != 1 && s.opt_acheter != 1)) {
+        return;
+    }
+    const QString mark = s.GV_LastCollaborateurs.trimmed();
+    // Read as "sent", "00" or "2" would keep the links of the albums already
+    // on the site off it for good.
+    if (!mark.isEmpty() && mark != u"0" && mark != u"1") {
+        refuse(QStringLiteral("La marque de la dernière exportation « lastcollaborateurs » vaut ") +
+               quoted(s.GV_LastCollaborateurs) +
+               QStringLiteral(" : ce n'est ni « 0 » ni « 1 ». Corrigez-la, ou faites une "
+                              "exportation complète, « Collaborateurs » coché, des « Albums de "
+                              "la collection » et des « Albums Recherchés » s'ils ont déjà été "
+                              "publiés, qui la fixe à nouveau."));
+    }
+    if (mark == u"0") {
         refuse(QStringLiteral(
             "« Collaborateurs » est coché, mais des albums déjà publiés l'ont été sans leurs "
             "collaborateurs (réglage « lastcollaborateurs » à « 0 ») : l'exportation des "

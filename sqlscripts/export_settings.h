@@ -21,7 +21,8 @@ void RequireReadableMarks(const Settings& s);
 
 // With "Collaborateurs" ticked, the albums already on the site must have
 // their extra collaborators: the incremental export sends those of its new
-// albums only.
+// albums only. The mark that says so ("lastcollaborateurs") is then read:
+// anything but empty, 0 or 1 is refused as the other marks are.
 void RequireLinksSent(const Settings& s);
 
 // The rows per part file of a split export (box_SplitGroup, "splitgroup").

@@ -359,7 +359,7 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
         "Le nombre de lignes par fichier (« regrouper les albums par », réglage "
         "« splitgroup ») vaut « %1 » : ce n'est pas un nombre entier positif. "
         "Corrigez-le, ou choisissez « Créer un seul fichier ».");
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"dernieres_donnees", QString(marks).replace("\"7\"", "\"abc\""),
          mark.arg("Lastid", "abc")},
         {"dernieres_donnees", QString(marks).replace("\"9\"", "\"2O\""),
@@ -399,6 +399,19 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
          QStringLiteral("Aucune collection n'est cochée (le réglage « collection » vaut « 0 ») : "
                         "l'exportation n'a aucune donnée à écrire. Cochez une collection.")},
     };
+    // Read as "links sent", they kept the links of the albums on the site off it.
+    for (const char* links : {"00", "2", "1.0"}) {
+        cases.push_back(
+            {"dernieres_donnees",
+             marks + QStringLiteral("\"lastcollaborateurs\"=\"%1\"\r\n").arg(links),
+             QStringLiteral("La marque de la dernière exportation « lastcollaborateurs » "
+                            "vaut « %1 » : ce n'est ni « 0 » ni « 1 ». Corrigez-la, ou "
+                            "faites une exportation complète, « Collaborateurs » coché, "
+                            "des « Albums de la collection » et des « Albums "
+                            "Recherchés » s'ils ont déjà été publiés, qui la fixe à "
+                            "nouveau.")
+                 .arg(links)});
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
         kalvor::test::IsolatedEnvironment env;
