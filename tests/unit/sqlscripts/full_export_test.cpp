@@ -269,11 +269,13 @@ TEST_F(FullExport, MarksMoveWhenTheWholeRunSucceeded) {
     EXPECT_EQ(s.GV_LastId, 85);
     EXPECT_EQ(s.GV_LastIdRevue, 20);
     EXPECT_EQ(s.GV_LastIdPara, 12);
+    EXPECT_EQ(s.GV_LastCollaborateurs, "0");  // albums sent without their extra collaborators
     EXPECT_TRUE(s.GV_LastRun_Changed);
 }
 
 // An empty group was exported whole: the next incremental export sends
-// everything it gains, from the first id on.
+// everything it gains, from the first id on. The collection's albums sent
+// earlier still lack their extra collaborators.
 TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyGroupMarksZero) {
     for (const char* generation : {"v5", "v6"}) {
         SCOPED_TRACE(generation);
@@ -284,9 +286,11 @@ TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyGroupMarksZero) {
                            : "DELETE FROM ACHETER; DELETE FROM REVUES; DELETE FROM EXLIBRIS;");
         s.GV_Version_Base = QString::fromLatin1(generation);
         s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
-        s.opt_acheter = s.opt_revues = s.opt_parabd = 1;
+        s.opt_acheter = s.opt_revues = s.opt_parabd = s.Opt_Collaborateurs = 1;
+        s.GV_LastCollaborateurs = "0";
         ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
         EXPECT_EQ(s.GV_LastRun, "01/01/2020");
+        EXPECT_EQ(s.GV_LastCollaborateurs, "0");
         EXPECT_EQ(s.GV_LastId, 0);
         EXPECT_EQ(s.GV_LastIdRevue, 0);
         EXPECT_EQ(s.GV_LastIdPara, 0);

@@ -259,6 +259,7 @@ TEST_P(IncrementalExport, OnlyCollaboratorsOfTheOptionAreLinked) {
     const QStringList links = statements().filter("collaborateurs VALUES (91,");
     EXPECT_EQ(links.size(), 3);
     EXPECT_FALSE(links.join(' ').contains("(91, 27, 2)"));
+    EXPECT_EQ(s.GV_LastCollaborateurs, "0");  // the site lacks some
 }
 
 struct Group {
