@@ -132,7 +132,8 @@ void Form_Load_Failed(Settings& s, const QString& description) {
 }
 
 void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
-    // Keys the load creates on a fresh store go to the file in one write.
+    // What the load would store goes to the file in one write; the keys its
+    // reading creates go nowhere, so that a refused run writes no file.
     Registry::Batch batch(Registry::currentUser());
     const std::optional<Failure> failure = Attempt([&] {
         s.GV_App_Path = programFolder();
@@ -172,9 +173,11 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
     s.Mode_Commande = true;
     const QString title = kBanner + QStringLiteral(" - Génération SQL");
     // A scheduled run publishes only the catalogue the user named: no other
-    // stands in for it.
+    // stands in for it. Logged as the start-up's other failures.
     if (s.GV_Chemin_Base.isEmpty()) {
-        prompt.message(noCatalogueNamed(), title, PromptIcon::Critical);
+        const QString refusal = noCatalogueNamed();
+        prompt.message(refusal, title, PromptIcon::Critical);
+        Form_Load_Failed(s, refusal);
         return 1;
     }
     const bool incremental = line.exportWord == CommandLine::Export::DernieresDonnees;

@@ -362,8 +362,12 @@ bool Registry::createKey(const QString& key) {
     if (!writable_) {
         return false;
     }
-    record(Change{normalizeKey(key), {}, {}, true});
-    return writable_;
+    // Held here only: an empty key says nothing to a later run, and a run
+    // that saves no value (a refused scheduled run) leaves the file, and its
+    // lock, as they were.
+    madeKeys_ << normalizeKey(key);
+    apply(keys_, madeKeys_.last());
+    return true;
 }
 
 std::optional<QString> Registry::value(const QString& key, const QString& name) const {
@@ -422,24 +426,19 @@ void Registry::setValue(const QString& key, const QString& name, const QString& 
         }
         return;
     }
-    record(Change{normalizeKey(key), name, text, false});
+    record(Change{normalizeKey(key), name, text});
 }
 
 void Registry::record(const Change& change) {
-    if (change.keyOnly) {
-        apply(keys_, change.key);
-        changes_.append(change);
+    apply(keys_, change.key, change.name, change.text);
+    auto same = [&](const Change& c) {
+        return sameName(c.key, change.key) && sameName(c.name, change.name);
+    };
+    auto earlier = std::find_if(changes_.begin(), changes_.end(), same);
+    if (earlier != changes_.end()) {
+        earlier->text = change.text;
     } else {
-        apply(keys_, change.key, change.name, change.text);
-        auto same = [&](const Change& c) {
-            return !c.keyOnly && sameName(c.key, change.key) && sameName(c.name, change.name);
-        };
-        auto earlier = std::find_if(changes_.begin(), changes_.end(), same);
-        if (earlier != changes_.end()) {
-            earlier->text = change.text;
-        } else {
-            changes_.append(change);
-        }
+        changes_.append(change);
     }
     if (batchDepth_ == 0) {
         save();
@@ -518,11 +517,7 @@ QString Registry::write() {
     backupDone_ = true;
 
     for (const Change& c : changes_) {
-        if (c.keyOnly) {
-            apply(keys, c.key);
-        } else {
-            apply(keys, c.key, c.name, c.text);
-        }
+        apply(keys, c.key, c.name, c.text);
     }
     // Written back as it was found: the registry editor of Windows reads its
     // own UTF-16 files, and so does a person's editor.
@@ -531,6 +526,9 @@ QString Registry::write() {
         return failure;
     }
     keys_ = keys;
+    for (const QString& made : madeKeys_) {
+        apply(keys_, made);
+    }
     seen_ = bytes;
     encoding_ = encoding;
     return {};

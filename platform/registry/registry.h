@@ -49,6 +49,7 @@ class Registry {
 
     bool keyExists(const QString& key) const;
     // False when the key cannot be created (the store cannot be written).
+    // An empty key lives in this object only: the file gets it with a value.
     bool createKey(const QString& key);
     std::optional<QString> value(const QString& key, const QString& name) const;
     void setValue(const QString& key, const QString& name, const QString& text);
@@ -70,7 +71,6 @@ class Registry {
         QString key;
         QString name;
         QString text;
-        bool keyOnly = false;
     };
 
     void load();
@@ -85,6 +85,7 @@ class Registry {
     std::unique_ptr<WineRegistry> wine_;
     QList<reg::Key> keys_;
     QList<Change> changes_;  // not yet saved
+    QStringList madeKeys_;   // by createKey: never written, a key needs a value
     QByteArray seen_;        // the file as last read or written here
     reg::Encoding encoding_ = reg::Encoding::Utf8;
     QString problem_;

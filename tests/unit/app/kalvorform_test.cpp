@@ -293,6 +293,7 @@ TEST_F(KalvorformTest, CommandLineLatinIsSavedAtExit) {
 }
 
 TEST_F(KalvorformTest, SettingsThatCannotBeSavedAtExitAreReported) {
+    setValue(kConfig, QStringLiteral("Titre"), QStringLiteral("Ma BD"));
     ProgramRun run;
     run.type("box_titre", QStringLiteral("Autre"));
     const QByteArray before = test::readAll(env.registryPath());
@@ -307,6 +308,7 @@ TEST_F(KalvorformTest, SettingsThatCannotBeSavedAtExitAreReported) {
 }
 
 TEST_F(KalvorformTest, NothingIsSavedWhenACommandLineExportRan) {
+    setValue(kConfig, QStringLiteral("Titre"), QStringLiteral("Ma BD"));
     ProgramRun run;
     const QByteArray before = test::readAll(env.registryPath());
     run.settings.Mode_Commande = true;

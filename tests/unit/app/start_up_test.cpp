@@ -197,6 +197,7 @@ TEST_F(StartUpTest, UnattendedExitCodes) {
 // The export went through, its marks did not: the failure is said first,
 // then that the scripts are written all the same.
 TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
+    setValue(kConfig, QStringLiteral("Titre"), QStringLiteral("Ma BD"));
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
     Settings s;
     start_up::Form_Load(s, line, prompt);
@@ -225,16 +226,33 @@ TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical);
 }
 
+// On a new account or over a garbage file, a run that saves no mark writes no
+// settings file and no lock: one that moved none, or one refused (and logged)
+// for want of a catalogue.
 TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
-    Settings s;
-    start_up::Form_Load(s, line, prompt);
-    s.GV_Chemin_Base = QStringLiteral("/bd/collection.mdb");
-    const QByteArray before = test::readAll(env.registryPath());
     DataExports exports;
     exports.btn_Donnees_SQL_Click = [](Settings&, Prompt&) { return true; };
-    EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, exports), 0);
-    EXPECT_EQ(test::readAll(env.registryPath()), before);
+    for (const QByteArray& store : {QByteArray(), QByteArray("\x01 pas des r\xe9glages\n[\n")}) {
+        if (!store.isEmpty()) {
+            test::writeAll(env.registryPath(), store);
+        }
+        for (const QString& catalogue : {QStringLiteral("/bd/collection.mdb"), QString()}) {
+            Registry::reopenCurrentUser();
+            Settings s;
+            start_up::Form_Load(s, line, prompt);
+            s.GV_Chemin_Base = catalogue;
+            EXPECT_EQ(start_up::Run_Command_Export(s, line, prompt, exports),
+                      catalogue.startsWith(u"/bd") ? 0 : 1);
+            EXPECT_EQ(QFileInfo::exists(env.registryPath()) ? test::readAll(env.registryPath())
+                                                            : QByteArray(),
+                      store);
+            EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".lock")));
+        }
+    }
+    const QString log = QString::fromUtf8(test::readAll(general::Log_Path()));
+    EXPECT_TRUE(log.contains(QStringLiteral("\nerreur : Aucun catalogue n'est désigné.")))
+        << log.toStdString();
 }
 
 TEST_F(StartUpTest, FailureOfTheLoadIsNotedAndLogged) {

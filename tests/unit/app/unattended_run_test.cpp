@@ -443,7 +443,7 @@ TEST(UnattendedRun, AFullExportSetsAgainAMarkThatCouldNotBeRead) {
 }
 
 // The sample that a window shows when no catalogue is named is never
-// published by a scheduled export.
+// published by a scheduled export. A refused run writes no settings file.
 TEST(UnattendedRun, NoCatalogueNamedIsRefusedAlikeByBothExports) {
     kalvor::test::IsolatedEnvironment env;
     qputenv("KALVOR_SAMPLE_CATALOGUE",
@@ -457,6 +457,7 @@ TEST(UnattendedRun, NoCatalogueNamedIsRefusedAlikeByBothExports) {
             "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%1\"\r\n")
             .arg(exportFolder)
             .toUtf8());
+    const QByteArray store = kalvor::test::readAll(env.registryPath());
     for (const QString& word : {QStringLiteral("donnees"), QStringLiteral("dernieres_donnees")}) {
         const Job job = runProgram(env, {word});
         EXPECT_EQ(job.exitCode, 1);
@@ -469,7 +470,8 @@ TEST(UnattendedRun, NoCatalogueNamedIsRefusedAlikeByBothExports) {
                                  "[HKEY_CURRENT_USER\\Software\\Orme Lo v5\\Base]).\n")
                       .arg(env.registryPath()));
         EXPECT_TRUE(QDir(exportFolder).isEmpty());
-        EXPECT_FALSE(kalvor::test::readAll(env.registryPath()).contains("CheminBase"));
+        EXPECT_EQ(kalvor::test::readAll(env.registryPath()), store);
+        EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".lock")));
     }
     qunsetenv("KALVOR_SAMPLE_CATALOGUE");
 }

@@ -272,6 +272,7 @@ TEST_F(RegistryTest, AKeyHoldingOnlySubKeysExistsAndCatalogueKeysAreNeverCreated
     EXPECT_FALSE(reg.keyExists(QStringLiteral("Software\\Orme Lo v4")));
     reg.createKey(QStringLiteral("software\\Kalvor\\Config"));
     EXPECT_TRUE(reg.keyExists(QStringLiteral("software\\Kalvor")));
+    EXPECT_FALSE(QFileInfo::exists(store()));  // an empty key waits for a value
 }
 
 TEST_F(RegistryTest, HandEditedBackslashesAreKeptAndALineEndingInOneSwallowsNothing) {
