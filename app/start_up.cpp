@@ -1,5 +1,7 @@
 #include "app/start_up.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 #include "catalogue/catalogue_counts.h"
@@ -126,6 +128,21 @@ std::optional<QString> Sample_Catalogue() {
     return sample.isEmpty() ? std::nullopt : std::optional<QString>(sample);
 }
 
+bool Is_Program_Sample(const QString& path) {
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (file.isEmpty()) {
+        return false;
+    }
+    QStringList samples{QStringLiteral(KALVOR_SAMPLE_CATALOGUE_PATH),
+                        programFolder() + QStringLiteral("/../../samples/catalogue-v6.mdb")};
+    if (const auto named = Sample_Catalogue()) {
+        samples << *named;
+    }
+    return std::any_of(samples.begin(), samples.end(), [&](const QString& sample) {
+        return QFileInfo(sample).canonicalFilePath() == file;
+    });
+}
+
 void Form_Load_Failed(Settings& s, const QString& description) {
     s.GV_Erreurs += QStringLiteral("\nerreur : ") + description;
     general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
@@ -173,8 +190,9 @@ int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,
     s.Mode_Commande = true;
     const QString title = kBanner + QStringLiteral(" - Génération SQL");
     // A scheduled run publishes only the catalogue the user named: no other
-    // stands in for it. Logged as the start-up's other failures.
-    if (s.GV_Chemin_Base.isEmpty()) {
+    // stands in for it, nor the sample that settings of an earlier
+    // scripts/run name. Logged as the start-up's other failures.
+    if (s.GV_Chemin_Base.isEmpty() || Is_Program_Sample(s.GV_Chemin_Base)) {
         const QString refusal = noCatalogueNamed();
         prompt.message(refusal, title, PromptIcon::Critical);
         Form_Load_Failed(s, refusal);

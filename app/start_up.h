@@ -26,6 +26,9 @@ void Use_Catalogue(Settings& s, const QString& path);
 // $KALVOR_SAMPLE_CATALOGUE names (scripts/run names the sample's), never
 // written into the settings.
 std::optional<QString> Sample_Catalogue();
+// Whether `path` is that sample, or the program's own samples/catalogue-v6.mdb,
+// whatever path names it.
+bool Is_Program_Sample(const QString& path);
 // The version text of a catalogue of generation `g`: "v6", or for the older
 // one `current` unless that is "v6", else "v5" or "v4" as the catalogue
 // application's keys say.
@@ -57,7 +60,8 @@ void Report_Store_Problem(Prompt& prompt);
 bool Save_Marks(Settings& s, Prompt& prompt);
 
 // The export the line names, then the last-export marks and nothing else.
-// 0 when the export went through, 1 when no catalogue is named, the export
+// 0 when the export went through, 1 when no catalogue is named (or only the
+// program's sample: the same line, also logged), the export
 // failed, is not in this build, or its marks could not be saved (said through
 // the prompt; the export's success only once its marks are saved).
 int Run_Command_Export(Settings& s, const CommandLine& line, Prompt& prompt,

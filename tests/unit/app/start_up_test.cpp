@@ -228,16 +228,18 @@ TEST_F(StartUpTest, MarksThatCannotBeSavedAreReportedAndTheRunFails) {
 
 // On a new account or over a garbage file, a run that saves no mark writes no
 // settings file and no lock: one that moved none, or one refused (and logged)
-// for want of a catalogue.
+// for want of a catalogue, the program's own sample standing for none.
 TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
     const CommandLine line = CommandLine::Parse(QStringLiteral("donnees"));
     DataExports exports;
     exports.btn_Donnees_SQL_Click = [](Settings&, Prompt&) { return true; };
+    const QString sample =
+        test::sourceDir() + QStringLiteral("/samples/../samples/catalogue-v6.mdb");
     for (const QByteArray& store : {QByteArray(), QByteArray("\x01 pas des r\xe9glages\n[\n")}) {
         if (!store.isEmpty()) {
             test::writeAll(env.registryPath(), store);
         }
-        for (const QString& catalogue : {QStringLiteral("/bd/collection.mdb"), QString()}) {
+        for (const QString& catalogue : {QStringLiteral("/bd/collection.mdb"), QString(), sample}) {
             Registry::reopenCurrentUser();
             Settings s;
             start_up::Form_Load(s, line, prompt);
