@@ -13,6 +13,7 @@
 #include "common/table_prefix.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
+#include "platform/registry/registry.h"
 #include "program_job.h"
 #include "unit/sqlscripts/grown_catalogue.h"
 
@@ -593,5 +594,47 @@ TEST(UnattendedRun, GroupsNeverExportedGoWholeWithTheNextIncrementalExport) {
         EXPECT_TRUE(script.contains("INSERT INTO acheter VALUES (85,"));
         store = QString::fromUtf8(kalvor::test::readAll(env.registryPath()));
         EXPECT_TRUE(store.contains(QStringLiteral("\"lastid\"=\"85\""))) << store.toStdString();
+    }
+}
+
+// scripts/run gives settings that name no export folder ~/kalvor-export, in
+// their encoding, keeping what they hold and naming no catalogue; a folder
+// named stays.
+TEST(UnattendedRun, TheFirstStartOfScriptsRunGivesAnExportFolderAndNoCatalogue) {
+    const QString named = QStringLiteral(
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n"
+        "\"CheminBase\"=\"/bd/a.mdb\"\r\n");
+    const QByteArray utf16 =
+        "\xff\xfe" + QStringEncoder(QStringConverter::Utf16LE)
+                         .encode(named +
+                                 "[HKEY_CURRENT_USER\\Software\\Kalvor\\Repertoires]\r\n"
+                                 "\"Export\"=\"\"\r\n");
+    for (const QByteArray& before : {QByteArray(), named.toUtf8(), utf16}) {
+        kalvor::test::IsolatedEnvironment env;
+        if (!before.isEmpty()) {
+            kalvor::test::writeAll(env.registryPath(), before);
+        }
+        const QString home = env.path() + QStringLiteral("/maison é");
+        QByteArray after;
+        for (int run = 0; run < 2; ++run) {
+            QProcess bash;
+            QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+            e.insert(QStringLiteral("HOME"), home);
+            bash.setProcessEnvironment(e);
+            bash.start(QStringLiteral("bash"),
+                       {QStringLiteral("-c"), QStringLiteral("source \"$0\" && first_start"),
+                        kalvor::test::sourceDir() + QStringLiteral("/scripts/run")});
+            EXPECT_TRUE(bash.waitForFinished() && bash.exitCode() == 0);
+            EXPECT_TRUE(run == 0 || kalvor::test::readAll(env.registryPath()) == after);
+            after = kalvor::test::readAll(env.registryPath());
+        }
+        kalvor::Registry store(env.registryPath(), env.path() + QStringLiteral("/wine"));
+        EXPECT_EQ(
+            store.value(QStringLiteral("Software\\Kalvor\\Repertoires"), QStringLiteral("Export")),
+            home + QStringLiteral("/kalvor-export"));
+        EXPECT_EQ(store.value(QStringLiteral("Software\\Ormelo6"), QStringLiteral("CheminBase")),
+                  before.isEmpty() ? std::nullopt : std::optional(QStringLiteral("/bd/a.mdb")));
+        EXPECT_TRUE(after.startsWith(before.left(40)));
+        EXPECT_EQ(store.takeProblem(), QString());
     }
 }
