@@ -242,9 +242,10 @@ bool keep(int port, const QString& cache, const QByteArray& path) {
 
 // Visitors' pages while the recovery's password is guessed: `clients`
 // visitors ask for a kept page, five seconds alone, then five seconds beside
-// 24 clients that post wrong passwords as fast as they are answered, twice
-// in turn, so that what else the machine does weighs on both alike. A guess
-// refused unread comes with a Retry-After header.
+// 24 clients that post wrong passwords as fast as they are answered, three
+// times in turn, so that what else the machine does weighs on both alike
+// (its load is printed). A guess refused unread comes with a Retry-After
+// header.
 void guessing(int port, const QString& cache, const QByteArray& page, const QByteArray& recovery,
               int clients) {
     if (!keep(port, cache, page)) {
@@ -276,7 +277,7 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     };
     std::atomic<int> read{0}, unread{0}, other{0};
     qint64 guessedMs = 0;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
         visitors(alone);
         std::atomic<bool> on{true};
         std::vector<std::thread> guessers;
@@ -315,8 +316,11 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     };
     const double p95Alone = percentile(alone, 95);
     const double p95Beside = percentile(beside, 95);
+    QFile load(QStringLiteral("/proc/loadavg"));
+    load.open(QIODevice::ReadOnly);
+    std::printf("charge de la machine : %s", load.readLine().constData());
     std::printf(
-        "visiteurs, %d clients, 2 x 5 s : seuls %zu pages, p50 / p95 %.1f / %.1f ms ; "
+        "visiteurs, %d clients, 3 x 5 s : seuls %zu pages, p50 / p95 %.1f / %.1f ms ; "
         "pendant que 24 clients devinent %zu pages, p50 / p95 %.1f / %.1f ms | %d échecs\n",
         clients, alone.size(), percentile(alone, 50), p95Alone, beside.size(),
         percentile(beside, 50), p95Beside, int(failures));
