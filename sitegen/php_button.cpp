@@ -52,6 +52,8 @@ bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
     return RunOperation(prompt, onFailure, [&] {
         RequireExportFolder(s.GV_Export);
         Create_Pages({s.GV_Export, s.GV_Require});
+        // To be uploaded beside require.php, wherever the "require" folder is.
+        Create_Require_Guard(s.GV_Export);
         prompt.message(QStringLiteral("Fichiers PHP générés dans ") + s.GV_Export, title,
                        PromptIcon::Information);
     });

@@ -1,6 +1,15 @@
 #include "sitegen/site_files.h"
 
+#include <QFile>
+
 namespace kalvor::sitegen {
+namespace {
+
+const QString kGuardStart = QStringLiteral(
+    "# Kalvor : require.php tient le mot de passe MySQL, Apache ne l'envoie jamais.");
+const QString kGuardEnd = QStringLiteral("# Kalvor : fin");
+
+}  // namespace
 
 const QList<SiteFileLayout>& siteFiles() {
     using B = SiteBox;
@@ -45,6 +54,59 @@ void Create_Pages(const SiteTarget& target) {
     for (const SiteFileLayout& layout : siteFiles()) {
         writeSiteFile(target, layout);
     }
+}
+
+QStringList requireGuardLines() {
+    // Any spelling of the name, for hosts whose files ignore the case; the
+    // rule of Apache 2.4, else that of 2.2, as the cache folder's.
+    return {kGuardStart,
+            QStringLiteral("<FilesMatch \"^(?i:require\\.php)$\">"),
+            QStringLiteral("<IfModule mod_authz_core.c>"),
+            QStringLiteral("Require all denied"),
+            QStringLiteral("</IfModule>"),
+            QStringLiteral("<IfModule !mod_authz_core.c>"),
+            QStringLiteral("Deny from all"),
+            QStringLiteral("</IfModule>"),
+            QStringLiteral("</FilesMatch>"),
+            kGuardEnd};
+}
+
+void Create_Require_Guard(const QString& folder) {
+    const QString path = folder + QStringLiteral("/.htaccess");
+    // The owner's own lines, as bytes: their encoding is theirs.
+    QList<QByteArray> kept;
+    QFile earlier(path);
+    if (earlier.open(QIODevice::ReadOnly)) {
+        const QByteArray start = kGuardStart.toLatin1();
+        const QByteArray end = kGuardEnd.toLatin1();
+        bool inGuard = false;
+        for (QByteArray line : earlier.readAll().split('\n')) {
+            if (line.endsWith('\r')) {
+                line.chop(1);
+            }
+            if (line.trimmed() == start) {
+                inGuard = true;
+            } else if (inGuard) {
+                inGuard = line.trimmed() != end;
+            } else {
+                kept << line;
+            }
+        }
+        while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) {
+            kept.removeLast();
+        }
+    }
+    TextFile file(path);
+    for (const QByteArray& line : kept) {
+        file.WriteLine(line);
+    }
+    if (!kept.isEmpty()) {
+        file.WriteLine(QString());
+    }
+    for (const QString& line : requireGuardLines()) {
+        file.WriteLine(line);
+    }
+    file.Close();
 }
 
 }  // namespace kalvor::sitegen

@@ -14,4 +14,14 @@ const QList<SiteFileLayout>& siteFiles();
 // The first failure ends the run; the files already written stay complete.
 void Create_Pages(const SiteTarget& target);
 
+// The lines of the .htaccess that keeps require.php from the web on Apache:
+// a require.php of an earlier publication, opened with "<?", is sent as its
+// text, MySQL password included, where short tags are off.
+QStringList requireGuardLines();
+
+// Writes that .htaccess into `folder`: the lines of an .htaccess already
+// there stay, the guard of an earlier run is replaced. Complete on return,
+// or not written at all.
+void Create_Require_Guard(const QString& folder);
+
 }  // namespace kalvor::sitegen

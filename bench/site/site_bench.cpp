@@ -3,11 +3,12 @@
 // harness; then 8 clients on loopback ask for each page below, cold (every
 // request finds the cache without its page, so the page is made) and warm
 // (the page kept in the cache), and p50 and p95 are printed beside the goal.
-// Last, with a real picture behind every cover, one visitor opens pages
+// Then, with a real picture behind every cover, one visitor opens pages
 // whose thumbnails are still to make, and asks for each of them as a browser
-// does, while the 8 clients ask for two kept pages.
+// does, while the 8 clients ask for two kept pages. Last, the 8 clients ask
+// for a kept page alone, then while 24 others guess the recovery's password.
 //   site_bench [catalogue.mdb | number of albums ...] [--requests N] [--cold N]
-//              [--clients C]
+//              [--clients C] [--only guesses]
 // A number stands for an invented catalogue of that many albums, a sixth of
 // them on the wish list. By default: the fixture of 20,000 albums owned and an
 // invented catalogue of 50,000 owned.
@@ -16,6 +17,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -238,6 +240,97 @@ bool keep(int port, const QString& cache, const QByteArray& path) {
     return false;
 }
 
+// Visitors' pages while the recovery's password is guessed: `clients`
+// visitors ask for a kept page, five seconds alone, then five seconds beside
+// 24 clients that post wrong passwords as fast as they are answered, three
+// times in turn, so that what else the machine does weighs on both alike
+// (its load is printed). A guess refused unread comes with a Retry-After
+// header.
+void guessing(int port, const QString& cache, const QByteArray& page, const QByteArray& recovery,
+              int clients) {
+    if (!keep(port, cache, page)) {
+        std::printf("devinettes : page pas gardée\n");
+    }
+    std::vector<double> alone, beside;
+    std::atomic<int> failures{0};
+    const auto visitors = [&](std::vector<double>& times) {
+        std::mutex lock;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::vector<std::thread> threads;
+        for (int c = 0; c < clients; ++c) {
+            threads.emplace_back([&] {
+                std::vector<double> mine;
+                while (std::chrono::steady_clock::now() < end) {
+                    const auto start = std::chrono::steady_clock::now();
+                    failures += good(get(port, page)) ? 0 : 1;
+                    mine.push_back(std::chrono::duration<double, std::milli>(
+                                       std::chrono::steady_clock::now() - start)
+                                       .count());
+                }
+                std::lock_guard<std::mutex> hold(lock);
+                times.insert(times.end(), mine.begin(), mine.end());
+            });
+        }
+        for (auto& t : threads) {
+            t.join();
+        }
+    };
+    std::atomic<int> read{0}, unread{0}, other{0};
+    qint64 guessedMs = 0;
+    for (int round = 0; round < 3; ++round) {
+        visitors(alone);
+        std::atomic<bool> on{true};
+        std::vector<std::thread> guessers;
+        for (int g = 0; g < 24; ++g) {
+            guessers.emplace_back([&, g] {
+                // The guessers' own work is done on their machines, not the
+                // host's: here it yields to the server and the visitors.
+                setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+                for (int i = 0; on; ++i) {
+                    const QByteArray reply =
+                        get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i));
+                    const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
+                    if (!reply.endsWith("invalid password")) {
+                        ++other;
+                    } else if (head.contains("Retry-After")) {
+                        ++unread;
+                    } else {
+                        ++read;
+                    }
+                }
+            });
+        }
+        QElapsedTimer guessed;
+        guessed.start();
+        QThread::msleep(500);
+        visitors(beside);
+        on = false;
+        for (auto& t : guessers) {
+            t.join();
+        }
+        guessedMs += guessed.elapsed();
+    }
+    const auto percentile = [](std::vector<double>& times, int p) {
+        std::sort(times.begin(), times.end());
+        return times[std::min(times.size() - 1, times.size() * p / 100)];
+    };
+    const double p95Alone = percentile(alone, 95);
+    const double p95Beside = percentile(beside, 95);
+    QFile load(QStringLiteral("/proc/loadavg"));
+    load.open(QIODevice::ReadOnly);
+    std::printf("charge de la machine : %s", load.readLine().constData());
+    std::printf(
+        "visiteurs, %d clients, 3 x 5 s : seuls %zu pages, p50 / p95 %.1f / %.1f ms ; "
+        "pendant que 24 clients devinent %zu pages, p50 / p95 %.1f / %.1f ms | %d échecs\n",
+        clients, alone.size(), percentile(alone, 50), p95Alone, beside.size(),
+        percentile(beside, 50), p95Beside, int(failures));
+    std::printf("essais lus %.1f par seconde (%d en %.1f s), %d refusés sans lecture, %d autres\n",
+                read * 1000.0 / guessedMs, int(read), guessedMs / 1000.0, int(unread), int(other));
+    std::printf("rapport p95 pendant / seul : %.2f (< 2) %s\n", p95Beside / p95Alone,
+                p95Beside < 2 * p95Alone ? "ok" : "NON");
+    std::fflush(stdout);
+}
+
 struct Page {
     const char* label;
     QByteArray path;
@@ -247,7 +340,7 @@ struct Page {
 };
 
 void bench(const QString& catalogue, const QString& label, int requests, int coldRequests,
-           int clients) {
+           int clients, const QString& only) {
     const QUrl base(env("KALVOR_BENCH_URL"));
     e2e::SiteHarness site(QStringLiteral("bench"), e2e::phpRoot(), base.toString());
     QElapsedTimer timer;
@@ -323,6 +416,13 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
         {"auteur", prefix + "auteur.php?coll=albums&idauteur=" + auteur.toUtf8(), {}, 0, "garder"},
     };
     const QString cache = site.folder() + QStringLiteral("/cache");
+    const QByteArray recovery = prefix + "recovery.php?tablename=series";
+    if (only == QStringLiteral("guesses")) {
+        guessing(base.port(), cache, pages[0].path, recovery, clients);
+        e2e::runSql(QString(), QStringLiteral("DROP DATABASE `%1`;").arg(site.database()).toUtf8());
+        QDir(site.folder()).removeRecursively();
+        return;
+    }
     std::printf("%d clients ; à froid %d requêtes par page, à chaud %d\n", clients, coldRequests,
                 requests);
     std::printf("%-10s %9s | %20s %7s | %20s %7s | échecs\n", "page", "octets", "froid p50 / p95",
@@ -396,6 +496,8 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
     // the visitor's pages are kept only once their thumbnails are all made,
     // and its thumbnails leave the pages kept meanwhile be.
     realCovers(site);
+    // A thumbnail made in the second its picture was put there is not kept.
+    QThread::sleep(1);
     const QByteArray stats = pages[0].path;
     const QByteArray achat = pages[3].path;
     const Visit first = visit(base.port(), prefix, {achat});
@@ -458,6 +560,8 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 requests, settled.p50, settled.p95, settled.failures);
     std::fflush(stdout);
 
+    guessing(base.port(), cache, stats, recovery, clients);
+
     // The endpoints are never kept: one run each.
     const Page endpoints[] = {
         {"listing", prefix + "check_files.php?current_rep=couvertures", {}, 0, ""},
@@ -482,6 +586,7 @@ int main(int argc, char** argv) {
     int requests = 400;
     int coldRequests = 8;
     int clients = 8;
+    QString only;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--requests") && i + 1 < args.size()) {
@@ -490,6 +595,8 @@ int main(int argc, char** argv) {
             coldRequests = args[++i].toInt();
         } else if (args[i] == QStringLiteral("--clients") && i + 1 < args.size()) {
             clients = args[++i].toInt();
+        } else if (args[i] == QStringLiteral("--only") && i + 1 < args.size()) {
+            only = args[++i];
         } else {
             catalogues << args[i];
         }
@@ -511,9 +618,9 @@ int main(int argc, char** argv) {
                 const QString db = made.filePath(QStringLiteral("invente-%1.db").arg(albums));
                 catalogue::WriteSyntheticCatalogue(db, catalogue::Generation::V6, albums);
                 bench(db, QStringLiteral("catalogue inventé de %1 albums").arg(albums), requests,
-                      coldRequests, clients);
+                      coldRequests, clients, only);
             } else {
-                bench(catalogue, catalogue, requests, coldRequests, clients);
+                bench(catalogue, catalogue, requests, coldRequests, clients, only);
             }
         }
     } catch (const Error& e) {

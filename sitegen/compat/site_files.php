@@ -13,3 +13,15 @@ function DateDepot($chemin)
 {
   return @filectime($chemin);
 }
+
+// The date of a thumbnail that stands for its picture, else false: one put
+// there in a later second than the picture. Times go by whole seconds, and
+// one of the same second may have been made while an upload writing the
+// picture in place ended in it, from half the picture. The thumbnail maker
+// keeps only what it made from a picture put there before it began to read
+// it, so that such a thumbnail is made once more, then kept.
+function MiniatureFaite($miniature, $image)
+{
+  $fait = DateDepot($miniature);
+  return ($fait !== false && $fait > (int) DateDepot($image)) ? $fait : false;
+}

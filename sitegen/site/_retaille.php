@@ -1,10 +1,11 @@
 {{require}}
 {{fichiers}}
 
-// Only a JPEG of one of the site's image folders is resized, and only into the
-// thumbnail folder of the same kind under the name the site core gives it:
-// anything else is answered 404 and nothing is written. A JPEG is known by
-// its content, as the pages know it, whatever its name ends with.
+// Only a JPEG of one of the site's image folders is resized, only into the
+// thumbnail folder of the same kind under the name the site core gives it,
+// and only to the size the site's pages show that kind at: anything else is
+// answered 404 and nothing is written. A JPEG is known by its content, as
+// the pages know it, whatever its name ends with.
 function Refuse_Miniature()
 {
   http_response_code(404);
@@ -27,19 +28,17 @@ function Parametre_Miniature($nom)
   return $_GET[$nom];
 }
 
-function Taille_Miniature($nom)
+// The paths travel whole, "@" and apostrophes as any other letter; "\"
+// parts sub-folders as "/" does, as the site core writes them.
+function Chemin_Miniature($nom)
 {
-  $valeur = Parametre_Miniature($nom);
-  if (!is_numeric($valeur)) {
-    Refuse_Miniature();
-  }
-  return max(1, min(1000, (int) $valeur));
+  return str_replace('\\', '/', Parametre_Miniature($nom));
 }
 
 // The name below the image folder: plain segments, none empty, "." or "..".
 function Nom_Image_Valide($nom)
 {
-  if ($nom === '' || strpbrk($nom, "\\\0") !== false) {
+  if ($nom === '' || strpos($nom, "\0") !== false) {
     return false;
   }
   foreach (explode('/', $nom) as $segment) {
@@ -73,18 +72,32 @@ function Deja_Signale($nom)
   return function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid();
 }
 
-// The names travel whole, "@" and apostrophes as any other letter.
-$image = Parametre_Miniature('image');
-$miniature = Parametre_Miniature('miniature');
-$width = Taille_Miniature('width');
-$height = Taille_Miniature('height');
+$image = Chemin_Miniature('image');
+$miniature = Chemin_Miniature('miniature');
+$width = Parametre_Miniature('width');
+$height = Parametre_Miniature('height');
 
+// The size each kind's thumbnails are shown at by the pages that link here
+// (Miniature in coeur.php): a visitor chooses none, or a cover whose
+// thumbnail is still to make would show at the size he asked until its
+// picture is uploaded again.
+$tailles = array(
+  'couvertures' => array(107, 145),
+  'planches' => array(200, 280),
+  'versos' => array(107, 145),
+  'photos' => array(120, 150),
+  'dedicaces' => array(107, 145),
+  'parabd' => array(107, 145),
+  'revues' => array(107, 145));
 $prefixe = isset($GV_prefix) ? (string) $GV_prefix : '';
 $autorise = false;
-foreach (array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues') as $type) {
+// Kinds may share their folders: the size of any of them that names this
+// picture and this thumbnail will do.
+foreach ($tailles as $type => $dimensions) {
   $dossier = isset($GLOBALS['PATH_' . $type]) ? (string) $GLOBALS['PATH_' . $type] : '';
   $dossier_miniature = isset($GLOBALS['THUMB_' . $type]) ? (string) $GLOBALS['THUMB_' . $type] : '';
-  if ($dossier === '' || $dossier_miniature === '' || strpos($image, $dossier . '/') !== 0) {
+  if ($dossier === '' || $dossier_miniature === '' || strpos($image, $dossier . '/') !== 0
+      || $width !== (string) $dimensions[0] || $height !== (string) $dimensions[1]) {
     continue;
   }
   $nom = substr($image, strlen($dossier) + 1);
@@ -98,12 +111,17 @@ if (!$autorise || !is_file($image)
     || (file_exists($miniature) && realpath($miniature) === realpath($image))) {
   Refuse_Miniature();
 }
+list($width, $height) = $dimensions;
 // A thumbnail already made (by an earlier visit, or by a page still linking
-// here from the cache) is sent as it stands, unless its picture is newer.
-$fait = DateDepot($miniature);
-if ($fait !== false && $fait >= DateDepot($image) && is_file($miniature)) {
+// here from the cache) is sent as it stands, unless it is not newer than its
+// picture: the pages and this file judge it alike.
+if (MiniatureFaite($miniature, $image) !== false && is_file($miniature)) {
   Envoie_Jpeg($miniature);
 }
+// Times go by whole seconds, and the server's files may be dated by a clock
+// a little behind the one PHP reads: the second in which the reading began,
+// less a margin.
+$lecture = (int) floor(microtime(true) - 0.05);
 $taille = @getimagesize($image);
 if ($taille === false || $taille[2] != 2) {
   Refuse_Miniature();
@@ -134,7 +152,12 @@ if (!CreeDossier($dossier_miniature)) {
 $temp = $miniature . '.' . getmypid() . '-' . mt_rand() . '.tmp';
 // 75% de qualité devrait être suffisant
 if (@imagejpeg($vignette, $temp, 75)) {
-  if (!@rename($temp, $miniature)) {
+  // Kept only when the picture was put there before it was read: one that
+  // changed since, or in that second, may have been read half uploaded, and
+  // its thumbnail is made again by the next visit.
+  clearstatcache();
+  $depot = DateDepot($image);
+  if ($depot === false || $depot >= $lecture || !@rename($temp, $miniature)) {
     @unlink($temp);
   }
 } else {

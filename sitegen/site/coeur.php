@@ -159,12 +159,15 @@ function LienImage($dossier, $nom)
 // not here: a page that made it would change the state it is cached under.
 function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
 {
+  // A name in sub-folders as Windows writes it ("sous\dossier\image.jpg")
+  // is the same picture, and the same thumbnail, as with "/".
+  $fimage = str_replace('\\', '/', $fimage);
   $image = NomImage($fpath, $fimage);
   $fait = "$fpath_thumb/" . NomImage($fpath_thumb, $fprefix . $fimage);
-  // A thumbnail older than its picture is made again: a picture uploaded
+  // A thumbnail not newer than its picture is made again: a picture uploaded
   // over another shows as itself without anyone deleting its thumbnail.
-  $date = DateDepot(CheminAbsolu($fait));
-  if ($date !== false && $date >= (int) DateDepot(CheminAbsolu("$fpath/$image"))) {
+  $date = MiniatureFaite(CheminAbsolu($fait), CheminAbsolu("$fpath/$image"));
+  if ($date !== false) {
     // A kept page is sent again only while the thumbnails it links are good.
     if (isset($GLOBALS['kalvor_cache'])) {
       $GLOBALS['kalvor_cache']['miniatures']["$fait\t$fpath/$image\t$date"] = true;
@@ -482,8 +485,9 @@ function CacheDebut()
 }
 
 // Whether every thumbnail of a list is there and its picture not put there
-// since: a line each, the thumbnail's and the picture's paths in the site
-// and the thumbnail's date, apart by tabs, read from the pages' folder.
+// since, nor in its second (MiniatureFaite): a line each, the thumbnail's
+// and the picture's paths in the site and the thumbnail's date, apart by
+// tabs, read from the pages' folder.
 // $vus is when they were last all seen there, or false: a thumbnail's
 // folder that has not changed since a second before lost none of them, and
 // its thumbnails are not looked at one by one, so that a page linking many
@@ -500,7 +504,7 @@ function CacheMiniaturesLa($liste, $vus = false)
     if ($ligne === '') {
       continue;
     }
-    if (count($m) != 3 || (int) DateDepot($m[1]) > (int) $m[2]) {
+    if (count($m) != 3 || (int) DateDepot($m[1]) >= (int) $m[2]) {
       return false;
     }
     $dossier = dirname($m[0]);

@@ -1,3 +1,44 @@
+// Passwords are tried one at a time, each wrong one answered after a second:
+// the request that holds the lock of the site's guesses waits that second,
+// and those that come meanwhile are refused at once, unread, before
+// anything else is read, so that
+// guessing holds one worker of the host at most, never all of them, and
+// runs at about one guess a second however many clients guess. The lock is
+// a file of the site's folder or, where PHP may not write there, one of the
+// temporary folder that PHP made itself, as another user of the host could
+// hold one he made for ever. Without either, each wrong password waits its
+// own second.
+function kalvor_recovery_verrou()
+{
+   $ici = dirname(__FILE__) . '/.recovery.verrou';
+   $f = @fopen($ici, 'c');
+   if ($f !== false) {
+      return $f;
+   }
+   $ailleurs = @sys_get_temp_dir() . '/kalvor-' . md5(dirname(__FILE__)) . '.verrou';
+   $f = @fopen($ailleurs, 'c');
+   if ($f !== false && function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid()) {
+      return $f;
+   }
+   if ($f !== false) {
+      fclose($f);
+   }
+   return false;
+}
+function kalvor_recovery_refus()
+{
+   echo "invalid password";
+   exit;
+}
+$kalvor_verrou = kalvor_recovery_verrou();
+if ($kalvor_verrou !== false && !@flock($kalvor_verrou, LOCK_EX | LOCK_NB)) {
+   // The program asks again a moment later.
+   if (!headers_sent()) {
+      header('X-Kalvor-Recovery: post');
+      header('Retry-After: 1');
+   }
+   kalvor_recovery_refus();
+}
 {{require}}
 {{compat}}
 // The program parses every reply: no PHP message may ever stand in one.
@@ -20,11 +61,15 @@ function kalvor_recovery_valeur($nom)
 if (!headers_sent()) header('X-Kalvor-Recovery: post');
 $pwd = kalvor_recovery_valeur('pwd');
 if (!hash_equals((string) $password, $pwd)){
-   // A second per guess, as a login form gives.
+   // A second per guess, as a login form gives; the lock is let go when
+   // the request ends.
    sleep(1);
-   echo "invalid password";
+   kalvor_recovery_refus();
 }
 else {
+   if ($kalvor_verrou !== false) {
+      flock($kalvor_verrou, LOCK_UN);
+   }
    $W_SQL = '';
    $nb_fields = 0;
    $tablename = kalvor_recovery_valeur('tablename');

@@ -18,6 +18,7 @@
 #include "e2e/browser/web_driver.h"
 #include "e2e/catalogpages/catalogue_site.h"
 #include "e2e/e2e_servers.h"
+#include "support/next_second.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -111,6 +112,8 @@ QString writePictures(const SiteHarness& site, const Settings& settings, int& co
     if (php.exitCode() != 0) {
         return QString::fromUtf8(php.readAll());
     }
+    // A thumbnail made in the second its picture was put there is not kept.
+    test::waitForNextSecond();
     return QString();
 }
 

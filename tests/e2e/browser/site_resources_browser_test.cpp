@@ -20,6 +20,7 @@
 #include "platform/cp1252.h"
 #include "sitegen/site_file.h"
 #include "sitegen/site_files.h"
+#include "support/next_second.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -165,6 +166,8 @@ class SiteInBrowser : public ::testing::Test {
                               "imagefilledrectangle($i, 0, 0, 300, 800, 0x3366CC);"
                               "imagejpeg($i, urldecode($argv[1]), 90);"),
                {QStringLiteral("images/couvertures/l%27ile.jpg")});
+        // A thumbnail made in the second its picture was put there is not kept.
+        test::waitForNextSecond();
         if (WebDriver::installed()) {
             browser_ = std::make_unique<WebDriver>();
         }

@@ -16,6 +16,7 @@
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/dao/recordset.h"
+#include "support/next_second.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -336,6 +337,8 @@ TEST_P(CatalogPages, CoversOfAnyNameAreLinkedAsTheHostSpellsThem) {
     for (const auto& [album, name] : kOddCovers) {
         ASSERT_TRUE(QFile::copy(jpeg, covers + QString::fromUtf8(name)));
     }
+    // A thumbnail made in the second its picture was put there is not kept.
+    test::waitForNextSecond();
     const QString page = QStringLiteral("serie.php?coll=albums&idserie=12");
 
     // Thumbnails are made on demand, each under its image's spelling.

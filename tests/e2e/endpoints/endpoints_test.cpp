@@ -3,10 +3,15 @@
 #include <QFile>
 #include <QUrl>
 #include <algorithm>
+#include <thread>
+#include <vector>
+
+#include <sys/file.h>
 
 #include <gtest/gtest.h>
 
 #include "e2e/e2e_servers.h"
+#include "e2e/site/cgi_page.h"
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
 #include "support/test_paths.h"
@@ -337,6 +342,63 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     EXPECT_EQ(site_->get(QStringLiteral("recovery.php?tablename=albums")).body, "invalid password");
     EXPECT_EQ(site_->get(QStringLiteral("recovery.php?pwd[]=x&tablename=albums")).body,
               "invalid password");
+
+    // Guesses sent together, each by a worker of its own as a host runs
+    // them: one at a time is read and waits its second, the others are
+    // refused at once, unread, and told when to ask again.
+    struct Guess {
+        CgiPage page;
+        qint64 ms = 0;
+    };
+    std::vector<Guess> guesses(6);
+    QElapsedTimer all;
+    all.start();
+    {
+        std::vector<std::thread> workers;
+        for (Guess& guess : guesses) {
+            workers.emplace_back([&] {
+                QElapsedTimer one;
+                one.start();
+                guess.page = runCgi(site_->folder(), QStringLiteral("recovery.php"),
+                                    QStringLiteral("tablename=albums&pwd=KALVOR"));
+                guess.ms = one.elapsed();
+            });
+        }
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+    }
+    int read = 0;
+    for (const Guess& guess : guesses) {
+        EXPECT_EQ(guess.page.body, "invalid password") << guess.page.failure.toStdString();
+        EXPECT_TRUE(guess.page.errorLog.isEmpty()) << guess.page.errorLog.toStdString();
+        if (guess.page.header("Retry-After").isEmpty()) {
+            ++read;
+            EXPECT_GE(guess.ms, 900);
+        } else {
+            EXPECT_LT(guess.ms, 900);
+        }
+    }
+    EXPECT_GE(read, 1);
+    EXPECT_LT(read, 6);
+    EXPECT_GE(all.elapsed(), read * 900);
+    // While a guess is being read, even the right password is refused
+    // unread; once it is answered, the right one is read.
+    const auto withPassword = [&] {
+        return runCgi(site_->folder(), QStringLiteral("recovery.php"),
+                      QStringLiteral("tablename=collaborateurs&pwd=") +
+                          QString::fromLatin1(QUrl::toPercentEncoding(pwd)));
+    };
+    {
+        QFile lock(site_->folder() + QStringLiteral("/.recovery.verrou"));
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        ASSERT_EQ(::flock(lock.handle(), LOCK_EX), 0);
+        const CgiPage held = withPassword();
+        EXPECT_EQ(held.body, "invalid password");
+        EXPECT_EQ(held.header("Retry-After"), "1");
+        EXPECT_EQ(held.header("X-Kalvor-Recovery"), "post");
+    }
+    EXPECT_TRUE(withPassword().body.endsWith("#fin#"));
 
     // An unknown or missing table name: an empty reply, no engine message.
     for (const QString& table : hostileValues() + QStringList{QStringLiteral("Series")}) {

@@ -296,6 +296,17 @@ TEST_F(SiteFrame, WhatRequirePhpPrintsNeverReachesAVisitor) {
         EXPECT_TRUE(refused.body.contains("<?php")) << refused.body.left(300).toStdString();
         EXPECT_TRUE(refused.errorLog.contains("require.php")) << refused.errorLog.toStdString();
     }
+    // After a byte-order mark an editor put before a file's "<?php" no header
+    // can go: the same words, without PHP's warning about it in the log.
+    const QString listing = site_->folder() + QStringLiteral("/check_files.php");
+    test::writeAll(listing, "\xEF\xBB\xBF" + test::readAll(listing));
+    const CgiPage marked = runCgi(site_->folder(), QStringLiteral("check_files.php"),
+                                  QStringLiteral("current_rep=kalvorhelper"));
+    ASSERT_TRUE(marked.failure.isEmpty()) << marked.failure.toStdString();
+    EXPECT_TRUE(marked.body.contains("<?php")) << marked.body.left(300).toStdString();
+    EXPECT_FALSE(marked.body.contains(password));
+    EXPECT_TRUE(marked.errorLog.contains("require.php")) << marked.errorLog.toStdString();
+    EXPECT_FALSE(marked.errorLog.contains("headers already sent")) << marked.errorLog.toStdString();
 }
 
 // An editor on Windows puts a byte-order mark before "<?php": on a production

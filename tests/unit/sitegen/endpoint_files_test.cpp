@@ -64,8 +64,12 @@ TEST(EndpointFiles, OpenWithTheBoxThenTheirHeaderAndTheRequireOfTheirFolder) {
     const QList<QByteArray> recovery = written(dir.path(), QStringLiteral("recovery.php"));
     EXPECT_EQ(recovery.mid(0, 4).join('\n') + '\n', kBox);
     EXPECT_EQ(recovery[4], QByteArray("\r"));
-    EXPECT_EQ(recovery.mid(5, end - 4), files.mid(5, end - 4));
-    EXPECT_TRUE(recovery[end + 1].startsWith("// Hosts without the old MySQL functions"));
+    // Guesses refused unread cost the host no reading of require.php.
+    EXPECT_TRUE(recovery[5].startsWith("// Passwords are tried one at a time"));
+    const qsizetype reading = recovery.indexOf(files[5]);
+    ASSERT_GT(reading, 5);
+    EXPECT_EQ(recovery.mid(reading, end - 4), files.mid(5, end - 4));
+    EXPECT_TRUE(recovery[reading + end - 4].startsWith("// Hosts without the old MySQL functions"));
     EXPECT_EQ(recovery[recovery.size() - 2], QByteArray("?>\r"));
 
     if (QStandardPaths::findExecutable(QStringLiteral("php")).isEmpty()) {

@@ -188,6 +188,15 @@ TEST(PhpButton, WritesEveryFileAndRewritesThemAllOnTheNextRunLeavingRequireAlone
     EXPECT_EQ(test::readAll(dir.path() + QStringLiteral("/require.php")),
               QByteArray("<?php $host = 'h'; ?>\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 33);
+
+    // Beside them, the .htaccess that keeps require.php from the web: the
+    // owner's lines stay, its own are replaced.
+    const QString htaccess = dir.path() + QStringLiteral("/.htaccess");
+    const QByteArray guard = requireGuardLines().join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+    EXPECT_EQ(test::readAll(htaccess), guard);
+    test::writeAll(htaccess, "RewriteEngine On\n" + guard + "Options -Indexes\n");
+    ASSERT_TRUE(btn_Create_PHP_Click(s, prompt));
+    EXPECT_EQ(test::readAll(htaccess), "RewriteEngine On\r\nOptions -Indexes\r\n\r\n" + guard);
 }
 
 TEST(PhpButton, AFileThatCannotBeReplacedStopsTheRunThereAndIsReportedOnceWithTheLog) {

@@ -14,6 +14,7 @@
 #include "platform/cp1252.h"
 #include "sitegen/site_file.h"
 #include "sitegen/site_files.h"
+#include "support/next_second.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -393,24 +394,30 @@ class ThumbnailMaker : public ::testing::Test {
         site_ = dir_.path() + QStringLiteral("/site");
         QDir(dir_.path()).mkpath(QStringLiteral("site/images/couvertures/thumbs"));
         QDir(dir_.path()).mkpath(QStringLiteral("site/images/photos"));
+        QDir(dir_.path()).mkpath(QStringLiteral("site/images/planches/sous/dossier"));
         QDir(dir_.path()).mkpath(QStringLiteral("site/conf"));
         test::writeAll(site_ + QStringLiteral("/conf/require.php"),
                        "<?php\r\n"
                        "$GV_miniature = 1;\r\n"
                        "$GV_prefix = \"tn_\";\r\n"
                        "$PATH_couvertures = \"images/couvertures\";\r\n"
+                       "$PATH_planches = \"images/planches\";\r\n"
                        "$PATH_photos = \"images/photos\";\r\n"
                        "$PATH_images       = \"images\";\r\n"
                        "$THUMB_couvertures = \"images/couvertures/thumbs\";\r\n"
+                       "$THUMB_planches = \"images/planches/thumbs\";\r\n"
                        // thumbnails off for photos: their folder is the image folder
                        "$THUMB_photos = \"images/photos\";\r\n"
                        "?>\r\n");
         generate(site_, QStringLiteral("_retaille.php"), QStringLiteral("conf/"));
         // Names are Latin-1 bytes on the host, as the pages send them.
         makeJpeg(QStringLiteral("images/couvertures/l%27%EEle.jpg"), 600, 800);
+        makeJpeg(QStringLiteral("images/planches/sous/dossier/p.jpg"), 400, 560);
         makeJpeg(QStringLiteral("images/photos/auteur.jpg"), 120, 150);
         makeJpeg(QStringLiteral("../secret.jpg"), 10, 10);
         test::writeAll(site_ + QStringLiteral("/images/couvertures/faux.jpg"), "GIF89a not a jpeg");
+        // A thumbnail made in the second its picture was put there is not kept.
+        test::waitForNextSecond();
     }
 
     void TearDown() override {
@@ -466,15 +473,91 @@ TEST_F(ThumbnailMaker, MakesTheStretchedThumbnailUnderThePrefixedNameAndSendsIt)
               "107x145 2 " + QCryptographicHash::hash(run.out, QCryptographicHash::Md5).toHex());
 }
 
-TEST_F(ThumbnailMaker, ClampsTheSizeToAThousandPixelsAndAtLeastOne) {
-    const PhpRun run =
+TEST_F(ThumbnailMaker, MakesEachKindAtTheSizeThePagesShowItAndNoOther) {
+    const QString cover = QStringLiteral(
+        "image=images/couvertures/l%27%EEle.jpg&miniature=images/couvertures/thumbs/"
+        "tn_l%27%EEle.jpg");
+    // A visitor's size for a cover whose thumbnail is still to make.
+    for (const char* size :
+         {"&width=1000&height=2", "&width=5000&height=-3", "&width=145&height=107",
+          "&width=107&height=145.0", "&width=200&height=280", "&width=107"}) {
+        expectRefused(cover + QLatin1String(size));
+    }
+    // Sample pages at theirs, in sub-folders written either way.
+    const PhpRun planche =
         request(site_, QStringLiteral("_retaille.php"),
-                QStringLiteral("image=images/couvertures/l%27%EEle.jpg"
-                               "&miniature=images/couvertures/thumbs/tn_l%27%EEle.jpg"
-                               "&width=5000&height=-3"));
-    EXPECT_TRUE(run.out.startsWith("\xFF\xD8\xFF")) << run.out.left(300).toStdString();
+                QStringLiteral("image=images/planches/sous%5Cdossier%5Cp.jpg"
+                               "&miniature=images/planches/thumbs/tn_sous%5Cdossier%5Cp.jpg"
+                               "&width=200&height=280"));
+    EXPECT_TRUE(planche.out.startsWith("\xFF\xD8\xFF")) << planche.out.left(300).toStdString();
+    EXPECT_EQ(
+        sizeOf(QStringLiteral("images/planches/thumbs/tn_sous/dossier/p.jpg")),
+        "200x280 2 " + QCryptographicHash::hash(planche.out, QCryptographicHash::Md5).toHex());
+    expectRefused(
+        QStringLiteral("image=images/planches/sous/dossier/p.jpg"
+                       "&miniature=images/planches/thumbs/tn_sous/dossier/p.jpg"
+                       "&width=107&height=145"));
+    // A thumbnail made is sent only at its own size.
+    const PhpRun made = request(site_, QStringLiteral("_retaille.php"),
+                                cover + QStringLiteral("&width=107&height=145"));
     EXPECT_TRUE(sizeOf(QStringLiteral("images/couvertures/thumbs/tn_l%27%EEle.jpg"))
-                    .startsWith("1000x1 2 "));
+                    .startsWith("107x145 2 "));
+    expectRefused(cover + QStringLiteral("&width=1000&height=2"));
+    EXPECT_EQ(request(site_, QStringLiteral("_retaille.php"),
+                      cover + QStringLiteral("&width=107&height=145"))
+                  .out,
+              made.out);
+}
+
+// An upload writes a picture in place: a thumbnail made while it ended, in
+// the same second, is made of half of it, and is made again.
+TEST_F(ThumbnailMaker, MakesAgainAThumbnailMadeInTheSecondItsPictureWasPutThere) {
+    makeJpeg(QStringLiteral("images/couvertures/envoi.jpg"), 600, 800);
+    const QString picture = site_ + QStringLiteral("/images/couvertures/envoi.jpg");
+    const QByteArray whole = test::readAll(picture);
+    ASSERT_TRUE(QFile::copy(picture, site_ + QStringLiteral("/images/couvertures/copie.jpg")));
+    test::waitForNextSecond();
+    const QByteArray ofWhole =
+        request(site_, QStringLiteral("_retaille.php"),
+                QStringLiteral("image=images/couvertures/copie.jpg"
+                               "&miniature=images/couvertures/thumbs/tn_copie.jpg"
+                               "&width=107&height=145"))
+            .out;
+    ASSERT_TRUE(ofWhole.startsWith("\xFF\xD8\xFF"));
+
+    const QString envoi = QStringLiteral(
+        "image=images/couvertures/envoi.jpg&miniature=images/couvertures/thumbs/tn_envoi.jpg"
+        "&width=107&height=145");
+    bool sameSecond = false;
+    for (int tries = 0; tries < 3 && !sameSecond; ++tries) {
+        test::waitForNextSecond();
+        const qint64 second = QDateTime::currentSecsSinceEpoch();
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(whole.left(whole.size() / 2));
+        file.flush();
+        const QByteArray ofHalf = request(site_, QStringLiteral("_retaille.php"), envoi).out;
+        ASSERT_TRUE(ofHalf.startsWith("\xFF\xD8\xFF"));
+        ASSERT_NE(ofHalf, ofWhole);
+        file.write(whole.mid(whole.size() / 2));
+        file.close();
+        sameSecond = QFileInfo(picture).metadataChangeTime().toSecsSinceEpoch() == second &&
+                     QDateTime::currentSecsSinceEpoch() == second;
+    }
+    ASSERT_TRUE(sameSecond) << "the upload never fitted in one second";
+    // A second later: made from the whole picture, and kept.
+    test::waitForNextSecond();
+    EXPECT_EQ(request(site_, QStringLiteral("_retaille.php"), envoi).out, ofWhole);
+    EXPECT_EQ(test::readAll(site_ + QStringLiteral("/images/couvertures/thumbs/tn_envoi.jpg")),
+              ofWhole);
+    const QDateTime kept =
+        QFileInfo(site_ + QStringLiteral("/images/couvertures/thumbs/tn_envoi.jpg"))
+            .metadataChangeTime();
+    test::waitForNextSecond();
+    EXPECT_EQ(request(site_, QStringLiteral("_retaille.php"), envoi).out, ofWhole);
+    EXPECT_EQ(QFileInfo(site_ + QStringLiteral("/images/couvertures/thumbs/tn_envoi.jpg"))
+                  .metadataChangeTime(),
+              kept);
 }
 
 TEST_F(ThumbnailMaker, RefusesWhatIsNotAnImageOfTheSiteOrNotItsThumbnail) {
