@@ -323,6 +323,20 @@ void Inet::Abort() {
         aborted_ = true;
         current_->abort();
     }
+    if (pausing_ != nullptr) {
+        aborted_ = true;
+        pausing_->quit();
+    }
+}
+
+bool Inet::Pause(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    aborted_ = false;
+    pausing_ = &loop;
+    loop.exec();
+    pausing_ = nullptr;
+    return !aborted_;
 }
 
 QString SiteFileUrl(const QString& site, const QString& file) {

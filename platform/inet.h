@@ -9,6 +9,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QUrl;
+class QEventLoop;
 
 namespace kalvor {
 
@@ -59,6 +60,9 @@ class Inet {
 
     // Drops the request under way: OpenURL fails at once, saying so.
     void Abort();
+    // Waits `ms` with window events running, as a request does; false when
+    // Abort ended the wait.
+    bool Pause(int ms);
 
     bool StillExecuting() const { return busy_; }
     // HTTP status of the last reply, 0 when none came.
@@ -91,6 +95,7 @@ class Inet {
     QList<QByteArray> lastHeaders_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;
+    QEventLoop* pausing_ = nullptr;
 };
 
 // The address of one of the site's files: an address typed with its closing

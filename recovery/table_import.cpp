@@ -198,6 +198,10 @@ QString percent(const QString& text) {
     return QString::fromLatin1(cp1252::encode(text).toPercentEncoding());
 }
 
+// How many times a post the site refused unread, busy with another
+// password, is sent again, a second apart.
+constexpr int kBusyTries = 60;
+
 // Sent by a recovery.php that reads a posted password.
 constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 
@@ -232,8 +236,32 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         // What follows the last row of a whole reply from the site's newer
         // recovery.php.
         const QByteArray& endMark = replies::kTableEnd;
-        const QString reply =
-            access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
+        QString reply;
+        // While another request tries a password, the site refuses the
+        // others unread and says when to ask again.
+        for (int tries = 0;; ++tries) {
+            reply =
+                access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
+            if (!access.inet.lastHadHeader("Retry-After") || !replies::IsPasswordRefusal(reply)) {
+                break;
+            }
+            if (tries == kBusyTries) {
+                state.Continue_Recovery = false;
+                state.Continue_Error =
+                    QStringLiteral("Erreur lors de l'importation de la table %1 : ")
+                        .arg(tablename) +
+                    QStringLiteral(
+                        "le site n'a pas lu le mot de passe : il en vérifie d'autres, un à la "
+                        "fois, "
+                        "depuis plus d'une minute (quelqu'un essaie de le deviner ?). Réessayez "
+                        "plus tard.");
+                return std::nullopt;
+            }
+            if (!access.inet.Pause(1000)) {
+                throw Error(err::HttpError,
+                            QStringLiteral("La requête vers %1 a été annulée.").arg(posted));
+            }
+        }
         if (access.inet.lastHadHeader(kPostHeader) || access.inet.lastCameWhole()) {
             state.markedScript = true;
         }

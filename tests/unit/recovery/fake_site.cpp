@@ -90,7 +90,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         body =
             "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1>"
             "</body></html>";
-    } else if (r.pwd != password_) {
+    } else if (busy_ > 0 || r.pwd != password_) {
         body = "invalid password";
     } else {
         body = bodies_.value(table, "#fin#");  // a table not set is empty
@@ -111,6 +111,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
         (addressOnly_ || !found || headersLost_ ? QByteArray()
                                                 : QByteArray("X-Kalvor-Recovery: post\r\n")) +
+        (found && busy_-- > 0 ? QByteArray("Retry-After: 1\r\n") : QByteArray()) +
         (marked && !headersLost_ ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
                                  : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
         "\r\n" + body);

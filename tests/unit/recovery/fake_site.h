@@ -48,6 +48,9 @@ class FakeSite {
     // No header of the site's own reaches the program, as behind a proxy
     // that drops them or after a byte-order mark before the script.
     void setHeadersLost(bool lost) { headersLost_ = lost; }
+    // The next `posts` requests refused unread, as while another request
+    // tries a password.
+    void setBusy(int posts) { busy_ = posts; }
     // Called with each request's table name before it is answered.
     std::function<void(const QString&)> onRequest;
 
@@ -79,6 +82,7 @@ class FakeSite {
     bool addressOnly_ = false;
     bool withoutMark_ = false;
     bool headersLost_ = false;
+    int busy_ = 0;
     QList<Request> requests_;
 };
 

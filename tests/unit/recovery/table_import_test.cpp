@@ -303,6 +303,14 @@ TEST_F(TableImport, PasswordAndTableTravelEncodedAndTheRefusalIsRecognisedExactl
     EXPECT_FALSE(state.Continue_Recovery);
     EXPECT_EQ(state.Continue_Error, QStringLiteral("Mot de passe invalide !"));
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from albums")), QVariantList{});
+
+    // Refused unread while another request tries a password: asked again.
+    state = RecoveryState();
+    site.setBusy(2);
+    const qsizetype before = site.requests().size();
+    import(QStringLiteral("collaborateurs"), QStringLiteral("p&s+é %"));
+    EXPECT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    EXPECT_EQ(site.requests().size() - before, 3);
 }
 
 TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverShowsThePassword) {
