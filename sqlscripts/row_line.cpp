@@ -22,6 +22,17 @@ using dao::fieldvalue::Kind;
 // The bytes a site column holds: text for the texts, mediumblob for comments.
 constexpr size_t kTextColumn = 65535;
 constexpr size_t kCommentColumn = 16777215;
+// The longest statement MariaDB takes with its default max_allowed_packet
+// (16 MiB, the packet's command byte included).
+constexpr size_t kStatement = 16777215;
+
+// Whether the site's whole-number columns (32 bits) hold the number once
+// rounded, as sql::InSiteRange checks it.
+bool inSiteRange(double number) {
+    const double whole = std::round(number);
+    return whole >= std::numeric_limits<qint32>::min() &&
+           whole <= std::numeric_limits<qint32>::max();
+}
 
 // What the database layer would make of the current value, for the forms
 // written directly; Other goes through sql_values.
@@ -152,6 +163,7 @@ RowLine& RowLine::Start() {
     first_ = true;
     firstEnd_ = std::string::npos;
     idColumn_ = -1;
+    widest_ = Widest{};
     return *this;
 }
 
@@ -175,7 +187,7 @@ void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& 
     try {
         read();
     } catch (const Error& e) {
-        if (e.Number() != err::TypeMismatch) {
+        if (e.Number() != err::TypeMismatch && e.Number() != err::Overflow) {
             throw;
         }
         throw Error(e.Number(), e.Description() + QStringLiteral(" (") + where(c, column) +
@@ -184,7 +196,10 @@ void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& 
     }
 }
 
-void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capacity) const {
+void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capacity) {
+    if (bytes_.size() - from > widest_.size) {
+        widest_ = Widest{&c, column, bytes_.size() - from};
+    }
     // Escapes only shorten what is stored: most values need no count.
     if (bytes_.size() - from <= capacity + 2) {
         return;
@@ -205,8 +220,19 @@ void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capac
 }
 
 const std::string& RowLine::Bytes() {
-    escapeCarriageReturns(headSize_);
+    escapeControlBytes(headSize_);
     bytes_.append(");", 2);
+    if (bytes_.size() > kStatement) {
+        // Only a text can make a row this long: its widest one is named.
+        const QString from =
+            widest_.cursor ? where(*widest_.cursor, widest_.column) : QStringLiteral("?");
+        throw Error(err::Overflow,
+                    QStringLiteral("Ligne trop longue pour le site (%1 : la ligne compte %2 "
+                                   "octets, MariaDB en charge %3)")
+                        .arg(from)
+                        .arg(bytes_.size())
+                        .arg(kStatement));
+    }
     return bytes_;
 }
 
@@ -311,19 +337,22 @@ void RowLine::comment(const Cursor& c, int column) {
 }
 
 // The mysql client drops a CR that ends a line of its input, so the line
-// breaks of a multi-line text would reach the site as bare LFs. The byte 13
-// is never part of another character in either encoding.
-void RowLine::escapeCarriageReturns(size_t from) {
-    size_t cr = bytes_.find('\r', from);
-    if (cr == std::string::npos) {
+// breaks of a multi-line text would reach the site as bare LFs; it stops
+// the whole load at a NUL. Neither byte is ever part of another character
+// in either encoding.
+void RowLine::escapeControlBytes(size_t from) {
+    const size_t at = std::min(bytes_.find('\r', from), bytes_.find('\0', from));
+    if (at == std::string::npos) {
         return;
     }
-    std::string escaped(bytes_, 0, cr);
-    for (; cr < bytes_.size(); ++cr) {
-        if (bytes_[cr] == '\r') {
+    std::string escaped(bytes_, 0, at);
+    for (size_t i = at; i < bytes_.size(); ++i) {
+        if (bytes_[i] == '\r') {
             escaped += "\\r";
+        } else if (bytes_[i] == '\0') {
+            escaped += "\\0";
         } else {
-            escaped += bytes_[cr];
+            escaped += bytes_[i];
         }
     }
     bytes_.swap(escaped);
@@ -331,17 +360,15 @@ void RowLine::escapeCarriageReturns(size_t from) {
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {
     const bool first = bytes_.size() == headSize_;
-    switch (formOf(c, column)) {
-        case Form::Integer:
-            Value(c.Int(column));
-            break;
-        case Form::Double:
-            separate();
-            appendDouble(bytes_, c.Double(column));
-            break;
-        default:
-            Checked(c, column, [&] { text(sql::Identifier(c.Value(column))); });
-            break;
+    const Form form = formOf(c, column);
+    if (form == Form::Integer && inSiteRange(double(c.Int(column)))) {
+        Value(c.Int(column));
+    } else if (form == Form::Double && inSiteRange(c.Double(column))) {
+        separate();
+        appendDouble(bytes_, c.Double(column));
+    } else {
+        // A text, or a number the site's column cannot hold: refused there.
+        Checked(c, column, [&] { text(sql::Identifier(c.Value(column))); });
     }
     if (first) {
         firstEnd_ = bytes_.size();
@@ -439,7 +466,9 @@ RowLine& RowLine::WholeOrNull(const Cursor& c, int column) {
             return *this;
         case Form::Integer:
         case Form::Double:
-            return Value(static_cast<qint64>(std::round(c.Double(column))));
+            if (inSiteRange(c.Double(column)))
+                return Value(static_cast<qint64>(std::round(c.Double(column))));
+            [[fallthrough]];
         default:
             Checked(c, column, [&] { text(sql::WholeOrNull(c.Value(column))); });
             return *this;

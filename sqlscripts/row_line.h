@@ -17,7 +17,8 @@ class RowCursor;
 // them. Each value takes the form of its namesake in sql_values.h, byte for
 // byte: the usual values (texts, whole numbers, stored dates) are written
 // directly, any other goes through that function. Comment text stays
-// Windows-1252 in both encodings; every text's CRs are written \r.
+// Windows-1252 in both encodings; every text's CRs are written \r, its
+// NULs \0. A row longer than the site's server loads is refused.
 class RowLine {
   public:
     // `head` is the statement up to "VALUES (", already encoded (Head()).
@@ -59,7 +60,8 @@ class RowLine {
     QString where(const Cursor& c, int column) const;
     // Refuses the value written from `from` on when the site's column cannot
     // hold it.
-    void requireFits(const Cursor& c, int column, size_t from, size_t capacity) const;
+    // The value is also kept as the row's widest when it is.
+    void requireFits(const Cursor& c, int column, size_t from, size_t capacity);
     // Where the value written next starts, past its separator.
     size_t valueStart() const { return bytes_.size() + (first_ ? 0 : 1); }
     void quotedText(const Cursor& c, int column);
@@ -71,7 +73,7 @@ class RowLine {
     void ascii(const char* text);
     void text(const QString& sqlText);
     bool quotedUtf8(std::string_view utf8, script_text::Encoding encoding);
-    void escapeCarriageReturns(size_t from);
+    void escapeControlBytes(size_t from);
     script_text::Encoding encoding() const {
         return utf8_ ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
     }
@@ -82,6 +84,12 @@ class RowLine {
     bool first_ = true;
     size_t firstEnd_ = std::string::npos;  // the end of a first value by Identifier
     int idColumn_ = -1;                    // the cursor's column of that value
+    // The row's widest text, named when the statement is too long to load.
+    struct Widest {
+        const Cursor* cursor = nullptr;
+        int column = -1;
+        size_t size = 0;
+    } widest_;
 };
 
 }  // namespace kalvor

@@ -16,7 +16,7 @@ QString WholeOrNull(const QVariant& value) {
     if (isNull(value)) {
         return Null();
     }
-    return QString::number(static_cast<qint64>(std::round(vb::CDbl(value))));
+    return QString::number(static_cast<qint64>(std::round(InSiteRange(vb::CDbl(value)))));
 }
 
 QString DateOrNull(const QVariant& value) {

@@ -1,6 +1,8 @@
 #include "sqlscripts/sql_values.h"
 
 #include <QDateTime>
+#include <cmath>
+#include <limits>
 
 #include "common/general.h"
 #include "common/vb.h"
@@ -24,23 +26,14 @@ QString numberText(double d) {
     return QString::number(d, 'g', 15);
 }
 
-// A value that stands bare in the row: a number, or (what would break the
-// statement otherwise) a text that is not one, quoted.
+// A value that stands bare in the row, in a whole-number column of the
+// site. A text that is no number, or a number beyond the column's range,
+// would be stored as 0 or as the range's end without a word: refused.
 QString bareNumber(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-            return YesNo(value);
-        case QMetaType::QString:
-            if (vb::IsNumeric(value)) {
-                return numberText(vb::CDbl(value));
-            }
-            return quoted(Escaped(value));
-        case QMetaType::QDate:
-        case QMetaType::QDateTime:
-            return quoted(TextForm(value));
-        default:
-            return TextForm(value);
+    if (value.typeId() == QMetaType::Bool) {
+        return YesNo(value);
     }
+    return numberText(InSiteRange(vb::CDbl(value)));
 }
 
 QDate dateOf(const QVariant& value) {
@@ -75,6 +68,15 @@ QString twoDigits(int n) {
 }
 
 }  // namespace
+
+double InSiteRange(double number) {
+    const double whole = std::round(number);
+    if (!(whole >= std::numeric_limits<qint32>::min() &&
+          whole <= std::numeric_limits<qint32>::max())) {
+        throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
+    }
+    return number;
+}
 
 QString TextForm(const QVariant& value) {
     if (isNull(value)) {

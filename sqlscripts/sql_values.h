@@ -12,7 +12,8 @@ namespace kalvor::sql {
 
 // 'text' escaped for the script; Null gives ''.
 QString QuotedText(const QVariant& value);
-// The key of a row, bare. Null cannot be a key: Error 94.
+// The key of a row, bare. Null cannot be a key: Error 94; a text that is no
+// number cannot either: Error 13; nor a number beyond InSiteRange.
 QString Identifier(const QVariant& value);
 // A number, bare; Null gives 0, the default of the site columns written so.
 QString BareValue(const QVariant& value);
@@ -32,6 +33,10 @@ QString Rating(const QVariant& value);
 // The author's display name from the catalogue's Pseudo, Nom and Prenom: the
 // pen name when there is one, else "Nom, Prenom", or Nom alone; quoted.
 QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom);
+
+// The number, when the site's whole-number columns (32 bits) hold it once
+// rounded; else Error 6, the overflow.
+double InSiteRange(double number);
 
 // The value's text as the scripts write it: digits with a decimal point,
 // dates as dd/mm/yyyy, Yes/No as 1/0, Null as the empty text.

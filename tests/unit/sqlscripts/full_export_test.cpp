@@ -353,6 +353,14 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
          "Incompatibilité de type (table ALBUMS, IdAlbum 12, colonne DateAchat : « demain »)"},
         {"UPDATE PARABD SET TypeObjet = 'affiche' WHERE IdParabd = 3;",
          "Incompatibilité de type (table PARABD, IdParabd 3, colonne TypeObjet : « affiche »)"},
+        // The site would store 0, or the end of its range, without a word.
+        {"UPDATE ALBUMS SET IdSerie = 'quatre' WHERE IdAlbum = 12;",
+         "Incompatibilité de type (table ALBUMS, IdAlbum 12, colonne IdSerie : « quatre »)"},
+        {"UPDATE ALBUMS SET NbPAges = 5000000000 WHERE IdAlbum = 12;",
+         "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne NbPAges : « 5000000000 »)"},
+        {"UPDATE ALBUMS SET CoteActuelle = -2147483649 WHERE IdAlbum = 12;",
+         "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne CoteActuelle : "
+         "« -2147483649 »)"},
         // Each letter written as "&#1078;": more than the site's column holds.
         {"UPDATE SERIES SET Titre = replace(hex(zeroblob(5000)), '0', 'ж') WHERE IdSerie = 1;",
          "Texte trop long pour le site (table SERIES, IdSerie 1, colonne Titre : 70000 octets, "

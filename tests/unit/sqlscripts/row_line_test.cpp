@@ -10,6 +10,7 @@
 
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
+#include "platform/error.h"
 #include "sqlscripts/row_values.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
@@ -114,17 +115,29 @@ TEST(RowLine, WritesNumbersOfEverySizeAsTheValueFunctions) {
     db->ExecuteScript(script + QStringLiteral("COMMIT;"));
     auto rows = db->OpenCursor(QStringLiteral("select d from T"));
     int checked = 0;
+    int refused = 0;
     while (rows->Next()) {
+        // A number beyond the site's whole-number columns is refused by both.
         RowLine line(true, RowLine::Head(true, QString(), QStringLiteral("t")));
-        line.Start().NumberOrNull(*rows, 0);
-        ASSERT_EQ(
-            QByteArray::fromStdString(line.Bytes()),
-            sql::InsertRow(QString(), QStringLiteral("t"), {sql::NumberOrNull(rows->Value(0))})
-                .Bytes(true))
-            << rows->Value(0).toDouble();
+        std::optional<QByteArray> direct, expected;
+        try {
+            direct = QByteArray::fromStdString(line.Start().NumberOrNull(*rows, 0).Bytes());
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Number(), err::Overflow);
+        }
+        try {
+            expected =
+                sql::InsertRow(QString(), QStringLiteral("t"), {sql::NumberOrNull(rows->Value(0))})
+                    .Bytes(true);
+        } catch (const Error&) {
+            ++refused;
+        }
+        ASSERT_EQ(direct, expected) << rows->Value(0).toDouble();
         ++checked;
     }
     EXPECT_GT(checked, 8000);
+    EXPECT_GT(refused, 1000);
+    EXPECT_LT(refused, checked - 4000);
 }
 
 // The key that deletes a row before it is sent again is read back from the
@@ -134,8 +147,8 @@ TEST(RowLine, FirstValueIsTheWholeIdentifierOfTheRow) {
     auto db = dao::DBEngine::CreateDatabase(dir.filePath("keys.db"));
     db->ExecuteScript(
         QStringLiteral("CREATE TABLE T (k LONG, t TEXT(50));"
-                       "INSERT INTO T VALUES (7, 'a,b'); INSERT INTO T VALUES (5000000000, NULL);"
-                       "INSERT INTO T VALUES (2.5, '1'); INSERT INTO T VALUES ('x,y', 'z');"));
+                       "INSERT INTO T VALUES (7, 'a,b'); INSERT INTO T VALUES (-2147483648, NULL);"
+                       "INSERT INTO T VALUES (2.5, '1'); INSERT INTO T VALUES (' 12', 'z');"));
     const std::string head = RowLine::Head(true, QString(), QStringLiteral("t"));
     auto rows = db->OpenCursor(QStringLiteral("select * from T"));
     QStringList keys;
@@ -148,18 +161,20 @@ TEST(RowLine, FirstValueIsTheWholeIdentifierOfTheRow) {
         line.Start().QuotedText(*rows, 1).Identifier(*rows, 0);
         EXPECT_THROW(line.FirstValue(), std::logic_error);
     }
-    EXPECT_EQ(keys, QStringList({"7", "5000000000", "2.5", "'x,y'"}));
+    EXPECT_EQ(keys, QStringList({"7", "-2147483648", "2.5", "12"}));
 }
 
-// A CR goes out as \r, which the mysql client keeps, in comments and other
-// texts, in both encodings, also for a text the engine holds as ill-formed UTF-8.
-TEST(RowLine, WritesTheCarriageReturnsOfEveryTextEscaped) {
+// A CR goes out as \r, which the mysql client keeps, and a NUL as \0, at
+// which it would stop the load, in comments and other texts, in both
+// encodings, also for a text the engine holds as ill-formed UTF-8.
+TEST(RowLine, WritesTheCarriageReturnsAndNulsOfEveryTextEscaped) {
     QTemporaryDir dir;
     auto db = dao::DBEngine::CreateDatabase(dir.filePath("memo.db"));
     db->ExecuteScript(
         QStringLiteral("CREATE TABLE T (c MEMO);"
                        "INSERT INTO T VALUES ('é' || char(13, 10) || 'b' || char(13));"
-                       "INSERT INTO T VALUES (CAST(x'41C30D0A42' AS TEXT));"));
+                       "INSERT INTO T VALUES (CAST(x'41C30D0A42' AS TEXT));"
+                       "INSERT INTO T VALUES (CAST(x'4100420D00' AS TEXT));"));
     QList<QByteArray> lines;
     for (bool utf8 : {true, false}) {
         auto rows = db->OpenCursor(QStringLiteral("select c from T"));
@@ -172,8 +187,47 @@ TEST(RowLine, WritesTheCarriageReturnsOfEveryTextEscaped) {
     EXPECT_EQ(lines,
               (QList<QByteArray>{"INSERT INTO t VALUES ('\xe9\\r\nb\\r','\xc3\xa9\\r\nb\\r');",
                                  "INSERT INTO t VALUES ('A&#65533;\\r\nB','A&#65533;\\r\nB');",
+                                 "INSERT INTO t VALUES ('A\\0B\\r\\0','A\\0B\\r\\0');",
                                  "INSERT INTO t VALUES ('\xe9\\r\nb\\r','\xe9\\r\nb\\r');",
-                                 "INSERT INTO t VALUES ('A&#65533;\\r\nB','A&#65533;\\r\nB');"}));
+                                 "INSERT INTO t VALUES ('A&#65533;\\r\nB','A&#65533;\\r\nB');",
+                                 "INSERT INTO t VALUES ('A\\0B\\r\\0','A\\0B\\r\\0');"}));
+}
+
+// A row MariaDB cannot take in one packet (16 MiB with its defaults) is
+// refused, naming the text that makes it so long; one byte less loads.
+TEST(RowLine, RefusesARowLongerThanTheServerTakes) {
+    QTemporaryDir dir;
+    auto db = dao::DBEngine::CreateDatabase(dir.filePath("long.db"));
+    // "INSERT INTO t VALUES (" and "1,'...');": 28 bytes around the comment.
+    db->ExecuteScript(QStringLiteral(
+        "CREATE TABLE T (IdT LONG, c MEMO);"
+        "INSERT INTO T VALUES (1, substr(replace(hex(zeroblob(8388608)), '0', 'a'), 1, 16777187));"
+        "INSERT INTO T VALUES (2, substr(replace(hex(zeroblob(8388608)), '0', 'a'), 1, 16777188));"
+        "INSERT INTO T VALUES (3, char(0) || substr(replace(hex(zeroblob(8388608)), '0', 'a'), "
+        "1, 16777186));"));
+    auto rows = db->OpenCursor(QStringLiteral("select IdT, c from T"));
+    QStringList refused;
+    for (bool utf8 : {true, false}) {
+        RowLine line(utf8, RowLine::Head(utf8, QString(), QStringLiteral("t")));
+        ASSERT_TRUE(rows->Next());
+        EXPECT_EQ(line.Start().Identifier(*rows, 0).Comment(*rows, 1).Bytes().size(), 16777215u);
+        for (int id : {2, 3}) {
+            ASSERT_TRUE(rows->Next());
+            try {
+                line.Start().Identifier(*rows, 0).Comment(*rows, 1).Bytes();
+                ADD_FAILURE() << id;
+            } catch (const Error& e) {
+                EXPECT_EQ(e.Number(), err::Overflow);
+                refused << e.Description();
+            }
+        }
+        rows = db->OpenCursor(QStringLiteral("select IdT, c from T"));
+    }
+    EXPECT_EQ(refused.value(0),
+              "Ligne trop longue pour le site (table T, IdT 2, colonne c : la ligne compte "
+              "16777216 octets, MariaDB en charge 16777215)");
+    EXPECT_EQ(refused.size(), 4);
+    EXPECT_TRUE(refused.value(1).contains("IdT 3, colonne c : la ligne compte 16777216"));
 }
 
 }  // namespace

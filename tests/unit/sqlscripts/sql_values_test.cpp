@@ -51,7 +51,15 @@ TEST(SqlValues, BareKindsWriteValidSqlForNullCommasAndYesNo) {
     EXPECT_EQ(sql::BareValue(49.0), "49");
     EXPECT_EQ(sql::BareValue(QStringLiteral("2,5")), "2.5");
     EXPECT_EQ(sql::BareValue(true), "1");
-    EXPECT_EQ(sql::BareValue(kAwkward), "'" + kAwkwardEscaped + "'");
+    // The site would store 0, or the end of its range, without a word.
+    EXPECT_EQ(errorNumber([] { sql::BareValue(kAwkward); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumber([] { sql::Identifier(QString()); }), err::TypeMismatch);
+    EXPECT_EQ(errorNumber([] { sql::BareValue(QDate(2020, 1, 2)); }), err::TypeMismatch);
+    EXPECT_EQ(sql::Identifier(QStringLiteral("-2147483648")), "-2147483648");
+    EXPECT_EQ(sql::NumberOrNull(2147483647.4), "2147483647.4");
+    EXPECT_EQ(errorNumber([] { sql::NumberOrNull(2147483647.5); }), err::Overflow);
+    EXPECT_EQ(errorNumber([] { sql::Identifier(Q_INT64_C(5000000000)); }), err::Overflow);
+    EXPECT_EQ(errorNumber([] { sql::BareValue(QStringLiteral("-3e9")); }), err::Overflow);
 
     EXPECT_EQ(sql::NumberOrNull(kNull), "null");
     EXPECT_EQ(sql::NumberOrNull(29.7), "29.7");
