@@ -99,6 +99,18 @@ const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cot
         .Bytes();
 }
 
+void RequireReadablePurchaseDates(dao::Database& db, const QString& GV_Version_Base) {
+    auto albums = db.OpenCursor(
+        catalogue::IsV6(GV_Version_Base)
+            ? QStringLiteral("select IdAlbum, DateAchat from ALBUMS NOT INDEXED where "
+                             "AAcheter=0 and DateAchat is not null")
+            : QStringLiteral("select IdAlbum, DateAchat from ALBUMS where DateAchat is not null"));
+    RowLine line(false, std::string());
+    while (albums->Next()) {
+        line.Start().Identifier(*albums, 0).DateOrNull(*albums, 1);
+    }
+}
+
 void WriteAlbums(dao::RowCursor& albums, const QString& prefix, const QString& table,
                  DataScript& out, collaborator_rows::LinkWriter& links,
                  const std::function<void()>& afterRow) {

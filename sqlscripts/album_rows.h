@@ -40,6 +40,11 @@ enum class Cote { Whole, AsIs };
 // built in `line`.
 const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote = Cote::Whole);
 
+// Refuses, naming table, id and column, a purchase date of the collection
+// that the rows cannot write: sent by date, such an album would never be in
+// the incremental export's window.
+void RequireReadablePurchaseDates(dao::Database& db, const QString& GV_Version_Base);
+
 // One line per album, each followed by the album's own links; afterRow runs
 // after the links.
 void WriteAlbums(dao::RowCursor& albums, const QString& prefix, const QString& table,

@@ -369,6 +369,7 @@ class IncrementalExport {
             QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
 
         auto db = openCatalogue();
+        album_rows::RequireReadablePurchaseDates(*db, version_);
         // When no dated album of the collection lies outside the window (a
         // first run, a reset date), the window is the albums that have a
         // date: the rows are read without comparing dates on each, and an

@@ -424,6 +424,16 @@ TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed
     EXPECT_TRUE(s.GV_Erreurs.endsWith("\nerreur : Chemin d'accès introuvable : " +
                                       dir.filePath("missing/scripts")));
     EXPECT_FALSE(QDir(dir.filePath("missing")).exists());
+
+    // A purchase date it cannot read is refused as the full export refuses
+    // it: the album, outside any window, would never reach the site.
+    s.GV_Export = dir.path();
+    s.GV_Chemin_Base = catalogue("UPDATE ALBUMS SET DateAchat = 'demain' WHERE IdAlbum = 12;");
+    prompt.clear();
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
+                                          "Incompatibilité de type (table ALBUMS, IdAlbum 12, "
+                                          "colonne DateAchat : « demain »)"});
 }
 
 // What the settings file or the window holds that the export cannot read
