@@ -6,12 +6,10 @@
 #include <sqlite3.h>
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QtEndian>
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +23,7 @@
 #include "platform/dao/child_call.h"
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/mdb_damage.h"
 #include "platform/dao/mdb_values.h"
 #include "platform/dao/sqlite_functions.h"
 
@@ -96,13 +95,8 @@ QString declaredType(const MdbColumn* col) {
 constexpr unsigned kMaxColumns = 255;
 constexpr unsigned kMaxIndexes = 64;
 
-QString damagedText(const QString& path, const QString& reason) {
-    return QStringLiteral("La base Access « %1 » est endommagée ou incomplète : %2.")
-        .arg(path, reason);
-}
-
 [[noreturn]] void damaged(const QString& path, const QString& reason) {
-    throw Error(errors::UnrecognizedFormat, damagedText(path, reason));
+    mdb_damage::Refuse(path, reason);
 }
 
 [[noreturn]] void inconsistent(const QString& path, const QString& table) {
@@ -393,7 +387,7 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
     std::vector<MdbField> fields(n + 1);
     std::vector<char> isNull(n, 0);
     std::vector<unsigned char> memoPieces;
-    MemoDamage memo;
+    std::vector<MemoDamage> memo(n);
     unsigned rows = 0;
     mdb_rewind_table(table);
     while (mdb_fetch_row(table)) {
@@ -403,15 +397,14 @@ void copyRows(MdbHandle* mdb, MdbTableDef* table, sqlite3* db, const QString& na
                 bound.lengths[i] = readText(mdb, columnAt(table, i), plain, bound.buffers[i]);
             else if (bound.types[i] == MDB_MEMO)
                 bound.lengths[i] =
-                    readMemo(mdb, columnAt(table, i), plain, bound.buffers[i], memoPieces, memo);
+                    readMemo(mdb, columnAt(table, i), plain, bound.buffers[i], memoPieces, memo[i]);
+        QList<mdb_damage::Memo> lost;
         for (int i = 0; i < n; ++i)
             if (bound.lengths[i] < 0)
-                damaged(path, QStringLiteral("le mémo %1 de la table %2 (%3) compte %4 octets, "
-                                             "%5 ont pu être lus")
-                                  .arg(QString::fromUtf8(columnAt(table, i)->name), name,
-                                       rowKey(mdb, table, bound, rows))
-                                  .arg(memo.stored)
-                                  .arg(memo.read));
+                lost.append(
+                    {QString::fromUtf8(columnAt(table, i)->name), memo[i].stored, memo[i].read});
+        if (!lost.isEmpty())
+            damaged(path, mdb_damage::Memos(name, rowKey(mdb, table, bound, rows), lost));
         readNullMarks(mdb, table, bound, fields, isNull);
         for (int i = 0; i < n; ++i)
             bindValue(stmt, i, mdb, table, bound, isNull[i]);
@@ -506,55 +499,11 @@ void loadImage(QByteArray& image, sqlite3* db, const QString& path) {
     sqlite3_file_control(db, "main", SQLITE_FCNTL_SIZE_LIMIT, &unbounded);
 }
 
-// What libmdb prints when a page lies beyond the file's end or does not hold
-// what it should; it reads on regardless, so the copy would lack rows or values.
-bool tellsOfDamage(const QByteArray& diagnostics) {
-    static const QByteArrayList signs = {"beyond EOF",
-                                         "Invalid data location",
-                                         "Invalid page buffer",
-                                         "incorrect memo length",
-                                         "reading page",
-                                         "Unable to",
-                                         "can't find index",
-                                         "not a valid table definition",
-                                         "didn't get a full page"};
-    return std::any_of(signs.begin(), signs.end(),
-                       [&](const QByteArray& sign) { return diagnostics.contains(sign); });
-}
-
-// The first line libmdb printed, as a detail for the log.
-QString withDetail(QString description, const QByteArray& diagnostics) {
-    const QString first =
-        QString::fromUtf8(diagnostics.left(diagnostics.indexOf('\n'))).trimmed().left(200);
-    if (first.isEmpty())
-        return description;
-    if (description.endsWith(u'.'))
-        description.chop(1);
-    return description + QStringLiteral(" (mdbtools : %1).").arg(first);
-}
-
-// Jet 3 files have pages of 2 KiB, later ones of 4 KiB.
-void checkWholePages(const QString& path, qint64 size) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(errors::FileNotFound,
-                    QStringLiteral("Impossible d'ouvrir le fichier « %1 ».").arg(path));
-    const QByteArray header = file.read(0x15);
-    const qint64 page = header.size() > 0x14 && header[0x14] == 0 ? 2048 : 4096;
-    if (size < 2 * page)
-        damaged(path, QStringLiteral("elle n'a que %1 octets").arg(size));
-    if (size % page != 0)
-        damaged(path, QStringLiteral("sa taille (%1 octets) n'est pas un multiple de ses pages "
-                                     "de %2 octets")
-                          .arg(size)
-                          .arg(page));
-}
-
 }  // namespace
 
 QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     const qint64 size = QFileInfo(path).size();
-    checkWholePages(path, size);
+    mdb_damage::CheckWholePages(path, size);
     // libmdb trusts the file's offsets and counts: a damaged file can crash
     // it or keep it looping, so it reads in a child process. The bounds are
     // far beyond what a sound catalogue needs (a second and 100 MB for 40 MB).
@@ -581,11 +530,12 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     QString reason;
     switch (outcome.end) {
         case ChildOutcome::End::Done:
-            if (tellsOfDamage(outcome.diagnostics))
+            if (mdb_damage::TellsOfDamage(outcome.diagnostics))
                 reason = QStringLiteral("des pages ou des valeurs sont illisibles");
             break;
         case ChildOutcome::End::Failed:
-            throw Error(outcome.errorNumber, withDetail(outcome.description, outcome.diagnostics));
+            throw Error(outcome.errorNumber,
+                        mdb_damage::WithDetail(outcome.description, outcome.diagnostics));
         case ChildOutcome::End::Crashed:
             reason = QStringLiteral("sa lecture s'est arrêtée brutalement");
             if (outcome.signal > 0)
@@ -597,7 +547,7 @@ QStringList ImportAccessFile(const QString& path, sqlite3* db) {
     }
     if (!reason.isEmpty())
         throw Error(errors::UnrecognizedFormat,
-                    withDetail(damagedText(path, reason), outcome.diagnostics));
+                    mdb_damage::WithDetail(mdb_damage::Text(path, reason), outcome.diagnostics));
     loadImage(outcome.result, db, path);
 
     QStringList tables;

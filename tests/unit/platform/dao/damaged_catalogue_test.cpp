@@ -14,6 +14,7 @@
 #include "platform/dao/child_call.h"
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
+#include "platform/dao/mdb_damage.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -123,6 +124,16 @@ TEST(DamagedCatalogue, KnownDamagesAreRefusedNamingTheFile) {
     EXPECT_EQ(openingOf(empty),
               QStringLiteral("Le fichier « %1 » est vide : ce n'est pas une base de données.")
                   .arg(empty));
+}
+
+// Two damaged memos of one row are each named with their own counts.
+TEST(DamagedCatalogue, EachDamagedMemoOfARowIsNamedWithItsOwnCounts) {
+    EXPECT_EQ(mdb_damage::Memos(QStringLiteral("REVUES"), QStringLiteral("idRevue 4"),
+                                {{QStringLiteral("Commentaire"), 26200, 12216},
+                                 {QStringLiteral("Notes"), 900, 0}}),
+              QStringLiteral("le mémo Commentaire de la table REVUES (idRevue 4) compte 26200 "
+                             "octets, 12216 ont pu être lus ; le mémo Notes compte 900 octets, 0 "
+                             "ont pu être lus"));
 }
 
 // A bounded run of the fuzzer: byte changes aimed mostly at the pages that
