@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -129,6 +131,56 @@ TEST(AccessNumbers, ALongWithItsTopBitSetReadsNegative) {
     auto rs = DBEngine::OpenDatabase(path)->OpenRecordset(
         QStringLiteral("select IdSerie from PARABD where IdParabd = 2"));
     EXPECT_EQ(rs->Fields(0).toLongLong(), -318767102);
+}
+
+// A memo whose text passes libmdb's buffer of a million bytes reads whole:
+// author 13's comment is made to run on through pages added at the end of
+// the file, each a page of long values holding one piece of it. 380,000
+// letters, most of them "€", take 760,000 bytes stored, 1,064,000 in UTF-8.
+TEST(AccessTexts, AMemoLongerThanTheReadBufferReadsWhole) {
+    constexpr int kPage = 4096, kHead = 20;
+    constexpr int kStored = 760000;  // bytes of UCS-2
+    QByteArray bytes = test::readAll(test::accessCatalogue(QStringLiteral("v6")));
+    // Its row's memo field: 26,200 bytes in pieces from page 37, row 0.
+    const QByteArray field("\x58\x66\x00\x00\x00\x25\x00\x00", 8);
+    const qsizetype at = bytes.indexOf(field);
+    ASSERT_GT(at, 0);
+    ASSERT_EQ(bytes.indexOf(field, at + 1), -1);
+    const int first = int(bytes.size() / kPage);
+    qToLittleEndian<quint32>(kStored, bytes.data() + at);
+    qToLittleEndian<quint32>(quint32(first) << 8, bytes.data() + at + 4);
+    QString expected;
+    QByteArray text;
+    for (int i = 0; i < kStored / 2; ++i) {
+        const QChar c = i % 10 == 9 ? QChar(u'a' + i % 7) : QChar(0x20AC);
+        expected += c;
+        text += char(c.unicode() & 0xFF);
+        text += char(c.unicode() >> 8);
+    }
+    constexpr int kPiece = kPage - kHead - 4;
+    constexpr int kPieces = (kStored + kPiece - 1) / kPiece;
+    for (int k = 0, done = 0; k < kPieces; ++k) {
+        const int size = std::min(kPiece, kStored - done);
+        QByteArray page(kPage, '\0');
+        page[0] = page[1] = 1;
+        page.replace(4, 4, "LVAL");
+        qToLittleEndian<quint16>(1, page.data() + 12);  // one row
+        const int row = kPage - 4 - size;
+        qToLittleEndian<quint16>(quint16(row), page.data() + 14);
+        const quint32 next = k + 1 < kPieces ? quint32(first + k + 1) << 8 : 0;
+        qToLittleEndian<quint32>(next, page.data() + row);
+        page.replace(row + 4, size, text.mid(done, size));
+        bytes += page;
+        done += size;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long-memo.mdb"));
+    test::writeAll(path, bytes);
+    auto rs = DBEngine::OpenDatabase(path)->OpenRecordset(
+        QStringLiteral("select Commentaire from AUTEURS where IdAuteur = 13"));
+    const QString memo = rs->Fields(0).toString();
+    EXPECT_EQ(memo.size(), expected.size());
+    EXPECT_TRUE(memo == expected);
 }
 
 }  // namespace
