@@ -1,4 +1,7 @@
+#include <QCryptographicHash>
 #include <QDir>
+#include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <random>
@@ -191,6 +194,238 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
     EXPECT_EQ(asPagesRead("nom", "auteurs", "idauteur = 14"), cp1252::encode("Lœwen"));
     EXPECT_EQ(asPagesRead("notealbum", "albums", "idalbum = 8"),
               cp1252::encode(QString(5, QChar(0x00A4))));
+}
+
+// The site's text columns as the generated tables.sql declares them: name and type.
+QList<QPair<QString, QString>> textColumns(const QString& tablesSql, const QString& table) {
+    QList<QPair<QString, QString>> columns;
+    bool in = false;
+    for (const QString& raw : tablesSql.split(QStringLiteral("\r\n"))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QStringLiteral("CREATE TABLE "))) {
+            in = line.section(u' ', 2, 2) == QStringLiteral("bd_") + table;
+            continue;
+        }
+        const QString type = line.section(u' ', 1, 1).remove(u',').toLower();
+        if (in &&
+            QRegularExpression("^(.*text|.*blob|(var)?char\\(\\d+\\))$").match(type).hasMatch())
+            columns.append({line.section(u' ', 0, 0), type});
+    }
+    return columns;
+}
+
+// The bytes a text type holds; a varchar's letters, as many bytes here.
+qint64 capacity(const QString& type) {
+    if (type.contains(u'('))
+        return type.section(u'(', 1).chopped(1).toLongLong();
+    if (type.startsWith(u"tiny"))
+        return 255;
+    if (type.startsWith(u"medium"))
+        return 16777215;
+    if (type.startsWith(u"long"))
+        return 4294967295;
+    return 65535;
+}
+
+// Each text column of the site, as tables.sql declares it, takes its widest
+// value (as much as its type holds, within what the export writes: 65,535
+// bytes a text, a comment as much as keeps its row loadable), each in a row
+// of its own; the script loads and gives every value back whole.
+TEST_P(FullExportOnMariaDb, EveryTextColumnTakesItsWidestValue) {
+    if (GetParam().split || QString::fromLatin1(GetParam().generation) != u"v6")
+        GTEST_SKIP() << "one file of each encoding";
+    struct Source {
+        QString table, key, site, siteKey;
+        QHash<QString, QString> columns;  // site column: catalogue column
+        QStringList derived;              // written from other values
+    };
+    const QList<Source> sources = {
+        {"SERIES",
+         "IdSerie",
+         "series",
+         "idserie",
+         {{"titre", "Titre"},
+          {"style", "Style"},
+          {"commentaire", "Commentaire"},
+          {"planche", "Planche"},
+          {"internet", "Internet"}},
+         {}},
+        {"AUTEURS",
+         "IdAuteur",
+         "auteurs",
+         "idauteur",
+         {{"nom", "Nom"},
+          {"prenom", "Prenom"},
+          {"photo", "Surnom"},
+          {"pays", "Pays"},
+          {"pseudo", "Pseudo"},
+          {"commentaire", "Commentaire"},
+          {"internet", "Internet"}},
+         {"display"}},
+        {"ALBUMS",
+         "IdAlbum",
+         "albums",
+         "idalbum",
+         {{"titre", "Titre"},
+          {"editeur", "Editeur"},
+          {"collection", "Collection"},
+          {"reference", "Reference"},
+          {"couverture", "Couverture"},
+          {"numa", "NumA"},
+          {"verso", "ExLibris"},
+          {"dedicace", "Dedicace"},
+          {"commentaire", "Commentaire"},
+          {"perso1", "Perso1"},
+          {"perso2", "Perso2"},
+          {"perso3", "Perso3"}},
+         {"dl", "notealbum"}},
+        {"PARABD",
+         "IdParabd",
+         "parabd",
+         "idparabd",
+         {{"description", "descriptif"},
+          {"libraire", "Fabricant"},
+          {"editeur", "Editeur"},
+          {"imageex", "Image1"},
+          {"commentaire", "Commentaire"}},
+         {"dl", "largeur", "longueur"}},
+        {"REVUES",
+         "idRevue",
+         "revues",
+         "idrevue",
+         {{"editeur", "Editeur"},
+          {"periodicite", "Periodicite"},
+          {"reliure", "AuNumero"},
+          {"commentaire", "Commentaire"},
+          {"couverture", "Couverture"}},
+         {"serie1", "serie2", "serie3", "serie4", "sujet1", "sujet2", "sujet3", "sujet4",
+          "sujet5"}},
+        // The magazines' titles, read through the issue that names them.
+        {"REVUES",
+         "idRevue",
+         "series4",
+         "idrevue",
+         {{"titre", "NomRevue"}},
+         {"style", "commentaire", "planche", "internet"}},
+    };
+    const QString catalogue = dir.path() + "/catalogue.sqlite";
+    catalogue::BuildSqliteCatalogue(test::fixturePath("catalogue/catalogue-v6.sql"), catalogue);
+    s.GV_Chemin_Base = catalogue;
+    exportAndLoad();
+    // Each column in a row of its own; a comment (16 MiB is enough once) in
+    // a row the site holds in this table alone.
+    const auto idsOf = [&](const QString& table, const QString& key, const QString& others) {
+        QStringList ids;
+        for (const QStringList& row :
+             e2e::runSql(db, QStringLiteral("SELECT %1 FROM bd_%2 ORDER BY %1 IN (%3), %1;")
+                                 .arg(key, table, others)
+                                 .toUtf8())
+                 .rows)
+            ids << row.value(0);
+        return ids;
+    };
+    const QString tablesSql = cp1252::decode(test::readAll(dir.path() + "/scripts/tables.sql"));
+    struct Widest {
+        QString site, siteKey, column, id, table, key, source;
+        qint64 size;
+    };
+    QList<Widest> cells;
+    QString empty;
+    for (const Source& source : sources) {
+        const QString other = source.site == "auteurs"
+                                  ? "SELECT idauteur FROM bd_auteurs2 UNION SELECT idauteur FROM "
+                                    "bd_auteurs3"
+                              : source.site == "series"
+                                  ? "SELECT idserie FROM bd_series2 UNION SELECT idserie FROM "
+                                    "bd_series3"
+                                  : "SELECT 0";
+        QStringList ids =
+            idsOf(source.site == "series4" ? "revues" : source.site, source.siteKey, other);
+        if (source.site == "series4")
+            ids = ids.mid(10);  // apart from the issues' other columns
+        for (const auto& [name, type] : textColumns(tablesSql, source.site)) {
+            if (source.derived.contains(name))
+                continue;
+            ASSERT_TRUE(source.columns.contains(name))
+                << "no catalogue column fills " << source.site.toStdString() << '.'
+                << name.toStdString();
+            ASSERT_FALSE(ids.isEmpty()) << source.site.toStdString();
+            const qint64 limit = name == "commentaire" ? 16777215 : 65535;
+            cells.append({source.site, source.siteKey, name,
+                          name == "commentaire" ? ids.takeFirst() : ids.takeLast(), source.table,
+                          source.key, source.columns[name], std::min(capacity(type), limit)});
+            empty += QStringLiteral("UPDATE %1 SET %2 = '' WHERE %3 = %4;")
+                         .arg(source.table, source.columns[name], source.key, cells.last().id);
+        }
+    }
+    // An author's display name is his pen name, else his name and first name.
+    QString names;
+    for (const Widest& cell : cells) {
+        if (cell.site == "auteurs" && cell.column != "pseudo")
+            names += QStringLiteral("UPDATE AUTEURS SET Pseudo = %1 WHERE IdAuteur = %2;")
+                         .arg(cell.column == "nom" ? "NULL, Prenom = NULL" : "'p'", cell.id);
+    }
+    dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(empty + names);
+    exportAndLoad();
+    const auto filled = [](const Widest& cell, qint64 size) {
+        return QStringLiteral(
+                   "UPDATE %1 SET %2 = substr(replace(hex(zeroblob(%3)), '0', 'x'), "
+                   "1, %4) WHERE %5 = %6;")
+            .arg(cell.table, cell.source)
+            .arg(size / 2 + 1)
+            .arg(size)
+            .arg(cell.key, cell.id);
+    };
+    // A comment takes what its row leaves of the statement MariaDB loads.
+    const QByteArray script = test::readAll(dir.path() + "/scripts/donnees.sql");
+    QString fill;
+    for (Widest& cell : cells) {
+        if (cell.size > 1000000) {
+            const QByteArray head = "\r\nINSERT INTO bd_" + cell.site.toLatin1() + " VALUES (" +
+                                    cell.id.toLatin1() + ",";
+            const qsizetype at = script.indexOf(head);
+            ASSERT_GE(at, 0) << head.constData();
+            const qsizetype line = script.indexOf("\r\n", at + 2) - at - 2;
+            cell.size = std::min(cell.size, 16777215 - line);
+        }
+        fill += filled(cell, cell.size);
+    }
+    dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(fill);
+    exportAndLoad();
+    for (const Widest& cell : cells) {
+        const QString query =
+            cell.site == "series4"
+                ? QStringLiteral(
+                      "SELECT LENGTH(s.titre), MD5(s.titre) FROM bd_revues r JOIN "
+                      "bd_series4 s ON s.idserie = r.idserie WHERE r.idrevue = %1;")
+                      .arg(cell.id)
+                : QStringLiteral("SELECT LENGTH(%1), MD5(%1) FROM bd_%2 WHERE %3 = %4;")
+                      .arg(cell.column, cell.site, cell.siteKey, cell.id);
+        EXPECT_EQ(value(query),
+                  QString::number(cell.size) + u'|' +
+                      QCryptographicHash::hash(QByteArray(cell.size, 'x'), QCryptographicHash::Md5)
+                          .toHex())
+            << cell.site.toStdString() << '.' << cell.column.toStdString() << ' ' << cell.size;
+    }
+    EXPECT_EQ(cells.size(), 35);
+
+    // One byte more than its widest is refused by the export, naming the
+    // column: the site would cut it, or could not load its row. One comment
+    // of 16 MiB at a time.
+    QString clear;
+    for (const Widest& cell : cells) {
+        if (cell.column == "commentaire")
+            clear += filled(cell, 0);
+    }
+    for (const Widest& cell : cells) {
+        dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(clear + filled(cell, cell.size + 1));
+        prompt.clear();
+        EXPECT_FALSE(btn_Donnees_SQL_Click(s, prompt));
+        EXPECT_TRUE(prompt.texts().join("").contains("colonne " + cell.source + " : "))
+            << cell.site.toStdString() << '.' << cell.column.toStdString() << ' '
+            << prompt.texts().join("").toStdString();
+        dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(filled(cell, cell.size));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, FullExportOnMariaDb,
