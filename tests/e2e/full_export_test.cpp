@@ -154,7 +154,8 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
                            "UPDATE AUTEURS SET Prenom = 'Gas' || char(13, 10) || 'pard', "
                            "Commentaire = '%4' WHERE IdAuteur = 14; UPDATE REVUES SET "
                            "NomRevue = 'Spirou' || char(13, 10) || 'Hebdo' WHERE IdRevue = 1; "
-                           "UPDATE %5 SET Largeur = 1.0 / 3 WHERE %6 = 1;")
+                           "UPDATE %5 SET Largeur = 1.0 / 3 WHERE %6 = 1; UPDATE ALBUMS SET "
+                           "Dedicace = 'a' || char(0) || 'b' WHERE IdAlbum = 2;")
                 .arg(QString(title).replace("'", "''"), QString(comment).replace("'", "''"),
                      cyrillic, longComment)
                 .arg(v6 ? "PARABD" : "EXLIBRIS", v6 ? "IdParabd" : "IdExlibris"));
@@ -179,6 +180,8 @@ TEST_P(FullExportOnMariaDb, AccentsEuroAndApostropheReadBackAsWritten) {
         EXPECT_EQ(storedBytes("commentaire", "auteurs", "idauteur = 14"),
                   QByteArray("&#269;").repeated(11000));
         EXPECT_EQ(asPagesRead("prenom", "auteurs", "idauteur = 14"), "Gas\r\npard");
+        // A NUL, at which the client would stop the load.
+        EXPECT_EQ(asPagesRead("dedicace", "albums", "idalbum = 2"), QByteArray("a\0b", 3));
         // A dimension is written with fifteen digits.
         EXPECT_EQ(asPagesRead("largeur", "parabd", "idparabd = 1"), "0.333333333333333");
         EXPECT_EQ(value("SELECT HEX(s.titre) FROM bd_revues r JOIN bd_series4 s ON s.idserie = "
