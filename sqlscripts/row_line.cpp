@@ -501,7 +501,7 @@ RowLine& RowLine::Rating(const Cursor& c, int column) {
             ascii("''");
             return *this;
         }
-        if (n <= std::numeric_limits<qint32>::max()) {
+        if (n <= sql::kHighestRating) {
             separate();
             bytes_ += '\'';
             for (qint64 i = 0; i < n / 2; ++i) {

@@ -158,6 +158,9 @@ QString YesNo(const QVariant& value) {
 
 QString Rating(const QVariant& value) {
     if (!isNull(value) && vb::IsNumeric(value)) {
+        if (vb::CLng(value) > kHighestRating) {
+            throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
+        }
         return quoted(site_codes::GetNote(TextForm(value)));
     }
     return QuotedText(value);

@@ -28,8 +28,10 @@ QString LegalDeposit(const QVariant& value);
 // 1 for Yes, 0 for No (and for Null).
 QString YesNo(const QVariant& value);
 // The album rating: a number becomes the site's rating text, anything else
-// is kept as text; always quoted, Null gives ''.
+// is kept as text; always quoted, Null gives ''. A number above
+// kHighestRating, whose text the site's column would cut, is refused: Error 6.
 QString Rating(const QVariant& value);
+constexpr int kHighestRating = 100;  // 50 letters in notealbum
 // The author's display name from the catalogue's Pseudo, Nom and Prenom: the
 // pen name when there is one, else "Nom, Prenom", or Nom alone; quoted.
 QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom);

@@ -361,6 +361,8 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
         {"UPDATE ALBUMS SET CoteActuelle = -2147483649 WHERE IdAlbum = 12;",
          "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne CoteActuelle : "
          "« -2147483649 »)"},
+        {"UPDATE ALBUMS SET Appreciation = 101 WHERE IdAlbum = 12;",
+         "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne Appreciation : « 101 »)"},
         // Each letter written as "&#1078;": more than the site's column holds.
         {"UPDATE SERIES SET Titre = replace(hex(zeroblob(5000)), '0', 'ж') WHERE IdSerie = 1;",
          "Texte trop long pour le site (table SERIES, IdSerie 1, colonne Titre : 70000 octets, "
@@ -371,7 +373,8 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
         prompt.clear();
         EXPECT_FALSE(run());
         EXPECT_EQ(prompt.texts(),
-                  QStringList{"Erreur lors de la création des donnees : " + c.cause});
+                  QStringList{"Erreur lors de la création des donnees : " + c.cause})
+            << prompt.texts().join("").toStdString();
     }
 }
 

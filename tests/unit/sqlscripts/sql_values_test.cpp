@@ -97,6 +97,9 @@ TEST(SqlValues, RatingIsTheGlyphTextOrTheEscapedText) {
     EXPECT_EQ(sql::Rating(0), "''");
     EXPECT_EQ(sql::Rating(kNull), "''");
     EXPECT_EQ(sql::Rating(-3), "''");
+    // Its 50 letters fill the site's column; one more would be cut.
+    EXPECT_EQ(sql::Rating(100), "'" + QString(50, QChar(0xA4)) + "'");
+    EXPECT_EQ(errorNumber([] { sql::Rating(101); }), err::Overflow);
     EXPECT_EQ(sql::Rating(kAwkward), "'" + kAwkwardEscaped + "'");
 }
 
