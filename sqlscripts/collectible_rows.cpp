@@ -45,6 +45,10 @@ QString CollectibleQuery(const QString& GV_Version_Base, std::optional<qint32> a
            (aboveId ? QStringLiteral(" where idExlibris > %1").arg(*aboveId) : QString());
 }
 
+// The site's largeur and longueur: a number's fifteen digits, sign, point
+// and exponent; a text there, longer, would be cut.
+constexpr size_t kDimension = 24;
+
 const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
     using namespace catalogue::exlibris;
     line.Start()
@@ -58,8 +62,8 @@ const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
     line.Checked(item, Numero, [&] { numero = sql::NumeroOrNull(item.Value(Numero)); });
     line.Value(numero)
         .NumberOrNull(item, Nombre)
-        .QuotedText(item, Largeur)
-        .QuotedText(item, Hauteur)
+        .QuotedText(item, Largeur, kDimension)
+        .QuotedText(item, Hauteur, kDimension)
         .QuotedText(item, Libraire)
         .QuotedText(item, Editeur)
         .YesNo(item, Signe)

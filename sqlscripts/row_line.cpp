@@ -19,8 +19,7 @@ namespace {
 
 using dao::fieldvalue::Kind;
 
-// The bytes a site column holds: text for the texts, mediumblob for comments.
-constexpr size_t kTextColumn = 65535;
+// The bytes a site comment column (mediumblob) holds.
 constexpr size_t kCommentColumn = 16777215;
 // The longest statement MariaDB takes with its default max_allowed_packet
 // (16 MiB, the packet's command byte included).
@@ -281,10 +280,10 @@ RowLine& RowLine::Value(qint64 number) {
     return *this;
 }
 
-RowLine& RowLine::QuotedText(const Cursor& c, int column) {
+RowLine& RowLine::QuotedText(const Cursor& c, int column, size_t capacity) {
     const size_t at = valueStart();
     quotedText(c, column);
-    requireFits(c, column, at, kTextColumn);
+    requireFits(c, column, at, capacity);
     return *this;
 }
 

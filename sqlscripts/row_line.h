@@ -34,7 +34,10 @@ class RowLine {
     std::string_view FirstValue() const;
 
     using Cursor = dao::RowCursor;
-    RowLine& QuotedText(const Cursor& c, int column);
+    // The bytes of a site text column, the capacity of a quoted text unless
+    // its column holds fewer.
+    static constexpr size_t kTextColumn = 65535;
+    RowLine& QuotedText(const Cursor& c, int column, size_t capacity = kTextColumn);
     RowLine& Comment(const Cursor& c, int column);
     RowLine& Identifier(const Cursor& c, int column);
     RowLine& BareValue(const Cursor& c, int column);

@@ -363,6 +363,9 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
          "« -2147483649 »)"},
         {"UPDATE ALBUMS SET Appreciation = 101 WHERE IdAlbum = 12;",
          "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne Appreciation : « 101 »)"},
+        {"UPDATE PARABD SET Largeur = 'vingt-cinq centimetres et demi' WHERE IdParabd = 3;",
+         "Texte trop long pour le site (table PARABD, IdParabd 3, colonne Largeur : 30 octets, "
+         "la colonne du site en tient 24)"},
         // Each letter written as "&#1078;": more than the site's column holds.
         {"UPDATE SERIES SET Titre = replace(hex(zeroblob(5000)), '0', 'ж') WHERE IdSerie = 1;",
          "Texte trop long pour le site (table SERIES, IdSerie 1, colonne Titre : 70000 octets, "
