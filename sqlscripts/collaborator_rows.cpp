@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <utility>
 
 #include <sqlite3.h>
 
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
+#include "platform/error.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/script_text.h"
 #include "sqlscripts/sql_statements.h"
@@ -35,9 +37,11 @@ script_text::Encoding encodingOf(bool utf8) {
     return utf8 ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252;
 }
 
-// sql::Identifier of the value, whole numbers without a detour.
+// sql::Identifier of the value, whole numbers the site's columns hold
+// without a detour.
 void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
-    if (isWhole(value)) {
+    if (isWhole(value) && wholeOf(value) >= std::numeric_limits<qint32>::min() &&
+        wholeOf(value) <= std::numeric_limits<qint32>::max()) {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, wholeOf(value)).ptr;
         out.append(digits, end - digits);
@@ -133,12 +137,25 @@ void LinkWriter::write(const QVariant& idAlbum, const QVariant& idAuteur, const 
     if (!buffer_ && !out_) {
         return;
     }
+    // A value the site cannot hold is named where the catalogue has it: an
+    // album's own authors are checked by its row, so the extra ones.
+    const auto id = [&](const QVariant& value, const char* column) {
+        try {
+            appendIdentifier(line_, value, utf8_);
+        } catch (const Error& e) {
+            throw Error(e.Number(),
+                        e.Description() + QStringLiteral(" (table COLLABORATEURS, IdAlbum %1, "
+                                                         "colonne %2 : « %3 »)")
+                                              .arg(sql::TextForm(idAlbum), QLatin1String(column),
+                                                   sql::TextForm(value).left(60)));
+        }
+    };
     line_ = head_;
-    appendIdentifier(line_, idAlbum, utf8_);
+    id(idAlbum, "IdAlbum");
     line_.append(", ", 2);
-    appendIdentifier(line_, idAuteur, utf8_);
+    id(idAuteur, "IdAuteur");
     line_.append(", ", 2);
-    appendIdentifier(line_, type, utf8_);
+    id(type, "TypeCollaboration");
     line_.append(");", 2);
     if (buffer_) {
         buffer_->Add(idAlbum, line_);

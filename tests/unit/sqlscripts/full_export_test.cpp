@@ -345,6 +345,7 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
     // A value the export cannot read is named where the catalogue holds it.
     s.GV_Export = dir.path();
     s.opt_parabd = 1;
+    s.Opt_Collaborateurs = 1;
     const struct {
         const char* mend;
         QString cause;
@@ -361,6 +362,9 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
         {"UPDATE ALBUMS SET CoteActuelle = -2147483649 WHERE IdAlbum = 12;",
          "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne CoteActuelle : "
          "« -2147483649 »)"},
+        {"INSERT INTO COLLABORATEURS VALUES (12, 5000000000, 1);",
+         "Dépassement de capacité (table COLLABORATEURS, IdAlbum 12, colonne IdAuteur : "
+         "« 5000000000 »)"},
         {"UPDATE ALBUMS SET Appreciation = 101 WHERE IdAlbum = 12;",
          "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne Appreciation : « 101 »)"},
         {"UPDATE PARABD SET Largeur = 'vingt-cinq centimetres et demi' WHERE IdParabd = 3;",
