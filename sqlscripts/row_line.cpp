@@ -359,13 +359,27 @@ void RowLine::escapeControlBytes(size_t from) {
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {
     const bool first = bytes_.size() == headSize_;
-    const Form form = formOf(c, column);
-    if (form == Form::Integer && inSiteRange(double(c.Int(column)))) {
-        Value(c.Int(column));
-    } else if (form == Form::Double && inSiteRange(c.Double(column))) {
-        separate();
-        appendDouble(bytes_, c.Double(column));
-    } else {
+    const auto direct = [&] {
+        switch (formOf(c, column)) {
+            case Form::Integer:
+                if (const qint64 n = c.Int(column); n >= std::numeric_limits<qint32>::min() &&
+                                                    n <= std::numeric_limits<qint32>::max()) {
+                    Value(n);
+                    return true;
+                }
+                return false;
+            case Form::Double:
+                if (const double d = c.Double(column); inSiteRange(d)) {
+                    separate();
+                    appendDouble(bytes_, d);
+                    return true;
+                }
+                return false;
+            default:
+                return false;
+        }
+    };
+    if (!direct()) {
         // A text, or a number the site's column cannot hold: refused there.
         Checked(c, column, [&] { text(sql::Identifier(c.Value(column))); });
     }
