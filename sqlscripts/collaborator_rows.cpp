@@ -40,14 +40,16 @@ script_text::Encoding encodingOf(bool utf8) {
 // sql::Identifier of the value, whole numbers the site's columns hold
 // without a detour.
 void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
-    if (isWhole(value) && wholeOf(value) >= std::numeric_limits<qint32>::min() &&
-        wholeOf(value) <= std::numeric_limits<qint32>::max()) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, wholeOf(value)).ptr;
-        out.append(digits, end - digits);
-    } else {
-        script_text::Append(out, sql::Identifier(value), false, encodingOf(utf8));
+    if (isWhole(value)) {
+        const qint64 n = wholeOf(value);
+        if (n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max()) {
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+            out.append(digits, end - digits);
+            return;
+        }
     }
+    script_text::Append(out, sql::Identifier(value), false, encodingOf(utf8));
 }
 
 std::string encoded(const QString& text, bool utf8) {
@@ -129,6 +131,30 @@ QString LinkWriter::key(const QVariant& idAlbum, const QVariant& idAuteur, const
     return sql::TextForm(idAlbum) + u',' + sql::TextForm(idAuteur) + u',' + sql::TextForm(type);
 }
 
+namespace {
+
+// A value the site cannot hold is named where the catalogue has it: an
+// album's own authors are checked by its row, so the extra ones.
+[[noreturn]] void refuse(const Error& e, const QVariant& idAlbum, const QVariant& idAuteur,
+                         const QVariant& type) {
+    const std::pair<const QVariant*, const char*> values[] = {
+        {&idAlbum, "IdAlbum"}, {&idAuteur, "IdAuteur"}, {&type, "TypeCollaboration"}};
+    for (const auto& [value, column] : values) {
+        try {
+            sql::Identifier(*value);
+        } catch (const Error&) {
+            throw Error(e.Number(),
+                        e.Description() + QStringLiteral(" (table COLLABORATEURS, IdAlbum %1, "
+                                                         "colonne %2 : « %3 »)")
+                                              .arg(sql::TextForm(idAlbum), QLatin1String(column),
+                                                   sql::TextForm(*value).left(60)));
+        }
+    }
+    throw e;
+}
+
+}  // namespace
+
 void LinkWriter::write(const QVariant& idAlbum, const QVariant& idAuteur, const QVariant& type) {
     if (isNull(idAuteur) ||
         (!excluded_.isEmpty() && excluded_.contains(key(idAlbum, idAuteur, type)))) {
@@ -137,25 +163,16 @@ void LinkWriter::write(const QVariant& idAlbum, const QVariant& idAuteur, const 
     if (!buffer_ && !out_) {
         return;
     }
-    // A value the site cannot hold is named where the catalogue has it: an
-    // album's own authors are checked by its row, so the extra ones.
-    const auto id = [&](const QVariant& value, const char* column) {
-        try {
-            appendIdentifier(line_, value, utf8_);
-        } catch (const Error& e) {
-            throw Error(e.Number(),
-                        e.Description() + QStringLiteral(" (table COLLABORATEURS, IdAlbum %1, "
-                                                         "colonne %2 : « %3 »)")
-                                              .arg(sql::TextForm(idAlbum), QLatin1String(column),
-                                                   sql::TextForm(value).left(60)));
-        }
-    };
     line_ = head_;
-    id(idAlbum, "IdAlbum");
-    line_.append(", ", 2);
-    id(idAuteur, "IdAuteur");
-    line_.append(", ", 2);
-    id(type, "TypeCollaboration");
+    try {
+        appendIdentifier(line_, idAlbum, utf8_);
+        line_.append(", ", 2);
+        appendIdentifier(line_, idAuteur, utf8_);
+        line_.append(", ", 2);
+        appendIdentifier(line_, type, utf8_);
+    } catch (const Error& e) {
+        refuse(e, idAlbum, idAuteur, type);
+    }
     line_.append(");", 2);
     if (buffer_) {
         buffer_->Add(idAlbum, line_);

@@ -162,7 +162,7 @@ RowLine& RowLine::Start() {
     first_ = true;
     firstEnd_ = std::string::npos;
     idColumn_ = -1;
-    widest_ = Widest{};
+    comment_ = Comment_{};
     return *this;
 }
 
@@ -195,10 +195,7 @@ void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& 
     }
 }
 
-void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capacity) {
-    if (bytes_.size() - from > widest_.size) {
-        widest_ = Widest{&c, column, bytes_.size() - from};
-    }
+void RowLine::requireFits(const Cursor& c, int column, size_t from, size_t capacity) const {
     // Escapes only shorten what is stored: most values need no count.
     if (bytes_.size() - from <= capacity + 2) {
         return;
@@ -222,9 +219,10 @@ const std::string& RowLine::Bytes() {
     escapeControlBytes(headSize_);
     bytes_.append(");", 2);
     if (bytes_.size() > kStatement) {
-        // Only a text can make a row this long: its widest one is named.
+        // Only a comment can make a row this long: the others' columns hold
+        // 65,535 bytes.
         const QString from =
-            widest_.cursor ? where(*widest_.cursor, widest_.column) : QStringLiteral("?");
+            comment_.cursor ? where(*comment_.cursor, comment_.column) : QStringLiteral("?");
         throw Error(err::Overflow,
                     QStringLiteral("Ligne trop longue pour le site (%1 : la ligne compte %2 "
                                    "octets, MariaDB en charge %3)")
@@ -312,6 +310,7 @@ void RowLine::escapedComment(const QString& escaped) {
 }
 
 RowLine& RowLine::Comment(const Cursor& c, int column) {
+    comment_ = Comment_{&c, column};
     const size_t at = valueStart();
     comment(c, column);
     requireFits(c, column, at, kCommentColumn);

@@ -63,8 +63,7 @@ class RowLine {
     QString where(const Cursor& c, int column) const;
     // Refuses the value written from `from` on when the site's column cannot
     // hold it.
-    // The value is also kept as the row's widest when it is.
-    void requireFits(const Cursor& c, int column, size_t from, size_t capacity);
+    void requireFits(const Cursor& c, int column, size_t from, size_t capacity) const;
     // Where the value written next starts, past its separator.
     size_t valueStart() const { return bytes_.size() + (first_ ? 0 : 1); }
     void quotedText(const Cursor& c, int column);
@@ -87,12 +86,11 @@ class RowLine {
     bool first_ = true;
     size_t firstEnd_ = std::string::npos;  // the end of a first value by Identifier
     int idColumn_ = -1;                    // the cursor's column of that value
-    // The row's widest text, named when the statement is too long to load.
-    struct Widest {
+    // The row's comment, named when the statement is too long to load.
+    struct Comment_ {
         const Cursor* cursor = nullptr;
         int column = -1;
-        size_t size = 0;
-    } widest_;
+    } comment_;
 };
 
 }  // namespace kalvor

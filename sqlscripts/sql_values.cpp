@@ -30,10 +30,21 @@ QString numberText(double d) {
 // site. A text that is no number, or a number beyond the column's range,
 // would be stored as 0 or as the range's end without a word: refused.
 QString bareNumber(const QVariant& value) {
-    if (value.typeId() == QMetaType::Bool) {
-        return YesNo(value);
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return YesNo(value);
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort: {
+            const qint64 n = value.toLongLong();
+            InSiteRange(double(n));
+            return QString::number(n);
+        }
+        default:
+            return numberText(InSiteRange(vb::CDbl(value)));
     }
-    return numberText(InSiteRange(vb::CDbl(value)));
 }
 
 QDate dateOf(const QVariant& value) {
