@@ -214,17 +214,54 @@ $dblink = mysql_connect($host, $login, $password);
 mysql_select_db($base);
 
 // Catalogue pages already made are sent again from the cache folder while
-// nothing they are made from has changed: the parameters the site's pages
-// read (tags added to shared links make no new copy), the data (the
-// last-update mark, and the tables' own change times, finer than that date),
-// require.php and the site's files, the image folders the pages look into.
-// The thumbnail folders count by their existence only, as the site writes
-// into them itself; a page that links a thumbnail still to make is not kept.
-// Only a page made in full, without a warning, with all of that unchanged
-// from start to end, is kept. A folder that cannot be written means no cache;
-// at the size bound the oldest pages make room.
-$GLOBALS['kalvor_parametres'] = array('coll', 'current_coll', 'liste', 'date', 'idserie',
-  'idauteur', 'tri', 'sens', 'style', 'edit', 'collec', 'typeobjet', 'notes', 'cle1', 'cle2');
+// nothing they are made from has changed: the parameters the page reads
+// (any other makes no new copy), the data (the last-update mark, and the
+// tables' own change times, finer than that date), require.php and the
+// site's files, the image folders the pages look into. The thumbnail folders
+// count by their existence only, as the site writes into them itself; a page
+// that links a thumbnail still to make is not kept. Only a page made in full,
+// without a warning, with all of that unchanged from start to end, is kept.
+// A folder that cannot be written means no cache; at the size bound the
+// oldest pages make room. What the cache's upkeep costs is paid after the
+// page, in batches no visit waits long for: earlier data's pages go by later
+// visits.
+
+// The parameters a page reads, in the order the key takes them; "a:b" reads
+// b only when a is empty. A page reading one more is not kept.
+function CacheParametres($page)
+{
+  static $pages = array('index.php' => '', 'serie.php' => 'idserie', 'revue.php' => 'idserie',
+    'auteur.php' => 'idauteur tri sens',
+    'collection.php' => 'edit collec edit:cle1 collec:cle2 tri sens',
+    'style.php' => 'style style:cle1 tri sens', 'type.php' => 'typeobjet tri sens',
+    'dl.php' => 'date tri sens', 'dt-achat.php' => 'date tri sens', 'notes.php' => 'notes tri sens',
+    'liste.php' => '', 'stats.php' => '', 'imprimer.php' => '', 'moteur.php' => '',
+    'search.php' => '');
+  if (!isset($pages[$page])) {
+    return false;
+  }
+  $vide = function ($nom) {
+    return !isset($_GET[$nom]) || !is_string($_GET[$nom]) || $_GET[$nom] === '';
+  };
+  // The collection of an older link is read only under the default one; the
+  // date of the list frame only in a list by date.
+  $defaut = ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums')
+    ? 'albums' : 'acheter';
+  $lus = array('coll', 'liste');
+  if (!isset($_GET['coll']) || $_GET['coll'] === $defaut) {
+    $lus[] = 'current_coll';
+  }
+  if (isset($_GET['liste']) && ($_GET['liste'] === 'dl' || $_GET['liste'] === 'dt-achat')) {
+    $lus[] = 'date';
+  }
+  foreach (explode(' ', $pages[$page]) as $nom) {
+    $si = explode(':', $nom);
+    if ($nom !== '' && (count($si) == 1 || $vide($si[0]))) {
+      $lus[] = end($si);
+    }
+  }
+  return array_unique($lus);
+}
 
 function CacheMarque()
 {
@@ -284,93 +321,185 @@ function CacheEtat($marque, $fichiers)
   return array('cle' => $cle, 'recent' => $recent);
 }
 
-// Whether a file of the cache is a page another request is writing. One
-// left untouched for an hour was left by a request that died.
-function CacheEnCours($fichier)
+// The pages a generation keeps are listed in the order they were kept, in
+// files of 1,024 lines of one width, so that the oldest are found without
+// listing the folder. "etat" holds the first line still listed, the next
+// line to write and the size of the pages listed between.
+function CacheEtatLu($f)
 {
-  return substr($fichier, -4) == '.tmp' && @filemtime($fichier) > time() - 3600;
+  rewind($f);
+  $e = explode(' ', (string) stream_get_contents($f));
+  return count($e) == 3 ? array_map('intval', $e) : array(0, 0, 0);
 }
 
-// The pages a generation keeps, each with its date and size; what a request
-// that died left half written goes.
-function CachePages($generation)
+function CacheEtatEcrit($f, $e)
 {
-  $pages = array();
-  foreach (CacheListe($generation) as $fichier) {
-    if (substr($fichier, -5) == '.html') {
-      $etat = @stat($fichier);
-      if ($etat !== false) {
-        $pages[$fichier] = array($etat['mtime'], $etat['size']);
-      }
-    } elseif (substr($fichier, -4) == '.tmp' && !CacheEnCours($fichier)) {
-      @unlink($fichier);
-    }
-  }
-  return $pages;
+  ftruncate($f, 0);
+  rewind($f);
+  fwrite($f, implode(' ', $e));
+  fflush($f);
 }
 
-// The size of a generation's pages is a running total, so that keeping a
-// page costs the same however full the cache is. Gives the total with
-// $ajout added, false when it cannot be kept. A total not yet kept is the
-// folder's count, which already holds the page just kept.
-function CacheTotal($generation, $ajout)
+function CacheJournal($generation, $ligne)
 {
-  $f = @fopen($generation . '/taille', 'c+');
+  return $generation . '/liste-' . (int) ($ligne / 1024);
+}
+
+// Lists a page just kept: gives its line and the size of the pages listed,
+// false when it could not be listed.
+function CacheListee($generation, $nom, $taille, $inode)
+{
+  $f = @fopen($generation . '/etat', 'c+');
   if ($f === false) {
     return false;
   }
-  // Where the host cannot lock, an addition may be lost: the next count
-  // of the folder puts it right.
+  // Where the host cannot lock, a line may be lost: its page then stays
+  // until the data changes.
   flock($f, LOCK_EX);
-  $texte = stream_get_contents($f);
-  $total = preg_match('/^[0-9]+$/', $texte) ? max(0, (int) $texte + $ajout)
-    : array_sum(array_column(CachePages($generation), 1));
-  ftruncate($f, 0);
-  rewind($f);
-  fwrite($f, (string) $total);
-  fflush($f);
+  list($debut, $fin, $total) = CacheEtatLu($f);
+  $j = @fopen(CacheJournal($generation, $fin), 'c');
+  $ligne = str_pad(basename($nom, '.html') . ' ' . $taille . ' ' . $inode, 79) . "\n";
+  $ecrite = $j !== false && fseek($j, $fin % 1024 * 80) === 0 && fwrite($j, $ligne) === 80;
+  if ($j !== false) {
+    fclose($j);
+  }
+  if ($ecrite) {
+    CacheEtatEcrit($f, array($debut, $fin + 1, $total + $taille));
+  }
   flock($f, LOCK_UN);
   fclose($f);
-  return $total;
+  return $ecrite ? array($fin, $total + $taille) : false;
+}
+
+// What a visit may spend on the cache's upkeep. Where the host can end the
+// reply first, the visitor does not wait for it; elsewhere a batch of a
+// quarter of what the page itself took, at most a few hundred entries: an
+// entry of a folder written out long ago may take a millisecond to delete.
+// Each task takes at least its 'assures' entries, so that the work gets done.
+function CacheBudget()
+{
+  $maintenant = microtime(true);
+  if (function_exists('fastcgi_finish_request') && fastcgi_finish_request()) {
+    return array('reste' => 20000, 'fin' => $maintenant + 1, 'assures' => 0);
+  }
+  $debut = isset($_SERVER['REQUEST_TIME_FLOAT'])
+    ? (float) $_SERVER['REQUEST_TIME_FLOAT'] : $maintenant;
+  return array('reste' => 300, 'fin' => $maintenant + max(0, $maintenant - $debut) / 4,
+    'assures' => 0);
+}
+
+// Whether the budget allows one entry more, and takes it.
+function CacheEncore(&$budget)
+{
+  if ($budget['reste'] <= 0) {
+    return false;
+  }
+  $budget['reste']--;
+  return $budget['assures']-- > 0 || microtime(true) < $budget['fin'];
 }
 
 // Past the bound the oldest pages go, down to nine tenths of it, so that
-// the folder is counted once for many pages kept. The page just kept stays,
-// as do pages being written. One request makes room at a time; its count
-// puts the running total right.
-function CachePlace($generation, $limite, $gardee)
+// room is made now and then rather than at each page kept. The page this
+// visit kept stays, as do later ones and pages being written. One visit
+// makes room at a time.
+function CachePlace($generation, $limite, $mienne, &$budget)
 {
   $verrou = @fopen($generation . '/place', 'c');
   if ($verrou === false || (!flock($verrou, LOCK_EX | LOCK_NB, $occupe) && $occupe)) {
     return;
   }
-  $total = CacheTotal($generation, 0);
-  $pages = CachePages($generation);
-  $taille = array_sum(array_column($pages, 1));
-  $correction = $total === false ? 0 : $taille - $total;
-  asort($pages);
-  foreach ($pages as $page => $p) {
-    if ($taille <= 0.9 * $limite) {
-      break;
+  $f = @fopen($generation . '/etat', 'c+');
+  if ($f !== false) {
+    flock($f, LOCK_EX);
+    list($debut, $fin, $total) = CacheEtatLu($f);
+    flock($f, LOCK_UN);
+    $ligne = $debut;
+    $libere = 0;
+    $j = false;
+    while ($ligne < $mienne && $total - $libere > 0.9 * $limite && CacheEncore($budget)) {
+      if ($j === false || $ligne % 1024 == 0) {
+        if ($j !== false) {
+          fclose($j);
+        }
+        $j = @fopen(CacheJournal($generation, $ligne), 'rb');
+        if ($j === false || fseek($j, $ligne % 1024 * 80) !== 0) {
+          break;
+        }
+      }
+      // A page made again since has a line of its own further on.
+      if (preg_match('/^([0-9a-f]{32}) ([0-9]+) ([0-9]+)/', (string) fread($j, 80), $m)) {
+        $page = $generation . '/' . $m[1] . '.html';
+        $etat = @stat($page);
+        if ($etat !== false && $etat['ino'] == $m[3] && $etat['size'] == $m[2]) {
+          @unlink($page);
+        }
+        $libere += (int) $m[2];
+      }
+      $ligne++;
     }
-    if ($page !== $gardee && @unlink($page)) {
-      $taille -= $p[1];
-      $correction -= $p[1];
+    if ($j !== false) {
+      fclose($j);
+    }
+    for ($n = (int) ($debut / 1024); $n < (int) ($ligne / 1024); $n++) {
+      @unlink(CacheJournal($generation, $n * 1024));
+    }
+    flock($f, LOCK_EX);
+    list($debut, $fin, $total) = CacheEtatLu($f);
+    CacheEtatEcrit($f, array(max($debut, $ligne), $fin, max(0, $total - $libere)));
+    flock($f, LOCK_UN);
+    fclose($f);
+  }
+  // A page left half written for an hour was left by a request that died;
+  // one that vanished meanwhile was kept or dropped.
+  foreach (CacheListe($generation . '/tmp') as $temp) {
+    $date = @filemtime($temp);
+    if ($date !== false && $date < time() - 3600) {
+      @unlink($temp);
     }
   }
-  CacheTotal($generation, $correction);
   flock($verrou, LOCK_UN);
   fclose($verrou);
+}
+
+// Where the folders of earlier data wait to be deleted.
+function CacheCorbeille($dossier)
+{
+  return $dossier . '/kalvor-a-effacer';
+}
+
+// Deletes what a folder holds, as far as the budget goes: whether the
+// folder is gone.
+function CacheEfface($dossier, &$budget)
+{
+  $h = @opendir($dossier);
+  if ($h === false) {
+    return false;
+  }
+  $fini = true;
+  while (($nom = readdir($h)) !== false) {
+    if ($nom === '.' || $nom === '..') {
+      continue;
+    }
+    if (!CacheEncore($budget)) {
+      $fini = false;
+      break;
+    }
+    $chemin = $dossier . '/' . $nom;
+    if (!@unlink($chemin) && is_dir($chemin) && !CacheEfface($chemin, $budget)) {
+      $fini = false;
+      break;
+    }
+  }
+  closedir($h);
+  return $fini && @rmdir($dossier);
 }
 
 function CacheDebut()
 {
   $dossier = isset($GLOBALS['GV_cache']) ? (string) $GLOBALS['GV_cache'] : 'cache';
-  $pages = array('index.php', 'serie.php', 'auteur.php', 'revue.php', 'collection.php', 'style.php',
-    'type.php', 'dl.php', 'dt-achat.php', 'notes.php', 'liste.php', 'stats.php', 'imprimer.php',
-    'moteur.php', 'search.php');
   $page = isset($_SERVER['SCRIPT_FILENAME']) ? basename($_SERVER['SCRIPT_FILENAME']) : '';
-  if ($dossier === '' || !in_array($page, $pages, true) || !empty($_POST)
+  $lus = CacheParametres($page);
+  if ($dossier === '' || $lus === false || !empty($_POST)
     || !isset($_SERVER['REQUEST_METHOD']) || $_SERVER['REQUEST_METHOD'] !== 'GET') {
     return;
   }
@@ -396,8 +525,10 @@ function CacheDebut()
   $fichiers = array_unique($fichiers);
   sort($fichiers);
   $etat = CacheEtat($marque, $fichiers);
-  $requete = array_intersect_key($_GET, array_flip($GLOBALS['kalvor_parametres']));
-  ksort($requete);
+  $requete = array();
+  foreach ($lus as $lu) {
+    $requete[$lu] = isset($_GET[$lu]) ? $_GET[$lu] : null;
+  }
   $generation = $dossier . '/' . substr(md5(implode("\n", $etat['cle'])), 0, 16);
   $nom = $generation . '/' . md5($page . "\n" . serialize($requete)) . '.html';
 
@@ -455,27 +586,31 @@ function CacheDebut()
       return;
     }
     @touch("$dossier/index.html");
-    // Pages of earlier data will not be asked for again. Only the cache's
-    // own folders go: the folder $GV_cache names may hold the owner's too.
+    // Pages of earlier data will not be asked for again: their folders are
+    // put aside at once, and deleted by later visits. Only the cache's own
+    // folders go: the folder $GV_cache names may hold the owner's too.
+    $corbeille = CacheCorbeille($dossier);
     foreach (CacheListe($dossier) as $ancienne) {
-      if ($ancienne !== $generation && preg_match('#/[0-9a-f]{16}$#', $ancienne) && is_dir($ancienne)) {
-        foreach (CacheListe($ancienne) as $fichier) {
-          if (!CacheEnCours($fichier)) {
-            @unlink($fichier);
-          }
-        }
-        @rmdir($ancienne);
+      if ($ancienne !== $generation && preg_match('#/[0-9a-f]{16}$#', $ancienne)
+        && is_dir($ancienne) && CreeDossier($corbeille)) {
+        @rename($ancienne, $corbeille . '/' . basename($ancienne) . '-' . mt_rand());
       }
     }
   }
   $limite = isset($GLOBALS['GV_cache_taille']) ? (float) $GLOBALS['GV_cache_taille'] : 256;
-  $temp = $nom . '.' . getmypid() . '-' . mt_rand() . '.tmp';
+  // Pages being written wait in a folder of their own, out of the count.
+  $temp = $generation . '/tmp/' . basename($nom) . '.' . getmypid() . '-' . mt_rand() . '.tmp';
   $f = @fopen($temp, 'xb');
+  if ($f === false && CreeDossier(dirname($temp))) {
+    $f = @fopen($temp, 'xb');
+  }
   if ($f === false) {
     return;
   }
+  $GLOBALS['kalvor_parametres'] = $lus;
   $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
-    'generation' => $generation, 'limite' => $limite * 1048576, 'fichiers' => $fichiers,
+    'dossier' => $dossier, 'generation' => $generation, 'limite' => $limite * 1048576,
+    'fichiers' => $fichiers,
     'cle' => $etat['cle'], 'longueur' => 0,
     'echec' => fwrite($f, str_repeat(' ', 127) . "\n") !== 128);
   set_error_handler('CacheErreur');
@@ -575,14 +710,28 @@ function CacheFin()
   }
   $garde = $garde && strlen($entete) < 127 && is_array($marque) && $etat['cle'] === $c['cle']
     && fseek($c['f'], 0) === 0 && fwrite($c['f'], $entete) === strlen($entete);
+  // In the cache's list a page made again under the same name is told from
+  // the earlier one by its inode.
+  $fichier = fstat($c['f']);
+  $inode = is_array($fichier) ? $fichier['ino'] : 0;
   if (!fclose($c['f']) || !$garde || !@rename($c['temp'], $c['nom'])) {
     @unlink($c['temp']);
-    return;
+    $garde = false;
   }
-  $total = CacheTotal($c['generation'], 128 + $c['longueur'] + strlen($liste));
-  if ($total === false || $total > $c['limite']) {
-    CachePlace($c['generation'], $c['limite'], $c['nom']);
+  $listee = $garde ? CacheListee($c['generation'], $c['nom'],
+    128 + $c['longueur'] + strlen($liste), $inode) : false;
+  if ($garde && $listee === false) {
+    @unlink($c['nom']);
   }
+  // Making room goes well beyond the page kept; each visit deletes at least
+  // one earlier page, as each kept page will be one.
+  $budget = CacheBudget();
+  if ($listee !== false && $listee[1] > $c['limite']) {
+    $budget['assures'] = 10;
+    CachePlace($c['generation'], $c['limite'], $listee[0], $budget);
+  }
+  $budget['assures'] = 1;
+  CacheEfface(CacheCorbeille($c['dossier']), $budget);
 }
 
 CacheDebut();
