@@ -3,12 +3,14 @@
 // harness; then 8 clients on loopback ask for each page below, cold (every
 // request finds the cache without its page, so the page is made) and warm
 // (the page kept in the cache), and p50 and p95 are printed beside the goal.
-// Then, with a real picture behind every cover, one visitor opens pages
-// whose thumbnails are still to make, and asks for each of them as a browser
+// A page made beside 3,000 kept pages, and the first page after a data
+// change beside 30,000, are compared with the same beside none. Then, with
+// a real picture behind every cover, one visitor opens pages whose
+// thumbnails are still to make, and asks for each of them as a browser
 // does, while the 8 clients ask for two kept pages. Last, the 8 clients ask
 // for a kept page alone, then while 24 others guess the recovery's password.
 //   site_bench [catalogue.mdb | number of albums ...] [--requests N] [--cold N]
-//              [--clients C] [--only guesses]
+//              [--clients C] [--only guesses|change]
 // A number stands for an invented catalogue of that many albums, a sixth of
 // them on the wish list. By default: the fixture of 20,000 albums owned and an
 // invented catalogue of 50,000 owned.
@@ -331,6 +333,82 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     std::fflush(stdout);
 }
 
+// The first page after a data change, beside 30,000 kept pages of the
+// earlier data and beside one: the earlier pages go by later visits, a batch
+// each. Rounds alternate, each with the cache filled anew; the medians of
+// the first pages are compared, and the next 20 pages are shown.
+void firstAfterChange(const e2e::SiteHarness& site, int port, const QString& cache,
+                      const QByteArray& made, int clients) {
+    const int many = 30000;
+    const int rounds = 5;
+    // Room for them all: the bound is not what is measured here.
+    const QString require = site.folder() + QStringLiteral("/require.php");
+    QFile file(require);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray settings = file.readAll();
+    file.close();
+    const auto bound = [&](const QByteArray& size) {
+        QFile out(require);
+        out.open(QIODevice::WriteOnly);
+        out.write(QByteArray(settings).replace("$GV_cache_taille   = 256;",
+                                               "$GV_cache_taille   = " + size + ';'));
+    };
+    bound("4096");
+    std::vector<double> first[2], next[2];
+    int kept[2] = {0, 0};
+    int key = 1000000;
+    for (int round = 0; round < 2 * rounds; ++round) {
+        const int full = round % 2;
+        QDir(cache).removeRecursively();
+        keep(port, cache, made + QByteArray::number(key++));
+        if (full) {
+            load(
+                port, [&](int i) { return made + QByteArray::number(key + i); }, {}, clients, many);
+            key += many;
+        }
+        // The pages on disk, not still being written out.
+        ::sync();
+        kept[full] = cachedPages(cache);
+        e2e::runSql(site.database(),
+                    QStringLiteral("UPDATE kv_kalvor SET last_update = DATE_ADD('2000-01-01', "
+                                   "INTERVAL %1 DAY);")
+                        .arg(key)
+                        .toUtf8());
+        // A page made within seconds of a change is not kept, nor the
+        // cache's folders made.
+        QThread::msleep(2500);
+        first[full].push_back(
+            load(
+                port, [&](int) { return made + QByteArray::number(key); }, {}, 1, 1)
+                .p50);
+        ++key;
+        next[full].push_back(
+            load(
+                port, [&](int i) { return made + QByteArray::number(key + i); }, {}, 1, 20)
+                .p50);
+        key += 20;
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf(
+        "1re page après un changement des données, à côté de %d / %d pages gardées : "
+        "médiane de %d, %.1f / %.1f ms, rapport %.2f (< 1,5) ; 20 suivantes p50 %.1f / %.1f ms\n",
+        kept[0], kept[1], rounds, median(first[0]), median(first[1]),
+        median(first[1]) / median(first[0]), median(next[0]), median(next[1]));
+    for (int full = 0; full < 2; ++full) {
+        std::printf("  1res pages à côté de %d :", kept[full]);
+        for (const double ms : first[full]) {
+            std::printf(" %.1f", ms);
+        }
+        std::printf(" ms\n");
+    }
+    std::fflush(stdout);
+    bound("256");
+    QDir(cache).removeRecursively();
+}
+
 struct Page {
     const char* label;
     QByteArray path;
@@ -417,8 +495,13 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
     };
     const QString cache = site.folder() + QStringLiteral("/cache");
     const QByteArray recovery = prefix + "recovery.php?tablename=series";
-    if (only == QStringLiteral("guesses")) {
-        guessing(base.port(), cache, pages[0].path, recovery, clients);
+    if (only == QStringLiteral("guesses") || only == QStringLiteral("change")) {
+        if (only == QStringLiteral("guesses")) {
+            guessing(base.port(), cache, pages[0].path, recovery, clients);
+        } else {
+            firstAfterChange(site, base.port(), cache, prefix + "serie.php?coll=albums&idserie=-",
+                             clients);
+        }
         e2e::runSql(QString(), QStringLiteral("DROP DATABASE `%1`;").arg(site.database()).toUtf8());
         QDir(site.folder()).removeRecursively();
         return;
@@ -429,13 +512,13 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 "but", "chaud p50 / p95", "but");
     for (const Page& page : pages) {
         // Cold: every request under an address of its own, so that the cache
-        // never holds its page; the parameter is one that no page reads.
+        // never holds its page: the collection of an older link, which every
+        // page reads beside the default one, and which names none here.
         QDir(cache).removeRecursively();
         const Figures cold = load(
             base.port(),
             [&](int i) {
-                // A parameter the cache keys on that none of these pages reads.
-                return page.form.isEmpty() ? page.path + "&typeobjet=" + QByteArray::number(i)
+                return page.form.isEmpty() ? page.path + "&current_coll=x" + QByteArray::number(i)
                                            : page.path;
             },
             page.form, clients, coldRequests);
@@ -469,10 +552,9 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
 
     // A page made beside a cache of 3,000 kept pages costs what it costs
     // beside an empty one: one client, a page for a series that is not
-    // there, each request under a key of its own (the cache keys on
-    // `typeobjet`, which the page does not read).
+    // there, each request under a key of its own.
+    const QByteArray made = prefix + "serie.php?coll=albums&idserie=-";
     {
-        const QByteArray made = prefix + "serie.php?coll=albums&idserie=-1&typeobjet=";
         const auto misses = [&](int from, int clients, int count) {
             return load(
                 base.port(), [&](int i) { return made + QByteArray::number(from + i); }, {},
@@ -491,6 +573,7 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
         std::fflush(stdout);
         QDir(cache).removeRecursively();
     }
+    firstAfterChange(site, base.port(), cache, made, clients);
 
     // Thumbnails made by a visitor while 8 clients ask for two kept pages:
     // the visitor's pages are kept only once their thumbnails are all made,
