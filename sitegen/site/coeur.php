@@ -138,6 +138,25 @@ function TexteReglage($valeur)
   return htmlspecialchars((string) $valeur, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
+// The key of a grouping or a sort on a text, selected as `cle` and `suite`.
+// A temporary table holding a text column goes to disk, many times slower
+// under load: the key is the text's first 255 characters, and for a longer
+// text a digest of its collation weights, so that texts alike in their
+// first 255 characters stay apart and those the collation holds equal
+// stay together.
+function CleTexte($texte)
+{
+  return "left($texte, 255) cle, if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
+}
+
+// The whole text of a row `g` of a query grouped on CleTexte: its key, or,
+// when the text is longer, `$colonne` read again from `$table` by the id
+// `g.id` of one of the group's rows, once the rows are sorted.
+function TexteEntier($colonne, $table, $cle_id)
+{
+  return "if(g.suite = '', g.cle, (select $colonne from $table x where x.$cle_id = g.id))";
+}
+
 // The address of an image, its name percent-encoded so that blanks, "#",
 // "?", "%" and accents reach the file; "\" parts a path as browsers take it.
 // A name that is not on disk as stored is asked for in UTF-8: as the host

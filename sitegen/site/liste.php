@@ -9,6 +9,22 @@ function ListeIdx()
   echo "</div>\n";
 }
 
+// The items counted by series through the series index, for a join with
+// the series themselves.
+function ParSerie($t_albums, $t_filtre)
+{
+  return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
+}
+
+// Series (or magazine titles) with their item counts, by title. Each series
+// is a group of its own: the grouping makes the table of counts apart, so
+// that the sort holds its key, not the title.
+function ListeSeries($t_series, $t_albums, $t_filtre)
+{
+  return "SELECT g.id, " . TexteEntier('titre', $t_series, 'idserie') . ", g.n FROM (SELECT s.idserie id, b.n, " . CleTexte('s.titre')
+    . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre) . " on s.idserie = b.idserie GROUP BY s.idserie, b.n, cle, suite) g ORDER BY g.cle, g.suite, g.id";
+}
+
 echo '<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">' . "\n";
 echo "<html>\n";
 echo "<head>\n";
@@ -50,7 +66,7 @@ switch ($liste) {
     $page = 'serie';
     $idxnom1 = 1;
     $idxnb = 2;
-    $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre, s.idserie";
+    $requete = ListeSeries($t_series, $t_albums, $t_filtre);
     break;
   case 'auteurs':
     $page = 'auteur';
@@ -85,7 +101,9 @@ switch ($liste) {
     $idxnb = 1;
     $sansnom = '(style non précisé)';
     // Every collection's series have a genre.
-    $requete = "SELECT COALESCE(style, '') as genre, count(*) FROM $t_series s, $t_albums a WHERE s.idserie = a.idserie $t_filtre GROUP BY genre ORDER BY genre";
+    $requete = "SELECT " . TexteEntier("COALESCE(style, '')", $t_series, 'idserie') . " genre, g.n FROM (SELECT min(s.idserie) id, sum(b.n) n, "
+      . CleTexte("COALESCE(s.style, '')") . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre) . " on s.idserie = b.idserie GROUP BY cle, suite) g"
+      . " ORDER BY g.cle, g.suite";
     break;
   case 'collections':
     $page = 'collection';
@@ -113,7 +131,7 @@ switch ($liste) {
     $idxnom1 = 1;
     $idxnb = 2;
     if ($coll == 'revue') {
-      $requete = "SELECT s.idserie, s.titre, count(*) FROM $t_series s inner join $t_albums a on s.idserie = a.idserie where 1 = 1 $t_filtre group by s.idserie, s.titre ORDER BY titre, s.idserie";
+      $requete = ListeSeries($t_series, $t_albums, $t_filtre);
     }
     break;
   case 'dl':

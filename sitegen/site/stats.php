@@ -40,56 +40,69 @@ foreach ($GV_Stats_array as $w_stat) {
       $titre_stats = "$w_titre par Style";
       // Albums are counted by series through the series index, then the
       // few series are added up by genre.
-      $SQL = "select a.style, sum(b.n) from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by a.style order by 2 desc, 1";
+      $SQL = "select " . TexteEntier('style', $t_series, 'idserie') . ", g.n from (select min(a.idserie) id, sum(b.n) n, " . CleTexte('a.style')
+        . " from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by cle, suite) g"
+        . " order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
     case 'ST02':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par &Eacute;diteur";
-      // count(*): the publisher index alone answers it.
-      $SQL = "select editeur, count(*) from $t_albums group by editeur order by 2 desc, 1";
+      $SQL = "select " . TexteEntier('editeur', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('editeur')
+        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
     case 'ST03':
       $w_titre = ($display_pct == 1) ? 'R&eacute;partition des achats' : "Nombre d'album achet&eacute;s";
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par mois ($display_nb derniers mois)";
-      $SQL = "select left(dateachat, 7), count(a.idalbum) from $t_albums a where dateachat <> '0000-00-00' group by left(dateachat, 7) order by 1 desc";
+      // count(*): the purchase-date index alone answers it.
+      $SQL = "select left(dateachat, 7), count(*) from $t_albums a where dateachat <> '0000-00-00' group by left(dateachat, 7) order by 1 desc";
       require '_detail_stats.php';
       break;
     case 'ST04':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par série ($display_nb séries avec le plus d'albums)";
-      $SQL = "select a.titre, b.n from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie order by 2 desc, 1 asc, a.idserie";
+      // Each series is a group of its own: the grouping makes the table of
+      // counts apart, so that the sort below holds its key, not the title.
+      $SQL = "select " . TexteEntier('titre', $t_series, 'idserie') . ", g.n from (select b.idserie id, b.n, " . CleTexte('a.titre')
+        . " from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by b.idserie, b.n, cle, suite) g"
+        . " order by g.n desc, g.cle, g.suite, g.id";
       require '_detail_stats.php';
       break;
     case 'ST05':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par auteur ($display_nb auteurs avec le plus d'albums)";
       // One pass per role: a join on "or" reads every album for every author.
-      // An album counts once for an author who holds several of its roles.
-      $SQL = "select a.display, r.n from $t_auteurs a inner join (select idauteur, count(distinct idalbum) n from ("
-        . "select iddessinateur idauteur, idalbum from $t_albums union all select idscenariste, idalbum from $t_albums"
-        . " union all select idcoloriste, idalbum from $t_albums) u where idauteur <> 1 and idauteur <> 2 and idauteur <> 3"
-        . " group by idauteur) r on a.idauteur = r.idauteur order by 2 desc, 1 asc, a.idauteur";
+      // An album counts once for an author who holds several of its roles:
+      // a role is left out where an earlier role of the album has its author.
+      $SQL = "select " . TexteEntier('display', $t_auteurs, 'idauteur') . ", g.n from (select a.idauteur id, r.n, " . CleTexte('a.display')
+        . " from $t_auteurs a inner join (select idauteur, count(*) n from (select iddessinateur idauteur from $t_albums"
+        . " union all select idscenariste from $t_albums where not (idscenariste <=> iddessinateur)"
+        . " union all select idcoloriste from $t_albums where not (idcoloriste <=> iddessinateur or idcoloriste <=> idscenariste)) u"
+        . " where idauteur <> 1 and idauteur <> 2 and idauteur <> 3 group by idauteur) r on a.idauteur = r.idauteur"
+        . " group by a.idauteur, r.n, cle, suite) g order by g.n desc, g.cle, g.suite, g.id";
       require '_detail_stats.php';
       break;
     case 'ST06':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso1);
-      $SQL = "select perso1, count(idalbum) from $t_albums group by perso1 order by 2 desc, 1";
+      $SQL = "select " . TexteEntier('perso1', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso1')
+        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
     case 'ST07':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso2);
-      $SQL = "select perso2, count(idalbum) from $t_albums group by perso2 order by 2 desc, 1";
+      $SQL = "select " . TexteEntier('perso2', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso2')
+        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
     case 'ST08':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso3);
-      $SQL = "select perso3, count(idalbum) from $t_albums group by perso3 order by 2 desc, 1";
+      $SQL = "select " . TexteEntier('perso3', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso3')
+        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
     case 'ST09':
@@ -101,7 +114,8 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST10':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre &eacute;ditions originales / r&eacute;&eacute;ditions";
-      $SQL = "select item_desc, count(idalbum) from $t_albums a, $t_models b where b.model=1 and a.edo = b.model_item group by edo, item_desc order by 2 desc, 1, edo";
+      // Albums counted by their flag first: the two items then join two rows.
+      $SQL = "select b.item_desc, c.n from (select edo, count(*) n from $t_albums group by edo) c inner join $t_models b on c.edo = b.model_item where b.model = 1 order by 2 desc, 1, c.edo";
       require '_detail_stats.php';
       break;
     case 'ST11':
