@@ -2,6 +2,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -434,6 +435,122 @@ TEST_P(ListPages, SelectionPagesSortTheSummaryButNotTheCards) {
     EXPECT_GE(totalCount(all.body), collections.first().count);
     const SitePage older = get(QStringLiteral("collection.php?cle1=%1&cle2=AllVolumes").arg(edit));
     EXPECT_EQ(totalCount(older.body), totalCount(all.body));
+}
+
+TEST_P(ListPages, EverySortedListOrdersTwinsByTheirIds) {
+    // Twins alike in every other sort key (names differing in case only, as
+    // the tables' collation takes them), stored highest id first: two series
+    // of 40 albums each, two authors of them all, two collectibles, two
+    // magazine issues.
+    const KeptTables kept(site_->database(),
+                          {QStringLiteral("kv_series"), QStringLiteral("kv_auteurs"),
+                           QStringLiteral("kv_albums"), QStringLiteral("kv_collaborateurs"),
+                           QStringLiteral("kv_parabd"), QStringLiteral("kv_revues")});
+    QByteArray sql =
+        "CREATE TEMPORARY TABLE s SELECT * FROM kv_series ORDER BY idserie LIMIT 1;"
+        "UPDATE s SET idserie = 90004, titre = 'JUMELLE'; INSERT INTO kv_series SELECT * FROM s;"
+        "UPDATE s SET idserie = 90003, titre = 'Jumelle'; INSERT INTO kv_series SELECT * FROM s;"
+        "CREATE TEMPORARY TABLE w SELECT * FROM kv_auteurs ORDER BY idauteur LIMIT 1;"
+        "UPDATE w SET idauteur = 90006, display = 'JUMEAU'; INSERT INTO kv_auteurs SELECT * FROM w;"
+        "UPDATE w SET idauteur = 90005, display = 'Jumeau'; INSERT INTO kv_auteurs SELECT * FROM w;"
+        "CREATE TEMPORARY TABLE j SELECT * FROM kv_albums ORDER BY idalbum LIMIT 1;"
+        "UPDATE j SET titre = 'Jumeau', num = 1, numa = '', dl = '01/2099', dateachat = "
+        "'2099-12-31', iddessinateur = 90005, idcoloriste = 90005, idscenariste = 90006;\n";
+    for (int id = 90140; id > 90000; --id) {
+        if (id <= 90100 && id > 90040) {
+            continue;
+        }
+        sql += QStringLiteral(
+                   "UPDATE j SET idalbum = %1, idserie = %2; INSERT INTO kv_albums "
+                   "SELECT * FROM j; INSERT INTO kv_collaborateurs VALUES (%1, 90006, "
+                   "0), (%1, 90005, 0);\n")
+                   .arg(id)
+                   .arg(id > 90100 ? 90004 : 90003)
+                   .toLatin1();
+    }
+    sql +=
+        "CREATE TEMPORARY TABLE p SELECT * FROM kv_parabd ORDER BY idparabd LIMIT 1;"
+        "UPDATE p SET description = 'Jumeau', dateachat = '2099-12-31';"
+        "UPDATE p SET idparabd = 90022; INSERT INTO kv_parabd SELECT * FROM p;"
+        "UPDATE p SET idparabd = 90021; INSERT INTO kv_parabd SELECT * FROM p;"
+        "CREATE TEMPORARY TABLE r SELECT * FROM kv_revues ORDER BY idrevue LIMIT 1;"
+        "UPDATE r SET num = 9999, date = '2099-12-31';"
+        "UPDATE r SET idrevue = 90032; INSERT INTO kv_revues SELECT * FROM r;"
+        "UPDATE r SET idrevue = 90031; INSERT INTO kv_revues SELECT * FROM r;"
+        "SELECT idserie FROM kv_parabd WHERE idparabd = 90021;";
+    const SqlResult twins = runSql(site_->database(), sql);
+    ASSERT_TRUE(twins.ok) << twins.errors.toStdString();
+    const QString objectSeries = twins.rows.value(0).value(0);
+
+    // The twins' ids in the order a part of a page shows them.
+    const auto ids = [](const QByteArray& part, const char* pattern) {
+        QList<int> found;
+        auto it =
+            QRegularExpression(QString::fromLatin1(pattern)).globalMatch(QString::fromLatin1(part));
+        while (it.hasNext()) {
+            found << it.next().captured(1).toInt();
+        }
+        return found;
+    };
+    const auto ascending = [](const QList<int>& found) {
+        return found.size() >= 2 && std::is_sorted(found.begin(), found.end());
+    };
+    const auto between = [](const QByteArray& body, const char* from, const char* to) {
+        const qsizetype at = body.indexOf(from);
+        return at < 0 ? QByteArray() : body.mid(at, body.indexOf(to, at) - at);
+    };
+
+    const QByteArray home = get(QStringLiteral("index.php?coll=albums")).body;
+    EXPECT_EQ(ids(between(home, "<ul id=\"derseries\">", "</ul>"), "idserie=(900\\d\\d)"),
+              QList<int>({90003, 90004}));
+    EXPECT_TRUE(ascending(
+        ids(between(home, "<span class=\"Thumb\">", "</span>\n<"), "#i(9\\d\\d\\d\\d)\"")));
+    for (const char* coll : {"parabd", "revue"}) {
+        SCOPED_TRACE(coll);
+        EXPECT_TRUE(
+            ascending(ids(get(QStringLiteral("index.php?coll=") + coll).body, "#i(900[23]\\d)\"")));
+    }
+
+    // The series' cards, each naming the two authors of a role by id.
+    const QByteArray series = get(QStringLiteral("serie.php?coll=albums&idserie=90003")).body;
+    EXPECT_TRUE(ascending(ids(series, "id=\"i(9\\d\\d\\d\\d)\"")));
+    QList<int> pairs;
+    for (int card = 0; card < 40; ++card) {
+        pairs << 90005 << 90006;
+    }
+    EXPECT_EQ(ids(series, "idauteur=(9000[56])"), pairs);
+    EXPECT_TRUE(
+        ascending(ids(get(QStringLiteral("serie.php?coll=parabd&idserie=") + objectSeries).body,
+                      "id=\"i(9002\\d)\"")));
+    // The author's table, its albums in both series.
+    EXPECT_TRUE(ascending(ids(get(QStringLiteral("auteur.php?coll=albums&idauteur=90005")).body,
+                              "#i(9\\d\\d\\d\\d)\"")));
+
+    const struct {
+        const char* coll;
+        const char* field;
+        const char* value;
+    } searches[] = {{"albums", "ftitre", "Jumeau"},
+                    {"parabd", "fdescription", "Jumeau"},
+                    {"revue", "fnum", "9999"}};
+    for (const auto& s : searches) {
+        SCOPED_TRACE(s.coll);
+        const QByteArray found =
+            site_
+                ->post(QStringLiteral("search.php?coll=") + s.coll,
+                       {{QString::fromLatin1(s.field), QString::fromLatin1(s.value)}})
+                .body;
+        EXPECT_TRUE(ascending(ids(found, "#i(900\\d\\d|90[01]\\d\\d)\"")));
+    }
+
+    // Statistics show names: the one of the lower id first.
+    const QByteArray stats = get(QStringLiteral("stats.php?coll=albums")).body;
+    const auto before = [&](const char* one, const char* other) {
+        const qsizetype at = stats.indexOf(one);
+        return at >= 0 && at < stats.indexOf(other);
+    };
+    EXPECT_TRUE(before(">Jumelle</td>", ">JUMELLE</td>"));
+    EXPECT_TRUE(before(">Jumeau</td>", ">JUMEAU</td>"));
 }
 
 TEST_P(ListPages, HostileValuesInEveryParameterSelectNothingMoreAndEchoNothingRaw) {
