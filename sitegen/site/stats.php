@@ -8,6 +8,13 @@ function repart($style, $nb, $img, $largeur)
   echo '<img src="' . $img . '" alt="' . $style . '" width="' . $large . '" height="10">';
 }
 
+// Albums counted by a text of theirs, the most frequent first.
+function ParTexte($colonne, $t_albums)
+{
+  return "select " . TexteEntier($colonne, $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte($colonne)
+    . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
+}
+
 // The charts count albums: the collectibles and magazines have none of their
 // own, so on those collections the page shows the owned albums.
 if ($coll == 'parabd' || $coll == 'revue') {
@@ -48,8 +55,7 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST02':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par &Eacute;diteur";
-      $SQL = "select " . TexteEntier('editeur', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('editeur')
-        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
+      $SQL = ParTexte('editeur', $t_albums);
       require '_detail_stats.php';
       break;
     case 'ST03':
@@ -87,22 +93,19 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST06':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso1);
-      $SQL = "select " . TexteEntier('perso1', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso1')
-        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
+      $SQL = ParTexte('perso1', $t_albums);
       require '_detail_stats.php';
       break;
     case 'ST07':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso2);
-      $SQL = "select " . TexteEntier('perso2', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso2')
-        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
+      $SQL = ParTexte('perso2', $t_albums);
       require '_detail_stats.php';
       break;
     case 'ST08':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par " . TexteReglage($GV_Perso3);
-      $SQL = "select " . TexteEntier('perso3', $t_albums, 'idalbum') . ", g.n from (select min(idalbum) id, count(*) n, " . CleTexte('perso3')
-        . " from $t_albums group by cle, suite) g order by g.n desc, g.cle, g.suite";
+      $SQL = ParTexte('perso3', $t_albums);
       require '_detail_stats.php';
       break;
     case 'ST09':
