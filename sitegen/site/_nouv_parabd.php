@@ -1,9 +1,12 @@
 $nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
 echo '<h2>Les ' . $nb_images_accueil . " derniers objets&nbsp;:</h2>\n";
 // An object without a series is among them too, as it is in every count.
-$requete = mysql_db_query($base, 'SELECT distinct p.idserie, s.titre, p.dateachat, p.idparabd, p.imageex, p.description, p.typeobjet from '
-  . $prefixe_table . 'parabd p left join ' . $prefixe_table . 'series3 s on p.idserie = s.idserie '
-  . "order by p.dateachat desc, s.titre, p.idparabd limit 0, $nb_images_accueil", $dblink);
+$w_objet = '(SELECT %s from ' . $prefixe_table . 'parabd x where x.idparabd = k.idparabd)';
+$requete = mysql_db_query($base, 'SELECT k.idserie, (SELECT titre from ' . $prefixe_table . 'series3 x where x.idserie = k.idserie), '
+  . 'k.dateachat, k.idparabd, ' . sprintf($w_objet, 'imageex') . ', ' . sprintf($w_objet, 'description') . ', k.typeobjet from '
+  . '(SELECT p.idserie, p.dateachat, p.idparabd, p.typeobjet, left(s.titre, 255) cle from ' . $prefixe_table . 'parabd p left join '
+  . $prefixe_table . "series3 s on p.idserie = s.idserie order by p.dateachat desc, cle, p.idparabd limit 0, $nb_images_accueil) k "
+  . 'order by k.dateachat desc, k.cle, k.idparabd', $dblink);
 echo '<span class="Thumb">' . "\n";
 $i = 0;
 while ($row = mysql_fetch_row($requete)) {

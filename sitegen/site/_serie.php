@@ -53,9 +53,12 @@ function AfficheCollaborateurs($id_album, $type_collaboration)
     $lignes = $GLOBALS['kalvor_collaborateurs'][$id_album][$type_collaboration] ?? array();
   } else {
     extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
-    $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration from ' . $t_collaborateurs
+    // Grouped as it stands, so that the keys are sorted apart from the names.
+    $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
+      . 'k.typecollaboration from (select c.idauteur, c.typecollaboration, left(a.display, 255) cle from ' . $t_collaborateurs
       . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . $id_album
-      . ' and c.typecollaboration = ' . $type_collaboration . ' order by a.display, a.idauteur');
+      . ' and c.typecollaboration = ' . $type_collaboration . ' group by c.idauteur, c.typecollaboration, cle) k '
+      . 'order by k.cle, k.idauteur');
     $lignes = array();
     while ($row = mysql_fetch_row($resultat)) {
       $lignes[] = $row;
@@ -291,9 +294,12 @@ function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
   foreach ($lignes as $row) {
     $ids[(int) $row['idalbum']] = array();
   }
-  $resultat = mysql_query('select a.idauteur, a.display, c.typecollaboration, c.idalbum from ' . $t_collaborateurs
-    . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
-    . implode(', ', array_keys($ids)) . ') order by c.idalbum, c.typecollaboration, a.display, a.idauteur');
+  // Grouped as it stands, so that the keys are sorted apart from the names.
+  $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
+    . 'k.typecollaboration, k.idalbum from (select c.idauteur, c.typecollaboration, c.idalbum, left(a.display, 255) cle from '
+    . $t_collaborateurs . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
+    . implode(', ', array_keys($ids)) . ') group by c.idalbum, c.typecollaboration, c.idauteur, cle) k '
+    . 'order by k.idalbum, k.typecollaboration, k.cle, k.idauteur');
   while ($row = mysql_fetch_row($resultat)) {
     $ids[(int) $row[3]][(int) $row[2]][] = $row;
   }

@@ -149,6 +149,11 @@ function CleTexte($texte)
   return "left($texte, 255) cle, if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
 }
 
+// A list that sorts on a text of a joined table sorts the rows' keys in a
+// derived table first, and reads the texts once sorted: by a subquery per
+// row, or by a join (STRAIGHT_JOIN) where the rows are many. Either way no
+// temporary table holds a text.
+
 // The whole text of a row `g` of a query grouped on CleTexte: its key, or,
 // when the text is longer, `$colonne` read again from `$table` by the id
 // `g.id` of one of the group's rows, once the rows are sorted.

@@ -16,6 +16,16 @@ function ParSerie($t_albums, $t_filtre)
   return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
 }
 
+// Authors with the counts `$comptes` gives by author id, by name. Each
+// author is a group of its own: the grouping makes the table of keys apart,
+// so that the sort holds its key, and the names and photos join after.
+function ListeAuteurs($t_auteurs, $comptes)
+{
+  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, left(b.display, 255) cle FROM $t_auteurs b "
+    . "inner join ($comptes) r on b.idauteur = r.idauteur GROUP BY b.idauteur, r.n, cle) k STRAIGHT_JOIN $t_auteurs b "
+    . "ON b.idauteur = k.idauteur ORDER BY k.cle, k.idauteur";
+}
+
 // Series (or magazine titles) with their item counts, by title. Each series
 // is a group of its own: the grouping makes the table of counts apart, so
 // that the sort holds its key, not the title.
@@ -86,13 +96,13 @@ switch ($liste) {
         foreach ($colonnes as $role) {
           $roles[] = "SELECT a.$role idauteur, a.$cle_item iditem from $t_albums a where 1 = 1 $t_filtre";
         }
-        $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT idauteur, count(distinct iditem) n from ("
-          . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
+        $requete = ListeAuteurs($t_auteurs, "SELECT idauteur, count(distinct iditem) n from ("
+          . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur");
       }
     } elseif ($albums_seuls) {
       // The author page lists an album under its writers, artists and
       // colourists only: links of other kinds count nothing.
-      $requete = "SELECT b.idauteur, b.display, b.photo, r.n from $t_auteurs b inner join (SELECT c.idauteur, count(distinct c.idalbum) n from $t_collaborateurs c inner join $t_albums a on a.idalbum = c.idalbum where c.idauteur <> 1 and c.typecollaboration in (0, 1, 2) $t_filtre group by c.idauteur) r on b.idauteur = r.idauteur order by b.display, b.idauteur";
+      $requete = ListeAuteurs($t_auteurs, "SELECT c.idauteur, count(distinct c.idalbum) n from $t_collaborateurs c inner join $t_albums a on a.idalbum = c.idalbum where c.idauteur <> 1 and c.typecollaboration in (0, 1, 2) $t_filtre group by c.idauteur");
     }
     break;
   case 'styles':
