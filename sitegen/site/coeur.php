@@ -149,6 +149,19 @@ function CleTexte($texte)
   return "left($texte, 255) cle, if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
 }
 
+// The albums of each author id, an album counted once for an author who
+// holds several of its roles (artist, writer, colourist): one pass over the
+// albums, each of their roles a row, a role left out where an earlier role
+// of the album has its author.
+function AlbumsParAuteur($t_albums, $t_filtre, $exclus)
+{
+  return "SELECT CASE r.k WHEN 1 THEN a.iddessinateur WHEN 2 THEN a.idscenariste ELSE a.idcoloriste END idauteur, count(*) n "
+    . "FROM $t_albums a STRAIGHT_JOIN (SELECT 1 k UNION ALL SELECT 2 UNION ALL SELECT 3) r WHERE (r.k = 1 "
+    . "OR (r.k = 2 AND NOT (a.idscenariste <=> a.iddessinateur)) "
+    . "OR (r.k = 3 AND NOT (a.idcoloriste <=> a.iddessinateur OR a.idcoloriste <=> a.idscenariste))) $t_filtre "
+    . "GROUP BY idauteur HAVING idauteur NOT IN ($exclus)";
+}
+
 // A list that sorts on a text of a joined table sorts the rows' keys in a
 // derived table first, and reads the texts once sorted: by a subquery per
 // row, or by a join (STRAIGHT_JOIN) where the rows are many. Either way no

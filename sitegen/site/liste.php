@@ -85,19 +85,13 @@ switch ($liste) {
     $idxspecial = 2;
     if ($GLOBALS['GV_collaborateurs'] != 1 || $coll == 'parabd') {
       if ($coll != 'revue') {
-        // One pass per role: a join on "or" reads every album for every author.
         // Albums are counted by author id alone, a short key, and the names
         // joined to the counts. Collectibles count themselves, as in the date
         // lists, not the albums they belong to, and only under their artist,
         // as the author page lists them.
-        $cle_item = ($coll == 'parabd') ? 'idparabd' : 'idalbum';
-        $roles = array();
-        $colonnes = ($coll == 'parabd') ? array('iddessinateur') : array('iddessinateur', 'idscenariste', 'idcoloriste');
-        foreach ($colonnes as $role) {
-          $roles[] = "SELECT a.$role idauteur, a.$cle_item iditem from $t_albums a where 1 = 1 $t_filtre";
-        }
-        $requete = ListeAuteurs($t_auteurs, "SELECT idauteur, count(distinct iditem) n from ("
-          . implode(' union all ', $roles) . ") u where idauteur <> 1 group by idauteur");
+        $requete = ListeAuteurs($t_auteurs, ($coll == 'parabd')
+          ? "SELECT a.iddessinateur idauteur, count(*) n from $t_albums a where 1 = 1 $t_filtre group by idauteur having idauteur <> 1"
+          : AlbumsParAuteur($t_albums, $t_filtre, '1'));
       }
     } elseif ($albums_seuls) {
       // The author page lists an album under its writers, artists and

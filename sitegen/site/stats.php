@@ -79,14 +79,8 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST05':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par auteur ($display_nb auteurs avec le plus d'albums)";
-      // One pass per role: a join on "or" reads every album for every author.
-      // An album counts once for an author who holds several of its roles:
-      // a role is left out where an earlier role of the album has its author.
       $SQL = "select " . TexteEntier('display', $t_auteurs, 'idauteur') . ", g.n from (select a.idauteur id, r.n, " . CleTexte('a.display')
-        . " from $t_auteurs a inner join (select idauteur, count(*) n from (select iddessinateur idauteur from $t_albums"
-        . " union all select idscenariste from $t_albums where not (idscenariste <=> iddessinateur)"
-        . " union all select idcoloriste from $t_albums where not (idcoloriste <=> iddessinateur or idcoloriste <=> idscenariste)) u"
-        . " where idauteur <> 1 and idauteur <> 2 and idauteur <> 3 group by idauteur) r on a.idauteur = r.idauteur"
+        . " from $t_auteurs a inner join (" . AlbumsParAuteur($t_albums, '', '1, 2, 3') . ") r on a.idauteur = r.idauteur"
         . " group by a.idauteur, r.n, cle, suite) g order by g.n desc, g.cle, g.suite, g.id";
       require '_detail_stats.php';
       break;
