@@ -78,13 +78,19 @@ QString No_Listing_Text(const QList<UnreadListing>& notListed) {
 }
 
 QString Ended_Text(const CheckResult& result, const QTime& at) {
-    return QStringLiteral(
-               "Vérification terminée à %1 : %2 fichier(s) manquant(s), %3 fichier(s) non "
-               "référencé(s), %4 problème(s) de miniature.")
-        .arg(at.toString(QStringLiteral("HH:mm")))
-        .arg(result.missing.size())
-        .arg(result.unreferenced.size())
-        .arg(result.thumbnails.size());
+    QString text = QStringLiteral(
+                       "Vérification terminée à %1 : %2 fichier(s) manquant(s), %3 fichier(s) non "
+                       "référencé(s), %4 problème(s) de miniature")
+                       .arg(at.toString(QStringLiteral("HH:mm")))
+                       .arg(result.missing.size())
+                       .arg(result.unreferenced.size())
+                       .arg(result.thumbnails.size());
+    // Counts of folders not compared would read as all present.
+    if (!result.unchecked.isEmpty()) {
+        text += QStringLiteral(" ; %1 liste(s) du site non lue(s), leurs dossiers non vérifiés")
+                    .arg(result.unchecked.size());
+    }
+    return text + u'.';
 }
 
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)

@@ -191,6 +191,10 @@ TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedAndTheirFoldersAreNotCompare
             << rep;
     }
     EXPECT_TRUE(view.result.Thumbnail_Problems(QStringLiteral("planches")).isEmpty());
+    // Its end says so too: its counts leave those folders out.
+    ASSERT_EQ(view.ended.size(), 1);
+    EXPECT_TRUE(view.ended[0].contains(QStringLiteral("6 liste(s) du site non lue(s)")))
+        << view.ended[0].toStdString();
     EXPECT_EQ(Unchecked_Thumbnails(view.result.unchecked, QStringLiteral("couvertures")),
               QStringLiteral("check_thumbs"));
     EXPECT_TRUE(Unchecked_Thumbnails(view.result.unchecked, QStringLiteral("versos")).isEmpty());
