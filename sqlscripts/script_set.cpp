@@ -332,7 +332,9 @@ void MendScriptsFolder(Settings& s) {
         return;
     }
     const QString folder = schema_scripts::ScriptsFolder(s.GV_Export);
-    if (!ScriptSet::Interrupted(folder)) {
+    // A run killed while it held the folder leaves the lock's file, even
+    // before its first script: it goes with the lock taken here.
+    if (!ScriptSet::Interrupted(folder) && !exists(folder + u'/' + ExportLock::kFileName)) {
         return;
     }
     try {

@@ -59,7 +59,8 @@ class ScriptSet {
 
 // At every start of Kalvor, before anything else (the window or either
 // unattended export): mends the publication a killed export left in the
-// scripts folder of GV_Export, unless an export holds that folder now.
+// scripts folder of GV_Export, and its lock's file, unless an export holds
+// that folder now.
 // Never throws: a failure goes to GV_Erreurs and the log, and the next
 // export of that folder tries again first.
 void MendScriptsFolder(Settings& s);

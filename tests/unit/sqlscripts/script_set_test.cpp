@@ -9,6 +9,7 @@
 
 #include "platform/error.h"
 #include "settings/settings.h"
+#include "sqlscripts/export_lock.h"
 #include "sqlscripts/script_set.h"
 #include "support/test_paths.h"
 
@@ -181,4 +182,22 @@ TEST_F(ScriptSetTest, AFileThatCannotMovePutsTheEarlierSetBack) {
     lay(hidden);
     MendScriptsFolder(s);
     EXPECT_EQ(whole(), "earlier");
+}
+
+// A run killed while it held the folder, even before it wrote a script,
+// leaves the lock's file: the next start removes it, unless an export holds
+// the folder now.
+TEST_F(ScriptSetTest, TheLockFileOfAKilledRunGoesAtTheNextStart) {
+    QMap<QString, QByteArray> killed = set(kEarlier, "earlier");
+    killed[ExportLock::kFileName] = "exportation complète (donnees) du processus 1";
+    lay(killed);
+    {
+        ExportLock held(dir.filePath("scripts"), ExportLock::Export::Full);
+        MendScriptsFolder(s);
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath("scripts/" + ExportLock::kFileName)));
+    }
+    lay(killed);
+    MendScriptsFolder(s);
+    EXPECT_EQ(whole(), "earlier");
+    EXPECT_EQ(s.GV_Erreurs, "");
 }
