@@ -767,8 +767,21 @@ function CacheFin()
     $budget['assures'] = 10;
     CachePlace($c['generation'], $c['limite'], $listee[0], $budget);
   }
-  $budget['assures'] = 1;
-  CacheEfface(CacheCorbeille($c['dossier']), $budget);
+  // One visit at a time empties the earlier data's folders: after a change
+  // every visit makes its page, and the host's workers, each held for its
+  // batch, would leave the next visitors waiting for one.
+  $corbeille = CacheCorbeille($c['dossier']);
+  if (is_dir($corbeille)) {
+    $verrou = @fopen($corbeille . '.verrou', 'c');
+    if ($verrou !== false && (flock($verrou, LOCK_EX | LOCK_NB, $occupe) || !$occupe)) {
+      $budget['assures'] = 1;
+      CacheEfface($corbeille, $budget);
+      flock($verrou, LOCK_UN);
+    }
+    if ($verrou !== false) {
+      fclose($verrou);
+    }
+  }
 }
 
 CacheDebut();

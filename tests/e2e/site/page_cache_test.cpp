@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -225,6 +227,19 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     EXPECT_EQ(viaCgi.status, 200) << viaCgi.failure.toStdString();
     EXPECT_EQ(viaCgi.errorLog, QByteArray());
     EXPECT_EQ(viaCgi.body, site.get(QStringLiteral("liste.php?coll=albums&liste=auteurs")).body);
+    // One visit at a time deletes them: the others go on at once.
+    const int aside1 = waiting();
+    {
+        const int held = ::open(QFile::encodeName(aside + QStringLiteral(".verrou")).constData(),
+                                O_RDWR | O_CREAT, 0644);
+        ASSERT_GE(held, 0);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        for (int i = 0; i < 5; ++i) {
+            site.get(QStringLiteral("serie.php?coll=albums&idserie=-9%1").arg(i));
+        }
+        ::close(held);
+    }
+    EXPECT_EQ(waiting(), aside1);
     for (int i = 0; i < 3000 && QFileInfo::exists(aside); ++i) {
         site.get(QStringLiteral("serie.php?coll=albums&idserie=-%1").arg(i));
     }
