@@ -113,6 +113,10 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     if (text.contains(QStringLiteral("{{fichiers}}"))) {
         text.replace(QStringLiteral("{{fichiers}}"), sharedBlock(QStringLiteral("site_files.php")));
     }
+    // The page cache, kept apart from the page core it wraps.
+    if (text.contains(QStringLiteral("{{cache}}"))) {
+        text.replace(QStringLiteral("{{cache}}"), sharedBlock(QStringLiteral("page_cache.php")));
+    }
     QStringList lines = text.split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();  // the template's own final line end
