@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTcpSocket>
 #include <QThread>
 #include <QUrl>
 #include <filesystem>
@@ -117,40 +116,6 @@ QString cover(const QByteArray& body, const char* card) {
     const qsizetype alt = body.indexOf("alt=\"recto\"", body.indexOf(card));
     const qsizetype src = body.lastIndexOf("<img src=\"", alt) + 10;
     return QString::fromLatin1(body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&"));
-}
-
-// The page asked for once, on one connection. Qt's client may send a GET
-// again on a new connection after reading an answer that ends as the
-// connection closes, as the thumbnail maker's do: the server would run it
-// twice, the second time maybe after the test has changed what it reads.
-SitePage getOnce(const SiteHarness& site, const QString& pageAndQuery) {
-    const QUrl url(site.url());
-    QTcpSocket socket;
-    socket.connectToHost(url.host(), static_cast<quint16>(url.port()));
-    SitePage page;
-    if (!socket.waitForConnected(30000)) {
-        return page;
-    }
-    socket.write("GET " + url.path().toUtf8() + '/' + pageAndQuery.toUtf8() +
-                 " HTTP/1.0\r\nHost: " + url.authority().toUtf8() + "\r\n\r\n");
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000)) {
-        answer += socket.readAll();
-    }
-    answer += socket.readAll();
-    const qsizetype end = answer.indexOf("\r\n\r\n");
-    if (end < 0) {
-        return page;
-    }
-    const QList<QByteArray> lines = answer.left(end).split('\n');
-    page.status = lines[0].split(' ').value(1).toInt();
-    for (const QByteArray& line : lines) {
-        if (line.toLower().startsWith("content-type:")) {
-            page.contentType = line.mid(13).trimmed();
-        }
-    }
-    page.body = answer.mid(end + 4);
-    return page;
 }
 
 // Builds the site of the fixture catalogue, or says why it could not.
@@ -407,15 +372,15 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
         (covers + QStringLiteral("couv_album89.jpg")).toStdString(),
         std::filesystem::file_time_type::clock::now() + std::chrono::hours(3));
     test::waitForNextSecond();
-    EXPECT_EQ(getOnce(site, cover(site.get(page).body, "id=\"i89\"")).contentType, "image/jpeg");
+    EXPECT_EQ(site.getOnce(cover(site.get(page).body, "id=\"i89\"")).contentType, "image/jpeg");
     EXPECT_FALSE(cover(site.get(page).body, "id=\"i89\"").startsWith(QStringLiteral("_retaille")));
 
     // A thumbnail folder that cannot be made: the thumbnail is sent, and
     // the server's log says why, once.
     ASSERT_TRUE(QDir(site.folder() + QStringLiteral("/mini/couvertures")).removeRecursively());
     test::writeAll(site.folder() + QStringLiteral("/mini/couvertures"), "pas un dossier");
-    EXPECT_EQ(getOnce(site, again).contentType, "image/jpeg");
-    EXPECT_EQ(getOnce(site, again).contentType, "image/jpeg");
+    EXPECT_EQ(site.getOnce(again).contentType, "image/jpeg");
+    EXPECT_EQ(site.getOnce(again).contentType, "image/jpeg");
     const auto said = [&] {
         return test::readAll(qEnvironmentVariable("KALVOR_TEST_DIR") + QStringLiteral("/php.log"))
             .count(site.folder().toUtf8() +
@@ -430,8 +395,8 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     const QString mark = site.folder() + u'/' + marks[0];
     ASSERT_TRUE(QFile::remove(mark));
     ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/kalvor"), mark));
-    EXPECT_EQ(getOnce(site, again).contentType, "image/jpeg");
-    EXPECT_EQ(getOnce(site, again).contentType, "image/jpeg");
+    EXPECT_EQ(site.getOnce(again).contentType, "image/jpeg");
+    EXPECT_EQ(site.getOnce(again).contentType, "image/jpeg");
     EXPECT_EQ(said(), 2);
     // A mark there that another user of the host made first silences nothing.
     const QString elsewhere =
@@ -444,7 +409,7 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
         ASSERT_TRUE(QFile::remove(elsewhere));
         test::writeAll(elsewhere, QByteArray());
         ASSERT_EQ(::chown(QFile::encodeName(elsewhere).constData(), 65534, 65534), 0);
-        EXPECT_EQ(getOnce(site, again).contentType, "image/jpeg");
+        EXPECT_EQ(site.getOnce(again).contentType, "image/jpeg");
         EXPECT_EQ(said(), 3);
         QFile::remove(elsewhere);
     }

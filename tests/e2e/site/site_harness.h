@@ -79,6 +79,9 @@ class SiteHarness {
     void writeFramePage(const QString& name = QStringLiteral("cadre.php")) const;
 
     SitePage get(const QString& pageAndQuery) const;
+    // The same, sent once only on one connection (HTTP/1.0): for requests
+    // whose effects on the server a test counts or that must not overlap.
+    SitePage getOnce(const QString& pageAndQuery) const;
     // The page with every parameter named set to `value`, URL-encoded.
     SitePage getWith(const QString& page, const QStringList& parameters,
                      const QString& value) const;
