@@ -84,6 +84,25 @@ bool EndsWithPasswordRefusal(const QString& reply) {
     return closingAt(reply, kPasswordRefused) >= 0;
 }
 
+bool RefusalCarries(const QString& reply, QLatin1StringView header) {
+    if (!IsPasswordRefusal(reply)) {
+        return false;
+    }
+    const QStringView after = QStringView(reply).trimmed().mid(kPasswordRefused.size());
+    const QLatin1StringView open("<!-- X-Kalvor-Recovery: post");
+    const qsizetype close = after.indexOf(QLatin1StringView("-->"));
+    if (!after.startsWith(open) || close < 0) {
+        return false;
+    }
+    for (QStringView said : after.first(close).mid(5).split(u';')) {
+        said = said.trimmed();
+        if (said.startsWith(header) && said.mid(header.size()).startsWith(u':')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsInvalidFolder(const QString& reply) {
     return closingAt(reply, kInvalidFolder) == 0;
 }

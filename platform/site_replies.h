@@ -47,6 +47,10 @@ bool IsPasswordRefusal(const QString& reply);
 // recovery.php's, after the messages PHP printed about a password it looked
 // for in the address.
 bool EndsWithPasswordRefusal(const QString& reply);
+// The site's refusal of the password carries `header`: where no header
+// could go, after a byte-order mark, this version's recovery.php writes them
+// after its words, as "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->".
+bool RefusalCarries(const QString& reply, QLatin1StringView header);
 // The reply is the listing scripts' answer for a folder they cannot open.
 bool IsInvalidFolder(const QString& reply);
 bool EndsWithInvalidFolder(const QString& reply);

@@ -242,7 +242,9 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         for (int tries = 0;; ++tries) {
             reply =
                 access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
-            if (!access.inet.lastHadHeader("Retry-After") || !replies::IsPasswordRefusal(reply)) {
+            const bool again = access.inet.lastHadHeader("Retry-After") ||
+                               replies::RefusalCarries(reply, QLatin1StringView("Retry-After"));
+            if (!again || !replies::IsPasswordRefusal(reply)) {
                 break;
             }
             if (tries == kBusyTries) {
@@ -262,7 +264,8 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                             QStringLiteral("La requête vers %1 a été annulée.").arg(posted));
             }
         }
-        if (access.inet.lastHadHeader(kPostHeader) || access.inet.lastCameWhole()) {
+        if (access.inet.lastHadHeader(kPostHeader) || access.inet.lastCameWhole() ||
+            replies::RefusalCarries(reply, QLatin1StringView(kPostHeader))) {
             state.markedScript = true;
         }
         if (!state.markedScript) {

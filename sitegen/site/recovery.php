@@ -25,9 +25,16 @@ function kalvor_recovery_verrou()
    }
    return false;
 }
-function kalvor_recovery_refus()
+// After a byte-order mark before "<?php" no header can go: the refusal then
+// carries what they would say after its words, as markup that the program
+// reads and a browser hides.
+function kalvor_recovery_refus($occupe)
 {
+   $sans_entetes = headers_sent();
    echo "invalid password";
+   if ($sans_entetes) {
+      echo $occupe ? "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->" : "<!-- X-Kalvor-Recovery: post -->";
+   }
    exit;
 }
 $kalvor_verrou = kalvor_recovery_verrou();
@@ -37,7 +44,7 @@ if ($kalvor_verrou !== false && !@flock($kalvor_verrou, LOCK_EX | LOCK_NB)) {
       header('X-Kalvor-Recovery: post');
       header('Retry-After: 1');
    }
-   kalvor_recovery_refus();
+   kalvor_recovery_refus(true);
 }
 {{require}}
 {{compat}}
@@ -64,7 +71,7 @@ if (!hash_equals((string) $password, $pwd)){
    // A second per guess, as a login form gives; the lock is let go when
    // the request ends.
    sleep(1);
-   kalvor_recovery_refus();
+   kalvor_recovery_refus(false);
 }
 else {
    if ($kalvor_verrou !== false) {

@@ -402,6 +402,27 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         EXPECT_EQ(held.header("X-Kalvor-Recovery"), "post");
     }
     EXPECT_TRUE(withPassword().body.endsWith("#fin#"));
+    // After a byte-order mark no header can go: the refusals carry what
+    // theirs would say, and the rows their end mark.
+    {
+        const QString script = site_->folder() + QStringLiteral("/recovery.php");
+        const QByteArray published = test::readAll(script);
+        test::writeAll(script, "\xEF\xBB\xBF" + published);
+        const CgiPage wrong = runCgi(site_->folder(), QStringLiteral("recovery.php"),
+                                     QStringLiteral("tablename=collaborateurs&pwd=KALVOR"));
+        EXPECT_EQ(wrong.body, "\xEF\xBB\xBFinvalid password<!-- X-Kalvor-Recovery: post -->");
+        EXPECT_TRUE(wrong.errorLog.isEmpty()) << wrong.errorLog.toStdString();
+        QFile lock(site_->folder() + QStringLiteral("/.recovery.verrou"));
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        ASSERT_EQ(::flock(lock.handle(), LOCK_EX), 0);
+        const CgiPage held = withPassword();
+        EXPECT_EQ(held.body,
+                  "\xEF\xBB\xBFinvalid password<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->");
+        EXPECT_TRUE(held.errorLog.isEmpty()) << held.errorLog.toStdString();
+        ::flock(lock.handle(), LOCK_UN);
+        EXPECT_TRUE(withPassword().body.endsWith("#fin#"));
+        test::writeAll(script, published);
+    }
 
     // An unknown or missing table name: an empty reply, no engine message.
     for (const QString& table : hostileValues() + QStringList{QStringLiteral("Series")}) {

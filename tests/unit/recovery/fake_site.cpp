@@ -106,12 +106,25 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
             "<br />\n<b>Warning</b>:  Undefined array key \"pwd\" in recovery.php on "
             "line 4<br />\n");
     }
+    const bool busy = found && busy_-- > 0;
+    if (found && byteOrderMark_) {
+        if (body == "invalid password" && !addressOnly_) {
+            body += busy ? "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->"
+                         : "<!-- X-Kalvor-Recovery: post -->";
+        }
+        socket->write(
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
+            "Content-Length: " +
+            QByteArray::number(body.size() + 3) + "\r\n\r\n\xEF\xBB\xBF" + body);
+        socket->disconnectFromHost();
+        return;
+    }
     socket->write(
         "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +
         "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
         (addressOnly_ || !found || headersLost_ ? QByteArray()
                                                 : QByteArray("X-Kalvor-Recovery: post\r\n")) +
-        (found && busy_-- > 0 ? QByteArray("Retry-After: 1\r\n") : QByteArray()) +
+        (busy ? QByteArray("Retry-After: 1\r\n") : QByteArray()) +
         (marked && !headersLost_ ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
                                  : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
         "\r\n" + body);

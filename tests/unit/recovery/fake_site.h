@@ -48,6 +48,9 @@ class FakeSite {
     // No header of the site's own reaches the program, as behind a proxy
     // that drops them or after a byte-order mark before the script.
     void setHeadersLost(bool lost) { headersLost_ = lost; }
+    // A byte-order mark before the script: no header at all, the mark in
+    // the body, and the refusals carrying what their headers would say.
+    void setByteOrderMark(bool mark) { byteOrderMark_ = mark; }
     // The next `posts` requests refused unread, as while another request
     // tries a password.
     void setBusy(int posts) { busy_ = posts; }
@@ -75,6 +78,7 @@ class FakeSite {
     QHash<QString, QByteArray> bodies_;
     QByteArray password_ = "secret";
     bool missing_ = false;
+    bool byteOrderMark_ = false;
     int missingStatus_ = 404;
     QString stopAt_;
     bool stopped_ = false;
