@@ -76,8 +76,14 @@ qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark) {
     return -1;
 }
 
+// The words open the reply: a reply of rows, which may be a whole table, is
+// told at once.
+bool opensWith(const QString& reply, const QString& words) {
+    return QStringView(reply).trimmed().startsWith(words);
+}
+
 bool IsPasswordRefusal(const QString& reply) {
-    return closingAt(reply, kPasswordRefused) == 0;
+    return opensWith(reply, kPasswordRefused) && closingAt(reply, kPasswordRefused) == 0;
 }
 
 bool EndsWithPasswordRefusal(const QString& reply) {
@@ -104,7 +110,7 @@ bool RefusalCarries(const QString& reply, QLatin1StringView header) {
 }
 
 bool IsInvalidFolder(const QString& reply) {
-    return closingAt(reply, kInvalidFolder) == 0;
+    return opensWith(reply, kInvalidFolder) && closingAt(reply, kInvalidFolder) == 0;
 }
 
 bool EndsWithInvalidFolder(const QString& reply) {
