@@ -1,5 +1,6 @@
 #include "platform/inet.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -315,7 +316,12 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     bool whole = false;
     const QByteArray body = checkedBody(received, url, late, endMark, whole);
     lastWhole_ = whole;
-    return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
+    // A reply of some megabytes takes hundredths of a second to check, then
+    // to decode: the window answers between them, as it did while it came.
+    QCoreApplication::processEvents();
+    QString out = text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
+    QCoreApplication::processEvents();
+    return out;
 }
 
 void Inet::Abort() {

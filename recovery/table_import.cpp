@@ -468,8 +468,19 @@ void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QSt
                 return;
             }
         }
+        // The commit and the close each take some hundredths of a second on
+        // a whole table: the progress is told between them.
+        if (progress && !progress(storedRows)) {
+            return;
+        }
         batch.Commit();
+        if (progress) {
+            progress(storedRows);
+        }
         table->Close();
+        if (progress) {
+            progress(storedRows);
+        }
     } catch (const Error& e) {
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
                                    .arg(tablename, base.Described(e));
