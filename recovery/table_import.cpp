@@ -205,6 +205,13 @@ constexpr int kBusyTries = 60;
 // Sent by a recovery.php that reads a posted password.
 constexpr char kPostHeader[] = "X-Kalvor-Recovery";
 
+// The last reply carried `header`, as a header or, where none could go, in
+// the comment after the site's refusal.
+bool lastSaid(const SiteAccess& access, const QString& reply, const char* header) {
+    return access.inet.lastHadHeader(header) ||
+           replies::RefusalCarries(reply, QLatin1StringView(header));
+}
+
 // Said of a failure of a recovery.php of an earlier version before it sent a
 // table: it calls the MySQL functions that PHP 7 dropped, which only some
 // require.php of its time brought along. A message of PHP that names none of
@@ -242,9 +249,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         for (int tries = 0;; ++tries) {
             reply =
                 access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
-            const bool again = access.inet.lastHadHeader("Retry-After") ||
-                               replies::RefusalCarries(reply, QLatin1StringView("Retry-After"));
-            if (!again || !replies::IsPasswordRefusal(reply)) {
+            if (!lastSaid(access, reply, "Retry-After") || !replies::IsPasswordRefusal(reply)) {
                 break;
             }
             if (tries == kBusyTries) {
@@ -264,8 +269,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                             QStringLiteral("La requête vers %1 a été annulée.").arg(posted));
             }
         }
-        if (access.inet.lastHadHeader(kPostHeader) || access.inet.lastCameWhole() ||
-            replies::RefusalCarries(reply, QLatin1StringView(kPostHeader))) {
+        if (lastSaid(access, reply, kPostHeader) || access.inet.lastCameWhole()) {
             state.markedScript = true;
         }
         if (!state.markedScript) {
