@@ -1,7 +1,5 @@
 #include "app/site_check_tab.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +9,7 @@
 
 #include "dialogs/accessible_names.h"
 #include "dialogs/check_report.h"
+#include "platform/dao/statement_events.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -152,8 +151,7 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
     QTreeWidget* trees[] = {TV_missing_, TV_excess_, TV_thumbs_};
     const QList<site::TreeNode> children[] = {result.Missing_Nodes(), result.Unreferenced_Nodes(),
                                               result.Thumbnail_Nodes()};
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
+    dao::EventTurns turns;
     for (int t = 0; t < 3; ++t) {
         trees[t]->clear();
         QHash<QString, QTreeWidgetItem*> roots;
@@ -177,10 +175,7 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
         for (auto it = items.cbegin(); it != items.cend(); ++it) {
             for (qsizetype from = 0; from < it.value().size(); from += 2000) {
                 it.key()->addChildren(it.value().mid(from, 2000));
-                if (sinceEvents.elapsed() >= 40) {
-                    QCoreApplication::processEvents();
-                    sinceEvents.start();
-                }
+                turns.runWhenDue();
             }
         }
     }

@@ -1,6 +1,5 @@
 #include "recovery/recovery_driver.h"
 
-#include <QCoreApplication>
 #include <functional>
 #include <optional>
 
@@ -105,7 +104,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     counts_ = RecoveryCounts();
     view_.ShowCounts(counts_);
     view_.Labels_Show(true);
-    sinceEvents_.start();
+    turns_.restart();
     importing_ = &inet;
     cancelled_ = false;
     keepsEarlier_ = emptyFirst;
@@ -182,11 +181,9 @@ bool RecoveryDriver::stored(const QString& tablename, qint64 rows) {
             counts_.*count = rows;
         }
     }
-    // A window that waits a tenth of a second for its events looks hung.
-    if (sinceEvents_.elapsed() >= 40) {
+    if (turns_.due()) {
         view_.ShowCounts(counts_);
-        QCoreApplication::processEvents();
-        sinceEvents_.start();
+        turns_.run();
     }
     return !cancelled_;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 
+#include "platform/dao/statement_events.h"
 #include "recovery/recovery_steps.h"
 #include "recovery/table_import.h"
 #include "recovery/work_copy_disk.h"
@@ -69,8 +69,8 @@ class RecoveryDriver {
     Prompt& prompt_;
     const WorkCopyDisk& disk_;
     RecoveryState state_;
-    RecoveryCounts counts_;      // this run's rows, as they are stored
-    QElapsedTimer sinceEvents_;  // since window events last ran
+    RecoveryCounts counts_;  // this run's rows, as they are stored
+    dao::EventTurns turns_;
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;
     bool keepsEarlier_ = false;  // the base holds an earlier recovery

@@ -1,6 +1,5 @@
 #include "sitecheck/site_check.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 
 #include "common/banner.h"
@@ -111,7 +110,7 @@ void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
     }
     running_ = true;
     stopping_ = false;
-    sinceEvents_.start();
+    turns_.restart();
     Ending ending = Ending::Error;
     {
         BusyPointer busy(prompt_);
@@ -248,10 +247,10 @@ bool SiteCheck::compare(const Taken& taken) {
                      QStringLiteral(" » avec la base n'a pas abouti.");
             return false;
         }
-        letEventsRun();
+        turns_.runWhenDue();
     }
     Compare_Miniatures(taken.base, taken.prefix, prompt_);
-    letEventsRun();
+    turns_.runWhenDue();
     return true;
 }
 
@@ -263,7 +262,7 @@ void SiteCheck::showResult(const QString& base) {
         prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
     }
     result_.unchecked = state_.unread;
-    letEventsRun();
+    turns_.runWhenDue();
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();
@@ -277,14 +276,6 @@ void SiteCheck::showResult(const QString& base) {
     }
     if (!notes.isEmpty()) {
         prompt_.message(notes.join(QStringLiteral("\n\n")), kBanner, PromptIcon::Exclamation);
-    }
-}
-
-void SiteCheck::letEventsRun() {
-    // A window that waits a tenth of a second for its events looks hung.
-    if (sinceEvents_.elapsed() >= 40) {
-        QCoreApplication::processEvents();
-        sinceEvents_.start();
     }
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QTime>
 #include <optional>
 
+#include "platform/dao/statement_events.h"
 #include "sitecheck/check_result.h"
 #include "sitecheck/site_check_state.h"
 
@@ -78,8 +78,6 @@ class SiteCheck {
     // False, with the cause, when a folder could not be compared.
     bool compare(const Taken& taken);
     void showResult(const QString& base);
-    // Window events run at least every few hundredths of a second of work.
-    void letEventsRun();
 
     Inet& inet_;
     Prompt& prompt_;
@@ -89,7 +87,7 @@ class SiteCheck {
     QString cause_;  // why the check ended in error, for its message
     bool running_ = false;
     bool stopping_ = false;
-    QElapsedTimer sinceEvents_;
+    dao::EventTurns turns_;
 };
 
 }  // namespace site

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QThread>
 
 namespace kalvor::dao {
@@ -13,25 +12,29 @@ namespace {
 // run its events.
 int guards = 0;
 bool inEvents = false;
-QElapsedTimer sinceEvents;
+EventTurns turns;
 
 int onProgress(void*) {
-    if (guards == 0 || inEvents || sinceEvents.elapsed() < 40 ||
+    if (guards == 0 || inEvents || !turns.due() ||
         QThread::currentThread() != QCoreApplication::instance()->thread()) {
         return 0;
     }
     inEvents = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    turns.run(QEventLoop::ExcludeUserInputEvents);
     inEvents = false;
-    sinceEvents.start();
     return 0;
 }
 
 }  // namespace
 
+void EventTurns::run(QEventLoop::ProcessEventsFlags flags) {
+    QCoreApplication::processEvents(flags);
+    since_.start();
+}
+
 StatementEvents::StatementEvents() {
     if (guards++ == 0) {
-        sinceEvents.start();
+        turns.restart();
     }
 }
 
