@@ -9,7 +9,7 @@
 
 #include "dialogs/accessible_names.h"
 #include "dialogs/check_report.h"
-#include "platform/dao/statement_events.h"
+#include "platform/event_turns.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -151,7 +151,7 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
     QTreeWidget* trees[] = {TV_missing_, TV_excess_, TV_thumbs_};
     const QList<site::TreeNode> children[] = {result.Missing_Nodes(), result.Unreferenced_Nodes(),
                                               result.Thumbnail_Nodes()};
-    dao::EventTurns turns;
+    EventTurns turns;
     for (int t = 0; t < 3; ++t) {
         trees[t]->clear();
         QHash<QString, QTreeWidgetItem*> roots;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/dao/statement_events.h"
+#include "platform/event_turns.h"
 #include "recovery/recovery_steps.h"
 #include "recovery/table_import.h"
 #include "recovery/work_copy_disk.h"
@@ -70,7 +70,7 @@ class RecoveryDriver {
     const WorkCopyDisk& disk_;
     RecoveryState state_;
     RecoveryCounts counts_;  // this run's rows, as they are stored
-    dao::EventTurns turns_;
+    EventTurns turns_;
     Inet* importing_ = nullptr;  // while the imports run
     bool cancelled_ = false;
     bool keepsEarlier_ = false;  // the base holds an earlier recovery

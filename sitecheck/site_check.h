@@ -4,7 +4,7 @@
 #include <QTime>
 #include <optional>
 
-#include "platform/dao/statement_events.h"
+#include "platform/event_turns.h"
 #include "sitecheck/check_result.h"
 #include "sitecheck/site_check_state.h"
 
@@ -87,7 +87,7 @@ class SiteCheck {
     QString cause_;  // why the check ended in error, for its message
     bool running_ = false;
     bool stopping_ = false;
-    dao::EventTurns turns_;
+    EventTurns turns_;
 };
 
 }  // namespace site

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include "platform/event_turns.h"
+
 namespace kalvor::dao {
 namespace {
 
@@ -26,11 +28,6 @@ int onProgress(void*) {
 }
 
 }  // namespace
-
-void EventTurns::run(QEventLoop::ProcessEventsFlags flags) {
-    QCoreApplication::processEvents(flags);
-    since_.start();
-}
 
 StatementEvents::StatementEvents() {
     if (guards++ == 0) {

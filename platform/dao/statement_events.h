@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-
 struct sqlite3;
 
 namespace kalvor::dao {
@@ -16,24 +13,6 @@ class StatementEvents {
     ~StatementEvents();
     StatementEvents(const StatementEvents&) = delete;
     StatementEvents& operator=(const StatementEvents&) = delete;
-};
-
-// The window's events, run at most every few hundredths of a second of work:
-// a window that waits a tenth of a second for its events looks hung.
-class EventTurns {
-  public:
-    EventTurns() { since_.start(); }
-    void restart() { since_.start(); }
-    bool due() const { return since_.elapsed() >= 40; }
-    void run(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents);
-    void runWhenDue() {
-        if (due()) {
-            run();
-        }
-    }
-
-  private:
-    QElapsedTimer since_;
 };
 
 // Lets the statements of `db` take their turn.
