@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 #include <utility>
 
 #include <sqlite3.h>
@@ -42,7 +41,7 @@ script_text::Encoding encodingOf(bool utf8) {
 void appendIdentifier(std::string& out, const QVariant& value, bool utf8) {
     if (isWhole(value)) {
         const qint64 n = wholeOf(value);
-        if (n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max()) {
+        if (sql::FitsSiteRange(double(n))) {
             char digits[24];
             const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
             out.append(digits, end - digits);

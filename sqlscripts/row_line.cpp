@@ -25,14 +25,6 @@ constexpr size_t kCommentColumn = 16777215;
 // (16 MiB, the packet's command byte included).
 constexpr size_t kStatement = 16777215;
 
-// Whether the site's whole-number columns (32 bits) hold the number once
-// rounded, as sql::InSiteRange checks it.
-bool inSiteRange(double number) {
-    const double whole = std::round(number);
-    return whole >= std::numeric_limits<qint32>::min() &&
-           whole <= std::numeric_limits<qint32>::max();
-}
-
 // What the database layer would make of the current value, for the forms
 // written directly; Other goes through sql_values.
 enum class Form { Null, Text, Integer, Double, YesNo, Other };
@@ -361,14 +353,13 @@ RowLine& RowLine::Identifier(const Cursor& c, int column) {
     const auto direct = [&] {
         switch (formOf(c, column)) {
             case Form::Integer:
-                if (const qint64 n = c.Int(column); n >= std::numeric_limits<qint32>::min() &&
-                                                    n <= std::numeric_limits<qint32>::max()) {
+                if (const qint64 n = c.Int(column); sql::FitsSiteRange(double(n))) {
                     Value(n);
                     return true;
                 }
                 return false;
             case Form::Double:
-                if (const double d = c.Double(column); inSiteRange(d)) {
+                if (const double d = c.Double(column); sql::FitsSiteRange(d)) {
                     separate();
                     appendDouble(bytes_, d);
                     return true;
@@ -478,7 +469,7 @@ RowLine& RowLine::WholeOrNull(const Cursor& c, int column) {
             return *this;
         case Form::Integer:
         case Form::Double:
-            if (inSiteRange(c.Double(column)))
+            if (sql::FitsSiteRange(c.Double(column)))
                 return Value(static_cast<qint64>(std::round(c.Double(column))));
             [[fallthrough]];
         default:

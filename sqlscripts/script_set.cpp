@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <exception>
 #include <optional>
 
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 
 #include "common/export_folder.h"
 #include "common/general.h"
+#include "common/operation.h"
 #include "platform/error.h"
 #include "platform/system_reason.h"
 #include "settings/settings.h"
@@ -337,16 +337,14 @@ void MendScriptsFolder(Settings& s) {
     if (!ScriptSet::Interrupted(folder) && !exists(folder + u'/' + ExportLock::kFileName)) {
         return;
     }
-    try {
+    const std::optional<Failure> failure = Attempt([&] {
         // An export that holds the folder mended it as it started.
         if (const std::optional<ExportLock> lock = ExportLock::TryHold(folder)) {
             ScriptSet::Mend(folder);
         }
-    } catch (const Error& e) {
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + e.Description();
-        general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
-    } catch (const std::exception& e) {
-        s.GV_Erreurs += QStringLiteral("\nerreur : ") + QString::fromUtf8(e.what());
+    });
+    if (failure) {
+        s.GV_Erreurs += QStringLiteral("\nerreur : ") + failure->description;
         general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
     }
 }

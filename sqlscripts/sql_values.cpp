@@ -80,10 +80,14 @@ QString twoDigits(int n) {
 
 }  // namespace
 
-double InSiteRange(double number) {
+bool FitsSiteRange(double number) {
     const double whole = std::round(number);
-    if (!(whole >= std::numeric_limits<qint32>::min() &&
-          whole <= std::numeric_limits<qint32>::max())) {
+    return whole >= std::numeric_limits<qint32>::min() &&
+           whole <= std::numeric_limits<qint32>::max();
+}
+
+double InSiteRange(double number) {
+    if (!FitsSiteRange(number)) {
         throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
     }
     return number;

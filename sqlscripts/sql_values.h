@@ -36,8 +36,10 @@ constexpr int kHighestRating = 100;  // 50 letters in notealbum
 // pen name when there is one, else "Nom, Prenom", or Nom alone; quoted.
 QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom);
 
-// The number, when the site's whole-number columns (32 bits) hold it once
-// rounded; else Error 6, the overflow.
+// Whether the site's whole-number columns (32 bits) hold the number once
+// rounded.
+bool FitsSiteRange(double number);
+// The number, when FitsSiteRange; else Error 6, the overflow.
 double InSiteRange(double number);
 
 // The value's text as the scripts write it: digits with a decimal point,
