@@ -1,7 +1,6 @@
 #include "recovery/work_copy.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/system_reason.h"
 
 namespace kalvor::recovery {
@@ -37,33 +37,19 @@ bool syncUnsupported(int errnum) {
 // Held on the base file itself. A run that replaced the base leaves its lock
 // on the file it replaced: the lock is taken again on the file now there.
 int lockBase(const QString& base) {
-    for (;;) {
-        const int fd = ::open(native(base).constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            throw Error(err::PermissionDenied,
-                        QStringLiteral("La base Recovery « %1 » ne peut pas être ouverte (%2).")
-                            .arg(base, SystemReason(errno)));
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int errnum = errno;
-            ::close(fd);
-            if (errnum == EWOULDBLOCK) {
-                throw Error(err::PermissionDenied,
-                            QStringLiteral("La base Recovery « %1 » est en cours de récupération "
-                                           "dans une autre fenêtre : attendez la fin de cette "
-                                           "récupération.")
-                                .arg(base));
-            }
-            return -1;  // a file system without locks: the run goes on without
-        }
-        struct stat held {};
-        struct stat now {};
-        if (::fstat(fd, &held) == 0 && ::stat(native(base).constData(), &now) == 0 &&
-            held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
-            return fd;
-        }
-        ::close(fd);
+    const FileLock lock = LockFile(base, false);
+    if (!lock.opened) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("La base Recovery « %1 » ne peut pas être ouverte (%2).")
+                        .arg(base, SystemReason(lock.error)));
     }
+    if (lock.busy()) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("La base Recovery « %1 » est en cours de récupération dans "
+                                   "une autre fenêtre : attendez la fin de cette récupération.")
+                        .arg(base));
+    }
+    return lock.fd;  // -1 on a file system without locks: the run goes on without
 }
 
 // The copy with what the engine keeps beside it while it writes: a write

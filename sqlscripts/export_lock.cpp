@@ -1,8 +1,5 @@
 #include "sqlscripts/export_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -12,6 +9,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/file_lock.h"
 #include "platform/system_reason.h"
 
 namespace kalvor {
@@ -49,34 +47,17 @@ QString describe(ExportLock::Export what) {
 const QString ExportLock::kFileName = QStringLiteral(".donnees-verrou");
 
 int ExportLock::take(const QString& path, QString* holder) {
-    for (;;) {
-        const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            throw Error(err::DiskError, QStringLiteral("Impossible de créer le fichier %1 (%2).")
-                                            .arg(path, SystemReason(errno)));
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int reason = errno;
-            if (reason == EWOULDBLOCK) {
-                *holder = holderOf(fd);
-                ::close(fd);
-                return -1;
-            }
-            ::close(fd);
-            throw Error(err::DiskError, QStringLiteral("Impossible de verrouiller le fichier %1 "
-                                                       "(%2).")
-                                            .arg(path, SystemReason(reason)));
-        }
-        // The export before may have removed the file as it ended: a lock
-        // on a file no longer in the folder holds nothing, take it anew.
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(fd, &held) == 0 && ::stat(native(path).constData(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-            return fd;
-        }
-        ::close(fd);
+    const FileLock lock = LockFile(path, true, [&](int fd) { *holder = holderOf(fd); });
+    if (lock.busy()) {
+        return -1;
     }
+    if (lock.fd < 0) {
+        throw Error(err::DiskError,
+                    (lock.opened ? QStringLiteral("Impossible de verrouiller le fichier %1 (%2).")
+                                 : QStringLiteral("Impossible de créer le fichier %1 (%2)."))
+                        .arg(path, SystemReason(lock.error)));
+    }
+    return lock.fd;
 }
 
 ExportLock::ExportLock(const QString& folder, Export what) : path_(folder + u'/' + kFileName) {
