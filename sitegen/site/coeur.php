@@ -162,6 +162,13 @@ function AlbumsParAuteur($t_albums, $t_filtre, $exclus)
     . "GROUP BY idauteur HAVING idauteur NOT IN ($exclus)";
 }
 
+// The items counted by series through the series index, for a join with
+// the series themselves.
+function ParSerie($t_albums, $t_filtre)
+{
+  return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
+}
+
 // A list that sorts on a text of a joined table sorts the rows' keys in a
 // derived table first, and reads the texts once sorted: by a subquery per
 // row, or by a join (STRAIGHT_JOIN) where the rows are many. Either way no

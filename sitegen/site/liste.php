@@ -9,13 +9,6 @@ function ListeIdx()
   echo "</div>\n";
 }
 
-// The items counted by series through the series index, for a join with
-// the series themselves.
-function ParSerie($t_albums, $t_filtre)
-{
-  return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
-}
-
 // Authors with the counts `$comptes` gives by author id, by name. Each
 // author is a group of its own: the grouping makes the table of keys apart,
 // so that the sort holds its key, and the names and photos join after.
