@@ -15,7 +15,7 @@ while ($row = mysql_fetch_row($requete)) {
     . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
-      $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 107, 145);
+      $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 'parabd');
     } elseif ($GV_miniature == 2) {
       $w_filename = LienImage($THUMB_parabd, $GV_prefix . $row[4]);
     } else {

@@ -11,7 +11,7 @@ while ($row = mysql_fetch_row($requete)) {
   $w_current = LinkRef('revue', array($row[0])) . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
-      $w_filename = Miniature($row[4], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
+      $w_filename = Miniature($row[4], $PATH_revues, $THUMB_revues, $GV_prefix, 'revues');
     } elseif ($GV_miniature == 2) {
       $w_filename = LienImage($THUMB_revues, $GV_prefix . $row[4]);
     } else {

@@ -201,8 +201,9 @@ function LienImage($dossier, $nom)
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
 // not here: a page that made it would change the state it is cached under.
-function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
+function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $sorte)
 {
+  list($fw, $fh) = TaillesMiniatures()[$sorte];
   // A name in sub-folders as Windows writes it ("sous\dossier\image.jpg")
   // is the same picture, and the same thumbnail, as with "/".
   $fimage = str_replace('\\', '/', $fimage);
