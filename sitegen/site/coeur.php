@@ -169,6 +169,16 @@ function ParSerie($t_albums, $t_filtre)
   return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
 }
 
+// The series with their item counts, a row `g` each (id, n, and the key of
+// the title, as CleTexte). Each series is a group of its own: the grouping
+// makes the table of counts apart, so that a sort holds its key, not the
+// title.
+function SeriesComptees($t_series, $t_albums, $t_filtre)
+{
+  return "(SELECT s.idserie id, b.n, " . CleTexte('s.titre') . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre)
+    . " on s.idserie = b.idserie GROUP BY s.idserie, b.n, cle, suite) g";
+}
+
 // A list that sorts on a text of a joined table sorts the rows' keys in a
 // derived table first, and reads the texts once sorted: by a subquery per
 // row, or by a join (STRAIGHT_JOIN) where the rows are many. Either way no

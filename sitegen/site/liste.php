@@ -19,13 +19,11 @@ function ListeAuteurs($t_auteurs, $comptes)
     . "ON b.idauteur = k.idauteur ORDER BY k.cle, k.idauteur";
 }
 
-// Series (or magazine titles) with their item counts, by title. Each series
-// is a group of its own: the grouping makes the table of counts apart, so
-// that the sort holds its key, not the title.
+// Series (or magazine titles) with their item counts, by title.
 function ListeSeries($t_series, $t_albums, $t_filtre)
 {
-  return "SELECT g.id, " . TexteEntier('titre', $t_series, 'idserie') . ", g.n FROM (SELECT s.idserie id, b.n, " . CleTexte('s.titre')
-    . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre) . " on s.idserie = b.idserie GROUP BY s.idserie, b.n, cle, suite) g ORDER BY g.cle, g.suite, g.id";
+  return "SELECT g.id, " . TexteEntier('titre', $t_series, 'idserie') . ", g.n FROM "
+    . SeriesComptees($t_series, $t_albums, $t_filtre) . " ORDER BY g.cle, g.suite, g.id";
 }
 
 echo '<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">' . "\n";
