@@ -55,7 +55,7 @@ function AfficheCollaborateurs($id_album, $type_collaboration)
     extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
     // Grouped as it stands, so that the keys are sorted apart from the names.
     $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
-      . 'k.typecollaboration from (select c.idauteur, c.typecollaboration, left(a.display, 255) cle from ' . $t_collaborateurs
+      . 'k.typecollaboration from (select c.idauteur, c.typecollaboration, ' . CleCourte('a.display') . ' from ' . $t_collaborateurs
       . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . $id_album
       . ' and c.typecollaboration = ' . $type_collaboration . ' group by c.idauteur, c.typecollaboration, cle) k '
       . 'order by k.cle, k.idauteur');
@@ -298,7 +298,7 @@ function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
   }
   // Grouped as it stands, so that the keys are sorted apart from the names.
   $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
-    . 'k.typecollaboration, k.idalbum from (select c.idauteur, c.typecollaboration, c.idalbum, left(a.display, 255) cle from '
+    . 'k.typecollaboration, k.idalbum from (select c.idauteur, c.typecollaboration, c.idalbum, ' . CleCourte('a.display') . ' from '
     . $t_collaborateurs . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
     . implode(', ', array_keys($ids)) . ') group by c.idalbum, c.typecollaboration, c.idauteur, cle) k '
     . 'order by k.idalbum, k.typecollaboration, k.cle, k.idauteur');

@@ -138,6 +138,14 @@ function TexteReglage($valeur)
   return htmlspecialchars((string) $valeur, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
+// The text's first 255 characters, selected as `cle`: a key that keeps a
+// temporary table off the disk, where the rows it sorts have ids to part
+// the texts alike in those characters.
+function CleCourte($texte)
+{
+  return "left($texte, 255) cle";
+}
+
 // The key of a grouping or a sort on a text, selected as `cle` and `suite`.
 // A temporary table holding a text column goes to disk, many times slower
 // under load: the key is the text's first 255 characters, and for a longer
@@ -146,7 +154,7 @@ function TexteReglage($valeur)
 // stay together.
 function CleTexte($texte)
 {
-  return "left($texte, 255) cle, if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
+  return CleCourte($texte) . ", if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
 }
 
 // The albums of each author id, an album counted once for an author who

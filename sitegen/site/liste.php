@@ -14,7 +14,7 @@ function ListeIdx()
 // so that the sort holds its key, and the names and photos join after.
 function ListeAuteurs($t_auteurs, $comptes)
 {
-  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, left(b.display, 255) cle FROM $t_auteurs b "
+  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, " . CleCourte('b.display') . " FROM $t_auteurs b "
     . "inner join ($comptes) r on b.idauteur = r.idauteur GROUP BY b.idauteur, r.n, cle) k STRAIGHT_JOIN $t_auteurs b "
     . "ON b.idauteur = k.idauteur ORDER BY k.cle, k.idauteur";
 }
