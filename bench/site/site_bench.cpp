@@ -114,6 +114,12 @@ struct Figures {
     qint64 bytes = 0;
 };
 
+// The time below which p percent of `times` fall; `times` holds one at least.
+double percentile(std::vector<double> times, int p) {
+    std::sort(times.begin(), times.end());
+    return times[std::min(times.size() - 1, times.size() * p / 100)];
+}
+
 // `requests` requests shared by `clients` threads; the i-th asks for
 // path(i).
 template <class Path>
@@ -139,10 +145,9 @@ Figures load(int port, const Path& path, const QByteArray& form, int clients, in
     for (auto& t : threads) {
         t.join();
     }
-    std::sort(times.begin(), times.end());
     Figures f;
-    f.p50 = times[times.size() / 2];
-    f.p95 = times[std::min(times.size() - 1, times.size() * 95 / 100)];
+    f.p50 = percentile(times, 50);
+    f.p95 = percentile(times, 95);
     f.failures = failures;
     f.bytes = bytes;
     return f;
@@ -312,10 +317,6 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
         }
         guessedMs += guessed.elapsed();
     }
-    const auto percentile = [](std::vector<double>& times, int p) {
-        std::sort(times.begin(), times.end());
-        return times[std::min(times.size() - 1, times.size() * p / 100)];
-    };
     const double p95Alone = percentile(alone, 95);
     const double p95Beside = percentile(beside, 95);
     QFile load(QStringLiteral("/proc/loadavg"));
@@ -388,10 +389,7 @@ void firstAfterChange(const e2e::SiteHarness& site, int port, const QString& cac
                 .p50);
         key += 20;
     }
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    };
+    const auto median = [](const std::vector<double>& v) { return percentile(v, 50); };
     std::printf(
         "1re page après un changement des données, à côté de %d / %d pages gardées : "
         "médiane de %d, %.1f / %.1f ms, rapport %.2f (< 1,5) ; 20 suivantes p50 %.1f / %.1f ms\n",
@@ -627,12 +625,11 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 visited.thumbnails, visited.ms, visited.failures + failures);
     const char* names[] = {"stats", "achat an"};
     for (int w = 0; w < 2; ++w) {
-        std::sort(times[w].begin(), times[w].end());
         if (times[w].empty()) {
             continue;
         }
-        const double p50 = times[w][times[w].size() / 2];
-        const double p95 = times[w][std::min(times[w].size() - 1, times[w].size() * 95 / 100)];
+        const double p50 = percentile(times[w], 50);
+        const double p95 = percentile(times[w], 95);
         std::printf(
             "%-10s pendant la visite, %zu requêtes : chaud p50 / p95 %7.1f / %7.1f  < 100 %s\n",
             names[w], times[w].size(), p50, p95, p95 < 100 ? "ok" : "NON");

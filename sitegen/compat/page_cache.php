@@ -87,7 +87,7 @@ function CacheEtat($marque, $fichiers)
     $recent = max($recent, (int) $date);
   }
   $miniatures = array();
-  $sortes = array('couvertures', 'planches', 'versos', 'photos', 'dedicaces', 'parabd', 'revues');
+  $sortes = array_keys(TaillesMiniatures());
   foreach ($sortes as $sorte) {
     if (isset($GLOBALS['THUMB_' . $sorte]) && (string) $GLOBALS['THUMB_' . $sorte] !== '') {
       $dossier = (string) $GLOBALS['THUMB_' . $sorte];

@@ -6,6 +6,21 @@ function CreeDossier($dossier)
     || is_dir($dossier);
 }
 
+// The size each kind's thumbnails are shown at: the pages link the
+// thumbnail maker with it, and the thumbnail maker makes no other, so that a
+// visitor chooses none.
+function TaillesMiniatures()
+{
+  return array(
+    'couvertures' => array(107, 145),
+    'planches' => array(200, 280),
+    'versos' => array(107, 145),
+    'photos' => array(120, 150),
+    'dedicaces' => array(107, 145),
+    'parabd' => array(107, 145),
+    'revues' => array(107, 145));
+}
+
 // When a file was last put where it is, by the server's clock: its change
 // time. Its modification time is the uploader's to set, and one ahead of the
 // server would have its thumbnail made again at every visit.

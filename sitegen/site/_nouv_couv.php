@@ -14,7 +14,7 @@ if ($nb_images_accueil > 0) {
 $w_album = '(SELECT %s from ' . $prefixe_table . 'albums x where x.idalbum = k.idalbum)';
 $requete = mysql_db_query($base, 'SELECT k.idserie, (SELECT titre from ' . $prefixe_table . 'series x where x.idserie = k.idserie), '
   . 'k.dateachat, k.idalbum, ' . sprintf($w_album, 'couverture') . ', k.num, ' . sprintf($w_album, 'titre') . ' from '
-  . '(SELECT a.idserie, a.dateachat, a.idalbum, a.num, left(s.titre, 255) cle from ' . $prefixe_table . 'albums a, '
+  . '(SELECT a.idserie, a.dateachat, a.idalbum, a.num, ' . CleCourte('s.titre') . ' from ' . $prefixe_table . 'albums a, '
   . $prefixe_table . 'series s where a.idserie = s.idserie ' . $w_depuis
   . "order by a.dateachat desc, cle, a.num, a.idalbum limit 0, $nb_images_accueil) k "
   . 'order by k.dateachat desc, k.cle, k.num, k.idalbum', $dblink);
@@ -24,7 +24,7 @@ while ($row = mysql_fetch_row($requete)) {
   $w_current = LinkRef('serie', array($row[0])) . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
-      $w_filename = Miniature($row[4], $PATH_couvertures, $THUMB_couvertures, $GV_prefix, 107, 145);
+      $w_filename = Miniature($row[4], $PATH_couvertures, $THUMB_couvertures, $GV_prefix, 'couvertures');
     } elseif ($GV_miniature == 2) {
       $w_filename = LienImage($THUMB_couvertures, $GV_prefix . $row[4]);
     } else {

@@ -4,7 +4,7 @@ echo '<h2>Les ' . $nb_images_accueil . " derniers objets&nbsp;:</h2>\n";
 $w_objet = '(SELECT %s from ' . $prefixe_table . 'parabd x where x.idparabd = k.idparabd)';
 $requete = mysql_db_query($base, 'SELECT k.idserie, (SELECT titre from ' . $prefixe_table . 'series3 x where x.idserie = k.idserie), '
   . 'k.dateachat, k.idparabd, ' . sprintf($w_objet, 'imageex') . ', ' . sprintf($w_objet, 'description') . ', k.typeobjet from '
-  . '(SELECT p.idserie, p.dateachat, p.idparabd, p.typeobjet, left(s.titre, 255) cle from ' . $prefixe_table . 'parabd p left join '
+  . '(SELECT p.idserie, p.dateachat, p.idparabd, p.typeobjet, ' . CleCourte('s.titre') . ' from ' . $prefixe_table . 'parabd p left join '
   . $prefixe_table . "series3 s on p.idserie = s.idserie order by p.dateachat desc, cle, p.idparabd limit 0, $nb_images_accueil) k "
   . 'order by k.dateachat desc, k.cle, k.idparabd', $dblink);
 echo '<span class="Thumb">' . "\n";
@@ -15,7 +15,7 @@ while ($row = mysql_fetch_row($requete)) {
     . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
-      $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 107, 145);
+      $w_filename = Miniature($row[4], $PATH_parabd, $THUMB_parabd, $GV_prefix, 'parabd');
     } elseif ($GV_miniature == 2) {
       $w_filename = LienImage($THUMB_parabd, $GV_prefix . $row[4]);
     } else {

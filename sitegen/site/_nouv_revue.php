@@ -2,7 +2,7 @@ $nb_images_accueil = (int) $GV_col_accueil * (int) $GV_ligne_accueil;
 echo '<h2>Les ' . $nb_images_accueil . " derni&egrave;res revues&nbsp;:</h2>\n";
 $requete = mysql_db_query($base, 'SELECT k.idserie, (SELECT titre from ' . $prefixe_table . 'series4 x where x.idserie = k.idserie), '
   . 'k.date, k.idrevue, (SELECT couverture from ' . $prefixe_table . 'revues x where x.idrevue = k.idrevue), k.num from '
-  . '(SELECT r.idserie, r.date, r.idrevue, r.num, left(s.titre, 255) cle from ' . $prefixe_table . 'revues r, ' . $prefixe_table
+  . '(SELECT r.idserie, r.date, r.idrevue, r.num, ' . CleCourte('s.titre') . ' from ' . $prefixe_table . 'revues r, ' . $prefixe_table
   . "series4 s where r.idserie = s.idserie order by r.date desc, cle, r.idrevue limit 0, $nb_images_accueil) k "
   . 'order by k.date desc, k.cle, k.idrevue', $dblink);
 echo '<span class="Thumb">' . "\n";
@@ -11,7 +11,7 @@ while ($row = mysql_fetch_row($requete)) {
   $w_current = LinkRef('revue', array($row[0])) . '#i' . $row[3];
   if ((string) $row[4] != '') {
     if ($GV_miniature == 1) {
-      $w_filename = Miniature($row[4], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
+      $w_filename = Miniature($row[4], $PATH_revues, $THUMB_revues, $GV_prefix, 'revues');
     } elseif ($GV_miniature == 2) {
       $w_filename = LienImage($THUMB_revues, $GV_prefix . $row[4]);
     } else {

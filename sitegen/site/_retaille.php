@@ -77,23 +77,13 @@ $miniature = Chemin_Miniature('miniature');
 $width = Parametre_Miniature('width');
 $height = Parametre_Miniature('height');
 
-// The size each kind's thumbnails are shown at by the pages that link here
-// (Miniature in coeur.php): a visitor chooses none, or a cover whose
-// thumbnail is still to make would show at the size he asked until its
-// picture is uploaded again.
-$tailles = array(
-  'couvertures' => array(107, 145),
-  'planches' => array(200, 280),
-  'versos' => array(107, 145),
-  'photos' => array(120, 150),
-  'dedicaces' => array(107, 145),
-  'parabd' => array(107, 145),
-  'revues' => array(107, 145));
 $prefixe = isset($GV_prefix) ? (string) $GV_prefix : '';
 $autorise = false;
-// Kinds may share their folders: the size of any of them that names this
+// Only the size the pages show a kind at: a cover whose thumbnail is still
+// to make would otherwise show at the size a visitor asked until its picture
+// is uploaded again. Kinds may share their folders: the size of any of them that names this
 // picture and this thumbnail will do.
-foreach ($tailles as $type => $dimensions) {
+foreach (TaillesMiniatures() as $type => $dimensions) {
   $dossier = isset($GLOBALS['PATH_' . $type]) ? (string) $GLOBALS['PATH_' . $type] : '';
   $dossier_miniature = isset($GLOBALS['THUMB_' . $type]) ? (string) $GLOBALS['THUMB_' . $type] : '';
   if ($dossier === '' || $dossier_miniature === '' || strpos($image, $dossier . '/') !== 0

@@ -55,7 +55,7 @@ function AfficheCollaborateurs($id_album, $type_collaboration)
     extract($GLOBALS['tables'], EXTR_PREFIX_ALL, 't');
     // Grouped as it stands, so that the keys are sorted apart from the names.
     $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
-      . 'k.typecollaboration from (select c.idauteur, c.typecollaboration, left(a.display, 255) cle from ' . $t_collaborateurs
+      . 'k.typecollaboration from (select c.idauteur, c.typecollaboration, ' . CleCourte('a.display') . ' from ' . $t_collaborateurs
       . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum = ' . $id_album
       . ' and c.typecollaboration = ' . $type_collaboration . ' group by c.idauteur, c.typecollaboration, cle) k '
       . 'order by k.cle, k.idauteur');
@@ -85,14 +85,16 @@ function AfficheCollaborateurs($id_album, $type_collaboration)
 
 // One picture of a card: the pop-up link around the image or thumbnail, or the
 // placeholder when there is no file.
-function kalvor_cellule_image($fichier, $path, $thumb, $alt)
+function kalvor_cellule_image($fichier, $sorte, $alt)
 {
   $G = $GLOBALS;
+  $path = $G['PATH_' . $sorte];
+  $thumb = $G['THUMB_' . $sorte];
   echo '<span class="Illus">';
   if ($fichier) {
     AfficheImage($path, $fichier, 20);
     if ($G['GV_miniature'] == 1) {
-      $src = Miniature($fichier, $path, $thumb, $G['GV_prefix'], 107, 145);
+      $src = Miniature($fichier, $path, $thumb, $G['GV_prefix'], $sorte);
     } elseif ($G['GV_miniature'] == 2) {
       $src = LienImage($thumb, $G['GV_prefix'] . $fichier);
     } else {
@@ -296,7 +298,7 @@ function kalvor_collaborateurs_lot($lignes, $t_collaborateurs, $t_auteurs)
   }
   // Grouped as it stands, so that the keys are sorted apart from the names.
   $resultat = mysql_query('select k.idauteur, (select display from ' . $t_auteurs . ' x where x.idauteur = k.idauteur), '
-    . 'k.typecollaboration, k.idalbum from (select c.idauteur, c.typecollaboration, c.idalbum, left(a.display, 255) cle from '
+    . 'k.typecollaboration, k.idalbum from (select c.idauteur, c.typecollaboration, c.idalbum, ' . CleCourte('a.display') . ' from '
     . $t_collaborateurs . ' c inner join ' . $t_auteurs . ' a on c.idauteur = a.idauteur where c.idalbum in ('
     . implode(', ', array_keys($ids)) . ') group by c.idalbum, c.typecollaboration, c.idauteur, cle) k '
     . 'order by k.idalbum, k.typecollaboration, k.cle, k.idauteur');
@@ -416,14 +418,14 @@ function kalvor_cartes_lot($lignes, $versos, &$col, &$seriesauv)
     echo "</h2>\n";
 
     if ($G['GV_verso'] == 'left' && $row['verso'] && $coll != 'dedicace') {
-      kalvor_cellule_image($row['verso'], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+      kalvor_cellule_image($row['verso'], 'versos', 'verso');
     }
-    kalvor_cellule_image($row['couverture'], $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
+    kalvor_cellule_image($row['couverture'], 'couvertures', 'recto');
     if ($G['GV_verso'] == 'right' && $row['verso'] && $coll != 'dedicace') {
-      kalvor_cellule_image($row['verso'], $G['PATH_versos'], $G['THUMB_versos'], 'verso');
+      kalvor_cellule_image($row['verso'], 'versos', 'verso');
     }
     if ($coll == 'dedicace' && $row['dedicace']) {
-      kalvor_cellule_image($row['dedicace'], $G['PATH_dedicaces'], $G['THUMB_dedicaces'], 'dedicace');
+      kalvor_cellule_image($row['dedicace'], 'dedicaces', 'dedicace');
     }
 
     echo '<table cellpadding="0" cellspacing="0">' . "\n";
@@ -590,9 +592,9 @@ function kalvor_detail_objets($requete, $t_tomes, $t_models)
     echo '<div class="' . ($large ? 'FicheLarge' : 'Fiche') . '" id="i' . $row['idparabd'] . '">' . "\n";
     echo '<h2>' . $num . $suffixe . $separateur . $titre . "</h2>\n";
     if ($couverture) {
-      kalvor_cellule_image($couverture, $G['PATH_couvertures'], $G['THUMB_couvertures'], 'recto');
+      kalvor_cellule_image($couverture, 'couvertures', 'recto');
     }
-    kalvor_cellule_image($row['imageex'], $G['PATH_parabd'], $G['THUMB_parabd'], 'objet');
+    kalvor_cellule_image($row['imageex'], 'parabd', 'objet');
     echo '<span class="typeobjet">' . $typeobjet . "</span>\n";
 
     echo '<table cellpadding="0" cellspacing="0">' . "\n";

@@ -64,7 +64,7 @@ $photo = (string) $auteur['photo'];
 echo '<div id="auteur"' . ($photo != '' ? ' class="Photo"' : '') . ">\n";
 if ($photo != '') {
   if ($GV_miniature == 1) {
-    $src = Miniature($photo, $PATH_photos, $THUMB_photos, $GV_prefix, 120, 150);
+    $src = Miniature($photo, $PATH_photos, $THUMB_photos, $GV_prefix, 'photos');
   } elseif ($GV_miniature == 2) {
     $src = LienImage($THUMB_photos, $GV_prefix . $photo);
   } else {

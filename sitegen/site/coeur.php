@@ -138,6 +138,14 @@ function TexteReglage($valeur)
   return htmlspecialchars((string) $valeur, ENT_QUOTES, 'ISO-8859-1', false);
 }
 
+// The text's first 255 characters, selected as `cle`: a key that keeps a
+// temporary table off the disk, where the rows it sorts have ids to part
+// the texts alike in those characters.
+function CleCourte($texte)
+{
+  return "left($texte, 255) cle";
+}
+
 // The key of a grouping or a sort on a text, selected as `cle` and `suite`.
 // A temporary table holding a text column goes to disk, many times slower
 // under load: the key is the text's first 255 characters, and for a longer
@@ -146,7 +154,7 @@ function TexteReglage($valeur)
 // stay together.
 function CleTexte($texte)
 {
-  return "left($texte, 255) cle, if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
+  return CleCourte($texte) . ", if(char_length($texte) > 255, md5(weight_string($texte)), '') suite";
 }
 
 // The albums of each author id, an album counted once for an author who
@@ -160,6 +168,23 @@ function AlbumsParAuteur($t_albums, $t_filtre, $exclus)
     . "OR (r.k = 2 AND NOT (a.idscenariste <=> a.iddessinateur)) "
     . "OR (r.k = 3 AND NOT (a.idcoloriste <=> a.iddessinateur OR a.idcoloriste <=> a.idscenariste))) $t_filtre "
     . "GROUP BY idauteur HAVING idauteur NOT IN ($exclus)";
+}
+
+// The items counted by series through the series index, for a join with
+// the series themselves.
+function ParSerie($t_albums, $t_filtre)
+{
+  return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
+}
+
+// The series with their item counts, a row `g` each (id, n, and the key of
+// the title, as CleTexte). Each series is a group of its own: the grouping
+// makes the table of counts apart, so that a sort holds its key, not the
+// title.
+function SeriesComptees($t_series, $t_albums, $t_filtre)
+{
+  return "(SELECT s.idserie id, b.n, " . CleTexte('s.titre') . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre)
+    . " on s.idserie = b.idserie GROUP BY s.idserie, b.n, cle, suite) g";
 }
 
 // A list that sorts on a text of a joined table sorts the rows' keys in a
@@ -194,8 +219,9 @@ function LienImage($dossier, $nom)
 
 // The thumbnail folder is made by _retaille.php with its first thumbnail,
 // not here: a page that made it would change the state it is cached under.
-function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $fw, $fh)
+function Miniature($fimage, $fpath, $fpath_thumb, $fprefix, $sorte)
 {
+  list($fw, $fh) = TaillesMiniatures()[$sorte];
   // A name in sub-folders as Windows writes it ("sous\dossier\image.jpg")
   // is the same picture, and the same thumbnail, as with "/".
   $fimage = str_replace('\\', '/', $fimage);

@@ -176,7 +176,7 @@ switch ($coll) {
         }
       }
       $requete = mysql_query("SELECT k.idserie, (SELECT titre FROM $t_series x WHERE x.idserie = k.idserie), k.derniere FROM "
-        . "(SELECT a.idserie, a.derniere, left(b.titre, 255) cle FROM (SELECT idserie, MAX(dateachat) AS derniere FROM $t_albums "
+        . "(SELECT a.idserie, a.derniere, " . CleCourte('b.titre') . " FROM (SELECT idserie, MAX(dateachat) AS derniere FROM $t_albums "
         . "WHERE 1 = 1 $depuis GROUP BY idserie) a, $t_series b WHERE a.idserie = b.idserie ORDER BY 2 DESC, 3, 1 "
         . "LIMIT 0, $nb_series_accueil) k ORDER BY k.derniere DESC, k.cle, k.idserie");
       while ($row = mysql_fetch_row($requete)) {

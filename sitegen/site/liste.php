@@ -9,30 +9,21 @@ function ListeIdx()
   echo "</div>\n";
 }
 
-// The items counted by series through the series index, for a join with
-// the series themselves.
-function ParSerie($t_albums, $t_filtre)
-{
-  return "(SELECT a.idserie, count(*) n FROM $t_albums a WHERE 1 = 1 $t_filtre GROUP BY a.idserie) b";
-}
-
 // Authors with the counts `$comptes` gives by author id, by name. Each
 // author is a group of its own: the grouping makes the table of keys apart,
 // so that the sort holds its key, and the names and photos join after.
 function ListeAuteurs($t_auteurs, $comptes)
 {
-  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, left(b.display, 255) cle FROM $t_auteurs b "
+  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, " . CleCourte('b.display') . " FROM $t_auteurs b "
     . "inner join ($comptes) r on b.idauteur = r.idauteur GROUP BY b.idauteur, r.n, cle) k STRAIGHT_JOIN $t_auteurs b "
     . "ON b.idauteur = k.idauteur ORDER BY k.cle, k.idauteur";
 }
 
-// Series (or magazine titles) with their item counts, by title. Each series
-// is a group of its own: the grouping makes the table of counts apart, so
-// that the sort holds its key, not the title.
+// Series (or magazine titles) with their item counts, by title.
 function ListeSeries($t_series, $t_albums, $t_filtre)
 {
-  return "SELECT g.id, " . TexteEntier('titre', $t_series, 'idserie') . ", g.n FROM (SELECT s.idserie id, b.n, " . CleTexte('s.titre')
-    . " FROM $t_series s inner join " . ParSerie($t_albums, $t_filtre) . " on s.idserie = b.idserie GROUP BY s.idserie, b.n, cle, suite) g ORDER BY g.cle, g.suite, g.id";
+  return "SELECT g.id, " . TexteEntier('titre', $t_series, 'idserie') . ", g.n FROM "
+    . SeriesComptees($t_series, $t_albums, $t_filtre) . " ORDER BY g.cle, g.suite, g.id";
 }
 
 echo '<!DOCTYPE html PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">' . "\n";

@@ -95,7 +95,7 @@ while ($row = mysql_fetch_row($result)) {
     AfficheImage($PATH_revues, $row[19], 20);
     switch ($GV_miniature) {
       case 1:
-        $source = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
+        $source = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 'revues');
         break;
       case 2:
         $source = LienImage($THUMB_revues, $GV_prefix . $row[19]);

@@ -248,7 +248,7 @@ if ($end_sql == '') {
         AfficheImage($PATH_revues, $row[19], 20);
         switch ($GV_miniature) {
           case 1:
-            $w_image = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 107, 145);
+            $w_image = Miniature($row[19], $PATH_revues, $THUMB_revues, $GV_prefix, 'revues');
             break;
           case 2:
             $w_image = LienImage($THUMB_revues, $GV_prefix . $row[19]);

@@ -84,7 +84,7 @@ if ($idserie === 'all') {
     echo '<div id="Serie" class="Photo"><span class="Illus">';
     AfficheImage($PATH_planches, $serie[4], 40);
     if ($GV_miniature == 1) {
-      $src = Miniature($serie[4], $PATH_planches, $THUMB_planches, $GV_prefix, 200, 280);
+      $src = Miniature($serie[4], $PATH_planches, $THUMB_planches, $GV_prefix, 'planches');
     } elseif ($GV_miniature == 2) {
       $src = LienImage($THUMB_planches, $GV_prefix . $serie[4]);
     } else {

@@ -48,7 +48,7 @@ foreach ($GV_Stats_array as $w_stat) {
       // Albums are counted by series through the series index, then the
       // few series are added up by genre.
       $SQL = "select " . TexteEntier('style', $t_series, 'idserie') . ", g.n from (select min(a.idserie) id, sum(b.n) n, " . CleTexte('a.style')
-        . " from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by cle, suite) g"
+        . " from $t_series a inner join " . ParSerie($t_albums, '') . " on a.idserie = b.idserie group by cle, suite) g"
         . " order by g.n desc, g.cle, g.suite";
       require '_detail_stats.php';
       break;
@@ -69,10 +69,7 @@ foreach ($GV_Stats_array as $w_stat) {
     case 'ST04':
       //$filtre = array('<Collectif>', 'valeur1', 'valeur2');
       $titre_stats = "$w_titre par série ($display_nb séries avec le plus d'albums)";
-      // Each series is a group of its own: the grouping makes the table of
-      // counts apart, so that the sort below holds its key, not the title.
-      $SQL = "select " . TexteEntier('titre', $t_series, 'idserie') . ", g.n from (select b.idserie id, b.n, " . CleTexte('a.titre')
-        . " from $t_series a inner join (select idserie, count(*) n from $t_albums group by idserie) b on a.idserie = b.idserie group by b.idserie, b.n, cle, suite) g"
+      $SQL = "select " . TexteEntier('titre', $t_series, 'idserie') . ", g.n from " . SeriesComptees($t_series, $t_albums, '')
         . " order by g.n desc, g.cle, g.suite, g.id";
       require '_detail_stats.php';
       break;

@@ -197,18 +197,18 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
     test::writeAll(dir_.path() + QStringLiteral("/couv/a.gif"),
                    QByteArray("GIF89a\x0A\x00\x0A\x00\x00\x00\x00;", 13));
     test::writeAll(dir_.path() + QStringLiteral("/couv/mini/m_deja.jpg"), "x");
-    EXPECT_EQ(
-        run(QStringLiteral("array()"),
-            QStringLiteral("echo Miniature(\"L'ile.jpg\", 'couv', 'couv/mini', 'm_', 107, 145), "
-                           "' ', Miniature('a.gif', 'couv', 'couv/mini', 'm_', 107, 145), "
-                           "' ', Miniature('deja.jpg', 'couv', 'couv/mini', 'm_', 107, 145);")),
-        cp1252::encode(QStringLiteral(
-            "_retaille.php?image=couv/L%27ile.jpg&amp;miniature=couv%2Fmini%2Fm_L%27ile.jpg"
-            "&amp;width=107&amp;height=145 couv/a.gif couv/mini/m_deja.jpg")));
+    EXPECT_EQ(run(QStringLiteral("array()"),
+                  QStringLiteral(
+                      "echo Miniature(\"L'ile.jpg\", 'couv', 'couv/mini', 'm_', 'couvertures'), "
+                      "' ', Miniature('a.gif', 'couv', 'couv/mini', 'm_', 'couvertures'), "
+                      "' ', Miniature('deja.jpg', 'couv', 'couv/mini', 'm_', 'couvertures');")),
+              cp1252::encode(QStringLiteral(
+                  "_retaille.php?image=couv/L%27ile.jpg&amp;miniature=couv%2Fmini%2Fm_L%27ile.jpg"
+                  "&amp;width=107&amp;height=145 couv/a.gif couv/mini/m_deja.jpg")));
     // The thumbnail maker makes the folder with its first thumbnail: a page
     // makes none.
     EXPECT_EQ(run(QStringLiteral("array()"),
-                  QStringLiteral("Miniature(\"L'ile.jpg\", 'couv', 'neuf', '', 1, 1); "
+                  QStringLiteral("Miniature(\"L'ile.jpg\", 'couv', 'neuf', '', 'couvertures'); "
                                  "echo is_dir('neuf') ? 'fait' : 'absent';")),
               "absent");
     EXPECT_EQ(run(QStringLiteral("array()"),
@@ -232,8 +232,8 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
             QStringLiteral(
                 "copy(\"couv/L'ile.jpg\", \"couv/C\\xC5\\x93ur d'\\xC3\\xA9t\\xC3\\xA9.jpg\"); "
                 "copy(\"couv/L'ile.jpg\", 'couv/Noël.jpg'); "
-                "echo Miniature(%1, 'couv', 'couv/mini', 'm_', 107, 145), ' ', "
-                "Miniature('Noël.jpg', 'couv', 'couv/mini', 'm_', 107, 145), ' ', "
+                "echo Miniature(%1, 'couv', 'couv/mini', 'm_', 'couvertures'), ' ', "
+                "Miniature('Noël.jpg', 'couv', 'couv/mini', 'm_', 'couvertures'), ' ', "
                 "LienImage('couv', %1), ' ', LienImage('couv', 'Noël.jpg'), ' ', "
                 "LienImage('couv', 'Léa.jpg'), '|'; AfficheImage('couv', %1, 20); "
                 "echo '|';")
@@ -254,7 +254,7 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
     const QString made =
         QStringLiteral("touch(\"couv/mini/m_C\\xC5\\x93ur d'\\xC3\\xA9t\\xC3\\xA9.jpg\"); ");
     const QString shown =
-        QStringLiteral("echo Miniature(%1, 'couv', 'couv/mini', 'm_', 107, 145);").arg(coeur);
+        QStringLiteral("echo Miniature(%1, 'couv', 'couv/mini', 'm_', 'couvertures');").arg(coeur);
     test::waitForNextSecond();
     EXPECT_TRUE(
         run(QStringLiteral("array()"),
@@ -272,7 +272,8 @@ TEST_F(SiteCore, ThumbnailsAndPopUpsFollowTheImageKind) {
     ASSERT_TRUE(QFile::copy(dir_.path() + QStringLiteral("/couv/L'ile.jpg"),
                             dir_.path() + QStringLiteral("/couv/sous/dossier/image.jpg")));
     const QString sous = QStringLiteral(
-        "echo Miniature('sous\\\\dossier\\\\image.jpg', 'couv', 'couv/mini', 'm_', 107, 145);");
+        "echo Miniature('sous\\\\dossier\\\\image.jpg', 'couv', 'couv/mini', 'm_', "
+        "'couvertures');");
     EXPECT_EQ(
         run(QStringLiteral("array()"), sous),
         "_retaille.php?image=couv/sous%2Fdossier%2Fimage.jpg&amp;miniature=couv%2Fmini%2Fm_sous"
