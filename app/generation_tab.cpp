@@ -6,12 +6,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/data_exports.h"
 #include "app/form_binding.h"
 #include "app/start_up.h"
 #include "app/tabs.h"
 #include "dialogs/stats_grid_widget.h"
+#include "platform/forwarded_prompt.h"
+#include "platform/long_work.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
@@ -22,20 +25,33 @@
 namespace kalvor::tabs {
 namespace {
 
-// The catalogue may have changed since the window counted it: the status
-// bar says what the export read.
-void runExport(FormBinding& bind, Settings& s, const DataExports::Export& run,
+// The export runs as the window's long work, the settings it reads locked
+// meanwhile. The catalogue may have changed since the window counted it: the
+// status bar says what the export read.
+void runExport(FormBinding& bind, Settings& s, LongWork& work, const DataExports::Export& run,
                const std::function<void()>& recount) {
-    run(s, bind.prompt());
-    if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
-        s.Show_LastRun();
-    }
-    recount();
-    bind.refresh();
+    auto forwarded = std::make_shared<ForwardedPrompt>(bind.prompt(), work);
+    work.start([&s, run, forwarded] { run(s, *forwarded); },
+               [&bind, &s, recount] {
+                   if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
+                       s.Show_LastRun();
+                   }
+                   recount();
+                   bind.refresh();
+               });
+}
+
+// A press that reached a button while long work ran does nothing.
+std::function<void()> unlessWorking(LongWork& work, std::function<void()> click) {
+    return [&work, click = std::move(click)] {
+        if (!work.running()) {
+            click();
+        }
+    };
 }
 
 // The data exports, their command and the day after which the last one runs.
-QGroupBox* Exportation(FormBinding& bind, const DataExports& exports,
+QGroupBox* Exportation(FormBinding& bind, const DataExports& exports, LongWork& work,
                        const std::function<void()>& recount) {
     using S = Settings;
     Settings& s = bind.settings();
@@ -54,8 +70,8 @@ QGroupBox* Exportation(FormBinding& bind, const DataExports& exports,
         QPushButton* lastDonnees =
             bind.button("btn_LastDonnees_SQL",
                         QStringLiteral("Générer les données depuis la dernière Mise à Jour"), {},
-                        [&bind, &s, run = exports.btn_LastDonnees_SQL_Click, recount] {
-                            runExport(bind, s, run, recount);
+                        [&bind, &s, &work, run = exports.btn_LastDonnees_SQL_Click, recount] {
+                            runExport(bind, s, work, run, recount);
                         });
         expLayout->addWidget(lastDonnees);
         bind.onRefresh([&s, lastDonnees] {
@@ -108,11 +124,11 @@ QGroupBox* Split(FormBinding& bind) {
 }  // namespace
 
 QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidget& grid,
-                    StatsGrid& stats, const std::function<void()>& recount) {
+                    StatsGrid& stats, LongWork& work, const std::function<void()>& recount) {
     using S = Settings;
     Settings& s = bind.settings();
     auto* layout = new QGridLayout;
-    layout->addWidget(Exportation(bind, exports, recount), 0, 0, 2, 1);
+    layout->addWidget(Exportation(bind, exports, work, recount), 0, 0, 2, 1);
     layout->addWidget(Split(bind), 0, 1);
 
     auto* format = frame("frame_format", QString());
@@ -132,17 +148,18 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
         "btn_Create_Config", QStringLiteral("Génération du fichier de configuration"),
         QStringLiteral("crée le fichier require.php qui comporte tous les paramètres pour votre "
                        "site (host, base, verso, ...)"),
-        [&bind, &s, &grid, &stats] {
+        unlessWorking(work, [&bind, &s, &grid, &stats] {
             grid.CheckTexte();
             sitegen::btn_Create_Config_Click(s, stats.Entries(), bind.prompt());
-        }));
+        })));
     commands->addWidget(bind.button(
         "btn_Create_Structure", QStringLiteral("Génération du script pour la création des tables"),
-        QStringLiteral("crée le fichier tables.sql (structures des tables MySQL)"), [&bind, &s] {
+        QStringLiteral("crée le fichier tables.sql (structures des tables MySQL)"),
+        unlessWorking(work, [&bind, &s] {
             const SchemaScriptSettings schema{s.GV_Export, s.GV_Prefixe_Table, s.opt_utf8()};
             BusyPointer busy(bind.prompt());
             btn_Create_Structure_Click(schema, bind.prompt(), s.GV_Erreurs);
-        }));
+        })));
     if (exports.btn_Donnees_SQL_Click) {
         commands->addWidget(bind.button(
             "btn_Donnees_SQL",
@@ -150,16 +167,17 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
                            "Orme Lo'"),
             QStringLiteral("crée le fichier donnees.sql (données provenant de Orme Lo' pour "
                            "alimenter les tables MySQL)"),
-            [&bind, &s, run = exports.btn_Donnees_SQL_Click, recount] {
-                runExport(bind, s, run, recount);
+            [&bind, &s, &work, run = exports.btn_Donnees_SQL_Click, recount] {
+                runExport(bind, s, work, run, recount);
             }));
     }
-    commands->addWidget(bind.button(
-        "btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),
-        QStringLiteral("crée les fichiers php à transférer sur le site"), [&bind, &s, &grid] {
-            grid.CheckTexte();
-            sitegen::btn_Create_PHP_Click(s, bind.prompt());
-        }));
+    commands->addWidget(
+        bind.button("btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),
+                    QStringLiteral("crée les fichiers php à transférer sur le site"),
+                    unlessWorking(work, [&bind, &s, &grid] {
+                        grid.CheckTexte();
+                        sitegen::btn_Create_PHP_Click(s, bind.prompt());
+                    })));
     layout->addLayout(commands, 2, 0, 1, 2);
     return page(layout);
 }

@@ -55,10 +55,10 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     tabs_->addTab(tabs::Miniatures(*binding_), QStringLiteral("6. Miniatures"));
     // A catalogue that cannot be counted keeps the counts shown: the export
     // has said why it could not read it.
-    tabs_->addTab(tabs::Generation(*binding_, exports_, *grid_, stats_,
+    tabs_->addTab(tabs::Generation(*binding_, exports_, *grid_, stats_, work_,
                                    [this] { (void)Attempt([this] { showCounts(); }); }),
                   QStringLiteral("7. Génération"));
-    siteCheck_ = new SiteCheckTab(settings_, *prompt_, inetKalvor_,
+    siteCheck_ = new SiteCheckTab(settings_, *prompt_, work_,
                                   [this](const QString& text) { panels_[0]->setText(text); });
     tabs_->addTab(siteCheck_, QStringLiteral("Vérification Site"));
     // The tabs and the renamer view take turns in the window.
@@ -85,10 +85,38 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
                 i, enabled ? QString() : tabs_->tabText(i) + QStringLiteral(" (désactivé)"));
         }
     });
+    connect(&work_, &LongWork::runningChanged, this, &Kalvorform::lockForWork);
     refresh();
 }
 
-Kalvorform::~Kalvorform() = default;
+// The work uses the settings and the views of this window.
+Kalvorform::~Kalvorform() {
+    work_.abandon();
+}
+
+void Kalvorform::lockForWork(bool running) {
+    if (!running && closeAfterWork_) {
+        closeAfterWork_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    for (int i = 0; i < tabs_->count(); ++i) {
+        tabs_->widget(i)->setEnabled(!running);
+    }
+    renommer_->setEnabled(!running);
+    for (const char* name : {"fichier_ouvrir", "Renommer"}) {
+        if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
+            action->setEnabled(!running);
+        }
+    }
+}
+
+void Kalvorform::setRequestTimeout(int ms) {
+    requestTimeoutMs_ = ms;
+    siteCheck_->setRequestTimeout(ms);
+    if (FrmRecovery* recovery = FrmRecovery::Default()) {
+        recovery->setRequestTimeout(ms);
+    }
+}
 
 void Kalvorform::refresh() {
     binding_->refresh();
@@ -185,6 +213,9 @@ void Kalvorform::Form_Load_Interactive() {
 }
 
 void Kalvorform::fichier_ouvrir_Click() {
+    if (work_.running()) {
+        return;
+    }
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Ouvrir une Collection"), settings_.GV_Rep_Base,
         QStringLiteral(
@@ -227,11 +258,16 @@ void Kalvorform::Form_Unload() {
     site::Drop_Tables_Temp(settings_.GV_Chemin_Base, *prompt_);
 }
 
-// A recovery runs to its end first: what it writes is the user's copy of the
-// site. A site check is only stopped: its result goes with the window.
+// Long work runs to its end first, the window closing then: a recovery or an
+// export writes the user's files. A site check is only stopped: its result
+// goes with the window.
 bool Kalvorform::Defer_Close() {
-    FrmRecovery* recovery = FrmRecovery::Default();
-    return siteCheck_->Defer_Close() || (recovery != nullptr && recovery->Defer_Close(this));
+    if (!work_.running()) {
+        return false;
+    }
+    siteCheck_->Defer_Close();
+    closeAfterWork_ = true;
+    return true;
 }
 
 void Kalvorform::fichier_quitter_Click() {
@@ -263,6 +299,9 @@ void Kalvorform::kalvor_Click() {
 }
 
 void Kalvorform::Renommer_Click() {
+    if (work_.running()) {
+        return;
+    }
     tabs_->hide();
     renommer_->show();
 }
@@ -272,7 +311,8 @@ void Kalvorform::aide_propos_Click() {
 }
 
 void Kalvorform::recovery_Click() {
-    FrmRecovery::ShowDefault(settings_, *prompt_, &inetKalvor_, this);
+    FrmRecovery::ShowDefault(settings_, *prompt_, &work_, this)
+        ->setRequestTimeout(requestTimeoutMs_);
 }
 
 void Kalvorform::aide_aide_Click() {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/data_exports.h"
-#include "platform/inet.h"
+#include "platform/long_work.h"
 #include "settings/stats_grid.h"
 
 class QLabel;
@@ -65,8 +65,12 @@ class Kalvorform : public QMainWindow {
     StatsGridWidget* MSFlexGrid_Stats() const { return grid_; }
     QTabWidget* TabNavig() const { return tabs_; }
     RenamerFrame* FrameRenommer() const { return renommer_; }
-    // The transfer control of the site check and the recovery.
-    Inet& inetKalvor() { return inetKalvor_; }
+    // The long work started from the window: one piece at a time, the
+    // window's controls locked meanwhile.
+    LongWork& work() { return work_; }
+    // The longest silence of the site that the check's and the recovery's
+    // requests wait through.
+    void setRequestTimeout(int ms);
     SiteCheckTab* siteCheck() const { return siteCheck_; }
 
   protected:
@@ -79,13 +83,16 @@ class Kalvorform : public QMainWindow {
     // True when leaving must wait for a site check or a recovery to end.
     bool Defer_Close();
     void showCounts();
+    // Locks what would start other work or change what the work reads.
+    void lockForWork(bool running);
 
     Settings& settings_;
     std::unique_ptr<Prompt> ownPrompt_;
     Prompt* prompt_;
     DataExports exports_;
     StatsGrid stats_;
-    Inet inetKalvor_;
+    LongWork work_;
+    int requestTimeoutMs_ = 60000;
 
     QTabWidget* tabs_ = nullptr;
     RenamerFrame* renommer_ = nullptr;
@@ -97,6 +104,7 @@ class Kalvorform : public QMainWindow {
     QString helpFile_;
     bool ended_ = false;   // left through Quitter: the unload step does nothing
     bool sample_ = false;  // the sample stands in for a catalogue no one named
+    bool closeAfterWork_ = false;
 };
 
 }  // namespace kalvor

@@ -7,21 +7,25 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/event_turns.h"
 #include "dialogs/accessible_names.h"
 #include "dialogs/check_report.h"
-#include "platform/event_turns.h"
+#include "platform/inet.h"
+#include "platform/long_work.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
 namespace kalvor {
 
-SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
+SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, LongWork& work,
                            std::function<void(const QString&)> showStatus, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
       prompt_(prompt),
+      work_(work),
+      forwarded_(prompt, work),
       showStatus_(std::move(showStatus)),
-      check_(inet, prompt, *this) {
+      check_(forwarded_, *this) {
     setObjectName(QStringLiteral("tab_verification"));
     btn_check_files_ =
         button("btn_check_files", QStringLiteral("Analyse"), &SiteCheckTab::btn_check_files_Click);
@@ -122,25 +126,35 @@ bool SiteCheckTab::Defer_Close() {
         return false;
     }
     check_.Stop();
-    closeAfter_ = true;
     return true;
 }
 
 void SiteCheckTab::btn_check_files_Click() {
-    check_.btn_check_files_Click(settings_);
-    if (closeAfter_) {
-        closeAfter_ = false;
-        // Once this handler has returned, nothing of the check is left running.
-        QMetaObject::invokeMethod(window(), &QWidget::close, Qt::QueuedConnection);
+    // A press that reached the button while other work ran: nothing is
+    // cleared before the check may start.
+    if (work_.running() || !check_.Begin(settings_)) {
+        return;
     }
+    const int timeout = timeoutMs_;
+    work_.start(
+        [this, timeout] {
+            Inet inet(timeout);
+            check_.Work(inet);
+        },
+        [this] { check_.End(); }, [this] { check_.Stop(); });
 }
 
 // ------------------------------------------------------------ view of the check
 
 void SiteCheckTab::Show_Phase(const QString& text) {
-    if (showStatus_) {
-        showStatus_(text);
-    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (showStatus_) {
+                showStatus_(text);
+            }
+        },
+        Qt::AutoConnection);
 }
 
 void SiteCheckTab::Enable_Check(bool enabled) {

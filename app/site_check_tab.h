@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "platform/forwarded_prompt.h"
 #include "sitecheck/site_check.h"
 
 class QLabel;
@@ -11,7 +12,7 @@ class QTreeWidget;
 
 namespace kalvor {
 
-class Inet;
+class LongWork;
 class Prompt;
 class Settings;
 
@@ -21,13 +22,16 @@ class Settings;
 class SiteCheckTab : public QWidget, public site::SiteCheckView {
     Q_OBJECT
   public:
-    // `showStatus` writes panel 1 of the window's status bar.
-    SiteCheckTab(Settings& settings, Prompt& prompt, Inet& inet,
+    // `showStatus` writes panel 1 of the window's status bar. The check runs
+    // as the window's long `work`.
+    SiteCheckTab(Settings& settings, Prompt& prompt, LongWork& work,
                  std::function<void(const QString&)> showStatus, QWidget* parent = nullptr);
 
-    // Leaving the program while a check waits for the site: true when the
-    // check is asked to end after its request, the window then closing itself.
+    // Leaving the program while a check runs: it is stopped at once, its
+    // request dropped. True when there was one.
     bool Defer_Close();
+    // The longest silence of the site a request waits through.
+    void setRequestTimeout(int ms) { timeoutMs_ = ms; }
 
     site::SiteCheck& check() { return check_; }
 
@@ -55,9 +59,11 @@ class SiteCheckTab : public QWidget, public site::SiteCheckView {
 
     Settings& settings_;
     Prompt& prompt_;
+    LongWork& work_;
+    ForwardedPrompt forwarded_;
     std::function<void(const QString&)> showStatus_;
     site::SiteCheck check_;
-    bool closeAfter_ = false;
+    int timeoutMs_ = 60000;
 
     QPushButton* btn_check_files_ = nullptr;
     QPushButton* btn_compare_files_ = nullptr;

@@ -8,6 +8,7 @@ namespace kalvor {
 
 struct DataExports;
 class FormBinding;
+class LongWork;
 class StatsGrid;
 class StatsGridWidget;
 
@@ -20,10 +21,10 @@ QWidget* Options1(FormBinding& bind);
 QWidget* Options2(FormBinding& bind);
 QWidget* Repertoires(FormBinding& bind);
 QWidget* Miniatures(FormBinding& bind);
-// `grid` shows `stats`, which the configuration file carries; `recount`
-// runs after each data export.
+// `grid` shows `stats`, which the configuration file carries; the data
+// exports run as `work`, `recount` after each.
 QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidget& grid,
-                    StatsGrid& stats, const std::function<void()>& recount);
+                    StatsGrid& stats, LongWork& work, const std::function<void()>& recount);
 
 }  // namespace tabs
 }  // namespace kalvor

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 
 #include "platform/cp1252.h"
 #include "platform/program_folder.h"
@@ -133,6 +134,9 @@ QString Convert_Espaces(QString& text) {
 }
 
 void Write_Log(const QString& label, const QString& GV_Erreurs) {
+    // Long work writes from its own thread, the window from its.
+    static QMutex writing;
+    const QMutexLocker lock(&writing);
     if (writeLogAt(programFolder(), label, GV_Erreurs)) {
         return;
     }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "platform/inet.h"
+#include "platform/long_work.h"
 #include "platform/program_folder.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -23,13 +24,14 @@ QPointer<FrmRecovery> defaultInstance;
 const QString kExampleSite = QStringLiteral("http://www.monsite.fr/bd");
 }  // namespace
 
-FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget* parent)
+FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, LongWork* work, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       prompt_(prompt),
-      ownInet_(inet ? nullptr : std::make_unique<Inet>()),
-      inet_(inet ? inet : ownInet_.get()),
-      driver_(*this, prompt) {
+      ownWork_(work ? nullptr : std::make_unique<LongWork>()),
+      work_(work ? work : ownWork_.get()),
+      forwarded_(prompt, *work_),
+      driver_(*this, forwarded_) {
     setObjectName(QStringLiteral("frmRecovery"));
     setWindowTitle(QStringLiteral("Recovery"));
 
@@ -83,6 +85,11 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget
     layout->addLayout(buttons);
     layout->addWidget(bar);
 
+    // Other work refuses this one's start, and the reverse.
+    connect(work_, &LongWork::runningChanged, this,
+            [this](bool running) { process_->setEnabled(!running); });
+    process_->setEnabled(!work_->running());
+
     // Form_Load
     Labels_Show(false);
     if (!settings_.box_site.isEmpty()) {
@@ -90,12 +97,17 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet, QWidget
     }
 }
 
-FrmRecovery::~FrmRecovery() = default;
+// The run uses the driver: it ends before the dialog goes.
+FrmRecovery::~FrmRecovery() {
+    if (running_ && work_) {
+        work_->abandon();
+    }
+}
 
-FrmRecovery* FrmRecovery::ShowDefault(Settings& settings, Prompt& prompt, Inet* inet,
+FrmRecovery* FrmRecovery::ShowDefault(Settings& settings, Prompt& prompt, LongWork* work,
                                       QWidget* parent) {
     if (!defaultInstance) {
-        defaultInstance = new FrmRecovery(settings, prompt, inet, parent);
+        defaultInstance = new FrmRecovery(settings, prompt, work, parent);
         defaultInstance->setAttribute(Qt::WA_DeleteOnClose);
     }
     defaultInstance->show();
@@ -109,37 +121,44 @@ FrmRecovery* FrmRecovery::Default() {
 }
 
 void FrmRecovery::btn_process_Click() {
-    if (running_) {
+    // A press that reached a button disabled meanwhile: nothing is shown or
+    // cleared before the work may start.
+    if (running_ || work_->running()) {
         return;
     }
-    driver_.btn_process_Click(site_->text(), settings_.box_password, *inet_);
-    // Once this handler has returned, nothing of the run is left waiting.
+    if (!driver_.Prepare(site_->text(), settings_.box_password)) {
+        return;
+    }
+    const int timeout = timeoutMs_;
+    const bool started = work_->start(
+        [this, timeout] {
+            Inet inet(timeout);
+            driver_.Run(inet);
+        },
+        [this] { ended(); }, [this] { driver_.Cancel(); });
+    if (started) {
+        SetRunning(true);
+    } else {
+        // Other work began while the base was chosen.
+        driver_.Forget_Prepared();
+        SetStatus(QString());
+    }
+}
+
+void FrmRecovery::ended() {
+    SetRunning(false);
     if (closeAfterRun_) {
         closeAfterRun_ = false;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
-    if (closeWindowAfterRun_) {
-        QMetaObject::invokeMethod(closeWindowAfterRun_.data(), &QWidget::close,
-                                  Qt::QueuedConnection);
-        closeWindowAfterRun_ = nullptr;
-    }
-}
-
-bool FrmRecovery::Defer_Close(QWidget* window) {
-    if (!running_) {
-        return false;
-    }
-    closeWindowAfterRun_ = window;
-    return true;
 }
 
 QString FrmRecovery::statusText() const {
     return status_->text();
 }
 
-// A run waits for the site with window events running: Escape cancels it and
-// keeps the dialog, to run again; "Fermer" or closing the window cancels it
-// and closes once it has ended.
+// While a run goes on, Escape cancels it and keeps the dialog, to run again; "Fermer" or closing
+// the window cancels it and closes once it has ended.
 void FrmRecovery::reject() {
     if (running_) {
         driver_.Cancel();
@@ -158,8 +177,13 @@ void FrmRecovery::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+template <class F>
+void FrmRecovery::onWindow(F show) {
+    QMetaObject::invokeMethod(this, std::move(show), Qt::AutoConnection);
+}
+
 void FrmRecovery::SetStatus(const QString& text) {
-    status_->setText(text);
+    onWindow([this, text] { status_->setText(text); });
 }
 
 QString FrmRecovery::ChooseDatabase() {
@@ -172,28 +196,34 @@ QString FrmRecovery::ChooseDatabase() {
 }
 
 void FrmRecovery::Labels_Show(bool status) {
-    for (QLabel* label : labels_) {
-        label->setVisible(status);
-    }
+    onWindow([this, status] {
+        for (QLabel* label : labels_) {
+            label->setVisible(status);
+        }
+    });
 }
 
-void FrmRecovery::ShowCounts(const recovery::RecoveryCounts& counts) {
-    const auto caption = [](qint64 n, const char* suffix) {
-        return QString::number(n) + QString::fromUtf8(suffix);
-    };
-    labels_[1]->setText(caption(counts.albums, " Albums"));
-    labels_[2]->setText(caption(counts.acheter, " Albums à acheter"));
-    labels_[3]->setText(caption(counts.exlibris, " ParaBd"));
-    labels_[4]->setText(caption(counts.revues, " Revues"));
-    labels_[5]->setText(caption(counts.auteurs, " Auteurs"));
-    labels_[6]->setText(caption(counts.series, " Séries"));
-    labels_[7]->setText(caption(counts.collaborateurs, " Collaborateurs"));
+void FrmRecovery::ShowCounts(const recovery::RecoveryCounts& shown) {
+    onWindow([this, counts = shown] {
+        const auto caption = [](qint64 n, const char* suffix) {
+            return QString::number(n) + QString::fromUtf8(suffix);
+        };
+        labels_[1]->setText(caption(counts.albums, " Albums"));
+        labels_[2]->setText(caption(counts.acheter, " Albums à acheter"));
+        labels_[3]->setText(caption(counts.exlibris, " ParaBd"));
+        labels_[4]->setText(caption(counts.revues, " Revues"));
+        labels_[5]->setText(caption(counts.auteurs, " Auteurs"));
+        labels_[6]->setText(caption(counts.series, " Séries"));
+        labels_[7]->setText(caption(counts.collaborateurs, " Collaborateurs"));
+    });
 }
 
+// The run button follows the window's work (runningChanged).
 void FrmRecovery::SetRunning(bool running) {
-    running_ = running;
-    process_->setEnabled(!running);
-    prompt_.setBusy(running);
+    if (running_ != running) {
+        running_ = running;
+        prompt_.setBusy(running);
+    }
 }
 
 }  // namespace kalvor

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/forwarded_prompt.h"
+#include "platform/long_work.h"
 #include "recovery/recovery_driver.h"
 
 class QLabel;
@@ -14,29 +16,34 @@ class QPushButton;
 
 namespace kalvor {
 
-class Inet;
 class Prompt;
 class Settings;
 
 // "Recovery": rebuilds a local copy of the catalogue from the published site
 // into a recovery database the user picks, and shows how many rows each of
-// its tables holds.
+// its tables holds. The imports run as the window's long work: the dialog
+// refuses to start while other work runs.
 class FrmRecovery : public QDialog, private recovery::RecoveryView {
     Q_OBJECT
   public:
-    // Loads at once (Form_Load). Without a transfer control of the main
-    // window, the dialog uses its own.
-    FrmRecovery(Settings& settings, Prompt& prompt, Inet* inet = nullptr,
+    // Loads at once (Form_Load). Without the main window's long work, the
+    // dialog keeps its own.
+    FrmRecovery(Settings& settings, Prompt& prompt, LongWork* work = nullptr,
                 QWidget* parent = nullptr);
     ~FrmRecovery() override;
 
     // The single modeless instance, created and loaded on first use, raised
-    // when already open; it goes with `parent`, whose transfer control it uses.
-    static FrmRecovery* ShowDefault(Settings& settings, Prompt& prompt, Inet* inet = nullptr,
+    // when already open; it goes with `parent`, whose long work it shares.
+    static FrmRecovery* ShowDefault(Settings& settings, Prompt& prompt, LongWork* work = nullptr,
                                     QWidget* parent = nullptr);
     static FrmRecovery* Default();
 
+    // Starts a run: what it asks is asked at once, the imports go on after
+    // this returns.
     void btn_process_Click();
+    // The longest silence of the site a request waits through.
+    void setRequestTimeout(int ms) { timeoutMs_ = ms; }
+    LongWork& work() const { return *work_; }
 
     // The file dialog by default; tests answer in its place.
     void setDatabaseChooser(std::function<QString()> chooser) { chooser_ = std::move(chooser); }
@@ -50,9 +57,6 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     const recovery::RecoveryState& state() const { return driver_.state(); }
     bool running() const { return running_; }
 
-    // True while a run goes on: `window` is then closed once it has ended.
-    bool Defer_Close(QWidget* window);
-
   public slots:
     void reject() override;
 
@@ -65,16 +69,21 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     void Labels_Show(bool status) override;
     void ShowCounts(const recovery::RecoveryCounts& counts) override;
     void SetRunning(bool running) override;
+    void ended();
+    // Runs `show` on the dialog's thread: the imports call from their own.
+    template <class F>
+    void onWindow(F show);
 
     Settings& settings_;
     Prompt& prompt_;
-    std::unique_ptr<Inet> ownInet_;
-    Inet* inet_;
+    std::unique_ptr<LongWork> ownWork_;
+    QPointer<LongWork> work_;  // the window's may go first
+    ForwardedPrompt forwarded_;
     recovery::RecoveryDriver driver_;
+    int timeoutMs_ = 60000;
     std::function<QString()> chooser_;
     bool running_ = false;
     bool closeAfterRun_ = false;
-    QPointer<QWidget> closeWindowAfterRun_;
 
     QLineEdit* site_ = nullptr;
     QPushButton* process_ = nullptr;

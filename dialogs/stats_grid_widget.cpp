@@ -321,7 +321,6 @@ bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Down:
         case Qt::Key_Up:
             CheckTexte();
-            QApplication::processEvents();
             moveTo(row + (key->key() == Qt::Key_Down ? 1 : -1), column);
             return true;
         case Qt::Key_Left:
@@ -329,7 +328,6 @@ bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
                 break;
             }
             CheckTexte();
-            QApplication::processEvents();
             moveTo(row, column - 1);
             return true;
         case Qt::Key_Right:
@@ -337,7 +335,6 @@ bool StatsGridWidget::eventFilter(QObject* watched, QEvent* event) {
                 break;
             }
             CheckTexte();
-            QApplication::processEvents();
             moveTo(row, column + 1);
             return true;
         default:

@@ -1,9 +1,9 @@
 #include "platform/inet.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <optional>
@@ -316,15 +316,16 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
     bool whole = false;
     const QByteArray body = checkedBody(received, url, late, endMark, whole);
     lastWhole_ = whole;
-    // A reply of some megabytes takes hundredths of a second to check, then
-    // to decode: the window answers between them, as it did while it came.
-    QCoreApplication::processEvents();
-    QString out = text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
-    QCoreApplication::processEvents();
-    return out;
+    return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 
 void Inet::Abort() {
+    if (QThread::currentThread() != home_.thread()) {
+        aborted_ = true;
+        QMetaObject::invokeMethod(
+            &home_, [this] { Abort(); }, Qt::QueuedConnection);
+        return;
+    }
     if (current_) {
         aborted_ = true;
         current_->abort();

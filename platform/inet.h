@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QPointer>
 #include <QString>
+#include <atomic>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -15,9 +17,9 @@ namespace kalvor {
 
 // The transfer control: a GET of a whole URL, or a form posted to it, whose
 // body comes back as text (the site serves ISO-8859-1, read as
-// Windows-1252). Window events keep running while it waits; one request at a
-// time; a time limit; no retry. A reply other than 200 is a failure, not a
-// text to parse.
+// Windows-1252). It waits in an event loop of the thread that made it, which
+// must be the work's own; one request at a time; a time limit; no retry. A reply other than 200 is
+// a failure, not a text to parse.
 class Inet {
   public:
     // The longest a whole reply may take. The largest one, the albums of a
@@ -58,10 +60,10 @@ class Inet {
     QString PostForm(const QString& url, const QByteArray& form,
                      const QByteArray& endMark = QByteArray(), Text text = Text::Windows1252);
 
-    // Drops the request under way: OpenURL fails at once, saying so.
+    // Drops the request under way: OpenURL fails at once, saying so. It may
+    // be called from another thread, the window's.
     void Abort();
-    // Waits `ms` with window events running, as a request does; false when
-    // Abort ended the wait.
+    // Waits `ms` as a request does; false when Abort ended the wait.
     bool Pause(int ms);
 
     bool StillExecuting() const { return busy_; }
@@ -89,13 +91,16 @@ class Inet {
     int timeoutMs_;
     int deadlineMs_;
     bool busy_ = false;
-    bool aborted_ = false;
+    std::atomic<bool> aborted_{false};
     int lastStatus_ = 0;
     bool lastWhole_ = false;
     QList<QByteArray> lastHeaders_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;
     QEventLoop* pausing_ = nullptr;
+    // Lives on the thread that made this control: an Abort from another
+    // thread is carried out there.
+    QObject home_;
 };
 
 // The address of one of the site's files: an address typed with its closing

@@ -6,7 +6,6 @@
 #include "common/banner.h"
 #include "common/operation.h"
 #include "common/republish.h"
-#include "platform/dao/statement_events.h"
 #include "platform/error.h"
 #include "platform/inet.h"
 #include "platform/prompt.h"
@@ -52,11 +51,25 @@ const QList<ImportStep>& ImportSteps() {
     return steps;
 }
 
+RecoveryDriver::RecoveryDriver(RecoveryView& view, Prompt& prompt, const WorkCopyDisk& disk)
+    : view_(view), prompt_(prompt), disk_(disk) {}
+
+RecoveryDriver::~RecoveryDriver() = default;
+
 void RecoveryDriver::btn_process_Click(const QString& site, const QString& password, Inet& inet) {
+    if (Prepare(site, password)) {
+        view_.SetRunning(true);
+        Run(inet);
+        view_.SetRunning(false);
+    }
+}
+
+bool RecoveryDriver::Prepare(const QString& site, const QString& password) {
+    work_.reset();
     if (site.isEmpty()) {
         prompt_.message(QStringLiteral("Veuillez renseigner le nom du site"), kBanner,
                         PromptIcon::Critical);
-        return;
+        return false;
     }
     view_.Labels_Show(false);
     state_ = RecoveryState();
@@ -64,7 +77,7 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
     view_.SetStatus(QStringLiteral("Sélection de la base Recovery ..."));
     const QString chosen = view_.ChooseDatabase();
     if (chosen.isEmpty()) {
-        return;
+        return false;
     }
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
@@ -76,40 +89,57 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         }
         prompt_.message(text, kBanner, PromptIcon::Critical);
         view_.SetStatus(QString());
-        return;
+        return false;
     }
     // Before anything is asked: a base that cannot be written, or that
     // another run is filling, is said at once.
-    std::optional<WorkCopy> work;
+    std::unique_ptr<WorkCopy> work;
     try {
-        work.emplace(chosen, disk_);
+        work = std::make_unique<WorkCopy>(chosen, disk_);
     } catch (const Error& e) {
         prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
         view_.SetStatus(QString());
-        return;
+        return false;
     }
     bool emptyFirst = false;
     if (!empty) {
         if (!prompt_.askYesNo(
                 QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"), kBanner,
                 PromptIcon::Exclamation)) {
-            return;
+            return false;
         }
         // Emptied in the run's copy, once the site has given the first table.
         emptyFirst = true;
     }
+    work_ = std::move(work);
+    chosen_ = chosen;
+    site_ = site;
+    password_ = password;
+    emptyFirst_ = emptyFirst;
+    cancelled_ = false;
+    return true;
+}
 
-    view_.SetRunning(true);
+void RecoveryDriver::Forget_Prepared() {
+    work_.reset();
+}
+
+void RecoveryDriver::Run(Inet& inet) {
+    if (!work_) {
+        return;
+    }
     // This run's counts, from nothing, as its rows come.
     counts_ = RecoveryCounts();
     view_.ShowCounts(counts_);
     view_.Labels_Show(true);
-    turns_.restart();
-    importing_ = &inet;
-    cancelled_ = false;
-    keepsEarlier_ = emptyFirst;
+    shown_.start();
+    {
+        const QMutexLocker lock(&cancelling_);
+        importing_ = &inet;
+    }
+    keepsEarlier_ = emptyFirst_;
     bool done = false;
-    const dao::StatementEvents answering;
+    WorkCopy& work = *work_;
     const bool ran = RunOperation(prompt_, {.title = kBanner, .withCause = true}, [&] {
         // The copy's own failures leave the base as it was, and say so.
         const auto onCopy = [&](const std::function<void()>& step) {
@@ -122,16 +152,20 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
                 return false;
             }
         };
-        if (!onCopy([&] { work->Make(); })) {
+        if (!onCopy([&] { work.Make(); })) {
             return;
         }
-        runSteps(SiteAccess{site, password, inet}, RecoveryBase(work->path(), chosen), emptyFirst);
+        runSteps(SiteAccess{site_, password_, inet}, RecoveryBase(work.path(), chosen_),
+                 emptyFirst_);
         if (!cancelled_ && state_.Continue_Recovery) {
-            done = onCopy([&] { work->Replace(); });
+            done = onCopy([&] { work.Replace(); });
         }
     });
-    importing_ = nullptr;
-    work.reset();
+    {
+        const QMutexLocker lock(&cancelling_);
+        importing_ = nullptr;
+    }
+    work_.reset();
     if (ran) {
         if (cancelled_) {
             reportCancel();
@@ -146,12 +180,12 @@ void RecoveryDriver::btn_process_Click(const QString& site, const QString& passw
         view_.Labels_Show(false);
     }
     view_.SetStatus(QString());
-    view_.SetRunning(false);
 }
 
 void RecoveryDriver::Cancel() {
+    const QMutexLocker lock(&cancelling_);
+    cancelled_ = true;
     if (importing_ != nullptr) {
-        cancelled_ = true;
         importing_->Abort();
     }
 }
@@ -181,9 +215,9 @@ bool RecoveryDriver::stored(const QString& tablename, qint64 rows) {
             counts_.*count = rows;
         }
     }
-    if (turns_.due()) {
+    if (shown_.elapsed() >= 40) {
         view_.ShowCounts(counts_);
-        turns_.run();
+        shown_.start();
     }
     return !cancelled_;
 }

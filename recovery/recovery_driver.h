@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QMutex>
 #include <QString>
+#include <atomic>
+#include <memory>
 
-#include "platform/event_turns.h"
 #include "recovery/recovery_steps.h"
 #include "recovery/table_import.h"
 #include "recovery/work_copy_disk.h"
@@ -13,7 +16,10 @@ class Prompt;
 
 namespace recovery {
 
-// What the recovery shows and asks of its dialog.
+class WorkCopy;
+
+// What the recovery shows and asks of its dialog. While the imports run,
+// every call but ChooseDatabase may come from the work's thread.
 class RecoveryView {
   public:
     virtual ~RecoveryView() = default;
@@ -46,21 +52,31 @@ const QList<ImportStep>& ImportSteps();
 class RecoveryDriver {
   public:
     RecoveryDriver(RecoveryView& view, Prompt& prompt,
-                   const WorkCopyDisk& disk = WorkCopyDisk::System())
-        : view_(view), prompt_(prompt), disk_(disk) {}
+                   const WorkCopyDisk& disk = WorkCopyDisk::System());
+    ~RecoveryDriver();
 
+    // Prepare, then Run, on the caller's thread.
     void btn_process_Click(const QString& site, const QString& password, Inet& inet);
 
+    // What is asked of the user before the site is: the base, checked and
+    // claimed, and whether to empty it. False when the run does not go on.
+    bool Prepare(const QString& site, const QString& password);
+    // The imports into the prepared base, the end said; on the work's
+    // thread, `inet` made there.
+    void Run(Inet& inet);
+    // Lets a prepared run go without running it.
+    void Forget_Prepared();
+
     // Ends the imports at once, the request under way dropped: the base is
-    // left as it was, and the run says it was cancelled.
+    // left as it was, and the run says it was cancelled. Any thread.
     void Cancel();
 
     const RecoveryState& state() const { return state_; }
 
   private:
     void runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst);
-    // Shows the rows stored so far of one table and lets window events run,
-    // at most every few hundredths of a second; false once cancelled.
+    // Shows the rows stored so far of one table, at most every few
+    // hundredths of a second; false once cancelled.
     bool stored(const QString& tablename, qint64 rows);
     void reportCancel();
     QString kept() const;
@@ -70,9 +86,17 @@ class RecoveryDriver {
     const WorkCopyDisk& disk_;
     RecoveryState state_;
     RecoveryCounts counts_;  // this run's rows, as they are stored
-    EventTurns turns_;
+    QElapsedTimer shown_;    // since the counts were last shown
+    // The prepared run.
+    std::unique_ptr<WorkCopy> work_;
+    QString chosen_;
+    QString site_;
+    QString password_;
+    bool emptyFirst_ = false;
+
+    QMutex cancelling_;          // over importing_
     Inet* importing_ = nullptr;  // while the imports run
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
     bool keepsEarlier_ = false;  // the base holds an earlier recovery
 };
 

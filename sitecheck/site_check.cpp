@@ -4,8 +4,8 @@
 
 #include "common/banner.h"
 #include "common/operation.h"
-#include "platform/dao/statement_events.h"
 #include "platform/error.h"
+#include "platform/inet.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "sitecheck/site_comparison.h"
@@ -56,6 +56,10 @@ QString invalidFolderReason() {
     return QStringLiteral("réponse « ") + kInvalidFolder + QStringLiteral(" »");
 }
 
+CompareOptions options(const auto& taken) {
+    return {taken.albums, taken.acheter, taken.collaborateurs, taken.parabd, taken.revues};
+}
+
 }  // namespace
 
 QString Unread_Listings_Text(const QList<UnreadListing>& unread) {
@@ -93,66 +97,88 @@ QString Ended_Text(const CheckResult& result, const QTime& at) {
 }
 
 SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
-    : inet_(inet), prompt_(prompt), view_(view) {}
+    : ownInet_(&inet), prompt_(prompt), view_(view) {}
+
+SiteCheck::SiteCheck(Prompt& prompt, SiteCheckView& view) : prompt_(prompt), view_(view) {}
 
 void SiteCheck::btn_check_files_Click(const Settings& settings) {
-    if (settings.box_site.isEmpty()) {
-        prompt_.message(QStringLiteral("Veuillez renseigner l'URL de votre site"), kBanner,
-                        PromptIcon::Exclamation);
-        return;
-    }
     Check_Fichiers_Site(settings);
 }
 
 void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
+    if (Begin(settings)) {
+        Work(*ownInet_);
+        End();
+    }
+}
+
+bool SiteCheck::Begin(const Settings& settings) {
     if (running_) {
-        return;
+        return false;
+    }
+    if (settings.box_site.isEmpty()) {
+        prompt_.message(QStringLiteral("Veuillez renseigner l'URL de votre site"), kBanner,
+                        PromptIcon::Exclamation);
+        return false;
     }
     running_ = true;
     stopping_ = false;
-    turns_.restart();
-    Ending ending = Ending::Error;
+    taken_ =
+        Taken{settings.GV_Chemin_Base,  settings.box_site,         settings.box_prefix,
+              settings.opt_albums == 1, settings.opt_acheter == 1, settings.Opt_Collaborateurs == 1,
+              settings.opt_parabd == 1, settings.opt_revues == 1};
+    prompt_.setBusy(true);
+    view_.Enable_Check(false);
+    // The work tables are rebuilt from here on: the earlier result is no
+    // longer there to show or print, even while the site is waited for.
+    result_ = CheckResult();
+    view_.Clear_Results();
+    view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
+    cause_.clear();
+    return true;
+}
+
+void SiteCheck::Work(Inet& inet) {
     {
-        BusyPointer busy(prompt_);
-        const dao::StatementEvents answering;
-        view_.Enable_Check(false);
-        // The work tables are rebuilt from here on: the earlier result is no
-        // longer there to show or print, even while the site is waited for.
-        result_ = CheckResult();
-        view_.Clear_Results();
-        view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
-        cause_.clear();
-        if (const std::optional<Failure> failure = Attempt([&] { ending = run(settings); })) {
-            ending = Ending::Error;
-            cause_ = failure->description;
-        }
-        if (ending == Ending::Error && !stopping_) {
-            prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,
-                            PromptIcon::Critical);
-        }
+        const QMutexLocker lock(&stopMutex_);
+        inet_ = &inet;
+    }
+    ending_ = Ending::Error;
+    if (const std::optional<Failure> failure = Attempt([&] { ending_ = run(taken_); })) {
+        ending_ = Ending::Error;
+        cause_ = failure->description;
+    }
+    const QMutexLocker lock(&stopMutex_);
+    inet_ = nullptr;
+}
+
+void SiteCheck::End() {
+    if (ending_ == Ending::Done && !stopping_) {
+        showResult();
+    }
+    prompt_.setBusy(false);
+    if (ending_ == Ending::Error && !stopping_) {
+        prompt_.message(QStringLiteral("La vérification du site a échoué : ") + cause_, kBanner,
+                        PromptIcon::Critical);
     }
     view_.Enable_Check(true);
-    view_.Show_Phase(settings.GV_Chemin_Base);
+    view_.Show_Phase(taken_.base);
     running_ = false;
     stopping_ = false;
 }
 
-// The settings as they stood when the check began: events run while the site
-// answers.
-struct SiteCheck::Taken {
-    QString base;
-    QString site;
-    QString prefix;
-    CompareOptions options;
-};
+void SiteCheck::Stop() {
+    const QMutexLocker lock(&stopMutex_);
+    if (!running_) {
+        return;
+    }
+    stopping_ = true;
+    if (inet_ != nullptr) {
+        inet_->Abort();
+    }
+}
 
-SiteCheck::Ending SiteCheck::run(const Settings& settings) {
-    const Taken taken{
-        settings.GV_Chemin_Base,
-        settings.box_site,
-        settings.box_prefix,
-        {settings.opt_albums == 1, settings.opt_acheter == 1, settings.Opt_Collaborateurs == 1,
-         settings.opt_parabd == 1, settings.opt_revues == 1}};
+SiteCheck::Ending SiteCheck::run(const Taken& taken) {
     if (!prepareWorkTables(taken.base)) {
         return Ending::Error;
     }
@@ -168,8 +194,8 @@ SiteCheck::Ending SiteCheck::run(const Settings& settings) {
     if (!compare(taken)) {
         return Ending::Error;
     }
-    showResult(taken.base);
-    return Ending::Done;
+    readResult(taken.base);
+    return stopping_ ? Ending::Quiet : Ending::Done;
 }
 
 bool SiteCheck::prepareWorkTables(const QString& base) {
@@ -201,7 +227,7 @@ std::optional<SiteCheck::Ending> SiteCheck::listFolders(const Taken& taken) {
     }
     // The site answered the first: a later listing that fails leaves out
     // its folder only.
-    for (const auto& [script, rep] : laterListings(taken.options)) {
+    for (const auto& [script, rep] : laterListings(options(taken))) {
         if (stopping_) {
             return Ending::Quiet;
         }
@@ -221,7 +247,7 @@ void SiteCheck::fetchListing(const Taken& taken, const QString& script, const QS
                              bool first, QList<UnreadListing>& notListed) {
     const qsizetype unread = state_.unread.size();
     try {
-        if (Get_Fichiers_Site(inet_, taken.site, taken.base, script,
+        if (Get_Fichiers_Site(*inet_, taken.site, taken.base, script,
                               script == kScriptFiles ? kTableFiles : kTableThumbs, rep,
                               state_) == ListingOutcome::NotListed &&
             state_.unread.size() == unread) {
@@ -238,7 +264,7 @@ void SiteCheck::fetchListing(const Taken& taken, const QString& script, const QS
 }
 
 bool SiteCheck::compare(const Taken& taken) {
-    for (const CatalogueReference& ref : Catalogue_References(taken.base, taken.options)) {
+    for (const CatalogueReference& ref : Catalogue_References(taken.base, options(taken))) {
         if (!Unchecked_Files(state_.unread, ref.rep).isEmpty()) {
             continue;
         }
@@ -247,14 +273,12 @@ bool SiteCheck::compare(const Taken& taken) {
                      QStringLiteral(" » avec la base n'a pas abouti.");
             return false;
         }
-        turns_.runWhenDue();
     }
     Compare_Miniatures(taken.base, taken.prefix, prompt_);
-    turns_.runWhenDue();
     return true;
 }
 
-void SiteCheck::showResult(const QString& base) {
+void SiteCheck::readResult(const QString& base) {
     try {
         Read_Check_Result(base, result_);
     } catch (const Error& e) {
@@ -262,7 +286,9 @@ void SiteCheck::showResult(const QString& base) {
         prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
     }
     result_.unchecked = state_.unread;
-    turns_.runWhenDue();
+}
+
+void SiteCheck::showResult() {
     view_.Fill_TreeViews(result_);
     GV_Vue_Fichiers = true;
     view_.Enable_Results();

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QMutex>
 #include <QString>
 #include <QTime>
+#include <atomic>
 #include <optional>
 
-#include "platform/event_turns.h"
 #include "sitecheck/check_result.h"
 #include "sitecheck/site_check_state.h"
 
@@ -17,6 +18,8 @@ class Settings;
 namespace site {
 
 // What the check shows in the main window while it runs and at its end.
+// Show_Phase may be called from the work's thread; the rest from the
+// thread that began the check.
 class SiteCheckView {
   public:
     virtual ~SiteCheckView() = default;
@@ -44,18 +47,31 @@ QString No_Listing_Text(const QList<UnreadListing>& notListed);
 // image names the catalogue references, and the result shown.
 class SiteCheck {
   public:
+    // `inet` serves the checks run through btn_check_files_Click and
+    // Check_Fichiers_Site; Work is given its own.
     SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view);
+    SiteCheck(Prompt& prompt, SiteCheckView& view);
 
     // Runs the check unless the site address is empty.
     void btn_check_files_Click(const Settings& settings);
-    // The check itself, with the settings as they stand when it starts.
+    // The check itself, with the settings as they stand when it starts:
+    // Begin, Work and End on the caller's thread.
     void Check_Fichiers_Site(const Settings& settings);
+
+    // A check in three parts, for a window that runs the long one on a
+    // thread of its own. Begin (false when the address is empty or a check
+    // runs) takes the settings and clears the earlier result; Work, on the
+    // work's thread with `inet` made there, asks the site and compares; End
+    // shows how it went.
+    bool Begin(const Settings& settings);
+    void Work(Inet& inet);
+    void End();
 
     // True while a check waits for the site or compares.
     bool Running() const { return running_; }
-    // Ends a running check once the request under way is answered, quietly,
-    // with no result shown.
-    void Stop() { stopping_ = running_; }
+    // Ends a running check at once, the request under way dropped, quietly,
+    // with no result shown. Any thread.
+    void Stop();
 
     const SiteCheckState& state() const { return state_; }
     const CheckResult& result() const { return result_; }
@@ -66,8 +82,18 @@ class SiteCheck {
 
   private:
     enum class Ending { Done, Error, Quiet };
-    struct Taken;
-    Ending run(const Settings& settings);
+    // The settings as they stood when the check began.
+    struct Taken {
+        QString base;
+        QString site;
+        QString prefix;
+        bool albums = false;
+        bool acheter = false;
+        bool collaborateurs = false;
+        bool parabd = false;
+        bool revues = false;
+    };
+    Ending run(const Taken& taken);
     // False, with the cause, when the work tables cannot be made afresh.
     bool prepareWorkTables(const QString& base);
     // Loads the folders' listings; how the check ends when it cannot go on.
@@ -77,17 +103,21 @@ class SiteCheck {
                       QList<UnreadListing>& notListed);
     // False, with the cause, when a folder could not be compared.
     bool compare(const Taken& taken);
-    void showResult(const QString& base);
+    void readResult(const QString& base);
+    void showResult();
 
-    Inet& inet_;
+    Inet* ownInet_ = nullptr;
     Prompt& prompt_;
     SiteCheckView& view_;
     SiteCheckState state_;
     CheckResult result_;
+    Taken taken_;
+    Ending ending_ = Ending::Error;
     QString cause_;  // why the check ended in error, for its message
     bool running_ = false;
-    bool stopping_ = false;
-    EventTurns turns_;
+    std::atomic<bool> stopping_{false};
+    QMutex stopMutex_;      // over inet_
+    Inet* inet_ = nullptr;  // while Work runs
 };
 
 }  // namespace site

@@ -8,6 +8,7 @@
 // Run through bench/recovery/run, which starts the servers.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
 #include "platform/error.h"
+#include "platform/long_work.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -64,6 +66,11 @@ int main(int argc, char** argv) {
         clock.start();
         gaps.start();
         dialog.btn_process_Click();
+        QEventLoop loop;
+        QObject::connect(&dialog.work(), &LongWork::runningChanged, &loop, &QEventLoop::quit);
+        if (dialog.work().running()) {
+            loop.exec();
+        }
         gaps.stop();
         const double seconds = clock.elapsed() / 1000.0;
         const QString said = prompt.texts().join(u' ');

@@ -10,7 +10,6 @@
 #include "platform/dao/jet_sql.h"
 #include "platform/dao/mdb_import.h"
 #include "platform/dao/sqlite_functions.h"
-#include "platform/dao/statement_events.h"
 #include "platform/system_reason.h"
 
 namespace kalvor::dao {
@@ -131,7 +130,6 @@ void Connection::setUp() {
     RegisterJetFunctions(db_);
     sqlite3_busy_timeout(db_, 2000);
     sqlite3_extended_result_codes(db_, 0);
-    WatchStatements(db_);
 }
 
 std::shared_ptr<Connection> Connection::OpenFile(const QString& path, bool create) {

@@ -13,6 +13,7 @@
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "sqlscripts/site_codes.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 using namespace kalvor::e2e;
@@ -299,6 +300,7 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->box_site()->text(), published().site->url());
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     ASSERT_EQ(prompt.texts(),
               QStringList{!isEarlier(GetParam())
                               ? QStringLiteral("Récupération réussie")

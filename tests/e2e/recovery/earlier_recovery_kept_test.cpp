@@ -8,6 +8,7 @@
 #include "e2e/recovery/recovery_fixture.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 using namespace kalvor::e2e;
@@ -19,6 +20,7 @@ TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     ASSERT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     const QStringList tables = {"series",  "auteurs",  "collaborateurs", "albums",
                                 "acheter", "exlibris", "revues"};
@@ -50,6 +52,7 @@ TEST_F(RecoveryRoundTrip, ARecoveryThatDoesNotFinishLeavesTheEarlierOneWhole) {
         prompt.clear();
         prompt.queueAnswers({true});
         dialog->btn_process()->click();
+        test::waitForWork(dialog->work());
         EXPECT_FALSE(prompt.texts().contains(QStringLiteral("Récupération réussie")))
             << what.toStdString();
         EXPECT_TRUE(unchanged()) << what.toStdString();
@@ -113,6 +116,7 @@ TEST_F(RecoveryRoundTrip, AnEarlierScriptWithoutTheMySqlFunctionsItCallsIsRefuse
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     ASSERT_TRUE(prompt.texts().value(0).startsWith(QStringLiteral("Récupération réussie")))
         << prompt.texts().join(u'|').toStdString();
     ASSERT_EQ(count(QStringLiteral("albums")), 70);
@@ -142,6 +146,7 @@ TEST_F(RecoveryRoundTrip, AnEarlierScriptWithoutTheMySqlFunctionsItCallsIsRefuse
         prompt.clear();
         prompt.queueAnswers({true});
         dialog->btn_process()->click();
+        test::waitForWork(dialog->work());
         EXPECT_EQ(prompt.texts().value(1),
                   QStringLiteral("Erreur lors de l'importation de la table series : ") +
                       host.cause + republish);
@@ -153,6 +158,7 @@ TEST_F(RecoveryRoundTrip, AnEarlierScriptWithoutTheMySqlFunctionsItCallsIsRefuse
     prompt.clear();
     prompt.queueAnswers({true});
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(prompt.texts().value(1),
               QStringLiteral("Erreur lors de l'importation de la table series : le site a "
                              "envoyé une réponse vide (le fichier recovery.php est-il vide ? "

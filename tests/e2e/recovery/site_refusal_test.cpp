@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "e2e/recovery/recovery_fixture.h"
+#include "support/work_end.h"
 #include "unit/recovery/fake_site.h"
 
 using namespace kalvor;
@@ -19,6 +20,7 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Mot de passe invalide !")});
     EXPECT_EQ(count(QStringLiteral("series")), 0);
     // Refused once, with no second try that would show the password.
@@ -46,6 +48,7 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     dialog->box_site()->setText(halfway.url());
     prompt.clear();
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     ASSERT_EQ(prompt.texts().size(), 1);
     EXPECT_TRUE(prompt.texts().at(0).startsWith(
         QStringLiteral("Erreur lors de l'importation de la table albums : ")))
@@ -61,6 +64,7 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     prompt.clear();
     dialog->box_site()->setText(older.url());
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("Récupération réussie"));
     EXPECT_EQ(count(QStringLiteral("albums")), 70);
     EXPECT_EQ(count(QStringLiteral("series")), 12);
@@ -74,6 +78,7 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     prompt.clear();
     dialog->box_site()->setText(published().site->url());
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(
         prompt.texts(),
         QStringList{QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?")});
@@ -84,6 +89,7 @@ TEST_F(RecoveryRoundTrip, AWrongPasswordANonEmptyBaseAndASiteThatStopsHalfway) {
     prompt.queueAnswers({true});
     settings.box_password = QStringLiteral("pas le bon");
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(prompt.texts().last(),
               QStringLiteral("Mot de passe invalide !\nLa base Recovery garde la récupération "
                              "précédente."));
@@ -151,6 +157,7 @@ TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
         settings.box_password = row.password.isEmpty() ? mysqlPassword() : row.password;
         prompt.clear();
         dialog->btn_process()->click();
+        test::waitForWork(dialog->work());
         ASSERT_EQ(prompt.texts().size(), 1) << row.name;
         EXPECT_TRUE(prompt.texts()[0].startsWith(row.message))
             << row.name << ": " << prompt.texts()[0].toStdString();

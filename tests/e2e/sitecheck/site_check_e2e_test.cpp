@@ -30,6 +30,7 @@
 #include "settings/settings.h"
 #include "sitecheck/site_work_tables.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 using namespace kalvor::e2e;
@@ -81,6 +82,7 @@ std::unique_ptr<Kalvorform> runCheck(Settings& settings, RecordingPrompt& prompt
     address->insert(url);
     EXPECT_EQ(settings.box_site, url);
     window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    test::waitForWork(window->work());
     return window;
 }
 
@@ -350,6 +352,7 @@ TEST(SiteCheckOnAnOrdinaryHost, AFailingListingIsNamedAndTheReportPrintsOnceTheC
     }
     prompt.clear();
     window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+    test::waitForWork(window->work());
     EXPECT_EQ(prompt.texts().join(u'|').count(QStringLiteral("Remplacez sa première ligne")), 1)
         << prompt.texts().join(u'|').toStdString();
 
@@ -387,6 +390,7 @@ class SiteCheckNotRead : public ::testing::Test {
             window = runCheck(settings, prompt, site.url());
         } else {
             window->findChild<QPushButton*>(QStringLiteral("btn_check_files"))->click();
+            test::waitForWork(window->work());
         }
     }
     QStringList nodes(const char* tree) {

@@ -25,6 +25,7 @@
 #include "platform/dao/recordset.h"
 #include "platform/registry/registry.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 using namespace kalvor::e2e;
@@ -262,6 +263,7 @@ TEST_P(LettersBeyondWindows1252, RecoveredAsTheCatalogueHoldsThem) {
     dialog->box_site()->setText(url_);
     run_->prompt.clear();
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     EXPECT_EQ(run_->prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     dialog->close();
     const struct {

@@ -12,6 +12,7 @@
 #include "app/start_up.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
+#include "support/work_end.h"
 
 namespace kalvor::e2e {
 
@@ -66,6 +67,7 @@ struct ProgramRun {
         }
         const size_t before = prompt.shown().size();
         button->click();
+        test::waitForWork(window.work());
         QString failed;
         for (size_t i = before; i < prompt.shown().size(); ++i) {
             if (prompt.shown()[i].icon != PromptIcon::Information) {

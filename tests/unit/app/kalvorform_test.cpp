@@ -38,6 +38,7 @@
 #include "settings/settings.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 #include "unit/recovery/fake_site.h"
 
 using namespace kalvor;
@@ -352,7 +353,7 @@ TEST_F(KalvorformTest, AnOpenedCatalogueIsReadAsItsTablesSay) {
     const QString v6 = test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb"));
     ASSERT_TRUE(run.window.Open_Collection(v6));
     EXPECT_EQ(run.settings.GV_Version_Base, QStringLiteral("v6"));
-    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    run.press("btn_Donnees_SQL");
     ASSERT_EQ(run.prompt.shown().size(), 1u);
     EXPECT_EQ(run.prompt.shown()[0].icon, PromptIcon::Information)
         << run.prompt.texts()[0].toStdString();
@@ -509,7 +510,7 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
     const QString tables =
         QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/scripts/tables.sql")));
     EXPECT_TRUE(tables.contains(QStringLiteral("kv_albums")));
-    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    run.press("btn_Donnees_SQL");
     EXPECT_TRUE(QFileInfo::exists(exportFolder + QStringLiteral("/scripts/donnees.sql")));
     EXPECT_TRUE(run.settings.GV_LastRun_Changed);
     for (const RecordingPrompt::Shown& shown : run.prompt.shown()) {
@@ -620,7 +621,7 @@ TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
                            "FROM ALBUMS)"));
         db->Close();
     }
-    run.find<QPushButton>("btn_Donnees_SQL")->click();
+    run.press("btn_Donnees_SQL");
     EXPECT_EQ(run.window.statusPanel(2), QStringLiteral("%1 albums").arg(counted - 1));
     // Saved as the export ends.
     const QString windowLastId = QString::number(run.settings.GV_LastId);
@@ -664,7 +665,7 @@ TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
         EXPECT_FALSE(button->isEnabled());
         EXPECT_TRUE(never.find<QLineEdit>("box_LastRun")->isHidden());
         // The first export, a full one, makes the next one possible at once.
-        never.find<QPushButton>("btn_Donnees_SQL")->click();
+        never.press("btn_Donnees_SQL");
         EXPECT_TRUE(button->isEnabled()) << never.prompt.texts().join(' ').toStdString();
         EXPECT_EQ(never.find<QLineEdit>("box_LastRun")->text(), QStringLiteral("01/02/2024"));
         EXPECT_FALSE(never.find<QLineEdit>("box_LastRun")->isHidden());
@@ -704,10 +705,10 @@ TEST_F(KalvorformTest, ClosingTheWindowDuringARecoveryWaitsForItsEnd) {
         }
     };
     FrmRecovery::Default()->btn_process()->click();
+    test::waitForWork(run.window.work());
     EXPECT_TRUE(openAfterClose);
     EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     EXPECT_EQ(site.requests().size(), 7);
-    EXPECT_TRUE(run.window.isVisible());  // the click handler has not returned yet
     QCoreApplication::processEvents();
     EXPECT_FALSE(run.window.isVisible());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include "app/start_up.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
+#include "support/work_end.h"
 
 namespace kalvor::test {
 
@@ -30,6 +32,11 @@ struct ProgramRun {
         W* w = window.findChild<W*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;
         return w;
+    }
+    // A click on a button, then the wait for the work it started.
+    void press(const char* name) {
+        find<QAbstractButton>(name)->click();
+        waitForWork(window.work());
     }
     // The user types into a box and leaves it.
     void type(const char* name, const QString& text) {

@@ -16,6 +16,7 @@
 #include "recovery/recovery_database.h"
 #include "settings/settings.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 #include "unit/recovery/fake_site.h"
 
 namespace kalvor {
@@ -48,18 +49,22 @@ class FrmRecoveryTest : public testing::Test {
     Settings settings;
     RecordingPrompt prompt;
     FakeSite site;
-    Inet inet{5000};
+    // Runs a click and waits for the run it starts.
+    static void run(FrmRecovery& dialog) {
+        dialog.btn_process()->click();
+        test::waitForWork(dialog.work());
+    }
 };
 
 TEST_F(FrmRecoveryTest, LoadsWithTheMainWindowsSiteAndTheResultLinesHidden) {
-    FrmRecovery example(settings, prompt, &inet);
+    FrmRecovery example(settings, prompt);
     EXPECT_EQ(example.windowTitle(), QStringLiteral("Recovery"));
     EXPECT_FALSE(example.box_site()->text().isEmpty());
     EXPECT_EQ(example.btn_process()->text(), QStringLiteral("Récupérer"));
     EXPECT_EQ(example.btn_fermer()->text(), QStringLiteral("Fermer"));
 
     settings.box_site = site.url();
-    FrmRecovery dialog(settings, prompt, &inet);
+    FrmRecovery dialog(settings, prompt);
     dialog.show();
     EXPECT_EQ(dialog.box_site()->text(), site.url());
     for (int i = 0; i < 8; ++i) {
@@ -69,14 +74,14 @@ TEST_F(FrmRecoveryTest, LoadsWithTheMainWindowsSiteAndTheResultLinesHidden) {
 
 TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForTheFile) {
     settings.box_site = site.url();
-    FrmRecovery dialog(settings, prompt, &inet);
+    FrmRecovery dialog(settings, prompt);
     dialog.show();
     bool buttonsDuringChoice = false;
     dialog.setDatabaseChooser([&] {
         buttonsDuringChoice = dialog.btn_process()->isEnabled();
         return database;
     });
-    dialog.btn_process()->click();
+    run(dialog);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     EXPECT_TRUE(buttonsDuringChoice);
     EXPECT_EQ(labels(dialog),
@@ -101,8 +106,8 @@ TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForT
 
 TEST_F(FrmRecoveryTest, FermerWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses) {
     settings.box_site = site.url();
-    auto* dialog = FrmRecovery::ShowDefault(settings, prompt, &inet);
-    EXPECT_EQ(FrmRecovery::ShowDefault(settings, prompt, &inet), dialog);
+    auto* dialog = FrmRecovery::ShowDefault(settings, prompt);
+    EXPECT_EQ(FrmRecovery::ShowDefault(settings, prompt), dialog);
     dialog->setDatabaseChooser([&] { return database; });
     // The series are stored; the authors never come.
     site.onRequest = [&](const QString& table) {
@@ -110,12 +115,11 @@ TEST_F(FrmRecoveryTest, FermerWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses
             dialog->btn_fermer()->click();
         }
     };
-    dialog->btn_process()->click();
+    run(*dialog);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération annulée")});
     EXPECT_EQ(site.requests().size(), 2);
     auto db = dao::DBEngine::OpenDatabase(database);
     EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from series"))->RecordCount(), 0);
-    EXPECT_TRUE(dialog->isVisible());  // until the click handler has returned
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(FrmRecovery::Default(), nullptr);
@@ -124,10 +128,10 @@ TEST_F(FrmRecoveryTest, FermerWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses
 // Escape cancels from the keyboard and keeps the dialog, to run again.
 TEST_F(FrmRecoveryTest, EscapeWhileARunWaitsCancelsItAndTheBaseKeepsTheEarlierRecovery) {
     settings.box_site = site.url();
-    FrmRecovery dialog(settings, prompt, &inet);
+    FrmRecovery dialog(settings, prompt);
     dialog.show();
     dialog.setDatabaseChooser([&] { return database; });
-    dialog.btn_process()->click();
+    run(dialog);
     prompt.clear();
     prompt.queueAnswers({true});  // empty the base
     site.onRequest = [&](const QString& table) {
@@ -136,7 +140,7 @@ TEST_F(FrmRecoveryTest, EscapeWhileARunWaitsCancelsItAndTheBaseKeepsTheEarlierRe
             QCoreApplication::sendEvent(&dialog, &escape);
         }
     };
-    dialog.btn_process()->click();
+    run(dialog);
     EXPECT_EQ(prompt.texts().last(),
               QStringLiteral("Récupération annulée\nLa base Recovery garde la récupération "
                              "précédente."));

@@ -2,8 +2,12 @@
 // canned site on loopback.
 #include "app/site_check_tab.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -15,11 +19,15 @@
 #include "app/kalvorform.h"
 #include "canned_site.h"
 #include "catalogue/sqlite_catalogue.h"
+#include "dialogs/frm_recovery.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
+#include "recovery/recovery_database.h"
 #include "settings/settings.h"
 #include "sitecheck/site_work_tables.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
+#include "unit/recovery/fake_site.h"
 
 using namespace kalvor;
 
@@ -48,6 +56,11 @@ class SiteCheckTabTest : public ::testing::Test {
         return w;
     }
     QPushButton* button(const char* name) { return find<QPushButton>(name); }
+    // "Analyse", and the wait for the check's end.
+    void analyse() {
+        button("btn_check_files")->click();
+        test::waitForWork(window->work());
+    }
     QTreeWidget* tree(const char* name) { return find<QTreeWidget>(name); }
     // "ROOT:key=text" of every child, in tree order.
     QStringList children(const char* name) {
@@ -113,7 +126,7 @@ TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem
                "Couv_Album01.JPG" + kStamp + "zz.jpg" + kStamp + "Encours.jpg" + kStamp);
     site.files(QStringLiteral("versos"), "Verso.jpg" + kStamp + "?\n");
     site.thumbs(QStringLiteral("couvertures"), "x.jpg" + kStamp);
-    button("btn_check_files")->click();
+    analyse();
 
     EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
     EXPECT_EQ(window->statusPanel(1), settings.GV_Chemin_Base);
@@ -175,7 +188,7 @@ TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem
 
     // A check run from the thumbnail view brings the file view back.
     toggle->click();
-    button("btn_check_files")->click();
+    analyse();
     EXPECT_TRUE(tree("TV_missing")->isVisible());
     EXPECT_EQ(toggle->text(), QStringLiteral("Voir Résultats Miniatures"));
     EXPECT_EQ(children("TV_excess").size(), 2);
@@ -184,17 +197,26 @@ TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem
 TEST_F(SiteCheckTabTest, ASiteThatDoesNotAnswerEndsTheCheckAndTheWindowStaysUsable) {
     window->TabNavig()->setCurrentIndex(7);
     site.setSilent(true);
-    window->inetKalvor().setTimeout(500);
+    window->setRequestTimeout(500);
     QString phase;
     bool startDisabled = false;
     int shownTab = -1;
-    QTimer::singleShot(100, [&] {
+    // Once the site is waited for.
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (window->statusPanel(1) !=
+            QStringLiteral("Recherche des informations sur le site ...")) {
+            return;
+        }
+        watch.stop();
         phase = window->statusPanel(1);
         startDisabled = !button("btn_check_files")->isEnabled();
         window->TabNavig()->setCurrentIndex(0);  // the user goes on meanwhile
         shownTab = window->TabNavig()->currentIndex();
     });
-    button("btn_check_files")->click();
+    watch.start();
+    analyse();
     EXPECT_EQ(phase, QStringLiteral("Recherche des informations sur le site ..."));
     EXPECT_TRUE(startDisabled);
     EXPECT_EQ(shownTab, 0);
@@ -213,7 +235,7 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
             window->show();
         }
         site.setSilent(true);
-        window->inetKalvor().setTimeout(400);
+        window->setRequestTimeout(400);
         bool openAfterClose = false;
         QTimer::singleShot(50, [&] {
             if (menu) {
@@ -223,12 +245,82 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
             }
             openAfterClose = window->isVisible();
         });
-        button("btn_check_files")->click();
+        analyse();
         EXPECT_TRUE(openAfterClose);
-        EXPECT_TRUE(window->isVisible());  // the click handler has not returned yet
         QCoreApplication::processEvents();
         EXPECT_FALSE(window->isVisible());
         EXPECT_TRUE(prompt.texts().isEmpty()) << prompt.texts().join(u'|').toStdString();
         EXPECT_FALSE(workTablesPresent());  // the close dropped them
     }
+}
+
+// One piece of work at a time: while a recovery runs, a press on another
+// operation's button, by an assistive tool or a click that comes late,
+// starts nothing and clears nothing; Escape on the recovery cancels its own
+// request and nothing else.
+TEST_F(SiteCheckTabTest, WhileARecoveryRunsOtherWorkIsRefusedAndEscapeCancelsOnlyIt) {
+    window->TabNavig()->setCurrentIndex(7);
+    site.emptyListings();
+    site.files(QStringLiteral("couvertures"), "zz.jpg" + kStamp);
+    analyse();
+    const QStringList excess = children("TV_excess");
+    ASSERT_EQ(excess, QStringList{"CO:EX1=zz.jpg"});
+    const int checkRequests = site.requests();
+    prompt.clear();
+
+    const QString base = env.path() + QStringLiteral("/recovery.db");
+    recovery::CreateRecoveryDatabase(
+        test::sourceDir() + QStringLiteral("/recovery/older_layout.sql"), base);
+    test::FakeSite published;
+    published.setReply(QStringLiteral("series"),
+                       test::FakeSite::row({"1", "Série", "", "", "", "", "0"}));
+    settings.box_password = QStringLiteral("secret");
+    settings.GV_Export = env.path() + QStringLiteral("/export");
+    window->recovery_Click();
+    FrmRecovery* dialog = FrmRecovery::Default();
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDatabaseChooser([&] { return base; });
+    dialog->box_site()->setText(published.url());
+
+    QStringList readDisabled;
+    bool escape = false;
+    published.onRequest = [&](const QString& table) {
+        if (table != QStringLiteral("auteurs")) {
+            return;
+        }
+        for (const char* name : {"btn_check_files", "btn_Donnees_SQL", "btn_Create_PHP"}) {
+            QAccessibleInterface* press = QAccessible::queryAccessibleInterface(button(name));
+            if (press->state().disabled) {
+                readDisabled << QString::fromLatin1(name);
+            }
+            press->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        }
+        window->siteCheck()->btn_check_files_Click();  // a click come late
+        if (escape) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(dialog, &key);
+        }
+    };
+    dialog->btn_process()->click();
+    test::waitForWork(window->work());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(readDisabled, (QStringList{"btn_check_files", "btn_Donnees_SQL", "btn_Create_PHP"}));
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(site.requests(), checkRequests);
+    EXPECT_EQ(children("TV_excess"), excess);
+    EXPECT_TRUE(button("btn_compare_files")->isEnabled());
+    EXPECT_TRUE(workTablesPresent());
+    EXPECT_FALSE(QFileInfo::exists(settings.GV_Export + QStringLiteral("/scripts/donnees.sql")));
+    EXPECT_TRUE(button("btn_check_files")->isEnabled());
+
+    escape = true;
+    prompt.clear();
+    prompt.queueAnswers({true});  // empty the base
+    dialog->btn_process()->click();
+    test::waitForWork(window->work());
+    ASSERT_FALSE(prompt.texts().isEmpty());
+    EXPECT_TRUE(prompt.texts().last().startsWith(QStringLiteral("Récupération annulée")))
+        << prompt.texts().join(u'|').toStdString();
+    EXPECT_EQ(children("TV_excess"), excess);
+    EXPECT_TRUE(dialog->isVisible());
 }

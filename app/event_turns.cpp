@@ -1,4 +1,4 @@
-#include "platform/event_turns.h"
+#include "app/event_turns.h"
 
 #include <QCoreApplication>
 
