@@ -13,10 +13,44 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <optional>
 
+#include "platform/prompt.h"
 #include "settings/settings.h"
 
 namespace kalvor {
+namespace {
+
+// Runs an option's handler without holding the call that chose the option
+// while its question waits: the handler goes on as if answered No, and the
+// question comes once the call has returned. A Yes runs the handler again
+// with that answer; every such handler gives the same result run twice.
+class QuestionAfterwards : public Prompt {
+  public:
+    QuestionAfterwards(Prompt& out, std::optional<bool> answer = std::nullopt)
+        : out_(out), answer_(answer) {}
+
+    void message(const QString& text, const QString& title, PromptIcon icon) override {
+        out_.message(text, title, icon);
+    }
+    bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override {
+        if (answer_) {
+            return *answer_;
+        }
+        asked_ = RecordingPrompt::Shown{text, title, icon, true};
+        return false;
+    }
+    void setBusy(bool busy) override { out_.setBusy(busy); }
+
+    const std::optional<RecordingPrompt::Shown>& asked() const { return asked_; }
+
+  private:
+    Prompt& out_;
+    std::optional<bool> answer_;
+    std::optional<RecordingPrompt::Shown> asked_;
+};
+
+}  // namespace
 
 QGroupBox* frame(const char* name, const QString& caption) {
     auto* box = new QGroupBox(caption);
@@ -50,13 +84,21 @@ QLineEdit* FormBinding::text(const char* name, QString Settings::*member,
     // sets the text without key presses, and what the box shows is the value.
     // Such a text is whole at once, so a box that acts when left acts on it
     // then: no focus change may follow.
+    // A box of a disabled tab takes nothing, though assistive tools can
+    // still set its text. A text set whole is judged once, as left.
     connect(edit, &QLineEdit::textChanged, this,
             [this, edit, member, change, lostFocus](const QString& value) {
+                if (!edit->isEnabled()) {
+                    const QSignalBlocker block(edit);
+                    edit->setText(settings_.*member);
+                    return;
+                }
                 settings_.*member = value;
-                if (change) {
+                const bool whole = lostFocus && !edit->isModified();
+                if (change && !whole) {
                     handle(change);
                 }
-                if (lostFocus && !edit->isModified()) {
+                if (whole) {
                     handle([&lostFocus] { lostFocus(); });
                 }
             });
@@ -100,17 +142,30 @@ std::vector<QRadioButton*> FormBinding::options(QBoxLayout* into, QWidget* owner
         // Only a change of choice runs the handler, as a second click on the
         // chosen option changes nothing.
         connect(button, &QRadioButton::toggled, this,
-                [this, click = o.click, promptClick = o.promptClick](bool on) {
+                [this, button, click = o.click, promptClick = o.promptClick](bool on) {
                     if (!on || refreshing_) {
                         return;
                     }
-                    handle([this, click, promptClick] {
-                        if (click != nullptr) {
-                            (settings_.*click)();
-                        } else {
-                            (settings_.*promptClick)(prompt_);
-                        }
-                    });
+                    if (click != nullptr) {
+                        handle([this, click] { (settings_.*click)(); });
+                        return;
+                    }
+                    QuestionAfterwards first(prompt_);
+                    handle([&] { (settings_.*promptClick)(first); });
+                    if (!first.asked()) {
+                        return;
+                    }
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, button, promptClick, question = *first.asked()] {
+                            if (!button->isChecked() ||
+                                !prompt_.askYesNo(question.text, question.title, question.icon)) {
+                                return;
+                            }
+                            QuestionAfterwards yes(prompt_, true);
+                            handle([&] { (settings_.*promptClick)(yes); });
+                        },
+                        Qt::QueuedConnection);
                 });
         options_.push_back({button, o.selected});
         into->addWidget(button);
@@ -206,9 +261,10 @@ void FormBinding::refresh() {
         }
     }
     for (const ComboBinding& c : combos_) {
+        // Only a choice of the user runs the handler (activated): the
+        // change of item is told, to assistive tools too.
         const int index = c.widget->findText(settings_.*c.member);
         if (c.widget->currentIndex() != index) {
-            const QSignalBlocker block(c.widget);
             c.widget->setCurrentIndex(index);
         }
     }

@@ -21,6 +21,8 @@
 #include "app/tabs.h"
 #include "catalogue/catalogue_counts.h"
 #include "common/operation.h"
+#include "dialogs/accessible_names.h"
+#include "dialogs/accessible_tab_bar.h"
 #include "dialogs/frm_about.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/qt_prompt.h"
@@ -34,9 +36,12 @@ namespace kalvor {
 
 Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, QWidget* parent)
     : QMainWindow(parent), settings_(settings), prompt_(prompt), exports_(std::move(exports)) {
+    InstallAccessibleInterfaces();
     setObjectName(QStringLiteral("Kalvorform"));
     if (prompt_ == nullptr) {
-        ownPrompt_ = std::make_unique<QtPrompt>(this);
+        auto own = std::make_unique<QtPrompt>(this);
+        qtPrompt_ = own.get();
+        ownPrompt_ = std::move(own);
         prompt_ = ownPrompt_.get();
     }
     binding_ = new FormBinding(settings_, *prompt_, this);
@@ -79,10 +84,10 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
     binding_->onRefresh([this] {
         for (int i = 0; i < tabs_->count(); ++i) {
             const bool enabled = settings_.window.TabNavig_TabEnabled.at(i);
-            tabs_->setTabEnabled(i, enabled);
-            // Qt does not tell assistive tools that a tab is disabled.
-            tabs_->tabBar()->setAccessibleTabName(
-                i, enabled ? QString() : tabs_->tabText(i) + QStringLiteral(" (désactivé)"));
+            if (tabs_->isTabEnabled(i) != enabled) {
+                tabs_->setTabEnabled(i, enabled);
+                TabStateChanged(tabs_->tabBar(), i);
+            }
         }
     });
     connect(&work_, &LongWork::runningChanged, this, &Kalvorform::lockForWork);
@@ -130,15 +135,18 @@ void Kalvorform::buildMenus() {
         m->setObjectName(QString::fromLatin1(name));
         return m;
     };
+    // An item that opens a dialog does so once the menu's call has returned:
+    // an assistive tool's call would wait for the dialog to close.
     const auto item = [this](QMenu* m, const QString& caption, const char* name,
-                             void (Kalvorform::*slot)()) {
+                             void (Kalvorform::*slot)(),
+                             Qt::ConnectionType type = Qt::AutoConnection) {
         QAction* action = m->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, slot);
+        connect(action, &QAction::triggered, this, slot, type);
     };
     QMenu* fichier = menu(QStringLiteral("&Fichier"), "fichier");
     item(fichier, QStringLiteral("&Ouvrir une Collection"), "fichier_ouvrir",
-         &Kalvorform::fichier_ouvrir_Click);
+         &Kalvorform::fichier_ouvrir_Click, Qt::QueuedConnection);
     item(fichier, QStringLiteral("&Quitter"), "fichier_quitter",
          &Kalvorform::fichier_quitter_Click);
 
@@ -277,6 +285,7 @@ void Kalvorform::fichier_quitter_Click() {
     Form_Unload();
     ended_ = true;
     close();
+    waitForBoxes();
     QCoreApplication::quit();
 }
 
@@ -290,7 +299,14 @@ void Kalvorform::closeEvent(QCloseEvent* event) {
         Form_Unload();
     }
     event->accept();
+    waitForBoxes();
     QCoreApplication::quit();
+}
+
+void Kalvorform::waitForBoxes() {
+    if (qtPrompt_ != nullptr) {
+        qtPrompt_->waitForBoxes();
+    }
 }
 
 void Kalvorform::kalvor_Click() {

@@ -13,6 +13,7 @@ class QTabWidget;
 namespace kalvor {
 
 class Prompt;
+class QtPrompt;
 class RenamerFrame;
 class Settings;
 class FormBinding;
@@ -82,12 +83,15 @@ class Kalvorform : public QMainWindow {
 
     // True when leaving must wait for a site check or a recovery to end.
     bool Defer_Close();
+    // The messages said while leaving are read before the program ends.
+    void waitForBoxes();
     void showCounts();
     // Locks what would start other work or change what the work reads.
     void lockForWork(bool running);
 
     Settings& settings_;
     std::unique_ptr<Prompt> ownPrompt_;
+    QtPrompt* qtPrompt_ = nullptr;  // the own prompt, when it is one
     Prompt* prompt_;
     DataExports exports_;
     StatsGrid stats_;

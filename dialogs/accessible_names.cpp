@@ -9,15 +9,30 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "dialogs/accessible_tab_bar.h"
+
 namespace kalvor {
 namespace {
 
 // Qt names a combo box after the item it shows, on Linux, and leaves its
 // label to a relation that not every tool follows: here its own name comes
-// first, as for any other control, and the item shown is its value.
-class NamedComboBox : public QAccessibleWidget {
+// first, as for any other control, and the item shown is its value, also
+// read as its text (the bus carries no value that is not a number).
+class NamedComboBox : public QAccessibleWidget, public QAccessibleTextInterface {
   public:
-    explicit NamedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+    explicit NamedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {
+        // The list marks the item shown, not the one chosen when it was last
+        // open.
+        markShown();
+        QObject::connect(box, &QComboBox::currentIndexChanged, box, [box] { markShown(box); });
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface && !box()->isEditable()) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value) {
@@ -31,6 +46,7 @@ class NamedComboBox : public QAccessibleWidget {
     int childCount() const override { return box()->isEditable() ? 2 : 1; }
     QAccessibleInterface* child(int index) const override {
         if (index == 0) {
+            markShown();  // also where the item was set with the box's signals blocked
             return QAccessible::queryAccessibleInterface(box()->view());
         }
         if (index == 1 && box()->isEditable()) {
@@ -55,7 +71,7 @@ class NamedComboBox : public QAccessibleWidget {
 
     QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
     void doAction(const QString& action) override {
-        if (action != showMenuAction() && action != pressAction()) {
+        if ((action != showMenuAction() && action != pressAction()) || !box()->isEnabled()) {
             return;
         }
         if (box()->view()->isVisible()) {
@@ -66,10 +82,36 @@ class NamedComboBox : public QAccessibleWidget {
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
+    // The item shown, as a text that cannot be edited.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override {
+        return shown().mid(start, end < 0 ? -1 : end - start);
+    }
+    int characterCount() const override { return int(shown().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
   private:
     QComboBox* box() const { return static_cast<QComboBox*>(object()); }
     QString shown() const {
         return box()->isEditable() ? box()->lineEdit()->text() : box()->currentText();
+    }
+    void markShown() const { markShown(box()); }
+    static void markShown(QComboBox* box) {
+        box->view()->setCurrentIndex(
+            box->model()->index(box->currentIndex(), box->modelColumn(), box->rootModelIndex()));
     }
 };
 
@@ -106,6 +148,11 @@ QString labelText(const QWidget* label) {
 }
 
 }  // namespace
+
+void InstallAccessibleInterfaces() {
+    nameComboBoxes();
+    InstallAccessibleTabBars();
+}
 
 void NameAs(QWidget* control, const QString& name) {
     if (qobject_cast<QComboBox*>(control) != nullptr) {

@@ -12,6 +12,10 @@ namespace kalvor {
 // QLabel becomes the control's buddy.
 void NameAfter(QWidget* control, QWidget* label, const QString& qualifier = {});
 
+// Combo boxes and tab bars as assistive tools need them: before the first
+// widget, since a widget's interface is made once, as soon as it is asked.
+void InstallAccessibleInterfaces();
+
 // Names a control that has no label of its own.
 void NameAs(QWidget* control, const QString& name);
 

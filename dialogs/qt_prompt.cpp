@@ -1,6 +1,7 @@
 #include "dialogs/qt_prompt.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,37 +23,71 @@ QMessageBox::Icon toQt(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// A message box must show the normal pointer even inside a long operation.
-class PointerPause {
-  public:
-    PointerPause() : active_(QApplication::overrideCursor() != nullptr) {
-        if (active_) {
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-        }
+// A message box shows the normal pointer even inside a long operation.
+bool pausePointer() {
+    if (QApplication::overrideCursor() == nullptr) {
+        return false;
     }
-    ~PointerPause() {
-        if (active_) {
-            QApplication::restoreOverrideCursor();
-        }
-    }
-
-  private:
-    bool active_;
-};
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    return true;
+}
 }  // namespace
 
+QtPrompt::QtPrompt(QWidget* parent) : parent_(parent), context_(std::make_unique<QObject>()) {}
+
+QtPrompt::~QtPrompt() = default;
+
 void QtPrompt::message(const QString& text, const QString& title, PromptIcon icon) {
-    PointerPause pause;
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent_);
-    box.exec();
+    said_.push_back({text, title, icon});
+    QMetaObject::invokeMethod(
+        context_.get(), [this] { showNext(); }, Qt::QueuedConnection);
+}
+
+void QtPrompt::showNext() {
+    if (shown_ != nullptr || said_.empty()) {
+        return;
+    }
+    const Said next = said_.front();
+    said_.pop_front();
+    auto* box = new QMessageBox(toQt(next.icon), next.title, next.text, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    const bool paused = pausePointer();
+    QObject::connect(box, &QDialog::finished, context_.get(), [this, paused] {
+        if (paused) {
+            QApplication::restoreOverrideCursor();
+        }
+        shown_ = nullptr;
+        QMetaObject::invokeMethod(
+            context_.get(), [this] { showNext(); }, Qt::QueuedConnection);
+    });
+    shown_ = box;
+    box->show();
+}
+
+void QtPrompt::waitForBoxes() {
+    while (shown_ != nullptr || !said_.empty()) {
+        if (shown_ == nullptr) {
+            showNext();
+        }
+        QEventLoop loop;
+        QObject::connect(shown_.data(), &QDialog::finished, &loop, &QEventLoop::quit);
+        QObject::connect(shown_.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 }
 
 bool QtPrompt::askYesNo(const QString& text, const QString& title, PromptIcon icon) {
-    PointerPause pause;
+    waitForBoxes();
+    const bool paused = pausePointer();
     QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent_);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
-    return box.exec() == QMessageBox::Yes;
+    const bool yes = box.exec() == QMessageBox::Yes;
+    if (paused) {
+        QApplication::restoreOverrideCursor();
+    }
+    return yes;
 }
 
 void QtPrompt::setBusy(bool busy) {

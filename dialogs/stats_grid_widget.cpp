@@ -9,12 +9,11 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
-#include <functional>
-#include <utility>
 
 #include "common/banner.h"
 #include "common/general.h"
 #include "dialogs/accessible_names.h"
+#include "dialogs/cell_toggles.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 #include "settings/stats_grid.h"
@@ -37,28 +36,6 @@ QIcon primitiveIcon(const QStyle* style, QStyle::PrimitiveElement element, QStyl
     return QIcon(pixmap);
 }
 
-// A Toggle from an assistive tool selects the cell alone, by a plain Select
-// that neither a click nor a key makes in a single-selection grid: it is
-// handed on as a click on that cell, and selects nothing.
-class CellToggles : public QItemSelectionModel {
-  public:
-    CellToggles(QAbstractItemModel* model, QObject* parent,
-                std::function<void(const QModelIndex&)> toggled)
-        : QItemSelectionModel(model, parent), toggled_(std::move(toggled)) {}
-
-    using QItemSelectionModel::select;
-    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override {
-        if (command == QItemSelectionModel::Select && index.isValid()) {
-            toggled_(index);
-            return;
-        }
-        QItemSelectionModel::select(index, command);
-    }
-
-  private:
-    std::function<void(const QModelIndex&)> toggled_;
-};
-
 // Cells that act when clicked are never selected: Qt refuses to unselect the
 // only selected cell, and a Toggle on it would do nothing.
 bool actsWhenClicked(int column) {
@@ -80,13 +57,11 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* pare
 
     setRowCount(StatsGrid::kRows);
     setColumnCount(StatsGrid::kColumns);
-    QItemSelectionModel* replaced = selectionModel();
-    auto* toggles = new CellToggles(QTableWidget::model(), this, [this](const QModelIndex& cell) {
+    // A Toggle acts as a click on its cell, and selects nothing.
+    CellToggles* toggles = CellToggles::Install(this, [this](const QModelIndex& cell) {
         selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
         MSFlexGrid_Stats_Click(cell.row(), cell.column());
     });
-    setSelectionModel(toggles);
-    delete replaced;
     // What the table's own selection model tells, which it no longer has.
     connect(toggles, &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
@@ -99,6 +74,15 @@ StatsGridWidget::StatsGridWidget(StatsGrid& model, Prompt& prompt, QWidget* pare
     setHorizontalHeaderLabels({QString(), QString(), QString(), QStringLiteral(" Valeurs"),
                                QStringLiteral(" Type"), QStringLiteral(" Autres"), QString(),
                                QString(), QString(), QString()});
+    // The headers left blank on screen are named for screen readers.
+    const QString headerNames[StatsGrid::kColumns] = {
+        QStringLiteral("Graphique"), QStringLiteral("Publier"), QStringLiteral("Publié"),
+        QStringLiteral("Valeurs"),   QStringLiteral("Type"),    QStringLiteral("Autres"),
+        QStringLiteral("Descendre"), QStringLiteral("Monter"),  QStringLiteral("Ordre"),
+        QStringLiteral("Code")};
+    for (int c = 0; c < StatsGrid::kColumns; ++c) {
+        horizontalHeaderItem(c)->setData(Qt::AccessibleTextRole, headerNames[c]);
+    }
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
@@ -201,7 +185,14 @@ void StatsGridWidget::redraw() {
         setCell(row, StatsGrid::ColAutres, model_.cellText(r, StatsGrid::ColAutres),
                 chart.autres ? comboDown_ : comboUp_, right);
         setCell(row, StatsGrid::ColDown, QString(), r < StatsGrid::kRows ? bas_ : QIcon(), centre);
+        item(row, StatsGrid::ColDown)
+            ->setData(Qt::AccessibleTextRole,
+                      r < StatsGrid::kRows ? QStringLiteral("Descendre « %1 »").arg(chart.label)
+                                           : QString());
         setCell(row, StatsGrid::ColUp, QString(), r > 1 ? haut_ : QIcon(), centre);
+        item(row, StatsGrid::ColUp)
+            ->setData(Qt::AccessibleTextRole,
+                      r > 1 ? QStringLiteral("Monter « %1 »").arg(chart.label) : QString());
         setCell(row, StatsGrid::ColSequence, model_.cellText(r, StatsGrid::ColSequence), QIcon(),
                 right);
         setCell(row, StatsGrid::ColCode, chart.code, QIcon(), right);

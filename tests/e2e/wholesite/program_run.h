@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,7 @@ struct ProgramRun {
             return false;
         }
         option->click();
+        QCoreApplication::processEvents();  // a question comes once the click has returned
         return option->isChecked();
     }
     // Clicks a button; the text of what it showed, or why it could not.

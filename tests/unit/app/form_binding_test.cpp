@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -12,13 +13,17 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "dialogs/frm_choix_dir.h"
 #include "dialogs/frm_para.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/frm_tintin.h"
+#include "dialogs/stats_grid_widget.h"
 #include "program_run.h"
+#include "settings/stats_grid.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -79,6 +84,18 @@ TEST_F(FormBindingTest, EveryControlIsNamedAfterItsOwnLabel) {
     for (QComboBox* box : run.window.findChildren<QComboBox*>()) {
         EXPECT_NE(heard(box), heard(box, QAccessible::Value)) << box->objectName().toStdString();
     }
+    // A combo box's item is read as its text, and its list marks that item,
+    // also once the settings have moved it.
+    run.settings.box_ligne_accueil = QStringLiteral("5");
+    run.window.refresh();
+    for (QComboBox* box : run.window.findChildren<QComboBox*>()) {
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(read->textInterface(), nullptr) << box->objectName().toStdString();
+        EXPECT_EQ(read->textInterface()->text(0, -1), box->currentText());
+        ASSERT_NE(read->child(0), nullptr);
+        EXPECT_EQ(box->view()->currentIndex().row(), box->currentIndex())
+            << box->objectName().toStdString();
+    }
     for (QWidget* control : controls) {
         const QString name = heard(control);
         EXPECT_FALSE(name.isEmpty()) << control->objectName().toStdString();
@@ -112,7 +129,14 @@ TEST_F(FormBindingTest, EveryControlIsNamedAfterItsOwnLabel) {
     FrmTintin tintin(run.settings, run.prompt);
     FrmPara para(run.settings, run.prompt);
     FrmChoixDir chooser(run.settings, nullptr);
-    EXPECT_EQ(heard(para.findChild<QComboBox*>(QStringLiteral("cbo_para_tri_3"))), "Rang 3");
+    auto* rang3 = para.findChild<QComboBox*>(QStringLiteral("cbo_para_tri_3"));
+    EXPECT_EQ(heard(rang3), "Rang 3");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(rang3)->textInterface()->text(0, -1),
+              rang3->currentText());
+    EXPECT_EQ(heard(chooser.DriveList()), "Disque");
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(chooser.DriveList())->textInterface()->text(0, -1),
+        chooser.DriveList()->currentText());
     for (QWidget* owner :
          std::initializer_list<QWidget*>{&run.window, &recovery, &tintin, &para, &chooser}) {
         for (QWidget* w : owner->findChildren<QWidget*>()) {
@@ -128,15 +152,48 @@ TEST_F(FormBindingTest, EveryControlIsNamedAfterItsOwnLabel) {
     }
 }
 
+// With the accessibility bus on, a combo box's interface is made as soon as
+// it gets its items, before it is named: in a process of its own, where no
+// earlier window has prepared the interfaces.
+TEST_F(FormBindingTest, AComboBoxIsNamedByItsLabelFromTheStart) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ProgramRun run;
+            std::_Exit(heard(run.find<QComboBox>("box_col_accueil")) == "nb de colonnes" ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 // Screen readers and voice tools tick a box through its Toggle action, with
 // no click: the setting follows, and a redraw from the settings keeps it.
 TEST_F(FormBindingTest, EveryCheckBoxActsOnItsToggleAction) {
     ProgramRun run;
     QTabWidget* tabs = run.window.TabNavig();
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(tabs->tabBar());
+    ASSERT_EQ(bar->childCount(), tabs->count());
     for (int i = 0; i < tabs->count(); ++i) {
-        EXPECT_EQ(tabHeard(tabs, i).endsWith(QStringLiteral("(désactivé)")), !tabs->isTabEnabled(i))
-            << i;
+        EXPECT_EQ(bar->child(i)->state().disabled, !tabs->isTabEnabled(i)) << i;
     }
+    // A disabled tab refuses Press, and its controls take nothing.
+    ASSERT_FALSE(tabs->isTabEnabled(Settings::kTabStatistiques));
+    ASSERT_FALSE(tabs->isTabEnabled(Settings::kTabMiniatures));
+    bar->child(Settings::kTabStatistiques)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_prefix"))
+        ->setText(QAccessible::Value, QStringLiteral("pris_"));
+    EXPECT_EQ(run.find<QLineEdit>("box_prefix")->text(), run.settings.box_prefix);
+    EXPECT_NE(run.settings.box_prefix, QStringLiteral("pris_"));
+    QAccessibleInterface* grid =
+        QAccessible::queryAccessibleInterface(run.window.MSFlexGrid_Stats());
+    const bool published = run.window.statsGrid().chart(3).used;
+    grid->tableInterface()
+        ->cellAt(2, StatsGrid::ColPicture)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(run.window.statsGrid().chart(3).used, published);
     const QList<QCheckBox*> boxes = run.window.findChildren<QCheckBox*>();
     ASSERT_GE(boxes.size(), 30);
     for (int round = 0; round < 2; ++round) {
@@ -159,6 +216,11 @@ TEST_F(FormBindingTest, EveryCheckBoxActsOnItsToggleAction) {
     EXPECT_FALSE(run.find<QLineEdit>("box_baspage")->isHidden());
     EXPECT_TRUE(tabs->isTabEnabled(Settings::kTabStatistiques));
     EXPECT_EQ(tabHeard(tabs, Settings::kTabStatistiques), "4. Statistiques");
+    EXPECT_FALSE(bar->child(Settings::kTabStatistiques)->state().disabled);
+    bar->child(Settings::kTabStatistiques)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(tabs->currentIndex(), Settings::kTabStatistiques);
     // An option button as well.
     act(run.find<QRadioButton>("opt_col2"));
     EXPECT_EQ(run.settings.GV_Nb_Col, 2);

@@ -10,20 +10,25 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
+#include <functional>
 
 #include <gtest/gtest.h>
 
+#include "app/command_line.h"
 #include "app/kalvorform.h"
 #include "app/qt_translations.h"
 #include "app/start_up.h"
 #include "catalogue/sqlite_catalogue.h"
+#include "common/banner.h"
 #include "common/general.h"
 #include "common/vb.h"
 #include "dialogs/frm_recovery.h"
@@ -214,6 +219,7 @@ TEST_F(KalvorformTest, ControlsShowTheLoadedSettingsAndRunTheirHandlers) {
     // The relative mode asks its question; Yes moves the thumbnail folders.
     run.prompt.queueAnswers({true});
     run.find<QRadioButton>("Opt_Relatif")->click();
+    QCoreApplication::processEvents();  // asked once the click has returned
     EXPECT_EQ(run.find<QLineEdit>("box_thumb_couvertures")->text(),
               QStringLiteral("../Couvertures/thumbs"));
     EXPECT_TRUE(run.find<QLineEdit>("path_couvertures")->isHidden());
@@ -221,6 +227,7 @@ TEST_F(KalvorformTest, ControlsShowTheLoadedSettingsAndRunTheirHandlers) {
     // A second click on the chosen option changes nothing and asks nothing.
     run.prompt.clear();
     run.find<QRadioButton>("Opt_Relatif")->click();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(run.prompt.shown().empty());
 
     // Leaving a box runs its check.
@@ -579,6 +586,13 @@ TEST_F(KalvorformTest, TheSplitGroupStaysANumberHoweverTheBoxIsLeft) {
         EXPECT_TRUE(run.prompt.texts().last().startsWith(QStringLiteral("Veuillez entrer")));
         EXPECT_FALSE(run.prompt.texts().contains(QStringLiteral("Minimum 100 !")));
 
+        // Set whole, as a dictation tool does: refused once.
+        run.prompt.clear();
+        QAccessible::queryAccessibleInterface(run.find<QLineEdit>("box_SplitGroup"))
+            ->setText(QAccessible::Value, QStringLiteral("12.5"));
+        EXPECT_EQ(run.prompt.texts().size(), 1) << run.prompt.texts().join(u'|').toStdString();
+        EXPECT_EQ(run.find<QLineEdit>("box_SplitGroup")->text(), QStringLiteral("800"));
+
         auto* box = run.find<QLineEdit>("box_SplitGroup");
         box->selectAll();
         box->insert(QStringLiteral("x"));
@@ -711,4 +725,85 @@ TEST_F(KalvorformTest, ClosingTheWindowDuringARecoveryWaitsForItsEnd) {
     EXPECT_EQ(site.requests().size(), 7);
     QCoreApplication::processEvents();
     EXPECT_FALSE(run.window.isVisible());
+}
+
+// An assistive tool's call returns before the box that its action shows: the
+// box would hold the call until the tool gives up, unread meanwhile.
+TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
+    Settings settings;
+    Kalvorform window(settings);  // its own message boxes
+    start_up::Form_Load(settings, CommandLine::Parse(QString()), window.prompt());
+    window.Form_Load_Interactive();
+    window.show();
+    struct Seen {
+        QString text;
+        bool duringCall;
+    };
+    QList<Seen> seen;
+    bool duringCall = false;
+    QTimer reader;  // reads each box and answers it, Yes to a question
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen.append({box->text(), duringCall});
+            QAbstractButton* answer = box->button(QMessageBox::Yes);
+            (answer != nullptr ? answer : box->button(QMessageBox::Ok))->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            seen.append({dialog->windowTitle(), duringCall});
+            dialog->reject();
+        }
+    });
+    reader.start(5);
+    const auto call = [&](const std::function<void()>& action) {
+        seen.clear();
+        duringCall = true;
+        action();
+        duringCall = false;
+        QTest::qWait(100);
+        QStringList texts;
+        for (const Seen& s : seen) {
+            EXPECT_FALSE(s.duringCall) << s.text.toStdString();
+            texts << s.text;
+        }
+        return texts;
+    };
+    const auto setText = [&](const char* box, const QString& text) {
+        return call([&] {
+            QAccessible::queryAccessibleInterface(window.findChild<QLineEdit*>(box))
+                ->setText(QAccessible::Value, text);
+        });
+    };
+    const auto toggle = [&](const char* option) {
+        return call([&] {
+            QAccessible::queryAccessibleInterface(window.findChild<QRadioButton*>(option))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::toggleAction());
+        });
+    };
+    const auto menu = [&](const char* item) {
+        return call([&] { window.findChild<QAction*>(item)->trigger(); });
+    };
+
+    EXPECT_EQ(setText("box_baspage", QStringLiteral("12.5")).size(), 1);
+    EXPECT_EQ(settings.box_baspage, QStringLiteral("25"));
+    const QStringList prefix = setText("box_prefixe_table", QStringLiteral("漫_"));
+    ASSERT_EQ(prefix.size(), 1);
+    EXPECT_TRUE(prefix[0].contains(QStringLiteral("« 漫 »"))) << prefix[0].toStdString();
+    EXPECT_EQ(
+        toggle("Opt_Relatif"),
+        QStringList{QStringLiteral("modifier les répertoires des miniatures en conséquence ?")});
+    EXPECT_TRUE(settings.Opt_Relatif());
+    EXPECT_EQ(settings.box_thumb_couvertures, QStringLiteral("../Couvertures/thumbs"));
+    EXPECT_EQ(toggle("Opt_Sousrep").size(), 1);
+    EXPECT_EQ(settings.box_thumb_couvertures, QStringLiteral("Couvertures/thumbs"));
+    EXPECT_EQ(toggle("opt_path_exlibris").size(), 1);
+    EXPECT_EQ(menu("aide_aide").size(), 1);
+    EXPECT_EQ(menu("fichier_ouvrir"), QStringList{QStringLiteral("Ouvrir une Collection")});
+
+    // Said while leaving: read before the program ends.
+    window.prompt().message(QStringLiteral("Dernier mot"), kBanner, PromptIcon::Information);
+    seen.clear();
+    window.close();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].text, QStringLiteral("Dernier mot"));
 }

@@ -70,6 +70,28 @@ TEST_F(StatsGridWidgetTest, ShowsTheChartsWithTheirHeaders) {
     EXPECT_FALSE(grey(11, 3));
     EXPECT_EQ(grid.Row(), 1);
     EXPECT_EQ(grid.Col(), 1);
+
+    // Every header is named, and every arrow that moves a chart.
+    QAccessibleTableInterface* table =
+        QAccessible::queryAccessibleInterface(&grid)->tableInterface();
+    QStringList headers;
+    for (int c = 0; c < 10; ++c) {
+        const QList<QAccessibleInterface*> header =
+            table->cellAt(0, c)->tableCellInterface()->columnHeaderCells();
+        headers << (header.isEmpty() ? QString() : header[0]->text(QAccessible::Name));
+    }
+    EXPECT_EQ(headers, QStringList({"Graphique", "Publier", "Publié", "Valeurs", "Type", "Autres",
+                                    "Descendre", "Monter", "Ordre", "Code"}));
+    int arrows = 0;
+    for (int r = 0; r < 11; ++r) {
+        for (int c : {6, 7}) {
+            const QString name = table->cellAt(r, c)->text(QAccessible::Name);
+            EXPECT_EQ(name.isEmpty(), grid.item(r, c)->icon().isNull()) << r << ',' << c;
+            arrows += name.isEmpty() ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(arrows, 20);
+    EXPECT_EQ(table->cellAt(0, 6)->text(QAccessible::Name), "Descendre « Répartition par style »");
 }
 
 TEST_F(StatsGridWidgetTest, ClicksAndSpaceToggleAndClicksMoveRows) {
