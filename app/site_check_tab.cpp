@@ -9,6 +9,7 @@
 
 #include "app/event_turns.h"
 #include "dialogs/accessible_names.h"
+#include "dialogs/cell_toggles.h"
 #include "dialogs/check_report.h"
 #include "platform/inet.h"
 #include "platform/long_work.h"
@@ -64,6 +65,9 @@ SiteCheckTab::SiteCheckTab(Settings& settings, Prompt& prompt, LongWork& work,
     NameAs(TV_missing_, QStringLiteral("Fichiers manquants"));
     NameAs(TV_excess_, QStringLiteral("Fichiers non utilisés"));
     NameAs(TV_thumbs_, QStringLiteral("Problèmes miniatures"));
+    for (QTreeWidget* t : {TV_missing_, TV_excess_, TV_thumbs_}) {
+        t->setHeaderLabel(t->accessibleName());  // hidden, but read all the same
+    }
     lbl_TV_missing_ = new QLabel(QStringLiteral("Fichiers manquants :"));
     lbl_TV_missing_->setObjectName(QStringLiteral("lbl_TV_missing"));
     lbl_TV_excess_ = new QLabel(QStringLiteral("Fichiers non utilisés :"));
@@ -118,6 +122,21 @@ QTreeWidget* SiteCheckTab::tree(const char* name) {
     t->setColumnCount(1);
     t->setRootIsDecorated(true);
     t->header()->setStretchLastSection(true);
+    // A Toggle from an assistive tool opens or closes a kind, as the mouse
+    // does on its arrow, and selects a file. A kind stays unselected, or the
+    // next Toggle could not close it: Qt never unselects the only selected row.
+    // Qt selects a row of a tree by its number among all rows shown, which a
+    // file's own row number is not: items are selected, the only column.
+    t->setSelectionBehavior(QAbstractItemView::SelectItems);
+    CellToggles::Install(t, [t](const QModelIndex& index) {
+        if (t->model()->hasChildren(index)) {
+            t->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            t->setExpanded(index, !t->isExpanded(index));
+        } else {
+            t->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+    });
     return t;
 }
 
@@ -182,6 +201,8 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
             }
             auto* item = new QTreeWidgetItem(QStringList{node.text});
             item->setData(0, Qt::UserRole, node.key);
+            // A file is never told expanded, even by "+".
+            item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
             items[parent] << item;
         }
         // Tens of thousands of files go in by batches, the window answering

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/accessible_names.h"
+#include "dialogs/cell_toggles.h"
 #include "settings/settings.h"
 
 namespace kalvor {
@@ -52,6 +54,7 @@ FrmChoixDir::FrmChoixDir(Settings& settings, QWidget* reference)
     dirs_->setObjectName(QStringLiteral("DirList"));
     dirs_->setHeaderHidden(true);
     dirs_->setColumnCount(1);
+    dirs_->setHeaderLabel(QStringLiteral("Répertoires"));  // what a screen reader says of it
     files_ = new QListWidget(frame);
     files_->setObjectName(QStringLiteral("FileList"));
     files_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -109,14 +112,26 @@ FrmChoixDir::FrmChoixDir(Settings& settings, QWidget* reference)
     connect(drives_, &QComboBox::activated, this,
             [this](int index) { DriveList_Change(drives_->itemText(index)); });
     connect(dirs_, &QTreeWidget::itemExpanded, this, &FrmChoixDir::populate);
-    connect(dirs_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-        if (moving_ || current == nullptr) {
-            return;
-        }
-        dirPath_ = current->data(0, kPathRole).toString();
-        driveFolders_.insert(drive_, dirPath_);
-        DirList_Change();
+    // A folder reached by the keys is chosen as one clicked: Space and
+    // Return choose it again, and a Toggle from an assistive tool moves to it.
+    // Items, not rows: Qt would select a row by its number among all rows.
+    dirs_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    CellToggles::Install(dirs_, [this](const QModelIndex& index) {
+        dirs_->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        DirList_Click(index.data(kPathRole).toString());
     });
+    dirs_->installEventFilter(this);
+    connect(dirs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (moving_ || !current.isValid()) {
+                    return;
+                }
+                dirPath_ = current.data(kPathRole).toString();
+                driveFolders_.insert(drive_, dirPath_);
+                DirList_Change();
+                ok_->setEnabled(isUsableFolder(dirPath_));
+            });
     connect(dirs_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { DirList_Click(item->data(0, kPathRole).toString()); });
     connect(ok_, &QPushButton::clicked, this, &FrmChoixDir::btOK_Click);
@@ -281,6 +296,20 @@ void FrmChoixDir::DirList_Click(const QString& folder) {
         DirList_Change();
     }
     ok_->setEnabled(isUsableFolder(dirPath_) && lbPath_->text() == dirPath_);
+}
+
+bool FrmChoixDir::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dirs_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        // Return stays in the list: OK is pressed on its own.
+        if ((key == Qt::Key_Space || key == Qt::Key_Select || key == Qt::Key_Return ||
+             key == Qt::Key_Enter) &&
+            dirs_->currentItem() != nullptr) {
+            DirList_Click(dirs_->currentItem()->data(0, kPathRole).toString());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FrmChoixDir::btOK_Click() {

@@ -17,8 +17,8 @@ class Settings;
 
 // "Choix d'un répertoire": browses drives (the root and the mounted volumes),
 // folders and files to choose the export folder. OK, possible once a folder
-// has been clicked, sets GV_Export; the window then shows it in its
-// export-folder box (exportChosen).
+// has been chosen (clicked, or reached by the keys), sets GV_Export; the window then shows it in
+// its export-folder box (exportChosen).
 class FrmChoixDir : public QDialog {
     Q_OBJECT
   public:
@@ -49,6 +49,9 @@ class FrmChoixDir : public QDialog {
 
   signals:
     void exportChosen(const QString& folder);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void DirList_Change();

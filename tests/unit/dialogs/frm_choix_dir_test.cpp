@@ -1,10 +1,12 @@
 #include "dialogs/frm_choix_dir.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -71,6 +73,45 @@ TEST_F(FrmChoixDirTest, ClickingAFolderThenOkSetsTheExportFolder) {
     EXPECT_EQ(settings.box_phpexport, root + "/site/images");
     EXPECT_EQ(chosen, QStringList{root + "/site/images"});
     EXPECT_FALSE(dialog.isVisible());
+}
+
+// Arrows, Space, Return and an assistive tool's Toggle choose a folder as a
+// click does; Return leaves OK to be pressed on its own.
+TEST_F(FrmChoixDirTest, AFolderIsChosenByTheKeysAndByToggle) {
+    settings.GV_Export = root + "/site";
+    FrmChoixDir dialog(settings);
+    dialog.show();
+    QTreeWidget* dirs = dialog.DirList();
+    dirs->setFocus();
+    QTest::keyClick(dirs, Qt::Key_Down);
+    EXPECT_EQ(dialog.lbPath()->text(), root + "/site/images");
+    EXPECT_TRUE(dialog.btOK()->isEnabled());
+
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        FrmChoixDir again(settings);
+        again.show();
+        again.DirList()->setFocus();
+        QTest::keyClick(again.DirList(), key);
+        EXPECT_EQ(again.lbPath()->text(), root + "/site") << key;
+        EXPECT_TRUE(again.btOK()->isEnabled()) << key;
+        EXPECT_TRUE(again.isVisible()) << key;
+    }
+
+    FrmChoixDir toggled(settings);
+    toggled.show();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(toggled.DirList());
+    QAccessibleInterface* images = nullptr;
+    for (int i = 0; i < list->childCount() && images == nullptr; ++i) {
+        if (list->child(i)->text(QAccessible::Name) == "images") {
+            images = list->child(i);
+        }
+    }
+    ASSERT_NE(images, nullptr);
+    images->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(toggled.lbPath()->text(), root + "/site/images");
+    EXPECT_TRUE(toggled.btOK()->isEnabled());
+    toggled.btOK()->click();
+    EXPECT_EQ(settings.GV_Export, root + "/site/images");
 }
 
 TEST_F(FrmChoixDirTest, AnnulerChangesNothing) {

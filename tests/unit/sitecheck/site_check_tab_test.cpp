@@ -186,6 +186,39 @@ TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem
     button("btn_TV_Excess_Moins")->click();
     EXPECT_FALSE(tree("TV_excess")->topLevelItem(1)->isExpanded());
 
+    // As an assistive tool reads it: Toggle opens and closes a kind, a file
+    // is never told expanded, and the hidden header is named as the tree.
+    QAccessibleInterface* excess = QAccessible::queryAccessibleInterface(tree("TV_excess"));
+    const auto node = [excess](const QString& name) -> QAccessibleInterface* {
+        for (int i = 0; i < excess->childCount(); ++i) {
+            if (excess->child(i)->text(QAccessible::Name) == name) {
+                return excess->child(i);
+            }
+        }
+        return nullptr;
+    };
+    EXPECT_EQ(excess->child(0)->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(excess->child(0)->text(QAccessible::Name), QStringLiteral("Fichiers non utilisés"));
+    button("btn_TV_Excess_plus")->click();
+    ASSERT_NE(node(QStringLiteral("zz.jpg")), nullptr);
+    EXPECT_FALSE(node(QStringLiteral("zz.jpg"))->state().expanded);
+    EXPECT_FALSE(node(QStringLiteral("zz.jpg"))->state().expandable);
+    button("btn_TV_Excess_Moins")->click();
+    for (const bool open : {true, false}) {
+        node(QStringLiteral("Versos"))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(tree("TV_excess")->topLevelItem(1)->isExpanded(), open);
+        EXPECT_EQ(node(QStringLiteral("Versos"))->state().expanded, open);
+    }
+    for (const char* name : {"Couvertures", "zz.jpg"}) {
+        ASSERT_NE(node(QString::fromUtf8(name)), nullptr) << name;
+        node(QString::fromUtf8(name))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+    }
+    EXPECT_EQ(tree("TV_excess")->currentItem()->text(0), QStringLiteral("zz.jpg"));
+
     // A check run from the thumbnail view brings the file view back.
     toggle->click();
     analyse();
