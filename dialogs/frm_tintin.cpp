@@ -42,6 +42,14 @@ FrmTintin::FrmTintin(Settings& settings, Prompt& prompt, QWidget* parent)
         layout->addWidget(option);
         options_.at(i) = option;
     }
+    none_ =
+        new QLabel(QStringLiteral("Aucune série contenant « Tintin » n'a d'objet Para-BD dans le "
+                                  "catalogue : le plugin ne peut pas être activé."),
+                   this);
+    none_->setObjectName(QStringLiteral("lbl_aucune_serie"));
+    none_->setWordWrap(true);
+    none_->hide();
+    layout->addWidget(none_);
     auto* rep = new QLabel(QStringLiteral("Répertoire du site contenant les animations :"), this);
     rep->setObjectName(QStringLiteral("lbl_rep_anim"));
     layout->addWidget(rep);
@@ -111,6 +119,9 @@ bool FrmTintin::Form_Load() {
         option->setChecked(Tablo_Plugin.at(i).idserie == settings_.GV_Plugin_Tintin_Id);
     }
     group_->setExclusive(true);
+    // Without a series, "Activer" could save nothing.
+    none_->setVisible(Nb_Find == 0);
+    activer_->setEnabled(Nb_Find > 0);
     desactiver_->setEnabled(settings_.GV_Plugin_Tintin_Id != 0);
     path_->setText(settings_.GV_Plugin_Tintin_Path);
     return true;
@@ -170,7 +181,7 @@ void FrmTintin::reject() {
 }
 
 void FrmTintin::closeEvent(QCloseEvent* event) {
-    if (path_->text() != settings_.GV_Plugin_Tintin_Path &&
+    if (Nb_Find > 0 && path_->text() != settings_.GV_Plugin_Tintin_Path &&
         !prompt_.askYesNo(QStringLiteral("L'adresse saisie n'est enregistrée que par « Activer ». "
                                          "Fermer sans l'enregistrer ?"),
                           kBanner)) {

@@ -47,6 +47,8 @@ class FrmTintin : public QDialog {
     QList<TintinSeries> Tablo_Plugin;
 
     QRadioButton* opt_tintin(int index) const { return options_.at(index); }
+    // Shown in place of the options when no series qualifies.
+    QLabel* lbl_aucune_serie() const { return none_; }
     QLineEdit* box_plugin_tintin_path() const { return path_; }
     QPushButton* btn_activer() const { return activer_; }
     QPushButton* btn_desactiver() const { return desactiver_; }
@@ -58,7 +60,7 @@ class FrmTintin : public QDialog {
 
   protected:
     // An address typed without "Activer" is not kept: closing says so, and
-    // the user may stay.
+    // the user may stay, unless no series can be activated.
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -68,6 +70,7 @@ class FrmTintin : public QDialog {
     Prompt& prompt_;
     std::array<QRadioButton*, kOptions> options_{};
     QButtonGroup* group_ = nullptr;
+    QLabel* none_ = nullptr;
     QLineEdit* path_ = nullptr;
     QPushButton* activer_ = nullptr;
     QPushButton* desactiver_ = nullptr;

@@ -1,5 +1,6 @@
 #include "dialogs/frm_tintin.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -83,10 +84,17 @@ TEST_F(FrmTintinTest, NoQualifyingSeriesShowsNoOption) {
     EXPECT_FALSE(dialog.btn_desactiver()->isEnabled());
     EXPECT_EQ(dialog.box_plugin_tintin_path()->text(), Settings::PluginTintinDefaultPath());
 
-    dialog.btn_activer_Click();
-    EXPECT_EQ(prompt.texts(), QStringList{"Veuillez Sélectionner la série"});
-    EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Question);
+    // Said instead of an empty list; "Activer" could save nothing, and
+    // "Fermer" asks nothing about the address it could not save.
+    EXPECT_TRUE(dialog.lbl_aucune_serie()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.btn_activer()->isEnabled());
+    dialog.show();
+    dialog.box_plugin_tintin_path()->setText("http://ailleurs.test/anim");
+    dialog.btn_annuler()->click();
+    EXPECT_TRUE(prompt.shown().empty());
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(settings.GV_Plugin_Tintin_Id, 0);
+    EXPECT_EQ(settings.GV_Plugin_Tintin_Path, Settings::PluginTintinDefaultPath());
 }
 
 TEST_F(FrmTintinTest, OneSeriesIsSelectedWhenItIsTheChosenOne) {
