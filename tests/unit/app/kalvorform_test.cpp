@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -738,18 +739,31 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
     struct Seen {
         QString text;
         bool duringCall;
+        QString status;  // of the recovery dialog, as the box is read
     };
     QList<Seen> seen;
     bool duringCall = false;
-    QTimer reader;  // reads each box and answers it, Yes to a question
+    QPointer<QWidget> reading;
+    QTimer reader;  // reads each box, then answers it, Yes to a question
     QObject::connect(&reader, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal != reading) {
+            reading = modal;
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen.append({box->text(), duringCall, {}});
+            } else if (modal != nullptr) {
+                seen.append({modal->windowTitle(), duringCall, {}});
+            }
+            return;
+        }
+        if (FrmRecovery::Default() != nullptr) {
+            seen.last().status = FrmRecovery::Default()->statusText();
+        }
+        reading = nullptr;
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen.append({box->text(), duringCall});
             QAbstractButton* answer = box->button(QMessageBox::Yes);
             (answer != nullptr ? answer : box->button(QMessageBox::Ok))->click();
         } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            seen.append({dialog->windowTitle(), duringCall});
             dialog->reject();
         }
     });
@@ -799,6 +813,25 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
     EXPECT_EQ(toggle("opt_path_exlibris").size(), 1);
     EXPECT_EQ(menu("aide_aide").size(), 1);
     EXPECT_EQ(menu("fichier_ouvrir"), QStringList{QStringLiteral("Ouvrir une Collection")});
+
+    // The box of a failed recovery is read with the status line cleared.
+    const QString base = env.path() + QStringLiteral("/recovery.db");
+    recovery::CreateRecoveryDatabase(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), base);
+    test::FakeSite site;
+    settings.box_site = site.url();
+    settings.box_password = QStringLiteral("autre");
+    window.recovery_Click();
+    FrmRecovery::Default()->setDatabaseChooser([&] { return base; });
+    seen.clear();
+    FrmRecovery::Default()->btn_process()->click();
+    test::waitForWork(window.work());
+    QTest::qWait(100);
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].text.startsWith(QStringLiteral("Mot de passe invalide !")))
+        << seen[0].text.toStdString();
+    EXPECT_EQ(seen[0].status, QString());
+    FrmRecovery::Default()->close();
 
     // Said while leaving: read before the program ends.
     window.prompt().message(QStringLiteral("Dernier mot"), kBanner, PromptIcon::Information);
