@@ -13,8 +13,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include "dialogs/frm_choix_dir.h"
@@ -150,19 +148,6 @@ TEST_F(FormBindingTest, EveryControlIsNamedAfterItsOwnLabel) {
                 << button->objectName().toStdString();
         }
     }
-}
-
-// With the accessibility bus on, a combo box's interface is made as soon as
-// it gets its items, before it is named: in a process of its own, where no
-// earlier window has prepared the interfaces.
-TEST_F(FormBindingTest, AComboBoxIsNamedByItsLabelFromTheStart) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            ProgramRun run;
-            std::_Exit(heard(run.find<QComboBox>("box_col_accueil")) == "nb de colonnes" ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 // Screen readers and voice tools tick a box through its Toggle action, with
