@@ -11,6 +11,14 @@
 // page, in batches no visit waits long for: earlier data's pages go by later
 // visits.
 
+// The fields of a posted form a page reads: a post carrying none of them
+// is the page's plain visit.
+function CacheChampsPostes($page)
+{
+  return $page === 'search.php' ? array('fserie', 'ftitre', 'fnom', 'fprenom', 'fediteur',
+    'fcollection', 'fisbn', 'ftype', 'fdescription', 'fnum', 'fperiodicite') : array();
+}
+
 // The parameters a page reads, in the order the key takes them; "a:b" reads
 // b only when a is empty. A page reading one more is not kept.
 function CacheParametres($page)
@@ -265,14 +273,16 @@ function CacheEfface($dossier, &$budget)
     if ($nom === '.' || $nom === '..') {
       continue;
     }
-    if (!CacheEncore($budget)) {
+    // A folder costs what it holds: the entries a visit is sure to delete
+    // are pages, not the folder they are in.
+    $chemin = $dossier . '/' . $nom;
+    $dedans = @filetype($chemin) === 'dir';
+    if ($dedans ? !CacheEfface($chemin, $budget) : !CacheEncore($budget)) {
       $fini = false;
       break;
     }
-    $chemin = $dossier . '/' . $nom;
-    if (!@unlink($chemin) && is_dir($chemin) && !CacheEfface($chemin, $budget)) {
-      $fini = false;
-      break;
+    if (!$dedans) {
+      @unlink($chemin);
     }
   }
   closedir($h);
@@ -284,9 +294,15 @@ function CacheDebut()
   $dossier = isset($GLOBALS['GV_cache']) ? (string) $GLOBALS['GV_cache'] : 'cache';
   $page = isset($_SERVER['SCRIPT_FILENAME']) ? basename($_SERVER['SCRIPT_FILENAME']) : '';
   $lus = CacheParametres($page);
-  if ($dossier === '' || $lus === false || !empty($_POST)
-    || !isset($_SERVER['REQUEST_METHOD']) || $_SERVER['REQUEST_METHOD'] !== 'GET') {
+  // Link checkers and monitors ask with HEAD: the headers of the kept page.
+  $methode = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : '';
+  if ($dossier === '' || $lus === false || !in_array($methode, array('GET', 'HEAD', 'POST'), true)) {
     return;
+  }
+  foreach (CacheChampsPostes($page) as $champ) {
+    if (isset($_POST[$champ])) {
+      return;
+    }
   }
   $marque = CacheMarque();
   if ($marque === false) {
@@ -342,10 +358,10 @@ function CacheDebut()
         header($entete[0]);
       }
       // A page may be larger than PHP's memory: it goes out in pieces.
-      if (isset($entete[1])) {
+      if ($methode !== 'HEAD' && isset($entete[1])) {
         fseek($f, 128);
         stream_copy_to_stream($f, fopen('php://output', 'wb'), (int) $entete[1]);
-      } else {
+      } elseif ($methode !== 'HEAD') {
         fpassthru($f);
       }
       fclose($f);

@@ -13,6 +13,10 @@ function ChampRecherche($nom, $like = true)
   if (!isset($_POST[$nom]) || !is_string($_POST[$nom])) {
     return '';
   }
+  // A page that read a posted field is not kept.
+  if (isset($GLOBALS['kalvor_cache'])) {
+    $GLOBALS['kalvor_cache']['echec'] = true;
+  }
   $valeur = $_POST[$nom];
   if (get_magic_quotes_gpc()) {
     $valeur = stripslashes($valeur);

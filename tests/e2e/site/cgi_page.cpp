@@ -16,7 +16,8 @@ QByteArray CgiPage::header(const QByteArray& name) const {
     return QByteArray();
 }
 
-CgiPage runCgi(const QString& folder, const QString& page, const QString& query) {
+CgiPage runCgi(const QString& folder, const QString& page, const QString& query,
+               const QStringList& settings) {
     CgiPage reply;
     QTemporaryDir logs;
     const QString log = logs.filePath(QStringLiteral("php-errors.log"));
@@ -39,16 +40,18 @@ CgiPage runCgi(const QString& folder, const QString& page, const QString& query)
     QProcess php;
     php.setProcessEnvironment(env);
     php.setWorkingDirectory(folder);
-    php.start(
-        QStringLiteral("php-cgi"),
-        {QStringLiteral("-d"), QStringLiteral("output_buffering=0"), QStringLiteral("-d"),
-         QStringLiteral("short_open_tag=0"), QStringLiteral("-d"),
-         QStringLiteral("display_errors=0"), QStringLiteral("-d"), QStringLiteral("log_errors=1"),
-         QStringLiteral("-d"), QStringLiteral("error_reporting=E_ALL"), QStringLiteral("-d"),
-         QStringLiteral("error_log=") + log, QStringLiteral("-d"),
-         QStringLiteral("opcache.enable=0"), QStringLiteral("-d"),
-         QStringLiteral("mysqli.default_socket=") +
-             qEnvironmentVariable("KALVOR_TEST_MYSQL_SOCKET")});
+    QStringList arguments;
+    for (const QString& setting :
+         QStringList{QStringLiteral("output_buffering=0"), QStringLiteral("short_open_tag=0"),
+                     QStringLiteral("display_errors=0"), QStringLiteral("log_errors=1"),
+                     QStringLiteral("error_reporting=E_ALL"), QStringLiteral("error_log=") + log,
+                     QStringLiteral("opcache.enable=0"),
+                     QStringLiteral("mysqli.default_socket=") +
+                         qEnvironmentVariable("KALVOR_TEST_MYSQL_SOCKET")} +
+             settings) {
+        arguments << QStringLiteral("-d") << setting;
+    }
+    php.start(QStringLiteral("php-cgi"), arguments);
     php.closeWriteChannel();
     if (!php.waitForFinished(60000) || php.exitStatus() != QProcess::NormalExit) {
         php.kill();

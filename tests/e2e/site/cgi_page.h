@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <utility>
 
 // A site page run through PHP's CGI as a production host runs it: output
@@ -21,7 +22,9 @@ struct CgiPage {
     QByteArray header(const QByteArray& name) const;
 };
 
-// `page` of `folder` with `query` as its query string, run in `folder`.
-CgiPage runCgi(const QString& folder, const QString& page, const QString& query = QString());
+// `page` of `folder` with `query` as its query string, run in `folder`;
+// `settings` are php.ini lines more ("name=value").
+CgiPage runCgi(const QString& folder, const QString& page, const QString& query = QString(),
+               const QStringList& settings = {});
 
 }  // namespace kalvor::e2e

@@ -1,13 +1,18 @@
 // The cache of made pages: it sends the page as made, under a key of every
 // parameter the page reads, a fresh one once the data or require.php changed,
-// never for a posted form, and nothing at all, silently, when its folder
-// cannot be written; at its bound the oldest pages go.
+// never for a posted form the page reads, and nothing at all, silently, when
+// its folder cannot be written; at its bound the oldest pages go.
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSize>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 #include <filesystem>
@@ -118,6 +123,19 @@ QString cover(const QByteArray& body, const char* card) {
     return QString::fromLatin1(body.mid(src, body.indexOf('"', src) - src).replace("&amp;", "&"));
 }
 
+// The width and height in a JPEG's frame header.
+QSize jpegSize(const QByteArray& jpeg) {
+    for (qsizetype at = 2; at + 9 < jpeg.size() && uchar(jpeg[at]) == 0xFF;) {
+        const uchar marker = uchar(jpeg[at + 1]);
+        if (marker >= 0xC0 && marker <= 0xC3) {
+            return QSize(uchar(jpeg[at + 7]) << 8 | uchar(jpeg[at + 8]),
+                         uchar(jpeg[at + 5]) << 8 | uchar(jpeg[at + 6]));
+        }
+        at += 2 + (uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]));
+    }
+    return QSize();
+}
+
 // Builds the site of the fixture catalogue, or says why it could not.
 testing::AssertionResult publish(SiteHarness& site) {
     const QString failed =
@@ -186,6 +204,39 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     };
     EXPECT_GT(waiting(), 1000);
     EXPECT_FALSE(QFileInfo::exists(earlier));
+    // A visit's batch: one page at least, whatever the time; no more than
+    // its time allows (a quarter of the page's); 300 at most. The page's
+    // start is moved through PHP's CGI: ahead, no time is left; long ago,
+    // all the time it wants.
+    const QTemporaryDir prepends;
+    const auto batch = [&](const char* shift, int visit) {
+        const QString start = prepends.filePath(QStringLiteral("debut.php"));
+        test::writeAll(
+            start,
+            QByteArray("<?php $_SERVER['REQUEST_TIME_FLOAT'] = microtime(true) ") + shift + ";\n");
+        // One size and date for all: the pages' key counts the file.
+        QFile file(start);
+        EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)),
+                         QFileDevice::FileModificationTime);
+        const auto files = [&] {
+            int n = 0;
+            QDirIterator it(aside, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            for (; it.hasNext(); it.next()) {
+                ++n;
+            }
+            return n;
+        };
+        const int before = files();
+        const CgiPage page = runCgi(site.folder(), QStringLiteral("serie.php"),
+                                    QStringLiteral("coll=albums&idserie=-70%1").arg(visit),
+                                    {QStringLiteral("auto_prepend_file=") + start});
+        EXPECT_EQ(page.status, 200) << page.failure.toStdString();
+        return before - files();
+    };
+    batch("+ 0.00", 0);  // the pages' files now count the one moving its start
+    EXPECT_EQ(batch("+ 1000", 1), 1);
+    EXPECT_EQ(batch("- 1000", 2), 300);
     // Through PHP's CGI as a host runs it, with nothing to say.
     const CgiPage viaCgi = runCgi(site.folder(), QStringLiteral("liste.php"),
                                   QStringLiteral("coll=albums&liste=auteurs"));
@@ -276,6 +327,23 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     const QString covers = site.folder() + QStringLiteral("/couvertures/");
     ASSERT_TRUE(QFile::copy(jpeg, covers + QStringLiteral("couv_album89.jpg")));
     ASSERT_TRUE(QFile::copy(jpeg, covers + QStringLiteral("Couv_Album88.JPG")));
+    // An author's photo is made at the size the page shows it.
+    const QStringList author =
+        runSql(site.database(),
+               "SELECT idauteur, photo FROM kv_auteurs WHERE photo LIKE '%.jpg' "
+               "ORDER BY idauteur LIMIT 1")
+            .rows.value(0);
+    ASSERT_EQ(author.size(), 2);
+    ASSERT_TRUE(QDir().mkpath(site.folder() + QStringLiteral("/photos")));
+    ASSERT_TRUE(QFile::copy(jpeg, site.folder() + QStringLiteral("/photos/") + author[1]));
+    const QByteArray card =
+        site.get(QStringLiteral("auteur.php?coll=albums&idauteur=") + author[0]).body;
+    const qsizetype photo = card.indexOf("<img src=\"", card.indexOf("class=\"Illus\"")) + 10;
+    const QString maker = QString::fromLatin1(card.mid(photo, card.indexOf('"', photo) - photo))
+                              .replace("&amp;", "&");
+    EXPECT_TRUE(maker.endsWith(QStringLiteral("&width=120&height=150"))) << maker.toStdString();
+    EXPECT_EQ(jpegSize(site.getOnce(maker).body), QSize(120, 150));
+
     // A thumbnail made in the second its picture was put there is not kept.
     test::waitForNextSecond();
     const QString liste = QStringLiteral("liste.php?coll=albums&liste=series");
@@ -366,6 +434,26 @@ TEST(PageCache, HoldsWhileThumbnailsAreMadeAndKeepsNoPageWithOneToMake) {
     EXPECT_EQ(site.get(renew).contentType, "image/jpeg");
     EXPECT_NE(test::readAll(made89), older);
     EXPECT_FALSE(cover(site.get(page).body, "id=\"i89\"").startsWith(QStringLiteral("_retaille")));
+    // Its thumbnail read in the second a picture was put there (past the
+    // margin for the file system's clock) is sent, not kept.
+    QByteArray earlier;
+    bool within = false;
+    for (int tries = 0; tries < 3 && !within; ++tries) {
+        test::waitForNextSecond();
+        QThread::msleep(150);
+        const qint64 second = QDateTime::currentSecsSinceEpoch();
+        earlier = test::readAll(made89);
+        test::writeAll(covers + QStringLiteral("couv_album89.jpg"), tries % 2 ? older : mine);
+        EXPECT_EQ(site.getOnce(renew).contentType, "image/jpeg");
+        within = QDateTime::currentSecsSinceEpoch() == second;
+        if (within) {
+            EXPECT_EQ(test::readAll(made89), earlier);
+        }
+    }
+    EXPECT_TRUE(within);
+    test::waitForNextSecond();
+    EXPECT_EQ(site.getOnce(renew).contentType, "image/jpeg");
+    EXPECT_NE(test::readAll(made89), earlier);
     // One whose date is ahead of the server's clock, as an upload keeping the
     // sender's dates may leave it, gets its thumbnail made once.
     std::filesystem::last_write_time(
@@ -486,6 +574,49 @@ TEST(PageCache, KeepsAPageOfItsOwnForEachParameterAPageReads) {
         ASSERT_FALSE(keepMarked(site, QLatin1String(visit)).isEmpty()) << visit;
         EXPECT_TRUE(fromCache(site, QLatin1String(visit) + QLatin1String(more))) << visit;
     }
+    // An empty key is one not given: the older link's key is read, and kept.
+    EXPECT_FALSE(keepMarked(site, QStringLiteral("collection.php?edit=&cle1=1")).isEmpty());
+    EXPECT_FALSE(fromCache(site, QStringLiteral("collection.php?edit=&cle1=2")));
+
+    // HEAD gets the kept page's headers alone; a post of fields the page does
+    // not read is its plain visit, the search's own fields are searched.
+    const QString stats = QStringLiteral("stats.php?coll=dedicace");
+    const QString kept = keepMarked(site, stats);
+    ASSERT_FALSE(kept.isEmpty());
+    QByteArray bytes = test::readAll(kept);
+    ASSERT_EQ(bytes.left(23).toLower(), "content-type: text/html");
+    test::writeAll(kept, bytes.replace(0, 23, "Content-Type: text/kept"));
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(site.url() + u'/' + stats));
+    QNetworkReply* reply = manager.head(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    EXPECT_TRUE(reply->rawHeader("Content-Type").startsWith("text/kept"));
+    EXPECT_EQ(reply->readAll(), QByteArray());
+    delete reply;
+    const QList<std::pair<QString, QString>> unread = {{QStringLiteral("x"), QStringLiteral("1")}};
+    EXPECT_TRUE(site.post(stats, unread).body.endsWith("<!-- du cache -->"));
+    const QString search = QStringLiteral("search.php?coll=dedicace");
+    ASSERT_FALSE(keepMarked(site, search).isEmpty());
+    EXPECT_TRUE(site.post(search, unread).body.endsWith("<!-- du cache -->"));
+    EXPECT_FALSE(site.post(search, {{QStringLiteral("ftitre"), QString()}})
+                     .body.endsWith("<!-- du cache -->"));
+
+    // A page that reads a parameter outside its key is never kept.
+    const QString reads = site.folder() + QStringLiteral("/moteur.php");
+    test::writeAll(reads,
+                   "<?php\nrequire 'coeur.php';\nGetVariable('idserie', '');\n"
+                   "echo 'lu ' . (int) $idserie;\n?>\n");
+    // Dated long ago, as a file a server may run at once.
+    QFile file(reads);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)), QFileDevice::FileModificationTime);
+    const QStringList before = cachedPages(site);
+    EXPECT_EQ(site.get(QStringLiteral("moteur.php?idserie=1")).body, "lu 1");
+    EXPECT_EQ(site.get(QStringLiteral("moteur.php?idserie=2")).body, "lu 2");
+    EXPECT_EQ(newCachedPage(site, before), QString());
 }
 
 TEST(PageCache, AtTheBoundDropsTheOldestPagesNeverOneBeingWritten) {
