@@ -98,13 +98,28 @@ if ($commentaire != '') {
   echo '<p class="Comments">' . $commentaire . "</p>\n";
 }
 
+// The albums' texts go to no temporary table: the rows are sorted on their
+// keys alone, `$cles` (named k_..., texts cut to their first 255 characters),
+// in a table of their own that the grouping keeps apart, and `$champs` read
+// from `$lecture` once sorted, in the order `$ordre`.
+function TriCles($cles, $depuis, $champs, $lecture, $ordre)
+{
+  $k = array();
+  foreach ($cles as $nom => $cle) {
+    $k[] = "$cle $nom";
+  }
+  return "SELECT $champs FROM (SELECT " . implode(', ', $k) . " $depuis GROUP BY " . implode(', ', array_keys($cles))
+    . ") k $lecture ORDER BY k." . implode(', k.', $ordre);
+}
+
 // Sort keys the collection's table can sort on; any other falls back to the series.
-$cles = array('serie' => 'titreserie ', 'dl' => 'concat(right(a.dl, 4), left(a.dl, 2)) ', 'editeur' => 'a.editeur ');
+$cles = array('serie' => 'left(s.titre, 255)', 'dl' => 'concat(right(a.dl, 4), left(a.dl, 2))',
+  'editeur' => 'left(a.editeur, 255)');
 if ($coll == 'parabd') {
-  $cles['description'] = 'a.description ';
+  $cles['description'] = 'left(a.description, 255)';
 } else {
-  $cles['titre'] = 'a.titre ';
-  $cles['isbn'] = 'a.reference ';
+  $cles['titre'] = 'left(a.titre, 255)';
+  $cles['isbn'] = 'left(a.reference, 255)';
 }
 if (!is_string($tri) || !isset($cles[$tri])) {
   $tri = 'serie';
@@ -112,7 +127,7 @@ if (!is_string($tri) || !isset($cles[$tri])) {
 if ($sens != 'desc') {
   $sens = '';
 }
-$sql_order = $cles[$tri] . $sens;
+$tri_cles = array('k_tri' => $cles[$tri], 'k_serie' => $cles['serie']);
 
 // Magazines have no authors of their own: the card stands alone.
 if ($coll == 'revue') {
@@ -121,8 +136,10 @@ if ($coll == 'revue') {
   $where_hs = ($coll == 'dedicace') ? 'and a.horsserie = 1' : '';
   echo "<h2>Série(s) réalisée(s)</h2>\n";
   echo "<ul>\n";
-  $requete = mysql_query("SELECT distinct a.idserie, b.titre from $t_albums a, $t_series b where a.idserie = b.idserie "
-    . "$where_hs and (idcoloriste=$idauteur or idscenariste=$idauteur or iddessinateur=$idauteur) order by b.titre, a.idserie");
+  $requete = mysql_query(TriCles(array('k_serie' => 'left(b.titre, 255)', 'k_id' => 'a.idserie'),
+    "from $t_albums a, $t_series b where a.idserie = b.idserie $where_hs "
+    . "and (idcoloriste=$idauteur or idscenariste=$idauteur or iddessinateur=$idauteur)",
+    'k.k_id, b.titre', "STRAIGHT_JOIN $t_series b ON b.idserie = k.k_id", array('k_serie', 'k_id')));
   while ($row = mysql_fetch_row($requete)) {
     echo '<li><a href="' . LinkRef('serie', $row) . '">' . $row[1] . "</a></li>\n";
   }
@@ -131,40 +148,47 @@ if ($coll == 'revue') {
 } else {
   if ($coll == 'parabd') {
     // An object without a series (a T-shirt, a poster) is listed too.
-    $base_sql = "SELECT a.*, b.display as dessinateur, s.titre as titreserie from $t_albums a left join $t_series s "
-      . "on a.idserie = s.idserie left join $t_auteurs b on a.iddessinateur = b.idauteur where a.iddessinateur = $idauteur ";
-    $table_sql = $base_sql . "order by $sql_order, right(a.dl, 4), left(a.dl, 2), a.idparabd";
-    $cartes_sql = $base_sql . 'order by titreserie, right(a.dl, 4), left(a.dl, 2), a.idparabd';
-  } elseif ($GV_collaborateurs == 1) {
-    // One row per album the author writes, draws or colours, whether or not
-    // it has collaborators of the other roles. The author's albums are
-    // looked up once for both lists; the links table has no index by author,
-    // and reading it straight is quicker than through its other indexes.
-    $albums = array();
-    $requete = mysql_query("select distinct c.idalbum from $t_collaborateurs c use index () inner join $t_auteurs x "
-      . "on c.idauteur = x.idauteur where c.idauteur = $idauteur and c.typecollaboration in (0, 1, 2)");
-    while ($row = mysql_fetch_row($requete)) {
-      $albums[] = (int) $row[0];
-    }
-    $albums = $albums ? implode(', ', $albums) : 'null';
-    $role = "select %s from $t_collaborateurs c inner join $t_auteurs x on c.idauteur = x.idauteur "
-      . 'where c.idalbum = a.idalbum and c.typecollaboration = %d';
-    $base_sql = 'select a.*, (' . sprintf($role, 'min(x.display)', 0) . ') as scenariste, ('
-      . sprintf($role, 'min(x.display)', 1) . ') as dessinateur, (' . sprintf($role, 'min(x.display)', 2)
-      . ") as coloriste, s.titre as 'titreserie' "
-      . "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
-      . "where a.idalbum in ($albums) $t_filtre ";
-    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(dl, 4), left(dl, 2), a.idalbum";
-    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(dl, 4), left(dl, 2), a.idalbum';
+    $tri_cles += array('k_an' => 'right(a.dl, 4)', 'k_mois' => 'left(a.dl, 2)', 'k_id' => 'a.idparabd');
+    $depuis = "from $t_albums a left join $t_series s on a.idserie = s.idserie where a.iddessinateur = $idauteur";
+    $champs = 'a.*, b.display as dessinateur, s.titre as titreserie';
+    $lecture = "STRAIGHT_JOIN $t_albums a ON a.idparabd = k.k_id left join $t_series s on a.idserie = s.idserie "
+      . "left join $t_auteurs b on a.iddessinateur = b.idauteur";
+    $suite = array('k_an', 'k_mois', 'k_id');
   } else {
-    // An absent or unknown co-author leaves a name empty but keeps the album.
-    $base_sql = "SELECT DISTINCT a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie' from $t_albums a "
-      . "inner join $t_series s on a.idserie = s.idserie left join $t_auteurs b on a.idscenariste = b.idauteur "
-      . "left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur "
-      . "where (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre ";
-    $table_sql = $base_sql . "order by $sql_order, titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum";
-    $cartes_sql = $base_sql . 'order by titreserie, num, numa, right(a.dl, 4), left(a.dl, 2), a.idalbum';
+    $tri_cles += array('k_num' => 'a.num', 'k_numa' => 'left(a.numa, 255)', 'k_an' => 'right(a.dl, 4)',
+      'k_mois' => 'left(a.dl, 2)', 'k_id' => 'a.idalbum');
+    $suite = array('k_serie', 'k_num', 'k_numa', 'k_an', 'k_mois', 'k_id');
+    $lecture = "STRAIGHT_JOIN $t_albums a ON a.idalbum = k.k_id STRAIGHT_JOIN $t_series s ON a.idserie = s.idserie";
+    if ($GV_collaborateurs == 1) {
+      // One row per album the author writes, draws or colours, whether or not
+      // it has collaborators of the other roles. The author's albums are
+      // looked up once for both lists; the links table has no index by author,
+      // and reading it straight is quicker than through its other indexes.
+      $albums = array();
+      $requete = mysql_query("select distinct c.idalbum from $t_collaborateurs c use index () inner join $t_auteurs x "
+        . "on c.idauteur = x.idauteur where c.idauteur = $idauteur and c.typecollaboration in (0, 1, 2)");
+      while ($row = mysql_fetch_row($requete)) {
+        $albums[] = (int) $row[0];
+      }
+      $albums = $albums ? implode(', ', $albums) : 'null';
+      $role = "select %s from $t_collaborateurs c inner join $t_auteurs x on c.idauteur = x.idauteur "
+        . 'where c.idalbum = a.idalbum and c.typecollaboration = %d';
+      $champs = 'a.*, (' . sprintf($role, 'min(x.display)', 0) . ') as scenariste, ('
+        . sprintf($role, 'min(x.display)', 1) . ') as dessinateur, (' . sprintf($role, 'min(x.display)', 2)
+        . ") as coloriste, s.titre as 'titreserie'";
+      $depuis = "from $t_albums a inner join $t_series s on a.idserie = s.idserie where a.idalbum in ($albums) $t_filtre";
+    } else {
+      // An absent or unknown co-author leaves a name empty but keeps the album.
+      $champs = "a.*, b.display as scenariste, c.display as dessinateur, d.display as coloriste, s.titre as 'titreserie'";
+      $depuis = "from $t_albums a inner join $t_series s on a.idserie = s.idserie "
+        . "where (a.iddessinateur = '$idauteur' or a.idscenariste = '$idauteur' or a.idcoloriste = '$idauteur') $t_filtre";
+      $lecture .= " left join $t_auteurs b on a.idscenariste = b.idauteur "
+        . "left join $t_auteurs c on a.iddessinateur = c.idauteur left join $t_auteurs d on a.idcoloriste = d.idauteur";
+    }
   }
+  $table_sql = TriCles($tri_cles, $depuis, $champs, $lecture, array_merge(array(trim("k_tri $sens")), $suite));
+  $cartes_sql = TriCles($tri_cles, $depuis, $champs, $lecture,
+    $coll == 'parabd' ? array_merge(array('k_serie'), $suite) : $suite);
   $requete = mysql_query($table_sql);
   echo "</div>\n";
   echo '<br clear="left">' . "\n";

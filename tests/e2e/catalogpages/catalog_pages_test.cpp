@@ -12,6 +12,7 @@
 
 #include "e2e/catalogpages/catalogue_site.h"
 #include "e2e/e2e_servers.h"
+#include "e2e/site/cgi_page.h"
 #include "platform/cp1252.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
@@ -426,12 +427,28 @@ class CardSettings : public testing::Test {
     SitePage page(const QString& name, Settings s, const QString& query) {
         static int n = 0;
         const QString url = variantSite(*p_->site, name + QString::number(++n), s);
+        folder_ = p_->site->folder() + u'_' + name + QString::number(n);
         return fetchPage(url + u'/' + query);
+    }
+    // The temporary tables on disk that the last variant's `page` made,
+    // counted by its own connection once it has run (through PHP's CGI).
+    int diskTables(const QString& page, const QString& query) const {
+        const QTemporaryDir dir;
+        const QString count = dir.filePath(QStringLiteral("compte.php"));
+        test::writeAll(count,
+                       "<?php\n$r = mysql_query(\"SHOW SESSION STATUS LIKE "
+                       "'Created_tmp_disk_tables'\");\n$l = mysql_fetch_row($r);\n"
+                       "echo '<!-- disque ' . $l[1] . ' -->';\n");
+        const CgiPage cgi =
+            runCgi(folder_, page, query, {QStringLiteral("auto_append_file=") + count});
+        const qsizetype at = cgi.body.lastIndexOf("<!-- disque ");
+        return at < 0 ? -1 : cgi.body.mid(at + 12).split(' ').value(0).toInt();
     }
     Settings base() const {
         return publishingSettings(QStringLiteral("v6"), Settings::FormatDonnees::Latin1);
     }
     PublishedCatalogue* p_ = nullptr;
+    QString folder_;
 };
 
 TEST_F(CardSettings, LayoutsPairNarrowCardsAndRuleWideOnes) {
@@ -512,6 +529,10 @@ TEST_F(CardSettings, AuthorLayoutsInEveryCollectionWithAndWithoutCollaborators) 
                 const SitePage author =
                     page(name, s, QStringLiteral("auteur.php?coll=%1&idauteur=5").arg(coll));
                 ASSERT_TRUE(author.problem().isEmpty()) << author.problem().toStdString();
+                // Its lists sort no text in a temporary table on disk.
+                EXPECT_EQ(diskTables(QStringLiteral("auteur.php"),
+                                     QStringLiteral("coll=%1&idauteur=5&tri=titre").arg(coll)),
+                          0);
                 if (coll == QStringLiteral("revue")) {
                     continue;
                 }
