@@ -9,8 +9,11 @@
 // thumbnails are still to make, and asks for each of them as a browser
 // does, while the 8 clients ask for two kept pages. Last, the 8 clients ask
 // for a kept page alone, then while 24 others guess the recovery's password.
+// With --only load, visitors ask for a kept page while the data are loaded;
+// with --avant, the cold author list and page are compared with those of the
+// site files in FOLDER (an earlier tree's), and nothing else is run.
 //   site_bench [catalogue.mdb | number of albums ...] [--requests N] [--cold N]
-//              [--clients C] [--only guesses|change]
+//              [--clients C] [--only guesses|change|load] [--avant FOLDER]
 // A number stands for an invented catalogue of that many albums, a sixth of
 // them on the wish list. By default: the fixture of 20,000 albums owned and an
 // invented catalogue of 50,000 owned.
@@ -38,6 +41,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -407,6 +411,149 @@ void firstAfterChange(const e2e::SiteHarness& site, int port, const QString& cac
     QDir(cache).removeRecursively();
 }
 
+// Visitors' pages while the data script of a full export is loaded again:
+// `clients` visitors ask for a kept page five seconds alone, then for as long
+// as the load runs. Meanwhile the server's list of statements is read every
+// 100 ms: what the visitors' statements were doing, most seen first.
+void duringLoad(const e2e::SiteHarness& site, int port, const QString& cache,
+                const QByteArray& page, int clients) {
+    if (!keep(port, cache, page)) {
+        std::printf("chargement : page pas gardée\n");
+    }
+    std::atomic<bool> loading{false};
+    std::atomic<bool> done{false};
+    std::mutex lock;
+    // The threads outlive this call: what they share is named by pointers.
+    const auto visitors = [&](std::vector<double>* times, const std::atomic<bool>* until) {
+        std::vector<std::thread> threads;
+        for (int c = 0; c < clients; ++c) {
+            threads.emplace_back([&, times, until] {
+                std::vector<double> mine;
+                while (*until) {
+                    const auto start = std::chrono::steady_clock::now();
+                    get(port, page);
+                    mine.push_back(std::chrono::duration<double, std::milli>(
+                                       std::chrono::steady_clock::now() - start)
+                                       .count());
+                }
+                std::lock_guard<std::mutex> hold(lock);
+                times->insert(times->end(), mine.begin(), mine.end());
+            });
+        }
+        return threads;
+    };
+    std::vector<double> alone, beside;
+    std::atomic<bool> alonePhase{true};
+    auto threads = visitors(&alone, &alonePhase);
+    QThread::sleep(5);
+    alonePhase = false;
+    for (auto& t : threads) {
+        t.join();
+    }
+    QElapsedTimer loaded;
+    loaded.start();
+    loading = true;
+    std::thread loader([&] {
+        e2e::runSqlFile(site.database(), site.folder() + QStringLiteral("/scripts/donnees.sql"));
+        loading = false;
+        done = true;
+    });
+    threads = visitors(&beside, &loading);
+    std::map<QString, int> seen;
+    while (!done) {
+        QThread::msleep(100);
+        for (const QStringList& row :
+             e2e::runSql(QString(),
+                         "SELECT state, left(info, 40) FROM information_schema.PROCESSLIST "
+                         "WHERE command = 'Query' AND info NOT LIKE '%PROCESSLIST%' "
+                         "AND info NOT LIKE 'INSERT%' AND info NOT LIKE 'DELETE%'")
+                 .rows) {
+            ++seen[row.join(QStringLiteral(" | "))];
+        }
+    }
+    loader.join();
+    const qint64 ms = loaded.elapsed();
+    for (auto& t : threads) {
+        t.join();
+    }
+    std::printf(
+        "chargement de donnees.sql en %lld ms ; visiteurs, %d clients : seuls %zu pages, "
+        "p50 / p95 %.1f / %.1f ms ; pendant le chargement %zu pages, p50 / p95 / max "
+        "%.1f / %.1f / %.1f ms\n",
+        ms, clients, alone.size(), percentile(alone, 50), percentile(alone, 95), beside.size(),
+        beside.empty() ? 0.0 : percentile(beside, 50),
+        beside.empty() ? 0.0 : percentile(beside, 95),
+        beside.empty() ? 0.0 : percentile(beside, 100));
+    std::vector<std::pair<int, QString>> states;
+    for (const auto& [state, n] : seen) {
+        states.emplace_back(n, state);
+    }
+    std::sort(states.rbegin(), states.rend());
+    for (size_t i = 0; i < std::min<size_t>(8, states.size()); ++i) {
+        std::printf("  %5d fois : %s\n", states[i].first, qPrintable(states[i].second));
+    }
+    std::fflush(stdout);
+}
+
+// Cold pages beside the same pages of an earlier tree's site files (the
+// folder `earlier` holds them), on the same data and servers: a twin of the
+// site with those files, then bursts of cold requests alternating between
+// the two sites, each round's ratio of p50 (this tree / the earlier one).
+void besideEarlier(const e2e::SiteHarness& site, int port, const QByteArray& prefix,
+                   const QString& earlier, const QList<std::pair<const char*, QByteArray>>& pages,
+                   int clients, int cold) {
+    const QString twin = site.folder() + QStringLiteral("-avant");
+    QDir().mkpath(twin);
+    for (const QFileInfo& entry :
+         QDir(site.folder())
+             .entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QString to = twin + u'/' + entry.fileName();
+        if (!entry.isDir()) {
+            QFile::copy(entry.filePath(), to);
+        } else if (entry.fileName() != QStringLiteral("cache")) {
+            QFile::link(entry.filePath(), to);
+        }
+    }
+    for (const QFileInfo& entry :
+         QDir(earlier).entryInfoList({QStringLiteral("*.php")}, QDir::Files)) {
+        if (entry.fileName() != QStringLiteral("require.php")) {
+            QFile::remove(twin + u'/' + entry.fileName());
+            QFile::copy(entry.filePath(), twin + u'/' + entry.fileName());
+        }
+    }
+    const QByteArray twinPrefix = prefix.chopped(1) + "-avant/";
+    const int rounds = 12;
+    int key = 0;
+    for (const auto& [label, path] : pages) {
+        std::vector<double> ratios, times[2];
+        int failures = 0;
+        for (int round = 0; round < rounds; ++round) {
+            double p50[2] = {0, 0};
+            for (int turn = 0; turn < 2; ++turn) {
+                const int side = (round + turn) % 2;  // each goes first in turn
+                const QByteArray base = (side ? twinPrefix : prefix) + path;
+                QDir((side ? twin : site.folder()) + QStringLiteral("/cache")).removeRecursively();
+                const Figures f = load(
+                    port,
+                    [&](int i) { return base + "&current_coll=y" + QByteArray::number(key + i); },
+                    {}, clients, cold);
+                key += cold;
+                p50[side] = f.p50;
+                times[side].push_back(f.p50);
+                failures += f.failures;
+            }
+            ratios.push_back(p50[0] / p50[1]);
+        }
+        std::printf(
+            "%-10s à froid, %d x %d requêtes : p50 médian %.1f ms, arbre antérieur %.1f ms ; "
+            "rapport médian %.2f (%.2f à %.2f) | %d échecs\n",
+            label, rounds, cold, percentile(times[0], 50), percentile(times[1], 50),
+            percentile(ratios, 50), percentile(ratios, 0), percentile(ratios, 100), failures);
+        std::fflush(stdout);
+    }
+    QDir(twin).removeRecursively();
+}
+
 struct Page {
     const char* label;
     QByteArray path;
@@ -416,7 +563,7 @@ struct Page {
 };
 
 void bench(const QString& catalogue, const QString& label, int requests, int coldRequests,
-           int clients, const QString& only) {
+           int clients, const QString& only, const QString& earlier) {
     const QUrl base(env("KALVOR_BENCH_URL"));
     e2e::SiteHarness site(QStringLiteral("bench"), e2e::phpRoot(), base.toString());
     QElapsedTimer timer;
@@ -493,9 +640,17 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
     };
     const QString cache = site.folder() + QStringLiteral("/cache");
     const QByteArray recovery = prefix + "recovery.php?tablename=series";
-    if (only == QStringLiteral("guesses") || only == QStringLiteral("change")) {
-        if (only == QStringLiteral("guesses")) {
+    if (!earlier.isEmpty() || only == QStringLiteral("guesses") ||
+        only == QStringLiteral("change") || only == QStringLiteral("load")) {
+        if (!earlier.isEmpty()) {
+            besideEarlier(site, base.port(), prefix, earlier,
+                          {{"l. auteurs", pages[5].path.mid(prefix.size())},
+                           {"auteur", pages[11].path.mid(prefix.size())}},
+                          clients, coldRequests);
+        } else if (only == QStringLiteral("guesses")) {
             guessing(base.port(), cache, pages[0].path, recovery, clients);
+        } else if (only == QStringLiteral("load")) {
+            duringLoad(site, base.port(), cache, pages[0].path, clients);
         } else {
             firstAfterChange(site, base.port(), cache, prefix + "serie.php?coll=albums&idserie=-",
                              clients);
@@ -669,6 +824,7 @@ int main(int argc, char** argv) {
     int coldRequests = 8;
     int clients = 8;
     QString only;
+    QString earlier;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--requests") && i + 1 < args.size()) {
@@ -679,6 +835,8 @@ int main(int argc, char** argv) {
             clients = args[++i].toInt();
         } else if (args[i] == QStringLiteral("--only") && i + 1 < args.size()) {
             only = args[++i];
+        } else if (args[i] == QStringLiteral("--avant") && i + 1 < args.size()) {
+            earlier = args[++i];
         } else {
             catalogues << args[i];
         }
@@ -700,9 +858,9 @@ int main(int argc, char** argv) {
                 const QString db = made.filePath(QStringLiteral("invente-%1.db").arg(albums));
                 catalogue::WriteSyntheticCatalogue(db, catalogue::Generation::V6, albums);
                 bench(db, QStringLiteral("catalogue inventé de %1 albums").arg(albums), requests,
-                      coldRequests, clients, only);
+                      coldRequests, clients, only, earlier);
             } else {
-                bench(catalogue, catalogue, requests, coldRequests, clients, only);
+                bench(catalogue, catalogue, requests, coldRequests, clients, only, earlier);
             }
         }
     } catch (const Error& e) {
