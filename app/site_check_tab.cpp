@@ -214,9 +214,12 @@ void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
             }
         }
     }
+    // Said only when some are: assistive tools read a hidden label too.
     const int skipped = check_.state().malformedLines;
     lbl_lignes_ignorees_->setText(
-        QStringLiteral("%1 ligne(s) des listes du site illisible(s), ignorée(s).").arg(skipped));
+        skipped > 0 ? QStringLiteral("%1 ligne(s) des listes du site illisible(s), ignorée(s).")
+                          .arg(skipped)
+                    : QString());
     lbl_lignes_ignorees_->setVisible(skipped > 0);
     // A completed check always shows the file result first.
     showFileView();
@@ -238,6 +241,7 @@ void SiteCheckTab::Clear_Results() {
     for (QTreeWidget* t : {TV_missing_, TV_excess_, TV_thumbs_}) {
         t->clear();
     }
+    lbl_lignes_ignorees_->clear();
     lbl_lignes_ignorees_->hide();
     lbl_verification_->hide();
     for (QPushButton* b : {btn_compare_files_, btn_TV_Missing_plus_, btn_TV_Missing_moins_,

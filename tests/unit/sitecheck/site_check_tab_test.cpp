@@ -225,6 +225,11 @@ TEST_F(SiteCheckTabTest, ACheckFillsTheThreeTreesAndTheToggleSwitchesBetweenThem
     EXPECT_TRUE(tree("TV_missing")->isVisible());
     EXPECT_EQ(toggle->text(), QStringLiteral("Voir Résultats Miniatures"));
     EXPECT_EQ(children("TV_excess").size(), 2);
+
+    // No line to ignore is nothing to say, even to an assistive tool.
+    site.files(QStringLiteral("versos"), "Verso.jpg" + kStamp);
+    analyse();
+    EXPECT_EQ(find<QLabel>("lbl_lignes_ignorees")->text(), QString());
 }
 
 TEST_F(SiteCheckTabTest, ASiteThatDoesNotAnswerEndsTheCheckAndTheWindowStaysUsable) {
