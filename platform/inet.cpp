@@ -174,8 +174,22 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
     whole = false;
     if (!endMark.isEmpty()) {
         if (const qsizetype at = replies::EndMarkAt(r.body, endMark); at >= 0) {
-            whole = true;
+            const std::optional<qint64> sent = replies::CountAfterMark(r.body, at + endMark.size());
             r.body.truncate(at);
+            // A line or a row left out on the way, the mark kept.
+            if (const qint64 got = sent ? replies::CountedUnits(r.body, endMark) : 0;
+                sent && got != *sent) {
+                const std::optional<QString> php = replies::PhpMessage(cp1252::decode(r.body));
+                throw Error(err::HttpError,
+                            QStringLiteral("La réponse du site pour %1 est incomplète ou altérée "
+                                           "(%2 ligne(s) reçue(s) sur les %3 envoyée(s)%4).")
+                                .arg(url)
+                                .arg(got)
+                                .arg(*sent)
+                                .arg(php ? QStringLiteral(", PHP ayant écrit « %1 »").arg(*php)
+                                         : QString()));
+            }
+            whole = true;
         } else if (r.marked) {
             throw Error(err::HttpError,
                         QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "

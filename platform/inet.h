@@ -52,7 +52,8 @@ class Inet {
     // dropped. With an `endMark`, a reply that holds it after its last line
     // or row comes back without it and what follows it, and a reply whose
     // header announces the mark but does not hold it was cut short: a
-    // failure.
+    // failure, as is one whose count after the mark differs from its lines
+    // or rows.
     QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
                     Text text = Text::Windows1252);
     // The same for a POST of `form`, already URL-encoded; a redirection is

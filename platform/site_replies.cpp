@@ -1,6 +1,7 @@
 #include "platform/site_replies.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace kalvor::replies {
 namespace {
@@ -19,6 +20,14 @@ const QString kPhpKinds = QStringLiteral(
 bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
     const QStringView rest = reply.mid(from).trimmed();
     return rest.isEmpty() || (rest.startsWith(u'<') && !rest.contains(kFieldSeparator));
+}
+
+// Text a host appends after an earlier table's last row: none of the site's
+// framing, and not the start of a row cut short, which opens with its id.
+bool hostsTextAfterRow(QStringView rest) {
+    rest = rest.trimmed();
+    return !rest.isEmpty() && !rest[0].isDigit() && rest[0] != u'-' &&
+           !rest.contains(kFieldSeparator) && !rest.contains(kRowEnd);
 }
 
 // After the site's refusal, which ends its script, any text is the host's
@@ -62,6 +71,35 @@ QByteArray WithoutByteOrderMark(QByteArray body) {
         body.remove(0, kByteOrderMark.size());
     }
     return body;
+}
+
+std::optional<qint64> CountAfterMark(QByteArrayView body, qsizetype markEnd) {
+    const QByteArrayView rest = body.sliced(std::min(markEnd, body.size()));
+    const qsizetype close = rest.indexOf('#', 1);
+    if (!rest.startsWith('#') || close < 2 || close > 19) {
+        return std::nullopt;
+    }
+    qint64 count = 0;
+    for (const char digit : rest.sliced(1, close - 1)) {
+        if (digit < '0' || digit > '9') {
+            return std::nullopt;
+        }
+        count = count * 10 + (digit - '0');
+    }
+    return count;
+}
+
+qint64 CountedUnits(QByteArrayView reply, const QByteArray& mark) {
+    if (mark.endsWith('\n')) {
+        return reply.count('\n');
+    }
+    const QByteArrayView rowEnd("#end#");
+    qint64 count = 0;
+    for (qsizetype at = reply.indexOf(rowEnd); at >= 0;
+         at = reply.indexOf(rowEnd, at + rowEnd.size())) {
+        ++count;
+    }
+    return count;
 }
 
 qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark) {
@@ -141,11 +179,12 @@ std::optional<QString> PhpMessage(const QString& reply) {
     // may hold a whole table.
     static const QRegularExpression html(QStringLiteral("<b>") + kPhpKinds +
                                          QStringLiteral("</b>:\\s*(.*?)(?:<br />|\\n|$)"));
-    // The file PHP names is a path, or "Unknown", and the line ends there: a
-    // text such as "Warning: tear in the cover on line 3" is the catalogue's.
+    // The file PHP names is the path of a script, or "Unknown", and the line
+    // ends there: "Warning: tear in the cover on line 3" and "Warning: pliure
+    // in /dos du livre on line 2" are the catalogue's.
     static const QRegularExpression text(
         QStringLiteral("(?:PHP )?") + kPhpKinds +
-        QStringLiteral(":\\s+([^\\n]*? in (?:Unknown|(?:[A-Za-z]:)?[/\\\\][^\\n]*?)"
+        QStringLiteral(":\\s+([^\\n]*? in (?:Unknown|(?:[A-Za-z]:)?[/\\\\][^\\n]*?\\.php)"
                        "(?: on line \\d+|:\\d+))(?=\\r?(?:\\n|$))"));
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     // A message is read on one line of its own, of a few hundred characters.
@@ -203,24 +242,56 @@ qsizetype EarlierTableEnd(const QString& reply) {
             return -1;
         }
         at = rowEnd + kRowEnd.size();
-        if (onlyTheHostsFrom(reply, at)) {
+        if (onlyTheHostsFrom(reply, at) || hostsTextAfterRow(QStringView(reply).mid(at))) {
             return at;
         }
     }
 }
 
-qsizetype EarlierListingEnd(const QString& reply) {
-    // Only white space is an empty listing; markup alone is a host's page.
-    if (QStringView(reply).trimmed().isEmpty()) {
+qsizetype EarlierListingEnd(const QString& reply, const QString& hostText) {
+    const auto isHostText = [&](QStringView text) {
+        return !hostText.isEmpty() && text.trimmed() == hostText;
+    };
+    // Only white space is an empty listing, or the host's own text; markup
+    // alone is a host's page.
+    if (QStringView(reply).trimmed().isEmpty() || isHostText(reply)) {
         return 0;
     }
     // Tried where each line begins: a host's banner may hold line ends.
     for (qsizetype end = reply.indexOf(u'\n'); end >= 0; end = reply.indexOf(u'\n', end + 1)) {
-        if (onlyTheHostsFrom(reply, end + 1)) {
+        if (onlyTheHostsFrom(reply, end + 1) || isHostText(QStringView(reply).mid(end + 1))) {
             return end + 1;
         }
     }
     return -1;
+}
+
+std::optional<QString> AfterFolderSettings(const QString& reply) {
+    static const char* const settings[] = {
+        "PATH_couvertures",  "PATH_planches",  "PATH_versos",  "PATH_photos",
+        "PATH_dedicaces",    "PATH_parabd",    "PATH_revues",  "PATH_images",
+        "THUMB_couvertures", "THUMB_planches", "THUMB_versos", "THUMB_photos",
+        "THUMB_dedicaces",   "THUMB_parabd",   "THUMB_revues"};
+    // PHP's messages may stand before them.
+    qsizetype at = reply.indexOf(QLatin1String("PATH_couvertures : "));
+    if (at < 0) {
+        return std::nullopt;
+    }
+    for (const char* name : settings) {
+        const qsizetype end = reply.indexOf(u'\n', at);
+        if (end < 0 ||
+            !QStringView(reply).mid(at).startsWith(QLatin1String(name) + QStringLiteral(" : "))) {
+            return std::nullopt;
+        }
+        at = end + 1;
+    }
+    return QStringView(reply).mid(at).trimmed().toString();
+}
+
+bool HoldsNoFraming(const QString& reply) {
+    const QStringView text = QStringView(reply).trimmed();
+    return !text.isEmpty() && !text.contains(kFieldSeparator) && !text.contains(kRowEnd) &&
+           !text.contains(QLatin1String(kTableEnd));
 }
 
 }  // namespace kalvor::replies

@@ -10,10 +10,12 @@
 //
 // - A listing (check_files.php, check_thumbs.php): one "name@@@dd/mm/yyyy
 //   hh:mm:ss" line per file, each ended by "\n"; this version's ends with the
-//   line "#fin#", earlier ones end with their last line.
+//   line "#fin#", then the line "#n#", n the number of line ends sent before
+//   it; earlier ones end with "#fin#" alone, or with their last line.
 // - A table (recovery.php): rows ended by "#end#", fields between them
 //   separated by "@@@", each row opening with its id; this version's ends with
-//   "#fin#", earlier ones with their last row.
+//   "#fin#" and "#n#", n the number of "#end#" sent; earlier ones with
+//   "#fin#" alone, or with their last row.
 // - The site's refusals, whole replies: "invalid password", "Le répertoire
 //   n'est pas valide !", "erreur de connexion à la base : " and the reason
 //   MySQL gave, "erreur de lecture de la table " and the table.
@@ -39,6 +41,13 @@ QByteArray WithoutByteOrderMark(QByteArray body);
 // the reply or follows the end of its last line or row. Whatever follows it
 // is no part of the reply.
 qsizetype EndMarkAt(const QByteArray& body, const QByteArray& mark);
+
+// The number the site sent after the end mark that ends at `markEnd`, or
+// nothing: site files of earlier versions send none.
+std::optional<qint64> CountAfterMark(QByteArrayView body, qsizetype markEnd);
+// What that number counts in the reply before its mark: the line ends of a
+// listing, the row ends of a table (as they are split, left to right).
+qint64 CountedUnits(QByteArrayView reply, const QByteArray& mark);
 
 // The reply is the site's refusal of the password, white space around it and
 // a host's banner after it.
@@ -67,12 +76,25 @@ std::optional<QString> PhpMessage(const QString& reply);
 // Where a table as an earlier recovery.php sends it ends (after its last
 // row's "#end#"), or -1 when the reply is no such table: rows that each open
 // with their id. 0 for a reply of white space alone. White space or a
-// host's banner may follow the last row.
+// host's banner, markup or text, may follow the last row: text that opens
+// with neither a digit nor "-" cannot be a row cut short.
 qsizetype EarlierTableEnd(const QString& reply);
 
 // Where an earlier listing's text ends (its last line's "\n" included), or
-// -1 when its last line is not ended; 0 for a reply of white space alone.
-// White space or a host's banner may follow the last line.
-qsizetype EarlierListingEnd(const QString& reply);
+// -1 when its last line is not ended; 0 for a reply of white space, or of
+// `hostText`, alone.
+// White space or a host's banner in markup may follow the last line, or
+// `hostText`, the text the host put after another of the site's replies: a
+// line cut short looks like any other text.
+qsizetype EarlierListingEnd(const QString& reply, const QString& hostText = QString());
+
+// What follows the fifteen folder settings that check_files.php sends for
+// "kalvorhelper" (white space left out), or nothing when the reply does not
+// hold them all.
+std::optional<QString> AfterFolderSettings(const QString& reply);
+
+// The reply holds something, and none of the site's framing: a host's
+// banner, text or markup, in place of an empty reply.
+bool HoldsNoFraming(const QString& reply);
 
 }  // namespace kalvor::replies

@@ -306,14 +306,25 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
 
 // Whether recovery.php answers as the site's own does: a password that is
 // not the site's is refused. The probe's own stands in the address, never
-// the site's.
-bool recoveryAnswers(const SiteAccess& access, const QString& tablename) {
+// the site's. With `hostText`, the text a host may send in place of an empty
+// table, the refusal must be followed by that same text.
+bool recoveryAnswers(const SiteAccess& access, const QString& tablename,
+                     const QString& hostText = QString()) {
     const QString probe = access.password == QLatin1String("kalvor-sonde")
                               ? QStringLiteral("kalvor-sonde-2")
                               : QStringLiteral("kalvor-sonde");
     try {
-        return replies::EndsWithPasswordRefusal(
-            access.inet.OpenURL(RecoveryUrl(access.site, probe, tablename)));
+        const QString reply =
+            access.inet.OpenURL(RecoveryUrl(access.site, probe, tablename)).trimmed();
+        if (hostText.isEmpty()) {
+            return replies::EndsWithPasswordRefusal(reply);
+        }
+        return reply.endsWith(hostText) &&
+               QStringView(reply)
+                   .chopped(hostText.size())
+                   .trimmed()
+                   .endsWith(replies::kPasswordRefused) &&
+               replies::EndsWithPasswordRefusal(reply);
     } catch (const Error&) {
         return false;
     }
@@ -389,7 +400,11 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
                 state.olderScript = true;
                 return reply->left(end);
             }
-            if (end == 0 && recoveryAnswers(access, tablename)) {
+            // An empty table behind a host's text banner: the banner alone,
+            // which the host puts after the site's refusal as well.
+            if ((end == 0 && recoveryAnswers(access, tablename)) ||
+                (end < 0 && replies::HoldsNoFraming(*reply) &&
+                 recoveryAnswers(access, tablename, reply->trimmed()))) {
                 state.olderScript = true;
                 state.emptyFromOlder << tablename;
                 return QString();

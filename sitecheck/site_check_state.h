@@ -31,6 +31,9 @@ struct SiteCheckState {
     // site's listing scripts are of this version, once asked.
     QStringList markedScripts;
     std::optional<bool> markedSite;
+    // What the host puts after the replies of an earlier version's scripts,
+    // learned from its folder settings.
+    QString hostText;
 };
 
 }  // namespace kalvor::site

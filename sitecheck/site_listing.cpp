@@ -1,6 +1,5 @@
 #include "sitecheck/site_listing.h"
 
-#include <algorithm>
 #include <optional>
 
 #include "common/republish.h"
@@ -40,45 +39,40 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
     } catch (const Error&) {
         return false;
     }
-    if (script != kScriptFiles) {
-        return replies::EndsWithInvalidFolder(reply);
-    }
-    static const char* const settings[] = {
-        "PATH_couvertures",  "PATH_planches",  "PATH_versos",  "PATH_photos",
-        "PATH_dedicaces",    "PATH_parabd",    "PATH_revues",  "PATH_images",
-        "THUMB_couvertures", "THUMB_planches", "THUMB_versos", "THUMB_photos",
-        "THUMB_dedicaces",   "THUMB_parabd",   "THUMB_revues"};
-    const QStringList lines =
-        reply.mid(std::max<qsizetype>(0, reply.indexOf(QLatin1String("PATH_couvertures : "))))
-            .split(u'\n');
-    qsizetype i = 0;
-    for (const char* name : settings) {
-        if (!lines.value(i++).startsWith(QLatin1String(name) + QStringLiteral(" : "))) {
-            return false;
-        }
-    }
-    return true;
+    return script == kScriptFiles ? replies::AfterFolderSettings(reply).has_value()
+                                  : replies::EndsWithInvalidFolder(reply);
 }
 
-// Whether `script` is of this version, which always ends a listing with its
-// mark: it sent one so during this check, or this version's check_files.php,
-// published with check_thumbs.php, ends its folder settings with it. Asked
-// once a check.
-bool markedScript(Inet& inet, const QString& box_site, const QString& script,
-                  SiteCheckState& state) {
+// Whether the site's listing scripts are of this version, which always ends
+// a listing with its mark: a script sent one so during this check, or
+// check_files.php ends its folder settings with it. Only an answer decides:
+// the settings whole, with or without the mark. A probe that failed on the
+// way, was refused by a server (5xx) or came cut proves nothing; it is asked
+// once more, then again for the next listing. The text the host put after
+// an earlier version's settings is kept, to be told from a line cut short.
+std::optional<bool> markedScript(Inet& inet, const QString& box_site, const QString& script,
+                                 SiteCheckState& state, QString& undecided) {
     if (state.markedScripts.contains(script)) {
         return true;
     }
-    if (!state.markedSite) {
+    for (int tries = 0; !state.markedSite && tries < 2; ++tries) {
         try {
-            inet.OpenURL(Listing_Url(box_site, kScriptFiles, QStringLiteral("kalvorhelper")),
-                         replies::kListingEnd);
-            state.markedSite = inet.lastCameWhole();
-        } catch (const Error&) {
-            state.markedSite = false;
+            const QString reply =
+                inet.OpenURL(Listing_Url(box_site, kScriptFiles, QStringLiteral("kalvorhelper")),
+                             replies::kListingEnd);
+            if (inet.lastCameWhole()) {
+                state.markedSite = true;
+            } else if (const std::optional<QString> after = replies::AfterFolderSettings(reply)) {
+                state.markedSite = false;
+                state.hostText = *after;
+            } else {
+                undecided = QStringLiteral("réponse tronquée ou étrangère");
+            }
+        } catch (const Error& e) {
+            undecided = e.Description();
         }
     }
-    return *state.markedSite;
+    return state.markedSite;
 }
 
 const QString kNotWhole =
@@ -92,8 +86,8 @@ const QString kEmptyReply = QStringLiteral("réponse vide (fichier vide sur le s
 // An empty one is believed only once the script answered as the site's own:
 // an emptied file sends nothing too. The cause when it is refused.
 std::optional<QString> readOlder(Inet& inet, const QString& box_site, const QString& script,
-                                 const QString& reply, Listing& listing) {
-    const qsizetype end = replies::EarlierListingEnd(reply);
+                                 const QString& reply, const QString& hostText, Listing& listing) {
+    const qsizetype end = replies::EarlierListingEnd(reply, hostText);
     if (end == 0) {
         if (scriptAnswers(inet, box_site, script)) {
             listing = Listing();
@@ -182,24 +176,37 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     // An empty or cut script, a host's own page: not a list of the folder,
     // which would make every image of it missing. This version's scripts
     // always end a listing with the mark, headers or not.
+    QString undecided;
     if (inet.lastCameWhole()) {
         if (!state.markedScripts.contains(script)) {
             state.markedScripts.append(script);
         }
-    } else if (markedScript(inet, box_site, script, state)) {
+    } else if (const std::optional<bool> marked =
+                   markedScript(inet, box_site, script, state, undecided);
+               !marked) {
+        state.unread.append(
+            {script, rep,
+             QStringView(reply).trimmed().isEmpty()
+                 ? kEmptyReply
+                 : QStringLiteral("réponse sans sa marque de fin, et la version des fichiers du "
+                                  "site n'a pas pu être vérifiée (") +
+                       kScriptFiles + QStringLiteral(".php?current_rep=kalvorhelper : ") +
+                       undecided + u')'});
+        return ListingOutcome::Failed;
+    } else if (*marked) {
         state.unread.append(
             {script, rep, QStringView(reply).trimmed().isEmpty() ? kEmptyReply : kNotWhole});
         return ListingOutcome::Failed;
     } else {
         if (const std::optional<QString> refused =
-                readOlder(inet, box_site, script, reply, listing)) {
+                readOlder(inet, box_site, script, reply, state.hostText, listing)) {
             state.unread.append({script, rep, *refused});
             return ListingOutcome::Failed;
         }
         if (!state.olderScripts.contains(script)) {
             state.olderScripts.append(script);
         }
-        if (replies::EarlierListingEnd(reply) == 0) {
+        if (replies::EarlierListingEnd(reply, state.hostText) == 0) {
             state.emptyFromOlder.append({script, rep, QString()});
         }
     }

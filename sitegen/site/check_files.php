@@ -41,17 +41,21 @@ else {
       echo "Le répertoire n'est pas valide !";
       exit;
    }
-   // The last line tells the program that the listing came whole. A
-   // byte-order mark an editor put before "<?php" goes out before any header
-   // can: the reply then goes without its headers, not with PHP's warning.
+   // The last two lines tell the program that the listing came whole: the
+   // mark, then the number of line ends before it, so that a line left out
+   // on the way is seen. A name may hold a line end. A byte-order mark an
+   // editor put before "<?php" goes out before any header can: the reply
+   // then goes without its headers, not with PHP's warning.
    if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
+   $nb_lignes = 0;
    // Only the end of the folder stops the loop: a file named "0" is listed.
    while (($fichier = readdir($handle)) !== false) {
       if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
-         echo $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier));
-         echo "\n";
+         $ligne = $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier)) . "\n";
+         echo $ligne;
+         $nb_lignes += substr_count($ligne, "\n");
       }
    }
-   echo "#fin#\n";
+   echo "#fin#\n#" . $nb_lignes . "#\n";
 }
 ?>

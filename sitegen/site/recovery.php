@@ -126,15 +126,21 @@ else {
          echo "erreur de lecture de la table " . $tablename;
       }
       else {
-         // The last five characters tell the program that the reply came whole.
+         // The mark tells the program that the reply came whole, and the count
+         // after it that no row was left out on the way. A text that holds
+         // "#end#" is counted as the program splits the rows.
          if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
+         $nb_lignes = 0;
          while($row=mysql_fetch_row($requete)) {
+            $ligne = '';
             for ($i = 0; $i <= $nb_fields; $i++) {
-               echo (isset($row[$i]) ? $row[$i] : '') . "@@@";
+               $ligne .= (isset($row[$i]) ? $row[$i] : '') . "@@@";
             }
-            echo (isset($row[$i]) ? $row[$i] : '') . "#end#";
+            $ligne .= (isset($row[$i]) ? $row[$i] : '') . "#end#";
+            echo $ligne;
+            $nb_lignes += substr_count($ligne, "#end#");
          }
-         echo "#fin#";
+         echo "#fin##" . $nb_lignes . "#";
       }
    }
 }

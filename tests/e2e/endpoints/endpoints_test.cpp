@@ -134,27 +134,28 @@ TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainTe
     EXPECT_EQ(site_->get(QStringLiteral("kalvor.php")).contentType.toLower(),
               "text/css; charset=iso-8859-1");
     EXPECT_TRUE(dedicaces.endMarked);
-    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n#fin#\n");
+    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n#fin#\n#1#\n");
 
     // The folder setting ends with "/": the same listing as without it.
     touch(root + QStringLiteral("/planches/Encours.jpg"));
     EXPECT_EQ(sortedLines(site_->get(QStringLiteral("check_files.php?current_rep=planches")).body),
-              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n#fin#\n"));
+              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n#fin#\n#2#\n"));
 
     const SitePage couvertures =
         site_->get(QStringLiteral("check_files.php?current_rep=couvertures"));
-    EXPECT_TRUE(couvertures.body.endsWith("\n#fin#\n"));
+    EXPECT_TRUE(couvertures.body.endsWith("\n#fin#\n#3#\n"));
     EXPECT_FALSE(couvertures.body.contains('\r'));
     EXPECT_EQ(sortedLines(couvertures.body),
               sortedLines("Encours.jpg@@@" + kStamp + "\na.jpg@@@" + kStamp + "\nb@@@c.jpg@@@" +
-                          kStamp + "\n#fin#\n"));
+                          kStamp + "\n#fin#\n#3#\n"));
 
-    // Only sub-folders: no file, only the end mark.
-    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body, "#fin#\n");
+    // Only sub-folders: no file, only the end mark and its count.
+    EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body,
+              "#fin#\n#0#\n");
 
     const SitePage thumbs = site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures"));
     EXPECT_TRUE(thumbs.endMarked);
-    EXPECT_EQ(thumbs.body, "m_a.jpg@@@" + kStamp + "\n#fin#\n");
+    EXPECT_EQ(thumbs.body, "m_a.jpg@@@" + kStamp + "\n#fin#\n#1#\n");
 }
 
 TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
@@ -278,12 +279,15 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
                 .arg(QString::fromLatin1(QUrl::toPercentEncoding(password)), table));
     };
     const QString pwd = mysqlPassword();
-    // The rows of a whole reply, before its end mark.
+    // The rows of a whole reply, before its end mark and their count.
     const auto rowsOf = [&](const QString& table) {
         const SitePage page = recovery(pwd, table);
         EXPECT_TRUE(page.endMarked) << table.toStdString();
-        EXPECT_TRUE(page.body.endsWith("#end##fin#") || page.body == "#fin#") << page.body.data();
-        return page.body.chopped(5);
+        const QByteArray rows = page.body.left(page.body.lastIndexOf("#fin##"));
+        EXPECT_EQ(page.body.mid(rows.size()),
+                  "#fin##" + QByteArray::number(rows.count("#end#")) + '#')
+            << page.body.right(200).data();
+        return rows;
     };
 
     const QByteArray series = rowsOf(QStringLiteral("series"));
@@ -326,7 +330,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     // The program posts the password; the address of earlier versions still
     // works.
     EXPECT_EQ(site_->post(QStringLiteral("recovery.php?tablename=albums"), {{"pwd", pwd}}).body,
-              rowsOf(QStringLiteral("albums")) + "#fin#");
+              rowsOf(QStringLiteral("albums")) + "#fin##2#");
 
     // Refusals: the same 16 characters whatever the table, nothing more, each
     // after about a second.
@@ -401,7 +405,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         EXPECT_EQ(held.header("Retry-After"), "1");
         EXPECT_EQ(held.header("X-Kalvor-Recovery"), "post");
     }
-    EXPECT_TRUE(withPassword().body.endsWith("#fin#"));
+    EXPECT_TRUE(withPassword().body.endsWith("#fin##3#"));
     // After a byte-order mark no header can go: the refusals carry what
     // theirs would say, and the rows their end mark.
     {
@@ -420,7 +424,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
                   "\xEF\xBB\xBFinvalid password<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->");
         EXPECT_TRUE(held.errorLog.isEmpty()) << held.errorLog.toStdString();
         ::flock(lock.handle(), LOCK_UN);
-        EXPECT_TRUE(withPassword().body.endsWith("#fin#"));
+        EXPECT_TRUE(withPassword().body.endsWith("#fin##3#"));
         test::writeAll(script, published);
     }
 

@@ -255,7 +255,7 @@ TEST_F(SiteFrame, ARequireOfTheSettingsAloneServesTheSamePagesAndTheRecovery) {
         QStringLiteral("recovery.php"), {{QStringLiteral("pwd"), mysqlPassword()},
                                          {QStringLiteral("tablename"), QStringLiteral("series")}});
     EXPECT_EQ(recovered.status, 200);
-    EXPECT_TRUE(recovered.body.endsWith("#end##fin#")) << recovered.body.right(200).toStdString();
+    EXPECT_TRUE(recovered.body.contains("#end##fin##")) << recovered.body.right(200).toStdString();
 }
 
 // On a production host (CGI, output buffering and short tags off), a
@@ -319,11 +319,14 @@ TEST_F(SiteFrame, AByteOrderMarkBeforeTheProgramsScriptsLeavesTheirRepliesWhole)
     const struct {
         const char* page;
         QString query;
-        QByteArray end;
+        QString end;  // the mark and the count
     } scripts[] = {
-        {"check_files.php", QStringLiteral("current_rep=couvertures"), "#fin#\n"},
-        {"check_thumbs.php", QStringLiteral("current_rep=couvertures"), "#fin#\n"},
-        {"recovery.php", QStringLiteral("tablename=series&pwd=") + password, "#end##fin#"},
+        {"check_files.php", QStringLiteral("current_rep=couvertures"),
+         QStringLiteral("#fin#\n#\\d+#\n$")},
+        {"check_thumbs.php", QStringLiteral("current_rep=couvertures"),
+         QStringLiteral("#fin#\n#\\d+#\n$")},
+        {"recovery.php", QStringLiteral("tablename=series&pwd=") + password,
+         QStringLiteral("#end##fin##\\d+#$")},
     };
     for (const auto& script : scripts) {
         SCOPED_TRACE(script.page);
@@ -333,7 +336,8 @@ TEST_F(SiteFrame, AByteOrderMarkBeforeTheProgramsScriptsLeavesTheirRepliesWhole)
             runCgi(site_->folder(), QString::fromLatin1(script.page), script.query);
         ASSERT_TRUE(served.failure.isEmpty()) << served.failure.toStdString();
         EXPECT_EQ(served.status, 200);
-        EXPECT_TRUE(served.body.endsWith(script.end)) << served.body.right(200).toStdString();
+        EXPECT_TRUE(QString::fromLatin1(served.body).contains(QRegularExpression(script.end)))
+            << served.body.right(200).toStdString();
         EXPECT_TRUE(served.errorLog.isEmpty()) << served.errorLog.toStdString();
     }
 }

@@ -537,8 +537,8 @@ TEST_F(SiteCheckNotRead, AListingOfThisVersionCutWithoutItsHeadersIsNamedNotTake
         QFile published(site.folder() + u'/' + QString::fromLatin1(name));
         ASSERT_TRUE(published.open(QIODevice::ReadOnly));
         QByteArray script = published.readAll();
-        script.replace("echo \"\\n\";",
-                       "echo \"\\n\"; if ($current_rep === 'versos') { ini_set('display_errors', "
+        script.replace("echo $ligne;",
+                       "echo $ligne; if ($current_rep === 'versos') { ini_set('display_errors', "
                        "'0'); flush(); kalvor_absente(); }");
         replaceScript(name, script);
     }

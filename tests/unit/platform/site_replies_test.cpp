@@ -23,6 +23,10 @@ TEST(SiteReplies, PhpMessagesAreFoundInEitherFormAndNamedOnOneLine) {
         // A comment's own words, escaped or not on a line of PHP's form.
         {"1@@@Warning: fragile\n&lt;b&gt;Notice&lt;/b&gt;: rien#end#", nullptr},
         {"1@@@Soldé\nWarning: tear in the cover on line 3\nTrès bon#end#", nullptr},
+        {"1@@@Rare\nWarning: pliure in /dos du livre on line 2\n#end#", nullptr},
+        {"Warning: x in Unknown on line 3.jpg@@@06/12/2026 21:05:09\n", nullptr},
+        {"Warning: Unknown: Input variables exceeded 1000 in Unknown on line 0\n1@@@a#end#",
+         "Warning: Unknown: Input variables exceeded 1000 in Unknown on line 0"},
         // PHP's line amid a listing line, with the host's line ends.
         {"a.j\r\nWarning: filemtime(): stat failed in C:\\www\\check_files.php on line 40\r\n"
          "pg@@@06/12/2026 21:05:09\n",
@@ -47,6 +51,33 @@ TEST(SiteReplies, ARefusalIsReadWithAHostsBannerAfterItInMarkupOrPlainText) {
     EXPECT_FALSE(EndsWithPasswordRefusal(QStringLiteral("1@@@invalid password")));
     EXPECT_FALSE(IsPasswordRefusal(kPasswordRefused + QStringLiteral("\n2@@@a#end#")));
     EXPECT_FALSE(IsInvalidFolder(folder + QStringLiteral("\na.jpg@@@06/12/2026 21:05:09\n")));
+}
+
+TEST(SiteReplies, AnEarlierReplyEndsBeforeAHostsBannerInMarkupOrText) {
+    const QString rows = QStringLiteral("1@@@a#end#2@@@b#end#");
+    const QString banner = QStringLiteral("Page hébergée gratuitement par Free");
+    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("<div>pub</div>")), rows.size());
+    EXPECT_EQ(EarlierTableEnd(rows + banner), rows.size());
+    EXPECT_EQ(EarlierTableEnd(rows + u'\n' + banner + u'\n'), rows.size());
+    // A row cut short opens with its id, whatever follows it.
+    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("3")), -1);
+    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("3@@@c")), -1);
+
+    // Any text may be a line cut short: only the host's own is passed over.
+    const QString lines = QStringLiteral("a.jpg@@@06/12/2026 21:05:09\n");
+    EXPECT_EQ(EarlierListingEnd(lines + QStringLiteral("<div>pub</div>")), lines.size());
+    EXPECT_EQ(EarlierListingEnd(lines + banner + u'\n', banner), lines.size());
+    EXPECT_EQ(EarlierListingEnd(lines + banner), -1);
+    EXPECT_EQ(EarlierListingEnd(lines + QStringLiteral("b.jp"), banner), -1);
+    EXPECT_EQ(EarlierListingEnd(banner, banner), 0);
+
+    const QString settings = QStringLiteral(
+        "PATH_couvertures : c\nPATH_planches : p\nPATH_versos : v\nPATH_photos : p\n"
+        "PATH_dedicaces : d\nPATH_parabd : p\nPATH_revues : r\nPATH_images : i\n"
+        "THUMB_couvertures : c\nTHUMB_planches : p\nTHUMB_versos : v\nTHUMB_photos : p\n"
+        "THUMB_dedicaces : d\nTHUMB_parabd : p\nTHUMB_revues : r\n");
+    EXPECT_EQ(AfterFolderSettings(settings + banner), banner);
+    EXPECT_EQ(AfterFolderSettings(settings.chopped(1)), std::nullopt);
 }
 
 }  // namespace

@@ -112,12 +112,16 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
             body += busy ? "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->"
                          : "<!-- X-Kalvor-Recovery: post -->";
         }
+        body += banner_;
         socket->write(
             "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n"
             "Content-Length: " +
             QByteArray::number(body.size() + 3) + "\r\n\r\n\xEF\xBB\xBF" + body);
         socket->disconnectFromHost();
         return;
+    }
+    if (found) {
+        body += banner_;
     }
     socket->write(
         "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +

@@ -51,6 +51,8 @@ class FakeSite {
     // A byte-order mark before the script: no header at all, the mark in
     // the body, and the refusals carrying what their headers would say.
     void setByteOrderMark(bool mark) { byteOrderMark_ = mark; }
+    // A host's banner after every reply of the script.
+    void setBanner(const QByteArray& banner) { banner_ = banner; }
     // The next `posts` requests refused unread, as while another request
     // tries a password.
     void setBusy(int posts) { busy_ = posts; }
@@ -87,6 +89,7 @@ class FakeSite {
     bool withoutMark_ = false;
     bool headersLost_ = false;
     int busy_ = 0;
+    QByteArray banner_;
     QList<Request> requests_;
 };
 

@@ -589,6 +589,11 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
          QStringLiteral("la réponse du site n'est pas une table entière")},
         {"albums", FakeSite::row(album("10", "5", "5", "6")),
          QStringLiteral("la réponse du site n'est pas une table entière")},
+        // A row left out on the way, the mark and the count kept.
+        {"albums", FakeSite::row(album("10", "5", "5", "6")) + "#fin##2#",
+         QStringLiteral("La réponse du site pour ") + site.url() +
+             QStringLiteral("/recovery.php est incomplète ou altérée (1 ligne(s) reçue(s) sur "
+                            "les 2 envoyée(s)).")},
     };
     for (const auto& b : broken) {
         const QString table = QString::fromLatin1(b.table);
@@ -608,6 +613,25 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
         EXPECT_TRUE(ui.texts().last().endsWith(kKept));
         EXPECT_TRUE(whole()) << b.reply.toStdString();
     }
+    // An empty password behind a proxy that strips the site's headers: the
+    // first table whole, the second cut by an error PHP does not show.
+    const QByteArray before = test::readAll(ui.chosen);
+    ui.clear();
+    ui.queueAnswers({true});
+    site.setPassword("");
+    site.setHeadersLost(true);
+    site.setRawReply(QStringLiteral("auteurs"),
+                     FakeSite::row({"5", "Nom", "", "", "", "", "", "", "", "1", "1", "0", ""}));
+    driver.btn_process_Click(site.url(), QString(), inet);
+    site.setReply(QStringLiteral("auteurs"),
+                  FakeSite::row({"5", "Nom", "", "", "", "", "", "", "", "1", "1", "0", ""}));
+    site.setHeadersLost(false);
+    site.setPassword("secret");
+    EXPECT_TRUE(ui.texts().last().startsWith(
+        QStringLiteral("Erreur lors de l'importation de la table auteurs : ")))
+        << ui.texts().last().toStdString();
+    EXPECT_EQ(test::readAll(ui.chosen), before);
+
     ui.clear();
     ui.queueAnswers({true});
     site.stopAt(QStringLiteral("acheter"));

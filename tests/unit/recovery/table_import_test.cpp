@@ -432,6 +432,44 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     site.setPassword("");
     EXPECT_EQ(imported(fifty, QString()), std::pair(qsizetype(50), true))
         << state.Continue_Error.toStdString();
+    // A host's banner in plain text after each reply, rows or none.
+    site.setPassword("secret");
+    site.setBanner(
+        "Page h\xE9"
+        "berg\xE9"
+        "e gratuitement par Free\n");
+    EXPECT_EQ(imported(fifty), std::pair(qsizetype(50), true))
+        << state.Continue_Error.toStdString();
+    EXPECT_EQ(imported(""), std::pair(qsizetype(0), true)) << state.Continue_Error.toStdString();
+    EXPECT_EQ(imported(half + "26@@@5"), std::pair(qsizetype(0), false));
+    EXPECT_EQ(imported("Service indisponible"), std::pair(qsizetype(0), false));
+    site.setBanner("");
+
+    // An empty password behind a proxy that strips the site's headers: a
+    // whole answer to the post is taken as it is, the next table cut by an
+    // error PHP does not show is refused.
+    site.setPassword("");
+    site.setAddressOnly(false);
+    site.setHeadersLost(true);
+    state = RecoveryState{};
+    const qsizetype before = site.requests().size();
+    site.setRawReply(QStringLiteral("series"),
+                     FakeSite::row({"1", "S", "", "", "", "", "0"}) + "#fin#");
+    import(QStringLiteral("series"), QString());
+    EXPECT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    EXPECT_EQ(site.requests().size() - before, 1);
+    site.setRawReply(QStringLiteral("collaborateurs"), half);
+    import(QStringLiteral("collaborateurs"), QString());
+    EXPECT_FALSE(state.Continue_Recovery);
+    EXPECT_EQ(column(QStringLiteral("select IdAlbum from collaborateurs")).size(), 0);
+    site.setHeadersLost(false);
+    site.setPassword("secret");
+
+    // A row left out on the way, the mark and its count kept.
+    EXPECT_EQ(imported(half + "#fin##26#"), std::pair(qsizetype(0), false));
+    EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("25 ligne(s) reçue(s) sur les 26")))
+        << state.Continue_Error.toStdString();
+    EXPECT_EQ(imported(half + "#fin##25#"), std::pair(qsizetype(25), true));
 
     // This version's script, its headers lost: it read the posted password,
     // which an earlier one never does, so only its mark makes a table.
@@ -456,12 +494,13 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
 TEST_F(TableImport, OnceTheScriptShowedItselfOfThisVersionThePasswordStaysOutOfTheAddress) {
     site.setHeadersLost(true);
     // A comment in the words of PHP's messages is the catalogue's.
-    site.setReply(
-        QStringLiteral("series"),
-        rows({{"1", "S", "", "Soldé\nWarning: tear in the cover on line 3", "", "", "0"}}));
+    site.setReply(QStringLiteral("series"),
+                  rows({{"1", "S", "", "Soldé\nWarning: tear in the cover on line 3", "", "", "0"},
+                        {"2", "T", "", "Rare\nWarning: pliure in /dos du livre on line 2\nBon", "",
+                         "", "0"}}));
     import(QStringLiteral("series"));
     ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
-    EXPECT_TRUE(value(QStringLiteral("select Commentaire from series"))
+    EXPECT_TRUE(value(QStringLiteral("select Commentaire from series where IdSerie = 1"))
                     .toString()
                     .endsWith(QStringLiteral("on line 3")));
     // Its refusal, without the header that would say it read the post.

@@ -259,6 +259,14 @@ TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {
     EXPECT_THROW(fetch(QStringLiteral("versos")), Error);
     EXPECT_EQ(rows().size(), 1);
     EXPECT_EQ(state.GV_Nb_Rep, 1);
+    // A line left out on the way, the mark and its count kept.
+    site.page(QStringLiteral("/check_files.php?current_rep=photos"),
+              "b.jpg@@@06/12/2026 21:05:09\n#fin#\n#2#\n");
+    EXPECT_THROW(fetch(QStringLiteral("photos")), Error);
+    site.page(QStringLiteral("/check_files.php?current_rep=planches"),
+              "b.jpg@@@06/12/2026 21:05:09\nc.jpg@@@06/12/2026 21:05:09\n#fin#\n#2#\n");
+    EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::Read);
+    EXPECT_EQ(rows().size(), 3);
 }
 
 TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarlierScripts) {
@@ -272,9 +280,37 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
         bool empty;                    // named as listed empty
         const char* reason = nullptr;  // why it is not read, in part
         bool today = false;            // the settings end with the mark
+        QByteArray banner = {};        // after the settings, as after every reply
     } cases[] = {
-        {"lines", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n\r\n", false,
+        {"lines", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/12/2026 21:05:09\n\r\n", true,
          ListingOutcome::Read, 2, false},
+        {"lines, the settings cut or emptied on the way", "a.jpg@@@06/12/2026 21:05:09\n", false,
+         ListingOutcome::Failed, 0, false, "n'a pas pu être vérifiée"},
+        {"lines, then the host's text",
+         "a.jpg@@@06/12/2026 21:05:09\nPage h\xE9"
+         "berg\xE9"
+         "e "
+         "gratuitement par Free\n",
+         true, ListingOutcome::Read, 1, false, nullptr, false,
+         "Page h\xE9"
+         "berg\xE9"
+         "e gratuitement par Free\n"},
+        {"a line cut short before the host's text",
+         "a.jpg@@@06/12/2026 21:05:09\nb.jpg\nPage h\xE9"
+         "berg\xE9"
+         "e gratuitement\n",
+         true, ListingOutcome::Failed, 0, false, nullptr, false,
+         "Page h\xE9"
+         "berg\xE9"
+         "e gratuitement\n"},
+        {"the host's text alone",
+         "Page h\xE9"
+         "berg\xE9"
+         "e gratuitement\n",
+         true, ListingOutcome::Read, 0, true, nullptr, false,
+         "Page h\xE9"
+         "berg\xE9"
+         "e gratuitement\n"},
         {"cut in a line", "a.jpg@@@06/12/2026 21:05:09\nb.jpg@@@06/1", true, ListingOutcome::Failed,
          0, false},
         {"cut before the last line feed", "a.jpg@@@06/12/2026 21:05:09", true,
@@ -306,7 +342,7 @@ TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarli
                                    "THUMB_couvertures : c\nTHUMB_planches : p\nTHUMB_versos : "
                                    "v\nTHUMB_photos : p\nTHUMB_dedicaces : d\nTHUMB_parabd : "
                                    "p\nTHUMB_revues : r\n" +
-                                       QByteArray(c.today ? "#fin#\n" : "")
+                                       QByteArray(c.today ? "#fin#\n" : "") + c.banner
                                  : QByteArray());
         EXPECT_EQ(fetch(QStringLiteral("versos")), c.outcome) << c.name;
         EXPECT_EQ(rows().size(), c.rows) << c.name;
@@ -347,6 +383,32 @@ TEST_F(GetFichiersSite, AMessageOfPhpAmidAWholeListingRefusesItNamed) {
     state = SiteCheckState();
     site.files(QStringLiteral("versos"),
                "Warning: tear in the cover on line 3@@@06/12/2026 "
-               "21:05:09\n");
+               "21:05:09\nWarning: x in Unknown on line 3.jpg@@@06/12/2026 21:05:09\n");
     EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::Read);
+    EXPECT_TRUE(rows().contains(QStringLiteral("EX versos Warning: x in Unknown on line 3.jpg 0")));
+}
+
+TEST_F(GetFichiersSite, AProbeThatFailedDecidesNothingAndIsAskedAgain) {
+    const QString probe = QStringLiteral("/check_files.php?current_rep=kalvorhelper");
+    const QByteArray settings =
+        "PATH_couvertures : c\nPATH_planches : p\nPATH_versos : v\nPATH_photos : p\n"
+        "PATH_dedicaces : d\nPATH_parabd : p\nPATH_revues : r\nPATH_images : i\n"
+        "THUMB_couvertures : c\nTHUMB_planches : p\nTHUMB_versos : v\nTHUMB_photos : p\n"
+        "THUMB_dedicaces : d\nTHUMB_parabd : p\nTHUMB_revues : r\n";
+    // This version's listings, headers stripped, cut after a whole line.
+    const QByteArray cut = "a.jpg@@@06/12/2026 21:05:09\n";
+    site.page(QStringLiteral("/check_files.php?current_rep=versos"), cut);
+    site.page(QStringLiteral("/check_files.php?current_rep=photos"), cut);
+    site.page(probe, "Bad Gateway", 502);
+    EXPECT_EQ(fetch(QStringLiteral("versos")), ListingOutcome::Failed);
+    EXPECT_EQ(site.requests(), 3);
+    EXPECT_TRUE(state.unread.value(0).reason.contains(QStringLiteral("502")))
+        << state.unread.value(0).reason.toStdString();
+    EXPECT_TRUE(state.olderScripts.isEmpty());
+    // Once it answers, its mark tells this version.
+    site.page(probe, settings + "#fin#\n");
+    EXPECT_EQ(fetch(QStringLiteral("photos")), ListingOutcome::Failed);
+    EXPECT_TRUE(state.unread.value(1).reason.contains(QStringLiteral("marque de fin")));
+    EXPECT_EQ(state.GV_Nb_Rep, 0);
+    EXPECT_TRUE(rows().isEmpty());
 }
