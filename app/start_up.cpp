@@ -167,7 +167,9 @@ void Form_Load(Settings& s, const CommandLine& line, Prompt& prompt) {
     if (failure) {
         Form_Load_Failed(s, failure->description);
     }
-    // Before the window or an export: what a killed export left is mended.
+    // Before the window or an export: what a killed export or settings
+    // save left is mended.
+    Registry::currentUser().removeKilledSaves();
     MendScriptsFolder(s);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <unistd.h>
@@ -49,6 +50,16 @@ QString CommitSaveFile(QSaveFile& file) {
         return FileReason(file, errnum);
     }
     return {};
+}
+
+bool IsSaveTemporary(const QString& target, const QString& name) {
+    static const QRegularExpression random(QStringLiteral("^[A-Za-z0-9]{6}$"));
+    static const QRegularExpression word(QStringLiteral("^[a-z]{6}$"));
+    if (name.size() != target.size() + 7 || !name.startsWith(target + u'.')) {
+        return false;
+    }
+    const QString tail = name.right(6);
+    return random.match(tail).hasMatch() && !word.match(tail).hasMatch();
 }
 
 }  // namespace kalvor

@@ -23,4 +23,10 @@ QString FlushSaveFile(QSaveFile& file);
 // Renames the temporary file over the target.
 QString CommitSaveFile(QSaveFile& file);
 
+// Whether `name` is one of the temporary names under which a file named
+// `target` is written: the target's name, a point and six random letters
+// and digits, what a killed run leaves. A name a person would give (all
+// lower-case letters: "backup") is never taken for one.
+bool IsSaveTemporary(const QString& target, const QString& name);
+
 }  // namespace kalvor

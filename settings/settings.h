@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <utility>
 
 #include "common/banner.h"
 #include "settings/window_state.h"
@@ -65,6 +66,24 @@ class Settings {
     // "après le" and the incremental-export button from the marks, as a
     // start shows them once saved.
     void Show_LastRun();
+
+    // The last-export marks live in the settings file: another process (a
+    // scheduled export) may move them while a window is open. Each export
+    // reads them as it starts and writes those it moved as it ends, both
+    // while it holds its folder.
+    enum class Mark { LastRun, LastId, LastIdPara, LastIdRevue, LastCollaborateurs };
+    using MarkTexts = QList<std::pair<Mark, QString>>;
+    // The marks as the file holds them now. A date typed in box_LastRun since
+    // it last showed a mark is kept: the incremental export starts from it.
+    void Reload_Marks();
+    // Writes `marks` over the file's as it is now. False when the file cannot
+    // be written (the store's takeProblem() says why).
+    static bool Write_Marks(const MarkTexts& marks);
+    // The stored name of a mark, and the mark of a stored name.
+    static QString MarkName(Mark mark);
+    static std::optional<Mark> MarkNamed(const QString& name);
+    // The marks as they are now are those of the file: nothing left to save.
+    void Marks_Saved();
 
     // ---- Module variables
 

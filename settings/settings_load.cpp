@@ -4,6 +4,7 @@
 #include "common/vb.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
 
@@ -61,6 +62,7 @@ class ConfigLoad {
         sortOrder();
     }
     int failures() const { return failures_; }
+    void lastExportMarks();
 
   private:
     void group(const char* label) { label_ = QString::fromUtf8(label); }
@@ -291,6 +293,18 @@ void ConfigLoad::connectionAndMarks() {
         s_.box_prefixe_table_Change(prompt_);
     });
 
+    lastExportMarks();
+
+    group("Prefix");
+    plain(Key::Prefix);
+
+    group("Répertoires Thumbs");
+    for (int i : store::kBoxOrder) {
+        plain(store::imageKinds()[i].thumb);
+    }
+}
+
+void ConfigLoad::lastExportMarks() {
     mark("Lastid", Key::LastId, s_.unreadableMarks.lastId);
     mark("LastIdPara", Key::LastIdPara, s_.unreadableMarks.lastIdPara);
     mark("LastIdrevue", Key::LastIdRevue, s_.unreadableMarks.lastIdRevue);
@@ -308,14 +322,6 @@ void ConfigLoad::connectionAndMarks() {
 
     group("Lastcollaborateurs");
     plain(Key::LastCollaborateurs);
-
-    group("Prefix");
-    plain(Key::Prefix);
-
-    group("Répertoires Thumbs");
-    for (int i : store::kBoxOrder) {
-        plain(store::imageKinds()[i].thumb);
-    }
 }
 
 void ConfigLoad::homePageAndFooter() {
@@ -481,6 +487,23 @@ void Settings::Check_Config(Prompt& prompt) {
     if (load.failures() > 0) {
         general::Write_Log(QStringLiteral("Kalvorform.Check_config"), GV_Erreurs);
     }
+}
+
+void Settings::Reload_Marks() {
+    Registry::currentUser().reload();
+    const bool typed = box_LastRun != GV_LastRun;
+    const QString box = box_LastRun;
+    // A mark gone from the file reads as one never set.
+    GV_LastRun.clear();
+    GV_LastCollaborateurs.clear();
+    GV_LastId = GV_LastIdPara = GV_LastIdRevue = kNeverExported;
+    RecordingPrompt unused;
+    ConfigLoad(*this, unused).lastExportMarks();
+    if (typed) {
+        box_LastRun = box;
+        lastRunTip();
+    }
+    savedMarks_ = marks();
 }
 
 void Settings::Show_LastRun() {

@@ -97,6 +97,33 @@ std::array<QString, 5> Settings::marks() const {
             QString::number(GV_LastIdRevue), GV_LastCollaborateurs};
 }
 
+QString Settings::MarkName(Mark mark) {
+    return QString::fromLatin1(store::row(kMarks[std::size_t(mark)]).name);
+}
+
+std::optional<Settings::Mark> Settings::MarkNamed(const QString& name) {
+    for (std::size_t i = 0; i < kMarks.size(); ++i) {
+        if (name.compare(MarkName(Mark(i)), Qt::CaseInsensitive) == 0) {
+            return Mark(i);
+        }
+    }
+    return std::nullopt;
+}
+
+bool Settings::Write_Marks(const MarkTexts& marks) {
+    Registry& registry = Registry::currentUser();
+    registry.reload();
+    Registry::Batch batch(registry);
+    for (const auto& [mark, text] : marks) {
+        write(kMarks[std::size_t(mark)], text);
+    }
+    return batch.commit();
+}
+
+void Settings::Marks_Saved() {
+    savedMarks_ = marks();
+}
+
 bool Settings::Save_LastRun() {
     if (!GV_LastRun_Changed) {
         return true;

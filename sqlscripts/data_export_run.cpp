@@ -1,6 +1,7 @@
 #include "sqlscripts/data_export_run.h"
 
 #include "common/operation.h"
+#include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -27,6 +28,38 @@ QString oneLine(const QString& summary) {
 
 }  // namespace
 
+Settings::MarkTexts ExportMarks::texts() const {
+    using Mark = Settings::Mark;
+    Settings::MarkTexts all;
+    if (lastRun) {
+        all.append({Mark::LastRun, *lastRun});
+    }
+    if (lastId) {
+        all.append({Mark::LastId, QString::number(*lastId)});
+    }
+    if (lastIdPara) {
+        all.append({Mark::LastIdPara, QString::number(*lastIdPara)});
+    }
+    if (lastIdRevue) {
+        all.append({Mark::LastIdRevue, QString::number(*lastIdRevue)});
+    }
+    if (collaborateurs) {
+        all.append({Mark::LastCollaborateurs, *collaborateurs});
+    }
+    return all;
+}
+
+void ExportMarks::Write() const {
+    if (const Settings::MarkTexts all = texts(); !all.isEmpty() && !Settings::Write_Marks(all)) {
+        // The store's problem says why, on its own.
+        throw Error(err::DiskError,
+                    QStringLiteral("Le script est écrit, mais les marques de la dernière "
+                                   "exportation n'ont pas été enregistrées : la prochaine "
+                                   "exportation des dernières données enverra de nouveau ce que "
+                                   "celle-ci a envoyé."));
+    }
+}
+
 void ExportMarks::ApplyTo(Settings& settings) const {
     if (lastRun) {
         settings.GV_LastRun = *lastRun;
@@ -50,6 +83,7 @@ void ExportMarks::ApplyTo(Settings& settings) const {
     if (changed) {
         settings.GV_LastRun_Changed = true;
     }
+    settings.Marks_Saved();
 }
 
 bool RunDataExport(Settings& settings, Prompt& prompt, const QString& logLabel,

@@ -4,19 +4,27 @@
 #include <functional>
 #include <optional>
 
+#include "settings/settings.h"
+
 namespace kalvor {
 
 class Prompt;
-class Settings;
 
-// The last-export marks a data export moves. They reach the settings only
-// when the whole run succeeded: a failed run's rows are in no complete script.
+// The last-export marks a data export moves. They reach the settings file
+// only when the whole run succeeded: a failed run's rows are in no complete
+// script.
 struct ExportMarks {
     std::optional<QString> lastRun;
     std::optional<qint32> lastId, lastIdRevue, lastIdPara;
     std::optional<QString> collaborateurs;  // GV_LastCollaborateurs
     bool changed = false;
 
+    // The marks set, as the settings file stores them.
+    Settings::MarkTexts texts() const;
+    // Writes them into the settings file, as the export that moved them
+    // ends, still holding its folder. Throws when the file cannot take them.
+    void Write() const;
+    // Once written: the settings show the file's marks.
     void ApplyTo(Settings& settings) const;
 };
 

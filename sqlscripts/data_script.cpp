@@ -18,11 +18,17 @@ DataScript::~DataScript() = default;
 DataScript::DataScript(DataScript&&) noexcept = default;
 DataScript& DataScript::operator=(DataScript&&) noexcept = default;
 
-void DataScript::Open(const QString& path) {
+void DataScript::Open(const QString& path, const QByteArray& before) {
     Close();
     file_ = std::make_unique<TextFile>(CreateTextFile(path));
     pending_.clear();
     pending_.reserve(kPiece + 4096);
+    if (!before.isEmpty()) {
+        file_->Write(before);
+        if (!before.endsWith('\n')) {
+            pending_ += "\r\n";
+        }
+    }
     for (const QString& line : sql::ScriptHeader(utf8_)) {
         Write(line);
     }

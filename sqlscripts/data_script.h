@@ -23,8 +23,9 @@ class DataScript {
     DataScript(DataScript&&) noexcept;
     DataScript& operator=(DataScript&&) noexcept;
 
-    // Closes the current file, then creates `path` anew.
-    void Open(const QString& path);
+    // Closes the current file, then creates `path` anew; `before` (a whole
+    // earlier script, header included) comes first.
+    void Open(const QString& path, const QByteArray& before = {});
     // Gives the file its name; nothing when none is open.
     void Close();
     bool IsOpen() const;

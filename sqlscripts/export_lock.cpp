@@ -33,13 +33,32 @@ QString holderOf(int fd) {
     return QString();
 }
 
+QString now() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm:ss"));
+}
+
 QString describe(ExportLock::Export what) {
     return QStringLiteral("exportation %1 du processus %2, commencée le %3")
         .arg(what == ExportLock::Export::Full ? QStringLiteral("complète (donnees)")
                                               : QStringLiteral("des dernières données "
                                                                "(dernieres_donnees)"))
         .arg(::getpid())
-        .arg(QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm:ss")));
+        .arg(now());
+}
+
+// A start that mends the folder holds it too: the file names it, not the
+// export that died there.
+const QString kStart = QStringLiteral("démarrage de Kalvor");
+
+QString describeStart() {
+    return kStart + QStringLiteral(" du processus %1, commencé le %2").arg(::getpid()).arg(now());
+}
+
+void writeHolder(int fd, const QString& holder) {
+    const QByteArray text = holder.toUtf8() + '\n';
+    if (::ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(fd, text.constData(), text.size(), 0);
+    }
 }
 
 }  // namespace
@@ -64,6 +83,13 @@ ExportLock::ExportLock(const QString& folder, Export what) : path_(folder + u'/'
     QString holder;
     fd_ = take(path_, &holder);
     if (fd_ < 0) {
+        if (holder.startsWith(kStart)) {
+            throw Error(err::PermissionDenied,
+                        QStringLiteral("Le %1 remet en ordre le dossier %2, qu'une exportation "
+                                       "interrompue a laissé : relancez celle-ci quand il aura "
+                                       "fini.")
+                            .arg(holder, folder));
+        }
         const QString other = holder.isEmpty() ? QStringLiteral("Une autre exportation")
                                                : QStringLiteral("L'") + holder + u',';
         throw Error(err::PermissionDenied,
@@ -71,10 +97,7 @@ ExportLock::ExportLock(const QString& folder, Export what) : path_(folder + u'/'
                                    "elle sera finie.")
                         .arg(other, folder));
     }
-    const QByteArray text = describe(what).toUtf8() + '\n';
-    if (::ftruncate(fd_, 0) == 0) {
-        [[maybe_unused]] const ssize_t written = ::pwrite(fd_, text.constData(), text.size(), 0);
-    }
+    writeHolder(fd_, describe(what));
 }
 
 std::optional<ExportLock> ExportLock::TryHold(const QString& folder) {
@@ -85,6 +108,7 @@ std::optional<ExportLock> ExportLock::TryHold(const QString& folder) {
     if (lock.fd_ < 0) {
         return std::nullopt;
     }
+    writeHolder(lock.fd_, describeStart());
     return lock;
 }
 

@@ -17,7 +17,8 @@ class ExportLock {
     // Holds `folder` (which must exist) for `what`, or throws the French
     // error that names the export holding it.
     ExportLock(const QString& folder, Export what);
-    // Holds `folder` when no export does; nothing when one does.
+    // Holds `folder` for the start that mends it when no export does;
+    // nothing when one does.
     static std::optional<ExportLock> TryHold(const QString& folder);
     ~ExportLock();  // the hidden file goes, then the lock
     ExportLock(ExportLock&& other) noexcept;

@@ -57,7 +57,7 @@ QStringList partNames(const QString& stem, qint32 parts) {
 
 class FullExport {
   public:
-    explicit FullExport(const Settings& s)
+    explicit FullExport(Settings& s)
         : s_(s),
           folder_(schema_scripts::ScriptsFolder(s.GV_Export)),
           prefix_(s.GV_Prefixe_Table),
@@ -77,7 +77,8 @@ class FullExport {
         makeFolder();
         // One export at a time in the folder, which holds one whole set.
         lock_.emplace(folder_, ExportLock::Export::Full);
-        ScriptSet::Mend(folder_);
+        mended_ = ScriptSet::Mend(folder_);
+        s_.Reload_Marks();
         if (!split_) {
             open(QStringLiteral("donnees.sql"));
         }
@@ -95,9 +96,9 @@ class FullExport {
         }
         out_.Write(sql::LastUpdate(prefix_));
         out_.Close();
-        scripts_.Publish();
         markLinks();
-        return summary();
+        scripts_.Publish(marks_.texts());
+        return mended_.isEmpty() ? summary() : summary() + QStringLiteral("\n\n") + mended_;
     }
 
     const ExportMarks& marks() const { return marks_; }
@@ -447,8 +448,9 @@ class FullExport {
         return text;
     }
 
-    const Settings& s_;
+    Settings& s_;
     QString folder_, prefix_, version_;
+    QString mended_;  // what this run finished of a killed one
     bool split_;
     std::optional<ExportLock> lock_;  // held until what was written aside is gone
     ScriptSet scripts_;

@@ -20,6 +20,7 @@
 #include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
+#include "platform/system_reason.h"
 #include "settings/settings.h"
 #include "sqlscripts/album_rows.h"
 #include "sqlscripts/author_rows.h"
@@ -34,6 +35,7 @@
 #include "sqlscripts/row_line.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/script_set.h"
+#include "sqlscripts/script_set_disk.h"
 #include "sqlscripts/script_text.h"
 #include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
@@ -42,7 +44,7 @@
 namespace kalvor {
 namespace {
 
-const QString kFile = QStringLiteral("dernieres_donnees.sql");
+const QString& kFile = schema_scripts::kIncrementalScript;
 
 bool checked(int box) {
     return box == 1;
@@ -84,7 +86,7 @@ struct Written {
 
 class IncrementalExport {
   public:
-    explicit IncrementalExport(const Settings& s)
+    explicit IncrementalExport(Settings& s)
         : s_(s),
           folder_(schema_scripts::ScriptsFolder(s.GV_Export)),
           prefix_(s.GV_Prefixe_Table),
@@ -97,16 +99,17 @@ class IncrementalExport {
         export_settings::RequireGroups(s_);
         // A catalogue that cannot be read says so before any setting.
         openCatalogue()->Close();
-        if (checked(s_.opt_albums)) {
-            lastRun_ = export_settings::LastRun(s_);
-        }
-        export_settings::RequireReadableMarks(s_);
-        export_settings::RequireLinksSent(s_);
+        s_.Reload_Marks();
+        requireMarks();
         makeFolder();
-        // No full export mixes into the folder while this one writes there.
+        // No full export mixes into the folder while this one writes there,
+        // and the marks are those of the last export that ended.
         lock_.emplace(folder_, ExportLock::Export::Incremental);
-        ScriptSet::Mend(folder_);
-        out_.Open(path());
+        mended_ = ScriptSet::Mend(folder_);
+        s_.Reload_Marks();
+        requireMarks();
+        const QByteArray earlier = earlierScript();
+        out_.Open(path(), earlier);
         if (checked(s_.opt_albums)) {
             collection();
         }
@@ -121,7 +124,21 @@ class IncrementalExport {
         }
         out_.Write(sql::LastUpdate(prefix_));
         out_.Close();
-        return summary();
+        // The script on disk before the marks move past what it carries.
+        if (const int errnum = ScriptSetDisk::System().Sync(folder_); errnum != 0) {
+            throw Error(err::DiskError,
+                        QStringLiteral("Impossible d'enregistrer le fichier %1 (%2).")
+                            .arg(path(), SystemReason(errnum)));
+        }
+        marks_.Write();
+        QString text = summary();
+        if (!earlier.isEmpty()) {
+            text += QStringLiteral(
+                        "\n\nLe fichier reprend aussi celui de l'exportation du %1, "
+                        "que le site n'a peut-être pas encore chargé.")
+                        .arg(earlierWritten_);
+        }
+        return mended_.isEmpty() ? text : text + QStringLiteral("\n\n") + mended_;
     }
 
     const ExportMarks& marks() const { return marks_; }
@@ -130,6 +147,45 @@ class IncrementalExport {
     QString path() const { return folder_ + u'/' + kFile; }
 
     void makeFolder() { schema_scripts::MakeScriptsFolder(s_.GV_Export); }
+
+    // Refused before anything is written, and again as the file has them
+    // once the folder is held: another export may have moved them between.
+    void requireMarks() {
+        if (checked(s_.opt_albums)) {
+            lastRun_ = export_settings::LastRun(s_);
+        }
+        export_settings::RequireReadableMarks(s_);
+        export_settings::RequireLinksSent(s_);
+    }
+
+    // The script of the last incremental export, whole: no load of it is
+    // seen from here, so its items are sent again until a full export,
+    // whose scripts hold them all, is newer. Its own header keeps its
+    // encoding for its lines.
+    QByteArray earlierScript() {
+        const QFileInfo earlier(path());
+        if (!earlier.isFile()) {
+            return {};
+        }
+        const QFileInfoList full =
+            QDir(folder_).entryInfoList({QStringLiteral("donnees*.sql")}, QDir::Files);
+        if (std::any_of(full.begin(), full.end(), [&](const QFileInfo& script) {
+                return script.lastModified() >= earlier.lastModified();
+            })) {
+            return {};
+        }
+        QFile file(path());
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes = file.readAll();
+        }
+        if (file.error() != QFileDevice::NoError) {
+            throw Error(err::DiskError, QStringLiteral("Impossible de lire le fichier %1 (%2).")
+                                            .arg(path(), FileReason(file, errno)));
+        }
+        earlierWritten_ = earlier.lastModified().toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"));
+        return bytes;
+    }
 
     std::unique_ptr<dao::Database> openCatalogue() const {
         return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
@@ -497,8 +553,10 @@ class IncrementalExport {
         return QStringLiteral("fichier ") + path() + QStringLiteral(" généré\n") + text + wishList;
     }
 
-    const Settings& s_;
+    Settings& s_;
     QString folder_, prefix_, version_;
+    QString mended_;          // what this run finished of a killed one
+    QString earlierWritten_;  // when the script it carries was written
     bool v6_;
     QDateTime lastRun_;
     QString collectionEarlier_;          // chooses the albums of earlier exports, once exported

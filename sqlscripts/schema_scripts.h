@@ -21,6 +21,8 @@ void Create_Tables_Sql(const SchemaScriptSettings& settings);
 
 // The folder the scripts go into.
 QString ScriptsFolder(const QString& GV_Export);
+// The incremental export's script in that folder.
+inline const QString kIncrementalScript = QStringLiteral("dernieres_donnees.sql");
 // The scripts folder, made when missing; raises the French error when the
 // export folder is not chosen or does not exist.
 QString MakeScriptsFolder(const QString& GV_Export);

@@ -17,6 +17,7 @@
 #include "common/general.h"
 #include "common/operation.h"
 #include "platform/error.h"
+#include "platform/save_file.h"
 #include "platform/system_reason.h"
 #include "settings/settings.h"
 #include "sqlscripts/export_lock.h"
@@ -69,10 +70,12 @@ void removeHidden(const ScriptSetDisk& disk, const QString& hidden) {
 }
 
 // The list of a publication: the new set, aside until each script takes its
-// place, and the folder's files it replaces or leaves behind, each put in
-// the folder of replaced files before the first script comes in.
+// place, the folder's files it replaces or leaves behind, each put in the
+// folder of replaced files before the first script comes in, and the
+// last-export marks the run moved, which move once the set is in.
 struct SetList {
     QStringList added, replaced;
+    Settings::MarkTexts marks;
 
     QByteArray text() const {
         QByteArray bytes;
@@ -81,6 +84,9 @@ struct SetList {
         }
         for (const QString& name : replaced) {
             bytes += '-' + name.toUtf8() + '\n';
+        }
+        for (const auto& [mark, value] : marks) {
+            bytes += '=' + Settings::MarkName(mark).toUtf8() + '=' + value.toUtf8() + '\n';
         }
         return bytes;
     }
@@ -98,6 +104,11 @@ struct SetList {
                 list.added << name;
             } else if (line.startsWith('-')) {
                 list.replaced << name;
+            } else if (line.startsWith('=')) {
+                const qsizetype equals = name.indexOf(u'=');
+                if (const auto mark = Settings::MarkNamed(name.left(equals)); mark && equals > 0) {
+                    list.marks.append({*mark, name.mid(equals + 1)});
+                }
             }
         }
         return list;
@@ -117,10 +128,29 @@ class Publication {
           disk_(disk),
           list_(std::move(list)) {}
 
+    // Throws when the set could not come in (the earlier one back, unless a
+    // file could not move back), or came in but is not on disk or its marks
+    // not written: the list then stays, and the next start or export
+    // finishes it, marks included.
     void Complete() {
         if (std::optional<Error> failure = forward()) {
             undo();
             throw *failure;
+        }
+        // The moves on disk before the marks say the site may have the set,
+        // and before the files they hid go: the folder's sync writes out the
+        // file system's journal, the other folders' side of each rename
+        // with it.
+        if (const int errnum = disk_.Sync(folder_); errnum != 0) {
+            throw cannotSave(folder_, errnum);
+        }
+        if (!list_.marks.isEmpty() && !Settings::Write_Marks(list_.marks)) {
+            // The store's problem says why, on its own.
+            throw Error(err::DiskError,
+                        QStringLiteral("Les scripts sont en place dans %1, mais les marques de la "
+                                       "dernière exportation n'ont pas été enregistrées : le "
+                                       "prochain démarrage les enregistrera.")
+                            .arg(folder_));
         }
         cleanUp();
     }
@@ -202,11 +232,8 @@ class Publication {
         return disk_.Remove(path) == 0 || !exists(path);
     }
 
-    // The moves on disk before the files they hid go: the folder's sync
-    // writes out the file system's journal, the other folders' side of each
-    // rename with it. Once the list is gone, what is left only waits.
+    // Once the list is gone, what is left only waits.
     void cleanUp() {
-        disk_.Sync(folder_);
         for (const QString& name : list_.replaced) {
             disk_.Remove(replaced(name));
         }
@@ -254,7 +281,7 @@ QString ScriptSet::Stage(const QString& name) {
     return aside() + u'/' + name;
 }
 
-void ScriptSet::Publish() {
+void ScriptSet::Publish(const Settings::MarkTexts& marks) {
     // A folder under a script's name would be moved aside with all it holds.
     for (const QString& name : staged_) {
         const QString target = folder_ + u'/' + name;
@@ -271,23 +298,28 @@ void ScriptSet::Publish() {
             replaced << name;
         }
     }
-    commit(replaced);
-    Publication(folder_, disk_, SetList{staged_, replaced}).Complete();
+    commit(SetList{staged_, replaced, marks}.text());
+    Publication(folder_, disk_, SetList{staged_, replaced, marks}).Complete();
     staged_.clear();
 }
 
 // The point of no return: the list on disk, whole, under its name.
-void ScriptSet::commit(const QStringList& replaced) {
+void ScriptSet::commit(const QByteArray& list) {
     const QString draft = aside() + u'/' + kListDraft;
-    const QString list = aside() + u'/' + kList;
-    if (const int errnum = disk_.Write(draft, SetList{staged_, replaced}.text()); errnum != 0) {
-        throw cannotSave(list, errnum);
+    const QString named = aside() + u'/' + kList;
+    if (const int errnum = disk_.Write(draft, list); errnum != 0) {
+        throw cannotSave(named, errnum);
     }
-    if (const int errnum = disk_.Rename(draft, list); errnum != 0) {
-        throw cannotSave(list, errnum);
+    if (const int errnum = disk_.Rename(draft, named); errnum != 0) {
+        throw cannotSave(named, errnum);
     }
     committed_ = true;
-    disk_.Sync(aside());
+    // A list not surely on disk may be lost while the moves are not: the
+    // publication stops while nothing has moved yet.
+    if (const int errnum = disk_.Sync(aside()); errnum != 0) {
+        committed_ = disk_.Remove(named) != 0;
+        throw cannotSave(named, errnum);
+    }
 }
 
 void ScriptSet::removeAside() {
@@ -300,14 +332,40 @@ void ScriptSet::removeAside() {
 }
 
 bool ScriptSet::Interrupted(const QString& folder) {
-    return exists(folder + u'/' + kAside) || exists(folder + u'/' + kReplaced);
+    return exists(folder + u'/' + kAside) || exists(folder + u'/' + kReplaced) ||
+           !killedScripts(folder).isEmpty();
 }
 
-void ScriptSet::Mend(const QString& folder, const ScriptSetDisk& disk) {
+QStringList ScriptSet::killedScripts(const QString& folder) {
+    const QString script = schema_scripts::kIncrementalScript;
+    QStringList killed;
+    for (const QString& name :
+         QDir(folder).entryList({script + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+        if (IsSaveTemporary(script, name)) {
+            killed << name;
+        }
+    }
+    return killed;
+}
+
+QString ScriptSet::Mend(const QString& folder, const ScriptSetDisk& disk) {
+    for (const QString& name : killedScripts(folder)) {
+        disk.Remove(folder + u'/' + name);
+    }
     const QString aside = folder + u'/' + kAside;
     if (exists(aside + u'/' + kList)) {
-        Publication(folder, disk, SetList::Read(aside + u'/' + kList)).Complete();
-        return;
+        const SetList list = SetList::Read(aside + u'/' + kList);
+        Publication(folder, disk, list).Complete();
+        return list.marks.isEmpty()
+                   ? QStringLiteral(
+                         "Les scripts de données d'une exportation interrompue ont été "
+                         "mis en place dans %1.")
+                         .arg(folder)
+                   : QStringLiteral(
+                         "Les scripts de données d'une exportation interrompue ont été "
+                         "mis en place dans %1, et ses marques de dernière exportation "
+                         "enregistrées.")
+                         .arg(folder);
     }
     // Stopped before its list: the folder holds the earlier set.
     if (exists(aside)) {
@@ -325,6 +383,7 @@ void ScriptSet::Mend(const QString& folder, const ScriptSetDisk& disk) {
         removeHidden(disk, replaced);
         disk.Sync(folder);
     }
+    return {};
 }
 
 void MendScriptsFolder(Settings& s) {
@@ -337,14 +396,21 @@ void MendScriptsFolder(Settings& s) {
     if (!ScriptSet::Interrupted(folder) && !exists(folder + u'/' + ExportLock::kFileName)) {
         return;
     }
+    QString done;
     const std::optional<Failure> failure = Attempt([&] {
         // An export that holds the folder mended it as it started.
         if (const std::optional<ExportLock> lock = ExportLock::TryHold(folder)) {
-            ScriptSet::Mend(folder);
+            done = ScriptSet::Mend(folder);
         }
     });
+    if (!done.isEmpty()) {
+        s.Reload_Marks();
+        s.GV_Erreurs += u'\n' + done;
+    }
     if (failure) {
         s.GV_Erreurs += QStringLiteral("\nerreur : ") + failure->description;
+    }
+    if (failure || !done.isEmpty()) {
         general::Write_Log(QStringLiteral("Kalvorform.form_load"), s.GV_Erreurs);
     }
 }

@@ -3,11 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/settings.h"
 #include "sqlscripts/script_set_disk.h"
 
 namespace kalvor {
-
-class Settings;
 
 // The data scripts of one full export, which the site loads together: they
 // are written aside and take their names in the scripts folder only once all
@@ -34,21 +33,28 @@ class ScriptSet {
     // Where to write the script `name` until Publish().
     QString Stage(const QString& name);
     // All or nothing: throws kalvor::Error, the previous scripts in place,
-    // when a file cannot be moved or removed.
-    void Publish();
+    // when a file cannot be moved or removed. `marks` are written into the
+    // settings once the set is in and on disk, before anything else goes:
+    // a run stopped between the two leaves them to the next start.
+    void Publish(const Settings::MarkTexts& marks = {});
 
-    // Whether a run left a publication in `folder`, finished or not.
+    // Whether a run left a publication in `folder`, finished or not, or a
+    // script it was writing.
     static bool Interrupted(const QString& folder);
     // Finishes the publication a killed run left in `folder`, or drops it
     // when it had not reached its list, so that the folder holds the whole
     // earlier set or the whole new one and nothing stays hidden. The caller
     // holds the folder's ExportLock. Throws kalvor::Error when a file cannot
-    // be moved, the earlier set put back when it can be.
-    static void Mend(const QString& folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
+    // be moved, the earlier set put back when it can be. Says what it did
+    // when it finished a publication (its marks written with it), else "".
+    static QString Mend(const QString& folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
 
   private:
+    // What a killed incremental export left under a temporary name.
+    static QStringList killedScripts(const QString& folder);
+
     QString aside() const;
-    void commit(const QStringList& replaced);
+    void commit(const QByteArray& list);
     void removeAside();
 
     QString folder_;

@@ -188,13 +188,18 @@ class StoreLock {
             ::close(fd_);
         }
     }
-    QString acquire(const QString& path) {
+    // Another save holds it for a moment only; a process stuck with it
+    // must not freeze this one for ever.
+    QString acquire(const QString& path) { return acquire(path, 200); }
+    // Without waiting: "" when held.
+    QString tryAcquire(const QString& path) { return acquire(path, 0); }
+
+  private:
+    QString acquire(const QString& path, int patience) {
         fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ < 0) {
             return SystemReason(errno);
         }
-        // Another save holds it for a moment only; a process stuck with it
-        // must not freeze this one for ever.
         for (int tries = 0;; ++tries) {
             if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
                 return {};
@@ -206,14 +211,13 @@ class StoreLock {
             if (error != EWOULDBLOCK) {
                 return SystemReason(error);
             }
-            if (tries == 200) {
+            if (tries == patience) {
                 return QStringLiteral("le fichier est tenu par un autre programme");
             }
             ::usleep(50000);
         }
     }
 
-  private:
     int fd_ = -1;
 };
 
@@ -314,6 +318,59 @@ void Registry::load() {
             unwritable_ = uncopied(copy, reason);
             problem_ = uncopiedProblem(storePath_, doc.problems, copy, reason);
         }
+    }
+}
+
+void Registry::reload() {
+    QFile file(storePath_);
+    QByteArray bytes;
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            return;
+        }
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            return;
+        }
+    }
+    if (bytes == seen_) {
+        return;
+    }
+    const reg::Document doc = reg::parse(bytes);
+    if (!doc.problems.isEmpty()) {
+        return;
+    }
+    keys_ = keysOf(doc);
+    encoding_ = doc.encoding;
+    seen_ = bytes;
+    for (const Change& c : changes_) {
+        apply(keys_, c.key, c.name, c.text);
+    }
+    for (const QString& made : madeKeys_) {
+        apply(keys_, made);
+    }
+}
+
+void Registry::removeKilledSaves() const {
+    const QFileInfo target(resolveLinks(storePath_));
+    const QString name = target.fileName();
+    QStringList left;
+    for (const QString& entry :
+         target.dir().entryList({name + QStringLiteral(".*")}, QDir::Files | QDir::Hidden)) {
+        if (IsSaveTemporary(name, entry)) {
+            left << entry;
+        }
+    }
+    if (left.isEmpty()) {
+        return;
+    }
+    // A save running now holds the lock while its temporary file exists.
+    StoreLock lock;
+    if (!lock.tryAcquire(target.filePath() + QStringLiteral(".lock")).isEmpty()) {
+        return;
+    }
+    for (const QString& entry : left) {
+        QFile::remove(target.dir().filePath(entry));
     }
 }
 

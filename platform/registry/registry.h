@@ -47,6 +47,14 @@ class Registry {
     static Registry& currentUser();
     static void reopenCurrentUser();
 
+    // The file as it is now, with this object's unsaved changes over it:
+    // another process (a scheduled export) may have written it since. A file
+    // that no longer parses is left to the next save, which says so.
+    void reload();
+    // Removes what a killed save left beside the store (its whole new text
+    // under "registry.reg.XXXXXX"), when no save is running.
+    void removeKilledSaves() const;
+
     bool keyExists(const QString& key) const;
     // False when the key cannot be created (the store cannot be written).
     // An empty key lives in this object only: the file gets it with a value.

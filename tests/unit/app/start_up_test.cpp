@@ -235,11 +235,16 @@ TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
     exports.btn_Donnees_SQL_Click = [](Settings&, Prompt&) { return true; };
     const QString sample =
         test::sourceDir() + QStringLiteral("/samples/../samples/catalogue-v6.mdb");
+    // The sample the environment names through a link.
+    const QString named = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"));
+    QFile::link(named, env.path() + QStringLiteral("/exemple.mdb"));
+    qputenv("KALVOR_SAMPLE_CATALOGUE", (env.path() + QStringLiteral("/exemple.mdb")).toUtf8());
     for (const QByteArray& store : {QByteArray(), QByteArray("\x01 pas des r\xe9glages\n[\n")}) {
         if (!store.isEmpty()) {
             test::writeAll(env.registryPath(), store);
         }
-        for (const QString& catalogue : {QStringLiteral("/bd/collection.mdb"), QString(), sample}) {
+        for (const QString& catalogue :
+             {QStringLiteral("/bd/collection.mdb"), QString(), sample, named}) {
             Registry::reopenCurrentUser();
             Settings s;
             start_up::Form_Load(s, line, prompt);
@@ -252,6 +257,7 @@ TEST_F(StartUpTest, UnattendedRunWithoutMovedMarksWritesNothing) {
             EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".lock")));
         }
     }
+    qunsetenv("KALVOR_SAMPLE_CATALOGUE");
     const QString log = QString::fromUtf8(test::readAll(general::Log_Path()));
     EXPECT_TRUE(log.contains(QStringLiteral("\nerreur : Aucun catalogue n'est désigné.")))
         << log.toStdString();
@@ -268,7 +274,9 @@ TEST_F(StartUpTest, FailureOfTheLoadIsNotedAndLogged) {
 }
 
 // Every start, the window's as the unattended ones', first finishes the
-// publication of data scripts that a kill cut: one whole set, nothing hidden.
+// publication of data scripts that a kill cut: one whole set, nothing
+// hidden, and the marks of that set. What a killed save of the settings
+// left goes too.
 TEST_F(StartUpTest, TheLoadFinishesThePublicationAKillCut) {
     const QString scripts = env.path() + QStringLiteral("/export/scripts/");
     setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
@@ -277,9 +285,16 @@ TEST_F(StartUpTest, TheLoadFinishesThePublicationAKillCut) {
     test::writeAll(scripts + ".donnees-remplacees/donnees.sql", "-- earlier\r\n");
     test::writeAll(scripts + ".donnees-en-cours/donnees_ALBUMS.sql", "-- new\r\n");
     test::writeAll(scripts + ".donnees-en-cours/.publication",
-                   "+donnees_ALBUMS.sql\n-donnees.sql\n");
+                   "+donnees_ALBUMS.sql\n-donnees.sql\n=lastid=40\n");
+    test::writeAll(env.registryPath() + ".Zk3bQ9", "killed");
+    test::writeAll(env.registryPath() + ".backup", "yours");
+    ASSERT_TRUE(QFileInfo::exists(env.registryPath() + ".Zk3bQ9"));
     Settings s;
     start_up::Form_Load(s, CommandLine{}, prompt);
     EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"donnees_ALBUMS.sql"});
+    EXPECT_EQ(s.GV_LastId, 40);
+    EXPECT_TRUE(s.GV_Erreurs.contains("ses marques de dernière exportation enregistrées"));
+    EXPECT_FALSE(QFileInfo::exists(env.registryPath() + ".Zk3bQ9"));
+    EXPECT_TRUE(QFileInfo::exists(env.registryPath() + ".backup"));
 }

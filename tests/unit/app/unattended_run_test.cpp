@@ -317,7 +317,7 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
 
     // No copy can be made: the file stays as found, and the marks it could
-    // not take end the run with their cause, the scripts written all the same.
+    // not take end the run with their cause, the scripts in place all the same.
     kalvor::test::writeAll(env.registryPath(), damaged);
     for (int n = 2; n <= 999; ++n) {
         kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
@@ -327,13 +327,12 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     const Job unsaved = runProgram(env, {QStringLiteral("donnees")});
     EXPECT_EQ(unsaved.exitCode, 1) << unsaved.output.toStdString();
     EXPECT_TRUE(unsaved.output.endsWith(
-        QStringLiteral("[Kalvor 1.8.3] Les réglages ne peuvent pas être enregistrés dans %1 (le "
-                       "fichier, en partie illisible, n'a pas pu être copié sous %1.illisible-999 "
-                       ": trop de copies déjà gardées).\n[Kalvor 1.8.3 - Génération SQL] "
-                       "Génération des donnees terminée : %2/scripts/donnees.sql ; mais les "
-                       "marques de la dernière exportation n'ont pas été enregistrées : la "
-                       "prochaine exportation des dernières données enverra de nouveau ce que "
-                       "celle-ci a envoyé.\n")
+        QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Erreur lors de la création des donnees : "
+                       "Les scripts sont en place dans %2/scripts, mais les marques de la "
+                       "dernière exportation n'ont pas été enregistrées : le prochain démarrage "
+                       "les enregistrera.\n[Kalvor 1.8.3] Les réglages ne peuvent pas être "
+                       "enregistrés dans %1 (le fichier, en partie illisible, n'a pas pu être "
+                       "copié sous %1.illisible-999 : trop de copies déjà gardées).\n")
             .arg(env.registryPath(), exportFolder)))
         << unsaved.output.toStdString();
     EXPECT_EQ(kalvor::test::readAll(env.registryPath()), damaged);
@@ -413,6 +412,15 @@ TEST(UnattendedRun, ASettingTheExportCannotReadIsRefusedByNameAndValue) {
                             "nouveau.")
                  .arg(links)});
     }
+    // Blanks around it, as the README allows, leave a 0.
+    cases.push_back(
+        {"dernieres_donnees", marks + "\"lastcollaborateurs\"=\" 0 \"\r\n",
+         QStringLiteral("« Collaborateurs » est coché, mais des albums déjà publiés l'ont été "
+                        "sans leurs collaborateurs (réglage « lastcollaborateurs » à « 0 ») : "
+                        "l'exportation des dernières données ne les enverrait qu'avec les "
+                        "nouveaux albums. Faites une exportation complète, « Collaborateurs » "
+                        "coché, des « Albums de la collection » et des « Albums Recherchés » "
+                        "s'ils ont déjà été publiés : elle les envoie tous.")});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal.toStdString());
         kalvor::test::IsolatedEnvironment env;

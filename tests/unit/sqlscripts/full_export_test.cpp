@@ -17,6 +17,7 @@
 #include "sqlscripts/export_lock.h"
 #include "sqlscripts/full_export.h"
 #include "sqlscripts/incremental_export.h"
+#include "support/stored_marks.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -37,6 +38,7 @@ class FullExport : public ::testing::Test {
         s.GV_LastId = 7;
         s.GV_LastIdRevue = 8;
         s.GV_LastIdPara = 9;
+        test::StoreMarks(s);
     }
 
     QString fixtureCopy(const char* generation, const QString& mend = {}) {
@@ -288,6 +290,7 @@ TEST_F(FullExport, OnlyTheCollectionMovesTheDateAndAnEmptyGroupMarksZero) {
         s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
         s.opt_acheter = s.opt_revues = s.opt_parabd = s.Opt_Collaborateurs = 1;
         s.GV_LastCollaborateurs = "0";
+        test::StoreMarks(s);
         ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
         EXPECT_EQ(s.GV_LastRun, "01/01/2020");
         EXPECT_EQ(s.GV_LastCollaborateurs, "0");
@@ -422,6 +425,24 @@ TEST_F(FullExport, ASecondExportIntoAFolderBeingWrittenIsRefused) {
     EXPECT_EQ(QDir(dir.filePath("scripts"))
                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
               (QStringList{"donnees_ALBUMS.sql", "donnees_AUTEURS.sql", "donnees_SERIES.sql"}));
+}
+
+// A publication cut after its list, and no start since: the export
+// finishes it, its marks with it, before it publishes its own set.
+TEST_F(FullExport, AnExportFirstFinishesAPublicationCutBeforeIt) {
+    s.GV_Chemin_Base = fixtureCopy("v6");
+    s.opt_albums = 1;
+    const QString scripts = dir.filePath("scripts/");
+    test::writeAll(scripts + ".donnees-remplacees/donnees_AUTEURS.sql", "earlier");
+    test::writeAll(scripts + ".donnees-en-cours/donnees_SERIES.sql", "cut");
+    test::writeAll(scripts + ".donnees-en-cours/.publication",
+                   "+donnees_SERIES.sql\n-donnees_AUTEURS.sql\n=lastid=3\n");
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"donnees.sql"});
+    EXPECT_EQ(s.GV_LastId, 3);
+    EXPECT_TRUE(
+        prompt.texts().join("").endsWith("ses marques de dernière exportation enregistrées."));
 }
 
 TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {

@@ -10,9 +10,11 @@
 #include "platform/cp1252.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "sqlscripts/full_export.h"
 #include "sqlscripts/incremental_export.h"
+#include "support/stored_marks.h"
 #include "support/test_paths.h"
 #include "unit/sqlscripts/grown_catalogue.h"
 
@@ -35,6 +37,7 @@ class IncrementalExport : public ::testing::TestWithParam<const char*> {
         s.GV_LastId = 85;
         s.GV_LastIdRevue = 20;
         s.GV_LastIdPara = 12;
+        test::StoreMarks(s);
     }
 
     bool v6() const { return s.GV_Version_Base == "v6"; }
@@ -153,8 +156,10 @@ TEST_P(IncrementalExport, WritesWhatTheCatalogueGainedAndMovesEveryMark) {
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
     EXPECT_FALSE(prompt.busy());
 
-    // The box now holds the new date: a second run finds nothing new.
+    // The box now holds the new date: a second run finds nothing new (the
+    // script loaded and deleted, it has nothing to carry).
     prompt.clear();
+    QFile::remove(script());
     ASSERT_TRUE(run());
     EXPECT_EQ(statements(), QStringList{kLastLine});
     EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
@@ -214,6 +219,7 @@ TEST_P(IncrementalExport, AnOwnedAndAWishListAlbumOfOneIdKeepTheLinksOfBoth) {
     // full export does.
     s.opt_acheter = 0;
     s.box_LastRun = QStringLiteral("10/01/2027");
+    QFile::remove(script());
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(statements().filter("collaborateurs VALUES (80,").size(), 2);
 }
@@ -294,6 +300,7 @@ TEST_P(EachGroup, WritesItsOwnTablesAndMovesItsOwnMark) {
         SetUp();
         s.GV_Chemin_Base = path;
         s.*g.box = 1;
+        QFile::remove(script());  // nothing of the group before to carry
         prompt.clear();
         ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
         QSet<QString> tables;
@@ -332,6 +339,7 @@ TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     const QString full = dir.filePath("scripts/donnees.sql");
     s.GV_LastId = s.GV_LastIdRevue = s.GV_LastIdPara = Settings::kNeverExported;
+    test::StoreMarks(s);
     s.GV_LastRun_Changed = false;
     prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
@@ -350,6 +358,7 @@ TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     // The box may be empty when only ids were ever exported.
     s.box_LastRun.clear();
     prompt.clear();
+    QFile::remove(script());
     ASSERT_TRUE(run());
     EXPECT_EQ(statements(), QStringList{kLastLine});
 }
@@ -451,7 +460,7 @@ TEST_P(IncrementalExport, RefusesASettingItCannotReadByNameAndValue) {
                           again});
     s.box_LastRun = "10/01/2027";
 
-    s.unreadableMarks.lastIdPara = "2O";
+    Settings::Write_Marks({{Settings::Mark::LastIdPara, "2O"}});
     prompt.clear();
     EXPECT_FALSE(run());
     EXPECT_EQ(prompt.texts(),
@@ -467,13 +476,62 @@ TEST_P(IncrementalExport, RefusesASettingItCannotReadByNameAndValue) {
     s.opt_parabd = 0;
     prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_EQ(s.GV_LastIdPara, 12);
+    EXPECT_EQ(
+        Registry(env.registryPath(), env.path()).value("software\\Kalvor\\Config", "lastidpara"),
+        "2O");
 
     // A full export of the group sets the mark again, in the same session.
     s.opt_parabd = 1;
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(s.GV_LastIdPara, 14);
     EXPECT_TRUE(run()) << s.GV_Erreurs.toStdString();
+}
+
+// Runs with no load between them (a scheduled run and the window): each
+// script carries the one before, which the site may not have loaded,
+// until a full export, newer, holds it all.
+TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
+    s.GV_Chemin_Base = catalogue();
+    allGroups();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QByteArray first = test::readAll(script());
+    const QStringList albums = inserted("albums");
+    ASSERT_FALSE(albums.isEmpty());
+    prompt.clear();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_TRUE(test::readAll(script()).startsWith(first));
+    EXPECT_EQ(inserted("albums"), albums);
+    EXPECT_EQ(statements().last(), kLastLine);
+    EXPECT_TRUE(prompt.texts().join("").contains(
+        "Pas de nouvelles données\n\nLe fichier reprend aussi celui de l'exportation du "))
+        << prompt.texts().join("").toStdString();
+
+    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_TRUE(inserted("albums").isEmpty());
+}
+
+// The window's copy of the marks is not what an export starts from: a
+// scheduled run moved them meanwhile, blanks around them as a hand edit
+// may leave.
+TEST_P(IncrementalExport, TheMarksAreTheFilesNotTheWindows) {
+    s.GV_Chemin_Base = catalogue();
+    s.opt_acheter = s.Opt_Collaborateurs = 1;
+    Settings::Write_Marks({{Settings::Mark::LastCollaborateurs, "0"}});
+    s.Reload_Marks();
+    const auto elsewhere = [&](const QString& name, const QString& value) {
+        Registry(env.registryPath(), env.path()).setValue("software\\Kalvor\\Config", name, value);
+    };
+    elsewhere("lastcollaborateurs", " 1 ");
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    elsewhere("lastid", "85");
+    s.Opt_Collaborateurs = 0;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_TRUE(s.Save_LastRun());
+    EXPECT_EQ(Registry(env.registryPath(), env.path())
+                  .value("software\\Kalvor\\Config", "lastcollaborateurs"),
+              "0");
+    EXPECT_EQ(s.GV_LastCollaborateurs, "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, IncrementalExport, ::testing::Values("v6", "v5"));
