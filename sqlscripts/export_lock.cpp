@@ -85,7 +85,7 @@ ExportLock::ExportLock(const QString& folder, Export what) : path_(folder + u'/'
     if (fd_ < 0) {
         if (holder.startsWith(kStart)) {
             throw Error(err::PermissionDenied,
-                        QStringLiteral("Le %1 remet en ordre le dossier %2, qu'une exportation "
+                        QStringLiteral("Le %1, remet en ordre le dossier %2, qu'une exportation "
                                        "interrompue a laissé : relancez celle-ci quand il aura "
                                        "fini.")
                             .arg(holder, folder));

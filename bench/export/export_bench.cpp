@@ -46,6 +46,16 @@ long peakKb() {
 
 // Child: one export, every group ticked; prints its peak memory in kB.
 int exportOnce(const QStringList& args) {
+    // The marks an export reads and writes: a settings file of its own, and
+    // no earlier script to carry.
+    const QString folder = args.value(2);
+    QFile::remove(folder + QStringLiteral("/registry.reg"));
+    QFile::remove(folder + QStringLiteral("/scripts/dernieres_donnees.sql"));
+    qputenv("KALVOR_REGISTRY", QFile::encodeName(folder + QStringLiteral("/registry.reg")));
+    Settings::Write_Marks({{Settings::Mark::LastRun, QStringLiteral("01/01/1900")},
+                           {Settings::Mark::LastId, QStringLiteral("0")},
+                           {Settings::Mark::LastIdPara, QStringLiteral("0")},
+                           {Settings::Mark::LastIdRevue, QStringLiteral("0")}});
     Settings s;
     s.GV_Chemin_Base = args.value(0);
     s.GV_Version_Base = args.value(1);
@@ -110,6 +120,8 @@ struct Program {
                 "\"lastidrevue\"=\"0\"\r\n")
                 .arg(catalogue, folder + QStringLiteral("/export"));
         QDir().mkpath(folder + QStringLiteral("/export"));
+        // Loaded, then deleted: the next incremental script carries nothing.
+        QFile::remove(folder + QStringLiteral("/export/scripts/dernieres_donnees.sql"));
         QFile file(folder + QStringLiteral("/registry.reg"));
         if (!file.open(QIODevice::WriteOnly) || file.write(store.toUtf8()) < 0) {
             return Run{};
