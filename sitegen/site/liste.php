@@ -9,14 +9,13 @@ function ListeIdx()
   echo "</div>\n";
 }
 
-// Authors with the counts `$comptes` gives by author id, by name. Each
-// author is a group of its own: the grouping makes the table of keys apart,
-// so that the sort holds its key, and the names and photos join after.
+// Authors with the counts `$comptes` gives by author id, by name. The
+// authors are read first and sorted alone, each then joined to its count:
+// no temporary table holds their names.
 function ListeAuteurs($t_auteurs, $comptes)
 {
-  return "SELECT k.idauteur, b.display, b.photo, k.n FROM (SELECT b.idauteur, r.n, " . CleCourte('b.display') . " FROM $t_auteurs b "
-    . "inner join ($comptes) r on b.idauteur = r.idauteur GROUP BY b.idauteur, r.n, cle) k STRAIGHT_JOIN $t_auteurs b "
-    . "ON b.idauteur = k.idauteur ORDER BY k.cle, k.idauteur";
+  return "SELECT b.idauteur, b.display, b.photo, r.n FROM $t_auteurs b STRAIGHT_JOIN ($comptes) r "
+    . "ON r.idauteur = b.idauteur ORDER BY b.display, b.idauteur";
 }
 
 // Series (or magazine titles) with their item counts, by title.
