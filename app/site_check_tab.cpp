@@ -182,36 +182,40 @@ void SiteCheckTab::Enable_Check(bool enabled) {
 
 void SiteCheckTab::Fill_TreeViews(const site::CheckResult& result) {
     QTreeWidget* trees[] = {TV_missing_, TV_excess_, TV_thumbs_};
-    const QList<site::TreeNode> children[] = {result.Missing_Nodes(), result.Unreferenced_Nodes(),
-                                              result.Thumbnail_Nodes()};
     EventTurns turns;
     for (int t = 0; t < 3; ++t) {
         trees[t]->clear();
         QHash<QString, QTreeWidgetItem*> roots;
-        QHash<QTreeWidgetItem*, QList<QTreeWidgetItem*>> items;
         for (const site::TreeRoot& root : site::Tree_Roots()) {
             auto* item = new QTreeWidgetItem(trees[t], QStringList{root.text});
             item->setData(0, Qt::UserRole, root.key);
             roots.insert(root.key, item);
         }
-        for (const site::TreeNode& node : children[t]) {
-            QTreeWidgetItem* parent = roots.value(node.rootKey);
-            if (parent == nullptr) {
-                continue;  // a kind the trees do not show
-            }
-            auto* item = new QTreeWidgetItem(QStringList{node.text});
-            item->setData(0, Qt::UserRole, node.key);
-            // A file is never told expanded, even by "+".
-            item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
-            items[parent] << item;
-        }
+        // Those of the check that ran; a result from elsewhere makes its own.
+        const QList<site::TreeNode> children = &result == &check_.result()
+                                                   ? check_.treeNodes(t)
+                                                   : (t == 0   ? result.Missing_Nodes()
+                                                      : t == 1 ? result.Unreferenced_Nodes()
+                                                               : result.Thumbnail_Nodes());
         // Tens of thousands of files go in by batches, the window answering
         // between them.
-        for (auto it = items.cbegin(); it != items.cend(); ++it) {
-            for (qsizetype from = 0; from < it.value().size(); from += 2000) {
-                it.key()->addChildren(it.value().mid(from, 2000));
-                turns.runWhenDue();
+        for (qsizetype from = 0; from < children.size(); from += 500) {
+            QHash<QTreeWidgetItem*, QList<QTreeWidgetItem*>> items;
+            for (const site::TreeNode& node : children.mid(from, 500)) {
+                QTreeWidgetItem* parent = roots.value(node.rootKey);
+                if (parent == nullptr) {
+                    continue;  // a kind the trees do not show
+                }
+                auto* item = new QTreeWidgetItem(QStringList{node.text});
+                item->setData(0, Qt::UserRole, node.key);
+                // A file is never told expanded, even by "+".
+                item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
+                items[parent] << item;
             }
+            for (auto it = items.cbegin(); it != items.cend(); ++it) {
+                it.key()->addChildren(it.value());
+            }
+            turns.runWhenDue();
         }
     }
     // Said only when some are: assistive tools read a hidden label too.

@@ -50,7 +50,7 @@ class EventGaps {
         const qint64 now = clock_.elapsed();
         gaps_.push_back(double(now - last_));
         const QString shown = step ? step() : QString();
-        if (now - last_ > 100) {
+        if (now - last_ > 40) {
             longOnes << QStringLiteral("%1 ms après « %2 »").arg(now - last_).arg(last_step_);
         }
         last_step_ = shown;

@@ -132,6 +132,9 @@ bool SiteCheck::Begin(const Settings& settings) {
     // The work tables are rebuilt from here on: the earlier result is no
     // longer there to show or print, even while the site is waited for.
     result_ = CheckResult();
+    for (QList<TreeNode>& nodes : nodes_) {
+        nodes.clear();
+    }
     view_.Clear_Results();
     view_.Show_Phase(QStringLiteral("Création des tables temporaires ..."));
     cause_.clear();
@@ -286,6 +289,10 @@ void SiteCheck::readResult(const QString& base) {
         prompt_.message(QString::number(e.Number()) + e.Description(), QString(), PromptIcon::None);
     }
     result_.unchecked = state_.unread;
+    // Tens of thousands of nodes: made here, off the window's thread.
+    nodes_[0] = result_.Missing_Nodes();
+    nodes_[1] = result_.Unreferenced_Nodes();
+    nodes_[2] = result_.Thumbnail_Nodes();
 }
 
 void SiteCheck::showResult() {

@@ -75,6 +75,9 @@ class SiteCheck {
 
     const SiteCheckState& state() const { return state_; }
     const CheckResult& result() const { return result_; }
+    // The result's missing files, files not referenced and thumbnail
+    // problems as the trees show them, made with the result.
+    const QList<TreeNode>& treeNodes(int tree) const { return nodes_[tree]; }
 
     // True while the trees are meant to show the file result, false for the
     // thumbnail result.
@@ -111,6 +114,7 @@ class SiteCheck {
     SiteCheckView& view_;
     SiteCheckState state_;
     CheckResult result_;
+    QList<TreeNode> nodes_[3];
     Taken taken_;
     Ending ending_ = Ending::Error;
     QString cause_;  // why the check ended in error, for its message
