@@ -228,7 +228,9 @@ void Kalvorform::fichier_ouvrir_Click() {
         this, QStringLiteral("Ouvrir une Collection"), settings_.GV_Rep_Base,
         QStringLiteral(
             "Base Ormelo' (*.mdb *.accdb *.sqlite *.sqlite3 *.db);;Tous les fichiers (*)"));
-    if (path.isEmpty()) {
+    // Work may have begun while the file was chosen: it alone reads the
+    // catalogue meanwhile.
+    if (path.isEmpty() || work_.running()) {
         return;
     }
     Open_Collection(path);
