@@ -265,7 +265,7 @@ TEST_F(SiteCheckTabTest, ASiteThatDoesNotAnswerEndsTheCheckAndTheWindowStaysUsab
     EXPECT_FALSE(button("btn_compare_files")->isEnabled());
 }
 
-TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
+TEST_F(SiteCheckTabTest, LeavingDuringACheckStopsItsRequestThenCloses) {
     for (const bool menu : {false, true}) {
         SCOPED_TRACE(menu ? "Quitter" : "closing the window");
         if (menu) {
@@ -273,9 +273,16 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
             window->show();
         }
         site.setSilent(true);
-        window->setRequestTimeout(400);
+        window->setRequestTimeout(30000);  // ended by the close, not by the site
         bool openAfterClose = false;
-        QTimer::singleShot(50, [&] {
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (window->statusPanel(1) !=
+                QStringLiteral("Recherche des informations sur le site ...")) {
+                return;
+            }
+            watch.stop();
             if (menu) {
                 window->fichier_quitter_Click();
             } else {
@@ -283,6 +290,7 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckWaitsForItsRequestThenCloses) {
             }
             openAfterClose = window->isVisible();
         });
+        watch.start();
         analyse();
         EXPECT_TRUE(openAfterClose);
         QCoreApplication::processEvents();
