@@ -1,22 +1,22 @@
-// Passwords are tried one at a time, each wrong one answered after a second:
-// the request that holds the lock of the site's guesses waits that second,
-// and those that come meanwhile are refused at once, unread, before
-// anything else is read, so that
-// guessing holds one worker of the host at most, never all of them, and
-// runs at about one guess a second however many clients guess. The lock is
-// a file of the site's folder or, where PHP may not write there, one of the
-// temporary folder that PHP made itself, as another user of the host could
-// hold one he made for ever. Without either, each wrong password waits its
-// own second.
+// Passwords are tried one at a time per client address, a second apart:
+// while a client's password is being checked, and for a second after it was
+// found wrong, that client's posts are refused at once, unread, before
+// anything else is read, and told when to ask again; a post from another
+// address (the owner's) is read at once. No request waits out that second,
+// so that guessers, from however many addresses, hold no worker of the host.
+// The clients' times are kept in a file of the site's folder or, where PHP
+// may not write there, one of the temporary folder that PHP made itself, as
+// another user of the host could hold one he made for ever; only those still
+// running are kept. Without either, each wrong password waits its own second.
 function kalvor_recovery_verrou()
 {
    $ici = dirname(__FILE__) . '/.recovery.verrou';
-   $f = @fopen($ici, 'c');
+   $f = @fopen($ici, 'c+');
    if ($f !== false) {
       return $f;
    }
    $ailleurs = @sys_get_temp_dir() . '/kalvor-' . md5(dirname(__FILE__)) . '.verrou';
-   $f = @fopen($ailleurs, 'c');
+   $f = @fopen($ailleurs, 'c+');
    if ($f !== false && function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid()) {
       return $f;
    }
@@ -25,20 +25,88 @@ function kalvor_recovery_verrou()
    }
    return false;
 }
-// After a byte-order mark before "<?php" no header can go: the refusal then
-// carries what they would say after its words, as markup that the program
-// reads and a browser hides.
+function kalvor_recovery_client()
+{
+   $adresse = isset($_SERVER['REMOTE_ADDR']) ? (string) $_SERVER['REMOTE_ADDR'] : '';
+   $octets = @inet_pton($adresse);
+   if ($octets === false) {
+      return md5($adresse);
+   }
+   // An IPv6 client owns a whole /64 network, each of whose addresses
+   // would count as a client of its own.
+   if (strlen($octets) == 16 && substr($octets, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
+      $octets = substr($octets, 0, 8);
+   }
+   return md5($octets);
+}
+// Sets the time until which the client is held (null: not held), under the
+// file's lock, taken only to read and write the times. With $si_libre, only
+// if the client is not held. True when it was not.
+function kalvor_recovery_tenir($quand, $si_libre)
+{
+   global $kalvor_verrou, $kalvor_client;
+   if ($kalvor_verrou === false || !@flock($kalvor_verrou, LOCK_EX)) {
+      return true;
+   }
+   $maintenant = microtime(true);
+   $jusqu_a = array();
+   rewind($kalvor_verrou);
+   foreach (explode("\n", (string) stream_get_contents($kalvor_verrou)) as $ligne) {
+      $champs = explode(' ', $ligne);
+      if (count($champs) == 2 && (float) $champs[1] > $maintenant) {
+         $jusqu_a[$champs[0]] = (float) $champs[1];
+      }
+   }
+   $libre = !isset($jusqu_a[$kalvor_client]);
+   if ($libre || !$si_libre) {
+      unset($jusqu_a[$kalvor_client]);
+      if ($quand !== null) {
+         $jusqu_a[$kalvor_client] = $quand;
+      }
+      $texte = '';
+      foreach ($jusqu_a as $client => $fin) {
+         $texte .= $client . ' ' . sprintf('%.3F', $fin) . "\n";
+      }
+      ftruncate($kalvor_verrou, 0);
+      rewind($kalvor_verrou);
+      fwrite($kalvor_verrou, $texte);
+      fflush($kalvor_verrou);
+   }
+   flock($kalvor_verrou, LOCK_UN);
+   return $libre;
+}
+// A request that ends before its password was told right or wrong (an error
+// of require.php) holds its client no longer.
+function kalvor_recovery_fin()
+{
+   global $kalvor_en_cours;
+   if ($kalvor_en_cours) {
+      kalvor_recovery_tenir(null, false);
+   }
+}
+// The refusal of a post left unread says so in its text too, as a proxy may
+// take its headers off: it is never to be taken for a wrong password. After
+// a byte-order mark before "<?php" no header can go, and a wrong password's
+// refusal says it so as well: as markup that the program reads and a
+// browser hides.
 function kalvor_recovery_refus($occupe)
 {
    $sans_entetes = headers_sent();
    echo "invalid password";
-   if ($sans_entetes) {
-      echo $occupe ? "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->" : "<!-- X-Kalvor-Recovery: post -->";
+   if ($occupe) {
+      echo "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->";
+   }
+   elseif ($sans_entetes) {
+      echo "<!-- X-Kalvor-Recovery: post -->";
    }
    exit;
 }
 $kalvor_verrou = kalvor_recovery_verrou();
-if ($kalvor_verrou !== false && !@flock($kalvor_verrou, LOCK_EX | LOCK_NB)) {
+$kalvor_client = kalvor_recovery_client();
+// Held while its password is checked: a minute at most, should the request
+// die unnoticed.
+$kalvor_en_cours = kalvor_recovery_tenir(microtime(true) + 60, true);
+if (!$kalvor_en_cours) {
    // The program asks again a moment later.
    if (!headers_sent()) {
       header('X-Kalvor-Recovery: post');
@@ -46,6 +114,7 @@ if ($kalvor_verrou !== false && !@flock($kalvor_verrou, LOCK_EX | LOCK_NB)) {
    }
    kalvor_recovery_refus(true);
 }
+register_shutdown_function('kalvor_recovery_fin');
 {{require}}
 {{compat}}
 // The program parses every reply: no PHP message may ever stand in one.
@@ -67,16 +136,19 @@ function kalvor_recovery_valeur($nom)
 // without them.
 if (!headers_sent()) header('X-Kalvor-Recovery: post');
 $pwd = kalvor_recovery_valeur('pwd');
+$kalvor_en_cours = false;
 if (!hash_equals((string) $password, $pwd)){
-   // A second per guess, as a login form gives; the lock is let go when
-   // the request ends.
-   sleep(1);
+   // A second per guess, as a login form gives.
+   if ($kalvor_verrou !== false) {
+      kalvor_recovery_tenir(microtime(true) + 1, false);
+   }
+   else {
+      sleep(1);
+   }
    kalvor_recovery_refus(false);
 }
 else {
-   if ($kalvor_verrou !== false) {
-      flock($kalvor_verrou, LOCK_UN);
-   }
+   kalvor_recovery_tenir(null, false);
    $W_SQL = '';
    $nb_fields = 0;
    $tablename = kalvor_recovery_valeur('tablename');

@@ -35,6 +35,10 @@ Published& published();
 // reply).
 QStringList recoveryRequests(qsizetype from, qsizetype expected);
 
+// Until recovery.php reads this client's password again: while it checks
+// one, and a second after a wrong one, it refuses the client's others unread.
+void waitWhileClientsHeld();
+
 // recovery.php as a site published before the end mark has it; `row`, how
 // it echoes a field that is not a row's last.
 QByteArray earlierRecovery(const QByteArray& row = "echo $row[$i] . \"@@@\";");

@@ -17,7 +17,7 @@ QByteArray CgiPage::header(const QByteArray& name) const {
 }
 
 CgiPage runCgi(const QString& folder, const QString& page, const QString& query,
-               const QStringList& settings) {
+               const QStringList& settings, const QString& remoteAddr) {
     CgiPage reply;
     QTemporaryDir logs;
     const QString log = logs.filePath(QStringLiteral("php-errors.log"));
@@ -34,6 +34,9 @@ CgiPage runCgi(const QString& folder, const QString& page, const QString& query,
     env.insert(QStringLiteral("SCRIPT_FILENAME"), script);
     env.insert(QStringLiteral("SCRIPT_NAME"), u'/' + page);
     env.insert(QStringLiteral("QUERY_STRING"), query);
+    if (!remoteAddr.isEmpty()) {
+        env.insert(QStringLiteral("REMOTE_ADDR"), remoteAddr);
+    }
     env.insert(QStringLiteral("REQUEST_URI"),
                u'/' + page + (query.isEmpty() ? QString() : u'?' + query));
 

@@ -23,8 +23,9 @@ struct CgiPage {
 };
 
 // `page` of `folder` with `query` as its query string, run in `folder`;
-// `settings` are php.ini lines more ("name=value").
+// `settings` are php.ini lines more ("name=value"); asked by the client
+// `remoteAddr` (none when empty).
 CgiPage runCgi(const QString& folder, const QString& page, const QString& query = QString(),
-               const QStringList& settings = {});
+               const QStringList& settings = {}, const QString& remoteAddr = QString());
 
 }  // namespace kalvor::e2e

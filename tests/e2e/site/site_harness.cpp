@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -333,16 +334,34 @@ SitePage postForm(const QString& url, const QList<std::pair<QString, QString>>& 
 // Qt's client may send a GET again on a new connection after reading an
 // answer that ends as the connection closes: the server would run it twice,
 // the second time maybe beside the test's next request.
-SitePage SiteHarness::getOnce(const QString& pageAndQuery) const {
+SitePage SiteHarness::getOnce(const QString& pageAndQuery, const QString& from) const {
+    return once("GET", pageAndQuery, QByteArray(), from);
+}
+
+SitePage SiteHarness::postOnce(const QString& pageAndQuery, const QByteArray& form,
+                               const QString& from) const {
+    return once("POST", pageAndQuery, form, from);
+}
+
+SitePage SiteHarness::once(const QByteArray& method, const QString& pageAndQuery,
+                           const QByteArray& form, const QString& from) const {
     const QUrl url(url_);
     QTcpSocket socket;
-    socket.connectToHost(url.host(), static_cast<quint16>(url.port()));
     SitePage page;
+    if (!from.isEmpty() && !socket.bind(QHostAddress(from))) {
+        return page;
+    }
+    socket.connectToHost(url.host(), static_cast<quint16>(url.port()));
     if (!socket.waitForConnected(30000)) {
         return page;
     }
-    socket.write("GET " + url.path().toUtf8() + '/' + pageAndQuery.toUtf8() +
-                 " HTTP/1.0\r\nHost: " + url.authority().toUtf8() + "\r\n\r\n");
+    socket.write(method + ' ' + url.path().toUtf8() + '/' + pageAndQuery.toUtf8() +
+                 " HTTP/1.0\r\nHost: " + url.authority().toUtf8() + "\r\n" +
+                 (method == "POST" ? "Content-Type: application/x-www-form-urlencoded\r\n"
+                                     "Content-Length: " +
+                                         QByteArray::number(form.size()) + "\r\n"
+                                   : QByteArray()) +
+                 "\r\n" + form);
     QByteArray answer;
     while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(30000)) {
         answer += socket.readAll();
@@ -352,7 +371,8 @@ SitePage SiteHarness::getOnce(const QString& pageAndQuery) const {
     if (end < 0) {
         return page;
     }
-    const QList<QByteArray> lines = answer.left(end).split('\n');
+    page.headers = answer.left(end);
+    const QList<QByteArray> lines = page.headers.split('\n');
     page.status = lines[0].split(' ').value(1).toInt();
     for (const QByteArray& line : lines) {
         const QByteArray lower = line.toLower();

@@ -22,6 +22,7 @@ struct SitePage {
     QByteArray body;
     QByteArray contentType;
     bool endMarked = false;  // the header that announces an end mark came
+    QByteArray headers;      // as they came, from getOnce and postOnce only
     // Empty when the page is good: status 200 and no PHP message in the body.
     QString problem() const;
     // True when a value that HTML would read as markup stands in the body as
@@ -81,7 +82,11 @@ class SiteHarness {
     SitePage get(const QString& pageAndQuery) const;
     // The same, sent once only on one connection (HTTP/1.0): for requests
     // whose effects on the server a test counts or that must not overlap.
-    SitePage getOnce(const QString& pageAndQuery) const;
+    SitePage getOnce(const QString& pageAndQuery, const QString& from = QString()) const;
+    // A form, already encoded, posted once. Each sent from the loopback
+    // address `from`, when given, is another client's for the site.
+    SitePage postOnce(const QString& pageAndQuery, const QByteArray& form,
+                      const QString& from = QStringLiteral("127.0.0.1")) const;
     // The page with every parameter named set to `value`, URL-encoded.
     SitePage getWith(const QString& page, const QStringList& parameters,
                      const QString& value) const;
@@ -95,6 +100,9 @@ class SiteHarness {
     const QString& database() const { return database_; }
 
   private:
+    SitePage once(const QByteArray& method, const QString& pageAndQuery, const QByteArray& form,
+                  const QString& from) const;
+
     QString folder_;
     QString url_;
     QString database_;

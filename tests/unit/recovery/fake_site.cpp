@@ -120,6 +120,11 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         socket->disconnectFromHost();
         return;
     }
+    // Left unread, the refusal says so in its text too, which no proxy takes
+    // off.
+    if (busy && !addressOnly_) {
+        body += "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->";
+    }
     if (found) {
         body += banner_;
     }
@@ -128,7 +133,7 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         "\r\nContent-Type: text/html\r\nConnection: close\r\n" +
         (addressOnly_ || !found || headersLost_ ? QByteArray()
                                                 : QByteArray("X-Kalvor-Recovery: post\r\n")) +
-        (busy ? QByteArray("Retry-After: 1\r\n") : QByteArray()) +
+        (busy && !headersLost_ ? QByteArray("Retry-After: 1\r\n") : QByteArray()) +
         (marked && !headersLost_ ? QByteArray("X-Kalvor-Fin: #fin#\r\n")
                                  : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") +
         "\r\n" + body);

@@ -311,6 +311,19 @@ TEST_F(TableImport, PasswordAndTableTravelEncodedAndTheRefusalIsRecognisedExactl
     import(QStringLiteral("collaborateurs"), QStringLiteral("p&s+é %"));
     EXPECT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
     EXPECT_EQ(site.requests().size() - before, 3);
+    // The same as the first answer behind a proxy that takes every header
+    // off: never a wrong password, never the password in the address.
+    state = RecoveryState();
+    site.setHeadersLost(true);
+    site.setBusy(2);
+    const qsizetype stripped = site.requests().size();
+    import(QStringLiteral("collaborateurs"), QStringLiteral("p&s+é %"));
+    EXPECT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    ASSERT_EQ(site.requests().size() - stripped, 3);
+    for (qsizetype i = stripped; i < site.requests().size(); ++i) {
+        EXPECT_EQ(site.requests()[i].method, "POST");
+        EXPECT_FALSE(site.requests()[i].target.contains("pwd="));
+    }
 }
 
 TEST_F(TableImport, NotFoundComesFromTheStatusOrAHostsPageAndAFailedFetchNeverShowsThePassword) {
