@@ -39,15 +39,10 @@ function kalvor_recovery_client()
    }
    return md5($octets);
 }
-// Sets the time until which the client is held (null: not held), under the
-// file's lock, taken only to read and write the times. With $si_libre, only
-// if the client is not held. True when it was not.
-function kalvor_recovery_tenir($quand, $si_libre)
+// The times of the clients still held, from the file as it stands.
+function kalvor_recovery_temps()
 {
-   global $kalvor_verrou, $kalvor_client;
-   if ($kalvor_verrou === false || !@flock($kalvor_verrou, LOCK_EX)) {
-      return true;
-   }
+   global $kalvor_verrou;
    $maintenant = microtime(true);
    $jusqu_a = array();
    rewind($kalvor_verrou);
@@ -57,6 +52,26 @@ function kalvor_recovery_tenir($quand, $si_libre)
          $jusqu_a[$champs[0]] = (float) $champs[1];
       }
    }
+   return $jusqu_a;
+}
+// Sets the time until which the client is held (null: not held). With
+// $si_libre, only if the client is not held. True when it was not.
+function kalvor_recovery_tenir($quand, $si_libre)
+{
+   global $kalvor_verrou, $kalvor_client;
+   if ($kalvor_verrou === false) {
+      return true;
+   }
+   // A held client is told so from the file read without its lock, as most
+   // of a guesser's posts are: the file is written whole at once, and a
+   // line read half-written holds another client or an earlier time.
+   if ($si_libre && isset(kalvor_recovery_temps()[$kalvor_client])) {
+      return false;
+   }
+   if (!@flock($kalvor_verrou, LOCK_EX)) {
+      return true;
+   }
+   $jusqu_a = kalvor_recovery_temps();
    $libre = !isset($jusqu_a[$kalvor_client]);
    if ($libre || !$si_libre) {
       unset($jusqu_a[$kalvor_client]);
