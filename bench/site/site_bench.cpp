@@ -8,7 +8,9 @@
 // a real picture behind every cover, one visitor opens pages whose
 // thumbnails are still to make, and asks for each of them as a browser
 // does, while the 8 clients ask for two kept pages. Last, the 8 clients ask
-// for a kept page alone, then while 24 others guess the recovery's password.
+// for a kept page alone, then while 24 others guess the recovery's password
+// from addresses of their own, and the owner recovers the site alone and
+// beside them.
 // With --only load, visitors ask for a kept page while the data are loaded;
 // with --avant, the cold author list and page are compared with those of the
 // site files in FOLDER (an earlier tree's), and nothing else is run.
@@ -42,6 +44,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -51,6 +54,10 @@
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
 #include "platform/error.h"
+#include "platform/inet.h"
+#include "recovery/recovery_database.h"
+#include "recovery/recovery_driver.h"
+#include "recovery/table_import.h"
 
 using namespace kalvor;
 
@@ -74,9 +81,18 @@ Settings benchSettings() {
 
 // One request over a fresh loopback connection, as a browser without
 // keep-alive: a GET, or a form POST when there is a body; the whole reply
-// read.
-QByteArray get(int port, const QByteArray& path, const QByteArray& form = QByteArray()) {
+// read. Sent from the loopback address `from`: the site sees each as a
+// client of its own.
+QByteArray get(int port, const QByteArray& path, const QByteArray& form = QByteArray(),
+               uint32_t from = INADDR_LOOPBACK) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr.s_addr = htonl(from);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+        ::close(fd);
+        return {};
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
@@ -251,12 +267,61 @@ bool keep(int port, const QString& cache, const QByteArray& path) {
     return false;
 }
 
+// 24 clients that post wrong passwords to the recovery as fast as they are
+// answered, each from a loopback address of its own, none the visitors' nor
+// the owner's (127.0.0.1). A guess refused unread comes with a Retry-After
+// header.
+class Guessers {
+  public:
+    Guessers(int port, const QByteArray& recovery) {
+        for (int g = 0; g < 24; ++g) {
+            threads_.emplace_back([this, port, recovery, g] {
+                // The guessers' own work is done on their machines, not the
+                // host's: here it yields to the server and the visitors.
+                setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+                const uint32_t from = (127u << 24) | uint32_t(2 + g);
+                for (int i = 0; on_; ++i) {
+                    const QByteArray reply =
+                        get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i), from);
+                    const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
+                    const QByteArray body = reply.mid(head.size() + 4);
+                    if (!body.startsWith("invalid password")) {
+                        ++other;
+                    } else if (head.contains("Retry-After")) {
+                        ++unread;
+                    } else {
+                        ++read;
+                    }
+                }
+            });
+        }
+        clock_.start();
+    }
+    ~Guessers() { stop(); }
+    // The time they guessed.
+    qint64 stop() {
+        if (on_) {
+            on_ = false;
+            for (auto& t : threads_) {
+                t.join();
+            }
+            ms_ = clock_.elapsed();
+        }
+        return ms_;
+    }
+    std::atomic<int> read{0}, unread{0}, other{0};
+
+  private:
+    std::atomic<bool> on_{true};
+    std::vector<std::thread> threads_;
+    QElapsedTimer clock_;
+    qint64 ms_ = 0;
+};
+
 // Visitors' pages while the recovery's password is guessed: `clients`
 // visitors ask for a kept page, five seconds alone, then five seconds beside
-// 24 clients that post wrong passwords as fast as they are answered, three
-// times in turn, so that what else the machine does weighs on both alike
-// (its load is printed). A guess refused unread comes with a Retry-After
-// header.
+// the 24 guessers, three times in turn, so that what else the machine does
+// weighs on both alike (its load is printed).
 void guessing(int port, const QString& cache, const QByteArray& page, const QByteArray& recovery,
               int clients) {
     if (!keep(port, cache, page)) {
@@ -286,40 +351,17 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
             t.join();
         }
     };
-    std::atomic<int> read{0}, unread{0}, other{0};
+    int read = 0, unread = 0, other = 0;
     qint64 guessedMs = 0;
     for (int round = 0; round < 3; ++round) {
         visitors(alone);
-        std::atomic<bool> on{true};
-        std::vector<std::thread> guessers;
-        for (int g = 0; g < 24; ++g) {
-            guessers.emplace_back([&, g] {
-                // The guessers' own work is done on their machines, not the
-                // host's: here it yields to the server and the visitors.
-                setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
-                for (int i = 0; on; ++i) {
-                    const QByteArray reply =
-                        get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i));
-                    const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
-                    if (!reply.endsWith("invalid password")) {
-                        ++other;
-                    } else if (head.contains("Retry-After")) {
-                        ++unread;
-                    } else {
-                        ++read;
-                    }
-                }
-            });
-        }
-        QElapsedTimer guessed;
-        guessed.start();
+        Guessers guessers(port, recovery);
         QThread::msleep(500);
         visitors(beside);
-        on = false;
-        for (auto& t : guessers) {
-            t.join();
-        }
-        guessedMs += guessed.elapsed();
+        guessedMs += guessers.stop();
+        read += guessers.read;
+        unread += guessers.unread;
+        other += guessers.other;
     }
     const double p95Alone = percentile(alone, 95);
     const double p95Beside = percentile(beside, 95);
@@ -331,10 +373,64 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
         "pendant que 24 clients devinent %zu pages, p50 / p95 %.1f / %.1f ms | %d échecs\n",
         clients, alone.size(), percentile(alone, 50), p95Alone, beside.size(),
         percentile(beside, 50), p95Beside, int(failures));
-    std::printf("essais lus %.1f par seconde (%d en %.1f s), %d refusés sans lecture, %d autres\n",
-                read * 1000.0 / guessedMs, int(read), guessedMs / 1000.0, int(unread), int(other));
+    std::printf(
+        "essais lus %.1f par seconde, %.2f par client (%d en %.1f s), %d refusés sans lecture, "
+        "%d autres\n",
+        read * 1000.0 / guessedMs, read * 1000.0 / guessedMs / 24, read, guessedMs / 1000.0, unread,
+        other);
     std::printf("rapport p95 pendant / seul : %.2f (< 2) %s\n", p95Beside / p95Alone,
                 p95Beside < 2 * p95Alone ? "ok" : "NON");
+    std::fflush(stdout);
+}
+
+// The owner's recovery of the whole site, from 127.0.0.1, as the program
+// runs it (the dialog aside), alone and beside the 24 guessers, rounds in
+// turn; the medians are compared.
+void ownerRecovery(const QString& site, int port, const QByteArray& recovery) {
+    QTemporaryDir dir;
+    std::vector<double> times[2];
+    for (int round = 0; round < 6; ++round) {
+        const int beside = round % 2;
+        std::unique_ptr<Guessers> guessers;
+        if (beside) {
+            guessers = std::make_unique<Guessers>(port, recovery);
+            QThread::msleep(500);
+        }
+        const QString base = dir.filePath(QStringLiteral("recuperation%1.db").arg(round));
+        recovery::CreateRecoveryDatabase(QStringLiteral(KALVOR_RECOVERY_LAYOUT), base);
+        recovery::RecoveryState state;
+        Inet inet;
+        QElapsedTimer timer;
+        timer.start();
+        for (const recovery::ImportStep& step : recovery::ImportSteps()) {
+            recovery::Import_MYSQL_Tables(state, recovery::RecoveryBase(base),
+                                          recovery::SiteAccess{site, e2e::mysqlPassword(), inet},
+                                          step.tablename, step.dimension);
+            if (!state.Continue_Recovery) {
+                std::printf("récupération : %s\n", qPrintable(state.Continue_Error));
+                break;
+            }
+        }
+        times[beside].push_back(timer.elapsed());
+        if (guessers) {
+            guessers->stop();
+            std::printf("  pendant : %d essais lus, %d refusés sans lecture\n", int(guessers->read),
+                        int(guessers->unread));
+        }
+    }
+    const double alone = percentile(times[0], 50);
+    const double beside = percentile(times[1], 50);
+    std::printf(
+        "récupération du site par son propriétaire : médiane de 3, seule %.0f ms, pendant que "
+        "24 clients devinent %.0f ms, rapport %.2f (< 1,1) %s\n",
+        alone, beside, beside / alone, beside < 1.1 * alone ? "ok" : "NON");
+    for (int b = 0; b < 2; ++b) {
+        std::printf("  %s :", b ? "pendant" : "seule");
+        for (const double ms : times[b]) {
+            std::printf(" %.0f", ms);
+        }
+        std::printf(" ms\n");
+    }
     std::fflush(stdout);
 }
 
@@ -649,6 +745,7 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                           clients, coldRequests);
         } else if (only == QStringLiteral("guesses")) {
             guessing(base.port(), cache, pages[0].path, recovery, clients);
+            ownerRecovery(site.url(), base.port(), recovery);
         } else if (only == QStringLiteral("load")) {
             duringLoad(site, base.port(), cache, pages[0].path, clients);
         } else {
@@ -798,6 +895,7 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
     std::fflush(stdout);
 
     guessing(base.port(), cache, stats, recovery, clients);
+    ownerRecovery(site.url(), base.port(), recovery);
 
     // The endpoints are never kept: one run each.
     const Page endpoints[] = {
