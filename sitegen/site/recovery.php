@@ -25,19 +25,22 @@ function kalvor_recovery_verrou()
    }
    return false;
 }
+// The client's name in the file, which the host may serve: its address
+// under a digest salted with this script's own inode, as an address's bare
+// digest is soon found.
 function kalvor_recovery_client()
 {
    $adresse = isset($_SERVER['REMOTE_ADDR']) ? (string) $_SERVER['REMOTE_ADDR'] : '';
    $octets = @inet_pton($adresse);
    if ($octets === false) {
-      return md5($adresse);
+      $octets = $adresse;
    }
    // An IPv6 client owns a whole /64 network, each of whose addresses
    // would count as a client of its own.
-   if (strlen($octets) == 16 && substr($octets, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
+   elseif (strlen($octets) == 16 && substr($octets, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
       $octets = substr($octets, 0, 8);
    }
-   return md5($octets);
+   return md5(getmyinode() . ' ' . $octets);
 }
 // The times of the clients still held, from the file as it stands.
 function kalvor_recovery_temps()

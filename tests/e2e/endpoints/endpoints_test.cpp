@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "e2e/e2e_servers.h"
@@ -52,9 +54,12 @@ QList<QByteArray> sortedLines(QByteArray body) {
     return lines;
 }
 
-// recovery.php's name for the client at `address` (IPv4, or none).
-QByteArray clientKey(const QString& address) {
-    QByteArray packed;
+// recovery.php's name, in `folder`, for the client at `address` (IPv4, or
+// none).
+QByteArray clientKey(const QString& folder, const QString& address) {
+    struct stat script {};
+    ::stat(QFile::encodeName(folder + QStringLiteral("/recovery.php")).constData(), &script);
+    QByteArray packed = QByteArray::number(qulonglong(script.st_ino)) + ' ';
     if (!address.isEmpty()) {
         const quint32 ip = QHostAddress(address).toIPv4Address();
         for (int shift = 24; shift >= 0; shift -= 8) {
@@ -69,7 +74,7 @@ QByteArray clientKey(const QString& address) {
 void holdClients(const QString& folder, const QStringList& addresses) {
     QByteArray times;
     for (const QString& address : addresses) {
-        times += clientKey(address) + ' ' +
+        times += clientKey(folder, address) + ' ' +
                  QByteArray::number(QDateTime::currentSecsSinceEpoch() + 60) + '\n';
     }
     test::writeAll(folder + QStringLiteral("/.recovery.verrou"), times);
