@@ -120,6 +120,7 @@ TEST_F(RecoveryRoundTrip, PostsLeftUnreadBehindAProxyThatStripsHeadersAreAskedAg
     FrmRecovery* dialog = openRecovery();
     ASSERT_NE(dialog, nullptr);
     dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
     guesser.join();
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
     EXPECT_EQ(count(QStringLiteral("albums")), 70);
