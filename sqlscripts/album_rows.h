@@ -41,8 +41,8 @@ enum class Cote { Whole, AsIs };
 const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cote = Cote::Whole);
 
 // Refuses, naming table, id and column, a purchase date of the collection
-// that the rows cannot write: sent by date, such an album would never be in
-// the incremental export's window.
+// that the rows cannot write: the incremental export, which chooses albums
+// by that date, could not tell whether to send it.
 void RequireReadablePurchaseDates(dao::Database& db, const QString& GV_Version_Base);
 
 // One line per album, each followed by the album's own links; afterRow runs

@@ -411,41 +411,56 @@ class IncrementalExport {
         return written;
     }
 
-    // Group A: the collection's albums bought after the last export's day
-    // and not after today, with their authors and series. An undated album
-    // is never in the window: only the full export sends it.
+    // Group A: the collection's albums bought from the last export's day to
+    // today, whole days, with their authors and series. The last export's
+    // day is sent again: an album of that day entered after the export goes
+    // now, its row replacing the site's copy if it went then; one of today,
+    // whatever its time, goes now and again with the next export. An
+    // undated album is never in the window: only the full export sends it.
     void collection() {
         const QString L = lastRun_.toString(QStringLiteral("MM/dd/yyyy"));
         const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
-        // The dates compared as stored, by "+": the column's numeric affinity
-        // would have the engine try the date as a number on every row.
-        const QString window =
-            QStringLiteral("+ALBUMS.DateAchat > #%1# and +ALBUMS.DateAchat <= #%2#").arg(L, U);
-        const QString before =
-            QStringLiteral("(ALBUMS.DateAchat is null or +ALBUMS.DateAchat <= #%1#)").arg(L);
+        // Each date as the rows write it, whatever form it is stored in.
+        const QString date = QStringLiteral("read_date(ALBUMS.DateAchat)");
+        const QString window = date + QStringLiteral(" between #%1# and #%2 23:59:59#").arg(L, U);
+        const QString before = QStringLiteral("ifnull(%1, '') < #%2#").arg(date, L);
 
         auto db = openCatalogue();
-        album_rows::RequireReadablePurchaseDates(*db, version_);
         // When no dated album of the collection lies outside the window (a
         // first run, a reset date), the window is the albums that have a
-        // date: the rows are read without comparing dates on each, and an
+        // date: the rows are read without reading dates on each, and an
         // index on the date (not the one on the wish-list flag, which would
-        // fetch every owned album) answers the question at once.
+        // fetch every owned album) answers the question at once. The index
+        // holds the dates as stored: one in another form (a number, a blank,
+        // most day-first dates) sorts outside; one that sorts inside is sent
+        // whatever it reads, as every dated album is then, or refused by its
+        // row.
         const QString own = v6_ ? QStringLiteral("+ALBUMS.AAcheter = 0 and ") : QString();
         auto outside = db->OpenCursor(
             QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
-            QStringLiteral("(ALBUMS.DateAchat <= #%1# or ALBUMS.DateAchat > #%2#)").arg(L, U));
+            QStringLiteral("(ALBUMS.DateAchat < #%1# or ALBUMS.DateAchat > #%2 23:59:59#)")
+                .arg(L, U));
         const bool whole = !outside->Next();
         outside.reset();
         const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null") : window;
         collectionEarlier_ = whole ? QStringLiteral("ALBUMS.DateAchat is null") : before;
-        Written w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_);
-        if (!v6_ && checked(s_.opt_acheter)) {
-            w.authors +=
-                writeSharedIdAuthors(*db, ExportGroup::Albums, chosen,
-                                     upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
+        Written w;
+        try {
+            w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_);
+            if (!v6_ && checked(s_.opt_acheter)) {
+                w.authors +=
+                    writeSharedIdAuthors(*db, ExportGroup::Albums, chosen,
+                                         upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
+            }
+            w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
+        } catch (const Error& e) {
+            // The engine stops at a purchase date it cannot read without
+            // naming the album: found again, to name it.
+            if (e.Number() == err::TypeMismatch) {
+                album_rows::RequireReadablePurchaseDates(*db, version_);
+            }
+            throw;
         }
-        w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         db->Close();
         if (w.items > 0) {
             marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "common/vb.h"
+#include "platform/dao/jet_date.h"
 #include "platform/dao/row_cursor.h"
 #include "platform/error.h"
 #include "sqlscripts/row_values.h"
@@ -102,30 +103,6 @@ void appendDouble(std::string& out, double d) {
         return;
     }
     out += QString::number(d, 'g', 15).toStdString();
-}
-
-// A date in the stored form, "yyyy-MM-dd" or "yyyy-MM-dd hh:mm:ss", that
-// the database layer reads as a date; false for any other text.
-bool storedDate(std::string_view text, int& y, int& m, int& d) {
-    const auto digits = [&text](size_t at, size_t count, int& value) {
-        value = 0;
-        for (size_t i = at; i < at + count; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-            value = value * 10 + (text[i] - '0');
-        }
-        return true;
-    };
-    if (text.size() != 10 && text.size() != 19)
-        return false;
-    if (text[4] != '-' || text[7] != '-' || !digits(0, 4, y) || !digits(5, 2, m) ||
-        !digits(8, 2, d) || !QDate::isValid(y, m, d))
-        return false;
-    if (text.size() == 10)
-        return true;
-    int h = 0, n = 0, s = 0;
-    return text[10] == ' ' && text[13] == ':' && text[16] == ':' && digits(11, 2, h) &&
-           digits(14, 2, n) && digits(17, 2, s) && h < 24 && n < 60 && s < 60;
 }
 
 void twoDigits(std::string& out, int n) {
@@ -349,6 +326,14 @@ void RowLine::escapeControlBytes(size_t from) {
 }
 
 RowLine& RowLine::Identifier(const Cursor& c, int column) {
+    return number(c, column, nullptr);
+}
+
+RowLine& RowLine::number(const Cursor& c, int column, const char* none) {
+    if (none && c.IsNull(column)) {
+        ascii(none);
+        return *this;
+    }
     const bool first = bytes_.size() == headSize_;
     const auto direct = [&] {
         switch (formOf(c, column)) {
@@ -370,8 +355,13 @@ RowLine& RowLine::Identifier(const Cursor& c, int column) {
         }
     };
     if (!direct()) {
+        const QVariant value = c.Value(column);
+        if (none && value.isNull()) {  // a cleared cell
+            ascii(none);
+            return *this;
+        }
         // A text, or a number the site's column cannot hold: refused there.
-        Checked(c, column, [&] { text(sql::Identifier(c.Value(column))); });
+        Checked(c, column, [&] { text(sql::Identifier(value)); });
     }
     if (first) {
         firstEnd_ = bytes_.size();
@@ -381,19 +371,11 @@ RowLine& RowLine::Identifier(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::BareValue(const Cursor& c, int column) {
-    if (c.IsNull(column)) {
-        ascii("0");
-        return *this;
-    }
-    return Identifier(c, column);
+    return number(c, column, "0");
 }
 
 RowLine& RowLine::NumberOrNull(const Cursor& c, int column) {
-    if (c.IsNull(column)) {
-        ascii("null");
-        return *this;
-    }
-    return Identifier(c, column);
+    return number(c, column, "null");
 }
 
 RowLine& RowLine::YesNo(const Cursor& c, int column) {
@@ -413,13 +395,21 @@ RowLine& RowLine::YesNo(const Cursor& c, int column) {
 }
 
 RowLine& RowLine::QuotedDate(const Cursor& c, int column) {
+    return date(c, column, "'0000-00-00'");
+}
+
+RowLine& RowLine::DateOrNull(const Cursor& c, int column) {
+    return date(c, column, "null");
+}
+
+RowLine& RowLine::date(const Cursor& c, int column, const char* none) {
     if (c.IsNull(column)) {
-        ascii("'0000-00-00'");
+        ascii(none);
         return *this;
     }
     int y = 0, m = 0, d = 0;
     if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
-        storedDate(c.Utf8(column), y, m, d)) {
+        dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
         separate();
         bytes_ += '\'';
         bytes_.append(c.Utf8(column).data(), 4);  // the year's four digits
@@ -430,16 +420,13 @@ RowLine& RowLine::QuotedDate(const Cursor& c, int column) {
         bytes_ += '\'';
         return *this;
     }
-    Checked(c, column, [&] { text(sql::QuotedDate(c.Value(column))); });
-    return *this;
-}
-
-RowLine& RowLine::DateOrNull(const Cursor& c, int column) {
-    if (c.IsNull(column)) {
-        ascii("null");
+    const QVariant value = c.Value(column);
+    if (value.isNull()) {  // a cleared cell
+        ascii(none);
         return *this;
     }
-    return QuotedDate(c, column);
+    Checked(c, column, [&] { text(sql::QuotedDate(value)); });
+    return *this;
 }
 
 RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
@@ -449,7 +436,7 @@ RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
     }
     int y = 0, m = 0, d = 0;
     if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
-        storedDate(c.Utf8(column), y, m, d)) {
+        dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
         separate();
         bytes_ += '\'';
         twoDigits(bytes_, m);

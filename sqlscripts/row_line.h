@@ -59,6 +59,10 @@ class RowLine {
     void Checked(const Cursor& c, int column, const std::function<void()>& read) const;
 
   private:
+    // A number or a date; `none` is what a Null or a cleared cell gives
+    // (for a number, nullptr refuses them: a key).
+    RowLine& number(const Cursor& c, int column, const char* none);
+    RowLine& date(const Cursor& c, int column, const char* none);
     // "table T, IdX 12, colonne C": where a value comes from.
     QString where(const Cursor& c, int column) const;
     // Refuses the value written from `from` on when the site's column cannot

@@ -6,6 +6,7 @@
 
 #include "common/general.h"
 #include "common/vb.h"
+#include "platform/dao/jet_date.h"
 #include "platform/error.h"
 #include "sqlscripts/site_codes.h"
 
@@ -56,13 +57,8 @@ QDate dateOf(const QVariant& value) {
         case QMetaType::QDate:
             date = value.toDate();
             break;
-        default: {
-            const QString text = value.toString().trimmed();
-            date = QDate::fromString(text.left(10), Qt::ISODate);
-            if (!date.isValid()) {
-                date = vb::ParseDayFirst(text).date();
-            }
-        }
+        default:
+            date = dao::jetdate::ReadStored(QVariant(value.toString())).date();
     }
     if (!date.isValid()) {
         throw Error(err::TypeMismatch, QStringLiteral("Incompatibilité de type"));

@@ -247,6 +247,8 @@ void Connection::fail(int rc, const QString& sql) const {
         default:
             break;
     }
+    if (message == QString::fromUtf8(kTypeMismatch))
+        throw Error(err::TypeMismatch, message + where);
     if (message.startsWith(QLatin1String("no such table")))
         throw Error(errors::TableNotFound, QStringLiteral("Table ou requête « %1 » introuvable%2.")
                                                .arg(message.section(u':', 1).trimmed(), where));

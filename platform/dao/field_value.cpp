@@ -115,6 +115,13 @@ QString DeclaredType(const Field& field) {
     }
 }
 
+bool IsCleared(sqlite3_stmt* stmt, int column, Kind kind) {
+    if (kind == Kind::Text || kind == Kind::Untyped)
+        return false;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return jetdate::IsBlank({text ? text : "", size_t(sqlite3_column_bytes(stmt, column))});
+}
+
 QVariant Read(sqlite3_stmt* stmt, int column, Kind kind) {
     const int type = sqlite3_column_type(stmt, column);
     if (type == SQLITE_NULL)
@@ -129,6 +136,8 @@ QVariant Read(sqlite3_stmt* stmt, int column, Kind kind) {
             return QVariant(int(v));
         return QVariant(qlonglong(v));
     };
+    if (type == SQLITE_TEXT && IsCleared(stmt, column, kind))
+        return QVariant();
     switch (kind) {
         case Kind::Integer:
             if (type == SQLITE_INTEGER)

@@ -19,6 +19,10 @@ FieldType FieldTypeOf(const QString& declaredType);
 int TextSize(const QString& declaredType);
 QString DeclaredType(const Field& field);
 
+// Whether the current text value of a number, date or Yes/No column is a
+// cleared cell (empty or blanks, as an editor leaves it): read as Null, as
+// Jet, which cannot store a text there, would hold it.
+bool IsCleared(sqlite3_stmt* stmt, int column, Kind kind);
 QVariant Read(sqlite3_stmt* stmt, int column, Kind kind);
 // Binds `value` converted to the column's kind. Error 3421 when it cannot
 // be, 3163 when a text is longer than `size`.

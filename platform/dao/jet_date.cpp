@@ -97,4 +97,19 @@ QDateTime ParseText(const QString& text) {
     return iso.isValid() ? iso : parseSlashed(text, false);
 }
 
+QDateTime ReadStored(const QVariant& stored) {
+    const QDateTime when = FromStored(stored);
+    if (when.isValid() || stored.typeId() != QMetaType::QString)
+        return when;
+    const QDate day = QDate::fromString(stored.toString().trimmed().left(10), Qt::ISODate);
+    return day.isValid() ? QDateTime(day, QTime(0, 0), Qt::UTC) : QDateTime();
+}
+
+bool IsBlank(std::string_view text) {
+    for (const char c : text)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
 }  // namespace kalvor::dao::jetdate

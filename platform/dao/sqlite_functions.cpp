@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cmath>
+#include <string_view>
 
 #include "platform/clock.h"
 #include "platform/dao/jet_date.h"
@@ -168,6 +169,39 @@ void datePart(sqlite3_context* ctx, int, sqlite3_value** argv) {
                                         : when.date().day());
 }
 
+// read_date(value): the date the database layer reads from a stored value,
+// in the stored form, so that it compares with a date literal; Null for
+// Null or a cleared cell. A value that is no date stops the statement.
+void readDate(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* value = argv[0];
+    QVariant stored;
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return sqlite3_result_null(ctx);
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            stored = sqlite3_value_double(value);
+            break;
+        case SQLITE_TEXT: {
+            const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                        size_t(sqlite3_value_bytes(value)));
+            int y = 0, m = 0, d = 0;
+            if (text.size() == 19 && jetdate::IsStoredForm(text, y, m, d))
+                return sqlite3_result_value(ctx, value);
+            if (jetdate::IsBlank(text))
+                return sqlite3_result_null(ctx);
+            stored = QString::fromUtf8(text.data(), qsizetype(text.size()));
+            break;
+        }
+        default:
+            break;
+    }
+    const QDateTime when = jetdate::ReadStored(stored);
+    if (!when.isValid())
+        return sqlite3_result_error(ctx, kTypeMismatch, -1);
+    resultText(ctx, jetdate::ToStored(when));
+}
+
 void now(sqlite3_context* ctx, int, sqlite3_value**) {
     resultText(ctx, jetdate::ToStored(vb::Now()));
 }
@@ -228,6 +262,7 @@ void RegisterJetFunctions(sqlite3* db) {
     add(db, "jet_trim", 1, trim<0>);
     add(db, "jet_ltrim", 1, trim<1>);
     add(db, "jet_rtrim", 1, trim<2>);
+    add(db, "read_date", 1, readDate);
 }
 
 }  // namespace kalvor::dao

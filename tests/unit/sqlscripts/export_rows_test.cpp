@@ -91,6 +91,9 @@ TEST_F(FixtureRows, AuthorsAndSeriesOfEachCollection) {
     EXPECT_TRUE(memo->contains("[131] ")) << memo->size();
 }
 
+const char* const kAlbum26 =
+    R"(INSERT INTO albums VALUES (26,null,'Carnet d\'enquête',4,10,13,null,'Brumaire',0,'Polar Noir',null,'978-2-0000-0026-6','12/2015','','',1,0,null,'','Verso_26.JPG',0,0,'Dedicace_Brumes_HS.JPG','','Étagère A','Offert par l\'éditeur','',0,1,0);)";
+
 TEST_F(FixtureRows, AlbumsInEveryValueForm) {
     const QStringList v6 = lines("v6");
     for (
@@ -98,7 +101,7 @@ TEST_F(FixtureRows, AlbumsInEveryValueForm) {
             // rating 7, backslash in a custom field, "¤" in the comment, Null value
             R"(INSERT INTO albums VALUES (12,3,'La Cloche à fromage',2,9,9,'2020-10-10','Éditions du Korrigan',0,'Rigolade',null,'978-2-0000-0012-2','04/2018','COUV_ALBUM12.Jpg','¤¤¤l',19,0,48,'','',0,0,'','Ma note : ¤¤¤l (7/10), comme sur le site.','Carton B\\07','','',0,0,0);)",
             // hors-série: Null number, purchase date, pages, cover and rating
-            R"(INSERT INTO albums VALUES (26,null,'Carnet d\'enquête',4,10,13,null,'Brumaire',0,'Polar Noir',null,'978-2-0000-0026-6','12/2015','','',1,0,null,'','Verso_26.JPG',0,0,'Dedicace_Brumes_HS.JPG','','Étagère A','Offert par l\'éditeur','',0,1,0);)",
+            kAlbum26,
             // Perso4 2.5 to even, NumA, limited edition, rating 9
             R"(INSERT INTO albums VALUES (33,6,'Les Menhirs chantants (édition spéciale)',5,14,15,'2025-04-19','L\'Ancre & la Plume',0,'Légendes',35,'978-2-0000-0033-3','11/2024','COUV_ALBUM33.Jpg','¤¤¤¤l',7,0,56,'bis','verso33.jpg',0,0,'DEDICACE_33.jpg','','Étagère B','','',2,0,1);)",
             // wish list: value 12.60 rounded, Null Perso4 as 0
@@ -118,6 +121,12 @@ TEST_F(FixtureRows, AlbumsInEveryValueForm) {
     EXPECT_EQ(cote(1), "121");
     EXPECT_EQ(cote(15), "12");
     EXPECT_EQ(cote(16), "13");
+
+    // A cell an editor cleared (empty or blanks) is no value, as a Null is.
+    EXPECT_TRUE(lines("v6",
+                      "UPDATE ALBUMS SET Num = '', DateAchat = '  ', NbPAges = ' ', "
+                      "DL = '' WHERE IdAlbum = 26;")
+                    .contains(QString::fromUtf8(kAlbum26).replace("'12/2015'", "null")));
 }
 
 TEST_F(FixtureRows, LinksOfAnAlbumAreWrittenOnceAfterItsLine) {

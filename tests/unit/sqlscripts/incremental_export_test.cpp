@@ -156,21 +156,22 @@ TEST_P(IncrementalExport, WritesWhatTheCatalogueGainedAndMovesEveryMark) {
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
     EXPECT_FALSE(prompt.busy());
 
-    // The box now holds the new date: a second run finds nothing new (the
-    // script loaded and deleted, it has nothing to carry).
+    // The box now holds the new date: a second run (the script loaded and
+    // deleted, it has nothing to carry) sends today's album again, in case
+    // it was entered after this run.
     prompt.clear();
     QFile::remove(script());
     ASSERT_TRUE(run());
-    EXPECT_EQ(statements(), QStringList{kLastLine});
-    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    EXPECT_EQ(inserted("albums"), QStringList{"91"});
+    EXPECT_EQ(s.GV_LastRun, "20/01/2027");
 }
 
 TEST_P(IncrementalExport, TheSummaryCountsWhatTheSiteGains) {
-    // Since 23/12/2023: 14 albums, naming 8 series and 18 authors, of which
+    // From 24/12/2023: 14 albums, naming 8 series and 18 authors, of which
     // 2 series and 3 authors no earlier album names.
     vb::ScopedClock today(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
     s.GV_Chemin_Base = catalogue();
-    s.box_LastRun = QStringLiteral("23/12/2023");
+    s.box_LastRun = QStringLiteral("24/12/2023");
     s.opt_albums = 1;
     s.Opt_Collaborateurs = 1;
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
@@ -361,27 +362,70 @@ TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     QFile::remove(script());
     ASSERT_TRUE(run());
     EXPECT_EQ(statements(), QStringList{kLastLine});
+    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
 }
 
-TEST_P(IncrementalExport, TheWindowTakesDaysAfterTheLastExportUpToToday) {
-    // 92 was bought on the day of the last export, 95 tomorrow, 96 is
-    // undated; 97 today, by author 30 in series 16, as 96.
-    s.GV_Chemin_Base = catalogue(
-        QStringLiteral("INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
-                       "(30, 'Nouveau', 0, 0, 0);"
-                       "INSERT INTO SERIES (IdSerie, Titre, EnCours) VALUES (16, 'Neuve', 1);"
-                       "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, IdDessinateur, "
-                       "IdScenariste, idColoriste, DateAchat) VALUES "
-                       "(92, 'Le jour même', 16, 30, 30, 30, '2027-01-10 00:00:00'),"
-                       "(95, 'Demain', 16, 30, 30, 30, '2027-01-21 00:00:00'),"
-                       "(96, 'Sans date', 16, 30, 30, 30, NULL),"
-                       "(97, 'Aujourd''hui', 16, 30, 30, 30, '2027-01-20 00:00:00');") +
-        (v6() ? QStringLiteral("UPDATE ALBUMS SET AAcheter = 0 WHERE IdAlbum > 91;") : QString()));
+// Whole days from the last export's (10/01/2027) to today (20/01/2027, run
+// at 9:30), each purchase date read as the full export reads it.
+TEST_P(IncrementalExport, TheWindowTakesTheDaysFromTheLastExportsToToday) {
+    const struct {
+        int id;
+        const char* bought;  // as stored
+        bool sent;
+    } albums[] = {
+        {92, "'2027-01-10 00:00:00'", true},  // on the last export's day, entered after it
+        {99, "'2027-01-09 00:00:00'", false},
+        {95, "'2027-01-21 00:00:00'", false},
+        {96, "NULL", false},
+        {97, "'2027-01-20 00:00:00'", true},
+        {98, "'2027-01-20 11:17:00'", true},  // today, after the run's time
+        // 15/01/2027 in the other forms the full export reads
+        {100, "'15/01/2027'", true},
+        {101, "46402", true},
+        {102, "'46402'", true},
+        {103, "'46402.0'", true},
+        {104, "' 2027-01-15 00:00:00'", true},
+        {105, "'2027-01-15'", true},
+        {106, "' 15/01/2027 '", true},
+        {107, "'15/01/27'", true},
+        {108, "'2027-01-15T08:00:00.000'", true},
+        {109, "'09/01/2027'", false},
+        {110, "46392", false},  // 05/01/2027
+        {111, "''", false},     // cleared cells: no date
+        {112, "'   '", false},
+    };
+    QString mend = QStringLiteral(
+        "INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
+        "(30, 'Nouveau', 0, 0, 0);"
+        "INSERT INTO SERIES (IdSerie, Titre, EnCours) VALUES (16, 'Neuve', 1);");
+    QStringList sent{"90", "91"};
+    for (const auto& a : albums) {
+        mend += QStringLiteral(
+                    "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, IdDessinateur, "
+                    "IdScenariste, idColoriste, DateAchat) VALUES "
+                    "(%1, 'Album %1', 16, 30, 30, 30, %2);")
+                    .arg(a.id)
+                    .arg(QString::fromLatin1(a.bought));
+        if (a.sent) {
+            sent << QString::number(a.id);
+        }
+    }
+    if (v6()) {
+        mend += QStringLiteral("UPDATE ALBUMS SET AAcheter = 0 WHERE IdAlbum > 91;");
+    }
+    s.GV_Chemin_Base = catalogue(mend);
     s.opt_albums = 1;
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_EQ(inserted("albums"), (QStringList{"90", "91", "97"}));
-    // Album 97 needs author 30 and series 16, which the site may not hold:
-    // 96 is undated, and 92 may have been added after that day's export.
+    EXPECT_EQ(inserted("albums"), sent);
+    for (const char* id : {"101", "106", "108"}) {
+        EXPECT_TRUE(statements()
+                        .filter(QStringLiteral("INSERT INTO albums VALUES (%1,").arg(id))
+                        .value(0)
+                        .contains(",'2027-01-15',"))
+            << id;
+    }
+    // The new albums need author 30 and series 16, which the site may not
+    // hold: 96 is undated, and 99 may have been added after its day's export.
     EXPECT_TRUE(inserted("auteurs").contains("30"));
     EXPECT_TRUE(inserted("series").contains("16"));
 }
@@ -443,6 +487,21 @@ TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed
     EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
                                           "Incompatibilité de type (table ALBUMS, IdAlbum 12, "
                                           "colonne DateAchat : « demain »)"});
+
+    // So is a number that is no number; a cleared cell is no value.
+    s.box_LastRun = QStringLiteral("10/01/2027");
+    s.GV_Chemin_Base = catalogue("UPDATE ALBUMS SET Num = 'sept' WHERE IdAlbum = 90;");
+    prompt.clear();
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
+                                          "Incompatibilité de type (table ALBUMS, IdAlbum 90, "
+                                          "colonne Num : « sept »)"});
+    s.GV_Chemin_Base = catalogue("UPDATE ALBUMS SET Num = '', DL = ' ' WHERE IdAlbum = 90;");
+    QFile::remove(script());  // loaded: nothing to carry
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QString album = statements().filter("INSERT INTO albums VALUES (90,").value(0);
+    EXPECT_TRUE(album.startsWith("INSERT INTO albums VALUES (90,null,")) << album.toStdString();
+    EXPECT_TRUE(album.contains(",12.5,'',null,")) << album.toStdString();
 }
 
 // What the settings file or the window holds that the export cannot read
@@ -499,16 +558,18 @@ TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
     ASSERT_FALSE(albums.isEmpty());
     prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    // The first script's rows, then today's album again (today is in every
+    // window until tomorrow's export).
     EXPECT_TRUE(test::readAll(script()).startsWith(first));
-    EXPECT_EQ(inserted("albums"), albums);
+    EXPECT_EQ(inserted("albums"), albums + QStringList{"91"});
     EXPECT_EQ(statements().last(), kLastLine);
-    EXPECT_TRUE(prompt.texts().join("").contains(
-        "Pas de nouvelles données\n\nLe fichier reprend aussi celui de l'exportation du "))
+    EXPECT_TRUE(
+        prompt.texts().join("").contains("\n\nLe fichier reprend aussi celui de l'exportation du "))
         << prompt.texts().join("").toStdString();
 
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_TRUE(inserted("albums").isEmpty());
+    EXPECT_EQ(inserted("albums"), QStringList{"91"});
 }
 
 // The window's copy of the marks is not what an export starts from: a
