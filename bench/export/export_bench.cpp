@@ -7,12 +7,18 @@
 // as a scheduled job runs it, `kalvor donnees` with its registry file, start-
 // up included; the export functions alone show what the start-up costs.
 //   export_bench [file.mdb] [--albums N,M,...] [--runs R] [--kalvor path]
+//                [--against path]
+// With --against, the program is timed against another build of it (the
+// one before a change) instead of the floors: both exports, the incremental
+// one with every album new and with the last half-year's (about 2% of a
+// synthetic catalogue's albums).
 //   export_bench --make file.db N [v5]   (a synthetic catalogue, for profiling)
 //   export_bench --one catalogue version exportFolder [utf8|latin] [split] [incremental]
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -109,16 +115,18 @@ struct Program {
     QString binary;
     QString folder;  // registry, state and export folder
 
-    Run run(const QString& catalogue, const QString& word) const {
+    // `lastRun`: the day after which the incremental export takes albums.
+    Run run(const QString& catalogue, const QString& word,
+            const QString& lastRun = QStringLiteral("01/01/1900")) const {
         const QString store =
             QStringLiteral(
                 "Windows Registry Editor Version 5.00\r\n\r\n"
                 "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n\"collection\"=\"31\"\r\n"
-                "\"lastrun\"=\"01/01/1900\"\r\n\"lastid\"=\"0\"\r\n\"lastidpara\"=\"0\"\r\n"
+                "\"lastrun\"=\"%3\"\r\n\"lastid\"=\"0\"\r\n\"lastidpara\"=\"0\"\r\n"
                 "\"lastidrevue\"=\"0\"\r\n")
-                .arg(catalogue, folder + QStringLiteral("/export"));
+                .arg(catalogue, folder + QStringLiteral("/export"), lastRun);
         QDir().mkpath(folder + QStringLiteral("/export"));
         // Loaded, then deleted: the next incremental script carries nothing.
         QFile::remove(folder + QStringLiteral("/export/scripts/dernieres_donnees.sql"));
@@ -230,6 +238,12 @@ int main(int argc, char** argv) {
         kalvorBinary = args[kalvorFlag + 1];
         args.remove(kalvorFlag, 2);
     }
+    QString againstBinary;
+    const int againstFlag = int(args.indexOf(QStringLiteral("--against")));
+    if (againstFlag >= 0 && againstFlag + 1 < args.size()) {
+        againstBinary = args[againstFlag + 1];
+        args.remove(againstFlag, 2);
+    }
     const QString mdb =
         args.value(0, QStringLiteral("/work/shared/fixtures/large/catalogue-20k-v6.mdb"));
     QTemporaryDir dir;
@@ -255,6 +269,36 @@ int main(int argc, char** argv) {
                                            "\"$t\" >/dev/null || exit 1; done")
                                 .arg(mdb));
         };
+        if (!againstBinary.isEmpty()) {
+            const Program before{againstBinary, dir.filePath(QStringLiteral("before"))};
+            const QString recent = QStringLiteral("01/07/2025");
+            QStringList catalogues{mdb};
+            for (int albums : sizes) {
+                catalogues << dir.filePath(QStringLiteral("synthetic-%1.db").arg(albums));
+                catalogue::WriteSyntheticCatalogue(catalogues.last(), catalogue::Generation::V6,
+                                                   albums);
+            }
+            for (const QString& db : catalogues) {
+                const QString name = QFileInfo(db).fileName();
+                for (const auto& [word, lastRun] :
+                     {std::pair{QStringLiteral("donnees"), QStringLiteral("01/01/1900")},
+                      std::pair{QStringLiteral("dernieres_donnees"), QStringLiteral("01/01/1900")},
+                      std::pair{QStringLiteral("dernieres_donnees"), recent}}) {
+                    const QByteArray label =
+                        QStringLiteral("%1 %2 %3").arg(name, word, lastRun).toUtf8();
+                    pair(
+                        label.constData(),
+                        [&, word = word, lastRun = lastRun] {
+                            return program.run(db, word, lastRun);
+                        },
+                        "before",
+                        [&, word = word, lastRun = lastRun] {
+                            return before.run(db, word, lastRun);
+                        });
+                }
+            }
+            return 0;
+        }
         pair("Access 20k, kalvor donnees", donnees(mdb), "mdb-export", mdbExport);
         pair("Access 20k, kalvor dernieres_donnees", dernieres(mdb), "kalvor donnees",
              donnees(mdb));
