@@ -53,32 +53,5 @@ TEST(SiteReplies, ARefusalIsReadWithAHostsBannerAfterItInMarkupOrPlainText) {
     EXPECT_FALSE(IsInvalidFolder(folder + QStringLiteral("\na.jpg@@@06/12/2026 21:05:09\n")));
 }
 
-TEST(SiteReplies, AnEarlierReplyEndsBeforeAHostsBannerInMarkupOrText) {
-    const QString rows = QStringLiteral("1@@@a#end#2@@@b#end#");
-    const QString banner = QStringLiteral("Page hébergée gratuitement par Free");
-    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("<div>pub</div>")), rows.size());
-    EXPECT_EQ(EarlierTableEnd(rows + banner), rows.size());
-    EXPECT_EQ(EarlierTableEnd(rows + u'\n' + banner + u'\n'), rows.size());
-    // A row cut short opens with its id, whatever follows it.
-    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("3")), -1);
-    EXPECT_EQ(EarlierTableEnd(rows + QStringLiteral("3@@@c")), -1);
-
-    // Any text may be a line cut short: only the host's own is passed over.
-    const QString lines = QStringLiteral("a.jpg@@@06/12/2026 21:05:09\n");
-    EXPECT_EQ(EarlierListingEnd(lines + QStringLiteral("<div>pub</div>")), lines.size());
-    EXPECT_EQ(EarlierListingEnd(lines + banner + u'\n', banner), lines.size());
-    EXPECT_EQ(EarlierListingEnd(lines + banner), -1);
-    EXPECT_EQ(EarlierListingEnd(lines + QStringLiteral("b.jp"), banner), -1);
-    EXPECT_EQ(EarlierListingEnd(banner, banner), 0);
-
-    const QString settings = QStringLiteral(
-        "PATH_couvertures : c\nPATH_planches : p\nPATH_versos : v\nPATH_photos : p\n"
-        "PATH_dedicaces : d\nPATH_parabd : p\nPATH_revues : r\nPATH_images : i\n"
-        "THUMB_couvertures : c\nTHUMB_planches : p\nTHUMB_versos : v\nTHUMB_photos : p\n"
-        "THUMB_dedicaces : d\nTHUMB_parabd : p\nTHUMB_revues : r\n");
-    EXPECT_EQ(AfterFolderSettings(settings + banner), banner);
-    EXPECT_EQ(AfterFolderSettings(settings.chopped(1)), std::nullopt);
-}
-
 }  // namespace
 }  // namespace kalvor::replies
