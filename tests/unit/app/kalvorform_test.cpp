@@ -773,7 +773,14 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
         duringCall = true;
         action();
         duringCall = false;
-        QTest::qWait(100);
+        // Every action here shows one box: wait until it is read, then let
+        // anything still queued come up, so that a second box is seen too.
+        const auto settled = [&] {
+            return !seen.isEmpty() && QApplication::activeModalWidget() == nullptr;
+        };
+        EXPECT_TRUE(QTest::qWaitFor(settled, 30000));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(QTest::qWaitFor(settled, 30000));
         QStringList texts;
         for (const Seen& s : seen) {
             EXPECT_FALSE(s.duringCall) << s.text.toStdString();
