@@ -1,6 +1,10 @@
 #include "sitegen/site_files.h"
 
 #include <QFile>
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::sitegen {
 namespace {
@@ -71,31 +75,69 @@ QStringList requireGuardLines() {
             kGuardEnd};
 }
 
-void Create_Require_Guard(const QString& folder) {
-    const QString path = folder + QStringLiteral("/.htaccess");
-    // The owner's own lines, as bytes: their encoding is theirs.
-    QList<QByteArray> kept;
+namespace {
+
+// The lines of the .htaccess at `path` that are not Kalvor's, as bytes: their
+// encoding is theirs. A whole block of Kalvor's, start to end, goes; of one
+// that lost its end line, only the lines of the guard that still follow its
+// start in order, so that no line of the owner's is taken for one of ours.
+QList<QByteArray> ownersLines(const QString& path) {
     QFile earlier(path);
-    if (earlier.open(QIODevice::ReadOnly)) {
-        const QByteArray start = kGuardStart.toLatin1();
-        const QByteArray end = kGuardEnd.toLatin1();
-        bool inGuard = false;
-        for (QByteArray line : earlier.readAll().split('\n')) {
-            if (line.endsWith('\r')) {
-                line.chop(1);
-            }
-            if (line.trimmed() == start) {
-                inGuard = true;
-            } else if (inGuard) {
-                inGuard = line.trimmed() != end;
-            } else {
-                kept << line;
-            }
-        }
-        while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) {
-            kept.removeLast();
+    if (!earlier.exists()) {
+        return {};
+    }
+    errno = 0;
+    const bool opened = earlier.open(QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? earlier.readAll() : QByteArray();
+    if (!opened || earlier.error() != QFileDevice::NoError) {
+        throw Error(err::PermissionDenied,
+                    QStringLiteral("Impossible de lire le fichier %1 (%2) : il n'a pas été "
+                                   "remplacé.")
+                        .arg(path, FileReason(earlier, errno)));
+    }
+    QList<QByteArray> guard;
+    for (const QString& line : requireGuardLines()) {
+        guard << line.toLatin1();
+    }
+    QList<QByteArray> lines = bytes.split('\n');
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r')) {
+            line.chop(1);
         }
     }
+    QList<QByteArray> kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed() != guard.first()) {
+            kept << lines[i];
+            continue;
+        }
+        qsizetype next = i + 1;
+        while (next < lines.size() && lines[next].trimmed() != guard.first() &&
+               lines[next].trimmed() != guard.last()) {
+            ++next;
+        }
+        if (next < lines.size() && lines[next].trimmed() == guard.last()) {
+            i = next;
+            continue;
+        }
+        qsizetype ours = 1;
+        while (i + ours < lines.size() && ours < guard.size() - 1 &&
+               lines[i + ours].trimmed() == guard[ours]) {
+            ++ours;
+        }
+        i += ours - 1;
+    }
+    while (!kept.isEmpty() && kept.last().trimmed().isEmpty()) {
+        kept.removeLast();
+    }
+    return kept;
+}
+
+}  // namespace
+
+void Create_Require_Guard(const QString& folder) {
+    const QString path = folder + QStringLiteral("/.htaccess");
+    const QList<QByteArray> kept = ownersLines(path);
     TextFile file(path);
     for (const QByteArray& line : kept) {
         file.WriteLine(line);

@@ -20,8 +20,8 @@ void Create_Pages(const SiteTarget& target);
 QStringList requireGuardLines();
 
 // Writes that .htaccess into `folder`: the lines of an .htaccess already
-// there stay, the guard of an earlier run is replaced. Complete on return,
-// or not written at all.
+// there stay, the guard of an earlier run is replaced. One that cannot be
+// read is refused, never replaced. Complete on return, or not written at all.
 void Create_Require_Guard(const QString& folder);
 
 }  // namespace kalvor::sitegen

@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "common/general.h"
@@ -87,6 +91,37 @@ class Unwritable {
   private:
     QString path_;
     bool immutable_ = false;
+};
+
+// Makes a file impossible to read: no rights, and for root, who passes over
+// rights, without the capabilities to do so, in this thread alone. Undone
+// when it goes out of scope.
+class Unreadable {
+  public:
+    explicit Unreadable(const QString& path) : path_(path) {
+        QFile::setPermissions(path, {});
+        if (::geteuid() == 0 && ::syscall(SYS_capget, &header_, saved_) == 0) {
+            __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+            reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+            dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+        }
+    }
+    ~Unreadable() {
+        if (dropped_) {
+            ::syscall(SYS_capset, &header_, saved_);
+        }
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    bool holds() const {
+        QFile file(path_);
+        return !file.open(QIODevice::ReadOnly);
+    }
+
+  private:
+    QString path_;
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
 };
 
 }  // namespace
@@ -197,6 +232,32 @@ TEST(PhpButton, WritesEveryFileAndRewritesThemAllOnTheNextRunLeavingRequireAlone
     test::writeAll(htaccess, "RewriteEngine On\n" + guard + "Options -Indexes\n");
     ASSERT_TRUE(btn_Create_PHP_Click(s, prompt));
     EXPECT_EQ(test::readAll(htaccess), "RewriteEngine On\r\nOptions -Indexes\r\n\r\n" + guard);
+    // A block that lost its end line takes none of the owner's lines with it.
+    const QByteArray start = guard.left(guard.indexOf("\r\n") + 2);
+    const QByteArray cut = guard.left(guard.indexOf("Require all denied"));
+    test::writeAll(htaccess, "RewriteEngine On\r\n" + cut + "ErrorDocument 404 /404.php\r\n" +
+                                 start + "RewriteRule ^a$ b.php\r\n" + guard);
+    ASSERT_TRUE(btn_Create_PHP_Click(s, prompt));
+    EXPECT_EQ(
+        test::readAll(htaccess),
+        "RewriteEngine On\r\nErrorDocument 404 /404.php\r\nRewriteRule ^a$ b.php\r\n\r\n" + guard);
+    // One that cannot be read is named, and stays as it is.
+    const QByteArray owners = test::readAll(htaccess);
+    prompt.clear();
+    {
+        Unreadable blocked(htaccess);
+        if (!blocked.holds()) {
+            GTEST_SKIP() << "no way to make a file unreadable here";
+        }
+        EXPECT_FALSE(btn_Create_PHP_Click(s, prompt));
+    }
+    EXPECT_EQ(test::readAll(htaccess), owners);
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des fichiers PHP"});
+    EXPECT_TRUE(s.GV_Erreurs.endsWith(QStringLiteral("\nerreur : Impossible de lire le fichier ") +
+                                      htaccess +
+                                      QStringLiteral(" (permission refusée) : il n'a pas "
+                                                     "été remplacé.")))
+        << s.GV_Erreurs.toStdString();
 }
 
 TEST(PhpButton, AFileThatCannotBeReplacedStopsTheRunThereAndIsReportedOnceWithTheLog) {
