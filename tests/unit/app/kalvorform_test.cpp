@@ -768,19 +768,22 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
         }
     });
     reader.start(5);
-    const auto call = [&](const std::function<void()>& action) {
-        seen.clear();
-        duringCall = true;
-        action();
-        duringCall = false;
-        // Every action here shows one box: wait until it is read, then let
-        // anything still queued come up, so that a second box is seen too.
+    // Every action here shows one box: wait until it is read, then let
+    // anything still queued come up, so that a second box is seen too.
+    const auto awaitTheBox = [&] {
         const auto settled = [&] {
             return !seen.isEmpty() && QApplication::activeModalWidget() == nullptr;
         };
         EXPECT_TRUE(QTest::qWaitFor(settled, 30000));
         QCoreApplication::processEvents();
         EXPECT_TRUE(QTest::qWaitFor(settled, 30000));
+    };
+    const auto call = [&](const std::function<void()>& action) {
+        seen.clear();
+        duringCall = true;
+        action();
+        duringCall = false;
+        awaitTheBox();
         QStringList texts;
         for (const Seen& s : seen) {
             EXPECT_FALSE(s.duringCall) << s.text.toStdString();
@@ -833,7 +836,7 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
     seen.clear();
     FrmRecovery::Default()->btn_process()->click();
     test::waitForWork(window.work());
-    QTest::qWait(100);
+    awaitTheBox();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].text.startsWith(QStringLiteral("Mot de passe invalide !")))
         << seen[0].text.toStdString();
