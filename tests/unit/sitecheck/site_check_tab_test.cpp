@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ using namespace kalvor;
 namespace {
 
 const QByteArray kStamp = "@@@01/06/2024 10:00:00\n";
+const QString kAskingTheSite = QStringLiteral("Recherche des informations sur le site ...");
 
 class SiteCheckTabTest : public ::testing::Test {
   protected:
@@ -60,6 +62,20 @@ class SiteCheckTabTest : public ::testing::Test {
     void analyse() {
         button("btn_check_files")->click();
         test::waitForWork(window->work());
+    }
+    // "Analyse", running `step` once, as soon as the check waits on the site.
+    void analyseWhileTheSiteIsAsked(const std::function<void()>& step) {
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (window->statusPanel(1) != kAskingTheSite) {
+                return;
+            }
+            watch.stop();
+            step();
+        });
+        watch.start();
+        analyse();
     }
     QTreeWidget* tree(const char* name) { return find<QTreeWidget>(name); }
     // "ROOT:key=text" of every child, in tree order.
@@ -239,22 +255,12 @@ TEST_F(SiteCheckTabTest, ASiteThatDoesNotAnswerEndsTheCheckAndTheWindowStaysUsab
     QString phase;
     bool startDisabled = false;
     int shownTab = -1;
-    // Once the site is waited for.
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (window->statusPanel(1) !=
-            QStringLiteral("Recherche des informations sur le site ...")) {
-            return;
-        }
-        watch.stop();
+    analyseWhileTheSiteIsAsked([&] {
         phase = window->statusPanel(1);
         startDisabled = !button("btn_check_files")->isEnabled();
         window->TabNavig()->setCurrentIndex(0);  // the user goes on meanwhile
         shownTab = window->TabNavig()->currentIndex();
     });
-    watch.start();
-    analyse();
     EXPECT_EQ(phase, QStringLiteral("Recherche des informations sur le site ..."));
     EXPECT_TRUE(startDisabled);
     EXPECT_EQ(shownTab, 0);
@@ -275,14 +281,7 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckStopsItsRequestThenCloses) {
         site.setSilent(true);
         window->setRequestTimeout(30000);  // ended by the close, not by the site
         bool openAfterClose = false;
-        QTimer watch;
-        watch.setInterval(10);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (window->statusPanel(1) !=
-                QStringLiteral("Recherche des informations sur le site ...")) {
-                return;
-            }
-            watch.stop();
+        analyseWhileTheSiteIsAsked([&] {
             if (menu) {
                 window->fichier_quitter_Click();
             } else {
@@ -290,8 +289,6 @@ TEST_F(SiteCheckTabTest, LeavingDuringACheckStopsItsRequestThenCloses) {
             }
             openAfterClose = window->isVisible();
         });
-        watch.start();
-        analyse();
         EXPECT_TRUE(openAfterClose);
         QCoreApplication::processEvents();
         EXPECT_FALSE(window->isVisible());
