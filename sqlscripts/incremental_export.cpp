@@ -1,16 +1,10 @@
 #include "sqlscripts/incremental_export.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 #include <algorithm>
-#include <charconv>
 #include <exception>
 #include <optional>
-#include <vector>
 
 #include "catalogue/catalogue_schema.h"
 #include "common/general.h"
@@ -23,21 +17,18 @@
 #include "platform/system_reason.h"
 #include "settings/settings.h"
 #include "sqlscripts/album_rows.h"
-#include "sqlscripts/author_rows.h"
 #include "sqlscripts/collaborator_rows.h"
 #include "sqlscripts/collectible_rows.h"
 #include "sqlscripts/data_export_run.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/export_lock.h"
 #include "sqlscripts/export_settings.h"
+#include "sqlscripts/incremental_references.h"
 #include "sqlscripts/magazine_rows.h"
-#include "sqlscripts/referenced_rows.h"
-#include "sqlscripts/row_line.h"
+#include "sqlscripts/replacing_row_writer.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/script_set.h"
 #include "sqlscripts/script_set_disk.h"
-#include "sqlscripts/script_text.h"
-#include "sqlscripts/series_rows.h"
 #include "sqlscripts/sql_statements.h"
 #include "sqlscripts/sql_values.h"
 
@@ -92,7 +83,8 @@ class IncrementalExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           v6_(catalogue::IsV6(s.GV_Version_Base)),
-          out_(s.opt_utf8()) {}
+          out_(s.opt_utf8()),
+          references_(out_, prefix_, version_) {}
 
     QString Run() {
         RequireTablePrefix(prefix_);
@@ -201,169 +193,14 @@ class IncrementalExport {
         return vb::CLng(max);
     }
 
-    // The site may hold the row already (a purchase date moved back, an
-    // album dated ahead that a full export sent, a wish-list album bought
-    // since): the row replaces it instead of stopping the script's load.
-    class RowWriter {
-      public:
-        RowWriter(IncrementalExport& run, const QString& table, const QString& key)
-            : run_(run),
-              out_(run.out_),
-              line_(out_.Utf8(), RowLine::Head(out_.Utf8(), run.prefix_, table)),
-              deleteHead_(deleteHead(table, key)) {}
-        // Where each row is made; its first value is its key.
-        RowLine& line() { return line_; }
-        // The row made in line(), after the line that deletes the site's copy.
-        void Write(const std::string& row) {
-            const std::string_view key = line_.FirstValue();
-            out_.WriteBytes(deleteHead_, key, ";");
-            out_.WriteBytes(row);
-        }
-
-      private:
-        std::string deleteHead(const QString& table, const QString& key) const {
-            std::string head;
-            script_text::Append(
-                head,
-                QStringLiteral("DELETE FROM ") + run_.prefix_ + table + QStringLiteral(" where ") +
-                    key + QStringLiteral(" = "),
-                false, out_.Utf8() ? script_text::Encoding::Utf8 : script_text::Encoding::Cp1252);
-            return head;
-        }
-
-        IncrementalExport& run_;
-        DataScript& out_;
-        RowLine line_;
-        std::string deleteHead_;
-    };
-
-    // Whether the site held the row before this export: an earlier item
-    // names it (an id that is not a whole number counts as new).
-    static bool held(const referenced_rows::Ids& earlier, const dao::RowCursor& row, int id) {
-        return earlier && row.Type(id) == SQLITE_INTEGER &&
-               std::binary_search(earlier->begin(), earlier->end(), row.Int(id));
-    }
-
-    // Every author the new items name, as writer, artist, colourist or
-    // through COLLABORATEURS, and every series they belong to. What an
-    // earlier item names may never have reached the site (an album added
-    // undated, or with a purchase date already past): the row replaces the
-    // site's copy, if any. The summary counts only the rows that no earlier
-    // item names, what the site gains.
-    qint32 writeAuthors(dao::Database& db, const referenced_rows::Refs& refs,
-                        const referenced_rows::Refs& earlier, ExportGroup group,
-                        const QString& fresh) {
-        const QString table = AuthorsTable(group);
-        RowWriter writer(*this, table, QStringLiteral("idauteur"));
-        qint32 gained = 0;
-        author_rows::ForEachAuthor(
-            db, refs.authors, author_rows::AuthorIdQuery(group, version_, fresh),
-            [&](const dao::RowCursor& author) {
-                writer.Write(author_rows::AuthorRow(writer.line(), author));
-                if (firstSent(table, author) &&
-                    !held(earlier.authors, author, catalogue::auteur::IdAuteur)) {
-                    ++gained;
-                }
-            });
-        return gained;
-    }
-
-    // Whether this run had not sent the author to the table yet: one that
-    // two groups send is counted once.
-    bool firstSent(const QString& table, const dao::RowCursor& author) {
-        using catalogue::auteur::IdAuteur;
-        if (author.Type(IdAuteur) != SQLITE_INTEGER) {
-            return true;
-        }
-        QSet<qint64>& sent = sent_[table];
-        const qint64 id = author.Int(IdAuteur);
-        if (sent.contains(id)) {
-            return false;
-        }
-        sent.insert(id);
-        return true;
-    }
-
-    // The whole-number ids of a one-column query, sorted, each once.
-    static std::vector<qint64> sortedIds(dao::Database& db, const QString& sql) {
-        auto rows = db.OpenCursor(sql);
-        std::vector<qint64> ids;
-        while (rows->Next()) {
-            if (rows->Type(0) == SQLITE_INTEGER) {
-                ids.push_back(rows->Int(0));
-            }
-        }
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        return ids;
-    }
-
-    // In an older catalogue a COLLABORATEURS row names an album id, which
-    // may be a collection album's and a wish-list album's at once: the site
-    // shows it on both cards, and a full export sends its author with both
-    // lists. The rows of the group's new albums (`fresh`) that name an album
-    // of the other list send their authors to the other list's table too,
-    // when that list is published. Counted when the other list's earlier
-    // albums (`otherEarlier`) do not name them: these very rows, which the
-    // catalogue cannot date, are taken as new with their new album.
-    qint32 writeSharedIdAuthors(dao::Database& db, ExportGroup group, const QString& fresh,
-                                const QString& otherEarlier) {
-        const bool wishList = group == ExportGroup::Acheter;
-        const QString own = wishList ? QStringLiteral("ACHETER") : QStringLiteral("ALBUMS");
-        const QString other = wishList ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER");
-        const QString table = AuthorsTable(wishList ? ExportGroup::Albums : ExportGroup::Acheter);
-        const QString freshIds =
-            QStringLiteral("SELECT %1.IdAlbum FROM %1 where ").arg(own) + fresh;
-        std::vector<qint64> ids = sortedIds(
-            db, QStringLiteral("SELECT COLLABORATEURS.IdAuteur FROM COLLABORATEURS where "
-                               "COLLABORATEURS.IdAlbum in (%1) and COLLABORATEURS.IdAlbum in "
-                               "(SELECT IdAlbum FROM %2)")
-                    .arg(freshIds, other));
-        std::erase_if(ids, [&](qint64 id) { return sent_[table].contains(id); });
-        if (ids.empty()) {
-            return 0;
-        }
-        const referenced_rows::Ids earlierAuthors = sortedIds(
-            db, author_rows::AlbumAuthorIds(other, QStringLiteral("where ") + otherEarlier + u' ') +
-                    QStringLiteral(" and COLLABORATEURS.IdAlbum not in (") + freshIds +
-                    QStringLiteral(")"));
-
-        RowWriter writer(*this, table, QStringLiteral("idauteur"));
-        qint32 gained = 0;
-        author_rows::ForEachAuthor(db, ids, QString(), [&](const dao::RowCursor& author) {
-            writer.Write(author_rows::AuthorRow(writer.line(), author));
-            if (firstSent(table, author) &&
-                !held(earlierAuthors, author, catalogue::auteur::IdAuteur)) {
-                ++gained;
-            }
-        });
-        return gained;
-    }
-
-    qint32 writeSeries(dao::Database& db, const referenced_rows::Refs& refs,
-                       const referenced_rows::Refs& earlier, ExportGroup group,
-                       const QString& fresh) {
-        RowWriter writer(*this, SeriesTable(group), QStringLiteral("idserie"));
-        qint32 gained = 0;
-        series_rows::ForEachSeries(
-            db, refs.series, group, version_, fresh, [&](const dao::RowCursor& series) {
-                writer.Write(series_rows::SeriesRow(writer.line(), series));
-                if (!held(earlier.series, series, catalogue::serie::IdSerie)) {
-                    ++gained;
-                }
-            });
-        return gained;
-    }
-
     // The authors and series of the group's new items (`fresh`), then the
     // items; `earlier` chooses the items the site held already.
     Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh,
                             const QString& earlier) {
-        referenced_rows::Refs known;
-        const auto refs = referenced_rows::Read(db, group, version_, fresh, earlier, known);
+        const auto gained = references_.Write(db, group, fresh, earlier);
         Written w;
-        w.authors = writeAuthors(db, refs, known, group, fresh);
-        w.series = writeSeries(db, refs, known, group, fresh);
+        w.authors = gained.authors;
+        w.series = gained.series;
         return w;
     }
 
@@ -380,7 +217,7 @@ class IncrementalExport {
     qint32 writeAlbums(dao::Database& db, ExportGroup group, const QString& condition,
                        album_rows::Cote cote) {
         using namespace catalogue::album;
-        RowWriter writer(*this, AlbumsTable(group), QStringLiteral("idalbum"));
+        ReplacingRowWriter writer(out_, prefix_, AlbumsTable(group), QStringLiteral("idalbum"));
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
         links.SetTarget(&out_);
         links.SetReplacing(true);
@@ -448,9 +285,9 @@ class IncrementalExport {
         try {
             w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_);
             if (!v6_ && checked(s_.opt_acheter)) {
-                w.authors +=
-                    writeSharedIdAuthors(*db, ExportGroup::Albums, chosen,
-                                         upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
+                w.authors += references_.WriteSharedIdAuthors(
+                    *db, ExportGroup::Albums, chosen,
+                    upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
             }
             w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         } catch (const Error& e) {
@@ -484,7 +321,8 @@ class IncrementalExport {
         auto db = openCatalogue();
         Written w = writeReferences(*db, ExportGroup::Acheter, fresh, upTo(key, mark));
         if (!v6_ && !collectionEarlier_.isEmpty()) {
-            w.authors += writeSharedIdAuthors(*db, ExportGroup::Acheter, fresh, collectionEarlier_);
+            w.authors += references_.WriteSharedIdAuthors(*db, ExportGroup::Acheter, fresh,
+                                                          collectionEarlier_);
         }
         w.items = writeAlbums(*db, ExportGroup::Acheter, fresh, album_rows::Cote::Whole);
         if (w.total() > 0) {
@@ -528,7 +366,8 @@ class IncrementalExport {
         auto db = openCatalogue();
         Written w = writeReferences(*db, ExportGroup::Parabd, above(key, mark), upTo(key, mark));
         {
-            RowWriter writer(*this, QStringLiteral("parabd"), QStringLiteral("idparabd"));
+            ReplacingRowWriter writer(out_, prefix_, QStringLiteral("parabd"),
+                                      QStringLiteral("idparabd"));
             auto items = db->OpenCursor(collectible_rows::CollectibleQuery(
                 version_, neverExported(mark) ? std::nullopt : std::optional<qint32>(mark)));
             while (items->Next()) {
@@ -574,10 +413,10 @@ class IncrementalExport {
     QString earlierWritten_;  // when the script it carries was written
     bool v6_;
     QDateTime lastRun_;
-    QString collectionEarlier_;          // chooses the albums of earlier exports, once exported
-    QHash<QString, QSet<qint64>> sent_;  // author ids sent, by table
-    std::optional<ExportLock> lock_;     // held until the script is whole or gone
+    QString collectionEarlier_;       // chooses the albums of earlier exports, once exported
+    std::optional<ExportLock> lock_;  // held until the script is whole or gone
     DataScript out_;
+    IncrementalReferences references_;
     ExportMarks marks_;
     QString collectionText_, wishListText_, magazinesText_, collectiblesText_;
 };
