@@ -63,11 +63,15 @@ QString idText(const QVariant& value, const char* column) {
     return QString::number(id);
 }
 
-// An entry from the first row of the query that found the album: series
-// title, number and album title; a Null column adds nothing.
-QString entry(dao::Recordset& album, const QString& ending) {
-    return QStringLiteral("\n\r") + album.Fields(1).toString() + QStringLiteral(" - ") +
-           album.Fields(3).toString() + QStringLiteral(" - ") + album.Fields(4).toString() + ending;
+// Adds an entry from the first row of the query that found the album: series
+// title, number and album title; a Null column adds nothing. The report begins
+// with its first entry, each later one on a line of its own.
+void addEntry(QString& report, dao::Recordset& album, const QString& ending) {
+    if (!report.isEmpty()) {
+        report += QStringLiteral("\n\r");
+    }
+    report += album.Fields(1).toString() + QStringLiteral(" - ") + album.Fields(3).toString() +
+              QStringLiteral(" - ") + album.Fields(4).toString() + ending;
 }
 
 }  // namespace
@@ -98,10 +102,11 @@ QString Check_Collaborateurs(const QString& path, const QString& version) {
                     kAlbumSelect + c.table + kSeriesJoin + role.column + QStringLiteral(" = ") +
                     idAuteur + QStringLiteral(" and idAlbum = ") + idAlbum + c.filter);
                 if (!album->Eof()) {
-                    report += entry(*album, QStringLiteral(", le ") + role.word +
-                                                QStringLiteral(" est indiqué aussi en tant que "
-                                                               "collaborateur (") +
-                                                c.name + QStringLiteral(")"));
+                    addEntry(report, *album,
+                             QStringLiteral(", le ") + role.word +
+                                 QStringLiteral(" est indiqué aussi en tant que "
+                                                "collaborateur (") +
+                                 c.name + QStringLiteral(")"));
                 }
             }
         }
@@ -112,10 +117,11 @@ QString Check_Collaborateurs(const QString& path, const QString& version) {
                 auto album = db->OpenRecordset(kAlbumSelect + c.table + kSeriesJoin +
                                                QStringLiteral("idAlbum = ") + idAlbum + c.filter);
                 if (!album->Eof()) {
-                    report += entry(*album, QStringLiteral(", aucune fiche auteur (") + idAuteur +
-                                                QStringLiteral(") pour le ") + role.word +
-                                                QStringLiteral(" indiqué comme collaborateur (") +
-                                                c.name + QStringLiteral(")"));
+                    addEntry(report, *album,
+                             QStringLiteral(", aucune fiche auteur (") + idAuteur +
+                                 QStringLiteral(") pour le ") + role.word +
+                                 QStringLiteral(" indiqué comme collaborateur (") + c.name +
+                                 QStringLiteral(")"));
                 }
             }
         }

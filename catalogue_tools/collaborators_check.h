@@ -11,8 +11,9 @@ class Settings;
 // author in the same role, and rows whose author has no record.
 namespace collaborators {
 
-// The report text of the catalogue at `path` ("" when nothing is wrong): each
-// entry a line feed, a carriage return, then the album and the anomaly.
+// The report text of the catalogue at `path` ("" when nothing is wrong): the
+// album and the anomaly of each entry, a line feed and a carriage return
+// between two entries.
 // "v6" reads the wish list from ALBUMS (AAcheter = 1), any other version from
 // ACHETER. Raises kalvor::Error when the catalogue cannot be read.
 QString Check_Collaborateurs(const QString& path, const QString& version);

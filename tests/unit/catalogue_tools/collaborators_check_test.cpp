@@ -42,7 +42,7 @@ class CollaboratorsCheckTest : public ::testing::Test {
 
 // Album 5 of the fixture lists its own scénariste (4) as a collaborator.
 const QString kFixtureReport =
-    QStringLiteral("\n\rL'Ombre du phare - 5 - Le Cœur de la lentille, le scénariste") + kAlbums;
+    QStringLiteral("L'Ombre du phare - 5 - Le Cœur de la lentille, le scénariste") + kAlbums;
 
 }  // namespace
 
@@ -78,7 +78,7 @@ TEST_F(CollaboratorsCheckTest, ConflictsAndMissingAuthorsInTableOrder) {
         INSERT INTO COLLABORATEURS VALUES (73, 11, 2);
     )"));
     const QString expected =
-        QStringLiteral("\n\rLes Grelots de Tintinnabule - 3 - La Cloche à fromage, le scénariste") +
+        QStringLiteral("Les Grelots de Tintinnabule - 3 - La Cloche à fromage, le scénariste") +
         kAlbums +
         QStringLiteral("\n\rLes Grelots de Tintinnabule - 3 - Cloche bis, le scénariste") +
         kAcheter + QStringLiteral("\n\rBrumes sur Vénasque -  - Carnet d'enquête, le scénariste") +
@@ -110,7 +110,7 @@ TEST_F(CollaboratorsCheckTest, NewerCatalogueFindsItsWishListInAlbums) {
         INSERT INTO COLLABORATEURS VALUES (80, 96, 1);
     )"));
     EXPECT_EQ(collaborators::Check_Collaborateurs(path, QStringLiteral("v6")),
-              QStringLiteral("\n\rCœur d'Acier - 8 - Acier trempé, le coloriste") + kAcheter +
+              QStringLiteral("Cœur d'Acier - 8 - Acier trempé, le coloriste") + kAcheter +
                   QStringLiteral("\n\rLes Grelots de Tintinnabule - 3 - La Cloche à fromage, le "
                                  "dessinateur") +
                   kAlbums +
