@@ -15,11 +15,20 @@ void FileListBox::setPath(const QString& path) {
 }
 
 void FileListBox::Refresh() {
+    setListed(path_, Listed(path_));
+}
+
+void FileListBox::setListed(const QString& path, const QStringList& names) {
+    path_ = path;
     clear();
-    if (!path_.isEmpty()) {
-        addItems(QDir(path_).entryList(QDir::Files | QDir::NoDotAndDotDot,
-                                       QDir::Name | QDir::IgnoreCase));
+    addItems(names);
+}
+
+QStringList FileListBox::Listed(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
     }
+    return QDir(path).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
 QString FileListBox::FileName() const {

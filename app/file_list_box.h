@@ -14,6 +14,10 @@ class FileListBox : public QListWidget {
     const QString& Path() const { return path_; }
     void setPath(const QString& path);
     void Refresh();
+    // Shows `names`, listed from `path` by Listed elsewhere.
+    void setListed(const QString& path, const QStringList& names);
+    // The visible files of `path`, in the list's order; any thread.
+    static QStringList Listed(const QString& path);
     // The selected name, "" when none.
     QString FileName() const;
     // The names listed, in order.

@@ -4,12 +4,15 @@
 #include <QGridLayout>
 #include <QPushButton>
 
+#include "app/tool_work.h"
+
 namespace kalvor {
 
-FrameUpdbase::FrameUpdbase(Settings& settings, Prompt& prompt, QWidget* parent)
+FrameUpdbase::FrameUpdbase(Settings& settings, Prompt& prompt, LongWork& work, QWidget* parent)
     : QGroupBox(QStringLiteral("Mise à jour de la base"), parent),
       settings_(settings),
-      prompt_(prompt) {
+      prompt_(prompt),
+      work_(work) {
     setObjectName(QStringLiteral("Frame_updbase"));
     setToolTip(QStringLiteral(
         "Convertion en minuscule/majuscule des noms de fichiers dans la base Ormelo'"));
@@ -55,12 +58,18 @@ caseconv::Tables FrameUpdbase::Tables() const {
     return t;
 }
 
+void FrameUpdbase::convert(void (*click)(Settings&, const caseconv::Tables&, Prompt&)) {
+    StartTool(work_, prompt_, [this, click, tables = Tables()](Prompt& prompt) {
+        click(settings_, tables, prompt);
+    });
+}
+
 void FrameUpdbase::cmd_majuscule_Click() {
-    caseconv::cmd_majuscule_Click(settings_, Tables(), prompt_);
+    convert(&caseconv::cmd_majuscule_Click);
 }
 
 void FrameUpdbase::cmd_minuscule_Click() {
-    caseconv::cmd_minuscule_Click(settings_, Tables(), prompt_);
+    convert(&caseconv::cmd_minuscule_Click);
 }
 
 }  // namespace kalvor

@@ -67,7 +67,7 @@ Kalvorform::Kalvorform(Settings& settings, Prompt* prompt, DataExports exports, 
                                   [this](const QString& text) { panels_[0]->setText(text); });
     tabs_->addTab(siteCheck_, QStringLiteral("Vérification Site"));
     // The tabs and the renamer view take turns in the window.
-    renommer_ = new RenamerFrame(settings_, *prompt_);
+    renommer_ = new RenamerFrame(settings_, *prompt_, work_);
     renommer_->hide();
     auto* views = new QWidget;
     auto* viewsLayout = new QVBoxLayout(views);

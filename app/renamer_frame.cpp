@@ -9,19 +9,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "app/dir_list_box.h"
 #include "app/drive_list_box.h"
 #include "app/file_list_box.h"
 #include "app/frame_updbase.h"
+#include "app/tool_work.h"
 #include "catalogue_tools/collaborators_check.h"
 #include "dialogs/accessible_names.h"
 
 namespace kalvor {
 
-RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent)
-    : QWidget(parent), settings_(settings), prompt_(prompt) {
+RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, LongWork& work, QWidget* parent)
+    : QWidget(parent), settings_(settings), prompt_(prompt), work_(work) {
     setObjectName(QStringLiteral("FrameRenommer"));
     drive_ = new DriveListBox;
     dir_ = new DirListBox;
@@ -50,7 +53,7 @@ RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent)
     top->addLayout(folders, 1);
     top->addWidget(file_, 1);
 
-    updbase_ = new FrameUpdbase(settings_, prompt_);
+    updbase_ = new FrameUpdbase(settings_, prompt_, work_);
     auto* collaborateurs = new QPushButton(
         QStringLiteral("Vérifier la cohérence des collaborateurs de la base Orme Lo'"));
     collaborateurs->setObjectName(QStringLiteral("btn_collaborateurs"));
@@ -170,18 +173,35 @@ void RenamerFrame::Dir1_Change(const QString& path) {
 }
 
 void RenamerFrame::btn_convertir_Click() {
-    const QString folder = renamer::btn_convertir_Click(Request(), settings_, prompt_);
-    if (folder.isEmpty()) {
-        return;
-    }
-    // The folder may have a new name; the lists show what is there now.
-    dir_->setPath(folder);
-    dir_->Refresh();
-    file_->setPath(folder);
+    auto folder = std::make_shared<QString>();
+    auto names = std::make_shared<QStringList>();
+    StartTool(
+        work_, prompt_,
+        [this, request = Request(), folder, names](Prompt& prompt) {
+            *folder = renamer::btn_convertir_Click(request, settings_, prompt);
+            if (!folder->isEmpty()) {
+                *names = FileListBox::Listed(*folder);
+            }
+        },
+        [this, folder, names] {
+            if (folder->isEmpty()) {
+                return;
+            }
+            // The folder may have a new name; the lists show what is there
+            // now, its files as the work listed them.
+            {
+                const QSignalBlocker quiet(dir_);
+                dir_->setPath(*folder);
+            }
+            folderOfDrive_[drive_->DriveOf(dir_->Path())] = dir_->Path();
+            file_->setListed(dir_->Path(), *names);
+        });
 }
 
 void RenamerFrame::btn_collaborateurs_Click() {
-    collaborators::btn_collaborateurs_Click(settings_, prompt_);
+    StartTool(work_, prompt_, [this](Prompt& prompt) {
+        collaborators::btn_collaborateurs_Click(settings_, prompt);
+    });
 }
 
 }  // namespace kalvor

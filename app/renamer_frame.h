@@ -15,16 +15,17 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class FrameUpdbase;
+class LongWork;
 class Prompt;
 class Settings;
 
 // The renamer view, shown by the menu "Renommer" in place of the tabs: the
 // file renamer, the case conversion of the names stored in the catalogue and
-// the collaborators check.
+// the collaborators check. Each runs as the window's long work.
 class RenamerFrame : public QWidget {
     Q_OBJECT
   public:
-    RenamerFrame(Settings& settings, Prompt& prompt, QWidget* parent = nullptr);
+    RenamerFrame(Settings& settings, Prompt& prompt, LongWork& work, QWidget* parent = nullptr);
 
     // At start-up: the lists show the catalogue's folder.
     void Form_Load(const QString& GV_Rep_Base);
@@ -49,6 +50,7 @@ class RenamerFrame : public QWidget {
 
     Settings& settings_;
     Prompt& prompt_;
+    LongWork& work_;
     QRadioButton* majuscule_ = nullptr;
     QRadioButton* minuscule_ = nullptr;
     QRadioButton* caractere_ = nullptr;

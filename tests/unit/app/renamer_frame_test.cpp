@@ -23,6 +23,7 @@
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 
@@ -66,7 +67,12 @@ class RenamerFrameTest : public ::testing::Test {
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
+    // A tool runs as the window's long work, the window answering meanwhile.
+    void click(const char* name) {
+        QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton);
+        EXPECT_TRUE(window->work().running()) << name;
+        test::waitForWork(window->work());
+    }
     // Opens an entry of the folder list as a double click does.
     void open(const QString& path) {
         DirListBox* dir = frame()->Dir1();
