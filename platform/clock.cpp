@@ -18,6 +18,10 @@ ScopedClock::ScopedClock(const QDateTime& fixed) : previous_(clock()) {
     clock() = [fixed] { return fixed; };
 }
 
+ScopedClock::ScopedClock(std::function<QDateTime()> moving) : previous_(clock()) {
+    clock() = std::move(moving);
+}
+
 ScopedClock::~ScopedClock() {
     clock() = previous_;
 }

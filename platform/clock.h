@@ -10,6 +10,8 @@ QDateTime Now();
 class ScopedClock {
   public:
     explicit ScopedClock(const QDateTime& fixed);
+    // A clock that moves: each reading is the next call's result.
+    explicit ScopedClock(std::function<QDateTime()> moving);
     ~ScopedClock();
     ScopedClock(const ScopedClock&) = delete;
     ScopedClock& operator=(const ScopedClock&) = delete;

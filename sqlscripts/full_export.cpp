@@ -63,6 +63,7 @@ class FullExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           split_(s.Opt_split_yes()),
+          now_(vb::Now()),
           scripts_(folder_),
           out_(s.opt_utf8()) {}
 
@@ -79,6 +80,10 @@ class FullExport {
         lock_.emplace(folder_, ExportLock::Export::Full);
         mended_ = ScriptSet::Mend(folder_);
         s_.Reload_Marks();
+        // Rows and marks from one view: what the catalogue gains meanwhile
+        // lies above the marks, for the next export.
+        db_ = dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
+        db_->HoldView();
         if (!split_) {
             open(QStringLiteral("donnees.sql"));
         }
@@ -94,7 +99,8 @@ class FullExport {
         if (checked(s_.opt_parabd)) {
             collectibles();
         }
-        out_.Write(sql::LastUpdate(prefix_));
+        db_->Close();
+        out_.Write(sql::LastUpdate(prefix_, now_.date()));
         out_.Close();
         markLinks();
         scripts_.Publish(marks_.texts());
@@ -206,10 +212,6 @@ class FullExport {
         }
     }
 
-    std::unique_ptr<dao::Database> openCatalogue() {
-        return dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
-    }
-
     static qint32 partCount(qint32 rows, qint32 size) {
         return rows / size + (rows % size ? 1 : 0);
     }
@@ -224,7 +226,7 @@ class FullExport {
     }
 
     void collection() {
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         const auto refs = referenced_rows::Read(*db, ExportGroup::Albums, version_);
         const QString authorIds = author_rows::AuthorIdQuery(ExportGroup::Albums, version_);
         const qint32 size = splitSize_;
@@ -295,9 +297,8 @@ class FullExport {
         } else if (s_.Opt_Collaborateurs != 0) {
             links.WriteExtraCollaborators(*db, ExportGroup::Albums, version_);
         }
-        db->Close();
         collectionExported_ = true;
-        marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
+        marks_.lastRun = now_.toString(QStringLiteral("dd/MM/yyyy"));
         marks_.changed = true;
     }
 
@@ -334,7 +335,7 @@ class FullExport {
     void wishList() {
         openIfSplit(QStringLiteral("donnees_AUTEURS2.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs2")));
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         const auto refs = referenced_rows::Read(*db, ExportGroup::Acheter, version_);
         author_rows::WriteAuthors(*db, refs.authors,
                                   author_rows::AuthorIdQuery(ExportGroup::Acheter, version_),
@@ -379,24 +380,22 @@ class FullExport {
         if (s_.Opt_Collaborateurs != 0 && !wishLinksHeld_) {
             links.WriteExtraCollaborators(*db, ExportGroup::Acheter, version_);
         }
-        db->Close();
     }
 
     void magazines() {
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         openIfSplit(QStringLiteral("donnees_REVUES.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("series4")));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("revues")));
         magazine_rows::WriteMagazines(*db, version_, prefix_, out_);
         marks_.lastIdRevue = highest(*db, QStringLiteral("select max(IdRevue) from REVUES"));
         marks_.changed = true;
-        db->Close();
     }
 
     void collectibles() {
         openIfSplit(QStringLiteral("donnees_AUTEURS3.sql"));
         out_.Write(sql::DeleteRows(prefix_, QStringLiteral("auteurs3")));
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         const auto refs = referenced_rows::Read(*db, ExportGroup::Parabd, version_);
         author_rows::WriteAuthors(*db, refs.authors,
                                   author_rows::AuthorIdQuery(ExportGroup::Parabd, version_),
@@ -414,7 +413,6 @@ class FullExport {
                              ? QStringLiteral("select max(IdParabd) from PARABD")
                              : QStringLiteral("select max(IdEXlibris) from EXLIBRIS"));
         marks_.changed = true;
-        db->Close();
     }
 
     QString summary() const {
@@ -452,7 +450,9 @@ class FullExport {
     QString folder_, prefix_, version_;
     QString mended_;  // what this run finished of a killed one
     bool split_;
+    QDateTime now_;                   // the one reading of the clock: the export is of one day
     std::optional<ExportLock> lock_;  // held until what was written aside is gone
+    std::unique_ptr<dao::Database> db_;
     ScriptSet scripts_;
     qint32 splitSize_ = 0;  // rows per part file of a split collection
     DataScript out_;

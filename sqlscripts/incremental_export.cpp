@@ -83,6 +83,7 @@ class IncrementalExport {
           prefix_(s.GV_Prefixe_Table),
           version_(s.GV_Version_Base),
           v6_(catalogue::IsV6(s.GV_Version_Base)),
+          now_(vb::Now()),
           out_(s.opt_utf8()),
           references_(out_, prefix_, version_) {}
 
@@ -102,6 +103,10 @@ class IncrementalExport {
         requireMarks();
         const QByteArray earlier = earlierScript();
         out_.Open(path(), earlier);
+        // Rows and marks from one view: what the catalogue gains meanwhile
+        // lies above the marks, for the next export.
+        db_ = openCatalogue();
+        db_->HoldView();
         if (checked(s_.opt_albums)) {
             collection();
         }
@@ -114,7 +119,8 @@ class IncrementalExport {
         if (checked(s_.opt_parabd)) {
             collectibles();
         }
-        out_.Write(sql::LastUpdate(prefix_));
+        db_->Close();
+        out_.Write(sql::LastUpdate(prefix_, now_.date()));
         out_.Close();
         // The script on disk before the marks move past what it carries.
         if (const int errnum = ScriptSetDisk::System().Sync(folder_); errnum != 0) {
@@ -256,13 +262,13 @@ class IncrementalExport {
     // undated album is never in the window: only the full export sends it.
     void collection() {
         const QString L = lastRun_.toString(QStringLiteral("MM/dd/yyyy"));
-        const QString U = vb::Now().toString(QStringLiteral("MM/dd/yyyy"));
+        const QString U = now_.toString(QStringLiteral("MM/dd/yyyy"));
         // Each date as the rows write it, whatever form it is stored in.
         const QString date = QStringLiteral("read_date(ALBUMS.DateAchat)");
         const QString window = date + QStringLiteral(" between #%1# and #%2 23:59:59#").arg(L, U);
         const QString before = QStringLiteral("ifnull(%1, '') < #%2#").arg(date, L);
 
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         // When no dated album of the collection lies outside the window (a
         // first run, a reset date), the window is the albums that have a
         // date: the rows are read without reading dates on each, and an
@@ -298,9 +304,8 @@ class IncrementalExport {
             }
             throw;
         }
-        db->Close();
         if (w.items > 0) {
-            marks_.lastRun = vb::Now().toString(QStringLiteral("dd/MM/yyyy"));
+            marks_.lastRun = now_.toString(QStringLiteral("dd/MM/yyyy"));
             marks_.changed = true;
         }
         if (w.total() > 0) {
@@ -318,7 +323,7 @@ class IncrementalExport {
         // "+": the key's own index would give the albums in another order.
         const QString fresh = above((v6_ ? QStringLiteral("+") : QString()) + key, mark);
 
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         Written w = writeReferences(*db, ExportGroup::Acheter, fresh, upTo(key, mark));
         if (!v6_ && !collectionEarlier_.isEmpty()) {
             w.authors += references_.WriteSharedIdAuthors(*db, ExportGroup::Acheter, fresh,
@@ -335,13 +340,12 @@ class IncrementalExport {
             marks_.lastId = *id;
         }
         marks_.changed = true;
-        db->Close();
     }
 
     // Group C: when an issue is above the mark, both magazine tables are
     // written again whole, as the full export writes them.
     void magazines() {
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         auto fresh = db->OpenRecordset(QStringLiteral("SELECT count(*) FROM REVUES where ") +
                                        above(QStringLiteral("idRevue"), s_.GV_LastIdRevue));
         const qint32 issues = vb::CLng(fresh->Fields(0));
@@ -355,7 +359,6 @@ class IncrementalExport {
             magazinesText_ =
                 QStringLiteral("\nREVUES \n") + number(issues) + QStringLiteral(" revue(s)");
         }
-        db->Close();
     }
 
     // Group D: the collectibles above the mark, with their authors and series.
@@ -363,7 +366,7 @@ class IncrementalExport {
         const qint32 mark = s_.GV_LastIdPara;
         const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
 
-        auto db = openCatalogue();
+        dao::Database* db = db_.get();
         Written w = writeReferences(*db, ExportGroup::Parabd, above(key, mark), upTo(key, mark));
         {
             ReplacingRowWriter writer(out_, prefix_, QStringLiteral("parabd"),
@@ -381,7 +384,6 @@ class IncrementalExport {
                                  : QStringLiteral("select max(IdEXlibris) from EXLIBRIS"));
             marks_.changed = true;
         }
-        db->Close();
         if (w.total() > 0) {
             collectiblesText_ = QStringLiteral("\nPARABD\n") + w.counts(QStringLiteral("objet(s)"));
         }
@@ -412,9 +414,12 @@ class IncrementalExport {
     QString mended_;          // what this run finished of a killed one
     QString earlierWritten_;  // when the script it carries was written
     bool v6_;
+    // The one reading of the clock: an export across midnight is of one day.
+    QDateTime now_;
     QDateTime lastRun_;
     QString collectionEarlier_;       // chooses the albums of earlier exports, once exported
     std::optional<ExportLock> lock_;  // held until the script is whole or gone
+    std::unique_ptr<dao::Database> db_;
     DataScript out_;
     IncrementalReferences references_;
     ExportMarks marks_;

@@ -44,9 +44,9 @@ QString DeleteCollaborateurs(const QString& prefix, const QVariant& idAlbum) {
            QStringLiteral("collaborateurs where idalbum = ") + Identifier(idAlbum) + u';';
 }
 
-QString LastUpdate(const QString& prefix) {
+QString LastUpdate(const QString& prefix, const QDate& today) {
     return QStringLiteral("update ") + prefix + QStringLiteral("kalvor set last_update = '") +
-           vb::Now().date().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("';");
+           today.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("';");
 }
 
 }  // namespace kalvor::sql

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -35,7 +36,7 @@ QString DeleteRows(const QString& prefix, const QString& table);
 QString DeleteWhere(const QString& prefix, const QString& table, const QString& condition);
 // "DELETE FROM " prefix "collaborateurs where idalbum = " id ";"
 QString DeleteCollaborateurs(const QString& prefix, const QVariant& idAlbum);
-// "update " prefix "kalvor set last_update = '" today "';", today from vb::Now().
-QString LastUpdate(const QString& prefix);
+// "update " prefix "kalvor set last_update = '" today "';".
+QString LastUpdate(const QString& prefix, const QDate& today);
 
 }  // namespace kalvor::sql

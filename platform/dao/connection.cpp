@@ -268,7 +268,26 @@ void Connection::fail(int rc, const QString& sql) const {
                 QStringLiteral("Erreur du moteur de base de données : %1%2.").arg(message, where));
 }
 
+namespace {
+std::function<void(const QString&)>& statementHook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+}  // namespace
+
+void SetStatementHookForTests(std::function<void(const QString& sql)> hook) {
+    statementHook() = std::move(hook);
+}
+
 sqlite3_stmt* Connection::prepare(const QString& sql) const {
+    static bool hooked = false;
+    if (statementHook() && !hooked) {
+        // The hook's own statements pass it by; it may remove itself.
+        const auto hook = statementHook();
+        hooked = true;
+        hook(sql);
+        hooked = false;
+    }
     if (!db_)
         throw Error(errors::ObjectClosed, QStringLiteral("La base de données est fermée."));
     sqlite3_stmt* stmt = nullptr;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -51,6 +52,10 @@ class Connection {
     QSet<QString> protected_;
     QHash<QString, int> openTables_;
 };
+
+// Tests: `hook` sees each statement before it is prepared, to write as
+// another process would between two reads of one operation. Empty: none.
+void SetStatementHookForTests(std::function<void(const QString& sql)> hook);
 
 // Finalises a statement when it goes out of scope.
 struct Statement {

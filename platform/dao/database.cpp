@@ -246,6 +246,16 @@ const QString& Database::Path() const {
     return impl_->path;
 }
 
+void Database::HoldView() {
+    Connection& c = impl_->live();
+    if (c.isAccessCopy()) {
+        return;
+    }
+    // A deferred transaction takes its view at its first read.
+    c.exec(QStringLiteral("BEGIN"));
+    c.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
 void Database::Close() {
     if (!impl_->open)
         return;

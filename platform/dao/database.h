@@ -56,6 +56,10 @@ class Database {
     // "INSERT INTO table (columns)" of SQLite. Returns their number.
     long InsertSelect(const QString& sqliteInsert, const QString& jetSelect);
 
+    // Every read from now until Close sees the database as it stands now,
+    // whatever another process writes meanwhile (which waits for Close, or
+    // is not seen). An Access file's copy changes only here: nothing to do.
+    void HoldView();
     // True for an Access file read into memory: work tables may be created
     // and changed, its own tables are read-only (Error 3027 on change).
     bool IsAccessCopy() const;

@@ -8,6 +8,7 @@
 #include "common/general.h"
 #include "common/vb.h"
 #include "platform/cp1252.h"
+#include "platform/dao/connection.h"
 #include "platform/dao/db_engine.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
@@ -570,6 +571,69 @@ TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(inserted("albums"), QStringList{"91"});
+}
+
+// Started a second before midnight, an export is of its first day: its
+// window, its date mark and the site's last update.
+TEST_P(IncrementalExport, AnExportAcrossMidnightIsOfItsFirstDay) {
+    int readings = 0;
+    vb::ScopedClock midnight([&readings] {
+        return readings++ == 0 ? QDateTime(QDate(2027, 1, 20), QTime(23, 59, 59))
+                               : QDateTime(QDate(2027, 1, 21), QTime(0, 0, 30));
+    });
+    s.GV_Chemin_Base = catalogue();
+    s.opt_albums = 1;
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(inserted("albums"), (QStringList{"90", "91"}));
+    EXPECT_EQ(s.GV_LastRun, "20/01/2027");
+    EXPECT_EQ(statements().last(), kLastLine);
+    readings = 0;
+    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(s.GV_LastRun, "20/01/2027");
+    EXPECT_EQ(statements(dir.filePath("scripts/donnees.sql")).last(), kLastLine);
+}
+
+// Items the catalogue application adds while an export runs (between its
+// rows and its marks) lie above the new marks: the next export sends them.
+TEST_P(IncrementalExport, ItemsAddedDuringAnExportGoWithTheNext) {
+    s.GV_Chemin_Base = catalogue();
+    dao::DBEngine::OpenDatabase(s.GV_Chemin_Base)->ExecuteScript("PRAGMA journal_mode=WAL;");
+    allGroups();
+    const auto addDuring = [&](int k) {
+        const QString wished =
+            v6() ? "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, AAcheter) VALUES (%1, 'T', 3, 1);"
+                 : "INSERT INTO ACHETER (IdAlbum, Titre, IdSerie) VALUES (%1, 'T', 3);";
+        const QString object =
+            v6() ? "INSERT INTO PARABD (IdParabd, IdSerie, IdAuteur, TypeObjet, CategorieObjet) "
+                   "VALUES (%1, 2, 25, 1, 1);"
+                 : "INSERT INTO EXLIBRIS (IdExlibris, IdSerie, IdDessinateur, TypeObjet) "
+                   "VALUES (%1, 2, 25, 1);";
+        dao::SetStatementHookForTests([=, this](const QString& sql) {
+            if (sql.contains("max(", Qt::CaseInsensitive)) {
+                dao::SetStatementHookForTests({});
+                dao::DBEngine::OpenDatabase(s.GV_Chemin_Base)
+                    ->ExecuteScript(wished.arg(200 + k) + object.arg(100 + k) +
+                                    QString("INSERT INTO REVUES (idRevue, NomRevue, Num) "
+                                            "VALUES (%1, 'Bulles d''hiver', %2);")
+                                        .arg(100 + k)
+                                        .arg(1 + k));
+            }
+        });
+    };
+    for (const bool full : {true, false}) {
+        addDuring(full ? 1 : 2);
+        ASSERT_TRUE(full ? btn_Donnees_SQL_Click(s, prompt) : run()) << s.GV_Erreurs.toStdString();
+        dao::SetStatementHookForTests({});
+        EXPECT_EQ(s.GV_LastId, full ? 94 : 201) << full;
+        EXPECT_EQ(s.GV_LastIdPara, full ? 14 : 101) << full;
+        EXPECT_EQ(s.GV_LastIdRevue, full ? 22 : 101) << full;
+        QFile::remove(script());
+        ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+        const int k = full ? 1 : 2;
+        EXPECT_EQ(inserted("acheter"), QStringList{QString::number(200 + k)}) << full;
+        EXPECT_EQ(inserted("parabd"), QStringList{QString::number(100 + k)}) << full;
+        EXPECT_TRUE(inserted("revues").contains(QString::number(100 + k))) << full;
+    }
 }
 
 // The window's copy of the marks is not what an export starts from: a

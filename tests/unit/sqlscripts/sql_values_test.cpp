@@ -131,8 +131,8 @@ TEST(SqlStatements, RowDeleteAndLastLineForms) {
     EXPECT_EQ(sql::DeleteRows("bd_", "parabd"), "DELETE FROM bd_parabd;");
     EXPECT_EQ(sql::DeleteCollaborateurs("bd_", 42),
               "DELETE FROM bd_collaborateurs where idalbum = 42;");
-    vb::ScopedClock clock(QDateTime(QDate(2024, 7, 1), QTime(23, 59)));
-    EXPECT_EQ(sql::LastUpdate("bd_"), "update bd_kalvor set last_update = '2024-07-01';");
+    EXPECT_EQ(sql::LastUpdate("bd_", QDate(2024, 7, 1)),
+              "update bd_kalvor set last_update = '2024-07-01';");
     EXPECT_EQ(
         sql::ScriptHeader(false),
         (QStringList{"SET NAMES latin1;", "SET SESSION sql_mode = 'NO_ENGINE_SUBSTITUTION';"}));
