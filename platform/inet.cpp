@@ -113,8 +113,8 @@ QString networkReason(const Received& r) {
 
 // The body of a reply that came whole with a 200, without its end mark;
 // `whole` tells whether the mark was there.
-QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteArray& endMark,
-                       bool& whole) {
+QByteArray checkedBody(Received& r, const QString& url, bool late, const replies::EndMark& endMark,
+                       bool& whole, bool& proved) {
     if (r.error == QNetworkReply::TooManyRedirectsError) {
         throw Error(err::HttpError,
                     QStringLiteral("Le site %1 renvoie sans fin vers une autre adresse (boucle "
@@ -172,12 +172,26 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const QByteAr
     }
     r.body = replies::WithoutByteOrderMark(std::move(r.body));
     whole = false;
+    proved = false;
     if (!endMark.isEmpty()) {
-        if (const qsizetype at = replies::EndMarkAt(r.body, endMark); at >= 0) {
-            const std::optional<qint64> sent = replies::CountAfterMark(r.body, at + endMark.size());
+        if (const std::optional<replies::ProvedEnd> end = replies::ProvedEndOf(r.body)) {
+            QByteArrayView reply;
+            if (const std::optional<QString> fault =
+                    replies::ProvedEndFault(r.body, *end, endMark.answers, reply)) {
+                throw Error(err::HttpError,
+                            QStringLiteral("La réponse du site pour %1 est incomplète ou altérée "
+                                           "(%2%3).")
+                                .arg(url, *fault, phpEnd(r.body.first(end->at))));
+            }
+            whole = proved = true;
+            return reply.toByteArray();
+        }
+        const QByteArray& mark = endMark.mark;
+        if (const qsizetype at = replies::EndMarkAt(r.body, mark); at >= 0) {
+            const std::optional<qint64> sent = replies::CountAfterMark(r.body, at + mark.size());
             r.body.truncate(at);
             // A line or a row left out on the way, the mark kept.
-            if (const qint64 got = sent ? replies::CountedUnits(r.body, endMark) : 0;
+            if (const qint64 got = sent ? replies::CountedUnits(r.body, mark) : 0;
                 sent && got != *sent) {
                 const std::optional<QString> php = replies::PhpMessage(cp1252::decode(r.body));
                 throw Error(err::HttpError,
@@ -218,11 +232,11 @@ QNetworkAccessManager* Inet::manager() {
     return manager_.get();
 }
 
-QString Inet::OpenURL(const QString& url, const QByteArray& endMark, Text text) {
+QString Inet::OpenURL(const QString& url, const replies::EndMark& endMark, Text text) {
     return fetch(url, nullptr, endMark, text);
 }
 
-QString Inet::PostForm(const QString& url, const QByteArray& form, const QByteArray& endMark,
+QString Inet::PostForm(const QString& url, const QByteArray& form, const replies::EndMark& endMark,
                        Text text) {
     return fetch(url, &form, endMark, text);
 }
@@ -254,10 +268,11 @@ QNetworkReply* Inet::send(const QUrl& at, const QByteArray* form) {
     return manager()->get(request);
 }
 
-QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray& endMark,
+QString Inet::fetch(const QString& url, const QByteArray* form, const replies::EndMark& endMark,
                     Text text) {
     lastStatus_ = 0;
     lastWhole_ = false;
+    lastProved_ = false;
     lastHeaders_.clear();
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
@@ -328,8 +343,10 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const QByteArray
         received.error = QNetworkReply::InsecureRedirectError;
     }
     bool whole = false;
-    const QByteArray body = checkedBody(received, url, late, endMark, whole);
+    bool proved = false;
+    const QByteArray body = checkedBody(received, url, late, endMark, whole, proved);
     lastWhole_ = whole;
+    lastProved_ = proved;
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/site_replies.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QUrl;
@@ -53,13 +55,14 @@ class Inet {
     // or row comes back without it and what follows it, and a reply whose
     // header announces the mark but does not hold it was cut short: a
     // failure, as is one whose count after the mark differs from its lines
-    // or rows.
-    QString OpenURL(const QString& url, const QByteArray& endMark = QByteArray(),
+    // or rows, and one whose mark of this version names another answer or
+    // vouches for other bytes, or follows text.
+    QString OpenURL(const QString& url, const replies::EndMark& endMark = {},
                     Text text = Text::Windows1252);
     // The same for a POST of `form`, already URL-encoded; a redirection is
     // followed with the form posted again.
     QString PostForm(const QString& url, const QByteArray& form,
-                     const QByteArray& endMark = QByteArray(), Text text = Text::Windows1252);
+                     const replies::EndMark& endMark = {}, Text text = Text::Windows1252);
 
     // Drops the request under way: OpenURL fails at once, saying so. It may
     // be called from another thread, the window's.
@@ -75,6 +78,8 @@ class Inet {
     // Whether the last reply held the end mark it was asked with: a reply
     // that came whole from the site's own script.
     bool lastCameWhole() const { return lastWhole_; }
+    // Whether it held this version's mark, checked: its texts are escaped.
+    bool lastCameProved() const { return lastProved_; }
     // Whether the last reply, `reply`, is a host's own page for a missing
     // script served as a success: no end-mark header of the site's scripts,
     // none of the caller's data (`holdsData`), and the words "404 not found"
@@ -87,7 +92,8 @@ class Inet {
     QNetworkAccessManager* manager();
     // The request for `at`, a post when there is a `form`.
     QNetworkReply* send(const QUrl& at, const QByteArray* form);
-    QString fetch(const QString& url, const QByteArray* form, const QByteArray& endMark, Text text);
+    QString fetch(const QString& url, const QByteArray* form, const replies::EndMark& endMark,
+                  Text text);
 
     int timeoutMs_;
     int deadlineMs_;
@@ -95,6 +101,7 @@ class Inet {
     std::atomic<bool> aborted_{false};
     int lastStatus_ = 0;
     bool lastWhole_ = false;
+    bool lastProved_ = false;
     QList<QByteArray> lastHeaders_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;

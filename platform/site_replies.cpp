@@ -1,7 +1,10 @@
 #include "platform/site_replies.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <algorithm>
+
+#include "platform/cp1252.h"
 
 namespace kalvor::replies {
 namespace {
@@ -64,7 +67,136 @@ qsizetype closingAt(const QString& reply, const QString& words) {
     return -1;
 }
 
+// White space and byte-order marks alone: what a host or require.php may
+// send before a script's reply.
+bool blank(QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        if (bytes.startsWith(QByteArrayView(kByteOrderMark))) {
+            bytes = bytes.sliced(kByteOrderMark.size());
+        } else if (bytes[0] == ' ' || bytes[0] == '\t' || bytes[0] == '\r' || bytes[0] == '\n') {
+            bytes = bytes.sliced(1);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// The mark's fields after "#fin:" at `at`: what it answers, the bytes, the
+// MD5, each closed by "#".
+std::optional<ProvedEnd> provedEndAt(const QByteArray& body, qsizetype at) {
+    ProvedEnd end;
+    end.at = at;
+    qsizetype i = at + kProvedEnd.size();
+    const qsizetype nameStart = i;
+    while (i < body.size() && i - nameStart < 40 &&
+           ((body[i] >= 'a' && body[i] <= 'z') || body[i] == '_' || body[i] == ':')) {
+        ++i;
+    }
+    if (i == nameStart || i >= body.size() || body[i] != '#') {
+        return std::nullopt;
+    }
+    end.answers = body.sliced(nameStart, i - nameStart);
+    const qsizetype digits = ++i;
+    while (i < body.size() && i - digits < 18 && body[i] >= '0' && body[i] <= '9') {
+        end.bytes = end.bytes * 10 + (body[i++] - '0');
+    }
+    if (i == digits || i >= body.size() || body[i] != '#') {
+        return std::nullopt;
+    }
+    const qsizetype hex = ++i;
+    while (i < body.size() && i - hex < 32 && isHex(body[i])) {
+        ++i;
+    }
+    if (i - hex != 32 || i >= body.size() || body[i] != '#') {
+        return std::nullopt;
+    }
+    end.md5 = body.sliced(hex, 32);
+    return end;
+}
+
 }  // namespace
+
+EndMark TableEnd(const QString& tablename) {
+    return {kTableEnd, "recovery:" + tablename.toLatin1()};
+}
+
+EndMark ListingEnd(const QString& script, const QString& rep) {
+    return {kListingEnd, script.toLatin1() + ':' + rep.toLatin1()};
+}
+
+std::optional<ProvedEnd> ProvedEndOf(const QByteArray& body) {
+    for (qsizetype at = body.lastIndexOf(kProvedEnd); at >= 0;
+         at = at > 0 ? body.lastIndexOf(kProvedEnd, at - 1) : -1) {
+        if (std::optional<ProvedEnd> end = provedEndAt(body, at)) {
+            return end;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ProvedEndFault(const QByteArray& body, const ProvedEnd& end,
+                                      const QByteArray& answers, QByteArrayView& reply) {
+    if (!answers.isEmpty() && end.answers != answers) {
+        return QStringLiteral(
+                   "elle répond à « %1 » et non à « %2 » : une réponse gardée pour "
+                   "une autre demande ?")
+            .arg(QString::fromLatin1(end.answers), QString::fromLatin1(answers));
+    }
+    if (end.bytes > end.at) {
+        return QStringLiteral("%1 octet(s) reçu(s) sur les %2 envoyé(s)")
+            .arg(end.at)
+            .arg(end.bytes);
+    }
+    const qsizetype start = end.at - end.bytes;
+    const QByteArrayView sent = QByteArrayView(body).sliced(start, end.bytes);
+    if (QCryptographicHash::hash(sent, QCryptographicHash::Md5).toHex() != end.md5) {
+        return QStringLiteral(
+            "son contenu n'est plus celui que le site a envoyé : son "
+            "empreinte MD5 diffère");
+    }
+    const QByteArrayView before = QByteArrayView(body).first(start);
+    if (!blank(before)) {
+        return QStringLiteral("un texte la précède : « %1 »")
+            .arg(cp1252::decode(before.last(std::min<qsizetype>(before.size(), 80)).toByteArray())
+                     .simplified());
+    }
+    reply = sent;
+    return std::nullopt;
+}
+
+QString Unescaped(const QString& text) {
+    qsizetype at = text.indexOf(u'%');
+    if (at < 0) {
+        return text;
+    }
+    QString out = text.first(at);
+    out.reserve(text.size());
+    static const std::pair<QStringView, QChar> kCodes[] = {
+        {u"25", u'%'}, {u"40", u'@'}, {u"23", u'#'}, {u"0D", u'\r'}, {u"0A", u'\n'}};
+    for (; at < text.size(); ++at) {
+        QChar decoded;
+        if (text[at] == u'%') {
+            const QStringView code = QStringView(text).mid(at + 1, 2);
+            for (const auto& [escape, c] : kCodes) {
+                if (code == escape) {
+                    decoded = c;
+                }
+            }
+        }
+        if (decoded.isNull()) {
+            out += text[at];
+        } else {
+            out += decoded;
+            at += 2;
+        }
+    }
+    return out;
+}
 
 QByteArray WithoutByteOrderMark(QByteArray body) {
     while (body.startsWith(kByteOrderMark)) {

@@ -16,6 +16,13 @@
 //   separated by "@@@", each row opening with its id; this version's ends with
 //   "#fin#" and "#n#", n the number of "#end#" sent; earlier ones with
 //   "#fin#" alone, or with their last row.
+// - This version's form of both: every text escaped (see Unescaped), then
+//   the end mark "#fin:", what the reply answers ("recovery:albums",
+//   "check_files:couvertures"), "#", the number of bytes the script sent
+//   before the mark, "#", their MD5 in hex, and "#" (and "\n" after a
+//   listing's). As no text holds "@" or "#", no text reads as a separator,
+//   a row end or a mark; the MD5 proves every byte, line ends included. Cut
+//   anywhere, the mark never reads as an earlier one.
 // - The site's refusals, whole replies: "invalid password", "Le répertoire
 //   n'est pas valide !", "erreur de connexion à la base : " and the reason
 //   MySQL gave, "erreur de lecture de la table " and the table.
@@ -31,8 +38,43 @@ inline const QString kRowEnd = QStringLiteral("#end#");
 inline const QString kFieldSeparator = QStringLiteral("@@@");
 inline const QByteArray kListingEnd = QByteArrayLiteral("#fin#\n");
 inline const QByteArray kTableEnd = QByteArrayLiteral("#fin#");
+inline const QByteArray kProvedEnd = QByteArrayLiteral("#fin:");
 inline const QString kPasswordRefused = QStringLiteral("invalid password");
 inline const QString kInvalidFolder = QStringLiteral("Le répertoire n'est pas valide !");
+
+// What the program asks a reply to end with: `mark`, the end mark of the
+// sites published before this version, and `answers`, what this version's
+// mark must name.
+struct EndMark {
+    EndMark() = default;
+    EndMark(const QByteArray& mark, const QByteArray& answers = QByteArray())
+        : mark(mark), answers(answers) {}
+    bool isEmpty() const { return mark.isEmpty(); }
+    QByteArray mark;
+    QByteArray answers;
+};
+EndMark TableEnd(const QString& tablename);
+EndMark ListingEnd(const QString& script, const QString& rep);
+
+// This version's end mark, found in a body: where it starts, what it names,
+// and the bytes before it that it vouches for.
+struct ProvedEnd {
+    qsizetype at = -1;
+    QByteArray answers;
+    qint64 bytes = 0;
+    QByteArray md5;
+};
+// The last such mark of `body`, or nothing: the body is of an earlier form.
+std::optional<ProvedEnd> ProvedEndOf(const QByteArray& body);
+// Why `body` is not the reply its mark vouches for, answering `answers`;
+// nothing when it is, the reply then being `reply` (white space and
+// byte-order marks before it are no part of it).
+std::optional<QString> ProvedEndFault(const QByteArray& body, const ProvedEnd& end,
+                                      const QByteArray& answers, QByteArrayView& reply);
+
+// A text as this version's scripts send it back: "%25", "%40", "%23", "%0D"
+// and "%0A" stand for "%", "@", "#", CR and LF.
+QString Unescaped(const QString& text);
 
 // The body without the byte-order marks before it.
 QByteArray WithoutByteOrderMark(QByteArray body);

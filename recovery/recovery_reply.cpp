@@ -7,7 +7,8 @@ namespace kalvor::recovery {
 using replies::kFieldSeparator;
 using replies::kRowEnd;
 
-RecoveryReply::RecoveryReply(const QString& reply) : reply_(reply.trimmed()) {}
+RecoveryReply::RecoveryReply(const QString& reply, bool escaped)
+    : reply_(escaped ? reply : reply.trimmed()), escaped_(escaped) {}
 
 bool RecoveryReply::Next(QStringList& fields) {
     if (position_ >= reply_.size()) {
@@ -23,6 +24,11 @@ bool RecoveryReply::Next(QStringList& fields) {
     }
     ++row_;
     fields = reply_.mid(position_, end - position_).split(kFieldSeparator);
+    if (escaped_) {
+        for (QString& field : fields) {
+            field = replies::Unescaped(field);
+        }
+    }
     position_ = end + kRowEnd.size();
     return true;
 }

@@ -9,8 +9,9 @@ namespace kalvor::recovery {
 // ends with "#end#", its fields are separated by "@@@".
 class RecoveryReply {
   public:
-    // White space around the rows is no part of them.
-    explicit RecoveryReply(const QString& reply);
+    // White space around the rows is no part of them. `escaped`: the texts
+    // come as this version's script sends them, and are read back.
+    explicit RecoveryReply(const QString& reply, bool escaped = false);
 
     // The next row's fields; false when the reply holds no more rows. A row
     // ending with "@@@" has an empty last field. Raises kalvor::Error when
@@ -24,6 +25,7 @@ class RecoveryReply {
     QString reply_;
     qint64 position_ = 0;
     qint64 row_ = 0;
+    bool escaped_;
 };
 
 }  // namespace kalvor::recovery

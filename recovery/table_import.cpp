@@ -242,7 +242,7 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
     try {
         // What follows the last row of a whole reply from the site's newer
         // recovery.php.
-        const QByteArray& endMark = replies::kTableEnd;
+        const replies::EndMark endMark = replies::TableEnd(tablename);
         QString reply;
         // While another request tries a password, the site refuses the
         // others unread and says when to ask again.
@@ -358,8 +358,14 @@ QStringList ImportedColumns(const QString& tablename) {
 std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess& access,
                                          const QString& tablename) {
     std::optional<QString> reply = fetch(state, access, tablename);
+    state.escapedTables.removeAll(tablename);
     if (!reply) {
         return std::nullopt;
+    }
+    // A reply proved whole holds the script's rows alone.
+    if (access.inet.lastCameProved()) {
+        state.escapedTables << tablename;
+        return reply;
     }
     if (access.inet.lastWasNotFoundPage(*reply, reply->contains(replies::kRowEnd))) {
         state.Continue_Error = scriptNotFound();
@@ -440,7 +446,7 @@ void Import_MYSQL_Tables(RecoveryState& state, const RecoveryBase& base, const S
 
 void Store_MYSQL_Table(RecoveryState& state, const RecoveryBase& base, const QString& tablename,
                        qint16 dimension, const QString& reply, const StoreProgress& progress) {
-    RecoveryReply rows(reply);
+    RecoveryReply rows(reply, state.escapedTables.contains(tablename));
     try {
         const TableMap* map = mapOf(tablename);
         if (map == nullptr) {

@@ -28,6 +28,9 @@ struct RecoveryState {
     // refusal, or sent a reply with its end mark. Its tables then count
     // only with that mark, and the password never goes in the address.
     bool markedScript = false;
+    // The tables whose reply came in this version's form, its mark checked:
+    // their texts come escaped.
+    QStringList escapedTables = {};
 };
 
 // Where the site is and how to ask it.

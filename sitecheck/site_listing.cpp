@@ -59,7 +59,7 @@ std::optional<bool> markedScript(Inet& inet, const QString& box_site, const QStr
         try {
             const QString reply =
                 inet.OpenURL(Listing_Url(box_site, kScriptFiles, QStringLiteral("kalvorhelper")),
-                             replies::kListingEnd);
+                             replies::ListingEnd(kScriptFiles, QStringLiteral("kalvorhelper")));
             if (inet.lastCameWhole()) {
                 state.markedSite = true;
             } else if (const std::optional<QString> after = replies::AfterFolderSettings(reply)) {
@@ -108,7 +108,7 @@ QString Listing_Url(const QString& box_site, const QString& script, const QStrin
     return SiteFileUrl(box_site, script + QStringLiteral(".php?current_rep=") + rep);
 }
 
-Listing Parse_Listing(const QString& reply) {
+Listing Parse_Listing(const QString& reply, bool escaped) {
     Listing listing;
     qsizetype from = 0;
     while (from < reply.size()) {
@@ -121,7 +121,8 @@ Listing Parse_Listing(const QString& reply) {
         if (line == u"\r" || line.left(11).toString().toUpper() == kPlaceholder) {
             continue;
         }
-        if (line.endsWith(u'\r')) {
+        // A name's own CR comes escaped.
+        if (line.endsWith(u'\r') && !escaped) {
             line.chop(1);
         }
         // The date never holds the separator; a name may.
@@ -132,7 +133,8 @@ Listing Parse_Listing(const QString& reply) {
             ++listing.malformed;
             continue;
         }
-        listing.files.append({line.left(at).toString(), creation});
+        const QString name = line.left(at).toString();
+        listing.files.append({escaped ? replies::Unescaped(name) : name, creation});
     }
     return listing;
 }
@@ -147,7 +149,7 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     }
     QString reply;
     try {
-        reply = inet.OpenURL(Listing_Url(box_site, script, rep), replies::kListingEnd,
+        reply = inet.OpenURL(Listing_Url(box_site, script, rep), replies::ListingEnd(script, rep),
                              Inet::Text::LinesInTheirOwnEncoding);
     } catch (const Error&) {
         if (inet.lastStatus() == kNotFound) {
@@ -161,15 +163,17 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
     if (!inet.lastCameWhole() && replies::IsInvalidFolder(reply)) {
         return ListingOutcome::NotListed;
     }
-    Listing listing = Parse_Listing(reply);
-    if (inet.lastWasNotFoundPage(reply, !listing.files.isEmpty())) {
+    const bool proved = inet.lastCameProved();
+    Listing listing = Parse_Listing(reply, proved);
+    if (!proved && inet.lastWasNotFoundPage(reply, !listing.files.isEmpty())) {
         state.GV_Site_OK = false;
         state.unread.append({script, rep, QStringLiteral("fichier absent du site")});
         return ListingOutcome::NotListed;
     }
     // A message of PHP amid the lines would make files of the folder
-    // missing: the listing is refused, the message named.
-    if (const std::optional<QString> message = replies::PhpMessage(reply)) {
+    // missing: the listing is refused, the message named. A proved reply
+    // holds the script's lines alone.
+    if (const std::optional<QString> message = proved ? std::nullopt : replies::PhpMessage(reply)) {
         state.unread.append({script, rep, QStringLiteral("message de PHP (« %1 »)").arg(*message)});
         return ListingOutcome::Failed;
     }

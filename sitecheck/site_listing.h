@@ -32,11 +32,11 @@ struct Listing {
 QString Listing_Url(const QString& box_site, const QString& script, const QString& rep);
 
 // Reads a listing reply: one "name@@@dd/mm/yyyy hh:mm:ss" line per file, the
-// name running to the last "@@@". The
-// site's placeholder (any name beginning with "Encours.jpg") and lone carriage
-// returns are passed over; any other line that is not a name, "@@@" and a
-// date is counted in `malformed` and the reading goes on.
-Listing Parse_Listing(const QString& reply);
+// name running to the last "@@@", `escaped` as this version's scripts send
+// it. The site's placeholder (any name beginning with "Encours.jpg") and lone
+// carriage returns are passed over; any other line that is not a name, "@@@"
+// and a date is counted in `malformed` and the reading goes on.
+Listing Parse_Listing(const QString& reply, bool escaped = false);
 
 enum class ListingOutcome {
     Read,       // stored to its end

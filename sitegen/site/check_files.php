@@ -2,26 +2,36 @@ if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
 
+// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+function kalvor_texte($texte)
+{
+   $texte = (string) $texte;
+   if (strpbrk($texte, "%@#\r\n") === false) {
+      return $texte;
+   }
+   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+}
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
 if ($current_rep === "kalvorhelper") {
-   echo "PATH_couvertures : " . $PATH_couvertures . "\n";
-   echo "PATH_planches : " . $PATH_planches . "\n";
-   echo "PATH_versos : " . $PATH_versos . "\n";
-   echo "PATH_photos : " . $PATH_photos . "\n";
-   echo "PATH_dedicaces : " . $PATH_dedicaces . "\n";
-   echo "PATH_parabd : " . $PATH_parabd . "\n";
-   echo "PATH_revues : " . $PATH_revues . "\n";
-   echo "PATH_images : " . $PATH_images . "\n";
-   echo "THUMB_couvertures : " . $THUMB_couvertures . "\n";
-   echo "THUMB_planches : " . $THUMB_planches . "\n";
-   echo "THUMB_versos : " . $THUMB_versos . "\n";
-   echo "THUMB_photos : " . $THUMB_photos . "\n";
-   echo "THUMB_dedicaces : " . $THUMB_dedicaces . "\n";
-   echo "THUMB_parabd : " . $THUMB_parabd . "\n";
-   echo "THUMB_revues : " . $THUMB_revues . "\n";
-   // The mark tells the program that the listing scripts are of this
-   // version, whose listings all end with it.
-   echo "#fin#\n";
+   // One line per setting, its value escaped as names are, then the mark
+   // by which the program knows the listing scripts of this version.
+   $reglages = "";
+   $reglages .= "PATH_couvertures : " . kalvor_texte($PATH_couvertures) . "\n";
+   $reglages .= "PATH_planches : " . kalvor_texte($PATH_planches) . "\n";
+   $reglages .= "PATH_versos : " . kalvor_texte($PATH_versos) . "\n";
+   $reglages .= "PATH_photos : " . kalvor_texte($PATH_photos) . "\n";
+   $reglages .= "PATH_dedicaces : " . kalvor_texte($PATH_dedicaces) . "\n";
+   $reglages .= "PATH_parabd : " . kalvor_texte($PATH_parabd) . "\n";
+   $reglages .= "PATH_revues : " . kalvor_texte($PATH_revues) . "\n";
+   $reglages .= "PATH_images : " . kalvor_texte($PATH_images) . "\n";
+   $reglages .= "THUMB_couvertures : " . kalvor_texte($THUMB_couvertures) . "\n";
+   $reglages .= "THUMB_planches : " . kalvor_texte($THUMB_planches) . "\n";
+   $reglages .= "THUMB_versos : " . kalvor_texte($THUMB_versos) . "\n";
+   $reglages .= "THUMB_photos : " . kalvor_texte($THUMB_photos) . "\n";
+   $reglages .= "THUMB_dedicaces : " . kalvor_texte($THUMB_dedicaces) . "\n";
+   $reglages .= "THUMB_parabd : " . kalvor_texte($THUMB_parabd) . "\n";
+   $reglages .= "THUMB_revues : " . kalvor_texte($THUMB_revues) . "\n";
+   echo $reglages . "#fin:check_files:kalvorhelper#" . strlen($reglages) . "#" . md5($reglages) . "#\n";
 }
 else {
    $chemin = false;
@@ -41,21 +51,25 @@ else {
       echo "Le répertoire n'est pas valide !";
       exit;
    }
-   // The last two lines tell the program that the listing came whole: the
-   // mark, then the number of line ends before it, so that a line left out
-   // on the way is seen. A name may hold a line end. A byte-order mark an
-   // editor put before "<?php" goes out before any header can: the reply
-   // then goes without its headers, not with PHP's warning.
+   // The last line tells the program that the listing came whole: the
+   // mark, the script and folder it answers, and the number and MD5 of the
+   // bytes before it, so that a line left out or changed on the way, or a
+   // listing kept for another folder, is seen. A name may hold a line end,
+   // "@" or "#": it goes escaped. A byte-order mark an editor put before
+   // "<?php" goes out before any header can: the reply then goes without its
+   // headers, not with PHP's warning.
    if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-   $nb_lignes = 0;
+   $empreinte = hash_init('md5');
+   $octets = 0;
    // Only the end of the folder stops the loop: a file named "0" is listed.
    while (($fichier = readdir($handle)) !== false) {
       if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
-         $ligne = $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier)) . "\n";
+         $ligne = kalvor_texte($fichier) . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier)) . "\n";
          echo $ligne;
-         $nb_lignes += substr_count($ligne, "\n");
+         hash_update($empreinte, $ligne);
+         $octets += strlen($ligne);
       }
    }
-   echo "#fin#\n#" . $nb_lignes . "#\n";
+   echo "#fin:check_files:" . $current_rep . "#" . $octets . "#" . hash_final($empreinte) . "#\n";
 }
 ?>

@@ -1,6 +1,15 @@
 if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
+// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+function kalvor_texte($texte)
+{
+   $texte = (string) $texte;
+   if (strpbrk($texte, "%@#\r\n") === false) {
+      return $texte;
+   }
+   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+}
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
 $chemin = false;
 if ($current_rep === "couvertures") $chemin = $THUMB_couvertures;
@@ -19,20 +28,24 @@ if ($handle === false) {
    echo "Le répertoire n'est pas valide !";
    exit;
 }
-// The last two lines tell the program that the listing came whole: the
-// mark, then the number of line ends before it, so that a line left out
-// on the way is seen. A name may hold a line end. A byte-order mark an
-// editor put before "<?php" goes out before any header can: the reply
-// then goes without its headers, not with PHP's warning.
+// The last line tells the program that the listing came whole: the
+// mark, the script and folder it answers, and the number and MD5 of the
+// bytes before it, so that a line left out or changed on the way, or a
+// listing kept for another folder, is seen. A name may hold a line end,
+// "@" or "#": it goes escaped. A byte-order mark an editor put before
+// "<?php" goes out before any header can: the reply then goes without its
+// headers, not with PHP's warning.
 if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-$nb_lignes = 0;
+$empreinte = hash_init('md5');
+$octets = 0;
 // Only the end of the folder stops the loop: a file named "0" is listed.
 while (($fichier = readdir($handle)) !== false) {
    if ($fichier != "." && $fichier != ".." && !is_dir($chemin . "/" . $fichier)) {
-      $ligne = $fichier . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier)) . "\n";
+      $ligne = kalvor_texte($fichier) . "@@@" . date("d/m/Y H:i:s", (int) @filemtime($chemin . "/" . $fichier)) . "\n";
       echo $ligne;
-      $nb_lignes += substr_count($ligne, "\n");
+      hash_update($empreinte, $ligne);
+      $octets += strlen($ligne);
    }
 }
-echo "#fin#\n#" . $nb_lignes . "#\n";
+echo "#fin:check_thumbs:" . $current_rep . "#" . $octets . "#" . hash_final($empreinte) . "#\n";
 ?>

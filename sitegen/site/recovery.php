@@ -148,6 +148,15 @@ function kalvor_recovery_valeur($nom)
    }
    return '';
 }
+// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+function kalvor_texte($texte)
+{
+   $texte = (string) $texte;
+   if (strpbrk($texte, "%@#\r\n") === false) {
+      return $texte;
+   }
+   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+}
 // Tells the program that this script reads a posted password: a recovery.php
 // of an earlier version refuses every post, and says nothing of it. After a
 // byte-order mark before "<?php" no header can go, and the reply goes
@@ -216,21 +225,23 @@ else {
          echo "erreur de lecture de la table " . $tablename;
       }
       else {
-         // The mark tells the program that the reply came whole, and the count
-         // after it that no row was left out on the way. A text that holds
-         // "#end#" is counted as the program splits the rows.
+         // No text may read as a separator, a row end or the mark: each goes
+         // escaped. The mark names the table, so that a reply kept for
+         // another is refused, and proves every byte sent before it.
          if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-         $nb_lignes = 0;
+         $empreinte = hash_init('md5');
+         $octets = 0;
          while($row=mysql_fetch_row($requete)) {
             $ligne = '';
             for ($i = 0; $i <= $nb_fields; $i++) {
-               $ligne .= (isset($row[$i]) ? $row[$i] : '') . "@@@";
+               $ligne .= kalvor_texte(isset($row[$i]) ? $row[$i] : '') . "@@@";
             }
-            $ligne .= (isset($row[$i]) ? $row[$i] : '') . "#end#";
+            $ligne .= kalvor_texte(isset($row[$i]) ? $row[$i] : '') . "#end#";
             echo $ligne;
-            $nb_lignes += substr_count($ligne, "#end#");
+            hash_update($empreinte, $ligne);
+            $octets += strlen($ligne);
          }
-         echo "#fin##" . $nb_lignes . "#";
+         echo "#fin:recovery:" . $tablename . "#" . $octets . "#" . hash_final($empreinte) . "#";
       }
    }
 }

@@ -19,6 +19,7 @@
 #include "e2e/site/cgi_page.h"
 #include "e2e/site/site_harness.h"
 #include "platform/cp1252.h"
+#include "support/proved_reply.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -46,6 +47,18 @@ int separators(const QByteArray& row) {
         ++n;
     }
     return n;
+}
+
+// This version's end mark after `sent`.
+QByteArray provedEnd(const QByteArray& answers, const QByteArray& sent) {
+    return test::proved(answers, sent).mid(sent.size());
+}
+
+// A listing's lines, its mark checked.
+QByteArray listed(const QByteArray& body, const QByteArray& answers) {
+    const QByteArray lines = body.left(body.lastIndexOf("#fin:"));
+    EXPECT_EQ(body.mid(lines.size()), provedEnd(answers, lines) + '\n') << body.data();
+    return lines;
 }
 
 QList<QByteArray> sortedLines(QByteArray body) {
@@ -94,8 +107,15 @@ struct Row {
                 sent << QString();
             } else if (value.startsWith(u'\'')) {
                 QString text = value.mid(1, value.size() - 2);
-                text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
                 text.replace(QStringLiteral("\\'"), QStringLiteral("'"));
+                // As sent: escaped, "%" first.
+                for (const auto& [from, to] : {std::pair{"%", "%25"},
+                                               {"@", "%40"},
+                                               {"#", "%23"},
+                                               {"\\r", "%0D"},
+                                               {"\\n", "%0A"}}) {
+                    text.replace(QLatin1String(from), QLatin1String(to));
+                }
                 sent << text;
             } else {
                 sent << value;
@@ -152,6 +172,7 @@ TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainTe
     touch(root + QStringLiteral("/couvertures/a.jpg"));
     touch(root + QStringLiteral("/couvertures/Encours.jpg"));
     touch(root + QStringLiteral("/couvertures/b@@@c.jpg"));
+    touch(root + QStringLiteral("/couvertures/zz\ncouverture_10086.JPG"));
     QDir().mkpath(root + QStringLiteral("/photos/vide/encore"));
     touch(root + QStringLiteral("/mini/couvertures/m_a.jpg"));
 
@@ -165,28 +186,31 @@ TEST_F(Endpoints, ListingsGiveEveryPlainFileOfTheKindsFolderOneLineEachInPlainTe
     EXPECT_EQ(site_->get(QStringLiteral("kalvor.php")).contentType.toLower(),
               "text/css; charset=iso-8859-1");
     EXPECT_TRUE(dedicaces.endMarked);
-    EXPECT_EQ(dedicaces.body, "0@@@" + kStamp + "\n#fin#\n#1#\n");
+    EXPECT_EQ(listed(dedicaces.body, "check_files:dedicaces"), "0@@@" + kStamp + "\n");
 
     // The folder setting ends with "/": the same listing as without it.
     touch(root + QStringLiteral("/planches/Encours.jpg"));
-    EXPECT_EQ(sortedLines(site_->get(QStringLiteral("check_files.php?current_rep=planches")).body),
-              sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n#fin#\n#2#\n"));
+    EXPECT_EQ(
+        sortedLines(listed(site_->get(QStringLiteral("check_files.php?current_rep=planches")).body,
+                           "check_files:planches")),
+        sortedLines("Encours.jpg@@@" + kStamp + "\np1.jpg@@@" + kStamp + "\n"));
 
     const SitePage couvertures =
         site_->get(QStringLiteral("check_files.php?current_rep=couvertures"));
-    EXPECT_TRUE(couvertures.body.endsWith("\n#fin#\n#3#\n"));
     EXPECT_FALSE(couvertures.body.contains('\r'));
-    EXPECT_EQ(sortedLines(couvertures.body),
-              sortedLines("Encours.jpg@@@" + kStamp + "\na.jpg@@@" + kStamp + "\nb@@@c.jpg@@@" +
-                          kStamp + "\n#fin#\n#3#\n"));
+    // A name's "@" and line end come escaped: one line per name.
+    EXPECT_EQ(
+        sortedLines(listed(couvertures.body, "check_files:couvertures")),
+        sortedLines("Encours.jpg@@@" + kStamp + "\na.jpg@@@" + kStamp + "\nb%40%40%40c.jpg@@@" +
+                    kStamp + "\nzz%0Acouverture_10086.JPG@@@" + kStamp + "\n"));
 
     // Only sub-folders: no file, only the end mark and its count.
     EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=photos")).body,
-              "#fin#\n#0#\n");
+              provedEnd("check_files:photos", "") + '\n');
 
     const SitePage thumbs = site_->get(QStringLiteral("check_thumbs.php?current_rep=couvertures"));
     EXPECT_TRUE(thumbs.endMarked);
-    EXPECT_EQ(thumbs.body, "m_a.jpg@@@" + kStamp + "\n#fin#\n#1#\n");
+    EXPECT_EQ(listed(thumbs.body, "check_thumbs:couvertures"), "m_a.jpg@@@" + kStamp + "\n");
 }
 
 TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
@@ -212,23 +236,24 @@ TEST_F(Endpoints, AFolderThatCannotBeListedGetsTheInvalidFolderTextAlone) {
 }
 
 TEST_F(Endpoints, TheHelperValueListsTheFifteenFolderSettingsThenTheMark) {
+    const QByteArray settings(
+        "PATH_couvertures : couvertures\n"
+        "PATH_planches : planches/\n"
+        "PATH_versos : absent\n"
+        "PATH_photos : photos\n"
+        "PATH_dedicaces : dedicaces\n"
+        "PATH_parabd : parabd\n"
+        "PATH_revues : revues\n"
+        "PATH_images : images\n"
+        "THUMB_couvertures : mini/couvertures\n"
+        "THUMB_planches : mini/planches\n"
+        "THUMB_versos : mini/versos\n"
+        "THUMB_photos : mini/photos\n"
+        "THUMB_dedicaces : mini/dedicaces\n"
+        "THUMB_parabd : mini/parabd\n"
+        "THUMB_revues : mini/revues\n");
     EXPECT_EQ(site_->get(QStringLiteral("check_files.php?current_rep=kalvorhelper")).body,
-              QByteArray("PATH_couvertures : couvertures\n"
-                         "PATH_planches : planches/\n"
-                         "PATH_versos : absent\n"
-                         "PATH_photos : photos\n"
-                         "PATH_dedicaces : dedicaces\n"
-                         "PATH_parabd : parabd\n"
-                         "PATH_revues : revues\n"
-                         "PATH_images : images\n"
-                         "THUMB_couvertures : mini/couvertures\n"
-                         "THUMB_planches : mini/planches\n"
-                         "THUMB_versos : mini/versos\n"
-                         "THUMB_photos : mini/photos\n"
-                         "THUMB_dedicaces : mini/dedicaces\n"
-                         "THUMB_parabd : mini/parabd\n"
-                         "THUMB_revues : mini/revues\n"
-                         "#fin#\n"));
+              settings + provedEnd("check_files:kalvorhelper", settings) + '\n');
 }
 
 TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
@@ -238,7 +263,9 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
                              "'p1.jpg'", "'http://a.fr'", "0"});
     const Row blake =
         row({"2", "'Blake'", "'Aventure'", "'ligne 1\\nligne 2'", "NULL", "NULL", "1"});
-    const Row blake3 = row({"2", "'Blake et Mortimer'", "'Aventure'", "NULL", "NULL", "NULL", "1"});
+    // Texts shaped like the reply's own framing.
+    const Row blake3 = row({"2", "'Blake et Mortimer @'", "'Aventure'",
+                            "'@@@#end##fin##2#%40\\r\\n'", "NULL", "'@contact'", "1"});
     const Row sansAuteur = row({"1", "''", "''", "''", "'0000-00-00'", "'0000-00-00'", "''", "''",
                                 "''", "0", "0", "0", "''", "''"});
     const Row goscinny =
@@ -310,13 +337,12 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
                 .arg(QString::fromLatin1(QUrl::toPercentEncoding(password)), table));
     };
     const QString pwd = mysqlPassword();
-    // The rows of a whole reply, before its end mark and their count.
+    // The rows of a whole reply, before its end mark.
     const auto rowsOf = [&](const QString& table) {
         const SitePage page = recovery(pwd, table);
         EXPECT_TRUE(page.endMarked) << table.toStdString();
-        const QByteArray rows = page.body.left(page.body.lastIndexOf("#fin##"));
-        EXPECT_EQ(page.body.mid(rows.size()),
-                  "#fin##" + QByteArray::number(rows.count("#end#")) + '#')
+        const QByteArray rows = page.body.left(page.body.lastIndexOf("#fin:"));
+        EXPECT_EQ(page.body.mid(rows.size()), provedEnd("recovery:" + table.toLatin1(), rows))
             << page.body.right(200).data();
         return rows;
     };
@@ -361,7 +387,8 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     // The program posts the password; the address of earlier versions still
     // works.
     EXPECT_EQ(site_->post(QStringLiteral("recovery.php?tablename=albums"), {{"pwd", pwd}}).body,
-              rowsOf(QStringLiteral("albums")) + "#fin##2#");
+              rowsOf(QStringLiteral("albums")) +
+                  provedEnd("recovery:albums", rowsOf(QStringLiteral("albums"))));
 
     // Refusals: the same 16 characters whatever the table, nothing more.
     // Each from a client of its own: a client's next password is read a
@@ -394,10 +421,10 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     EXPECT_TRUE(next.headers.contains("\r\nRetry-After: 1")) << next.headers.data();
     EXPECT_TRUE(
         site_->postOnce(QStringLiteral("recovery.php?tablename=series"), posted, "127.0.0.3")
-            .body.endsWith("#end##fin##3#"));
+            .body.contains("#end##fin:recovery:series#"));
     QThread::msleep(1100);
     EXPECT_TRUE(site_->postOnce(QStringLiteral("recovery.php?tablename=series"), posted)
-                    .body.endsWith("#end##fin##3#"));
+                    .body.contains("#end##fin:recovery:series#"));
 
     // Guesses of one client sent together, each by a worker of its own as a
     // host runs them: one is read, the others are refused at once, unread,
@@ -442,10 +469,12 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     EXPECT_EQ(held.header("Retry-After"), "1");
     EXPECT_EQ(held.header("X-Kalvor-Recovery"), "post");
     const CgiPage beside = withPassword(QStringLiteral("127.0.0.1"));
-    EXPECT_TRUE(beside.body.endsWith("#fin##3#")) << beside.body.left(200).data();
+    EXPECT_TRUE(beside.body.contains("#end##fin:recovery:collaborateurs#"))
+        << beside.body.left(200).data();
     EXPECT_TRUE(beside.header("Retry-After").isEmpty());
     holdClients(site_->folder(), {});
-    EXPECT_TRUE(withPassword(QStringLiteral("127.0.0.2")).body.endsWith("#fin##3#"));
+    EXPECT_TRUE(withPassword(QStringLiteral("127.0.0.2"))
+                    .body.contains("#end##fin:recovery:collaborateurs#"));
     // The same on the server, which takes the address from the connection:
     // guessers from 127.0.0.2 never hold back the owner at 127.0.0.1.
     {
@@ -466,7 +495,8 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         for (int i = 0; i < 3; ++i) {
             const SitePage owner =
                 site_->postOnce(QStringLiteral("recovery.php?tablename=collaborateurs"), posted);
-            EXPECT_TRUE(owner.body.endsWith("#fin##3#")) << owner.body.left(200).data();
+            EXPECT_TRUE(owner.body.contains("#end##fin:recovery:collaborateurs#"))
+                << owner.body.left(200).data();
             EXPECT_FALSE(owner.headers.contains("Retry-After"));
         }
         guessing = false;
@@ -491,7 +521,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         EXPECT_EQ(held.body, "\xEF\xBB\xBF" + unread);
         EXPECT_TRUE(held.errorLog.isEmpty()) << held.errorLog.toStdString();
         holdClients(site_->folder(), {});
-        EXPECT_TRUE(withPassword().body.endsWith("#fin##3#"));
+        EXPECT_TRUE(withPassword().body.contains("#end##fin:recovery:collaborateurs#"));
         test::writeAll(script, published);
     }
     // Two right passwords of one client at once, the first on a large table:
@@ -524,7 +554,8 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         }
         const SitePage second =
             site_->postOnce(QStringLiteral("recovery.php?tablename=series"), posted);
-        EXPECT_TRUE(second.body.endsWith("#end##fin##3#")) << second.body.left(200).data();
+        EXPECT_TRUE(second.body.contains("#end##fin:recovery:series#"))
+            << second.body.left(200).data();
         EXPECT_FALSE(second.headers.contains("Retry-After"));
         EXPECT_NE(first.state(), QAbstractSocket::UnconnectedState);
         while (first.state() == QAbstractSocket::ConnectedState && first.waitForReadyRead(30000)) {
@@ -533,7 +564,7 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         large += first.readAll();
         EXPECT_FALSE(large.left(large.indexOf("\r\n\r\n")).contains("Retry-After"));
         EXPECT_EQ(large.count("#end#"), 1 << 16);
-        EXPECT_TRUE(large.endsWith("#end##fin##65536#"));
+        EXPECT_TRUE(large.contains("#end##fin:recovery:albums#"));
     }
 
     // An unknown or missing table name: an empty reply, no engine message.

@@ -255,7 +255,8 @@ TEST_F(SiteFrame, ARequireOfTheSettingsAloneServesTheSamePagesAndTheRecovery) {
         QStringLiteral("recovery.php"), {{QStringLiteral("pwd"), mysqlPassword()},
                                          {QStringLiteral("tablename"), QStringLiteral("series")}});
     EXPECT_EQ(recovered.status, 200);
-    EXPECT_TRUE(recovered.body.contains("#end##fin##")) << recovered.body.right(200).toStdString();
+    EXPECT_TRUE(recovered.body.contains("#end##fin:recovery:series#"))
+        << recovered.body.right(200).toStdString();
 }
 
 // On a production host (CGI, output buffering and short tags off), a
@@ -322,11 +323,11 @@ TEST_F(SiteFrame, AByteOrderMarkBeforeTheProgramsScriptsLeavesTheirRepliesWhole)
         QString end;  // the mark and the count
     } scripts[] = {
         {"check_files.php", QStringLiteral("current_rep=couvertures"),
-         QStringLiteral("#fin#\n#\\d+#\n$")},
+         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{32}#\n$")},
         {"check_thumbs.php", QStringLiteral("current_rep=couvertures"),
-         QStringLiteral("#fin#\n#\\d+#\n$")},
+         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{32}#\n$")},
         {"recovery.php", QStringLiteral("tablename=series&pwd=") + password,
-         QStringLiteral("#end##fin##\\d+#$")},
+         QStringLiteral("#end##fin:recovery:series#\\d+#[0-9a-f]{32}#$")},
     };
     for (const auto& script : scripts) {
         SCOPED_TRACE(script.page);

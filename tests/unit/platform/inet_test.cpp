@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
+#include "support/proved_reply.h"
 
 using namespace kalvor;
 
@@ -79,7 +80,7 @@ int failureNumber(Inet& inet, const QString& url) {
 }
 
 // The body read, or the failure's text.
-QString outcome(Inet& inet, const QString& url, const QByteArray& endMark = QByteArray()) {
+QString outcome(Inet& inet, const QString& url, const replies::EndMark& endMark = {}) {
     try {
         return inet.OpenURL(url, endMark);
     } catch (const Error& e) {
@@ -162,6 +163,7 @@ TEST(Inet, ASiteThatSendsAByteNowAndThenIsGivenUpAtTheDeadline) {
 }
 
 TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
+    const QByteArray kFolder = "check_files:couvertures";
     const QString cut = QStringLiteral("La réponse du site pour %1 est incomplète (%2).");
     // When the close follows the body by a moment, Qt often takes the body
     // for whole.
@@ -179,7 +181,8 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
         QByteArray body;
         QString read;  // null: cut
         const char* mark = "#fin#\n";
-        int got = 0, sent = 0;  // a count that differs
+        int got = 0, sent = 0;        // a count that differs
+        const char* fault = nullptr;  // why this version's mark refuses it
     } cases[] = {
         {"cut after a whole line", "X-Kalvor-Fin: #fin#\r\n", "a\n", QString()},
         {"counted whole", "",
@@ -202,15 +205,39 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
         {"the header lost on the way", "", "a\n#fin#\n", "a\n"},
         {"a line end after the script's end", "X-Kalvor-Fin: #fin#\r\n", "a\n#fin#\n\r\n \n",
          "a\n"},
+        // This version's mark, which names the folder and proves the bytes.
+        {"proved, white space before and a banner after", "X-Kalvor-Fin: #fin#\r\n",
+         "\r\n " + test::proved(kFolder, "a\n") + "\n<script></script>", "a\n"},
+        {"cut inside its mark", "X-Kalvor-Fin: #fin#\r\n", "a\n#fin:check_files:couvertures#2#",
+         QString()},
+        {"kept for another folder", "", test::proved("check_files:versos", "a\n") + "\n", QString(),
+         "#fin#\n", 0, 0,
+         "elle répond à « check_files:versos » et non à « check_files:couvertures » : une "
+         "réponse gardée pour une autre demande ?"},
+        {"a banner before it without a line end", "",
+         "Page h\xE9"
+         "berg\xE9"
+         "e gratuitement " +
+             test::proved(kFolder, "a\n"),
+         QString(), "#fin#\n", 0, 0, "un texte la précède : « Page hébergée gratuitement »"},
+        {"a line left out", "", test::proved(kFolder, "a\nb\n").remove(0, 2), QString(), "#fin#\n",
+         0, 0, "2 octet(s) reçu(s) sur les 4 envoyé(s)"},
+        {"its line ends changed by a host", "",
+         test::proved(kFolder, "a\nb\n").replace("a\nb\n", "a\r\nb\r\n"), QString(), "#fin#\n", 0,
+         0, "son contenu n'est plus celui que le site a envoyé : son empreinte MD5 diffère"},
     };
     for (const auto& c : cases) {
         TinyServer server("HTTP/1.0 200 OK\r\n" + c.head + "\r\n" + c.body);
         Inet inet;
         const QString url = server.url(QStringLiteral("/check_files.php"));
-        const QString expected = c.sent > 0        ? altered.arg(url).arg(c.got).arg(c.sent)
+        const QString expected = c.fault ? QStringLiteral(
+                                               "La réponse du site pour %1 est incomplète ou "
+                                               "altérée (%2).")
+                                               .arg(url, QString::fromUtf8(c.fault))
+                                 : c.sent > 0      ? altered.arg(url).arg(c.got).arg(c.sent)
                                  : c.read.isNull() ? cut.arg(url, QStringLiteral("sa fin manque"))
                                                    : c.read;
-        EXPECT_EQ(outcome(inet, url, c.mark), expected) << c.name;
+        EXPECT_EQ(outcome(inet, url, {c.mark, kFolder}), expected) << c.name;
     }
     // Closed amid the chunks, the site was reached: never "Impossible de
     // joindre". Under load Qt may take the chunks read for the whole body.

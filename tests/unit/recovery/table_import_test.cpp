@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/cp1252.h"
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/inet.h"
 #include "recovery/recovery_database.h"
 #include "recovery/recovery_driver.h"
+#include "support/proved_reply.h"
 #include "support/test_paths.h"
 #include "unit/recovery/fake_site.h"
 
@@ -144,6 +146,30 @@ TEST_F(TableImport, SeriesAndAuthorsKeepTheFirstRowOfAnIdAndTheirTextsDatesAndEm
               QVariant(QStringLiteral("http://m.be")));
     EXPECT_EQ(value(QStringLiteral("select Scenario from auteurs where IdAuteur = 5")),
               QVariant(-1));
+}
+
+TEST_F(TableImport, TextsShapedLikeTheRepliesOwnFramingComeBackAsTheSiteHoldsThem) {
+    const QStringList forms = {"Zig @",    "contact@", "@Dragon cité voyage", "a@@@b", "x#end#y",
+                               "#fin##3#", "%40 100%", "l1\r\nl2\n"};
+    QByteArray sent;
+    for (int id = 1; id <= forms.size(); ++id) {
+        QByteArray row = QByteArray::number(id);
+        for (const QString& text :
+             {forms[id - 1], QStringLiteral("Style"), forms.value(id % forms.size())}) {
+            row += "@@@" + test::escaped(cp1252::encode(text));
+        }
+        sent += row + "@@@@@@@@@0#end#";
+    }
+    site.setRawReply(QStringLiteral("series"), test::proved("recovery:series", sent));
+    import(QStringLiteral("series"));
+    ASSERT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
+    QVariantList titles, comments;
+    for (int id = 1; id <= forms.size(); ++id) {
+        titles << forms[id - 1];
+        comments << forms.value(id % forms.size());
+    }
+    EXPECT_EQ(column(QStringLiteral("select Titre from series order by IdSerie")), titles);
+    EXPECT_EQ(column(QStringLiteral("select Commentaire from series order by IdSerie")), comments);
 }
 
 TEST_F(TableImport, AlbumsConvertNumbersDatesRatingAndLegalDepositAndFillTheLocalColumns) {
@@ -483,6 +509,23 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     EXPECT_TRUE(state.Continue_Error.contains(QStringLiteral("25 ligne(s) reçue(s) sur les 26")))
         << state.Continue_Error.toStdString();
     EXPECT_EQ(imported(half + "#fin##25#"), std::pair(qsizetype(25), true));
+
+    // This version's mark names the table and proves the bytes before it.
+    const QByteArray table = "recovery:collaborateurs";
+    EXPECT_EQ(imported(test::proved(table, fifty)), std::pair(qsizetype(50), true));
+    for (const auto& [body, fault] :
+         {std::pair{test::proved("recovery:albums", fifty), "répond à « recovery:albums »"},
+          {"Page h\xE9"
+           "berg\xE9"
+           "e gratuitement " +
+               test::proved(table, fifty),
+           "un texte la précède : « Page hébergée gratuitement »"},
+          {test::proved(table, fifty).replace("26@@@5", "26@@@6"), "empreinte MD5"},
+          {test::proved(table, fifty).remove(0, half.size()), "octet(s) reçu(s)"}}) {
+        EXPECT_EQ(imported(body), std::pair(qsizetype(0), false)) << fault;
+        EXPECT_TRUE(state.Continue_Error.contains(QString::fromUtf8(fault)))
+            << state.Continue_Error.toStdString();
+    }
 
     // This version's script, its headers lost: it read the posted password,
     // which an earlier one never does, so only its mark makes a table.

@@ -9,6 +9,7 @@
 #include "platform/inet.h"
 #include "platform/prompt.h"
 #include "sitecheck/site_work_tables.h"
+#include "support/proved_reply.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -267,6 +268,27 @@ TEST_F(GetFichiersSite, AListingOfANewerSiteCountsOnlyWithItsEndMark) {
               "b.jpg@@@06/12/2026 21:05:09\nc.jpg@@@06/12/2026 21:05:09\n#fin#\n#2#\n");
     EXPECT_EQ(fetch(QStringLiteral("planches")), ListingOutcome::Read);
     EXPECT_EQ(rows().size(), 3);
+
+    // This version's: a name's line end and "@" come escaped, the mark
+    // names the folder and proves the bytes.
+    const QByteArray lines =
+        "zz%0Acouverture_10086.JPG@@@06/12/2026 21:05:09\nb%40%40%40c.jpg@@@06/12/2026 21:05:09\n";
+    site.page(QStringLiteral("/check_files.php?current_rep=revues"),
+              test::proved("check_files:revues", lines) + '\n');
+    EXPECT_EQ(fetch(QStringLiteral("revues")), ListingOutcome::Read);
+    const QStringList listed = rows();
+    EXPECT_EQ(listed.size(), 5);
+    EXPECT_TRUE(listed.contains(QStringLiteral("EX revues b@@@c.jpg 0")));
+    EXPECT_TRUE(listed.contains(QStringLiteral("EX revues zz\ncouverture_10086.JPG 0")));
+    EXPECT_EQ(state.malformedLines, 0);
+    // Kept for another folder, or after a banner.
+    site.page(QStringLiteral("/check_files.php?current_rep=parabd"),
+              test::proved("check_files:revues", lines) + '\n');
+    EXPECT_THROW(fetch(QStringLiteral("parabd")), Error);
+    site.page(QStringLiteral("/check_thumbs.php?current_rep=revues"),
+              "Pub " + test::proved("check_thumbs:revues", lines) + '\n');
+    EXPECT_THROW(fetch(QStringLiteral("revues"), kScriptThumbs, kTableThumbs), Error);
+    EXPECT_EQ(rows(kTableThumbs).size(), 0);
 }
 
 TEST_F(GetFichiersSite, AListingWithoutMarkOrHeaderIsReadOnlyInTheFormOfTheEarlierScripts) {
