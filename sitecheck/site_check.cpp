@@ -197,6 +197,9 @@ SiteCheck::Ending SiteCheck::run(const Taken& taken) {
     if (!compare(taken)) {
         return Ending::Error;
     }
+    if (stopping_) {
+        return Ending::Quiet;
+    }
     readResult(taken.base);
     return stopping_ ? Ending::Quiet : Ending::Done;
 }
@@ -266,8 +269,12 @@ void SiteCheck::fetchListing(const Taken& taken, const QString& script, const QS
     notListed.append(state_.unread.mid(unread));
 }
 
+// A stop is heard between two statements, each a fraction of the whole.
 bool SiteCheck::compare(const Taken& taken) {
     for (const CatalogueReference& ref : Catalogue_References(taken.base, options(taken))) {
+        if (stopping_) {
+            return true;
+        }
         if (!Unchecked_Files(state_.unread, ref.rep).isEmpty()) {
             continue;
         }
@@ -277,7 +284,9 @@ bool SiteCheck::compare(const Taken& taken) {
             return false;
         }
     }
-    Compare_Miniatures(taken.base, taken.prefix, prompt_);
+    if (!stopping_) {
+        Compare_Miniatures(taken.base, taken.prefix, prompt_);
+    }
     return true;
 }
 

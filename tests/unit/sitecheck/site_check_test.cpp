@@ -1,6 +1,7 @@
 #include "sitecheck/site_check.h"
 
 #include <QElapsedTimer>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,12 @@ namespace {
 
 class RecordingView : public SiteCheckView {
   public:
-    void Show_Phase(const QString& text) override { phases << text; }
+    void Show_Phase(const QString& text) override {
+        phases << text;
+        if (onPhase) {
+            onPhase(text);
+        }
+    }
     void Enable_Check(bool enabled) override { checkEnabled << enabled; }
     void Fill_TreeViews(const CheckResult& r) override {
         ++fills;
@@ -29,6 +35,7 @@ class RecordingView : public SiteCheckView {
     void Enable_Results() override { ++resultsEnabled; }
     void Show_Ended(const QString& text) override { ended << text; }
 
+    std::function<void(const QString&)> onPhase;
     QStringList phases, ended;
     QList<bool> checkEnabled;
     CheckResult result;
@@ -306,4 +313,25 @@ TEST_F(Driver, AStoppedCheckEndsQuietlyItsRequestDropped) {
     EXPECT_LE(site.requests(), 1);
     EXPECT_EQ(view.fills, 0);
     EXPECT_EQ(view.checkEnabled.last(), true);
+
+    // Stopped once the site has answered: the comparison stops at once, no
+    // missing file added.
+    site.emptyListings();
+    view.onPhase = [this](const QString& phase) {
+        if (phase == QStringLiteral("Comparaison ...")) {
+            check.Stop();
+        }
+    };
+    ASSERT_TRUE(check.Begin(settings));
+    check.Work(inet);
+    check.End();
+    EXPECT_TRUE(texts().isEmpty());
+    EXPECT_EQ(view.fills, 0);
+    auto db = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("select count(*) from ") + kTableFiles +
+                                QStringLiteral(" where key = '") + kKeyMissing + u'\'')
+                  ->Fields(0)
+                  .toInt(),
+              0);
+    db->Close();
 }
