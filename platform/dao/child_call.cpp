@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,10 +11,16 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <vector>
+
+#include <QFile>
 
 #include "platform/dao/dao_errors.h"
+#include "platform/error.h"
+#include "platform/system_reason.h"
 
 namespace kalvor::dao {
 namespace {
@@ -22,6 +29,8 @@ constexpr qsizetype kDiagnosticsKept = 8192;
 // A frame on the result pipe: a kind ('D' done, 'F' failed), an error number
 // and the size of the bytes that follow.
 constexpr qsizetype kHeaderSize = 1 + 4 + 8;
+// Where the child writes its frame.
+constexpr int kResultFd = 3;
 
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
@@ -60,36 +69,6 @@ void limitAddressSpace(qint64 memory) {
     setrlimit(RLIMIT_AS, &wanted);
 }
 
-[[noreturn]] void childMain(const std::function<QByteArray()>& work, int out, int diagnostics,
-                            qint64 memory) {
-    // A crash must end the child, quietly and without a core file.
-    for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGPIPE, SIGTERM, SIGINT})
-        std::signal(s, SIG_DFL);
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    limitAddressSpace(memory);
-    dup2(diagnostics, STDOUT_FILENO);
-    dup2(diagnostics, STDERR_FILENO);
-    ::close(diagnostics);
-
-    bool sent = false;
-    try {
-        sent = putFrame(out, 'D', 0, work());
-    } catch (const Error& e) {
-        sent = putFrame(out, 'F', e.Number(), e.Description().toUtf8());
-    } catch (const std::bad_alloc&) {
-        sent = putFrame(out, 'F', errors::EngineError,
-                        QStringLiteral("mémoire insuffisante").toUtf8());
-    } catch (const std::exception& e) {
-        sent = putFrame(out, 'F', errors::EngineError, QByteArray(e.what()));
-    } catch (...) {
-        sent = putFrame(out, 'F', errors::EngineError, QByteArray("?"));
-    }
-    std::fflush(stdout);
-    _exit(sent ? 0 : 1);
-}
-
 struct Pipe {
     int read = -1;
     int write = -1;
@@ -99,8 +78,17 @@ struct Pipe {
             throw Error(errors::EngineError,
                         QStringLiteral("Impossible de créer un tube : %1.")
                             .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        read = fds[0];
-        write = fds[1];
+        // Above the descriptors the child is given, so that giving one never
+        // closes another.
+        read = above(fds[0]);
+        write = above(fds[1]);
+    }
+    static int above(int fd) {
+        if (fd > kResultFd)
+            return fd;
+        const int moved = fcntl(fd, F_DUPFD_CLOEXEC, kResultFd + 1);
+        ::close(fd);
+        return moved;
     }
     ~Pipe() {
         closeRead();
@@ -141,25 +129,54 @@ class Child {
     pid_t pid_;
 };
 
+// The child's start runs no code of this process: posix_spawn execs at once,
+// its descriptors and signals set by the library.
+pid_t spawn(const QString& program, const QStringList& arguments, qint64 memory, int result,
+            int diagnostics) {
+    std::vector<QByteArray> words{QFile::encodeName(program), QByteArray::number(memory),
+                                  QByteArray::number(qint64(getpid()))};
+    for (const QString& argument : arguments)
+        words.push_back(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, diagnostics, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, diagnostics, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, result, kResultFd);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        throw Error(
+            errors::EngineError,
+            QStringLiteral("Impossible de lancer %1 : %2.").arg(program, SystemReason(failed)));
+    return pid;
+}
+
 }  // namespace
 
-ChildOutcome CallInChild(const std::function<QByteArray()>& work, std::chrono::milliseconds limit,
-                         qint64 memory) {
+ChildOutcome CallInChild(const QString& program, const QStringList& arguments,
+                         std::chrono::milliseconds limit, qint64 memory) {
     Pipe result;
     Pipe diagnostics;
     // Fewer turns between the two processes for a large result.
     fcntl(result.write, F_SETPIPE_SZ, 1 << 20);
-    // What this process has buffered must not be written a second time by the child.
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw Error(errors::EngineError, QStringLiteral("Impossible de créer un processus : %1.")
-                                             .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    if (pid == 0) {
-        ::close(result.read);
-        ::close(diagnostics.read);
-        childMain(work, result.write, diagnostics.write, memory);
-    }
+    const pid_t pid = spawn(program, arguments, memory, result.write, diagnostics.write);
     Child child(pid);
     result.closeWrite();
     diagnostics.closeWrite();
@@ -244,6 +261,39 @@ ChildOutcome CallInChild(const std::function<QByteArray()>& work, std::chrono::m
     outcome.end = ChildOutcome::End::Done;
     outcome.result = std::move(body);
     return outcome;
+}
+
+int AnswerCaller(int argc, char** argv,
+                 const std::function<QByteArray(const QStringList&, qint64)>& work) {
+    if (argc < 3)
+        return 2;
+    // Ends with its caller, even one that went before this line.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != pid_t(std::atoll(argv[2])))
+        return 1;
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const qint64 memory = std::atoll(argv[1]);
+    limitAddressSpace(memory);
+    QStringList arguments;
+    for (int i = 3; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+
+    bool sent = false;
+    try {
+        sent = putFrame(kResultFd, 'D', 0, work(arguments, memory));
+    } catch (const Error& e) {
+        sent = putFrame(kResultFd, 'F', e.Number(), e.Description().toUtf8());
+    } catch (const std::bad_alloc&) {
+        sent = putFrame(kResultFd, 'F', errors::EngineError,
+                        QStringLiteral("mémoire insuffisante").toUtf8());
+    } catch (const std::exception& e) {
+        sent = putFrame(kResultFd, 'F', errors::EngineError, QByteArray(e.what()));
+    } catch (...) {
+        sent = putFrame(kResultFd, 'F', errors::EngineError, QByteArray("?"));
+    }
+    std::fflush(stdout);
+    return sent ? 0 : 1;
 }
 
 }  // namespace kalvor::dao

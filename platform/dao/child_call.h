@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <functional>
 
@@ -18,11 +19,20 @@ struct ChildOutcome {
     QByteArray diagnostics;  // the start of what it printed on its standard outputs
 };
 
-// Runs `work` in a forked copy of this process, so that a crash, a hang or a
-// runaway allocation there cannot take this process down: the child is killed
-// once `limit` has passed, and its address space may grow by `memory` bytes.
-// What it prints goes into the outcome, not onto this process's outputs.
-ChildOutcome CallInChild(const std::function<QByteArray()>& work, std::chrono::milliseconds limit,
-                         qint64 memory);
+// Runs `program` with `arguments` in a process of its own, so that a crash, a
+// hang or a runaway allocation there cannot take this process down: it is
+// killed once `limit` has passed, and its address space may grow by `memory`
+// bytes. It is a fresh process, started without running any code of this
+// one, so that a lock held by another thread here cannot hold it. What it
+// prints goes into the outcome. The program answers through AnswerCaller.
+ChildOutcome CallInChild(const QString& program, const QStringList& arguments,
+                         std::chrono::milliseconds limit, qint64 memory);
+
+// The main of a program that CallInChild runs: keeps to the bounds it was
+// given, runs `work` on the arguments meant for it and sends back its result
+// or its failure. Returns the program's exit status.
+int AnswerCaller(
+    int argc, char** argv,
+    const std::function<QByteArray(const QStringList& arguments, qint64 memory)>& work);
 
 }  // namespace kalvor::dao

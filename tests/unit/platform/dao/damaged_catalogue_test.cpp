@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <csignal>
+#include <future>
 #include <random>
 #include <thread>
 
@@ -15,6 +18,7 @@
 #include "platform/dao/dao_errors.h"
 #include "platform/dao/db_engine.h"
 #include "platform/dao/mdb_damage.h"
+#include "platform/dao/mdb_import.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -190,43 +194,54 @@ TEST(DamagedCatalogue, SeededMutationsAndCutsNeverCrash) {
 
 TEST(ChildCall, EveryEndOfTheChildIsReported) {
     using std::chrono::milliseconds;
-    const QByteArray big(5 << 20, 'k');
-    ChildOutcome done = CallInChild([&] { return big; }, milliseconds(60000), 0);
+    const auto call = [](const char* what, milliseconds limit = milliseconds(60000),
+                         qint64 memory = 0) {
+        return CallInChild(QStringLiteral(KALVOR_TEST_CHILD), {QString::fromLatin1(what)}, limit,
+                           memory);
+    };
+    ChildOutcome done = call("big");
     EXPECT_EQ(done.end, ChildOutcome::End::Done);
-    EXPECT_EQ(done.result, big);
+    EXPECT_EQ(done.result, QByteArray(5 << 20, 'k'));
 
-    ChildOutcome failed = CallInChild(
-        []() -> QByteArray {
-            std::fputs("mdb: complaint\n", stderr);
-            throw Error(3000, QStringLiteral("Échec « voulu »"));
-        },
-        milliseconds(60000), 0);
+    ChildOutcome failed = call("fail");
     EXPECT_EQ(failed.end, ChildOutcome::End::Failed);
     EXPECT_EQ(failed.errorNumber, 3000);
     EXPECT_EQ(failed.description, QStringLiteral("Échec « voulu »"));
     EXPECT_EQ(failed.diagnostics, QByteArray("mdb: complaint\n"));
 
-    ChildOutcome crashed = CallInChild(
-        []() -> QByteArray {
-            std::raise(SIGSEGV);
-            return {};
-        },
-        milliseconds(60000), 0);
+    ChildOutcome crashed = call("crash");
     EXPECT_EQ(crashed.end, ChildOutcome::End::Crashed);
     EXPECT_EQ(crashed.signal, SIGSEGV);
 
-    ChildOutcome hung = CallInChild(
-        []() -> QByteArray {
-            std::this_thread::sleep_for(std::chrono::hours(1));
-            return {};
-        },
-        milliseconds(200), 0);
+    ChildOutcome hung = call("hang", milliseconds(200));
     EXPECT_EQ(hung.end, ChildOutcome::End::TimedOut);
 
     // A runaway allocation fails in the child instead of eating the machine.
-    ChildOutcome greedy =
-        CallInChild([]() -> QByteArray { return QByteArray(qsizetype(1) << 32, 'x'); },
-                    milliseconds(60000), qint64(64) << 20);
+    ChildOutcome greedy = call("greedy", milliseconds(60000), qint64(64) << 20);
     EXPECT_EQ(greedy.end, ChildOutcome::End::Failed);
     EXPECT_EQ(greedy.description, QStringLiteral("mémoire insuffisante"));
+
+    EXPECT_THROW(CallInChild(QStringLiteral("/nonexistent/reader"), {}, milliseconds(1000), 0),
+                 Error);
+}
+
+// Another thread holds SQLite's memory lock while an Access file is read: a
+// copy of this process, made by fork, would wait for it for ever.
+TEST(ChildCall, ALockHeldByAnotherThreadDoesNotHoldTheReader) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    std::promise<void> held;
+    std::thread holder([&] {
+        sqlite3_mutex* memory = sqlite3_mutex_alloc(SQLITE_MUTEX_STATIC_MEM);
+        sqlite3_mutex_enter(memory);
+        held.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        sqlite3_mutex_leave(memory);
+    });
+    held.get_future().wait();
+    QStringList tables;
+    EXPECT_NO_THROW(tables = ImportAccessFile(test::accessCatalogue(QStringLiteral("v6")), db));
+    holder.join();
+    EXPECT_TRUE(tables.contains(QStringLiteral("ALBUMS")));
+    sqlite3_close(db);
 }
