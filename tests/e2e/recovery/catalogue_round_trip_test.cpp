@@ -323,6 +323,57 @@ TEST_P(RecoveryOfEachScript, ThePublishedCatalogueComesBackFromTheSiteThroughThe
     }
 }
 
+// Texts shaped like the replies' own framing, put in the site's tables,
+// come back byte for byte as MariaDB holds them.
+TEST_F(RecoveryRoundTrip, TextsShapedLikeTheRepliesFramingComeBackAsTheSiteHoldsThem) {
+    const struct {
+        const char* site;
+        const char* id;
+        const char* column;
+        const char* value;  // SQL
+        const char* local;
+        const char* localColumn;
+        const char* localId = nullptr;
+    } forms[] = {
+        {"series", "idserie", "titre", "'Zig @'", "series", "Titre"},
+        {"series", "idserie", "commentaire", "CONCAT('a@@@b', CHAR(13), CHAR(10), 'c', CHAR(10))",
+         "series", "Commentaire"},
+        {"albums", "idalbum", "perso1", "'contact@'", "albums", "Perso1"},
+        {"albums", "idalbum", "perso2", "'@Dragon cite voyage'", "albums", "Perso2"},
+        {"albums", "idalbum", "commentaire", "'x#end#y#fin##3#'", "albums", "Commentaire"},
+        {"acheter", "idalbum", "titre", "'%40 100% #fin:recovery:acheter#0#'", "acheter", "Titre"},
+        {"auteurs", "idauteur", "nom", "'@@@'", "auteurs", "Nom"},
+        {"parabd", "idparabd", "description", "'fin@'", "ExLibris", "Description", "idExlibris"},
+        {"revues", "idrevue", "commentaire", "'#end#@'", "revues", "Commentaire"},
+    };
+    QByteArray sql;
+    for (const auto& f : forms) {
+        sql += QByteArray("UPDATE kv_") + f.site + " SET " + f.column + " = " + f.value +
+               " ORDER BY " + f.id + " LIMIT 1;\n";
+    }
+    ASSERT_TRUE(runSql(published().site->database(), sql).ok);
+    FrmRecovery* dialog = openRecovery();
+    ASSERT_NE(dialog, nullptr);
+    dialog->btn_process()->click();
+    test::waitForWork(dialog->work());
+    ASSERT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    auto db = dao::DBEngine::OpenDatabase(database);
+    for (const auto& f : forms) {
+        const SqlResult held = runSql(published().site->database(),
+                                      QByteArray("SELECT ") + f.id + ", HEX(" + f.column +
+                                          ") FROM kv_" + f.site + " ORDER BY " + f.id + " LIMIT 1");
+        ASSERT_EQ(held.rows.size(), 1) << f.site;
+        auto rs = db->OpenRecordset(
+            QStringLiteral("select %1 from %2 where %3 = %4")
+                .arg(QString::fromLatin1(f.localColumn), QString::fromLatin1(f.local),
+                     QString::fromLatin1(f.localId ? f.localId : f.id), held.rows[0][0]));
+        ASSERT_FALSE(rs->Eof()) << f.site;
+        EXPECT_EQ(rs->Fields(0).toString(),
+                  QString::fromLatin1(QByteArray::fromHex(held.rows[0][1].toLatin1())))
+            << f.site << "." << f.column;
+    }
+}
+
 std::string scriptName(const testing::TestParamInfo<ScriptOnHost>& info) {
     static const char* const names[] = {"AsPublished",           "OneMoreLineEnd", "Earlier",
                                         "EarlierOneMoreLineEnd", "ByteOrderMark",  "Banner",
