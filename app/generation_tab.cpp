@@ -12,6 +12,7 @@
 #include "app/form_binding.h"
 #include "app/start_up.h"
 #include "app/tabs.h"
+#include "common/banner.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/forwarded_prompt.h"
 #include "platform/long_work.h"
@@ -31,20 +32,25 @@ namespace {
 void runExport(FormBinding& bind, Settings& s, LongWork& work, const DataExports::Export& run,
                const std::function<void()>& recount) {
     auto forwarded = std::make_shared<ForwardedPrompt>(bind.prompt(), work);
-    work.start([&s, run, forwarded] { run(s, *forwarded); },
-               [&bind, &s, recount] {
-                   if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
-                       s.Show_LastRun();
-                   }
-                   recount();
-                   bind.refresh();
-               });
+    if (!work.start([&s, run, forwarded] { run(s, *forwarded); },
+                    [&bind, &s, recount] {
+                        if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
+                            s.Show_LastRun();
+                        }
+                        recount();
+                        bind.refresh();
+                    })) {
+        bind.prompt().message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+    }
 }
 
-// A press that reached a button while long work ran does nothing.
-std::function<void()> unlessWorking(LongWork& work, std::function<void()> click) {
-    return [&work, click = std::move(click)] {
-        if (!work.running()) {
+// A press that reached a button while long work ran does nothing but say so.
+std::function<void()> unlessWorking(FormBinding& bind, LongWork& work,
+                                    std::function<void()> click) {
+    return [&bind, &work, click = std::move(click)] {
+        if (work.running()) {
+            bind.prompt().message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        } else {
             click();
         }
     };
@@ -148,14 +154,14 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
         "btn_Create_Config", QStringLiteral("Génération du fichier de configuration"),
         QStringLiteral("crée le fichier require.php qui comporte tous les paramètres pour votre "
                        "site (host, base, verso, ...)"),
-        unlessWorking(work, [&bind, &s, &grid, &stats] {
+        unlessWorking(bind, work, [&bind, &s, &grid, &stats] {
             grid.CheckTexte();
             sitegen::btn_Create_Config_Click(s, stats.Entries(), bind.prompt());
         })));
     commands->addWidget(bind.button(
         "btn_Create_Structure", QStringLiteral("Génération du script pour la création des tables"),
         QStringLiteral("crée le fichier tables.sql (structures des tables MySQL)"),
-        unlessWorking(work, [&bind, &s] {
+        unlessWorking(bind, work, [&bind, &s] {
             const SchemaScriptSettings schema{s.GV_Export, s.GV_Prefixe_Table, s.opt_utf8()};
             BusyPointer busy(bind.prompt());
             btn_Create_Structure_Click(schema, bind.prompt(), s.GV_Erreurs);
@@ -174,7 +180,7 @@ QWidget* Generation(FormBinding& bind, const DataExports& exports, StatsGridWidg
     commands->addWidget(
         bind.button("btn_Create_PHP", QStringLiteral("Génération des fichiers PHP"),
                     QStringLiteral("crée les fichiers php à transférer sur le site"),
-                    unlessWorking(work, [&bind, &s, &grid] {
+                    unlessWorking(bind, work, [&bind, &s, &grid] {
                         grid.CheckTexte();
                         sitegen::btn_Create_PHP_Click(s, bind.prompt());
                     })));

@@ -228,9 +228,13 @@ void Kalvorform::fichier_ouvrir_Click() {
         this, QStringLiteral("Ouvrir une Collection"), settings_.GV_Rep_Base,
         QStringLiteral(
             "Base Ormelo' (*.mdb *.accdb *.sqlite *.sqlite3 *.db);;Tous les fichiers (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
     // Work may have begun while the file was chosen: it alone reads the
     // catalogue meanwhile.
-    if (path.isEmpty() || work_.running()) {
+    if (work_.running()) {
+        prompt_->message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
         return;
     }
     Open_Collection(path);

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "app/event_turns.h"
+#include "common/banner.h"
 #include "dialogs/accessible_names.h"
 #include "dialogs/cell_toggles.h"
 #include "dialogs/check_report.h"
@@ -151,7 +152,11 @@ bool SiteCheckTab::Defer_Close() {
 void SiteCheckTab::btn_check_files_Click() {
     // A press that reached the button while other work ran: nothing is
     // cleared before the check may start.
-    if (work_.running() || !check_.Begin(settings_)) {
+    if (work_.running()) {
+        prompt_.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        return;
+    }
+    if (!check_.Begin(settings_)) {
         return;
     }
     const int timeout = timeoutMs_;

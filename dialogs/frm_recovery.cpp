@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "common/banner.h"
 #include "platform/inet.h"
 #include "platform/long_work.h"
 #include "platform/program_folder.h"
@@ -86,9 +87,8 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, LongWork* work, QWi
     layout->addWidget(bar);
 
     // Other work refuses this one's start, and the reverse.
-    connect(work_, &LongWork::runningChanged, this,
-            [this](bool running) { process_->setEnabled(!running); });
-    process_->setEnabled(!work_->running());
+    connect(work_, &LongWork::runningChanged, this, &FrmRecovery::enableProcess);
+    enableProcess();
 
     // Form_Load
     Labels_Show(false);
@@ -121,28 +121,42 @@ FrmRecovery* FrmRecovery::Default() {
 }
 
 void FrmRecovery::btn_process_Click() {
-    // A press that reached a button disabled meanwhile: nothing is shown or
-    // cleared before the work may start.
-    if (running_ || work_->running()) {
+    // A press that reached the button while it was refused, as an assistive
+    // tool's does through the file dialog or the question: the run under
+    // way keeps the base it was given.
+    if (preparing_ || running_ || work_->running()) {
+        prompt_.message(preparing_ ? QStringLiteral("Une récupération est déjà lancée : elle "
+                                                    "attend le choix de la base Recovery ou la "
+                                                    "réponse à sa question.")
+                                   : LongWork::Busy_Text(),
+                        kBanner, PromptIcon::Exclamation);
         return;
     }
-    if (!driver_.Prepare(site_->text(), settings_.box_password)) {
-        return;
+    preparing_ = true;
+    enableProcess();
+    const bool prepared = driver_.Prepare(site_->text(), settings_.box_password);
+    preparing_ = false;
+    if (prepared) {
+        const int timeout = timeoutMs_;
+        if (work_->start(
+                [this, timeout] {
+                    Inet inet(timeout);
+                    driver_.Run(inet);
+                },
+                [this] { ended(); }, [this] { driver_.Cancel(); })) {
+            SetRunning(true);
+        } else {
+            // Other work began while the base was chosen.
+            driver_.Forget_Prepared();
+            SetStatus(QString());
+            prompt_.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        }
     }
-    const int timeout = timeoutMs_;
-    const bool started = work_->start(
-        [this, timeout] {
-            Inet inet(timeout);
-            driver_.Run(inet);
-        },
-        [this] { ended(); }, [this] { driver_.Cancel(); });
-    if (started) {
-        SetRunning(true);
-    } else {
-        // Other work began while the base was chosen.
-        driver_.Forget_Prepared();
-        SetStatus(QString());
-    }
+    enableProcess();
+}
+
+void FrmRecovery::enableProcess() {
+    process_->setEnabled(!preparing_ && !running_ && !work_->running());
 }
 
 void FrmRecovery::ended() {
@@ -218,12 +232,12 @@ void FrmRecovery::ShowCounts(const recovery::RecoveryCounts& shown) {
     });
 }
 
-// The run button follows the window's work (runningChanged).
 void FrmRecovery::SetRunning(bool running) {
     if (running_ != running) {
         running_ = running;
         prompt_.setBusy(running);
     }
+    enableProcess();
 }
 
 }  // namespace kalvor

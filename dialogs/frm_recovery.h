@@ -39,7 +39,8 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     static FrmRecovery* Default();
 
     // Starts a run: what it asks is asked at once, the imports go on after
-    // this returns.
+    // this returns. Refused, and said, while a run is prepared or runs, or
+    // other work runs.
     void btn_process_Click();
     // The longest silence of the site a request waits through.
     void setRequestTimeout(int ms) { timeoutMs_ = ms; }
@@ -68,8 +69,12 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     QString ChooseDatabase() override;
     void Labels_Show(bool status) override;
     void ShowCounts(const recovery::RecoveryCounts& counts) override;
-    void SetRunning(bool running) override;
+    // While running: the hourglass pointer.
+    void SetRunning(bool running);
     void ended();
+    // "Récupérer" is refused from its first click to the end of the run it
+    // starts, and while other work runs.
+    void enableProcess();
     // Runs `show` on the dialog's thread: the imports call from their own.
     template <class F>
     void onWindow(F show);
@@ -83,6 +88,7 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     int timeoutMs_ = 60000;
     std::function<QString()> chooser_;
     bool running_ = false;
+    bool preparing_ = false;  // the base is being chosen or the question asked
     bool closeAfterRun_ = false;
 
     QLineEdit* site_ = nullptr;

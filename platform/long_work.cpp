@@ -7,6 +7,10 @@ namespace kalvor {
 
 LongWork::LongWork(QObject* parent) : QObject(parent) {}
 
+QString LongWork::Busy_Text() {
+    return QStringLiteral("Un autre traitement est en cours : attendez qu'il se termine.");
+}
+
 LongWork::~LongWork() {
     abandon();
 }

@@ -26,6 +26,8 @@ class LongWork : public QObject {
     bool start(std::function<void()> work, std::function<void()> ended,
                std::function<void()> cancel = {});
     bool running() const { return thread_ != nullptr; }
+    // What a start refused while work runs says.
+    static QString Busy_Text();
     // Cancels the running piece of work, and no other.
     void cancel();
     // Cancels the running piece and waits for its thread to end; its `ended`

@@ -56,14 +56,6 @@ RecoveryDriver::RecoveryDriver(RecoveryView& view, Prompt& prompt, const WorkCop
 
 RecoveryDriver::~RecoveryDriver() = default;
 
-void RecoveryDriver::btn_process_Click(const QString& site, const QString& password, Inet& inet) {
-    if (Prepare(site, password)) {
-        view_.SetRunning(true);
-        Run(inet);
-        view_.SetRunning(false);
-    }
-}
-
 bool RecoveryDriver::Prepare(const QString& site, const QString& password) {
     work_.reset();
     if (site.isEmpty()) {
@@ -117,6 +109,8 @@ bool RecoveryDriver::Prepare(const QString& site, const QString& password) {
     password_ = password;
     emptyFirst_ = emptyFirst;
     cancelled_ = false;
+    replacing_ = false;
+    lateCancel_ = false;
     return true;
 }
 
@@ -158,20 +152,28 @@ void RecoveryDriver::Run(Inet& inet) {
         runSteps(SiteAccess{site_, password_, inet}, RecoveryBase(work.path(), chosen_),
                  emptyFirst_);
         if (!cancelled_ && state_.Continue_Recovery) {
-            done = onCopy([&] { work.Replace(); });
+            bool replaced = false;
+            done = onCopy([&] { replaced = work.Replace([this] { return claimReplace(); }); }) &&
+                   replaced;
         }
     });
+    bool late = false;
     {
         const QMutexLocker lock(&cancelling_);
         importing_ = nullptr;
+        late = lateCancel_;
     }
     work_.reset();
     if (ran) {
-        if (cancelled_) {
+        if (done) {
+            prompt_.message(QStringLiteral("Récupération réussie") + olderNote(state_) +
+                                (late ? QStringLiteral("\nL'annulation est arrivée après le "
+                                                       "remplacement de la base : la base Recovery "
+                                                       "contient cette récupération.")
+                                      : QString()),
+                            kBanner, PromptIcon::Information);
+        } else if (cancelled_) {
             reportCancel();
-        } else if (done) {
-            prompt_.message(QStringLiteral("Récupération réussie") + olderNote(state_), kBanner,
-                            PromptIcon::Information);
         } else {
             prompt_.message(state_.Continue_Error + kept(), kBanner, PromptIcon::Critical);
         }
@@ -182,8 +184,21 @@ void RecoveryDriver::Run(Inet& inet) {
     view_.SetStatus(QString());
 }
 
+bool RecoveryDriver::claimReplace() {
+    const QMutexLocker lock(&cancelling_);
+    if (cancelled_) {
+        return false;
+    }
+    replacing_ = true;
+    return true;
+}
+
 void RecoveryDriver::Cancel() {
     const QMutexLocker lock(&cancelling_);
+    if (replacing_) {
+        lateCancel_ = true;
+        return;
+    }
     cancelled_ = true;
     if (importing_ != nullptr) {
         importing_->Abort();

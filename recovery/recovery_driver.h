@@ -30,8 +30,6 @@ class RecoveryView {
     // Shows or hides the result lines.
     virtual void Labels_Show(bool status) = 0;
     virtual void ShowCounts(const RecoveryCounts& counts) = 0;
-    // While running: the run button disabled and the hourglass pointer.
-    virtual void SetRunning(bool running) = 0;
 };
 
 // One import of the run: the site table, the highest field index of its rows
@@ -55,9 +53,6 @@ class RecoveryDriver {
                    const WorkCopyDisk& disk = WorkCopyDisk::System());
     ~RecoveryDriver();
 
-    // Prepare, then Run, on the caller's thread.
-    void btn_process_Click(const QString& site, const QString& password, Inet& inet);
-
     // What is asked of the user before the site is: the base, checked and
     // claimed, and whether to empty it. False when the run does not go on.
     bool Prepare(const QString& site, const QString& password);
@@ -68,7 +63,9 @@ class RecoveryDriver {
     void Forget_Prepared();
 
     // Ends the imports at once, the request under way dropped: the base is
-    // left as it was, and the run says it was cancelled. Any thread.
+    // left as it was, and the run says it was cancelled. Once the copy is
+    // taking the base's place it is too late: the run goes to its end and
+    // says so. Any thread.
     void Cancel();
 
     const RecoveryState& state() const { return state_; }
@@ -79,6 +76,8 @@ class RecoveryDriver {
     // hundredths of a second; false once cancelled.
     bool stored(const QString& tablename, qint64 rows);
     void reportCancel();
+    // From here on the base is replaced, unless a cancel came first.
+    bool claimReplace();
     QString kept() const;
 
     RecoveryView& view_;
@@ -94,9 +93,11 @@ class RecoveryDriver {
     QString password_;
     bool emptyFirst_ = false;
 
-    QMutex cancelling_;          // over importing_
+    QMutex cancelling_;          // over importing_, replacing_ and lateCancel_
     Inet* importing_ = nullptr;  // while the imports run
     std::atomic<bool> cancelled_{false};
+    bool replacing_ = false;     // the copy is taking the base's place
+    bool lateCancel_ = false;    // a cancel came after that
     bool keepsEarlier_ = false;  // the base holds an earlier recovery
 };
 

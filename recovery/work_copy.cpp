@@ -125,7 +125,7 @@ void WorkCopy::Make() {
     }
 }
 
-void WorkCopy::Replace() {
+bool WorkCopy::Replace(const std::function<bool()>& goOn) {
     // On disk before it takes the base's name, and the folder after: a power
     // cut leaves the old base or the new one, never a base half written.
     if (const int errnum = disk_.Sync(path_); errnum != 0 && !syncUnsupported(errnum)) {
@@ -133,6 +133,9 @@ void WorkCopy::Replace() {
                     QStringLiteral("Impossible d'écrire sur le disque la copie de travail « %1 » "
                                    "de la base Recovery (%2).")
                         .arg(path_, SystemReason(errnum)));
+    }
+    if (!goOn()) {
+        return false;
     }
     // A rename puts the copy in place in one step: the base is whole until then.
     if (const int errnum = disk_.Rename(path_, base_); errnum != 0) {
@@ -143,6 +146,7 @@ void WorkCopy::Replace() {
     placed_ = true;
     // The base is replaced whatever this gives: the sync only hastens it.
     disk_.Sync(QFileInfo(base_).absolutePath());
+    return true;
 }
 
 }  // namespace kalvor::recovery

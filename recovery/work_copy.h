@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "recovery/work_copy_disk.h"
 
@@ -25,9 +26,10 @@ class WorkCopy {
 
     const QString& path() const { return path_; }
 
-    // The copy, written to disk, becomes the base. Raises kalvor::Error when
-    // it cannot; the base is then left as it was.
-    void Replace();
+    // The copy, written to disk, becomes the base, unless `goOn` says no
+    // once it is on disk (false then). Raises kalvor::Error when it cannot;
+    // the base is then left as it was.
+    bool Replace(const std::function<bool()>& goOn = [] { return true; });
 
   private:
     const WorkCopyDisk& disk_;

@@ -96,21 +96,7 @@ QString Ended_Text(const CheckResult& result, const QTime& at) {
     return text + u'.';
 }
 
-SiteCheck::SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view)
-    : ownInet_(&inet), prompt_(prompt), view_(view) {}
-
 SiteCheck::SiteCheck(Prompt& prompt, SiteCheckView& view) : prompt_(prompt), view_(view) {}
-
-void SiteCheck::btn_check_files_Click(const Settings& settings) {
-    Check_Fichiers_Site(settings);
-}
-
-void SiteCheck::Check_Fichiers_Site(const Settings& settings) {
-    if (Begin(settings)) {
-        Work(*ownInet_);
-        End();
-    }
-}
 
 bool SiteCheck::Begin(const Settings& settings) {
     if (running_) {

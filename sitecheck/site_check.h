@@ -47,16 +47,7 @@ QString No_Listing_Text(const QList<UnreadListing>& notListed);
 // image names the catalogue references, and the result shown.
 class SiteCheck {
   public:
-    // `inet` serves the checks run through btn_check_files_Click and
-    // Check_Fichiers_Site; Work is given its own.
-    SiteCheck(Inet& inet, Prompt& prompt, SiteCheckView& view);
     SiteCheck(Prompt& prompt, SiteCheckView& view);
-
-    // Runs the check unless the site address is empty.
-    void btn_check_files_Click(const Settings& settings);
-    // The check itself, with the settings as they stand when it starts:
-    // Begin, Work and End on the caller's thread.
-    void Check_Fichiers_Site(const Settings& settings);
 
     // A check in three parts, for a window that runs the long one on a
     // thread of its own. Begin (false when the address is empty or a check
@@ -109,7 +100,6 @@ class SiteCheck {
     void readResult(const QString& base);
     void showResult();
 
-    Inet* ownInet_ = nullptr;
     Prompt& prompt_;
     SiteCheckView& view_;
     SiteCheckState state_;

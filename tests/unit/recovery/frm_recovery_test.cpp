@@ -1,5 +1,6 @@
 #include "dialogs/frm_recovery.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -24,6 +25,18 @@ namespace {
 
 using test::FakeSite;
 
+// A prompt that runs `whileAsked` while its question waits for the user.
+class AskingPrompt : public RecordingPrompt {
+  public:
+    bool askYesNo(const QString& text, const QString& title, PromptIcon icon) override {
+        if (whileAsked) {
+            whileAsked();
+        }
+        return RecordingPrompt::askYesNo(text, title, icon);
+    }
+    std::function<void()> whileAsked;
+};
+
 class FrmRecoveryTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -47,7 +60,7 @@ class FrmRecoveryTest : public testing::Test {
     QTemporaryDir dir;
     QString database;
     Settings settings;
-    RecordingPrompt prompt;
+    AskingPrompt prompt;
     FakeSite site;
     // Runs a click and waits for the run it starts.
     static void run(FrmRecovery& dialog) {
@@ -83,7 +96,7 @@ TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForT
     });
     run(dialog);
     EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
-    EXPECT_TRUE(buttonsDuringChoice);
+    EXPECT_FALSE(buttonsDuringChoice);
     EXPECT_EQ(labels(dialog),
               (QStringList{"Résultat de la récupération :", "0 Albums", "0 Albums à acheter",
                            "0 ParaBd", "0 Revues", "0 Auteurs", "2 Séries", "0 Collaborateurs"}));
@@ -102,6 +115,45 @@ TEST_F(FrmRecoveryTest, ARunShowsTheCountsAndASecondRunHidesThemBeforeAskingForT
     EXPECT_FALSE(shownDuringChoice);
     EXPECT_FALSE(dialog.Label(1)->isVisible());
     EXPECT_EQ(dialog.statusText(), QStringLiteral("Sélection de la base Recovery ..."));
+}
+
+// The file dialog and the question hold back no assistive tool's press on
+// "Récupérer": it is refused and said, and the run under way keeps its base.
+TEST_F(FrmRecoveryTest, APressWhileTheRunIsPreparedIsRefusedAndTheRunGoesOnWhole) {
+    settings.box_site = site.url();
+    FrmRecovery dialog(settings, prompt);
+    dialog.show();
+    const QString refused = QStringLiteral(
+        "Une récupération est déjà lancée : elle attend le choix de la base Recovery ou la "
+        "réponse à sa question.");
+    int choices = 0;
+    const auto pressAgain = [&] {
+        EXPECT_FALSE(dialog.btn_process()->isEnabled());
+        QAccessible::queryAccessibleInterface(dialog.btn_process())
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        dialog.btn_process_Click();  // a press that reached it all the same
+    };
+    for (const bool atQuestion : {false, true}) {
+        prompt.clear();
+        prompt.queueAnswers({true});
+        choices = 0;
+        dialog.setDatabaseChooser([&, atQuestion] {
+            if (++choices == 1 && !atQuestion) {
+                pressAgain();
+            }
+            return database;
+        });
+        prompt.whileAsked = atQuestion ? std::function<void()>(pressAgain) : nullptr;
+        run(dialog);
+        EXPECT_EQ(choices, 1) << atQuestion;
+        EXPECT_EQ(prompt.texts().filter(refused).size(), 1) << atQuestion;
+        EXPECT_EQ(prompt.texts().last(), QStringLiteral("Récupération réussie"))
+            << prompt.texts().join(u'|').toStdString();
+        auto db = dao::DBEngine::OpenDatabase(database);
+        EXPECT_EQ(db->OpenRecordset(QStringLiteral("select * from series"))->RecordCount(), 2);
+    }
+    EXPECT_TRUE(dialog.btn_process()->isEnabled());
 }
 
 TEST_F(FrmRecoveryTest, FermerWhileARunWaitsCancelsItLeavesTheBaseEmptyAndCloses) {

@@ -7,18 +7,21 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "platform/dao/database.h"
 #include "platform/dao/db_engine.h"
 #include "platform/inet.h"
+#include "platform/long_work.h"
 #include "platform/prompt.h"
 #include "platform/system_reason.h"
 #include "recovery/recovery_database.h"
 #include "recovery/work_copy.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 #include "unit/recovery/fake_site.h"
 
 namespace kalvor::recovery {
@@ -46,10 +49,6 @@ class FakeDialog : public RecoveryView, public RecordingPrompt {
         counts = c;
         shownAlbums << c.albums;
     }
-    void SetRunning(bool r) override {
-        running = r;
-        ++runningChanges;
-    }
     void message(const QString& text, const QString& title, PromptIcon icon) override {
         statusAtMessage << status;
         RecordingPrompt::message(text, title, icon);
@@ -58,8 +57,8 @@ class FakeDialog : public RecoveryView, public RecordingPrompt {
     QString chosen;
     QString status;
     QStringList statuses, statusAtMessage;
-    bool labels = true, labelsWhenChoosing = true, running = false;
-    int chooserCalls = 0, runningChanges = 0;
+    bool labels = true, labelsWhenChoosing = true;
+    int chooserCalls = 0;
     RecoveryCounts counts;
     QList<qint64> shownAlbums;
 };
@@ -72,16 +71,25 @@ class RecordingDisk : public WorkCopyDisk {
         return readOnly.contains(path) ? EROFS : WorkCopyDisk::Writable(path);
     }
     int Sync(const QString& path) const override {
-        calls << QStringLiteral("sync ") + path;
+        noted(QStringLiteral("sync ") + path);
         return WorkCopyDisk::Sync(path);
     }
     int Rename(const QString& from, const QString& to) const override {
-        calls << QStringLiteral("rename ") + from + QStringLiteral(" to ") + to;
+        noted(QStringLiteral("rename ") + from + QStringLiteral(" to ") + to);
         return WorkCopyDisk::Rename(from, to);
     }
 
     QStringList readOnly;
     mutable QStringList calls;
+    std::function<void(const QString&)> onCall;  // before the call is made
+
+  private:
+    void noted(const QString& call) const {
+        calls << call;
+        if (onCall) {
+            onCall(call);
+        }
+    }
 };
 
 QByteArray rows(std::initializer_list<QStringList> list) {
@@ -127,9 +135,24 @@ class Recovery : public testing::Test {
                              "",   "",  "",  "", "", "", "", "", "", "Spirou"}}));
     }
 
-    void run(const QString& address = QString()) {
-        driver.btn_process_Click(address.isNull() ? site.url() : address, QStringLiteral("secret"),
-                                 inet);
+    void run(const QString& address = QString(),
+             const QString& password = QStringLiteral("secret")) {
+        runOn(driver, address.isNull() ? site.url() : address, password);
+    }
+    // As the dialog runs it: what is asked on this thread, the imports on
+    // the work's, this thread answering for the site meanwhile.
+    static void runOn(RecoveryDriver& d, const QString& address,
+                      const QString& password = QStringLiteral("secret")) {
+        if (d.Prepare(address, password)) {
+            LongWork work;
+            ASSERT_TRUE(work.start(
+                [&d] {
+                    Inet inet(5000);
+                    d.Run(inet);
+                },
+                {}));
+            test::waitForWork(work);
+        }
     }
     QList<QStringList> collaborators() const {
         auto db = dao::DBEngine::OpenDatabase(ui.chosen);
@@ -150,7 +173,6 @@ class Recovery : public testing::Test {
 
     QTemporaryDir dir;
     FakeSite site;
-    Inet inet{5000};
     FakeDialog ui;
     RecordingDisk disk;
     RecoveryDriver driver{ui, ui, disk};
@@ -169,8 +191,6 @@ TEST_F(Recovery, ARunImportsEveryTableRemovesRepeatedAuthorsAndShowsTheCounts) {
                      "Importation des revues ...", "traitement des collaborateurs ...",
                      "Comptage des enregistrements ...", ""}));
     EXPECT_TRUE(ui.labels);
-    EXPECT_FALSE(ui.running);
-    EXPECT_EQ(ui.runningChanges, 2);
     EXPECT_FALSE(ui.busy());
 
     // The same author in another role stays, and so do albums of neither table.
@@ -374,7 +394,6 @@ TEST_F(Recovery, ACopyThatCannotBeMadeBesideTheBaseIsNamedAndKeepsTheLastRecover
         EXPECT_EQ(QFileInfo(copy + QStringLiteral("/garde")).isDir(), row.folderInTheWay)
             << row.name;
         EXPECT_FALSE(ui.labels);
-        EXPECT_FALSE(ui.running);
         QDir(copy).removeRecursively();
     }
 
@@ -454,10 +473,9 @@ TEST_F(Recovery, ASecondRunIntoTheSameBaseIsRefusedWhileTheFirstRuns) {
     FakeDialog other;
     other.chosen = ui.chosen;
     RecoveryDriver second{other, other};
-    Inet secondInet{5000};
     site.onRequest = [&](const QString& table) {
         if (table == QLatin1String("albums")) {
-            second.btn_process_Click(site.url(), QStringLiteral("secret"), secondInet);
+            runOn(second, site.url());
         }
     };
     run();
@@ -472,7 +490,7 @@ TEST_F(Recovery, ASecondRunIntoTheSameBaseIsRefusedWhileTheFirstRuns) {
     // Once it ended, the base is free again.
     other.clear();
     other.queueAnswers({true});
-    second.btn_process_Click(site.url(), QStringLiteral("secret"), secondInet);
+    runOn(second, site.url());
     EXPECT_EQ(other.texts().last(), QStringLiteral("Récupération réussie"));
 }
 
@@ -501,7 +519,6 @@ TEST_F(Recovery, ASiteThatStopsAnsweringNamesTheTableAndLeavesTheBaseAsItWas) {
     EXPECT_EQ(ui.statusAtMessage, QStringList{QStringLiteral("Importation des albums ...")});
     EXPECT_EQ(ui.status, QString());
     EXPECT_FALSE(ui.labels);
-    EXPECT_FALSE(ui.running);
     EXPECT_EQ(count(QStringLiteral("series")), 0);
     EXPECT_EQ(count(QStringLiteral("auteurs")), 0);
     EXPECT_EQ(count(QStringLiteral("collaborateurs")), 0);
@@ -558,20 +575,44 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
     }
     site.setPassword("secret");
 
-    // Cancelled while the site answers the first table, or a later one: not
-    // emptied either.
-    for (const char* at : {"series", "auteurs"}) {
+    // Cancelled while the site answers the first table or a later one, or
+    // while the copy goes to disk: not emptied either. Once the copy takes
+    // the base's place it is too late, and the run says what the base holds.
+    {
+        auto db = dao::DBEngine::OpenDatabase(ui.chosen);
+        db->Execute(QStringLiteral("insert into auteurs (idAuteur, Nom) values (77, 'Ancien')"));
+    }
+    const QString copy = QFileInfo(ui.chosen).canonicalFilePath() + QStringLiteral(".recuperation");
+    const struct {
+        const char* at;
+        bool late;
+    } cancels[] = {{"series", false}, {"auteurs", false}, {"sync", false}, {"rename", true}};
+    for (const auto& c : cancels) {
         ui.clear();
         ui.queueAnswers({true});
+        const QString at = QString::fromLatin1(c.at);
         site.onRequest = [this, at](const QString& table) {
-            if (table == QLatin1String(at)) {
+            if (table == at) {
+                driver.Cancel();
+            }
+        };
+        disk.onCall = [this, at, copy](const QString& call) {
+            if ((at == QLatin1String("sync") && call == QStringLiteral("sync ") + copy) ||
+                (at == QLatin1String("rename") && call.startsWith(QStringLiteral("rename ")))) {
                 driver.Cancel();
             }
         };
         run();
         site.onRequest = nullptr;
-        EXPECT_EQ(ui.texts().last(), QStringLiteral("Récupération annulée") + kKept) << at;
-        EXPECT_TRUE(whole()) << at;
+        disk.onCall = nullptr;
+        EXPECT_EQ(ui.texts().last(),
+                  c.late ? QStringLiteral("Récupération réussie\nL'annulation est arrivée après le "
+                                          "remplacement de la base : la base Recovery contient "
+                                          "cette récupération.")
+                         : QStringLiteral("Récupération annulée") + kKept)
+            << c.at;
+        EXPECT_TRUE(whole()) << c.at;
+        EXPECT_EQ(count(QStringLiteral("auteurs where idAuteur = 77")), c.late ? 0 : 1) << c.at;
     }
 
     // Replies that are no whole table, to the first table or a later one;
@@ -622,7 +663,7 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
     site.setHeadersLost(true);
     site.setRawReply(QStringLiteral("auteurs"),
                      FakeSite::row({"5", "Nom", "", "", "", "", "", "", "", "1", "1", "0", ""}));
-    driver.btn_process_Click(site.url(), QString(), inet);
+    run(site.url(), QString());
     site.setReply(QStringLiteral("auteurs"),
                   FakeSite::row({"5", "Nom", "", "", "", "", "", "", "", "1", "1", "0", ""}));
     site.setHeadersLost(false);
@@ -681,7 +722,6 @@ TEST_F(Recovery, EmptyingCleanUpAndCountingEachStopTheRunWithTheirMessage) {
     EXPECT_EQ(count(QStringLiteral("revues")), 1);
     EXPECT_EQ(count(QStringLiteral("series")), 0);  // nothing stored after the failure
     EXPECT_FALSE(ui.labels);
-    EXPECT_FALSE(ui.running);
     failOn("drop trigger keep");
     failOn("delete from revues");
 

@@ -338,7 +338,12 @@ TEST_F(SiteCheckTabTest, WhileARecoveryRunsOtherWorkIsRefusedAndEscapeCancelsOnl
             }
             press->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         }
-        window->siteCheck()->btn_check_files_Click();  // a click come late
+        // Clicks come late: each is refused and said.
+        window->siteCheck()->btn_check_files_Click();
+        for (const char* name : {"btn_Donnees_SQL", "btn_Create_PHP"}) {
+            QMetaObject::invokeMethod(button(name), "clicked", Qt::DirectConnection,
+                                      Q_ARG(bool, false));
+        }
         if (escape) {
             QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QCoreApplication::sendEvent(dialog, &key);
@@ -348,7 +353,9 @@ TEST_F(SiteCheckTabTest, WhileARecoveryRunsOtherWorkIsRefusedAndEscapeCancelsOnl
     test::waitForWork(window->work());
     QCoreApplication::processEvents();
     EXPECT_EQ(readDisabled, (QStringList{"btn_check_files", "btn_Donnees_SQL", "btn_Create_PHP"}));
-    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    EXPECT_EQ(prompt.texts(),
+              (QStringList{LongWork::Busy_Text(), LongWork::Busy_Text(), LongWork::Busy_Text(),
+                           QStringLiteral("Récupération réussie")}));
     EXPECT_EQ(site.requests(), checkRequests);
     EXPECT_EQ(children("TV_excess"), excess);
     EXPECT_TRUE(button("btn_compare_files")->isEnabled());

@@ -13,6 +13,7 @@
 #include "settings/settings.h"
 #include "sitecheck/site_work_tables.h"
 #include "support/test_paths.h"
+#include "support/work_end.h"
 
 using namespace kalvor;
 using namespace kalvor::site;
@@ -57,21 +58,37 @@ class Driver : public ::testing::Test {
         settings.opt_albums = 1;
     }
     QStringList texts() const { return prompt.texts(); }
+    // As the window runs it: Begin and End on this thread, which answers for
+    // the site meanwhile, Work on the work's.
+    void runCheck() {
+        if (!check.Begin(settings)) {
+            return;
+        }
+        LongWork work;
+        const int timeout = timeoutMs;
+        ASSERT_TRUE(work.start(
+            [this, timeout] {
+                Inet inet(timeout);
+                check.Work(inet);
+            },
+            [this] { check.End(); }));
+        test::waitForWork(work);
+    }
 
     test::IsolatedEnvironment env;
     RecordingPrompt prompt;
     RecordingView view;
     test::CannedSite site;
-    Inet inet{5000};
+    int timeoutMs = 5000;
     Settings settings;
-    SiteCheck check{inet, prompt, view};
+    SiteCheck check{prompt, view};
 };
 
 }  // namespace
 
 TEST_F(Driver, AnEmptySiteAddressStopsBeforeAnything) {
     settings.box_site.clear();
-    check.btn_check_files_Click(settings);
+    runCheck();
     EXPECT_EQ(texts(), QStringList{"Veuillez renseigner l'URL de votre site"});
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Exclamation);
     EXPECT_TRUE(view.phases.isEmpty());
@@ -84,7 +101,7 @@ TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
     site.files(QStringLiteral("couvertures"), "Couv_Album01.JPG" + kStamp + "COUV_ALBUM02.jpg" +
                                                   kStamp + "orphan.jpg" + kStamp + "garbage\n");
     site.thumbs(QStringLiteral("couvertures"), "m_orphan.jpg" + kStamp + "x.jpg" + kStamp);
-    check.btn_check_files_Click(settings);
+    runCheck();
 
     EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();
     EXPECT_EQ(view.phases, (QStringList{"Création des tables temporaires ...",
@@ -117,7 +134,7 @@ TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
 }
 
 TEST_F(Driver, AMissingFirstListingIsNamed) {
-    check.btn_check_files_Click(settings);
+    runCheck();
     // A check imports nothing: it reads the site's files, which come with
     // the PHP files published again.
     ASSERT_EQ(texts().size(), 1);
@@ -133,7 +150,7 @@ TEST_F(Driver, AMissingFirstListingIsNamed) {
 
 TEST_F(Driver, AHostsNotFoundPageWithStatus200IsAMissingScript) {
     site.setUnknown("<html><title>404 Not Found</title><body>Page introuvable</body></html>", 200);
-    check.btn_check_files_Click(settings);
+    runCheck();
     ASSERT_EQ(texts().size(), 1);
     EXPECT_TRUE(texts()[0].contains("check_files.php est présent"));
     EXPECT_EQ(site.requests(), 1);
@@ -156,7 +173,7 @@ TEST_F(Driver, ListingsThatFailAfterTheFirstAreNamedAndTheirFoldersAreNotCompare
     // The other thumbnail scripts are missing, on a host with its own
     // not-found page.
     site.setUnknown("<p>Error: 404 not found</p>", 200);
-    check.btn_check_files_Click(settings);
+    runCheck();
 
     EXPECT_EQ(view.fills, 1);
     EXPECT_EQ(view.resultsEnabled, 1);
@@ -247,7 +264,7 @@ TEST_F(Driver, AFailedCheckSaysWhy) {
         prompt.clear();
         site.page(QStringLiteral("/check_files.php?current_rep=couvertures"), row.first);
         site.setUnknown(row.others, row.status);
-        check.btn_check_files_Click(settings);
+        runCheck();
         ASSERT_EQ(texts().size(), 1) << row.name;
         const QStringList lines = texts()[0].split(u'\n');
         ASSERT_EQ(lines.size(), 11) << texts()[0].toStdString();
@@ -262,7 +279,7 @@ TEST_F(Driver, AFailedCheckSaysWhy) {
     prompt.clear();
     const QString missing = env.path() + QStringLiteral("/absente.db");
     settings.GV_Chemin_Base = missing;
-    check.btn_check_files_Click(settings);
+    runCheck();
     ASSERT_EQ(texts().size(), 1);
     EXPECT_TRUE(
         texts()[0].startsWith("La vérification du site a échoué : les tables de travail "
@@ -273,10 +290,10 @@ TEST_F(Driver, AFailedCheckSaysWhy) {
 
 TEST_F(Driver, ASiteThatDoesNotAnswerEndsInErrorWithinTheTimeout) {
     site.setSilent(true);
-    inet.setTimeout(300);
+    timeoutMs = 300;
     QElapsedTimer clock;
     clock.start();
-    check.btn_check_files_Click(settings);
+    runCheck();
     EXPECT_LT(clock.elapsed(), 5000);
     ASSERT_EQ(texts().size(), 1);
     EXPECT_TRUE(texts()[0].startsWith("La vérification du site a échoué : Le site "));
@@ -292,7 +309,7 @@ TEST_F(Driver, ANewerCatalogueIsComparedWithItsOwnTables) {
         site.files(QString::fromLatin1(rep), "unknown.jpg" + kStamp);
         site.thumbs(QString::fromLatin1(rep), QByteArray());
     }
-    check.btn_check_files_Click(settings);
+    runCheck();
     EXPECT_TRUE(texts().isEmpty()) << texts().join(u'|').toStdString();
     for (const TreeRoot& root : Tree_Roots()) {
         EXPECT_FALSE(view.result.Missing_Files(root.type).isEmpty()) << root.type.toStdString();
@@ -308,7 +325,7 @@ TEST_F(Driver, AStoppedCheckEndsQuietlyItsRequestDropped) {
     QObject guard;
     QMetaObject::invokeMethod(
         &guard, [this] { check.Stop(); }, Qt::QueuedConnection);
-    check.btn_check_files_Click(settings);
+    runCheck();
     EXPECT_TRUE(texts().isEmpty());
     EXPECT_LE(site.requests(), 1);
     EXPECT_EQ(view.fills, 0);
@@ -322,9 +339,7 @@ TEST_F(Driver, AStoppedCheckEndsQuietlyItsRequestDropped) {
             check.Stop();
         }
     };
-    ASSERT_TRUE(check.Begin(settings));
-    check.Work(inet);
-    check.End();
+    runCheck();
     EXPECT_TRUE(texts().isEmpty());
     EXPECT_EQ(view.fills, 0);
     auto db = dao::DBEngine::OpenDatabase(settings.GV_Chemin_Base);
