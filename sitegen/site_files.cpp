@@ -61,10 +61,14 @@ void Create_Pages(const SiteTarget& target) {
 }
 
 QStringList requireGuardLines() {
-    // Any spelling of the name, for hosts whose files ignore the case; the
-    // rule of Apache 2.4, else that of 2.2, as the cache folder's.
+    // Any name that holds the file's, in any case: the copies editors and
+    // tools leave beside it (require.php~, .require.php.swp, require.php.1,
+    // "require - Copie.php") are sent as text, password included. Names
+    // beginning ".ht" are the site's own state, refused by Apache's stock
+    // configuration too. The rule of Apache 2.4, else that of 2.2, as the
+    // cache folder's.
     return {kGuardStart,
-            QStringLiteral("<FilesMatch \"^(?i:require\\.php)$\">"),
+            QStringLiteral("<FilesMatch \"(?i:require.*\\.php|^\\.ht)\">"),
             QStringLiteral("<IfModule mod_authz_core.c>"),
             QStringLiteral("Require all denied"),
             QStringLiteral("</IfModule>"),

@@ -116,8 +116,9 @@ function CacheEtat($marque, $fichiers)
 
 // The pages a generation keeps are listed in the order they were kept, in
 // files of 1,024 lines of one width, so that the oldest are found without
-// listing the folder. "etat" holds the first line still listed, the next
-// line to write and the size of the pages listed between.
+// listing the folder. ".htetat" holds the first line still listed, the next
+// line to write and the size of the pages listed between. The cache's own
+// files are named ".ht...", which neither Apache nor nginx's lines serve.
 function CacheEtatLu($f)
 {
   rewind($f);
@@ -135,14 +136,14 @@ function CacheEtatEcrit($f, $e)
 
 function CacheJournal($generation, $ligne)
 {
-  return $generation . '/liste-' . (int) ($ligne / 1024);
+  return $generation . '/.htliste-' . (int) ($ligne / 1024);
 }
 
 // Lists a page just kept: gives its line and the size of the pages listed,
 // false when it could not be listed.
 function CacheListee($generation, $nom, $taille, $inode)
 {
-  $f = @fopen($generation . '/etat', 'c+');
+  $f = @fopen($generation . '/.htetat', 'c+');
   if ($f === false) {
     return false;
   }
@@ -197,11 +198,11 @@ function CacheEncore(&$budget)
 // makes room at a time.
 function CachePlace($generation, $limite, $mienne, &$budget)
 {
-  $verrou = @fopen($generation . '/place', 'c');
+  $verrou = @fopen($generation . '/.htplace', 'c');
   if ($verrou === false || (!flock($verrou, LOCK_EX | LOCK_NB, $occupe) && $occupe)) {
     return;
   }
-  $f = @fopen($generation . '/etat', 'c+');
+  $f = @fopen($generation . '/.htetat', 'c+');
   if ($f !== false) {
     flock($f, LOCK_EX);
     list($debut, $fin, $total) = CacheEtatLu($f);
@@ -536,7 +537,7 @@ function CacheFin()
   // batch, would leave the next visitors waiting for one.
   $corbeille = CacheCorbeille($c['dossier']);
   if (is_dir($corbeille)) {
-    $verrou = @fopen($corbeille . '.verrou', 'c');
+    $verrou = @fopen($c['dossier'] . '/.htkalvor-a-effacer.verrou', 'c');
     if ($verrou !== false && (flock($verrou, LOCK_EX | LOCK_NB, $occupe) || !$occupe)) {
       $budget['assures'] = 1;
       CacheEfface($corbeille, $budget);

@@ -133,7 +133,7 @@ $dossier_miniature = dirname($miniature);
 if (!CreeDossier($dossier_miniature)) {
   // Said once, not at each thumbnail made again for want of it. The log is
   // read as UTF-8: its accents are written as such.
-  if (!Deja_Signale('.miniatures-' . md5($dossier_miniature) . '.signale')) {
+  if (!Deja_Signale('.htminiatures-' . md5($dossier_miniature) . '.signale')) {
     error_log('Kalvor (' . dirname(__FILE__) . ") : le dossier de miniatures \"$dossier_miniature\" "
       . "ne peut pas \xC3\xAAtre cr\xC3\xA9\xC3\xA9 (droits d'\xC3\xA9criture ?) ; "
       . "ses miniatures sont refaites \xC3\xA0 chaque visite.");

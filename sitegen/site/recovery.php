@@ -6,92 +6,157 @@
 // so that guessers, from however many addresses, hold no worker of the host.
 // The clients' times are kept in a file of the site's folder or, where PHP
 // may not write there, one of the temporary folder that PHP made itself, as
-// another user of the host could hold one he made for ever; only those still
-// running are kept. Without either, each wrong password waits its own second.
-function kalvor_recovery_verrou()
+// another user of the host could hold one he made for ever. Where that file
+// fails (no lock on the host, a full disk), each wrong password waits its
+// own second.
+// The file is a table of fixed slots, 256 buckets of 8 that a client's name
+// picks, so that a post reads and writes 256 bytes whatever the number of
+// clients. Its name and its secret's begin with ".ht", which neither Apache
+// nor the README's nginx lines serve; the secret is a PHP file besides,
+// which a server that runs it sends empty.
+function kalvor_recovery_garde()
 {
-   $ici = dirname(__FILE__) . '/.recovery.verrou';
-   $f = @fopen($ici, 'c+');
-   if ($f !== false) {
-      return $f;
-   }
-   $ailleurs = @sys_get_temp_dir() . '/kalvor-' . md5(dirname(__FILE__)) . '.verrou';
-   $f = @fopen($ailleurs, 'c+');
-   if ($f !== false && function_exists('posix_geteuid') && @fileowner($ailleurs) === posix_geteuid()) {
-      return $f;
-   }
-   if ($f !== false) {
+   $ici = dirname(__FILE__);
+   $ailleurs = @sys_get_temp_dir() . '/kalvor-recovery-' . md5($ici);
+   foreach (array(array($ici . '/.htrecovery.verrou', $ici . '/.htrecovery.sel.php', false),
+      array($ailleurs . '.verrou', $ailleurs . '.sel.php', true)) as $lieu) {
+      list($nom, $nom_sel, $a_soi) = $lieu;
+      $f = @fopen($nom, 'c+');
+      if ($f === false) {
+         continue;
+      }
+      $sel = kalvor_recovery_sel($nom_sel, $a_soi);
+      if ($sel !== false && (!$a_soi || (function_exists('posix_geteuid')
+         && @fileowner($nom) === posix_geteuid()))) {
+         // Each read goes to the file, never to what an earlier one buffered.
+         stream_set_read_buffer($f, 0);
+         return array('f' => $f, 'sel' => $sel);
+      }
       fclose($f);
    }
    return false;
 }
-// The client's name in the file, which the host may serve: its address
-// under a digest salted with this script's own inode, as an address's bare
-// digest is soon found.
+// The site's secret, made once: a key holds it, so that no address can be
+// found from the keys alone. False when it cannot be read nor made.
+function kalvor_recovery_sel($nom, $a_soi)
+{
+   for ($essai = 0; $essai < 2; $essai++) {
+      $texte = @file_get_contents($nom);
+      if ($texte !== false && preg_match('/^<\?php \/\/ ([0-9a-f]{32})$/', $texte, $m)
+         && (!$a_soi || (function_exists('posix_geteuid') && @fileowner($nom) === posix_geteuid()))) {
+         return $m[1];
+      }
+      if ($texte !== false || $essai > 0) {
+         return false;
+      }
+      // Written whole under another name, then linked: two first requests
+      // agree on the one that came first.
+      $temp = $nom . '.' . getmypid() . '-' . mt_rand() . '.tmp';
+      try {
+         $sel = bin2hex(random_bytes(16));
+      }
+      catch (Exception $e) {
+         return false;
+      }
+      if (@file_put_contents($temp, '<?php // ' . $sel) === 41) {
+         @chmod($temp, 0600);
+         // A file system without links takes the last one written.
+         if (!@link($temp, $nom) && !file_exists($nom)) {
+            @rename($temp, $nom);
+         }
+      }
+      @unlink($temp);
+      // The file of earlier versions named clients by a salt the web could find.
+      if (!$a_soi) {
+         @unlink(dirname($nom) . '/.recovery.verrou');
+      }
+   }
+   return false;
+}
+// The client's name: its address under the site's secret. An IPv6 client
+// owns a whole /64 network, each of whose addresses would count as a client
+// of its own.
 function kalvor_recovery_client()
 {
+   global $kalvor_garde;
    $adresse = isset($_SERVER['REMOTE_ADDR']) ? (string) $_SERVER['REMOTE_ADDR'] : '';
    $octets = @inet_pton($adresse);
    if ($octets === false) {
       $octets = $adresse;
    }
-   // An IPv6 client owns a whole /64 network, each of whose addresses
-   // would count as a client of its own.
    elseif (strlen($octets) == 16 && substr($octets, 0, 12) !== str_repeat("\0", 10) . "\xff\xff") {
       $octets = substr($octets, 0, 8);
    }
-   return md5(getmyinode() . ' ' . $octets);
+   return $kalvor_garde === false ? '' : substr(md5($kalvor_garde['sel'] . ' ' . $octets), 0, 16);
 }
-// The times of the clients still held, from the file as it stands.
-function kalvor_recovery_temps()
+// The client's bucket as the file holds it now: whether the client is held,
+// the slot to write, where the bucket begins and whether the slot is the
+// client's own. False when the file cannot
+// be read. The slot is the client's own, else a free one, else, in a flood
+// of addresses, the one held the shortest time still: its client may guess
+// again the sooner, but no client waits for a slot.
+function kalvor_recovery_seau()
 {
-   global $kalvor_verrou;
-   $maintenant = microtime(true);
-   $jusqu_a = array();
-   rewind($kalvor_verrou);
-   foreach (explode("\n", (string) stream_get_contents($kalvor_verrou)) as $ligne) {
-      $champs = explode(' ', $ligne);
-      if (count($champs) == 2 && (float) $champs[1] > $maintenant) {
-         $jusqu_a[$champs[0]] = (float) $champs[1];
-      }
-   }
-   return $jusqu_a;
-}
-// Sets the time until which the client is held (null: not held). With
-// $si_libre, only if the client is not held. True when it was not.
-function kalvor_recovery_tenir($quand, $si_libre)
-{
-   global $kalvor_verrou, $kalvor_client;
-   if ($kalvor_verrou === false) {
-      return true;
-   }
-   // A held client is told so from the file read without its lock, as most
-   // of a guesser's posts are: the file is written whole at once, and a
-   // line read half-written holds another client or an earlier time.
-   if ($si_libre && isset(kalvor_recovery_temps()[$kalvor_client])) {
+   global $kalvor_garde, $kalvor_client;
+   $debut = hexdec(substr($kalvor_client, 0, 2)) * 256;
+   if (fseek($kalvor_garde['f'], $debut) !== 0) {
       return false;
    }
-   if (!@flock($kalvor_verrou, LOCK_EX)) {
-      return true;
+   $seau = fread($kalvor_garde['f'], 256);
+   if ($seau === false) {
+      return false;
    }
-   $jusqu_a = kalvor_recovery_temps();
-   $libre = !isset($jusqu_a[$kalvor_client]);
-   if ($libre || !$si_libre) {
-      unset($jusqu_a[$kalvor_client]);
-      if ($quand !== null) {
-         $jusqu_a[$kalvor_client] = $quand;
+   // A slot read half-written names another client or an earlier time.
+   $maintenant = microtime(true);
+   $libre = 0;
+   $plus_tot = INF;
+   for ($n = 0; $n < 8; $n++) {
+      $fin = (float) substr($seau, $n * 32 + 17, 14);
+      if (substr($seau, $n * 32, 16) === $kalvor_client) {
+         return array($fin > $maintenant, $n, $debut, true);
       }
-      $texte = '';
-      foreach ($jusqu_a as $client => $fin) {
-         $texte .= $client . ' ' . sprintf('%.3F', $fin) . "\n";
+      if ($fin < $plus_tot) {
+         $libre = $n;
+         $plus_tot = $fin;
       }
-      ftruncate($kalvor_verrou, 0);
-      rewind($kalvor_verrou);
-      fwrite($kalvor_verrou, $texte);
-      fflush($kalvor_verrou);
    }
-   flock($kalvor_verrou, LOCK_UN);
-   return $libre;
+   return array(false, $libre, $debut, false);
+}
+// Sets the time until which the client is held (null: not held). With
+// $si_libre, only if the client is not held. True when written, false when
+// the client is held, null when the file failed.
+function kalvor_recovery_tenir($quand, $si_libre)
+{
+   global $kalvor_garde, $kalvor_client;
+   if ($kalvor_garde === false) {
+      return null;
+   }
+   // A held client is told so from its bucket read without a lock, as most
+   // of a guesser's posts are.
+   $seau = $si_libre ? kalvor_recovery_seau() : false;
+   if ($seau !== false && $seau[0]) {
+      return false;
+   }
+   $f = $kalvor_garde['f'];
+   if (!@flock($f, LOCK_EX)) {
+      return null;
+   }
+   $seau = kalvor_recovery_seau();
+   $fait = null;
+   if ($seau !== false && $seau[0] && $si_libre) {
+      $fait = false;
+   }
+   elseif ($seau !== false && $quand === null && !$seau[3]) {
+      $fait = true;
+   }
+   elseif ($seau !== false) {
+      $ligne = $kalvor_client . ' ' . sprintf('%14.3F', $quand === null ? 0 : $quand) . "\n";
+      if (fseek($f, $seau[2] + 32 * $seau[1]) === 0 && @fwrite($f, $ligne) === 32 && fflush($f)) {
+         $fait = true;
+      }
+   }
+   flock($f, LOCK_UN);
+   return $fait;
 }
 // A request that ends before its password was told right or wrong (an error
 // of require.php) holds its client no longer.
@@ -119,12 +184,13 @@ function kalvor_recovery_refus($occupe)
    }
    exit;
 }
-$kalvor_verrou = kalvor_recovery_verrou();
+$kalvor_garde = kalvor_recovery_garde();
 $kalvor_client = kalvor_recovery_client();
 // Held while its password is checked: a minute at most, should the request
 // die unnoticed.
-$kalvor_en_cours = kalvor_recovery_tenir(microtime(true) + 60, true);
-if (!$kalvor_en_cours) {
+$kalvor_tenu = kalvor_recovery_tenir(microtime(true) + 60, true);
+$kalvor_en_cours = $kalvor_tenu === true;
+if ($kalvor_tenu === false) {
    // The program asks again a moment later.
    if (!headers_sent()) {
       header('X-Kalvor-Recovery: post');
@@ -165,17 +231,17 @@ if (!headers_sent()) header('X-Kalvor-Recovery: post');
 $pwd = kalvor_recovery_valeur('pwd');
 $kalvor_en_cours = false;
 if (!hash_equals((string) $password, $pwd)){
-   // A second per guess, as a login form gives.
-   if ($kalvor_verrou !== false) {
-      kalvor_recovery_tenir(microtime(true) + 1, false);
-   }
-   else {
+   // A second per guess, as a login form gives: waited here when the
+   // client could not be held for it.
+   if ($kalvor_tenu !== true || kalvor_recovery_tenir(microtime(true) + 1, false) !== true) {
       sleep(1);
    }
    kalvor_recovery_refus(false);
 }
 else {
-   kalvor_recovery_tenir(null, false);
+   if ($kalvor_tenu === true) {
+      kalvor_recovery_tenir(null, false);
+   }
    $W_SQL = '';
    $nb_fields = 0;
    $tablename = kalvor_recovery_valeur('tablename');

@@ -8,10 +8,15 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -68,29 +73,39 @@ QList<QByteArray> sortedLines(QByteArray body) {
 }
 
 // recovery.php's name, in `folder`, for the client at `address` (IPv4, or
-// none).
+// none), under the site's secret.
 QByteArray clientKey(const QString& folder, const QString& address) {
-    struct stat script {};
-    ::stat(QFile::encodeName(folder + QStringLiteral("/recovery.php")).constData(), &script);
-    QByteArray packed = QByteArray::number(qulonglong(script.st_ino)) + ' ';
+    const QByteArray secret = test::readAll(folder + QStringLiteral("/.htrecovery.sel.php"));
+    EXPECT_TRUE(secret.startsWith("<?php // ")) << secret.data();
+    QByteArray packed = secret.mid(9, 32) + ' ';
     if (!address.isEmpty()) {
         const quint32 ip = QHostAddress(address).toIPv4Address();
         for (int shift = 24; shift >= 0; shift -= 8) {
             packed += char((ip >> shift) & 0xff);
         }
     }
-    return QCryptographicHash::hash(packed, QCryptographicHash::Md5).toHex();
+    return QCryptographicHash::hash(packed, QCryptographicHash::Md5).toHex().left(16);
 }
 
 // The clients at `addresses` held as while their password is checked, and
-// no other.
+// no other: each in the first slot of its bucket (by its name's first byte)
+// not yet taken.
 void holdClients(const QString& folder, const QStringList& addresses) {
     QByteArray times;
     for (const QString& address : addresses) {
-        times += clientKey(folder, address) + ' ' +
-                 QByteArray::number(QDateTime::currentSecsSinceEpoch() + 60) + '\n';
+        const QByteArray key = clientKey(folder, address);
+        qsizetype at = key.left(2).toInt(nullptr, 16) * 256;
+        while (times.size() > at && times[at] != '\0') {
+            at += 32;
+        }
+        times = times.leftJustified(at + 32, '\0');
+        times.replace(at, 32,
+                      key + ' ' +
+                          QByteArray::number(QDateTime::currentSecsSinceEpoch() + 60.0, 'f', 3)
+                              .rightJustified(14, ' ') +
+                          '\n');
     }
-    test::writeAll(folder + QStringLiteral("/.recovery.verrou"), times);
+    test::writeAll(folder + QStringLiteral("/.htrecovery.verrou"), times);
 }
 
 // One row of a site table: its SQL values, and the field the recovery sends
@@ -475,6 +490,59 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
     holdClients(site_->folder(), {});
     EXPECT_TRUE(withPassword(QStringLiteral("127.0.0.2"))
                     .body.contains("#end##fin:recovery:collaborateurs#"));
+    // An IPv6 client counts by its /64 network; another network is another
+    // client.
+    const auto wrongFrom = [&](const QString& client) {
+        return runCgi(site_->folder(), QStringLiteral("recovery.php"),
+                      QStringLiteral("tablename=albums&pwd=KALVOR"), {}, client);
+    };
+    EXPECT_EQ(wrongFrom(QStringLiteral("2001:db8::1")).body, "invalid password");
+    EXPECT_EQ(withPassword(QStringLiteral("2001:db8::2")).body, unread);
+    EXPECT_TRUE(withPassword(QStringLiteral("2001:db8:0:1::1"))
+                    .body.contains("#end##fin:recovery:collaborateurs#"));
+    // A held client is refused from a read that takes no lock: while another
+    // request holds the file's lock, at once.
+    const QString lock = site_->folder() + QStringLiteral("/.htrecovery.verrou");
+    holdClients(site_->folder(), {QStringLiteral("127.0.0.2")});
+    {
+        const int fd = ::open(QFile::encodeName(lock).constData(), O_RDWR);
+        ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+        std::thread release([fd] {
+            QThread::msleep(2000);
+            ::flock(fd, LOCK_UN);
+        });
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(withPassword(QStringLiteral("127.0.0.2")).body, unread);
+        EXPECT_LT(waited.elapsed(), 1500);
+        release.join();
+        ::close(fd);
+    }
+    holdClients(site_->folder(), {});
+    // A file that cannot be written (a full disk, here a file that may not
+    // grow) or read: each wrong password waits its second.
+    test::writeAll(lock, QByteArray());
+    rlimit size{};
+    ::getrlimit(RLIMIT_FSIZE, &size);
+    const rlimit none{0, size.rlim_max};
+    ::signal(SIGXFSZ, SIG_IGN);
+    for (const bool readable : {true, false}) {
+        if (readable) {
+            ::setrlimit(RLIMIT_FSIZE, &none);
+        } else {
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            ASSERT_TRUE(QFile::remove(lock));
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), lock));
+        }
+        for (int i = 0; i < 2; ++i) {
+            QElapsedTimer waited;
+            waited.start();
+            EXPECT_EQ(wrongFrom(QStringLiteral("127.0.0.9")).body, "invalid password");
+            EXPECT_GE(waited.elapsed(), 1000) << readable;
+        }
+    }
+    ::signal(SIGXFSZ, SIG_DFL);
+    ASSERT_TRUE(QFile::remove(lock));
     // The same on the server, which takes the address from the connection:
     // guessers from 127.0.0.2 never hold back the owner at 127.0.0.1.
     {
@@ -505,6 +573,24 @@ TEST_F(Endpoints, RecoverySendsEveryRowOfEachTableInTheFieldsTheProgramCounts) {
         }
         EXPECT_GE(guessesRead, 1);
         EXPECT_GE(guessesUnread, 1);
+    }
+    // The file names no address, not even to a reader who knows the inodes
+    // that earlier versions salted it with; the site's secret does.
+    {
+        const QByteArray times = test::readAll(lock);
+        EXPECT_TRUE(times.contains(clientKey(site_->folder(), QStringLiteral("127.0.0.2"))));
+        struct stat script {
+        }, file{};
+        ::stat(QFile::encodeName(site_->folder() + QStringLiteral("/recovery.php")).constData(),
+               &script);
+        ::stat(QFile::encodeName(lock).constData(), &file);
+        for (const qulonglong inode : {qulonglong(script.st_ino), qulonglong(file.st_ino)}) {
+            const QByteArray named =
+                QCryptographicHash::hash(QByteArray::number(inode) + QByteArray(" \x7f\0\0\x02", 5),
+                                         QCryptographicHash::Md5)
+                    .toHex();
+            EXPECT_FALSE(times.contains(named.left(16)));
+        }
     }
     // After a byte-order mark no header can go: the refusals carry what
     // theirs would say, and the rows their end mark.

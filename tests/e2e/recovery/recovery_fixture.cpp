@@ -98,13 +98,13 @@ namespace {
 // recovery.php holds a client while its password is checked, and a second
 // after a wrong one: the client's time then stands ahead in its file.
 bool clientsHeld() {
-    QFile times(published().site->folder() + QStringLiteral("/.recovery.verrou"));
+    QFile times(published().site->folder() + QStringLiteral("/.htrecovery.verrou"));
     if (!times.open(QIODevice::ReadOnly)) {
         return false;
     }
     const double now = QDateTime::currentMSecsSinceEpoch() / 1000.0;
     for (const QByteArray& line : times.readAll().split('\n')) {
-        if (line.split(' ').value(1).toDouble() > now) {
+        if (line.simplified().split(' ').value(1).toDouble() > now) {
             return true;
         }
     }

@@ -246,8 +246,9 @@ TEST(PageCache, FreshAfterDataOrSettingsChangeAndSilentWithoutItsFolder) {
     // One visit at a time deletes them: the others go on at once.
     const int aside1 = waiting();
     {
-        const int held = ::open(QFile::encodeName(aside + QStringLiteral(".verrou")).constData(),
-                                O_RDWR | O_CREAT, 0644);
+        const int held = ::open(
+            QFile::encodeName(cache + QStringLiteral("/.htkalvor-a-effacer.verrou")).constData(),
+            O_RDWR | O_CREAT, 0644);
         ASSERT_GE(held, 0);
         ASSERT_EQ(::flock(held, LOCK_EX), 0);
         for (int i = 0; i < 5; ++i) {

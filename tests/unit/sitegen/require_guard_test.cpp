@@ -32,6 +32,38 @@ const QByteArray kForms[] = {
     "/require.php/.php",  "/require.php/index.php", "/require.php%2fx.php", "/require.php/%2e.php",
     "/REQUIRE.php/x.php", "/sous/require.php/x.php"};
 
+// The copies editors and tools leave beside it, and the site's own state
+// (the password tries' lock and secret, the cache's bookkeeping, the marks
+// of troubles said once), each as a file and its address.
+const std::pair<const char*, const char*> kCopies[] = {
+    {"require.php~", "/require.php~"},
+    {"require.php.bak", "/require.php.bak"},
+    {"require.php.BAK", "/require.php.BAK"},
+    {"require.php.orig", "/require.php.orig"},
+    {"require.php.old", "/require.php.old"},
+    {"require.php.save", "/require.php.save"},
+    {"require.php.swp", "/require.php.swp"},
+    {".require.php.swp", "/.require.php.swp"},
+    {".require.php.swo", "/.require.php.swo"},
+    {"#require.php#", "/%23require.php%23"},
+    {".#require.php", "/.%23require.php"},
+    {"require.php.txt", "/require.php.txt"},
+    {"require.php.1", "/require.php.1"},
+    {"Require.PHP.dist", "/Require.PHP.dist"},
+    {"require - Copie.php", "/require%20-%20Copie.php"},
+    {"Copie de require.php", "/Copie%20de%20require.php"},
+    {"require (1).php", "/require%20(1).php"},
+    {"require.old.php", "/require.old.php"},
+    {"sous/require.php.bak", "/sous/require.php.bak"},
+    {".htrecovery.verrou", "/.htrecovery.verrou"},
+    {".htrecovery.sel.php", "/.htrecovery.sel.php"},
+    {".htminiatures-0a.signale", "/.htminiatures-0a.signale"},
+    {"cache/.htkalvor-a-effacer.verrou", "/cache/.htkalvor-a-effacer.verrou"},
+    {"cache/0123456789abcdef/.htetat", "/cache/0123456789abcdef/.htetat"},
+    {"cache/0123456789abcdef/.htplace", "/cache/0123456789abcdef/.htplace"},
+    {"cache/0123456789abcdef/.htliste-0", "/cache/0123456789abcdef/.htliste-0"},
+};
+
 // The status line and body of a GET of `path` on loopback `port`.
 QByteArray get(quint16 port, const QByteArray& path) {
     QTcpSocket socket;
@@ -91,13 +123,21 @@ void writeSite(const QString& www) {
                    "<?\r\n$password = \"" + kPassword + "\";\r\n?>\r\n");
     test::writeAll(www + QStringLiteral("/sous/require.php"),
                    "<?\r\n$password = \"" + kPassword + "\";\r\n?>\r\n");
+    for (const auto& [name, path] : kCopies) {
+        test::writeAll(www + u'/' + QString::fromUtf8(name),
+                       "<?\r\n$password = \"" + kPassword + "\";\r\n?>\r\n");
+    }
     test::writeAll(www + QStringLiteral("/index.html"), "le site\r\n");
-    test::writeAll(www + QStringLiteral("/prerequire.php"), "<?php echo 'page ' . 'php';\r\n");
+    test::writeAll(www + QStringLiteral("/prerequis.php"), "<?php echo 'page ' . 'php';\r\n");
 }
 
 // Every form refused with a status that starts with `status`, no password sent.
 void expectRefused(quint16 port, const QByteArray& status) {
-    for (const QByteArray& path : kForms) {
+    QList<QByteArray> paths(std::begin(kForms), std::end(kForms));
+    for (const auto& [name, path] : kCopies) {
+        paths << path;
+    }
+    for (const QByteArray& path : paths) {
         const QByteArray reply = get(port, path);
         EXPECT_TRUE(reply.startsWith("HTTP/1.1 " + status))
             << path.toStdString() << ": " << reply.toStdString();
@@ -152,6 +192,7 @@ TEST(RequireGuard, ApacheSendsNoRequirePhpBesideIt) {
 
         // Without it, the password goes to whoever asks.
         EXPECT_TRUE(get(port, "/require.php").contains(kPassword));
+        EXPECT_TRUE(get(port, "/require.php~").contains(kPassword));
         Create_Require_Guard(www);
         QFile::copy(www + QStringLiteral("/.htaccess"), www + QStringLiteral("/sous/.htaccess"));
         // 404 where no file has the name asked for (another case, an encoded slash).
@@ -222,7 +263,8 @@ TEST(RequireGuard, NginxWithTheReadmeLinesSendsNoRequirePhp) {
     EXPECT_TRUE(get(stock, "/require.php/x.php").contains(kPassword));
     EXPECT_TRUE(get(stock, "/require.php%2fx.php").contains(kPassword));
     expectRefused(guarded, "403");
-    // A name that only ends in it is served.
-    EXPECT_EQ(get(guarded, "/prerequire.php"), "HTTP/1.1 200 OK\r\n\r\npage php");
+    EXPECT_TRUE(get(stock, "/.htrecovery.verrou").contains(kPassword));
+    // A name outside the class is served.
+    EXPECT_EQ(get(guarded, "/prerequis.php"), "HTTP/1.1 200 OK\r\n\r\npage php");
     EXPECT_EQ(get(guarded, "/index.html"), "HTTP/1.1 200 OK\r\n\r\nle site\r\n");
 }
