@@ -27,6 +27,7 @@
 #include "dialogs/frm_recovery.h"
 #include "dialogs/qt_prompt.h"
 #include "dialogs/stats_grid_widget.h"
+#include "platform/error.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
@@ -179,6 +180,10 @@ QString Kalvorform::statusPanel(int panel) const {
 // ------------------------------------------------------------ start-up
 
 void Kalvorform::showCounts() {
+    // Said as such, not as a file of no name that cannot be found.
+    if (settings_.GV_Chemin_Base.isEmpty()) {
+        throw Error(0, start_up::noCatalogueNamed());
+    }
     const catalogue::Counts counts = catalogue::ReadCatalogueCounts(settings_.GV_Chemin_Base);
     panels_[0]->setText(sample_
                             ? QStringLiteral("Catalogue d'exemple : ") + settings_.GV_Chemin_Base

@@ -64,6 +64,8 @@ class HeldMessages : public Prompt {
     std::vector<Held> held_;
 };
 
+}  // namespace
+
 QString noCatalogueNamed() {
     return QStringLiteral(
                "Aucun catalogue n'est désigné. Nommez-le dans le fichier des réglages %1, "
@@ -72,8 +74,6 @@ QString noCatalogueNamed() {
                "la clé [HKEY_CURRENT_USER\\Software\\Orme Lo v5\\Base]).")
         .arg(Registry::currentUser().storePath());
 }
-
-}  // namespace
 
 QString Rep_Base_Of(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));

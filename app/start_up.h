@@ -33,6 +33,8 @@ bool Is_Program_Sample(const QString& path);
 // one `current` unless that is "v6", else "v5" or "v4" as the catalogue
 // application's keys say.
 QString Version_Of(catalogue::Generation g, const QString& current);
+// What is said when no catalogue is named: where to name it.
+QString noCatalogueNamed();
 // The path up to and including its last separator; "" without one.
 QString Rep_Base_Of(const QString& GV_Chemin_Base);
 

@@ -49,11 +49,21 @@ bool btn_Create_PHP_Click(Settings& s, Prompt& prompt) {
         .message = QStringLiteral("Erreur lors de la création des fichiers PHP"),
         .erreurs = &s.GV_Erreurs,
         .logLabel = QStringLiteral("Kalvorform.btn_Create_PHP_click")};
+    // The owner's .htaccess is read before any page is written, so that one
+    // that cannot be read stops the run with nothing written, and its name
+    // and cause are said in the box.
+    QList<QByteArray> owners;
+    OnFailure unreadable = onFailure;
+    unreadable.message += QStringLiteral(" : ");
+    unreadable.withCause = true;
+    if (!RunOperation(prompt, unreadable, [&] { owners = Read_Require_Guard(s.GV_Export); })) {
+        return false;
+    }
     return RunOperation(prompt, onFailure, [&] {
         RequireExportFolder(s.GV_Export);
         Create_Pages({s.GV_Export, s.GV_Require});
         // To be uploaded beside require.php, wherever the "require" folder is.
-        Create_Require_Guard(s.GV_Export);
+        Create_Require_Guard(s.GV_Export, owners);
         prompt.message(QStringLiteral("Fichiers PHP générés dans ") + s.GV_Export, title,
                        PromptIcon::Information);
     });

@@ -95,8 +95,8 @@ QList<QByteArray> ownersLines(const QString& path) {
     const QByteArray bytes = opened ? earlier.readAll() : QByteArray();
     if (!opened || earlier.error() != QFileDevice::NoError) {
         throw Error(err::PermissionDenied,
-                    QStringLiteral("Impossible de lire le fichier %1 (%2) : il n'a pas été "
-                                   "remplacé.")
+                    QStringLiteral("Impossible de lire le fichier %1 (%2) : aucun fichier n'a "
+                                   "été écrit.")
                         .arg(path, FileReason(earlier, errno)));
     }
     QList<QByteArray> guard;
@@ -139,10 +139,16 @@ QList<QByteArray> ownersLines(const QString& path) {
 
 }  // namespace
 
+QList<QByteArray> Read_Require_Guard(const QString& folder) {
+    return ownersLines(folder + QStringLiteral("/.htaccess"));
+}
+
 void Create_Require_Guard(const QString& folder) {
-    const QString path = folder + QStringLiteral("/.htaccess");
-    const QList<QByteArray> kept = ownersLines(path);
-    TextFile file(path);
+    Create_Require_Guard(folder, Read_Require_Guard(folder));
+}
+
+void Create_Require_Guard(const QString& folder, const QList<QByteArray>& kept) {
+    TextFile file(folder + QStringLiteral("/.htaccess"));
     for (const QByteArray& line : kept) {
         file.WriteLine(line);
     }

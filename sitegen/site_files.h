@@ -24,4 +24,9 @@ QStringList requireGuardLines();
 // read is refused, never replaced. Complete on return, or not written at all.
 void Create_Require_Guard(const QString& folder);
 
+// The same in two steps, so that a run reads the owner's lines before it
+// writes anything: they are read (or refused), then written with the guard.
+QList<QByteArray> Read_Require_Guard(const QString& folder);
+void Create_Require_Guard(const QString& folder, const QList<QByteArray>& kept);
+
 }  // namespace kalvor::sitegen

@@ -148,6 +148,16 @@ TEST_F(KalvorformTest, StartsWithoutCatalogue) {
 // The sample stands in for a catalogue no one named, said so, and is never
 // written into the settings; a named catalogue outweighs it.
 TEST_F(KalvorformTest, StartsOnTheSampleOnlyWhenNoCatalogueIsNamed) {
+    qunsetenv("KALVOR_SAMPLE_CATALOGUE");
+    {
+        // Without either, the start-up's entry says so.
+        ProgramRun run;
+        EXPECT_TRUE(run.settings.GV_Erreurs.contains(
+            QStringLiteral("\nerreur : Aucun catalogue n'est désigné.")))
+            << run.settings.GV_Erreurs.toStdString();
+        EXPECT_FALSE(run.settings.GV_Erreurs.contains(QStringLiteral("«  »")));
+        run.window.close();
+    }
     const QString sample = test::fixturePath(QStringLiteral("catalogue/catalogue-v5.mdb"));
     qputenv("KALVOR_SAMPLE_CATALOGUE", sample.toUtf8());
     {

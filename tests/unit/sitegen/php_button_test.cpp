@@ -241,8 +241,10 @@ TEST(PhpButton, WritesEveryFileAndRewritesThemAllOnTheNextRunLeavingRequireAlone
     EXPECT_EQ(
         test::readAll(htaccess),
         "RewriteEngine On\r\nErrorDocument 404 /404.php\r\nRewriteRule ^a$ b.php\r\n\r\n" + guard);
-    // One that cannot be read is named, and stays as it is.
+    // One that cannot be read is named in the box, with its cause, before
+    // any page is written: it and the pages stay as they are.
     const QByteArray owners = test::readAll(htaccess);
+    test::writeAll(dir.path() + QStringLiteral("/index.php"), "ancien\r\n");
     prompt.clear();
     {
         Unreadable blocked(htaccess);
@@ -252,11 +254,13 @@ TEST(PhpButton, WritesEveryFileAndRewritesThemAllOnTheNextRunLeavingRequireAlone
         EXPECT_FALSE(btn_Create_PHP_Click(s, prompt));
     }
     EXPECT_EQ(test::readAll(htaccess), owners);
-    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des fichiers PHP"});
-    EXPECT_TRUE(s.GV_Erreurs.endsWith(QStringLiteral("\nerreur : Impossible de lire le fichier ") +
-                                      htaccess +
-                                      QStringLiteral(" (permission refusée) : il n'a pas "
-                                                     "été remplacé.")))
+    EXPECT_EQ(test::readAll(dir.path() + QStringLiteral("/index.php")), "ancien\r\n");
+    const QString cause = QStringLiteral("Impossible de lire le fichier ") + htaccess +
+                          QStringLiteral(" (permission refusée) : aucun fichier n'a été écrit.");
+    EXPECT_EQ(
+        prompt.texts(),
+        QStringList{QStringLiteral("Erreur lors de la création des fichiers PHP : ") + cause});
+    EXPECT_TRUE(s.GV_Erreurs.endsWith(QStringLiteral("\nerreur : ") + cause))
         << s.GV_Erreurs.toStdString();
 }
 
