@@ -59,11 +59,12 @@ const std::string& CollectibleRow(RowLine& line, const dao::RowCursor& item) {
         .NumberOrNull(item, IdDessinateur)
         .LegalDeposit(item, DL);
     QString numero;
-    line.Checked(item, Numero, [&] { numero = sql::NumeroOrNull(item.Value(Numero)); });
+    line.Checked(item, Numero,
+                 [&] { numero = sql::NumeroOrNull(RowLine::NumberValue(item, Numero)); });
     line.Value(numero)
         .NumberOrNull(item, Nombre)
-        .QuotedText(item, Largeur, kDimension)
-        .QuotedText(item, Hauteur, kDimension)
+        .QuotedNumber(item, Largeur, kDimension)
+        .QuotedNumber(item, Hauteur, kDimension)
         .QuotedText(item, Libraire)
         .QuotedText(item, Editeur)
         .YesNo(item, Signe)

@@ -53,6 +53,10 @@ Form formOf(const dao::RowCursor& c, int column) {
     }
 }
 
+bool blank(const dao::RowCursor& c, int column) {
+    return c.Type(column) == SQLITE_TEXT && dao::jetdate::IsBlank(c.Utf8(column));
+}
+
 void appendInt(std::string& out, qint64 n) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -278,6 +282,18 @@ void RowLine::escapedComment(const QString& escaped) {
     bytes_ += '\'';
 }
 
+RowLine& RowLine::QuotedNumber(const Cursor& c, int column, size_t capacity) {
+    if (blank(c, column)) {
+        ascii("''");
+        return *this;
+    }
+    return QuotedText(c, column, capacity);
+}
+
+QVariant RowLine::NumberValue(const Cursor& c, int column) {
+    return blank(c, column) ? QVariant() : c.Value(column);
+}
+
 RowLine& RowLine::Comment(const Cursor& c, int column) {
     comment_ = Comment_{&c, column};
     const size_t at = valueStart();
@@ -355,7 +371,7 @@ RowLine& RowLine::number(const Cursor& c, int column, const char* none) {
         }
     };
     if (!direct()) {
-        const QVariant value = c.Value(column);
+        const QVariant value = NumberValue(c, column);
         if (none && value.isNull()) {  // a cleared cell
             ascii(none);
             return *this;
@@ -389,7 +405,7 @@ RowLine& RowLine::YesNo(const Cursor& c, int column) {
             ascii(c.Double(column) != 0 ? "1" : "0");
             return *this;
         default:
-            Checked(c, column, [&] { text(sql::YesNo(c.Value(column))); });
+            Checked(c, column, [&] { text(sql::YesNo(NumberValue(c, column))); });
             return *this;
     }
 }
@@ -408,8 +424,7 @@ RowLine& RowLine::date(const Cursor& c, int column, const char* none) {
         return *this;
     }
     int y = 0, m = 0, d = 0;
-    if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
-        dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
+    if (c.Type(column) == SQLITE_TEXT && dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
         separate();
         bytes_ += '\'';
         bytes_.append(c.Utf8(column).data(), 4);  // the year's four digits
@@ -420,7 +435,7 @@ RowLine& RowLine::date(const Cursor& c, int column, const char* none) {
         bytes_ += '\'';
         return *this;
     }
-    const QVariant value = c.Value(column);
+    const QVariant value = NumberValue(c, column);
     if (value.isNull()) {  // a cleared cell
         ascii(none);
         return *this;
@@ -435,8 +450,7 @@ RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
         return *this;
     }
     int y = 0, m = 0, d = 0;
-    if (c.Type(column) == SQLITE_TEXT && c.Kind(column) == Kind::Date &&
-        dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
+    if (c.Type(column) == SQLITE_TEXT && dao::jetdate::IsStoredForm(c.Utf8(column), y, m, d)) {
         separate();
         bytes_ += '\'';
         twoDigits(bytes_, m);
@@ -445,7 +459,7 @@ RowLine& RowLine::LegalDeposit(const Cursor& c, int column) {
         bytes_ += '\'';
         return *this;
     }
-    Checked(c, column, [&] { text(sql::LegalDeposit(c.Value(column))); });
+    Checked(c, column, [&] { text(sql::LegalDeposit(NumberValue(c, column))); });
     return *this;
 }
 
@@ -460,7 +474,7 @@ RowLine& RowLine::WholeOrNull(const Cursor& c, int column) {
                 return Value(static_cast<qint64>(std::round(c.Double(column))));
             [[fallthrough]];
         default:
-            Checked(c, column, [&] { text(sql::WholeOrNull(c.Value(column))); });
+            Checked(c, column, [&] { text(sql::WholeOrNull(NumberValue(c, column))); });
             return *this;
     }
 }
@@ -480,7 +494,8 @@ RowLine& RowLine::CustomNumber(const Cursor& c, int column) {
         default:
             break;
     }
-    Checked(c, column, [&] { text(sql::CustomNumber(c.Value(column))); });  // or the overflow
+    Checked(c, column,
+            [&] { text(sql::CustomNumber(NumberValue(c, column))); });  // or the overflow
     return *this;
 }
 

@@ -38,6 +38,8 @@ class RowLine {
     // its column holds fewer.
     static constexpr size_t kTextColumn = 65535;
     RowLine& QuotedText(const Cursor& c, int column, size_t capacity = kTextColumn);
+    // A number the site holds as text: a blank is no value, as a Null.
+    RowLine& QuotedNumber(const Cursor& c, int column, size_t capacity);
     RowLine& Comment(const Cursor& c, int column);
     RowLine& Identifier(const Cursor& c, int column);
     RowLine& BareValue(const Cursor& c, int column);
@@ -53,6 +55,10 @@ class RowLine {
     // A value already in its SQL form.
     RowLine& Value(const QString& sql);
     RowLine& Value(qint64 number);
+
+    // The value for a number or a date of the site, whatever the column is
+    // declared: a blank text (a cleared cell) is Null.
+    static QVariant NumberValue(const Cursor& c, int column);
 
     // Runs `read`, which converts the value of `column`; a value of the wrong
     // type is then named by its table, the row's id and the column.

@@ -6,29 +6,23 @@
 #include "sqlscripts/sql_values.h"
 
 namespace kalvor::sql {
-namespace {
-bool isNull(const QVariant& value) {
-    return !value.isValid() || value.isNull();
-}
-}  // namespace
-
 QString WholeOrNull(const QVariant& value) {
-    if (isNull(value)) {
+    if (NoValue(value)) {
         return Null();
     }
     return QString::number(static_cast<qint64>(std::round(InSiteRange(vb::CDbl(value)))));
 }
 
 QString DateOrNull(const QVariant& value) {
-    return isNull(value) ? Null() : QuotedDate(value);
+    return NoValue(value) ? Null() : QuotedDate(value);
 }
 
 QString CustomNumber(const QVariant& value) {
-    return isNull(value) ? QStringLiteral("0") : QString::number(vb::CLng(value));
+    return NoValue(value) ? QStringLiteral("0") : QString::number(vb::CLng(value));
 }
 
 QString NumeroOrNull(const QVariant& value) {
-    if (isNull(value) || (vb::IsNumeric(value) && vb::CDbl(value) == 0)) {
+    if (NoValue(value) || (vb::IsNumeric(value) && vb::CDbl(value) == 0)) {
         return Null();
     }
     return NumberOrNull(value);

@@ -1,6 +1,7 @@
 #include "sqlscripts/sql_values.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -89,6 +90,17 @@ double InSiteRange(double number) {
     return number;
 }
 
+bool NoValue(const QVariant& value) {
+    if (isNull(value)) {
+        return true;
+    }
+    if (value.typeId() != QMetaType::QString) {
+        return false;
+    }
+    const QString text = value.toString();
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t'; });
+}
+
 QString TextForm(const QVariant& value) {
     if (isNull(value)) {
         return QString();
@@ -129,11 +141,11 @@ QString Identifier(const QVariant& value) {
 }
 
 QString BareValue(const QVariant& value) {
-    return isNull(value) ? QStringLiteral("0") : bareNumber(value);
+    return NoValue(value) ? QStringLiteral("0") : bareNumber(value);
 }
 
 QString NumberOrNull(const QVariant& value) {
-    return isNull(value) ? Null() : bareNumber(value);
+    return NoValue(value) ? Null() : bareNumber(value);
 }
 
 QString Null() {
@@ -141,7 +153,7 @@ QString Null() {
 }
 
 QString QuotedDate(const QVariant& value) {
-    if (isNull(value)) {
+    if (NoValue(value)) {
         return QStringLiteral("'0000-00-00'");
     }
     const QDate date = dateOf(value);
@@ -150,7 +162,7 @@ QString QuotedDate(const QVariant& value) {
 }
 
 QString LegalDeposit(const QVariant& value) {
-    if (isNull(value)) {
+    if (NoValue(value)) {
         return Null();
     }
     const QDate date = dateOf(value);
@@ -158,7 +170,7 @@ QString LegalDeposit(const QVariant& value) {
 }
 
 QString YesNo(const QVariant& value) {
-    if (isNull(value)) {
+    if (NoValue(value)) {
         return QStringLiteral("0");
     }
     if (value.typeId() == QMetaType::Bool) {

@@ -10,6 +10,10 @@ namespace kalvor::sql {
 // quotes included. Numbers are written with a decimal point whatever the
 // locale; a Yes/No column goes through YesNo (the catalogue reads True as -1).
 
+// Where the site wants a number or a date, a blank text (a cleared cell,
+// whatever its column is declared) is no value, as Null.
+bool NoValue(const QVariant& value);
+
 // 'text' escaped for the script; Null gives ''.
 QString QuotedText(const QVariant& value);
 // The key of a row, bare. Null cannot be a key: Error 94; a text that is no

@@ -8,6 +8,9 @@
 namespace kalvor::dao::jetdate {
 namespace {
 
+// 31 December 9999, the last day Access stores.
+constexpr double kLastOleDay = 2958466;
+
 QDateTime build(int y, int m, int d, int h, int n, int s) {
     QDate date(y, m, d);
     QTime time(h, n, s);
@@ -101,7 +104,13 @@ QDateTime ReadStored(const QVariant& stored) {
     const QDateTime when = FromStored(stored);
     if (when.isValid() || stored.typeId() != QMetaType::QString)
         return when;
-    const QDate day = QDate::fromString(stored.toString().trimmed().left(10), Qt::ISODate);
+    const QString text = stored.toString().trimmed();
+    // A day number kept as text (a column that is not declared a date).
+    bool number = false;
+    const double days = text.toDouble(&number);
+    if (number && std::fabs(days) < kLastOleDay)
+        return FromOleDays(days);
+    const QDate day = QDate::fromString(text.left(10), Qt::ISODate);
     return day.isValid() ? QDateTime(day, QTime(0, 0), Qt::UTC) : QDateTime();
 }
 

@@ -45,7 +45,8 @@ inline bool IsStoredForm(std::string_view text, int& y, int& m, int& d) {
            digits(14, 2, n) && digits(17, 2, s) && h < 24 && n < 60 && s < 60;
 }
 
-// The date a reader takes from any stored value: what FromStored reads, or
+// The date a reader takes from any stored value, whatever its column is
+// declared: what FromStored reads, a day number kept as text ("44362"), or
 // a text that starts with a stored day ("2021-06-15T10:00:00.000") by that
 // day. Invalid if not a date.
 QDateTime ReadStored(const QVariant& stored);

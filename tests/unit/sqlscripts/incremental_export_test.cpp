@@ -394,6 +394,8 @@ TEST_P(IncrementalExport, TheWindowTakesTheDaysFromTheLastExportsToToday) {
         {110, "46392", false},  // 05/01/2027
         {111, "''", false},     // cleared cells: no date
         {112, "'   '", false},
+        {113, "'\t'", false},
+        {114, "'2027-01-10'", true},  // the last export's day, no time
     };
     QString mend = QStringLiteral(
         "INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
@@ -429,6 +431,62 @@ TEST_P(IncrementalExport, TheWindowTakesTheDaysFromTheLastExportsToToday) {
     // hold: 96 is undated, and 99 may have been added after its day's export.
     EXPECT_TRUE(inserted("auteurs").contains("30"));
     EXPECT_TRUE(inserted("series").contains("16"));
+}
+
+// Date columns as the catalogue application declares them, and as tools
+// that copy Access files do (TEXT, no type): both exports read every form
+// alike, day first, and a cleared cell is no date.
+TEST_P(IncrementalExport, DatesAreReadWhateverTheirColumnsAreDeclared) {
+    const QString fixture = QString::fromUtf8(test::readAll(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-%1.sql").arg(GetParam()))));
+    const struct {
+        int id;
+        const char* bought;
+        const char* date;  // as written, none when not sent
+    } albums[] = {
+        {100, "'46402'", "2027-01-15"},
+        {101, "46402", "2027-01-15"},
+        {102, "'12/01/2027'", "2027-01-12"},
+        {103, "''", nullptr},
+        {104, "' \t '", nullptr},
+        {105, "'2027-01-15'", "2027-01-15"},
+    };
+    QString mend = test::GrownCatalogue(v6());
+    for (const auto& a : albums) {
+        mend += QStringLiteral(
+                    "INSERT INTO ALBUMS (IdAlbum, Titre, IdSerie, DateAchat) VALUES "
+                    "(%1, 'Album %1', 12, %2);")
+                    .arg(a.id)
+                    .arg(QString::fromLatin1(a.bought));
+    }
+    if (v6()) {
+        mend += QStringLiteral("UPDATE ALBUMS SET AAcheter = 0 WHERE IdAlbum >= 100;");
+    }
+    for (const char* declared : {" DATETIME", " TEXT", ""}) {
+        QFile script(dir.filePath("declared.sql"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QString(fixture).replace(" DATETIME", declared).toUtf8());
+        script.close();
+        s.GV_Chemin_Base = dir.filePath(QStringLiteral("declared-%1.sqlite").arg(n++));
+        catalogue::BuildSqliteCatalogue(script.fileName(), s.GV_Chemin_Base);
+        dao::DBEngine::OpenDatabase(s.GV_Chemin_Base)->ExecuteScript(mend);
+        s.box_LastRun = s.GV_LastRun = QStringLiteral("10/01/2027");
+        test::StoreMarks(s);
+        QFile::remove(this->script());
+        s.opt_albums = 1;
+        ASSERT_TRUE(run()) << declared << s.GV_Erreurs.toStdString();
+        allGroups();
+        ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << declared << s.GV_Erreurs.toStdString();
+        const QStringList sent = inserted("albums");
+        const QStringList full = statements(dir.filePath("scripts/donnees.sql"));
+        for (const auto& a : albums) {
+            const QString row =
+                full.filter(QStringLiteral("INSERT INTO albums VALUES (%1,").arg(a.id)).value(0);
+            EXPECT_EQ(sent.contains(QString::number(a.id)), a.date != nullptr) << declared << a.id;
+            EXPECT_TRUE(row.contains(a.date ? QStringLiteral(",'%1',").arg(a.date) : ",null,"))
+                << declared << row.toStdString();
+        }
+    }
 }
 
 TEST_P(IncrementalExport, AFailedRunLeavesTheMarksAndReportsOnce) {
