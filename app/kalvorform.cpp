@@ -24,6 +24,7 @@
 #include "dialogs/accessible_names.h"
 #include "dialogs/accessible_tab_bar.h"
 #include "dialogs/frm_about.h"
+#include "dialogs/frm_para.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/qt_prompt.h"
 #include "dialogs/stats_grid_widget.h"
@@ -311,6 +312,11 @@ void Kalvorform::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     waitForBoxes();
+    // A dialog that refuses to close would keep the program running with no
+    // window: what it holds unfinished goes with the program.
+    if (FrmPara* para = FrmPara::Default()) {
+        para->Discard();
+    }
     QCoreApplication::quit();
 }
 

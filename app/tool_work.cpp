@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/banner.h"
 #include "platform/forwarded_prompt.h"
 #include "platform/long_work.h"
 
@@ -10,7 +11,11 @@ namespace kalvor {
 bool StartTool(LongWork& work, Prompt& prompt, std::function<void(Prompt&)> tool,
                std::function<void()> ended) {
     auto forwarded = std::make_shared<ForwardedPrompt>(prompt, work);
-    return work.start([forwarded, tool = std::move(tool)] { tool(*forwarded); }, std::move(ended));
+    if (!work.start([forwarded, tool = std::move(tool)] { tool(*forwarded); }, std::move(ended))) {
+        prompt.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kalvor

@@ -93,9 +93,14 @@ void FrmPara::reject() {
     close();
 }
 
+void FrmPara::Discard() {
+    discarding_ = true;
+    close();
+}
+
 // Form_Unload
 void FrmPara::closeEvent(QCloseEvent* event) {
-    if (!model_.CanClose()) {
+    if (!discarding_ && !model_.CanClose()) {
         prompt_.message(QStringLiteral("Tous les champs doivent être renseignés"), kBanner,
                         PromptIcon::Critical);
         event->ignore();

@@ -32,6 +32,10 @@ class FrmPara : public QDialog {
     QPushButton* btn_annuler() const { return annuler_; }
     const ParaSort& model() const { return model_; }
 
+    // Closes without the check, as the program ends: an order left
+    // unfinished is dropped, the last whole one kept.
+    void Discard();
+
   public slots:
     void reject() override;
 
@@ -44,6 +48,7 @@ class FrmPara : public QDialog {
     ParaSort model_;
     Prompt& prompt_;
     std::array<QComboBox*, ParaSort::kRanks> combos_{};
+    bool discarding_ = false;
     QPushButton* defaut_ = nullptr;
     QPushButton* annuler_ = nullptr;
 };

@@ -69,9 +69,15 @@ bool ParaSort::Choose(int rank, const QString& label) {
         return false;
     }
     shown_.at(rank - 1) = label;
-    Term(rank) = Return_Para_Tri(label);
     if (rank < kRanks) {
         initialize_combo_parabd(rank + 1, QStringList(shown_.begin(), shown_.begin() + rank));
+    }
+    // Only a whole order is kept: with ranks left empty the later terms
+    // would repeat the ones chosen above them.
+    if (CanClose()) {
+        for (int n = 1; n <= kRanks; ++n) {
+            Term(n) = Return_Para_Tri(shown_.at(n - 1));
+        }
     }
     return true;
 }

@@ -11,7 +11,7 @@ class Settings;
 // The collectible sort-order dialog without its window: the seven criteria,
 // and the lists and shown labels of its seven ranked combos, which write the
 // sort terms GV_Tri_Para_1 .. GV_Tri_Para_7 of the settings as the user
-// chooses.
+// chooses, each time the seven ranks are all chosen.
 class ParaSort {
   public:
     static constexpr int kRanks = 7;

@@ -37,8 +37,15 @@ QtPrompt::QtPrompt(QWidget* parent) : parent_(parent), context_(std::make_unique
 
 QtPrompt::~QtPrompt() = default;
 
+QWidget* QtPrompt::owner() const {
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr && active->isVisible() && qobject_cast<QMessageBox*>(active) == nullptr
+               ? active
+               : parent_;
+}
+
 void QtPrompt::message(const QString& text, const QString& title, PromptIcon icon) {
-    said_.push_back({text, title, icon});
+    said_.push_back({text, title, icon, owner()});
     QMetaObject::invokeMethod(
         context_.get(), [this] { showNext(); }, Qt::QueuedConnection);
 }
@@ -49,7 +56,9 @@ void QtPrompt::showNext() {
     }
     const Said next = said_.front();
     said_.pop_front();
-    auto* box = new QMessageBox(toQt(next.icon), next.title, next.text, QMessageBox::Ok, parent_);
+    QWidget* parent =
+        next.owner != nullptr && next.owner->isVisible() ? next.owner.data() : parent_;
+    auto* box = new QMessageBox(toQt(next.icon), next.title, next.text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     const bool paused = pausePointer();
@@ -80,7 +89,7 @@ void QtPrompt::waitForBoxes() {
 bool QtPrompt::askYesNo(const QString& text, const QString& title, PromptIcon icon) {
     waitForBoxes();
     const bool paused = pausePointer();
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, owner());
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
     const bool yes = box.exec() == QMessageBox::Yes;

@@ -33,8 +33,11 @@ class QtPrompt : public Prompt {
         QString text;
         QString title;
         PromptIcon icon;
+        QPointer<QWidget> owner;
     };
     void showNext();
+    // The window the user is in: its box keeps the focus there.
+    QWidget* owner() const;
 
     QWidget* parent_;
     std::unique_ptr<QObject> context_;  // ends the pending calls with the prompt

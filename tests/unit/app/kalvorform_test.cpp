@@ -32,6 +32,7 @@
 #include "common/banner.h"
 #include "common/general.h"
 #include "common/vb.h"
+#include "dialogs/frm_para.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/dao/database.h"
@@ -540,6 +541,47 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
         QStringLiteral("Dicté"));
 }
 
+// Rank 1 set by keys empties the ranks below: the dialog refuses to close,
+// and neither require.php nor the settings take that order. Closing the
+// window with the dialog still open ends the program.
+TEST_F(KalvorformTest, ARefusedSortOrderIsNotKeptAndTheDialogGoesWithTheWindow) {
+    const QString exportFolder = env.path() + QStringLiteral("/export");
+    QDir().mkpath(exportFolder);
+    useCatalogue(QStringLiteral("Software\\Ormelo6"),
+                 test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
+    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
+             exportFolder);
+    ProgramRun run;
+    run.type("box_host", QStringLiteral("localhost"));
+    run.type("box_login", QStringLiteral("kalvor"));
+    run.type("box_base", QStringLiteral("bd"));
+    run.window.show();
+    run.find<QPushButton>("btn_TriPara")->click();
+    FrmPara* para = FrmPara::Default();
+    ASSERT_NE(para, nullptr);
+    QTest::keyClick(para->cbo_para_tri(1), Qt::Key_Down);
+    ASSERT_EQ(para->cbo_para_tri(1)->currentText(), QStringLiteral("Editeur"));
+    para->btn_annuler()->click();
+    EXPECT_EQ(run.prompt.texts(),
+              QStringList{QStringLiteral("Tous les champs doivent être renseignés")});
+    EXPECT_TRUE(para->isVisible());
+
+    run.find<QPushButton>("btn_Create_Config")->click();
+    const QString config =
+        QString::fromLatin1(test::readAll(exportFolder + QStringLiteral("/require.php")));
+    EXPECT_TRUE(config.contains(QStringLiteral("\"typeobjet,a.editeur,c.num,numero,")))
+        << config.toStdString();
+
+    // Alt+F4, the program's event loop running.
+    QTimer::singleShot(0, &run.window, [&run] { run.window.close(); });
+    QTimer::singleShot(5000, &run.window, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(FrmPara::Default(), nullptr);
+    EXPECT_EQ(general::Get_Registry_Value(HKEY_CURRENT_USER, kConfig, QStringLiteral("Tri_Para1"))
+                  .toString(),
+              QStringLiteral("typeobjet"));
+}
+
 // PHP takes "08" for no number and "010" for an octal 8.
 TEST_F(KalvorformTest, NumbersTypedWithLeadingZerosReachRequirePhpAsTheirValue) {
     const QString exportFolder = env.path() + QStringLiteral("/export");
@@ -749,7 +791,8 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
     struct Seen {
         QString text;
         bool duringCall;
-        QString status;  // of the recovery dialog, as the box is read
+        QString status;           // of the recovery dialog, as the box is read
+        QPointer<QWidget> owner;  // where the focus goes back
     };
     QList<Seen> seen;
     bool duringCall = false;
@@ -760,9 +803,9 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
         if (modal == nullptr || modal != reading) {
             reading = modal;
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                seen.append({box->text(), duringCall, {}});
+                seen.append({box->text(), duringCall, {}, box->parentWidget()});
             } else if (modal != nullptr) {
-                seen.append({modal->windowTitle(), duringCall, {}});
+                seen.append({modal->windowTitle(), duringCall, {}, modal->parentWidget()});
             }
             return;
         }
@@ -834,23 +877,44 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
     EXPECT_EQ(menu("aide_aide").size(), 1);
     EXPECT_EQ(menu("fichier_ouvrir"), QStringList{QStringLiteral("Ouvrir une Collection")});
 
-    // The box of a failed recovery is read with the status line cleared.
+    // A dialog's box belongs to it: the focus comes back there.
+    window.TabNavig()->setCurrentIndex(2);
+    window.findChild<QPushButton*>(QStringLiteral("btn_TriPara"))->click();
+    FrmPara* para = FrmPara::Default();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(para));
+    QTest::keyClick(para->cbo_para_tri(1), Qt::Key_Down);
+    const QStringList refused = call([&] { para->btn_annuler()->click(); });
+    EXPECT_EQ(refused, QStringList{QStringLiteral("Tous les champs doivent être renseignés")});
+    EXPECT_EQ(seen.value(0).owner, para);
+    para->btn_tri_defaut()->click();
+    para->close();
+
+    // The question to empty the base, then the box of a failed recovery,
+    // read with the status line cleared.
     const QString base = env.path() + QStringLiteral("/recovery.db");
     recovery::CreateRecoveryDatabase(
         test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), base);
+    {
+        auto db = dao::DBEngine::OpenDatabase(base);
+        db->Execute(QStringLiteral("insert into revues (idRevue, NomRevue) values (7, 'Vieille')"));
+    }
     test::FakeSite site;
     settings.box_site = site.url();
     settings.box_password = QStringLiteral("autre");
     window.recovery_Click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FrmRecovery::Default()));
     FrmRecovery::Default()->setDatabaseChooser([&] { return base; });
     seen.clear();
     FrmRecovery::Default()->btn_process()->click();
     test::waitForWork(window.work());
     awaitTheBox();
-    ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].text.startsWith(QStringLiteral("Mot de passe invalide !")))
-        << seen[0].text.toStdString();
-    EXPECT_EQ(seen[0].status, QString());
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].text,
+              QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"));
+    EXPECT_EQ(seen[0].owner, FrmRecovery::Default());
+    EXPECT_TRUE(seen[1].text.startsWith(QStringLiteral("Mot de passe invalide !")))
+        << seen[1].text.toStdString();
+    EXPECT_EQ(seen[1].status, QString());
     FrmRecovery::Default()->close();
 
     // Said while leaving: read before the program ends.

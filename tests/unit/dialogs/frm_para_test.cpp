@@ -74,14 +74,13 @@ TEST_F(FrmParaTest, ChoosingARankRefillsTheLaterCombosAndClosingWaitsForThem) {
     FrmPara dialog(settings, prompt);
     dialog.show();
     choose(dialog, 1, "Libraire");
-    EXPECT_EQ(settings.GV_Tri_Para_1, "libraire");
     for (int n = 2; n <= 7; ++n) {
         EXPECT_EQ(dialog.cbo_para_tri(n)->currentText(), "") << n;
         EXPECT_EQ(items(dialog.cbo_para_tri(n)).size(), 6) << n;
         EXPECT_FALSE(items(dialog.cbo_para_tri(n)).contains("Libraire")) << n;
     }
-    // The later terms stay until they are chosen again.
-    EXPECT_EQ(settings.GV_Tri_Para_2, "a.editeur");
+    // An order with empty ranks is not kept: the last whole one stays.
+    EXPECT_EQ(terms(), kTerms);
 
     dialog.btn_annuler()->click();
     ASSERT_EQ(prompt.shown().size(), 1u);

@@ -340,7 +340,8 @@ TEST_F(SiteCheckTabTest, WhileARecoveryRunsOtherWorkIsRefusedAndEscapeCancelsOnl
         }
         // Clicks come late: each is refused and said.
         window->siteCheck()->btn_check_files_Click();
-        for (const char* name : {"btn_Donnees_SQL", "btn_Create_PHP"}) {
+        for (const char* name : {"btn_Donnees_SQL", "btn_Create_PHP", "btn_convertir",
+                                 "btn_collaborateurs", "cmd_majuscule"}) {
             QMetaObject::invokeMethod(button(name), "clicked", Qt::DirectConnection,
                                       Q_ARG(bool, false));
         }
@@ -353,9 +354,8 @@ TEST_F(SiteCheckTabTest, WhileARecoveryRunsOtherWorkIsRefusedAndEscapeCancelsOnl
     test::waitForWork(window->work());
     QCoreApplication::processEvents();
     EXPECT_EQ(readDisabled, (QStringList{"btn_check_files", "btn_Donnees_SQL", "btn_Create_PHP"}));
-    EXPECT_EQ(prompt.texts(),
-              (QStringList{LongWork::Busy_Text(), LongWork::Busy_Text(), LongWork::Busy_Text(),
-                           QStringLiteral("Récupération réussie")}));
+    EXPECT_EQ(prompt.texts(), QStringList(6, LongWork::Busy_Text())
+                                  << QStringLiteral("Récupération réussie"));
     EXPECT_EQ(site.requests(), checkRequests);
     EXPECT_EQ(children("TV_excess"), excess);
     EXPECT_TRUE(button("btn_compare_files")->isEnabled());
