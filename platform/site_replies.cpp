@@ -12,6 +12,7 @@ namespace {
 const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 const QString kDatabaseRefused = QStringLiteral("erreur de connexion à la base : ");
 const QString kReadError = QStringLiteral("erreur de lecture de la table ");
+const QString kBusyRefused = QStringLiteral("Retry-After:");
 
 // The kinds of message PHP prints, as it names them.
 const QString kPhpKinds = QStringLiteral(
@@ -279,6 +280,12 @@ bool RefusalCarries(const QString& reply, QLatin1StringView header) {
     return false;
 }
 
+bool IsBusyRefusal(const QString& reply) {
+    const QStringView text = QStringView(reply).trimmed();
+    return text.startsWith(kBusyRefused) && !text.contains(kFieldSeparator) &&
+           !text.contains(kRowEnd);
+}
+
 bool IsInvalidFolder(const QString& reply) {
     return opensWith(reply, kInvalidFolder) && closingAt(reply, kInvalidFolder) == 0;
 }
@@ -418,6 +425,10 @@ std::optional<QString> AfterFolderSettings(const QString& reply) {
         at = end + 1;
     }
     return QStringView(reply).mid(at).trimmed().toString();
+}
+
+bool MayBeCutMark(QStringView text) {
+    return text.trimmed().startsWith(u'#');
 }
 
 bool HoldsNoFraming(const QString& reply) {

@@ -23,9 +23,10 @@
 //   listing's). As no text holds "@" or "#", no text reads as a separator,
 //   a row end or a mark; the MD5 proves every byte, line ends included. Cut
 //   anywhere, the mark never reads as an earlier one.
-// - The site's refusals, whole replies: "invalid password", "Le répertoire
-//   n'est pas valide !", "erreur de connexion à la base : " and the reason
-//   MySQL gave, "erreur de lecture de la table " and the table.
+// - The site's refusals, whole replies: "invalid password", "Retry-After: 1"
+//   (a post left unread), "Le répertoire n'est pas valide !", "erreur de
+//   connexion à la base : " and the reason MySQL gave, "erreur de lecture de
+//   la table " and the table.
 //
 // Every form is read alike on every host: white space around the site's own
 // words (a line end after a script's "?>"), a byte-order mark before its
@@ -102,6 +103,10 @@ bool EndsWithPasswordRefusal(const QString& reply);
 // could go, after a byte-order mark, this version's recovery.php writes them
 // after its words, as "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->".
 bool RefusalCarries(const QString& reply, QLatin1StringView header);
+// The reply is recovery.php's refusal of a post it left unread, busy with
+// another password: told from its first bytes, "Retry-After:", as a proxy
+// may take off its headers and its comments.
+bool IsBusyRefusal(const QString& reply);
 // The reply is the listing scripts' answer for a folder they cannot open.
 bool IsInvalidFolder(const QString& reply);
 bool EndsWithInvalidFolder(const QString& reply);
@@ -134,6 +139,12 @@ qsizetype EarlierListingEnd(const QString& reply, const QString& hostText = QStr
 // "kalvorhelper" (white space left out), or nothing when the reply does not
 // hold them all.
 std::optional<QString> AfterFolderSettings(const QString& reply);
+
+// Text after a reply's last line or row, or after the folder settings, that
+// may be an end mark cut short or altered on the way: it opens with the
+// mark's first character. Never a host's text, nor the end of an earlier
+// version's reply.
+bool MayBeCutMark(QStringView text);
 
 // The reply holds something, and none of the site's framing: a host's
 // banner, text or markup, in place of an empty reply.

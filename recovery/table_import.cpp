@@ -228,6 +228,14 @@ QString earlierHint(const RecoveryState& state,
                : QString();
 }
 
+// Whether recovery.php reads a posted password: it refuses a wrong one,
+// there or unread, where an earlier version, reading only the address,
+// passes it as empty.
+bool readsPost(const SiteAccess& access, const QString& posted) {
+    const QString reply = access.inet.PostForm(posted, "pwd=kalvor-sonde");
+    return replies::IsBusyRefusal(reply) || replies::EndsWithPasswordRefusal(reply);
+}
+
 // The site's reply; nothing when the fetch failed, with the failure in the
 // state. The password goes in the body of a POST, out of the access logs. A
 // recovery.php of an earlier version reads it only from the address: it
@@ -249,7 +257,10 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         for (int tries = 0;; ++tries) {
             reply =
                 access.inet.PostForm(posted, "pwd=" + percent(access.password).toLatin1(), endMark);
-            if (!lastSaid(access, reply, "Retry-After") || !replies::IsPasswordRefusal(reply)) {
+            // Earlier versions of this script said it in their headers or
+            // in a comment after the refusal.
+            if (!replies::IsBusyRefusal(reply) &&
+                !(lastSaid(access, reply, "Retry-After") && replies::IsPasswordRefusal(reply))) {
                 break;
             }
             if (tries == kBusyTries) {
@@ -277,10 +288,20 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
                 state.earlierRecoveryPhp = true;
                 return access.inet.OpenURL(url, endMark);
             }
-            // An empty password passes an earlier script's test even unsent,
-            // but PHP may print the missing value before the rows; the
-            // address then carries no secret.
-            if (access.password.isEmpty()) {
+            // An empty password passes every script's test, posted or not:
+            // only a wrong one tells whether the script reads the post, so
+            // that a reply of this version cut short is never taken for an
+            // earlier one's table.
+            if (access.password.isEmpty() && !state.earlierRecoveryPhp) {
+                if (readsPost(access, posted)) {
+                    state.markedScript = true;
+                } else {
+                    state.earlierRecoveryPhp = true;
+                }
+            }
+            // An earlier script may print the missing value before the rows;
+            // an empty password in the address carries no secret.
+            if (access.password.isEmpty() && state.earlierRecoveryPhp) {
                 return access.inet.OpenURL(url, endMark);
             }
             state.markedScript = true;

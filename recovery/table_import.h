@@ -20,8 +20,9 @@ struct RecoveryState {
     // mark, and the tables it sent empty.
     bool olderScript = false;
     QStringList emptyFromOlder = {};
-    // Whether recovery.php refused a posted password as only an earlier
-    // version does, whatever came of its reply.
+    // Whether recovery.php showed itself of an earlier version, which reads
+    // the password only from the address: it refused a posted one, or
+    // passed a wrong one as empty; whatever came of its reply.
     bool earlierRecoveryPhp = false;
     // Whether recovery.php showed itself of this version during the run: it
     // said it reads a posted password, answered a post with anything but a

@@ -46,10 +46,11 @@ bool scriptAnswers(Inet& inet, const QString& box_site, const QString& script) {
 // Whether the site's listing scripts are of this version, which always ends
 // a listing with its mark: a script sent one so during this check, or
 // check_files.php ends its folder settings with it. Only an answer decides:
-// the settings whole, with or without the mark. A probe that failed on the
-// way, was refused by a server (5xx) or came cut proves nothing; it is asked
-// once more, then again for the next listing. The text the host put after
-// an earlier version's settings is kept, to be told from a line cut short.
+// the settings whole, with the whole mark line or nothing of it. A probe
+// that failed on the way, was refused by a server (5xx) or came cut, in its
+// mark too, proves nothing; it is asked once more, then again for the next
+// listing. The text the host put after an earlier version's settings is
+// kept, to be told from a line cut short.
 std::optional<bool> markedScript(Inet& inet, const QString& box_site, const QString& script,
                                  SiteCheckState& state, QString& undecided) {
     if (state.markedScripts.contains(script)) {
@@ -62,7 +63,11 @@ std::optional<bool> markedScript(Inet& inet, const QString& box_site, const QStr
                              replies::ListingEnd(kScriptFiles, QStringLiteral("kalvorhelper")));
             if (inet.lastCameWhole()) {
                 state.markedSite = true;
-            } else if (const std::optional<QString> after = replies::AfterFolderSettings(reply)) {
+            } else if (const std::optional<QString> after = replies::AfterFolderSettings(reply);
+                       after && replies::MayBeCutMark(*after)) {
+                undecided =
+                    QStringLiteral("marque de fin coupée ou altérée (« %1 »)").arg(after->left(20));
+            } else if (after) {
                 state.markedSite = false;
                 state.hostText = *after;
             } else {

@@ -269,8 +269,7 @@ bool keep(int port, const QString& cache, const QByteArray& path) {
 
 // Clients that post wrong passwords to the recovery as fast as they are
 // answered, each from a loopback address of its own, none the visitors' nor
-// the owner's (127.0.0.1). A guess refused unread comes with a Retry-After
-// header.
+// the owner's (127.0.0.1). A guess refused unread says "Retry-After:" first.
 constexpr int kGuessers = 32;
 
 class Guessers {
@@ -287,10 +286,10 @@ class Guessers {
                         get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i), from);
                     const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
                     const QByteArray body = reply.mid(head.size() + 4);
-                    if (!body.startsWith("invalid password")) {
-                        ++other;
-                    } else if (head.contains("Retry-After")) {
+                    if (body.startsWith("Retry-After:")) {
                         ++unread;
+                    } else if (!body.startsWith("invalid password")) {
+                        ++other;
                     } else {
                         ++read;
                     }

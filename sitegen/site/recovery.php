@@ -167,19 +167,20 @@ function kalvor_recovery_fin()
       kalvor_recovery_tenir(null, false);
    }
 }
-// The refusal of a post left unread says so in its text too, as a proxy may
-// take its headers off: it is never to be taken for a wrong password. After
-// a byte-order mark before "<?php" no header can go, and a wrong password's
-// refusal says it so as well: as markup that the program reads and a
-// browser hides.
+// The refusal of a post left unread says so from its first bytes, as a
+// proxy may take off its headers and comments: it is never to be taken for
+// a wrong password, nor for an earlier version's refusal. After a byte-order
+// mark before "<?php" no header can go, and a wrong password's refusal says
+// it so as well: as markup that the program reads and a browser hides.
 function kalvor_recovery_refus($occupe)
 {
+   if ($occupe) {
+      echo "Retry-After: 1";
+      exit;
+   }
    $sans_entetes = headers_sent();
    echo "invalid password";
-   if ($occupe) {
-      echo "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->";
-   }
-   elseif ($sans_entetes) {
+   if ($sans_entetes) {
       echo "<!-- X-Kalvor-Recovery: post -->";
    }
    exit;

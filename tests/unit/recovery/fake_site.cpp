@@ -85,12 +85,17 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     QByteArray body;
     bool marked = false;
     const bool found = !missing_ && r.path == "/recovery.php";
+    const bool busy = found && busy_-- > 0;
     if (!found) {
         status = missing_ ? missingStatus_ : 404;
         body =
             "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1>"
             "</body></html>";
-    } else if (busy_ > 0 || r.pwd != password_) {
+    } else if (busy && !addressOnly_) {
+        // Left unread, the refusal says so from its first bytes, which no
+        // proxy takes off.
+        body = "Retry-After: 1";
+    } else if (busy || r.pwd != password_) {
         body = "invalid password";
     } else {
         body = bodies_.value(table, "#fin#");  // a table not set is empty
@@ -106,11 +111,9 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
             "<br />\n<b>Warning</b>:  Undefined array key \"pwd\" in recovery.php on "
             "line 4<br />\n");
     }
-    const bool busy = found && busy_-- > 0;
     if (found && byteOrderMark_) {
         if (body == "invalid password" && !addressOnly_) {
-            body += busy ? "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->"
-                         : "<!-- X-Kalvor-Recovery: post -->";
+            body += "<!-- X-Kalvor-Recovery: post -->";
         }
         body += banner_;
         socket->write(
@@ -120,13 +123,13 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
         socket->disconnectFromHost();
         return;
     }
-    // Left unread, the refusal says so in its text too, which no proxy takes
-    // off.
-    if (busy && !addressOnly_) {
-        body += "<!-- X-Kalvor-Recovery: post; Retry-After: 1 -->";
-    }
     if (found) {
         body += banner_;
+    }
+    if (commentsLost_) {
+        static const QRegularExpression comment(QStringLiteral("<!--.*-->"),
+                                                QRegularExpression::InvertedGreedinessOption);
+        body = QString::fromLatin1(body).remove(comment).toLatin1();
     }
     socket->write(
         "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Not Found") +

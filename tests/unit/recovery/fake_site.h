@@ -48,6 +48,8 @@ class FakeSite {
     // No header of the site's own reaches the program, as behind a proxy
     // that drops them or after a byte-order mark before the script.
     void setHeadersLost(bool lost) { headersLost_ = lost; }
+    // Nor any HTML comment, as behind a proxy that minifies.
+    void setCommentsLost(bool lost) { commentsLost_ = lost; }
     // A byte-order mark before the script: no header at all, the mark in
     // the body, and the refusals carrying what their headers would say.
     void setByteOrderMark(bool mark) { byteOrderMark_ = mark; }
@@ -88,6 +90,7 @@ class FakeSite {
     bool addressOnly_ = false;
     bool withoutMark_ = false;
     bool headersLost_ = false;
+    bool commentsLost_ = false;
     int busy_ = 0;
     QByteArray banner_;
     QList<Request> requests_;

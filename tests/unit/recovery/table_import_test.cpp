@@ -338,9 +338,11 @@ TEST_F(TableImport, PasswordAndTableTravelEncodedAndTheRefusalIsRecognisedExactl
     EXPECT_TRUE(state.Continue_Recovery) << state.Continue_Error.toStdString();
     EXPECT_EQ(site.requests().size() - before, 3);
     // The same as the first answer behind a proxy that takes every header
-    // off: never a wrong password, never the password in the address.
+    // and comment off: never a wrong password, never the password in the
+    // address.
     state = RecoveryState();
     site.setHeadersLost(true);
+    site.setCommentsLost(true);
     site.setBusy(2);
     const qsizetype stripped = site.requests().size();
     import(QStringLiteral("collaborateurs"), QStringLiteral("p&s+é %"));
@@ -501,6 +503,17 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
     import(QStringLiteral("collaborateurs"), QString());
     EXPECT_FALSE(state.Continue_Recovery);
     EXPECT_EQ(column(QStringLiteral("select IdAlbum from collaborateurs")).size(), 0);
+    // The same cut as the first answer: never taken for an earlier site's
+    // table, empty or not.
+    for (const QByteArray& cut : {half, QByteArray()}) {
+        dao::DBEngine::OpenDatabase(base)->Execute(QStringLiteral("delete from collaborateurs"));
+        state = RecoveryState{};
+        site.setRawReply(QStringLiteral("collaborateurs"), cut);
+        import(QStringLiteral("collaborateurs"), QString());
+        EXPECT_FALSE(state.Continue_Recovery) << cut.size();
+        EXPECT_FALSE(state.olderScript) << cut.size();
+        EXPECT_EQ(column(QStringLiteral("select IdAlbum from collaborateurs")).size(), 0);
+    }
     site.setHeadersLost(false);
     site.setPassword("secret");
 
