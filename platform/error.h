@@ -35,6 +35,8 @@ constexpr int ItemNotFound = 3265;
 constexpr int DatabaseError = 3000;
 constexpr int ReadOnlyDatabase = 3027;
 constexpr int HttpError = 35761;
+// A reply whose count after its end mark differs from what it holds.
+constexpr int ReplyMiscounted = 35762;
 }  // namespace err
 
 }  // namespace kalvor

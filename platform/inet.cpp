@@ -194,7 +194,7 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const replies
             if (const qint64 got = sent ? replies::CountedUnits(r.body, mark) : 0;
                 sent && got != *sent) {
                 const std::optional<QString> php = replies::PhpMessage(cp1252::decode(r.body));
-                throw Error(err::HttpError,
+                throw Error(err::ReplyMiscounted,
                             QStringLiteral("La réponse du site pour %1 est incomplète ou altérée "
                                            "(%2 ligne(s) reçue(s) sur les %3 envoyée(s)%4).")
                                 .arg(url)

@@ -27,10 +27,10 @@ bool onlyTheHostsFrom(QStringView reply, qsizetype from) {
 }
 
 // Text a host appends after an earlier table's last row: none of the site's
-// framing, and not the start of a row cut short, which opens with its id.
+// framing, and not the start of a row or a mark cut short.
 bool hostsTextAfterRow(QStringView rest) {
     rest = rest.trimmed();
-    return !rest.isEmpty() && !rest[0].isDigit() && rest[0] != u'-' &&
+    return !rest.isEmpty() && !rest[0].isDigit() && rest[0] != u'-' && !MayBeCutMark(rest) &&
            !rest.contains(kFieldSeparator) && !rest.contains(kRowEnd);
 }
 
@@ -354,7 +354,16 @@ std::optional<QString> PhpMessage(const QString& reply) {
     return found.captured(1) + QStringLiteral(": ") + message.simplified();
 }
 
-qsizetype EarlierTableEnd(const QString& reply) {
+namespace {
+
+// A few words of the reply from `at` on, as the user reads them.
+QString quoted(const QString& reply, qsizetype at) {
+    return QStringLiteral("« ") + QStringView(reply).mid(at, 40).toString().simplified() +
+           QStringLiteral(" »");
+}
+
+// EarlierTableEnd, saying in `fault` why a reply is no such table.
+qsizetype earlierTable(const QString& reply, QString& fault) {
     qsizetype at = 0;
     while (at < reply.size() && reply[at].isSpace()) {
         ++at;
@@ -363,7 +372,7 @@ qsizetype EarlierTableEnd(const QString& reply) {
     if (at == reply.size()) {
         return 0;
     }
-    for (;;) {
+    for (qint64 rows = 0;; ++rows) {
         qsizetype digit = at;
         if (digit < reply.size() && reply[digit] == u'-') {
             ++digit;
@@ -374,10 +383,31 @@ qsizetype EarlierTableEnd(const QString& reply) {
         }
         const QStringView rest = QStringView(reply).mid(digit);
         if (digit == first || !(rest.startsWith(kFieldSeparator) || rest.startsWith(kRowEnd))) {
+            const qsizetype text = reply.size() - QStringView(reply).mid(at).trimmed().size();
+            if (rows == 0) {
+                fault = QStringLiteral("elle ne commence pas par une ligne (%1)")
+                            .arg(quoted(reply, text));
+            } else if (MayBeCutMark(QStringView(reply).mid(at))) {
+                fault = QStringLiteral("après sa ligne %1 vient %2, une marque de fin coupée")
+                            .arg(rows)
+                            .arg(quoted(reply, text));
+            } else if (digit > at) {
+                fault = QStringLiteral(
+                            "après sa ligne %1 vient %2, qui commence comme une ligne (par un "
+                            "chiffre ou « - ») sans en être une : ligne coupée, ou texte que "
+                            "l'hébergeur ajoute à ses réponses ?")
+                            .arg(rows)
+                            .arg(quoted(reply, text));
+            } else {
+                fault = QStringLiteral("après sa ligne %1 vient %2, qui n'est pas une ligne")
+                            .arg(rows)
+                            .arg(quoted(reply, text));
+            }
             return -1;
         }
         const qsizetype rowEnd = reply.indexOf(kRowEnd, digit);
         if (rowEnd < 0) {
+            fault = QStringLiteral("sa ligne %1 n'a pas de fin (réponse coupée ?)").arg(rows + 1);
             return -1;
         }
         at = rowEnd + kRowEnd.size();
@@ -385,6 +415,19 @@ qsizetype EarlierTableEnd(const QString& reply) {
             return at;
         }
     }
+}
+
+}  // namespace
+
+qsizetype EarlierTableEnd(const QString& reply) {
+    QString fault;
+    return earlierTable(reply, fault);
+}
+
+QString EarlierTableFault(const QString& reply) {
+    QString fault;
+    earlierTable(reply, fault);
+    return fault;
 }
 
 qsizetype EarlierListingEnd(const QString& reply, const QString& hostText) {

@@ -124,8 +124,12 @@ std::optional<QString> PhpMessage(const QString& reply);
 // row's "#end#"), or -1 when the reply is no such table: rows that each open
 // with their id. 0 for a reply of white space alone. White space or a
 // host's banner, markup or text, may follow the last row: text that opens
-// with neither a digit nor "-" cannot be a row cut short.
+// with neither a digit nor "-" cannot be a row cut short, nor with "#" a
+// mark cut short.
 qsizetype EarlierTableEnd(const QString& reply);
+// Why the reply is no such table, in a few words that follow "la réponse du
+// site n'est pas une table entière : "; empty when it is one.
+QString EarlierTableFault(const QString& reply);
 
 // Where an earlier listing's text ends (its last line's "\n" included), or
 // -1 when its last line is not ended; 0 for a reply of white space, or of

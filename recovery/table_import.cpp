@@ -318,9 +318,20 @@ std::optional<QString> fetch(RecoveryState& state, const SiteAccess& access,
         cause.replace(posted, script);
         const QString query = url.mid(url.indexOf(QStringLiteral("?pwd=")));
         cause.replace(query, QString());
+        // An earlier script sends no count: a text of the table read as the
+        // mark and count of this version's.
+        if (state.earlierRecoveryPhp && e.Number() == err::ReplyMiscounted) {
+            cause = QStringLiteral(
+                        "un texte de la table contient « #fin## » suivi d'un nombre, la fin "
+                        "d'une réponse des fichiers de cette version ; le fichier recovery.php "
+                        "du site, d'une version antérieure, n'en envoie pas et ne distingue pas "
+                        "ses textes de sa fin. ") +
+                    kRepublishRequest;
+        }
+        // A script that sent its reply ran the MySQL functions.
         state.Continue_Error = QStringLiteral("Erreur lors de l'importation de la table %1 : %2")
                                    .arg(tablename, cause) +
-                               earlierHint(state);
+                               (access.inet.lastStatus() == 200 ? QString() : earlierHint(state));
         return std::nullopt;
     }
 }
@@ -439,6 +450,17 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
         }
         if (const std::optional<QString> line = replies::TableReadError(*reply)) {
             return refuse(QStringLiteral("le site n'a pas pu la lire (« %1 »).").arg(*line));
+        }
+        // Rows tell a script that ran its query: the cause is in them.
+        if (state.earlierRecoveryPhp && reply->contains(replies::kRowEnd)) {
+            state.Continue_Error =
+                QStringLiteral(
+                    "Erreur lors de l'importation de la table %1 : la réponse du site "
+                    "n'est pas une table entière : ")
+                    .arg(tablename) +
+                replies::EarlierTableFault(*reply) + QStringLiteral(".\n") + kRepublishRequest;
+            state.Continue_Recovery = false;
+            return std::nullopt;
         }
         if (state.earlierRecoveryPhp && !reply->trimmed().isEmpty()) {
             return refuse(

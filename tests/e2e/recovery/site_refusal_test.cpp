@@ -155,6 +155,13 @@ TEST_F(RecoveryRoundTrip, AScriptThatCannotGiveATableSaysWhyAndStoresNothing) {
                         "$kalvor_absente in ")},
         {"an earlier script with a line end, a wrong password", earlierRecovery() + "\r\n",
          withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
+        // Its rows sent: the cause is named, not PHP's old MySQL functions.
+        {"an earlier script, a banner that begins as a row",
+         earlierRecovery() + "2026 \xA9 H\xE9"
+                             "bergeur",
+         withOldFunctions, QString(),
+         series + QStringLiteral("la réponse du site n'est pas une table entière : après sa "
+                                 "ligne ")},
         {"an earlier script, a banner, a wrong password", earlierRecovery() + kHostBanner,
          withOldFunctions, QStringLiteral("pas le bon"), QStringLiteral("Mot de passe invalide !")},
         {"a banner, a wrong password", script.original() + kHostBanner, require.original(),
