@@ -71,9 +71,20 @@ bool RecoveryDriver::Prepare(const QString& site, const QString& password) {
     if (chosen.isEmpty()) {
         return false;
     }
+    chosen_ = chosen;
+    site_ = site;
+    password_ = password;
+    cancelled_ = false;
+    replacing_ = false;
+    lateCancel_ = false;
+    prepared_ = true;
+    return true;
+}
+
+bool RecoveryDriver::claim() {
     view_.SetStatus(QStringLiteral("Vérification de la base Recovery ..."));
     QString why;
-    const bool empty = Check_Base_Is_Empty(state_, RecoveryBase(chosen), why);
+    const bool empty = Check_Base_Is_Empty(state_, RecoveryBase(chosen_), why);
     if (!empty && state_.Continue_Error != QLatin1String("non vide")) {
         QString text = QStringLiteral("la structure de la base sélectionnée est invalide !");
         if (!why.isEmpty()) {
@@ -85,41 +96,49 @@ bool RecoveryDriver::Prepare(const QString& site, const QString& password) {
     }
     // Before anything is asked: a base that cannot be written, or that
     // another run is filling, is said at once.
-    std::unique_ptr<WorkCopy> work;
     try {
-        work = std::make_unique<WorkCopy>(chosen, disk_);
+        work_ = std::make_unique<WorkCopy>(chosen_, disk_);
     } catch (const Error& e) {
         prompt_.message(e.Description(), kBanner, PromptIcon::Critical);
         view_.SetStatus(QString());
         return false;
     }
-    bool emptyFirst = false;
+    emptyFirst_ = false;
     if (!empty) {
-        if (!prompt_.askYesNo(
-                QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"), kBanner,
-                PromptIcon::Exclamation)) {
+        asking_ = true;
+        const bool yes = prompt_.askYesNo(
+            QStringLiteral("la base Recovery n'est pas vide - Voulez-vous la vider ?"), kBanner,
+            PromptIcon::Exclamation);
+        asking_ = false;
+        if (!yes) {
+            work_.reset();
             return false;
         }
         // Emptied in the run's copy, once the site has given the first table.
-        emptyFirst = true;
+        emptyFirst_ = true;
     }
-    work_ = std::move(work);
-    chosen_ = chosen;
-    site_ = site;
-    password_ = password;
-    emptyFirst_ = emptyFirst;
-    cancelled_ = false;
-    replacing_ = false;
-    lateCancel_ = false;
     return true;
 }
 
 void RecoveryDriver::Forget_Prepared() {
-    work_.reset();
+    prepared_ = false;
 }
 
 void RecoveryDriver::Run(Inet& inet) {
-    if (!work_) {
+    if (!prepared_) {
+        return;
+    }
+    prepared_ = false;
+    // A base holding an earlier recovery takes a while to check: here, off
+    // the window's thread.
+    if (!claim()) {
+        return;
+    }
+    if (cancelled_) {
+        work_.reset();
+        keepsEarlier_ = emptyFirst_;
+        reportCancel();
+        view_.SetStatus(QString());
         return;
     }
     // This run's counts, from nothing, as its rows come.

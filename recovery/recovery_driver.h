@@ -53,11 +53,12 @@ class RecoveryDriver {
                    const WorkCopyDisk& disk = WorkCopyDisk::System());
     ~RecoveryDriver();
 
-    // What is asked of the user before the site is: the base, checked and
-    // claimed, and whether to empty it. False when the run does not go on.
+    // What is asked of the user before the work starts: the site and the
+    // base. False when the run does not go on.
     bool Prepare(const QString& site, const QString& password);
-    // The imports into the prepared base, the end said; on the work's
-    // thread, `inet` made there.
+    // The base checked and claimed, whether to empty it asked, then the
+    // imports into it and the end said; on the work's thread, `inet` made
+    // there.
     void Run(Inet& inet);
     // Lets a prepared run go without running it.
     void Forget_Prepared();
@@ -69,8 +70,13 @@ class RecoveryDriver {
     void Cancel();
 
     const RecoveryState& state() const { return state_; }
+    // True while the run asks whether to empty the base.
+    bool Asking() const { return asking_; }
 
   private:
+    // The prepared base checked and claimed, and whether to empty it asked.
+    // False when the run does not go on, said when refused.
+    bool claim();
     void runSteps(const SiteAccess& access, const RecoveryBase& work, bool emptyFirst);
     // Shows the rows stored so far of one table, at most every few
     // hundredths of a second; false once cancelled.
@@ -92,6 +98,8 @@ class RecoveryDriver {
     QString site_;
     QString password_;
     bool emptyFirst_ = false;
+    bool prepared_ = false;
+    std::atomic<bool> asking_{false};
 
     QMutex cancelling_;          // over importing_, replacing_ and lateCancel_
     Inet* importing_ = nullptr;  // while the imports run
