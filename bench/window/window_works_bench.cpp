@@ -1,12 +1,15 @@
-// The three tools of the renamer view pressed in the main window, offscreen,
-// as the user runs them: the collaborators check of the 20,000-album Access
-// catalogue (or of the catalogue given), the case conversion of every stored
-// image name of its SQLite copy, and the renamer over a folder of 20,000
-// files. A timer measures how long the window goes without handling its
-// events from the press to the shown result; each run prints the time in all,
-// the longest and the 99th percentile of those silences.
-//   tools_window_bench [catalogue.mdb] [--runs N] [--files N]
+// The works of the main window pressed offscreen, as the user runs them, on
+// the 20,000-album Access catalogue (or the catalogue given): the full and
+// the incremental data exports, the collaborators check of the catalogue and
+// of its SQLite copy, the case conversion of every image name stored in that
+// copy, and the renamer over a folder of 20,000 files. A timer measures how
+// long the window goes without handling its events from the press to the
+// shown result; each run prints the time in all, the longest and the 99th
+// percentile of those silences. The site check and the recovery have their
+// own benches (bench/sitecheck/run --window, bench/recovery/run).
+//   window_works_bench [catalogue.mdb] [--runs N] [--files N]
 // Needs zcat and sqlite3 for the SQLite copy (catalogue.sql.gz beside it).
+// The settings are a registry file of their own.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,10 +25,12 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/command_line.h"
 #include "app/dir_list_box.h"
 #include "app/file_list_box.h"
 #include "app/kalvorform.h"
 #include "app/renamer_frame.h"
+#include "app/start_up.h"
 #include "bench/event_gaps.h"
 #include "platform/long_work.h"
 #include "platform/prompt.h"
@@ -109,18 +114,37 @@ int main(int argc, char** argv) {
     }
     const QString folder = dir.filePath(QStringLiteral("Images"));
     QDir().mkpath(folder);
+    const QString exported = dir.filePath(QStringLiteral("export"));
+    QDir().mkpath(exported);
+    const QString registry = dir.filePath(QStringLiteral("registry.reg"));
+    QFile file(registry);
+    file.open(QIODevice::WriteOnly);
+    file.write(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
+                              "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n"
+                              "\"Export\"=\"%2\"\r\n")
+                   .arg(catalogue, exported)
+                   .toUtf8());
+    file.close();
+    qputenv("KALVOR_REGISTRY", registry.toUtf8());
+    qputenv("WINEPREFIX", dir.filePath(QStringLiteral("wine")).toUtf8());
 
     Settings settings;
-    settings.GV_Version_Base = QStringLiteral("v6");
-    settings.GV_App_Path = dir.path();
     RecordingPrompt prompt;
+    start_up::Form_Load(settings, CommandLine::Parse(QString()), prompt);
     Kalvorform window(settings, &prompt);
+    window.Form_Load_Interactive();
     window.show();
-    window.Renommer_Click();
     RenamerFrame* frame = window.FrameRenommer();
 
     for (int run = 1; run <= runs; ++run) {
         settings.GV_Chemin_Base = catalogue;
+        window.kalvor_Click();
+        press("export complet", run, child<QAbstractButton>(window, "btn_Donnees_SQL"), window,
+              prompt);
+        press("export incrémental", run, child<QAbstractButton>(window, "btn_LastDonnees_SQL"),
+              window, prompt);
+        window.Renommer_Click();
         press("collaborateurs, Access", run, child<QAbstractButton>(window, "btn_collaborateurs"),
               window, prompt);
         settings.GV_Chemin_Base = copy;
