@@ -125,10 +125,11 @@ void FrmRecovery::btn_process_Click() {
     // tool's does through the file dialog or the question: the run under
     // way keeps the base it was given.
     if (preparing_ || running_ || work_->running()) {
-        prompt_.message(preparing_ ? QStringLiteral("Une récupération est déjà lancée : elle "
-                                                    "attend le choix de la base Recovery ou la "
-                                                    "réponse à sa question.")
-                                   : LongWork::Busy_Text(),
+        prompt_.message(preparing_ || (running_ && driver_.Asking())
+                            ? QStringLiteral("Une récupération est déjà lancée : elle "
+                                             "attend le choix de la base Recovery ou la "
+                                             "réponse à sa question.")
+                            : LongWork::Busy_Text(),
                         kBanner, PromptIcon::Exclamation);
         return;
     }

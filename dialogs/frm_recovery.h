@@ -88,7 +88,7 @@ class FrmRecovery : public QDialog, private recovery::RecoveryView {
     int timeoutMs_ = 60000;
     std::function<QString()> chooser_;
     bool running_ = false;
-    bool preparing_ = false;  // the base is being chosen or the question asked
+    bool preparing_ = false;  // the base is being chosen
     bool closeAfterRun_ = false;
 
     QLineEdit* site_ = nullptr;
