@@ -7,12 +7,15 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
+#include <atomic>
 
 #include <gtest/gtest.h>
 
 #include "app/dir_list_box.h"
 #include "app/drive_list_box.h"
 #include "app/file_list_box.h"
+#include "app/frame_updbase.h"
 #include "app/kalvorform.h"
 #include "app/renamer_frame.h"
 #include "app/start_up.h"
@@ -211,4 +214,21 @@ TEST_F(RenamerFrameTest, CaseConversionAndCollaboratorsCheckButtons) {
     click("btn_collaborateurs");
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].title, QStringLiteral("Erreurs dans les collaborateurs"));
+
+    // A press that reaches a tool while other work runs is refused, and said.
+    prompt.clear();
+    std::atomic<bool> release{false};
+    ASSERT_TRUE(window->work().start(
+        [&] {
+            while (!release) {
+                QThread::msleep(1);
+            }
+        },
+        {}));
+    frame()->btn_collaborateurs_Click();
+    frame()->btn_convertir_Click();
+    frame()->Frame_updbase()->cmd_majuscule_Click();
+    release = true;
+    test::waitForWork(window->work());
+    EXPECT_EQ(prompt.texts(), QStringList(3, LongWork::Busy_Text()));
 }
