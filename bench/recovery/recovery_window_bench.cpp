@@ -79,8 +79,10 @@ int main(int argc, char** argv) {
         const double seconds = clock.elapsed() / 1000.0;
         const QString said = prompt.texts().join(u' ');
         std::printf(
-            "run %d: %.2f s in all ; window without answer at most %.0f ms (p99 %.0f ms) ; %s\n",
-            run + 1, seconds, gaps.longest(), gaps.percentile(0.99), qPrintable(said.left(80)));
+            "run %d: %.2f s in all ; window without answer at most %.0f ms (p99 %.0f ms, "
+            "computing at most %.0f ms) ; %s\n",
+            run + 1, seconds, gaps.longest(), gaps.percentile(0.99), gaps.longestBusy(),
+            qPrintable(said.left(80)));
         for (const QString& gap : gaps.longOnes) {
             std::printf("  %s\n", qPrintable(gap));
         }

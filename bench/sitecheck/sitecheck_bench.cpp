@@ -111,8 +111,8 @@ void windowCheck(Settings& s, Prompt& prompt) {
     }
     std::printf(
         "window: %.2f s to the shown result (%d missing files in the tree) ; window "
-        "without answer at most %.0f ms (p99 %.0f ms)\n",
-        clock.elapsed() / 1000.0, shown, gaps.longest(), gaps.percentile(0.99));
+        "without answer at most %.0f ms (p99 %.0f ms, computing at most %.0f ms)\n",
+        clock.elapsed() / 1000.0, shown, gaps.longest(), gaps.percentile(0.99), gaps.longestBusy());
     for (const QString& gap : gaps.longOnes) {
         std::printf("  %s\n", qPrintable(gap));
     }

@@ -55,6 +55,7 @@ W* child(QWidget& window, const char* name) {
 void press(const char* what, int run, QAbstractButton* button, Kalvorform& window,
            RecordingPrompt& prompt) {
     bench::EventGaps gaps;
+    gaps.step = [&] { return window.statusPanel(1); };
     QEventLoop loop;
     bool returned = false;
     QObject::connect(&window.work(), &LongWork::runningChanged, &loop, [&](bool running) {
@@ -78,10 +79,13 @@ void press(const char* what, int run, QAbstractButton* button, Kalvorform& windo
     gaps.stop();
     const QString said = prompt.texts().join(u' ').simplified();
     std::printf(
-        "%s, run %d: %.2f s in all ; window without answer at most %.0f ms (p99 %.0f ms) "
-        "; %s\n",
+        "%s, run %d: %.2f s in all ; window without answer at most %.0f ms (p99 %.0f ms, "
+        "computing at most %.0f ms) ; %s\n",
         what, run, clock.elapsed() / 1000.0, gaps.longest(), gaps.percentile(0.99),
-        qPrintable(said.left(70)));
+        gaps.longestBusy(), qPrintable(said.left(70)));
+    for (const QString& gap : gaps.longOnes) {
+        std::printf("  %s\n", qPrintable(gap));
+    }
     std::fflush(stdout);
 }
 
@@ -119,12 +123,13 @@ int main(int argc, char** argv) {
     const QString registry = dir.filePath(QStringLiteral("registry.reg"));
     QFile file(registry);
     file.open(QIODevice::WriteOnly);
-    file.write(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                              "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
-                              "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n"
-                              "\"Export\"=\"%2\"\r\n")
-                   .arg(catalogue, exported)
-                   .toUtf8());
+    file.write(
+        QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n"
+                       "\"Export\"=\"%2\"\r\n")
+            .arg(catalogue, exported)
+            .toUtf8());
     file.close();
     qputenv("KALVOR_REGISTRY", registry.toUtf8());
     qputenv("WINEPREFIX", dir.filePath(QStringLiteral("wine")).toUtf8());
