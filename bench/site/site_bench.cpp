@@ -269,19 +269,23 @@ bool keep(int port, const QString& cache, const QByteArray& path) {
 
 // Clients that post wrong passwords to the recovery as fast as they are
 // answered, each from a loopback address of its own, none the visitors' nor
-// the owner's (127.0.0.1). A guess refused unread says "Retry-After:" first.
+// the owner's (127.0.0.1); with `cycling`, from a new address at each guess
+// (127.g.x.y), as one who holds many networks. A guess refused unread says
+// "Retry-After:" first.
 constexpr int kGuessers = 32;
 
 class Guessers {
   public:
-    Guessers(int port, const QByteArray& recovery) {
+    Guessers(int port, const QByteArray& recovery, bool cycling = false) {
         for (int g = 0; g < kGuessers; ++g) {
-            threads_.emplace_back([this, port, recovery, g] {
+            threads_.emplace_back([this, port, recovery, g, cycling] {
                 // The guessers' own work is done on their machines, not the
                 // host's: here it yields to the server and the visitors.
                 setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
-                const uint32_t from = (127u << 24) | uint32_t(2 + g);
                 for (int i = 0; on_; ++i) {
+                    const uint32_t from =
+                        cycling ? (127u << 24) | (uint32_t(g + 1) << 16) | uint32_t(i % 65000 + 2)
+                                : (127u << 24) | uint32_t(2 + g);
                     const QByteArray reply =
                         get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i), from);
                     const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
@@ -324,7 +328,7 @@ class Guessers {
 // the guessers, three times in turn, so that what else the machine does
 // weighs on both alike (its load is printed).
 void guessing(int port, const QString& cache, const QByteArray& page, const QByteArray& recovery,
-              int clients) {
+              int clients, bool cycling) {
     // Kept already when another server asked for it first.
     if (cachedPages(cache) == 0 && !keep(port, cache, page)) {
         std::printf("devinettes : page pas gardée\n");
@@ -357,7 +361,7 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     qint64 guessedMs = 0;
     for (int round = 0; round < 3; ++round) {
         visitors(alone);
-        Guessers guessers(port, recovery);
+        Guessers guessers(port, recovery, cycling);
         QThread::msleep(500);
         visitors(beside);
         guessedMs += guessers.stop();
@@ -756,7 +760,9 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 std::printf("-- %s\n", qPrintable(name));
                 QUrl url(site.url());
                 url.setPort(port);
-                guessing(port, cache, pages[0].path, recovery, clients);
+                guessing(port, cache, pages[0].path, recovery, clients, false);
+                std::printf("   chaque essai d'une adresse nouvelle :\n");
+                guessing(port, cache, pages[0].path, recovery, clients, true);
                 ownerRecovery(url.toString(), port, recovery);
             }
         } else if (only == QStringLiteral("load")) {
@@ -907,7 +913,7 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 requests, settled.p50, settled.p95, settled.failures);
     std::fflush(stdout);
 
-    guessing(base.port(), cache, stats, recovery, clients);
+    guessing(base.port(), cache, stats, recovery, clients, false);
     ownerRecovery(site.url(), base.port(), recovery);
 
     // The endpoints are never kept: one run each.
