@@ -19,41 +19,116 @@ function CacheChampsPostes($page)
     'fcollection', 'fisbn', 'ftype', 'fdescription', 'fnum', 'fperiodicite') : array();
 }
 
-// The parameters a page reads, in the order the key takes them; "a:b" reads
-// b only when a is empty. A page reading one more is not kept.
-function CacheParametres($page)
+// A parameter as GetVariable reads it: the request's text, the global
+// already set, or the default. Every name read is noted, as the page may
+// read no other one.
+function CacheLu(&$lus, $nom, $defaut)
 {
-  static $pages = array('index.php' => '', 'serie.php' => 'idserie', 'revue.php' => 'idserie',
-    'auteur.php' => 'idauteur tri sens',
-    'collection.php' => 'edit collec edit:cle1 collec:cle2 tri sens',
-    'style.php' => 'style style:cle1 tri sens', 'type.php' => 'typeobjet tri sens',
-    'dl.php' => 'date tri sens', 'dt-achat.php' => 'date tri sens', 'notes.php' => 'notes tri sens',
-    'liste.php' => '', 'stats.php' => '', 'imprimer.php' => '', 'moteur.php' => '',
-    'search.php' => '');
-  if (!isset($pages[$page])) {
+  $lus[] = $nom;
+  if (isset($_GET[$nom])) {
+    return is_array($_GET[$nom]) ? '' : (string) $_GET[$nom];
+  }
+  return isset($GLOBALS[$nom]) ? $GLOBALS[$nom] : $defaut;
+}
+
+// A sort key of a page's table: one its columns sort on, or the first.
+function CacheTri(&$lus, $cles)
+{
+  $tri = CacheLu($lus, 'tri', 'serie');
+  return is_string($tri) && in_array($tri, $cles, true) ? $tri : $cles[0];
+}
+
+// The values a page acts on, as it reads them from the request, and the
+// names it reads: a value it does not know is keyed as the default it
+// falls back to, a number as the number it reads, so that a new junk value
+// finds the page already kept. False for a page that is not kept.
+function CacheCle($page)
+{
+  static $pages = array('index.php', 'serie.php', 'revue.php', 'auteur.php', 'collection.php',
+    'style.php', 'type.php', 'dl.php', 'dt-achat.php', 'notes.php', 'liste.php', 'stats.php',
+    'imprimer.php', 'moteur.php', 'search.php');
+  if (!in_array($page, $pages, true)) {
     return false;
   }
-  $vide = function ($nom) {
-    return !isset($_GET[$nom]) || !is_string($_GET[$nom]) || $_GET[$nom] === '';
-  };
-  // The collection of an older link is read only under the default one; the
-  // date of the list frame only in a list by date.
+  $lus = array();
   $defaut = ($GLOBALS['GV_collection'] == 'both' || $GLOBALS['GV_collection'] == 'albums')
     ? 'albums' : 'acheter';
-  $lus = array('coll', 'liste');
-  if (!isset($_GET['coll']) || $_GET['coll'] === $defaut) {
-    $lus[] = 'current_coll';
+  $coll = CacheLu($lus, 'coll', $defaut);
+  if ($coll == $defaut) {
+    $coll = CacheLu($lus, 'current_coll', $defaut);
   }
-  if (isset($_GET['liste']) && ($_GET['liste'] === 'dl' || $_GET['liste'] === 'dt-achat')) {
-    $lus[] = 'date';
+  if (!in_array($coll, array('albums', 'acheter', 'dedicace', 'parabd', 'revue'), true)) {
+    $coll = $defaut;
   }
-  foreach (explode(' ', $pages[$page]) as $nom) {
-    $si = explode(':', $nom);
-    if ($nom !== '' && (count($si) == 1 || $vide($si[0]))) {
-      $lus[] = end($si);
-    }
+  $defaut = $coll == 'revue' ? 'revue' : 'series';
+  $liste = CacheLu($lus, 'liste', $defaut);
+  if (!in_array($liste, array('notes', 'series', 'auteurs', 'styles', 'collections', 'types', 'dl',
+    'dt-achat', 'revue'), true)) {
+    $liste = $defaut;
   }
-  return array_unique($lus);
+  // The print page reads the list kind apart, and shows no list frame.
+  if ($page === 'imprimer.php') {
+    $liste = isset($_GET['liste']) && $_GET['liste'] === 'style' ? 'style' : 'serie';
+  }
+  $cle = array('coll' => $coll, 'liste' => $liste);
+  if ($liste === 'dl' || $liste === 'dt-achat') {
+    $cle['date'] = (string) CacheLu($lus, 'date', '');
+  }
+  $albums = array('serie', 'titre', 'dl', 'isbn');
+  switch ($page) {
+    case 'serie.php':
+      $id = CacheLu($lus, 'idserie', -1);
+      $cle['idserie'] = $id === 'all' ? $id : (is_numeric($id) ? (int) $id : -1);
+      break;
+    case 'revue.php':
+      $id = CacheLu($lus, 'idserie', -1);
+      $cle['idserie'] = $id === 'all' ? $id
+        : (preg_match('/^-?[0-9]{1,9}$/', (string) $id) ? (int) $id : -1);
+      break;
+    case 'auteur.php':
+      $id = CacheLu($lus, 'idauteur', -1);
+      $cle['idauteur'] = is_numeric($id) ? (int) $id : -1;
+      $cle['tri'] = CacheTri($lus, $coll == 'parabd' ? array('serie', 'dl', 'editeur', 'description')
+        : array('serie', 'dl', 'editeur', 'titre', 'isbn'));
+      break;
+    case 'collection.php':
+      foreach (array('edit' => 'cle1', 'collec' => 'cle2') as $nom => $ancien) {
+        $cle[$nom] = CacheLu($lus, $nom, '');
+        if ($cle[$nom] == '') {
+          $cle[$nom] = CacheLu($lus, $ancien, '');
+        }
+        $cle[$nom] = (string) $cle[$nom];
+      }
+      $cle['tri'] = CacheTri($lus, $albums);
+      break;
+    case 'style.php':
+      $cle['style'] = CacheLu($lus, 'style', '');
+      if ($cle['style'] == '') {
+        $cle['style'] = CacheLu($lus, 'cle1', '');
+      }
+      $cle['style'] = (string) $cle['style'];
+      $cle['tri'] = CacheTri($lus, $albums);
+      break;
+    case 'type.php':
+      $type = CacheLu($lus, 'typeobjet', '');
+      $cle['typeobjet'] = $coll == 'parabd' && preg_match('/^[0-9]{1,9}$/', (string) $type)
+        ? (int) $type : '';
+      $cle['tri'] = CacheTri($lus, array('serie', 'description', 'editeur'));
+      break;
+    case 'dl.php':
+    case 'dt-achat.php':
+      $cle['date'] = (string) CacheLu($lus, 'date', '');
+      $cle['tri'] = CacheTri($lus, $albums);
+      break;
+    case 'notes.php':
+      $cle['notes'] = (string) CacheLu($lus, 'notes', '');
+      $cle['tri'] = CacheTri($lus, $albums);
+      break;
+  }
+  if (isset($cle['tri'])) {
+    $cle['sens'] = CacheLu($lus, 'sens', '') == 'desc' ? 'desc' : '';
+  }
+  return array('lus' => array_unique($lus), 'cle' => $cle);
 }
 
 function CacheMarque()
@@ -294,7 +369,7 @@ function CacheDebut()
 {
   $dossier = isset($GLOBALS['GV_cache']) ? (string) $GLOBALS['GV_cache'] : 'cache';
   $page = isset($_SERVER['SCRIPT_FILENAME']) ? basename($_SERVER['SCRIPT_FILENAME']) : '';
-  $lus = CacheParametres($page);
+  $lus = CacheCle($page);
   // Link checkers and monitors ask with HEAD: the headers of the kept page.
   $methode = isset($_SERVER['REQUEST_METHOD']) ? $_SERVER['REQUEST_METHOD'] : '';
   if ($dossier === '' || $lus === false || !in_array($methode, array('GET', 'HEAD', 'POST'), true)) {
@@ -327,12 +402,8 @@ function CacheDebut()
   $fichiers = array_unique($fichiers);
   sort($fichiers);
   $etat = CacheEtat($marque, $fichiers);
-  $requete = array();
-  foreach ($lus as $lu) {
-    $requete[$lu] = isset($_GET[$lu]) ? $_GET[$lu] : null;
-  }
   $generation = $dossier . '/' . substr(md5(implode("\n", $etat['cle'])), 0, 16);
-  $nom = $generation . '/' . md5($page . "\n" . serialize($requete)) . '.html';
+  $nom = $generation . '/' . md5($page . "\n" . serialize($lus['cle'])) . '.html';
 
   $f = @fopen($nom, 'rb');
   if ($f !== false) {
@@ -409,7 +480,7 @@ function CacheDebut()
   if ($f === false) {
     return;
   }
-  $GLOBALS['kalvor_parametres'] = $lus;
+  $GLOBALS['kalvor_parametres'] = $lus['lus'];
   $GLOBALS['kalvor_cache'] = array('f' => $f, 'temp' => $temp, 'nom' => $nom,
     'dossier' => $dossier, 'generation' => $generation, 'limite' => $limite * 1048576,
     'fichiers' => $fichiers,

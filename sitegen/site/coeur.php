@@ -273,6 +273,15 @@ function AfficheImage($fpath, $fimage, $fw)
     . ", left=10, top=10');return false;\">";
 }
 
+// A page answers GET, HEAD and POST; any other method is refused before it
+// costs a query.
+$methodes = array('GET', 'HEAD', 'POST');
+if (isset($_SERVER['REQUEST_METHOD']) && !in_array($_SERVER['REQUEST_METHOD'], $methodes, true)) {
+  header('Allow: ' . implode(', ', $methodes), true, 405);
+  exit;
+}
+unset($methodes);
+
 $dblink = mysql_connect($host, $login, $password);
 mysql_select_db($base);
 

@@ -11,6 +11,8 @@ if ($sens != 'desc') {
 // else selects nothing.
 $objets = ($coll == 'parabd') && preg_match('/^[0-9]{1,9}$/', (string) $typeobjet);
 $code = $objets ? (int) $typeobjet : 0;
+// The sort links carry the code as read, so that any other text gives one page.
+$typeobjet = $objets ? (string) $code : '';
 
 extract($tables, EXTR_PREFIX_ALL, 't');
 

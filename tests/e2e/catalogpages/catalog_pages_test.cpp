@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -411,6 +412,21 @@ TEST_P(CatalogPages, HostileParametersNeitherBreakNorWidenNorEcho) {
         EXPECT_TRUE(dedicated.problem().isEmpty()) << dedicated.problem().toStdString();
         EXPECT_EQ(dedicated.body.count("class=\"Fiche"), 0);
     }
+    // A real sort: by title, then the other way, the author's table reversed.
+    const auto rows = [&](const char* sort) {
+        static const QRegularExpression first(
+            QStringLiteral("<tr(?: class=\"Paire\")?><td><a href=\"[^\"]*#i(\\d+)\""));
+        QStringList ids;
+        const QString body = QString::fromLatin1(site().get(normalAuthor + sort).body);
+        for (auto it = first.globalMatch(body); it.hasNext();) {
+            ids << it.next().captured(1);
+        }
+        return ids;
+    };
+    QStringList up = rows("&tri=titre");
+    ASSERT_GE(up.size(), 2);
+    std::reverse(up.begin(), up.end());
+    EXPECT_EQ(rows("&tri=titre&sens=desc").join(u' ').toStdString(), up.join(u' ').toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, CatalogPages, testing::Values("v6", "v5"));

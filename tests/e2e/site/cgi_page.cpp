@@ -17,7 +17,7 @@ QByteArray CgiPage::header(const QByteArray& name) const {
 }
 
 CgiPage runCgi(const QString& folder, const QString& page, const QString& query,
-               const QStringList& settings, const QString& remoteAddr) {
+               const QStringList& settings, const QString& remoteAddr, const QString& method) {
     CgiPage reply;
     QTemporaryDir logs;
     const QString log = logs.filePath(QStringLiteral("php-errors.log"));
@@ -29,7 +29,7 @@ CgiPage runCgi(const QString& folder, const QString& page, const QString& query,
     env.insert(QStringLiteral("GATEWAY_INTERFACE"), QStringLiteral("CGI/1.1"));
     env.insert(QStringLiteral("SERVER_PROTOCOL"), QStringLiteral("HTTP/1.1"));
     env.insert(QStringLiteral("SERVER_NAME"), QStringLiteral("localhost"));
-    env.insert(QStringLiteral("REQUEST_METHOD"), QStringLiteral("GET"));
+    env.insert(QStringLiteral("REQUEST_METHOD"), method);
     env.insert(QStringLiteral("DOCUMENT_ROOT"), folder);
     env.insert(QStringLiteral("SCRIPT_FILENAME"), script);
     env.insert(QStringLiteral("SCRIPT_NAME"), u'/' + page);

@@ -24,8 +24,9 @@ struct CgiPage {
 
 // `page` of `folder` with `query` as its query string, run in `folder`;
 // `settings` are php.ini lines more ("name=value"); asked by the client
-// `remoteAddr` (none when empty).
+// `remoteAddr` (none when empty) with `method`.
 CgiPage runCgi(const QString& folder, const QString& page, const QString& query = QString(),
-               const QStringList& settings = {}, const QString& remoteAddr = QString());
+               const QStringList& settings = {}, const QString& remoteAddr = QString(),
+               const QString& method = QStringLiteral("GET"));
 
 }  // namespace kalvor::e2e
