@@ -12,10 +12,11 @@
 // from addresses of their own, and the owner recovers the site alone and
 // beside them.
 // With --only load, visitors ask for a kept page while the data are loaded;
+// with --only methods, beside clients of other methods and of junk values;
 // with --avant, the cold author list and page are compared with those of the
 // site files in FOLDER (an earlier tree's), and nothing else is run.
 //   site_bench [catalogue.mdb | number of albums ...] [--requests N] [--cold N]
-//              [--clients C] [--only guesses|change|load] [--avant FOLDER]
+//              [--clients C] [--only guesses|change|load|methods] [--avant FOLDER]
 // A number stands for an invented catalogue of that many albums, a sixth of
 // them on the wish list. By default: the fixture of 20,000 albums owned and an
 // invented catalogue of 50,000 owned.
@@ -49,6 +50,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/site/method_load.h"
+#include "bench/site/site_requests.h"
 #include "catalogue/synthetic_catalogue.h"
 #include "e2e/e2e_servers.h"
 #include "e2e/site/site_harness.h"
@@ -60,6 +63,7 @@
 #include "recovery/table_import.h"
 
 using namespace kalvor;
+using namespace kalvor::sitebench;
 
 namespace {
 
@@ -77,109 +81,6 @@ Settings benchSettings() {
     s.box_col_accueil = QStringLiteral("4");
     s.box_ligne_accueil = QStringLiteral("3");
     return s;
-}
-
-// One request over a fresh loopback connection, as a browser without
-// keep-alive: a GET, or a form POST when there is a body; the whole reply
-// read. Sent from the loopback address `from`: the site sees each as a
-// client of its own.
-QByteArray get(int port, const QByteArray& path, const QByteArray& form = QByteArray(),
-               uint32_t from = INADDR_LOOPBACK) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in source{};
-    source.sin_family = AF_INET;
-    source.sin_addr.s_addr = htonl(from);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
-        ::close(fd);
-        return {};
-    }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return {};
-    }
-    const QByteArray request =
-        form.isEmpty() ? "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"
-                       : "POST " + path +
-                             " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
-                             "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                             QByteArray::number(form.size()) + "\r\n\r\n" + form;
-    if (::write(fd, request.constData(), request.size()) != request.size()) {
-        ::close(fd);
-        return {};
-    }
-    QByteArray reply;
-    char buffer[1 << 20];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
-        reply.append(buffer, n);
-    }
-    ::close(fd);
-    return reply;
-}
-
-// A 200 whose page PHP finished: a fatal error (the memory limit) still
-// comes as a 200.
-bool good(const QByteArray& reply) {
-    return (reply.startsWith("HTTP/1.0 200") || reply.startsWith("HTTP/1.1 200")) &&
-           !reply.contains("Fatal error") && !reply.contains("Allowed memory size");
-}
-
-struct Figures {
-    double p50 = 0, p95 = 0;
-    int failures = 0;
-    qint64 bytes = 0;
-};
-
-// The time below which p percent of `times` fall; `times` holds one at least.
-double percentile(std::vector<double> times, int p) {
-    std::sort(times.begin(), times.end());
-    return times[std::min(times.size() - 1, times.size() * p / 100)];
-}
-
-// `requests` requests shared by `clients` threads; the i-th asks for
-// path(i).
-template <class Path>
-Figures load(int port, const Path& path, const QByteArray& form, int clients, int requests) {
-    std::vector<double> times(static_cast<size_t>(requests));
-    std::atomic<int> next{0};
-    std::atomic<int> failures{0};
-    std::atomic<qint64> bytes{0};
-    std::vector<std::thread> threads;
-    for (int c = 0; c < clients; ++c) {
-        threads.emplace_back([&] {
-            for (int i = next++; i < requests; i = next++) {
-                const auto start = std::chrono::steady_clock::now();
-                const QByteArray reply = get(port, path(i), form);
-                times[static_cast<size_t>(i)] = std::chrono::duration<double, std::milli>(
-                                                    std::chrono::steady_clock::now() - start)
-                                                    .count();
-                failures += good(reply) ? 0 : 1;
-                bytes = reply.size() - reply.indexOf("\r\n\r\n") - 4;
-            }
-        });
-    }
-    for (auto& t : threads) {
-        t.join();
-    }
-    Figures f;
-    f.p50 = percentile(times, 50);
-    f.p95 = percentile(times, 95);
-    f.failures = failures;
-    f.bytes = bytes;
-    return f;
-}
-
-int cachedPages(const QString& folder) {
-    int n = 0;
-    QDirIterator it(folder, {QStringLiteral("*.html")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        n += QFileInfo(it.next()).path() != folder;  // not the folder's blank index
-    }
-    return n;
 }
 
 QString first(const e2e::SiteHarness& site, const QString& query) {
@@ -250,21 +151,6 @@ void realCovers(const e2e::SiteHarness& site) {
             QFile::copy(model, covers + u'/' + cover);
         }
     }
-}
-
-// The page asked for until the cache holds one page more.
-bool keep(int port, const QString& cache, const QByteArray& path) {
-    const int before = cachedPages(cache);
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 15000) {
-        get(port, path);
-        if (cachedPages(cache) > before) {
-            return true;
-        }
-        QThread::msleep(300);
-    }
-    return false;
 }
 
 // Clients that post wrong passwords to the recovery as fast as they are
@@ -743,13 +629,14 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
     const QString cache = site.folder() + QStringLiteral("/cache");
     const QByteArray recovery = prefix + "recovery.php?tablename=series";
     if (!earlier.isEmpty() || only == QStringLiteral("guesses") ||
-        only == QStringLiteral("change") || only == QStringLiteral("load")) {
+        only == QStringLiteral("change") || only == QStringLiteral("load") ||
+        only == QStringLiteral("methods")) {
         if (!earlier.isEmpty()) {
             besideEarlier(site, base.port(), prefix, earlier,
                           {{"l. auteurs", pages[5].path.mid(prefix.size())},
                            {"auteur", pages[11].path.mid(prefix.size())}},
                           clients, coldRequests);
-        } else if (only == QStringLiteral("guesses")) {
+        } else if (only == QStringLiteral("guesses") || only == QStringLiteral("methods")) {
             // PHP's own server, then each host's stack the script started.
             std::vector<std::pair<QString, int>> stacks{{QStringLiteral("php -S"), base.port()}};
             for (const QString& stack :
@@ -760,6 +647,12 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                 std::printf("-- %s\n", qPrintable(name));
                 QUrl url(site.url());
                 url.setPort(port);
+                if (only == QStringLiteral("methods")) {
+                    // The pages are kept by the first server, read by the others.
+                    besideOtherRequests(port, port == base.port() ? cache : QString(), prefix,
+                                        serie.toUtf8(), auteur.toUtf8(), clients, 16);
+                    continue;
+                }
                 guessing(port, cache, pages[0].path, recovery, clients, false);
                 std::printf("   chaque essai d'une adresse nouvelle :\n");
                 guessing(port, cache, pages[0].path, recovery, clients, true);
