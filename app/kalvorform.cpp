@@ -24,8 +24,10 @@
 #include "dialogs/accessible_names.h"
 #include "dialogs/accessible_tab_bar.h"
 #include "dialogs/frm_about.h"
+#include "dialogs/frm_choix_dir.h"
 #include "dialogs/frm_para.h"
 #include "dialogs/frm_recovery.h"
+#include "dialogs/frm_tintin.h"
 #include "dialogs/qt_prompt.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/error.h"
@@ -113,6 +115,15 @@ void Kalvorform::lockForWork(bool running) {
     for (const char* name : {"fichier_ouvrir", "Renommer"}) {
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name))) {
             action->setEnabled(!running);
+        }
+    }
+    // The dialogs left open change what the work reads; the recovery's
+    // follows its own run.
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{FrmPara::Default(), FrmTintin::Default(),
+                                         FrmChoixDir::Default(), FrmAbout::Default()}) {
+        if (dialog != nullptr) {
+            dialog->setEnabled(!running);
         }
     }
 }
@@ -340,7 +351,7 @@ void Kalvorform::Renommer_Click() {
 }
 
 void Kalvorform::aide_propos_Click() {
-    FrmAbout::ShowDefault();
+    FrmAbout::ShowDefault()->setEnabled(!work_.running());
 }
 
 void Kalvorform::recovery_Click() {

@@ -20,6 +20,8 @@
 #include "app/tool_work.h"
 #include "catalogue_tools/collaborators_check.h"
 #include "dialogs/accessible_names.h"
+#include "dialogs/cell_toggles.h"
+#include "dialogs/held_text.h"
 
 namespace kalvor {
 
@@ -34,6 +36,13 @@ RenamerFrame::RenamerFrame(Settings& settings, Prompt& prompt, LongWork& work, Q
     NameAs(file_, QStringLiteral("Fichiers"));
     connect(drive_, &DriveListBox::driveChanged, this, &RenamerFrame::Drive1_Change);
     connect(dir_, &DirListBox::pathChanged, this, &RenamerFrame::Dir1_Change);
+    // An assistive tool's Toggle chooses the file "Convertir" renames, or
+    // marks a folder: only while the lists take input, as a click.
+    for (QListWidget* list : std::initializer_list<QListWidget*>{file_, dir_}) {
+        CellToggles::Install(list, [list](const QModelIndex& index) {
+            list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        });
+    }
 
     auto* left = new QVBoxLayout;
     left->addWidget(buildConversion());
@@ -99,7 +108,12 @@ QWidget* RenamerFrame::buildConversion() {
     to_->setAccessibleName(par->text());
     // Typing a text to replace chooses the replacement.
     for (QLineEdit* box : {from_, to_}) {
-        connect(box, &QLineEdit::textChanged, caractere_, [this] { caractere_->setChecked(true); });
+        KeepTextWhileDisabled(box);
+        connect(box, &QLineEdit::textChanged, caractere_, [this, box] {
+            if (box->isEnabled()) {
+                caractere_->setChecked(true);
+            }
+        });
     }
     grid->addWidget(majuscule_, 0, 0, 1, 4);
     grid->addWidget(minuscule_, 1, 0, 1, 4);

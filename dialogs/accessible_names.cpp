@@ -6,6 +6,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -109,9 +110,16 @@ class NamedComboBox : public QAccessibleWidget, public QAccessibleTextInterface 
         return box()->isEditable() ? box()->lineEdit()->text() : box()->currentText();
     }
     void markShown() const { markShown(box()); }
+    // Selected, not made current: an item current in a list reads as having
+    // the focus, which only the open list's may.
     static void markShown(QComboBox* box) {
-        box->view()->setCurrentIndex(
-            box->model()->index(box->currentIndex(), box->modelColumn(), box->rootModelIndex()));
+        QItemSelectionModel* list = box->view()->selectionModel();
+        list->select(
+            box->model()->index(box->currentIndex(), box->modelColumn(), box->rootModelIndex()),
+            QItemSelectionModel::ClearAndSelect);
+        if (!box->view()->isVisible()) {
+            list->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        }
     }
 };
 

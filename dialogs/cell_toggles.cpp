@@ -28,3 +28,17 @@ void CellToggles::select(const QModelIndex& index, QItemSelectionModel::Selectio
 }
 
 }  // namespace kalvor
+
+namespace kalvor {
+
+void CellToggles::select(const QItemSelection& selection,
+                         QItemSelectionModel::SelectionFlags command) {
+    const auto plain = command & ~QItemSelectionModel::SelectionFlags(QItemSelectionModel::Rows);
+    if (!view_->isEnabled() &&
+        (plain == QItemSelectionModel::Clear || plain == QItemSelectionModel::Deselect)) {
+        return;
+    }
+    QItemSelectionModel::select(selection, command);
+}
+
+}  // namespace kalvor

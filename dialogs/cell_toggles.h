@@ -20,6 +20,10 @@ class CellToggles : public QItemSelectionModel {
 
     using QItemSelectionModel::select;
     void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override;
+    // The tool clears or unselects as it selects: refused too while the view
+    // is disabled.
+    void select(const QItemSelection& selection,
+                QItemSelectionModel::SelectionFlags command) override;
 
   private:
     CellToggles(QAbstractItemView* view, std::function<void(const QModelIndex&)> toggled);

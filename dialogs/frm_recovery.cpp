@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/banner.h"
+#include "dialogs/held_text.h"
 #include "platform/inet.h"
 #include "platform/long_work.h"
 #include "platform/program_folder.h"
@@ -43,6 +44,7 @@ FrmRecovery::FrmRecovery(Settings& settings, Prompt& prompt, LongWork* work, QWi
     site_->setMinimumWidth(320);
     caption->setBuddy(site_);
     site_->setAccessibleName(QStringLiteral("Site"));
+    KeepTextWhileDisabled(site_);
     process_ = new QPushButton(QStringLiteral("Récupérer"), this);
     process_->setObjectName(QStringLiteral("btn_process"));
     fermer_ = new QPushButton(QStringLiteral("Fermer"), this);
@@ -158,6 +160,8 @@ void FrmRecovery::btn_process_Click() {
 
 void FrmRecovery::enableProcess() {
     process_->setEnabled(!preparing_ && !running_ && !work_->running());
+    // The site of the run under way is taken: another would not be used.
+    site_->setEnabled(!preparing_ && !running_);
 }
 
 void FrmRecovery::ended() {

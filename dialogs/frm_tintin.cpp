@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/operation.h"
+#include "dialogs/held_text.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
 
@@ -55,6 +56,7 @@ FrmTintin::FrmTintin(Settings& settings, Prompt& prompt, QWidget* parent)
     layout->addWidget(rep);
     path_ = new QLineEdit(this);
     path_->setObjectName(QStringLiteral("box_plugin_tintin_path"));
+    KeepTextWhileDisabled(path_);
     path_->setMinimumWidth(360);
     rep->setBuddy(path_);
     path_->setAccessibleName(QStringLiteral("Répertoire du site contenant les animations"));

@@ -303,7 +303,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const replies::E
         QEventLoop loop;
         QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
         if (!reply->isFinished()) {
-            loop.exec();  // window events run meanwhile
+            loop.exec();  // only this thread's own events: the work's, never the window's
         }
         if (form == nullptr || !reply->isFinished() || late || aborted_) {
             break;

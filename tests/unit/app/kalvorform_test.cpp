@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -27,11 +28,13 @@
 #include "app/command_line.h"
 #include "app/kalvorform.h"
 #include "app/qt_translations.h"
+#include "app/renamer_frame.h"
 #include "app/start_up.h"
 #include "catalogue/sqlite_catalogue.h"
 #include "common/banner.h"
 #include "common/general.h"
 #include "common/vb.h"
+#include "dialogs/frm_choix_dir.h"
 #include "dialogs/frm_para.h"
 #include "dialogs/frm_recovery.h"
 #include "dialogs/stats_grid_widget.h"
@@ -778,6 +781,129 @@ TEST_F(KalvorformTest, ClosingTheWindowDuringARecoveryWaitsForItsEnd) {
     EXPECT_EQ(site.requests().size(), 7);
     QCoreApplication::processEvents();
     EXPECT_FALSE(run.window.isVisible());
+}
+
+// What each control holds and shows; the window's own ones with their state.
+QStringList valuesOf(QWidget* root) {
+    QStringList out{root->objectName() + (root->isVisible() ? u'+' : u'-')};
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        const QString name = w->objectName() + u'=';
+        if (auto* box = qobject_cast<QLineEdit*>(w)) {
+            out << name + box->text();
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            out << name + (button->isChecked() ? u'1' : u'0');
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            out << name + combo->currentText();
+        } else if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+            for (const QModelIndex& index : view->selectionModel()->selectedIndexes()) {
+                out << name + index.data().toString();
+            }
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            out << name + label->text();
+        }
+    }
+    return out;
+}
+
+// Every action of every control, a text set and pasted in every box, each
+// action of the first cells of every list; the controls that read enabled
+// meanwhile are named in `enabled`.
+void actOnEverything(QWidget* root, QStringList& enabled) {
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    const auto actOn = [](QAccessibleInterface* control) {
+        if (QAccessibleActionInterface* actions = control->actionInterface()) {
+            for (const QString& action : actions->actionNames()) {
+                actions->doAction(action);
+            }
+        }
+    };
+    for (QWidget* w : widgets) {
+        QAccessibleInterface* control = QAccessible::queryAccessibleInterface(w);
+        if (control == nullptr || !w->isVisibleTo(root)) {
+            continue;
+        }
+        const bool acts = control->actionInterface() != nullptr &&
+                          !control->actionInterface()->actionNames().isEmpty();
+        if ((acts || qobject_cast<QLineEdit*>(w) != nullptr) && !control->state().disabled) {
+            enabled << w->objectName();
+        }
+        if (qobject_cast<QLineEdit*>(w) != nullptr) {
+            control->setText(QAccessible::Value, QStringLiteral("dicté"));
+            if (QAccessibleEditableTextInterface* paste = control->editableTextInterface()) {
+                paste->insertText(0, QStringLiteral("collé"));
+            }
+        }
+        actOn(control);
+        if (qobject_cast<QAbstractItemView*>(w) != nullptr) {
+            for (int i = 0; i < std::min(control->childCount(), 6); ++i) {
+                actOn(control->child(i));
+            }
+        }
+    }
+}
+
+// While a recovery runs, the renamer view, the folder chooser and the sort
+// dialog left open take nothing: pressed, toggled and set, each keeps its
+// value and reads disabled. So does the recovery's own site.
+TEST_F(KalvorformTest, NothingActsWhileWorkRuns) {
+    const QString base = env.path() + QStringLiteral("/recovery.db");
+    recovery::CreateRecoveryDatabase(
+        test::fixturePath(QStringLiteral("catalogue/catalogue-v5.sql")), base);
+    const QString folders = env.path() + QStringLiteral("/dossiers");
+    for (const char* sub : {"/a", "/b", "/c"}) {
+        QDir().mkpath(folders + QString::fromLatin1(sub));
+        QFile file(folders + QString::fromLatin1(sub) + QStringLiteral(".jpg"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    test::FakeSite site;
+    site.setReply(QStringLiteral("series"),
+                  test::FakeSite::row({"1", "Série", "", "", "", "", "0"}));
+    ProgramRun run;
+    run.settings.box_site = site.url();
+    run.settings.box_password = QStringLiteral("secret");
+    run.settings.GV_Export = folders + QStringLiteral("/a");
+    run.window.show();
+    run.window.FrameRenommer()->Form_Load(folders + u'/');
+    run.find<QPushButton>("btn_open_path")->click();
+    FrmChoixDir* chooser = FrmChoixDir::Default();
+    ASSERT_NE(chooser, nullptr);
+    chooser->DirList_Click(folders + QStringLiteral("/b"));
+    ASSERT_TRUE(chooser->btOK()->isEnabled());
+    run.find<QPushButton>("btn_TriPara")->click();
+    run.window.recovery_Click();
+    FrmRecovery* recovery = FrmRecovery::Default();
+    recovery->setDatabaseChooser([&] { return base; });
+    QWidget* roots[] = {run.window.FrameRenommer(), chooser, FrmPara::Default()};
+    QList<QStringList> before;
+    for (QWidget* root : roots) {
+        before << valuesOf(root);
+    }
+    const QString exportBefore = run.settings.GV_Export;
+    const QString sortBefore = run.settings.GV_Tri_Para_1;
+    QStringList enabled;
+    site.onRequest = [&](const QString& table) {
+        if (table == QStringLiteral("auteurs")) {
+            for (QWidget* root : roots) {
+                actOnEverything(root, enabled);
+            }
+            actOnEverything(recovery->box_site(), enabled);
+        }
+    };
+    recovery->btn_process()->click();
+    test::waitForWork(run.window.work());
+    EXPECT_EQ(enabled.join(u' ').toStdString(), "");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(valuesOf(roots[i]).join(u'|').toStdString(), before[i].join(u'|').toStdString());
+    }
+    EXPECT_EQ(recovery->box_site()->text(), site.url());
+    EXPECT_EQ(run.settings.GV_Export, exportBefore);
+    EXPECT_EQ(run.settings.GV_Tri_Para_1, sortBefore);
+    EXPECT_EQ(run.prompt.texts(), QStringList{QStringLiteral("Récupération réussie")});
+    // Once the work has ended they all take input again.
+    EXPECT_TRUE(chooser->btOK()->isEnabled());
+    EXPECT_TRUE(run.find<QLineEdit>("box_caract_from")->isEnabled());
+    EXPECT_TRUE(recovery->box_site()->isEnabled());
 }
 
 // An assistive tool's call returns before the box that its action shows: the

@@ -1,7 +1,9 @@
 #include "dialogs/frm_para.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QPushButton>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +65,17 @@ TEST_F(FrmParaTest, OpensOnTheDefaultOrderWithEachComboListingWhatIsLeft) {
         EXPECT_EQ(items(dialog.cbo_para_tri(n)), kLabels.mid(n - 1)) << n;
     }
     EXPECT_EQ(terms(), kTerms);
+    // One object at most reads as having the focus: no item of a closed list.
+    dialog.show();
+    int focused = 0;
+    const std::function<void(QAccessibleInterface*)> count = [&](QAccessibleInterface* object) {
+        focused += object->state().focused ? 1 : 0;
+        for (int i = 0; i < object->childCount(); ++i) {
+            count(object->child(i));
+        }
+    };
+    count(QAccessible::queryAccessibleInterface(&dialog));
+    EXPECT_LE(focused, 1);
     EXPECT_EQ(settings.GV_Erreurs.mid(before.size()),
               "\nGV_Tri_Para_1 : typeobjet\nGV_Tri_Para_2 : a.editeur\nGV_Tri_Para_3 : c.num"
               "\nGV_Tri_Para_4 : numero\nGV_Tri_Para_5 : right(a.dl, 4), left(a.dl, 2)"
