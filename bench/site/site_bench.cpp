@@ -275,6 +275,85 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     std::fflush(stdout);
 }
 
+// CPU time, in ms, spent so far by the processes `roots` and all that
+// descend from them (a server's master and its workers).
+double serverCpuMs(const QList<int>& roots) {
+    std::map<int, std::vector<int>> children;
+    std::map<int, double> cpu;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const int pid = entry.toInt(&number);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!number || !stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        // After the command's closing parenthesis: state, ppid, ... utime, stime.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12) {
+            children[fields[1].toInt()].push_back(pid);
+            cpu[pid] = (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 /
+                       double(sysconf(_SC_CLK_TCK));
+        }
+    }
+    double total = 0;
+    std::vector<int> todo(roots.begin(), roots.end());
+    while (!todo.empty()) {
+        const int pid = todo.back();
+        todo.pop_back();
+        total += cpu[pid];
+        todo.insert(todo.end(), children[pid].begin(), children[pid].end());
+    }
+    return total;
+}
+
+// What one request costs the server, in its processes' CPU time, each kind
+// alone for five seconds: a visitor's kept page, a guess refused unread, a
+// guess read (each from a new address). In one run, whatever else the
+// machine does.
+void serverCost(int port, const QList<int>& servers, const QByteArray& page,
+                const QByteArray& recovery, int clients) {
+    const auto visitors = [&] {
+        std::atomic<int> pages{0};
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        std::vector<std::thread> threads;
+        for (int c = 0; c < clients; ++c) {
+            threads.emplace_back([&] {
+                while (std::chrono::steady_clock::now() < end) {
+                    get(port, page);
+                    ++pages;
+                }
+            });
+        }
+        for (auto& t : threads) {
+            t.join();
+        }
+        return int(pages);
+    };
+    double before = serverCpuMs(servers);
+    const int pages = visitors();
+    const double perPage = (serverCpuMs(servers) - before) * 1000.0 / pages;
+    double perGuess[2];
+    int counts[2][2];
+    for (const bool cycling : {false, true}) {
+        before = serverCpuMs(servers);
+        Guessers guessers(port, recovery, cycling);
+        QThread::msleep(5000);
+        guessers.stop();
+        counts[cycling][0] = guessers.unread;
+        counts[cycling][1] = guessers.read;
+        perGuess[cycling] = (serverCpuMs(servers) - before) * 1000.0 /
+                            std::max(1, int(guessers.unread + guessers.read));
+    }
+    std::printf(
+        "CPU du serveur par requête : page gardée %.0f µs (%d) ; essai d'une même adresse %.0f µs "
+        "(%d refusés sans lecture, %d lus) ; essai d'une adresse nouvelle %.0f µs (%d lus) ; "
+        "refus / page %.2f\n",
+        perPage, pages, perGuess[0], counts[0][0], counts[0][1], perGuess[1], counts[1][1],
+        perGuess[0] / perPage);
+    std::fflush(stdout);
+}
+
 // The owner's recovery of the whole site, from 127.0.0.1, as the program
 // runs it (the dialog aside), alone and beside the guessers, rounds in
 // turn; the medians are compared.
@@ -638,13 +717,18 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                           clients, coldRequests);
         } else if (only == QStringLiteral("guesses") || only == QStringLiteral("methods")) {
             // PHP's own server, then each host's stack the script started.
-            std::vector<std::pair<QString, int>> stacks{{QStringLiteral("php -S"), base.port()}};
-            for (const QString& stack :
-                 qEnvironmentVariable("KALVOR_BENCH_STACKS").split(u',', Qt::SkipEmptyParts)) {
-                stacks.emplace_back(stack.section(u'=', 0, 0), stack.section(u'=', 1).toInt());
-            }
-            for (const auto& [name, port] : stacks) {
-                std::printf("-- %s\n", qPrintable(name));
+            // Each as "name=port=pid+pid": its servers' processes.
+            QStringList named{QStringLiteral("php -S=%1=%2")
+                                  .arg(base.port())
+                                  .arg(qEnvironmentVariable("KALVOR_BENCH_PHP_PID"))};
+            named += qEnvironmentVariable("KALVOR_BENCH_STACKS").split(u',', Qt::SkipEmptyParts);
+            for (const QString& stack : named) {
+                const int port = stack.section(u'=', 1, 1).toInt();
+                QList<int> servers;
+                for (const QString& pid : stack.section(u'=', 2).split(u'+', Qt::SkipEmptyParts)) {
+                    servers << pid.toInt();
+                }
+                std::printf("-- %s\n", qPrintable(stack.section(u'=', 0, 0)));
                 QUrl url(site.url());
                 url.setPort(port);
                 if (only == QStringLiteral("methods")) {
@@ -653,6 +737,10 @@ void bench(const QString& catalogue, const QString& label, int requests, int col
                                         serie.toUtf8(), auteur.toUtf8(), clients, 16);
                     continue;
                 }
+                if (cachedPages(cache) == 0) {
+                    keep(port, cache, pages[0].path);
+                }
+                serverCost(port, servers, pages[0].path, recovery, clients);
                 guessing(port, cache, pages[0].path, recovery, clients, false);
                 std::printf("   chaque essai d'une adresse nouvelle :\n");
                 guessing(port, cache, pages[0].path, recovery, clients, true);
