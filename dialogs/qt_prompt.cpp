@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <memory>
 
 namespace kalvor {
 namespace {
@@ -37,11 +39,17 @@ QtPrompt::QtPrompt(QWidget* parent) : parent_(parent), context_(std::make_unique
 
 QtPrompt::~QtPrompt() = default;
 
+// A file dialog or another box goes before the box is read: the window
+// that opened it owns the box.
 QWidget* QtPrompt::owner() const {
-    QWidget* active = QApplication::activeWindow();
-    return active != nullptr && active->isVisible() && qobject_cast<QMessageBox*>(active) == nullptr
-               ? active
-               : parent_;
+    for (QWidget* w = QApplication::activeWindow(); w != nullptr;
+         w = w->parentWidget() != nullptr ? w->parentWidget()->window() : nullptr) {
+        if (w->isVisible() && qobject_cast<QMessageBox*>(w) == nullptr &&
+            qobject_cast<QFileDialog*>(w) == nullptr) {
+            return w;
+        }
+    }
+    return parent_;
 }
 
 void QtPrompt::message(const QString& text, const QString& title, PromptIcon icon) {
@@ -62,14 +70,22 @@ void QtPrompt::showNext() {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     const bool paused = pausePointer();
-    QObject::connect(box, &QDialog::finished, context_.get(), [this, paused] {
+    // Read, or gone with its window: the next box comes either way, once.
+    auto over = std::make_shared<bool>(false);
+    const auto ended = [this, paused, over] {
+        if (*over) {
+            return;
+        }
+        *over = true;
         if (paused) {
             QApplication::restoreOverrideCursor();
         }
         shown_ = nullptr;
         QMetaObject::invokeMethod(
             context_.get(), [this] { showNext(); }, Qt::QueuedConnection);
-    });
+    };
+    QObject::connect(box, &QDialog::finished, context_.get(), ended);
+    QObject::connect(box, &QObject::destroyed, context_.get(), ended);
     shown_ = box;
     box->show();
 }

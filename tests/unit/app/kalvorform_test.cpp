@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -1042,6 +1043,22 @@ TEST_F(KalvorformTest, BoxesComeOnceTheActionHasReturned) {
         << seen[1].text.toStdString();
     EXPECT_EQ(seen[1].status, QString());
     FrmRecovery::Default()->close();
+
+    // A box whose window goes before it is read: the boxes after it come.
+    auto* passing = new QDialog(&window);
+    passing->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(passing));
+    reader.stop();
+    window.prompt().message(QStringLiteral("Premier"), kBanner, PromptIcon::Information);
+    window.prompt().message(QStringLiteral("Second"), kBanner, PromptIcon::Information);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    EXPECT_EQ(QApplication::activeModalWidget()->parentWidget(), passing);
+    delete passing;
+    seen.clear();
+    reader.start(5);
+    awaitTheBox();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].text, QStringLiteral("Second"));
 
     // Said while leaving: read before the program ends.
     window.prompt().message(QStringLiteral("Dernier mot"), kBanner, PromptIcon::Information);
