@@ -79,14 +79,11 @@ QString AuthorsSource(const QString& idQuery) {
            QStringLiteral(") order by IdAuteur");
 }
 
-QString AllAuthors() {
-    return QStringLiteral("select ") + kColumns +
-           QStringLiteral(", Commentaire from AUTEURS order by IdAuteur");
-}
-
 void ForEachAuthor(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,
                    const std::function<void(const dao::RowCursor&)>& row) {
-    referenced_rows::ForEach(db, ids, AllAuthors(), AuthorsSource(idQuery), row);
+    referenced_rows::ForEach(
+        db, ids, QStringLiteral("select ") + kColumns + QStringLiteral(", Commentaire"),
+        QStringLiteral("AUTEURS"), QStringLiteral("IdAuteur"), AuthorsSource(idQuery), row);
 }
 
 void WriteAuthors(dao::Database& db, const referenced_rows::Ids& ids, const QString& idQuery,

@@ -66,8 +66,22 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
            QStringLiteral(", ") + sql::Identifier(type) + QStringLiteral(");");
 }
 
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base) {
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
+                                const QString& condition) {
     const bool v6 = catalogue::IsV6(GV_Version_Base);
+    if (!condition.isEmpty()) {
+        const QString table = !v6 && group == ExportGroup::Acheter ? QStringLiteral("ACHETER")
+                                                                   : QStringLiteral("ALBUMS");
+        const QString own = !v6                             ? QString()
+                            : group == ExportGroup::Acheter ? QStringLiteral("AAcheter=1 and ")
+                                                            : QStringLiteral("AAcheter=0 and ");
+        return QStringLiteral(
+                   "select c.IdAlbum, c.IdAuteur, c.TypeCollaboration, %1.IdScenariste, "
+                   "%1.IdDessinateur, %1.idColoriste from %1 INNER JOIN COLLABORATEURS c ON "
+                   "%1.IdAlbum = c.IdAlbum where %2(%3) order by c.IdAlbum, c.IdAuteur, "
+                   "c.TypeCollaboration")
+            .arg(table, own, condition);
+    }
     QString albums;
     if (group == ExportGroup::Acheter) {
         albums = v6 ? QStringLiteral("ALBUMS a where AAcheter=1 and")
@@ -230,15 +244,16 @@ void LinkWriter::WriteExtraCollaborators(dao::Database& db, ExportGroup group,
 }
 
 void LinkWriter::HoldExtraCollaborators(dao::Database& db, ExportGroup group,
-                                        const QString& GV_Version_Base) {
+                                        const QString& GV_Version_Base, const QString& condition) {
     held_.clear();
     heldById_.clear();
     QList<Link> links;
     bool whole = true;
-    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base), [&](const Link& link) {
-        whole = whole && isWhole(link.album);
-        links.append(link);
-    });
+    readExtras(db, ExtraCollaboratorsQuery(group, GV_Version_Base, condition),
+               [&](const Link& link) {
+                   whole = whole && isWhole(link.album);
+                   links.append(link);
+               });
     // Whole-number album ids, as AutoNumber gives them, are looked up as
     // numbers: the text form of every album written would cost more than
     // the links themselves.

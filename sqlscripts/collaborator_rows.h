@@ -27,8 +27,11 @@ QString LinkLine(const QString& prefix, const QVariant& idAlbum, const QVariant&
                  const QVariant& type);
 
 // The catalogue's COLLABORATEURS rows of the group's albums, with the
-// album's own three author ids, ordered by album, author and type.
-QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base);
+// album's own three author ids, ordered by album, author and type. A
+// `condition` on the albums' table chooses a few, whose links are found
+// through their keys.
+QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Base,
+                                const QString& condition = {});
 
 // Older catalogues number the wish list (ACHETER) apart from the collection
 // (ALBUMS), so one id may name an album in each. The own author ids of the
@@ -76,7 +79,7 @@ class LinkWriter {
     // The same, kept by album until WriteHeldExtras writes those of an
     // album: one query instead of one for each album written.
     void HoldExtraCollaborators(dao::Database& db, ExportGroup group,
-                                const QString& GV_Version_Base);
+                                const QString& GV_Version_Base, const QString& condition = {});
     // Those of the album the cursor stands on.
     void WriteHeldExtras(const dao::RowCursor& album);
 

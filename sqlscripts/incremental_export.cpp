@@ -25,6 +25,7 @@
 #include "sqlscripts/export_settings.h"
 #include "sqlscripts/incremental_references.h"
 #include "sqlscripts/magazine_rows.h"
+#include "sqlscripts/purchase_window.h"
 #include "sqlscripts/replacing_row_writer.h"
 #include "sqlscripts/schema_scripts.h"
 #include "sqlscripts/script_set.h"
@@ -202,8 +203,8 @@ class IncrementalExport {
     // The authors and series of the group's new items (`fresh`), then the
     // items; `earlier` chooses the items the site held already.
     Written writeReferences(dao::Database& db, ExportGroup group, const QString& fresh,
-                            const QString& earlier) {
-        const auto gained = references_.Write(db, group, fresh, earlier);
+                            const QString& earlier, bool few = true) {
+        const auto gained = references_.Write(db, group, fresh, earlier, few);
         Written w;
         w.authors = gained.authors;
         w.series = gained.series;
@@ -229,7 +230,7 @@ class IncrementalExport {
         links.SetReplacing(true);
         const bool extras = s_.Opt_Collaborateurs != 0;
         if (extras) {
-            links.HoldExtraCollaborators(db, group, version_);
+            links.HoldExtraCollaborators(db, group, version_, condition);
         }
         const bool shared = keepsSharedIdLinks(group);
         if (shared) {
@@ -264,9 +265,8 @@ class IncrementalExport {
         const QString L = lastRun_.toString(QStringLiteral("MM/dd/yyyy"));
         const QString U = now_.toString(QStringLiteral("MM/dd/yyyy"));
         // Each date as the rows write it, whatever form it is stored in.
-        const QString date = QStringLiteral("read_date(ALBUMS.DateAchat)");
-        const QString window = date + QStringLiteral(" between #%1# and #%2 23:59:59#").arg(L, U);
-        const QString before = QStringLiteral("ifnull(%1, '') < #%2#").arg(date, L);
+        const QString before =
+            QStringLiteral("ifnull(read_date(ALBUMS.DateAchat), '') < #%1#").arg(L);
 
         dao::Database* db = db_.get();
         // When no dated album of the collection lies outside the window (a
@@ -285,11 +285,15 @@ class IncrementalExport {
                 .arg(L, U));
         const bool whole = !outside->Next();
         outside.reset();
-        const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null") : window;
+        const QString chosen =
+            whole ? QStringLiteral("ALBUMS.DateAchat is not null")
+                  : purchase_window::RowsOf(
+                        QStringLiteral("ALBUMS"),
+                        purchase_window::AlbumsOfTheWindow(*db, lastRun_.date(), now_.date()));
         collectionEarlier_ = whole ? QStringLiteral("ALBUMS.DateAchat is null") : before;
         Written w;
         try {
-            w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_);
+            w = writeReferences(*db, ExportGroup::Albums, chosen, collectionEarlier_, !whole);
             if (!v6_ && checked(s_.opt_acheter)) {
                 w.authors += references_.WriteSharedIdAuthors(
                     *db, ExportGroup::Albums, chosen,
@@ -320,10 +324,15 @@ class IncrementalExport {
         const qint32 mark = s_.GV_LastId;
         const QString key = (v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER")) +
                             QStringLiteral(".IdAlbum");
-        // "+": the key's own index would give the albums in another order.
-        const QString fresh = above((v6_ ? QStringLiteral("+") : QString()) + key, mark);
-
         dao::Database* db = db_.get();
+        // Chosen through the key, in the table's order.
+        const QString fresh = purchase_window::RowsOf(
+            v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER"),
+            purchase_window::Rowids(
+                *db, QStringLiteral("SELECT rowid FROM %1 WHERE %2")
+                         .arg(v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER"),
+                              above(key, mark) +
+                                  (v6_ ? QStringLiteral(" and +AAcheter = 1") : QString()))));
         Written w = writeReferences(*db, ExportGroup::Acheter, fresh, upTo(key, mark));
         if (!v6_ && !collectionEarlier_.isEmpty()) {
             w.authors += references_.WriteSharedIdAuthors(*db, ExportGroup::Acheter, fresh,
@@ -334,8 +343,10 @@ class IncrementalExport {
             wishListText_ =
                 QStringLiteral("\nALBUMS A ACHETER\n") + w.counts(QStringLiteral("album(s)"));
         }
+        // From the highest id down: the flag's index would read the whole list.
         if (const auto id = highest(
-                *db, v6_ ? QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")
+                *db, v6_ ? QStringLiteral("select max(IdAlbum) from (select IdAlbum from ALBUMS "
+                                          "where +AAcheter=1 order by IdAlbum desc limit 1)")
                          : QStringLiteral("select max(IdAlbum) from ACHETER"))) {
             marks_.lastId = *id;
         }

@@ -44,9 +44,10 @@ IncrementalReferences::IncrementalReferences(DataScript& out, const QString& pre
 
 IncrementalReferences::Gained IncrementalReferences::Write(dao::Database& db, ExportGroup group,
                                                            const QString& fresh,
-                                                           const QString& earlier) {
-    referenced_rows::Refs known;
-    const auto refs = referenced_rows::Read(db, group, version_, fresh, earlier, known);
+                                                           const QString& earlier, bool few) {
+    const auto refs = few ? referenced_rows::ReadChosen(db, group, version_, fresh)
+                          : referenced_rows::Read(db, group, version_, fresh);
+    const auto known = referenced_rows::Held(db, group, version_, earlier, refs);
     Gained gained;
 
     const QString authors = AuthorsTable(group);

@@ -30,9 +30,10 @@ class IncrementalReferences {
 
     // Every author the group's new items (`fresh`) name, as writer, artist,
     // colourist or through COLLABORATEURS, and every series they belong to;
-    // `earlier` chooses the items the site held already.
-    Gained Write(dao::Database& db, ExportGroup group, const QString& fresh,
-                 const QString& earlier);
+    // `earlier` chooses the items the site held already. `few`: the new
+    // items are found through keys and indexes, not in a pass over all.
+    Gained Write(dao::Database& db, ExportGroup group, const QString& fresh, const QString& earlier,
+                 bool few);
 
     // In an older catalogue a COLLABORATEURS row names an album id, which
     // may be a collection album's and a wish-list album's at once: the site

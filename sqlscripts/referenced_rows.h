@@ -27,18 +27,26 @@ struct Refs {
     Ids series;   // as series_rows::SeriesQuery chooses them
 };
 
-// The group's items, limited by `condition` as those queries are.
+// The group's items, limited by `condition` as those queries are, read in
+// one pass over the whole table.
 Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
           const QString& condition = {});
-// The same, and in the same pass, into `before`, what the items that
-// `earlier` chooses name; no item may meet both conditions.
-Refs Read(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
-          const QString& condition, const QString& earlier, Refs& before);
+// The same for a few items that `condition` finds through the catalogue's
+// keys and indexes (the incremental export's new ones).
+Refs ReadChosen(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+                const QString& condition);
+// Among the ids of `named`, those that the group's items `earlier` chooses
+// name too, each looked for through the indexes of the referring columns.
+Refs Held(dao::Database& db, ExportGroup group, const QString& GV_Version_Base,
+          const QString& earlier, const Refs& named);
 
-// Calls `row` for each row of `ordered` (a whole table in the order of its
-// id, the first column) whose id is among `ids`; for each row of `chosen`
-// (the same rows, chosen by the engine) when there are no ids.
-void ForEach(dao::Database& db, const Ids& ids, const QString& ordered, const QString& chosen,
+// Calls `row`, in the order of their ids, for each row of `table` whose id
+// (`key`, the first of `columns`) is among `ids`: a few looked up by key,
+// many in one pass over the table. Without ids, for each row of `chosen`
+// (the same rows, chosen by the engine). A key that is not a whole number
+// is refused, naming it: no item could name its row.
+void ForEach(dao::Database& db, const Ids& ids, const QString& columns, const QString& table,
+             const QString& key, const QString& chosen,
              const std::function<void(const dao::RowCursor&)>& row);
 
 }  // namespace referenced_rows

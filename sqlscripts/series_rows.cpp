@@ -51,8 +51,8 @@ void ForEachSeries(dao::Database& db, const referenced_rows::Ids& ids, ExportGro
                    const std::function<void(const dao::RowCursor&)>& row) {
     referenced_rows::ForEach(
         db, ids,
-        QStringLiteral("SELECT IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire "
-                       "FROM SERIES order by IdSerie"),
+        QStringLiteral("SELECT IdSerie, Titre, Style, Planche, Internet, EnCours, Commentaire"),
+        QStringLiteral("SERIES"), QStringLiteral("IdSerie"),
         SeriesQuery(group, GV_Version_Base, condition), row);
 }
 

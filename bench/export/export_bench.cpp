@@ -12,6 +12,11 @@
 // one before a change) instead of the floors: both exports, the incremental
 // one with every album new and with the last half-year's (about 2% of a
 // synthetic catalogue's albums).
+//   export_bench --instructions [--albums N,M,...] [--kalvor path] [--against path]
+// counts with callgrind, in one run, the instructions of `kalvor
+// dernieres_donnees` with 1,000 new albums (nothing new elsewhere) and of
+// `kalvor donnees`, on synthetic catalogues of each size (default 10,000,
+// 50,000 and 100,000 albums), for the program and the one --against.
 //   export_bench --make file.db N [v5]   (a synthetic catalogue, for profiling)
 //   export_bench --one catalogue version exportFolder [utf8|latin] [split] [incremental]
 #include <QCoreApplication>
@@ -25,6 +30,8 @@
 #include <cstdio>
 
 #include "catalogue/synthetic_catalogue.h"
+#include "platform/dao/database.h"
+#include "platform/dao/db_engine.h"
 #include "platform/error.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -87,7 +94,28 @@ int exportOnce(const QStringList& args) {
 struct Run {
     qint64 ms = -1;
     long kb = 0;
+    qint64 instructions = -1;  // under callgrind
 };
+
+// The ids above which the incremental export takes wish-list albums,
+// collectibles and magazine issues.
+struct IdMarks {
+    qint64 album = 0, para = 0, revue = 0;
+};
+
+// The instructions counted in a callgrind output file.
+qint64 instructionsIn(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("totals:") || line.startsWith("summary:")) {
+            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
 
 Run runProgram(const QString& program, const QStringList& args) {
     QElapsedTimer timer;
@@ -116,17 +144,22 @@ struct Program {
     QString folder;  // registry, state and export folder
 
     // `lastRun`: the day after which the incremental export takes albums.
+    // Under callgrind when `callgrind` names its output file.
     Run run(const QString& catalogue, const QString& word,
-            const QString& lastRun = QStringLiteral("01/01/1900")) const {
+            const QString& lastRun = QStringLiteral("01/01/1900"), const IdMarks& marks = {},
+            const QString& callgrind = {}) const {
         const QString store =
             QStringLiteral(
                 "Windows Registry Editor Version 5.00\r\n\r\n"
                 "[HKEY_CURRENT_USER\\Software\\Ormelo6]\r\n\"CheminBase\"=\"%1\"\r\n\r\n"
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n\"collection\"=\"31\"\r\n"
-                "\"lastrun\"=\"%3\"\r\n\"lastid\"=\"0\"\r\n\"lastidpara\"=\"0\"\r\n"
-                "\"lastidrevue\"=\"0\"\r\n")
-                .arg(catalogue, folder + QStringLiteral("/export"), lastRun);
+                "\"lastrun\"=\"%3\"\r\n\"lastid\"=\"%4\"\r\n\"lastidpara\"=\"%5\"\r\n"
+                "\"lastidrevue\"=\"%6\"\r\n")
+                .arg(catalogue, folder + QStringLiteral("/export"), lastRun)
+                .arg(marks.album)
+                .arg(marks.para)
+                .arg(marks.revue);
         QDir().mkpath(folder + QStringLiteral("/export"));
         // Loaded, then deleted: the next incremental script carries nothing.
         QFile::remove(folder + QStringLiteral("/export/scripts/dernieres_donnees.sql"));
@@ -147,12 +180,22 @@ struct Program {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(QStringLiteral("/usr/bin/time"),
-                {QStringLiteral("-f"), QStringLiteral("%M"), binary, word, QStringLiteral("utf8")});
+        if (callgrind.isEmpty()) {
+            p.start(QStringLiteral("/usr/bin/time"), {QStringLiteral("-f"), QStringLiteral("%M"),
+                                                      binary, word, QStringLiteral("utf8")});
+        } else {
+            p.start(QStringLiteral("valgrind"),
+                    {QStringLiteral("--tool=callgrind"),
+                     QStringLiteral("--callgrind-out-file=") + callgrind, binary, word,
+                     QStringLiteral("utf8")});
+        }
         p.waitForFinished(-1);
         Run run{timer.elapsed(), 0};
         const QList<QByteArray> lines = p.readAllStandardError().trimmed().split('\n');
-        run.kb = lines.last().toLong();
+        run.kb = callgrind.isEmpty() ? lines.last().toLong() : 0;
+        if (!callgrind.isEmpty()) {
+            run.instructions = instructionsIn(callgrind);
+        }
         if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
             std::fprintf(stderr, "failed: %s %s\n", qPrintable(binary), qPrintable(word));
             run.ms = -1;
@@ -202,6 +245,60 @@ void pair(const char* what, const std::function<Run()>& work, const char* floorN
     std::fflush(stdout);
 }
 
+// A synthetic catalogue of `albums` albums whose last 1,000 owned albums
+// were bought after 01/06/2026, the day of the last export; the marks of
+// the other groups stand at their highest ids.
+IdMarks withThousandNew(const QString& path, int albums) {
+    catalogue::WriteSyntheticCatalogue(path, catalogue::Generation::V6, albums);
+    auto db = dao::DBEngine::OpenDatabase(path);
+    db->ExecuteScript(QStringLiteral(
+        "UPDATE ALBUMS SET DateAchat = '2026-06-15 00:00:00' WHERE IdAlbum IN (SELECT IdAlbum "
+        "FROM ALBUMS WHERE AAcheter = 0 ORDER BY IdAlbum DESC LIMIT 1000);"));
+    const auto highest = [&](const QString& sql) {
+        auto rs = db->OpenRecordset(sql);
+        return rs->Fields(0).toLongLong();
+    };
+    IdMarks marks{highest(QStringLiteral("select max(IdAlbum) from ALBUMS where AAcheter=1")),
+                  highest(QStringLiteral("select max(IdParabd) from PARABD")),
+                  highest(QStringLiteral("select max(IdRevue) from REVUES"))};
+    db->Close();
+    return marks;
+}
+
+int countInstructions(const QList<int>& sizes, const QString& kalvor, const QString& against) {
+    QTemporaryDir dir;
+    QList<std::pair<QString, Program>> programs{
+        {QStringLiteral("kalvor"), Program{kalvor, dir.filePath(QStringLiteral("program"))}}};
+    if (!against.isEmpty()) {
+        programs.append(
+            {QStringLiteral("before"), Program{against, dir.filePath(QStringLiteral("before"))}});
+    }
+    const QString out = dir.filePath(QStringLiteral("callgrind.out"));
+    std::printf("instructions (callgrind), whole process\n");
+    QHash<QString, QList<qint64>> incremental;
+    for (int albums : sizes) {
+        const QString db = dir.filePath(QStringLiteral("synthetic-%1.db").arg(albums));
+        const IdMarks marks = withThousandNew(db, albums);
+        for (const auto& [name, program] : programs) {
+            const Run inc = program.run(db, QStringLiteral("dernieres_donnees"),
+                                        QStringLiteral("01/06/2026"), marks, out);
+            const Run full = program.run(db, QStringLiteral("donnees"),
+                                         QStringLiteral("01/06/2026"), marks, out);
+            incremental[name] << inc.instructions;
+            std::printf("%-7s %7d albums: dernieres_donnees (1,000 new) %14lld | donnees %14lld\n",
+                        qPrintable(name), albums, inc.instructions, full.instructions);
+            std::fflush(stdout);
+        }
+    }
+    for (auto it = incremental.cbegin(); it != incremental.cend(); ++it) {
+        if (it->size() > 1 && it->first() > 0) {
+            std::printf("%-7s dernieres_donnees, largest / smallest catalogue: %.2f\n",
+                        qPrintable(it.key()), double(it->last()) / double(it->first()));
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -243,6 +340,14 @@ int main(int argc, char** argv) {
     if (againstFlag >= 0 && againstFlag + 1 < args.size()) {
         againstBinary = args[againstFlag + 1];
         args.remove(againstFlag, 2);
+    }
+    const int instructionsFlag = int(args.indexOf(QStringLiteral("--instructions")));
+    if (instructionsFlag >= 0) {
+        args.remove(instructionsFlag);
+        if (flag < 0) {
+            sizes = {10000, 50000, 100000};
+        }
+        return countInstructions(sizes, kalvorBinary, againstBinary);
     }
     const QString mdb =
         args.value(0, QStringLiteral("/work/shared/fixtures/large/catalogue-20k-v6.mdb"));

@@ -396,6 +396,8 @@ TEST_P(IncrementalExport, TheWindowTakesTheDaysFromTheLastExportsToToday) {
         {112, "'   '", false},
         {113, "'\t'", false},
         {114, "'2027-01-10'", true},  // the last export's day, no time
+        {115, "'2027-1-15'", true},   // these sort apart from stored dates
+        {116, "'20/01/2027'", true},
     };
     QString mend = QStringLiteral(
         "INSERT INTO AUTEURS (IdAuteur, Nom, Scenario, Dessin, Couleur) VALUES "
