@@ -2,9 +2,11 @@
 
 #include "catalogue/catalogue_schema.h"
 #include "platform/dao/database.h"
+#include "platform/error.h"
 #include "sqlscripts/collaborator_rows.h"
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/row_line.h"
+#include "sqlscripts/sql_values.h"
 
 namespace kalvor::album_rows {
 
@@ -108,6 +110,22 @@ void RequireReadablePurchaseDates(dao::Database& db, const QString& GV_Version_B
     RowLine line(false, std::string());
     while (albums->Next()) {
         line.Start().Identifier(*albums, 0).DateOrNull(*albums, 1);
+    }
+}
+
+void RequireListFlags(dao::Database& db, const QString& GV_Version_Base) {
+    if (!catalogue::IsV6(GV_Version_Base)) {
+        return;
+    }
+    // Ranges of the flag's order, which its index finds at once.
+    auto odd = db.OpenCursor(QStringLiteral(
+        "select IdAlbum, AAcheter from ALBUMS where AAcheter is null or AAcheter < 0 or "
+        "(AAcheter > 0 and AAcheter < 1) or AAcheter > 1"));
+    if (odd->Next()) {
+        throw Error(err::TypeMismatch,
+                    QStringLiteral("Incompatibilité de type (table ALBUMS, IdAlbum %1, colonne "
+                                   "AAcheter : « %2 »)")
+                        .arg(sql::TextForm(odd->Value(0)), sql::TextForm(odd->Value(1)).left(60)));
     }
 }
 

@@ -45,6 +45,10 @@ const std::string& AlbumRow(RowLine& line, const dao::RowCursor& album, Cote cot
 // by that date, could not tell whether to send it.
 void RequireReadablePurchaseDates(dao::Database& db, const QString& GV_Version_Base);
 
+// Refuses, naming it, an album of a newer catalogue whose list flag
+// (AAcheter) is neither 0 nor 1: it would be in neither list.
+void RequireListFlags(dao::Database& db, const QString& GV_Version_Base);
+
 // One line per album, each followed by the album's own links; afterRow runs
 // after the links.
 void WriteAlbums(dao::RowCursor& albums, const QString& prefix, const QString& table,

@@ -118,6 +118,26 @@ QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition) {
     return sql;
 }
 
+void RequireAlbumIds(dao::Database& db) {
+    // Texts sort after every number: found at once through an index.
+    auto texts = db.OpenCursor(
+        QStringLiteral("select IdAlbum, IdAuteur from COLLABORATEURS where IdAlbum >= ''"));
+    while (texts->Next()) {
+        const QVariant album = texts->Value(0);
+        if (sql::NoValue(album)) {
+            continue;
+        }
+        bool whole = false;
+        sql::TextForm(album).trimmed().toLongLong(&whole);
+        if (!whole) {
+            throw Error(err::TypeMismatch,
+                        QStringLiteral("Incompatibilité de type (table COLLABORATEURS, IdAuteur "
+                                       "%1, colonne IdAlbum : « %2 »)")
+                            .arg(sql::TextForm(texts->Value(1)), sql::TextForm(album).left(60)));
+        }
+    }
+}
+
 void LinkBuffer::Add(const QVariant& idAlbum, const std::string& line) {
     lines_.emplace(idAlbum.toLongLong(), line);
 }

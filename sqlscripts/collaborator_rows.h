@@ -39,6 +39,10 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
 // `condition` chooses: IdAlbum, IdScenariste, IdDessinateur, idColoriste.
 QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition);
 
+// Refuses, naming it, a COLLABORATEURS row whose album id is a text that
+// is no whole number: it would link no album, and the link be lost.
+void RequireAlbumIds(dao::Database& db);
+
 // Link lines kept back until the file that replaces their album's id range
 // is being written.
 class LinkBuffer {

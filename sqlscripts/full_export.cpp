@@ -84,6 +84,13 @@ class FullExport {
         // lies above the marks, for the next export.
         db_ = dao::DBEngine::OpenDatabase(s_.GV_Chemin_Base);
         db_->HoldView();
+        // What would leave an album or a link off the site without a word.
+        if (checked(s_.opt_albums) || checked(s_.opt_acheter)) {
+            album_rows::RequireListFlags(*db_, version_);
+            if (s_.Opt_Collaborateurs != 0) {
+                collaborator_rows::RequireAlbumIds(*db_);
+            }
+        }
         if (!split_) {
             open(QStringLiteral("donnees.sql"));
         }

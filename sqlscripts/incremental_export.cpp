@@ -108,6 +108,13 @@ class IncrementalExport {
         // lies above the marks, for the next export.
         db_ = openCatalogue();
         db_->HoldView();
+        // What would leave an album or a link off the site without a word.
+        if (checked(s_.opt_albums) || checked(s_.opt_acheter)) {
+            album_rows::RequireListFlags(*db_, version_);
+            if (s_.Opt_Collaborateurs != 0) {
+                collaborator_rows::RequireAlbumIds(*db_);
+            }
+        }
         if (checked(s_.opt_albums)) {
             collection();
         }

@@ -159,7 +159,8 @@ void RowLine::Checked(const Cursor& c, int column, const std::function<void()>& 
     try {
         read();
     } catch (const Error& e) {
-        if (e.Number() != err::TypeMismatch && e.Number() != err::Overflow) {
+        if (e.Number() != err::TypeMismatch && e.Number() != err::Overflow &&
+            e.Number() != err::InvalidArgument) {
             throw;
         }
         throw Error(e.Number(), e.Description() + QStringLiteral(" (") + where(c, column) +
@@ -502,11 +503,7 @@ RowLine& RowLine::CustomNumber(const Cursor& c, int column) {
 RowLine& RowLine::Rating(const Cursor& c, int column) {
     if (formOf(c, column) == Form::Integer) {
         const qint64 n = c.Int(column);
-        if (n < 0) {
-            ascii("''");
-            return *this;
-        }
-        if (n <= sql::kHighestRating) {
+        if (n >= 0 && n <= sql::kHighestRating) {
             separate();
             bytes_ += '\'';
             for (qint64 i = 0; i < n / 2; ++i) {

@@ -180,13 +180,21 @@ QString YesNo(const QVariant& value) {
 }
 
 QString Rating(const QVariant& value) {
-    if (!isNull(value) && vb::IsNumeric(value)) {
-        if (vb::CLng(value) > kHighestRating) {
-            throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
-        }
-        return quoted(site_codes::GetNote(TextForm(value)));
+    if (NoValue(value)) {
+        return QStringLiteral("''");
     }
-    return QuotedText(value);
+    if (!vb::IsNumeric(value)) {
+        throw Error(err::TypeMismatch, QStringLiteral("Incompatibilité de type"));
+    }
+    const qint32 points = vb::CLng(value);
+    if (points > kHighestRating) {
+        throw Error(err::Overflow, QStringLiteral("Dépassement de capacité"));
+    }
+    if (points < 0) {
+        throw Error(err::InvalidArgument,
+                    QStringLiteral("Argument ou appel de procédure incorrect"));
+    }
+    return quoted(site_codes::GetNote(TextForm(value)));
 }
 
 QString AuthorDisplay(const QVariant& pseudo, const QVariant& nom, const QVariant& prenom) {

@@ -31,9 +31,10 @@ QString QuotedDate(const QVariant& value);
 QString LegalDeposit(const QVariant& value);
 // 1 for Yes, 0 for No (and for Null).
 QString YesNo(const QVariant& value);
-// The album rating: a number becomes the site's rating text, anything else
-// is kept as text; always quoted, Null gives ''. A number above
-// kHighestRating, whose text the site's column would cut, is refused: Error 6.
+// The album rating: a number becomes the site's rating text, quoted; Null
+// or a blank gives ''. The site counts its letters back: a text that is no
+// number is refused (Error 13), and so is a number below 0 (Error 5) or
+// above kHighestRating, whose text the site's column would cut (Error 6).
 QString Rating(const QVariant& value);
 constexpr int kHighestRating = 100;  // 50 letters in notealbum
 // The author's display name from the catalogue's Pseudo, Nom and Prenom: the

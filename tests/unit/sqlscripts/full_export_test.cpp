@@ -370,6 +370,22 @@ TEST_F(FullExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
          "« 5000000000 »)"},
         {"UPDATE ALBUMS SET Appreciation = 101 WHERE IdAlbum = 12;",
          "Dépassement de capacité (table ALBUMS, IdAlbum 12, colonne Appreciation : « 101 »)"},
+        // The site counts a rating's letters back, lists an album by its
+        // flag and finds a link or a series by its id.
+        {"UPDATE ALBUMS SET Appreciation = 'abc' WHERE IdAlbum = 12;",
+         "Incompatibilité de type (table ALBUMS, IdAlbum 12, colonne Appreciation : « abc »)"},
+        {"UPDATE ALBUMS SET Appreciation = -2 WHERE IdAlbum = 12;",
+         "Argument ou appel de procédure incorrect (table ALBUMS, IdAlbum 12, colonne "
+         "Appreciation : « -2 »)"},
+        {"UPDATE ALBUMS SET AAcheter = 'x' WHERE IdAlbum = 12;",
+         "Incompatibilité de type (table ALBUMS, IdAlbum 12, colonne AAcheter : « x »)"},
+        {"INSERT INTO COLLABORATEURS VALUES ('douze', 5, 1);",
+         "Incompatibilité de type (table COLLABORATEURS, IdAuteur 5, colonne IdAlbum : "
+         "« douze »)"},
+        {"UPDATE SERIES SET IdSerie = 'un' WHERE IdSerie = 1;",
+         "Incompatibilité de type (table SERIES, colonne IdSerie : « un »)"},
+        {"UPDATE AUTEURS SET IdAuteur = 'cinq' WHERE IdAuteur = 5;",
+         "Incompatibilité de type (table AUTEURS, colonne IdAuteur : « cinq »)"},
         {"UPDATE PARABD SET Largeur = 'vingt-cinq centimetres et demi' WHERE IdParabd = 3;",
          "Texte trop long pour le site (table PARABD, IdParabd 3, colonne Largeur : 30 octets, "
          "la colonne du site en tient 24)"},

@@ -29,7 +29,7 @@ TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
         "INSERT INTO T VALUES ('é\\''' || char(128, 129, 8364, 128512, 20013) || '<>', 7, 2.5,"
         "  '2021-02-03 04:05:06', -1, x'4142');"
         "INSERT INTO T VALUES (CAST(x'41C3' AS TEXT), 5000000000, -0.0, '0999-12-31', 0, 12);"
-        "INSERT INTO T VALUES ('', -3, 1e20, ' 2020-1-2 ', 1, 2.25);"
+        "INSERT INTO T VALUES (' ', -3, 1e20, ' 2020-1-2 ', 1, 2.25);"
         "INSERT INTO T VALUES (12, 3.5, 120.5, 45000.5, 0.0, '7');"
         "INSERT INTO T VALUES ('x', '12', '1,5', '2021-02-03 24:00:00', '1', -8);"
         "INSERT INTO T VALUES (NULL, NULL, NULL, NULL, NULL, NULL);"));
@@ -62,6 +62,9 @@ TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
                         {[&](RowLine& l) { l.CustomNumber(*rows, c); },
                          [&] { return sql::CustomNumber(v); }},
                         {[&](RowLine& l) { l.Rating(*rows, c); }, [&] { return sql::Rating(v); }},
+                        // A blank is no value there, whatever the column.
+                        {[&](RowLine& l) { l.QuotedNumber(*rows, c, RowLine::kTextColumn); },
+                         [&] { return sql::QuotedText(sql::NoValue(v) ? QVariant() : v); }},
                         {[&](RowLine& l) { l.AuthorDisplay(*rows, c, 0, c); },
                          [&] { return sql::AuthorDisplay(v, rows->Value(0), v); }},
                     };
@@ -85,7 +88,7 @@ TEST(RowLine, GivesTheBytesOfTheValueFunctionsForEveryStoredKind) {
             }
         }
     }
-    EXPECT_EQ(checked, 6 * 2 * 6 * 11);
+    EXPECT_EQ(checked, 6 * 2 * 6 * 12);
 }
 
 // Numbers of every size, as money, measures and custom numbers hold them,

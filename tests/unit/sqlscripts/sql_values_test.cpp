@@ -91,16 +91,17 @@ TEST(SqlValues, DatesAndLegalDeposit) {
     EXPECT_EQ(errorNumber([] { sql::QuotedDate(QStringLiteral("demain")); }), err::TypeMismatch);
 }
 
-TEST(SqlValues, RatingIsTheGlyphTextOrTheEscapedText) {
+TEST(SqlValues, RatingIsTheGlyphTextOrRefused) {
     EXPECT_EQ(sql::Rating(7), QStringLiteral("'¤¤¤l'"));
     EXPECT_EQ(sql::Rating(QStringLiteral("4")), QStringLiteral("'¤¤'"));
     EXPECT_EQ(sql::Rating(0), "''");
     EXPECT_EQ(sql::Rating(kNull), "''");
-    EXPECT_EQ(sql::Rating(-3), "''");
+    EXPECT_EQ(sql::Rating(QStringLiteral(" ")), "''");
+    EXPECT_EQ(errorNumber([] { sql::Rating(-3); }), err::InvalidArgument);
     // Its 50 letters fill the site's column; one more would be cut.
     EXPECT_EQ(sql::Rating(100), "'" + QString(50, QChar(0xA4)) + "'");
     EXPECT_EQ(errorNumber([] { sql::Rating(101); }), err::Overflow);
-    EXPECT_EQ(sql::Rating(kAwkward), "'" + kAwkwardEscaped + "'");
+    EXPECT_EQ(errorNumber([] { sql::Rating(kAwkward); }), err::TypeMismatch);
 }
 
 TEST(SqlValues, AuthorDisplayPrefersThePenNameThenNomCommaPrenom) {
