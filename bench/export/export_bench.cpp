@@ -184,6 +184,7 @@ struct Program {
             p.start(QStringLiteral("/usr/bin/time"), {QStringLiteral("-f"), QStringLiteral("%M"),
                                                       binary, word, QStringLiteral("utf8")});
         } else {
+            QFile::remove(callgrind);  // a failed run counts nothing
             p.start(QStringLiteral("valgrind"),
                     {QStringLiteral("--tool=callgrind"),
                      QStringLiteral("--callgrind-out-file=") + callgrind, binary, word,
@@ -199,6 +200,7 @@ struct Program {
         if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
             std::fprintf(stderr, "failed: %s %s\n", qPrintable(binary), qPrintable(word));
             run.ms = -1;
+            run.instructions = -1;
         }
         return run;
     }
