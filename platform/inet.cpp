@@ -114,7 +114,7 @@ QString networkReason(const Received& r) {
 // The body of a reply that came whole with a 200, without its end mark;
 // `whole` tells whether the mark was there.
 QByteArray checkedBody(Received& r, const QString& url, bool late, const replies::EndMark& endMark,
-                       bool& whole, bool& proved) {
+                       bool& whole, bool& proved, bool& counted) {
     if (r.error == QNetworkReply::TooManyRedirectsError) {
         throw Error(err::HttpError,
                     QStringLiteral("Le site %1 renvoie sans fin vers une autre adresse (boucle "
@@ -173,6 +173,7 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const replies
     r.body = replies::WithoutByteOrderMark(std::move(r.body));
     whole = false;
     proved = false;
+    counted = false;
     if (!endMark.isEmpty()) {
         if (const std::optional<replies::ProvedEnd> end = replies::ProvedEndOf(r.body)) {
             QByteArrayView reply;
@@ -183,7 +184,7 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const replies
                                            "(%2%3).")
                                 .arg(url, *fault, phpEnd(r.body.first(end->at))));
             }
-            whole = proved = true;
+            whole = proved = counted = true;
             return reply.toByteArray();
         }
         const QByteArray& mark = endMark.mark;
@@ -204,6 +205,7 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const replies
                                          : QString()));
             }
             whole = true;
+            counted = sent.has_value();
         } else if (r.marked) {
             throw Error(err::HttpError,
                         QStringLiteral("La réponse du site pour %1 est incomplète (sa fin "
@@ -273,6 +275,7 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const replies::E
     lastStatus_ = 0;
     lastWhole_ = false;
     lastProved_ = false;
+    lastCounted_ = false;
     lastHeaders_.clear();
     if (busy_) {
         throw Error(err::HttpError, QStringLiteral("Une requête est déjà en cours."));
@@ -344,9 +347,11 @@ QString Inet::fetch(const QString& url, const QByteArray* form, const replies::E
     }
     bool whole = false;
     bool proved = false;
-    const QByteArray body = checkedBody(received, url, late, endMark, whole, proved);
+    bool counted = false;
+    const QByteArray body = checkedBody(received, url, late, endMark, whole, proved, counted);
     lastWhole_ = whole;
     lastProved_ = proved;
+    lastCounted_ = counted;
     return text == Text::Windows1252 ? cp1252::decode(body) : decodeLines(body);
 }
 

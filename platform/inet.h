@@ -80,6 +80,10 @@ class Inet {
     bool lastCameWhole() const { return lastWhole_; }
     // Whether it held this version's mark, checked: its texts are escaped.
     bool lastCameProved() const { return lastProved_; }
+    // Whether its mark also told what the reply holds, by a count or this
+    // version's proof: the files of the version before counts send the
+    // mark alone, and a line or row left out on the way goes unseen there.
+    bool lastCameCounted() const { return lastCounted_; }
     // Whether the last reply, `reply`, is a host's own page for a missing
     // script served as a success: no end-mark header of the site's scripts,
     // none of the caller's data (`holdsData`), and the words "404 not found"
@@ -102,6 +106,7 @@ class Inet {
     int lastStatus_ = 0;
     bool lastWhole_ = false;
     bool lastProved_ = false;
+    bool lastCounted_ = false;
     QList<QByteArray> lastHeaders_;
     std::unique_ptr<QNetworkAccessManager> manager_;
     QPointer<QNetworkReply> current_;

@@ -16,15 +16,21 @@ namespace kalvor::recovery {
 
 namespace {
 
-// Said of a run that read a recovery.php published before the end mark.
+// Said of a run that read a recovery.php published before the end mark, or
+// before the count after it.
 QString olderNote(const RecoveryState& state) {
-    if (!state.olderScript) {
+    if (!state.olderScript && !state.uncountedScript) {
         return QString();
     }
-    QString note = QStringLiteral(
-        "\nLe fichier recovery.php du site est d'une version antérieure, sans marque de fin : une "
-        "table coupée entre deux lignes par une erreur du site ne s'y distingue pas d'une table "
-        "entière.");
+    QString note =
+        state.olderScript
+            ? QStringLiteral(
+                  "\nLe fichier recovery.php du site est d'une version antérieure, sans marque de "
+                  "fin : une table coupée entre deux lignes par une erreur du site ne s'y "
+                  "distingue pas d'une table entière.")
+            : QStringLiteral(
+                  "\nLe fichier recovery.php du site est d'une version antérieure, dont la marque "
+                  "de fin ne compte pas les lignes : une ligne perdue en route ne s'y voit pas.");
     if (!state.emptyFromOlder.isEmpty()) {
         note += QStringLiteral(
                     "\nCes tables sont revenues vides, ce qu'une erreur du site peut aussi "

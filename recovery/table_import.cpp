@@ -476,6 +476,7 @@ std::optional<QString> Fetch_MYSQL_Table(RecoveryState& state, const SiteAccess&
             QStringLiteral("la réponse du site n'est pas une table entière : sa marque de fin "
                            "manque (réponse coupée, erreur du site ou page de l'hébergeur)."));
     }
+    state.uncountedScript = state.uncountedScript || !access.inet.lastCameCounted();
     return reply;
 }
 

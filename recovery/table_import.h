@@ -20,6 +20,9 @@ struct RecoveryState {
     // mark, and the tables it sent empty.
     bool olderScript = false;
     QStringList emptyFromOlder = {};
+    // Whether a table came with the mark alone, as from the version before
+    // counts: a row left out on the way goes unseen.
+    bool uncountedScript = false;
     // Whether recovery.php showed itself of an earlier version, which reads
     // the password only from the address: it refused a posted one, or
     // passed a wrong one as empty; whatever came of its reply.

@@ -299,7 +299,7 @@ void SiteCheck::showResult() {
     if (!state_.unread.isEmpty()) {
         notes << Unread_Listings_Text(state_.unread);
     }
-    if (!state_.olderScripts.isEmpty()) {
+    if (!state_.olderScripts.isEmpty() || !state_.uncountedScripts.isEmpty()) {
         notes << Older_Listings_Text(state_);
     }
     if (!notes.isEmpty()) {

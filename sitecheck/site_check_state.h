@@ -27,6 +27,9 @@ struct SiteCheckState {
     // and the folders they listed empty (reason left empty).
     QStringList olderScripts;
     QList<UnreadListing> emptyFromOlder;
+    // The scripts whose listings came with the mark alone, as from the
+    // version before counts: a line left out on the way goes unseen.
+    QStringList uncountedScripts;
     // The scripts that sent a listing with its end mark, and whether the
     // site's listing scripts are of this version, once asked.
     QStringList markedScripts;

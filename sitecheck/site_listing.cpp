@@ -190,6 +190,9 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
         if (!state.markedScripts.contains(script)) {
             state.markedScripts.append(script);
         }
+        if (!inet.lastCameCounted() && !state.uncountedScripts.contains(script)) {
+            state.uncountedScripts.append(script);
+        }
     } else if (const std::optional<bool> marked =
                    markedScript(inet, box_site, script, state, undecided);
                !marked) {
@@ -245,14 +248,28 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
 }
 
 QString Older_Listings_Text(const SiteCheckState& state) {
-    QStringList files;
-    for (const QString& script : state.olderScripts) {
-        files << script + QStringLiteral(".php");
+    const auto files = [](const QStringList& scripts) {
+        QStringList names;
+        for (const QString& script : scripts) {
+            names << script + QStringLiteral(".php");
+        }
+        return QStringLiteral("Les listes de ") + names.join(QStringLiteral(" et de ")) +
+               QStringLiteral(" viennent de fichiers d'une version antérieure, ");
+    };
+    QStringList said;
+    if (!state.olderScripts.isEmpty()) {
+        said << files(state.olderScripts) +
+                    QStringLiteral(
+                        "sans marque de fin : une liste coupée entre deux lignes ne s'y "
+                        "distingue pas d'une liste entière.");
     }
-    QString text = QStringLiteral("Les listes de ") + files.join(QStringLiteral(" et de ")) +
-                   QStringLiteral(
-                       " viennent de fichiers d'une version antérieure, sans marque de fin : une "
-                       "liste coupée entre deux lignes ne s'y distingue pas d'une liste entière.");
+    if (!state.uncountedScripts.isEmpty()) {
+        said << files(state.uncountedScripts) +
+                    QStringLiteral(
+                        "dont la marque de fin ne compte pas les lignes : une ligne "
+                        "perdue en route ne s'y voit pas.");
+    }
+    QString text = said.join(u'\n');
     if (!state.emptyFromOlder.isEmpty()) {
         text += QStringLiteral(
             "\nCes répertoires ont été listés vides, ce qu'une erreur du site peut aussi "

@@ -57,7 +57,8 @@ ListingOutcome Get_Fichiers_Site(Inet& inet, const QString& box_site, const QStr
                                  SiteCheckState& state);
 
 // The message that names the scripts read as a site published before the
-// end mark sends them, and the folders they listed empty.
+// end mark sends them, or before the count after it, and the folders they
+// listed empty.
 QString Older_Listings_Text(const SiteCheckState& state);
 
 }  // namespace site

@@ -98,9 +98,12 @@ void FakeSite::answer(QTcpSocket* socket, const QByteArray& request) {
     } else if (busy || r.pwd != password_) {
         body = "invalid password";
     } else {
-        body = bodies_.value(table, "#fin#");  // a table not set is empty
-        if (withoutMark_ && body.endsWith("#fin#")) {
-            body.chop(5);
+        body = bodies_.value(table, "#fin##0#");  // a table not set is empty
+        const qsizetype mark = body.lastIndexOf("#fin#");
+        if (withoutMark_ && mark >= 0) {
+            body.truncate(mark);
+        } else if (uncounted_ && mark >= 0) {
+            body.truncate(mark + 5);
         }
         marked = endMarked_;
     }

@@ -25,7 +25,9 @@ class FakeSite {
 
     // A whole table: its rows, then the end mark. A table not set is sent
     // whole and empty.
-    void setReply(const QString& table, const QByteArray& rows) { bodies_[table] = rows + "#fin#"; }
+    void setReply(const QString& table, const QByteArray& rows) {
+        bodies_[table] = rows + "#fin##" + QByteArray::number(rows.count("#end#")) + '#';
+    }
     // The reply exactly as given.
     void setRawReply(const QString& table, const QByteArray& body) { bodies_[table] = body; }
     // Expected password, compared with the request's decoded bytes.
@@ -45,6 +47,8 @@ class FakeSite {
     void setAddressOnly(bool only) { addressOnly_ = only; }
     // Tables sent without their end mark, as by sites published before it.
     void setWithoutMark(bool without) { withoutMark_ = without; }
+    // Tables sent with the mark alone, as by the version before counts.
+    void setUncounted(bool uncounted) { uncounted_ = uncounted; }
     // No header of the site's own reaches the program, as behind a proxy
     // that drops them or after a byte-order mark before the script.
     void setHeadersLost(bool lost) { headersLost_ = lost; }
@@ -89,6 +93,7 @@ class FakeSite {
     bool endMarked_ = false;
     bool addressOnly_ = false;
     bool withoutMark_ = false;
+    bool uncounted_ = false;
     bool headersLost_ = false;
     bool commentsLost_ = false;
     int busy_ = 0;

@@ -270,6 +270,23 @@ TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAr
                              "erreur du site peut aussi donner.") +
                   republish + kKept);
     EXPECT_EQ(count(QStringLiteral("albums")), 1);
+
+    // The version before counts: a row left out on the way cannot be seen,
+    // and is said so.
+    site.setAddressOnly(false);
+    site.setWithoutMark(false);
+    site.setUncounted(true);
+    site.setReply(QStringLiteral("series"), rows({{"1", "Série", "", "", "", "", "0"}}));
+    ui.clear();
+    ui.queueAnswers({true});
+    run();
+    EXPECT_EQ(ui.texts().value(1),
+              QStringLiteral("Récupération réussie\nLe fichier recovery.php du site est d'une "
+                             "version antérieure, dont la marque de fin ne compte pas les lignes "
+                             ": une ligne perdue en route ne s'y voit pas.") +
+                  republish +
+                  QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à sa fin."));
+    EXPECT_EQ(count(QStringLiteral("series")), 1);
 }
 
 TEST_F(Recovery, NoSiteOrNoFileStopsBeforeAnythingIsTouched) {
@@ -617,7 +634,7 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
 
     // Replies that are no whole table, to the first table or a later one;
     // a site that fails after the first tables.
-    const QByteArray albums = FakeSite::row(album("10", "5", "5", "6")) + "#fin#";
+    const QByteArray albums = FakeSite::row(album("10", "5", "5", "6"));
     const struct {
         const char* table;
         QByteArray reply;
@@ -642,10 +659,10 @@ TEST_F(Recovery, AFirstTableThatFailsShowsItsMessageUnderTheNextStatusAndKeepsTh
         ui.queueAnswers({true});
         site.setRawReply(table, b.reply);
         run();
-        site.setRawReply(QStringLiteral("series"),
-                         FakeSite::row({"1", "Série", "", "", "", "", "0"}) +
-                             FakeSite::row({"2", "Autre", "", "", "", "", "1"}) + "#fin#");
-        site.setRawReply(QStringLiteral("albums"), albums);
+        site.setReply(QStringLiteral("series"),
+                      FakeSite::row({"1", "Série", "", "", "", "", "0"}) +
+                          FakeSite::row({"2", "Autre", "", "", "", "", "1"}));
+        site.setReply(QStringLiteral("albums"), albums);
         ASSERT_EQ(ui.texts().size(), 2) << b.reply.toStdString();
         EXPECT_TRUE(ui.texts().last().startsWith(
             QStringLiteral("Erreur lors de l'importation de la table ") + table +

@@ -32,16 +32,25 @@ CannedSite::CannedSite() {
     });
 }
 
+namespace {
+
+// A listing's lines, its mark and their count.
+QByteArray counted(const QByteArray& lines) {
+    return lines + "#fin#\n#" + QByteArray::number(lines.count('\n')) + "#\n";
+}
+
+}  // namespace
+
 void CannedSite::page(const QString& pathAndQuery, const QByteArray& body, int status) {
     pages_.insert(pathAndQuery, {status, body});
 }
 
 void CannedSite::files(const QString& rep, const QByteArray& body) {
-    page(QStringLiteral("/check_files.php?current_rep=") + rep, body + "#fin#\n");
+    page(QStringLiteral("/check_files.php?current_rep=") + rep, counted(body));
 }
 
 void CannedSite::thumbs(const QString& rep, const QByteArray& body) {
-    page(QStringLiteral("/check_thumbs.php?current_rep=") + rep, body + "#fin#\n");
+    page(QStringLiteral("/check_thumbs.php?current_rep=") + rep, counted(body));
 }
 
 void CannedSite::emptyListings() {

@@ -131,6 +131,18 @@ TEST_F(Driver, ACompletedCheckFillsTheResultAndRestoresTheWindow) {
     ASSERT_EQ(r.thumbnails.size(), 1);
     EXPECT_EQ(r.thumbnails[0].file, QStringLiteral("x.jpg"));
     EXPECT_EQ(r.thumbnails[0].probleme, QStringLiteral("format du fichier non conforme (m_)"));
+
+    // Files of the version before counts, a line left out on the way: read,
+    // as nothing shows it, and said so.
+    site.page(QStringLiteral("/check_files.php?current_rep=couvertures"),
+              "Couv_Album01.JPG" + kStamp + "#fin#\n");
+    runCheck();
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_TRUE(texts()[0].startsWith(
+        QStringLiteral("Les listes de check_files.php viennent de fichiers d'une version "
+                       "antérieure, dont la marque de fin ne compte pas les lignes")))
+        << texts()[0].toStdString();
+    EXPECT_TRUE(texts()[0].contains(QStringLiteral("publiés à nouveau")));
 }
 
 TEST_F(Driver, AMissingFirstListingIsNamed) {
