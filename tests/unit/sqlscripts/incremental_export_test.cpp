@@ -563,6 +563,17 @@ TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed
     const QString album = statements().filter("INSERT INTO albums VALUES (90,").value(0);
     EXPECT_TRUE(album.startsWith("INSERT INTO albums VALUES (90,null,")) << album.toStdString();
     EXPECT_TRUE(album.contains(",12.5,'',null,")) << album.toStdString();
+
+    // A link that names no album the site can list is refused, as in the
+    // full export.
+    s.Opt_Collaborateurs = 1;
+    Settings::Write_Marks({{Settings::Mark::LastCollaborateurs, "1"}});
+    s.GV_Chemin_Base = catalogue("INSERT INTO COLLABORATEURS VALUES ('douze', 5, 1);");
+    prompt.clear();
+    EXPECT_FALSE(run());
+    EXPECT_EQ(prompt.texts(), QStringList{"Erreur lors de la création des donnees : "
+                                          "Incompatibilité de type (table COLLABORATEURS, "
+                                          "IdAuteur 5, colonne IdAlbum : « douze »)"});
 }
 
 // What the settings file or the window holds that the export cannot read
