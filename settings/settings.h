@@ -71,7 +71,7 @@ class Settings {
     // scheduled export) may move them while a window is open. Each export
     // reads them as it starts and writes those it moved as it ends, both
     // while it holds its folder.
-    enum class Mark { LastRun, LastId, LastIdPara, LastIdRevue, LastCollaborateurs };
+    enum class Mark { LastRun, LastId, LastIdPara, LastIdRevue, LastCollaborateurs, LastFull };
     using MarkTexts = QList<std::pair<Mark, QString>>;
     // The marks as the file holds them now. A date typed in box_LastRun since
     // it last showed a mark is kept: the incremental export starts from it.
@@ -127,6 +127,9 @@ class Settings {
     // Whether the albums on the site have their extra collaborators: "1"
     // they have, "0" some were sent without; empty when no export said.
     QString GV_LastCollaborateurs;
+    // What the last full export of each group sent ("lastfull"): the marks
+    // it left for its groups, which only a full export moves.
+    QString GV_LastFull;
     bool GV_LastRun_Changed = false;
     // The text of each id mark the load could not read as a whole number (a
     // settings file edited by hand). Read as never exported, the mark would
@@ -273,8 +276,8 @@ class Settings {
     // The marks as this run last read or wrote them. Another process (a
     // scheduled export) may store newer ones while the window is open: a mark
     // this run did not move since is never written back over them.
-    std::optional<std::array<QString, 5>> savedMarks_;
-    std::array<QString, 5> marks() const;
+    std::optional<std::array<QString, 6>> savedMarks_;
+    std::array<QString, 6> marks() const;
 
     void relativeOrSubfolder(Repertoire mode, Prompt& prompt);
     void nomParabd(NomParabd nom, Prompt& prompt);

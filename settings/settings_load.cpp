@@ -322,6 +322,7 @@ void ConfigLoad::lastExportMarks() {
 
     group("Lastcollaborateurs");
     plain(Key::LastCollaborateurs);
+    plain(Key::LastFull);
 }
 
 void ConfigLoad::homePageAndFooter() {
@@ -496,6 +497,7 @@ void Settings::Reload_Marks() {
     // A mark gone from the file reads as one never set.
     GV_LastRun.clear();
     GV_LastCollaborateurs.clear();
+    GV_LastFull.clear();
     GV_LastId = GV_LastIdPara = GV_LastIdRevue = kNeverExported;
     RecordingPrompt unused;
     ConfigLoad(*this, unused).lastExportMarks();

@@ -88,13 +88,18 @@ bool Settings::save_Config() {
 }
 
 namespace {
-constexpr std::array<Key, 5> kMarks{Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue,
-                                    Key::LastCollaborateurs};
+constexpr std::array<Key, 6> kMarks{
+    Key::LastRun, Key::LastId, Key::LastIdPara, Key::LastIdRevue, Key::LastCollaborateurs,
+    Key::LastFull};
 }
 
-std::array<QString, 5> Settings::marks() const {
-    return {GV_LastRun, QString::number(GV_LastId), QString::number(GV_LastIdPara),
-            QString::number(GV_LastIdRevue), GV_LastCollaborateurs};
+std::array<QString, 6> Settings::marks() const {
+    return {GV_LastRun,
+            QString::number(GV_LastId),
+            QString::number(GV_LastIdPara),
+            QString::number(GV_LastIdRevue),
+            GV_LastCollaborateurs,
+            GV_LastFull};
 }
 
 QString Settings::MarkName(Mark mark) {
@@ -128,7 +133,7 @@ bool Settings::Save_LastRun() {
     if (!GV_LastRun_Changed) {
         return true;
     }
-    const std::array<QString, 5> now = marks();
+    const std::array<QString, 6> now = marks();
     Registry::Batch batch(Registry::currentUser());
     for (std::size_t i = 0; i < kMarks.size(); ++i) {
         if (!savedMarks_ || (*savedMarks_)[i] != now[i]) {

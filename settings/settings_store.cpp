@@ -71,6 +71,7 @@ constexpr Row kRows[] = {
     {Key::LastIdRevue,      C, "lastidrevue",      Number, {}, &S::GV_LastIdRevue, "999999999"},
     {Key::LastRun,          C, "lastrun",          Text,   &S::GV_LastRun},
     {Key::LastCollaborateurs, C, "lastcollaborateurs", Text, &S::GV_LastCollaborateurs},
+    {Key::LastFull,         C, "lastfull",         Text,   &S::GV_LastFull},
     {Key::Prefix,           C, "prefix",           Text,   &S::box_prefix},
     {Key::ThumbCouvertures, R, "Thumb_Couvertures", Text,  &S::GV_Thumb_Couvertures},
     {Key::ThumbVersos,      R, "Thumb_Versos",     Text,   &S::GV_Thumb_Versos},

@@ -65,6 +65,7 @@ enum class Key {
     LastIdRevue,
     LastRun,
     LastCollaborateurs,
+    LastFull,
     Prefix,
     ThumbCouvertures,
     ThumbVersos,

@@ -46,6 +46,9 @@ Settings::MarkTexts ExportMarks::texts() const {
     if (collaborateurs) {
         all.append({Mark::LastCollaborateurs, *collaborateurs});
     }
+    if (lastFull) {
+        all.append({Mark::LastFull, *lastFull});
+    }
     return all;
 }
 
@@ -79,6 +82,9 @@ void ExportMarks::ApplyTo(Settings& settings) const {
     }
     if (collaborateurs) {
         settings.GV_LastCollaborateurs = *collaborateurs;
+    }
+    if (lastFull) {
+        settings.GV_LastFull = *lastFull;
     }
     if (changed) {
         settings.GV_LastRun_Changed = true;

@@ -17,6 +17,7 @@ struct ExportMarks {
     std::optional<QString> lastRun;
     std::optional<qint32> lastId, lastIdRevue, lastIdPara;
     std::optional<QString> collaborateurs;  // GV_LastCollaborateurs
+    std::optional<QString> lastFull;        // GV_LastFull, a full export's
     bool changed = false;
 
     // The marks set, as the settings file stores them.

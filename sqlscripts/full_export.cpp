@@ -23,6 +23,7 @@
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/export_lock.h"
 #include "sqlscripts/export_settings.h"
+#include "sqlscripts/full_export_record.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/referenced_rows.h"
 #include "sqlscripts/schema_scripts.h"
@@ -110,6 +111,9 @@ class FullExport {
         out_.Write(sql::LastUpdate(prefix_, now_.date()));
         out_.Close();
         markLinks();
+        FullExportRecord record = FullExportRecord::Read(s_.GV_LastFull);
+        record.Take(marks_);
+        marks_.lastFull = record.Text();
         scripts_.Publish(marks_.texts());
         return mended_.isEmpty() ? summary() : summary() + QStringLiteral("\n\n") + mended_;
     }
@@ -301,30 +305,49 @@ class FullExport {
         albums.reset();
         if (albumParts) {
             albumParts->End();
-        } else if (s_.Opt_Collaborateurs != 0) {
-            links.WriteExtraCollaborators(*db, ExportGroup::Albums, version_);
+        } else {
+            if (s_.Opt_Collaborateurs != 0) {
+                links.WriteExtraCollaborators(*db, ExportGroup::Albums, version_);
+            }
+            if (keepsWishListLinks()) {
+                collaborator_rows::LinkWriter wished(prefix_, out_.Utf8());
+                wished.SetTarget(&out_);
+                writeWishListLinks(*db, wished);
+            }
         }
         collectionExported_ = true;
         marks_.lastRun = now_.toString(QStringLiteral("dd/MM/yyyy"));
         marks_.changed = true;
     }
 
+    // The collection's scripts empty the site's links, the wish list's
+    // too: without the wish list, they write its links back once it was
+    // published, or its albums would stay on the site without them.
+    bool keepsWishListLinks() const {
+        return !checked(s_.opt_acheter) && s_.GV_LastId != Settings::kNeverExported;
+    }
+
     // The links that follow no album line of the collection's files: its
-    // extra collaborators and, with the wish list, the wish list's links
-    // (whose ids may fall in any range). The album file of their id's range
-    // writes them, as it deletes that range's links.
+    // extra collaborators and the wish list's links (whose ids may fall in
+    // any range). The album file of their id's range writes them, as it
+    // deletes that range's links.
     void holdLinks(dao::Database& db, collaborator_rows::LinkBuffer& held) {
-        const bool extras = s_.Opt_Collaborateurs != 0;
         collaborator_rows::LinkWriter collection(prefix_, out_.Utf8());
         collection.SetBuffer(&held);
-        if (extras) {
+        if (s_.Opt_Collaborateurs != 0) {
             collection.WriteExtraCollaborators(db, ExportGroup::Albums, version_);
         }
-        if (!checked(s_.opt_acheter)) {
+        if (!checked(s_.opt_acheter) && !keepsWishListLinks()) {
             return;
         }
         collaborator_rows::LinkWriter wished(prefix_, out_.Utf8());
         wished.SetBuffer(&held);
+        writeWishListLinks(db, wished);
+        wishLinksHeld_ = true;
+    }
+
+    void writeWishListLinks(dao::Database& db, collaborator_rows::LinkWriter& wished) {
+        const bool extras = s_.Opt_Collaborateurs != 0;
         if (!catalogue::IsV6(version_)) {
             wished.ExcludeCollectionLinksOfWishList(db, extras);
         }
@@ -336,7 +359,6 @@ class FullExport {
         if (extras) {
             wished.WriteExtraCollaborators(db, ExportGroup::Acheter, version_);
         }
-        wishLinksHeld_ = true;
     }
 
     void wishList() {

@@ -23,6 +23,7 @@
 #include "sqlscripts/data_script.h"
 #include "sqlscripts/export_lock.h"
 #include "sqlscripts/export_settings.h"
+#include "sqlscripts/full_export_record.h"
 #include "sqlscripts/incremental_references.h"
 #include "sqlscripts/magazine_rows.h"
 #include "sqlscripts/purchase_window.h"
@@ -102,8 +103,8 @@ class IncrementalExport {
         mended_ = ScriptSet::Mend(folder_);
         s_.Reload_Marks();
         requireMarks();
-        const QByteArray earlier = earlierScript();
-        out_.Open(path(), earlier);
+        from_ = FullExportRecord::Read(s_.GV_LastFull);
+        out_.Open(path());
         // Rows and marks from one view: what the catalogue gains meanwhile
         // lies above the marks, for the next export.
         db_ = openCatalogue();
@@ -138,11 +139,11 @@ class IncrementalExport {
         }
         marks_.Write();
         QString text = summary();
-        if (!earlier.isEmpty()) {
+        if (carriesEarlierExports()) {
             text += QStringLiteral(
-                        "\n\nLe fichier reprend aussi celui de l'exportation du %1, "
-                        "que le site n'a peut-être pas encore chargé.")
-                        .arg(earlierWritten_);
+                "\n\nLe fichier reprend aussi ce que les exportations des dernières données "
+                "ont envoyé depuis la dernière exportation complète : chargez-le seul, après "
+                "les scripts de celle-ci.");
         }
         return mended_.isEmpty() ? text : text + QStringLiteral("\n\n") + mended_;
     }
@@ -164,33 +165,38 @@ class IncrementalExport {
         export_settings::RequireLinksSent(s_);
     }
 
-    // The script of the last incremental export, whole: no load of it is
-    // seen from here, so its items are sent again until a full export,
-    // whose scripts hold them all, is newer. Its own header keeps its
-    // encoding for its lines.
-    QByteArray earlierScript() {
-        const QFileInfo earlier(path());
-        if (!earlier.isFile()) {
-            return {};
+    // Each group is sent from what its last full export sent: what the
+    // incremental exports sent since may never have been loaded, and the
+    // newest script alone must hold it. A group no full export sent goes
+    // whole.
+    static qint32 sentBy(const std::optional<qint32>& full) {
+        return full.value_or(Settings::kNeverExported);
+    }
+
+    // The collection from its last full export's day, or from an earlier
+    // day typed in "après le"; whole when no full export sent it.
+    std::optional<QDate> collectionFrom() const {
+        if (!from_.collection) {
+            return std::nullopt;
         }
-        const QFileInfoList full =
-            QDir(folder_).entryInfoList({QStringLiteral("donnees*.sql")}, QDir::Files);
-        if (std::any_of(full.begin(), full.end(), [&](const QFileInfo& script) {
-                return script.lastModified() >= earlier.lastModified();
-            })) {
-            return {};
+        return std::min(*from_.collection, lastRun_.date());
+    }
+
+    // Whether the script sends again what incremental exports since the
+    // last full one sent.
+    bool carriesEarlierExports() const {
+        if (!wroteAny_) {
+            return false;
         }
-        QFile file(path());
-        QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly)) {
-            bytes = file.readAll();
-        }
-        if (file.error() != QFileDevice::NoError) {
-            throw Error(err::DiskError, QStringLiteral("Impossible de lire le fichier %1 (%2).")
-                                            .arg(path(), FileReason(file, errno)));
-        }
-        earlierWritten_ = earlier.lastModified().toString(QStringLiteral("dd/MM/yyyy 'à' HH:mm"));
-        return bytes;
+        const auto moved = [](const std::optional<qint32>& full, qint32 mark) {
+            return sentBy(full) != mark;
+        };
+        return (checked(s_.opt_albums) &&
+                (!from_.collection ||
+                 from_.collection->toString(QStringLiteral("dd/MM/yyyy")) != s_.GV_LastRun)) ||
+               (checked(s_.opt_acheter) && moved(from_.wishList, s_.GV_LastId)) ||
+               (checked(s_.opt_revues) && moved(from_.magazines, s_.GV_LastIdRevue)) ||
+               (checked(s_.opt_parabd) && moved(from_.collectibles, s_.GV_LastIdPara));
     }
 
     std::unique_ptr<dao::Database> openCatalogue() const {
@@ -262,14 +268,15 @@ class IncrementalExport {
         return written;
     }
 
-    // Group A: the collection's albums bought from the last export's day to
-    // today, whole days, with their authors and series. The last export's
-    // day is sent again: an album of that day entered after the export goes
-    // now, its row replacing the site's copy if it went then; one of today,
+    // Group A: the collection's albums bought from the last full export's
+    // day to today, whole days, with their authors and series. That day is
+    // sent again: an album of that day entered after the export goes now,
+    // its row replacing the site's copy if it went then; one of today,
     // whatever its time, goes now and again with the next export. An
     // undated album is never in the window: only the full export sends it.
     void collection() {
-        const QString L = lastRun_.toString(QStringLiteral("MM/dd/yyyy"));
+        const std::optional<QDate> from = collectionFrom();
+        const QString L = from ? from->toString(QStringLiteral("MM/dd/yyyy")) : QString();
         const QString U = now_.toString(QStringLiteral("MM/dd/yyyy"));
         // Each date as the rows write it, whatever form it is stored in.
         const QString before =
@@ -285,18 +292,19 @@ class IncrementalExport {
         // most day-first dates) sorts outside; one that sorts inside is sent
         // whatever it reads, as every dated album is then, or refused by its
         // row.
-        const QString own = v6_ ? QStringLiteral("+ALBUMS.AAcheter = 0 and ") : QString();
-        auto outside = db->OpenCursor(
-            QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
-            QStringLiteral("(ALBUMS.DateAchat < #%1# or ALBUMS.DateAchat > #%2 23:59:59#)")
-                .arg(L, U));
-        const bool whole = !outside->Next();
-        outside.reset();
-        const QString chosen =
-            whole ? QStringLiteral("ALBUMS.DateAchat is not null")
-                  : purchase_window::RowsOf(
-                        QStringLiteral("ALBUMS"),
-                        purchase_window::AlbumsOfTheWindow(*db, lastRun_.date(), now_.date()));
+        bool whole = !from;
+        if (!whole) {
+            const QString own = v6_ ? QStringLiteral("+ALBUMS.AAcheter = 0 and ") : QString();
+            auto outside = db->OpenCursor(
+                QStringLiteral("SELECT ALBUMS.IdAlbum FROM ALBUMS where ") + own +
+                QStringLiteral("(ALBUMS.DateAchat < #%1# or ALBUMS.DateAchat > #%2 23:59:59#)")
+                    .arg(L, U));
+            whole = !outside->Next();
+        }
+        const QString chosen = whole ? QStringLiteral("ALBUMS.DateAchat is not null")
+                                     : purchase_window::RowsOf(QStringLiteral("ALBUMS"),
+                                                               purchase_window::AlbumsOfTheWindow(
+                                                                   *db, *from, now_.date()));
         collectionEarlier_ = whole ? QStringLiteral("ALBUMS.DateAchat is null") : before;
         Written w;
         try {
@@ -304,7 +312,7 @@ class IncrementalExport {
             if (!v6_ && checked(s_.opt_acheter)) {
                 w.authors += references_.WriteSharedIdAuthors(
                     *db, ExportGroup::Albums, chosen,
-                    upTo(QStringLiteral("ACHETER.IdAlbum"), s_.GV_LastId));
+                    upTo(QStringLiteral("ACHETER.IdAlbum"), sentBy(from_.wishList)));
             }
             w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
         } catch (const Error& e) {
@@ -325,10 +333,10 @@ class IncrementalExport {
         }
     }
 
-    // Group B: the wish-list albums above the mark, with their authors and
-    // series; the mark becomes the highest wish-list id, sent by now.
+    // Group B: the wish-list albums above the last full export's mark, with
+    // their authors and series; the mark becomes the highest wish-list id.
     void wishList() {
-        const qint32 mark = s_.GV_LastId;
+        const qint32 mark = sentBy(from_.wishList);
         const QString key = (v6_ ? QStringLiteral("ALBUMS") : QStringLiteral("ACHETER")) +
                             QStringLiteral(".IdAlbum");
         dao::Database* db = db_.get();
@@ -365,7 +373,7 @@ class IncrementalExport {
     void magazines() {
         dao::Database* db = db_.get();
         auto fresh = db->OpenRecordset(QStringLiteral("SELECT count(*) FROM REVUES where ") +
-                                       above(QStringLiteral("idRevue"), s_.GV_LastIdRevue));
+                                       above(QStringLiteral("idRevue"), sentBy(from_.magazines)));
         const qint32 issues = vb::CLng(fresh->Fields(0));
         fresh->Close();
         if (issues > 0) {
@@ -381,7 +389,7 @@ class IncrementalExport {
 
     // Group D: the collectibles above the mark, with their authors and series.
     void collectibles() {
-        const qint32 mark = s_.GV_LastIdPara;
+        const qint32 mark = sentBy(from_.collectibles);
         const QString key = v6_ ? QStringLiteral("IdParabd") : QStringLiteral("IdExlibris");
 
         dao::Database* db = db_.get();
@@ -409,7 +417,7 @@ class IncrementalExport {
 
     // The groups in the order collection, collectibles, magazines, wish
     // list, each after an empty line.
-    QString summary() const {
+    QString summary() {
         QString text = collectionText_;
         if (!text.isEmpty()) {
             text += u'\n';
@@ -421,7 +429,8 @@ class IncrementalExport {
             text += magazinesText_ + u'\n';
         }
         QString wishList = wishListText_;
-        if (wishList.isEmpty() && text.isEmpty()) {
+        wroteAny_ = !wishList.isEmpty() || !text.isEmpty();
+        if (!wroteAny_) {
             wishList = QStringLiteral("\nPas de nouvelles données");
         }
         return QStringLiteral("fichier ") + path() + QStringLiteral(" généré\n") + text + wishList;
@@ -429,8 +438,9 @@ class IncrementalExport {
 
     Settings& s_;
     QString folder_, prefix_, version_;
-    QString mended_;          // what this run finished of a killed one
-    QString earlierWritten_;  // when the script it carries was written
+    QString mended_;  // what this run finished of a killed one
+    FullExportRecord from_;
+    bool wroteAny_ = false;
     bool v6_;
     // The one reading of the clock: an export across midnight is of one day.
     QDateTime now_;

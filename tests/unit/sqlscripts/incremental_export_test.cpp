@@ -157,13 +157,12 @@ TEST_P(IncrementalExport, WritesWhatTheCatalogueGainedAndMovesEveryMark) {
     EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Information);
     EXPECT_FALSE(prompt.busy());
 
-    // The box now holds the new date: a second run (the script loaded and
-    // deleted, it has nothing to carry) sends today's album again, in case
-    // it was entered after this run.
+    // The box now holds the new date, but a second run, the script loaded
+    // and deleted or not, sends again all the full export did not send.
     prompt.clear();
     QFile::remove(script());
     ASSERT_TRUE(run());
-    EXPECT_EQ(inserted("albums"), QStringList{"91"});
+    EXPECT_EQ(inserted("albums"), (QStringList{"90", "91"}));
     EXPECT_EQ(s.GV_LastRun, "20/01/2027");
 }
 
@@ -357,13 +356,21 @@ TEST_P(IncrementalExport, AGroupNeverExportedIsSentWhole) {
     EXPECT_EQ(s.GV_LastIdRevue, 22);
     EXPECT_EQ(s.GV_LastIdPara, 14);
     EXPECT_TRUE(s.GV_LastRun_Changed);
-    // The box may be empty when only ids were ever exported.
+    // The box may be empty when only ids were ever exported. Until a full
+    // export sends them, the groups go whole again.
+    const QStringList first = statements();
     s.box_LastRun.clear();
     prompt.clear();
     QFile::remove(script());
     ASSERT_TRUE(run());
-    EXPECT_EQ(statements(), QStringList{kLastLine});
-    EXPECT_EQ(prompt.texts(), QStringList{message("\nPas de nouvelles données")});
+    EXPECT_EQ(statements(), first);
+    s.opt_acheter = s.opt_parabd = 0;
+    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+    s.opt_acheter = s.opt_parabd = 1;
+    prompt.clear();
+    ASSERT_TRUE(run());
+    EXPECT_FALSE(statements().contains("DELETE FROM revues;"));
+    EXPECT_FALSE(inserted("acheter").isEmpty());
 }
 
 // Whole days from the last export's (10/01/2027) to today (20/01/2027, run
@@ -619,24 +626,19 @@ TEST_P(IncrementalExport, RefusesASettingItCannotReadByNameAndValue) {
 }
 
 // Runs with no load between them (a scheduled run and the window): each
-// script carries the one before, which the site may not have loaded,
-// until a full export, newer, holds it all.
+// script sends again, once, what the one before sent, which the site may
+// not have loaded, until a full export holds it all.
 TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
     s.GV_Chemin_Base = catalogue();
     allGroups();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    const QByteArray first = test::readAll(script());
-    const QStringList albums = inserted("albums");
-    ASSERT_FALSE(albums.isEmpty());
+    const QStringList first = statements();
+    ASSERT_FALSE(inserted("albums").isEmpty());
     prompt.clear();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    // The first script's rows, then today's album again (today is in every
-    // window until tomorrow's export).
-    EXPECT_TRUE(test::readAll(script()).startsWith(first));
-    EXPECT_EQ(inserted("albums"), albums + QStringList{"91"});
-    EXPECT_EQ(statements().last(), kLastLine);
-    EXPECT_TRUE(
-        prompt.texts().join("").contains("\n\nLe fichier reprend aussi celui de l'exportation du "))
+    EXPECT_EQ(statements(), first);
+    EXPECT_TRUE(prompt.texts().join("").contains(
+        "\n\nLe fichier reprend aussi ce que les exportations des dernières données ont envoyé"))
         << prompt.texts().join("").toStdString();
 
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
