@@ -79,6 +79,9 @@ class Settings {
     // Writes `marks` over the file's as it is now. False when the file cannot
     // be written (the store's takeProblem() says why).
     static bool Write_Marks(const MarkTexts& marks);
+    // The file's texts of the marks `marks` names ("" for one it lacks),
+    // which writing back puts the file as it is now.
+    static MarkTexts Stored_Marks(const MarkTexts& marks);
     // The stored name of a mark, and the mark of a stored name.
     static QString MarkName(Mark mark);
     static std::optional<Mark> MarkNamed(const QString& name);

@@ -122,7 +122,22 @@ bool Settings::Write_Marks(const MarkTexts& marks) {
     for (const auto& [mark, text] : marks) {
         write(kMarks[std::size_t(mark)], text);
     }
-    return batch.commit();
+    if (!batch.commit()) {
+        return false;
+    }
+    // Inside another batch (the start's) the commit only defers: the marks
+    // are on disk before the scripts they describe are taken as published.
+    return !registry.inBatch() || registry.saveNow();
+}
+
+Settings::MarkTexts Settings::Stored_Marks(const MarkTexts& marks) {
+    Registry::currentUser().reload();
+    MarkTexts stored;
+    for (const auto& mark : marks) {
+        stored.append(
+            {mark.first, store::read(kMarks[std::size_t(mark.first)]).value_or(QString())});
+    }
+    return stored;
 }
 
 void Settings::Marks_Saved() {

@@ -33,6 +33,9 @@ const QString kReplaced = QStringLiteral(".donnees-remplacees");
 // the files it replaces. A run stopped after it is finished by the next.
 const QString kList = QStringLiteral(".publication");
 const QString kListDraft = QStringLiteral(".publication-en-cours");
+// The list once the set is in and its marks written: the run succeeded,
+// only the tidying up is left.
+const QString kListDone = QStringLiteral(".publication-faite");
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
@@ -71,11 +74,24 @@ void removeHidden(const ScriptSetDisk& disk, const QString& hidden) {
 
 // The list of a publication: the new set, aside until each script takes its
 // place, the folder's files it replaces or leaves behind, each put in the
-// folder of replaced files before the first script comes in, and the
-// last-export marks the run moved, which move once the set is in.
+// folder of replaced files before the first script comes in, the
+// last-export marks the run moved, which move once the set is in, and the
+// file's marks before, which come back with the earlier set.
 struct SetList {
     QStringList added, replaced;
-    Settings::MarkTexts marks;
+    Settings::MarkTexts marks, earlierMarks;
+
+    static void appendMarks(QByteArray& bytes, char kind, const Settings::MarkTexts& marks) {
+        for (const auto& [mark, value] : marks) {
+            bytes += kind + Settings::MarkName(mark).toUtf8() + '=' + value.toUtf8() + '\n';
+        }
+    }
+    static void readMark(Settings::MarkTexts& marks, const QString& line) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (const auto mark = Settings::MarkNamed(line.left(equals)); mark && equals > 0) {
+            marks.append({*mark, line.mid(equals + 1)});
+        }
+    }
 
     QByteArray text() const {
         QByteArray bytes;
@@ -85,9 +101,8 @@ struct SetList {
         for (const QString& name : replaced) {
             bytes += '-' + name.toUtf8() + '\n';
         }
-        for (const auto& [mark, value] : marks) {
-            bytes += '=' + Settings::MarkName(mark).toUtf8() + '=' + value.toUtf8() + '\n';
-        }
+        appendMarks(bytes, '=', marks);
+        appendMarks(bytes, '<', earlierMarks);
         return bytes;
     }
 
@@ -105,10 +120,9 @@ struct SetList {
             } else if (line.startsWith('-')) {
                 list.replaced << name;
             } else if (line.startsWith('=')) {
-                const qsizetype equals = name.indexOf(u'=');
-                if (const auto mark = Settings::MarkNamed(name.left(equals)); mark && equals > 0) {
-                    list.marks.append({*mark, name.mid(equals + 1)});
-                }
+                readMark(list.marks, name);
+            } else if (line.startsWith('<')) {
+                readMark(list.earlierMarks, name);
             }
         }
         return list;
@@ -128,29 +142,58 @@ class Publication {
           disk_(disk),
           list_(std::move(list)) {}
 
-    // Throws when the set could not come in (the earlier one back, unless a
-    // file could not move back), or came in but is not on disk or its marks
-    // not written: the list then stays, and the next start or export
-    // finishes it, marks included.
+    // Throws, the earlier set and marks back, when the set could not come
+    // in, or came in but is not on disk or its marks not written: a run
+    // that reports failure leaves the folder and the marks as the last run
+    // that succeeded left them. When a file cannot move back, the list
+    // stays and the next start or export puts the earlier set back.
     void Complete() {
-        if (std::optional<Error> failure = forward()) {
-            undo();
-            throw *failure;
-        }
+        std::optional<Error> failure = forward();
         // The moves on disk before the marks say the site may have the set,
         // and before the files they hid go: the folder's sync writes out the
         // file system's journal, the other folders' side of each rename
         // with it.
-        if (const int errnum = disk_.Sync(folder_); errnum != 0) {
-            throw cannotSave(folder_, errnum);
+        if (const int errnum = failure ? 0 : disk_.Sync(folder_); errnum != 0) {
+            failure = cannotSave(folder_, errnum);
         }
-        if (!list_.marks.isEmpty() && !Settings::Write_Marks(list_.marks)) {
+        if (!failure && !list_.marks.isEmpty() && !Settings::Write_Marks(list_.marks)) {
             // The store's problem says why, on its own.
+            failure = Error(err::DiskError,
+                            QStringLiteral("Les marques de la dernière exportation n'ont pas été "
+                                           "enregistrées : les scripts précédents sont remis "
+                                           "en place dans %1.")
+                                .arg(folder_));
+        }
+        if (const int errnum = failure ? 0 : disk_.Rename(aside(kList), aside(kListDone));
+            errnum != 0) {
+            failure = cannotSave(aside(kListDone), errnum);
+        }
+        if (failure) {
+            undo();
+            throw *failure;
+        }
+        cleanUp();
+    }
+
+    // The run that wrote the list did not succeed: the earlier set and its
+    // marks come back. Throws when they cannot, the list kept for the next
+    // start.
+    void Undo() {
+        if (!undo()) {
             throw Error(err::DiskError,
-                        QStringLiteral("Les scripts sont en place dans %1, mais les marques de la "
-                                       "dernière exportation n'ont pas été enregistrées : le "
-                                       "prochain démarrage les enregistrera.")
+                        QStringLiteral("Les scripts d'une exportation interrompue n'ont pas pu "
+                                       "être retirés de %1 : le prochain démarrage réessaiera.")
                             .arg(folder_));
+        }
+    }
+
+    // The run succeeded and was stopped while it tidied up: its marks are
+    // written again, surely on disk, before its list goes.
+    void Tidy() {
+        if (!list_.marks.isEmpty() && !Settings::Write_Marks(list_.marks)) {
+            throw Error(err::DiskError,
+                        QStringLiteral("Les marques de la dernière exportation n'ont pas été "
+                                       "enregistrées : le prochain démarrage réessaiera."));
         }
         cleanUp();
     }
@@ -207,25 +250,35 @@ class Publication {
     }
 
     // The earlier set back in the folder: the scripts that came in go aside
-    // again first, then the earlier files come back. A file that cannot
-    // move leaves the list for the next start.
-    void undo() {
+    // again first, then the earlier files come back, then the earlier marks.
+    // A file that cannot move, or marks that cannot be written, leave the
+    // list for the next start. False then.
+    bool undo() {
         for (const QString& name : list_.added) {
             if (!exists(aside(name)) && exists(inFolder(name)) &&
                 disk_.Rename(inFolder(name), aside(name)) != 0) {
-                return;
+                return false;
             }
         }
         for (const QString& name : list_.replaced) {
             if (exists(replaced(name)) && disk_.Rename(replaced(name), inFolder(name)) != 0) {
-                return;
+                return false;
             }
         }
-        disk_.Sync(folder_);
-        if (!removedFolder(replaced_) || disk_.Remove(aside(kList)) != 0) {
-            return;
+        if (disk_.Sync(folder_) != 0 || !removedFolder(replaced_)) {
+            return false;
+        }
+        if (!list_.earlierMarks.isEmpty() && !Settings::Write_Marks(list_.earlierMarks)) {
+            return false;
+        }
+        // Undone once neither list is left.
+        for (const QString& list : {kListDone, kList}) {
+            if (exists(aside(list)) && disk_.Remove(aside(list)) != 0) {
+                return false;
+            }
         }
         removeHidden(disk_, aside_);
+        return true;
     }
 
     bool removedFolder(const QString& path) const {
@@ -241,7 +294,7 @@ class Publication {
         if (!removedFolder(replaced_)) {
             return;
         }
-        disk_.Remove(aside(kList));
+        disk_.Remove(aside(kListDone));
         removeHidden(disk_, aside_);
     }
 
@@ -298,8 +351,9 @@ void ScriptSet::Publish(const Settings::MarkTexts& marks) {
             replaced << name;
         }
     }
-    commit(SetList{staged_, replaced, marks}.text());
-    Publication(folder_, disk_, SetList{staged_, replaced, marks}).Complete();
+    const SetList list{staged_, replaced, marks, Settings::Stored_Marks(marks)};
+    commit(list.text());
+    Publication(folder_, disk_, list).Complete();
     staged_.clear();
 }
 
@@ -353,19 +407,19 @@ QString ScriptSet::Mend(const QString& folder, const ScriptSetDisk& disk) {
         disk.Remove(folder + u'/' + name);
     }
     const QString aside = folder + u'/' + kAside;
+    if (exists(aside + u'/' + kListDone)) {
+        Publication(folder, disk, SetList::Read(aside + u'/' + kListDone)).Tidy();
+        return {};
+    }
+    // A run that had not succeeded: it reported failure, or nothing as it
+    // was killed. The owner loads nothing of it.
     if (exists(aside + u'/' + kList)) {
-        const SetList list = SetList::Read(aside + u'/' + kList);
-        Publication(folder, disk, list).Complete();
-        return list.marks.isEmpty()
-                   ? QStringLiteral(
-                         "Les scripts de données d'une exportation interrompue ont été "
-                         "mis en place dans %1.")
-                         .arg(folder)
-                   : QStringLiteral(
-                         "Les scripts de données d'une exportation interrompue ont été "
-                         "mis en place dans %1, et ses marques de dernière exportation "
-                         "enregistrées.")
-                         .arg(folder);
+        Publication(folder, disk, SetList::Read(aside + u'/' + kList)).Undo();
+        return QStringLiteral(
+                   "Les scripts de données d'une exportation interrompue ont été retirés de "
+                   "%1 : le dossier tient de nouveau ceux de l'exportation précédente, avec "
+                   "ses marques de dernière exportation.")
+            .arg(folder);
     }
     // Stopped before its list: the folder holds the earlier set.
     if (exists(aside)) {

@@ -17,10 +17,12 @@ namespace kalvor {
 // folder loads this export alone. No other file is touched.
 //
 // Once every script is written aside, the list of the set is written there
-// too: from then on the publication is finished, by this run or, when it was
-// killed, by the next one (Mend); a run killed before leaves the earlier set,
-// and the next one drops what it wrote. The folder holds one whole set at
-// every start. The caller holds the folder's ExportLock throughout.
+// too, with the marks the run moves and those they replace. The run has
+// succeeded once its set is in, on disk, and its marks written; a run that
+// failed or was killed before is undone, by itself or by the next start
+// (Mend): the earlier set and marks come back, as the owner loads nothing
+// of a run that did not succeed. The folder holds one whole set at every
+// start. The caller holds the folder's ExportLock throughout.
 class ScriptSet {
   public:
     explicit ScriptSet(QString folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
@@ -32,21 +34,21 @@ class ScriptSet {
 
     // Where to write the script `name` until Publish().
     QString Stage(const QString& name);
-    // All or nothing: throws kalvor::Error, the previous scripts in place,
-    // when a file cannot be moved or removed. `marks` are written into the
-    // settings once the set is in and on disk, before anything else goes:
-    // a run stopped between the two leaves them to the next start.
+    // All or nothing: throws kalvor::Error, the previous scripts and marks
+    // in place, when a file cannot be moved or removed or `marks` cannot be
+    // written. They are written into the settings once the set is in and
+    // on disk, before anything else goes.
     void Publish(const Settings::MarkTexts& marks = {});
 
     // Whether a run left a publication in `folder`, finished or not, or a
     // script it was writing.
     static bool Interrupted(const QString& folder);
-    // Finishes the publication a killed run left in `folder`, or drops it
-    // when it had not reached its list, so that the folder holds the whole
-    // earlier set or the whole new one and nothing stays hidden. The caller
-    // holds the folder's ExportLock. Throws kalvor::Error when a file cannot
-    // be moved, the earlier set put back when it can be. Says what it did
-    // when it finished a publication (its marks written with it), else "".
+    // Undoes the publication a run that did not succeed left in `folder`,
+    // its earlier marks written back, or tidies up after one that did, so
+    // that the folder holds the whole set of the last run that succeeded and
+    // nothing stays hidden. The caller holds the folder's ExportLock. Throws
+    // kalvor::Error when a file cannot be moved or the marks written, the
+    // list kept for the next start. Says what it undid, else "".
     static QString Mend(const QString& folder, const ScriptSetDisk& disk = ScriptSetDisk::System());
 
   private:

@@ -67,6 +67,10 @@ class Registry {
     // it, later calls return "" until another fault.
     QString takeProblem();
     const QString& storePath() const { return storePath_; }
+    // Saves now what is unsaved, inside a batch too: for a value that must
+    // be on disk before what depends on it goes. False as a save is.
+    bool saveNow() { return save(); }
+    bool inBatch() const { return batchDepth_ > 0; }
     // How many times the store file was written by this object.
     int writes() const { return writes_; }
 

@@ -2,13 +2,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "app/start_up.h"
 #include "common/general.h"
 #include "platform/prompt.h"
 #include "platform/registry/registry.h"
 #include "settings/settings.h"
+#include "sqlscripts/script_set.h"
 #include "support/file_size_limit.h"
 #include "support/test_paths.h"
 
@@ -273,10 +277,13 @@ TEST_F(StartUpTest, FailureOfTheLoadIsNotedAndLogged) {
     EXPECT_TRUE(prompt.shown().empty());
 }
 
-// Every start, the window's as the unattended ones', first finishes the
-// publication of data scripts that a kill cut: one whole set, nothing
-// hidden, and the marks of that set. What a killed save of the settings
-// left goes too.
+// Every start, the window's as the unattended ones', first undoes the
+// publication of data scripts that a kill cut before it succeeded: the
+// earlier set whole, nothing hidden, and the marks of that set, said in
+// the log. One cut once it had succeeded is tidied, its marks on disk
+// before its list goes, though the start holds the settings in a batch.
+// What a killed save of the settings left goes too, unless a save holds
+// the file.
 TEST_F(StartUpTest, TheLoadFinishesThePublicationAKillCut) {
     const QString scripts = env.path() + QStringLiteral("/export/scripts/");
     setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
@@ -285,16 +292,42 @@ TEST_F(StartUpTest, TheLoadFinishesThePublicationAKillCut) {
     test::writeAll(scripts + ".donnees-remplacees/donnees.sql", "-- earlier\r\n");
     test::writeAll(scripts + ".donnees-en-cours/donnees_ALBUMS.sql", "-- new\r\n");
     test::writeAll(scripts + ".donnees-en-cours/.publication",
-                   "+donnees_ALBUMS.sql\n-donnees.sql\n=lastid=40\n");
+                   "+donnees_ALBUMS.sql\n-donnees.sql\n=lastid=40\n<lastid=30\n");
+    setValue(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("lastid"), "40");
     test::writeAll(env.registryPath() + ".Zk3bQ9", "killed");
     test::writeAll(env.registryPath() + ".backup", "yours");
-    ASSERT_TRUE(QFileInfo::exists(env.registryPath() + ".Zk3bQ9"));
+    {
+        // A save at work holds the file: what looks killed may be its own.
+        const int held =
+            ::open(QFile::encodeName(env.registryPath() + ".lock"), O_RDWR | O_CREAT, 0600);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        Registry::currentUser().removeKilledSaves();
+        EXPECT_TRUE(QFileInfo::exists(env.registryPath() + ".Zk3bQ9"));
+        ::close(held);
+    }
     Settings s;
     start_up::Form_Load(s, CommandLine{}, prompt);
     EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"donnees_ALBUMS.sql"});
-    EXPECT_EQ(s.GV_LastId, 40);
-    EXPECT_TRUE(s.GV_Erreurs.contains("ses marques de dernière exportation enregistrées"));
+              QStringList{"donnees.sql"});
+    EXPECT_EQ(s.GV_LastId, 30);
+    EXPECT_TRUE(s.GV_Erreurs.contains("ont été retirés de")) << s.GV_Erreurs.toStdString();
+    EXPECT_TRUE(test::readAll(general::Log_Path()).contains("ont été retirés de"));
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + ".Zk3bQ9"));
     EXPECT_TRUE(QFileInfo::exists(env.registryPath() + ".backup"));
+
+    test::writeAll(scripts + ".donnees-remplacees/donnees.sql", "-- earlier\r\n");
+    QFile::rename(scripts + "donnees.sql", scripts + "donnees_ALBUMS.sql");
+    test::writeAll(scripts + ".donnees-en-cours/.publication-faite",
+                   "+donnees_ALBUMS.sql\n-donnees.sql\n=lastid=41\n<lastid=30\n");
+    Settings again;
+    again.GV_Export = s.GV_Export;
+    {
+        Registry::Batch held(Registry::currentUser());
+        MendScriptsFolder(again);
+        EXPECT_EQ(Registry(env.registryPath(), env.path())
+                      .value(QStringLiteral("software\\Kalvor\\Config"), QStringLiteral("lastid")),
+                  "41");
+    }
+    EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"donnees_ALBUMS.sql"});
 }

@@ -443,8 +443,9 @@ TEST_F(FullExport, ASecondExportIntoAFolderBeingWrittenIsRefused) {
               (QStringList{"donnees_ALBUMS.sql", "donnees_AUTEURS.sql", "donnees_SERIES.sql"}));
 }
 
-// A publication cut after its list, and no start since: the export
-// finishes it, its marks with it, before it publishes its own set.
+// A publication cut after its list, and no start since: that run did not
+// succeed, so the export first puts back the earlier set and its marks,
+// then publishes its own.
 TEST_F(FullExport, AnExportFirstFinishesAPublicationCutBeforeIt) {
     s.GV_Chemin_Base = fixtureCopy("v6");
     s.opt_albums = 1;
@@ -452,13 +453,14 @@ TEST_F(FullExport, AnExportFirstFinishesAPublicationCutBeforeIt) {
     test::writeAll(scripts + ".donnees-remplacees/donnees_AUTEURS.sql", "earlier");
     test::writeAll(scripts + ".donnees-en-cours/donnees_SERIES.sql", "cut");
     test::writeAll(scripts + ".donnees-en-cours/.publication",
-                   "+donnees_SERIES.sql\n-donnees_AUTEURS.sql\n=lastid=3\n");
+                   "+donnees_SERIES.sql\n-donnees_AUTEURS.sql\n=lastid=3\n<lastid=2\n");
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(QDir(scripts).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"donnees.sql"});
-    EXPECT_EQ(s.GV_LastId, 3);
-    EXPECT_TRUE(
-        prompt.texts().join("").endsWith("ses marques de dernière exportation enregistrées."));
+    EXPECT_EQ(s.GV_LastId, 2);
+    EXPECT_TRUE(prompt.texts().join("").endsWith(
+        "le dossier tient de nouveau ceux de l'exportation précédente, avec ses marques de "
+        "dernière exportation."));
 }
 
 TEST_F(FullExport, AWishListWithoutTheCollectionReplacesItsAlbumsLinks) {
