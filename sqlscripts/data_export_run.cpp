@@ -53,7 +53,15 @@ Settings::MarkTexts ExportMarks::texts() const {
 }
 
 void ExportMarks::Write() const {
-    if (const Settings::MarkTexts all = texts(); !all.isEmpty() && !Settings::Write_Marks(all)) {
+    const Settings::MarkTexts all = texts();
+    if (all.isEmpty()) {
+        return;
+    }
+    const Settings::MarkTexts earlier = Settings::Stored_Marks(all);
+    if (!Settings::Write_Marks(all)) {
+        // Left unsaved, a later save of the settings would write them after
+        // all: the earlier ones stand in their place.
+        Settings::Write_Marks(earlier);
         // The store's problem says why, on its own.
         throw Error(err::DiskError,
                     QStringLiteral("Le script est écrit, mais les marques de la dernière "

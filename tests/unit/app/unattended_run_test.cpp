@@ -317,7 +317,7 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_FALSE(QFileInfo::exists(env.registryPath() + QStringLiteral(".illisible-2")));
 
     // No copy can be made: the file stays as found, and the marks it could
-    // not take end the run with their cause, the scripts in place all the same.
+    // not take end the run with their cause, the earlier scripts put back.
     kalvor::test::writeAll(env.registryPath(), damaged);
     for (int n = 2; n <= 999; ++n) {
         kalvor::test::writeAll(env.registryPath() + QStringLiteral(".illisible-%1").arg(n),
@@ -328,9 +328,9 @@ TEST(UnattendedRun, TheCopyOfAFileReadOnlyInPartOutlivesTheRunsAfterIt) {
     EXPECT_EQ(unsaved.exitCode, 1) << unsaved.output.toStdString();
     EXPECT_TRUE(unsaved.output.endsWith(
         QStringLiteral("[Kalvor 1.8.3 - Génération SQL] Erreur lors de la création des donnees : "
-                       "Les scripts sont en place dans %2/scripts, mais les marques de la "
-                       "dernière exportation n'ont pas été enregistrées : le prochain démarrage "
-                       "les enregistrera.\n[Kalvor 1.8.3] Les réglages ne peuvent pas être "
+                       "Les marques de la dernière exportation n'ont pas été enregistrées : les "
+                       "scripts précédents sont remis en place dans %2/scripts.\n"
+                       "[Kalvor 1.8.3] Les réglages ne peuvent pas être "
                        "enregistrés dans %1 (le fichier, en partie illisible, n'a pas pu être "
                        "copié sous %1.illisible-999 : trop de copies déjà gardées).\n")
             .arg(env.registryPath(), exportFolder)))

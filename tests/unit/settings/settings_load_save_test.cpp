@@ -8,6 +8,7 @@
 #include "platform/registry/registry.h"
 #include "qt_printers.h"
 #include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "support/test_paths.h"
 
 using namespace kalvor;
@@ -429,6 +430,26 @@ TEST(SettingsSave, ASaveKeepsWhatAnotherProcessWroteMeanwhile) {
     EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastrun")), QStringLiteral("03/03/2023"));
     EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("50"));
     EXPECT_EQ(onDisk(kFolders, QStringLiteral("Autre")), QStringLiteral("y"));
+
+    // An export's marks go over the file as it is now, not as this process
+    // last saw it; a reload keeps what this process has not saved yet, and
+    // shows a mark gone from the file as never set.
+    elsewhere(kConfig, QStringLiteral("Lastid"), QStringLiteral("70"));
+    EXPECT_TRUE(Settings::Write_Marks({{Settings::Mark::LastId, QStringLiteral("50")}}));
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("50"));
+    {
+        Registry::Batch start(store);
+        window.s.box_titre = QStringLiteral("Gardé");
+        store::save(window.s, store::Key::Titre);
+        elsewhere(kConfig, QStringLiteral("Lastidpara"), QString());
+        window.s.GV_LastIdPara = 12;
+        window.s.Reload_Marks();
+        EXPECT_EQ(window.s.GV_LastIdPara, Settings::kNeverExported);
+        // Written at once, though the start's batch is open.
+        EXPECT_TRUE(Settings::Write_Marks({{Settings::Mark::LastId, QStringLiteral("61")}}));
+        EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("61"));
+    }
+    EXPECT_EQ(onDisk(kConfig, QStringLiteral("Titre")), QStringLiteral("Gardé"));
 }
 
 TEST(SettingsSave, SwitchedOffValuesAreWrittenEmptyOrFixed) {

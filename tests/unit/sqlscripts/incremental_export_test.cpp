@@ -3,6 +3,12 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
 
 #include "catalogue/sqlite_catalogue.h"
 #include "common/general.h"
@@ -20,6 +26,21 @@
 #include "unit/sqlscripts/grown_catalogue.h"
 
 using namespace kalvor;
+
+namespace kalvor::test {
+extern std::function<void(int fd)> beforeLock;  // script_set_test.cpp
+}
+
+// While set, the sync of a folder fails, as on a disk that lost it.
+static bool folderSyncFails = false;
+extern "C" int fsync(int fd) noexcept {
+    struct stat st {};
+    if (folderSyncFails && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return int(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -166,21 +187,70 @@ TEST_P(IncrementalExport, WritesWhatTheCatalogueGainedAndMovesEveryMark) {
     EXPECT_EQ(s.GV_LastRun, "20/01/2027");
 }
 
+// The counts are what the script gives a site that holds the last full
+// export's scripts: that export's day is sent again, its albums may have
+// been entered after it; what earlier incremental exports sent may never
+// have been loaded.
 TEST_P(IncrementalExport, TheSummaryCountsWhatTheSiteGains) {
-    // From 24/12/2023: 14 albums, naming 8 series and 18 authors, of which
-    // 2 series and 3 authors no earlier album names.
-    vb::ScopedClock today(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+    struct Case {
+        const char* box;  // typed in "après le", or the full export's day
+        // Today, the full export's day, an incremental export's since.
+        QDate today, lastFull, earlierRun;
+        qsizetype albums, series, authors;  // written
+        const char* counts;
+    };
+    const Case cases[] = {
+        // 14 albums, naming 8 series and 18 authors, of which 2 series
+        // and 3 authors no earlier album names.
+        {"24/12/2023",
+         {2026, 12, 7},
+         {2027, 1, 10},
+         {},
+         14,
+         8,
+         18,
+         "14 album(s) - 2 série(s) - 3 auteur(s)"},
+        // Album 90 of the full export's day names series 13 and author 26.
+        {"15/01/2027",
+         {2027, 1, 20},
+         {2027, 1, 15},
+         {},
+         2,
+         2,
+         6,
+         "2 album(s) - 1 série(s) - 2 auteur(s)"},
+        {"10/01/2027",
+         {2027, 1, 20},
+         {2027, 1, 10},
+         {2027, 1, 16},
+         2,
+         2,
+         6,
+         "2 album(s) - 1 série(s) - 2 auteur(s)"},
+    };
     s.GV_Chemin_Base = catalogue();
-    s.box_LastRun = QStringLiteral("24/12/2023");
     s.opt_albums = 1;
     s.Opt_Collaborateurs = 1;
-    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
-    EXPECT_EQ(inserted("albums").size(), 14);
-    EXPECT_EQ(inserted("series").size(), 8);
-    EXPECT_EQ(inserted("auteurs").size(), 18);
-    EXPECT_EQ(prompt.texts(),
-              QStringList{message("\nALBUMS DE LA COLLECTION\n14 album(s) - 2 série(s) - "
-                                  "3 auteur(s)\n")});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.counts);
+        s.GV_LastRun = c.lastFull.toString("dd/MM/yyyy");
+        test::StoreMarks(s);
+        s.Reload_Marks();
+        s.box_LastRun = QString::fromLatin1(c.box);
+        if (c.earlierRun.isValid()) {
+            vb::ScopedClock then(QDateTime(c.earlierRun, QTime(9, 0)));
+            ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+        }
+        prompt.clear();
+        vb::ScopedClock today(QDateTime(c.today, QTime(9, 0)));
+        ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+        EXPECT_EQ(inserted("albums").size(), c.albums);
+        EXPECT_EQ(inserted("series").size(), c.series);
+        EXPECT_EQ(inserted("auteurs").size(), c.authors);
+        EXPECT_TRUE(prompt.texts().join("").startsWith(message("\nALBUMS DE LA COLLECTION\n") +
+                                                       QString::fromUtf8(c.counts)))
+            << prompt.texts().join("").toStdString();
+    }
 }
 
 TEST_P(IncrementalExport, AnOwnedAndAWishListAlbumOfOneIdKeepTheLinksOfBoth) {
@@ -522,6 +592,25 @@ TEST_P(IncrementalExport, AFailedRunLeavesTheMarksAndReportsOnce) {
     EXPECT_TRUE(log.startsWith("Kalvorform.btn_LastDonnees_SQL_click")) << log.toStdString();
     // The unfinished script does not take its name.
     EXPECT_FALSE(QFileInfo::exists(script()));
+
+    // Written whole, but not surely on disk, or its marks not saved: a
+    // failure too, every mark as it was.
+    s.GV_Chemin_Base = catalogue();
+    const QString lock = env.registryPath() + ".lock";
+    const std::vector<std::pair<const char*, std::function<void()>>> faults{
+        {"the folder's sync", [] { folderSyncFails = true; }},
+        {"the marks' save", [&] { QFile::remove(lock), QDir().mkpath(lock); }}};
+    for (const auto& [fault, cause] : faults) {
+        prompt.clear();
+        cause();
+        EXPECT_FALSE(run()) << fault;
+        folderSyncFails = false;
+        QDir(lock).removeRecursively();
+        s.Reload_Marks();
+        EXPECT_EQ(s.GV_LastId, 85) << fault;
+        ASSERT_EQ(prompt.shown().size(), 1u) << fault;
+        EXPECT_EQ(prompt.shown()[0].icon, PromptIcon::Critical) << fault;
+    }
 }
 
 TEST_P(IncrementalExport, UnattendedRunsSayOnOneLineWhatTheyWroteOrWhyTheyFailed) {
@@ -644,6 +733,21 @@ TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(inserted("albums"), QStringList{"91"});
+
+    // A full export killed once its set was listed, before it succeeded:
+    // the incremental export first puts the earlier set and marks back,
+    // says so, and sends from the full export that succeeded.
+    const QString aside = dir.filePath("scripts/.donnees-en-cours/");
+    test::writeAll(aside + "donnees.sql", "-- cut\r\n");
+    test::writeAll(aside + ".publication",
+                   "+donnees.sql\n=lastfull=lastrun=21/01/2027;lastid=94\n"
+                   "<lastfull=" +
+                       s.GV_LastFull.toUtf8() + "\n");
+    Settings::Write_Marks({{Settings::Mark::LastFull, "lastrun=21/01/2027;lastid=94"}});
+    prompt.clear();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    EXPECT_EQ(inserted("albums"), QStringList{"91"});
+    EXPECT_TRUE(prompt.texts().join("").contains("ont été retirés de"));
 }
 
 // Started a second before midnight, an export is of its first day: its
@@ -730,6 +834,19 @@ TEST_P(IncrementalExport, TheMarksAreTheFilesNotTheWindows) {
                   .value("software\\Kalvor\\Config", "lastcollaborateurs"),
               "0");
     EXPECT_EQ(s.GV_LastCollaborateurs, "0");
+}
+
+// A full export that ends while this one waits for the folder moves what
+// it starts from: it reads the file again once it holds the folder.
+TEST_P(IncrementalExport, StartsFromTheFullExportThatEndedWhileItWaited) {
+    s.GV_Chemin_Base = catalogue();
+    s.opt_acheter = 1;
+    test::beforeLock = [](int) {
+        Settings::Write_Marks({{Settings::Mark::LastFull, "lastrun=20/01/2027;lastid=94"}});
+    };
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    test::beforeLock = nullptr;
+    EXPECT_EQ(inserted("acheter"), QStringList{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, IncrementalExport, ::testing::Values("v6", "v5"));

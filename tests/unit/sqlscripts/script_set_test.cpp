@@ -23,7 +23,10 @@ using namespace kalvor;
 
 // Run once between the open of a file and its lock, as another process
 // might: every lock of this program goes through here.
-static std::function<void(int fd)> beforeLock;
+namespace kalvor::test {
+std::function<void(int fd)> beforeLock;
+}
+using test::beforeLock;
 extern "C" int flock(int fd, int operation) noexcept {
     if (beforeLock) {
         std::exchange(beforeLock, nullptr)(fd);
