@@ -441,10 +441,10 @@ TEST(SettingsSave, ASaveKeepsWhatAnotherProcessWroteMeanwhile) {
         Registry::Batch start(store);
         window.s.box_titre = QStringLiteral("Gardé");
         store::save(window.s, store::Key::Titre);
-        elsewhere(kConfig, QStringLiteral("Lastidpara"), QString());
-        window.s.GV_LastIdPara = 12;
+        elsewhere(kConfig, QStringLiteral("Lastcollaborateurs"), QString());
+        window.s.GV_LastCollaborateurs = QStringLiteral("1");
         window.s.Reload_Marks();
-        EXPECT_EQ(window.s.GV_LastIdPara, Settings::kNeverExported);
+        EXPECT_EQ(window.s.GV_LastCollaborateurs, QString());
         // Written at once, though the start's batch is open.
         EXPECT_TRUE(Settings::Write_Marks({{Settings::Mark::LastId, QStringLiteral("61")}}));
         EXPECT_EQ(onDisk(kConfig, QStringLiteral("Lastid")), QStringLiteral("61"));
