@@ -1,3 +1,5 @@
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
@@ -14,6 +16,7 @@
 #include "sqlscripts/full_export.h"
 #include "sqlscripts/incremental_export.h"
 #include "sqlscripts/schema_scripts.h"
+#include "sqlscripts/script_set.h"
 #include "support/test_paths.h"
 #include "unit/sqlscripts/grown_catalogue.h"
 
@@ -289,6 +292,172 @@ TEST_P(IncrementalOnTopOfFull, CommentsKeepTheirLineBreaks) {
               "bd_series WHERE idserie = 13;"}) {
             EXPECT_EQ(value(site, QString::fromLatin1(query)), shown) << query;
         }
+    }
+}
+
+// What an owner does between two full exports, step by step.
+enum class Step {
+    Full,            // of every collection
+    FullCollection,  // collection=9: the collection and its links
+    FullKilled,      // of every collection, killed once its set was listed
+    Incremental,
+    Start,       // of Kalvor, which mends the folder first
+    DeleteFull,  // donnees.sql, loaded: the README allows it
+    Grow,        // test::GrownCatalogue
+    GrowIssue,   // magazine issue 23
+    GrowMore,    // owned album 92 bought that day, wish-list album 95, object 16
+};
+struct Did {
+    Step step;
+    int day = 0;  // of January 2027, for an export
+    bool loaded = false;
+};
+struct Sequence {
+    const char* name;
+    std::vector<Did> steps;
+};
+
+// Whatever ran, failed or was loaded before, the scripts the owner was told
+// to load, in the README's order (the full export's, then the newest
+// dernieres_donnees.sql), give the site of a full export of the catalogue
+// as it is at the end.
+TEST_P(IncrementalOnTopOfFull, TheScriptsToLoadBringTheSiteToTheCatalogueWhateverCameBefore) {
+    using S = Step;
+    const Sequence sequences[] = {
+        {"full_of_the_collection_alone",
+         {{S::Full, 10, true},
+          {S::Grow},
+          {S::Incremental, 16},
+          {S::FullCollection, 17, true},
+          {S::Incremental, 20, true}}},
+        {"full_deleted_after_its_load",
+         {{S::Full, 10, true},
+          {S::Grow},
+          {S::Incremental, 16},
+          {S::GrowIssue},
+          {S::Full, 17, true},
+          {S::DeleteFull},
+          {S::Incremental, 20, true}}},
+        {"full_killed_then_a_start",
+         {{S::Full, 10, true},
+          {S::Grow},
+          {S::FullKilled, 16},
+          {S::Start},
+          {S::Incremental, 20, true}}},
+        {"nightly_runs_loaded_now_and_then",
+         {{S::Full, 10, true},
+          {S::Grow},
+          {S::Incremental, 14},
+          {S::GrowIssue},
+          {S::Incremental, 15, true},
+          {S::GrowMore},
+          {S::Incremental, 18},
+          {S::Incremental, 20, true}}},
+    };
+    const QString v6Table = v6() ? "ALBUMS" : "ACHETER";
+    const QString objects = v6() ? "PARABD" : "EXLIBRIS";
+    const QString objectKey = v6() ? "IdParabd" : "IdExlibris";
+    const QString copy =
+        "CREATE TEMP TABLE t AS SELECT * FROM %1 WHERE %2 = %3; "
+        "UPDATE t SET %2 = %4; INSERT INTO %1 SELECT * FROM t; DROP TABLE t;";
+    const QString grow[] = {
+        test::GrownCatalogue(v6()),
+        copy.arg("REVUES", "IdRevue", "22", "23"),
+        copy.arg("ALBUMS", "IdAlbum", "91", "92") + copy.arg(v6Table, "IdAlbum", "93", "95") +
+            copy.arg(objects, objectKey, "13", "16") +
+            "INSERT INTO COLLABORATEURS VALUES (95, 27, 2);",
+    };
+    const QList<Settings::Mark> marks{Settings::Mark::LastRun,
+                                      Settings::Mark::LastId,
+                                      Settings::Mark::LastIdPara,
+                                      Settings::Mark::LastIdRevue,
+                                      Settings::Mark::LastCollaborateurs,
+                                      Settings::Mark::LastFull};
+    Settings::MarkTexts none;
+    for (const Settings::Mark mark : marks) {
+        none.append({mark, QString()});
+    }
+    int n = 0;
+    for (const Sequence& sequence : sequences) {
+        SCOPED_TRACE(sequence.name);
+        ++n;
+        catalogue::BuildSqliteCatalogue(
+            test::fixturePath(
+                QStringLiteral("catalogue/catalogue-%1.sql").arg(GetParam().generation)),
+            catalogue = dir.filePath(QStringLiteral("catalogue-%1.sqlite").arg(n)));
+        Settings::Write_Marks(none);
+        const QString folder = dir.filePath(QStringLiteral("seq%1").arg(n));
+        const QString scripts = folder + "/scripts/";
+        QDir().mkpath(folder);
+        schema_scripts::Create_Tables_Sql({folder, "bd_", GetParam().utf8});
+        const QString site = e2e::createDatabase(
+            QStringLiteral("seq%1_%2_%3").arg(n).arg(GetParam().generation).arg(GetParam().utf8));
+        load(site, scripts + "tables.sql");
+        int day = 10;
+        for (const Did& did : sequence.steps) {
+            day = std::max(day, did.day);
+            vb::ScopedClock clock(QDateTime(QDate(2027, 1, day), QTime(12, 0)));
+            Settings s = settings(folder);
+            s.Reload_Marks();
+            s.Show_LastRun();
+            switch (did.step) {
+                case S::Full:
+                case S::FullCollection:
+                    if (did.step == S::FullCollection) {
+                        s.opt_acheter = s.opt_revues = s.opt_parabd = 0;
+                    }
+                    ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+                    break;
+                case S::FullKilled: {
+                    // Its set, written whole elsewhere, laid aside with its
+                    // list; its marks not yet written.
+                    const Settings::MarkTexts before = Settings::Stored_Marks(none);
+                    Settings elsewhere = settings(dir.filePath(QStringLiteral("cut%1").arg(n)));
+                    QDir().mkpath(elsewhere.GV_Export);
+                    ASSERT_TRUE(btn_Donnees_SQL_Click(elsewhere, prompt));
+                    QByteArray list = "+donnees.sql\n-donnees.sql\n";
+                    for (const auto& [mark, text] : Settings::Stored_Marks(none)) {
+                        list +=
+                            "=" + Settings::MarkName(mark).toUtf8() + "=" + text.toUtf8() + "\n";
+                    }
+                    for (const auto& [mark, text] : before) {
+                        list +=
+                            "<" + Settings::MarkName(mark).toUtf8() + "=" + text.toUtf8() + "\n";
+                    }
+                    Settings::Write_Marks(before);
+                    test::writeAll(scripts + ".donnees-en-cours/donnees.sql",
+                                   test::readAll(elsewhere.GV_Export + "/scripts/donnees.sql"));
+                    test::writeAll(scripts + ".donnees-en-cours/.publication", list);
+                    break;
+                }
+                case S::Incremental:
+                    ASSERT_TRUE(btn_LastDonnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
+                    break;
+                case S::Start:
+                    MendScriptsFolder(s);
+                    break;
+                case S::DeleteFull:
+                    ASSERT_TRUE(QFile::remove(scripts + "donnees.sql"));
+                    break;
+                default:
+                    dao::DBEngine::OpenDatabase(catalogue)->ExecuteScript(
+                        grow[int(did.step) - int(S::Grow)]);
+            }
+            if (did.loaded) {
+                load(site, scripts + (did.step == S::Incremental ? "dernieres_donnees.sql"
+                                                                 : "donnees.sql"));
+            }
+        }
+        // The newest script holds each row once.
+        const QStringList lines =
+            QString::fromLatin1(test::readAll(scripts + "dernieres_donnees.sql")).split('\n');
+        const QStringList rows = lines.filter(QRegularExpression("^INSERT INTO bd_(?!collab)"));
+        EXPECT_EQ(QSet<QString>(rows.begin(), rows.end()).size(), rows.size());
+        EXPECT_LE(lines.filter(QRegularExpression("^DELETE FROM bd_revues;")).size(), 1);
+
+        vb::ScopedClock clock(QDateTime(QDate(2027, 1, day), QTime(12, 0)));
+        Settings s = settings(dir.filePath(QStringLiteral("whole%1").arg(n)));
+        expectSameTables(site, fullSite(s, QStringLiteral("whole%1").arg(n)));
     }
 }
 

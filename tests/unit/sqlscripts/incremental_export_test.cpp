@@ -807,8 +807,9 @@ TEST_P(IncrementalExport, ItemsAddedDuringAnExportGoWithTheNext) {
         QFile::remove(script());
         ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
         const int k = full ? 1 : 2;
-        EXPECT_EQ(inserted("acheter"), QStringList{QString::number(200 + k)}) << full;
-        EXPECT_EQ(inserted("parabd"), QStringList{QString::number(100 + k)}) << full;
+        // Sent with all the incremental exports since the last full one.
+        EXPECT_EQ(inserted("acheter").last(), QString::number(200 + k)) << full;
+        EXPECT_EQ(inserted("parabd").last(), QString::number(100 + k)) << full;
         EXPECT_TRUE(inserted("revues").contains(QString::number(100 + k))) << full;
     }
 }
