@@ -155,13 +155,15 @@ struct Program {
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Repertoires]\r\n\"Export\"=\"%2\"\r\n\r\n"
                 "[HKEY_CURRENT_USER\\software\\Kalvor\\Config]\r\n\"collection\"=\"31\"\r\n"
                 "\"lastrun\"=\"%3\"\r\n\"lastid\"=\"%4\"\r\n\"lastidpara\"=\"%5\"\r\n"
-                "\"lastidrevue\"=\"%6\"\r\n")
+                "\"lastidrevue\"=\"%6\"\r\n"
+                // As the last full export records what it sent.
+                "\"lastfull\"=\"lastrun=%3;lastid=%4;lastidpara=%5;lastidrevue=%6\"\r\n")
                 .arg(catalogue, folder + QStringLiteral("/export"), lastRun)
                 .arg(marks.album)
                 .arg(marks.para)
                 .arg(marks.revue);
         QDir().mkpath(folder + QStringLiteral("/export"));
-        // Loaded, then deleted: the next incremental script carries nothing.
+        // Loaded, then deleted: a build that carried it carries nothing.
         QFile::remove(folder + QStringLiteral("/export/scripts/dernieres_donnees.sql"));
         QFile file(folder + QStringLiteral("/registry.reg"));
         if (!file.open(QIODevice::WriteOnly) || file.write(store.toUtf8()) < 0) {
