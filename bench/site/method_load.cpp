@@ -4,10 +4,8 @@
 #include <QList>
 #include <QThread>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -18,33 +16,6 @@ namespace kalvor::sitebench {
 namespace {
 
 using Request = std::function<QByteArray(int)>;
-
-// `clients` visitors asking for `page` during `seconds`: their times.
-std::vector<double> visitors(int port, const QByteArray& page, int clients, int seconds,
-                             std::atomic<int>& failures) {
-    std::vector<double> times;
-    std::mutex lock;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    std::vector<std::thread> threads;
-    for (int c = 0; c < clients; ++c) {
-        threads.emplace_back([&] {
-            std::vector<double> mine;
-            while (std::chrono::steady_clock::now() < end) {
-                const auto start = std::chrono::steady_clock::now();
-                failures += good(get(port, page)) ? 0 : 1;
-                mine.push_back(std::chrono::duration<double, std::milli>(
-                                   std::chrono::steady_clock::now() - start)
-                                   .count());
-            }
-            std::lock_guard<std::mutex> hold(lock);
-            times.insert(times.end(), mine.begin(), mine.end());
-        });
-    }
-    for (auto& t : threads) {
-        t.join();
-    }
-    return times;
-}
 
 // `others` clients sending `request(i)` as fast as they are answered, each
 // request an i of its own, until stopped; the replies counted by status.
@@ -133,11 +104,11 @@ void besideOtherRequests(int port, const QString& cache, const QByteArray& prefi
         std::atomic<int> failures{0};
         int served = 0, refused = 0, other = 0;
         for (int round = 0; round < 3; ++round) {
-            const std::vector<double> a = visitors(port, page, clients, 4, failures);
+            const std::vector<double> a = askedFor(port, page, clients, 4, failures);
             alone.insert(alone.end(), a.begin(), a.end());
             Others load(others, request);
             QThread::msleep(300);
-            const std::vector<double> b = visitors(port, page, clients, 4, failures);
+            const std::vector<double> b = askedFor(port, page, clients, 4, failures);
             beside.insert(beside.end(), b.begin(), b.end());
             load.stop();
             served += load.served;

@@ -222,26 +222,8 @@ void guessing(int port, const QString& cache, const QByteArray& page, const QByt
     std::vector<double> alone, beside;
     std::atomic<int> failures{0};
     const auto visitors = [&](std::vector<double>& times) {
-        std::mutex lock;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        std::vector<std::thread> threads;
-        for (int c = 0; c < clients; ++c) {
-            threads.emplace_back([&] {
-                std::vector<double> mine;
-                while (std::chrono::steady_clock::now() < end) {
-                    const auto start = std::chrono::steady_clock::now();
-                    failures += good(get(port, page)) ? 0 : 1;
-                    mine.push_back(std::chrono::duration<double, std::milli>(
-                                       std::chrono::steady_clock::now() - start)
-                                       .count());
-                }
-                std::lock_guard<std::mutex> hold(lock);
-                times.insert(times.end(), mine.begin(), mine.end());
-            });
-        }
-        for (auto& t : threads) {
-            t.join();
-        }
+        const std::vector<double> mine = askedFor(port, page, clients, 5, failures);
+        times.insert(times.end(), mine.begin(), mine.end());
     };
     int read = 0, unread = 0, other = 0;
     qint64 guessedMs = 0;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <mutex>
 
 namespace kalvor::sitebench {
 
@@ -74,6 +75,32 @@ bool good(const QByteArray& reply) {
 double percentile(std::vector<double> times, int p) {
     std::sort(times.begin(), times.end());
     return times[std::min(times.size() - 1, times.size() * p / 100)];
+}
+
+std::vector<double> askedFor(int port, const QByteArray& page, int clients, int seconds,
+                             std::atomic<int>& failures) {
+    std::vector<double> times;
+    std::mutex lock;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c) {
+        threads.emplace_back([&] {
+            std::vector<double> mine;
+            while (std::chrono::steady_clock::now() < end) {
+                const auto start = std::chrono::steady_clock::now();
+                failures += good(get(port, page)) ? 0 : 1;
+                mine.push_back(std::chrono::duration<double, std::milli>(
+                                   std::chrono::steady_clock::now() - start)
+                                   .count());
+            }
+            std::lock_guard<std::mutex> hold(lock);
+            times.insert(times.end(), mine.begin(), mine.end());
+        });
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    return times;
 }
 
 int cachedPages(const QString& folder) {

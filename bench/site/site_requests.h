@@ -69,6 +69,11 @@ Figures load(int port, const Path& path, const QByteArray& form, int clients, in
     return f;
 }
 
+// `clients` visitors asking for `page` during `seconds`: their times, and
+// the replies that were not good pages counted in `failures`.
+std::vector<double> askedFor(int port, const QByteArray& page, int clients, int seconds,
+                             std::atomic<int>& failures);
+
 // The pages kept in the cache folder.
 int cachedPages(const QString& folder);
 
