@@ -185,7 +185,10 @@ QByteArray checkedBody(Received& r, const QString& url, bool late, const replies
                                 .arg(url, *fault, phpEnd(r.body.first(end->at))));
             }
             whole = proved = counted = true;
-            return reply.toByteArray();
+            const qsizetype start = end->at - reply.size();
+            r.body.truncate(end->at);
+            r.body.remove(0, start);
+            return std::move(r.body);
         }
         const QByteArray& mark = endMark.mark;
         if (const qsizetype at = replies::EndMarkAt(r.body, mark); at >= 0) {

@@ -1,10 +1,10 @@
 #include "platform/site_replies.h"
 
-#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <algorithm>
 
 #include "platform/cp1252.h"
+#include "platform/crc32.h"
 
 namespace kalvor::replies {
 namespace {
@@ -88,7 +88,7 @@ bool isHex(char c) {
 }
 
 // The mark's fields after "#fin:" at `at`: what it answers, the bytes, the
-// MD5, each closed by "#".
+// CRC-32, each closed by "#".
 std::optional<ProvedEnd> provedEndAt(const QByteArray& body, qsizetype at) {
     ProvedEnd end;
     end.at = at;
@@ -110,13 +110,13 @@ std::optional<ProvedEnd> provedEndAt(const QByteArray& body, qsizetype at) {
         return std::nullopt;
     }
     const qsizetype hex = ++i;
-    while (i < body.size() && i - hex < 32 && isHex(body[i])) {
+    while (i < body.size() && i - hex < 8 && isHex(body[i])) {
         ++i;
     }
-    if (i - hex != 32 || i >= body.size() || body[i] != '#') {
+    if (i - hex != 8 || i >= body.size() || body[i] != '#') {
         return std::nullopt;
     }
-    end.md5 = body.sliced(hex, 32);
+    end.crc = body.sliced(hex, 8);
     return end;
 }
 
@@ -155,10 +155,10 @@ std::optional<QString> ProvedEndFault(const QByteArray& body, const ProvedEnd& e
     }
     const qsizetype start = end.at - end.bytes;
     const QByteArrayView sent = QByteArrayView(body).sliced(start, end.bytes);
-    if (QCryptographicHash::hash(sent, QCryptographicHash::Md5).toHex() != end.md5) {
+    if (QByteArray::number(Crc32(sent), 16).rightJustified(8, '0') != end.crc) {
         return QStringLiteral(
             "son contenu n'est plus celui que le site a envoyé : son "
-            "empreinte MD5 diffère");
+            "empreinte (CRC-32) diffère");
     }
     const QByteArrayView before = QByteArrayView(body).first(start);
     if (!blank(before)) {

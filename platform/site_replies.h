@@ -9,20 +9,22 @@
 // site's words.
 //
 // - A listing (check_files.php, check_thumbs.php): one "name@@@dd/mm/yyyy
-//   hh:mm:ss" line per file, each ended by "\n"; this version's ends with the
-//   line "#fin#", then the line "#n#", n the number of line ends sent before
-//   it; earlier ones end with "#fin#" alone, or with their last line.
+//   hh:mm:ss" line per file, each ended by "\n"; the version before this one
+//   ends it with the line "#fin#", then the line "#n#", n the number of line
+//   ends sent before it; earlier ones with "#fin#" alone, or with their last
+//   line.
 // - A table (recovery.php): rows ended by "#end#", fields between them
-//   separated by "@@@", each row opening with its id; this version's ends with
-//   "#fin#" and "#n#", n the number of "#end#" sent; earlier ones with
-//   "#fin#" alone, or with their last row.
+//   separated by "@@@", each row opening with its id; the version before ends
+//   it with "#fin#" and "#n#", n the number of "#end#" sent; earlier ones
+//   with "#fin#" alone, or with their last row.
 // - This version's form of both: every text escaped (see Unescaped), then
 //   the end mark "#fin:", what the reply answers ("recovery:albums",
 //   "check_files:couvertures"), "#", the number of bytes the script sent
-//   before the mark, "#", their MD5 in hex, and "#" (and "\n" after a
-//   listing's). As no text holds "@" or "#", no text reads as a separator,
-//   a row end or a mark; the MD5 proves every byte, line ends included. Cut
-//   anywhere, the mark never reads as an earlier one.
+//   before the mark, "#", their CRC-32 in hex (PHP's "crc32b"), and "#"
+//   (and "\n" after a listing's). As no text holds "@" or "#", no text
+//   reads as a separator, a row end or a mark; the CRC-32 vouches for every
+//   byte, line ends included. Cut anywhere, the mark never reads as an
+//   earlier one.
 // - The site's refusals, whole replies: "invalid password", "Retry-After: 1"
 //   (a post left unread), "Le répertoire n'est pas valide !", "erreur de
 //   connexion à la base : " and the reason MySQL gave, "erreur de lecture de
@@ -63,7 +65,7 @@ struct ProvedEnd {
     qsizetype at = -1;
     QByteArray answers;
     qint64 bytes = 0;
-    QByteArray md5;
+    QByteArray crc;
 };
 // The last such mark of `body`, or nothing: the body is of an earlier form.
 std::optional<ProvedEnd> ProvedEndOf(const QByteArray& body);

@@ -2,14 +2,11 @@ if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
 
-// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+// A text, or each of a list, as the program reads it back: "%", "@", "#",
+// CR and LF escaped, "%" first.
 function kalvor_texte($texte)
 {
-   $texte = (string) $texte;
-   if (strpbrk($texte, "%@#\r\n") === false) {
-      return $texte;
-   }
-   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+   return str_replace(array('%', '@', '#', "\r", "\n"), array('%25', '%40', '%23', '%0D', '%0A'), is_array($texte) ? $texte : (string) $texte);
 }
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
 if ($current_rep === "kalvorhelper") {
@@ -31,7 +28,7 @@ if ($current_rep === "kalvorhelper") {
    $reglages .= "THUMB_dedicaces : " . kalvor_texte($THUMB_dedicaces) . "\n";
    $reglages .= "THUMB_parabd : " . kalvor_texte($THUMB_parabd) . "\n";
    $reglages .= "THUMB_revues : " . kalvor_texte($THUMB_revues) . "\n";
-   echo $reglages . "#fin:check_files:kalvorhelper#" . strlen($reglages) . "#" . md5($reglages) . "#\n";
+   echo $reglages . "#fin:check_files:kalvorhelper#" . strlen($reglages) . "#" . hash('crc32b', $reglages) . "#\n";
 }
 else {
    $chemin = false;
@@ -52,14 +49,14 @@ else {
       exit;
    }
    // The last line tells the program that the listing came whole: the
-   // mark, the script and folder it answers, and the number and MD5 of the
+   // mark, the script and folder it answers, and the number and CRC-32 of the
    // bytes before it, so that a line left out or changed on the way, or a
    // listing kept for another folder, is seen. A name may hold a line end,
    // "@" or "#": it goes escaped. A byte-order mark an editor put before
    // "<?php" goes out before any header can: the reply then goes without its
    // headers, not with PHP's warning.
    if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-   $empreinte = hash_init('md5');
+   $empreinte = hash_init('crc32b');
    $octets = 0;
    // Only the end of the folder stops the loop: a file named "0" is listed.
    while (($fichier = readdir($handle)) !== false) {

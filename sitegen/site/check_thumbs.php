@@ -1,14 +1,11 @@
 if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
-// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+// A text, or each of a list, as the program reads it back: "%", "@", "#",
+// CR and LF escaped, "%" first.
 function kalvor_texte($texte)
 {
-   $texte = (string) $texte;
-   if (strpbrk($texte, "%@#\r\n") === false) {
-      return $texte;
-   }
-   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+   return str_replace(array('%', '@', '#', "\r", "\n"), array('%25', '%40', '%23', '%0D', '%0A'), is_array($texte) ? $texte : (string) $texte);
 }
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
 $chemin = false;
@@ -29,14 +26,14 @@ if ($handle === false) {
    exit;
 }
 // The last line tells the program that the listing came whole: the
-// mark, the script and folder it answers, and the number and MD5 of the
+// mark, the script and folder it answers, and the number and CRC-32 of the
 // bytes before it, so that a line left out or changed on the way, or a
 // listing kept for another folder, is seen. A name may hold a line end,
 // "@" or "#": it goes escaped. A byte-order mark an editor put before
 // "<?php" goes out before any header can: the reply then goes without its
 // headers, not with PHP's warning.
 if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-$empreinte = hash_init('md5');
+$empreinte = hash_init('crc32b');
 $octets = 0;
 // Only the end of the folder stops the loop: a file named "0" is listed.
 while (($fichier = readdir($handle)) !== false) {

@@ -215,14 +215,11 @@ function kalvor_recovery_valeur($nom)
    }
    return '';
 }
-// A text as the program reads it back: "%", "@", "#", CR and LF escaped.
+// A text, or each of a list, as the program reads it back: "%", "@", "#",
+// CR and LF escaped, "%" first.
 function kalvor_texte($texte)
 {
-   $texte = (string) $texte;
-   if (strpbrk($texte, "%@#\r\n") === false) {
-      return $texte;
-   }
-   return strtr($texte, array('%' => '%25', '@' => '%40', '#' => '%23', "\r" => '%0D', "\n" => '%0A'));
+   return str_replace(array('%', '@', '#', "\r", "\n"), array('%25', '%40', '%23', '%0D', '%0A'), is_array($texte) ? $texte : (string) $texte);
 }
 // Tells the program that this script reads a posted password: a recovery.php
 // of an earlier version refuses every post, and says nothing of it. After a
@@ -296,14 +293,23 @@ else {
          // escaped. The mark names the table, so that a reply kept for
          // another is refused, and proves every byte sent before it.
          if (!headers_sent()) header('X-Kalvor-Fin: #fin#');
-         $empreinte = hash_init('md5');
+         $empreinte = hash_init('crc32b');
          $octets = 0;
+         $nb_champs = $nb_fields + 2;
+         $arobases = 3 * ($nb_champs - 1);
          while($row=mysql_fetch_row($requete)) {
-            $ligne = '';
-            for ($i = 0; $i <= $nb_fields; $i++) {
-               $ligne .= kalvor_texte(isset($row[$i]) ? $row[$i] : '') . "@@@";
+            if (count($row) != $nb_champs) {
+               $row = array_pad(array_slice($row, 0, $nb_champs), $nb_champs, '');
             }
-            $ligne .= kalvor_texte(isset($row[$i]) ? $row[$i] : '') . "#end#";
+            $ligne = implode("@@@", $row);
+            // Most rows hold nothing to escape, as a few quick searches of
+            // the whole row tell: no "@" beside the separators' own.
+            if (substr_count($ligne, '@') != $arobases || strpos($ligne, '#') !== false
+               || strpos($ligne, '%') !== false || strpos($ligne, "\r") !== false
+               || strpos($ligne, "\n") !== false) {
+               $ligne = implode("@@@", kalvor_texte($row));
+            }
+            $ligne .= "#end#";
             echo $ligne;
             hash_update($empreinte, $ligne);
             $octets += strlen($ligne);

@@ -323,11 +323,11 @@ TEST_F(SiteFrame, AByteOrderMarkBeforeTheProgramsScriptsLeavesTheirRepliesWhole)
         QString end;  // the mark and the count
     } scripts[] = {
         {"check_files.php", QStringLiteral("current_rep=couvertures"),
-         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{32}#\n$")},
+         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{8}#\n$")},
         {"check_thumbs.php", QStringLiteral("current_rep=couvertures"),
-         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{32}#\n$")},
+         QStringLiteral("#fin:check_\\w+:couvertures#\\d+#[0-9a-f]{8}#\n$")},
         {"recovery.php", QStringLiteral("tablename=series&pwd=") + password,
-         QStringLiteral("#end##fin:recovery:series#\\d+#[0-9a-f]{32}#$")},
+         QStringLiteral("#end##fin:recovery:series#\\d+#[0-9a-f]{8}#$")},
     };
     for (const auto& script : scripts) {
         SCOPED_TRACE(script.page);

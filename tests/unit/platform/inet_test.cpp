@@ -224,7 +224,7 @@ TEST(Inet, AReplyCutShortIsAFailureWhenItsLengthOrItsEndMarkSaysSo) {
          0, 0, "2 octet(s) reçu(s) sur les 4 envoyé(s)"},
         {"its line ends changed by a host", "",
          test::proved(kFolder, "a\nb\n").replace("a\nb\n", "a\r\nb\r\n"), QString(), "#fin#\n", 0,
-         0, "son contenu n'est plus celui que le site a envoyé : son empreinte MD5 diffère"},
+         0, "son contenu n'est plus celui que le site a envoyé : son empreinte (CRC-32) diffère"},
     };
     for (const auto& c : cases) {
         TinyServer server("HTTP/1.0 200 OK\r\n" + c.head + "\r\n" + c.body);

@@ -549,7 +549,7 @@ TEST_F(TableImport, OnlyAReplyThatEndsWithItsMarkIsATable) {
            "e gratuitement " +
                test::proved(table, fifty),
            "un texte la précède : « Page hébergée gratuitement »"},
-          {test::proved(table, fifty).replace("26@@@5", "26@@@6"), "empreinte MD5"},
+          {test::proved(table, fifty).replace("26@@@5", "26@@@6"), "empreinte (CRC-32)"},
           {test::proved(table, fifty).remove(0, half.size()), "octet(s) reçu(s)"}}) {
         EXPECT_EQ(imported(body), std::pair(qsizetype(0), false)) << fault;
         EXPECT_TRUE(state.Continue_Error.contains(QString::fromUtf8(fault)))
