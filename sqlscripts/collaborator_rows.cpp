@@ -102,8 +102,15 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
                " a.idalbum=c.idalbum order by c.IdAlbum, c.IdAuteur, c.TypeCollaboration");
 }
 
-QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition) {
+QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition, bool few) {
     const QString columns = QStringLiteral("IdAlbum, IdScenariste, IdDessinateur, idColoriste");
+    if (group != ExportGroup::Acheter && few && !condition.isEmpty()) {
+        return QStringLiteral(
+                   "select ACHETER.IdAlbum, ACHETER.IdScenariste, ACHETER.IdDessinateur, "
+                   "ACHETER.idColoriste from ALBUMS INNER JOIN ACHETER ON ACHETER.IdAlbum = "
+                   "ALBUMS.IdAlbum where ") +
+               condition;
+    }
     if (group != ExportGroup::Acheter) {
         // The wish list is read whole: a join would fetch the collection's
         // albums one by one through the condition's index.

@@ -37,7 +37,8 @@ QString ExtraCollaboratorsQuery(ExportGroup group, const QString& GV_Version_Bas
 // (ALBUMS), so one id may name an album in each. The own author ids of the
 // other table's albums that may share an id with the group's albums that
 // `condition` chooses: IdAlbum, IdScenariste, IdDessinateur, idColoriste.
-QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition);
+// `few`: the condition chooses a few albums, found through their keys.
+QString SharedIdAlbumsQuery(ExportGroup group, const QString& condition, bool few = false);
 
 // Refuses, naming it, a COLLABORATEURS row whose album id is a text that
 // is no whole number: it would link no album, and the link be lost.

@@ -234,8 +234,9 @@ class IncrementalExport {
 
     // Each album, then its links: the site's links of that id are replaced.
     // The extra collaborators of all the albums come from one query.
+    // `few`: the condition chooses a few albums through their keys.
     qint32 writeAlbums(dao::Database& db, ExportGroup group, const QString& condition,
-                       album_rows::Cote cote) {
+                       album_rows::Cote cote, bool few = true) {
         using namespace catalogue::album;
         ReplacingRowWriter writer(out_, prefix_, AlbumsTable(group), QStringLiteral("idalbum"));
         collaborator_rows::LinkWriter links(prefix_, out_.Utf8());
@@ -247,7 +248,8 @@ class IncrementalExport {
         }
         const bool shared = keepsSharedIdLinks(group);
         if (shared) {
-            links.HoldSharedIdLinks(db, collaborator_rows::SharedIdAlbumsQuery(group, condition));
+            links.HoldSharedIdLinks(db,
+                                    collaborator_rows::SharedIdAlbumsQuery(group, condition, few));
         }
         qint32 written = 0;
         auto albums = db.OpenCursor(album_rows::AlbumSource(group, version_, condition));
@@ -314,7 +316,7 @@ class IncrementalExport {
                     *db, ExportGroup::Albums, chosen,
                     upTo(QStringLiteral("ACHETER.IdAlbum"), sentBy(from_.wishList)));
             }
-            w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs);
+            w.items = writeAlbums(*db, ExportGroup::Albums, chosen, album_rows::Cote::AsIs, !whole);
         } catch (const Error& e) {
             // The engine stops at a purchase date it cannot read without
             // naming the album: found again, to name it.
