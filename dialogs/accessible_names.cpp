@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "dialogs/accessible_item_views.h"
 #include "dialogs/accessible_tab_bar.h"
 
 namespace kalvor {
@@ -160,6 +161,7 @@ QString labelText(const QWidget* label) {
 void InstallAccessibleInterfaces() {
     nameComboBoxes();
     InstallAccessibleTabBars();
+    InstallAccessibleItemViews();
 }
 
 void NameAs(QWidget* control, const QString& name) {

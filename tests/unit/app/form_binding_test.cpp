@@ -97,6 +97,15 @@ TEST_F(FormBindingTest, EveryControlIsNamedAfterItsOwnLabel) {
         // Its closed list has no item that reads as focused.
         EXPECT_FALSE(box->view()->currentIndex().isValid()) << box->objectName().toStdString();
     }
+    // Open, the item it shows reads focused.
+    run.window.show();
+    auto* shown = run.find<QComboBox>("box_col_accueil");
+    shown->showPopup();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(shown->view());
+    const QModelIndex current = shown->view()->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_TRUE(list->tableInterface()->cellAt(current.row(), 0)->state().focused);
+    shown->hidePopup();
     for (QWidget* control : controls) {
         const QString name = heard(control);
         EXPECT_FALSE(name.isEmpty()) << control->objectName().toStdString();

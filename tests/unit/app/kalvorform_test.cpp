@@ -844,6 +844,29 @@ void actOnEverything(QWidget* root, QStringList& enabled) {
     }
 }
 
+// The items of every list, tree and grid under `root` that read enabled, or
+// focused while their list has no focus.
+void itemsAlive(QWidget* root, QStringList& alive) {
+    for (QAbstractItemView* view : root->findChildren<QAbstractItemView*>()) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+        for (int i = 0; i < list->childCount(); ++i) {
+            const QAccessible::State state = list->child(i)->state();
+            if (!state.disabled || (state.focused && !view->hasFocus())) {
+                alive << view->objectName() + u'[' + QString::number(i) + u']';
+            }
+        }
+    }
+}
+
+// The objects of the whole application that read as having the focus.
+int focusedObjects(QAccessibleInterface* object) {
+    int focused = object->state().focused ? 1 : 0;
+    for (int i = 0; i < object->childCount(); ++i) {
+        focused += focusedObjects(object->child(i));
+    }
+    return focused;
+}
+
 // While a recovery runs, the renamer view, the folder chooser and the sort
 // dialog left open take nothing: pressed, toggled and set, each keeps its
 // value and reads disabled. So does the recovery's own site.
@@ -876,6 +899,8 @@ TEST_F(KalvorformTest, NothingActsWhileWorkRuns) {
     FrmRecovery* recovery = FrmRecovery::Default();
     recovery->setDatabaseChooser([&] { return base; });
     QWidget* roots[] = {run.window.FrameRenommer(), chooser, FrmPara::Default()};
+    // Read once as a reader does, which marks the item each combo box shows.
+    focusedObjects(QAccessible::queryAccessibleInterface(qApp));
     QList<QStringList> before;
     for (QWidget* root : roots) {
         before << valuesOf(root);
@@ -883,17 +908,25 @@ TEST_F(KalvorformTest, NothingActsWhileWorkRuns) {
     const QString exportBefore = run.settings.GV_Export;
     const QString sortBefore = run.settings.GV_Tri_Para_1;
     QStringList enabled;
+    QStringList itemsEnabled;
+    int focused = 0;
     site.onRequest = [&](const QString& table) {
         if (table == QStringLiteral("auteurs")) {
             for (QWidget* root : roots) {
                 actOnEverything(root, enabled);
             }
             actOnEverything(recovery->box_site(), enabled);
+            itemsAlive(&run.window, itemsEnabled);
+            itemsAlive(chooser, itemsEnabled);
+            itemsAlive(FrmPara::Default(), itemsEnabled);
+            focused = focusedObjects(QAccessible::queryAccessibleInterface(qApp));
         }
     };
     recovery->btn_process()->click();
     test::waitForWork(run.window.work());
     EXPECT_EQ(enabled.join(u' ').toStdString(), "");
+    EXPECT_EQ(itemsEnabled.join(u' ').toStdString(), "");
+    EXPECT_EQ(focused, 1);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(valuesOf(roots[i]).join(u'|').toStdString(), before[i].join(u'|').toStdString());
     }
