@@ -138,6 +138,7 @@ pid_t spawn(const QString& program, const QStringList& arguments, qint64 memory,
     for (const QString& argument : arguments)
         words.push_back(QFile::encodeName(argument));
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (QByteArray& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
