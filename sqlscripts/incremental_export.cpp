@@ -139,6 +139,12 @@ class IncrementalExport {
         }
         marks_.Write();
         QString text = summary();
+        if (sendsUnrecordedGroups()) {
+            text += QStringLiteral(
+                "\n\nAucune exportation complète n'est enregistrée pour une partie des "
+                "données : le fichier les envoie toutes, comme nouvelles, jusqu'à la "
+                "prochaine exportation complète.");
+        }
         if (carriesEarlierExports()) {
             text += QStringLiteral(
                 "\n\nLe fichier reprend aussi ce que les exportations des dernières données "
@@ -182,18 +188,26 @@ class IncrementalExport {
         return std::min(*from_.collection, lastRun_.date());
     }
 
+    // Whether a group that no full export recorded goes whole: its counts
+    // are then all it holds, not what the site gains.
+    bool sendsUnrecordedGroups() const {
+        return wroteAny_ && ((checked(s_.opt_albums) && !from_.collection) ||
+                             (checked(s_.opt_acheter) && !from_.wishList) ||
+                             (checked(s_.opt_revues) && !from_.magazines) ||
+                             (checked(s_.opt_parabd) && !from_.collectibles));
+    }
+
     // Whether the script sends again what incremental exports since the
-    // last full one sent.
+    // last full one sent; a group that goes whole sends nothing "again".
     bool carriesEarlierExports() const {
         if (!wroteAny_) {
             return false;
         }
         const auto moved = [](const std::optional<qint32>& full, qint32 mark) {
-            return sentBy(full) != mark;
+            return full && *full != mark;
         };
-        return (checked(s_.opt_albums) &&
-                (!from_.collection ||
-                 from_.collection->toString(QStringLiteral("dd/MM/yyyy")) != s_.GV_LastRun)) ||
+        return (checked(s_.opt_albums) && from_.collection &&
+                from_.collection->toString(QStringLiteral("dd/MM/yyyy")) != s_.GV_LastRun) ||
                (checked(s_.opt_acheter) && moved(from_.wishList, s_.GV_LastId)) ||
                (checked(s_.opt_revues) && moved(from_.magazines, s_.GV_LastIdRevue)) ||
                (checked(s_.opt_parabd) && moved(from_.collectibles, s_.GV_LastIdPara));

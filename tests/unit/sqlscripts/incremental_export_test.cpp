@@ -730,6 +730,16 @@ TEST_P(IncrementalExport, ASecondRunBeforeAnyLoadLosesNothing) {
         "\n\nLe fichier reprend aussi ce que les exportations des dernières données ont envoyé"))
         << prompt.texts().join("").toStdString();
 
+    // With no full export recorded (settings from before the record), the
+    // groups go whole and are said so, not as a repeat of earlier runs.
+    Settings::Write_Marks({{Settings::Mark::LastFull, QString()}});
+    prompt.clear();
+    ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
+    const QString whole = prompt.texts().join("");
+    EXPECT_TRUE(whole.contains("Aucune exportation complète n'est enregistrée"))
+        << whole.toStdString();
+    EXPECT_FALSE(whole.contains("reprend aussi")) << whole.toStdString();
+
     ASSERT_TRUE(btn_Donnees_SQL_Click(s, prompt)) << s.GV_Erreurs.toStdString();
     ASSERT_TRUE(run()) << s.GV_Erreurs.toStdString();
     EXPECT_EQ(inserted("albums"), QStringList{"91"});
