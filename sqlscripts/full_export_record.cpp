@@ -3,20 +3,18 @@
 #include <QStringList>
 
 #include "common/vb.h"
+#include "settings/settings.h"
 #include "sqlscripts/data_export_run.h"
 
 namespace kalvor {
 namespace {
 
-const QString kCollection = QStringLiteral("lastrun");
-const QString kWishList = QStringLiteral("lastid");
-const QString kMagazines = QStringLiteral("lastidrevue");
-const QString kCollectibles = QStringLiteral("lastidpara");
+// Each entry bears the stored name of the mark it records.
+const QString kCollection = Settings::MarkName(Settings::Mark::LastRun);
+const QString kWishList = Settings::MarkName(Settings::Mark::LastId);
+const QString kMagazines = Settings::MarkName(Settings::Mark::LastIdRevue);
+const QString kCollectibles = Settings::MarkName(Settings::Mark::LastIdPara);
 const QString kDay = QStringLiteral("dd/MM/yyyy");
-
-std::optional<qint32> id(const QString& text) {
-    return vb::WholeNumber(text);
-}
 
 }  // namespace
 
@@ -34,11 +32,11 @@ FullExportRecord FullExportRecord::Read(const QString& text) {
                 record.collection = day;
             }
         } else if (name == kWishList) {
-            record.wishList = id(value);
+            record.wishList = vb::WholeNumber(value);
         } else if (name == kMagazines) {
-            record.magazines = id(value);
+            record.magazines = vb::WholeNumber(value);
         } else if (name == kCollectibles) {
-            record.collectibles = id(value);
+            record.collectibles = vb::WholeNumber(value);
         }
     }
     return record;
