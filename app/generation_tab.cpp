@@ -6,15 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <memory>
 
 #include "app/data_exports.h"
 #include "app/form_binding.h"
 #include "app/start_up.h"
 #include "app/tabs.h"
+#include "app/tool_work.h"
 #include "common/banner.h"
 #include "dialogs/stats_grid_widget.h"
-#include "platform/forwarded_prompt.h"
 #include "platform/long_work.h"
 #include "platform/prompt.h"
 #include "settings/settings.h"
@@ -31,17 +30,15 @@ namespace {
 // status bar says what the export read.
 void runExport(FormBinding& bind, Settings& s, LongWork& work, const DataExports::Export& run,
                const std::function<void()>& recount) {
-    auto forwarded = std::make_shared<ForwardedPrompt>(bind.prompt(), work);
-    if (!work.start([&s, run, forwarded] { run(s, *forwarded); },
-                    [&bind, &s, recount] {
-                        if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
-                            s.Show_LastRun();
-                        }
-                        recount();
-                        bind.refresh();
-                    })) {
-        bind.prompt().message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
-    }
+    StartTool(
+        work, bind.prompt(), [&s, run](Prompt& prompt) { run(s, prompt); },
+        [&bind, &s, recount] {
+            if (start_up::Save_Marks(s, bind.prompt()) && s.GV_LastRun_Changed) {
+                s.Show_LastRun();
+            }
+            recount();
+            bind.refresh();
+        });
 }
 
 // A press that reached a button while long work ran does nothing but say so.
