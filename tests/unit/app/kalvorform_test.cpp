@@ -69,7 +69,20 @@ class KalvorformTest : public ::testing::Test {
     void useCatalogue(const QString& key, const QString& path) {
         setValue(key, QStringLiteral("CheminBase"), path);
     }
+    // Made, and kept as the export folder.
+    QString useExportFolder() {
+        const QString folder = env.path() + QStringLiteral("/export");
+        QDir().mkpath(folder);
+        setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"), folder);
+        return folder;
+    }
 };
+
+void typeServer(ProgramRun& run) {
+    run.type("box_host", QStringLiteral("localhost"));
+    run.type("box_login", QStringLiteral("kalvor"));
+    run.type("box_base", QStringLiteral("bd"));
+}
 
 }  // namespace
 
@@ -366,10 +379,7 @@ TEST_F(KalvorformTest, OpeningAnotherCatalogueCountsItFirst) {
 }
 
 TEST_F(KalvorformTest, AnOpenedCatalogueIsReadAsItsTablesSay) {
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
-    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-             exportFolder);
+    const QString exportFolder = useExportFolder();
     setValue(kConfig, QStringLiteral("collection"), QStringLiteral("3"));  // and the wish list
     ProgramRun run;  // no key of the catalogue application: "v4"
     ASSERT_EQ(run.settings.GV_Version_Base, QStringLiteral("v4"));
@@ -489,16 +499,11 @@ TEST_F(KalvorformTest, Screenshot) {
 }
 
 TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
-    QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
+    QString exportFolder = useExportFolder();
     useCatalogue(QStringLiteral("Software\\Ormelo6"),
                  test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
-    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-             exportFolder);
     ProgramRun run;
-    run.type("box_host", QStringLiteral("localhost"));
-    run.type("box_login", QStringLiteral("kalvor"));
-    run.type("box_base", QStringLiteral("bd"));
+    typeServer(run);
     run.type("box_prefixe_table", QStringLiteral("kv_"));
 
     // Set as a screen reader or a dictation tool sets them, without key
@@ -549,16 +554,11 @@ TEST_F(KalvorformTest, GenerationButtonsWriteIntoTheExportFolder) {
 // and neither require.php nor the settings take that order. Closing the
 // window with the dialog still open ends the program.
 TEST_F(KalvorformTest, ARefusedSortOrderIsNotKeptAndTheDialogGoesWithTheWindow) {
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
+    const QString exportFolder = useExportFolder();
     useCatalogue(QStringLiteral("Software\\Ormelo6"),
                  test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
-    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-             exportFolder);
     ProgramRun run;
-    run.type("box_host", QStringLiteral("localhost"));
-    run.type("box_login", QStringLiteral("kalvor"));
-    run.type("box_base", QStringLiteral("bd"));
+    typeServer(run);
     run.window.show();
     run.find<QPushButton>("btn_TriPara")->click();
     FrmPara* para = FrmPara::Default();
@@ -588,16 +588,11 @@ TEST_F(KalvorformTest, ARefusedSortOrderIsNotKeptAndTheDialogGoesWithTheWindow) 
 
 // PHP takes "08" for no number and "010" for an octal 8.
 TEST_F(KalvorformTest, NumbersTypedWithLeadingZerosReachRequirePhpAsTheirValue) {
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
-    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-             exportFolder);
+    const QString exportFolder = useExportFolder();
     setValue(kConfig, QStringLiteral("image_accueil"), QStringLiteral("1"));
     setValue(kConfig, QStringLiteral("col_accueil"), QStringLiteral("1"));  // "Auto"
     ProgramRun run;
-    run.type("box_host", QStringLiteral("localhost"));
-    run.type("box_login", QStringLiteral("kalvor"));
-    run.type("box_base", QStringLiteral("bd"));
+    typeServer(run);
     run.type("box_series_accueil", QStringLiteral("08"));
     run.find<QCheckBox>("opt_baspage")->click();
     run.type("box_baspage", QStringLiteral("019"));
@@ -667,14 +662,11 @@ TEST_F(KalvorformTest, TheSplitGroupStaysANumberHoweverTheBoxIsLeft) {
 // A scheduled export runs while the window is open, after the window's own
 // export: closing the window must not put back its older marks.
 TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
-    const QString exportFolder = env.path() + QStringLiteral("/export");
-    QDir().mkpath(exportFolder);
+    useExportFolder();
     const QString base = env.path() + QStringLiteral("/catalogue.db");
     catalogue::BuildSqliteCatalogue(test::fixturePath(QStringLiteral("catalogue/catalogue-v6.sql")),
                                     base);
     useCatalogue(QStringLiteral("Software\\Ormelo6"), base);
-    setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-             exportFolder);
     setValue(kConfig, QStringLiteral("collection"), QStringLiteral("23"));
     const auto onDisk = [&](const char* name) {
         return Registry(env.registryPath(), env.path())
@@ -724,10 +716,7 @@ TEST_F(KalvorformTest, TheMarksOfALaterExportElsewhereOutliveTheWindow) {
 
 TEST_F(KalvorformTest, IncrementalExportButtonFollowsTheLastExport) {
     {
-        const QString exportFolder = env.path() + QStringLiteral("/export");
-        QDir().mkpath(exportFolder);
-        setValue(QStringLiteral("software\\Kalvor\\Repertoires"), QStringLiteral("Export"),
-                 exportFolder);
+        useExportFolder();
         useCatalogue(QStringLiteral("Software\\Ormelo6"),
                      test::fixturePath(QStringLiteral("catalogue/catalogue-v6.mdb")));
         vb::ScopedClock clock{QDateTime(QDate(2024, 2, 1), QTime(9, 0))};
