@@ -241,6 +241,14 @@ TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAr
     const QString republish = QStringLiteral(
         "\nLes fichiers PHP du site peuvent être publiés à nouveau sans catalogue, par "
         "« Génération des fichiers PHP ».");
+    const QString checkedNext =
+        republish + QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à sa fin.");
+    // Again, the base emptied.
+    const auto rerun = [&] {
+        ui.clear();
+        ui.queueAnswers({true});
+        run();
+    };
     site.setAddressOnly(true);
     site.setWithoutMark(true);
     site.setReply(QStringLiteral("parabd"), QByteArray());
@@ -253,17 +261,13 @@ TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAr
                                          "ne s'y distingue pas d'une table entière.\nCes tables "
                                          "sont revenues vides, ce qu'une erreur du site peut "
                                          "aussi donner : parabd, revues.") +
-                          republish +
-                          QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à "
-                                         "sa fin.")});
+                          checkedNext});
     EXPECT_EQ(count(QStringLiteral("albums")), 1);
 
     for (const char* table : {"series", "auteurs", "collaborateurs", "albums", "acheter"}) {
         site.setReply(QString::fromLatin1(table), QByteArray());
     }
-    ui.clear();
-    ui.queueAnswers({true});
-    run();
+    rerun();
     EXPECT_EQ(ui.texts().value(1),
               QStringLiteral("Aucune table n'a été récupérée : le fichier recovery.php du site, "
                              "d'une version antérieure, les a toutes renvoyées vides, ce qu'une "
@@ -277,15 +281,12 @@ TEST_F(Recovery, ASiteOfAnEarlierVersionNamesItsEmptyTablesAndIsRefusedWhenAllAr
     site.setWithoutMark(false);
     site.setUncounted(true);
     site.setReply(QStringLiteral("series"), rows({{"1", "Série", "", "", "", "", "0"}}));
-    ui.clear();
-    ui.queueAnswers({true});
-    run();
+    rerun();
     EXPECT_EQ(ui.texts().value(1),
               QStringLiteral("Récupération réussie\nLe fichier recovery.php du site est d'une "
                              "version antérieure, dont la marque de fin ne compte pas les lignes "
                              ": une ligne perdue en route ne s'y voit pas.") +
-                  republish +
-                  QStringLiteral(" Une récupération faite ensuite est vérifiée jusqu'à sa fin."));
+                  checkedNext);
     EXPECT_EQ(count(QStringLiteral("series")), 1);
 }
 
