@@ -113,6 +113,11 @@ QStringList templateLines(const QString& name, const SiteTarget& target) {
     if (text.contains(QStringLiteral("{{fichiers}}"))) {
         text.replace(QStringLiteral("{{fichiers}}"), sharedBlock(QStringLiteral("site_files.php")));
     }
+    // The escaping that the listings and recovery.php share with the
+    // program's reader of their replies.
+    if (text.contains(QStringLiteral("{{texte}}"))) {
+        text.replace(QStringLiteral("{{texte}}"), sharedBlock(QStringLiteral("escape_text.php")));
+    }
     // The page cache, kept apart from the page core it wraps.
     if (text.contains(QStringLiteral("{{cache}}"))) {
         text.replace(QStringLiteral("{{cache}}"), sharedBlock(QStringLiteral("page_cache.php")));

@@ -2,12 +2,7 @@ if (!headers_sent()) header('Content-Type: text/plain; charset=ISO-8859-1');
 {{require}}
 
 
-// A text, or each of a list, as the program reads it back: "%", "@", "#",
-// CR and LF escaped, "%" first.
-function kalvor_texte($texte)
-{
-   return str_replace(array('%', '@', '#', "\r", "\n"), array('%25', '%40', '%23', '%0D', '%0A'), is_array($texte) ? $texte : (string) $texte);
-}
+{{texte}}
 $current_rep = isset($_GET['current_rep']) ? $_GET['current_rep'] : '';
 if ($current_rep === "kalvorhelper") {
    // One line per setting, its value escaped as names are, then the mark

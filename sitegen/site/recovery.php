@@ -215,12 +215,7 @@ function kalvor_recovery_valeur($nom)
    }
    return '';
 }
-// A text, or each of a list, as the program reads it back: "%", "@", "#",
-// CR and LF escaped, "%" first.
-function kalvor_texte($texte)
-{
-   return str_replace(array('%', '@', '#', "\r", "\n"), array('%25', '%40', '%23', '%0D', '%0A'), is_array($texte) ? $texte : (string) $texte);
-}
+{{texte}}
 // Tells the program that this script reads a posted password: a recovery.php
 // of an earlier version refuses every post, and says nothing of it. After a
 // byte-order mark before "<?php" no header can go, and the reply goes
