@@ -21,34 +21,22 @@ using Request = std::function<QByteArray(int)>;
 // request an i of its own, until stopped; the replies counted by status.
 class Others {
   public:
-    Others(int others, const Request& request) {
-        for (int c = 0; c < others; ++c) {
-            threads_.emplace_back([this, request] {
-                while (on_) {
-                    const QByteArray reply = request(next_++);
-                    ++(reply.startsWith("HTTP/1.1 405") || reply.startsWith("HTTP/1.0 405")
-                           ? refused
-                       : good(reply) ? served
-                                     : other);
-                }
-            });
-        }
-    }
-    ~Others() { stop(); }
-    void stop() {
-        if (on_) {
-            on_ = false;
-            for (auto& t : threads_) {
-                t.join();
-            }
-        }
-    }
+    Others(int others, const Request& request)
+        : clients_(others, [this, request](int, const std::atomic<bool>& on) {
+              while (on) {
+                  const QByteArray reply = request(next_++);
+                  ++(reply.startsWith("HTTP/1.1 405") || reply.startsWith("HTTP/1.0 405") ? refused
+                     : good(reply)                                                        ? served
+                                                                                          : other);
+              }
+          }) {}
+    void stop() { clients_.stop(); }
     std::atomic<int> served{0}, refused{0}, other{0};
 
   private:
-    std::atomic<bool> on_{true};
     std::atomic<int> next_{0};
-    std::vector<std::thread> threads_;
+    // Last: its threads use the counters, and end before them.
+    UntilStopped clients_;
 };
 
 }  // namespace

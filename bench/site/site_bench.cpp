@@ -162,40 +162,33 @@ constexpr int kGuessers = 32;
 
 class Guessers {
   public:
-    Guessers(int port, const QByteArray& recovery, bool cycling = false) {
-        for (int g = 0; g < kGuessers; ++g) {
-            threads_.emplace_back([this, port, recovery, g, cycling] {
-                // The guessers' own work is done on their machines, not the
-                // host's: here it yields to the server and the visitors.
-                setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
-                for (int i = 0; on_; ++i) {
-                    const uint32_t from =
-                        cycling ? (127u << 24) | (uint32_t(g + 1) << 16) | uint32_t(i % 65000 + 2)
-                                : (127u << 24) | uint32_t(2 + g);
-                    const QByteArray reply =
-                        get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i), from);
-                    const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
-                    const QByteArray body = reply.mid(head.size() + 4);
-                    if (body.startsWith("Retry-After:")) {
-                        ++unread;
-                    } else if (!body.startsWith("invalid password")) {
-                        ++other;
-                    } else {
-                        ++read;
-                    }
-                }
-            });
-        }
+    Guessers(int port, const QByteArray& recovery, bool cycling = false)
+        : clients_(kGuessers, [this, port, recovery, cycling](int g, const std::atomic<bool>& on) {
+              // The guessers' own work is done on their machines, not the
+              // host's: here it yields to the server and the visitors.
+              setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+              for (int i = 0; on; ++i) {
+                  const uint32_t from =
+                      cycling ? (127u << 24) | (uint32_t(g + 1) << 16) | uint32_t(i % 65000 + 2)
+                              : (127u << 24) | uint32_t(2 + g);
+                  const QByteArray reply =
+                      get(port, recovery, "pwd=faux-" + QByteArray::number(g * 100000 + i), from);
+                  const QByteArray head = reply.left(reply.indexOf("\r\n\r\n"));
+                  const QByteArray body = reply.mid(head.size() + 4);
+                  if (body.startsWith("Retry-After:")) {
+                      ++unread;
+                  } else if (!body.startsWith("invalid password")) {
+                      ++other;
+                  } else {
+                      ++read;
+                  }
+              }
+          }) {
         clock_.start();
     }
-    ~Guessers() { stop(); }
     // The time they guessed.
     qint64 stop() {
-        if (on_) {
-            on_ = false;
-            for (auto& t : threads_) {
-                t.join();
-            }
+        if (clients_.stop()) {
             ms_ = clock_.elapsed();
         }
         return ms_;
@@ -203,10 +196,10 @@ class Guessers {
     std::atomic<int> read{0}, unread{0}, other{0};
 
   private:
-    std::atomic<bool> on_{true};
-    std::vector<std::thread> threads_;
     QElapsedTimer clock_;
     qint64 ms_ = 0;
+    // Last: its threads use the counters, and end before them.
+    UntilStopped clients_;
 };
 
 // Visitors' pages while the recovery's password is guessed: `clients`

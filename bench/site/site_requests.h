@@ -69,6 +69,34 @@ Figures load(int port, const Path& path, const QByteArray& form, int clients, in
     return f;
 }
 
+// `n` threads, each running `run(c, on)` for its number c, which loops
+// while `on` holds; stopped at the latest when destroyed.
+class UntilStopped {
+  public:
+    template <class Run>
+    UntilStopped(int n, Run run) {
+        for (int c = 0; c < n; ++c) {
+            threads_.emplace_back([this, run, c] { run(c, on_); });
+        }
+    }
+    ~UntilStopped() { stop(); }
+    // True the first time: its threads have all ended.
+    bool stop() {
+        if (!on_) {
+            return false;
+        }
+        on_ = false;
+        for (auto& t : threads_) {
+            t.join();
+        }
+        return true;
+    }
+
+  private:
+    std::atomic<bool> on_{true};
+    std::vector<std::thread> threads_;
+};
+
 // `clients` visitors asking for `page` during `seconds`: their times, and
 // the replies that were not good pages counted in `failures`.
 std::vector<double> askedFor(int port, const QByteArray& page, int clients, int seconds,
