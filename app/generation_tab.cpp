@@ -12,7 +12,6 @@
 #include "app/start_up.h"
 #include "app/tabs.h"
 #include "app/tool_work.h"
-#include "common/banner.h"
 #include "dialogs/stats_grid_widget.h"
 #include "platform/long_work.h"
 #include "platform/prompt.h"
@@ -46,7 +45,7 @@ std::function<void()> unlessWorking(FormBinding& bind, LongWork& work,
                                     std::function<void()> click) {
     return [&bind, &work, click = std::move(click)] {
         if (work.running()) {
-            bind.prompt().message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+            LongWork::Say_Busy(bind.prompt());
         } else {
             click();
         }

@@ -251,7 +251,7 @@ void Kalvorform::fichier_ouvrir_Click() {
     // Work may have begun while the file was chosen: it alone reads the
     // catalogue meanwhile.
     if (work_.running()) {
-        prompt_->message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        LongWork::Say_Busy(*prompt_);
         return;
     }
     Open_Collection(path);

@@ -8,7 +8,6 @@
 #include <QTreeWidget>
 
 #include "app/event_turns.h"
-#include "common/banner.h"
 #include "dialogs/accessible_names.h"
 #include "dialogs/cell_toggles.h"
 #include "dialogs/check_report.h"
@@ -153,7 +152,7 @@ void SiteCheckTab::btn_check_files_Click() {
     // A press that reached the button while other work ran: nothing is
     // cleared before the check may start.
     if (work_.running()) {
-        prompt_.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        LongWork::Say_Busy(prompt_);
         return;
     }
     if (!check_.Begin(settings_)) {

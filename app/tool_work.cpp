@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "common/banner.h"
 #include "platform/forwarded_prompt.h"
 #include "platform/long_work.h"
 
@@ -12,7 +11,7 @@ bool StartTool(LongWork& work, Prompt& prompt, std::function<void(Prompt&)> tool
                std::function<void()> ended) {
     auto forwarded = std::make_shared<ForwardedPrompt>(prompt, work);
     if (!work.start([forwarded, tool = std::move(tool)] { tool(*forwarded); }, std::move(ended))) {
-        prompt.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+        LongWork::Say_Busy(prompt);
         return false;
     }
     return true;

@@ -152,7 +152,7 @@ void FrmRecovery::btn_process_Click() {
             // Other work began while the base was chosen.
             driver_.Forget_Prepared();
             SetStatus(QString());
-            prompt_.message(LongWork::Busy_Text(), kBanner, PromptIcon::Exclamation);
+            LongWork::Say_Busy(prompt_);
         }
     }
     enableProcess();

@@ -3,12 +3,19 @@
 #include <QSemaphore>
 #include <memory>
 
+#include "common/banner.h"
+#include "platform/prompt.h"
+
 namespace kalvor {
 
 LongWork::LongWork(QObject* parent) : QObject(parent) {}
 
 QString LongWork::Busy_Text() {
     return QStringLiteral("Un autre traitement est en cours : attendez qu'il se termine.");
+}
+
+void LongWork::Say_Busy(Prompt& prompt) {
+    prompt.message(Busy_Text(), kBanner, PromptIcon::Exclamation);
 }
 
 LongWork::~LongWork() {

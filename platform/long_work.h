@@ -8,6 +8,8 @@
 
 namespace kalvor {
 
+class Prompt;
+
 // Long work started from the window: one piece at a time, each on a thread of
 // its own, so that the window answers at once and never runs its events from
 // inside other work. The window keeps one and follows the work through it.
@@ -28,6 +30,8 @@ class LongWork : public QObject {
     bool running() const { return thread_ != nullptr; }
     // What a start refused while work runs says.
     static QString Busy_Text();
+    // Tells the user so, for a start or a press refused while work runs.
+    static void Say_Busy(Prompt& prompt);
     // Cancels the running piece of work, and no other.
     void cancel();
     // Cancels the running piece and waits for its thread to end; its `ended`
